@@ -1,0 +1,41 @@
+# Common compile options for every target of the project.
+add_library(show_options INTERFACE)
+target_compile_options(show_options INTERFACE -Wall -Wextra)
+if(SHOW_WERROR)
+  target_compile_options(show_options INTERFACE -Werror)
+endif()
+if(SHOW_SANITIZE)
+  target_compile_options(show_options INTERFACE
+    -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_link_options(show_options INTERFACE -fsanitize=address,undefined)
+endif()
+target_include_directories(show_options INTERFACE ${PROJECT_SOURCE_DIR})
+
+# show_library(NAME SOURCES... [LIBS ...]) : a static library of the system with the common options.
+function(show_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_link_libraries(${name} PUBLIC show_options ${ARG_LIBS})
+endfunction()
+
+# show_add_folders(ROOT dirs...) : add_subdirectory for each folder that exists under ROOT and
+# is enabled by SHOW_COMPONENTS (a folder is enabled when it or a parent folder is listed).
+function(show_add_folders root)
+  foreach(dir ${ARGN})
+    if(NOT EXISTS ${root}/${dir}/CMakeLists.txt)
+      continue()
+    endif()
+    set(enabled TRUE)
+    if(SHOW_COMPONENTS)
+      set(enabled FALSE)
+      foreach(c ${SHOW_COMPONENTS})
+        if(dir STREQUAL c OR dir MATCHES "^${c}/")
+          set(enabled TRUE)
+        endif()
+      endforeach()
+    endif()
+    if(enabled)
+      add_subdirectory(${root}/${dir})
+    endif()
+  endforeach()
+endfunction()

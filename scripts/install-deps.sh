@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project needs to build, test and run.
+# Idempotent: packages already present are skipped, and apt is not touched at all
+# when nothing is missing.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  build-essential cmake ninja-build clang pkg-config
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev libtinyobjloader-dev valgrind
+  # window, input, audio
+  libsdl2-dev libsdl2-mixer-dev
+  # OpenGL and EGL
+  libepoxy-dev libegl-dev libgl-dev libegl-mesa0 libgl1-mesa-dri
+  # effect compiler
+  libshaderc-dev libspirv-cross-c-shared-dev
+  # images, fonts, text triangulation, soundtrack
+  libstb-dev libtiff-dev libglu1-mesa-dev libmp3lame-dev fonts-dejavu-core
+  # real-window tests and capture
+  xvfb xauth xdotool x11-utils ffmpeg
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "install-deps: all ${#packages[@]} packages present"
+  exit 0
+fi
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+  sudo="sudo"
+fi
+
+echo "install-deps: installing ${missing[*]}"
+$sudo apt-get update -q
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
