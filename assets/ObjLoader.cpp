@@ -8,6 +8,8 @@
 #include <memory>
 #include <utility>
 
+#include <sys/stat.h>
+
 #include "assets/ObjText.h"
 
 // ---- ObjFace ----
@@ -88,20 +90,21 @@ bool ReadWholeFile(const std::string& path, std::string& contents)
     if (!file) {
         return false;
     }
+    // A directory opens but does not read: treat it like a missing file.
+    struct stat info {};
+    if (fstat(fileno(file.get()), &info) != 0 || S_ISDIR(info.st_mode)) {
+        return false;
+    }
     contents.clear();
-    if (std::fseek(file.get(), 0, SEEK_END) == 0) {
-        const long size = std::ftell(file.get());
-        if (size > 0) {
-            contents.reserve(static_cast<size_t>(size));
-        }
-        std::rewind(file.get());
+    if (S_ISREG(info.st_mode) && info.st_size > 0) {
+        contents.reserve(static_cast<size_t>(info.st_size));
     }
     char chunk[1 << 16];
     size_t got = 0;
     while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
         contents.append(chunk, got);
     }
-    // A directory opens but does not read; treat it, and any read failure, like a missing file.
+    // A file that fails while being read is treated like one that could not be opened.
     return std::ferror(file.get()) == 0;
 }
 
@@ -176,12 +179,15 @@ public:
 
     [[noreturn]] void Fail(const std::string& problem) const { throw ObjFormatError(problem, path, line); }
 
-    // tokens counts the keyword; values the numbers after it.
-    void RequireValues(const std::vector<std::string_view>& tokens, size_t values, const char* what) const
+    // Token index of a keyword line as a float. A line that ends before it fails with what the keyword
+    // needs; the values before it have been read by then, so a bad number earlier on the line is
+    // reported as such.
+    float FloatAt(const std::vector<std::string_view>& tokens, size_t index, std::string_view needs) const
     {
-        if (tokens.size() < values + 1) {
-            Fail(Concat({Quoted(tokens[0]), " needs ", what, ", found ", std::to_string(tokens.size() - 1)}));
+        if (index >= tokens.size()) {
+            Fail(Concat({Quoted(tokens[0]), " needs ", needs, ", found ", std::to_string(tokens.size() - 1)}));
         }
+        return Float(tokens[index]);
     }
 
 private:
@@ -288,29 +294,27 @@ void ObjLoader::LoadFile(const std::string& path)
             faces.push_back(face);
             pendingFaces.push_back(std::move(face));
         } else if (keyword == "v") {
-            if (tokens.size() < 4 || tokens.size() == 5 || tokens.size() == 6) {
-                numbers.Fail(Concat({Quoted(keyword), " needs 3 values (x y z) or 6 (x y z r g b), found ",
-                                     std::to_string(tokens.size() - 1)}));
-            }
+            constexpr std::string_view needs = "3 values (x y z) or 6 (x y z r g b)";
             ObjPosition position;
-            position.x = numbers.Float(tokens[1]);
-            position.y = numbers.Float(tokens[2]);
-            position.z = numbers.Float(tokens[3]);
+            position.x = numbers.FloatAt(tokens, 1, needs);
+            position.y = numbers.FloatAt(tokens, 2, needs);
+            position.z = numbers.FloatAt(tokens, 3, needs);
             if (tokens.size() > 4) {
-                position.r = numbers.Float(tokens[4]);
-                position.g = numbers.Float(tokens[5]);
-                position.b = numbers.Float(tokens[6]);
+                position.r = numbers.FloatAt(tokens, 4, needs);
+                position.g = numbers.FloatAt(tokens, 5, needs);
+                position.b = numbers.FloatAt(tokens, 6, needs);
             }
             positions.push_back(position);
         } else if (keyword == "vt") {
-            numbers.RequireValues(tokens, 2, "2 values (u v)");
-            texCoords.push_back({numbers.Float(tokens[1]), numbers.Float(tokens[2])});
+            ObjTexCoord texCoord;
+            texCoord.u = numbers.FloatAt(tokens, 1, "2 values (u v)");
+            texCoord.v = numbers.FloatAt(tokens, 2, "2 values (u v)");
+            texCoords.push_back(texCoord);
         } else if (keyword == "vn") {
-            numbers.RequireValues(tokens, 3, "3 values (x y z)");
             ObjNormal normal;
-            normal.x = numbers.Float(tokens[1]);
-            normal.y = numbers.Float(tokens[2]);
-            normal.z = numbers.Float(tokens[3]);
+            normal.x = numbers.FloatAt(tokens, 1, "3 values (x y z)");
+            normal.y = numbers.FloatAt(tokens, 2, "3 values (x y z)");
+            normal.z = numbers.FloatAt(tokens, 3, "3 values (x y z)");
             normals.push_back(normal);
         } else if (keyword == "g" || keyword == "o") {
             if (!firstGroup) {
@@ -353,9 +357,8 @@ void ObjLoader::LoadMaterials(const std::string& path)
         }
         const std::string_view keyword = tokens[0];
         auto readColour = [&](float (&colour)[3]) {
-            numbers.RequireValues(tokens, 3, "3 values (r g b)");
             for (size_t i = 0; i < 3; ++i) {
-                colour[i] = numbers.Float(tokens[i + 1]);
+                colour[i] = numbers.FloatAt(tokens, i + 1, "3 values (r g b)");
             }
         };
         if (keyword == "newmtl") {
