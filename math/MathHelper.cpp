@@ -18,11 +18,17 @@ bool operator==(const Float4x4& a, const Float4x4& b)
     return true;
 }
 
+Float2 operator+(const Float2& a, const Float2& b) { return {a.x + b.x, a.y + b.y}; }
+Float2 operator-(const Float2& a, const Float2& b) { return {a.x - b.x, a.y - b.y}; }
+
 Float3 operator+(const Float3& a, const Float3& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
 Float3 operator-(const Float3& a, const Float3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 Float3 operator-(const Float3& v) { return {-v.x, -v.y, -v.z}; }
 Float3 operator*(const Float3& v, float s) { return {v.x * s, v.y * s, v.z * s}; }
 Float3 operator*(float s, const Float3& v) { return v * s; }
+Float3& operator+=(Float3& a, const Float3& b) { return a = a + b; }
+Float3& operator-=(Float3& a, const Float3& b) { return a = a - b; }
+Float3& operator*=(Float3& v, float s) { return v = v * s; }
 
 float Dot3(const Float3& a, const Float3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 

@@ -51,11 +51,17 @@ bool operator==(const Float3& a, const Float3& b);
 bool operator==(const Float4& a, const Float4& b);
 bool operator==(const Float4x4& a, const Float4x4& b);
 
+Float2 operator+(const Float2& a, const Float2& b);
+Float2 operator-(const Float2& a, const Float2& b);
+
 Float3 operator+(const Float3& a, const Float3& b);
 Float3 operator-(const Float3& a, const Float3& b);
 Float3 operator-(const Float3& v);
 Float3 operator*(const Float3& v, float s);
 Float3 operator*(float s, const Float3& v);
+Float3& operator+=(Float3& a, const Float3& b);
+Float3& operator-=(Float3& a, const Float3& b);
+Float3& operator*=(Float3& v, float s);
 
 float Dot3(const Float3& a, const Float3& b);
 // Left-handed use, right-handed formula: a x b = (ay bz - az by, az bx - ax bz, ax by - ay bx).

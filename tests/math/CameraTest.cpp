@@ -42,19 +42,6 @@ TEST(Camera, FreshCameraHasConstructionPoseLensAndIdentityView)
     EXPECT_EQ(c.ViewProjection(), c.Projection);
 }
 
-TEST(Camera, SetProjectionStoresTheLensAndRebuildsTheMatrix)
-{
-    Camera c;
-    c.SetProjection(0.7853982f, 1280.0f / 720.0f, 1.0f, 1000.0f);
-    EXPECT_EQ(c.Aspect, 1280.0f / 720.0f);
-    EXPECT_EQ(c.Projection, PerspectiveFov(0.7853982f, 1280.0f / 720.0f, 1.0f, 1000.0f));
-    c.SetProjection(1.2f, 2.0f, 0.5f, 40.0f);
-    EXPECT_NEAR(c.NearPlaneHeight, 2.0f * 0.5f * std::tan(0.6f), 1e-6f);
-    EXPECT_NEAR(c.FarPlaneHeight, 2.0f * 40.0f * std::tan(0.6f), 1e-4f);
-    EXPECT_EQ(c.NearPlane, 0.5f);
-    EXPECT_EQ(c.FarPlane, 40.0f);
-}
-
 TEST(Camera, TurnsMoveTheAxesInTheStatedDirections)
 {
     struct Case {
