@@ -1,0 +1,292 @@
+// Multimedia command strings over SDL2_mixer. Music streams on SDL's audio thread, so no command
+// here waits for playback, and nothing pauses a track once it is started.
+#include "platform/media/Mci.h"
+#include "platform/win32/Win32Platform.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+
+namespace {
+
+struct Device {
+    std::string name;  // the alias, or the element as written
+    Mix_Music* music = nullptr;
+};
+
+struct State {
+    std::vector<Device> devices;
+    bool audioOpen = false;
+    bool exitHookInstalled = false;
+    Mix_Music* current = nullptr;  // the track last started
+};
+
+State& Global() {
+    static State state;
+    return state;
+}
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+bool SameName(const std::string& a, const std::string& b) { return Lower(a) == Lower(b); }
+
+// Splits on blanks; double quotes group a word with blanks in it.
+MCIERROR Tokenize(const std::string& command, std::vector<std::string>& words) {
+    std::size_t i = 0;
+    while (i < command.size()) {
+        if (std::isspace(static_cast<unsigned char>(command[i])) != 0) {
+            ++i;
+            continue;
+        }
+        std::string word;
+        if (command[i] == '"') {
+            const std::size_t end = command.find('"', i + 1);
+            if (end == std::string::npos) {
+                return MCIERR_NO_CLOSING_QUOTE;
+            }
+            word = command.substr(i + 1, end - i - 1);
+            i = end + 1;
+        } else {
+            while (i < command.size() && std::isspace(static_cast<unsigned char>(command[i])) == 0) {
+                word.push_back(command[i++]);
+            }
+        }
+        words.push_back(word);
+    }
+    return 0;
+}
+
+Device* FindDevice(const std::string& name) {
+    for (Device& device : Global().devices) {
+        if (SameName(device.name, name)) {
+            return &device;
+        }
+    }
+    return nullptr;
+}
+
+void ExitHook() { MciShutdown(); }
+
+bool OpenAudio() {
+    State& state = Global();
+    if (state.audioOpen) {
+        return true;
+    }
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        std::fprintf(stderr, "mciSendString: no audio (%s)\n", SDL_GetError());
+        return false;
+    }
+    Mix_Init(MIX_INIT_MP3);
+    if (Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 2048) != 0) {
+        std::fprintf(stderr, "mciSendString: cannot open the audio device (%s)\n", Mix_GetError());
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    state.audioOpen = true;
+    if (!state.exitHookInstalled) {
+        std::atexit(ExitHook);
+        state.exitHookInstalled = true;
+    }
+    return true;
+}
+
+void CloseAudioIfUnused() {
+    State& state = Global();
+    if (state.audioOpen && state.devices.empty()) {
+        Mix_HaltMusic();
+        Mix_CloseAudio();
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        state.audioOpen = false;
+    }
+}
+
+void CloseDevice(Device& device) {
+    State& state = Global();
+    if (state.current == device.music) {
+        Mix_HaltMusic();
+        state.current = nullptr;
+    }
+    Mix_FreeMusic(device.music);
+    device.music = nullptr;
+}
+
+bool KnownType(const std::string& type) {
+    const std::string lower = Lower(type);
+    return lower == "mpegvideo" || lower == "waveaudio";
+}
+
+bool KnownExtension(const std::string& file) {
+    const std::size_t dot = file.rfind('.');
+    if (dot == std::string::npos) {
+        return false;
+    }
+    const std::string extension = Lower(file.substr(dot + 1));
+    return extension == "mp3" || extension == "wav" || extension == "ogg";
+}
+
+MCIERROR Open(const std::vector<std::string>& words) {
+    if (words.size() < 2) {
+        return MCIERR_MISSING_PARAMETER;
+    }
+    const std::string& element = words[1];
+    std::string type;
+    std::string alias;
+    for (std::size_t i = 2; i < words.size(); i += 2) {
+        const std::string keyword = Lower(words[i]);
+        if (keyword != "type" && keyword != "alias") {
+            return MCIERR_UNRECOGNIZED_KEYWORD;
+        }
+        if (i + 1 >= words.size()) {
+            return MCIERR_MISSING_STRING_ARGUMENT;
+        }
+        (keyword == "type" ? type : alias) = words[i + 1];
+    }
+    if (!type.empty() ? !KnownType(type) : !KnownExtension(element)) {
+        return type.empty() ? MCIERR_EXTENSION_NOT_FOUND : MCIERR_INVALID_DEVICE_NAME;
+    }
+    const std::string name = alias.empty() ? element : alias;
+    if (FindDevice(name) != nullptr) {
+        return MCIERR_DEVICE_OPEN;
+    }
+    struct stat info {};
+    if (stat(element.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        std::fprintf(stderr, "mciSendString: %s: no such file\n", element.c_str());
+        return MCIERR_FILE_NOT_FOUND;
+    }
+    if (!OpenAudio()) {
+        return MCIERR_HARDWARE;
+    }
+    Mix_Music* music = Mix_LoadMUS(element.c_str());
+    if (music == nullptr) {
+        std::fprintf(stderr, "mciSendString: %s: cannot be played (%s)\n", element.c_str(), Mix_GetError());
+        CloseAudioIfUnused();
+        return MCIERR_INVALID_FILE;
+    }
+    Global().devices.push_back(Device{name, music});
+    return 0;
+}
+
+MCIERROR Play(const std::vector<std::string>& words) {
+    if (words.size() < 2) {
+        return MCIERR_MISSING_PARAMETER;
+    }
+    if (words.size() > 2) {
+        return MCIERR_UNRECOGNIZED_KEYWORD;
+    }
+    Device* device = FindDevice(words[1]);
+    if (device == nullptr) {
+        return MCIERR_INVALID_DEVICE_NAME;
+    }
+    State& state = Global();
+    if (state.current == device->music && Mix_PlayingMusic() != 0) {
+        return 0;  // already playing: play goes on
+    }
+    if (Mix_PlayMusic(device->music, 1) != 0) {
+        std::fprintf(stderr, "mciSendString: %s: cannot start (%s)\n", device->name.c_str(), Mix_GetError());
+        return MCIERR_HARDWARE;
+    }
+    state.current = device->music;
+    return 0;
+}
+
+MCIERROR Status(const std::vector<std::string>& words, std::string& result) {
+    if (words.size() < 3) {
+        return MCIERR_MISSING_PARAMETER;
+    }
+    Device* device = FindDevice(words[1]);
+    if (device == nullptr) {
+        return MCIERR_INVALID_DEVICE_NAME;
+    }
+    if (words.size() > 3 || Lower(words[2]) != "mode") {
+        return MCIERR_UNRECOGNIZED_KEYWORD;
+    }
+    const bool playing = Global().current == device->music && Mix_PlayingMusic() != 0;
+    result = playing ? "playing" : "stopped";
+    return 0;
+}
+
+MCIERROR Close(const std::vector<std::string>& words) {
+    if (words.size() < 2) {
+        return MCIERR_MISSING_PARAMETER;
+    }
+    if (words.size() > 2) {
+        return MCIERR_UNRECOGNIZED_KEYWORD;
+    }
+    State& state = Global();
+    if (Lower(words[1]) == "all") {
+        MciShutdown();
+        return 0;
+    }
+    Device* device = FindDevice(words[1]);
+    if (device == nullptr) {
+        return MCIERR_INVALID_DEVICE_NAME;
+    }
+    CloseDevice(*device);
+    state.devices.erase(state.devices.begin() + (device - state.devices.data()));
+    CloseAudioIfUnused();
+    return 0;
+}
+
+}  // namespace
+
+MCIERROR mciSendStringW(LPCWSTR command, LPWSTR returnString, UINT returnLength, HWND) {
+    if (returnString != nullptr && returnLength > 0) {
+        returnString[0] = L'\0';
+    }
+    if (command == nullptr) {
+        return MCIERR_MISSING_COMMAND_STRING;
+    }
+    std::vector<std::string> words;
+    if (const MCIERROR error = Tokenize(NarrowFromWide(command), words); error != 0) {
+        return error;
+    }
+    if (words.empty()) {
+        return MCIERR_MISSING_COMMAND_STRING;
+    }
+    const std::string verb = Lower(words[0]);
+    std::string result;
+    MCIERROR error = 0;
+    if (verb == "open") {
+        error = Open(words);
+    } else if (verb == "play") {
+        error = Play(words);
+    } else if (verb == "status") {
+        error = Status(words, result);
+    } else if (verb == "close") {
+        error = Close(words);
+    } else {
+        return MCIERR_UNRECOGNIZED_COMMAND;
+    }
+    if (error == 0 && !result.empty() && returnString != nullptr) {
+        const std::wstring wide = WideFromNarrow(result);
+        if (wide.size() >= returnLength) {
+            return MCIERR_PARAM_OVERFLOW;
+        }
+        wide.copy(returnString, wide.size());
+        returnString[wide.size()] = L'\0';
+    }
+    return error;
+}
+
+void MciShutdown() {
+    State& state = Global();
+    for (Device& device : state.devices) {
+        CloseDevice(device);
+    }
+    state.devices.clear();
+    CloseAudioIfUnused();
+}
