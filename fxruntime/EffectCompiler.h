@@ -1,0 +1,22 @@
+#pragma once
+// Compiles an effect file (HLSL with technique, pass and state blocks) into an effect blob
+// (fxruntime/EffectBlob.h). This is what the "fx_5_0" profile of the compile entry runs.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "fxruntime/EffectSource.h"
+
+struct EffectCompileResult {
+  bool succeeded = false;
+  std::vector<std::uint8_t> code;            // the effect blob; empty on failure
+  std::vector<EffectDiagnostic> diagnostics;  // errors and warnings, in the order found
+  // The diagnostics as text, one "file(line,col): error X3000: text" per line; empty when there
+  // were none.
+  std::string Messages() const;
+};
+
+EffectCompileResult CompileEffectFile(const std::string& path);
+
+// The same for text already in memory; `path` names it in messages and anchors its includes.
+EffectCompileResult CompileEffectText(const std::string& path, const std::string& text);

@@ -1,0 +1,126 @@
+#pragma once
+// The effect front end: reads an effect file and the files it includes, takes out the effect
+// constructs (techniques, passes, state blocks) that the HLSL compiler does not understand, and
+// keeps what it learned from them. The remaining text is plain HLSL with every line where it was,
+// so the HLSL compiler's line numbers are the file's.
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "fxruntime/EffectBlob.h"
+
+struct EffectDiagnostic {
+  std::string file;
+  int line = 0;
+  int column = 0;
+  bool error = true;
+  std::string code;  // "X3000" and the like
+  std::string text;
+};
+
+// "file(line,col): error X3000: text"
+std::string FormatDiagnostic(const EffectDiagnostic& d);
+
+struct EffectSourceLocation {
+  std::string file;
+  int line = 0;
+  int column = 0;
+};
+
+// CompileShader(profile, Function(literal, ...)) as written in a pass.
+struct EffectEntryCall {
+  StageKind stage = StageKind::Vertex;
+  std::string profile;
+  std::string function;
+  std::vector<std::string> arguments;  // literal texts, bound to the function's uniform parameters
+  EffectSourceLocation where;
+  // "Function(arg, arg)": identifies the distinct entry points of an effect.
+  std::string Key() const;
+};
+
+struct EffectStateRef {
+  bool set = false;
+  bool null = false;  // SetXState(NULL): bind the default state
+  std::string name;
+  EffectSourceLocation where;
+};
+
+struct EffectSourcePass {
+  std::string name;
+  std::optional<EffectEntryCall> shaders[kEffectStageCount];  // empty: NULL or not set
+  EffectStateRef rasterizer;
+  EffectStateRef depthStencil;
+  std::uint32_t stencilRef = 0;
+  EffectStateRef blend;
+  float blendFactor[4] = {0, 0, 0, 0};
+  std::uint32_t sampleMask = 0xFFFFFFFFu;
+};
+
+struct EffectSourceTechnique {
+  std::string name;
+  std::vector<EffectSourcePass> passes;
+  EffectSourceLocation where;
+};
+
+struct EffectFunctionParameter {
+  std::string text;  // the declaration as written, semantics included
+  std::string name;
+  bool isUniform = false;
+};
+
+struct EffectFunction {
+  std::string name;
+  std::string attributes;  // e.g. "[numthreads(256, 1, 1)]"
+  std::string returnType;
+  std::string semantic;  // return-value semantic, without the colon
+  std::vector<EffectFunctionParameter> parameters;
+  EffectSourceLocation where;
+};
+
+enum class EffectResourceKind { Texture, Uav, Sampler };
+
+struct EffectResourceDecl {
+  std::string name;
+  EffectResourceKind kind = EffectResourceKind::Texture;
+  StageTextureDimension dimension = StageTextureDimension::Texture2D;
+  std::optional<StageImageFormat> format;  // from [[vk::image_format(...)]]
+};
+
+struct EffectInitializer {
+  std::vector<double> values;
+  EffectSourceLocation where;
+};
+
+struct EffectSource {
+  std::string mainFile;
+  // Every file read, by the path it was opened with, in its stripped form.
+  std::map<std::string, std::string> strippedFiles;
+  int mainFileLines = 0;
+  std::vector<EffectSourceTechnique> techniques;
+  std::vector<EffectSamplerDesc> samplers;
+  std::vector<EffectRasterizerDesc> rasterizerStates;
+  std::vector<EffectDepthStencilDesc> depthStencilStates;
+  std::vector<EffectBlendDesc> blendStates;
+  std::vector<EffectFunction> functions;
+  std::vector<EffectResourceDecl> resources;  // textures, UAVs and samplers in declaration order
+  std::vector<std::string> constantBufferNames;  // in declaration order
+  std::map<std::string, EffectInitializer> initializers;
+  std::vector<EffectDiagnostic> diagnostics;
+
+  bool HasErrors() const;
+  const EffectFunction* FindFunction(const std::string& name) const;
+};
+
+// Reads `path` and its includes. Returns false (with diagnostics) when the file cannot be read
+// or an effect construct is malformed.
+bool ReadEffectSource(const std::string& path, EffectSource& out);
+
+// Parses effect text already in memory; `path` names it in messages and anchors includes.
+bool ParseEffectText(const std::string& path, const std::string& text, EffectSource& out);
+
+// The HLSL entry point for `call`: the function itself when it takes no literal arguments,
+// otherwise a generated wrapper (returned in `wrapperCode`) that binds the literals.
+bool MakeEntryPoint(const EffectSource& source, const EffectEntryCall& call, int wrapperIndex,
+                    std::string& entryName, std::string& wrapperCode, EffectDiagnostic& error);
