@@ -30,9 +30,10 @@ std::int64_t MonotonicNanoseconds() {
 }
 
 // ---- UTF-8 <-> code points ------------------------------------------------------------------
-// Invalid bytes become U+DC80 + byte (and go back to the same byte), so file names that are not
-// UTF-8 still round-trip; with the strict flag they are an error instead.
-constexpr char32_t kEscapeBase = 0xDC80;
+// An invalid byte b (always 0x80 or above) becomes U+DC00 + b, in U+DC80..U+DCFF, and goes back to
+// the same byte, so file names that are not UTF-8 still round-trip; with the strict flag they are
+// an error instead.
+constexpr char32_t kEscapeBase = 0xDC00;
 
 bool DecodeUtf8(std::string_view in, std::u32string& out, bool strict) {
     out.clear();
@@ -91,7 +92,7 @@ bool EncodeUtf8(std::wstring_view in, std::string& out, bool strict, bool& repla
     replaced = false;
     for (const wchar_t wc : in) {
         auto cp = static_cast<char32_t>(static_cast<std::make_unsigned_t<wchar_t>>(wc));
-        if (cp >= kEscapeBase && cp <= kEscapeBase + 0xFF && !strict) {
+        if (cp >= kEscapeBase + 0x80 && cp <= kEscapeBase + 0xFF && !strict) {
             out.push_back(static_cast<char>(cp - kEscapeBase));
             continue;
         }
