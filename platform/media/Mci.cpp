@@ -164,7 +164,7 @@ MCIERROR Open(const std::vector<std::string>& words) {
     }
     struct stat info {};
     if (stat(element.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        std::fprintf(stderr, "mciSendString: %s: no such file\n", element.c_str());
+        std::fprintf(stderr, "mciSendString: %s: not found or not a file\n", element.c_str());
         return MCIERR_FILE_NOT_FOUND;
     }
     if (!OpenAudio()) {

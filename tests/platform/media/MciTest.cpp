@@ -1,0 +1,164 @@
+// The soundtrack player on SDL's dummy audio driver, with a short MP3 made by LAME for each run.
+#include "platform/media/Mci.h"
+
+#include <gtest/gtest.h>
+#include <lame/lame.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const wchar_t* kOpen = L"open Res/vexa-rhino.mp3 type mpegvideo";
+constexpr const wchar_t* kPlay = L"play Res/vexa-rhino.mp3";
+
+bool WriteSineMp3(const fs::path& path, double seconds) {
+    lame_t encoder = lame_init();
+    if (encoder == nullptr) {
+        return false;
+    }
+    lame_set_num_channels(encoder, 1);
+    lame_set_in_samplerate(encoder, 44100);
+    lame_set_mode(encoder, MONO);
+    lame_set_brate(encoder, 64);
+    if (lame_init_params(encoder) < 0) {
+        lame_close(encoder);
+        return false;
+    }
+    const auto samples = static_cast<int>(44100 * seconds);
+    std::vector<short> pcm(static_cast<std::size_t>(samples));
+    for (int i = 0; i < samples; ++i) {
+        pcm[static_cast<std::size_t>(i)] = static_cast<short>(8000.0 * std::sin(2.0 * M_PI * 440.0 * i / 44100.0));
+    }
+    std::vector<unsigned char> mp3(static_cast<std::size_t>(samples) * 5 / 4 + 7200);
+    int bytes = lame_encode_buffer(encoder, pcm.data(), pcm.data(), samples, mp3.data(), static_cast<int>(mp3.size()));
+    if (bytes >= 0) {
+        const int tail = lame_encode_flush(encoder, mp3.data() + bytes, static_cast<int>(mp3.size()) - bytes);
+        bytes = tail >= 0 ? bytes + tail : -1;
+    }
+    lame_close(encoder);
+    if (bytes <= 0) {
+        return false;
+    }
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(mp3.data()), bytes);
+    return static_cast<bool>(out);
+}
+
+std::wstring Mode(const wchar_t* name) {
+    wchar_t answer[32] = L"?";
+    const std::wstring command = std::wstring(L"status ") + name + L" mode";
+    if (mciSendStringW(command.c_str(), answer, 32, nullptr) != 0) {
+        return L"error";
+    }
+    return answer;
+}
+
+class Soundtrack : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        previous = fs::current_path();
+        folder = fs::temp_directory_path() / ("mci-test-" + std::to_string(getpid()));
+        fs::create_directories(folder / "Res");
+        fs::current_path(folder);
+        ASSERT_TRUE(WriteSineMp3("Res/vexa-rhino.mp3", 0.6));
+        std::ofstream("Res/not-music.mp3") << "this is text, not an MP3 stream\n";
+    }
+
+    static void TearDownTestSuite() {
+        fs::current_path(previous);
+        fs::remove_all(folder);
+    }
+
+    void TearDown() override {
+        MciShutdown();
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+    }
+
+    static inline fs::path previous;
+    static inline fs::path folder;
+};
+
+TEST_F(Soundtrack, OpensPlaysWithoutBlockingAndEndsOnItsOwn) {
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(mciSendStringW(kOpen, nullptr, 0, nullptr), 0u);
+    ASSERT_EQ(mciSendStringW(kPlay, nullptr, 0, nullptr), 0u);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(elapsed, std::chrono::milliseconds(500)) << "open and play must not wait for the track";
+    EXPECT_EQ(Mode(L"Res/vexa-rhino.mp3"), L"playing");
+    EXPECT_EQ(mciSendStringW(kPlay, nullptr, 0, nullptr), 0u) << "playing again goes on";
+    EXPECT_EQ(Mode(L"RES/VEXA-RHINO.MP3"), L"playing") << "device names ignore case";
+
+    // The 0.6-second track plays to its end on the audio thread.
+    std::wstring mode;
+    for (int i = 0; i < 60 && (mode = Mode(L"Res/vexa-rhino.mp3")) == L"playing"; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_EQ(mode, L"stopped");
+
+    EXPECT_EQ(mciSendStringW(L"close Res/vexa-rhino.mp3", nullptr, 0, nullptr), 0u);
+    EXPECT_EQ(Mode(L"Res/vexa-rhino.mp3"), L"error");
+}
+
+TEST_F(Soundtrack, FailedCommandsReturnTheirCodeAndChangeNothing) {
+    const std::tuple<const wchar_t*, MCIERROR> cases[] = {
+        {L"open Res/missing.mp3 type mpegvideo", MCIERR_FILE_NOT_FOUND},
+        {L"open Res type mpegvideo", MCIERR_FILE_NOT_FOUND},
+        {L"open Res/not-music.mp3 type mpegvideo", MCIERR_INVALID_FILE},
+        {L"open Res/vexa-rhino.mp3 type cdaudio", MCIERR_INVALID_DEVICE_NAME},
+        {L"open Res/vexa-rhino.xyz", MCIERR_EXTENSION_NOT_FOUND},
+        {L"open Res/vexa-rhino.mp3 type mpegvideo wait", MCIERR_UNRECOGNIZED_KEYWORD},
+        {L"open Res/vexa-rhino.mp3 type", MCIERR_MISSING_STRING_ARGUMENT},
+        {L"open \"Res/vexa-rhino.mp3", MCIERR_NO_CLOSING_QUOTE},
+        {L"open", MCIERR_MISSING_PARAMETER},
+        {L"play Res/vexa-rhino.mp3", MCIERR_INVALID_DEVICE_NAME},
+        {L"pause Res/vexa-rhino.mp3", MCIERR_UNRECOGNIZED_COMMAND},
+        {L"seek Res/vexa-rhino.mp3 to start", MCIERR_UNRECOGNIZED_COMMAND},
+        {L"   ", MCIERR_MISSING_COMMAND_STRING},
+        {nullptr, MCIERR_MISSING_COMMAND_STRING},
+    };
+    for (const auto& [command, code] : cases) {
+        EXPECT_EQ(mciSendStringW(command, nullptr, 0, nullptr), code) << (command ? "" : "null");
+    }
+    // None of them left a device behind: the real commands still work from scratch.
+    ASSERT_EQ(mciSendStringW(kOpen, nullptr, 0, nullptr), 0u);
+    EXPECT_EQ(mciSendStringW(kOpen, nullptr, 0, nullptr), MCIERR_DEVICE_OPEN);
+    EXPECT_EQ(mciSendStringW(L"play Res/vexa-rhino.mp3 from 0", nullptr, 0, nullptr), MCIERR_UNRECOGNIZED_KEYWORD);
+    EXPECT_EQ(Mode(L"Res/vexa-rhino.mp3"), L"stopped");
+    ASSERT_EQ(mciSendStringW(kPlay, nullptr, 0, nullptr), 0u);
+
+    wchar_t tiny[3] = L"xx";
+    EXPECT_EQ(mciSendStringW(L"status Res/vexa-rhino.mp3 mode", tiny, 3, nullptr), MCIERR_PARAM_OVERFLOW);
+    EXPECT_EQ(std::wstring(tiny), L"");
+}
+
+TEST_F(Soundtrack, QuotedNamesAndAliases) {
+    fs::copy_file("Res/vexa-rhino.mp3", "Res/with blank.mp3", fs::copy_options::overwrite_existing);
+    ASSERT_EQ(mciSendStringW(L"open \"Res/with blank.mp3\" type mpegvideo alias track", nullptr, 0, nullptr), 0u);
+    EXPECT_EQ(mciSendStringW(L"play track", nullptr, 0, nullptr), 0u);
+    EXPECT_EQ(Mode(L"track"), L"playing");
+    EXPECT_EQ(mciSendStringW(L"close all", nullptr, 0, nullptr), 0u);
+    EXPECT_EQ(Mode(L"track"), L"error");
+}
+
+TEST_F(Soundtrack, MissingAudioDeviceLeavesTheShowSilent) {
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    EXPECT_EQ(mciSendStringW(kOpen, nullptr, 0, nullptr), MCIERR_HARDWARE);
+    EXPECT_EQ(mciSendStringW(kPlay, nullptr, 0, nullptr), MCIERR_INVALID_DEVICE_NAME);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    EXPECT_EQ(mciSendStringW(kOpen, nullptr, 0, nullptr), 0u) << "a later open starts from scratch";
+}
+
+}  // namespace
