@@ -1,6 +1,7 @@
 #include "assets/ObjLoader.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
@@ -8,49 +9,89 @@
 #include <memory>
 #include <utility>
 
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "assets/ObjText.h"
 
 // ---- ObjFace ----
 
-ObjFace::ObjFace(ObjFace&& other) noexcept
-    : count(other.count), spilled(std::move(other.spilled))
+ObjFace::ObjFace(const ObjFace& other) : count(other.count)
 {
-    std::copy(other.inlineCorners, other.inlineCorners + kInlineCorners, inlineCorners);
+    if (count <= kInlineCorners) {
+        // The whole inline block: a fixed-size copy is cheaper than one sized by the count.
+        std::copy(other.data(), other.data() + kInlineCorners, inlineCorners);
+    } else {
+        heapCorners = new ObjFaceVertex[count];
+        capacity = count;
+        std::copy(other.begin(), other.end(), heapCorners);
+    }
+}
+
+ObjFace& ObjFace::operator=(const ObjFace& other)
+{
+    if (this != &other) {
+        ObjFace copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+ObjFace::ObjFace(ObjFace&& other) noexcept : count(other.count), capacity(other.capacity)
+{
+    if (other.OnHeap()) {
+        heapCorners = other.heapCorners;
+        other.capacity = kInlineCorners;
+    } else {
+        std::copy(other.inlineCorners, other.inlineCorners + kInlineCorners, inlineCorners);
+    }
     other.count = 0;
-    other.spilled.clear();
 }
 
 ObjFace& ObjFace::operator=(ObjFace&& other) noexcept
 {
     if (this != &other) {
+        Release();
         count = other.count;
-        spilled = std::move(other.spilled);
-        std::copy(other.inlineCorners, other.inlineCorners + kInlineCorners, inlineCorners);
+        capacity = other.capacity;
+        if (other.OnHeap()) {
+            heapCorners = other.heapCorners;
+            other.capacity = kInlineCorners;
+        } else {
+            std::copy(other.inlineCorners, other.inlineCorners + kInlineCorners, inlineCorners);
+        }
         other.count = 0;
-        other.spilled.clear();
     }
     return *this;
 }
 
-void ObjFace::push_back(const ObjFaceVertex& corner)
+ObjFace::~ObjFace()
 {
-    if (count < kInlineCorners) {
-        inlineCorners[count] = corner;
-    } else {
-        if (count == kInlineCorners) {
-            spilled.assign(inlineCorners, inlineCorners + kInlineCorners);
-        }
-        spilled.push_back(corner);
-    }
-    ++count;
+    Release();
 }
 
-void ObjFace::clear()
+void ObjFace::Release()
 {
-    count = 0;
-    spilled.clear();
+    if (OnHeap()) {
+        delete[] heapCorners;
+        capacity = kInlineCorners;
+    }
+}
+
+void ObjFace::push_back(const ObjFaceVertex& corner)
+{
+    if (count == capacity) {
+        const uint32_t grown = capacity * 2;
+        ObjFaceVertex* corners = new ObjFaceVertex[grown];
+        std::copy(begin(), end(), corners);
+        Release();
+        heapCorners = corners;
+        capacity = grown;
+    }
+    data()[count] = corner;
+    ++count;
 }
 
 bool operator==(const ObjFace& a, const ObjFace& b)
@@ -83,63 +124,72 @@ std::string Quoted(std::string_view text)
     return Concat({"\"", text, "\""});
 }
 
-// Reads the whole file at once; false when it cannot be opened or read.
-bool ReadWholeFile(const std::string& path, std::string& contents)
-{
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!file) {
-        return false;
-    }
-    // A directory opens but does not read: treat it like a missing file.
-    struct stat info {};
-    if (fstat(fileno(file.get()), &info) != 0 || S_ISDIR(info.st_mode)) {
-        return false;
-    }
-    contents.clear();
-    if (S_ISREG(info.st_mode) && info.st_size > 0) {
-        contents.reserve(static_cast<size_t>(info.st_size));
-    }
-    char chunk[1 << 16];
-    size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
-        contents.append(chunk, got);
-    }
-    // A file that fails while being read is treated like one that could not be opened.
-    return std::ferror(file.get()) == 0;
-}
-
-// Hands out the lines of a text one at a time: a line ends at a line feed (the last one need not) and
-// a carriage return right before the line feed is dropped, as a text-mode read does.
-class LineReader {
+// The whole text of one file. A regular file is mapped into memory (one system call, no copy of the
+// file cache, which matters for models of a hundred megabytes); anything else is read into a string.
+class FileText {
 public:
-    explicit LineReader(std::string_view text) : rest(text) {}
-
-    bool Next(std::string_view& line)
+    FileText() = default;
+    FileText(const FileText&) = delete;
+    FileText& operator=(const FileText&) = delete;
+    ~FileText()
     {
-        if (rest.empty()) {
+        if (mapped != nullptr) {
+            munmap(mapped, mappedSize);
+        }
+    }
+
+    // False when the file cannot be opened or read; a directory counts as a file that cannot be opened.
+    bool Load(const std::string& path)
+    {
+        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
             return false;
         }
-        ++number;
-        const void* hit = std::memchr(rest.data(), '\n', rest.size());
-        if (hit == nullptr) {
-            line = rest;
-            rest = {};
-            return true;
-        }
-        const size_t length = static_cast<size_t>(static_cast<const char*>(hit) - rest.data());
-        line = rest.substr(0, length);
-        rest.remove_prefix(length + 1);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
-        return true;
+        const bool loaded = LoadFrom(fd);
+        close(fd);
+        return loaded;
     }
 
-    size_t LineNumber() const { return number; }
+    std::string_view Text() const
+    {
+        return mapped != nullptr ? std::string_view(static_cast<const char*>(mapped), mappedSize) : std::string_view(read);
+    }
 
 private:
-    std::string_view rest;
-    size_t number = 0;
+    bool LoadFrom(int fd)
+    {
+        struct stat info {};
+        if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+            return false;
+        }
+        if (S_ISREG(info.st_mode) && info.st_size > 0) {
+            void* view = mmap(nullptr, static_cast<size_t>(info.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+            if (view != MAP_FAILED) {
+                mapped = view;
+                mappedSize = static_cast<size_t>(info.st_size);
+                return true;
+            }
+        }
+        char chunk[1 << 16];
+        for (;;) {
+            const ssize_t got = ::read(fd, chunk, sizeof chunk);
+            if (got == 0) {
+                return true;
+            }
+            if (got < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                // A file that fails while being read is treated like one that could not be opened.
+                return false;
+            }
+            read.append(chunk, static_cast<size_t>(got));
+        }
+    }
+
+    void* mapped = nullptr;
+    size_t mappedSize = 0;
+    std::string read;
 };
 
 // Converts the numeric tokens of one file, raising errors that say where they happened.
@@ -194,6 +244,70 @@ private:
     const std::string& path;
 };
 
+// Reads a corner written as up to three runs of at most nine digits joined by slashes ("7", "7/8",
+// "7//9", "7/8/9", "7/8/"): the form of nearly every corner, read here without the general number
+// conversion. Returns false for anything else, which ReadCorner then reads with the full rules.
+bool ReadPlainCorner(std::string_view corner, ObjFaceVertex& vertex)
+{
+    const char* p = corner.data();
+    const char* const end = p + corner.size();
+    int32_t values[3] = {0, 0, 0};
+    for (int part = 0; part < 3; ++part) {
+        const char* const digits = p;
+        int32_t value = 0;
+        while (p != end && *p >= '0' && *p <= '9' && p - digits < 9) {
+            value = value * 10 + (*p - '0');
+            ++p;
+        }
+        if ((p != end && *p != '/') || (part == 0 && p == digits)) {
+            return false;
+        }
+        values[part] = value;
+        if (p == end) {
+            break;
+        }
+        if (part == 2) {
+            return false;  // a fourth part
+        }
+        ++p;
+    }
+    vertex = {values[0], values[1], values[2]};
+    return true;
+}
+
+// Reads corner number index of a face line: the position, texture-coordinate and normal parts
+// between slashes (more parts are ignored); a missing or empty texture or normal part is 0.
+ObjFaceVertex ReadCorner(std::string_view corner, size_t index, const NumberReader& numbers)
+{
+    std::string_view parts[3];
+    size_t start = 0;
+    for (size_t k = 0; k < 3; ++k) {
+        const size_t slash = corner.find('/', start);
+        if (slash == std::string_view::npos) {
+            parts[k] = corner.substr(start);
+            break;
+        }
+        parts[k] = corner.substr(start, slash - start);
+        start = slash + 1;
+    }
+    if (corner.empty()) {
+        numbers.Fail(Concat({"face corner ", std::to_string(index), " is empty"}));
+    }
+    if (parts[0].empty()) {
+        numbers.Fail(Concat({"face corner ", std::to_string(index), " (", Quoted(corner), ") has no position index"}));
+    }
+    ObjFaceVertex vertex;
+    vertex.position = numbers.Int(parts[0]);
+    vertex.texCoord = parts[1].empty() ? 0 : numbers.Int(parts[1]);
+    vertex.normal = parts[2].empty() ? 0 : numbers.Int(parts[2]);
+    if (vertex.position == std::numeric_limits<int32_t>::min()) {
+        // Its index minus 1 has no 32-bit value.
+        numbers.Fail(Concat({"face corner ", std::to_string(index), " has the position index ",
+                             std::to_string(vertex.position), ", which is out of range"}));
+    }
+    return vertex;
+}
+
 }  // namespace
 
 ObjLoader::ObjLoader(const std::string& path)
@@ -225,74 +339,108 @@ void ObjLoader::SplitString(std::string_view delimiter, std::string_view text, s
     }
 }
 
+namespace {
+
+// Large lists are filled right after they are sized; asking for huge pages turns tens of thousands of
+// page faults into a few dozen. Only a hint: without transparent huge pages nothing changes.
+template <typename T>
+void PreferHugePages(const std::vector<T>& list)
+{
+    constexpr uintptr_t kHugePage = uintptr_t{2} << 20;
+    const auto begin = reinterpret_cast<uintptr_t>(list.data());
+    const uintptr_t end = begin + list.capacity() * sizeof(T);
+    const uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
+    const uintptr_t last = end & ~(kHugePage - 1);
+    if (last > first) {
+        madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+    }
+}
+
+}  // namespace
+
+// Sizes the lists for the lines of a file, so that large models are not copied while they grow.
+void ObjLoader::ReserveForLines(std::string_view text)
+{
+    size_t vLines = 0;
+    size_t vtLines = 0;
+    size_t vnLines = 0;
+    size_t fLines = 0;
+    // Only the first characters of each line matter here.
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p != end) {
+        const size_t left = static_cast<size_t>(end - p);
+        if (left >= 2 && p[0] == 'f' && p[1] == ' ') {
+            ++fLines;
+        } else if (left >= 2 && p[0] == 'v') {
+            if (p[1] == ' ') {
+                ++vLines;
+            } else if (left >= 3 && p[2] == ' ') {
+                vtLines += p[1] == 't';
+                vnLines += p[1] == 'n';
+            }
+        }
+        const void* lineFeed = std::memchr(p, '\n', left);
+        p = lineFeed == nullptr ? end : static_cast<const char*>(lineFeed) + 1;
+    }
+    positions.reserve(positions.size() + vLines);
+    texCoords.reserve(texCoords.size() + vtLines);
+    normals.reserve(normals.size() + vnLines);
+    faces.reserve(faces.size() + fLines);
+    positionIndices.reserve(positionIndices.size() + 3 * fLines);
+    PreferHugePages(positions);
+    PreferHugePages(texCoords);
+    PreferHugePages(normals);
+    PreferHugePages(faces);
+    PreferHugePages(positionIndices);
+}
+
 void ObjLoader::LoadFile(const std::string& path)
 {
-    std::string contents;
-    if (!ReadWholeFile(path, contents)) {
+    FileText file;
+    if (!file.Load(path)) {
         return;
     }
+    const std::string_view contents = file.Text();
+
+    ReserveForLines(contents);
 
     ObjMesh currentMesh;
     ObjMaterial currentMaterial;
-    std::vector<ObjFace> pendingFaces;
+    // The faces read since the current mesh began are the tail of the faces list from here on.
+    size_t pendingFacesStart = faces.size();
     bool firstGroup = true;
 
     auto closeMesh = [&] {
-        currentMesh.faces.insert(currentMesh.faces.end(), std::make_move_iterator(pendingFaces.begin()),
-                                 std::make_move_iterator(pendingFaces.end()));
-        pendingFaces.clear();
+        currentMesh.faces.reserve(faces.size() - pendingFacesStart);
+        PreferHugePages(currentMesh.faces);
+        currentMesh.faces.insert(currentMesh.faces.end(), faces.begin() + static_cast<ptrdiff_t>(pendingFacesStart),
+                                 faces.end());
+        pendingFacesStart = faces.size();
         currentMesh.material = currentMaterial;
         meshes.push_back(std::move(currentMesh));
         currentMesh = ObjMesh();
     };
 
     NumberReader numbers(path);
-    LineReader lines(contents);
+    objtext::LineSplitter lines(contents);
     std::vector<std::string_view> tokens;
-    std::string_view line;
-    while (lines.Next(line)) {
+    while (lines.Next(tokens)) {
         numbers.line = lines.LineNumber();
-        objtext::SplitFields(' ', line, tokens);
         if (tokens.size() < 2) {
             continue;
         }
         const std::string_view keyword = tokens[0];
         if (keyword == "f") {
-            ObjFace face;
+            ObjFace& face = faces.emplace_back();
             for (size_t i = 1; i < tokens.size(); ++i) {
-                const std::string_view corner = tokens[i];
-                // Position, texture coordinate and normal parts; more parts are ignored.
-                std::string_view parts[3];
-                size_t start = 0;
-                for (size_t k = 0; k < 3; ++k) {
-                    const size_t slash = corner.find('/', start);
-                    if (slash == std::string_view::npos) {
-                        parts[k] = corner.substr(start);
-                        break;
-                    }
-                    parts[k] = corner.substr(start, slash - start);
-                    start = slash + 1;
-                }
-                if (corner.empty()) {
-                    numbers.Fail(Concat({"face corner ", std::to_string(i), " is empty"}));
-                }
-                if (parts[0].empty()) {
-                    numbers.Fail(Concat({"face corner ", std::to_string(i), " (", Quoted(corner), ") has no position index"}));
-                }
                 ObjFaceVertex vertex;
-                vertex.position = numbers.Int(parts[0]);
-                vertex.texCoord = parts[1].empty() ? 0 : numbers.Int(parts[1]);
-                vertex.normal = parts[2].empty() ? 0 : numbers.Int(parts[2]);
-                if (vertex.position == std::numeric_limits<int32_t>::min()) {
-                    // Its index minus 1 has no 32-bit value.
-                    numbers.Fail(Concat({"face corner ", std::to_string(i), " has the position index ",
-                                         std::to_string(vertex.position), ", which is out of range"}));
+                if (!ReadPlainCorner(tokens[i], vertex)) {
+                    vertex = ReadCorner(tokens[i], i, numbers);
                 }
                 face.push_back(vertex);
                 positionIndices.push_back(vertex.position - 1);
             }
-            faces.push_back(face);
-            pendingFaces.push_back(std::move(face));
         } else if (keyword == "v") {
             constexpr std::string_view needs = "3 values (x y z) or 6 (x y z r g b)";
             ObjPosition position;
@@ -337,21 +485,20 @@ void ObjLoader::LoadFile(const std::string& path)
 
 void ObjLoader::LoadMaterials(const std::string& path)
 {
-    std::string contents;
-    if (!ReadWholeFile(path, contents)) {
+    FileText file;
+    if (!file.Load(path)) {
         return;
     }
+    const std::string_view contents = file.Text();
 
     ObjMaterial material;
     size_t newmtlCount = 0;
 
     NumberReader numbers(path);
-    LineReader lines(contents);
+    objtext::LineSplitter lines(contents);
     std::vector<std::string_view> tokens;
-    std::string_view line;
-    while (lines.Next(line)) {
+    while (lines.Next(tokens)) {
         numbers.line = lines.LineNumber();
-        objtext::SplitFields(' ', line, tokens);
         if (tokens.size() < 2) {
             continue;
         }

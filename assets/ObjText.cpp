@@ -15,19 +15,49 @@ namespace objtext {
 void SplitFields(char delim, std::string_view text, std::vector<std::string_view>& fields)
 {
     fields.clear();
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    while (p != end) {
-        const void* hit = std::memchr(p, delim, static_cast<size_t>(end - p));
-        if (hit == nullptr) {
-            // The last piece: not empty here, since p is before the end.
-            fields.emplace_back(p, static_cast<size_t>(end - p));
-            break;
+    // Tokens are short, so a plain scan beats a library search per token.
+    const char* const end = text.data() + text.size();
+    const char* start = text.data();
+    for (const char* p = start; p != end; ++p) {
+        if (*p == delim) {
+            fields.emplace_back(start, static_cast<size_t>(p - start));
+            start = p + 1;
         }
-        const char* stop = static_cast<const char*>(hit);
-        fields.emplace_back(p, static_cast<size_t>(stop - p));
-        p = stop + 1;
     }
+    if (start != end) {
+        fields.emplace_back(start, static_cast<size_t>(end - start));
+    }
+}
+
+bool LineSplitter::Next(std::vector<std::string_view>& fields)
+{
+    fields.clear();
+    if (rest.empty()) {
+        return false;
+    }
+    ++lineNumber;
+    const char* const begin = rest.data();
+    const char* const end = begin + rest.size();
+    const char* start = begin;
+    const char* p = begin;
+    for (; p != end && *p != '\n'; ++p) {
+        if (*p == ' ') {
+            fields.emplace_back(start, static_cast<size_t>(p - start));
+            start = p + 1;
+        }
+    }
+    const char* lineEnd = p;
+    if (p != end) {
+        if (lineEnd != begin && lineEnd[-1] == '\r') {
+            --lineEnd;
+        }
+        ++p;
+    }
+    if (start < lineEnd) {
+        fields.emplace_back(start, static_cast<size_t>(lineEnd - start));
+    }
+    rest.remove_prefix(static_cast<size_t>(p - begin));
+    return true;
 }
 
 namespace {
@@ -40,13 +70,6 @@ bool IsCSpace(char c)
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-
-// The converters read a NUL-terminated string; a NUL inside the token ends it the same way.
-std::string_view UpToNul(std::string_view text)
-{
-    const size_t nul = text.find('\0');
-    return nul == std::string_view::npos ? text : text.substr(0, nul);
 }
 
 // Decides the rare results (overflow, underflow, denormals) with the C library itself, so that the
@@ -65,11 +88,43 @@ NumberStatus ParseFloatWithCLibrary(std::string_view number, float& value)
     return NumberStatus::ok;
 }
 
+// Numbers such as "-0.123456": at most 24 bits of digits and at most ten of them after the point, with
+// no exponent. Both the digits and the power of ten are then exact floats, so one division gives the
+// correctly rounded value (the fast path of every exact decimal reader). False for anything else.
+bool ParseShortDecimal(const char* p, const char* end, bool negative, float& value)
+{
+    constexpr uint32_t kExactLimit = uint32_t{1} << 24;
+    static constexpr float kPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+    uint32_t digits = 0;
+    for (; p != end && IsDigit(*p); ++p) {
+        digits = digits * 10 + static_cast<uint32_t>(*p - '0');
+        if (digits >= kExactLimit) {
+            return false;
+        }
+    }
+    int fractionDigits = 0;
+    if (p != end && *p == '.') {
+        for (++p; p != end && IsDigit(*p); ++p) {
+            digits = digits * 10 + static_cast<uint32_t>(*p - '0');
+            if (digits >= kExactLimit || ++fractionDigits > 10) {
+                return false;
+            }
+        }
+    }
+    if (p != end && (*p == 'e' || *p == 'E')) {
+        return false;
+    }
+    const float magnitude = static_cast<float>(digits) / kPowersOfTen[fractionDigits];
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
 }  // namespace
 
 NumberStatus ParseInt(std::string_view text, int32_t& value)
 {
-    text = UpToNul(text);
+    // A NUL byte ends the number like any other character that is not part of it, as it ends the
+    // C string that std::stoi reads.
     size_t p = 0;
     while (p < text.size() && IsCSpace(text[p])) {
         ++p;
@@ -102,7 +157,7 @@ NumberStatus ParseInt(std::string_view text, int32_t& value)
 
 NumberStatus ParseFloat(std::string_view text, float& value)
 {
-    text = UpToNul(text);
+    // A NUL byte cannot be part of the number, so it ends the scan as it ends std::stof's C string.
     const char* p = text.data();
     const char* const end = p + text.size();
     while (p != end && IsCSpace(*p)) {
@@ -122,6 +177,10 @@ NumberStatus ParseFloat(std::string_view text, float& value)
         return NumberStatus::invalid;
     }
     float result = 0.0f;
+    if (ParseShortDecimal(p, end, *begin == '-', result)) {
+        value = result;
+        return NumberStatus::ok;
+    }
     const std::from_chars_result parsed = std::from_chars(begin, end, result, std::chars_format::general);
     if (parsed.ec == std::errc() && std::fpclassify(result) != FP_SUBNORMAL) {
         value = result;

@@ -15,6 +15,22 @@ namespace objtext {
 // after the last delimiter is kept only when it is not empty. An empty text gives no pieces.
 void SplitFields(char delim, std::string_view text, std::vector<std::string_view>& fields);
 
+// Hands out the lines of a text one at a time, each split on spaces like SplitFields. A line ends at a
+// line feed (the last one need not) and a carriage return right before the line feed is dropped, as a
+// text-mode read does. One scan finds both the line end and the tokens.
+class LineSplitter {
+public:
+    explicit LineSplitter(std::string_view text) : rest(text) {}
+
+    // False at the end of the text.
+    bool Next(std::vector<std::string_view>& fields);
+    size_t LineNumber() const { return lineNumber; }  // 1-based, of the line last handed out
+
+private:
+    std::string_view rest;
+    size_t lineNumber = 0;
+};
+
 enum class NumberStatus {
     ok,
     invalid,     // no number at the start of the text

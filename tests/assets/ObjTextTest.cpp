@@ -84,6 +84,39 @@ TEST(SplitFields, MatchesSplitStringOnRandomText)
     }
 }
 
+// The reader's line splitter against the plain rules: lines end at a line feed, a carriage return right
+// before it is dropped, and each line is split like SplitString on " ".
+TEST(LineSplitter, MatchesLinesSplitWithSplitString)
+{
+    std::mt19937 random(777);
+    const char alphabet[] = {' ', ' ', '\n', '\r', 'a', 'b'};
+    std::vector<std::string_view> fields;
+    for (int round = 0; round < 5000; ++round) {
+        std::string text(random() % 16, ' ');
+        for (char& c : text) {
+            c = alphabet[random() % sizeof alphabet];
+        }
+        std::vector<std::vector<std::string>> expected;
+        for (size_t start = 0; start < text.size();) {
+            size_t stop = text.find('\n', start);
+            const size_t next = stop == std::string::npos ? text.size() : stop + 1;
+            std::string line = text.substr(start, (stop == std::string::npos ? text.size() : stop) - start);
+            if (stop != std::string::npos && !line.empty() && line.back() == '\r') {
+                line.pop_back();
+            }
+            expected.push_back(Split(" ", line));
+            start = next;
+        }
+        std::vector<std::vector<std::string>> actual;
+        objtext::LineSplitter lines(text);
+        while (lines.Next(fields)) {
+            actual.emplace_back(fields.begin(), fields.end());
+            ASSERT_EQ(lines.LineNumber(), actual.size());
+        }
+        ASSERT_EQ(actual, expected) << "text '" << text << "'";
+    }
+}
+
 // What std::stoi / std::stof say about a text, as the status of our converters.
 template <typename Convert>
 NumberStatus StandardStatus(Convert convert)
@@ -134,6 +167,27 @@ TEST(ParseFloat, AgreesWithStofOnDecimalNumbers)
         if (status == NumberStatus::ok) {
             EXPECT_EQ(ours, standard) << "text '" << text << "'";
             EXPECT_EQ(std::signbit(ours), std::signbit(standard)) << "text '" << text << "'";
+        }
+    }
+}
+
+TEST(ParseFloat, AgreesWithStofOnRandomDecimals)
+{
+    std::mt19937 random(4242);
+    const char alphabet[] = "0123456789.-+e";
+    for (int round = 0; round < 100000; ++round) {
+        std::string text(1 + random() % 14, '0');
+        for (char& c : text) {
+            // Mostly digits, sometimes a point, sign or exponent.
+            c = random() % 4 == 0 ? alphabet[random() % 14] : alphabet[random() % 10];
+        }
+        float ours = 0.0f;
+        const NumberStatus status = objtext::ParseFloat(text, ours);
+        float standard = 0.0f;
+        ASSERT_EQ(status, StandardStatus([&] { standard = std::stof(text); })) << "text '" << text << "'";
+        if (status == NumberStatus::ok) {
+            ASSERT_EQ(ours, standard) << "text '" << text << "'";
+            ASSERT_EQ(std::signbit(ours), std::signbit(standard)) << "text '" << text << "'";
         }
     }
 }
