@@ -1,0 +1,15 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace resgen {
+
+// Write whole files; throw std::runtime_error naming the file and the reason on failure.
+void WriteTextFile(const std::string& path, const std::string& text);
+void WriteBinaryFile(const std::string& path, const std::vector<uint8_t>& bytes);
+
+// Progress lines on standard error, one per finished asset, safe from several threads.
+void Progress(const std::string& message);
+
+} // namespace resgen

@@ -1,0 +1,18 @@
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace resgen {
+
+// One texture file to generate, by its name under Res/.
+struct TextureJob {
+    std::string fileName;
+    std::function<void(const std::string& path)> run;
+};
+
+// The 27 scene textures. Normal maps are tangent-space with +y (green) pointing up the image
+// ("OpenGL" convention), derived from the same height field as their colour map.
+std::vector<TextureJob> TextureJobs();
+
+} // namespace resgen
