@@ -111,6 +111,10 @@ void CloseAudioIfUnused() {
         Mix_Quit();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         state.audioOpen = false;
+        // The last user of SDL also frees what SDL keeps process-wide.
+        if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) {
+            SDL_Quit();
+        }
     }
 }
 

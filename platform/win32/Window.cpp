@@ -590,6 +590,10 @@ void Win32Shutdown() {
     if (state.videoStarted) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         state.videoStarted = false;
+        // The last user of SDL also frees what SDL keeps process-wide (its D-Bus connection).
+        if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) {
+            SDL_Quit();
+        }
     }
     state.mode = Mode::Undecided;
 }
