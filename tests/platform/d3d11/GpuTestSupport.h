@@ -1,0 +1,73 @@
+#pragma once
+// Shared helpers of the graphics-layer tests: a headless device per test, stage blobs from
+// hand-written GLSL, read-back and PNG output, and the live-object check at the end.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/d3d11/D3D11.h"
+#include "platform/d3d11/Diagnostics.h"
+#include "platform/d3d11/StageBlob.h"
+
+namespace gputest {
+
+struct Rgba {
+  std::uint8_t r, g, b, a;
+};
+
+// Writes tightly packed RGBA8 rows (top first) as a PNG under output/<folder>/.
+void WritePng(const std::string& folder, const std::string& name, UINT width, UINT height,
+              const std::vector<std::uint8_t>& rgba);
+
+std::vector<std::uint8_t> VertexBlob(const std::string& glsl, std::vector<StageInput> inputs,
+                                     std::vector<StageConstantBuffer> cbs = {}, std::vector<StageTexture> textures = {});
+std::vector<std::uint8_t> PixelBlob(const std::string& glsl, std::vector<StageConstantBuffer> cbs = {},
+                                    std::vector<StageTexture> textures = {});
+std::vector<std::uint8_t> ComputeBlob(const std::string& glsl, std::vector<StageImage> images,
+                                      std::vector<StageTexture> textures = {});
+
+// Vertex shader drawing one triangle that covers the viewport, without vertex buffers, with a
+// Direct3D-style texture coordinate (0,0 at the top left) at location 0.
+extern const char* const kFullScreenVs;
+
+class GpuTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Releases everything handed to Keep, in reverse order.
+  template <typename T>
+  T* Keep(T* object) {
+    if (object != nullptr) kept_.push_back(object);
+    return object;
+  }
+  struct Target {
+    ID3D11Texture2D* texture = nullptr;
+    ID3D11RenderTargetView* rtv = nullptr;
+  };
+  Target MakeTarget(UINT width, UINT height, DXGI_FORMAT format = DXGI_FORMAT_R8G8B8A8_UNORM, UINT extraBind = 0);
+  ID3D11DepthStencilView* MakeDepth(UINT width, UINT height);
+  ID3D11Buffer* MakeBuffer(UINT bind, const void* data, UINT size, D3D11_USAGE usage = D3D11_USAGE_IMMUTABLE);
+  ID3D11VertexShader* MakeVs(const std::vector<std::uint8_t>& blob);
+  ID3D11PixelShader* MakePs(const std::vector<std::uint8_t>& blob);
+  void SetViewport(UINT width, UINT height);
+  // Reads the texture and writes it as <test name>.png; returns the pixels.
+  std::vector<std::uint8_t> Capture(ID3D11Texture2D* texture, const std::string& suffix = "");
+  static Rgba Pixel(const std::vector<std::uint8_t>& rgba, UINT width, UINT x, UINT y);
+
+  ID3D11Device* device = nullptr;
+  ID3D11DeviceContext* context = nullptr;
+  D3D_FEATURE_LEVEL level = D3D_FEATURE_LEVEL_9_1;
+
+ private:
+  std::vector<IUnknown*> kept_;
+};
+
+// Compares with a tolerance of a couple of steps, which llvmpipe's filtering and rounding need.
+::testing::AssertionResult Near(Rgba actual, Rgba expected, int tolerance = 2);
+
+}  // namespace gputest
