@@ -13,7 +13,7 @@ bool Win32InjectActivate(HWND window, bool active);
 
 // Mouse buttons: 0 left, 1 right, 2 middle. Coordinates are client coordinates. As on Windows, a
 // window only sees the pointer outside its client area while it holds the capture: such input is
-// dropped otherwise.
+// dropped otherwise. Both return false for an unknown window or dropped input.
 bool Win32InjectMouseButton(HWND window, int button, bool down, int x, int y);
 bool Win32InjectMouseMove(HWND window, int x, int y);
 
