@@ -341,8 +341,8 @@ void ObjLoader::SplitString(std::string_view delimiter, std::string_view text, s
 
 namespace {
 
-// Large lists are filled right after they are sized; asking for huge pages turns tens of thousands of
-// page faults into a few dozen. Only a hint: without transparent huge pages nothing changes.
+// Large lists are filled right after they grow; asking for huge pages turns tens of thousands of page
+// faults into a few dozen. Only a hint: without transparent huge pages nothing changes.
 template <typename T>
 void PreferHugePages(const std::vector<T>& list)
 {
@@ -356,44 +356,22 @@ void PreferHugePages(const std::vector<T>& list)
     }
 }
 
-}  // namespace
-
-// Sizes the lists for the lines of a file, so that large models are not copied while they grow.
-void ObjLoader::ReserveForLines(std::string_view text)
+// Appends to a list that grows by doubling, as push_back does, but gives the hint above to each new
+// buffer before anything is written to it.
+template <typename T>
+T& Append(std::vector<T>& list)
 {
-    size_t vLines = 0;
-    size_t vtLines = 0;
-    size_t vnLines = 0;
-    size_t fLines = 0;
-    // Only the first characters of each line matter here.
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    while (p != end) {
-        const size_t left = static_cast<size_t>(end - p);
-        if (left >= 2 && p[0] == 'f' && p[1] == ' ') {
-            ++fLines;
-        } else if (left >= 2 && p[0] == 'v') {
-            if (p[1] == ' ') {
-                ++vLines;
-            } else if (left >= 3 && p[2] == ' ') {
-                vtLines += p[1] == 't';
-                vnLines += p[1] == 'n';
-            }
-        }
-        const void* lineFeed = std::memchr(p, '\n', left);
-        p = lineFeed == nullptr ? end : static_cast<const char*>(lineFeed) + 1;
+    if (list.size() == list.capacity()) {
+        std::vector<T> grown;
+        grown.reserve(std::max<size_t>(64, list.capacity() * 2));
+        PreferHugePages(grown);
+        grown.insert(grown.end(), std::make_move_iterator(list.begin()), std::make_move_iterator(list.end()));
+        list.swap(grown);
     }
-    positions.reserve(positions.size() + vLines);
-    texCoords.reserve(texCoords.size() + vtLines);
-    normals.reserve(normals.size() + vnLines);
-    faces.reserve(faces.size() + fLines);
-    positionIndices.reserve(positionIndices.size() + 3 * fLines);
-    PreferHugePages(positions);
-    PreferHugePages(texCoords);
-    PreferHugePages(normals);
-    PreferHugePages(faces);
-    PreferHugePages(positionIndices);
+    return list.emplace_back();
 }
+
+}  // namespace
 
 void ObjLoader::LoadFile(const std::string& path)
 {
@@ -402,8 +380,6 @@ void ObjLoader::LoadFile(const std::string& path)
         return;
     }
     const std::string_view contents = file.Text();
-
-    ReserveForLines(contents);
 
     ObjMesh currentMesh;
     ObjMaterial currentMaterial;
@@ -432,14 +408,14 @@ void ObjLoader::LoadFile(const std::string& path)
         }
         const std::string_view keyword = tokens[0];
         if (keyword == "f") {
-            ObjFace& face = faces.emplace_back();
+            ObjFace& face = Append(faces);
             for (size_t i = 1; i < tokens.size(); ++i) {
                 ObjFaceVertex vertex;
                 if (!ReadPlainCorner(tokens[i], vertex)) {
                     vertex = ReadCorner(tokens[i], i, numbers);
                 }
                 face.push_back(vertex);
-                positionIndices.push_back(vertex.position - 1);
+                Append(positionIndices) = vertex.position - 1;
             }
         } else if (keyword == "v") {
             constexpr std::string_view needs = "3 values (x y z) or 6 (x y z r g b)";
@@ -452,18 +428,18 @@ void ObjLoader::LoadFile(const std::string& path)
                 position.g = numbers.FloatAt(tokens, 5, needs);
                 position.b = numbers.FloatAt(tokens, 6, needs);
             }
-            positions.push_back(position);
+            Append(positions) = position;
         } else if (keyword == "vt") {
             ObjTexCoord texCoord;
             texCoord.u = numbers.FloatAt(tokens, 1, "2 values (u v)");
             texCoord.v = numbers.FloatAt(tokens, 2, "2 values (u v)");
-            texCoords.push_back(texCoord);
+            Append(texCoords) = texCoord;
         } else if (keyword == "vn") {
             ObjNormal normal;
             normal.x = numbers.FloatAt(tokens, 1, "3 values (x y z)");
             normal.y = numbers.FloatAt(tokens, 2, "3 values (x y z)");
             normal.z = numbers.FloatAt(tokens, 3, "3 values (x y z)");
-            normals.push_back(normal);
+            Append(normals) = normal;
         } else if (keyword == "g" || keyword == "o") {
             if (!firstGroup) {
                 closeMesh();

@@ -169,7 +169,4 @@ public:
     std::vector<int32_t> positionIndices;   // each corner's position index minus 1
     std::vector<ObjMesh> meshes;
     std::vector<ObjMaterial> materials;
-
-private:
-    void ReserveForLines(std::string_view text);
 };
