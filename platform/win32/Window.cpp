@@ -643,7 +643,9 @@ void Win32InjectKey(int virtualKey, bool down) {
     state.injectedKeyDown[static_cast<std::size_t>(virtualKey)] = down;
     NoteKey(virtualKey, down);
     const bool alt = state.injectedKeyDown[VK_MENU] || state.injectedKeyDown[VK_LMENU] || state.injectedKeyDown[VK_RMENU];
-    QueueKeyMessage(state.foreground, virtualKey, 0, down, down && wasDown, alt && virtualKey != VK_MENU);
+    // Messages name the generic modifier key, as Windows' do.
+    const int messageVk = GenericVirtualKey(virtualKey) != 0 ? GenericVirtualKey(virtualKey) : virtualKey;
+    QueueKeyMessage(state.foreground, messageVk, 0, down, down && wasDown, alt);
 }
 
 void Win32ResetInput() {
