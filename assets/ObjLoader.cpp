@@ -126,6 +126,8 @@ std::string Quoted(std::string_view text)
 
 // The whole text of one file. A regular file is mapped into memory (one system call, no copy of the
 // file cache, which matters for models of a hundred megabytes); anything else is read into a string.
+// Model files are not rewritten while the show loads them; a file cut short by another process during
+// the read would fault, as with any mapped file.
 class FileText {
 public:
     FileText() = default;

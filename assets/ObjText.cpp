@@ -80,7 +80,9 @@ NumberStatus ParseFloatWithCLibrary(std::string_view number, float& value)
     static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
     const std::string copy(number);
     errno = 0;
-    const float result = strtof_l(copy.c_str(), nullptr, cLocale);
+    // Should the C locale be unavailable, the process locale is the best left; the show never changes it
+    // from "C".
+    const float result = cLocale != nullptr ? strtof_l(copy.c_str(), nullptr, cLocale) : std::strtof(copy.c_str(), nullptr);
     if (errno == ERANGE) {
         return NumberStatus::outOfRange;
     }
