@@ -7,6 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+
+#include <unistd.h>
+
 #include <string>
 #include <tuple>
 #include <vector>
@@ -421,6 +426,39 @@ TEST_F(HeadlessWindow, MessageBoxHookScriptsTheAnswer) {
     EXPECT_EQ(seenOwner, owner);
     EXPECT_EQ(seenText, L"Do you want to debug the application?");
     EXPECT_EQ(seenType, MB_ICONERROR | MB_YESNO);
+}
+
+}  // namespace
+
+namespace {
+
+// Run by the next test in a child process that has no display.
+TEST(NoDisplay, DISABLED_ReportWhatAWindowAndABoxDo) {
+    ASSERT_TRUE(RegisterRecordingClass());
+    HWND hwnd = CreateRecordingWindow(1280, 720);
+    ShowWindow(hwnd, SW_SHOW);
+    const int answer = MessageBoxW(hwnd, L"question", L"caption", MB_YESNO);
+    std::printf("RESULT display=%d window=%d sdl=%d answer=%d\n", Win32HasDisplay() ? 1 : 0, IsWindow(hwnd),
+                Win32GetSdlWindow(hwnd) != nullptr ? 1 : 0, answer);
+    Win32Shutdown();
+}
+
+TEST(NoDisplay, WindowsBecomeHeadlessAndBoxesDoNotWait) {
+    std::string self(4096, '\0');
+    self.resize(static_cast<std::size_t>(std::max<ssize_t>(readlink("/proc/self/exe", self.data(), self.size()), 0)));
+    const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11 timeout 20 " + self +
+                                " --gtest_also_run_disabled_tests"
+                                " --gtest_filter=NoDisplay.DISABLED_ReportWhatAWindowAndABoxDo 2>&1";
+    std::string output;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[512];
+        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+            output += buffer;
+        }
+        pclose(pipe);
+    }
+    EXPECT_NE(output.find("RESULT display=0 window=1 sdl=0 answer=7"), std::string::npos) << output;
+    EXPECT_NE(output.find("windows are headless"), std::string::npos) << output;
 }
 
 }  // namespace
