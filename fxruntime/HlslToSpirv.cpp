@@ -104,7 +104,10 @@ std::vector<EffectDiagnostic> ParseHlslMessages(const std::string& text,
     std::string token;
     if (std::regex_search(d.text, q, quoted)) token = q[1];
     d.column = ColumnOf(files, d.file, d.line, token);
-    d.code = !d.error ? "X3206" : d.text.find("undeclared identifier") != std::string::npos ? "X3004" : "X3000";
+    d.code = !d.error ? "X3206" : (d.text.find("undeclared identifier") != std::string::npos ||
+                                 d.text.find("unknown variable") != std::string::npos)
+                                    ? "X3004"
+                                    : "X3000";
     out.push_back(std::move(d));
   }
   return out;

@@ -1,0 +1,176 @@
+// Reference tests: every inputs/*.fx is compiled and its diagnostics and listing compared with
+// expected/<name>.txt. Run with FX_UPDATE_REFERENCE=1 to rewrite the expected files after an
+// intended change, then review the diff.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "fxruntime/EffectBlob.h"
+#include "fxruntime/EffectCompiler.h"
+#include "fxruntime/EffectPrint.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> InputFiles() {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(fs::path(FX_TEST_DIR) / "inputs"))
+    if (entry.path().extension() == ".fx") names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::stringstream ss;
+  ss << f.rdbuf();
+  return ss.str();
+}
+
+// Compiles with paths relative to the test folder, so messages read "inputs/x.fx(...)".
+std::string CompileListing(const std::string& name) {
+  const fs::path previous = fs::current_path();
+  fs::current_path(FX_TEST_DIR);
+  const EffectCompileResult result = CompileEffectFile("inputs/" + name);
+  fs::current_path(previous);
+  std::string text = result.Messages();
+  if (!result.succeeded) return text + "compilation failed\n";
+  EffectBlob blob;
+  if (!ParseEffectBlob(result.code.data(), result.code.size(), blob)) return text + "blob does not parse\n";
+  return text + PrintEffect(blob);
+}
+
+class EffectReference : public testing::TestWithParam<std::string> {};
+
+TEST_P(EffectReference, MatchesExpectedListing) {
+  const std::string name = GetParam();
+  const std::string actual = CompileListing(name);
+  const fs::path expectedPath = fs::path(FX_TEST_DIR) / "expected" / (fs::path(name).stem().string() + ".txt");
+  const char* update = std::getenv("FX_UPDATE_REFERENCE");
+  if (update != nullptr && std::string(update) == "1") {
+    std::ofstream(expectedPath, std::ios::binary) << actual;
+    GTEST_SKIP() << "rewrote " << expectedPath;
+  }
+  ASSERT_TRUE(fs::exists(expectedPath)) << "no reference " << expectedPath << "; run with FX_UPDATE_REFERENCE=1";
+  EXPECT_EQ(ReadFile(expectedPath), actual) << "listing of " << name << " changed";
+}
+
+INSTANTIATE_TEST_SUITE_P(Inputs, EffectReference, testing::ValuesIn(InputFiles()),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                           std::string n = fs::path(info.param).stem().string();
+                           std::replace_if(n.begin(), n.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+                           return n;
+                         });
+
+TEST(EffectSourceStrip, KeepsEveryLineAndOffset) {
+  const std::string text =
+      "float4 gColor;\n"
+      "SamplerState samLinear\n{\n    Filter = MIN_MAG_MIP_LINEAR;\n};\n"
+      "BlendState B { BlendEnable[0] = TRUE; };\n"
+      "technique11 T\n{\n    pass P0\n    {\n        SetPixelShader( CompileShader( ps_5_0, PS() ) );\n    }\n}\n"
+      "float4 PS() : SV_Target { return gColor; }\n";
+  EffectSource source;
+  ASSERT_TRUE(ParseEffectText("mem.fx", text, source));
+  const std::string& stripped = source.strippedFiles.at("mem.fx");
+  ASSERT_EQ(text.size(), stripped.size());
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (text[i] == '\n') {
+      ASSERT_EQ('\n', stripped[i]) << "line break moved at " << i;
+    }
+  EXPECT_NE(std::string::npos, stripped.find("SamplerState samLinear"));
+  EXPECT_EQ(std::string::npos, stripped.find("technique11"));
+  EXPECT_EQ(std::string::npos, stripped.find("BlendEnable"));
+  EXPECT_EQ(std::string::npos, stripped.find("Filter"));
+  EXPECT_NE(std::string::npos, stripped.find("float4 PS() : SV_Target { return gColor; }"));
+}
+
+TEST(EffectSourceStrip, UnterminatedBlocksAreErrorsNotCrashes) {
+  for (const char* text : {"technique11 T { pass P0 { SetPixelShader( CompileShader( ps_5_0, PS() ) );",
+                           "technique11", "RasterizerState R { FillMode = ", "BlendState B { BlendEnable[9] = TRUE; };",
+                           "SamplerState s { Filter = ; };", "/* never closed", "technique11 T { pass { Foo(); } }",
+                           "technique11 T { pass { SetPixelShader( CompileShader( ps_5_0, PS() ) ) } }"}) {
+    EffectSource source;
+    EXPECT_FALSE(ParseEffectText("mem.fx", text, source)) << text;
+    EXPECT_TRUE(source.HasErrors()) << text;
+  }
+}
+
+TEST(EffectCompile, VertexOutputsMeetPixelInputsBySemantic) {
+  // The pixel stage declares its inputs in another order than the vertex stage writes them.
+  const std::string text =
+      "struct VOut { float4 PosH : SV_POSITION; float3 A : TEXCOORD0; float2 B : COLOR1; float C : NORMAL; };\n"
+      "struct PIn { float4 PosH : SV_POSITION; float C : NORMAL; float2 B : COLOR1; float3 A : TEXCOORD0; };\n"
+      "VOut VS(float3 p : POSITION) { VOut o; o.PosH = float4(p, 1); o.A = p; o.B = p.xy; o.C = p.z; return o; }\n"
+      "float4 PS(PIn i) : SV_Target { return float4(i.A + float3(i.B, i.C), 1); }\n"
+      "technique11 T { pass P { SetVertexShader(CompileShader(vs_5_0, VS())); "
+      "SetPixelShader(CompileShader(ps_5_0, PS())); } }\n";
+  const EffectCompileResult result = CompileEffectText("mem.fx", text);
+  ASSERT_TRUE(result.succeeded) << result.Messages();
+  EffectBlob blob;
+  ASSERT_TRUE(ParseEffectBlob(result.code.data(), result.code.size(), blob));
+  StageBlob vs, ps;
+  ASSERT_TRUE(ParseStageBlob(blob.shaders[0].code.data(), blob.shaders[0].code.size(), vs));
+  ASSERT_TRUE(ParseStageBlob(blob.shaders[1].code.data(), blob.shaders[1].code.size(), ps));
+  auto location = [](const std::string& glsl, const std::string& direction, const std::string& member) {
+    // e.g. "layout(location = 2) out vec2 _entryPointOutput_B;"
+    std::istringstream in(glsl);
+    std::string line;
+    while (std::getline(in, line)) {
+      const std::string suffix = "_" + member + ";";
+      if (line.find(") " + direction + " ") != std::string::npos && line.size() > suffix.size() &&
+          line.compare(line.size() - suffix.size(), suffix.size(), suffix) == 0) {
+        const std::size_t eq = line.find("location = ");
+        if (eq != std::string::npos) return std::stoi(line.substr(eq + 11));
+      }
+    }
+    return -1;
+  };
+  for (const char* member : {"A", "B", "C"}) {
+    const int out = location(vs.glsl, "out", member);
+    const int in = location(ps.glsl, "in", member);
+    EXPECT_GE(out, 0) << member << "\n" << vs.glsl;
+    EXPECT_EQ(out, in) << member << "\n" << vs.glsl << ps.glsl;
+  }
+}
+
+TEST(EffectCompile, InitializersLandAtReflectedOffsets) {
+  const fs::path previous = fs::current_path();
+  fs::current_path(FX_TEST_DIR);
+  const EffectCompileResult result = CompileEffectFile("inputs/compute_uav.fx");
+  fs::current_path(previous);
+  ASSERT_TRUE(result.succeeded) << result.Messages();
+  EffectBlob blob;
+  ASSERT_TRUE(ParseEffectBlob(result.code.data(), result.code.size(), blob));
+  auto find = [&](const std::string& name) {
+    for (const EffectVariable& v : blob.variables)
+      if (v.name == name) return v;
+    ADD_FAILURE() << name;
+    return EffectVariable{};
+  };
+  auto floatAt = [&](const EffectVariable& v, std::size_t at) {
+    float f = 0;
+    std::memcpy(&f, &blob.constantBuffers[v.buffer].initialData[v.offset + at], 4);
+    return f;
+  };
+  const EffectVariable weights = find("gWeights");
+  ASSERT_EQ(3u, weights.elements);
+  ASSERT_EQ(16u, weights.elementStride);  // one row per element, as Direct3D packs arrays
+  EXPECT_FLOAT_EQ(0.25f, floatAt(weights, 0));
+  EXPECT_FLOAT_EQ(0.5f, floatAt(weights, 16));
+  EXPECT_FLOAT_EQ(0.25f, floatAt(weights, 32));
+  const EffectVariable bias = find("gBias");
+  EXPECT_FLOAT_EQ(0.1f, floatAt(bias, 4));
+  EXPECT_FLOAT_EQ(-0.2f, floatAt(bias, 8));
+  const EffectVariable steps = find("gSteps");
+  std::int32_t n = 0;
+  std::memcpy(&n, &blob.constantBuffers[steps.buffer].initialData[steps.offset], 4);
+  EXPECT_EQ(4, n);
+}
+
+}  // namespace

@@ -1,0 +1,2 @@
+// Pulls in the broken file from its own folder.
+#include "broken.fxh"

@@ -1,0 +1,58 @@
+#pragma once
+// Shared by the effect runtime and effect wrapper tests: a headless device per test, effects
+// compiled from text, float render targets read back, and the live-object checks at the end.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "fxruntime/D3DX11Compile.h"
+#include "fxruntime/D3DX11Effect.h"
+#include "platform/d3d11/D3D11.h"
+
+namespace fxtest {
+
+using Float4 = std::array<float, 4>;
+
+// Compiled effect code for the text (written to a temporary file); empty on failure, with the
+// compiler's messages in `messages`.
+std::vector<std::uint8_t> CompileText(const std::string& text, std::string* messages = nullptr);
+std::vector<std::uint8_t> CompileFile(const std::string& path, std::string* messages = nullptr);
+
+class DeviceTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  template <typename T>
+  T* Keep(T* object) {
+    if (object != nullptr) kept_.push_back(object);
+    return object;
+  }
+  // An effect from text; fails the test when it does not compile or build.
+  ID3DX11Effect* MakeEffect(const std::string& text);
+
+  struct Target {
+    ID3D11Texture2D* texture = nullptr;
+    ID3D11RenderTargetView* rtv = nullptr;
+  };
+  // A 32-bit float RGBA target of width x height, bound with a matching viewport.
+  Target BindFloatTarget(UINT width, UINT height);
+  ID3D11ShaderResourceView* MakeTexture(UINT width, UINT height, const std::vector<std::uint8_t>& rgba,
+                                        ID3D11Texture2D** texture = nullptr, UINT extraBind = 0);
+  ID3D11UnorderedAccessView* MakeUav(ID3D11Texture2D* texture);
+  std::vector<Float4> ReadFloat(ID3D11Texture2D* texture);
+  std::vector<std::uint8_t> ReadBytes(ID3D11Texture2D* texture);
+
+  ID3D11Device* device = nullptr;
+  ID3D11DeviceContext* context = nullptr;
+
+ private:
+  std::vector<IUnknown*> kept_;
+};
+
+::testing::AssertionResult NearFloat4(const Float4& actual, const Float4& expected, float tolerance = 1e-5f);
+
+}  // namespace fxtest
