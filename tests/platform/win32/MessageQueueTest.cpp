@@ -9,12 +9,11 @@
 
 #include <algorithm>
 #include <cstdio>
-
-#include <unistd.h>
-
 #include <string>
 #include <tuple>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
