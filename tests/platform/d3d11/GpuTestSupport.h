@@ -67,6 +67,14 @@ class GpuTest : public ::testing::Test {
   std::vector<IUnknown*> kept_;
 };
 
+// "-<what><n>" for image names (built by appending: GCC 12 misfires on operator+ here).
+inline std::string Suffix(const char* what, int n = -1) {
+  std::string s = "-";
+  s += what;
+  if (n >= 0) s += std::to_string(n);
+  return s;
+}
+
 // Compares with a tolerance of a couple of steps, which llvmpipe's filtering and rounding need.
 ::testing::AssertionResult Near(Rgba actual, Rgba expected, int tolerance = 2);
 

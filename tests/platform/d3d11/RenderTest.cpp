@@ -28,13 +28,6 @@ const D3D11_INPUT_ELEMENT_DESC kColorLayout[] = {
     {"COLOR", 0, DXGI_FORMAT_R32G32B32A32_FLOAT, 0, 12, D3D11_INPUT_PER_VERTEX_DATA, 0},
 };
 
-std::string Suffix(const char* what, int n = -1) {
-  std::string s = "-";
-  s += what;
-  if (n >= 0) s += std::to_string(n);
-  return s;
-}
-
 struct ColorVertex {
   float x, y, z, r, g, b, a;
 };

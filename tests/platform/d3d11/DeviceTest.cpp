@@ -1,0 +1,362 @@
+// Device creation, the DXGI chain and swap chain, validation of descriptions, state sharing, the
+// call trace and the live-object count.
+#include "tests/platform/d3d11/GpuTestSupport.h"
+
+namespace gputest {
+namespace {
+
+class DeviceTest : public GpuTest {};
+
+const char* const kPosVs = R"(#version 450
+layout(location = 0) in vec3 inPos;
+layout(location = 1) in vec4 inColor;
+layout(location = 0) out vec4 vColor;
+out gl_PerVertex { vec4 gl_Position; };
+void main() { gl_Position = vec4(inPos, 1.0); vColor = inColor; }
+)";
+
+TEST(DeviceCreation, FeatureLevelFollowsTheGlVersionAndALesserDeviceIsReportedAsSuch) {
+  struct Case {
+    int cap;
+    D3D_FEATURE_LEVEL expected;
+  };
+  for (const Case& c : {Case{0, D3D_FEATURE_LEVEL_11_0}, Case{44, D3D_FEATURE_LEVEL_10_1}, Case{41, D3D_FEATURE_LEVEL_10_1},
+                        Case{33, D3D_FEATURE_LEVEL_10_0}}) {
+    D3D11DeviceOptions options;
+    options.glVersionCap = c.cap;
+    D3D11SetDeviceOptions(options);
+    ID3D11Device* device = nullptr;
+    ID3D11DeviceContext* context = nullptr;
+    D3D_FEATURE_LEVEL level{};
+    ASSERT_EQ(D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, nullptr, 0, D3D11_SDK_VERSION, &device,
+                                &level, &context),
+              S_OK);
+    EXPECT_EQ(level, c.expected) << "cap " << c.cap;
+    EXPECT_EQ(device->GetFeatureLevel(), c.expected);
+    context->Release();
+    device->Release();
+    // Asking for 11.0 only from a lesser device fails and hands out nothing.
+    const D3D_FEATURE_LEVEL only11 = D3D_FEATURE_LEVEL_11_0;
+    device = nullptr;
+    const HRESULT hr = D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, &only11, 1, D3D11_SDK_VERSION,
+                                         &device, &level, nullptr);
+    if (c.expected == D3D_FEATURE_LEVEL_11_0) {
+      EXPECT_EQ(hr, S_OK);
+      device->Release();
+    } else {
+      EXPECT_TRUE(FAILED(hr));
+      EXPECT_EQ(device, nullptr);
+    }
+  }
+  D3D11SetDeviceOptions({});
+  EXPECT_EQ(D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, nullptr, 0, 6, nullptr, nullptr, nullptr),
+            E_INVALIDARG);
+  EXPECT_EQ(D3D11LiveObjectCount(), 0);
+}
+
+// What the application frame does at start-up and on every resize.
+TEST_F(DeviceTest, SwapChainThroughTheDxgiChainResizesBackBufferDepthAndViewport) {
+  UINT quality = 99;
+  EXPECT_EQ(device->CheckMultisampleQualityLevels(DXGI_FORMAT_R8G8B8A8_UNORM, 4, &quality), S_OK);
+  EXPECT_EQ(quality, 0u);  // no multisampling; single sampling has one level
+  EXPECT_EQ(device->CheckMultisampleQualityLevels(DXGI_FORMAT_R8G8B8A8_UNORM, 1, &quality), S_OK);
+  EXPECT_EQ(quality, 1u);
+
+  IDXGIDevice* dxgiDevice = nullptr;
+  ASSERT_EQ(device->QueryInterface(__uuidof(IDXGIDevice), reinterpret_cast<void**>(&dxgiDevice)), S_OK);
+  IDXGIAdapter* adapter = nullptr;
+  ASSERT_EQ(dxgiDevice->GetParent(__uuidof(IDXGIAdapter), reinterpret_cast<void**>(&adapter)), S_OK);
+  IDXGIFactory* factory = nullptr;
+  ASSERT_EQ(adapter->GetParent(__uuidof(IDXGIFactory), reinterpret_cast<void**>(&factory)), S_OK);
+  DXGI_SWAP_CHAIN_DESC sd{};
+  sd.BufferDesc = {64, 48, {60, 1}, DXGI_FORMAT_R8G8B8A8_UNORM, DXGI_MODE_SCANLINE_ORDER_UNSPECIFIED,
+                   DXGI_MODE_SCALING_UNSPECIFIED};
+  sd.SampleDesc = {1, 0};
+  sd.BufferUsage = DXGI_USAGE_RENDER_TARGET_OUTPUT;
+  sd.BufferCount = 1;
+  sd.Windowed = TRUE;
+  IDXGISwapChain* swapChain = nullptr;
+  ASSERT_EQ(factory->CreateSwapChain(device, &sd, &swapChain), S_OK);
+  Keep(swapChain);
+  dxgiDevice->Release();
+  adapter->Release();
+  factory->Release();
+
+  const float blue[4] = {0, 0, 1, 1};
+  const char* ps = R"(#version 450
+layout(location = 0) out vec4 outColor;
+void main() { outColor = vec4(1.0, 1.0, 0.0, 1.0); }
+)";
+  context->VSSetShader(MakeVs(VertexBlob(kFullScreenVs, {})), nullptr, 0);
+  context->PSSetShader(MakePs(PixelBlob(ps)), nullptr, 0);
+  context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
+  for (auto [w, h] : {std::pair{64u, 48u}, std::pair{100u, 30u}, std::pair{17u, 90u}}) {
+    ASSERT_EQ(swapChain->ResizeBuffers(1, w, h, DXGI_FORMAT_R8G8B8A8_UNORM, 0), S_OK);
+    ID3D11Texture2D* backBuffer = nullptr;
+    ASSERT_EQ(swapChain->GetBuffer(0, __uuidof(ID3D11Texture2D), reinterpret_cast<void**>(&backBuffer)), S_OK);
+    D3D11_TEXTURE2D_DESC bd{};
+    backBuffer->GetDesc(&bd);
+    EXPECT_EQ(bd.Width, w);
+    EXPECT_EQ(bd.Height, h);
+    ID3D11RenderTargetView* rtv = nullptr;
+    ASSERT_EQ(device->CreateRenderTargetView(backBuffer, nullptr, &rtv), S_OK);
+    ID3D11DepthStencilView* dsv = MakeDepth(w, h);
+    context->OMSetRenderTargets(1, &rtv, dsv);
+    SetViewport(w, h);
+    context->ClearRenderTargetView(rtv, blue);
+    context->ClearDepthStencilView(dsv, D3D11_CLEAR_DEPTH | D3D11_CLEAR_STENCIL, 1.0f, 0);
+    context->Draw(3, 0);
+    EXPECT_EQ(swapChain->Present(0, 0), S_OK);
+    const auto px = Capture(backBuffer, Suffix("", int(w)));
+    // The full-size triangle reaches every corner: viewport and depth buffer match the new size.
+    EXPECT_TRUE(Near(Pixel(px, w, 0, 0), {255, 255, 0, 255}));
+    EXPECT_TRUE(Near(Pixel(px, w, w - 1, h - 1), {255, 255, 0, 255}));
+    rtv->Release();
+    backBuffer->Release();
+  }
+}
+
+TEST_F(DeviceTest, InputLayoutMustSupplyEverySignatureInput) {
+  const auto vs = VertexBlob(kPosVs, {{"POSITION", 0, 0, StageComponentType::Float, 3},
+                                      {"COLOR", 0, 1, StageComponentType::Float, 4}});
+  const auto signatureOnly = WriteInputSignatureBlob({{"POSITION", 0, 0, StageComponentType::Float, 3},
+                                                      {"COLOR", 0, 1, StageComponentType::Float, 4}});
+  const D3D11_INPUT_ELEMENT_DESC full[] = {
+      {"position", 0, DXGI_FORMAT_R32G32B32_FLOAT, 0, 0, D3D11_INPUT_PER_VERTEX_DATA, 0},  // case does not matter
+      {"COLOR", 0, DXGI_FORMAT_R32G32B32A32_FLOAT, 0, D3D11_APPEND_ALIGNED_ELEMENT, D3D11_INPUT_PER_VERTEX_DATA, 0},
+      {"NORMAL", 0, DXGI_FORMAT_R32G32B32_FLOAT, 0, 28, D3D11_INPUT_PER_VERTEX_DATA, 0},  // unused extra is fine
+  };
+  struct Case {
+    const char* what;
+    std::vector<D3D11_INPUT_ELEMENT_DESC> elements;
+    bool ok;
+  };
+  const std::vector<Case> cases = {
+      {"all inputs", {full[0], full[1]}, true},
+      {"extra element", {full[0], full[1], full[2]}, true},
+      {"missing COLOR", {full[0]}, false},
+      {"wrong semantic index", {full[0], {"COLOR", 1, DXGI_FORMAT_R32G32B32A32_FLOAT, 0, 12, D3D11_INPUT_PER_VERTEX_DATA, 0}}, false},
+      {"integer format for a float input", {full[0], {"COLOR", 0, DXGI_FORMAT_R32G32B32A32_UINT, 0, 12, D3D11_INPUT_PER_VERTEX_DATA, 0}}, false},
+      {"duplicate semantic", {full[0], full[1], full[1]}, false},
+      {"slot out of range", {full[0], {"COLOR", 0, DXGI_FORMAT_R32G32B32A32_FLOAT, 32, 0, D3D11_INPUT_PER_VERTEX_DATA, 0}}, false},
+      {"per-vertex with a step rate", {full[0], {"COLOR", 0, DXGI_FORMAT_R32G32B32A32_FLOAT, 0, 12, D3D11_INPUT_PER_VERTEX_DATA, 1}}, false},
+      {"unknown format", {full[0], {"COLOR", 0, DXGI_FORMAT(999), 0, 12, D3D11_INPUT_PER_VERTEX_DATA, 0}}, false},
+  };
+  for (const auto* blob : {&vs, &signatureOnly})
+    for (const Case& c : cases) {
+      ID3D11InputLayout* layout = reinterpret_cast<ID3D11InputLayout*>(this);  // must be overwritten
+      const HRESULT hr = device->CreateInputLayout(c.elements.data(), UINT(c.elements.size()), blob->data(), blob->size(), &layout);
+      if (c.ok) {
+        EXPECT_EQ(hr, S_OK) << c.what;
+        if (SUCCEEDED(hr)) layout->Release();
+      } else {
+        EXPECT_EQ(hr, E_INVALIDARG) << c.what;
+        EXPECT_EQ(layout, nullptr) << c.what;
+      }
+    }
+  // Bytecode that is not a signature at all.
+  const std::uint8_t junk[32] = {};
+  ID3D11InputLayout* layout = nullptr;
+  EXPECT_EQ(device->CreateInputLayout(full, 2, junk, sizeof junk, &layout), E_INVALIDARG);
+  EXPECT_EQ(layout, nullptr);
+}
+
+TEST_F(DeviceTest, InvalidDescriptionsAreRefusedWithNullResults) {
+  ID3D11Buffer* buffer = nullptr;
+  D3D11_BUFFER_DESC bd{0, D3D11_USAGE_DEFAULT, D3D11_BIND_VERTEX_BUFFER, 0, 0, 0};
+  EXPECT_EQ(device->CreateBuffer(&bd, nullptr, &buffer), E_INVALIDARG);
+  bd.ByteWidth = 16;
+  bd.Usage = D3D11_USAGE_IMMUTABLE;
+  EXPECT_EQ(device->CreateBuffer(&bd, nullptr, &buffer), E_INVALIDARG);  // immutable needs data
+  bd = {20, D3D11_USAGE_DEFAULT, D3D11_BIND_CONSTANT_BUFFER, 0, 0, 0};
+  EXPECT_EQ(device->CreateBuffer(&bd, nullptr, &buffer), E_INVALIDARG);  // constant buffers are whole rows
+  EXPECT_EQ(buffer, nullptr);
+
+  ID3D11Texture2D* texture = nullptr;
+  const D3D11_TEXTURE2D_DESC good{8, 8, 1, 1, DXGI_FORMAT_R8G8B8A8_UNORM, {1, 0}, D3D11_USAGE_DEFAULT, D3D11_BIND_SHADER_RESOURCE, 0, 0};
+  struct Case {
+    const char* what;
+    void (*change)(D3D11_TEXTURE2D_DESC&);
+  };
+  const Case cases[] = {
+      {"zero width", [](D3D11_TEXTURE2D_DESC& d) { d.Width = 0; }},
+      {"too many mips", [](D3D11_TEXTURE2D_DESC& d) { d.MipLevels = 5; }},
+      {"unknown format", [](D3D11_TEXTURE2D_DESC& d) { d.Format = DXGI_FORMAT(1000); }},
+      {"array of two", [](D3D11_TEXTURE2D_DESC& d) { d.ArraySize = 2; }},
+      {"cube with one face", [](D3D11_TEXTURE2D_DESC& d) { d.MiscFlags = D3D11_RESOURCE_MISC_TEXTURECUBE; }},
+      {"multisampled", [](D3D11_TEXTURE2D_DESC& d) { d.SampleDesc.Count = 4; }},
+      {"colour format as depth", [](D3D11_TEXTURE2D_DESC& d) { d.BindFlags = D3D11_BIND_DEPTH_STENCIL; }},
+      {"BC1 not a multiple of 4", [](D3D11_TEXTURE2D_DESC& d) { d.Format = DXGI_FORMAT_BC1_UNORM; d.Width = 6; }},
+      {"immutable without data", [](D3D11_TEXTURE2D_DESC& d) { d.Usage = D3D11_USAGE_IMMUTABLE; }},
+  };
+  for (const Case& c : cases) {
+    D3D11_TEXTURE2D_DESC d = good;
+    c.change(d);
+    EXPECT_EQ(device->CreateTexture2D(&d, nullptr, &texture), E_INVALIDARG) << c.what;
+    EXPECT_EQ(texture, nullptr) << c.what;
+  }
+  ASSERT_EQ(device->CreateTexture2D(&good, nullptr, &texture), S_OK);
+  Keep(texture);
+  // Views need the matching bind flag.
+  ID3D11RenderTargetView* rtv = nullptr;
+  ID3D11UnorderedAccessView* uav = nullptr;
+  ID3D11DepthStencilView* dsv = nullptr;
+  EXPECT_EQ(device->CreateRenderTargetView(texture, nullptr, &rtv), E_INVALIDARG);
+  EXPECT_EQ(device->CreateUnorderedAccessView(texture, nullptr, &uav), E_INVALIDARG);
+  EXPECT_EQ(device->CreateDepthStencilView(texture, nullptr, &dsv), E_INVALIDARG);
+  EXPECT_EQ(device->CreateRenderTargetView(nullptr, nullptr, &rtv), E_INVALIDARG);
+  EXPECT_TRUE(rtv == nullptr && uav == nullptr && dsv == nullptr);
+
+  // Shaders: wrong stage, garbage, and GLSL that does not compile.
+  ID3D11VertexShader* vs = nullptr;
+  ID3D11PixelShader* ps = nullptr;
+  const auto psBlob = PixelBlob("#version 450\nlayout(location=0) out vec4 c;\nvoid main(){ c = vec4(1); }\n");
+  EXPECT_EQ(device->CreateVertexShader(psBlob.data(), psBlob.size(), nullptr, &vs), E_INVALIDARG);
+  EXPECT_EQ(device->CreateVertexShader("DXBC", 4, nullptr, &vs), E_INVALIDARG);
+  const auto broken = PixelBlob("#version 450\nvoid main(){ this is not glsl }\n");
+  EXPECT_EQ(device->CreatePixelShader(broken.data(), broken.size(), nullptr, &ps), E_INVALIDARG);
+  EXPECT_TRUE(vs == nullptr && ps == nullptr);
+
+  // State descriptions with out-of-range enumerations.
+  D3D11_RASTERIZER_DESC rd{D3D11_FILL_MODE(1), D3D11_CULL_BACK, FALSE, 0, 0, 0, TRUE, FALSE, FALSE, FALSE};
+  ID3D11RasterizerState* rs = nullptr;
+  EXPECT_EQ(device->CreateRasterizerState(&rd, &rs), E_INVALIDARG);
+  D3D11_BLEND_DESC blend{};
+  blend.RenderTarget[0] = {TRUE, D3D11_BLEND(0), D3D11_BLEND_ONE, D3D11_BLEND_OP_ADD, D3D11_BLEND_ONE, D3D11_BLEND_ZERO,
+                           D3D11_BLEND_OP_ADD, 0xF};
+  ID3D11BlendState* bs = nullptr;
+  EXPECT_EQ(device->CreateBlendState(&blend, &bs), E_INVALIDARG);
+  blend.RenderTarget[0].BlendEnable = FALSE;  // factors of a disabled target are not looked at
+  EXPECT_EQ(device->CreateBlendState(&blend, &bs), S_OK);
+  Keep(bs);
+  EXPECT_TRUE(rs == nullptr);
+}
+
+TEST_F(DeviceTest, EqualStateDescriptionsShareOneObject) {
+  D3D11_BLEND_DESC twoTarget{};
+  twoTarget.IndependentBlendEnable = TRUE;
+  for (int i = 0; i < 2; ++i)
+    twoTarget.RenderTarget[i] = {FALSE, D3D11_BLEND_SRC_ALPHA, D3D11_BLEND_INV_SRC_ALPHA, D3D11_BLEND_OP_ADD,
+                                 D3D11_BLEND_ONE, D3D11_BLEND_ZERO, D3D11_BLEND_OP_ADD, 0xF};
+  ID3D11BlendState *a = nullptr, *b = nullptr, *c = nullptr;
+  ASSERT_EQ(device->CreateBlendState(&twoTarget, &a), S_OK);
+  ASSERT_EQ(device->CreateBlendState(&twoTarget, &b), S_OK);
+  EXPECT_EQ(a, b);
+  twoTarget.RenderTarget[1].RenderTargetWriteMask = 0x7;
+  ASSERT_EQ(device->CreateBlendState(&twoTarget, &c), S_OK);
+  EXPECT_NE(a, c);
+  const long live = D3D11LiveObjectCount();
+  a->Release();
+  EXPECT_EQ(D3D11LiveObjectCount(), live);  // b still holds it
+  b->Release();
+  EXPECT_EQ(D3D11LiveObjectCount(), live - 1);
+  // A new object after the last release, and the description comes back unchanged.
+  twoTarget.RenderTarget[1].RenderTargetWriteMask = 0xF;
+  ASSERT_EQ(device->CreateBlendState(&twoTarget, &a), S_OK);
+  D3D11_BLEND_DESC back{};
+  a->GetDesc(&back);
+  EXPECT_EQ(back.IndependentBlendEnable, TRUE);
+  EXPECT_EQ(back.RenderTarget[1].SrcBlend, D3D11_BLEND_SRC_ALPHA);
+  a->Release();
+  c->Release();
+
+  D3D11_SAMPLER_DESC sd{D3D11_FILTER_ANISOTROPIC, D3D11_TEXTURE_ADDRESS_WRAP, D3D11_TEXTURE_ADDRESS_WRAP,
+                        D3D11_TEXTURE_ADDRESS_WRAP, 0, 4, D3D11_COMPARISON_NEVER, {0, 0, 0, 0}, 0, D3D11_FLOAT32_MAX};
+  ID3D11SamplerState *s1 = nullptr, *s2 = nullptr;
+  ASSERT_EQ(device->CreateSamplerState(&sd, &s1), S_OK);
+  ASSERT_EQ(device->CreateSamplerState(&sd, &s2), S_OK);
+  EXPECT_EQ(s1, s2);
+  s1->Release();
+  s2->Release();
+}
+
+TEST_F(DeviceTest, ViewsKeepTheirResourceAliveAndChildrenFindTheirDevice) {
+  const D3D11_TEXTURE2D_DESC d{8, 8, 1, 1, DXGI_FORMAT_R8G8B8A8_UNORM, {1, 0}, D3D11_USAGE_DEFAULT,
+                               D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_RENDER_TARGET, 0, 0};
+  const long before = D3D11LiveObjectCount();
+  ID3D11Texture2D* texture = nullptr;
+  ASSERT_EQ(device->CreateTexture2D(&d, nullptr, &texture), S_OK);
+  ID3D11ShaderResourceView* srv = nullptr;
+  ASSERT_EQ(device->CreateShaderResourceView(texture, nullptr, &srv), S_OK);
+  texture->Release();
+  EXPECT_EQ(D3D11LiveObjectCount(), before + 2);
+  ID3D11Resource* resource = nullptr;
+  srv->GetResource(&resource);
+  EXPECT_EQ(static_cast<ID3D11Resource*>(texture), resource);
+  resource->Release();
+  ID3D11Device* owner = nullptr;
+  srv->GetDevice(&owner);
+  EXPECT_EQ(owner, device);
+  owner->Release();
+  srv->Release();
+  EXPECT_EQ(D3D11LiveObjectCount(), before);
+}
+
+TEST_F(DeviceTest, CallTraceRecordsTheContextCallsOfAFrame) {
+  Target t = MakeTarget(8, 8);
+  ID3D11RenderTargetView* rtvs[2] = {t.rtv, nullptr};
+  D3D11BeginCallTrace(context);
+  context->OMSetRenderTargets(2, rtvs, nullptr);
+  const float c[4] = {0, 0, 0, 0};
+  context->ClearRenderTargetView(t.rtv, c);
+  context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
+  context->DrawIndexed(36, 0, 0);
+  context->Dispatch(4, 3, 1);
+  const std::vector<std::string> trace = D3D11EndCallTrace(context);
+  const std::vector<std::string> expected = {"OMSetRenderTargets(2)", "ClearRenderTargetView()", "IASetPrimitiveTopology(4)",
+                                             "DrawIndexed(36,0,0)", "Dispatch(4,3,1)"};
+  EXPECT_EQ(trace, expected);
+  context->Draw(3, 0);
+  EXPECT_TRUE(D3D11EndCallTrace(context).empty());  // recording stopped
+}
+
+// GL calls issued by the second of two identical draws.
+std::uint64_t CallsOfARepeatedDraw(bool bypass) {
+  D3D11DeviceOptions options;
+  options.bypassStateCache = bypass;
+  D3D11SetDeviceOptions(options);
+  ID3D11Device* device = nullptr;
+  ID3D11DeviceContext* context = nullptr;
+  EXPECT_EQ(D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, nullptr, 0, D3D11_SDK_VERSION, &device,
+                              nullptr, &context),
+            S_OK);
+  D3D11SetDeviceOptions({});
+  const D3D11_TEXTURE2D_DESC d{8, 8, 1, 1, DXGI_FORMAT_R8G8B8A8_UNORM, {1, 0}, D3D11_USAGE_DEFAULT, D3D11_BIND_RENDER_TARGET, 0, 0};
+  ID3D11Texture2D* texture = nullptr;
+  ID3D11RenderTargetView* rtv = nullptr;
+  device->CreateTexture2D(&d, nullptr, &texture);
+  device->CreateRenderTargetView(texture, nullptr, &rtv);
+  const auto vsBlob = VertexBlob(kFullScreenVs, {});
+  const auto psBlob = PixelBlob("#version 450\nlayout(location=0) out vec4 c;\nvoid main(){ c = vec4(1); }\n");
+  ID3D11VertexShader* vs = nullptr;
+  ID3D11PixelShader* ps = nullptr;
+  device->CreateVertexShader(vsBlob.data(), vsBlob.size(), nullptr, &vs);
+  device->CreatePixelShader(psBlob.data(), psBlob.size(), nullptr, &ps);
+  context->VSSetShader(vs, nullptr, 0);
+  context->PSSetShader(ps, nullptr, 0);
+  context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
+  context->OMSetRenderTargets(1, &rtv, nullptr);
+  const D3D11_VIEWPORT vp{0, 0, 8, 8, 0, 1};
+  context->RSSetViewports(1, &vp);
+  context->Draw(3, 0);
+  const std::uint64_t first = D3D11GLCallCount(context);
+  context->Draw(3, 0);
+  const std::uint64_t repeated = D3D11GLCallCount(context) - first;
+  std::vector<std::uint8_t> pixels;
+  EXPECT_TRUE(D3D11ReadTexture(texture, 0, 0, pixels));
+  EXPECT_EQ(pixels.at(0), 255);
+  for (IUnknown* o : std::initializer_list<IUnknown*>{vs, ps, rtv, texture}) o->Release();
+  context->ClearState();
+  context->Release();
+  device->Release();
+  return repeated;
+}
+
+TEST(StateCache, SkipsRepeatedStateUnlessBypassed) {
+  EXPECT_EQ(CallsOfARepeatedDraw(false), 1u);  // only the draw itself
+  EXPECT_GT(CallsOfARepeatedDraw(true), 20u);
+  EXPECT_EQ(D3D11LiveObjectCount(), 0);
+}
+
+}  // namespace
+}  // namespace gputest
