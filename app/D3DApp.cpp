@@ -1,0 +1,337 @@
+#include "app/D3DApp.h"
+
+#include <sstream>
+
+D3DApp* activeApp = nullptr;
+
+namespace {
+
+// Frame statistics live for the whole process, as the title catch-up after a stall relies on.
+int statsFrameCount = 0;
+float statsLastUpdate = 0.0f;
+
+template <typename T>
+void ReleaseAndNull(T*& object) {
+    if (object) {
+        object->Release();
+        object = nullptr;
+    }
+}
+
+}  // namespace
+
+D3DApp::D3DApp(HINSTANCE instance) : appInstance(instance), timer(counterSource) {
+    activeApp = this;
+}
+
+D3DApp::~D3DApp() {
+    ReleaseAndNull(renderTargetView);
+    ReleaseAndNull(depthStencilView);
+    ReleaseAndNull(swapChain);
+    ReleaseAndNull(depthStencilBuffer);
+    if (context) {
+        context->ClearState();
+    }
+    ReleaseAndNull(context);
+    ReleaseAndNull(device);
+    if (activeApp == this) {
+        activeApp = nullptr;
+    }
+}
+
+LRESULT D3DApp::MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // Messages can arrive after the application is gone (the window outlives a failed start).
+    if (!activeApp) {
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    return activeApp->HandleMessage(window, message, wParam, lParam);
+}
+
+bool D3DApp::Initialize() {
+    if (!CreateMainWindow()) {
+        return false;
+    }
+    return CreateDevice();
+}
+
+float D3DApp::AspectRatio() const {
+    return static_cast<float>(clientWidth) / static_cast<float>(clientHeight);
+}
+
+bool D3DApp::CreateMainWindow() {
+    WNDCLASSW windowClass{};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.cbClsExtra = 0;
+    windowClass.cbWndExtra = 0;
+    windowClass.hInstance = appInstance;
+    windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+    windowClass.lpszMenuName = nullptr;
+    windowClass.lpszClassName = L"D3DWndClassName";
+
+    if (!RegisterClassW(&windowClass)) {
+        MessageBoxW(nullptr, L"RegisterClass Failed.", nullptr, MB_OK);
+        return false;
+    }
+
+    RECT rect = {0, 0, clientWidth, clientHeight};
+    AdjustWindowRect(&rect, WS_OVERLAPPEDWINDOW, FALSE);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+
+    mainWindow = CreateWindowExW(0, L"D3DWndClassName", mainWindowCaption.c_str(), WS_OVERLAPPEDWINDOW,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, width, height, nullptr, nullptr, appInstance,
+                                 nullptr);
+    if (!mainWindow) {
+        MessageBoxW(nullptr, L"CreateWindow Failed.", nullptr, MB_OK);
+        return false;
+    }
+
+    ShowWindow(mainWindow, SW_SHOW);
+    UpdateWindow(mainWindow);
+    return true;
+}
+
+DXGI_SAMPLE_DESC D3DApp::SampleDesc() const {
+    DXGI_SAMPLE_DESC sample{};
+    if (msaa4xEnabled) {
+        sample.Count = 4;
+        sample.Quality = msaa4xQuality - 1;
+    } else {
+        sample.Count = 1;
+        sample.Quality = 0;
+    }
+    return sample;
+}
+
+bool D3DApp::CreateDevice() {
+    D3D_FEATURE_LEVEL featureLevel{};
+    const HRESULT hr = D3D11CreateDevice(nullptr, driverType, nullptr, 0, nullptr, 0, D3D11_SDK_VERSION, &device,
+                                         &featureLevel, &context);
+    if (FAILED(hr)) {
+        MessageBoxW(nullptr, L"D3D11CreateDevice Failed.", nullptr, MB_OK);
+        return false;
+    }
+    if (featureLevel != D3D_FEATURE_LEVEL_11_0) {
+        MessageBoxW(nullptr, L"Direct3D Feature Level 11 unsupported.", nullptr, MB_OK);
+        return false;
+    }
+
+    device->CheckMultisampleQualityLevels(DXGI_FORMAT_R8G8B8A8_UNORM, 4, &msaa4xQuality);
+
+    DXGI_SWAP_CHAIN_DESC desc{};
+    desc.BufferDesc.Width = static_cast<UINT>(clientWidth);
+    desc.BufferDesc.Height = static_cast<UINT>(clientHeight);
+    desc.BufferDesc.RefreshRate.Numerator = 60;
+    desc.BufferDesc.RefreshRate.Denominator = 1;
+    desc.BufferDesc.Format = DXGI_FORMAT_R8G8B8A8_UNORM;
+    desc.BufferDesc.ScanlineOrdering = DXGI_MODE_SCANLINE_ORDER_UNSPECIFIED;
+    desc.BufferDesc.Scaling = DXGI_MODE_SCALING_UNSPECIFIED;
+    desc.SampleDesc = SampleDesc();
+    desc.BufferUsage = DXGI_USAGE_RENDER_TARGET_OUTPUT;
+    desc.BufferCount = 1;
+    desc.OutputWindow = mainWindow;
+    desc.Windowed = TRUE;
+    desc.SwapEffect = DXGI_SWAP_EFFECT_DISCARD;
+    desc.Flags = 0;
+
+    IDXGIDevice* dxgiDevice = nullptr;
+    IDXGIAdapter* dxgiAdapter = nullptr;
+    IDXGIFactory* dxgiFactory = nullptr;
+    device->QueryInterface(__uuidof(IDXGIDevice), reinterpret_cast<void**>(&dxgiDevice));
+    if (dxgiDevice) {
+        dxgiDevice->GetParent(__uuidof(IDXGIAdapter), reinterpret_cast<void**>(&dxgiAdapter));
+    }
+    if (dxgiAdapter) {
+        dxgiAdapter->GetParent(__uuidof(IDXGIFactory), reinterpret_cast<void**>(&dxgiFactory));
+    }
+    if (dxgiFactory) {
+        dxgiFactory->CreateSwapChain(device, &desc, &swapChain);
+    }
+    ReleaseAndNull(dxgiDevice);
+    ReleaseAndNull(dxgiAdapter);
+    ReleaseAndNull(dxgiFactory);
+
+    // Without a swap chain nothing can be shown: report it like the other device failures
+    // instead of carrying on into a frame loop that draws nowhere.
+    if (!swapChain) {
+        MessageBoxW(nullptr, L"CreateSwapChain Failed.", nullptr, MB_OK);
+        return false;
+    }
+
+    HandleResize();
+    return true;
+}
+
+void D3DApp::HandleResize() {
+    ReleaseAndNull(renderTargetView);
+    ReleaseAndNull(depthStencilView);
+    ReleaseAndNull(depthStencilBuffer);
+
+    swapChain->ResizeBuffers(1, static_cast<UINT>(clientWidth), static_cast<UINT>(clientHeight),
+                             DXGI_FORMAT_R8G8B8A8_UNORM, 0);
+    ID3D11Texture2D* backBuffer = nullptr;
+    swapChain->GetBuffer(0, __uuidof(ID3D11Texture2D), reinterpret_cast<void**>(&backBuffer));
+    if (backBuffer) {
+        device->CreateRenderTargetView(backBuffer, nullptr, &renderTargetView);
+        backBuffer->Release();
+    }
+
+    D3D11_TEXTURE2D_DESC depthDesc{};
+    depthDesc.Width = static_cast<UINT>(clientWidth);
+    depthDesc.Height = static_cast<UINT>(clientHeight);
+    depthDesc.MipLevels = 1;
+    depthDesc.ArraySize = 1;
+    depthDesc.Format = DXGI_FORMAT_D24_UNORM_S8_UINT;
+    depthDesc.SampleDesc = SampleDesc();
+    depthDesc.Usage = D3D11_USAGE_DEFAULT;
+    depthDesc.BindFlags = D3D11_BIND_DEPTH_STENCIL;
+    depthDesc.CPUAccessFlags = 0;
+    depthDesc.MiscFlags = 0;
+    device->CreateTexture2D(&depthDesc, nullptr, &depthStencilBuffer);
+    if (depthStencilBuffer) {
+        device->CreateDepthStencilView(depthStencilBuffer, nullptr, &depthStencilView);
+    }
+
+    context->OMSetRenderTargets(1, &renderTargetView, depthStencilView);
+
+    viewport.TopLeftX = 0.0f;
+    viewport.TopLeftY = 0.0f;
+    viewport.Width = static_cast<float>(clientWidth);
+    viewport.Height = static_cast<float>(clientHeight);
+    viewport.MinDepth = 0.0f;
+    viewport.MaxDepth = 1.0f;
+    context->RSSetViewports(1, &viewport);
+}
+
+int D3DApp::Run() {
+    MSG msg{};
+    timer.Reset();
+
+    while (msg.message != WM_QUIT) {
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+            continue;
+        }
+        timer.Tick();
+        if (appPaused) {
+            Sleep(100);
+        } else {
+            UpdateFrameStats();
+            UpdateFrame(timer.DeltaTime());
+            RenderFrame();
+        }
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+void D3DApp::UpdateFrameStats() {
+    ++statsFrameCount;
+    const float totalTime = timer.TotalTime();
+    if (totalTime - statsLastUpdate < 1.0f) {
+        return;
+    }
+    const float fps = static_cast<float>(statsFrameCount);
+    const float frameTimeMs = 1000.0f / fps;
+
+    std::wostringstream text;
+    text << mainWindowCaption << L"    " << L"FPS: " << fps << L"    " << L"Frame Time: " << frameTimeMs
+         << L" (ms)";
+    SetWindowTextW(mainWindow, text.str().c_str());
+
+    statsFrameCount = 0;
+    statsLastUpdate += 1.0f;
+}
+
+LRESULT D3DApp::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            appPaused = true;
+            timer.Stop();
+        } else {
+            appPaused = false;
+            timer.Start();
+        }
+        return 0;
+
+    case WM_SIZE:
+        clientWidth = LOWORD(static_cast<std::uintptr_t>(lParam));
+        clientHeight = HIWORD(static_cast<std::uintptr_t>(lParam));
+        if (!device) {
+            return 0;
+        }
+        if (wParam == SIZE_MINIMIZED) {
+            appPaused = true;
+            minimized = true;
+            maximized = false;
+        } else if (wParam == SIZE_MAXIMIZED) {
+            appPaused = false;
+            minimized = false;
+            maximized = true;
+            HandleResize();
+        } else if (wParam == SIZE_RESTORED) {
+            if (minimized) {
+                appPaused = false;
+                minimized = false;
+                HandleResize();
+            } else if (maximized) {
+                appPaused = false;
+                maximized = false;
+                HandleResize();
+            } else if (resizing) {
+                // The resize happens once, at the end of the drag.
+            } else {
+                HandleResize();
+            }
+        }
+        return 0;
+
+    case WM_ENTERSIZEMOVE:
+        appPaused = true;
+        resizing = true;
+        timer.Stop();
+        return 0;
+
+    case WM_EXITSIZEMOVE:
+        appPaused = false;
+        resizing = false;
+        timer.Start();
+        HandleResize();
+        return 0;
+
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+
+    case WM_MENUCHAR:
+        return MAKELRESULT(0, static_cast<WORD>(MNC_CLOSE));
+
+    case WM_GETMINMAXINFO:
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize.x = 200;
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize.y = 200;
+        return 0;
+
+    case WM_LBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+        MouseDown(wParam, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return 0;
+
+    case WM_LBUTTONUP:
+    case WM_MBUTTONUP:
+    case WM_RBUTTONUP:
+        MouseUp(wParam, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return 0;
+
+    case WM_MOUSEMOVE:
+        MouseMove(wParam, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return 0;
+
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}

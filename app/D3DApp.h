@@ -1,0 +1,73 @@
+#pragma once
+// The application frame: window, message handling, frame loop with its pause rules, frame
+// statistics in the title, and the graphics device with its size-dependent views. A concrete
+// application derives from it and extends it only through the virtual operations.
+#include <string>
+
+#include "app/FrameTimer.h"
+#include "platform/d3d11/D3D11.h"
+#include "platform/d3d11/DXGI.h"
+#include "platform/win32/PerformanceCounter.h"
+#include "platform/win32/Win32.h"
+
+class D3DApp {
+public:
+    explicit D3DApp(HINSTANCE instance);
+    D3DApp(const D3DApp&) = delete;
+    D3DApp& operator=(const D3DApp&) = delete;
+    virtual ~D3DApp();
+
+    virtual bool Initialize();
+    virtual void HandleResize();
+    virtual void UpdateFrame(float deltaTime) = 0;
+    virtual void RenderFrame() = 0;
+    virtual LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    virtual void MouseDown(WPARAM buttons, int x, int y) { (void)buttons, (void)x, (void)y; }
+    virtual void MouseUp(WPARAM buttons, int x, int y) { (void)buttons, (void)x, (void)y; }
+    virtual void MouseMove(WPARAM buttons, int x, int y) { (void)buttons, (void)x, (void)y; }
+
+    int Run();
+    float AspectRatio() const;
+    HWND MainWindow() const { return mainWindow; }
+
+    // The window procedure registered with the window class; forwards to the active application.
+    static LRESULT MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+protected:
+    bool CreateMainWindow();
+    bool CreateDevice();
+    void UpdateFrameStats();
+
+    HINSTANCE appInstance;
+    HWND mainWindow = nullptr;
+    bool appPaused = false;
+    bool minimized = false;
+    bool maximized = false;
+    bool resizing = false;
+    UINT msaa4xQuality = 0;
+
+    // The counter the timer reads: the performance counter, or whatever clock the platform has
+    // installed in its place (tests and the headless capture run on a virtual one).
+    PerformanceCounterSource counterSource;
+    FrameTimer timer;
+
+    ID3D11Device* device = nullptr;
+    ID3D11DeviceContext* context = nullptr;
+    IDXGISwapChain* swapChain = nullptr;
+    ID3D11Texture2D* depthStencilBuffer = nullptr;
+    ID3D11RenderTargetView* renderTargetView = nullptr;
+    ID3D11DepthStencilView* depthStencilView = nullptr;
+    D3D11_VIEWPORT viewport{};
+
+    std::wstring mainWindowCaption = L"D3D11 Application";
+    D3D_DRIVER_TYPE driverType = D3D_DRIVER_TYPE_HARDWARE;
+    int clientWidth = 1280;
+    int clientHeight = 720;
+    bool msaa4xEnabled = false;
+
+private:
+    DXGI_SAMPLE_DESC SampleDesc() const;
+};
+
+// The one application object of the process; set by the D3DApp constructor.
+extern D3DApp* activeApp;
