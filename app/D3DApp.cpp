@@ -2,6 +2,9 @@
 
 #include <sstream>
 
+#include "platform/d3d11/Diagnostics.h"
+#include "platform/win32/Win32Platform.h"
+
 D3DApp* activeApp = nullptr;
 
 namespace {
@@ -22,6 +25,10 @@ void ReleaseAndNull(T*& object) {
 
 D3DApp::D3DApp(HINSTANCE instance) : appInstance(instance), timer(counterSource) {
     activeApp = this;
+    // The graphics layer presents into the SDL window behind our window handle; headless windows
+    // have none, and their swap chains keep the frame in the back buffer.
+    static const D3D11WindowBridge bridge{Win32GetSdlWindow};
+    D3D11SetWindowBridge(&bridge);
 }
 
 D3DApp::~D3DApp() {
