@@ -1,0 +1,14 @@
+#pragma once
+// Texture files to shader-resource views: PNG, JPEG, TIFF and DDS (2D and cube maps).
+#include "platform/d3d11/D3D11.h"
+
+struct D3DX11_IMAGE_LOAD_INFO;  // load options are not supported; pass null
+struct ID3DX11ThreadPump;       // loading is always synchronous; pass null
+
+// Decodes the file (its kind is told by its content, not its name) into an immutable texture with
+// rows top-first, as Direct3D addresses them, and a full mip chain for 2D images (DDS files keep
+// their own chain). A missing file gives D3D11_ERROR_FILE_NOT_FOUND, an undecodable one E_FAIL,
+// load options E_NOTIMPL; the view is then null and the reason goes to standard error.
+HRESULT D3DX11CreateShaderResourceViewFromFileW(ID3D11Device* pDevice, LPCWSTR pSrcFile,
+                                                D3DX11_IMAGE_LOAD_INFO* pLoadInfo, ID3DX11ThreadPump* pPump,
+                                                ID3D11ShaderResourceView** ppShaderResourceView, HRESULT* pHResult);
