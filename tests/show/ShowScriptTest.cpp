@@ -222,10 +222,10 @@ TEST(ShowScript, MovingObjectsFollowTheTime)
 {
     ShowState state;
     EXPECT_FALSE(Update(state, 0.0f));
-    EXPECT_TRUE(NearMatrix(state.sheepWorld, Scaling(8, 8, 8) * Translation(25, 10, -80), 0.0f));
+    EXPECT_TRUE(Near3(TransformPoint({0, 0, 0}, state.sheepWorld), {25, 10, -80}, 0.0f));
     // The first text starts 75 degrees out and passes 0 at 2.5 s.
     EXPECT_TRUE(Near3(TransformNormal({1, 0, 0}, state.text1World), LookFor(kHalfPi + 75 * kPi / 180, 0), 1e-5f));
-    EXPECT_TRUE(NearMatrix(state.bigSphereWorld, Scaling(10, 10, 10) * Translation(0, -10, 0), 0.0f));
+    EXPECT_TRUE(Near3(TransformPoint({0, 1, 0}, state.bigSphereWorld), {0, 0, 0}, 0.0f));
     EXPECT_EQ(state.visibleSphereCount, 8000);
     EXPECT_EQ(state.bigSphereCount, 1);
 
