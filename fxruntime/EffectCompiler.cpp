@@ -700,7 +700,9 @@ class Compilation {
 
   bool Initializers(EffectBlob& blob) {
     bool ok = true;
-    for (const auto& [name, init] : source_->initializers) {
+    for (const auto& entry : source_->initializers) {
+      const std::string& name = entry.first;
+      const EffectInitializer& init = entry.second;
       const auto v = std::find_if(blob.variables.begin(), blob.variables.end(), [&](const EffectVariable& x) {
         return x.name == name && x.kind == EffectVariableKind::Numeric;
       });
