@@ -10,6 +10,10 @@
 #include <locale.h>
 #include <string>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace objtext {
 
 void SplitFields(char delim, std::string_view text, std::vector<std::string_view>& fields)
@@ -38,25 +42,51 @@ bool LineSplitter::Next(std::vector<std::string_view>& fields)
     ++lineNumber;
     const char* const begin = rest.data();
     const char* const end = begin + rest.size();
-    const char* start = begin;
+    const char* start = begin;  // of the token under way
     const char* p = begin;
-    for (; p != end && *p != '\n'; ++p) {
-        if (*p == ' ') {
+    const char* lineFeed = nullptr;
+    // The text of a large model comes from memory, not cache; asking for the page ahead (harmless past
+    // the end: a prefetch never faults) hides part of the wait.
+    __builtin_prefetch(begin + 4096);
+#if defined(__SSE2__)
+    // Sixteen characters at a time: a mask of the spaces and line feeds, visited bit by bit. This scan
+    // is most of the reader's time on large models. The last, shorter piece is left to the loop below so
+    // that nothing past the text is read.
+    const __m128i spaces = _mm_set1_epi8(' ');
+    const __m128i lineFeeds = _mm_set1_epi8('\n');
+    while (lineFeed == nullptr && end - p >= 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        auto mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, spaces), _mm_cmpeq_epi8(chunk, lineFeeds))));
+        for (; mask != 0; mask &= mask - 1) {
+            const char* hit = p + __builtin_ctz(mask);
+            if (*hit == '\n') {
+                lineFeed = hit;
+                break;
+            }
+            fields.emplace_back(start, static_cast<size_t>(hit - start));
+            start = hit + 1;
+        }
+        p += 16;
+    }
+#endif
+    for (; lineFeed == nullptr && p != end; ++p) {
+        if (*p == '\n') {
+            lineFeed = p;
+        } else if (*p == ' ') {
             fields.emplace_back(start, static_cast<size_t>(p - start));
             start = p + 1;
         }
     }
-    const char* lineEnd = p;
-    if (p != end) {
-        if (lineEnd != begin && lineEnd[-1] == '\r') {
-            --lineEnd;
-        }
-        ++p;
+    const char* lineEnd = lineFeed != nullptr ? lineFeed : end;
+    const char* const next = lineFeed != nullptr ? lineFeed + 1 : end;
+    if (lineFeed != nullptr && lineEnd != begin && lineEnd[-1] == '\r') {
+        --lineEnd;
     }
     if (start < lineEnd) {
         fields.emplace_back(start, static_cast<size_t>(lineEnd - start));
     }
-    rest.remove_prefix(static_cast<size_t>(p - begin));
+    rest.remove_prefix(static_cast<size_t>(next - begin));
     return true;
 }
 

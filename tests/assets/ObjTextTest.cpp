@@ -89,10 +89,11 @@ TEST(SplitFields, MatchesSplitStringOnRandomText)
 TEST(LineSplitter, MatchesLinesSplitWithSplitString)
 {
     std::mt19937 random(777);
-    const char alphabet[] = {' ', ' ', '\n', '\r', 'a', 'b'};
+    const char alphabet[] = {' ', ' ', '\n', '\r', 'a', 'b', 'c', 'd'};
     std::vector<std::string_view> fields;
     for (int round = 0; round < 5000; ++round) {
-        std::string text(random() % 16, ' ');
+        // Long enough for lines that span several 16-character blocks of the scan.
+        std::string text(random() % 80, ' ');
         for (char& c : text) {
             c = alphabet[random() % sizeof alphabet];
         }
