@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/d3d11/Diagnostics.h"
+#include "platform/d3d11/StageBlob.h"
 #include "tests/fxruntime/runtime/EffectTestSupport.h"
 
 namespace {
@@ -440,7 +441,10 @@ TEST_F(EffectCreation, CompileEntryReportsMessagesAndFailures) {
   errors->Release();
 
   std::string messages;
-  EXPECT_TRUE(fxtest::CompileText("float4 broken(", &messages).empty());
+  EXPECT_TRUE(fxtest::CompileText("float4 VS() : SV_POSITION { return broken; }\n"
+                                  "technique11 T { pass P { SetVertexShader(CompileShader(vs_5_0, VS())); } }\n",
+                                  &messages)
+                  .empty());
   EXPECT_NE(std::string::npos, messages.find("error")) << messages;
 }
 

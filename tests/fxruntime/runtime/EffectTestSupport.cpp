@@ -87,6 +87,7 @@ DeviceTest::Target DeviceTest::BindFloatTarget(UINT width, UINT height) {
   EXPECT_EQ(S_OK, device->CreateRenderTargetView(t.texture, nullptr, &t.rtv));
   Keep(t.rtv);
   context->OMSetRenderTargets(1, &t.rtv, nullptr);
+  context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
   const D3D11_VIEWPORT viewport{0, 0, static_cast<float>(width), static_cast<float>(height), 0, 1};
   context->RSSetViewports(1, &viewport);
   const float clear[4] = {-1, -1, -1, -1};

@@ -1,0 +1,94 @@
+// The effect-file compile entry: runs the effect compiler and hands back its code and messages
+// as blobs.
+#include "fxruntime/D3DX11Compile.h"
+
+#include <atomic>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "fxruntime/EffectCompiler.h"
+#include "platform/win32/Win32Platform.h"
+
+namespace {
+
+std::atomic<long> g_liveBlobs{0};
+
+class Blob final : public ID3D10Blob {
+ public:
+  explicit Blob(std::size_t size) : bytes_(size) { ++g_liveBlobs; }
+  Blob(const Blob&) = delete;
+  Blob& operator=(const Blob&) = delete;
+
+  HRESULT QueryInterface(REFIID riid, void** ppvObject) override {
+    if (ppvObject == nullptr) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_ID3D10Blob) {
+      AddRef();
+      *ppvObject = static_cast<ID3D10Blob*>(this);
+      return S_OK;
+    }
+    *ppvObject = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG AddRef() override { return ++refs_; }
+  ULONG Release() override {
+    const ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+  }
+  void* GetBufferPointer() override { return bytes_.empty() ? nullptr : bytes_.data(); }
+  SIZE_T GetBufferSize() override { return bytes_.size(); }
+
+ private:
+  ~Blob() override { --g_liveBlobs; }
+
+  ULONG refs_ = 1;
+  std::vector<std::uint8_t> bytes_;
+};
+
+ID3D10Blob* MakeBlob(const void* data, std::size_t size) {
+  ID3D10Blob* blob = nullptr;
+  if (FAILED(D3DCreateBlob(size, &blob))) return nullptr;
+  if (size != 0) std::memcpy(blob->GetBufferPointer(), data, size);
+  return blob;
+}
+
+HRESULT Finish(HRESULT hr, HRESULT* pHResult) {
+  if (pHResult != nullptr) *pHResult = hr;
+  return hr;
+}
+
+}  // namespace
+
+HRESULT D3DCreateBlob(SIZE_T Size, ID3D10Blob** ppBlob) {
+  if (ppBlob == nullptr) return E_INVALIDARG;
+  *ppBlob = new (std::nothrow) Blob(Size);
+  return *ppBlob != nullptr ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT D3DX11CompileFromFileW(LPCWSTR pSrcFile, const D3D10_SHADER_MACRO* pDefines, LPD3D10INCLUDE pInclude,
+                               LPCSTR /*pFunctionName*/, LPCSTR pProfile, UINT /*Flags1*/, UINT /*Flags2*/,
+                               ID3DX11ThreadPump* pPump, ID3D10Blob** ppShader, ID3D10Blob** ppErrorMsgs,
+                               HRESULT* pHResult) {
+  if (ppShader != nullptr) *ppShader = nullptr;
+  if (ppErrorMsgs != nullptr) *ppErrorMsgs = nullptr;
+  if (pSrcFile == nullptr || ppShader == nullptr || pProfile == nullptr || std::strcmp(pProfile, "fx_5_0") != 0)
+    return Finish(E_INVALIDARG, pHResult);
+  // A macro list holding only its terminator defines nothing.
+  const bool macros = pDefines != nullptr && pDefines[0].Name != nullptr;
+  if (macros || pInclude != nullptr || pPump != nullptr) return Finish(E_NOTIMPL, pHResult);
+
+  const EffectCompileResult result = CompileEffectFile(NarrowFromWide(pSrcFile));
+  const std::string messages = result.Messages();
+  if (!messages.empty() && ppErrorMsgs != nullptr) {
+    // The text keeps its terminator, as compiler message blobs do, so it can be used as a C string.
+    *ppErrorMsgs = MakeBlob(messages.c_str(), messages.size() + 1);
+  }
+  if (!result.succeeded) return Finish(E_FAIL, pHResult);
+  *ppShader = MakeBlob(result.code.data(), result.code.size());
+  if (*ppShader == nullptr) return Finish(E_OUTOFMEMORY, pHResult);
+  return Finish(S_OK, pHResult);
+}
+
+long D3DX11BlobLiveCount() { return g_liveBlobs.load(); }

@@ -1,0 +1,790 @@
+// The effect runtime: an effect object built from a validated effect blob. Variables write into
+// CPU copies of the constant buffers; Apply uploads the copies that changed and binds everything a
+// pass names to the context.
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "fxruntime/D3DX11Effect.h"
+#include "fxruntime/EffectBlob.h"
+
+namespace {
+
+std::atomic<long> g_liveEffects{0};
+
+class EffectObject;
+struct VariableCore;
+
+// The handle interfaces share one implementation of the untyped operations. A view with no core
+// is an inert handle.
+template <class Interface>
+class ViewBase : public Interface {
+ public:
+  explicit ViewBase(VariableCore* core) : core_(core) {}
+  virtual ~ViewBase() = default;
+  ViewBase(const ViewBase&) = delete;
+  ViewBase& operator=(const ViewBase&) = delete;
+
+  BOOL IsValid() override { return core_ != nullptr ? TRUE : FALSE; }
+  ID3DX11EffectScalarVariable* AsScalar() override;
+  ID3DX11EffectVectorVariable* AsVector() override;
+  ID3DX11EffectMatrixVariable* AsMatrix() override;
+  ID3DX11EffectShaderResourceVariable* AsShaderResource() override;
+  ID3DX11EffectUnorderedAccessViewVariable* AsUnorderedAccessView() override;
+  HRESULT SetRawValue(const void* pData, UINT ByteOffset, UINT ByteCount) override;
+  HRESULT GetRawValue(void* pData, UINT ByteOffset, UINT ByteCount) override;
+
+ protected:
+  VariableCore* core_;
+};
+
+class RawView final : public ViewBase<ID3DX11EffectVariable> {
+ public:
+  using ViewBase::ViewBase;
+};
+
+class ScalarView final : public ViewBase<ID3DX11EffectScalarVariable> {
+ public:
+  using ViewBase::ViewBase;
+  HRESULT SetFloat(float Value) override;
+  HRESULT GetFloat(float* pValue) override;
+  HRESULT SetInt(int Value) override;
+};
+
+class VectorView final : public ViewBase<ID3DX11EffectVectorVariable> {
+ public:
+  using ViewBase::ViewBase;
+  HRESULT SetFloatVector(const float* pData) override;
+  HRESULT GetFloatVector(float* pData) override;
+};
+
+class MatrixView final : public ViewBase<ID3DX11EffectMatrixVariable> {
+ public:
+  using ViewBase::ViewBase;
+  HRESULT SetMatrix(const float* pData) override;
+  HRESULT GetMatrix(float* pData) override;
+};
+
+class ShaderResourceView final : public ViewBase<ID3DX11EffectShaderResourceVariable> {
+ public:
+  using ViewBase::ViewBase;
+  HRESULT SetResource(ID3D11ShaderResourceView* pResource) override;
+  HRESULT GetResource(ID3D11ShaderResourceView** ppResource) override;
+};
+
+class UnorderedAccessView final : public ViewBase<ID3DX11EffectUnorderedAccessViewVariable> {
+ public:
+  using ViewBase::ViewBase;
+  HRESULT SetUnorderedAccessView(ID3D11UnorderedAccessView* pResource) override;
+  HRESULT GetUnorderedAccessView(ID3D11UnorderedAccessView** ppResource) override;
+};
+
+RawView g_inertRaw{nullptr};
+ScalarView g_inertScalar{nullptr};
+VectorView g_inertVector{nullptr};
+MatrixView g_inertMatrix{nullptr};
+ShaderResourceView g_inertSrv{nullptr};
+UnorderedAccessView g_inertUav{nullptr};
+
+struct ConstantBuffer {
+  ID3D11Buffer* buffer = nullptr;
+  std::vector<std::uint8_t> data;
+  bool dirty = false;
+};
+
+// One variable of the effect with its typed views; the views that do not fit its kind are never
+// handed out.
+struct VariableCore {
+  VariableCore(EffectObject* owner, const EffectVariable* variable)
+      : effect(owner), info(variable), raw(this), scalar(this), vector(this), matrix(this), srv(this), uav(this) {}
+  ~VariableCore() {
+    if (view != nullptr) view->Release();
+    if (uavView != nullptr) uavView->Release();
+  }
+
+  bool IsNumeric() const { return info->kind == EffectVariableKind::Numeric && info->baseType != EffectBaseType::Struct; }
+  bool IsScalar() const { return IsNumeric() && info->rows == 1 && info->columns == 1; }
+  bool IsVector() const { return IsNumeric() && info->rows == 1 && info->columns > 1; }
+  bool IsMatrix() const { return IsNumeric() && info->rows > 1; }
+
+  // Bytes within the variable, bounds-checked against its size.
+  HRESULT Write(UINT offset, const void* bytes, UINT count);
+  HRESULT Read(UINT offset, void* bytes, UINT count) const;
+  // One 32-bit component, converted to the variable's base type.
+  HRESULT WriteComponent(UINT offset, float value);
+  HRESULT ReadComponent(UINT offset, float& value) const;
+
+  EffectObject* effect;
+  const EffectVariable* info;
+  RawView raw;
+  ScalarView scalar;
+  VectorView vector;
+  MatrixView matrix;
+  ShaderResourceView srv;
+  UnorderedAccessView uav;
+  ID3D11ShaderResourceView* view = nullptr;     // held, as the pipeline will read it at Apply
+  ID3D11UnorderedAccessView* uavView = nullptr;  // held likewise
+};
+
+// A created shader with the bindings its stage blob declares.
+struct StageShader {
+  StageKind stage = StageKind::Vertex;
+  ID3D11VertexShader* vs = nullptr;
+  ID3D11PixelShader* ps = nullptr;
+  ID3D11ComputeShader* cs = nullptr;
+  std::vector<std::uint32_t> constantBuffers;
+  std::vector<std::uint32_t> textureSlots;
+  std::vector<std::uint32_t> samplerSlots;
+  std::vector<std::uint32_t> imageUnits;
+  std::vector<std::uint8_t> inputSignature;  // vertex stage only
+};
+
+class PassImpl final : public ID3DX11EffectPass {
+ public:
+  PassImpl(EffectObject* owner, const EffectPass* pass) : effect_(owner), info_(pass) {}
+  virtual ~PassImpl() = default;
+  BOOL IsValid() override { return effect_ != nullptr ? TRUE : FALSE; }
+  HRESULT GetDesc(D3DX11_PASS_DESC* pDesc) override;
+  HRESULT Apply(UINT Flags, ID3D11DeviceContext* pContext) override;
+
+ private:
+  EffectObject* effect_;
+  const EffectPass* info_;
+};
+
+class TechniqueImpl final : public ID3DX11EffectTechnique {
+ public:
+  TechniqueImpl(EffectObject* owner, const EffectTechnique* technique) : effect_(owner), info_(technique) {
+    if (technique != nullptr)
+      for (const EffectPass& p : technique->passes) passes_.push_back(std::make_unique<PassImpl>(owner, &p));
+  }
+  virtual ~TechniqueImpl() = default;
+  BOOL IsValid() override { return effect_ != nullptr ? TRUE : FALSE; }
+  HRESULT GetDesc(D3DX11_TECHNIQUE_DESC* pDesc) override;
+  ID3DX11EffectPass* GetPassByIndex(UINT Index) override;
+  ID3DX11EffectPass* GetPassByName(LPCSTR Name) override;
+
+ private:
+  EffectObject* effect_;
+  const EffectTechnique* info_;
+  std::vector<std::unique_ptr<PassImpl>> passes_;
+};
+
+PassImpl g_inertPass{nullptr, nullptr};
+TechniqueImpl g_inertTechnique{nullptr, nullptr};
+
+template <typename T>
+void ReleaseAndNull(T*& object) {
+  if (object != nullptr) object->Release();
+  object = nullptr;
+}
+
+class EffectObject final : public ID3DX11Effect {
+ public:
+  explicit EffectObject(EffectBlob blob) : blob_(std::move(blob)) { ++g_liveEffects; }
+  EffectObject(const EffectObject&) = delete;
+  EffectObject& operator=(const EffectObject&) = delete;
+
+  // Creates every device object; on failure returns the device's code and leaves the rest to
+  // the destructor.
+  HRESULT Build(ID3D11Device* device);
+
+  HRESULT QueryInterface(REFIID riid, void** ppvObject) override {
+    if (ppvObject == nullptr) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_ID3DX11Effect) {
+      AddRef();
+      *ppvObject = static_cast<ID3DX11Effect*>(this);
+      return S_OK;
+    }
+    *ppvObject = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG AddRef() override { return ++refs_; }
+  ULONG Release() override {
+    const ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+  BOOL IsValid() override { return TRUE; }
+  HRESULT GetDevice(ID3D11Device** ppDevice) override {
+    if (ppDevice == nullptr) return E_INVALIDARG;
+    *ppDevice = device_;
+    if (device_ != nullptr) device_->AddRef();
+    return S_OK;
+  }
+  HRESULT GetDesc(D3DX11_EFFECT_DESC* pDesc) override {
+    if (pDesc == nullptr) return E_INVALIDARG;
+    pDesc->ConstantBuffers = static_cast<UINT>(buffers_.size());
+    pDesc->GlobalVariables = static_cast<UINT>(variables_.size());
+    pDesc->InterfaceVariables = 0;
+    pDesc->Techniques = static_cast<UINT>(techniques_.size());
+    pDesc->Groups = 0;
+    return S_OK;
+  }
+  ID3DX11EffectVariable* GetVariableByIndex(UINT Index) override {
+    if (Index >= variables_.size()) return &g_inertRaw;
+    return &variables_[Index]->raw;
+  }
+  ID3DX11EffectVariable* GetVariableByName(LPCSTR Name) override {
+    if (Name == nullptr) return &g_inertRaw;
+    for (const auto& v : variables_)
+      if (v->info->name == Name) return &v->raw;
+    return &g_inertRaw;
+  }
+  ID3DX11EffectTechnique* GetTechniqueByIndex(UINT Index) override {
+    if (Index >= techniques_.size()) return &g_inertTechnique;
+    return techniques_[Index].get();
+  }
+  ID3DX11EffectTechnique* GetTechniqueByName(LPCSTR Name) override {
+    if (Name == nullptr) return &g_inertTechnique;
+    for (std::size_t i = 0; i < techniques_.size(); ++i)
+      if (blob_.techniques[i].name == Name) return techniques_[i].get();
+    return &g_inertTechnique;
+  }
+
+  void MarkDirty(std::uint32_t buffer) { buffers_[buffer].dirty = true; }
+  std::vector<std::uint8_t>& BufferData(std::uint32_t buffer) { return buffers_[buffer].data; }
+  const StageShader* Shader(std::int32_t index) const {
+    return index < 0 ? nullptr : &shaders_[static_cast<std::size_t>(index)];
+  }
+  HRESULT ApplyPass(const EffectPass& pass, ID3D11DeviceContext* context);
+
+ private:
+  ~EffectObject() override {
+    variables_.clear();  // releases the views they hold
+    for (ConstantBuffer& b : buffers_) ReleaseAndNull(b.buffer);
+    for (StageShader& s : shaders_) {
+      ReleaseAndNull(s.vs);
+      ReleaseAndNull(s.ps);
+      ReleaseAndNull(s.cs);
+    }
+    for (auto* s : samplers_) ReleaseAndNull(s);
+    for (auto* s : rasterizers_) ReleaseAndNull(s);
+    for (auto* s : depthStencils_) ReleaseAndNull(s);
+    for (auto* s : blends_) ReleaseAndNull(s);
+    ReleaseAndNull(device_);
+    --g_liveEffects;
+  }
+
+  void BindStage(const StageShader& shader, ID3D11DeviceContext* context);
+
+  EffectBlob blob_;
+  ULONG refs_ = 1;
+  ID3D11Device* device_ = nullptr;
+  std::vector<ConstantBuffer> buffers_;
+  std::vector<StageShader> shaders_;
+  std::vector<ID3D11SamplerState*> samplers_;
+  std::vector<ID3D11RasterizerState*> rasterizers_;
+  std::vector<ID3D11DepthStencilState*> depthStencils_;
+  std::vector<ID3D11BlendState*> blends_;
+  std::vector<std::unique_ptr<VariableCore>> variables_;
+  std::vector<VariableCore*> textureAtSlot_;  // by shader-resource slot
+  std::vector<VariableCore*> uavAtSlot_;      // by unordered-access slot
+  std::vector<std::unique_ptr<TechniqueImpl>> techniques_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Variables
+
+template <class Interface>
+ID3DX11EffectScalarVariable* ViewBase<Interface>::AsScalar() {
+  return core_ != nullptr && core_->IsScalar() ? &core_->scalar : &g_inertScalar;
+}
+template <class Interface>
+ID3DX11EffectVectorVariable* ViewBase<Interface>::AsVector() {
+  return core_ != nullptr && core_->IsVector() ? &core_->vector : &g_inertVector;
+}
+template <class Interface>
+ID3DX11EffectMatrixVariable* ViewBase<Interface>::AsMatrix() {
+  return core_ != nullptr && core_->IsMatrix() ? &core_->matrix : &g_inertMatrix;
+}
+template <class Interface>
+ID3DX11EffectShaderResourceVariable* ViewBase<Interface>::AsShaderResource() {
+  return core_ != nullptr && core_->info->kind == EffectVariableKind::Texture ? &core_->srv : &g_inertSrv;
+}
+template <class Interface>
+ID3DX11EffectUnorderedAccessViewVariable* ViewBase<Interface>::AsUnorderedAccessView() {
+  return core_ != nullptr && core_->info->kind == EffectVariableKind::Uav ? &core_->uav : &g_inertUav;
+}
+template <class Interface>
+HRESULT ViewBase<Interface>::SetRawValue(const void* pData, UINT ByteOffset, UINT ByteCount) {
+  if (core_ == nullptr) return E_FAIL;
+  return core_->Write(ByteOffset, pData, ByteCount);
+}
+template <class Interface>
+HRESULT ViewBase<Interface>::GetRawValue(void* pData, UINT ByteOffset, UINT ByteCount) {
+  if (core_ == nullptr) return E_FAIL;
+  return core_->Read(ByteOffset, pData, ByteCount);
+}
+
+HRESULT VariableCore::Write(UINT offset, const void* bytes, UINT count) {
+  if (info->kind != EffectVariableKind::Numeric) return E_FAIL;
+  if (bytes == nullptr && count != 0) return E_INVALIDARG;
+  if (std::uint64_t{offset} + count > info->size) return E_INVALIDARG;
+  if (count == 0) return S_OK;
+  std::memcpy(effect->BufferData(info->buffer).data() + info->offset + offset, bytes, count);
+  effect->MarkDirty(info->buffer);
+  return S_OK;
+}
+
+HRESULT VariableCore::Read(UINT offset, void* bytes, UINT count) const {
+  if (info->kind != EffectVariableKind::Numeric) return E_FAIL;
+  if (bytes == nullptr && count != 0) return E_INVALIDARG;
+  if (std::uint64_t{offset} + count > info->size) return E_INVALIDARG;
+  if (count != 0) std::memcpy(bytes, effect->BufferData(info->buffer).data() + info->offset + offset, count);
+  return S_OK;
+}
+
+HRESULT VariableCore::WriteComponent(UINT offset, float value) {
+  std::uint8_t bytes[4] = {};
+  switch (info->baseType) {
+    case EffectBaseType::Float: std::memcpy(bytes, &value, 4); break;
+    case EffectBaseType::Int: {
+      const auto v = static_cast<std::int32_t>(value);
+      std::memcpy(bytes, &v, 4);
+      break;
+    }
+    case EffectBaseType::UInt: {
+      const auto v = value <= 0.0f ? 0u : static_cast<std::uint32_t>(value);
+      std::memcpy(bytes, &v, 4);
+      break;
+    }
+    case EffectBaseType::Bool:
+    case EffectBaseType::Struct: {
+      const std::uint32_t v = value != 0.0f ? 1u : 0u;
+      std::memcpy(bytes, &v, 4);
+      break;
+    }
+  }
+  return Write(offset, bytes, 4);
+}
+
+HRESULT VariableCore::ReadComponent(UINT offset, float& value) const {
+  std::uint8_t bytes[4] = {};
+  const HRESULT hr = Read(offset, bytes, 4);
+  if (FAILED(hr)) return hr;
+  switch (info->baseType) {
+    case EffectBaseType::Float: std::memcpy(&value, bytes, 4); break;
+    case EffectBaseType::Int: {
+      std::int32_t v;
+      std::memcpy(&v, bytes, 4);
+      value = static_cast<float>(v);
+      break;
+    }
+    default: {
+      std::uint32_t v;
+      std::memcpy(&v, bytes, 4);
+      value = static_cast<float>(v);
+      break;
+    }
+  }
+  return S_OK;
+}
+
+HRESULT ScalarView::SetFloat(float Value) { return core_ == nullptr ? E_FAIL : core_->WriteComponent(0, Value); }
+HRESULT ScalarView::GetFloat(float* pValue) {
+  if (core_ == nullptr) return E_FAIL;
+  if (pValue == nullptr) return E_INVALIDARG;
+  return core_->ReadComponent(0, *pValue);
+}
+HRESULT ScalarView::SetInt(int Value) {
+  if (core_ == nullptr) return E_FAIL;
+  if (core_->info->baseType == EffectBaseType::Int) return core_->Write(0, &Value, 4);
+  return core_->WriteComponent(0, static_cast<float>(Value));
+}
+
+HRESULT VectorView::SetFloatVector(const float* pData) {
+  if (core_ == nullptr) return E_FAIL;
+  if (pData == nullptr) return E_INVALIDARG;
+  for (UINT c = 0; c < core_->info->columns; ++c) {
+    const HRESULT hr = core_->WriteComponent(c * 4, pData[c]);
+    if (FAILED(hr)) return hr;
+  }
+  return S_OK;
+}
+HRESULT VectorView::GetFloatVector(float* pData) {
+  if (core_ == nullptr) return E_FAIL;
+  if (pData == nullptr) return E_INVALIDARG;
+  for (UINT c = 0; c < core_->info->columns; ++c) {
+    const HRESULT hr = core_->ReadComponent(c * 4, pData[c]);
+    if (FAILED(hr)) return hr;
+  }
+  return S_OK;
+}
+
+// Constant-buffer registers are 16 bytes. A row-major matrix keeps one row per register, a
+// column-major one one column per register: the shader sees the same matrix either way.
+UINT MatrixComponentOffset(const EffectVariable& v, UINT row, UINT column) {
+  return v.columnMajor ? column * 16 + row * 4 : row * 16 + column * 4;
+}
+
+HRESULT MatrixView::SetMatrix(const float* pData) {
+  if (core_ == nullptr) return E_FAIL;
+  if (pData == nullptr) return E_INVALIDARG;
+  const EffectVariable& v = *core_->info;
+  // Check the whole range first, so that a refused matrix leaves nothing half written.
+  if (std::uint64_t{MatrixComponentOffset(v, v.rows - 1, v.columns - 1)} + 4 > v.size) return E_INVALIDARG;
+  for (UINT r = 0; r < v.rows; ++r)
+    for (UINT c = 0; c < v.columns; ++c) {
+      const HRESULT hr = core_->WriteComponent(MatrixComponentOffset(v, r, c), pData[r * 4 + c]);
+      if (FAILED(hr)) return hr;
+    }
+  return S_OK;
+}
+HRESULT MatrixView::GetMatrix(float* pData) {
+  if (core_ == nullptr) return E_FAIL;
+  if (pData == nullptr) return E_INVALIDARG;
+  const EffectVariable& v = *core_->info;
+  for (UINT i = 0; i < 16; ++i) pData[i] = 0.0f;
+  for (UINT r = 0; r < v.rows; ++r)
+    for (UINT c = 0; c < v.columns; ++c) {
+      const HRESULT hr = core_->ReadComponent(MatrixComponentOffset(v, r, c), pData[r * 4 + c]);
+      if (FAILED(hr)) return hr;
+    }
+  return S_OK;
+}
+
+HRESULT ShaderResourceView::SetResource(ID3D11ShaderResourceView* pResource) {
+  if (core_ == nullptr) return E_FAIL;
+  if (pResource != nullptr) pResource->AddRef();
+  if (core_->view != nullptr) core_->view->Release();
+  core_->view = pResource;
+  return S_OK;
+}
+HRESULT ShaderResourceView::GetResource(ID3D11ShaderResourceView** ppResource) {
+  if (core_ == nullptr) return E_FAIL;
+  if (ppResource == nullptr) return E_INVALIDARG;
+  *ppResource = core_->view;
+  if (core_->view != nullptr) core_->view->AddRef();
+  return S_OK;
+}
+
+HRESULT UnorderedAccessView::SetUnorderedAccessView(ID3D11UnorderedAccessView* pResource) {
+  if (core_ == nullptr) return E_FAIL;
+  if (pResource != nullptr) pResource->AddRef();
+  if (core_->uavView != nullptr) core_->uavView->Release();
+  core_->uavView = pResource;
+  return S_OK;
+}
+HRESULT UnorderedAccessView::GetUnorderedAccessView(ID3D11UnorderedAccessView** ppResource) {
+  if (core_ == nullptr) return E_FAIL;
+  if (ppResource == nullptr) return E_INVALIDARG;
+  *ppResource = core_->uavView;
+  if (core_->uavView != nullptr) core_->uavView->AddRef();
+  return S_OK;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Techniques and passes
+
+HRESULT TechniqueImpl::GetDesc(D3DX11_TECHNIQUE_DESC* pDesc) {
+  if (pDesc == nullptr) return E_INVALIDARG;
+  // Inert techniques report no passes, so a drawing loop over them draws nothing.
+  pDesc->Name = info_ != nullptr ? info_->name.c_str() : "";
+  pDesc->Passes = static_cast<UINT>(passes_.size());
+  pDesc->Annotations = 0;
+  return effect_ != nullptr ? S_OK : E_FAIL;
+}
+
+ID3DX11EffectPass* TechniqueImpl::GetPassByIndex(UINT Index) {
+  if (Index >= passes_.size()) return &g_inertPass;
+  return passes_[Index].get();
+}
+
+ID3DX11EffectPass* TechniqueImpl::GetPassByName(LPCSTR Name) {
+  if (Name == nullptr || info_ == nullptr) return &g_inertPass;
+  for (std::size_t i = 0; i < passes_.size(); ++i)
+    if (info_->passes[i].name == Name) return passes_[i].get();
+  return &g_inertPass;
+}
+
+HRESULT PassImpl::GetDesc(D3DX11_PASS_DESC* pDesc) {
+  if (pDesc == nullptr) return E_INVALIDARG;
+  *pDesc = D3DX11_PASS_DESC{};
+  if (effect_ == nullptr) {
+    pDesc->Name = "";
+    return E_FAIL;
+  }
+  pDesc->Name = info_->name.c_str();
+  pDesc->StencilRef = info_->stencilRef;
+  pDesc->SampleMask = info_->sampleMask;
+  std::memcpy(pDesc->BlendFactor, info_->blendFactor, sizeof(pDesc->BlendFactor));
+  const StageShader* vs = effect_->Shader(info_->shaders[static_cast<std::size_t>(StageKind::Vertex)]);
+  if (vs != nullptr && !vs->inputSignature.empty()) {
+    // The caller only reads the signature; the interface hands it out as non-const.
+    pDesc->pIAInputSignature = const_cast<BYTE*>(vs->inputSignature.data());
+    pDesc->IAInputSignatureSize = vs->inputSignature.size();
+  }
+  return S_OK;
+}
+
+HRESULT PassImpl::Apply(UINT /*Flags*/, ID3D11DeviceContext* pContext) {
+  if (effect_ == nullptr) return E_FAIL;
+  if (pContext == nullptr) return E_INVALIDARG;
+  return effect_->ApplyPass(*info_, pContext);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The effect
+
+void EffectObject::BindStage(const StageShader& shader, ID3D11DeviceContext* context) {
+  for (std::uint32_t slot : shader.constantBuffers) {
+    ID3D11Buffer* buffer = buffers_[slot].buffer;
+    switch (shader.stage) {
+      case StageKind::Vertex: context->VSSetConstantBuffers(slot, 1, &buffer); break;
+      case StageKind::Pixel: context->PSSetConstantBuffers(slot, 1, &buffer); break;
+      case StageKind::Compute: context->CSSetConstantBuffers(slot, 1, &buffer); break;
+      default: break;
+    }
+  }
+  for (std::uint32_t slot : shader.textureSlots) {
+    ID3D11ShaderResourceView* view = textureAtSlot_[slot]->view;
+    switch (shader.stage) {
+      case StageKind::Vertex: context->VSSetShaderResources(slot, 1, &view); break;
+      case StageKind::Pixel: context->PSSetShaderResources(slot, 1, &view); break;
+      case StageKind::Compute: context->CSSetShaderResources(slot, 1, &view); break;
+      default: break;
+    }
+  }
+  for (std::uint32_t slot : shader.samplerSlots) {
+    ID3D11SamplerState* sampler = samplers_[slot];
+    switch (shader.stage) {
+      case StageKind::Vertex: context->VSSetSamplers(slot, 1, &sampler); break;
+      case StageKind::Pixel: context->PSSetSamplers(slot, 1, &sampler); break;
+      case StageKind::Compute: context->CSSetSamplers(slot, 1, &sampler); break;
+      default: break;
+    }
+  }
+  if (shader.stage == StageKind::Compute)
+    for (std::uint32_t unit : shader.imageUnits) {
+      ID3D11UnorderedAccessView* view = uavAtSlot_[unit]->uavView;
+      context->CSSetUnorderedAccessViews(unit, 1, &view, nullptr);
+    }
+}
+
+HRESULT EffectObject::ApplyPass(const EffectPass& pass, ID3D11DeviceContext* context) {
+  for (ConstantBuffer& b : buffers_) {
+    if (!b.dirty) continue;
+    if (b.buffer != nullptr) context->UpdateSubresource(b.buffer, 0, nullptr, b.data.data(), 0, 0);
+    b.dirty = false;
+  }
+
+  auto stage = [&pass, this](StageKind kind) { return Shader(pass.shaders[static_cast<std::size_t>(kind)]); };
+  // A compute pass leaves the graphics stages alone and a graphics pass the compute stage, as
+  // Direct3D effects do; within its own stages a pass binds null where it sets no shader.
+  if (const StageShader* cs = stage(StageKind::Compute)) {
+    context->CSSetShader(cs->cs, nullptr, 0);
+    BindStage(*cs, context);
+  } else {
+    const StageShader* vs = stage(StageKind::Vertex);
+    const StageShader* ps = stage(StageKind::Pixel);
+    context->VSSetShader(vs != nullptr ? vs->vs : nullptr, nullptr, 0);
+    context->GSSetShader(nullptr, nullptr, 0);
+    context->PSSetShader(ps != nullptr ? ps->ps : nullptr, nullptr, 0);
+    if (vs != nullptr) BindStage(*vs, context);
+    if (ps != nullptr) BindStage(*ps, context);
+  }
+
+  auto state = [](std::int32_t ref, const auto& list) -> decltype(list[0]) {
+    return list[static_cast<std::size_t>(ref)];
+  };
+  if (pass.rasterizerState == kEffectStateDefault) context->RSSetState(nullptr);
+  else if (pass.rasterizerState >= 0) context->RSSetState(state(pass.rasterizerState, rasterizers_));
+  if (pass.depthStencilState == kEffectStateDefault) context->OMSetDepthStencilState(nullptr, pass.stencilRef);
+  else if (pass.depthStencilState >= 0)
+    context->OMSetDepthStencilState(state(pass.depthStencilState, depthStencils_), pass.stencilRef);
+  if (pass.blendState == kEffectStateDefault) context->OMSetBlendState(nullptr, pass.blendFactor, pass.sampleMask);
+  else if (pass.blendState >= 0)
+    context->OMSetBlendState(state(pass.blendState, blends_), pass.blendFactor, pass.sampleMask);
+  return S_OK;
+}
+
+D3D11_RASTERIZER_DESC ToD3D(const EffectRasterizerDesc& s) {
+  return {static_cast<D3D11_FILL_MODE>(s.fillMode),
+          static_cast<D3D11_CULL_MODE>(s.cullMode),
+          s.frontCounterClockwise ? TRUE : FALSE,
+          s.depthBias,
+          s.depthBiasClamp,
+          s.slopeScaledDepthBias,
+          s.depthClipEnable ? TRUE : FALSE,
+          s.scissorEnable ? TRUE : FALSE,
+          s.multisampleEnable ? TRUE : FALSE,
+          s.antialiasedLineEnable ? TRUE : FALSE};
+}
+
+D3D11_DEPTH_STENCILOP_DESC ToD3D(const EffectStencilOpDesc& s) {
+  return {static_cast<D3D11_STENCIL_OP>(s.failOp), static_cast<D3D11_STENCIL_OP>(s.depthFailOp),
+          static_cast<D3D11_STENCIL_OP>(s.passOp), static_cast<D3D11_COMPARISON_FUNC>(s.func)};
+}
+
+D3D11_DEPTH_STENCIL_DESC ToD3D(const EffectDepthStencilDesc& s) {
+  return {s.depthEnable ? TRUE : FALSE,
+          static_cast<D3D11_DEPTH_WRITE_MASK>(s.depthWriteMask),
+          static_cast<D3D11_COMPARISON_FUNC>(s.depthFunc),
+          s.stencilEnable ? TRUE : FALSE,
+          static_cast<UINT8>(s.stencilReadMask),
+          static_cast<UINT8>(s.stencilWriteMask),
+          ToD3D(s.frontFace),
+          ToD3D(s.backFace)};
+}
+
+D3D11_BLEND_DESC ToD3D(const EffectBlendDesc& s) {
+  D3D11_BLEND_DESC d{};
+  d.AlphaToCoverageEnable = s.alphaToCoverageEnable ? TRUE : FALSE;
+  d.IndependentBlendEnable = s.independentBlendEnable ? TRUE : FALSE;
+  for (std::size_t i = 0; i < 8; ++i) {
+    const EffectRenderTargetBlend& t = s.renderTarget[i];
+    d.RenderTarget[i] = {t.blendEnable ? TRUE : FALSE,
+                         static_cast<D3D11_BLEND>(t.srcBlend),
+                         static_cast<D3D11_BLEND>(t.destBlend),
+                         static_cast<D3D11_BLEND_OP>(t.blendOp),
+                         static_cast<D3D11_BLEND>(t.srcBlendAlpha),
+                         static_cast<D3D11_BLEND>(t.destBlendAlpha),
+                         static_cast<D3D11_BLEND_OP>(t.blendOpAlpha),
+                         static_cast<UINT8>(t.renderTargetWriteMask)};
+  }
+  return d;
+}
+
+D3D11_SAMPLER_DESC ToD3D(const EffectSamplerDesc& s) {
+  D3D11_SAMPLER_DESC d{};
+  d.Filter = static_cast<D3D11_FILTER>(s.filter);
+  d.AddressU = static_cast<D3D11_TEXTURE_ADDRESS_MODE>(s.addressU);
+  d.AddressV = static_cast<D3D11_TEXTURE_ADDRESS_MODE>(s.addressV);
+  d.AddressW = static_cast<D3D11_TEXTURE_ADDRESS_MODE>(s.addressW);
+  d.MipLODBias = s.mipLODBias;
+  d.MaxAnisotropy = s.maxAnisotropy;
+  d.ComparisonFunc = static_cast<D3D11_COMPARISON_FUNC>(s.comparisonFunc);
+  std::memcpy(d.BorderColor, s.borderColor, sizeof(d.BorderColor));
+  d.MinLOD = s.minLOD;
+  d.MaxLOD = s.maxLOD;
+  return d;
+}
+
+HRESULT EffectObject::Build(ID3D11Device* device) {
+  device_ = device;
+  device_->AddRef();
+
+  for (const EffectConstantBuffer& b : blob_.constantBuffers) {
+    ConstantBuffer cb;
+    cb.data = b.initialData;
+    if (!cb.data.empty()) {
+      const D3D11_BUFFER_DESC desc{static_cast<UINT>(cb.data.size()), D3D11_USAGE_DEFAULT, D3D11_BIND_CONSTANT_BUFFER,
+                                   0, 0, 0};
+      const D3D11_SUBRESOURCE_DATA init{cb.data.data(), 0, 0};
+      const HRESULT hr = device->CreateBuffer(&desc, &init, &cb.buffer);
+      if (FAILED(hr)) return hr;
+    }
+    buffers_.push_back(std::move(cb));
+  }
+
+  for (const EffectVariable& v : blob_.variables) {
+    variables_.push_back(std::make_unique<VariableCore>(this, &v));
+    VariableCore* core = variables_.back().get();
+    auto place = [core](std::vector<VariableCore*>& table, std::uint32_t slot) {
+      if (table.size() <= slot) table.resize(slot + 1, nullptr);
+      table[slot] = core;
+    };
+    if (v.kind == EffectVariableKind::Texture) place(textureAtSlot_, v.slot);
+    if (v.kind == EffectVariableKind::Uav) place(uavAtSlot_, v.slot);
+  }
+
+  for (const EffectShader& s : blob_.shaders) {
+    StageBlob stage;
+    // The blob parser has checked the stage blobs and every slot they name; a second failure here
+    // would mean the check and this code disagree, which is no reason to crash either.
+    if (!ParseStageBlob(s.code.data(), s.code.size(), stage)) return D3DXERR_INVALIDDATA;
+    StageShader shader;
+    shader.stage = s.stage;
+    HRESULT hr = S_OK;
+    switch (s.stage) {
+      case StageKind::Vertex:
+        hr = device->CreateVertexShader(s.code.data(), s.code.size(), nullptr, &shader.vs);
+        shader.inputSignature = WriteInputSignatureBlob(stage.inputs);
+        break;
+      case StageKind::Pixel: hr = device->CreatePixelShader(s.code.data(), s.code.size(), nullptr, &shader.ps); break;
+      case StageKind::Compute:
+        hr = device->CreateComputeShader(s.code.data(), s.code.size(), nullptr, &shader.cs);
+        break;
+      default: hr = E_NOTIMPL; break;  // the device has no hull, domain or geometry stage
+    }
+    shaders_.push_back(shader);
+    if (FAILED(hr)) return hr;
+    std::set<std::uint32_t> cbs, textures, samplers, images;
+    for (const StageConstantBuffer& b : stage.constantBuffers) cbs.insert(b.binding);
+    for (const StageTexture& t : stage.textures) {
+      textures.insert(t.slot);
+      if (t.samplerSlot != kStageNoSampler) samplers.insert(t.samplerSlot);
+    }
+    for (const StageImage& i : stage.images) images.insert(i.unit);
+    StageShader& stored = shaders_.back();
+    stored.constantBuffers.assign(cbs.begin(), cbs.end());
+    stored.textureSlots.assign(textures.begin(), textures.end());
+    stored.samplerSlots.assign(samplers.begin(), samplers.end());
+    stored.imageUnits.assign(images.begin(), images.end());
+    for (std::uint32_t slot : stored.textureSlots)
+      if (slot >= textureAtSlot_.size() || textureAtSlot_[slot] == nullptr) return D3DXERR_INVALIDDATA;
+    for (std::uint32_t unit : stored.imageUnits)
+      if (unit >= uavAtSlot_.size() || uavAtSlot_[unit] == nullptr) return D3DXERR_INVALIDDATA;
+    for (std::uint32_t slot : stored.constantBuffers)
+      if (slot >= buffers_.size()) return D3DXERR_INVALIDDATA;
+    for (std::uint32_t slot : stored.samplerSlots)
+      if (slot >= blob_.samplers.size()) return D3DXERR_INVALIDDATA;
+  }
+
+  for (const EffectSamplerDesc& s : blob_.samplers) {
+    const D3D11_SAMPLER_DESC desc = ToD3D(s);
+    samplers_.push_back(nullptr);
+    const HRESULT hr = device->CreateSamplerState(&desc, &samplers_.back());
+    if (FAILED(hr)) return hr;
+  }
+  for (const EffectRasterizerDesc& s : blob_.rasterizerStates) {
+    const D3D11_RASTERIZER_DESC desc = ToD3D(s);
+    rasterizers_.push_back(nullptr);
+    const HRESULT hr = device->CreateRasterizerState(&desc, &rasterizers_.back());
+    if (FAILED(hr)) return hr;
+  }
+  for (const EffectDepthStencilDesc& s : blob_.depthStencilStates) {
+    const D3D11_DEPTH_STENCIL_DESC desc = ToD3D(s);
+    depthStencils_.push_back(nullptr);
+    const HRESULT hr = device->CreateDepthStencilState(&desc, &depthStencils_.back());
+    if (FAILED(hr)) return hr;
+  }
+  for (const EffectBlendDesc& s : blob_.blendStates) {
+    const D3D11_BLEND_DESC desc = ToD3D(s);
+    blends_.push_back(nullptr);
+    const HRESULT hr = device->CreateBlendState(&desc, &blends_.back());
+    if (FAILED(hr)) return hr;
+  }
+
+  for (const EffectTechnique& t : blob_.techniques) techniques_.push_back(std::make_unique<TechniqueImpl>(this, &t));
+  return S_OK;
+}
+
+}  // namespace
+
+HRESULT D3DX11CreateEffectFromMemory(const void* pData, SIZE_T DataLength, UINT /*FXFlags*/, ID3D11Device* pDevice,
+                                     ID3DX11Effect** ppEffect) {
+  if (ppEffect == nullptr) return E_INVALIDARG;
+  *ppEffect = nullptr;
+  if (pData == nullptr || pDevice == nullptr) return E_INVALIDARG;
+  EffectBlob blob;
+  if (!ParseEffectBlob(pData, DataLength, blob)) return D3DXERR_INVALIDDATA;
+  auto* effect = new EffectObject(std::move(blob));
+  const HRESULT hr = effect->Build(pDevice);
+  if (FAILED(hr)) {
+    effect->Release();
+    return hr;
+  }
+  *ppEffect = effect;
+  return S_OK;
+}
+
+ID3DX11EffectTechnique* D3DX11InertTechnique() { return &g_inertTechnique; }
+ID3DX11EffectVariable* D3DX11InertVariable() { return &g_inertRaw; }
+long D3DX11EffectLiveCount() { return g_liveEffects.load(); }
