@@ -63,11 +63,19 @@ struct Oscillator {
 // Topology-preserving state-variable low-pass filter: stable under fast cutoff sweeps.
 struct LowPass {
     double ic1 = 0, ic2 = 0;
+    double lastCutoff = -1, lastResonance = -1, a1 = 0, a2 = 0, a3 = 0;
     double Process(double x, double cutoff, double resonance) {
         cutoff = Clamp(cutoff, 20.0, kSr * 0.45);
-        double g = std::tan(kPi * cutoff / kSr);
-        double k = 2.0 - 2.0 * Clamp(resonance, 0.0, 0.95);
-        double a1 = 1.0 / (1.0 + g * (g + k)), a2 = g * a1, a3 = g * a2;
+        // The tangent is the costly part; small cutoff moves reuse the last coefficients.
+        if (std::fabs(cutoff - lastCutoff) > cutoff * 0.003 || resonance != lastResonance) {
+            double g = std::tan(kPi * cutoff / kSr);
+            double k = 2.0 - 2.0 * Clamp(resonance, 0.0, 0.95);
+            a1 = 1.0 / (1.0 + g * (g + k));
+            a2 = g * a1;
+            a3 = g * a2;
+            lastCutoff = cutoff;
+            lastResonance = resonance;
+        }
         double v3 = x - ic2;
         double v1 = a1 * ic1 + a2 * v3;
         double v2 = ic2 + a2 * ic1 + a3 * v3;
@@ -211,9 +219,11 @@ void Pad(Mixer& m, const std::vector<double>& chord, double beat, double beats, 
             LowPass lp;
             double hz = MidiHz(note + detune);
             double pan = std::sin(voice * 2.1) * 0.6;
+            double fc = cutoff;
             for (size_t i = 0; i < static_cast<size_t>(env.Length(held) * kSr); ++i) {
                 double t = i / kSr;
-                double x = lp.Process(o.Saw(hz), cutoff * (1.0 + 0.2 * std::sin(t * 1.3 + voice)), 0.1);
+                if ((i & 63) == 0) fc = cutoff * (1.0 + 0.2 * std::sin(t * 1.3 + voice)); // slow sweep
+                double x = lp.Process(o.Saw(hz), fc, 0.1);
                 m.Add(start + i, x * env.At(t, held) * gain * 0.06, pan);
             }
             ++voice;
@@ -240,7 +250,7 @@ void Lead(Mixer& m, const Note& n, double brightness) {
     size_t start = BeatSample(n.beat);
     double held = n.length * kBeatSeconds;
     Adsr env{0.02, 0.2, 0.7, 0.25};
-    Oscillator o1, o2, lfo;
+    Oscillator o1, o2;
     LowPass lp;
     for (size_t i = 0; i < static_cast<size_t>(env.Length(held) * kSr); ++i) {
         double t = i / kSr;
@@ -250,7 +260,6 @@ void Lead(Mixer& m, const Note& n, double brightness) {
         x = lp.Process(x, 1200.0 + 4000.0 * brightness, 0.25);
         m.Add(start + i, x * env.At(t, held) * n.velocity * 0.22, -0.1);
     }
-    (void)lfo;
 }
 
 // ---- the arrangement ---------------------------------------------------------------------------
@@ -413,7 +422,7 @@ StereoBuffer SynthesizeTrack() {
         double L = l + echoL[i] + drums.left[i];
         double R = r + echoR[i] + drums.right[i];
         // Fade the very end of the tail to silence.
-        double fade = Clamp((static_cast<double>(frames - i)) / (0.5 * kSr), 0.0, 1.0);
+        double fade = Clamp(static_cast<double>(frames - 1 - i) / (0.5 * kSr), 0.0, 1.0);
         out.left[i] = static_cast<float>(std::tanh(L * 0.9) * 0.95 * fade);
         out.right[i] = static_cast<float>(std::tanh(R * 0.9) * 0.95 * fade);
     }

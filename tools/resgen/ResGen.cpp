@@ -104,8 +104,8 @@ std::vector<Job> AllJobs() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: resgen <output folder>\n");
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: resgen <output folder> [asset name...]\n");
         return 2;
     }
     const std::string dir = argv[1];
@@ -116,7 +116,20 @@ int main(int argc, char** argv) {
         return 1;
     }
     const auto start = std::chrono::steady_clock::now();
-    const std::vector<Job> jobs = AllJobs();
+    // Naming assets after the folder regenerates just those (handy while tuning one of them).
+    std::vector<Job> jobs = AllJobs();
+    if (argc > 2) {
+        std::vector<Job> chosen;
+        for (int i = 2; i < argc; ++i) {
+            auto it = std::find_if(jobs.begin(), jobs.end(), [&](const Job& j) { return j.name == argv[i]; });
+            if (it == jobs.end()) {
+                std::fprintf(stderr, "resgen: unknown asset \"%s\"\n", argv[i]);
+                return 2;
+            }
+            chosen.push_back(*it);
+        }
+        jobs = chosen;
+    }
     std::atomic<size_t> next{0};
     std::atomic<int> failures{0};
     auto worker = [&] {

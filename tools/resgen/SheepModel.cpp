@@ -41,15 +41,16 @@ public:
         // Wool tufts over the body's upper surface and a cap on the head.
         Random rng(8);
         const Vec3 bodyC{0, 0.05, -0.05}, bodyR{0.3, 0.27, 0.42};
-        const int count = 170;
+        const int count = 230;
         for (int i = 0; i < count; ++i) {
             double y = 1.0 - 2.0 * (i + 0.5) / count;
             double r = std::sqrt(1 - y * y);
             double a = i * 2.399963;
             Vec3 d{r * std::cos(a), y, r * std::sin(a)};
             if (d.y < -0.55) continue; // belly stays smooth
-            Vec3 c{bodyC.x + d.x * bodyR.x, bodyC.y + d.y * bodyR.y, bodyC.z + d.z * bodyR.z};
-            bumps_.push_back({c, 0.075 + 0.035 * rng.Uniform()});
+            // Tufts sit a little proud of the body so the fleece reads as curls.
+            Vec3 c{bodyC.x + d.x * (bodyR.x + 0.025), bodyC.y + d.y * (bodyR.y + 0.025), bodyC.z + d.z * (bodyR.z + 0.025)};
+            bumps_.push_back({c, 0.065 + 0.035 * rng.Uniform()});
         }
         for (int i = 0; i < 7; ++i) {
             double a = i * 0.9;
@@ -61,7 +62,7 @@ public:
         double d = Ellipsoid(p, {0, 0.05, -0.05}, {0.3, 0.27, 0.42});
         for (const Bump& b : bumps_) {
             double e = Length(p - b.c) - b.r;
-            if (e < d + 0.1) d = SmoothMin(d, e, 0.04);
+            if (e < d + 0.1) d = SmoothMin(d, e, 0.025);
         }
         double n = stb_perlin_noise3(static_cast<float>(p.x * 28), static_cast<float>(p.y * 28),
                                      static_cast<float>(p.z * 28), 0, 0, 0);
@@ -103,7 +104,7 @@ Mesh BuildSheepMesh() {
     Mesh mesh;
     MeshGroup& g = mesh.Begin("Sheep", "Wool");
     SheepField field;
-    const double h = 0.034;
+    const double h = 0.036;
     const Vec3 lo{-0.42, -0.6, -0.62};
     const int nx = static_cast<int>(std::ceil(0.84 / h)), ny = static_cast<int>(std::ceil(1.0 / h)),
               nz = static_cast<int>(std::ceil(1.36 / h));

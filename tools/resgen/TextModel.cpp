@@ -33,8 +33,9 @@ struct TextStyle {
 
 TextStyle StyleOf(int which) {
     switch (which) {
-    case 1: // swings about a pivot 4.5 units from its origin: about 9 units wide, centred
-        return {{"VEXA RHINO", nullptr, nullptr}, 1, 8.8, 2.0, 1.0, 0.35, {0.0, 0.0}};
+    case 1: // swings about a pivot 4.5 units from its origin (model x = -4.5); its first letters
+            // swing furthest, so the word sits towards the pivot to stay inside the first camera
+        return {{"VEXA RHINO", nullptr, nullptr}, 1, 6.4, 2.0, 1.0, 0.35, {-1.3, 0.0}};
     case 2: // seen from straight above at scale 2, the camera's view centred on model (-8, 2.5)
         return {{"CODE + MUSIC", "MADE FROM SCRATCH", nullptr}, 2, 17.0, 1.6, 0.62, 0.3, {-8.0, 2.5}};
     default: // stands ahead of the corridor camera, centred on world (10, 0.6, 13)

@@ -140,9 +140,7 @@ Texel GreasyMetal(double u, double v) {
     // Rivets along the panel edges.
     double ru = u * 2 * 8, rv = v * 2 * 8;
     double cu = ru - std::floor(ru) - 0.5, cv = rv - std::floor(rv) - 0.5;
-    double nearEdge = seam < 0.05 ? 0.0 : 1.0;
     double rivet = seam < 0.07 && seam > 0.02 ? Smoothstep(0.22, 0.12, std::sqrt(cu * cu + cv * cv)) : 0.0;
-    (void)nearEdge;
     double brushed = Noise(u * 0.25, v, 256, 3) * 0.5 + Noise(u, v, 64, 5) * 0.5;
     double grease = Smoothstep(0.05, 0.4, Fbm(u, v, 4, 5, 11));
     double dents = Fbm(u, v, 8, 4, 21) * 0.15;
@@ -194,8 +192,8 @@ Texel SynthRubber(double u, double v) {
     double grain = Fbm(u, v, 64, 3, 13);
     double wear = Smoothstep(0.1, 0.5, Fbm(u, v, 4, 4, 17));
     t.height = rib * 0.7 + grain * 0.1;
-    Rgb black{0.07, 0.07, 0.075};
-    t.colour = black * (0.8 + 0.4 * rib + grain * 0.3) + Rgb{0.08, 0.08, 0.07} * wear;
+    Rgb black{0.1, 0.1, 0.105};
+    t.colour = black * (0.7 + 0.6 * rib + grain * 0.5) + Rgb{0.1, 0.1, 0.09} * wear;
     return t;
 }
 
@@ -310,8 +308,8 @@ Texel RustStreaks(double u, double v) {
     double rust = Clamp(Smoothstep(0.0, 0.4, big) * 0.7 + Smoothstep(0.45, 0.8, streaks) * 0.6, 0.0, 1.0);
     double pits = Smoothstep(0.3, 0.5, Fbm(u, v, 32, 3, 87));
     t.height = 0.5 + rust * 0.2 - pits * 0.2 + big * 0.1;
-    Rgb iron{0.36, 0.36, 0.37};
-    Rgb rustC{0.5, 0.24, 0.08};
+    Rgb iron{0.42, 0.42, 0.44};
+    Rgb rustC{0.5, 0.22, 0.06};
     Rgb dark{0.2, 0.1, 0.05};
     t.colour = MixRgb(MixRgb(iron, rustC, rust), dark, pits * 0.6);
     return t;
@@ -366,10 +364,13 @@ std::pair<double, Rgb> Picture(int which, double x, double y) {
     case 1: { // a rhino
         double body = Disc(x, y, 0.45, 0.52, 0.25, 0.15);
         double head = Disc(x, y, 0.72, 0.56, 0.1, 0.08);
-        double horn = (x > 0.78 && x < 0.86 && y < 0.52 && y > 0.38 + (0.86 - x) * 0.2 * 0 &&
-                       (y - 0.38) > (x - 0.78) * 1.6)
-                          ? 1.0
-                          : 0.0;
+        // Two horns on the snout: triangles pointing up and forwards.
+        auto tri = [&](Vec2 a, Vec2 b, Vec2 c) {
+            auto side = [&](Vec2 p0, Vec2 p1) { return (p1.x - p0.x) * (y - p0.y) - (p1.y - p0.y) * (x - p0.x); };
+            double s1 = side(a, b), s2 = side(b, c), s3 = side(c, a);
+            return ((s1 >= 0 && s2 >= 0 && s3 >= 0) || (s1 <= 0 && s2 <= 0 && s3 <= 0)) ? 1.0 : 0.0;
+        };
+        double horn = std::max(tri({0.76, 0.53}, {0.83, 0.53}, {0.84, 0.36}), tri({0.7, 0.5}, {0.75, 0.5}, {0.74, 0.42}));
         double legs = 0;
         for (double lx : {0.28, 0.36, 0.52, 0.6}) legs = std::max(legs, Rect(x, y, lx - 0.03, 0.6, lx + 0.03, 0.8));
         double ear = Disc(x, y, 0.67, 0.45, 0.02, 0.04);
@@ -431,8 +432,9 @@ Texel RustedPicture(int which, double u, double v) {
     // Dark painted background panel, then the figure, with flaking paint.
     double panel = Smoothstep(0.06, 0.08, CellEdge(u, v, 1));
     Rgb bg = which % 2 == 0 ? Rgb{0.08, 0.12, 0.2} : Rgb{0.18, 0.08, 0.06};
+    if (which == 0) bg = v < 0.72 ? Rgb{0.35, 0.55, 0.75} : Rgb{0.25, 0.45, 0.15}; // sky over a meadow
     auto [cover, col] = Picture(which, u, v);
-    double flake = Smoothstep(0.12, 0.2, Fbm(u, v, 16, 4, 121 + which));
+    double flake = Smoothstep(0.22, 0.3, Fbm(u, v, 16, 4, 121 + which));
     Rgb painted = MixRgb(bg, col, cover);
     t.colour = MixRgb(base, painted, panel * (1 - flake) * 0.92);
     t.height = RustedPlateHeight(u, v);
