@@ -124,8 +124,14 @@ void LogError(const char* fmt, ...) {
 
 std::shared_ptr<DeviceCore> CreateCore() {
   auto core = std::make_shared<DeviceCore>();
-  const bool windowed = g_windowBridge.windowFromHwnd != nullptr;
-  if (!(windowed ? CreateSdlContext(*core) : CreateEglContext(*core))) return nullptr;
+  // Windowed only when there is a display to put windows on; otherwise (tests, capture, a machine
+  // without a display) the device is headless and swap chains keep frames in their back buffers.
+  const bool windowed = g_windowBridge.windowFromHwnd != nullptr && SDL_WasInit(SDL_INIT_VIDEO) != 0;
+  if (windowed && !CreateSdlContext(*core)) {
+    core->DestroyContext();
+    LogError("no OpenGL context for windows; rendering headless instead");
+  }
+  if (core->sdlContext == nullptr && !CreateEglContext(*core)) return nullptr;
   g_current = core.get();
   ProbeCapabilities(core->caps);
   core->cache.bypass = g_options.bypassStateCache || EnvInt("SHOW_GL_STATE_CACHE", 1) == 0;

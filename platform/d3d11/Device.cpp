@@ -2,6 +2,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/d3d11/Internal.h"
 
@@ -15,13 +16,24 @@ void DeviceChildBase::GetDeviceImpl(ID3D11Device** out) const {
 
 namespace {
 
+class SwapChainImpl;
+// Windowed swap chains, for Alt+Enter, and the windows that asked DXGI to leave Alt+Enter alone.
+std::vector<SwapChainImpl*> g_windowedChains;
+std::vector<HWND> g_noAltEnter;
+
 class SwapChainImpl final : public ComObject<IDXGISwapChain> {
  public:
   SwapChainImpl(DeviceImpl* device, const DXGI_SWAP_CHAIN_DESC& desc, SDL_Window* window)
-      : device_(device), desc_(desc), window_(window) {}
+      : device_(device), desc_(desc), window_(window) {
+    if (window_ != nullptr) g_windowedChains.push_back(this);
+  }
   ~SwapChainImpl() override {
     if (window_ != nullptr && fullscreen_) SDL_SetWindowFullscreen(window_, 0);
+    std::erase(g_windowedChains, this);
   }
+  SDL_Window* Window() const { return window_; }
+  HWND OutputWindow() const { return desc_.OutputWindow; }
+  bool Fullscreen() const { return fullscreen_; }
   IUnknown* Cast(REFIID riid) override {
     return riid == IID_IDXGISwapChain || riid == IID_IDXGIObject ? this : nullptr;
   }
@@ -132,7 +144,11 @@ class FactoryImpl final : public ComObject<IDXGIFactory> {
     if (out != nullptr) *out = nullptr;
     return E_NOINTERFACE;
   }
-  HRESULT MakeWindowAssociation(HWND, UINT) override { return S_OK; }
+  HRESULT MakeWindowAssociation(HWND window, UINT flags) override {
+    std::erase(g_noAltEnter, window);
+    if ((flags & DXGI_MWA_NO_ALT_ENTER) != 0 && window != nullptr) g_noAltEnter.push_back(window);
+    return S_OK;
+  }
   HRESULT CreateSwapChain(IUnknown* deviceUnknown, DXGI_SWAP_CHAIN_DESC* desc, IDXGISwapChain** out) override {
     if (out != nullptr) *out = nullptr;
     if (deviceUnknown == nullptr || desc == nullptr || out == nullptr) return DXGI_ERROR_INVALID_CALL;
@@ -253,6 +269,18 @@ void DeviceImpl::GetImmediateContext(ID3D11DeviceContext** out) {
 }  // namespace d3dgl
 
 using namespace d3dgl;
+
+bool D3D11HandleSdlEvent(const SDL_Event& event) {
+  if (event.type != SDL_KEYDOWN || event.key.repeat != 0 || event.key.keysym.sym != SDLK_RETURN ||
+      (event.key.keysym.mod & KMOD_ALT) == 0)
+    return false;
+  for (SwapChainImpl* chain : g_windowedChains) {
+    if (SDL_GetWindowID(chain->Window()) != event.key.windowID) continue;
+    if (std::find(g_noAltEnter.begin(), g_noAltEnter.end(), chain->OutputWindow()) != g_noAltEnter.end()) return false;
+    return SUCCEEDED(chain->SetFullscreenState(chain->Fullscreen() ? FALSE : TRUE, nullptr));
+  }
+  return false;
+}
 
 HRESULT D3D11CreateDevice(IDXGIAdapter*, D3D_DRIVER_TYPE driverType, HMODULE, UINT, const D3D_FEATURE_LEVEL* levels,
                           UINT levelCount, UINT sdkVersion, ID3D11Device** ppDevice, D3D_FEATURE_LEVEL* pFeatureLevel,
