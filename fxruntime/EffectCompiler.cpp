@@ -60,6 +60,8 @@ struct StageWork {
   EffectEntryCall call;
   std::string entryName;
   std::string wrapper;
+  std::vector<std::string> constantTypes;  // specialization constants, when the entry has them
+  std::string compileKey;                  // entries with equal keys share one compilation
   HlslCompileOutput spirv;
   spvc_context context = nullptr;
   spvc_compiler compiler = nullptr;
@@ -174,10 +176,12 @@ class Compilation {
             auto w = std::make_unique<StageWork>();
             w->call = call;
             EffectDiagnostic error;
-            if (!MakeEntryPoint(*source_, call, static_cast<int>(work_.size()), w->entryName, w->wrapper, error)) {
+            if (!MakeEntryPoint(*source_, call, static_cast<int>(work_.size()), w->entryName, w->wrapper, error,
+                                &w->constantTypes)) {
               result_.diagnostics.push_back(error);
               ok = false;
             }
+            w->compileKey = std::to_string(k) + ":" + (w->constantTypes.empty() ? call.Key() : call.function);
             work_.push_back(std::move(w));
           }
           pass.shaders[k] = it->second;
@@ -204,12 +208,15 @@ class Compilation {
     return ok;
   }
 
+  // Entry points that differ only in literal arguments share one compilation: the literals are
+  // specialization constants, written into each variant's copy of the SPIR-V.
   bool CompileStages() {
     const std::string& main = source_->strippedFiles.at(source_->mainFile);
-    // Entry points compile independently; spread them over the cores.
-    const unsigned threads = std::max(1u, std::min(4u, std::thread::hardware_concurrency()));
-    std::vector<std::future<void>> jobs;
-    std::size_t next = 0;
+    std::map<std::string, StageWork*> firstOfKey;
+    std::vector<StageWork*> compiled;
+    for (const auto& w : work_)
+      if (firstOfKey.emplace(w->compileKey, w.get()).second) compiled.push_back(w.get());
+
     auto compileOne = [this, &main](StageWork* w) {
       HlslCompileInput in;
       in.fileName = source_->mainFile;
@@ -220,15 +227,21 @@ class Compilation {
       in.files = &source_->strippedFiles;
       w->spirv = CompileHlslToSpirv(in);
     };
-    while (next < work_.size()) {
+    // Distinct compilations are independent; spread them over the cores.
+    const unsigned threads = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
+    std::vector<std::future<void>> jobs;
+    for (std::size_t next = 0; next < compiled.size();) {
       jobs.clear();
-      for (unsigned i = 0; i < threads && next < work_.size(); ++i, ++next)
-        jobs.push_back(std::async(std::launch::async, compileOne, work_[next].get()));
+      for (unsigned i = 0; i < threads && next < compiled.size(); ++i, ++next)
+        jobs.push_back(std::async(std::launch::async, compileOne, compiled[next]));
       for (auto& j : jobs) j.get();
     }
+
     bool ok = true;
     std::set<std::string> seen;
     for (const auto& w : work_) {
+      const StageWork* from = firstOfKey.at(w->compileKey);
+      if (from != w.get()) w->spirv = from->spirv;
       for (EffectDiagnostic d : w->spirv.diagnostics) {
         // Lines past the end of the file belong to the generated wrapper: point at the call.
         if (d.file == source_->mainFile && d.line > source_->mainFileLines) {
@@ -239,9 +252,46 @@ class Compilation {
         const std::string text = FormatDiagnostic(d);
         if (seen.insert(text).second) result_.diagnostics.push_back(d);
       }
-      ok = ok && w->spirv.succeeded;
+      ok = ok && w->spirv.succeeded && Specialize(*w);
     }
     return ok;
+  }
+
+  // Writes the entry's literal arguments into its specialization constants.
+  bool Specialize(StageWork& w) {
+    if (w.constantTypes.empty()) return true;
+    std::vector<std::uint32_t>& s = w.spirv.words;
+    std::map<std::uint32_t, std::uint32_t> specIdOf;  // result id -> constant id
+    for (std::size_t i = 5; i < s.size();) {
+      const std::uint32_t count = s[i] >> 16, op = s[i] & 0xFFFF;
+      if (count == 0 || i + count > s.size()) break;
+      if (op == SpvOpDecorate && count >= 4 && s[i + 2] == SpvDecorationSpecId) specIdOf[s[i + 1]] = s[i + 3];
+      i += count;
+    }
+    std::size_t written = 0;
+    for (std::size_t i = 5; i < s.size();) {
+      const std::uint32_t count = s[i] >> 16, op = s[i] & 0xFFFF;
+      if (count == 0 || i + count > s.size()) break;
+      const bool isSpec = op == SpvOpSpecConstantTrue || op == SpvOpSpecConstantFalse || op == SpvOpSpecConstant;
+      const auto id = isSpec && count >= 3 ? specIdOf.find(s[i + 2]) : specIdOf.end();
+      if (id != specIdOf.end() && id->second < w.constantTypes.size()) {
+        std::uint32_t word = 0;
+        if (!SpecializationWord(w.call.arguments[id->second], w.constantTypes[id->second], word)) {
+          Error(w.call.where, "cannot use '" + w.call.arguments[id->second] + "' as a " + w.constantTypes[id->second]);
+          return false;
+        }
+        if (op == SpvOpSpecConstant && count == 4) {
+          s[i + 3] = word;
+        } else if (op != SpvOpSpecConstant) {
+          s[i] = (count << 16) | (word != 0 ? SpvOpSpecConstantTrue : SpvOpSpecConstantFalse);
+        }
+        ++written;
+      }
+      i += count;
+    }
+    // Constants the entry never reads are dropped by the compiler; that is fine.
+    (void)written;
+    return true;
   }
 
   const EffectResourceDecl* Resource(const std::string& name, EffectResourceKind kind) const {

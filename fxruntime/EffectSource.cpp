@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -539,7 +540,10 @@ class FileParser {
       for (std::size_t j = p; j < q; ++j) {
         if (t_[j].text == "uniform") param.isUniform = true;
         if (t_[j].text == ":" || t_[j].text == "=" || t_[j].text == "[") break;
-        if (IsIdent(j)) param.name = t_[j].text;
+        if (IsIdent(j)) {
+          param.type = param.name;
+          param.name = t_[j].text;
+        }
       }
       f.parameters.push_back(std::move(param));
       p = q + 1;
@@ -1091,34 +1095,85 @@ bool ReadEffectSource(const std::string& path, EffectSource& out) {
   return ParseEffectText(path, ss.str(), out);
 }
 
+bool SpecializationWord(const std::string& literal, const std::string& type, std::uint32_t& word) {
+  double value = 0;
+  std::string text = literal;
+  bool negative = false;
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+    negative = text[0] == '-';
+    text.erase(0, 1);
+  }
+  if (text.empty() || !ParseNumber(text, value)) return false;
+  if (negative) value = -value;
+  if (type == "bool") {
+    word = value != 0 ? 1u : 0u;
+    return true;
+  }
+  if (type == "float") {
+    const float f = static_cast<float>(value);
+    std::memcpy(&word, &f, 4);
+    return true;
+  }
+  if (value != static_cast<double>(static_cast<long long>(value))) return false;  // 1.5 is no int
+  if (type == "int" && value >= -2147483648.0 && value <= 2147483647.0) {
+    word = static_cast<std::uint32_t>(static_cast<std::int32_t>(value));
+    return true;
+  }
+  if (type == "uint" && value >= 0 && value <= 4294967295.0) {
+    word = static_cast<std::uint32_t>(value);
+    return true;
+  }
+  return false;
+}
+
 bool MakeEntryPoint(const EffectSource& source, const EffectEntryCall& call, int wrapperIndex,
-                    std::string& entryName, std::string& wrapperCode, EffectDiagnostic& error) {
+                    std::string& entryName, std::string& wrapperCode, EffectDiagnostic& error,
+                    std::vector<std::string>* constantTypes) {
   error = {call.where.file, call.where.line, call.where.column, true, "X3000", {}};
+  if (constantTypes != nullptr) constantTypes->clear();
   const EffectFunction* f = source.FindFunction(call.function);
   if (f == nullptr) {
     error.code = "X3004";
     error.text = "undeclared entry point '" + call.function + "'";
     return false;
   }
-  std::size_t uniforms = 0;
-  for (const EffectFunctionParameter& p : f->parameters) uniforms += p.isUniform ? 1 : 0;
-  if (call.arguments.size() != uniforms) {
-    error.text = "'" + call.function + "' takes " + std::to_string(uniforms) + " uniform argument" +
-                 (uniforms == 1 ? "" : "s") + " but " + std::to_string(call.arguments.size()) + " were given";
+  std::vector<const EffectFunctionParameter*> uniforms;
+  for (const EffectFunctionParameter& p : f->parameters)
+    if (p.isUniform) uniforms.push_back(&p);
+  if (call.arguments.size() != uniforms.size()) {
+    error.text = "'" + call.function + "' takes " + std::to_string(uniforms.size()) + " uniform argument" +
+                 (uniforms.size() == 1 ? "" : "s") + " but " + std::to_string(call.arguments.size()) + " were given";
     return false;
   }
   wrapperCode.clear();
-  if (uniforms == 0) {
+  if (uniforms.empty()) {
     entryName = call.function;
     return true;
   }
-  entryName = "fx_" + call.function + "_" + std::to_string(wrapperIndex);
+  bool specialize = constantTypes != nullptr;
+  for (std::size_t i = 0; specialize && i < uniforms.size(); ++i) {
+    std::uint32_t word = 0;
+    specialize = SpecializationWord(call.arguments[i], uniforms[i]->type, word);
+  }
+  std::string constants;
+  if (specialize) {
+    entryName = "fx_" + call.function + "_specialized";
+    for (std::size_t i = 0; i < uniforms.size(); ++i) {
+      const std::string& type = uniforms[i]->type;
+      constants += "[[vk::constant_id(" + std::to_string(i) + ")]] const " + type + " " + entryName + "_" +
+                   std::to_string(i) + " = " + (type == "bool" ? "false" : type == "float" ? "0.0f" : "0") + "; ";
+      constantTypes->push_back(type);
+    }
+  } else {
+    entryName = "fx_" + call.function + "_" + std::to_string(wrapperIndex);
+  }
   std::string params, args;
   std::size_t literal = 0;
   for (const EffectFunctionParameter& p : f->parameters) {
     if (!args.empty()) args += ", ";
     if (p.isUniform) {
-      args += "(" + call.arguments[literal++] + ")";
+      args += specialize ? entryName + "_" + std::to_string(literal) : "(" + call.arguments[literal] + ")";
+      ++literal;
     } else {
       if (!params.empty()) params += ", ";
       params += p.text;
@@ -1126,7 +1181,7 @@ bool MakeEntryPoint(const EffectSource& source, const EffectEntryCall& call, int
     }
   }
   // One line, so that the wrapper adds nothing to the file's line count before it.
-  wrapperCode = f->attributes + " " + f->returnType + " " + entryName + "(" + params + ")" +
+  wrapperCode = constants + f->attributes + " " + f->returnType + " " + entryName + "(" + params + ")" +
                 (f->semantic.empty() ? "" : " : " + f->semantic) + " { " +
                 (f->returnType == "void" ? "" : "return ") + call.function + "(" + args + "); }\n";
   return true;

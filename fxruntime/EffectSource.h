@@ -66,6 +66,7 @@ struct EffectSourceTechnique {
 
 struct EffectFunctionParameter {
   std::string text;  // the declaration as written, semantics included
+  std::string type;  // the word before the name, e.g. "int"
   std::string name;
   bool isUniform = false;
 };
@@ -122,5 +123,15 @@ bool ParseEffectText(const std::string& path, const std::string& text, EffectSou
 
 // The HLSL entry point for `call`: the function itself when it takes no literal arguments,
 // otherwise a generated wrapper (returned in `wrapperCode`) that binds the literals.
+//
+// When `constantTypes` is given and every literal is a plain bool, int, uint or float, the wrapper
+// binds specialization constants (ids 0, 1, ... in parameter order) instead of the literals, so
+// one compilation serves every argument list of the function; `constantTypes` then receives their
+// types and the literals are written into the compiled code with SpecializationWord.
 bool MakeEntryPoint(const EffectSource& source, const EffectEntryCall& call, int wrapperIndex,
-                    std::string& entryName, std::string& wrapperCode, EffectDiagnostic& error);
+                    std::string& entryName, std::string& wrapperCode, EffectDiagnostic& error,
+                    std::vector<std::string>* constantTypes = nullptr);
+
+// The 32-bit value of `literal` as a `type` ("bool", "int", "uint" or "float"); false when the
+// literal is not a plain number or boolean of that type.
+bool SpecializationWord(const std::string& literal, const std::string& type, std::uint32_t& word);

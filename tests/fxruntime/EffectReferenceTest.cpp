@@ -139,6 +139,29 @@ TEST(EffectCompile, VertexOutputsMeetPixelInputsBySemantic) {
   }
 }
 
+TEST(EffectCompile, EachPassGetsItsOwnLiteralArguments) {
+  // One compilation serves PS(1, false) and PS(2, true); each variant must carry its own values.
+  const fs::path previous = fs::current_path();
+  fs::current_path(FX_TEST_DIR);
+  const EffectCompileResult result = CompileEffectFile("inputs/uniform_args.fx");
+  fs::current_path(previous);
+  ASSERT_TRUE(result.succeeded) << result.Messages();
+  EffectBlob blob;
+  ASSERT_TRUE(ParseEffectBlob(result.code.data(), result.code.size(), blob));
+  ASSERT_EQ(4u, blob.shaders.size());
+  auto glsl = [&](std::size_t i) {
+    StageBlob stage;
+    EXPECT_TRUE(ParseStageBlob(blob.shaders[i].code.data(), blob.shaders[i].code.size(), stage));
+    return stage.glsl;
+  };
+  const std::string one = glsl(1), two = glsl(2), solid = glsl(3);
+  EXPECT_NE(std::string::npos, one.find("CONSTANT_ID_0 1\n")) << one;
+  EXPECT_NE(std::string::npos, one.find("CONSTANT_ID_1 false\n")) << one;
+  EXPECT_NE(std::string::npos, two.find("CONSTANT_ID_0 2\n")) << two;
+  EXPECT_NE(std::string::npos, two.find("CONSTANT_ID_1 true\n")) << two;
+  EXPECT_NE(std::string::npos, solid.find("vec4(1.0, 0.5, 0.0, 1.0)")) << solid;
+}
+
 TEST(EffectCompile, InitializersLandAtReflectedOffsets) {
   const fs::path previous = fs::current_path();
   fs::current_path(FX_TEST_DIR);

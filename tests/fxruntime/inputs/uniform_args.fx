@@ -26,6 +26,12 @@ float4 PS(VertexOut pin, uniform int gCount, uniform bool gTinted) : SV_Target
     return c;
 }
 
+// A vector literal cannot be a specialization constant; it is bound by an inlined wrapper.
+float4 Solid(VertexOut pin, uniform float3 gColor) : SV_Target
+{
+    return float4(gColor, 1.0f);
+}
+
 technique11 Twice
 {
     pass One
@@ -46,5 +52,14 @@ technique11 Again
     {
         SetVertexShader( CompileShader( vs_5_0, VS() ) );
         SetPixelShader( CompileShader( ps_5_0, PS(1, false) ) );
+    }
+}
+
+technique11 Vector
+{
+    pass P0
+    {
+        SetVertexShader( CompileShader( vs_5_0, VS() ) );
+        SetPixelShader( CompileShader( ps_5_0, Solid(float3(1.0f, 0.5f, 0.0f)) ) );
     }
 }
