@@ -293,24 +293,18 @@ Mesh BuildTextMesh(int which, const std::string& fontPath) {
             struct Ring {
                 const Contour* pts;
                 double e;
-                double ny;
-                bool wall;
             };
-            const Ring rings[4] = {{&in, 0.0, -1.0, false}, {&c, bevel, 0.0, true},
-                                   {&c, depth - bevel, 0.0, true}, {&in, depth, 1.0, false}};
+            const Ring rings[4] = {{&in, 0.0}, {&c, bevel}, {&c, depth - bevel}, {&in, depth}};
             for (int r = 0; r < 3; ++r) {
                 const Ring& A = rings[r];
                 const Ring& B = rings[r + 1];
-                // Bevel normals lean halfway between the wall and the face.
-                auto nrm = [&](Vec2 wallN, const Ring& ring, const Ring& other) {
-                    double ny = ring.wall ? other.ny * (r == 1 ? 0.0 : 1.0) : ring.ny;
-                    if (r == 1) ny = 0.0;
-                    return normalOf(wallN, ny);
-                };
-                uint32_t a = g.AddVertex({toModel((*A.pts)[i], A.e), nrm(ni, A, B), {0, 0}});
-                uint32_t b = g.AddVertex({toModel((*A.pts)[j], A.e), nrm(nj, A, B), {0, 0}});
-                uint32_t cc = g.AddVertex({toModel((*B.pts)[j], B.e), nrm(nj, B, A), {0, 0}});
-                uint32_t d = g.AddVertex({toModel((*B.pts)[i], B.e), nrm(ni, B, A), {0, 0}});
+                // Front bevel, wall, back bevel: the bevels lean halfway between wall and face.
+                const double ny = r == 0 ? -1.0 : (r == 1 ? 0.0 : 1.0);
+                auto nrm = [&](Vec2 wallN) { return normalOf(wallN, ny); };
+                uint32_t a = g.AddVertex({toModel((*A.pts)[i], A.e), nrm(ni), {0, 0}});
+                uint32_t b = g.AddVertex({toModel((*A.pts)[j], A.e), nrm(nj), {0, 0}});
+                uint32_t cc = g.AddVertex({toModel((*B.pts)[j], B.e), nrm(nj), {0, 0}});
+                uint32_t d = g.AddVertex({toModel((*B.pts)[i], B.e), nrm(ni), {0, 0}});
                 g.AddTriangle(a, b, cc);
                 g.AddTriangle(a, cc, d);
             }

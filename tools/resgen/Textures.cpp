@@ -264,9 +264,9 @@ Texel StorageContainer(double u, double v) {
     paint = paint * (0.85 + n * 0.3 + rib * 0.1);
     Rgb rustC{0.38, 0.2, 0.09};
     t.colour = MixRgb(paint, rustC, Clamp(rust * 0.8 + streak, 0.0, 1.0));
-    // Stencil band across the panel.
-    double band = std::fabs(v - 0.5) < 0.04 ? 1.0 : 0.0;
-    if (band > 0 && std::fmod(u * 6, 1.0) < 0.6) t.colour = MixRgb(t.colour, Rgb{0.85, 0.8, 0.7}, 0.8);
+    // Weld seams between container sheets, every quarter of the height.
+    double seam = std::fabs(std::fmod(v * 4, 1.0) - 0.5);
+    if (seam > 0.49) t.colour = t.colour * 0.6, t.height -= 0.1;
     return t;
 }
 
