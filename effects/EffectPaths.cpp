@@ -1,0 +1,31 @@
+#include "effects/EffectPaths.h"
+
+#include <regex>
+
+#include "platform/win32/Win32Platform.h"
+
+namespace {
+ExecutablePathSource g_pathSource = nullptr;
+}
+
+void SetExecutablePathSource(ExecutablePathSource source) { g_pathSource = source; }
+
+std::string DirectoryOfPath(const std::string& path)
+{
+    const std::size_t cut = path.find_last_of("\\/");
+    return cut == std::string::npos ? path : path.substr(0, cut);
+}
+
+std::string ExecutableDirectory()
+{
+    // The platform reports the whole path however long it is, so a deep install folder is not cut
+    // short at 260 characters and then searched in the wrong place.
+    const std::wstring path = g_pathSource != nullptr ? g_pathSource() : Win32ExecutablePath();
+    return DirectoryOfPath(NarrowFromWide(path));
+}
+
+std::string EffectFilePath(const std::string& directory, const std::string& file)
+{
+    static const std::regex backslash("\\\\");
+    return std::regex_replace(directory + "\\" + file, backslash, "/");
+}

@@ -1,0 +1,268 @@
+#include "effects/Effects.h"
+
+#include "diag/ReportFailure.h"
+#include "effects/EffectPaths.h"
+#include "fxruntime/D3DX11Compile.h"
+#include "platform/win32/Win32.h"
+#include "platform/win32/Win32Platform.h"
+
+#define SHOW_LOOKUP_TECHNIQUE(name) name##Tech = Technique(#name);
+#define SHOW_LOOKUP_REFLECT_TECHNIQUE(name) name##ReflectTech = Technique(#name "Reflect");
+
+Effect::Effect(ID3D11Device* device, const std::wstring& fileName)
+{
+    runtimeEffect = nullptr;
+    const std::string path = EffectFilePath(ExecutableDirectory(), NarrowFromWide(fileName));
+
+    ID3D10Blob* compiledShader = nullptr;
+    ID3D10Blob* compilationMsgs = nullptr;
+    const HRESULT hr = D3DX11CompileFromFileW(WideFromNarrow(path).c_str(), nullptr, nullptr, nullptr, "fx_5_0", 0, 0,
+                                              nullptr, &compiledShader, &compilationMsgs, nullptr);
+
+    // Warnings are shown too, and the effect still loads after them.
+    if (compilationMsgs != nullptr) {
+        const auto* text = static_cast<const char*>(compilationMsgs->GetBufferPointer());
+        const std::string message = text != nullptr ? std::string(text, compilationMsgs->GetBufferSize()).c_str() : "";
+        MessageBoxW(nullptr, WideFromNarrow(message).c_str(), nullptr, MB_OK);
+        compilationMsgs->Release();
+    }
+
+    if (FAILED(hr))
+        CheckResultAt("Effects", 30, hr, L"D3DX11CompileFromFile");
+
+    // Without compiled code there is nothing to build: the wrapper keeps no effect and its handles
+    // stay inert, so a broken file costs its draws, not the program.
+    if (compiledShader != nullptr) {
+        D3DX11CreateEffectFromMemory(compiledShader->GetBufferPointer(), compiledShader->GetBufferSize(), 0, device,
+                                     &runtimeEffect);
+        compiledShader->Release();
+    }
+}
+
+Effect::~Effect()
+{
+    if (runtimeEffect != nullptr) {
+        runtimeEffect->Release();
+        runtimeEffect = nullptr;
+    }
+}
+
+ID3DX11EffectTechnique* Effect::Technique(const char* name)
+{
+    return runtimeEffect != nullptr ? runtimeEffect->GetTechniqueByName(name) : D3DX11InertTechnique();
+}
+
+ID3DX11EffectVariable* Effect::Variable(const char* name)
+{
+    return runtimeEffect != nullptr ? runtimeEffect->GetVariableByName(name) : D3DX11InertVariable();
+}
+
+ColorEffect::ColorEffect(ID3D11Device* device, const std::wstring& fileName) : Effect(device, fileName)
+{
+    ColorTech = Technique("ColorTech");
+    WorldViewProj = Matrix("gWorldViewProj");
+}
+
+BasicEffect::BasicEffect(ID3D11Device* device, const std::wstring& fileName) : Effect(device, fileName)
+{
+    Light1Tech = Technique("Light1");
+    Light2Tech = Technique("Light2");
+    Light3Tech = Technique("Light3");
+    WorldViewProj = Matrix("gWorldViewProj");
+    World = Matrix("gWorld");
+    WorldInvTranspose = Matrix("gWorldInvTranspose");
+    EyePosW = Vector("gEyePosW");
+    DirLights = Variable("gDirLights");
+    SpotLight = Variable("gSpotLight");
+    Mat = Variable("gMaterial");
+}
+
+BasicEffect32::BasicEffect32(ID3D11Device* device, const std::wstring& fileName) : Effect(device, fileName)
+{
+    Light1Tech = Technique("Light1");
+    Light2Tech = Technique("Light2");
+    Light3Tech = Technique("Light3");
+    Light0TexTech = Technique("Light0Tex");
+    Light1TexTech = Technique("Light1Tex");
+    Light2TexTech = Technique("Light2Tex");
+    Light3TexTech = Technique("Light3Tex");
+    WorldViewProj = Matrix("gWorldViewProj");
+    World = Matrix("gWorld");
+    WorldInvTranspose = Matrix("gWorldInvTranspose");
+    TexTransform = Matrix("gTexTransform");
+    EyePosW = Vector("gEyePosW");
+    DirLights = Variable("gDirLights");
+    Mat = Variable("gMaterial");
+    DiffuseMap = Texture("gDiffuseMap");
+}
+
+BasicEffect32BF::BasicEffect32BF(ID3D11Device* device, const std::wstring& fileName) : Effect(device, fileName)
+{
+    SHOW_LIT_TECHNIQUES(SHOW_LOOKUP_TECHNIQUE)
+    WorldViewProj = Matrix("gWorldViewProj");
+    World = Matrix("gWorld");
+    WorldInvTranspose = Matrix("gWorldInvTranspose");
+    TexTransform = Matrix("gTexTransform");
+    EyePosW = Vector("gEyePosW");
+    FogColor = Vector("gFogColor");
+    FogStart = Scalar("gFogStart");
+    FogRange = Scalar("gFogRange");
+    DirLights = Variable("gDirLights");
+    Mat = Variable("gMaterial");
+    DiffuseMap = Texture("gDiffuseMap");
+}
+
+BlurEffect::BlurEffect(ID3D11Device* device, const std::wstring& fileName) : Effect(device, fileName)
+{
+    HorzBlurTech = Technique("HorzBlur");
+    VertBlurTech = Technique("VertBlur");
+    Weights = Scalar("gWeights");
+    Input = Texture("gInput");
+    Output = WritableTexture("gOutput");
+}
+
+InstancedBasicEffect::InstancedBasicEffect(ID3D11Device* device, const std::wstring& fileName)
+    : Effect(device, fileName)
+{
+    SHOW_LIT_TECHNIQUES(SHOW_LOOKUP_TECHNIQUE)
+    ViewProj = Matrix("gViewProj");
+    World = Matrix("gWorld");
+    WorldInvTranspose = Matrix("gWorldInvTranspose");
+    TexTransform = Matrix("gTexTransform");
+    EyePosW = Vector("gEyePosW");
+    FogColor = Vector("gFogColor");
+    FogStart = Scalar("gFogStart");
+    FogRange = Scalar("gFogRange");
+    DirLights = Variable("gDirLights");
+    Mat = Variable("gMaterial");
+    DiffuseMap = Texture("gDiffuseMap");
+}
+
+PostEffect::PostEffect(ID3D11Device* device, const std::wstring& fileName) : Effect(device, fileName)
+{
+    Tech1 = Technique("Tech1");
+    WorldViewProj = Matrix("gWorldViewProj");
+    World = Matrix("gWorld");
+    WorldInvTranspose = Matrix("gWorldInvTranspose");
+    TexTransform = Matrix("gTexTransform");
+    DiffuseMap = Texture("gDiffuseMap");
+    DiffuseMap2 = Texture("gDiffuseMap2");
+}
+
+SkyEffect::SkyEffect(ID3D11Device* device, const std::wstring& fileName) : Effect(device, fileName)
+{
+    SkyTech = Technique("SkyTech");
+    WorldViewProj = Matrix("gWorldViewProj");
+    CubeMap = Texture("gCubeMap");
+}
+
+InstancedBasicMTREffect::InstancedBasicMTREffect(ID3D11Device* device, const std::wstring& fileName)
+    : Effect(device, fileName)
+{
+    Tech1 = Technique("Tech1");
+    Tech1Alias = Technique("Tech1");
+    ViewProj = Matrix("gViewProj");
+    World = Matrix("gWorld");
+    WorldInvTranspose = Matrix("gWorldInvTranspose");
+    EyePosW = Vector("gEyePosW");
+    FogColor = Vector("gFogColor");
+    FogStart = Scalar("gFogStart");
+    FogRange = Scalar("gFogRange");
+}
+
+NormalMapEffect::NormalMapEffect(ID3D11Device* device, const std::wstring& fileName) : Effect(device, fileName)
+{
+    SHOW_LIT_TECHNIQUES(SHOW_LOOKUP_TECHNIQUE)
+    SHOW_LIT_TECHNIQUES(SHOW_LOOKUP_REFLECT_TECHNIQUE)
+    WorldViewProj = Matrix("gWorldViewProj");
+    World = Matrix("gWorld");
+    WorldInvTranspose = Matrix("gWorldInvTranspose");
+    TexTransform = Matrix("gTexTransform");
+    EyePosW = Vector("gEyePosW");
+    FogColor = Vector("gFogColor");
+    FogStart = Scalar("gFogStart");
+    FogRange = Scalar("gFogRange");
+    DirLights = Variable("gDirLights");
+    SpotLight = Variable("gSpotLight");
+    Mat = Variable("gMaterial");
+    DiffuseMap = Texture("gDiffuseMap");
+    CubeMap = Texture("gCubeMap");
+    NormalMap = Texture("gNormalMap");
+}
+
+DisplacementMapEffect::DisplacementMapEffect(ID3D11Device* device, const std::wstring& fileName)
+    : Effect(device, fileName)
+{
+    SHOW_LIT_TECHNIQUES(SHOW_LOOKUP_TECHNIQUE)
+    SHOW_LIT_TECHNIQUES(SHOW_LOOKUP_REFLECT_TECHNIQUE)
+    ViewProj = Matrix("gViewProj");
+    WorldViewProj = Matrix("gWorldViewProj");
+    World = Matrix("gWorld");
+    WorldInvTranspose = Matrix("gWorldInvTranspose");
+    TexTransform = Matrix("gTexTransform");
+    EyePosW = Vector("gEyePosW");
+    FogColor = Vector("gFogColor");
+    FogStart = Scalar("gFogStart");
+    FogRange = Scalar("gFogRange");
+    DirLights = Variable("gDirLights");
+    Mat = Variable("gMaterial");
+    HeightScale = Scalar("gHeightScale");
+    MaxTessDistance = Scalar("gMaxTessDistance");
+    MinTessDistance = Scalar("gMinTessDistance");
+    MinTessFactor = Scalar("gMinTessFactor");
+    MaxTessFactor = Scalar("gMaxTessFactor");
+    DiffuseMap = Texture("gDiffuseMap");
+    CubeMap = Texture("gCubeMap");
+    NormalMap = Texture("gNormalMap");
+}
+
+ColorEffect* EffectLibrary::ColorFx = nullptr;
+BasicEffect* EffectLibrary::BasicFx = nullptr;
+BasicEffect32* EffectLibrary::Basic32Fx = nullptr;
+BasicEffect32BF* EffectLibrary::Basic32BFFx = nullptr;
+BlurEffect* EffectLibrary::BlurFx = nullptr;
+InstancedBasicEffect* EffectLibrary::InstancedBasicFx = nullptr;
+PostEffect* EffectLibrary::PostFx = nullptr;
+SkyEffect* EffectLibrary::SkyFx = nullptr;
+InstancedBasicMTREffect* EffectLibrary::InstancedBasicMTRFx = nullptr;
+NormalMapEffect* EffectLibrary::NormalMapFx = nullptr;
+DisplacementMapEffect* EffectLibrary::DisplacementMapFx = nullptr;
+
+void EffectLibrary::CreateAll(ID3D11Device* device)
+{
+    ColorFx = new ColorEffect(device, L"Res/color.fx");
+    BasicFx = new BasicEffect(device, L"Res/Basic.fx");
+    Basic32Fx = new BasicEffect32(device, L"Res/Basic32.fx");
+    Basic32BFFx = new BasicEffect32BF(device, L"Res/Basic32BF.fx");
+    BlurFx = new BlurEffect(device, L"Res/Blur.fx");
+    InstancedBasicFx = new InstancedBasicEffect(device, L"Res/InstancedBasic32BF.fx");
+    PostFx = new PostEffect(device, L"Res/Post.fx");
+    SkyFx = new SkyEffect(device, L"Res/Sky.fx");
+    InstancedBasicMTRFx = new InstancedBasicMTREffect(device, L"Res/InstancedBasicMTR.fx");
+    NormalMapFx = new NormalMapEffect(device, L"Res/NormalMap.fx");
+    DisplacementMapFx = new DisplacementMapEffect(device, L"Res/DisplacementMap.fx");
+}
+
+namespace {
+template <typename T>
+void Destroy(T*& effect)
+{
+    delete effect;
+    effect = nullptr;
+}
+}  // namespace
+
+void EffectLibrary::ReleaseAll()
+{
+    Destroy(ColorFx);
+    Destroy(BasicFx);
+    Destroy(Basic32Fx);
+    Destroy(Basic32BFFx);
+    Destroy(BlurFx);
+    Destroy(InstancedBasicFx);
+    Destroy(PostFx);
+    Destroy(SkyFx);
+    Destroy(InstancedBasicMTRFx);
+    Destroy(NormalMapFx);
+    Destroy(DisplacementMapFx);
+}

@@ -1,0 +1,246 @@
+#pragma once
+// One wrapper per effect file: each compiles its file from the executable's folder, builds the
+// effect, and looks up once every technique and variable the program may use. Drawing code only
+// ever calls the stored handles.
+//
+// A file that fails to compile is reported and leaves its wrapper without an effect; every handle
+// of that wrapper is then inert, so the draws that use it do nothing and the program goes on.
+#include <string>
+
+#include "fxruntime/D3DX11Effect.h"
+
+// The lit technique family, in lookup order.
+#define SHOW_LIT_TECHNIQUES(X)                                                                       \
+    X(Light1) X(Light2) X(Light3) X(Light0Tex) X(Light1Tex) X(Light2Tex) X(Light3Tex)                 \
+    X(Light0TexAlphaClip) X(Light1TexAlphaClip) X(Light2TexAlphaClip) X(Light3TexAlphaClip)           \
+    X(Light1Fog) X(Light2Fog) X(Light3Fog) X(Light0TexFog) X(Light1TexFog) X(Light2TexFog)            \
+    X(Light3TexFog) X(Light0TexAlphaClipFog) X(Light1TexAlphaClipFog) X(Light2TexAlphaClipFog)        \
+    X(Light3TexAlphaClipFog)
+
+#define SHOW_TECHNIQUE_MEMBER(name) ID3DX11EffectTechnique* name##Tech = nullptr;
+#define SHOW_REFLECT_TECHNIQUE_MEMBER(name) ID3DX11EffectTechnique* name##ReflectTech = nullptr;
+
+class Effect {
+public:
+    // fileName is relative to the executable's folder, e.g. L"Res/Basic.fx".
+    Effect(ID3D11Device* device, const std::wstring& fileName);
+    virtual ~Effect();
+    Effect(const Effect&) = delete;
+    Effect& operator=(const Effect&) = delete;
+
+    // Null when the file did not compile or the effect could not be built.
+    ID3DX11Effect* runtimeEffect = nullptr;
+
+protected:
+    // Lookups; without an effect they give the shared inert handles.
+    ID3DX11EffectTechnique* Technique(const char* name);
+    ID3DX11EffectVariable* Variable(const char* name);
+    ID3DX11EffectMatrixVariable* Matrix(const char* name) { return Variable(name)->AsMatrix(); }
+    ID3DX11EffectVectorVariable* Vector(const char* name) { return Variable(name)->AsVector(); }
+    ID3DX11EffectScalarVariable* Scalar(const char* name) { return Variable(name)->AsScalar(); }
+    ID3DX11EffectShaderResourceVariable* Texture(const char* name) { return Variable(name)->AsShaderResource(); }
+    ID3DX11EffectUnorderedAccessViewVariable* WritableTexture(const char* name)
+    {
+        return Variable(name)->AsUnorderedAccessView();
+    }
+};
+
+class ColorEffect : public Effect {
+public:
+    ColorEffect(ID3D11Device* device, const std::wstring& fileName);
+
+    ID3DX11EffectTechnique* ColorTech;
+    ID3DX11EffectMatrixVariable* WorldViewProj;
+};
+
+class BasicEffect : public Effect {
+public:
+    BasicEffect(ID3D11Device* device, const std::wstring& fileName);
+
+    ID3DX11EffectTechnique* Light1Tech;
+    ID3DX11EffectTechnique* Light2Tech;
+    ID3DX11EffectTechnique* Light3Tech;
+    ID3DX11EffectMatrixVariable* WorldViewProj;
+    ID3DX11EffectMatrixVariable* World;
+    ID3DX11EffectMatrixVariable* WorldInvTranspose;
+    ID3DX11EffectVectorVariable* EyePosW;
+    ID3DX11EffectVariable* DirLights;
+    ID3DX11EffectVariable* SpotLight;
+    ID3DX11EffectVariable* Mat;
+};
+
+class BasicEffect32 : public Effect {
+public:
+    BasicEffect32(ID3D11Device* device, const std::wstring& fileName);
+
+    ID3DX11EffectTechnique* Light1Tech;
+    ID3DX11EffectTechnique* Light2Tech;
+    ID3DX11EffectTechnique* Light3Tech;
+    ID3DX11EffectTechnique* Light0TexTech;
+    ID3DX11EffectTechnique* Light1TexTech;
+    ID3DX11EffectTechnique* Light2TexTech;
+    ID3DX11EffectTechnique* Light3TexTech;
+    ID3DX11EffectMatrixVariable* WorldViewProj;
+    ID3DX11EffectMatrixVariable* World;
+    ID3DX11EffectMatrixVariable* WorldInvTranspose;
+    ID3DX11EffectMatrixVariable* TexTransform;
+    ID3DX11EffectVectorVariable* EyePosW;
+    ID3DX11EffectVariable* DirLights;
+    ID3DX11EffectVariable* Mat;
+    ID3DX11EffectShaderResourceVariable* DiffuseMap;
+};
+
+class BasicEffect32BF : public Effect {
+public:
+    BasicEffect32BF(ID3D11Device* device, const std::wstring& fileName);
+
+    SHOW_LIT_TECHNIQUES(SHOW_TECHNIQUE_MEMBER)
+    ID3DX11EffectMatrixVariable* WorldViewProj;
+    ID3DX11EffectMatrixVariable* World;
+    ID3DX11EffectMatrixVariable* WorldInvTranspose;
+    ID3DX11EffectMatrixVariable* TexTransform;
+    ID3DX11EffectVectorVariable* EyePosW;
+    ID3DX11EffectVectorVariable* FogColor;
+    ID3DX11EffectScalarVariable* FogStart;
+    ID3DX11EffectScalarVariable* FogRange;
+    ID3DX11EffectVariable* DirLights;
+    ID3DX11EffectVariable* Mat;
+    ID3DX11EffectShaderResourceVariable* DiffuseMap;
+};
+
+class BlurEffect : public Effect {
+public:
+    BlurEffect(ID3D11Device* device, const std::wstring& fileName);
+
+    ID3DX11EffectTechnique* HorzBlurTech;
+    ID3DX11EffectTechnique* VertBlurTech;
+    ID3DX11EffectScalarVariable* Weights;
+    ID3DX11EffectShaderResourceVariable* Input;
+    ID3DX11EffectUnorderedAccessViewVariable* Output;
+};
+
+class InstancedBasicEffect : public Effect {
+public:
+    InstancedBasicEffect(ID3D11Device* device, const std::wstring& fileName);
+
+    SHOW_LIT_TECHNIQUES(SHOW_TECHNIQUE_MEMBER)
+    ID3DX11EffectMatrixVariable* ViewProj;
+    ID3DX11EffectMatrixVariable* World;
+    ID3DX11EffectMatrixVariable* WorldInvTranspose;
+    ID3DX11EffectMatrixVariable* TexTransform;
+    ID3DX11EffectVectorVariable* EyePosW;
+    ID3DX11EffectVectorVariable* FogColor;
+    ID3DX11EffectScalarVariable* FogStart;
+    ID3DX11EffectScalarVariable* FogRange;
+    ID3DX11EffectVariable* DirLights;
+    ID3DX11EffectVariable* Mat;
+    ID3DX11EffectShaderResourceVariable* DiffuseMap;
+};
+
+class PostEffect : public Effect {
+public:
+    PostEffect(ID3D11Device* device, const std::wstring& fileName);
+
+    ID3DX11EffectTechnique* Tech1;
+    ID3DX11EffectMatrixVariable* WorldViewProj;
+    ID3DX11EffectMatrixVariable* World;
+    ID3DX11EffectMatrixVariable* WorldInvTranspose;
+    ID3DX11EffectMatrixVariable* TexTransform;
+    ID3DX11EffectShaderResourceVariable* DiffuseMap;
+    ID3DX11EffectShaderResourceVariable* DiffuseMap2;
+};
+
+class SkyEffect : public Effect {
+public:
+    SkyEffect(ID3D11Device* device, const std::wstring& fileName);
+
+    ID3DX11EffectTechnique* SkyTech;
+    ID3DX11EffectMatrixVariable* WorldViewProj;
+    ID3DX11EffectShaderResourceVariable* CubeMap;
+};
+
+class InstancedBasicMTREffect : public Effect {
+public:
+    InstancedBasicMTREffect(ID3D11Device* device, const std::wstring& fileName);
+
+    // Both are looked up by the name "Tech1" and so are the same technique; the drawing uses the
+    // first.
+    ID3DX11EffectTechnique* Tech1;
+    ID3DX11EffectTechnique* Tech1Alias;
+    ID3DX11EffectMatrixVariable* ViewProj;
+    ID3DX11EffectMatrixVariable* World;
+    ID3DX11EffectMatrixVariable* WorldInvTranspose;
+    ID3DX11EffectVectorVariable* EyePosW;
+    ID3DX11EffectVectorVariable* FogColor;
+    ID3DX11EffectScalarVariable* FogStart;
+    ID3DX11EffectScalarVariable* FogRange;
+};
+
+class NormalMapEffect : public Effect {
+public:
+    NormalMapEffect(ID3D11Device* device, const std::wstring& fileName);
+
+    SHOW_LIT_TECHNIQUES(SHOW_TECHNIQUE_MEMBER)
+    SHOW_LIT_TECHNIQUES(SHOW_REFLECT_TECHNIQUE_MEMBER)
+    ID3DX11EffectMatrixVariable* WorldViewProj;
+    ID3DX11EffectMatrixVariable* World;
+    ID3DX11EffectMatrixVariable* WorldInvTranspose;
+    ID3DX11EffectMatrixVariable* TexTransform;
+    ID3DX11EffectVectorVariable* EyePosW;
+    ID3DX11EffectVectorVariable* FogColor;
+    ID3DX11EffectScalarVariable* FogStart;
+    ID3DX11EffectScalarVariable* FogRange;
+    ID3DX11EffectVariable* DirLights;
+    ID3DX11EffectVariable* SpotLight;
+    ID3DX11EffectVariable* Mat;
+    ID3DX11EffectShaderResourceVariable* DiffuseMap;
+    ID3DX11EffectShaderResourceVariable* CubeMap;
+    ID3DX11EffectShaderResourceVariable* NormalMap;
+};
+
+class DisplacementMapEffect : public Effect {
+public:
+    DisplacementMapEffect(ID3D11Device* device, const std::wstring& fileName);
+
+    SHOW_LIT_TECHNIQUES(SHOW_TECHNIQUE_MEMBER)
+    SHOW_LIT_TECHNIQUES(SHOW_REFLECT_TECHNIQUE_MEMBER)
+    ID3DX11EffectMatrixVariable* ViewProj;
+    ID3DX11EffectMatrixVariable* WorldViewProj;
+    ID3DX11EffectMatrixVariable* World;
+    ID3DX11EffectMatrixVariable* WorldInvTranspose;
+    ID3DX11EffectMatrixVariable* TexTransform;
+    ID3DX11EffectVectorVariable* EyePosW;
+    ID3DX11EffectVectorVariable* FogColor;
+    ID3DX11EffectScalarVariable* FogStart;
+    ID3DX11EffectScalarVariable* FogRange;
+    ID3DX11EffectVariable* DirLights;
+    ID3DX11EffectVariable* Mat;
+    ID3DX11EffectScalarVariable* HeightScale;
+    ID3DX11EffectScalarVariable* MaxTessDistance;
+    ID3DX11EffectScalarVariable* MinTessDistance;
+    ID3DX11EffectScalarVariable* MinTessFactor;
+    ID3DX11EffectScalarVariable* MaxTessFactor;
+    ID3DX11EffectShaderResourceVariable* DiffuseMap;
+    ID3DX11EffectShaderResourceVariable* CubeMap;
+    ID3DX11EffectShaderResourceVariable* NormalMap;
+};
+
+// The process-wide effects, filled once at start-up after the device exists.
+class EffectLibrary {
+public:
+    static void CreateAll(ID3D11Device* device);
+    // Destroys each effect that exists and nulls its pointer; a second call does nothing.
+    static void ReleaseAll();
+
+    static ColorEffect* ColorFx;
+    static BasicEffect* BasicFx;
+    static BasicEffect32* Basic32Fx;
+    static BasicEffect32BF* Basic32BFFx;
+    static BlurEffect* BlurFx;
+    static InstancedBasicEffect* InstancedBasicFx;
+    static PostEffect* PostFx;
+    static SkyEffect* SkyFx;
+    static InstancedBasicMTREffect* InstancedBasicMTRFx;
+    static NormalMapEffect* NormalMapFx;
+    static DisplacementMapEffect* DisplacementMapFx;
+};

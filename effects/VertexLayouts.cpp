@@ -1,0 +1,131 @@
+#include "effects/VertexLayouts.h"
+
+#include "effects/Effects.h"
+
+namespace {
+constexpr D3D11_INPUT_CLASSIFICATION kVertex = D3D11_INPUT_PER_VERTEX_DATA;
+constexpr D3D11_INPUT_CLASSIFICATION kInstance = D3D11_INPUT_PER_INSTANCE_DATA;
+constexpr DXGI_FORMAT kFloat2 = DXGI_FORMAT_R32G32_FLOAT;
+constexpr DXGI_FORMAT kFloat3 = DXGI_FORMAT_R32G32B32_FLOAT;
+constexpr DXGI_FORMAT kFloat4 = DXGI_FORMAT_R32G32B32A32_FLOAT;
+}  // namespace
+
+namespace InputLayoutDesc {
+const D3D11_INPUT_ELEMENT_DESC PosColor[2] = {
+    {"POSITION", 0, kFloat3, 0, 0, kVertex, 0},
+    {"COLOR", 0, kFloat4, 0, 12, kVertex, 0},
+};
+
+const D3D11_INPUT_ELEMENT_DESC PosNormal[2] = {
+    {"POSITION", 0, kFloat3, 0, 0, kVertex, 0},
+    {"NORMAL", 0, kFloat3, 0, 12, kVertex, 0},
+};
+
+const D3D11_INPUT_ELEMENT_DESC Basic32[3] = {
+    {"POSITION", 0, kFloat3, 0, 0, kVertex, 0},
+    {"NORMAL", 0, kFloat3, 0, 12, kVertex, 0},
+    {"TEXCOORD", 0, kFloat2, 0, 24, kVertex, 0},
+};
+
+const D3D11_INPUT_ELEMENT_DESC InstancedBasic32[8] = {
+    {"POSITION", 0, kFloat3, 0, 0, kVertex, 0},
+    {"NORMAL", 0, kFloat3, 0, 12, kVertex, 0},
+    {"TEXCOORD", 0, kFloat2, 0, 24, kVertex, 0},
+    {"WORLD", 0, kFloat4, 1, 0, kInstance, 1},
+    {"WORLD", 1, kFloat4, 1, 16, kInstance, 1},
+    {"WORLD", 2, kFloat4, 1, 32, kInstance, 1},
+    {"WORLD", 3, kFloat4, 1, 48, kInstance, 1},
+    {"COLOR", 0, kFloat4, 1, 64, kInstance, 1},
+};
+
+const D3D11_INPUT_ELEMENT_DESC PosTex[2] = {
+    {"POSITION", 0, kFloat3, 0, 0, kVertex, 0},
+    {"TEXCOORD", 0, kFloat2, 0, 12, kVertex, 0},
+};
+
+const D3D11_INPUT_ELEMENT_DESC Pos[1] = {
+    {"POSITION", 0, kFloat3, 0, 0, kVertex, 0},
+};
+
+const D3D11_INPUT_ELEMENT_DESC InstancedPos[6] = {
+    {"POSITION", 0, kFloat3, 0, 0, kVertex, 0},
+    {"WORLD", 0, kFloat4, 1, 0, kInstance, 1},
+    {"WORLD", 1, kFloat4, 1, 16, kInstance, 1},
+    {"WORLD", 2, kFloat4, 1, 32, kInstance, 1},
+    {"WORLD", 3, kFloat4, 1, 48, kInstance, 1},
+    {"COLOR", 0, kFloat4, 1, 64, kInstance, 1},
+};
+
+const D3D11_INPUT_ELEMENT_DESC PosNormalTexTan[4] = {
+    {"POSITION", 0, kFloat3, 0, 0, kVertex, 0},
+    {"NORMAL", 0, kFloat3, 0, 12, kVertex, 0},
+    {"TEXCOORD", 0, kFloat2, 0, 24, kVertex, 0},
+    {"TANGENT", 0, kFloat3, 0, 32, kVertex, 0},
+};
+}  // namespace InputLayoutDesc
+
+ID3D11InputLayout* VertexLayouts::PosColorLayout = nullptr;
+ID3D11InputLayout* VertexLayouts::PosNormalLayout = nullptr;
+ID3D11InputLayout* VertexLayouts::Basic32Layout = nullptr;
+ID3D11InputLayout* VertexLayouts::InstancedBasic32Layout = nullptr;
+ID3D11InputLayout* VertexLayouts::PosTexLayout = nullptr;
+ID3D11InputLayout* VertexLayouts::PosLayout = nullptr;
+ID3D11InputLayout* VertexLayouts::InstancedPosLayout = nullptr;
+ID3D11InputLayout* VertexLayouts::PosNormalTexTanLayout = nullptr;
+
+namespace {
+
+template <UINT N>
+void CreateLayout(ID3D11Device* device, const D3D11_INPUT_ELEMENT_DESC (&elements)[N], const Effect* effect,
+                  ID3DX11EffectTechnique* technique, ID3D11InputLayout*& layout)
+{
+    // An effect that failed to build has no signature to check against; its layout stays null.
+    if (effect == nullptr || technique == nullptr)
+        return;
+    D3DX11_PASS_DESC passDesc{};
+    technique->GetPassByIndex(0)->GetDesc(&passDesc);
+    if (passDesc.pIAInputSignature == nullptr)
+        return;
+    device->CreateInputLayout(elements, N, passDesc.pIAInputSignature, passDesc.IAInputSignatureSize, &layout);
+}
+
+void ReleaseLayout(ID3D11InputLayout*& layout)
+{
+    if (layout != nullptr) {
+        layout->Release();
+        layout = nullptr;
+    }
+}
+
+}  // namespace
+
+void VertexLayouts::CreateAll(ID3D11Device* device)
+{
+    using L = EffectLibrary;
+    CreateLayout(device, InputLayoutDesc::PosColor, L::ColorFx, L::ColorFx ? L::ColorFx->ColorTech : nullptr,
+                 PosColorLayout);
+    CreateLayout(device, InputLayoutDesc::PosNormal, L::BasicFx, L::BasicFx ? L::BasicFx->Light1Tech : nullptr,
+                 PosNormalLayout);
+    CreateLayout(device, InputLayoutDesc::Basic32, L::Basic32Fx, L::Basic32Fx ? L::Basic32Fx->Light1Tech : nullptr,
+                 Basic32Layout);
+    CreateLayout(device, InputLayoutDesc::InstancedBasic32, L::InstancedBasicFx,
+                 L::InstancedBasicFx ? L::InstancedBasicFx->Light1Tech : nullptr, InstancedBasic32Layout);
+    CreateLayout(device, InputLayoutDesc::PosTex, L::PostFx, L::PostFx ? L::PostFx->Tech1 : nullptr, PosTexLayout);
+    CreateLayout(device, InputLayoutDesc::Pos, L::SkyFx, L::SkyFx ? L::SkyFx->SkyTech : nullptr, PosLayout);
+    CreateLayout(device, InputLayoutDesc::InstancedPos, L::InstancedBasicMTRFx,
+                 L::InstancedBasicMTRFx ? L::InstancedBasicMTRFx->Tech1 : nullptr, InstancedPosLayout);
+    CreateLayout(device, InputLayoutDesc::PosNormalTexTan, L::NormalMapFx,
+                 L::NormalMapFx ? L::NormalMapFx->Light1Tech : nullptr, PosNormalTexTanLayout);
+}
+
+void VertexLayouts::ReleaseAll()
+{
+    ReleaseLayout(PosColorLayout);
+    ReleaseLayout(PosNormalLayout);
+    ReleaseLayout(Basic32Layout);
+    ReleaseLayout(InstancedBasic32Layout);
+    ReleaseLayout(PosTexLayout);
+    ReleaseLayout(PosLayout);
+    ReleaseLayout(InstancedPosLayout);
+    ReleaseLayout(PosNormalTexTanLayout);
+}

@@ -1,0 +1,34 @@
+#pragma once
+// The eight input layouts, each checked against the vertex input of one effect technique.
+#include "platform/d3d11/D3D11.h"
+
+// Element lists of the layouts, in their order; exposed so that tests can hold them to the
+// records they describe.
+namespace InputLayoutDesc {
+extern const D3D11_INPUT_ELEMENT_DESC PosColor[2];
+extern const D3D11_INPUT_ELEMENT_DESC PosNormal[2];
+extern const D3D11_INPUT_ELEMENT_DESC Basic32[3];
+extern const D3D11_INPUT_ELEMENT_DESC InstancedBasic32[8];
+extern const D3D11_INPUT_ELEMENT_DESC PosTex[2];
+extern const D3D11_INPUT_ELEMENT_DESC Pos[1];
+extern const D3D11_INPUT_ELEMENT_DESC InstancedPos[6];
+extern const D3D11_INPUT_ELEMENT_DESC PosNormalTexTan[4];
+}  // namespace InputLayoutDesc
+
+class VertexLayouts {
+public:
+    // Needs the effects (EffectLibrary::CreateAll) first. A layout the technique's vertex input
+    // does not accept, or a technique that does not exist, leaves that layout null.
+    static void CreateAll(ID3D11Device* device);
+    // Releases each layout that exists and nulls it; a second call does nothing.
+    static void ReleaseAll();
+
+    static ID3D11InputLayout* PosColorLayout;
+    static ID3D11InputLayout* PosNormalLayout;
+    static ID3D11InputLayout* Basic32Layout;
+    static ID3D11InputLayout* InstancedBasic32Layout;
+    static ID3D11InputLayout* PosTexLayout;
+    static ID3D11InputLayout* PosLayout;
+    static ID3D11InputLayout* InstancedPosLayout;
+    static ID3D11InputLayout* PosNormalTexTanLayout;
+};

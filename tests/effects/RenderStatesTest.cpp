@@ -1,0 +1,109 @@
+// The seven fixed states, field by field as the device reports them back.
+#include <cstring>
+
+#include "effects/RenderStates.h"
+#include "tests/fxruntime/runtime/EffectTestSupport.h"
+
+namespace {
+
+class RenderStatesTest : public fxtest::DeviceTest {
+ protected:
+  void TearDown() override {
+    RenderStates::ReleaseAll();
+    DeviceTest::TearDown();
+  }
+};
+
+D3D11_RASTERIZER_DESC Desc(ID3D11RasterizerState* state) {
+  D3D11_RASTERIZER_DESC d;
+  std::memset(&d, 0xCD, sizeof(d));
+  if (state != nullptr) state->GetDesc(&d);
+  return d;
+}
+
+D3D11_BLEND_DESC Desc(ID3D11BlendState* state) {
+  D3D11_BLEND_DESC d;
+  std::memset(&d, 0xCD, sizeof(d));
+  if (state != nullptr) state->GetDesc(&d);
+  return d;
+}
+
+TEST_F(RenderStatesTest, RasterizerStatesHaveTheirFields) {
+  RenderStates::CreateAll(device);
+  const struct {
+    ID3D11RasterizerState* state;
+    D3D11_FILL_MODE fill;
+    D3D11_CULL_MODE cull;
+  } cases[] = {
+      {RenderStates::WireframeRS, D3D11_FILL_WIREFRAME, D3D11_CULL_BACK},
+      {RenderStates::NoCullRS, D3D11_FILL_SOLID, D3D11_CULL_NONE},
+      {RenderStates::BackCullRS, D3D11_FILL_SOLID, D3D11_CULL_BACK},
+  };
+  for (const auto& c : cases) {
+    ASSERT_NE(nullptr, c.state);
+    const D3D11_RASTERIZER_DESC d = Desc(c.state);
+    EXPECT_EQ(c.fill, d.FillMode);
+    EXPECT_EQ(c.cull, d.CullMode);
+    EXPECT_FALSE(d.FrontCounterClockwise);
+    EXPECT_EQ(0, d.DepthBias);
+    EXPECT_EQ(0.0f, d.DepthBiasClamp);
+    EXPECT_EQ(0.0f, d.SlopeScaledDepthBias);
+    EXPECT_TRUE(d.DepthClipEnable);
+    EXPECT_FALSE(d.ScissorEnable);
+    EXPECT_FALSE(d.MultisampleEnable);
+    EXPECT_FALSE(d.AntialiasedLineEnable);
+  }
+}
+
+TEST_F(RenderStatesTest, BlendStatesHaveTheirTargets) {
+  RenderStates::CreateAll(device);
+  const D3D11_RENDER_TARGET_BLEND_DESC zero{};
+  const D3D11_RENDER_TARGET_BLEND_DESC alphaOver{TRUE, D3D11_BLEND_SRC_ALPHA, D3D11_BLEND_INV_SRC_ALPHA,
+                                                 D3D11_BLEND_OP_ADD, D3D11_BLEND_ONE, D3D11_BLEND_ZERO,
+                                                 D3D11_BLEND_OP_ADD, 0xF};
+  D3D11_RENDER_TARGET_BLEND_DESC alphaOff = alphaOver;
+  alphaOff.BlendEnable = FALSE;
+  D3D11_RENDER_TARGET_BLEND_DESC writeOnly = zero;
+  writeOnly.RenderTargetWriteMask = 0xF;
+
+  const struct {
+    const char* name;
+    ID3D11BlendState* state;
+    BOOL alphaToCoverage;
+    BOOL independent;
+    D3D11_RENDER_TARGET_BLEND_DESC target0;
+    D3D11_RENDER_TARGET_BLEND_DESC target1;
+  } cases[] = {
+      {"AlphaToCoverageBS", RenderStates::AlphaToCoverageBS, TRUE, FALSE, writeOnly, zero},
+      {"TransparentBS", RenderStates::TransparentBS, FALSE, FALSE, alphaOver, zero},
+      {"NoBlendBS", RenderStates::NoBlendBS, FALSE, FALSE, alphaOff, zero},
+      {"TwoTargetBS", RenderStates::TwoTargetBS, FALSE, TRUE, alphaOff, alphaOff},
+  };
+  auto same = [](const D3D11_RENDER_TARGET_BLEND_DESC& a, const D3D11_RENDER_TARGET_BLEND_DESC& b) {
+    return (a.BlendEnable != 0) == (b.BlendEnable != 0) && a.SrcBlend == b.SrcBlend && a.DestBlend == b.DestBlend &&
+           a.BlendOp == b.BlendOp && a.SrcBlendAlpha == b.SrcBlendAlpha && a.DestBlendAlpha == b.DestBlendAlpha &&
+           a.BlendOpAlpha == b.BlendOpAlpha && a.RenderTargetWriteMask == b.RenderTargetWriteMask;
+  };
+  for (const auto& c : cases) {
+    ASSERT_NE(nullptr, c.state) << c.name;
+    const D3D11_BLEND_DESC d = Desc(c.state);
+    EXPECT_EQ(c.alphaToCoverage != 0, d.AlphaToCoverageEnable != 0) << c.name;
+    EXPECT_EQ(c.independent != 0, d.IndependentBlendEnable != 0) << c.name;
+    EXPECT_TRUE(same(c.target0, d.RenderTarget[0])) << c.name << " target 0";
+    EXPECT_TRUE(same(c.target1, d.RenderTarget[1])) << c.name << " target 1";
+    for (int t = 2; t < 8; ++t) EXPECT_TRUE(same(zero, d.RenderTarget[t])) << c.name << " target " << t;
+  }
+}
+
+TEST_F(RenderStatesTest, ReleaseAllNullsEveryStateAndMayBeRepeated) {
+  RenderStates::CreateAll(device);
+  RenderStates::ReleaseAll();
+  RenderStates::ReleaseAll();
+  for (void* state : {static_cast<void*>(RenderStates::WireframeRS), static_cast<void*>(RenderStates::NoCullRS),
+                      static_cast<void*>(RenderStates::BackCullRS), static_cast<void*>(RenderStates::AlphaToCoverageBS),
+                      static_cast<void*>(RenderStates::TransparentBS), static_cast<void*>(RenderStates::NoBlendBS),
+                      static_cast<void*>(RenderStates::TwoTargetBS)})
+    EXPECT_EQ(nullptr, state);
+}
+
+}  // namespace
