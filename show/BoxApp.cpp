@@ -1,0 +1,412 @@
+#include "show/BoxApp.h"
+
+#include <exception>
+#include <iostream>
+
+#include "assets/ObjLoader.h"
+#include "effects/Effects.h"
+#include "effects/RenderStates.h"
+#include "effects/VertexLayouts.h"
+#include "platform/d3dx11/D3DX11Texture.h"
+#include "platform/media/Mci.h"
+#include "platform/win32/Win32Platform.h"
+#include "show/MouseLook.h"
+#include "show/SceneConstants.h"
+#include "show/ScreenQuad.h"
+
+namespace {
+
+template <typename T>
+void ReleaseAndNull(T*& object)
+{
+    if (object) {
+        object->Release();
+        object = nullptr;
+    }
+}
+
+constexpr float kOffscreenClear[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+constexpr float kCombineClear[4] = {0.065f, 0.075f, 0.1f, 0.0f};
+constexpr float kCorridorClear[4] = {0.13f, 0.15f, 0.2f, 1.0f};
+
+constexpr float kSkyRadius = 5000.0f;
+constexpr float kFieldOfView = 0.7853982f;
+constexpr float kNearPlane = 1.0f;
+constexpr float kFarPlane = 1000.0f;
+
+template <typename Vertex>
+void CreateBuffers(ID3D11Device* device, const ModelData<Vertex>& model, ID3D11Buffer*& vertexBuffer,
+                   ID3D11Buffer*& indexBuffer, UINT& indexCount)
+{
+    CreateModelBuffers(device, model, &vertexBuffer, &indexBuffer);
+    indexCount = model.indexCount;
+}
+
+// "<file>:<line>: <problem>" for the reader's errors, the message alone for others.
+std::string DescribeModelError(const std::exception& error)
+{
+    if (const auto* format = dynamic_cast<const ObjFormatError*>(&error)) {
+        return format->what();  // already carries the file and line
+    }
+    if (const auto* location = dynamic_cast<const ObjErrorLocation*>(&error)) {
+        return location->path() + ":" + std::to_string(location->line()) + ": " + error.what();
+    }
+    return error.what();
+}
+
+}  // namespace
+
+BoxApp::BoxApp(HINSTANCE instance)
+    : D3DApp(instance),
+      firstSceneLights(FirstSceneLights()),
+      secondSceneLights(SecondSceneLights()),
+      darkSpot(DarkSpot()),
+      sheepMaterial(SheepMaterial()),
+      textMaterial(TextMaterial()),
+      podMaterial(PodMaterial()),
+      roomMaterial(RoomMaterial()),
+      text2World(Text2World()),
+      text3World(Text3World()),
+      podWorld(PodWorld()),
+      roomWorld(RoomWorld())
+{
+    mainWindowCaption = std::wstring(kMainWindowCaption);
+    msaa4xEnabled = false;
+}
+
+BoxApp::~BoxApp()
+{
+    if (context) {
+        context->ClearState();
+    }
+    sky.reset();
+
+    ReleaseAndNull(sphereVertexBuffer);
+    ReleaseAndNull(sphereIndexBuffer);
+    ReleaseAndNull(bigSphereVertexBuffer);
+    ReleaseAndNull(bigSphereIndexBuffer);
+    ReleaseAndNull(roomVertexBuffer);
+    ReleaseAndNull(roomIndexBuffer);
+    ReleaseAndNull(podVertexBuffer);
+    ReleaseAndNull(podIndexBuffer);
+    ReleaseAndNull(sheepVertexBuffer);
+    ReleaseAndNull(sheepIndexBuffer);
+    ReleaseAndNull(text1VertexBuffer);
+    ReleaseAndNull(text1IndexBuffer);
+    ReleaseAndNull(text2VertexBuffer);
+    ReleaseAndNull(text2IndexBuffer);
+    ReleaseAndNull(text3VertexBuffer);
+    ReleaseAndNull(text3IndexBuffer);
+    ReleaseAndNull(screenQuadVertexBuffer);
+    ReleaseAndNull(screenQuadIndexBuffer);
+    for (ID3D11ShaderResourceView*& texture : sceneTextures) {
+        ReleaseAndNull(texture);
+    }
+    ReleaseAndNull(blurTargetSrv);
+    ReleaseAndNull(blurTargetUav);
+    ReleaseAndNull(blurTargetRtv);
+    ReleaseAndNull(colorTargetSrv);
+    ReleaseAndNull(colorTargetUav);
+    ReleaseAndNull(colorTargetRtv);
+    ReleaseAndNull(sphereInstanceBuffer);
+    ReleaseAndNull(bigSphereInstanceBuffer);
+
+    EffectLibrary::ReleaseAll();
+    VertexLayouts::ReleaseAll();
+    RenderStates::ReleaseAll();
+
+    sphereInstances.clear();
+    sphereInstances.shrink_to_fit();
+    bigSphereInstances.clear();
+    bigSphereInstances.shrink_to_fit();
+    // The blur's views go with the member; the D3DApp destructor then releases the device.
+}
+
+bool BoxApp::Initialize()
+{
+    if (!CreateMainWindow()) {
+        return false;
+    }
+    if (!CreateDevice()) {
+        return false;
+    }
+
+    EffectLibrary::CreateAll(device);
+    VertexLayouts::CreateAll(device);
+    RenderStates::CreateAll(device);
+    sky = Sky::Create(device, WideFromNarrow(kSkyCubeMapFile), kSkyRadius);
+    LoadTextures();
+
+    // A model file that cannot be read is drawn as nothing (with a warning); one that is malformed
+    // stops the start: drawing it would index past its lists.
+    try {
+        BuildModels();
+    } catch (const std::exception& error) {
+        startupError = DescribeModelError(error);
+        std::cerr << "vexa-rhino: cannot load a model: " << startupError << "\n";
+        const std::wstring text = L"Cannot load a model:\n" + WideFromNarrow(startupError);
+        MessageBoxW(nullptr, text.c_str(), nullptr, MB_OK);
+        return false;
+    }
+
+    BuildSphereInstanceBuffers();
+    BuildScreenQuadBuffers();
+    StartMusic();
+    return true;
+}
+
+void BoxApp::LoadTextures()
+{
+    for (size_t slot = 0; slot < kSceneTextureCount; ++slot) {
+        const std::wstring path = WideFromNarrow(kSceneTextureFiles[slot]);
+        D3DX11CreateShaderResourceViewFromFileW(device, path.c_str(), nullptr, nullptr, &sceneTextures[slot],
+                                                nullptr);
+    }
+}
+
+void BoxApp::BuildModels()
+{
+    // Small spheres of the cloud, then the big dark sphere.
+    CreateBuffers(device, AssembleSphereMesh(0.3f, 1), sphereVertexBuffer, sphereIndexBuffer, sphereIndexCount);
+    CreateBuffers(device, AssembleSphereMesh(1.0f, 16), bigSphereVertexBuffer, bigSphereIndexBuffer,
+                  bigSphereIndexCount);
+
+    CreateBuffers(device, AssembleSheepModel(), sheepVertexBuffer, sheepIndexBuffer, sheepIndexCount);
+
+    CreateBuffers(device, AssembleTextModel(1), text1VertexBuffer, text1IndexBuffer, text1IndexCount);
+    CreateBuffers(device, AssembleTextModel(2), text2VertexBuffer, text2IndexBuffer, text2IndexCount);
+    CreateBuffers(device, AssembleTextModel(3), text3VertexBuffer, text3IndexBuffer, text3IndexCount);
+
+    const PartModelData pod = AssemblePodModel();
+    CreateBuffers(device, pod, podVertexBuffer, podIndexBuffer, podIndexCount);
+    for (size_t slot = 0; slot < podRanges.size() && slot < pod.ranges.size(); ++slot) {
+        podRanges[slot] = pod.ranges[slot];
+    }
+
+    const PartModelData room = AssembleRoomModel();
+    CreateBuffers(device, room, roomVertexBuffer, roomIndexBuffer, roomIndexCount);
+    for (size_t slot = 0; slot < roomRanges.size() && slot < room.ranges.size(); ++slot) {
+        roomRanges[slot] = room.ranges[slot];
+    }
+}
+
+void BoxApp::BuildSphereInstanceBuffers()
+{
+    sphereInstances = BuildSphereInstances();
+    CreateInstanceBuffer(device, sphereInstances, &sphereInstanceBuffer);
+    bigSphereInstances = BuildBigSphereInstances();
+    CreateInstanceBuffer(device, bigSphereInstances, &bigSphereInstanceBuffer);
+}
+
+void BoxApp::BuildScreenQuadBuffers()
+{
+    CreateScreenQuadBuffers(device, BuildScreenQuad(), &screenQuadVertexBuffer, &screenQuadIndexBuffer);
+}
+
+void BoxApp::StartMusic()
+{
+    // Failures leave the show silent; the timeline runs by the clock alone.
+    mciSendStringW(L"open Res/vexa-rhino.mp3 type mpegvideo", nullptr, 0, nullptr);
+    mciSendStringW(L"play Res/vexa-rhino.mp3", nullptr, 0, nullptr);
+}
+
+void BoxApp::HandleResize()
+{
+    D3DApp::HandleResize();
+    BuildOffscreenTargets();
+    blur.Resize(device, static_cast<UINT>(clientWidth), static_cast<UINT>(clientHeight));
+    show.camera.SetProjection(kFieldOfView, AspectRatio(), kNearPlane, kFarPlane);
+    show.secondCamera.SetProjection(kFieldOfView, AspectRatio(), kNearPlane, kFarPlane);
+}
+
+void BoxApp::BuildOffscreenTargets()
+{
+    D3D11_TEXTURE2D_DESC desc{};
+    desc.Width = static_cast<UINT>(clientWidth);
+    desc.Height = static_cast<UINT>(clientHeight);
+    desc.ArraySize = 1;
+    desc.Format = DXGI_FORMAT_R8G8B8A8_UNORM;
+    desc.SampleDesc.Count = 1;
+    desc.SampleDesc.Quality = 0;
+    desc.Usage = D3D11_USAGE_DEFAULT;
+    desc.BindFlags = D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_RENDER_TARGET | D3D11_BIND_UNORDERED_ACCESS;
+    desc.CPUAccessFlags = 0;
+    desc.MiscFlags = 0;
+
+    ReleaseAndNull(blurTargetSrv);
+    ReleaseAndNull(blurTargetRtv);
+    ReleaseAndNull(blurTargetUav);
+    desc.MipLevels = 1;
+    ID3D11Texture2D* blurTexture = nullptr;
+    device->CreateTexture2D(&desc, nullptr, &blurTexture);
+    if (blurTexture) {
+        device->CreateShaderResourceView(blurTexture, nullptr, &blurTargetSrv);
+        device->CreateRenderTargetView(blurTexture, nullptr, &blurTargetRtv);
+        device->CreateUnorderedAccessView(blurTexture, nullptr, &blurTargetUav);
+        blurTexture->Release();
+    }
+
+    ReleaseAndNull(colorTargetSrv);
+    ReleaseAndNull(colorTargetRtv);
+    ReleaseAndNull(colorTargetUav);
+    desc.MipLevels = 0;  // a full chain; only the top level is written
+    ID3D11Texture2D* colorTexture = nullptr;
+    device->CreateTexture2D(&desc, nullptr, &colorTexture);
+    if (colorTexture) {
+        device->CreateShaderResourceView(colorTexture, nullptr, &colorTargetSrv);
+        device->CreateRenderTargetView(colorTexture, nullptr, &colorTargetRtv);
+        device->CreateUnorderedAccessView(colorTexture, nullptr, &colorTargetUav);
+        colorTexture->Release();
+    }
+}
+
+void BoxApp::UpdateFrame(float deltaTime)
+{
+    (void)deltaTime;  // the show is a function of the running time alone
+    if (GetAsyncKeyState(VK_ESCAPE) & 0x8000) {
+        PostMessageW(mainWindow, WM_CLOSE, 0, 0);
+    }
+    UpdateAt(timer.TotalTime());
+}
+
+void BoxApp::UpdateAt(float totalTime)
+{
+    if (UpdateShow(totalTime, sphereInstances.size(), bigSphereInstances.size(), show)) {
+        PostMessageW(mainWindow, WM_CLOSE, 0, 0);
+    }
+}
+
+void BoxApp::RenderFrame()
+{
+    if (!context || !swapChain) {
+        return;
+    }
+    if (show.sceneMode == 0) {
+        RenderFirstScene();
+    } else {
+        RenderSecondScene();
+    }
+    swapChain->Present(0, 0);
+}
+
+void BoxApp::RenderFirstScene()
+{
+    ID3D11RenderTargetView* const targets[2] = {colorTargetRtv, blurTargetRtv};
+    context->OMSetRenderTargets(2, targets, depthStencilView);
+    context->ClearRenderTargetView(renderTargetView, kOffscreenClear);
+    context->ClearRenderTargetView(blurTargetRtv, kOffscreenClear);
+    context->ClearRenderTargetView(colorTargetRtv, kOffscreenClear);
+    context->ClearDepthStencilView(depthStencilView, D3D11_CLEAR_DEPTH | D3D11_CLEAR_STENCIL, 1.0f, 0);
+
+    DrawSheep();
+    if (show.textMode == 0) {
+        DrawText1();
+    } else if (show.textMode == 1) {
+        DrawText2();
+    }
+    DrawSpheres();
+    if (sky) {
+        sky->Draw(context, show.camera);
+    }
+
+    context->OMSetRenderTargets(1, &renderTargetView, depthStencilView);
+    blur.BlurInPlace(context, blurTargetSrv, blurTargetUav);
+
+    context->ClearRenderTargetView(renderTargetView, kCombineClear);
+    context->ClearDepthStencilView(depthStencilView, D3D11_CLEAR_DEPTH | D3D11_CLEAR_STENCIL, 1.0f, 0);
+    DrawCombine();
+}
+
+void BoxApp::RenderSecondScene()
+{
+    context->OMSetRenderTargets(1, &renderTargetView, depthStencilView);
+    context->ClearRenderTargetView(renderTargetView, kCorridorClear);
+    context->ClearDepthStencilView(depthStencilView, D3D11_CLEAR_DEPTH | D3D11_CLEAR_STENCIL, 1.0f, 0);
+    DrawPods();
+    DrawRoom();
+    if (show.textMode == 2) {
+        DrawText3();
+    }
+}
+
+void BoxApp::DrawSheep()
+{
+    DrawLitMesh(context, {sheepVertexBuffer, sheepIndexBuffer, sheepIndexCount}, show.sheepWorld, sheepMaterial,
+                darkSpot, firstSceneLights, show.camera);
+}
+
+void BoxApp::DrawText1()
+{
+    DrawLitMesh(context, {text1VertexBuffer, text1IndexBuffer, text1IndexCount}, show.text1World, textMaterial,
+                show.activeCameraSpot, firstSceneLights, show.camera);
+}
+
+void BoxApp::DrawText2()
+{
+    DrawLitMesh(context, {text2VertexBuffer, text2IndexBuffer, text2IndexCount}, text2World, textMaterial,
+                show.activeCameraSpot, firstSceneLights, show.camera);
+}
+
+void BoxApp::DrawText3()
+{
+    DrawLitMesh(context, {text3VertexBuffer, text3IndexBuffer, text3IndexCount}, text3World, textMaterial,
+                show.activeCameraSpot, firstSceneLights, show.secondCamera);
+}
+
+void BoxApp::DrawSpheres()
+{
+    const SphereGroup cloud{{sphereVertexBuffer, sphereIndexBuffer, sphereIndexCount},
+                            sphereInstanceBuffer,
+                            static_cast<UINT>(show.visibleSphereCount),
+                            show.sphereCloudWorld};
+    const SphereGroup big{{bigSphereVertexBuffer, bigSphereIndexBuffer, bigSphereIndexCount},
+                          bigSphereInstanceBuffer,
+                          static_cast<UINT>(show.bigSphereCount),
+                          show.bigSphereWorld};
+    ::DrawSpheres(context, cloud, big, show.camera);
+}
+
+void BoxApp::DrawCombine()
+{
+    ::DrawCombine(context, screenQuadVertexBuffer, screenQuadIndexBuffer, blurTargetSrv, colorTargetSrv);
+}
+
+void BoxApp::DrawPods()
+{
+    const PartModelDraw pods{{podVertexBuffer, podIndexBuffer, podIndexCount},
+                             podRanges,
+                             kPodDrawSteps,
+                             kPodCopies,
+                             podWorld,
+                             podMaterial};
+    DrawPartModel(context, pods, {secondSceneLights, show.secondCameraSpot}, show.secondCamera, sceneTextures);
+}
+
+void BoxApp::DrawRoom()
+{
+    const PartModelDraw room{{roomVertexBuffer, roomIndexBuffer, roomIndexCount},
+                             roomRanges,
+                             kRoomDrawSteps,
+                             kRoomCopies,
+                             roomWorld,
+                             roomMaterial};
+    DrawPartModel(context, room, {secondSceneLights, show.secondCameraSpot}, show.secondCamera, sceneTextures);
+}
+
+void BoxApp::MouseDown(WPARAM buttons, int x, int y)
+{
+    (void)buttons;
+    MouseLookDown(lastMousePos, x, y);
+    SetCapture(mainWindow);
+}
+
+void BoxApp::MouseUp(WPARAM buttons, int x, int y)
+{
+    (void)buttons, (void)x, (void)y;
+    ReleaseCapture();
+}
+
+void BoxApp::MouseMove(WPARAM buttons, int x, int y)
+{
+    MouseLookMove(buttons, x, y, lastMousePos, show.camera, show.secondCamera);
+}

@@ -1,0 +1,236 @@
+// capture: renders the show headless and writes PNG frames at chosen beats or the whole show as an
+// MP4 with its soundtrack. Run it from the folder that holds Res/ (the build's bin folder).
+//
+//   capture --beats 8,24,40 --out DIR [--size WxH]   one PNG per beat: DIR/beat-008.png ...
+//   capture --mp4 FILE [--fps N]                      every frame, piped to ffmpeg
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "show/ShowScript.h"
+#include "tools/capture/ShowCapture.h"
+
+namespace {
+
+struct Options {
+    std::vector<double> beats;
+    std::string outDir;
+    std::string mp4Path;
+    double fps = 30.0;
+    int pngWidth = 0;  // 0: full size
+    int pngHeight = 0;
+};
+
+void PrintUsage()
+{
+    std::cerr << "usage: capture --beats B1,B2,... --out DIR [--size WxH]\n"
+                 "       capture --mp4 FILE [--fps N]\n"
+                 "Run from the folder that holds Res/.\n";
+}
+
+bool ParseBeats(const std::string& text, std::vector<double>& beats)
+{
+    std::stringstream stream(text);
+    std::string item;
+    while (std::getline(stream, item, ',')) {
+        char* end = nullptr;
+        errno = 0;
+        const double beat = std::strtod(item.c_str(), &end);
+        if (item.empty() || *end != '\0' || errno != 0 || !(beat >= 0.0) || beat >= kShowEndBeat) {
+            std::cerr << "capture: bad beat \"" << item << "\" (beats run from 0 to below " << kShowEndBeat << ")\n";
+            return false;
+        }
+        if (!beats.empty() && beat <= beats.back()) {
+            std::cerr << "capture: beats must ascend (\"" << item << "\")\n";
+            return false;
+        }
+        beats.push_back(beat);
+    }
+    return !beats.empty();
+}
+
+bool ParseOptions(int argc, char** argv, Options& options)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--beats" && hasValue) {
+            if (!ParseBeats(argv[++i], options.beats)) {
+                return false;
+            }
+        } else if (arg == "--out" && hasValue) {
+            options.outDir = argv[++i];
+        } else if (arg == "--mp4" && hasValue) {
+            options.mp4Path = argv[++i];
+        } else if (arg == "--fps" && hasValue) {
+            char* end = nullptr;
+            options.fps = std::strtod(argv[++i], &end);
+            if (*end != '\0' || !(options.fps >= 1.0 && options.fps <= 240.0)) {
+                std::cerr << "capture: --fps takes a rate from 1 to 240\n";
+                return false;
+            }
+        } else if (arg == "--size" && hasValue) {
+            if (std::sscanf(argv[++i], "%dx%d", &options.pngWidth, &options.pngHeight) != 2 ||
+                options.pngWidth <= 0 || options.pngHeight <= 0) {
+                std::cerr << "capture: --size takes WIDTHxHEIGHT\n";
+                return false;
+            }
+        } else {
+            std::cerr << "capture: unknown or incomplete option \"" << arg << "\"\n";
+            return false;
+        }
+    }
+    const bool pngMode = !options.beats.empty() || !options.outDir.empty();
+    const bool mp4Mode = !options.mp4Path.empty();
+    if (pngMode == mp4Mode || (pngMode && (options.beats.empty() || options.outDir.empty()))) {
+        return false;
+    }
+    return true;
+}
+
+void ShowProgress(double fraction)
+{
+    constexpr int kWidth = 40;
+    const int filled = static_cast<int>(fraction * kWidth + 0.5);
+    std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, "########################################", kWidth - filled, "",
+                 static_cast<int>(fraction * 100.0 + 0.5));
+    std::fflush(stderr);
+}
+
+std::string BeatFileName(double beat)
+{
+    char name[64];
+    if (beat == static_cast<double>(static_cast<long>(beat))) {
+        std::snprintf(name, sizeof name, "beat-%03ld.png", static_cast<long>(beat));
+    } else {
+        std::snprintf(name, sizeof name, "beat-%07.3f.png", beat);
+    }
+    return name;
+}
+
+// Single quotes around a shell word, with embedded quotes escaped.
+std::string ShellQuote(const std::string& text)
+{
+    std::string quoted = "'";
+    for (char c : text) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
+int CapturePngs(const Options& options)
+{
+    std::error_code ec;
+    std::filesystem::create_directories(options.outDir, ec);
+    if (ec) {
+        std::cerr << "capture: cannot create " << options.outDir << ": " << ec.message() << "\n";
+        return 1;
+    }
+    CaptureRequest request;
+    for (double beat : options.beats) {
+        request.times.push_back(BeatTime(beat));
+    }
+    bool writeFailed = false;
+    const CaptureResult result = CaptureShow(request, [&](const CapturedFrame& frame) {
+        RgbaImage image = *frame.image;
+        if (options.pngWidth > 0) {
+            image = Downscale(image, options.pngWidth, options.pngHeight);
+        }
+        const double beat = options.beats[static_cast<size_t>(frame.index)];
+        const std::string path = (std::filesystem::path(options.outDir) / BeatFileName(beat)).string();
+        std::string error;
+        if (!WritePng(path, image, &error)) {
+            std::cerr << "capture: " << error << "\n";
+            writeFailed = true;
+            return false;
+        }
+        std::cerr << path << "  (beat " << frame.beat << ")\n";
+        return true;
+    });
+    if (!result.started) {
+        std::cerr << "capture: " << result.error << "\n";
+        return 1;
+    }
+    if (writeFailed || result.framesDelivered != static_cast<int>(options.beats.size())) {
+        return 1;
+    }
+    return 0;
+}
+
+int CaptureMp4(const Options& options)
+{
+    // The encoder is started at the first frame, when the frame size is known.
+    FILE* encoder = nullptr;
+    bool encoderFailed = false;
+    const double showSeconds = BeatTime(kShowEndBeat);
+    CaptureRequest request;
+    request.framesPerSecond = options.fps;
+    std::signal(SIGPIPE, SIG_IGN);  // a dying encoder must show as a write error, not kill us
+
+    const CaptureResult result = CaptureShow(request, [&](const CapturedFrame& frame) {
+        if (!encoder) {
+            std::ostringstream command;
+            command << "ffmpeg -hide_banner -loglevel error -y -f rawvideo -pix_fmt rgba -s " << frame.image->width
+                    << "x" << frame.image->height << " -framerate " << options.fps << " -i -";
+            const bool haveMusic = std::filesystem::exists("Res/vexa-rhino.mp3");
+            if (haveMusic) {
+                command << " -i Res/vexa-rhino.mp3";
+            }
+            command << " -c:v libx264 -pix_fmt yuv420p";
+            if (haveMusic) {
+                command << " -c:a aac -shortest";
+            }
+            command << " " << ShellQuote(options.mp4Path);
+            encoder = popen(command.str().c_str(), "w");
+            if (!encoder) {
+                std::cerr << "capture: cannot start ffmpeg: " << std::strerror(errno) << "\n";
+                encoderFailed = true;
+                return false;
+            }
+        }
+        const auto& pixels = frame.image->pixels;
+        if (std::fwrite(pixels.data(), 1, pixels.size(), encoder) != pixels.size()) {
+            std::cerr << "\ncapture: ffmpeg stopped taking frames\n";
+            encoderFailed = true;
+            return false;
+        }
+        ShowProgress(std::min(1.0, frame.time / showSeconds));
+        return true;
+    });
+    int encoderStatus = 0;
+    if (encoder) {
+        encoderStatus = pclose(encoder);
+    }
+    std::fputc('\n', stderr);
+    if (!result.started) {
+        std::cerr << "capture: " << result.error << "\n";
+        return 1;
+    }
+    if (encoderFailed || encoderStatus != 0) {
+        std::cerr << "capture: ffmpeg failed writing " << options.mp4Path << "\n";
+        return 1;
+    }
+    std::cerr << "capture: " << result.framesDelivered << " frames written to " << options.mp4Path << "\n";
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    if (!ParseOptions(argc, argv, options)) {
+        PrintUsage();
+        return 2;
+    }
+    // No sound card is needed to render; the soundtrack goes into the video from its file.
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    return options.mp4Path.empty() ? CapturePngs(options) : CaptureMp4(options);
+}

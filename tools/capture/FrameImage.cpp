@@ -1,0 +1,135 @@
+#include "tools/capture/FrameImage.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include <stb_image.h>
+#include <stb_image_write.h>
+
+bool WritePng(const std::string& path, const RgbaImage& image, std::string* error)
+{
+    if (image.Empty() || image.pixels.size() != static_cast<std::size_t>(image.width) * image.height * 4) {
+        if (error) {
+            *error = path + ": the image is empty or its size does not match its pixels";
+        }
+        return false;
+    }
+    if (!stbi_write_png(path.c_str(), image.width, image.height, 4, image.pixels.data(), image.width * 4)) {
+        if (error) {
+            *error = path + ": cannot write the PNG file";
+        }
+        return false;
+    }
+    return true;
+}
+
+bool ReadPng(const std::string& path, RgbaImage& image, std::string* error)
+{
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    stbi_uc* data = stbi_load(path.c_str(), &width, &height, &channels, 4);
+    if (!data) {
+        if (error) {
+            const char* reason = stbi_failure_reason();
+            *error = path + ": cannot read the image (" + (reason ? reason : "unknown reason") + ")";
+        }
+        return false;
+    }
+    image.width = width;
+    image.height = height;
+    image.pixels.assign(data, data + static_cast<std::size_t>(width) * height * 4);
+    stbi_image_free(data);
+    return true;
+}
+
+RgbaImage Downscale(const RgbaImage& source, int width, int height)
+{
+    RgbaImage result;
+    if (source.Empty() || width <= 0 || height <= 0) {
+        return result;
+    }
+    result.width = width;
+    result.height = height;
+    result.pixels.assign(static_cast<std::size_t>(width) * height * 4, 0);
+    for (int y = 0; y < height; ++y) {
+        const int y0 = static_cast<int>(static_cast<long long>(y) * source.height / height);
+        const int y1 = std::max(y0 + 1, static_cast<int>(static_cast<long long>(y + 1) * source.height / height));
+        for (int x = 0; x < width; ++x) {
+            const int x0 = static_cast<int>(static_cast<long long>(x) * source.width / width);
+            const int x1 = std::max(x0 + 1, static_cast<int>(static_cast<long long>(x + 1) * source.width / width));
+            unsigned long sums[4] = {0, 0, 0, 0};
+            for (int sy = y0; sy < y1; ++sy) {
+                const std::uint8_t* row = &source.pixels[(static_cast<std::size_t>(sy) * source.width) * 4];
+                for (int sx = x0; sx < x1; ++sx) {
+                    for (int c = 0; c < 4; ++c) {
+                        sums[c] += row[sx * 4 + c];
+                    }
+                }
+            }
+            const unsigned long count = static_cast<unsigned long>((y1 - y0) * (x1 - x0));
+            for (int c = 0; c < 4; ++c) {
+                result.pixels[(static_cast<std::size_t>(y) * width + x) * 4 + c] =
+                    static_cast<std::uint8_t>((sums[c] + count / 2) / count);
+            }
+        }
+    }
+    return result;
+}
+
+void MakeOpaque(RgbaImage& image)
+{
+    for (std::size_t i = 3; i < image.pixels.size(); i += 4) {
+        image.pixels[i] = 255;
+    }
+}
+
+ImageDifference CompareImages(const RgbaImage& expected, const RgbaImage& actual, int channelTolerance)
+{
+    ImageDifference difference;
+    difference.sameSize = expected.width == actual.width && expected.height == actual.height &&
+                          expected.pixels.size() == actual.pixels.size() && !expected.Empty();
+    if (!difference.sameSize) {
+        difference.percentOverTolerance = 100.0;
+        return difference;
+    }
+    const std::size_t pixelCount = expected.pixels.size() / 4;
+    for (std::size_t p = 0; p < pixelCount; ++p) {
+        int worst = 0;
+        for (int c = 0; c < 3; ++c) {
+            worst = std::max(worst, std::abs(int{expected.pixels[p * 4 + c]} - int{actual.pixels[p * 4 + c]}));
+        }
+        difference.maxChannelDelta = std::max(difference.maxChannelDelta, worst);
+        if (worst > channelTolerance) {
+            ++difference.pixelsOverTolerance;
+        }
+    }
+    difference.percentOverTolerance = 100.0 * static_cast<double>(difference.pixelsOverTolerance) /
+                                      static_cast<double>(pixelCount);
+    return difference;
+}
+
+RgbaImage DifferenceImage(const RgbaImage& expected, const RgbaImage& actual, int channelTolerance)
+{
+    RgbaImage diff;
+    if (expected.width != actual.width || expected.height != actual.height ||
+        expected.pixels.size() != actual.pixels.size()) {
+        return diff;
+    }
+    diff.width = expected.width;
+    diff.height = expected.height;
+    diff.pixels.assign(expected.pixels.size(), 0);
+    for (std::size_t p = 0; p < expected.pixels.size() / 4; ++p) {
+        int worst = 0;
+        for (int c = 0; c < 3; ++c) {
+            const int delta = std::abs(int{expected.pixels[p * 4 + c]} - int{actual.pixels[p * 4 + c]});
+            worst = std::max(worst, delta);
+            diff.pixels[p * 4 + c] = static_cast<std::uint8_t>(std::min(255, delta * 4));
+        }
+        if (worst <= channelTolerance) {
+            diff.pixels[p * 4 + 0] = diff.pixels[p * 4 + 1] = diff.pixels[p * 4 + 2] = 0;
+        }
+        diff.pixels[p * 4 + 3] = 255;
+    }
+    return diff;
+}

@@ -1,0 +1,39 @@
+#pragma once
+// RGBA8 frames as the capture reads them back: PNG in and out, box downscaling, and the comparison
+// the reference-frame tests use.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct RgbaImage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> pixels;  // rows top first, 4 bytes per pixel
+
+    bool Empty() const { return width <= 0 || height <= 0; }
+};
+
+// False (with the reason in *error when given) when the file cannot be written or read.
+bool WritePng(const std::string& path, const RgbaImage& image, std::string* error = nullptr);
+bool ReadPng(const std::string& path, RgbaImage& image, std::string* error = nullptr);
+
+// Averages blocks of the source down to width x height (each a divisor of the source size or not:
+// every destination pixel averages the source pixels whose centres fall in it).
+RgbaImage Downscale(const RgbaImage& source, int width, int height);
+
+// Alpha forced to 255: the show's targets carry whatever alpha the effects wrote, which the
+// window never shows.
+void MakeOpaque(RgbaImage& image);
+
+struct ImageDifference {
+    bool sameSize = false;
+    int maxChannelDelta = 0;         // largest difference of one channel anywhere
+    std::size_t pixelsOverTolerance = 0;
+    double percentOverTolerance = 0.0;
+};
+
+// Pixels count as different when one of their colour channels differs by more than channelTolerance.
+ImageDifference CompareImages(const RgbaImage& expected, const RgbaImage& actual, int channelTolerance);
+
+// Black where the pixels agree within the tolerance, the absolute difference amplified elsewhere.
+RgbaImage DifferenceImage(const RgbaImage& expected, const RgbaImage& actual, int channelTolerance);

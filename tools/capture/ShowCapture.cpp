@@ -1,0 +1,135 @@
+#include "tools/capture/ShowCapture.h"
+
+#include <cmath>
+#include <cstdint>
+
+#include "platform/d3d11/Diagnostics.h"
+#include "platform/media/Mci.h"
+#include "platform/win32/PerformanceCounter.h"
+#include "platform/win32/Win32Platform.h"
+#include "show/BoxApp.h"
+#include "show/ShowScript.h"
+
+namespace {
+
+constexpr std::int64_t kClockFrequency = 10'000'000;
+
+// The show, with its frame clock under the capture's control.
+class CapturingApp : public BoxApp {
+public:
+    CapturingApp(VirtualClock& clock, const CaptureRequest& request, const FrameSink& sink)
+        : BoxApp(nullptr), clock(clock), request(request), sink(sink)
+    {
+    }
+
+    int delivered = 0;
+
+    void RenderFrame() override
+    {
+        BoxApp::RenderFrame();
+        if (stopped) {
+            return;
+        }
+        // The running time the show saw: paused spans are not in it.
+        const double now = timer.TotalTime();
+
+        bool wanted = request.times.empty();
+        if (!request.times.empty() && nextTime < request.times.size() && frameIsAtTarget) {
+            wanted = true;
+        }
+        if (wanted && !Deliver(now)) {
+            Stop();
+            return;
+        }
+
+        if (request.times.empty()) {
+            AdvanceTo(now, static_cast<double>(delivered) / request.framesPerSecond);
+            return;
+        }
+        if (frameIsAtTarget) {
+            ++nextTime;
+        }
+        if (nextTime >= request.times.size()) {
+            Stop();
+            return;
+        }
+        // Jump straight to the next wanted time; the show is a function of the running time.
+        AdvanceTo(now, request.times[nextTime]);
+        frameIsAtTarget = true;
+    }
+
+private:
+    bool Deliver(double now)
+    {
+        RgbaImage image;
+        ID3D11Texture2D* backBuffer = nullptr;
+        SwapChain()->GetBuffer(0, __uuidof(ID3D11Texture2D), reinterpret_cast<void**>(&backBuffer));
+        if (backBuffer) {
+            D3D11ReadTexture(backBuffer, 0, 0, image.pixels);
+            D3D11_TEXTURE2D_DESC desc{};
+            backBuffer->GetDesc(&desc);
+            image.width = static_cast<int>(desc.Width);
+            image.height = static_cast<int>(desc.Height);
+            backBuffer->Release();
+        }
+        MakeOpaque(image);
+        CapturedFrame frame;
+        frame.index = delivered++;
+        frame.time = now;
+        frame.beat = State().beat;
+        frame.image = &image;
+        return sink(frame);
+    }
+
+    void AdvanceTo(double now, double seconds)
+    {
+        const auto ticks = static_cast<std::int64_t>(std::llround((seconds - now) * kClockFrequency));
+        if (ticks > 0) {
+            clock.Advance(ticks);
+        }
+    }
+
+    void Stop()
+    {
+        stopped = true;
+        PostMessageW(MainWindow(), WM_CLOSE, 0, 0);
+    }
+
+    VirtualClock& clock;
+    const CaptureRequest& request;
+    const FrameSink& sink;
+    bool stopped = false;
+    bool frameIsAtTarget = false;
+    size_t nextTime = 0;
+};
+
+}  // namespace
+
+double BeatTime(double beat)
+{
+    return beat * static_cast<double>(kBeatSeconds);
+}
+
+CaptureResult CaptureShow(const CaptureRequest& request, const FrameSink& sink)
+{
+    CaptureResult result;
+    Win32SetHeadless(true);
+    VirtualClock clock(kClockFrequency);
+    InstallVirtualClock(&clock);
+    {
+        alignas(16) CapturingApp app(clock, request, sink);
+        result.started = app.Initialize();
+        if (result.started) {
+            result.exitCode = app.Run();
+        } else {
+            result.error = app.StartupError().empty() ? "the show could not start" : app.StartupError();
+        }
+        result.framesDelivered = app.delivered;
+    }
+    InstallVirtualClock(nullptr);
+    // Leaves the process as it found it, so another capture can follow.
+    MciShutdown();
+    Win32Shutdown();
+    result.liveObjectsAfter = D3D11LiveObjectCount();
+    return result;
+}
