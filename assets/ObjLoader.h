@@ -3,17 +3,24 @@
 // file order and nothing more: no triangulation, no index renumbering, no path resolution (file names
 // are opened exactly as written, relative to the current directory).
 //
-// Errors. A file that cannot be opened is not an error (the lists stay as they were). Anything else
-// that cannot be read ends the load with an exception:
+// Lines end at a line feed; a carriage return right before it is dropped. Numbers are decimal and read
+// as std::stoi / std::stof read them in the C locale (see assets/ObjText.h).
+//
+// Errors. A file that cannot be opened is not an error (the lists stay as they were); a directory, or a
+// file whose reading fails, counts as one that cannot be opened. Anything else that cannot be read
+// ends the load with an exception:
 // - a bad number throws ObjInvalidNumber (a std::invalid_argument) or ObjNumberOutOfRange (a
 //   std::out_of_range) whose what() is exactly the message of the standard conversion
 //   ("invalid stof argument", "stof argument out of range", "invalid stoi argument",
 //   "stoi argument out of range"), so callers that match on those keep working; the file and the
 //   1-based line come with them through path() and line();
-// - a keyword line with fewer values than the keyword needs, or a face corner that is empty or has no
-//   position index, throws ObjFormatError (a std::runtime_error) whose message names the file, the
-//   line and the problem. Reading on would index past the line's tokens or store a corner that refers
-//   to nothing, so these are refused rather than guessed at.
+// - a keyword line with fewer values than the keyword needs ("v" needs 3 or 6, "vt" 2, "vn", "Ka",
+//   "Kd" and "Ks" 3), a face corner that is empty or has no position index, or a position index of
+//   -2147483648 (whose stored index minus 1 does not exist) throws ObjFormatError (a
+//   std::runtime_error) whose message names the file, the line and the problem. Reading on would
+//   index past the line's tokens or store a corner that refers to nothing, so these are refused
+//   rather than guessed at. The values before the missing one are read first, so a bad number earlier
+//   on the line is still reported as a bad number.
 
 #include <cstddef>
 #include <cstdint>
@@ -159,7 +166,8 @@ public:
 
     // Clears tokens and fills it with the pieces of text between delimiters. A delimiter that directly
     // follows the start of the text or another delimiter gives an empty piece; a trailing delimiter
-    // gives nothing; an empty text gives no pieces.
+    // gives nothing; an empty text gives no pieces. After an empty piece the scan moves on by one
+    // character only, so with a longer delimiter "--a" gives "" and "-a".
     static void SplitString(std::string_view delimiter, std::string_view text, std::vector<std::string>& tokens);
 
     std::vector<ObjPosition> positions;
