@@ -23,8 +23,9 @@ DeviceCore* g_current = nullptr;
 #ifndef NDEBUG
 void GLAPIENTRY DebugOutput(GLenum, GLenum type, GLuint, GLenum severity, GLsizei, const GLchar* message,
                             const void*) {
-  if (severity == GL_DEBUG_SEVERITY_NOTIFICATION) return;
-  std::fprintf(stderr, "GL debug (%s): %s\n", type == GL_DEBUG_TYPE_ERROR ? "error" : "note", message);
+  // Errors and undefined behaviour only: Mesa's portability notes fire on every separable pipeline.
+  if (type != GL_DEBUG_TYPE_ERROR && type != GL_DEBUG_TYPE_UNDEFINED_BEHAVIOR && severity != GL_DEBUG_SEVERITY_HIGH) return;
+  std::fprintf(stderr, "GL debug: %s\n", message);
 }
 #endif
 
