@@ -42,23 +42,29 @@ void AddQuad(MeshGroup& g, Vec3 p0, Vec3 p1, Vec3 p2, Vec3 p3, Vec3 normal, Vec2
 }
 
 void AddBox(MeshGroup& g, const Frame& f, Vec3 half, double uvScale) {
-    // Each face: outward axis, and two in-plane axes.
-    struct FaceDef { Vec3 n, u, v; };
+    // Each face: outward axis and the in-plane axis its texture's v runs against.
+    struct FaceDef { Vec3 n, v; };
     const FaceDef faces[6] = {
-        {{1, 0, 0}, {0, 0, 1}, {0, 1, 0}},  {{-1, 0, 0}, {0, 0, 1}, {0, 1, 0}},
-        {{0, 1, 0}, {1, 0, 0}, {0, 0, 1}},  {{0, -1, 0}, {1, 0, 0}, {0, 0, 1}},
-        {{0, 0, 1}, {1, 0, 0}, {0, 1, 0}},  {{0, 0, -1}, {1, 0, 0}, {0, 1, 0}},
+        {{1, 0, 0}, {0, 1, 0}},  {{-1, 0, 0}, {0, 1, 0}}, {{0, 1, 0}, {0, 0, 1}},
+        {{0, -1, 0}, {0, 0, 1}}, {{0, 0, 1}, {0, 1, 0}},  {{0, 0, -1}, {0, 1, 0}},
     };
     auto scaled = [&](Vec3 a) { return Vec3{a.x * half.x, a.y * half.y, a.z * half.z}; };
+    // A left-handed frame mirrors the box, and with it the texture layout: flip u back.
+    const bool mirrored = Dot(Cross(f.ax, f.ay), f.az) < 0;
     for (const auto& fd : faces) {
         Vec3 c = scaled(fd.n);
-        Vec3 du = scaled(fd.u), dv = scaled(fd.v);
+        // u runs along n x v, so that (u, v, n) has the handedness the normal maps assume.
+        Vec3 du = scaled(Cross(fd.n, fd.v)), dv = scaled(fd.v);
         Vec3 corners[4] = {c - du - dv, c + du - dv, c + du + dv, c - du + dv};
         Vec3 wn = f.Dir(fd.n);
         double lu = Length(f.ax * du.x + f.ay * du.y + f.az * du.z) * 2 * uvScale;
         double lv = Length(f.ax * dv.x + f.ay * dv.y + f.az * dv.z) * 2 * uvScale;
-        AddQuad(g, f.Point(corners[0]), f.Point(corners[1]), f.Point(corners[2]), f.Point(corners[3]), wn,
-                {0, lv}, {lu, lv}, {lu, 0}, {0, 0});
+        if (mirrored)
+            AddQuad(g, f.Point(corners[0]), f.Point(corners[1]), f.Point(corners[2]), f.Point(corners[3]), wn,
+                    {lu, lv}, {0, lv}, {0, 0}, {lu, 0});
+        else
+            AddQuad(g, f.Point(corners[0]), f.Point(corners[1]), f.Point(corners[2]), f.Point(corners[3]), wn,
+                    {0, lv}, {lu, lv}, {lu, 0}, {0, 0});
     }
 }
 
@@ -100,6 +106,7 @@ void AddTube(MeshGroup& g, const std::vector<Vec3>& path, const std::vector<doub
     }
     auto cap = [&](size_t i, Vec3 normal) {
         Vec3 b = Cross(tangent[i], side[i]);
+        const double flip = Dot(normal, tangent[i]) > 0 ? 1.0 : -1.0; // keep (u, v, n) right-handed
         uint32_t c = g.AddVertex({path[i], normal, {0.5, 0.5}});
         std::vector<uint32_t> ring;
         for (int s = 0; s <= sides; ++s) {
@@ -107,7 +114,7 @@ void AddTube(MeshGroup& g, const std::vector<Vec3>& path, const std::vector<doub
             Vec3 dir = side[i] * std::cos(a) + b * std::sin(a);
             ring.push_back(g.AddVertex(
                 {path[i] + dir * radius[i], normal,
-                 {0.5 + std::cos(a) * radius[i] * uvScale, 0.5 + std::sin(a) * radius[i] * uvScale}}));
+                 {0.5 + std::cos(a) * radius[i] * uvScale, 0.5 + flip * std::sin(a) * radius[i] * uvScale}}));
         }
         for (int s = 0; s < sides; ++s) g.AddTriangle(c, ring[s], ring[s + 1]);
     };
@@ -138,7 +145,8 @@ void AddLathe(MeshGroup& g, const Frame& f, const std::vector<Vec2>& profile, in
             Vec3 local = radial * profile[i].x + Vec3{0, profile[i].y, 0};
             Vec3 nl = radial * pn[i].x + Vec3{0, pn[i].y, 0};
             double u = (angle1 - angle0) * maxR * s / segments * uvScaleU;
-            rings[i].push_back(g.AddVertex({f.Point(local), f.Dir(nl), {u, along[i] * uvScaleV}}));
+            // v runs down the profile, so that (u, v, n) has the handedness the normal maps assume.
+            rings[i].push_back(g.AddVertex({f.Point(local), f.Dir(nl), {u, -along[i] * uvScaleV}}));
         }
     }
     for (size_t i = 1; i < n; ++i) {

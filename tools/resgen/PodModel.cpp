@@ -110,7 +110,7 @@ Mesh BuildPodMesh() {
                                      {r - 0.03, glassTop}};
         MeshGroup tmp;
         AddLathe(tmp, pod, profile, 48, 1.0 / (2 * kPi * r), 1.0 / (glassTop - glassBottom));
-        for (auto& v : tmp.vertices) v.uv.y = 1.0 - v.uv.y;
+        for (auto& v : tmp.vertices) v.uv.y = 1.0 + v.uv.y; // 0 at the top, 1 at the bottom
         g.vertices = tmp.vertices;
         g.triangles = tmp.triangles;
     }

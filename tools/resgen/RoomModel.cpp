@@ -110,16 +110,16 @@ void AddDrawing(MeshGroup& g, double zc) {
     // Seen from the corridor (looking +x), screen right is -z and v runs down.
     AddQuad(g, {x, y1, zc + hw}, {x, y1, zc - hw}, {x, y0, zc - hw}, {x, y0, zc + hw}, {-1, 0, 0},
             {0, 0}, {1, 0}, {1, 1}, {0, 1});
-    // The plate's edges.
+    // The plate's edges (u mirrored where needed to keep the normal maps' handedness).
     const double t = (x1 - x) * 0.5;
     AddQuad(g, {x, y1, zc + hw}, {x1, y1, zc + hw}, {x1, y1, zc - hw}, {x, y1, zc - hw}, {0, 1, 0},
-            {0, 0}, {0, t}, {1, t}, {1, 0});
+            {1, 0}, {1, t}, {0, t}, {0, 0});
     AddQuad(g, {x, y0, zc + hw}, {x1, y0, zc + hw}, {x1, y0, zc - hw}, {x, y0, zc - hw}, {0, -1, 0},
-            {0, 1}, {0, 1 - t}, {1, 1 - t}, {1, 1});
+            {1, 1}, {1, 1 - t}, {0, 1 - t}, {0, 1});
     AddQuad(g, {x, y0, zc + hw}, {x1, y0, zc + hw}, {x1, y1, zc + hw}, {x, y1, zc + hw}, {0, 0, 1},
-            {0, 1}, {t, 1}, {t, 0}, {0, 0});
+            {t, 1}, {0, 1}, {0, 0}, {t, 0});
     AddQuad(g, {x, y0, zc - hw}, {x1, y0, zc - hw}, {x1, y1, zc - hw}, {x, y1, zc - hw}, {0, 0, -1},
-            {1, 1}, {1 - t, 1}, {1 - t, 0}, {1, 0});
+            {1 - t, 1}, {1, 1}, {1, 0}, {1 - t, 0});
 }
 
 } // namespace
@@ -131,8 +131,9 @@ Mesh BuildRoomMesh() {
         ForEachStrip([&](double z0, double z1) {
             for (int half = 0; half < 2; ++half) {
                 double x0 = half * 8.0, x1 = x0 + 8.0;
+                // Seen from above with u along +x, v must run along -z to keep the normal map's handedness.
                 AddQuad(g, {x0, kFloorY, z0}, {x1, kFloorY, z0}, {x1, kFloorY, z1}, {x0, kFloorY, z1}, {0, 1, 0},
-                        {x0 * kUv, z0 * kUv}, {x1 * kUv, z0 * kUv}, {x1 * kUv, z1 * kUv}, {x0 * kUv, z1 * kUv});
+                        {x0 * kUv, -z0 * kUv}, {x1 * kUv, -z0 * kUv}, {x1 * kUv, -z1 * kUv}, {x0 * kUv, -z1 * kUv});
             }
         });
     }

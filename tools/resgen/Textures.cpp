@@ -86,8 +86,9 @@ Image ColourImage(const Field& f, int channels) {
     return img;
 }
 
-// Tangent-space normals from the height field, green pointing up the image; strength is the
-// height of 1.0 in texels.
+// Tangent-space normals from the height field; strength is the height of 1.0 in texels. Green
+// points down the image (along +v): the normal-mapping shader builds its bitangent as
+// cross(normal, tangent), which is +v for the models' texture layout.
 Image NormalImage(const Field& f, double strength, int channels, bool alphaFromField = false) {
     Image img(f.size, f.size, channels);
     const int n = f.size;
@@ -96,7 +97,7 @@ Image NormalImage(const Field& f, double strength, int channels, bool alphaFromF
         for (int x = 0; x < n; ++x) {
             double dx = (h(x + 1, y) - h(x - 1, y)) * 0.5 * strength;
             double dy = (h(x, y + 1) - h(x, y - 1)) * 0.5 * strength; // image y runs down
-            Vec3 nrm = Normalize(Vec3{-dx, dy, 1.0});
+            Vec3 nrm = Normalize(Vec3{-dx, -dy, 1.0});
             uint8_t* p = img.At(x, y);
             p[0] = ToByte(nrm.x * 0.5 + 0.5);
             p[1] = ToByte(nrm.y * 0.5 + 0.5);

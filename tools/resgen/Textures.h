@@ -11,8 +11,9 @@ struct TextureJob {
     std::function<void(const std::string& path)> run;
 };
 
-// The 27 scene textures. Normal maps are tangent-space with +y (green) pointing up the image
-// ("OpenGL" convention), derived from the same height field as their colour map.
+// The 27 scene textures. Normal maps are tangent-space with +y (green) pointing down the image,
+// along +v (the "DirectX" convention the show's normal-mapping shader expects), derived from the
+// same height field as their colour map.
 std::vector<TextureJob> TextureJobs();
 
 } // namespace resgen

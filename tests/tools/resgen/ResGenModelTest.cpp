@@ -213,6 +213,29 @@ TEST(ResGenModels, NoTriangleIsDegenerateInTextureSpace) {
     }
 }
 
+TEST(ResGenModels, TextureSpaceKeepsTheHandednessOfTheNormalMaps) {
+    // The shader takes its bitangent as cross(normal, tangent); the normal maps are drawn for that
+    // to be +v. A mirrored texture layout would light every bump from the wrong side.
+    for (auto [file, negate] : {std::pair{"Res/cryo8.obj", false}, std::pair{"Res/cryoRoom2.obj", true}}) {
+        SCOPED_TRACE(file);
+        Loaded l(file);
+        const double s = negate ? -1.0 : 1.0;
+        size_t mirrored = 0;
+        for (const ObjFace& f : l->faces) {
+            Vec3 p0 = Pos(*l, f[0]), e1 = Pos(*l, f[1]) - p0, e2 = Pos(*l, f[2]) - p0;
+            ObjTexCoord t[3];
+            for (int i = 0; i < 3; ++i) t[i] = l->texCoords[f[i].texCoord - 1];
+            double du1 = s * (t[1].u - t[0].u), dv1 = s * (t[1].v - t[0].v);
+            double du2 = s * (t[2].u - t[0].u), dv2 = s * (t[2].v - t[0].v);
+            double r = 1.0 / (du1 * dv2 - du2 * dv1);
+            Vec3 tangent = (e1 * dv2 - e2 * dv1) * r, bitangent = (e2 * du1 - e1 * du2) * r;
+            Vec3 n = Nrm(*l, f[0]) + Nrm(*l, f[1]) + Nrm(*l, f[2]);
+            if (Dot(Cross(n, tangent), bitangent) <= 0) ++mirrored;
+        }
+        EXPECT_LE(mirrored, l->faces.size() / 1000) << mirrored << " of " << l->faces.size();
+    }
+}
+
 // ---- the corridor against the camera path ------------------------------------------------------------
 
 struct Triangle {
