@@ -67,10 +67,9 @@ LightSum BlinnPhong(Material mat, float4 ambient, float4 diffuse, float4 specula
     {
         float3 halfway = normalize(toLight + toEye);
         float power = max(mat.Specular.w, 1.0f);
-        // Normalised so that broad and tight highlights carry similar energy.
-        float highlight = pow(max(dot(halfway, normal), 0.0f), power) * (power + 8.0f) / 32.0f;
+        float highlight = pow(max(dot(halfway, normal), 0.0f), power);
         s.Diffuse = lambert * mat.Diffuse * diffuse * intensity;
-        s.Specular = min(highlight, 4.0f) * float4(mat.Specular.rgb, 1.0f) * specular * intensity;
+        s.Specular = highlight * float4(mat.Specular.rgb, 1.0f) * specular * intensity;
     }
     return s;
 }

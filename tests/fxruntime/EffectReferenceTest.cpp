@@ -101,6 +101,43 @@ TEST(EffectSourceStrip, UnterminatedBlocksAreErrorsNotCrashes) {
   }
 }
 
+TEST(EffectSourceStrip, MangledFilesAreRejectedOrParsedNeverCrash) {
+  // Deterministic mutations of real inputs: cut, duplicate and swap spans, drop brackets. The
+  // front end must either parse or report errors, and the full compile must come back.
+  std::vector<std::string> texts;
+  for (const char* name : {"states.fx", "uniform_args.fx", "compute_uav.fx"})
+    texts.push_back(ReadFile(fs::path(FX_TEST_DIR) / "inputs" / name));
+  std::uint32_t seed = 12345;
+  auto next = [&seed](std::size_t bound) {
+    seed = seed * 1664525u + 1013904223u;
+    return bound == 0 ? 0 : static_cast<std::size_t>(seed >> 8) % bound;
+  };
+  for (int round = 0; round < 400; ++round) {
+    std::string text = texts[static_cast<std::size_t>(round) % texts.size()];
+    for (int edit = 0; edit < 3; ++edit) {
+      const std::size_t at = next(text.size()), len = next(40);
+      switch (next(4)) {
+        case 0: text.erase(at, len); break;
+        case 1: text.insert(at, text.substr(next(text.size()), len)); break;
+        case 2: text.insert(at, 1, "{}()<>[];=,\"\n"[next(14)]); break;
+        default:
+          for (char& c : text)
+            if ((c == '}' || c == ')') && next(8) == 0) c = ' ';
+      }
+    }
+    EffectSource source;
+    const bool parsed = ParseEffectText("mangled.fx", text, source);
+    EXPECT_EQ(parsed, !source.HasErrors());
+    if (round % 20 == 0) {
+      const EffectCompileResult result = CompileEffectText("mangled.fx", text);
+      EXPECT_EQ(result.succeeded, !result.code.empty());
+      if (!result.succeeded) {
+        EXPECT_FALSE(result.Messages().empty()) << "a failure must say why";
+      }
+    }
+  }
+}
+
 TEST(EffectCompile, VertexOutputsMeetPixelInputsBySemantic) {
   // The pixel stage declares its inputs in another order than the vertex stage writes them.
   const std::string text =
