@@ -328,6 +328,7 @@ class ContextImpl final : public DeviceChild<ID3D11DeviceContext> {
                                                                                    : GL_MAP_UNSYNCHRONIZED_BIT);
     void* p = glMapNamedBufferRange(b->name, 0, b->desc.ByteWidth, access);
     if (p == nullptr) return E_OUTOFMEMORY;
+    ++Core().cache.glCalls;
     mapped->pData = p;
     mapped->RowPitch = b->desc.ByteWidth;
     mapped->DepthPitch = b->desc.ByteWidth;
@@ -336,7 +337,10 @@ class ContextImpl final : public DeviceChild<ID3D11DeviceContext> {
   void Unmap(ID3D11Resource* resource, UINT) override {
     Trace("Unmap", {});
     BufferImpl* b = AsBuffer(resource);
-    if (b != nullptr && Core().MakeCurrent()) glUnmapNamedBuffer(b->name);
+    if (b != nullptr && Core().MakeCurrent()) {
+      glUnmapNamedBuffer(b->name);
+      ++Core().cache.glCalls;
+    }
   }
 
   void UpdateSubresource(ID3D11Resource* resource, UINT sub, const D3D11_BOX* box, const void* data, UINT rowPitch,
@@ -352,6 +356,7 @@ class ContextImpl final : public DeviceChild<ID3D11DeviceContext> {
       }
       if (first >= last || last > b->desc.ByteWidth) return;
       glNamedBufferSubData(b->name, first, last - first, data);
+      ++Core().cache.glCalls;
       return;
     }
     TextureImpl* t = AsTexture(resource);
@@ -368,6 +373,7 @@ class ContextImpl final : public DeviceChild<ID3D11DeviceContext> {
                         static_cast<GLint>(slice), static_cast<GLsizei>(b.right - b.left),
                         static_cast<GLsizei>(b.bottom - b.top), 1, f->format, f->type, data);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    Core().cache.glCalls += 3;
   }
 
   void CopyResource(ID3D11Resource* dst, ID3D11Resource* src) override {
@@ -398,7 +404,10 @@ class ContextImpl final : public DeviceChild<ID3D11DeviceContext> {
 
   void Flush() override {
     Trace("Flush", {});
-    if (Core().MakeCurrent()) glFlush();
+    if (Core().MakeCurrent()) {
+      glFlush();
+      ++Core().cache.glCalls;
+    }
   }
 
   // ---- diagnostics ----

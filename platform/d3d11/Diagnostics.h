@@ -16,7 +16,7 @@ long D3D11LiveObjectCount();
 void D3D11BeginCallTrace(ID3D11DeviceContext* context);
 std::vector<std::string> D3D11EndCallTrace(ID3D11DeviceContext* context);
 
-// GL calls the context has issued while translating state and draws since creation.
+// GL calls the context has issued (state translation, draws, clears, updates) since creation.
 std::uint64_t D3D11GLCallCount(ID3D11DeviceContext* context);
 
 // Reads one subresource as tightly packed rows, top row first (Direct3D's row order). Works for
