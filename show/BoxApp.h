@@ -63,7 +63,11 @@ public:
     const std::array<MeshRange, kPodPartCount>& PodRanges() const { return podRanges; }
     const std::array<MeshRange, kRoomPartCount>& RoomRanges() const { return roomRanges; }
     UINT SheepIndexCount() const { return sheepIndexCount; }
+    UINT Text1IndexCount() const { return text1IndexCount; }
+    UINT Text2IndexCount() const { return text2IndexCount; }
     UINT Text3IndexCount() const { return text3IndexCount; }
+    UINT SphereIndexCount() const { return sphereIndexCount; }
+    UINT BigSphereIndexCount() const { return bigSphereIndexCount; }
     // Set when start-up stopped at a malformed model file: "<file>:<line>: <problem>".
     const std::string& StartupError() const { return startupError; }
 
