@@ -76,10 +76,7 @@ bool CreateSdlContext(DeviceCore& core) {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, major);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, minor);
     core.sdlContext = SDL_GL_CreateContext(core.hiddenWindow);
-    if (core.sdlContext != nullptr) {
-      core.sdlWindow = core.hiddenWindow;
-      return SDL_GL_MakeCurrent(core.hiddenWindow, core.sdlContext) == 0;
-    }
+    if (core.sdlContext != nullptr) return SDL_GL_MakeCurrent(core.hiddenWindow, core.sdlContext) == 0;
   }
   LogError("no OpenGL 3.3 or later core context: %s", SDL_GetError());
   return false;
@@ -158,26 +155,29 @@ std::shared_ptr<DeviceCore> CreateCore() {
 }
 
 bool DeviceCore::MakeCurrent() {
-  if (g_current == this) return true;
+  // A window's destruction takes the context off it behind our back; the hidden window we own is
+  // always there to make it current on again.
+  if (g_current == this && (sdlContext == nullptr || SDL_GL_GetCurrentContext() == sdlContext)) return true;
   bool ok = false;
   if (eglContext != nullptr)
     ok = eglMakeCurrent(eglDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, eglContext) == EGL_TRUE;
   else if (sdlContext != nullptr)
-    ok = SDL_GL_MakeCurrent(sdlWindow, sdlContext) == 0;
+    ok = SDL_GL_MakeCurrent(hiddenWindow, sdlContext) == 0;
   if (ok) {
     g_current = this;
-    cache.Reset();  // another context ran in between
+    cache.Reset();  // another context may have run in between
   }
   return ok;
 }
 
 bool AttachWindow(DeviceCore& core, SDL_Window* window) {
   if (core.sdlContext == nullptr || window == nullptr) return false;
+  if (SDL_GL_GetCurrentWindow() == window && SDL_GL_GetCurrentContext() == core.sdlContext) return true;
   if (SDL_GL_MakeCurrent(window, core.sdlContext) != 0) {
     LogError("cannot draw into the window: %s", SDL_GetError());
     return false;
   }
-  core.sdlWindow = window;
+  if (g_current != &core) core.cache.Reset();
   g_current = &core;
   return true;
 }

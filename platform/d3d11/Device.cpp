@@ -24,14 +24,16 @@ std::vector<HWND> g_noAltEnter;
 class SwapChainImpl final : public ComObject<IDXGISwapChain> {
  public:
   SwapChainImpl(DeviceImpl* device, const DXGI_SWAP_CHAIN_DESC& desc, SDL_Window* window)
-      : device_(device), desc_(desc), window_(window) {
-    if (window_ != nullptr) g_windowedChains.push_back(this);
+      : device_(device), desc_(desc), windowId_(window != nullptr ? SDL_GetWindowID(window) : 0) {
+    if (windowId_ != 0) g_windowedChains.push_back(this);
   }
   ~SwapChainImpl() override {
-    if (window_ != nullptr && fullscreen_) SDL_SetWindowFullscreen(window_, 0);
+    if (SDL_Window* window = Window(); window != nullptr && fullscreen_) SDL_SetWindowFullscreen(window, 0);
     std::erase(g_windowedChains, this);
   }
-  SDL_Window* Window() const { return window_; }
+  // Looked up by id each time: the window may be destroyed before the swap chain is released.
+  SDL_Window* Window() const { return windowId_ != 0 ? SDL_GetWindowFromID(windowId_) : nullptr; }
+  std::uint32_t WindowId() const { return windowId_; }
   HWND OutputWindow() const { return desc_.OutputWindow; }
   bool Fullscreen() const { return fullscreen_; }
   IUnknown* Cast(REFIID riid) override {
@@ -62,12 +64,14 @@ class SwapChainImpl final : public ComObject<IDXGISwapChain> {
 
   HRESULT Present(UINT syncInterval, UINT) override {
     DeviceCore& core = *device_->Core();
-    if (window_ == nullptr || !backBuffer_) {  // headless: the frame stays in the back buffer
+    if (windowId_ == 0) {  // headless: the frame stays in the back buffer
       if (core.MakeCurrent()) glFlush();
       return S_OK;
     }
-    if (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) return DXGI_STATUS_OCCLUDED;
-    if (!AttachWindow(core, window_)) return DXGI_ERROR_DEVICE_REMOVED;
+    SDL_Window* window = Window();
+    if (window == nullptr) return DXGI_ERROR_INVALID_CALL;  // the output window is gone
+    if (SDL_GetWindowFlags(window) & SDL_WINDOW_MINIMIZED) return DXGI_STATUS_OCCLUDED;
+    if (!AttachWindow(core, window)) return DXGI_ERROR_DEVICE_REMOVED;
     if (swapInterval_ != static_cast<int>(syncInterval)) {
       SDL_GL_SetSwapInterval(syncInterval > 0 ? 1 : 0);
       swapInterval_ = static_cast<int>(syncInterval);
@@ -76,7 +80,7 @@ class SwapChainImpl final : public ComObject<IDXGISwapChain> {
     key.colors[0] = backBuffer_->name;
     const GLuint source = core.Framebuffer(key);
     int w = 0, h = 0;
-    SDL_GL_GetDrawableSize(window_, &w, &h);
+    SDL_GL_GetDrawableSize(window, &w, &h);
     const auto bw = static_cast<GLint>(backBuffer_->desc.Width), bh = static_cast<GLint>(backBuffer_->desc.Height);
     // Blits obey the scissor; the next draw re-applies the recorded rasterizer state.
     glDisable(GL_SCISSOR_TEST);
@@ -85,7 +89,7 @@ class SwapChainImpl final : public ComObject<IDXGISwapChain> {
     // Row 0 of our textures is the top of the picture; the window's row 0 is its bottom.
     glBlitNamedFramebuffer(source, 0, 0, 0, bw, bh, 0, h, w, 0, GL_COLOR_BUFFER_BIT,
                            (bw == w && bh == h) ? GL_NEAREST : GL_LINEAR);
-    SDL_GL_SwapWindow(window_);
+    SDL_GL_SwapWindow(window);
     return S_OK;
   }
 
@@ -97,8 +101,9 @@ class SwapChainImpl final : public ComObject<IDXGISwapChain> {
   }
 
   HRESULT SetFullscreenState(BOOL fullscreen, void*) override {
-    if (window_ == nullptr) return DXGI_ERROR_UNSUPPORTED;
-    if (SDL_SetWindowFullscreen(window_, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return DXGI_ERROR_UNSUPPORTED;
+    SDL_Window* window = Window();
+    if (window == nullptr) return DXGI_ERROR_UNSUPPORTED;
+    if (SDL_SetWindowFullscreen(window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return DXGI_ERROR_UNSUPPORTED;
     fullscreen_ = fullscreen != 0;
     return S_OK;
   }
@@ -116,9 +121,9 @@ class SwapChainImpl final : public ComObject<IDXGISwapChain> {
       return DXGI_ERROR_INVALID_CALL;
     if (format != DXGI_FORMAT_UNKNOWN) desc_.BufferDesc.Format = format;
     // Zero means "the window's size", as in DXGI; headless, it keeps the current size.
-    if ((width == 0 || height == 0) && window_ != nullptr) {
+    if (SDL_Window* window = Window(); (width == 0 || height == 0) && window != nullptr) {
       int w = 0, h = 0;
-      SDL_GL_GetDrawableSize(window_, &w, &h);
+      SDL_GL_GetDrawableSize(window, &w, &h);
       if (width == 0) width = static_cast<UINT>(std::max(w, 1));
       if (height == 0) height = static_cast<UINT>(std::max(h, 1));
     }
@@ -131,7 +136,7 @@ class SwapChainImpl final : public ComObject<IDXGISwapChain> {
  private:
   Ref<DeviceImpl> device_;
   DXGI_SWAP_CHAIN_DESC desc_;
-  SDL_Window* window_;
+  std::uint32_t windowId_;
   Ref<TextureImpl> backBuffer_;
   int swapInterval_ = -1;
   bool fullscreen_ = false;
@@ -275,7 +280,7 @@ bool D3D11HandleSdlEvent(const SDL_Event& event) {
       (event.key.keysym.mod & KMOD_ALT) == 0)
     return false;
   for (SwapChainImpl* chain : g_windowedChains) {
-    if (SDL_GetWindowID(chain->Window()) != event.key.windowID) continue;
+    if (chain->WindowId() != event.key.windowID) continue;
     if (std::find(g_noAltEnter.begin(), g_noAltEnter.end(), chain->OutputWindow()) != g_noAltEnter.end()) return false;
     return SUCCEEDED(chain->SetFullscreenState(chain->Fullscreen() ? FALSE : TRUE, nullptr));
   }

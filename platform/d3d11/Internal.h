@@ -168,8 +168,7 @@ class DeviceCore {
   void* eglDisplay = nullptr;
   void* eglContext = nullptr;
   void* sdlContext = nullptr;
-  SDL_Window* sdlWindow = nullptr;  // the window the SDL context is current on
-  SDL_Window* hiddenWindow = nullptr;
+  SDL_Window* hiddenWindow = nullptr;  // owned; the SDL context is current on it between presents
 
   // Framebuffers by attachment set; dropped when one of the attached textures dies.
   struct FboKey {

@@ -172,6 +172,28 @@ TEST_F(WindowTest, AltEnterTogglesFullscreenUnlessTheWindowOptedOut) {
   factory->Release();
 }
 
+// The program's window is destroyed before its device objects are released.
+TEST_F(WindowTest, ObjectsOutliveTheirWindowSafely) {
+  DrawHalves(64, 48);
+  ASSERT_EQ(swapChain->Present(0, 0), S_OK);
+  SDL_DestroyWindow(g_window);
+  g_window = nullptr;
+  EXPECT_EQ(swapChain->Present(0, 0), DXGI_ERROR_INVALID_CALL);
+  // Rendering offscreen still works, and every release (in TearDown) finds a context.
+  const D3D11_TEXTURE2D_DESC d{8, 8, 1, 1, DXGI_FORMAT_R8G8B8A8_UNORM, {1, 0}, D3D11_USAGE_DEFAULT, D3D11_BIND_RENDER_TARGET, 0, 0};
+  ID3D11Texture2D* texture = nullptr;
+  ASSERT_EQ(device->CreateTexture2D(&d, nullptr, &texture), S_OK);
+  ID3D11RenderTargetView* rtv = nullptr;
+  ASSERT_EQ(device->CreateRenderTargetView(texture, nullptr, &rtv), S_OK);
+  const float red[4] = {1, 0, 0, 1};
+  context->ClearRenderTargetView(rtv, red);
+  std::vector<std::uint8_t> px;
+  ASSERT_TRUE(D3D11ReadTexture(texture, 0, 0, px));
+  EXPECT_EQ(px[0], 255);
+  rtv->Release();
+  texture->Release();
+}
+
 }  // namespace
 
 #include <X11/Xlib.h>
