@@ -1,5 +1,6 @@
 // The seven fixed states, field by field as the device reports them back.
 #include <cstring>
+#include <vector>
 
 #include "effects/RenderStates.h"
 #include "tests/fxruntime/runtime/EffectTestSupport.h"
@@ -104,6 +105,75 @@ TEST_F(RenderStatesTest, ReleaseAllNullsEveryStateAndMayBeRepeated) {
                       static_cast<void*>(RenderStates::TransparentBS), static_cast<void*>(RenderStates::NoBlendBS),
                       static_cast<void*>(RenderStates::TwoTargetBS)})
     EXPECT_EQ(nullptr, state);
+}
+
+const char* const kThreeTargets = R"(
+struct PsOut
+{
+    float4 a : SV_Target0;
+    float4 b : SV_Target1;
+    float4 c : SV_Target2;
+};
+
+float4 VS(uint id : SV_VertexID) : SV_POSITION
+{
+    float2 p = float2(id == 1 ? 3.0f : -1.0f, id == 2 ? -3.0f : 1.0f);
+    return float4(p, 0.5f, 1.0f);
+}
+
+PsOut PS(float4 pos : SV_POSITION)
+{
+    PsOut o;
+    o.a = float4(1.0f, 0.0f, 0.0f, 0.5f);
+    o.b = float4(0.0f, 1.0f, 0.0f, 0.5f);
+    o.c = float4(0.0f, 0.0f, 1.0f, 0.5f);
+    return o;
+}
+
+technique11 T
+{
+    pass P0
+    {
+        SetVertexShader( CompileShader( vs_5_0, VS() ) );
+        SetPixelShader( CompileShader( ps_5_0, PS() ) );
+    }
+}
+)";
+
+TEST_F(RenderStatesTest, TwoTargetStateWritesTwoTargetsUnblendedAndNoThird) {
+  RenderStates::CreateAll(device);
+  ID3DX11Effect* effect = MakeEffect(kThreeTargets);
+  ASSERT_NE(nullptr, effect);
+  Target targets[3] = {MakeFloatTarget(1, 1), MakeFloatTarget(1, 1), MakeFloatTarget(1, 1)};
+  ID3D11RenderTargetView* views[3] = {targets[0].rtv, targets[1].rtv, targets[2].rtv};
+  const D3D11_VIEWPORT viewport{0, 0, 1, 1, 0, 1};
+  const float factor[4] = {0, 0, 0, 0};
+  auto draw = [&](ID3D11BlendState* state) {
+    const float clear[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    for (ID3D11RenderTargetView* view : views) context->ClearRenderTargetView(view, clear);
+    context->OMSetRenderTargets(3, views, nullptr);
+    context->RSSetViewports(1, &viewport);
+    context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
+    context->OMSetBlendState(state, factor, 0xFFFFFFFFu);
+    effect->GetTechniqueByName("T")->GetPassByIndex(0)->Apply(0, context);
+    context->Draw(3, 0);
+    std::vector<fxtest::Float4> out;
+    for (const Target& t : targets) out.push_back(ReadFloat(t.texture).at(0));
+    return out;
+  };
+
+  std::vector<fxtest::Float4> px = draw(RenderStates::TwoTargetBS);
+  EXPECT_TRUE(fxtest::NearFloat4(px[0], {1, 0, 0, 0.5f}));
+  EXPECT_TRUE(fxtest::NearFloat4(px[1], {0, 1, 0, 0.5f}));
+  EXPECT_TRUE(fxtest::NearFloat4(px[2], {0, 0, 0, 1})) << "the third target keeps its clear colour";
+
+  // Without independent blending every target follows the first; null restores unblended writes.
+  px = draw(RenderStates::TransparentBS);
+  EXPECT_TRUE(fxtest::NearFloat4(px[0], {0.5f, 0, 0, 0.5f}));
+  EXPECT_TRUE(fxtest::NearFloat4(px[2], {0, 0, 0.5f, 0.5f}));
+  px = draw(nullptr);
+  EXPECT_TRUE(fxtest::NearFloat4(px[0], {1, 0, 0, 0.5f}));
+  EXPECT_TRUE(fxtest::NearFloat4(px[2], {0, 0, 1, 0.5f}));
 }
 
 }  // namespace

@@ -71,7 +71,7 @@ ID3DX11Effect* DeviceTest::MakeEffect(const std::string& text) {
   return Keep(effect);
 }
 
-DeviceTest::Target DeviceTest::BindFloatTarget(UINT width, UINT height) {
+DeviceTest::Target DeviceTest::MakeFloatTarget(UINT width, UINT height) {
   D3D11_TEXTURE2D_DESC d{};
   d.Width = width;
   d.Height = height;
@@ -86,12 +86,17 @@ DeviceTest::Target DeviceTest::BindFloatTarget(UINT width, UINT height) {
   Keep(t.texture);
   EXPECT_EQ(S_OK, device->CreateRenderTargetView(t.texture, nullptr, &t.rtv));
   Keep(t.rtv);
+  const float clear[4] = {-1, -1, -1, -1};
+  context->ClearRenderTargetView(t.rtv, clear);
+  return t;
+}
+
+DeviceTest::Target DeviceTest::BindFloatTarget(UINT width, UINT height) {
+  const Target t = MakeFloatTarget(width, height);
   context->OMSetRenderTargets(1, &t.rtv, nullptr);
   context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
   const D3D11_VIEWPORT viewport{0, 0, static_cast<float>(width), static_cast<float>(height), 0, 1};
   context->RSSetViewports(1, &viewport);
-  const float clear[4] = {-1, -1, -1, -1};
-  context->ClearRenderTargetView(t.rtv, clear);
   return t;
 }
 

@@ -38,7 +38,9 @@ class DeviceTest : public ::testing::Test {
     ID3D11Texture2D* texture = nullptr;
     ID3D11RenderTargetView* rtv = nullptr;
   };
-  // A 32-bit float RGBA target of width x height, bound with a matching viewport.
+  // A 32-bit float RGBA target of width x height, cleared to -1.
+  Target MakeFloatTarget(UINT width, UINT height);
+  // The same, bound alone with a matching viewport and a triangle-list topology.
   Target BindFloatTarget(UINT width, UINT height);
   ID3D11ShaderResourceView* MakeTexture(UINT width, UINT height, const std::vector<std::uint8_t>& rgba,
                                         ID3D11Texture2D** texture = nullptr, UINT extraBind = 0);
