@@ -103,8 +103,14 @@ struct ID3DX11EffectUnorderedAccessViewVariable : ID3DX11EffectVariable {
 struct ID3DX11EffectPass {
   virtual BOOL IsValid() = 0;
   virtual HRESULT GetDesc(D3DX11_PASS_DESC* pDesc) = 0;
-  // Binds the pass's shaders, constant buffers (uploading those changed since their last upload),
-  // textures, samplers, writable textures and states to the context, with the values set so far.
+  // Binds the pass to the context with the values set so far; later sets wait for the next Apply.
+  // - Constant buffers changed since their last upload are uploaded first (UpdateSubresource).
+  // - A compute pass binds its compute shader and leaves the graphics stages alone; any other pass
+  //   binds its vertex and pixel shaders (null where it sets none), null for the geometry stage,
+  //   and leaves the compute stage alone.
+  // - Each bound shader gets the constant buffers, textures (with their samplers) and writable
+  //   textures it reads, at their slots; a variable set to null unbinds its slot.
+  // - A state the pass does not set is left as it is; one set to NULL binds the default.
   virtual HRESULT Apply(UINT Flags, ID3D11DeviceContext* pContext) = 0;
 
  protected:
