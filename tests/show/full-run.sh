@@ -1,0 +1,49 @@
+#!/bin/sh
+# Plays the whole show in a real window on a private X server and checks that it ends by itself
+# with status 0 and no device object left alive.
+#   full-run.sh BIN_DIR            play untouched
+#   full-run.sh BIN_DIR --disturb  resize, hide and show the window repeatedly while it plays
+set -u
+bin=$1
+mode=${2:-}
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+export LP_NUM_THREADS=${LP_NUM_THREADS:-2}
+export SHOW_REPORT_LIVE_OBJECTS=1
+
+cd "$bin" || { echo "full-run: no folder $bin" >&2; exit 1; }
+
+if [ "$mode" = "--disturb" ]; then
+    # shellcheck disable=SC2016
+    xvfb-run -a -s "-screen 0 1920x1080x24" sh -c '
+        ./vexa-rhino 2>"$1" &
+        show=$!
+        win=$(xdotool search --sync --name "Now Loading" | head -n 1)
+        for size in "800 600" "1400 800" "640 360" "1280 720"; do
+            sleep 2
+            xdotool windowsize "$win" $size 2>/dev/null
+            sleep 2
+            xdotool windowunmap "$win" 2>/dev/null
+            sleep 1
+            xdotool windowmap "$win" 2>/dev/null
+        done
+        wait $show
+    ' full-run "$log"
+    status=$?
+else
+    xvfb-run -a -s "-screen 0 1920x1080x24" ./vexa-rhino 2>"$log"
+    status=$?
+fi
+
+cat "$log" >&2
+if [ "$status" -ne 0 ]; then
+    echo "full-run: the show exited with status $status" >&2
+    exit 1
+fi
+if ! grep -q "live device objects at exit: 0$" "$log"; then
+    echo "full-run: device objects were left alive (or the count was not reported)" >&2
+    exit 1
+fi
+echo "full-run: the show ended by itself, status 0, no device object alive"
