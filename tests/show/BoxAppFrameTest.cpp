@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -12,7 +13,9 @@
 #include "platform/d3d11/Diagnostics.h"
 #include "platform/media/Mci.h"
 #include "platform/win32/PerformanceCounter.h"
+#include "platform/win32/Win32Inject.h"
 #include "show/BoxApp.h"
+#include "show/MouseLook.h"
 #include "tests/show/ShowTestSupport.h"
 #include "tools/capture/ShowCapture.h"
 
@@ -252,6 +255,75 @@ TEST_F(BoxAppFrameTest, ResizeRebuildsTargetsBlurAndProjectionsBeforeTheNextFram
     const Trace trace = RenderAtBeat(8);
     EXPECT_EQ(Joined(WithoutEffectComputeBinds(Composition(trace))),
               Joined(FirstSceneComposition(*app, app->Text1IndexCount(), 800, 600)));
+}
+
+// Delivers whatever the window has queued, as the frame loop would.
+void DispatchPending()
+{
+    MSG msg{};
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+TEST_F(BoxAppFrameTest, LeftDragTurnsBothCamerasWhileTheCaptureIsHeld)
+{
+    const HWND window = app->MainWindow();
+    const Float3 lookBefore = app->State().camera.Look;
+    const Float3 secondLookBefore = app->State().secondCamera.Look;
+
+    ASSERT_TRUE(Win32InjectMouseButton(window, 0, true, 100, 100));
+    DispatchPending();
+    EXPECT_EQ(GetCapture(), window);
+
+    // Out of the client area to the left: still delivered, with a negative x.
+    ASSERT_TRUE(Win32InjectMouseMove(window, -60, 100));
+    DispatchPending();
+    EXPECT_FALSE(app->State().camera.Look == lookBefore);
+    EXPECT_FALSE(app->State().secondCamera.Look == secondLookBefore);
+    // 160 pixels at a quarter degree each: a 40 degree turn to the left about the vertical axis.
+    const float turned = std::atan2(lookBefore.x, lookBefore.z) - std::atan2(app->State().camera.Look.x,
+                                                                              app->State().camera.Look.z);
+    EXPECT_NEAR(std::remainder(turned, 2.0f * kPi), 40.0f * kDegreesToRadians, 1e-3f);
+
+    ASSERT_TRUE(Win32InjectMouseButton(window, 0, false, -60, 100));
+    DispatchPending();
+    EXPECT_EQ(GetCapture(), nullptr);
+
+    // Without a button nothing turns.
+    const Float3 lookAfter = app->State().camera.Look;
+    ASSERT_TRUE(Win32InjectMouseMove(window, 300, 200));
+    DispatchPending();
+    EXPECT_TRUE(app->State().camera.Look == lookAfter);
+    Win32ResetInput();
+}
+
+TEST_F(BoxAppFrameTest, EscapeAndTheEndOfTheScriptAskTheWindowToClose)
+{
+    MSG msg{};
+    bool closeAsked = false;
+    app->UpdateFrame(0.0f);  // running time 0, no key: nothing to close
+    while (PeekMessageW(&msg, app->MainWindow(), 0, 0, PM_REMOVE)) {
+        closeAsked = closeAsked || msg.message == WM_CLOSE;
+    }
+    ASSERT_FALSE(closeAsked);
+
+    Win32InjectKey(VK_ESCAPE, true);
+    app->UpdateFrame(0.0f);
+    Win32InjectKey(VK_ESCAPE, false);
+    while (PeekMessageW(&msg, app->MainWindow(), 0, 0, PM_REMOVE)) {
+        closeAsked = closeAsked || msg.message == WM_CLOSE;
+    }
+    EXPECT_TRUE(closeAsked);
+
+    app->UpdateAt(static_cast<float>(BeatTime(112.5)));
+    closeAsked = false;
+    while (PeekMessageW(&msg, app->MainWindow(), 0, 0, PM_REMOVE)) {
+        closeAsked = closeAsked || msg.message == WM_CLOSE;
+    }
+    EXPECT_TRUE(closeAsked);
+    Win32ResetInput();
 }
 
 }  // namespace
