@@ -2,7 +2,7 @@
 # Plays the whole show in a real window on a private X server and checks that it ends by itself
 # with status 0 and no device object left alive.
 #   full-run.sh BIN_DIR            play untouched
-#   full-run.sh BIN_DIR --disturb  resize, hide and show the window repeatedly while it plays
+#   full-run.sh BIN_DIR --disturb  resize, hide, show and refocus the window repeatedly while it plays
 set -u
 bin=$1
 mode=${2:-}
@@ -28,6 +28,10 @@ if [ "$mode" = "--disturb" ]; then
             xdotool windowunmap "$win" 2>/dev/null
             sleep 1
             xdotool windowmap "$win" 2>/dev/null
+            # Without a window manager nothing hands the focus back, and an inactive show
+            # stands still, so give it back as a window manager would.
+            sleep 1
+            xdotool windowfocus "$win" 2>/dev/null
         done
         wait $show
     ' full-run "$log"
