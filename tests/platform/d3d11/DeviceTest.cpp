@@ -292,6 +292,41 @@ TEST_F(DeviceTest, ViewsKeepTheirResourceAliveAndChildrenFindTheirDevice) {
   EXPECT_EQ(D3D11LiveObjectCount(), before);
 }
 
+// The blur's scratch views are described explicitly; descriptions must match the resource.
+TEST_F(DeviceTest, ExplicitViewDescriptionsAreCheckedAgainstTheResource) {
+  const D3D11_TEXTURE2D_DESC d{16, 16, 1, 1, DXGI_FORMAT_R8G8B8A8_UNORM, {1, 0}, D3D11_USAGE_DEFAULT,
+                               D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_UNORDERED_ACCESS, 0, 0};
+  ID3D11Texture2D* texture = nullptr;
+  ASSERT_EQ(device->CreateTexture2D(&d, nullptr, &texture), S_OK);
+  Keep(texture);
+  D3D11_SHADER_RESOURCE_VIEW_DESC srvDesc{};
+  srvDesc.Format = DXGI_FORMAT_R8G8B8A8_UNORM;
+  srvDesc.ViewDimension = D3D11_SRV_DIMENSION_TEXTURE2D;
+  srvDesc.Texture2D = {0, 1};
+  D3D11_UNORDERED_ACCESS_VIEW_DESC uavDesc{};
+  uavDesc.Format = DXGI_FORMAT_R8G8B8A8_UNORM;
+  uavDesc.ViewDimension = D3D11_UAV_DIMENSION_TEXTURE2D;
+  uavDesc.Texture2D = {0};
+  ID3D11ShaderResourceView* srv = nullptr;
+  ID3D11UnorderedAccessView* uav = nullptr;
+  EXPECT_EQ(device->CreateShaderResourceView(texture, &srvDesc, &srv), S_OK);
+  EXPECT_EQ(device->CreateUnorderedAccessView(texture, &uavDesc, &uav), S_OK);
+  Keep(srv);
+  Keep(uav);
+  EXPECT_EQ(device->CreateShaderResourceView(texture, &srvDesc, nullptr), S_FALSE);  // validation only
+
+  srvDesc.Format = DXGI_FORMAT_R32G32B32A32_FLOAT;
+  uavDesc.Texture2D.MipSlice = 1;
+  ID3D11ShaderResourceView* badSrv = nullptr;
+  ID3D11UnorderedAccessView* badUav = nullptr;
+  EXPECT_EQ(device->CreateShaderResourceView(texture, &srvDesc, &badSrv), E_INVALIDARG);
+  EXPECT_EQ(device->CreateUnorderedAccessView(texture, &uavDesc, &badUav), E_INVALIDARG);
+  srvDesc.Format = DXGI_FORMAT_UNKNOWN;  // "same as the resource"
+  srvDesc.ViewDimension = D3D11_SRV_DIMENSION_TEXTURECUBE;
+  EXPECT_EQ(device->CreateShaderResourceView(texture, &srvDesc, &badSrv), E_INVALIDARG);
+  EXPECT_TRUE(badSrv == nullptr && badUav == nullptr);
+}
+
 TEST_F(DeviceTest, CallTraceRecordsTheContextCallsOfAFrame) {
   Target t = MakeTarget(8, 8);
   ID3D11RenderTargetView* rtvs[2] = {t.rtv, nullptr};
