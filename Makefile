@@ -30,8 +30,17 @@ test-clang:
 bench: build
 	@for b in build/$(PRESET)/bench/*_bench; do echo "== $$b"; $$b; done
 
+# With a display the show plays in its window; without one (a server, CI) it is rendered
+# headless to an MP4 next to the build instead.
+BIN_DIR = build/$(PRESET)/bin
 run: build
-	@echo "The show itself is not built yet: only the foundation libraries and their tests exist."
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+		cd $(BIN_DIR) && ./vexa-rhino; \
+	else \
+		echo "No display: rendering the show to build/$(PRESET)/vexa-rhino.mp4 instead"; \
+		cd $(BIN_DIR) && ./capture --mp4 ../vexa-rhino.mp4 && \
+		echo "Rendered: $$(cd .. && pwd)/vexa-rhino.mp4"; \
+	fi
 
 clean:
 	rm -rf build
