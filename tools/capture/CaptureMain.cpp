@@ -1,8 +1,11 @@
 // capture: renders the show headless and writes PNG frames at chosen beats or the whole show as an
 // MP4 with its soundtrack. Run it from the folder that holds Res/ (the build's bin folder).
 //
-//   capture --beats 8,24,40 --out DIR [--size WxH]   one PNG per beat: DIR/beat-008.png ...
+//   capture --beats 8,24,40 --out DIR [--size WxH]   one PNG per beat: DIR/beat-008.png ...,
+//                                                     downscaled to WxH when given
 //   capture --mp4 FILE [--fps N]                      every frame, piped to ffmpeg
+//   --render WxH                                      renders at that client size (both modes)
+// Ctrl+C (or SIGTERM) stops after the current frame; the MP4 written so far stays playable.
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -26,12 +29,21 @@ struct Options {
     double fps = 30.0;
     int pngWidth = 0;  // 0: full size
     int pngHeight = 0;
+    int renderWidth = 0;  // 0: the show's own size
+    int renderHeight = 0;
 };
+
+volatile std::sig_atomic_t interrupted = 0;
+
+void OnInterrupt(int)
+{
+    interrupted = 1;
+}
 
 void PrintUsage()
 {
-    std::cerr << "usage: capture --beats B1,B2,... --out DIR [--size WxH]\n"
-                 "       capture --mp4 FILE [--fps N]\n"
+    std::cerr << "usage: capture --beats B1,B2,... --out DIR [--size WxH] [--render WxH]\n"
+                 "       capture --mp4 FILE [--fps N] [--render WxH]\n"
                  "Run from the folder that holds Res/.\n";
 }
 
@@ -76,10 +88,13 @@ bool ParseOptions(int argc, char** argv, Options& options)
                 std::cerr << "capture: --fps takes a rate from 1 to 240\n";
                 return false;
             }
-        } else if (arg == "--size" && hasValue) {
-            if (std::sscanf(argv[++i], "%dx%d", &options.pngWidth, &options.pngHeight) != 2 ||
-                options.pngWidth <= 0 || options.pngHeight <= 0) {
-                std::cerr << "capture: --size takes WIDTHxHEIGHT\n";
+        } else if ((arg == "--size" || arg == "--render") && hasValue) {
+            int& width = arg == "--size" ? options.pngWidth : options.renderWidth;
+            int& height = arg == "--size" ? options.pngHeight : options.renderHeight;
+            // The window's minimum and a sane upper bound for one texture.
+            if (std::sscanf(argv[++i], "%dx%d", &width, &height) != 2 || width < 16 || height < 16 || width > 8192 ||
+                height > 8192) {
+                std::cerr << "capture: " << arg << " takes WIDTHxHEIGHT, each from 16 to 8192\n";
                 return false;
             }
         } else {
@@ -134,11 +149,16 @@ int CapturePngs(const Options& options)
         return 1;
     }
     CaptureRequest request;
+    request.width = options.renderWidth;
+    request.height = options.renderHeight;
     for (double beat : options.beats) {
         request.times.push_back(BeatTime(beat));
     }
     bool writeFailed = false;
     const CaptureResult result = CaptureShow(request, [&](const CapturedFrame& frame) {
+        if (interrupted) {
+            return false;
+        }
         RgbaImage image = *frame.image;
         if (options.pngWidth > 0) {
             image = Downscale(image, options.pngWidth, options.pngHeight);
@@ -172,9 +192,14 @@ int CaptureMp4(const Options& options)
     const double showSeconds = BeatTime(kShowEndBeat);
     CaptureRequest request;
     request.framesPerSecond = options.fps;
+    request.width = options.renderWidth;
+    request.height = options.renderHeight;
     std::signal(SIGPIPE, SIG_IGN);  // a dying encoder must show as a write error, not kill us
 
     const CaptureResult result = CaptureShow(request, [&](const CapturedFrame& frame) {
+        if (interrupted) {
+            return false;
+        }
         if (!encoder) {
             std::ostringstream command;
             command << "ffmpeg -hide_banner -loglevel error -y -f rawvideo -pix_fmt rgba -s " << frame.image->width
@@ -213,6 +238,10 @@ int CaptureMp4(const Options& options)
         std::cerr << "capture: " << result.error << "\n";
         return 1;
     }
+    if (interrupted) {
+        std::cerr << "capture: interrupted; " << result.framesDelivered << " frames are in " << options.mp4Path << "\n";
+        return 1;
+    }
     if (encoderFailed || encoderStatus != 0) {
         std::cerr << "capture: ffmpeg failed writing " << options.mp4Path << "\n";
         return 1;
@@ -232,5 +261,9 @@ int main(int argc, char** argv)
     }
     // No sound card is needed to render; the soundtrack goes into the video from its file.
     setenv("SDL_AUDIODRIVER", "dummy", 0);
+    // Installed before the window layer starts SDL, so SDL keeps its own handlers out: a headless
+    // run never reads the quit event they would post.
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
     return options.mp4Path.empty() ? CapturePngs(options) : CaptureMp4(options);
 }

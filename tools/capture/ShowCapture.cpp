@@ -6,6 +6,7 @@
 #include "platform/d3d11/Diagnostics.h"
 #include "platform/media/Mci.h"
 #include "platform/win32/PerformanceCounter.h"
+#include "platform/win32/Win32Inject.h"
 #include "platform/win32/Win32Platform.h"
 #include "show/BoxApp.h"
 #include "show/ShowScript.h"
@@ -119,6 +120,9 @@ CaptureResult CaptureShow(const CaptureRequest& request, const FrameSink& sink)
     {
         alignas(16) CapturingApp app(clock, request, sink);
         result.started = app.Initialize();
+        if (result.started && request.width > 0 && request.height > 0) {
+            Win32InjectSize(app.MainWindow(), SIZE_RESTORED, request.width, request.height);
+        }
         if (result.started) {
             result.exitCode = app.Run();
         } else {

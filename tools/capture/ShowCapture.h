@@ -13,6 +13,10 @@ struct CaptureRequest {
     // until the show closes itself.
     std::vector<double> times;
     double framesPerSecond = 30.0;
+    // Client size to render at; 0 keeps the show's own 1280x720. Applied as a window resize before
+    // the first frame, as a user resizing the window would.
+    int width = 0;
+    int height = 0;
 };
 
 struct CapturedFrame {
