@@ -34,14 +34,44 @@ int EnvInt(const char* name, int fallback) {
   return v != nullptr && *v != '\0' ? std::atoi(v) : fallback;
 }
 
+bool HasExtension(const char* list, const char* name) {
+  if (list == nullptr) return false;
+  const std::size_t n = std::strlen(name);
+  for (const char* p = std::strstr(list, name); p != nullptr; p = std::strstr(p + 1, name))
+    if ((p == list || p[-1] == ' ') && (p[n] == ' ' || p[n] == '\0')) return true;
+  return false;
+}
+
 bool CreateEglContext(DeviceCore& core) {
-  EGLDisplay display = eglGetPlatformDisplayEXT(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+  // Mesa's surfaceless platform needs no display server or device node; other drivers get their
+  // default display, used without surfaces as well.
+  const char* clientExtensions = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
+  EGLDisplay display = EGL_NO_DISPLAY;
+  if (HasExtension(clientExtensions, "EGL_MESA_platform_surfaceless"))
+    display = eglGetPlatformDisplayEXT(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
   if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr)) {
-    LogError("headless EGL display unavailable (surfaceless platform): error 0x%x", eglGetError());
-    return false;
+    display = eglGetDisplay(EGL_DEFAULT_DISPLAY);
+    if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr)) {
+      LogError("no headless EGL display: error 0x%x", eglGetError());
+      return false;
+    }
   }
   core.eglDisplay = display;
+  const char* extensions = eglQueryString(display, EGL_EXTENSIONS);
+  if (!HasExtension(extensions, "EGL_KHR_surfaceless_context")) {
+    LogError("the EGL display cannot make a context current without a surface");
+    return false;
+  }
   if (!eglBindAPI(EGL_OPENGL_API)) return false;
+  EGLConfig config = EGL_NO_CONFIG_KHR;
+  if (!HasExtension(extensions, "EGL_KHR_no_config_context")) {
+    const EGLint wanted[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
+    EGLint count = 0;
+    if (!eglChooseConfig(display, wanted, &config, 1, &count) || count < 1) {
+      LogError("no OpenGL-capable EGL configuration");
+      return false;
+    }
+  }
   // 4.5 for the full layer; 3.3 only so that a lesser driver is reported as such and refused.
   for (const auto& [major, minor] : {std::pair{4, 5}, std::pair{3, 3}}) {
     const EGLint attribs[] = {EGL_CONTEXT_MAJOR_VERSION, major, EGL_CONTEXT_MINOR_VERSION, minor,
@@ -50,7 +80,7 @@ bool CreateEglContext(DeviceCore& core) {
                               EGL_CONTEXT_OPENGL_DEBUG, EGL_TRUE,
 #endif
                               EGL_NONE};
-    EGLContext context = eglCreateContext(display, EGL_NO_CONFIG_KHR, EGL_NO_CONTEXT, attribs);
+    EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, attribs);
     if (context != EGL_NO_CONTEXT) {
       core.eglContext = context;
       return eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context) == EGL_TRUE;
