@@ -9,8 +9,6 @@
 
 namespace d3dgl {
 
-GLuint TextureUnitBase(StageKind k);
-
 namespace {
 
 constexpr UINT kSrvSlots = D3D11_COMMONSHADER_INPUT_RESOURCE_SLOT_COUNT;
