@@ -168,6 +168,36 @@ TEST_F(RenderTest, SixteenBitIndicesWithStartIndexAndBaseVertex) {
   EXPECT_TRUE(Near(Pixel(px, 32, 24, 24), {0, 0, 0, 255}));    // elsewhere untouched
 }
 
+TEST_F(RenderTest, DynamicBuffersAreRewrittenThroughMapDiscard) {
+  Target t = MakeTarget(16, 16);
+  UseColorPipeline();
+  context->OMSetRenderTargets(1, &t.rtv, nullptr);
+  SetViewport(16, 16);
+  D3D11_BUFFER_DESC bd{6 * sizeof(ColorVertex), D3D11_USAGE_DYNAMIC, D3D11_BIND_VERTEX_BUFFER, D3D11_CPU_ACCESS_WRITE, 0, 0};
+  ID3D11Buffer* vb = nullptr;
+  ASSERT_EQ(device->CreateBuffer(&bd, nullptr, &vb), S_OK);
+  Keep(vb);
+  const UINT stride = sizeof(ColorVertex), offset = 0;
+  context->IASetVertexBuffers(0, 1, &vb, &stride, &offset);
+  for (const auto& color : {std::array<float, 4>{1, 0, 0, 1}, std::array<float, 4>{0, 0, 1, 1}}) {
+    D3D11_MAPPED_SUBRESOURCE mapped{};
+    ASSERT_EQ(context->Map(vb, 0, D3D11_MAP_WRITE_DISCARD, 0, &mapped), S_OK);
+    const auto quad = Quad(-1, -1, 1, 1, 0.5f, color);
+    std::memcpy(mapped.pData, quad.data(), bd.ByteWidth);
+    context->Unmap(vb, 0);
+    context->Draw(6, 0);
+    const auto px = Capture(t.texture, Suffix(color[0] > 0 ? "red" : "blue"));
+    EXPECT_TRUE(Near(Pixel(px, 16, 8, 8), {std::uint8_t(color[0] * 255), 0, std::uint8_t(color[2] * 255), 255}));
+  }
+  // Only dynamic buffers can be mapped, and only for writing.
+  const float data[4] = {};
+  ID3D11Buffer* immutable = MakeBuffer(D3D11_BIND_VERTEX_BUFFER, data, sizeof data);
+  D3D11_MAPPED_SUBRESOURCE mapped{};
+  EXPECT_EQ(context->Map(immutable, 0, D3D11_MAP_WRITE_DISCARD, 0, &mapped), E_INVALIDARG);
+  EXPECT_EQ(mapped.pData, nullptr);
+  EXPECT_EQ(context->Map(vb, 0, D3D11_MAP_READ, 0, &mapped), E_INVALIDARG);
+}
+
 const char* const kInstancedVs = R"(#version 450
 layout(location = 0) in vec3 inPos;
 layout(location = 2) in vec4 inWorld0;
