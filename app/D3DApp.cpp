@@ -29,9 +29,13 @@ D3DApp::D3DApp(HINSTANCE instance) : appInstance(instance), timer(counterSource)
     // have none, and their swap chains keep the frame in the back buffer.
     static const D3D11WindowBridge bridge{Win32GetSdlWindow};
     D3D11SetWindowBridge(&bridge);
+    // DXGI's default window association: Alt+Enter toggles the swap chain's window between
+    // windowed and fullscreen, which then resizes through the ordinary size messages.
+    Win32SetSdlEventObserver([](const SDL_Event& event) { D3D11HandleSdlEvent(event); });
 }
 
 D3DApp::~D3DApp() {
+    Win32SetSdlEventObserver(nullptr);
     ReleaseAndNull(renderTargetView);
     ReleaseAndNull(depthStencilView);
     ReleaseAndNull(swapChain);
