@@ -134,7 +134,8 @@ Trace FirstSceneComposition(const BoxApp& app, UINT textIndexCount, UINT width, 
 Trace WithoutEffectComputeBinds(const Trace& composition)
 {
     Trace result;
-    const size_t combineClear = FindCall(composition, "ClearRenderTargetView", FindCall(composition, "OMSetRenderTargets(1)"));
+    const size_t backBufferBound = FindCall(composition, "OMSetRenderTargets(1)");
+    const size_t combineClear = FindCall(composition, "ClearRenderTargetView", backBufferBound);
     for (size_t i = 0; i < composition.size(); ++i) {
         if (composition[i] == "CSSetShader()" && i + 1 != combineClear) {
             continue;
@@ -173,6 +174,37 @@ TEST_F(BoxAppFrameTest, FirstSceneFrameDrawsOffscreenBlursAndCombines)
         EXPECT_NE(FindCall(trace, "OMSetBlendState(4294967295)", FindCall(trace, "DrawIndexed(", 0) + 1), trace.size());
         EXPECT_EQ(trace[big + 1], "OMSetBlendState(4294967295)");
         EXPECT_EQ(trace[big + 2], "RSSetState()");
+    }
+}
+
+TEST_F(BoxAppFrameTest, FirstSceneFrameLeavesNoOffscreenTargetBoundForReading)
+{
+    RenderAtBeat(40);
+    // The blur and the combine set their inputs and outputs back to null, so the next frame can
+    // bind the two targets as render targets and the blur can write the blur target.
+    ID3D11ShaderResourceView* srv = reinterpret_cast<ID3D11ShaderResourceView*>(1);
+    ID3D11UnorderedAccessView* uav = reinterpret_cast<ID3D11UnorderedAccessView*>(1);
+    EffectLibrary::BlurFx->Input->GetResource(&srv);
+    EffectLibrary::BlurFx->Output->GetUnorderedAccessView(&uav);
+    EXPECT_EQ(srv, nullptr);
+    EXPECT_EQ(uav, nullptr);
+    PostEffect* post = EffectLibrary::PostFx;
+    for (ID3DX11EffectShaderResourceVariable* input : {post->DiffuseMap, post->DiffuseMap2}) {
+        srv = reinterpret_cast<ID3D11ShaderResourceView*>(1);
+        input->GetResource(&srv);
+        EXPECT_EQ(srv, nullptr);
+    }
+
+    // The sky is centred on the camera: its matrix is the camera's translation times its view-projection.
+    const Camera& camera = app->State().camera;
+    Float4x4 skyMatrix;
+    EffectLibrary::SkyFx->WorldViewProj->GetMatrix(skyMatrix.Data());
+    const Float3 eye = camera.Position;
+    const Float4x4 expected = Translation(eye.x, eye.y, eye.z) * camera.ViewProjection();
+    for (int row = 0; row < 4; ++row) {
+        for (int column = 0; column < 4; ++column) {
+            EXPECT_NEAR(skyMatrix[row][column], expected[row][column], 1e-4f) << row << "," << column;
+        }
     }
 }
 
