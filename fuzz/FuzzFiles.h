@@ -1,0 +1,83 @@
+#pragma once
+// A private scratch folder for the targets whose code under test reads files by name. It lives in
+// /dev/shm when that exists, so a run of millions of inputs does not wear a disk, and is removed
+// when the process ends normally.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+class FuzzFiles {
+public:
+  static FuzzFiles& Get() {
+    static FuzzFiles files;
+    return files;
+  }
+
+  const std::string& Dir() const { return dir_; }
+  std::string Path(std::string_view name) const { return dir_ + "/" + std::string(name); }
+
+  void Write(std::string_view name, const std::uint8_t* data, std::size_t size) const {
+    const std::string path = Path(name);
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr) Die("cannot create", path);
+    if (size != 0 && std::fwrite(data, 1, size, f) != size) Die("cannot write", path);
+    if (std::fclose(f) != 0) Die("cannot write", path);
+  }
+
+  // Runs `f` with the scratch folder as the current directory, for readers that open names as
+  // written in the file they read.
+  template <typename F>
+  void InDir(F&& f) const {
+    const int back = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (back < 0 || ::chdir(dir_.c_str()) != 0) Die("cannot enter", dir_);
+    struct Restore {
+      int fd;
+      ~Restore() {
+        if (::fchdir(fd) != 0) std::abort();
+        ::close(fd);
+      }
+    } restore{back};
+    f();
+  }
+
+private:
+  FuzzFiles() {
+    std::string base = "/dev/shm";
+    if (::access(base.c_str(), W_OK) != 0) {
+      const char* tmp = std::getenv("TMPDIR");
+      base = tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
+    }
+    std::string pattern = base + "/vexa-fuzz.XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) Die("cannot create a scratch folder in", base);
+    dir_ = pattern;
+  }
+  ~FuzzFiles() {
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+  }
+  FuzzFiles(const FuzzFiles&) = delete;
+  FuzzFiles& operator=(const FuzzFiles&) = delete;
+
+  [[noreturn]] static void Die(const char* what, const std::string& path) {
+    std::fprintf(stderr, "fuzz: %s %s\n", what, path.c_str());
+    std::abort();
+  }
+
+  std::string dir_;
+};
+
+// Splits an input at its first NUL byte: the text before it, and what follows (empty when there
+// is no NUL). Targets use the second part as the content of a file the first one names.
+inline std::pair<std::string_view, std::string_view> SplitAtNul(const std::uint8_t* data, std::size_t size) {
+  const std::string_view all(reinterpret_cast<const char*>(data), size);
+  const std::size_t nul = all.find('\0');
+  if (nul == std::string_view::npos) return {all, {}};
+  return {all.substr(0, nul), all.substr(nul + 1)};
+}

@@ -1,0 +1,30 @@
+// Mistakes in effect constructs are reported where they are.
+RasterizerState Odd
+{
+    FillMode = SOLID;
+    CullMode = SIDEWAYS;
+};
+
+BlendState Typo
+{
+    SrcBlendd[0] = ONE;
+};
+
+float4 VS(float3 posL : POSITION) : SV_POSITION
+{
+    return float4(posL, 1.0f);
+}
+
+float4 PS(float4 posH : SV_POSITION, uniform int gCount) : SV_Target
+{
+    return posH * gCount;
+}
+
+technique11 T
+{
+    pass P0
+    {
+        SetVertexShader( CompileShader( vs_5_0, VS() ) );
+        SetPixelShader( CompileShader( ps_5_0, PS() ) );
+    }
+}
