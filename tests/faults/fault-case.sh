@@ -1,0 +1,253 @@
+#!/bin/bash
+# Runs the show once with one fault applied to a private copy of its bin folder and checks what
+# a user would see: the right exit status, no signal, no hang, a message on stderr that names the
+# file and the problem, and no device object left alive.
+#
+#   fault-case.sh BIN_DIR WORK_DIR CASE
+#
+# CASE is KIND:ARG (see apply_fault below). The copy is made afresh in WORK_DIR/<case> each run:
+# executables hard-linked (effect files are found beside the executable, so it cannot be a
+# symlink into BIN_DIR), every Res file symlinked except the one the fault replaces or removes.
+set -u
+
+bin=$1
+work=$2
+case_id=$3
+kind=${case_id%%:*}
+arg=${case_id#*:}
+
+# Seconds one start-up may take on a loaded two-core CI machine before it counts as a hang.
+limit=${FAULT_TIMEOUT:-150}
+
+export SDL_AUDIODRIVER=dummy
+export LP_NUM_THREADS=${LP_NUM_THREADS:-2}
+export SHOW_REPORT_LIVE_OBJECTS=1
+
+fail() {
+    echo "FAIL [$case_id]: $*" >&2
+    if [ -f "$dir/stderr.txt" ]; then
+        echo "---- stderr of the run ----" >&2
+        tail -n 40 "$dir/stderr.txt" >&2
+    fi
+    exit 1
+}
+
+dir=$work/$(printf '%s' "$case_id" | tr -c 'A-Za-z0-9._-' '_')
+rm -rf "$dir"
+mkdir -p "$dir/Res" || exit 1
+for exe in capture vexa-rhino; do
+    [ -x "$bin/$exe" ] || { echo "fault-case: $bin/$exe is missing; build it first" >&2; exit 1; }
+    ln "$bin/$exe" "$dir/$exe" 2>/dev/null || cp "$bin/$exe" "$dir/$exe" || exit 1
+done
+for f in "$bin"/Res/*; do
+    ln -s "$(cd "$(dirname "$f")" && pwd)/$(basename "$f")" "$dir/Res/$(basename "$f")" || exit 1
+done
+
+# Replaces the symlink of Res/NAME by a private copy the fault may change.
+own() {
+    local target=$dir/Res/$1
+    [ -L "$target" ] || fail "no asset Res/$1 to fault"
+    cp --remove-destination "$(readlink "$target")" "$target" || fail "cannot copy Res/$1"
+}
+
+# Number of the first line of Res/NAME that starts with WORD.
+first_line() {
+    grep -n -m1 "^$2 " "$dir/Res/$1" | cut -d: -f1
+}
+
+# Rewrites line N of Res/NAME with a sed expression.
+edit_line() {
+    sed -i "$2s$3" "$dir/Res/$1" || fail "cannot edit Res/$1"
+}
+
+patch_bytes() {  # NAME OFFSET HEX-ESCAPES
+    printf "$3" | dd of="$dir/Res/$1" bs=1 seek="$2" conv=notrunc status=none || fail "cannot patch Res/$1"
+}
+
+half() {
+    local size
+    size=$(stat -c %s "$dir/Res/$1")
+    truncate -s $((size / 2)) "$dir/Res/$1" || fail "cannot truncate Res/$1"
+}
+
+# Each fault sets: program (capture or vexa-rhino), status (expected exit status), must (fixed
+# strings stderr must hold, one per line), frame (1 when the show must have drawn its frame).
+program=capture
+status=0
+frame=1
+must=""
+
+model_error() {  # the model's name and the line that must be named
+    status=1
+    frame=0
+    must="Res/$1:$2:"
+}
+
+case $kind in
+missing)  # ARG: a file under Res/ that the show reads from the working directory
+    rm "$dir/Res/$arg" || exit 1
+    case $arg in
+    *.obj) must="warning: Res/$arg: cannot open the model file" ;;
+    *.mp3) must="Res/$arg: not found" ;;
+    *) must="Res/$arg: file not found" ;;
+    esac
+    ;;
+missing-textures)  # every scene texture at once: each is named, the show draws with none bound
+    must=""
+    count=0
+    for f in "$dir"/Res/*.png "$dir"/Res/*.jpg "$dir"/Res/*.tif; do
+        [ -e "$f" ] || continue
+        rm "$f" || exit 1
+        must="$must${must:+
+}Res/$(basename "$f"): file not found"
+        count=$((count + 1))
+    done
+    [ "$count" -eq 27 ] || fail "expected 27 scene textures in Res/, found $count"
+    ;;
+missing-effect)  # ARG: an effect file; its compilation fails, is reported, and the show goes on
+    rm "$dir/Res/$arg" || exit 1
+    must="Res/$arg
+Effects(30): D3DX11CompileFromFile hr=
+Do you want to debug the application?"
+    ;;
+effect-syntax)  # ARG: an effect file that gets a line the compiler cannot parse
+    own "$arg"
+    printf '\nfloat4 broken( { return 1 }\n' >>"$dir/Res/$arg"
+    line=$(wc -l <"$dir/Res/$arg")
+    must="Res/$arg($line
+Effects(30): D3DX11CompileFromFile hr="
+    ;;
+obj-number)  # ARG: model; its first vertex gets a coordinate that is not a number
+    own "$arg"
+    n=$(first_line "$arg" v)
+    edit_line "$arg" "$n" '/.*/v 1 x 3/'
+    model_error "$arg" "$n"
+    must="$must
+invalid stof argument"
+    ;;
+obj-index-past-end)  # ARG: model; its first face names a vertex that does not exist
+    own "$arg"
+    n=$(first_line "$arg" f)
+    edit_line "$arg" "$n" '/^f [0-9]*/f 99999999/'
+    model_error "$arg" "$n"
+    ;;
+obj-index-zero)  # ARG: model; its first face uses index 0, which OBJ does not have
+    own "$arg"
+    n=$(first_line "$arg" f)
+    edit_line "$arg" "$n" '/^f [0-9]*/f 0/'
+    model_error "$arg" "$n"
+    ;;
+obj-quad)  # ARG: model; its first face gets a fourth corner
+    own "$arg"
+    n=$(first_line "$arg" f)
+    edit_line "$arg" "$n" '/^f \([^ ]*\)\(.*\)$/f \1\2 \1/'
+    model_error "$arg" "$n"
+    ;;
+obj-empty)  # ARG: model; readable but empty: a model without faces, drawn as nothing
+    own "$arg"
+    : >"$dir/Res/$arg"
+    ;;
+truncated)  # ARG: an image cut to half its size
+    own "$arg"
+    half "$arg"
+    must="Res/$arg"
+    ;;
+dds-oversize)  # the cube map claims 16384x16384 faces it does not hold
+    own 10.dds
+    patch_bytes 10.dds 12 '\x00\x40\x00\x00\x00\x40\x00\x00'
+    must="Res/10.dds"
+    ;;
+dds-cube-one-face)  # the cube flag with only the +X face flagged
+    own 10.dds
+    patch_bytes 10.dds 112 '\x00\x06\x00\x00'
+    must="Res/10.dds"
+    ;;
+window-model-error)  # the real program in a window: a malformed model stops it, status 1
+    program=window
+    own "$arg"
+    n=$(first_line "$arg" v)
+    edit_line "$arg" "$n" '/.*/v 1 x 3/'
+    model_error "$arg" "$n"
+    must="$must
+Cannot load a model"
+    ;;
+window-missing-assets)  # the real program in a window, assets missing, closed with Escape
+    program=window-escape
+    for f in ${arg//,/ }; do rm "$dir/Res/$f" || exit 1; done
+    frame=0
+    must=""
+    for f in ${arg//,/ }; do must="$must${must:+
+}Res/$f"; done
+    ;;
+headless-model-error)  # the real program with no display: a malformed model stops it, status 1
+    program=vexa-rhino
+    own "$arg"
+    n=$(first_line "$arg" f)
+    edit_line "$arg" "$n" '/^f [0-9]*/f 99999999/'
+    model_error "$arg" "$n"
+    ;;
+*)
+    echo "fault-case: unknown case kind '$kind'" >&2
+    exit 2
+    ;;
+esac
+
+cd "$dir" || exit 1
+case $program in
+capture)
+    timeout -k 10 "$limit" ./capture --beats 1 --out out 2>stderr.txt >stdout.txt
+    ;;
+vexa-rhino)
+    env -u DISPLAY -u WAYLAND_DISPLAY timeout -k 10 "$limit" ./vexa-rhino 2>stderr.txt >stdout.txt
+    ;;
+window | window-escape)
+    # Boxes are answered with Escape (No, or OK where that is the only button), as a user
+    # dismissing them would; with window-escape the show's own window is then closed with Escape.
+    # A box SDL cannot show answers by itself, so nothing here waits for one to appear.
+    # shellcheck disable=SC2016
+    timeout -k 10 "$limit" xvfb-run -a -s "-screen 0 1920x1080x24" sh -c '
+        ./vexa-rhino 2>stderr.txt >stdout.txt &
+        show=$!
+        while kill -0 $show 2>/dev/null; do
+            for box in $(xdotool search --name "^(Error|Unexpected error encountered)$" 2>/dev/null); do
+                xdotool windowfocus --sync "$box" key Escape 2>/dev/null
+            done
+            if [ "$1" = window-escape ]; then
+                win=$(xdotool search --name "Now Loading" 2>/dev/null | head -n 1)
+                if [ -n "$win" ]; then
+                    sleep 2
+                    xdotool windowfocus --sync "$win" key Escape 2>/dev/null
+                fi
+            fi
+            sleep 1
+        done
+        wait $show
+    ' fault-window "$program"
+    ;;
+esac
+code=$?
+
+if [ "$code" -eq 124 ] || [ "$code" -eq 137 ]; then
+    fail "no end within $limit s (hang)"
+fi
+if [ "$code" -gt 128 ]; then
+    fail "killed by signal $((code - 128))"
+fi
+if grep -q "AddressSanitizer\|LeakSanitizer\|runtime error:" stderr.txt; then
+    fail "sanitizer report"
+fi
+if [ "$code" -ne "$status" ]; then
+    fail "exit status $code, expected $status"
+fi
+while IFS= read -r text; do
+    [ -z "$text" ] && continue
+    grep -qF -- "$text" stderr.txt || fail "stderr does not say \"$text\""
+done <<<"$must"
+if ! grep -q "live device objects at exit: 0$" stderr.txt; then
+    fail "device objects left alive, or the count was not reported"
+fi
+if [ "$frame" = 1 ] && [ ! -s out/beat-001.png ]; then
+    fail "the show did not draw its frame"
+fi
+echo "ok [$case_id]: status $code"
+rm -rf "$dir"
