@@ -170,6 +170,9 @@ bool ParseNumber(const std::string& text, double& value) {
     t.pop_back();
   if (!t.empty() && (t.back() == 'u' || t.back() == 'U' || t.back() == 'l' || t.back() == 'L')) t.pop_back();
   if (t.empty()) return false;
+  // strtod also reads "nan" and "inf", which are no HLSL literals and would reach integer casts.
+  const std::size_t digit = t[0] == '-' || t[0] == '+' ? 1 : 0;
+  if (digit >= t.size() || !(std::isdigit(static_cast<unsigned char>(t[digit])) || t[digit] == '.')) return false;
   char* end = nullptr;
   if (t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X')) {
     value = static_cast<double>(std::strtoull(t.c_str() + 2, &end, 16));
@@ -693,7 +696,8 @@ class FileParser {
     if (f == "FRONTCOUNTERCLOCKWISE") return BoolValue(v, end, d.frontCounterClockwise);
     if (f == "DEPTHBIAS") {
       float b = 0;
-      if (!FloatValue(v, end, b)) return false;
+      // Out of the int range the conversion is undefined, so such a bias is refused.
+      if (!FloatValue(v, end, b) || !(b >= -2147483648.0f && b < 2147483648.0f)) return false;
       d.depthBias = static_cast<std::int32_t>(b);
       return true;
     }
@@ -1085,7 +1089,9 @@ bool ParseEffectText(const std::string& path, const std::string& text, EffectSou
 
 bool ReadEffectSource(const std::string& path, EffectSource& out) {
   std::ifstream f(path, std::ios::binary);
-  if (!f) {
+  // A directory opens as a stream and reads as empty text, which would compile to an empty effect.
+  std::error_code ec;
+  if (!f || !std::filesystem::is_regular_file(path, ec)) {
     out.mainFile = path;
     out.diagnostics.push_back({path, 1, 1, true, "X3501", "cannot open effect file"});
     return false;
@@ -1114,8 +1120,9 @@ bool SpecializationWord(const std::string& literal, const std::string& type, std
     std::memcpy(&word, &f, 4);
     return true;
   }
+  if (!(value >= -2147483648.0 && value <= 4294967295.0)) return false;  // no 32-bit integer
   if (value != static_cast<double>(static_cast<long long>(value))) return false;  // 1.5 is no int
-  if (type == "int" && value >= -2147483648.0 && value <= 2147483647.0) {
+  if (type == "int" && value <= 2147483647.0) {
     word = static_cast<std::uint32_t>(static_cast<std::int32_t>(value));
     return true;
   }

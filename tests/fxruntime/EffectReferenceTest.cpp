@@ -10,9 +10,12 @@
 #include <fstream>
 #include <sstream>
 
+#include <unistd.h>
+
 #include "fxruntime/EffectBlob.h"
 #include "fxruntime/EffectCompiler.h"
 #include "fxruntime/EffectPrint.h"
+#include "fxruntime/EffectSource.h"
 
 namespace fs = std::filesystem;
 
@@ -99,6 +102,21 @@ TEST(EffectSourceStrip, UnterminatedBlocksAreErrorsNotCrashes) {
     EXPECT_FALSE(ParseEffectText("mem.fx", text, source)) << text;
     EXPECT_TRUE(source.HasErrors()) << text;
   }
+}
+
+// A directory in place of an effect file opens as a stream and reads as nothing; it must fail like
+// a missing file instead of compiling to an empty effect.
+TEST(EffectSourceRead, MissingFileAndDirectoryCannotBeOpened) {
+  const fs::path dir = fs::temp_directory_path() / ("fx-read-" + std::to_string(::getpid()));
+  fs::create_directories(dir / "folder.fx");
+  for (const fs::path& path : {dir / "absent.fx", dir / "folder.fx"}) {
+    EffectSource source;
+    EXPECT_FALSE(ReadEffectSource(path.string(), source)) << path;
+    ASSERT_EQ(source.diagnostics.size(), 1u) << path;
+    EXPECT_EQ(source.diagnostics[0].code, "X3501");
+    EXPECT_EQ(source.diagnostics[0].file, path.string());
+  }
+  fs::remove_all(dir);
 }
 
 TEST(EffectSourceStrip, MangledFilesAreRejectedOrParsedNeverCrash) {
@@ -234,3 +252,32 @@ TEST(EffectCompile, InitializersLandAtReflectedOffsets) {
 }
 
 }  // namespace
+
+TEST(EffectSourceNumbers, ValuesNoIntegerHoldsAreRefusedNotConverted) {
+  // Converting these to the integer fields would be undefined; each must be reported instead.
+  const char* const texts[] = {
+      "RasterizerState R { DepthBias = 1e20; };\n",
+      "RasterizerState R { DepthBias = -3e9; };\n",
+      "SamplerState S { MaxAnisotropy = nan; };\n",
+      "SamplerState S { Filter = inf; };\n",
+      "technique11 T { pass P { SetDepthStencilState(NULL, nan); } }\n",
+  };
+  for (const char* text : texts) {
+    EffectSource source;
+    EXPECT_FALSE(ParseEffectText("numbers.fx", text, source)) << text;
+    EXPECT_TRUE(source.HasErrors()) << text;
+  }
+  EffectSource source;
+  EXPECT_TRUE(ParseEffectText("numbers.fx", "RasterizerState R { DepthBias = -100000; };\n", source));
+  ASSERT_EQ(source.rasterizerStates.size(), 1u);
+  EXPECT_EQ(source.rasterizerStates[0].depthBias, -100000);
+
+  std::uint32_t word = 7;
+  for (const char* literal : {"1e300", "-1e300", "inf", "nan", "4294967296", "-2147483649"})
+    for (const char* type : {"int", "uint"}) EXPECT_FALSE(SpecializationWord(literal, type, word)) << literal << type;
+  EXPECT_FALSE(SpecializationWord("nan", "float", word));
+  EXPECT_TRUE(SpecializationWord("-2147483648", "int", word));
+  EXPECT_EQ(word, 0x80000000u);
+  EXPECT_TRUE(SpecializationWord("4294967295", "uint", word));
+  EXPECT_EQ(word, 0xFFFFFFFFu);
+}
