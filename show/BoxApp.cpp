@@ -1,5 +1,8 @@
 #include "show/BoxApp.h"
 
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <iostream>
 
@@ -53,6 +56,42 @@ std::string DescribeModelError(const std::exception& error)
     }
     return error.what();
 }
+
+// With SHOW_STARTUP_TIMES=1, prints how long each step of the start took, so a slow start can be
+// traced to the effects, the textures or the models without a profiler.
+class StartupTimes {
+public:
+    StartupTimes()
+    {
+        const char* flag = std::getenv("SHOW_STARTUP_TIMES");
+        enabled = flag && *flag && *flag != '0';
+    }
+
+    void Step(const char* name)
+    {
+        if (!enabled) {
+            return;
+        }
+        const auto now = Clock::now();
+        std::fprintf(stderr, "vexa-rhino: start-up %-9s %7.1f ms\n", name, Milliseconds(now - last));
+        last = now;
+    }
+
+    void Total() const
+    {
+        if (enabled) {
+            std::fprintf(stderr, "vexa-rhino: start-up %-9s %7.1f ms\n", "total", Milliseconds(Clock::now() - first));
+        }
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    static double Milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+    bool enabled = false;
+    Clock::time_point first = Clock::now();
+    Clock::time_point last = first;
+};
 
 }  // namespace
 
@@ -124,18 +163,22 @@ BoxApp::~BoxApp()
 
 bool BoxApp::Initialize()
 {
+    StartupTimes times;
     if (!CreateMainWindow()) {
         return false;
     }
     if (!CreateDevice()) {
         return false;
     }
+    times.Step("device");
 
     EffectLibrary::CreateAll(device);
     VertexLayouts::CreateAll(device);
     RenderStates::CreateAll(device);
+    times.Step("effects");
     sky = Sky::Create(device, WideFromNarrow(kSkyCubeMapFile), kSkyRadius);
     LoadTextures();
+    times.Step("textures");
 
     // A model file that cannot be read is drawn as nothing (with a warning); one that is malformed
     // stops the start: drawing it would index past its lists.
@@ -148,10 +191,13 @@ bool BoxApp::Initialize()
         MessageBoxW(nullptr, text.c_str(), nullptr, MB_OK);
         return false;
     }
+    times.Step("models");
 
     BuildSphereInstanceBuffers();
     BuildScreenQuadBuffers();
     StartMusic();
+    times.Step("music");
+    times.Total();
     return true;
 }
 

@@ -1,11 +1,13 @@
 // Start-up time to the first frame and the median frame time of each scene, headless at 1280x720.
 // Each measured frame is update + render + present + a read-back of the back buffer, so the GPU
-// work is finished inside the measurement (the capture tool pays the same read-back).
+// work is finished inside the measurement (the capture tool pays the same read-back). Also prints
+// the GL calls the layer issued per frame of each scene.
 //   show_bench [FRAMES_PER_SCENE]      (run with LP_NUM_THREADS set; the working folder is set here)
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -43,19 +45,32 @@ void FinishFrame(BoxApp& app)
     }
 }
 
-double MedianFrameMs(BoxApp& app, double firstBeat, double lastBeat, int frames)
+struct SceneTimes {
+    double medianMs = 0.0;
+    double readBackMedianMs = 0.0;
+    double glCallsPerFrame = 0.0;
+};
+
+SceneTimes MeasureScene(BoxApp& app, double firstBeat, double lastBeat, int frames)
 {
     std::vector<double> times;
+    std::vector<double> readBacks;
+    const std::uint64_t callsBefore = D3D11GLCallCount(app.Context());
     for (int i = 0; i < frames; ++i) {
         const double beat = firstBeat + (lastBeat - firstBeat) * i / std::max(1, frames - 1);
         const auto start = Clock::now();
         app.UpdateAt(static_cast<float>(BeatTime(beat)));
         app.RenderFrame();
+        const auto readBackStart = Clock::now();
         FinishFrame(app);
-        times.push_back(Milliseconds(Clock::now() - start));
+        const auto end = Clock::now();
+        times.push_back(Milliseconds(end - start));
+        readBacks.push_back(Milliseconds(end - readBackStart));
     }
+    const std::uint64_t calls = D3D11GLCallCount(app.Context()) - callsBefore;
     std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    std::sort(readBacks.begin(), readBacks.end());
+    return {times[times.size() / 2], readBacks[readBacks.size() / 2], double(calls) / frames};
 }
 
 }  // namespace
@@ -83,13 +98,20 @@ int main(int argc, char** argv)
         FinishFrame(app);
         const double startup = Milliseconds(Clock::now() - start);
 
-        const double first = MedianFrameMs(app, 1.0, 47.0, frames);
-        const double second = MedianFrameMs(app, 49.0, 111.0, frames);
+        const SceneTimes first = MeasureScene(app, 1.0, 47.0, frames);
+        const SceneTimes second = MeasureScene(app, 49.0, 111.0, frames);
         std::printf("LP_NUM_THREADS=%s, %dx%d, %d frames per scene\n", threads ? threads : "(unset)",
                     app.ClientWidth(), app.ClientHeight(), frames);
         std::printf("start-up to first frame: %.0f ms\n", startup);
-        std::printf("first scene median frame:  %.1f ms\n", first);
-        std::printf("second scene median frame: %.1f ms\n", second);
+        std::printf("first scene median frame:  %.1f ms\n", first.medianMs);
+        std::printf("second scene median frame: %.1f ms\n", second.medianMs);
+        // The read-back's share: with the GPU work discarded it is pure copying, which a replay of
+        // the trace skips (replayers do not run glGet* calls).
+        std::printf("first scene median read-back:  %.2f ms\n", first.readBackMedianMs);
+        std::printf("second scene median read-back: %.2f ms\n", second.readBackMedianMs);
+        // SHOW_GL_STATE_CACHE=0 re-issues every state; the difference is what the cache saves.
+        std::printf("first scene GL calls per frame:  %.0f\n", first.glCallsPerFrame);
+        std::printf("second scene GL calls per frame: %.0f\n", second.glCallsPerFrame);
     }
     MciShutdown();
     Win32Shutdown();
