@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -128,12 +129,24 @@ HRESULT CreateView(ID3D11Device* device, const D3D11_TEXTURE2D_DESC& desc, const
 }
 
 HRESULT Load(ID3D11Device* device, const std::string& path, ID3D11ShaderResourceView** out, std::string& error) {
+  // A directory opens as a stream on Linux and its first read throws, so only regular files are read.
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    error = std::filesystem::exists(path, ec) ? "not a regular file" : "file not found or unreadable";
+    return D3D11_ERROR_FILE_NOT_FOUND;
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     error = "file not found or unreadable";
     return D3D11_ERROR_FILE_NOT_FOUND;
   }
-  const std::vector<std::uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<std::uint8_t> file;
+  try {
+    file.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  } catch (const std::ios_base::failure&) {
+    error = "read error";
+    return E_FAIL;
+  }
   D3D11_TEXTURE2D_DESC desc{};
   desc.ArraySize = 1;
   desc.SampleDesc = {1, 0};

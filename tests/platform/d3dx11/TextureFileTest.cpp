@@ -182,6 +182,9 @@ TEST_F(TextureFileTest, MissingOrUndecodableFilesFailWithANullView) {
   WriteFile(dir / "tiff-header-only.tif", {'I', 'I', 42, 0, 8, 0, 0, 0});
   WriteFile(dir / "empty.jpg", {});
   Load(dir / "does-not-exist.png", D3D11_ERROR_FILE_NOT_FOUND);
+  // A directory opens as a stream on Linux and throws on its first read.
+  std::filesystem::create_directories(dir / "folder.png");
+  Load(dir / "folder.png", D3D11_ERROR_FILE_NOT_FOUND);
   for (const char* f : {"garbage.png", "truncated.png", "truncated.dds", "tiff-header-only.tif", "empty.jpg"})
     Load(dir / f, E_FAIL);
   ID3D11ShaderResourceView* view = nullptr;
