@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/d3d11/Diagnostics.h"
 #include "show/ShowScript.h"
 #include "tools/capture/ShowCapture.h"
 
@@ -265,5 +266,10 @@ int main(int argc, char** argv)
     // run never reads the quit event they would post.
     std::signal(SIGINT, OnInterrupt);
     std::signal(SIGTERM, OnInterrupt);
-    return options.mp4Path.empty() ? CapturePngs(options) : CaptureMp4(options);
+    const int status = options.mp4Path.empty() ? CapturePngs(options) : CaptureMp4(options);
+    // Lets a test check that nothing the show created outlived it, as vexa-rhino does.
+    if (const char* report = std::getenv("SHOW_REPORT_LIVE_OBJECTS"); report && *report && *report != '0') {
+        std::fprintf(stderr, "capture: live device objects at exit: %ld\n", D3D11LiveObjectCount());
+    }
+    return status;
 }
