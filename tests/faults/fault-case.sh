@@ -125,6 +125,14 @@ obj-number)  # ARG: model; its first vertex gets a coordinate that is not a numb
     must="$must
 invalid stof argument"
     ;;
+obj-out-of-range)  # ARG: model; its first vertex gets a coordinate no float can hold
+    own "$arg"
+    n=$(first_line "$arg" v)
+    edit_line "$arg" "$n" '/.*/v 1e999 0 0/'
+    model_error "$arg" "$n"
+    must="$must
+stof argument out of range"
+    ;;
 obj-index-past-end)  # ARG: model; its first face names a vertex that does not exist
     own "$arg"
     n=$(first_line "$arg" f)
@@ -146,6 +154,27 @@ obj-quad)  # ARG: model; its first face gets a fourth corner
 obj-empty)  # ARG: model; readable but empty: a model without faces, drawn as nothing
     own "$arg"
     : >"$dir/Res/$arg"
+    ;;
+directory)  # ARG: comma-separated files, each replaced by a directory of the same name
+    for f in ${arg//,/ }; do
+        rm "$dir/Res/$f" && mkdir "$dir/Res/$f" || exit 1
+        case $f in
+        *.obj) text="warning: Res/$f: cannot open the model file" ;;
+        *.mp3) text="Res/$f: not found or not a file" ;;
+        *.fx) text="Res/$f(1,1): error X3501: cannot open effect file" ;;
+        *) text="Res/$f: not a regular file" ;;
+        esac
+        must="$must${must:+
+}$text"
+    done
+    ;;
+empty-file)  # ARG: comma-separated images, each replaced by an empty file
+    for f in ${arg//,/ }; do
+        own "$f"
+        : >"$dir/Res/$f"
+        must="$must${must:+
+}D3DX11CreateShaderResourceViewFromFileW: Res/$f: "
+    done
     ;;
 truncated)  # ARG: an image cut to half its size
     own "$arg"
