@@ -1,0 +1,152 @@
+#!/bin/bash
+# Runs every benchmark and measurement of a build folder (it builds nothing) and prints the
+# performance table in Markdown on stdout; progress and the raw outputs go to stderr.
+#   bench/run-all.sh BUILD_DIR [FRAMES_PER_SCENE]
+# The machine may be shared: the comparisons are ratios taken within one run, and the load
+# average is printed with the table. LP_NUM_THREADS defaults to 2.
+set -u
+
+fail() {
+    echo "run-all: $*" >&2
+    exit 1
+}
+
+[ $# -ge 1 ] || fail "usage: run-all.sh BUILD_DIR [FRAMES_PER_SCENE]"
+build=$(cd "$1" 2>/dev/null && pwd) || fail "no build folder $1"
+frames=${2:-20}
+case "$frames" in '' | *[!0-9]*) fail "FRAMES_PER_SCENE is a whole number" ;; esac
+benchdir=$build/bench
+bin=$build/bin
+here=$(cd "$(dirname "$0")" && pwd)
+for program in "$benchdir/show_bench" "$benchdir/blur_bench" "$benchdir/objloader_bench" \
+    "$benchdir/d3d11_submit_bench" "$benchdir/fxcompile_bench" "$bin/capture"; do
+    [ -x "$program" ] || fail "$program is missing: build the folder first"
+done
+
+export LP_NUM_THREADS=${LP_NUM_THREADS:-2}
+export SDL_AUDIODRIVER=dummy
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+
+# Runs a step, keeps its stdout and stderr in $work/NAME.out/.err and echoes both to stderr.
+step() {
+    local name=$1
+    shift
+    echo "== $name: $*" >&2
+    "$@" >"$work/$name.out" 2>"$work/$name.err"
+    local status=$?
+    cat "$work/$name.out" "$work/$name.err" >&2
+    [ "$status" -eq 0 ] || echo "run-all: $name exited with status $status" >&2
+    return "$status"
+}
+
+# The first number after a pattern in a step's output, or "n/a".
+pick() {
+    local value
+    value=$(grep -h -- "$2" "$work/$1.out" "$work/$1.err" 2>/dev/null | head -n 1 |
+        sed -n "s/.*$2[^0-9-]*\([-0-9.][0-9.]*\).*/\1/p")
+    echo "${value:-n/a}"
+}
+
+# a/b to the given decimals, "n/a" when either is missing or b is zero.
+ratio() {
+    awk -v a="$1" -v b="$2" -v d="${3:-2}" 'BEGIN {
+        if (a == "n/a" || b == "n/a" || b + 0 == 0) { print "n/a"; exit }
+        printf "%.*f", d, a / b }'
+}
+
+# "met" / "not met" for VALUE OP LIMIT, "n/a" without a value.
+goal() {
+    awk -v v="$1" -v op="$2" -v l="$3" 'BEGIN {
+        if (v == "n/a") { print "n/a"; exit }
+        ok = (op == "<=") ? (v + 0 <= l + 0) : (v + 0 >= l + 0)
+        print ok ? "met" : "not met" }'
+}
+
+# 1. Frame times, GL calls per frame and the start-up broken down (llvmpipe, 1280x720).
+SHOW_STARTUP_TIMES=1 step show "$benchdir/show_bench" "$frames"
+GALLIUM_NOOP=1 SHOW_GL_STATE_CACHE=0 step show_bypass "$benchdir/show_bench" 5
+GALLIUM_NOOP=1 step show_noop "$benchdir/show_bench" 5
+
+# 2. Our blur against the same kernel in plain GL.
+step blur "$benchdir/blur_bench" 10
+
+# 3. The OBJ reader against tinyobjloader.
+step obj "$benchdir/objloader_bench"
+
+# 4. CPU cost of submitting a frame-shaped call sequence, cache on and bypassed.
+step submit "$benchdir/d3d11_submit_bench"
+submit_line() { grep -h "bypass_cache:$1 " "$work/submit.out" | head -n 1; }
+submit_us=$(submit_line 0 | awk '{ print $2 }')
+submit_calls=$(submit_line 0 | sed -n 's/.*gl_calls_per_frame=\([0-9.k]*\).*/\1/p')
+submit_bypass_calls=$(submit_line 1 | sed -n 's/.*gl_calls_per_frame=\([0-9.k]*\).*/\1/p')
+
+# 5. Compiling the shipped effects (part of the start-up).
+step fx "$benchdir/fxcompile_bench"
+fx_ms=$(grep -h "^CompileAllEffects" "$work/fx.out" | head -n 1 | awk '{ print $2 }')
+
+# 6. Peak memory over the show: a frame every eight beats from start to end, rendered headless.
+beats=$(awk 'BEGIN { for (b = 0; b < 112; b += 8) printf "%s%d", (b ? "," : ""), b }')
+mkdir -p "$work/frames"
+( cd "$bin" && step memory /usr/bin/time -f "peak RSS %M KiB" ./capture --beats "$beats" \
+    --out "$work/frames" --size 64x36 --render 1280x720 )
+
+# 7. Our per-frame time against apitrace replaying the same calls (when apitrace works here).
+if command -v apitrace >/dev/null; then
+    step replay "$here/replay-compare.sh" "$build" 6
+else
+    echo "run-all: apitrace is not installed; the replay comparison is left out" >&2
+fi
+
+load_after=$(cut -d' ' -f1-3 /proc/loadavg)
+
+startup=$(pick show "start-up to first frame:")
+first_ms=$(pick show "first scene median frame:")
+second_ms=$(pick show "second scene median frame:")
+first_calls=$(pick show "first scene GL calls per frame:")
+second_calls=$(pick show "second scene GL calls per frame:")
+first_bypass=$(pick show_bypass "first scene GL calls per frame:")
+second_bypass=$(pick show_bypass "second scene GL calls per frame:")
+first_noop=$(pick show_noop "first scene median frame:")
+second_noop=$(pick show_noop "second scene median frame:")
+blur_ours=$(pick blur "ours per round:")
+blur_direct=$(pick blur "direct per round:")
+obj_ratio=$(pick obj "ratio")
+obj_ours=$(pick obj "median: ObjLoader")
+obj_theirs=$(pick obj "tinyobjloader")
+peak_kib=$(pick memory "peak RSS")
+peak_mib=$(ratio "$peak_kib" 1024 0)
+startup_s=$(ratio "$startup" 1000 2)
+blur_ratio=$(ratio "$blur_ours" "$blur_direct" 2)
+frame_replay=$(pick replay "frame ours/replay:")
+cpu_replay=$(pick replay "cpu ours/replay:")
+redundant=$(pick replay "redundant state calls per frame:")
+redundant_cached=$(awk -v a="$first_bypass" -v b="$first_calls" -v c="$second_bypass" -v d="$second_calls" \
+    'BEGIN { if (a == "n/a" || b == "n/a") print "n/a"; else printf "%.0f / %.0f", a - b, c - d }')
+step_time() {
+    grep -h "start-up $1 " "$work/show.err" | head -n 1 | awk '{ print $(NF - 1) }'
+}
+
+cat <<EOF
+Measured $(date -u '+%Y-%m-%d %H:%M UTC') on $(nproc) cores, LP_NUM_THREADS=$LP_NUM_THREADS, load average $load_before at the start and $load_after at the end.
+
+| Measurement | Value | Goal | Status |
+|---|---|---|---|
+| Frame time, first scene (median of $frames, llvmpipe, 1280x720) | $first_ms ms | | |
+| Frame time, second scene (median of $frames, llvmpipe, 1280x720) | $second_ms ms | | |
+| Frame time with GPU work discarded (GALLIUM_NOOP=1), first / second scene | $first_noop / $second_noop ms | | |
+| Start-up to first frame | $startup_s s | <= 1.5 s | $(goal "$startup_s" "<=" 1.5) |
+| - device / effects / textures / models / music | $(step_time device) / $(step_time effects) / $(step_time textures) / $(step_time models) / $(step_time music) ms | | |
+| Compiling all eleven effect files | ${fx_ms:-n/a} ms | | |
+| Frame time ours / apitrace replay | ${frame_replay} | <= 1.02 | $(goal "$frame_replay" "<=" 1.02) |
+| CPU cost ours / apitrace replay (GALLIUM_NOOP=1) | ${cpu_replay} | <= 1.02 | $(goal "$cpu_replay" "<=" 1.02) |
+| GL calls per frame, first / second scene | $first_calls / $second_calls | | |
+| Redundant state calls per frame (state set to its current value, from the trace) | ${redundant} | 0 | $(goal "$redundant" "<=" 0) |
+| State calls the cache saves per frame, first / second scene | $redundant_cached | | |
+| Submission of a frame-shaped sequence (GALLIUM_NOOP=1) | ${submit_us:-n/a} us, ${submit_calls:-n/a} GL calls (${submit_bypass_calls:-n/a} without the cache) | | |
+| Blur per round (horizontal + vertical), ours / plain GL | $blur_ours / $blur_direct ms = ${blur_ratio}x | <= 1.0x | $(goal "$blur_ratio" "<=" 1.0) |
+| Peak memory over the show (RSS, headless) | $peak_mib MiB | | |
+| OBJ reader, ours / tinyobjloader | $obj_ours / $obj_theirs MB/s = ${obj_ratio}x | >= 2x | $(goal "$obj_ratio" ">=" 2) |
+EOF
