@@ -1,7 +1,11 @@
 // Separable Gaussian blur (radius 5) as two compute kernels. A thread group covers 256 texels of
-// one row (horizontal) or one column (vertical); each thread loads one texel into shared memory,
-// the threads at the ends also load the apron, then every thread sums 11 cached texels.
+// one row (horizontal) or one column (vertical); each thread sums the 11 texels around its own.
 // Reads past the image edge repeat the edge texel.
+//
+// Both kernels lay their 256 threads out along x, the vertical one mapping x onto the column:
+// software rasterisers vectorise a group along x only, so a 1x256 group would run one lane at a
+// time. Each thread reads its taps straight from the texture rather than through a shared cache:
+// the group barrier a cache needs costs more there than the extra reads.
 
 cbuffer cbSettings
 {
@@ -14,12 +18,9 @@ cbuffer cbSettings
 static const int gBlurRadius = 5;
 
 #define GROUP_TEXELS 256
-#define CACHE_TEXELS (GROUP_TEXELS + 2 * gBlurRadius)
 
 Texture2D gInput;
 [[vk::image_format("rgba8")]] RWTexture2D<float4> gOutput;
-
-groupshared float4 gCache[CACHE_TEXELS];
 
 int2 ImageSize()
 {
@@ -28,56 +29,33 @@ int2 ImageSize()
     return int2(width, height);
 }
 
-float4 LoadClamped(int2 texel, int2 size)
+// step is (1, 0) or (0, 1); the caller has checked that texel lies inside the image.
+float4 BlurAlong(int2 texel, int2 step, int2 size)
 {
-    return gInput.Load(int3(clamp(texel, int2(0, 0), size - 1), 0));
-}
-
-float4 BlurFromCache(int center)
-{
+    int2 last = size - 1;
     float4 sum = float4(0.0f, 0.0f, 0.0f, 0.0f);
     [unroll]
     for (int i = -gBlurRadius; i <= gBlurRadius; ++i)
-        sum += gWeights[i + gBlurRadius] * gCache[center + i];
+        sum += gWeights[i + gBlurRadius] * gInput.Load(int3(clamp(texel + i * step, int2(0, 0), last), 0));
     return sum;
 }
 
 [numthreads(GROUP_TEXELS, 1, 1)]
-void HorzBlurCS(int3 groupThreadID : SV_GroupThreadID, int3 dispatchThreadID : SV_DispatchThreadID)
+void HorzBlurCS(int3 groupID : SV_GroupID, int3 groupThreadID : SV_GroupThreadID)
 {
     int2 size = ImageSize();
-    int2 texel = dispatchThreadID.xy;
-    int local = groupThreadID.x;
-
-    if (local < gBlurRadius)
-        gCache[local] = LoadClamped(texel - int2(gBlurRadius, 0), size);
-    if (local >= GROUP_TEXELS - gBlurRadius)
-        gCache[local + 2 * gBlurRadius] = LoadClamped(texel + int2(gBlurRadius, 0), size);
-    gCache[local + gBlurRadius] = LoadClamped(texel, size);
-
-    GroupMemoryBarrierWithGroupSync();
-
+    int2 texel = int2(groupID.x * GROUP_TEXELS + groupThreadID.x, groupID.y);
     if (texel.x < size.x && texel.y < size.y)
-        gOutput[texel] = BlurFromCache(local + gBlurRadius);
+        gOutput[texel] = BlurAlong(texel, int2(1, 0), size);
 }
 
-[numthreads(1, GROUP_TEXELS, 1)]
-void VertBlurCS(int3 groupThreadID : SV_GroupThreadID, int3 dispatchThreadID : SV_DispatchThreadID)
+[numthreads(GROUP_TEXELS, 1, 1)]
+void VertBlurCS(int3 groupID : SV_GroupID, int3 groupThreadID : SV_GroupThreadID)
 {
     int2 size = ImageSize();
-    int2 texel = dispatchThreadID.xy;
-    int local = groupThreadID.y;
-
-    if (local < gBlurRadius)
-        gCache[local] = LoadClamped(texel - int2(0, gBlurRadius), size);
-    if (local >= GROUP_TEXELS - gBlurRadius)
-        gCache[local + 2 * gBlurRadius] = LoadClamped(texel + int2(0, gBlurRadius), size);
-    gCache[local + gBlurRadius] = LoadClamped(texel, size);
-
-    GroupMemoryBarrierWithGroupSync();
-
+    int2 texel = int2(groupID.x, groupID.y * GROUP_TEXELS + groupThreadID.x);
     if (texel.x < size.x && texel.y < size.y)
-        gOutput[texel] = BlurFromCache(local + gBlurRadius);
+        gOutput[texel] = BlurAlong(texel, int2(0, 1), size);
 }
 
 technique11 HorzBlur

@@ -116,7 +116,7 @@ TEST_P(BlurEffectTest, MatchesTheCpuFilter) {
 
 INSTANTIATE_TEST_SUITE_P(Sizes, BlurEffectTest,
                          ::testing::Values(std::make_pair(1u, 1u), std::make_pair(257u, 3u),
-                                           std::make_pair(1280u, 720u)),
+                                           std::make_pair(3u, 513u), std::make_pair(1280u, 720u)),
                          [](const auto& info) {
                            return std::to_string(info.param.first) + "x" + std::to_string(info.param.second);
                          });
