@@ -3,7 +3,7 @@ PRESET ?= release
 JOBS ?= $(shell nproc)
 CTEST_ARGS ?=
 
-.PHONY: all deps configure build test test-asan test-clang bench run clean
+.PHONY: all deps configure build test test-asan test-clang bench fuzz run clean
 
 all: build
 
@@ -27,8 +27,14 @@ test-asan:
 test-clang:
 	$(MAKE) test PRESET=release-clang
 
+# The performance table (Markdown on stdout; see bench/README.md).
 bench: build
-	@for b in build/$(PRESET)/bench/*_bench; do echo "== $$b"; $$b; done
+	bench/run-all.sh build/$(PRESET)
+
+# Every libFuzzer target for FUZZ_SECONDS each, in a clang build of its own.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	FUZZ_SECONDS=$(FUZZ_SECONDS) fuzz/run-fuzzers.sh
 
 # With a display the show plays in its window; without one (a server, CI) it is rendered
 # headless to an MP4 next to the build instead.
