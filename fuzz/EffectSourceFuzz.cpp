@@ -23,7 +23,7 @@ int CountLines(const std::string& text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const FuzzFiles& files = FuzzFiles::Get();
+  const FuzzFiles files;
   const auto [fx, include] = SplitAtNul(data, size);
   files.Write("LightHelper.fxh", reinterpret_cast<const std::uint8_t*>(include.data()), include.size());
   const std::string path = files.Path("fuzz.fx");

@@ -1,7 +1,7 @@
 #pragma once
-// A private scratch folder for the targets whose code under test reads files by name. It lives in
-// /dev/shm when that exists, so a run of millions of inputs does not wear a disk, and is removed
-// when the process ends normally.
+// A private scratch folder for one input of a target whose code under test reads files by name.
+// It lives in /dev/shm when that exists, so a run of millions of inputs does not wear a disk. It is
+// made per input and removed after it, since libFuzzer ends without running static destructors.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -9,16 +9,25 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <utility>
 
 #include <fcntl.h>
 #include <unistd.h>
 
 class FuzzFiles {
 public:
-  static FuzzFiles& Get() {
-    static FuzzFiles files;
-    return files;
+  FuzzFiles() {
+    std::string pattern = Base() + "/vexa-fuzz.XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) Die("cannot create a scratch folder in", Base());
+    dir_ = pattern;
   }
+  ~FuzzFiles() {
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+  }
+  FuzzFiles(const FuzzFiles&) = delete;
+  FuzzFiles& operator=(const FuzzFiles&) = delete;
 
   const std::string& Dir() const { return dir_; }
   std::string Path(std::string_view name) const { return dir_ + "/" + std::string(name); }
@@ -48,22 +57,14 @@ public:
   }
 
 private:
-  FuzzFiles() {
-    std::string base = "/dev/shm";
-    if (::access(base.c_str(), W_OK) != 0) {
+  static const std::string& Base() {
+    static const std::string base = [] {
+      if (::access("/dev/shm", W_OK) == 0) return std::string("/dev/shm");
       const char* tmp = std::getenv("TMPDIR");
-      base = tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
-    }
-    std::string pattern = base + "/vexa-fuzz.XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) Die("cannot create a scratch folder in", base);
-    dir_ = pattern;
+      return std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp");
+    }();
+    return base;
   }
-  ~FuzzFiles() {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
-  }
-  FuzzFiles(const FuzzFiles&) = delete;
-  FuzzFiles& operator=(const FuzzFiles&) = delete;
 
   [[noreturn]] static void Die(const char* what, const std::string& path) {
     std::fprintf(stderr, "fuzz: %s %s\n", what, path.c_str());

@@ -7,7 +7,7 @@
 #include "fuzz/FuzzFiles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const FuzzFiles& files = FuzzFiles::Get();
+  const FuzzFiles files;
   files.Write("fuzz.mtl", data, size);
   ObjLoader loader(files.Path("no-model.obj"));  // a missing model is no error and reads nothing
   try {

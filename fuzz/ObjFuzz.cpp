@@ -11,7 +11,7 @@
 #include "fuzz/FuzzFiles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const FuzzFiles& files = FuzzFiles::Get();
+  const FuzzFiles files;
   const auto [obj, mtl] = SplitAtNul(data, size);
   files.Write("fuzz.obj", reinterpret_cast<const std::uint8_t*>(obj.data()), obj.size());
   files.Write("fuzz.mtl", reinterpret_cast<const std::uint8_t*>(mtl.data()), mtl.size());
