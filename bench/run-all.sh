@@ -46,7 +46,7 @@ step() {
 pick() {
     local value
     value=$(grep -h -- "$2" "$work/$1.out" "$work/$1.err" 2>/dev/null | head -n 1 |
-        sed -n "s/.*$2[^0-9-]*\([-0-9.][0-9.]*\).*/\1/p")
+        sed -n "s|.*$2[^0-9-]*\([-0-9.][0-9.]*\).*|\1|p")
     echo "${value:-n/a}"
 }
 
@@ -113,7 +113,7 @@ first_noop=$(pick show_noop "first scene median frame:")
 second_noop=$(pick show_noop "second scene median frame:")
 blur_ours=$(pick blur "ours per round:")
 blur_direct=$(pick blur "direct per round:")
-obj_ratio=$(pick obj "ratio")
+obj_ratio=$(pick obj ", ratio")
 obj_ours=$(pick obj "median: ObjLoader")
 obj_theirs=$(pick obj "tinyobjloader")
 peak_kib=$(pick memory "peak RSS")
