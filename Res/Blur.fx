@@ -1,11 +1,11 @@
 // Separable Gaussian blur (radius 5) as two compute kernels. A thread group covers 256 texels of
-// one row (horizontal) or one column (vertical); each thread sums the 11 texels around its own.
+// one row (horizontal) or one column (vertical): 64 threads of 4 consecutive texels each.
 // Reads past the image edge repeat the edge texel.
 //
-// Both kernels lay their 256 threads out along x, the vertical one mapping x onto the column:
-// software rasterisers vectorise a group along x only, so a 1x256 group would run one lane at a
-// time. Each thread reads its taps straight from the texture rather than through a shared cache:
-// the group barrier a cache needs costs more there than the extra reads.
+// Shaped for software rasterisers, which vectorise a group along x only: both groups lay their
+// threads out along x (the vertical one maps x onto its column). A thread reads the 14 texels its
+// 4 outputs need, instead of 11 per output, and no shared cache is used: the group barrier it
+// needs costs more there than the reads it saves.
 
 cbuffer cbSettings
 {
@@ -18,44 +18,61 @@ cbuffer cbSettings
 static const int gBlurRadius = 5;
 
 #define GROUP_TEXELS 256
+#define THREAD_TEXELS 4
+#define GROUP_THREADS (GROUP_TEXELS / THREAD_TEXELS)
+#define THREAD_TAPS (THREAD_TEXELS + 2 * gBlurRadius)
 
 Texture2D gInput;
 [[vk::image_format("rgba8")]] RWTexture2D<float4> gOutput;
 
-int2 ImageSize()
+// Blurs THREAD_TEXELS texels from first on along step, (1, 0) or (0, 1).
+void BlurRun(int2 first, int2 step)
 {
     uint width, height;
     gInput.GetDimensions(width, height);
-    return int2(width, height);
-}
+    int2 size = int2(width, height);
+    if (first.x >= size.x || first.y >= size.y)
+        return;
 
-// step is (1, 0) or (0, 1); the caller has checked that texel lies inside the image.
-float4 BlurAlong(int2 texel, int2 step, int2 size)
-{
+    // Each tap goes into every sum it belongs to as soon as it is read, which keeps few values
+    // alive; each sum still adds its 11 taps in order. The conditions are constant once the
+    // loops are unrolled, and the clamp only keeps the dead index in range.
     int2 last = size - 1;
-    float4 sum = float4(0.0f, 0.0f, 0.0f, 0.0f);
+    float4 sums[THREAD_TEXELS];
     [unroll]
-    for (int i = -gBlurRadius; i <= gBlurRadius; ++i)
-        sum += gWeights[i + gBlurRadius] * gInput.Load(int3(clamp(texel + i * step, int2(0, 0), last), 0));
-    return sum;
+    for (int j = 0; j < THREAD_TEXELS; ++j)
+        sums[j] = float4(0.0f, 0.0f, 0.0f, 0.0f);
+    [unroll]
+    for (int k = 0; k < THREAD_TAPS; ++k)
+    {
+        float4 tap = gInput.Load(int3(clamp(first + (k - gBlurRadius) * step, int2(0, 0), last), 0));
+        [unroll]
+        for (int j = 0; j < THREAD_TEXELS; ++j)
+        {
+            if (k - j >= 0 && k - j <= 2 * gBlurRadius)
+                sums[j] += gWeights[clamp(k - j, 0, 2 * gBlurRadius)] * tap;
+        }
+    }
+
+    [unroll]
+    for (int j = 0; j < THREAD_TEXELS; ++j)
+    {
+        int2 texel = first + j * step;
+        if (texel.x < size.x && texel.y < size.y)
+            gOutput[texel] = sums[j];
+    }
 }
 
-[numthreads(GROUP_TEXELS, 1, 1)]
+[numthreads(GROUP_THREADS, 1, 1)]
 void HorzBlurCS(int3 groupID : SV_GroupID, int3 groupThreadID : SV_GroupThreadID)
 {
-    int2 size = ImageSize();
-    int2 texel = int2(groupID.x * GROUP_TEXELS + groupThreadID.x, groupID.y);
-    if (texel.x < size.x && texel.y < size.y)
-        gOutput[texel] = BlurAlong(texel, int2(1, 0), size);
+    BlurRun(int2(groupID.x * GROUP_TEXELS + groupThreadID.x * THREAD_TEXELS, groupID.y), int2(1, 0));
 }
 
-[numthreads(GROUP_TEXELS, 1, 1)]
+[numthreads(GROUP_THREADS, 1, 1)]
 void VertBlurCS(int3 groupID : SV_GroupID, int3 groupThreadID : SV_GroupThreadID)
 {
-    int2 size = ImageSize();
-    int2 texel = int2(groupID.x, groupID.y * GROUP_TEXELS + groupThreadID.x);
-    if (texel.x < size.x && texel.y < size.y)
-        gOutput[texel] = BlurAlong(texel, int2(0, 1), size);
+    BlurRun(int2(groupID.x, groupID.y * GROUP_TEXELS + groupThreadID.x * THREAD_TEXELS), int2(0, 1));
 }
 
 technique11 HorzBlur
