@@ -17,8 +17,10 @@ packages=(
   libshaderc-dev libspirv-cross-c-shared-dev
   # images, fonts, text triangulation, soundtrack
   libstb-dev libtiff-dev libglu1-mesa-dev libmp3lame-dev fonts-dejavu-core
-  # real-window tests and capture
-  xvfb xauth xdotool x11-utils ffmpeg
+  # real-window tests, soak and capture
+  xvfb xauth xdotool x11-utils ffmpeg time python3
+  # performance report (make bench)
+  apitrace
 )
 
 missing=()
