@@ -87,7 +87,7 @@ TEST(DdsReader, RejectsMalformedFilesWithAReason) {
     ddstest::Put(b, at, v);
     return b;
   };
-  auto spec = [](auto change) {
+  auto variant = [](auto change) {
     DdsSpec s;
     change(s);
     return s;
@@ -102,13 +102,13 @@ TEST(DdsReader, RejectsMalformedFilesWithAReason) {
       {"huge height", patched(12, 16385)},
       {"truncated pixels", std::vector<std::uint8_t>(good.begin(), good.end() - 1)},
       {"volume", patched(24, 4)},
-      {"mip count beyond chain", WithPixels(DdsHeader(spec([](DdsSpec& s) { s.mips = 4; })), 4096)},
-      {"partial cube", WithPixels(DdsHeader(spec([](DdsSpec& s) { s.cube = true; s.caps2Faces = 0x0C00; })), 4096)},
-      {"non-square cube", WithPixels(DdsHeader(spec([](DdsSpec& s) { s.cube = true; s.width = 8; })), 4096)},
-      {"unknown FourCC", WithPixels(DdsHeader(spec([](DdsSpec& s) { s.fourCC = ddstest::FourCC("ATI2"); })), 4096)},
-      {"odd masks", WithPixels(DdsHeader(spec([](DdsSpec& s) { s.masks[0] = 0x0FF0; })), 4096)},
+      {"mip count beyond chain", WithPixels(DdsHeader(variant([](DdsSpec& s) { s.mips = 4; })), 4096)},
+      {"partial cube", WithPixels(DdsHeader(variant([](DdsSpec& s) { s.cube = true; s.caps2Faces = 0x0C00; })), 4096)},
+      {"non-square cube", WithPixels(DdsHeader(variant([](DdsSpec& s) { s.cube = true; s.width = 8; })), 4096)},
+      {"unknown FourCC", WithPixels(DdsHeader(variant([](DdsSpec& s) { s.fourCC = ddstest::FourCC("ATI2"); })), 4096)},
+      {"odd masks", WithPixels(DdsHeader(variant([](DdsSpec& s) { s.masks[0] = 0x0FF0; })), 4096)},
       {"24-bit", patched(88, 24)},
-      {"DX10 header missing", WithPixels(DdsHeader(spec([](DdsSpec& s) { s.fourCC = ddstest::FourCC("DX10"); })), 8)},
+      {"DX10 header missing", WithPixels(DdsHeader(variant([](DdsSpec& s) { s.fourCC = ddstest::FourCC("DX10"); })), 8)},
       // Dimensions whose data size would overflow 32 bits with the mip count claimed.
       {"huge claimed size", patched(12, 16384)},
   };
