@@ -1,5 +1,7 @@
 #include "fxruntime/EffectBlob.h"
 
+#include "platform/d3d11/ByteStream.h"
+
 #include <cmath>
 #include <cstring>
 #include <set>
@@ -9,91 +11,14 @@ namespace {
 constexpr std::uint8_t kMagic[4] = {'S', 'H', 'F', 'X'};
 constexpr std::size_t kHeaderSize = 12;  // magic, version, total size
 
-class Writer {
- public:
-  void Bytes(const void* p, std::size_t n) {
-    const auto* b = static_cast<const std::uint8_t*>(p);
-    out.insert(out.end(), b, b + n);
-  }
-  void U32(std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-  }
-  void I32(std::int32_t v) { U32(static_cast<std::uint32_t>(v)); }
-  void F32(float f) {
-    std::uint32_t v;
-    std::memcpy(&v, &f, 4);
-    U32(v);
-  }
-  void Bool(bool b) { U32(b ? 1u : 0u); }
-  void Str(const std::string& s) {
-    U32(static_cast<std::uint32_t>(s.size()));
-    Bytes(s.data(), s.size());
-  }
-  void Data(const std::vector<std::uint8_t>& d) {
-    U32(static_cast<std::uint32_t>(d.size()));
-    Bytes(d.data(), d.size());
-  }
-  std::vector<std::uint8_t> out;
-};
+using Writer = ByteWriter;
 
-class Reader {
+class Reader : public ByteReader {
  public:
-  Reader(const std::uint8_t* p, std::size_t n) : p_(p), left_(n) {}
-  bool U32(std::uint32_t& v) {
-    if (left_ < 4) return false;
-    v = static_cast<std::uint32_t>(p_[0]) | static_cast<std::uint32_t>(p_[1]) << 8 |
-        static_cast<std::uint32_t>(p_[2]) << 16 | static_cast<std::uint32_t>(p_[3]) << 24;
-    p_ += 4;
-    left_ -= 4;
-    return true;
-  }
-  bool I32(std::int32_t& v) {
-    std::uint32_t u = 0;
-    if (!U32(u)) return false;
-    v = static_cast<std::int32_t>(u);
-    return true;
-  }
-  // NaN and infinities have no business in a state description except the LOD limits, which
-  // are finite (FLT_MAX) too.
-  bool F32(float& f) {
-    std::uint32_t u = 0;
-    if (!U32(u)) return false;
-    std::memcpy(&f, &u, 4);
-    return std::isfinite(f);
-  }
-  bool Bool(bool& b) {
-    std::uint32_t u = 0;
-    if (!U32(u) || u > 1) return false;
-    b = u == 1;
-    return true;
-  }
+  using ByteReader::ByteReader;
+  using ByteReader::Str;
   bool Enum(std::uint32_t& v, std::uint32_t lo, std::uint32_t hi) { return U32(v) && v >= lo && v <= hi; }
-  bool Str(std::string& s, bool allowEmpty) {
-    std::uint32_t n = 0;
-    if (!U32(n) || n > kEffectMaxName || n > left_ || (n == 0 && !allowEmpty)) return false;
-    if (std::memchr(p_, 0, n) != nullptr) return false;
-    s.assign(reinterpret_cast<const char*>(p_), n);
-    p_ += n;
-    left_ -= n;
-    return true;
-  }
-  bool Data(std::vector<std::uint8_t>& d, std::uint32_t maxLen) {
-    std::uint32_t n = 0;
-    if (!U32(n) || n > maxLen || n > left_) return false;
-    d.assign(p_, p_ + n);
-    p_ += n;
-    left_ -= n;
-    return true;
-  }
-  // Every entry takes at least `minEntry` bytes, so a larger count is a lie about the length.
-  bool Count(std::uint32_t& n, std::uint32_t maxCount, std::size_t minEntry) {
-    return U32(n) && n <= maxCount && static_cast<std::size_t>(n) * minEntry <= left_;
-  }
-  std::size_t Left() const { return left_; }
-
- private:
-  const std::uint8_t* p_;
-  std::size_t left_;
+  bool Str(std::string& s, bool allowEmpty) { return Str(s, kEffectMaxName, allowEmpty); }
 };
 
 void WriteStencilOp(Writer& w, const EffectStencilOpDesc& s) {

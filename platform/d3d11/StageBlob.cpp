@@ -1,5 +1,7 @@
 #include "platform/d3d11/StageBlob.h"
 
+#include "platform/d3d11/ByteStream.h"
+
 #include <algorithm>
 #include <cstring>
 #include <set>
@@ -11,56 +13,8 @@ constexpr std::uint8_t kStageMagic[4] = {'S', 'H', 'S', 'B'};
 constexpr std::uint8_t kSignatureMagic[4] = {'S', 'H', 'I', 'S'};
 constexpr std::size_t kHeaderSize = 16;  // magic, version, kind/reserved, total size
 
-class Writer {
- public:
-  void Bytes(const void* p, std::size_t n) {
-    const auto* b = static_cast<const std::uint8_t*>(p);
-    out.insert(out.end(), b, b + n);
-  }
-  void U32(std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-  }
-  void Str(const std::string& s) {
-    U32(static_cast<std::uint32_t>(s.size()));
-    Bytes(s.data(), s.size());
-  }
-  void PatchU32(std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-  }
-  std::vector<std::uint8_t> out;
-};
-
-class Reader {
- public:
-  Reader(const void* data, std::size_t size) : p_(static_cast<const std::uint8_t*>(data)), left_(size) {}
-
-  bool U32(std::uint32_t& v) {
-    if (left_ < 4) return false;
-    v = static_cast<std::uint32_t>(p_[0]) | static_cast<std::uint32_t>(p_[1]) << 8 |
-        static_cast<std::uint32_t>(p_[2]) << 16 | static_cast<std::uint32_t>(p_[3]) << 24;
-    p_ += 4;
-    left_ -= 4;
-    return true;
-  }
-  bool Str(std::string& s, std::uint32_t maxLen, bool allowEmpty) {
-    std::uint32_t n = 0;
-    if (!U32(n) || n > maxLen || n > left_ || (n == 0 && !allowEmpty)) return false;
-    if (std::memchr(p_, 0, n) != nullptr) return false;  // GL and our lookups treat NUL as the end
-    s.assign(reinterpret_cast<const char*>(p_), n);
-    p_ += n;
-    left_ -= n;
-    return true;
-  }
-  // Each entry takes at least `minEntry` bytes, so a count beyond that is a lie about the length.
-  bool Count(std::uint32_t& n, std::uint32_t maxCount, std::size_t minEntry) {
-    return U32(n) && n <= maxCount && static_cast<std::size_t>(n) * minEntry <= left_;
-  }
-  std::size_t Left() const { return left_; }
-
- private:
-  const std::uint8_t* p_;
-  std::size_t left_;
-};
+using Writer = ByteWriter;
+using Reader = ByteReader;
 
 void WriteHeader(Writer& w, const std::uint8_t (&magic)[4], std::uint32_t kind) {
   w.Bytes(magic, 4);
