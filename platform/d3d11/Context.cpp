@@ -258,12 +258,13 @@ class ContextImpl final : public DeviceChild<ID3D11DeviceContext> {
     key.depthLevel = dsv->level;
     const GLuint fbo = Core().Framebuffer(key);
     // Framebuffer clears obey the write masks and the scissor; open them and let the next draw
-    // re-apply the recorded states.
-    glDisable(GL_SCISSOR_TEST);
-    glDepthMask(GL_TRUE);
-    glStencilMask(0xFF);
-    Core().cache.ForgetState(0);
-    Core().cache.ForgetState(2);
+    // re-apply the recorded states (only the values that differ reach GL).
+    StateCache& cache = Core().cache;
+    cache.Enable(StateCache::kScissorTest, false);
+    cache.DepthMask(true);
+    cache.StencilMask(0xFF);
+    cache.ForgetState(0);
+    cache.ForgetState(2);
     const bool d = (flags & D3D11_CLEAR_DEPTH) != 0, s = (flags & D3D11_CLEAR_STENCIL) != 0;
     if (d && s) {
       glClearNamedFramebufferfi(fbo, GL_DEPTH_STENCIL, 0, depth, stencil);
@@ -273,7 +274,7 @@ class ContextImpl final : public DeviceChild<ID3D11DeviceContext> {
       const GLint st = stencil;
       glClearNamedFramebufferiv(fbo, GL_STENCIL, 0, &st);
     }
-    Core().cache.glCalls += 4;
+    ++cache.glCalls;
   }
 
   void DrawIndexed(UINT count, UINT start, INT base) override {
@@ -507,51 +508,33 @@ class ContextImpl final : public DeviceChild<ID3D11DeviceContext> {
     if (!cache.StateChanged(0, rasterizer_ ? rasterizer_->Id() : 0)) return;
     D3D11_RASTERIZER_DESC d{D3D11_FILL_SOLID, D3D11_CULL_BACK, FALSE, 0, 0.0f, 0.0f, TRUE, FALSE, FALSE, FALSE};
     if (rasterizer_) d = rasterizer_->desc;
-    if (d.CullMode == D3D11_CULL_NONE) {
-      glDisable(GL_CULL_FACE);
-    } else {
-      glEnable(GL_CULL_FACE);
-      glCullFace(d.CullMode == D3D11_CULL_FRONT ? GL_FRONT : GL_BACK);
-    }
+    cache.Enable(StateCache::kCullFace, d.CullMode != D3D11_CULL_NONE);
+    if (d.CullMode != D3D11_CULL_NONE) cache.CullFace(d.CullMode == D3D11_CULL_FRONT ? GL_FRONT : GL_BACK);
     const bool ccw = (d.FrontCounterClockwise != 0) != kReverseWinding;
-    glFrontFace(ccw ? GL_CCW : GL_CW);
-    glPolygonMode(GL_FRONT_AND_BACK, d.FillMode == D3D11_FILL_WIREFRAME ? GL_LINE : GL_FILL);
-    if (d.DepthClipEnable) glDisable(GL_DEPTH_CLAMP); else glEnable(GL_DEPTH_CLAMP);
-    if (d.ScissorEnable) glEnable(GL_SCISSOR_TEST); else glDisable(GL_SCISSOR_TEST);
-    if (d.DepthBias != 0 || d.SlopeScaledDepthBias != 0.0f) {
-      glEnable(GL_POLYGON_OFFSET_FILL);
-      glPolygonOffset(d.SlopeScaledDepthBias, static_cast<float>(d.DepthBias));
-    } else {
-      glDisable(GL_POLYGON_OFFSET_FILL);
-    }
-    cache.glCalls += 7;
+    cache.FrontFace(ccw ? GL_CCW : GL_CW);
+    cache.PolygonMode(d.FillMode == D3D11_FILL_WIREFRAME ? GL_LINE : GL_FILL);
+    cache.Enable(StateCache::kDepthClamp, !d.DepthClipEnable);
+    cache.Enable(StateCache::kScissorTest, d.ScissorEnable != 0);
+    const bool offset = d.DepthBias != 0 || d.SlopeScaledDepthBias != 0.0f;
+    cache.Enable(StateCache::kPolygonOffsetFill, offset);
+    if (offset) cache.PolygonOffset(d.SlopeScaledDepthBias, static_cast<float>(d.DepthBias));
   }
 
   void ApplyBlend(StateCache& cache) {
-    const bool factorChanged = std::memcmp(appliedFactor_, blendFactor_, sizeof blendFactor_) != 0;
-    if (factorChanged || cache.bypass) {
-      glBlendColor(blendFactor_[0], blendFactor_[1], blendFactor_[2], blendFactor_[3]);
-      std::memcpy(appliedFactor_, blendFactor_, sizeof blendFactor_);
-      ++cache.glCalls;
-    }
+    cache.BlendColor(blendFactor_);
     if (!cache.StateChanged(1, blend_ ? blend_->Id() : 0)) return;
     D3D11_BLEND_DESC d{};
     for (auto& t : d.RenderTarget) t = {FALSE, D3D11_BLEND_ONE, D3D11_BLEND_ZERO, D3D11_BLEND_OP_ADD, D3D11_BLEND_ONE, D3D11_BLEND_ZERO, D3D11_BLEND_OP_ADD, D3D11_COLOR_WRITE_ENABLE_ALL};
     if (blend_) d = blend_->desc;
-    if (d.AlphaToCoverageEnable) glEnable(GL_SAMPLE_ALPHA_TO_COVERAGE); else glDisable(GL_SAMPLE_ALPHA_TO_COVERAGE);
+    cache.Enable(StateCache::kAlphaToCoverage, d.AlphaToCoverageEnable != 0);
     for (GLuint i = 0; i < 8; ++i) {
       const D3D11_RENDER_TARGET_BLEND_DESC& t = d.RenderTarget[d.IndependentBlendEnable ? i : 0];
+      cache.EnableBlend(i, t.BlendEnable != 0);
       if (t.BlendEnable) {
-        glEnablei(GL_BLEND, i);
-        glBlendFuncSeparatei(i, GlBlend(t.SrcBlend), GlBlend(t.DestBlend), GlBlend(t.SrcBlendAlpha), GlBlend(t.DestBlendAlpha));
-        glBlendEquationSeparatei(i, GlBlendOp(t.BlendOp), GlBlendOp(t.BlendOpAlpha));
-        cache.glCalls += 2;
-      } else {
-        glDisablei(GL_BLEND, i);
+        cache.BlendFunc(i, GlBlend(t.SrcBlend), GlBlend(t.DestBlend), GlBlend(t.SrcBlendAlpha), GlBlend(t.DestBlendAlpha));
+        cache.BlendEquation(i, GlBlendOp(t.BlendOp), GlBlendOp(t.BlendOpAlpha));
       }
-      const UINT m = t.RenderTargetWriteMask;
-      glColorMaski(i, (m & 1) != 0, (m & 2) != 0, (m & 4) != 0, (m & 8) != 0);
-      cache.glCalls += 2;
+      cache.ColorMask(i, t.RenderTargetWriteMask);
     }
   }
 
@@ -561,27 +544,21 @@ class ContextImpl final : public DeviceChild<ID3D11DeviceContext> {
                                {D3D11_STENCIL_OP_KEEP, D3D11_STENCIL_OP_KEEP, D3D11_STENCIL_OP_KEEP, D3D11_COMPARISON_ALWAYS},
                                {D3D11_STENCIL_OP_KEEP, D3D11_STENCIL_OP_KEEP, D3D11_STENCIL_OP_KEEP, D3D11_COMPARISON_ALWAYS}};
     if (depth_) d = depth_->desc;
+    cache.Enable(StateCache::kDepthTest, d.DepthEnable != 0);
     if (d.DepthEnable) {
-      glEnable(GL_DEPTH_TEST);
-      glDepthFunc(GlCompare(d.DepthFunc));
-      glDepthMask(d.DepthWriteMask == D3D11_DEPTH_WRITE_MASK_ALL ? GL_TRUE : GL_FALSE);
-    } else {
-      glDisable(GL_DEPTH_TEST);
+      cache.DepthFunc(GlCompare(d.DepthFunc));
+      cache.DepthMask(d.DepthWriteMask == D3D11_DEPTH_WRITE_MASK_ALL);
     }
+    cache.Enable(StateCache::kStencilTest, d.StencilEnable != 0);
     if (d.StencilEnable) {
-      glEnable(GL_STENCIL_TEST);
       const D3D11_DEPTH_STENCILOP_DESC* faces[2] = {&d.FrontFace, &d.BackFace};
-      const GLenum glFaces[2] = {GL_FRONT, GL_BACK};
       for (int i = 0; i < 2; ++i) {
-        glStencilFuncSeparate(glFaces[i], GlCompare(faces[i]->StencilFunc), static_cast<GLint>(stencilRef_), d.StencilReadMask);
-        glStencilOpSeparate(glFaces[i], GlStencilOp(faces[i]->StencilFailOp), GlStencilOp(faces[i]->StencilDepthFailOp),
-                            GlStencilOp(faces[i]->StencilPassOp));
+        cache.StencilFunc(i, GlCompare(faces[i]->StencilFunc), static_cast<GLint>(stencilRef_), d.StencilReadMask);
+        cache.StencilOp(i, GlStencilOp(faces[i]->StencilFailOp), GlStencilOp(faces[i]->StencilDepthFailOp),
+                        GlStencilOp(faces[i]->StencilPassOp));
       }
-      glStencilMask(d.StencilWriteMask);
-    } else {
-      glDisable(GL_STENCIL_TEST);
+      cache.StencilMask(d.StencilWriteMask);
     }
-    cache.glCalls += 5;
   }
 
   void DrawIndexedImpl(UINT count, UINT instances, UINT start, INT base, UINT firstInstance) {
@@ -631,7 +608,6 @@ class ContextImpl final : public DeviceChild<ID3D11DeviceContext> {
   Ref<DsvImpl> depthView_;
   Ref<BlendStateImpl> blend_;
   float blendFactor_[4] = {1, 1, 1, 1};
-  float appliedFactor_[4] = {-1, -1, -1, -1};
   UINT sampleMask_ = D3D11_DEFAULT_SAMPLE_MASK;
   Ref<DepthStencilStateImpl> depth_;
   UINT stencilRef_ = 0;

@@ -293,10 +293,16 @@ void StateCache::BindFramebuffer(GLuint fbo) {
 }
 void StateCache::BindPipeline(GLuint pipeline) {
   if (!bypass && pipeline_ == pipeline) return;
-  glUseProgram(0);
+  // A program made current with glUseProgram would override the pipeline; the layer never makes
+  // one current, so this is needed only once per context.
+  if (bypass || program_ != 0) {
+    glUseProgram(0);
+    program_ = 0;
+    ++glCalls;
+  }
   glBindProgramPipeline(pipeline);
   pipeline_ = pipeline;
-  glCalls += 2;
+  ++glCalls;
 }
 void StateCache::UseStage(GLuint pipeline, GLbitfield bit, int index, GLuint program) {
   if (!bypass && stages_[index] == program) return;
@@ -355,6 +361,73 @@ bool StateCache::StateChanged(int which, std::uint64_t key) {
   stateKeys_[which] = key;
   return true;
 }
+template <class T>
+bool StateCache::Changes(Slot<T>& slot, const T& value) {
+  if (!bypass && slot.known && slot.value == value) return false;
+  slot.value = value;
+  slot.known = true;
+  ++glCalls;
+  return true;
+}
+void StateCache::Enable(Cap cap, bool on) {
+  static constexpr GLenum kNames[kCapCount] = {GL_CULL_FACE, GL_DEPTH_CLAMP, GL_SCISSOR_TEST, GL_POLYGON_OFFSET_FILL,
+                                               GL_SAMPLE_ALPHA_TO_COVERAGE, GL_DEPTH_TEST, GL_STENCIL_TEST};
+  if (!Changes(fixed_.caps[cap], on)) return;
+  if (on) glEnable(kNames[cap]); else glDisable(kNames[cap]);
+}
+void StateCache::EnableBlend(GLuint target, bool on) {
+  if (target >= fixed_.blendOn.size() || !Changes(fixed_.blendOn[target], on)) return;
+  if (on) glEnablei(GL_BLEND, target); else glDisablei(GL_BLEND, target);
+}
+void StateCache::CullFace(GLenum face) {
+  if (Changes(fixed_.cullFace, face)) glCullFace(face);
+}
+void StateCache::FrontFace(GLenum mode) {
+  if (Changes(fixed_.frontFace, mode)) glFrontFace(mode);
+}
+void StateCache::PolygonMode(GLenum mode) {
+  if (Changes(fixed_.polygonMode, mode)) glPolygonMode(GL_FRONT_AND_BACK, mode);
+}
+void StateCache::PolygonOffset(float factor, float units) {
+  if (Changes(fixed_.polygonOffset, std::array<float, 2>{factor, units})) glPolygonOffset(factor, units);
+}
+void StateCache::BlendColor(const float rgba[4]) {
+  if (Changes(fixed_.blendColor, std::array<float, 4>{rgba[0], rgba[1], rgba[2], rgba[3]}))
+    glBlendColor(rgba[0], rgba[1], rgba[2], rgba[3]);
+}
+void StateCache::BlendFunc(GLuint target, GLenum src, GLenum dst, GLenum srcAlpha, GLenum dstAlpha) {
+  if (target < fixed_.blendFunc.size() &&
+      Changes(fixed_.blendFunc[target], std::array<GLenum, 4>{src, dst, srcAlpha, dstAlpha}))
+    glBlendFuncSeparatei(target, src, dst, srcAlpha, dstAlpha);
+}
+void StateCache::BlendEquation(GLuint target, GLenum rgb, GLenum alpha) {
+  if (target < fixed_.blendEquation.size() && Changes(fixed_.blendEquation[target], std::array<GLenum, 2>{rgb, alpha}))
+    glBlendEquationSeparatei(target, rgb, alpha);
+}
+void StateCache::ColorMask(GLuint target, unsigned mask) {
+  mask &= 0xFu;
+  if (target < fixed_.colorMask.size() && Changes(fixed_.colorMask[target], mask))
+    glColorMaski(target, (mask & 1) != 0, (mask & 2) != 0, (mask & 4) != 0, (mask & 8) != 0);
+}
+void StateCache::DepthFunc(GLenum func) {
+  if (Changes(fixed_.depthFunc, func)) glDepthFunc(func);
+}
+void StateCache::DepthMask(bool write) {
+  if (Changes(fixed_.depthMask, write)) glDepthMask(write ? GL_TRUE : GL_FALSE);
+}
+void StateCache::StencilFunc(int face, GLenum func, GLint ref, GLuint mask) {
+  if (face < 0 || face > 1) return;
+  if (Changes(fixed_.stencilFunc[face], std::array<GLuint, 3>{func, static_cast<GLuint>(ref), mask}))
+    glStencilFuncSeparate(face == 0 ? GL_FRONT : GL_BACK, func, ref, mask);
+}
+void StateCache::StencilOp(int face, GLenum fail, GLenum depthFail, GLenum pass) {
+  if (face < 0 || face > 1) return;
+  if (Changes(fixed_.stencilOp[face], std::array<GLenum, 3>{fail, depthFail, pass}))
+    glStencilOpSeparate(face == 0 ? GL_FRONT : GL_BACK, fail, depthFail, pass);
+}
+void StateCache::StencilMask(GLuint mask) {
+  if (Changes(fixed_.stencilMask, mask)) glStencilMask(mask);
+}
 void StateCache::ForgetTexture(GLuint texture) {
   for (GLuint& t : textures_)
     if (t == texture) t = kUnknown;
@@ -380,7 +453,7 @@ void StateCache::ForgetVertexArray(GLuint vao) {
   if (vao_ == vao) vao_ = kUnknown;
 }
 void StateCache::Reset() {
-  fbo_ = pipeline_ = vao_ = kUnknown;
+  fbo_ = pipeline_ = vao_ = program_ = kUnknown;
   stages_.fill(kUnknown);
   textures_.fill(kUnknown);
   samplers_.fill(kUnknown);
@@ -388,6 +461,7 @@ void StateCache::Reset() {
   for (Image& im : images_) im.texture = kUnknown;
   viewportKnown_ = false;
   stateKeys_.fill(~0ull);
+  fixed_ = FixedFunction{};
 }
 
 // ---- formats ----

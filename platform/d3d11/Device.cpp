@@ -83,7 +83,7 @@ class SwapChainImpl final : public ComObject<IDXGISwapChain> {
     SDL_GL_GetDrawableSize(window, &w, &h);
     const auto bw = static_cast<GLint>(backBuffer_->desc.Width), bh = static_cast<GLint>(backBuffer_->desc.Height);
     // Blits obey the scissor; the next draw re-applies the recorded rasterizer state.
-    glDisable(GL_SCISSOR_TEST);
+    core.cache.Enable(StateCache::kScissorTest, false);
     core.cache.ForgetState(0);
     core.cache.BindFramebuffer(0);
     // Row 0 of our textures is the top of the picture; the window's row 0 is its bottom.

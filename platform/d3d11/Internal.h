@@ -123,6 +123,25 @@ class StateCache {
   void BindImage(GLuint unit, GLuint texture, GLint level, GLenum format);
   void Viewport(const D3D11_VIEWPORT& vp);
   bool StateChanged(int which, std::uint64_t key);  // rasterizer 0, blend 1, depth 2
+
+  // Fixed-function values, one slot per value, so that switching between state objects that share
+  // most settings (or restoring after a clear) issues only the calls that change something.
+  enum Cap { kCullFace, kDepthClamp, kScissorTest, kPolygonOffsetFill, kAlphaToCoverage, kDepthTest, kStencilTest, kCapCount };
+  void Enable(Cap cap, bool on);
+  void EnableBlend(GLuint target, bool on);
+  void CullFace(GLenum face);
+  void FrontFace(GLenum mode);
+  void PolygonMode(GLenum mode);
+  void PolygonOffset(float factor, float units);
+  void BlendColor(const float rgba[4]);
+  void BlendFunc(GLuint target, GLenum src, GLenum dst, GLenum srcAlpha, GLenum dstAlpha);
+  void BlendEquation(GLuint target, GLenum rgb, GLenum alpha);
+  void ColorMask(GLuint target, unsigned mask);  // bit 0 red .. bit 3 alpha
+  void DepthFunc(GLenum func);
+  void DepthMask(bool write);
+  void StencilFunc(int face, GLenum func, GLint ref, GLuint mask);  // face 0 front, 1 back
+  void StencilOp(int face, GLenum fail, GLenum depthFail, GLenum pass);
+  void StencilMask(GLuint mask);
   void ForgetState(int which) { stateKeys_[which] = ~0ull; }
   void ForgetTexture(GLuint texture);
   void ForgetBuffer(GLuint buffer);
@@ -134,7 +153,7 @@ class StateCache {
 
  private:
   static constexpr GLuint kUnknown = 0xFFFFFFFFu;
-  GLuint fbo_ = kUnknown, pipeline_ = kUnknown, vao_ = kUnknown;
+  GLuint fbo_ = kUnknown, pipeline_ = kUnknown, vao_ = kUnknown, program_ = kUnknown;
   std::array<GLuint, 3> stages_{kUnknown, kUnknown, kUnknown};
   std::array<GLuint, 192> textures_{}, samplers_{};
   std::array<GLuint, 64> uniformBuffers_{};
@@ -147,6 +166,29 @@ class StateCache {
   D3D11_VIEWPORT viewport_{};
   bool viewportKnown_ = false;
   std::array<std::uint64_t, 3> stateKeys_{~0ull, ~0ull, ~0ull};
+
+  // A value GL holds for us, or unknown (after a reset, or before the first call).
+  template <class T>
+  struct Slot {
+    T value{};
+    bool known = false;
+  };
+  template <class T>
+  bool Changes(Slot<T>& slot, const T& value);  // records the value; true when GL must be told
+  struct FixedFunction {
+    std::array<Slot<bool>, kCapCount> caps{};
+    std::array<Slot<bool>, 8> blendOn{};
+    Slot<GLenum> cullFace, frontFace, polygonMode, depthFunc;
+    Slot<std::array<float, 2>> polygonOffset;
+    Slot<std::array<float, 4>> blendColor;
+    std::array<Slot<std::array<GLenum, 4>>, 8> blendFunc{};
+    std::array<Slot<std::array<GLenum, 2>>, 8> blendEquation{};
+    std::array<Slot<unsigned>, 8> colorMask{};
+    Slot<bool> depthMask;
+    std::array<Slot<std::array<GLuint, 3>>, 2> stencilFunc{};
+    std::array<Slot<std::array<GLenum, 3>>, 2> stencilOp{};
+    Slot<GLuint> stencilMask;
+  } fixed_;
 };
 
 class DeviceImpl;

@@ -387,6 +387,85 @@ std::uint64_t CallsOfARepeatedDraw(bool bypass) {
   return repeated;
 }
 
+// Only the values that differ reach GL: a state object that changes one setting costs one call,
+// and a depth clear between two draws costs the clear plus opening and restoring the depth mask.
+TEST(StateCache, ReissuesOnlyTheValuesThatChange) {
+  ID3D11Device* device = nullptr;
+  ID3D11DeviceContext* context = nullptr;
+  ASSERT_EQ(D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, nullptr, 0, D3D11_SDK_VERSION, &device,
+                              nullptr, &context),
+            S_OK);
+  const D3D11_TEXTURE2D_DESC cd{8, 8, 1, 1, DXGI_FORMAT_R8G8B8A8_UNORM, {1, 0}, D3D11_USAGE_DEFAULT, D3D11_BIND_RENDER_TARGET, 0, 0};
+  const D3D11_TEXTURE2D_DESC dd{8, 8, 1, 1, DXGI_FORMAT_D24_UNORM_S8_UINT, {1, 0}, D3D11_USAGE_DEFAULT, D3D11_BIND_DEPTH_STENCIL, 0, 0};
+  ID3D11Texture2D* color = nullptr;
+  ID3D11Texture2D* depth = nullptr;
+  ID3D11RenderTargetView* rtv = nullptr;
+  ID3D11DepthStencilView* dsv = nullptr;
+  ASSERT_EQ(device->CreateTexture2D(&cd, nullptr, &color), S_OK);
+  ASSERT_EQ(device->CreateTexture2D(&dd, nullptr, &depth), S_OK);
+  ASSERT_EQ(device->CreateRenderTargetView(color, nullptr, &rtv), S_OK);
+  ASSERT_EQ(device->CreateDepthStencilView(depth, nullptr, &dsv), S_OK);
+  const auto vsBlob = VertexBlob(kFullScreenVs, {});
+  const auto psBlob = PixelBlob("#version 450\nlayout(location=0) out vec4 c;\nvoid main(){ c = vec4(1); }\n");
+  ID3D11VertexShader* vs = nullptr;
+  ID3D11PixelShader* ps = nullptr;
+  device->CreateVertexShader(vsBlob.data(), vsBlob.size(), nullptr, &vs);
+  device->CreatePixelShader(psBlob.data(), psBlob.size(), nullptr, &ps);
+  D3D11_RASTERIZER_DESC rd{D3D11_FILL_SOLID, D3D11_CULL_BACK, FALSE, 0, 0.0f, 0.0f, TRUE, FALSE, FALSE, FALSE};
+  ID3D11RasterizerState* cullBack = nullptr;
+  ID3D11RasterizerState* cullFront = nullptr;
+  ASSERT_EQ(device->CreateRasterizerState(&rd, &cullBack), S_OK);
+  rd.CullMode = D3D11_CULL_FRONT;
+  ASSERT_EQ(device->CreateRasterizerState(&rd, &cullFront), S_OK);
+  D3D11_DEPTH_STENCIL_DESC ds{};
+  ds.DepthEnable = TRUE;
+  ds.DepthWriteMask = D3D11_DEPTH_WRITE_MASK_ZERO;
+  ds.DepthFunc = D3D11_COMPARISON_LESS_EQUAL;
+  ID3D11DepthStencilState* noDepthWrites = nullptr;
+  ASSERT_EQ(device->CreateDepthStencilState(&ds, &noDepthWrites), S_OK);
+
+  context->VSSetShader(vs, nullptr, 0);
+  context->PSSetShader(ps, nullptr, 0);
+  context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
+  context->OMSetRenderTargets(1, &rtv, dsv);
+  context->OMSetDepthStencilState(noDepthWrites, 0);
+  const D3D11_VIEWPORT vp{0, 0, 8, 8, 0, 1};
+  context->RSSetViewports(1, &vp);
+  context->RSSetState(cullBack);
+  context->Draw(3, 0);
+
+  auto callsOf = [&](auto&& work) {
+    const std::uint64_t before = D3D11GLCallCount(context);
+    work();
+    return D3D11GLCallCount(context) - before;
+  };
+  EXPECT_EQ(callsOf([&] {
+              context->RSSetState(cullFront);
+              context->Draw(3, 0);
+            }),
+            2u);  // glCullFace and the draw
+  context->ClearDepthStencilView(dsv, D3D11_CLEAR_DEPTH, 1.0f, 0);  // makes the clear's framebuffer
+  context->Draw(3, 0);
+  EXPECT_EQ(callsOf([&] {
+              context->ClearDepthStencilView(dsv, D3D11_CLEAR_DEPTH, 1.0f, 0);
+              context->Draw(3, 0);
+            }),
+            4u);  // depth mask on, the clear, depth mask off again, the draw
+  EXPECT_EQ(callsOf([&] {
+              context->RSSetState(cullBack);
+              context->RSSetState(cullFront);
+              context->Draw(3, 0);
+            }),
+            1u);  // back where it was: the draw alone
+
+  for (IUnknown* o : std::initializer_list<IUnknown*>{vs, ps, rtv, dsv, color, depth, cullBack, cullFront, noDepthWrites})
+    o->Release();
+  context->ClearState();
+  context->Release();
+  device->Release();
+  EXPECT_EQ(D3D11LiveObjectCount(), 0);
+}
+
 TEST(StateCache, SkipsRepeatedStateUnlessBypassed) {
   EXPECT_EQ(CallsOfARepeatedDraw(false), 1u);  // only the draw itself
   EXPECT_GT(CallsOfARepeatedDraw(true), 20u);
