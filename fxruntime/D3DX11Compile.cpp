@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "fxruntime/EffectCompiler.h"
+#include "fxruntime/EffectCache.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace {
@@ -79,7 +79,7 @@ HRESULT D3DX11CompileFromFileW(LPCWSTR pSrcFile, const D3D10_SHADER_MACRO* pDefi
   const bool macros = pDefines != nullptr && pDefines[0].Name != nullptr;
   if (macros || pInclude != nullptr || pPump != nullptr) return Finish(E_NOTIMPL, pHResult);
 
-  const EffectCompileResult result = CompileEffectFile(NarrowFromWide(pSrcFile));
+  const EffectCompileResult result = CompileEffectFileCached(NarrowFromWide(pSrcFile));
   const std::string messages = result.Messages();
   if (!messages.empty() && ppErrorMsgs != nullptr) {
     // The text keeps its terminator, as compiler message blobs do, so it can be used as a C string.

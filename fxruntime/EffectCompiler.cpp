@@ -813,11 +813,15 @@ EffectCompileResult CompileEffectText(const std::string& path, const std::string
   return result;
 }
 
-EffectCompileResult CompileEffectFile(const std::string& path) {
+EffectCompileResult CompileEffectSource(EffectSource& source) {
   EffectCompileResult result;
-  EffectSource source;
-  ReadEffectSource(path, source);
   Compilation(result).Run(source);
   if (!result.succeeded) result.code.clear();
   return result;
+}
+
+EffectCompileResult CompileEffectFile(const std::string& path) {
+  EffectSource source;
+  ReadEffectSource(path, source);
+  return CompileEffectSource(source);
 }

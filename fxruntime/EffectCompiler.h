@@ -18,5 +18,8 @@ struct EffectCompileResult {
 
 EffectCompileResult CompileEffectFile(const std::string& path);
 
+// The same for a source already read (ReadEffectSource).
+EffectCompileResult CompileEffectSource(EffectSource& source);
+
 // The same for text already in memory; `path` names it in messages and anchors its includes.
 EffectCompileResult CompileEffectText(const std::string& path, const std::string& text);

@@ -250,6 +250,7 @@ class FileParser {
     for (const Include& inc : includes) ReadInclude(inc);
     TopLevel();
     out_.strippedFiles[path_] = stripped_;
+    out_.originalFiles[path_] = text_;
   }
 
  private:

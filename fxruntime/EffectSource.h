@@ -96,8 +96,9 @@ struct EffectInitializer {
 
 struct EffectSource {
   std::string mainFile;
-  // Every file read, by the path it was opened with, in its stripped form.
+  // Every file read, by the path it was opened with, in its stripped form and as read.
   std::map<std::string, std::string> strippedFiles;
+  std::map<std::string, std::string> originalFiles;
   int mainFileLines = 0;
   std::vector<EffectSourceTechnique> techniques;
   std::vector<EffectSamplerDesc> samplers;

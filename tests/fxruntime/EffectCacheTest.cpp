@@ -1,0 +1,172 @@
+// The compiled-effect cache: a second compilation of unchanged files comes from the cache with the
+// same code and warnings; any change to the file or to a file it includes compiles again; damaged
+// entries, failures and an unusable cache folder never change the result.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "fxruntime/EffectCache.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* kEffect = R"(#include "inc/light.fxh"
+float4 VS(float3 posL : POSITION) : SV_POSITION { return float4(posL * kScale, 1.0f); }
+float4 PS(float4 p : SV_POSITION) : SV_Target { return float4(1, 0, 0, 1); }
+technique11 T { pass P0 {
+  SetVertexShader( CompileShader( vs_5_0, VS() ) );
+  SetPixelShader( CompileShader( ps_5_0, PS() ) );
+} }
+)";
+
+void Write(const fs::path& path, const std::string& text) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+std::string Slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+class EffectCacheTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root = fs::temp_directory_path() / ("effect-cache-test-" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    cacheDir = root / "cache";
+    setenv("SHOW_EFFECT_CACHE_DIR", cacheDir.c_str(), 1);
+    unsetenv("SHOW_EFFECT_CACHE");
+    effect = (root / "src" / "Lit.fx").string();
+    Write(effect, kEffect);
+    Write(root / "src" / "inc" / "light.fxh", "static const float kScale = 2.0f;\n");
+  }
+  void TearDown() override {
+    unsetenv("SHOW_EFFECT_CACHE_DIR");
+    unsetenv("SHOW_EFFECT_CACHE");
+    fs::remove_all(root);
+  }
+  EffectCompileResult Compile(bool expectCached) {
+    bool cached = !expectCached;
+    EffectCompileResult r = CompileEffectFileCached(effect, &cached);
+    EXPECT_EQ(cached, expectCached);
+    return r;
+  }
+  std::vector<fs::path> Entries() const {
+    std::vector<fs::path> out;
+    if (fs::exists(cacheDir))
+      for (const auto& e : fs::directory_iterator(cacheDir)) out.push_back(e.path());
+    return out;
+  }
+
+  fs::path root, cacheDir;
+  std::string effect;
+};
+
+TEST_F(EffectCacheTest, UnchangedFilesComeBackFromTheCacheWithTheSameCode) {
+  const EffectCompileResult first = Compile(false);
+  ASSERT_TRUE(first.succeeded) << first.Messages();
+  ASSERT_EQ(Entries().size(), 1u);
+  const EffectCompileResult second = Compile(true);
+  EXPECT_TRUE(second.succeeded);
+  EXPECT_EQ(second.code, first.code);
+  EXPECT_EQ(second.code, CompileEffectFile(effect).code);
+}
+
+TEST_F(EffectCacheTest, EditingTheFileOrAnIncludeCompilesAgain) {
+  const EffectCompileResult original = Compile(false);
+  ASSERT_TRUE(original.succeeded) << original.Messages();
+  Write(root / "src" / "inc" / "light.fxh", "static const float kScale = 3.0f;\n");
+  const EffectCompileResult changedInclude = Compile(false);
+  ASSERT_TRUE(changedInclude.succeeded);
+  EXPECT_NE(changedInclude.code, original.code);
+  Write(effect, std::string(kEffect) + "// a comment changes the text, so the entry too\n");
+  Compile(false);
+  Compile(true);
+  // Going back to the first text finds its entry again.
+  Write(root / "src" / "inc" / "light.fxh", "static const float kScale = 2.0f;\n");
+  Write(effect, kEffect);
+  EXPECT_EQ(Compile(true).code, original.code);
+}
+
+TEST_F(EffectCacheTest, WarningsAreKeptAndFailuresAreNotCached) {
+  effect = FX_TEST_DIR "/inputs/warning_only.fx";
+  const EffectCompileResult first = Compile(false);
+  ASSERT_TRUE(first.succeeded);
+  ASSERT_FALSE(first.Messages().empty());
+  const EffectCompileResult second = Compile(true);
+  EXPECT_EQ(second.Messages(), first.Messages());
+
+  effect = (root / "src" / "Broken.fx").string();
+  Write(effect, "float4 VS( : SV_POSITION { }\ntechnique11 T { pass P0 { SetVertexShader( CompileShader( vs_5_0, VS() ) ); } }\n");
+  const std::size_t before = Entries().size();
+  const EffectCompileResult failed = Compile(false);
+  EXPECT_FALSE(failed.succeeded);
+  EXPECT_NE(failed.Messages().find("Broken.fx("), std::string::npos) << failed.Messages();
+  EXPECT_EQ(Entries().size(), before);
+  EXPECT_EQ(Compile(false).Messages(), failed.Messages());
+}
+
+TEST_F(EffectCacheTest, DamagedEntriesAreCompiledAgainAndReplaced) {
+  const EffectCompileResult good = Compile(false);
+  ASSERT_TRUE(good.succeeded);
+  const fs::path entry = Entries().at(0);
+  const std::string bytes = Slurp(entry);
+  const std::vector<std::string> damaged = {
+      "",                                          // empty
+      bytes.substr(0, bytes.size() / 2),           // cut short
+      bytes + "x",                                 // trailing byte
+      std::string(bytes.size(), '\xff'),           // garbage
+      bytes.substr(0, bytes.size() - 40) + std::string(40, '\0'),  // blob tail zeroed
+  };
+  for (std::size_t i = 0; i < damaged.size(); ++i) {
+    Write(entry, damaged[i]);
+    const EffectCompileResult r = Compile(false);
+    EXPECT_TRUE(r.succeeded) << "case " << i;
+    EXPECT_EQ(r.code, good.code) << "case " << i;
+    EXPECT_EQ(Slurp(entry), bytes) << "case " << i << ": the entry is rewritten";
+  }
+  fs::remove(entry);
+  fs::create_directory(entry);  // a folder where the entry should be
+  EXPECT_EQ(Compile(false).code, good.code);
+}
+
+TEST_F(EffectCacheTest, AnUnusableOrDisabledCacheOnlyCostsTheCompilation) {
+  Write(root / "not-a-folder", "x");
+  setenv("SHOW_EFFECT_CACHE_DIR", (root / "not-a-folder" / "cache").c_str(), 1);
+  EXPECT_TRUE(Compile(false).succeeded);
+  EXPECT_TRUE(Compile(false).succeeded);
+
+  setenv("SHOW_EFFECT_CACHE_DIR", cacheDir.c_str(), 1);
+  setenv("SHOW_EFFECT_CACHE", "0", 1);
+  EXPECT_EQ(EffectCacheDirectory(), "");
+  EXPECT_TRUE(Compile(false).succeeded);
+  EXPECT_TRUE(Compile(false).succeeded);
+  EXPECT_TRUE(Entries().empty());
+
+  // Without an override the cache follows the XDG rules; a relative XDG folder is ignored.
+  unsetenv("SHOW_EFFECT_CACHE");
+  unsetenv("SHOW_EFFECT_CACHE_DIR");
+  const char* savedXdg = std::getenv("XDG_CACHE_HOME");
+  const std::string xdg = savedXdg ? savedXdg : "";
+  setenv("XDG_CACHE_HOME", "/var/cache/someone", 1);
+  EXPECT_EQ(EffectCacheDirectory(), "/var/cache/someone/vexa-rhino/effects");
+  setenv("XDG_CACHE_HOME", "relative", 1);
+  if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
+    EXPECT_EQ(EffectCacheDirectory(), std::string(home) + "/.cache/vexa-rhino/effects");
+  }
+  if (savedXdg) {
+    setenv("XDG_CACHE_HOME", xdg.c_str(), 1);
+  } else {
+    unsetenv("XDG_CACHE_HOME");
+  }
+}
+
+}  // namespace
