@@ -164,6 +164,13 @@ BoxApp::~BoxApp()
 bool BoxApp::Initialize()
 {
     StartupTimes times;
+    // The texture files decode on worker threads while the window, the device and the effects are
+    // made; LoadTextures then only hands the pictures to the device.
+    std::vector<std::wstring> imageFiles{WideFromNarrow(kSkyCubeMapFile)};
+    for (std::string_view file : kSceneTextureFiles) {
+        imageFiles.push_back(WideFromNarrow(file));
+    }
+    auto imagePrefetch = std::make_unique<D3DX11ImagePrefetch>(imageFiles);
     if (!CreateMainWindow()) {
         return false;
     }
@@ -178,6 +185,7 @@ bool BoxApp::Initialize()
     times.Step("effects");
     sky = Sky::Create(device, WideFromNarrow(kSkyCubeMapFile), kSkyRadius);
     LoadTextures();
+    imagePrefetch.reset();
     times.Step("textures");
 
     // A model file that cannot be read is drawn as nothing (with a warning); one that is malformed

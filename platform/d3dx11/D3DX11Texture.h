@@ -1,5 +1,10 @@
 #pragma once
 // Texture files to shader-resource views: PNG, JPEG, TIFF and DDS (2D and cube maps).
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
 #include "platform/d3d11/D3D11.h"
 
 struct D3DX11_IMAGE_LOAD_INFO;  // load options are not supported; pass null
@@ -12,3 +17,21 @@ struct ID3DX11ThreadPump;       // loading is always synchronous; pass null
 HRESULT D3DX11CreateShaderResourceViewFromFileW(ID3D11Device* pDevice, LPCWSTR pSrcFile,
                                                 D3DX11_IMAGE_LOAD_INFO* pLoadInfo, ID3DX11ThreadPump* pPump,
                                                 ID3D11ShaderResourceView** ppShaderResourceView, HRESULT* pHResult);
+
+// Decodes image files on worker threads ahead of time: while it lives, the function above takes a
+// listed file's decoded picture from here instead of reading the file again (a file changed since
+// is read again), so decoding overlaps whatever the caller does meanwhile. Only the first of
+// several living prefetches is used. `workers` 0 picks a count from the processor count.
+class D3DX11ImagePrefetch {
+ public:
+  explicit D3DX11ImagePrefetch(const std::vector<std::wstring>& files, unsigned workers = 0);
+  ~D3DX11ImagePrefetch();  // stops the workers; pictures never asked for are dropped
+  D3DX11ImagePrefetch(const D3DX11ImagePrefetch&) = delete;
+  D3DX11ImagePrefetch& operator=(const D3DX11ImagePrefetch&) = delete;
+
+  struct State;
+
+ private:
+  std::unique_ptr<State> state_;
+  std::vector<std::thread> threads_;
+};

@@ -191,5 +191,91 @@ TEST_F(TextureFileTest, MissingOrUndecodableFilesFailWithANullView) {
   EXPECT_EQ(D3DX11CreateShaderResourceViewFromFileW(nullptr, L"x.png", nullptr, nullptr, &view, nullptr), E_INVALIDARG);
 }
 
+// Levels are box-filtered: 2x2 averages rounded to nearest, and an odd last row or column folded
+// into the texel before it (so a 5x3 image's level 1 averages 3x3 texels at its right edge).
+TEST_F(TextureFileTest, MipLevelsAverageTheirTexelsAndFoldOddEdges) {
+  const auto dir = Dir();
+  std::vector<std::uint8_t> even(4 * 4 * 4), odd(5 * 3 * 4);
+  for (std::size_t i = 0; i < even.size(); ++i) even[i] = static_cast<std::uint8_t>((i * 37) % 251);
+  for (std::size_t i = 0; i < odd.size(); ++i) odd[i] = static_cast<std::uint8_t>((i * 53) % 241);
+  for (std::size_t i = 3; i < even.size(); i += 4) even[i] = 255;  // stb keeps opaque texels exact
+  for (std::size_t i = 3; i < odd.size(); i += 4) odd[i] = 255;
+  stbi_write_png((dir / "even.png").string().c_str(), 4, 4, 4, even.data(), 16);
+  stbi_write_png((dir / "odd.png").string().c_str(), 5, 3, 4, odd.data(), 20);
+
+  auto at = [](const std::vector<std::uint8_t>& px, int width, int x, int y, int c) {
+    return static_cast<unsigned>(px[(y * width + x) * 4 + c]);
+  };
+  ID3D11Texture2D* evenTexture = TextureOf(Load(dir / "even.png"));
+  std::vector<std::uint8_t> level;
+  ASSERT_TRUE(D3D11ReadTexture(evenTexture, 1, 0, level));
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 2; ++x)
+      for (int c = 0; c < 4; ++c) {
+        const unsigned sum = at(even, 4, 2 * x, 2 * y, c) + at(even, 4, 2 * x + 1, 2 * y, c) +
+                             at(even, 4, 2 * x, 2 * y + 1, c) + at(even, 4, 2 * x + 1, 2 * y + 1, c);
+        EXPECT_EQ(at(level, 2, x, y, c), (sum + 2) / 4) << x << "," << y << " channel " << c;
+      }
+
+  ID3D11Texture2D* oddTexture = TextureOf(Load(dir / "odd.png"));
+  D3D11_TEXTURE2D_DESC d{};
+  oddTexture->GetDesc(&d);
+  EXPECT_EQ(d.MipLevels, 3u);  // 5x3, 2x1, 1x1
+  ASSERT_TRUE(D3D11ReadTexture(oddTexture, 1, 0, level));
+  for (int c = 0; c < 3; ++c) {
+    unsigned left = 0, right = 0;
+    for (int y = 0; y < 3; ++y) {
+      left += at(odd, 5, 0, y, c) + at(odd, 5, 1, y, c);
+      right += at(odd, 5, 2, y, c) + at(odd, 5, 3, y, c) + at(odd, 5, 4, y, c);
+    }
+    EXPECT_EQ(at(level, 2, 0, 0, c), (left + 3) / 6) << "channel " << c;
+    EXPECT_EQ(at(level, 2, 1, 0, c), (right + 4) / 9) << "channel " << c;
+  }
+}
+
+// A prefetch changes when files are decoded, never what comes out: the same texels, the same
+// failures, and a file replaced after the prefetch started is read again.
+TEST_F(TextureFileTest, PrefetchedFilesGiveWhatADirectLoadGives) {
+  const auto dir = Dir();
+  const auto rgba = Quadrants();
+  stbi_write_png((dir / "prefetch.png").string().c_str(), 8, 8, 4, rgba.data(), 32);
+  WriteTiff(dir / "prefetch.tif", rgba);
+  WriteFile(dir / "prefetch-garbage.png", {0x89, 'P', 'N', 'G', 1, 2, 3});
+  stbi_write_png((dir / "replaced.png").string().c_str(), 8, 8, 4, rgba.data(), 32);
+  auto texels = [&](ID3D11ShaderResourceView* view, UINT mip) {
+    std::vector<std::uint8_t> px;
+    EXPECT_TRUE(view != nullptr && D3D11ReadTexture(TextureOf(view), mip, 0, px));
+    return px;
+  };
+  const auto directPng = texels(Load(dir / "prefetch.png"), 1);
+  const auto directTiff = texels(Load(dir / "prefetch.tif"), 0);
+
+  std::vector<std::wstring> files;
+  for (const char* f : {"prefetch.png", "missing.png", "prefetch-garbage.png", "prefetch.tif", "replaced.png"})
+    files.push_back((dir / f).wstring());
+  {
+    D3DX11ImagePrefetch prefetch(files, 2);
+    // Replaced by a larger picture (so its size differs too): the new one must be used.
+    std::vector<std::uint8_t> big(16 * 16 * 4, 0);
+    for (std::size_t i = 0; i < big.size(); i += 4) big[i + 1] = big[i + 3] = 255;  // opaque green
+    stbi_write_png((dir / "replaced.png").string().c_str(), 16, 16, 4, big.data(), 64);
+    EXPECT_EQ(texels(Load(dir / "prefetch.png"), 1), directPng);
+    Load(dir / "missing.png", D3D11_ERROR_FILE_NOT_FOUND);
+    Load(dir / "prefetch-garbage.png", E_FAIL);
+    EXPECT_EQ(texels(Load(dir / "prefetch.tif"), 0), directTiff);
+    ID3D11ShaderResourceView* replaced = Load(dir / "replaced.png");
+    D3D11_TEXTURE2D_DESC d{};
+    TextureOf(replaced)->GetDesc(&d);
+    EXPECT_EQ(d.Width, 16u);
+    EXPECT_TRUE(Near(Pixel(texels(replaced, 0), 16, 3, 3), {0, 255, 0, 255}));
+    // Asking twice decodes the second time.
+    EXPECT_EQ(texels(Load(dir / "prefetch.png"), 1), directPng);
+  }
+  // Dropped unused, half-done, or with nothing to do.
+  { D3DX11ImagePrefetch unused(files, 1); }
+  { D3DX11ImagePrefetch none({}, 0); }
+  EXPECT_EQ(texels(Load(dir / "prefetch.tif"), 0), directTiff);
+}
+
 }  // namespace
 }  // namespace gputest
