@@ -45,21 +45,22 @@ cat "$work/frames.out"
 
 median() { sed -n "s/^$2 scene median $3: *\([0-9.]*\) ms/\1/p" "$work/$1"; }
 replay() { sed -n "s/^replay .*$1: first scene \([0-9.]*\) ms, second scene \([0-9.]*\) ms/\1 \2/p" "$work/frames.out"; }
-# The replayer skips glGet* calls, so the per-frame read-back is not in its times; with the GPU work
-# discarded it is pure copying, and it is taken out of ours for the CPU figure. On llvmpipe it also
-# waits for the frame to finish, so it stays in the frame figure.
+# The replayer skips glGet* calls, so the per-frame read-back is not in its times. With the GPU
+# work discarded the read-back is pure copying, and that copy (from the NOOP run) is taken out of
+# both of our figures; on llvmpipe the read-back also waits for the frame to finish, and that wait
+# is frame work, so only the copy is taken out of the frame figure.
 report() {
-    local label=$1 ours=$2 theirs=$3 without_readback=$4
+    local label=$1 ours=$2 theirs=$3
     awk -v label="$label" -v o1="$(median "$ours" first frame)" -v o2="$(median "$ours" second frame)" \
-        -v b1="$(median "$ours" first read-back)" -v b2="$(median "$ours" second read-back)" \
-        -v drop="$without_readback" -v t="$(replay "$theirs")" '
+        -v b1="$(median ours-noop.out first read-back)" -v b2="$(median ours-noop.out second read-back)" \
+        -v t="$(replay "$theirs")" '
         BEGIN {
             split(t, r, " ")
             if (o1 == "" || r[1] == "" || r[1] + r[2] == 0) { printf "%s ours/replay: n/a\n", label; exit }
-            if (drop == 1 && b1 != "" && b2 != "") { o1 -= b1; o2 -= b2 }
+            if (b1 != "" && b2 != "") { o1 -= b1; o2 -= b2 }
             printf "%s ours: %.2f / %.2f ms, replay: %.2f / %.2f ms\n", label, o1, o2, r[1], r[2]
             printf "%s ours/replay: %.2f\n", label, (o1 + o2) / (r[1] + r[2])
         }'
 }
-report frame ours.out "replay.pcpu" 0
-report cpu ours-noop.out "replay-noop.pcpu" 1
+report frame ours.out "replay.pcpu"
+report cpu ours-noop.out "replay-noop.pcpu"
