@@ -200,6 +200,7 @@ EffectCompileResult CompileEffectFileCached(const std::string& path, bool* fromC
     }
   }
   EffectCompileResult result = CompileEffectSource(source);
-  if (result.succeeded) WriteEntry(entry, Encode(key, result));
+  // A result that read files the key does not cover could not tell when it is out of date.
+  if (result.succeeded && result.selfContained) WriteEntry(entry, Encode(key, result));
   return result;
 }

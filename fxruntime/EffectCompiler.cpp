@@ -252,6 +252,7 @@ class Compilation {
         const std::string text = FormatDiagnostic(d);
         if (seen.insert(text).second) result_.diagnostics.push_back(d);
       }
+      if (w->spirv.readOtherFiles) result_.selfContained = false;
       ok = ok && w->spirv.succeeded && Specialize(*w);
     }
     return ok;

@@ -317,8 +317,11 @@ class FileParser {
       return;
     }
     if (out_.strippedFiles.count(name) != 0) return;
-    std::ifstream f(name, std::ios::binary);
     // A missing file is left to the preprocessor, which knows whether the line is compiled at all.
+    // So is anything but a regular file: a device or a pipe could be read forever.
+    std::error_code ec;
+    if (!fs::is_regular_file(resolved, ec)) return;
+    std::ifstream f(name, std::ios::binary);
     if (!f) return;
     std::stringstream ss;
     ss << f.rdbuf();

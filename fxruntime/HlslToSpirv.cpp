@@ -2,6 +2,7 @@
 
 #include <shaderc/shaderc.h>
 
+#include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +14,7 @@ namespace {
 
 struct IncludeContext {
   const std::map<std::string, std::string>* files;
+  std::atomic<bool> readOtherFiles{false};
 };
 
 struct IncludeResult {
@@ -23,7 +25,7 @@ struct IncludeResult {
 
 shaderc_include_result* ResolveInclude(void* userData, const char* requested, int, const char* requesting,
                                        std::size_t) {
-  const auto* ctx = static_cast<IncludeContext*>(userData);
+  auto* ctx = static_cast<IncludeContext*>(userData);
   auto* r = new IncludeResult;
   namespace fs = std::filesystem;
   r->name = (fs::path(requesting).parent_path() / requested).lexically_normal().string();
@@ -31,8 +33,12 @@ shaderc_include_result* ResolveInclude(void* userData, const char* requested, in
   if (known != nullptr) {
     r->content = *known;
   } else {
-    std::ifstream f(r->name, std::ios::binary);
-    if (f) {
+    // Only regular files: a device or a pipe could be read forever.
+    std::error_code ec;
+    std::ifstream f;
+    if (fs::is_regular_file(r->name, ec)) f.open(r->name, std::ios::binary);
+    if (f.is_open()) {
+      ctx->readOtherFiles = true;
       std::stringstream ss;
       ss << f.rdbuf();
       r->content = ss.str();
@@ -122,7 +128,8 @@ HlslCompileOutput CompileHlslToSpirv(const HlslCompileInput& input) {
   shaderc_compile_options_set_hlsl_io_mapping(options, true);
   shaderc_compile_options_set_target_env(options, shaderc_target_env_opengl, 0);
   shaderc_compile_options_set_optimization_level(options, shaderc_optimization_level_zero);
-  IncludeContext ctx{input.files};
+  IncludeContext ctx;
+  ctx.files = input.files;
   shaderc_compile_options_set_include_callbacks(options, ResolveInclude, ReleaseInclude, &ctx);
 
   shaderc_shader_kind kind = shaderc_vertex_shader;
@@ -150,5 +157,6 @@ HlslCompileOutput CompileHlslToSpirv(const HlslCompileInput& input) {
   }
   shaderc_result_release(result);
   shaderc_compile_options_release(options);
+  out.readOtherFiles = ctx.readOtherFiles;
   return out;
 }

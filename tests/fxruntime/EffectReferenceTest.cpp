@@ -119,6 +119,23 @@ TEST(EffectSourceRead, MissingFileAndDirectoryCannotBeOpened) {
   fs::remove_all(dir);
 }
 
+// An include naming a device, a pipe or a folder is not read (a device like /dev/zero never ends):
+// the compile fails naming the include instead of hanging.
+TEST(EffectSourceRead, IncludesOfNonRegularFilesFailInsteadOfReading) {
+  const fs::path dir = fs::temp_directory_path() / ("fx-include-" + std::to_string(::getpid()));
+  fs::create_directories(dir / "folder.fxh");
+  for (const std::string target : {"/dev/zero", "folder.fxh"}) {
+    const fs::path file = dir / "Main.fx";
+    std::ofstream(file) << "#include \"" << target << "\"\n"
+                        << "float4 VS(float3 p : POSITION) : SV_POSITION { return float4(p, 1); }\n"
+                        << "technique11 T { pass P0 { SetVertexShader( CompileShader( vs_5_0, VS() ) ); } }\n";
+    const EffectCompileResult result = CompileEffectFile(file.string());
+    EXPECT_FALSE(result.succeeded) << target;
+    EXPECT_NE(result.Messages().find(target), std::string::npos) << result.Messages();
+  }
+  fs::remove_all(dir);
+}
+
 TEST(EffectSourceStrip, MangledFilesAreRejectedOrParsedNeverCrash) {
   // Deterministic mutations of real inputs: cut, duplicate and swap spans, drop brackets. The
   // front end must either parse or report errors, and the full compile must come back.
