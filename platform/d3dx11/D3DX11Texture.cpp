@@ -80,9 +80,13 @@ bool DecodeWithStb(const std::vector<std::uint8_t>& file, Rgba8Image& image, std
 }
 
 bool DecodeTiff(const std::string& path, Rgba8Image& image, std::string& error) {
-  // libtiff reports through global handlers; ours are silent and the reason is given below.
-  TIFFSetWarningHandler(nullptr);
-  TIFFSetErrorHandler(nullptr);
+  // libtiff reports through global handlers; ours are silent and the reason is given below. Set
+  // once: files are decoded on several threads.
+  static std::once_flag silenced;
+  std::call_once(silenced, [] {
+    TIFFSetWarningHandler(nullptr);
+    TIFFSetErrorHandler(nullptr);
+  });
   std::unique_ptr<TIFF, void (*)(TIFF*)> tif(TIFFOpen(path.c_str(), "r"), TIFFClose);
   if (!tif) return error = "unreadable TIFF", false;
   std::uint32_t w = 0, h = 0;
