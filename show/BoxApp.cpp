@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <future>
 #include <iostream>
 
 #include "assets/ObjLoader.h"
@@ -95,6 +96,27 @@ private:
 
 }  // namespace
 
+struct AssembledModels {
+    SphereMeshData sphere, bigSphere;
+    LitModelData sheep, text1, text2, text3;
+    PartModelData pod, room;
+};
+
+static AssembledModels AssembleModels()
+{
+    AssembledModels m;
+    // Small spheres of the cloud, then the big dark sphere.
+    m.sphere = AssembleSphereMesh(0.3f, 1);
+    m.bigSphere = AssembleSphereMesh(1.0f, 16);
+    m.sheep = AssembleSheepModel();
+    m.text1 = AssembleTextModel(1);
+    m.text2 = AssembleTextModel(2);
+    m.text3 = AssembleTextModel(3);
+    m.pod = AssemblePodModel();
+    m.room = AssembleRoomModel();
+    return m;
+}
+
 BoxApp::BoxApp(HINSTANCE instance)
     : D3DApp(instance),
       firstSceneLights(FirstSceneLights()),
@@ -171,6 +193,8 @@ bool BoxApp::Initialize()
         imageFiles.push_back(WideFromNarrow(file));
     }
     auto imagePrefetch = std::make_unique<D3DX11ImagePrefetch>(imageFiles);
+    // The model files are read and assembled on a thread of their own meanwhile, too.
+    std::future<AssembledModels> models = std::async(std::launch::async, AssembleModels);
     if (!CreateMainWindow()) {
         return false;
     }
@@ -191,7 +215,7 @@ bool BoxApp::Initialize()
     // A model file that cannot be read is drawn as nothing (with a warning); one that is malformed
     // stops the start: drawing it would index past its lists.
     try {
-        BuildModels();
+        BuildModels(models.get());
     } catch (const std::exception& error) {
         startupError = DescribeModelError(error);
         std::cerr << "vexa-rhino: cannot load a model: " << startupError << "\n";
@@ -218,29 +242,21 @@ void BoxApp::LoadTextures()
     }
 }
 
-void BoxApp::BuildModels()
+void BoxApp::BuildModels(AssembledModels&& m)
 {
-    // Small spheres of the cloud, then the big dark sphere.
-    CreateBuffers(device, AssembleSphereMesh(0.3f, 1), sphereVertexBuffer, sphereIndexBuffer, sphereIndexCount);
-    CreateBuffers(device, AssembleSphereMesh(1.0f, 16), bigSphereVertexBuffer, bigSphereIndexBuffer,
-                  bigSphereIndexCount);
-
-    CreateBuffers(device, AssembleSheepModel(), sheepVertexBuffer, sheepIndexBuffer, sheepIndexCount);
-
-    CreateBuffers(device, AssembleTextModel(1), text1VertexBuffer, text1IndexBuffer, text1IndexCount);
-    CreateBuffers(device, AssembleTextModel(2), text2VertexBuffer, text2IndexBuffer, text2IndexCount);
-    CreateBuffers(device, AssembleTextModel(3), text3VertexBuffer, text3IndexBuffer, text3IndexCount);
-
-    const PartModelData pod = AssemblePodModel();
-    CreateBuffers(device, pod, podVertexBuffer, podIndexBuffer, podIndexCount);
-    for (size_t slot = 0; slot < podRanges.size() && slot < pod.ranges.size(); ++slot) {
-        podRanges[slot] = pod.ranges[slot];
+    CreateBuffers(device, m.sphere, sphereVertexBuffer, sphereIndexBuffer, sphereIndexCount);
+    CreateBuffers(device, m.bigSphere, bigSphereVertexBuffer, bigSphereIndexBuffer, bigSphereIndexCount);
+    CreateBuffers(device, m.sheep, sheepVertexBuffer, sheepIndexBuffer, sheepIndexCount);
+    CreateBuffers(device, m.text1, text1VertexBuffer, text1IndexBuffer, text1IndexCount);
+    CreateBuffers(device, m.text2, text2VertexBuffer, text2IndexBuffer, text2IndexCount);
+    CreateBuffers(device, m.text3, text3VertexBuffer, text3IndexBuffer, text3IndexCount);
+    CreateBuffers(device, m.pod, podVertexBuffer, podIndexBuffer, podIndexCount);
+    for (size_t slot = 0; slot < podRanges.size() && slot < m.pod.ranges.size(); ++slot) {
+        podRanges[slot] = m.pod.ranges[slot];
     }
-
-    const PartModelData room = AssembleRoomModel();
-    CreateBuffers(device, room, roomVertexBuffer, roomIndexBuffer, roomIndexCount);
-    for (size_t slot = 0; slot < roomRanges.size() && slot < room.ranges.size(); ++slot) {
-        roomRanges[slot] = room.ranges[slot];
+    CreateBuffers(device, m.room, roomVertexBuffer, roomIndexBuffer, roomIndexCount);
+    for (size_t slot = 0; slot < roomRanges.size() && slot < m.room.ranges.size(); ++slot) {
+        roomRanges[slot] = m.room.ranges[slot];
     }
 }
 

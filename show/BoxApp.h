@@ -19,6 +19,9 @@
 #include "show/ShowScript.h"
 #include "show/SphereInstances.h"
 
+// The show's meshes, read and built on the CPU, before they become device buffers.
+struct AssembledModels;
+
 class BoxApp : public D3DApp {
 public:
     explicit BoxApp(HINSTANCE instance);
@@ -74,7 +77,7 @@ public:
 private:
     void BuildOffscreenTargets();
     void LoadTextures();
-    void BuildModels();
+    void BuildModels(AssembledModels&& models);
     void BuildSphereInstanceBuffers();
     void BuildScreenQuadBuffers();
     void StartMusic();

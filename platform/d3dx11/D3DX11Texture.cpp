@@ -328,7 +328,8 @@ D3DX11ImagePrefetch::D3DX11ImagePrefetch(const std::vector<std::wstring>& files,
     std::lock_guard<std::mutex> lock(g_activeMutex);
     if (g_active == nullptr) g_active = state_.get();
   }
-  if (workers == 0) workers = std::clamp(std::thread::hardware_concurrency(), 2u, 4u);
+  // One core stays with the caller, which meanwhile makes the device and the effects.
+  if (workers == 0) workers = std::clamp(std::thread::hardware_concurrency(), 2u, 5u) - 1;
   workers = std::min<unsigned>(workers, static_cast<unsigned>(files.size()));
   for (unsigned i = 0; i < workers; ++i) threads_.emplace_back([s = state_.get()] { s->Work(); });
 }
