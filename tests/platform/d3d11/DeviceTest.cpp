@@ -345,6 +345,14 @@ TEST_F(DeviceTest, CallTraceRecordsTheContextCallsOfAFrame) {
   EXPECT_TRUE(D3D11EndCallTrace(context).empty());  // recording stopped
 }
 
+// A full-screen triangle that writes white, for the state-cache tests.
+void MakeWhiteTriangleShaders(ID3D11Device* device, ID3D11VertexShader*& vs, ID3D11PixelShader*& ps) {
+  const auto vsBlob = VertexBlob(kFullScreenVs, {});
+  const auto psBlob = PixelBlob("#version 450\nlayout(location=0) out vec4 c;\nvoid main(){ c = vec4(1); }\n");
+  EXPECT_EQ(device->CreateVertexShader(vsBlob.data(), vsBlob.size(), nullptr, &vs), S_OK);
+  EXPECT_EQ(device->CreatePixelShader(psBlob.data(), psBlob.size(), nullptr, &ps), S_OK);
+}
+
 // GL calls issued by the second of two identical draws.
 std::uint64_t CallsOfARepeatedDraw(bool bypass) {
   D3D11DeviceOptions options;
@@ -361,12 +369,9 @@ std::uint64_t CallsOfARepeatedDraw(bool bypass) {
   ID3D11RenderTargetView* rtv = nullptr;
   device->CreateTexture2D(&d, nullptr, &texture);
   device->CreateRenderTargetView(texture, nullptr, &rtv);
-  const auto vsBlob = VertexBlob(kFullScreenVs, {});
-  const auto psBlob = PixelBlob("#version 450\nlayout(location=0) out vec4 c;\nvoid main(){ c = vec4(1); }\n");
   ID3D11VertexShader* vs = nullptr;
   ID3D11PixelShader* ps = nullptr;
-  device->CreateVertexShader(vsBlob.data(), vsBlob.size(), nullptr, &vs);
-  device->CreatePixelShader(psBlob.data(), psBlob.size(), nullptr, &ps);
+  MakeWhiteTriangleShaders(device, vs, ps);
   context->VSSetShader(vs, nullptr, 0);
   context->PSSetShader(ps, nullptr, 0);
   context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
@@ -405,12 +410,9 @@ TEST(StateCache, ReissuesOnlyTheValuesThatChange) {
   ASSERT_EQ(device->CreateTexture2D(&dd, nullptr, &depth), S_OK);
   ASSERT_EQ(device->CreateRenderTargetView(color, nullptr, &rtv), S_OK);
   ASSERT_EQ(device->CreateDepthStencilView(depth, nullptr, &dsv), S_OK);
-  const auto vsBlob = VertexBlob(kFullScreenVs, {});
-  const auto psBlob = PixelBlob("#version 450\nlayout(location=0) out vec4 c;\nvoid main(){ c = vec4(1); }\n");
   ID3D11VertexShader* vs = nullptr;
   ID3D11PixelShader* ps = nullptr;
-  device->CreateVertexShader(vsBlob.data(), vsBlob.size(), nullptr, &vs);
-  device->CreatePixelShader(psBlob.data(), psBlob.size(), nullptr, &ps);
+  MakeWhiteTriangleShaders(device, vs, ps);
   D3D11_RASTERIZER_DESC rd{D3D11_FILL_SOLID, D3D11_CULL_BACK, FALSE, 0, 0.0f, 0.0f, TRUE, FALSE, FALSE, FALSE};
   ID3D11RasterizerState* cullBack = nullptr;
   ID3D11RasterizerState* cullFront = nullptr;
