@@ -112,6 +112,16 @@ bool CreateSdlContext(DeviceCore& core) {
   return false;
 }
 
+// Mesa's CPU rasterizers (llvmpipe, and lavapipe under zink; both name llvmpipe in their renderer
+// string; seen with Mesa 22.3) filter anisotropically by averaging over the texel bounding box of the
+// pixel's footprint, with no bound on its size. On a nearly edge-on triangle the footprint of the
+// pixels beside the covered one can span a hundred thousand texels each way, and one draw then runs
+// for hours (tests/driver-bugs/llvmpipe-aniso-hang). They get trilinear filtering instead, which
+// differs from theirs by a few levels at grazing angles and is far faster.
+bool HasUnboundedAnisotropicFilter(const char* renderer) {
+  return renderer != nullptr && std::strstr(renderer, "llvmpipe") != nullptr;
+}
+
 void ProbeCapabilities(Capabilities& caps) {
   glGetIntegerv(GL_MAJOR_VERSION, &caps.glMajor);
   glGetIntegerv(GL_MINOR_VERSION, &caps.glMinor);
@@ -127,6 +137,9 @@ void ProbeCapabilities(Capabilities& caps) {
     caps.clipControl = version >= 45;
   }
   glGetIntegerv(GL_MAX_COMBINED_TEXTURE_IMAGE_UNITS, &caps.maxCombinedTextureUnits);
+  caps.anisotropicFiltering =
+      epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic") &&
+      !HasUnboundedAnisotropicFilter(reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
   if (version >= 45 && caps.computeShaders && caps.imageLoadStore && caps.clipControl)
     caps.featureLevel = D3D_FEATURE_LEVEL_11_0;
   else if (version >= 40)

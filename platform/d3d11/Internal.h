@@ -102,6 +102,8 @@ enum class Stage { Vertex = 0, Pixel = 1, Compute = 2, Count = 3 };
 struct Capabilities {
   int glMajor = 0, glMinor = 0;
   bool computeShaders = false, imageLoadStore = false, clipControl = false;
+  // GL_EXT_texture_filter_anisotropic is there and safe to use (see ProbeCapabilities).
+  bool anisotropicFiltering = false;
   GLint maxCombinedTextureUnits = 0;
   D3D_FEATURE_LEVEL featureLevel = D3D_FEATURE_LEVEL_9_1;
 };

@@ -145,7 +145,8 @@ HRESULT DeviceImpl::CreateSamplerState(const D3D11_SAMPLER_DESC* d, ID3D11Sample
   k.Add(d->Filter).Add(d->AddressU).Add(d->AddressV).Add(d->AddressW).Add(d->MipLODBias).Add(d->MaxAnisotropy);
   k.Add(d->ComparisonFunc).Add(d->BorderColor[0]).Add(d->BorderColor[1]).Add(d->BorderColor[2]);
   k.Add(d->BorderColor[3]).Add(d->MinLOD).Add(d->MaxLOD);
-  return Deduplicate<SamplerStateImpl>(core_, core_->samplerStates, k.key, *d, out, [d, anisotropic, comparison](SamplerStateImpl& s) {
+  const bool glAnisotropy = anisotropic && core_->caps.anisotropicFiltering;
+  return Deduplicate<SamplerStateImpl>(core_, core_->samplerStates, k.key, *d, out, [d, anisotropic, glAnisotropy, comparison](SamplerStateImpl& s) {
     glCreateSamplers(1, &s.sampler);
     const bool minLinear = (d->Filter & 0x10) != 0 || anisotropic;
     const bool magLinear = (d->Filter & 0x04) != 0 || anisotropic;
@@ -161,7 +162,7 @@ HRESULT DeviceImpl::CreateSamplerState(const D3D11_SAMPLER_DESC* d, ID3D11Sample
     glSamplerParameterf(s.sampler, GL_TEXTURE_MIN_LOD, d->MinLOD);
     glSamplerParameterf(s.sampler, GL_TEXTURE_MAX_LOD, d->MaxLOD);
     glSamplerParameterfv(s.sampler, GL_TEXTURE_BORDER_COLOR, d->BorderColor);
-    if (anisotropic && epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic"))
+    if (glAnisotropy)
       glSamplerParameterf(s.sampler, GL_TEXTURE_MAX_ANISOTROPY_EXT, static_cast<float>(d->MaxAnisotropy));
     if (comparison) {
       glSamplerParameteri(s.sampler, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_REF_TO_TEXTURE);
