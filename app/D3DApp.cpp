@@ -1,5 +1,6 @@
 #include "app/D3DApp.h"
 
+#include <cstdio>
 #include <sstream>
 
 #include "platform/d3d11/Diagnostics.h"
@@ -220,6 +221,7 @@ void D3DApp::HandleResize() {
 int D3DApp::Run() {
     MSG msg{};
     timer.Reset();
+    frameWatchdog.Start(frameTimeLimit, [this](long frame, double time) { return DescribeFrame(frame, time); });
 
     while (msg.message != WM_QUIT) {
         if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -232,11 +234,20 @@ int D3DApp::Run() {
             Sleep(100);
         } else {
             UpdateFrameStats();
+            frameWatchdog.FrameBegun(timer.TotalTime());
             UpdateFrame(timer.DeltaTime());
             RenderFrame();
+            frameWatchdog.FrameEnded();
         }
     }
+    frameWatchdog.Stop();
     return static_cast<int>(msg.wParam);
+}
+
+std::string D3DApp::DescribeFrame(long frame, double time) const {
+    char text[96];
+    std::snprintf(text, sizeof text, "frame %ld (%.3f s into the run)", frame, time);
+    return text;
 }
 
 void D3DApp::UpdateFrameStats() {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/FrameTimer.h"
+#include "app/FrameWatchdog.h"
 #include "platform/d3d11/D3D11.h"
 #include "platform/d3d11/DXGI.h"
 #include "platform/win32/PerformanceCounter.h"
@@ -27,6 +28,9 @@ public:
     virtual void MouseMove(WPARAM buttons, int x, int y) { (void)buttons, (void)x, (void)y; }
 
     int Run();
+    // Names a frame in the watchdog's message. Runs on the watchdog's thread while the frame thread
+    // may be stuck, so an override may only compute from its arguments.
+    virtual std::string DescribeFrame(long frame, double time) const;
     float AspectRatio() const;
     HWND MainWindow() const { return mainWindow; }
 
@@ -50,6 +54,9 @@ protected:
     // installed in its place (tests and the headless capture run on a virtual one).
     PerformanceCounterSource counterSource;
     FrameTimer timer;
+    // A frame that runs this long ends the program (a driver stuck in a draw); zero turns it off.
+    std::chrono::duration<double> frameTimeLimit = FrameWatchdog::kDefaultLimit;
+    FrameWatchdog frameWatchdog;
 
     ID3D11Device* device = nullptr;
     ID3D11DeviceContext* context = nullptr;

@@ -330,6 +330,13 @@ void BoxApp::BuildOffscreenTargets()
     }
 }
 
+std::string BoxApp::DescribeFrame(long frame, double time) const
+{
+    char text[96];
+    std::snprintf(text, sizeof text, "frame %ld (beat %.3f)", frame, BeatAt(static_cast<float>(time)));
+    return text;
+}
+
 void BoxApp::UpdateFrame(float deltaTime)
 {
     (void)deltaTime;  // the show is a function of the running time alone

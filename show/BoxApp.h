@@ -36,6 +36,8 @@ public:
     void MouseDown(WPARAM buttons, int x, int y) override;
     void MouseUp(WPARAM buttons, int x, int y) override;
     void MouseMove(WPARAM buttons, int x, int y) override;
+    // "frame N (beat B)": the beat is what a viewer and the script name a moment of the show by.
+    std::string DescribeFrame(long frame, double time) const override;
 
     // The update of one frame at a running time in seconds, without the keyboard; UpdateFrame uses
     // the timer's running time. Tests and the capture tool drive it directly.

@@ -2,7 +2,10 @@
 // rules, the frame loop, the statistics title, and device creation and release.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/D3DApp.h"
@@ -44,6 +47,17 @@ public:
     int rendered = 0;
     int quitAfterFrames = -1;
     std::vector<float> deltas;
+};
+
+// Its third frame never returns, as a frame stuck in the driver does not.
+class StuckApp : public TestApp {
+public:
+    StuckApp() { frameTimeLimit = std::chrono::milliseconds(200); }
+    void RenderFrame() override {
+        if (++rendered == 3) {
+            std::this_thread::sleep_for(std::chrono::seconds(30));
+        }
+    }
 };
 
 std::wstring Title(HWND window) {
@@ -203,6 +217,20 @@ TEST_F(D3DAppTest, FrameLoopDrainsMessagesThenRunsFramesUntilTheQuitMessage) {
         EXPECT_FALSE(IsWindow(app.MainWindow()));
     }
     EXPECT_EQ(D3D11LiveObjectCount(), 0);
+}
+
+TEST_F(D3DAppTest, AFrameStuckPastTheLimitEndsTheProgramNamingTheFrame) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            StuckApp app;
+            if (!app.Initialize()) {
+                std::_Exit(3);
+            }
+            app.Run();
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(1), "frame 2 \\(0.000 s into the run\\) has not finished after 0.2 s");
 }
 
 TEST_F(D3DAppTest, ALesserDeviceIsRefusedWithItsMessage) {

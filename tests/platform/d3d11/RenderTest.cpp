@@ -1,5 +1,9 @@
 // Pixel tests of the graphics layer: what Direct3D code draws must land where Direct3D puts it.
+#include <chrono>
 #include <cstring>
+#include <string>
+
+#include "app/FrameWatchdog.h"
 
 #include "tests/platform/d3d11/GpuTestSupport.h"
 
@@ -485,6 +489,94 @@ void main() { outColor = texture(gCubeMap, gDir.xyz); }
     EXPECT_TRUE(Near(Pixel(px, 2, 0, 0), {c.expected[0], c.expected[1], c.expected[2], c.expected[3]}))
         << "direction " << c.x << "," << c.y << "," << c.z;
   }
+}
+
+// The draw that hung llvmpipe (tests/driver-bugs/llvmpipe-aniso-hang): one nearly edge-on triangle,
+// sampled through an anisotropic sampler. The layer must draw it, and draw it in bounded time; a
+// watchdog ends the test with a message instead of leaving it hung.
+TEST_F(RenderTest, AnisotropicSamplerOnANearlyEdgeOnTriangleFinishes) {
+  FrameWatchdog watchdog;
+  watchdog.Start(std::chrono::seconds(30), [](long, double) { return std::string("the edge-on anisotropic draw"); });
+  watchdog.FrameBegun(0.0);
+
+  const char* vs = R"(#version 450
+layout(location = 0) in vec3 inPos;
+layout(location = 1) in vec2 inUv;
+layout(binding = 0, std140) uniform cbTransform { layout(row_major) mat4 gWorldViewProj; };
+layout(location = 0) out vec2 vUv;
+out gl_PerVertex { vec4 gl_Position; };
+void main() { gl_Position = gWorldViewProj * vec4(inPos, 1.0); vUv = inUv; }
+)";
+  const char* ps = R"(#version 450
+layout(location = 0) in vec2 vUv;
+layout(location = 0) out vec4 outColor;
+layout(binding = 0) uniform sampler2D gTex;
+void main() { outColor = texture(gTex, vUv); }
+)";
+  const std::vector<StageInput> inputs = {{"POSITION", 0, 0, StageComponentType::Float, 3},
+                                          {"TEXCOORD", 0, 1, StageComponentType::Float, 2}};
+  const D3D11_INPUT_ELEMENT_DESC layoutDesc[] = {
+      {"POSITION", 0, DXGI_FORMAT_R32G32B32_FLOAT, 0, 0, D3D11_INPUT_PER_VERTEX_DATA, 0},
+      {"TEXCOORD", 0, DXGI_FORMAT_R32G32_FLOAT, 0, 12, D3D11_INPUT_PER_VERTEX_DATA, 0},
+  };
+  const auto vsBlob = VertexBlob(vs, inputs, {{"cbTransform", 0, 64}});
+  context->VSSetShader(MakeVs(vsBlob), nullptr, 0);
+  context->PSSetShader(MakePs(PixelBlob(ps, {}, {{"gTex", 0, StageTextureDimension::Texture2D, 0, 0}})), nullptr, 0);
+  ID3D11InputLayout* layout = nullptr;
+  ASSERT_EQ(device->CreateInputLayout(layoutDesc, 2, vsBlob.data(), vsBlob.size(), &layout), S_OK);
+  context->IASetInputLayout(Keep(layout));
+  context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
+
+  // The corridor's triangle and camera at beat 108.983: 0.00045 square pixels on screen.
+  const float vertices[] = {
+      15.1933403f, 1.79387999f, 76.8678284f, 0.282739997f, 6.04465008f,
+      15.2057896f, 1.74987996f, 76.8767166f, 0.37698999f,  6.04465008f,
+      15.2079000f, 1.79208004f, 77.0581665f, 0.37698999f,  6.41257000f,
+  };
+  const float worldViewProj[16] = {1.35799503f, 0, 0, -13.5799503f, 0, 2.41421342f, 0, 0,
+                                   0, 0, 1.001001f, -1.99430013f, 0, 0, 1, -0.992305756f};
+  ID3D11Buffer* vb = MakeBuffer(D3D11_BIND_VERTEX_BUFFER, vertices, sizeof vertices);
+  const UINT stride = 5 * sizeof(float), offset = 0;
+  context->IASetVertexBuffers(0, 1, &vb, &stride, &offset);
+  ID3D11Buffer* cb = MakeBuffer(D3D11_BIND_CONSTANT_BUFFER, worldViewProj, sizeof worldViewProj);
+  context->VSSetConstantBuffers(0, 1, &cb);
+
+  const std::uint8_t green[4] = {0, 255, 0, 255};
+  D3D11_TEXTURE2D_DESC td{1, 1, 1, 1, DXGI_FORMAT_R8G8B8A8_UNORM, {1, 0}, D3D11_USAGE_IMMUTABLE,
+                          D3D11_BIND_SHADER_RESOURCE, 0, 0};
+  const D3D11_SUBRESOURCE_DATA init{green, 4, 0};
+  ID3D11Texture2D* texture = nullptr;
+  ASSERT_EQ(device->CreateTexture2D(&td, &init, &texture), S_OK);
+  Keep(texture);
+  ID3D11ShaderResourceView* srv = nullptr;
+  ASSERT_EQ(device->CreateShaderResourceView(texture, nullptr, &srv), S_OK);
+  Keep(srv);
+  context->PSSetShaderResources(0, 1, &srv);
+
+  D3D11_SAMPLER_DESC sd{};
+  sd.Filter = D3D11_FILTER_ANISOTROPIC;
+  sd.AddressU = sd.AddressV = sd.AddressW = D3D11_TEXTURE_ADDRESS_WRAP;
+  sd.MaxAnisotropy = 4;
+  sd.ComparisonFunc = D3D11_COMPARISON_NEVER;
+  sd.MaxLOD = D3D11_FLOAT32_MAX;
+  ID3D11SamplerState* sampler = nullptr;
+  ASSERT_EQ(device->CreateSamplerState(&sd, &sampler), S_OK);
+  Keep(sampler);
+  context->PSSetSamplers(0, 1, &sampler);
+  D3D11_SAMPLER_DESC got{};
+  sampler->GetDesc(&got);
+  EXPECT_EQ(got.MaxAnisotropy, 4u) << "the description stays what the caller asked for";
+
+  Target t = MakeTarget(1280, 720);
+  context->OMSetRenderTargets(1, &t.rtv, nullptr);
+  SetViewport(1280, 720);
+  context->Draw(3, 0);
+  const auto px = Capture(t.texture);
+  watchdog.FrameEnded();
+
+  int covered = 0;
+  for (size_t i = 0; i < px.size(); i += 4) covered += px[i + 1] == 255 ? 1 : 0;
+  EXPECT_EQ(covered, 1) << "the sliver covers one pixel centre; without it this test proves nothing";
 }
 
 }  // namespace
