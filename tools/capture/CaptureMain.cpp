@@ -4,9 +4,17 @@
 //   capture --beats 8,24,40 --out DIR [--size WxH]   one PNG per beat: DIR/beat-008.png ...,
 //                                                     downscaled to WxH when given
 //   capture --mp4 FILE [--fps N]                      every frame, piped to ffmpeg
-//   --render WxH                                      renders at that client size (both modes)
-// Ctrl+C (or SIGTERM) stops after the current frame; the MP4 written so far stays playable.
+//   capture --discard [--fps N]                       every frame rendered and read back, then
+//                                                     dropped; reports the slowest (a hang check)
+//   --render WxH                                      renders at that client size (all modes)
+//   --frame-timeout SECONDS                           a frame that takes longer ends the capture with
+//                                                     status 1, naming it (default 60; 0: never)
+// Ctrl+C (or SIGTERM) stops after the current frame; the MP4 written so far stays playable. A second
+// one ends the process at once, for a frame that does not finish.
+#include <unistd.h>
+
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -27,7 +35,9 @@ struct Options {
     std::vector<double> beats;
     std::string outDir;
     std::string mp4Path;
+    bool discard = false;
     double fps = 30.0;
+    double frameTimeLimit = 60.0;
     int pngWidth = 0;  // 0: full size
     int pngHeight = 0;
     int renderWidth = 0;  // 0: the show's own size
@@ -36,15 +46,23 @@ struct Options {
 
 volatile std::sig_atomic_t interrupted = 0;
 
+// The first signal asks for a stop after the current frame; a second one ends the process at once,
+// since a frame stuck in the driver never reaches the check between frames.
 void OnInterrupt(int)
 {
+    if (interrupted) {
+        static const char message[] = "capture: interrupted again; ending now\n";
+        (void)!::write(STDERR_FILENO, message, sizeof message - 1);
+        _exit(1);
+    }
     interrupted = 1;
 }
 
 void PrintUsage()
 {
-    std::cerr << "usage: capture --beats B1,B2,... --out DIR [--size WxH] [--render WxH]\n"
-                 "       capture --mp4 FILE [--fps N] [--render WxH]\n"
+    std::cerr << "usage: capture --beats B1,B2,... --out DIR [--size WxH] [--render WxH] [--frame-timeout S]\n"
+                 "       capture --mp4 FILE [--fps N] [--render WxH] [--frame-timeout S]\n"
+                 "       capture --discard [--fps N] [--render WxH] [--frame-timeout S]\n"
                  "Run from the folder that holds Res/.\n";
 }
 
@@ -82,6 +100,15 @@ bool ParseOptions(int argc, char** argv, Options& options)
             options.outDir = argv[++i];
         } else if (arg == "--mp4" && hasValue) {
             options.mp4Path = argv[++i];
+        } else if (arg == "--discard") {
+            options.discard = true;
+        } else if (arg == "--frame-timeout" && hasValue) {
+            char* end = nullptr;
+            options.frameTimeLimit = std::strtod(argv[++i], &end);
+            if (*end != '\0' || !(options.frameTimeLimit >= 0.0 && options.frameTimeLimit <= 86400.0)) {
+                std::cerr << "capture: --frame-timeout takes seconds from 0 (never) to 86400\n";
+                return false;
+            }
         } else if (arg == "--fps" && hasValue) {
             char* end = nullptr;
             options.fps = std::strtod(argv[++i], &end);
@@ -105,19 +132,38 @@ bool ParseOptions(int argc, char** argv, Options& options)
     }
     const bool pngMode = !options.beats.empty() || !options.outDir.empty();
     const bool mp4Mode = !options.mp4Path.empty();
-    if (pngMode == mp4Mode || (pngMode && (options.beats.empty() || options.outDir.empty()))) {
+    if (int(pngMode) + int(mp4Mode) + int(options.discard) != 1 ||
+        (pngMode && (options.beats.empty() || options.outDir.empty()))) {
         return false;
     }
     return true;
 }
 
+// Progress is a bar on a terminal and nothing when standard error goes to a file or a pipe, where
+// it would only pile up carriage returns.
+bool ProgressShown()
+{
+    static const bool terminal = ::isatty(STDERR_FILENO) == 1;
+    return terminal;
+}
+
 void ShowProgress(double fraction)
 {
+    if (!ProgressShown()) {
+        return;
+    }
     constexpr int kWidth = 40;
     const int filled = static_cast<int>(fraction * kWidth + 0.5);
     std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, "########################################", kWidth - filled, "",
                  static_cast<int>(fraction * 100.0 + 0.5));
     std::fflush(stderr);
+}
+
+void EndProgress()
+{
+    if (ProgressShown()) {
+        std::fputc('\n', stderr);
+    }
 }
 
 std::string BeatFileName(double beat)
@@ -152,6 +198,7 @@ int CapturePngs(const Options& options)
     CaptureRequest request;
     request.width = options.renderWidth;
     request.height = options.renderHeight;
+    request.frameTimeLimit = options.frameTimeLimit;
     for (double beat : options.beats) {
         request.times.push_back(BeatTime(beat));
     }
@@ -195,6 +242,7 @@ int CaptureMp4(const Options& options)
     request.framesPerSecond = options.fps;
     request.width = options.renderWidth;
     request.height = options.renderHeight;
+    request.frameTimeLimit = options.frameTimeLimit;
     std::signal(SIGPIPE, SIG_IGN);  // a dying encoder must show as a write error, not kill us
 
     const CaptureResult result = CaptureShow(request, [&](const CapturedFrame& frame) {
@@ -234,7 +282,7 @@ int CaptureMp4(const Options& options)
     if (encoder) {
         encoderStatus = pclose(encoder);
     }
-    std::fputc('\n', stderr);
+    EndProgress();
     if (!result.started) {
         std::cerr << "capture: " << result.error << "\n";
         return 1;
@@ -248,6 +296,54 @@ int CaptureMp4(const Options& options)
         return 1;
     }
     std::cerr << "capture: " << result.framesDelivered << " frames written to " << options.mp4Path << "\n";
+    return 0;
+}
+
+// Every frame at the rate, read back and dropped. The time between two delivered frames is the
+// whole frame: update, draws, and the read-back that waits for the renderer to finish them.
+int CaptureDiscard(const Options& options)
+{
+    using Clock = std::chrono::steady_clock;
+    CaptureRequest request;
+    request.framesPerSecond = options.fps;
+    request.width = options.renderWidth;
+    request.height = options.renderHeight;
+    request.frameTimeLimit = options.frameTimeLimit;
+    const double showSeconds = BeatTime(kShowEndBeat);
+    Clock::time_point last = Clock::now();
+    double slowestSeconds = -1.0;
+    int slowestIndex = 0;
+    float slowestBeat = 0.0f;
+    const CaptureResult result = CaptureShow(request, [&](const CapturedFrame& frame) {
+        if (interrupted) {
+            return false;
+        }
+        const Clock::time_point now = Clock::now();
+        const double seconds = std::chrono::duration<double>(now - last).count();
+        last = now;
+        // The first frame carries the start-up.
+        if (frame.index > 0 && seconds > slowestSeconds) {
+            slowestSeconds = seconds;
+            slowestIndex = frame.index;
+            slowestBeat = frame.beat;
+        }
+        ShowProgress(std::min(1.0, frame.time / showSeconds));
+        return true;
+    });
+    EndProgress();
+    if (!result.started) {
+        std::cerr << "capture: " << result.error << "\n";
+        return 1;
+    }
+    if (interrupted) {
+        std::cerr << "capture: interrupted after " << result.framesDelivered << " frames\n";
+        return 1;
+    }
+    std::fprintf(stderr, "capture: %d frames rendered", result.framesDelivered);
+    if (slowestSeconds >= 0.0) {
+        std::fprintf(stderr, "; slowest: frame %d (beat %.3f), %.3f s", slowestIndex, slowestBeat, slowestSeconds);
+    }
+    std::fputc('\n', stderr);
     return 0;
 }
 
@@ -266,7 +362,9 @@ int main(int argc, char** argv)
     // run never reads the quit event they would post.
     std::signal(SIGINT, OnInterrupt);
     std::signal(SIGTERM, OnInterrupt);
-    const int status = options.mp4Path.empty() ? CapturePngs(options) : CaptureMp4(options);
+    const int status = options.discard          ? CaptureDiscard(options)
+                       : options.mp4Path.empty() ? CapturePngs(options)
+                                                 : CaptureMp4(options);
     // Lets a test check that nothing the show created outlived it, as vexa-rhino does.
     if (const char* report = std::getenv("SHOW_REPORT_LIVE_OBJECTS"); report && *report && *report != '0') {
         std::fprintf(stderr, "capture: live device objects at exit: %ld\n", D3D11LiveObjectCount());

@@ -1,5 +1,6 @@
 #include "tools/capture/ShowCapture.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 
@@ -21,6 +22,7 @@ public:
     CapturingApp(VirtualClock& clock, const CaptureRequest& request, const FrameSink& sink)
         : BoxApp(nullptr), clock(clock), request(request), sink(sink)
     {
+        frameTimeLimit = std::chrono::duration<double>(request.frameTimeLimit);
     }
 
     int delivered = 0;

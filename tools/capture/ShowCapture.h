@@ -17,6 +17,9 @@ struct CaptureRequest {
     // the first frame, as a user resizing the window would.
     int width = 0;
     int height = 0;
+    // Seconds one frame may take before the capture gives up on a stuck renderer and ends the
+    // process with status 1, naming the frame; 0 turns the watchdog off.
+    double frameTimeLimit = 60.0;
 };
 
 struct CapturedFrame {
