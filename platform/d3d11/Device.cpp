@@ -1,322 +1,116 @@
-// D3D11CreateDevice, the device object, the DXGI chain and the swap chain.
-#include <SDL.h>
-
-#include <algorithm>
-#include <vector>
-
-#include "platform/d3d11/Internal.h"
+// D3D11CreateDevice and the device object. What the device creates lives in Resources.cpp,
+// Shaders.cpp and States.cpp; the swap chain and the DXGI chain in SwapChain.cpp.
+#include "platform/d3d11/DXGI.h"
+#include "platform/d3d11/DeviceObjects.h"
+#include "platform/d3d11/Formats.h"
 
 namespace d3dgl {
 
-void DeviceChildBase::GetDeviceImpl(ID3D11Device** out) const {
-  if (out == nullptr) return;
-  *out = core_->device;
-  if (*out != nullptr) (*out)->AddRef();
+DeviceImpl::DeviceImpl(std::shared_ptr<DeviceCore> shared) : core(std::move(shared))
+{
+    core->device = this;
+    context = CreateImmediateContext(core);
 }
 
-namespace {
-
-class SwapChainImpl;
-// Windowed swap chains, for Alt+Enter, and the windows that asked DXGI to leave Alt+Enter alone.
-std::vector<SwapChainImpl*> g_windowedChains;
-std::vector<HWND> g_noAltEnter;
-
-class SwapChainImpl final : public ComObject<IDXGISwapChain> {
- public:
-  SwapChainImpl(DeviceImpl* device, const DXGI_SWAP_CHAIN_DESC& desc, SDL_Window* window)
-      : device_(device), desc_(desc), windowId_(window != nullptr ? SDL_GetWindowID(window) : 0) {
-    if (windowId_ != 0) g_windowedChains.push_back(this);
-  }
-  ~SwapChainImpl() override {
-    if (SDL_Window* window = Window(); window != nullptr && fullscreen_) SDL_SetWindowFullscreen(window, 0);
-    std::erase(g_windowedChains, this);
-  }
-  // Looked up by id each time: the window may be destroyed before the swap chain is released.
-  SDL_Window* Window() const { return windowId_ != 0 ? SDL_GetWindowFromID(windowId_) : nullptr; }
-  std::uint32_t WindowId() const { return windowId_; }
-  HWND OutputWindow() const { return desc_.OutputWindow; }
-  bool Fullscreen() const { return fullscreen_; }
-  IUnknown* Cast(REFIID riid) override {
-    return riid == IID_IDXGISwapChain || riid == IID_IDXGIObject ? this : nullptr;
-  }
-
-  HRESULT CreateBackBuffer(UINT width, UINT height) {
-    D3D11_TEXTURE2D_DESC td{};
-    td.Width = std::max(1u, width);
-    td.Height = std::max(1u, height);
-    td.MipLevels = 1;
-    td.ArraySize = 1;
-    td.Format = desc_.BufferDesc.Format;
-    td.SampleDesc = {1, 0};
-    td.Usage = D3D11_USAGE_DEFAULT;
-    td.BindFlags = D3D11_BIND_RENDER_TARGET | D3D11_BIND_SHADER_RESOURCE;
-    ID3D11Texture2D* texture = nullptr;
-    const HRESULT hr = device_->CreateTexture2D(&td, nullptr, &texture);
-    if (FAILED(hr)) return hr;
-    backBuffer_.Reset(static_cast<TextureImpl*>(texture));
-    texture->Release();
-    desc_.BufferDesc.Width = td.Width;
-    desc_.BufferDesc.Height = td.Height;
-    return S_OK;
-  }
-
-  HRESULT GetParent(REFIID riid, void** out) override;
-
-  HRESULT Present(UINT syncInterval, UINT) override {
-    DeviceCore& core = *device_->Core();
-    if (windowId_ == 0) {  // headless: the frame stays in the back buffer
-      if (core.MakeCurrent()) glFlush();
-      return S_OK;
-    }
-    SDL_Window* window = Window();
-    if (window == nullptr) return DXGI_ERROR_INVALID_CALL;  // the output window is gone
-    if (SDL_GetWindowFlags(window) & SDL_WINDOW_MINIMIZED) return DXGI_STATUS_OCCLUDED;
-    if (!AttachWindow(core, window)) return DXGI_ERROR_DEVICE_REMOVED;
-    if (swapInterval_ != static_cast<int>(syncInterval)) {
-      SDL_GL_SetSwapInterval(syncInterval > 0 ? 1 : 0);
-      swapInterval_ = static_cast<int>(syncInterval);
-    }
-    DeviceCore::FboKey key;
-    key.colors[0] = backBuffer_->name;
-    const GLuint source = core.Framebuffer(key);
-    int w = 0, h = 0;
-    SDL_GL_GetDrawableSize(window, &w, &h);
-    const auto bw = static_cast<GLint>(backBuffer_->desc.Width), bh = static_cast<GLint>(backBuffer_->desc.Height);
-    // Blits obey the scissor; the next draw re-applies the recorded rasterizer state.
-    core.cache.Enable(StateCache::kScissorTest, false);
-    core.cache.ForgetState(0);
-    core.cache.BindFramebuffer(0);
-    // Row 0 of our textures is the top of the picture; the window's row 0 is its bottom.
-    glBlitNamedFramebuffer(source, 0, 0, 0, bw, bh, 0, h, w, 0, GL_COLOR_BUFFER_BIT,
-                           (bw == w && bh == h) ? GL_NEAREST : GL_LINEAR);
-    SDL_GL_SwapWindow(window);
-    return S_OK;
-  }
-
-  HRESULT GetBuffer(UINT index, REFIID riid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    if (index != 0 || !backBuffer_) return DXGI_ERROR_INVALID_CALL;
-    return backBuffer_->QueryInterface(riid, out);
-  }
-
-  HRESULT SetFullscreenState(BOOL fullscreen, void*) override {
-    SDL_Window* window = Window();
-    if (window == nullptr) return DXGI_ERROR_UNSUPPORTED;
-    if (SDL_SetWindowFullscreen(window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return DXGI_ERROR_UNSUPPORTED;
-    fullscreen_ = fullscreen != 0;
-    return S_OK;
-  }
-
-  HRESULT GetDesc(DXGI_SWAP_CHAIN_DESC* out) override {
-    if (out == nullptr) return E_INVALIDARG;
-    *out = desc_;
-    out->Windowed = fullscreen_ ? FALSE : TRUE;
-    return S_OK;
-  }
-
-  HRESULT ResizeBuffers(UINT count, UINT width, UINT height, DXGI_FORMAT format, UINT) override {
-    if (count > 1 || (format != DXGI_FORMAT_UNKNOWN && format != DXGI_FORMAT_R8G8B8A8_UNORM &&
-                      format != DXGI_FORMAT_B8G8R8A8_UNORM))
-      return DXGI_ERROR_INVALID_CALL;
-    if (format != DXGI_FORMAT_UNKNOWN) desc_.BufferDesc.Format = format;
-    // Zero means "the window's size", as in DXGI; headless, it keeps the current size.
-    if (SDL_Window* window = Window(); (width == 0 || height == 0) && window != nullptr) {
-      int w = 0, h = 0;
-      SDL_GL_GetDrawableSize(window, &w, &h);
-      if (width == 0) width = static_cast<UINT>(std::max(w, 1));
-      if (height == 0) height = static_cast<UINT>(std::max(h, 1));
-    }
-    if (width == 0) width = desc_.BufferDesc.Width;
-    if (height == 0) height = desc_.BufferDesc.Height;
-    // The old back buffer lives on while the caller still holds views of it.
-    return CreateBackBuffer(width, height);
-  }
-
- private:
-  Ref<DeviceImpl> device_;
-  DXGI_SWAP_CHAIN_DESC desc_;
-  std::uint32_t windowId_;
-  Ref<TextureImpl> backBuffer_;
-  int swapInterval_ = -1;
-  bool fullscreen_ = false;
-};
-
-class FactoryImpl final : public ComObject<IDXGIFactory> {
- public:
-  IUnknown* Cast(REFIID riid) override { return riid == IID_IDXGIFactory || riid == IID_IDXGIObject ? this : nullptr; }
-  HRESULT GetParent(REFIID, void** out) override {
-    if (out != nullptr) *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  HRESULT MakeWindowAssociation(HWND window, UINT flags) override {
-    std::erase(g_noAltEnter, window);
-    if ((flags & DXGI_MWA_NO_ALT_ENTER) != 0 && window != nullptr) g_noAltEnter.push_back(window);
-    return S_OK;
-  }
-  HRESULT CreateSwapChain(IUnknown* deviceUnknown, DXGI_SWAP_CHAIN_DESC* desc, IDXGISwapChain** out) override {
-    if (out != nullptr) *out = nullptr;
-    if (deviceUnknown == nullptr || desc == nullptr || out == nullptr) return DXGI_ERROR_INVALID_CALL;
-    ID3D11Device* d3dDevice = nullptr;
-    if (FAILED(deviceUnknown->QueryInterface(IID_ID3D11Device, reinterpret_cast<void**>(&d3dDevice))))
-      return DXGI_ERROR_INVALID_CALL;
-    auto* device = static_cast<DeviceImpl*>(d3dDevice);
-    Ref<DeviceImpl> hold(device);
-    d3dDevice->Release();
-    if (desc->BufferCount < 1 || desc->BufferCount > 2 || desc->SampleDesc.Count != 1 ||
-        (desc->BufferDesc.Format != DXGI_FORMAT_R8G8B8A8_UNORM && desc->BufferDesc.Format != DXGI_FORMAT_B8G8R8A8_UNORM))
-      return DXGI_ERROR_INVALID_CALL;
-    SDL_Window* window = nullptr;
-    if (g_windowBridge.windowFromHwnd != nullptr && desc->OutputWindow != nullptr) {
-      window = g_windowBridge.windowFromHwnd(desc->OutputWindow);
-      if (window != nullptr && !AttachWindow(*device->Core(), window)) return DXGI_ERROR_INVALID_CALL;
-    }
-    UINT width = desc->BufferDesc.Width, height = desc->BufferDesc.Height;
-    if ((width == 0 || height == 0) && window != nullptr) {
-      int w = 0, h = 0;
-      SDL_GL_GetDrawableSize(window, &w, &h);
-      width = width ? width : static_cast<UINT>(w);
-      height = height ? height : static_cast<UINT>(h);
-    }
-    auto* chain = new SwapChainImpl(device, *desc, window);
-    const HRESULT hr = chain->CreateBackBuffer(width, height);
-    if (FAILED(hr)) {
-      chain->Release();
-      return hr;
-    }
-    *out = chain;
-    return S_OK;
-  }
-};
-
-class AdapterImpl final : public ComObject<IDXGIAdapter> {
- public:
-  IUnknown* Cast(REFIID riid) override { return riid == IID_IDXGIAdapter || riid == IID_IDXGIObject ? this : nullptr; }
-  HRESULT GetParent(REFIID riid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    if (!(riid == IID_IDXGIFactory)) return E_NOINTERFACE;
-    *out = static_cast<IDXGIFactory*>(new FactoryImpl());
-    return S_OK;
-  }
-};
-
-class DxgiDeviceImpl final : public ComObject<IDXGIDevice> {
- public:
-  explicit DxgiDeviceImpl(DeviceImpl* device) : device_(device) {}
-  IUnknown* Cast(REFIID riid) override {
-    if (riid == IID_IDXGIDevice || riid == IID_IDXGIObject) return this;
-    if (riid == IID_ID3D11Device) return device_.Get();
-    return nullptr;
-  }
-  HRESULT GetParent(REFIID riid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    if (!(riid == IID_IDXGIAdapter)) return E_NOINTERFACE;
-    *out = static_cast<IDXGIAdapter*>(new AdapterImpl());
-    return S_OK;
-  }
-  HRESULT GetAdapter(IDXGIAdapter** out) override { return GetParent(IID_IDXGIAdapter, reinterpret_cast<void**>(out)); }
-
- private:
-  Ref<DeviceImpl> device_;
-};
-
-}  // namespace
-
-HRESULT SwapChainImpl::GetParent(REFIID riid, void** out) {
-  if (out == nullptr) return E_POINTER;
-  *out = nullptr;
-  if (!(riid == IID_IDXGIFactory)) return E_NOINTERFACE;
-  *out = static_cast<IDXGIFactory*>(new FactoryImpl());
-  return S_OK;
+DeviceImpl::~DeviceImpl()
+{
+    context->ClearState();
+    context.Reset();
+    core->device = nullptr;
 }
 
-DeviceImpl::DeviceImpl(std::shared_ptr<DeviceCore> core) : core_(std::move(core)) {
-  core_->device = this;
-  context_ = CreateImmediateContext(core_);
+IUnknown* DeviceImpl::Cast(REFIID riid)
+{
+    return riid == IID_ID3D11Device ? this : nullptr;
 }
 
-DeviceImpl::~DeviceImpl() {
-  context_->ClearState();
-  context_->Release();
-  core_->device = nullptr;
+HRESULT DeviceImpl::QueryInterface(REFIID riid, void** out)
+{
+    if (riid == IID_IDXGIDevice || riid == IID_IDXGIObject) {
+        if (out == nullptr) {
+            return E_POINTER;
+        }
+        // A new wrapper per query, handed out with its one reference; it keeps the device alive.
+        *out = MakeDxgiDevice(this).Detach();
+        return S_OK;
+    }
+    return ComObject::QueryInterface(riid, out);
 }
 
-IUnknown* DeviceImpl::Cast(REFIID riid) { return riid == IID_ID3D11Device ? this : nullptr; }
-
-HRESULT DeviceImpl::QueryInterface(REFIID riid, void** out) {
-  if (riid == IID_IDXGIDevice || riid == IID_IDXGIObject) {
-    if (out == nullptr) return E_POINTER;
-    // A new wrapper per query, handed out with its one reference; it keeps the device alive.
-    *out = static_cast<IDXGIDevice*>(new DxgiDeviceImpl(this));
+HRESULT DeviceImpl::CheckMultisampleQualityLevels(DXGI_FORMAT format, UINT count, UINT* levels)
+{
+    if (levels == nullptr) {
+        return Refuse(Rule::MultisampleQuery);
+    }
+    *levels = 0;
+    const FormatInfo* f = LookupFormat(format);
+    if (f == nullptr || f->internalFormat == 0 || f->compressed || count == 0 || count > 32) {
+        return Refuse(Rule::MultisampleQuery);
+    }
+    // Multisampled resources are not supported, so only single sampling has a quality level.
+    *levels = count == 1 ? 1 : 0;
     return S_OK;
-  }
-  return ComObject::QueryInterface(riid, out);
 }
 
-HRESULT DeviceImpl::CheckMultisampleQualityLevels(DXGI_FORMAT format, UINT count, UINT* levels) {
-  if (levels == nullptr) return E_INVALIDARG;
-  *levels = 0;
-  const FormatInfo* f = LookupFormat(format);
-  if (f == nullptr || f->internalFormat == 0 || f->compressed || count == 0 || count > 32) return E_INVALIDARG;
-  // Multisampled resources are not supported, so only single sampling has a quality level.
-  *levels = count == 1 ? 1 : 0;
-  return S_OK;
-}
-
-void DeviceImpl::GetImmediateContext(ID3D11DeviceContext** out) {
-  if (out == nullptr) return;
-  context_->AddRef();
-  *out = context_;
+void DeviceImpl::GetImmediateContext(ID3D11DeviceContext** out)
+{
+    if (out == nullptr) {
+        return;
+    }
+    context->AddRef();
+    *out = context.Get();
 }
 
 }  // namespace d3dgl
 
 using namespace d3dgl;
 
-bool D3D11HandleSdlEvent(const SDL_Event& event) {
-  if (event.type != SDL_KEYDOWN || event.key.repeat != 0 || event.key.keysym.sym != SDLK_RETURN ||
-      (event.key.keysym.mod & KMOD_ALT) == 0)
-    return false;
-  for (SwapChainImpl* chain : g_windowedChains) {
-    if (chain->WindowId() != event.key.windowID) continue;
-    if (std::find(g_noAltEnter.begin(), g_noAltEnter.end(), chain->OutputWindow()) != g_noAltEnter.end()) return false;
-    return SUCCEEDED(chain->SetFullscreenState(chain->Fullscreen() ? FALSE : TRUE, nullptr));
-  }
-  return false;
-}
-
 HRESULT D3D11CreateDevice(IDXGIAdapter*, D3D_DRIVER_TYPE driverType, HMODULE, UINT, const D3D_FEATURE_LEVEL* levels,
                           UINT levelCount, UINT sdkVersion, ID3D11Device** ppDevice, D3D_FEATURE_LEVEL* pFeatureLevel,
-                          ID3D11DeviceContext** ppContext) {
-  if (ppDevice != nullptr) *ppDevice = nullptr;
-  if (ppContext != nullptr) *ppContext = nullptr;
-  if (sdkVersion != D3D11_SDK_VERSION || (levels == nullptr && levelCount != 0) || driverType > D3D_DRIVER_TYPE_WARP)
-    return E_INVALIDARG;
-  std::shared_ptr<DeviceCore> core = CreateCore();
-  if (!core) return DXGI_ERROR_UNSUPPORTED;
-  // The achieved level is the highest requested one the GL context can honour.
-  static constexpr D3D_FEATURE_LEVEL kDefaults[] = {D3D_FEATURE_LEVEL_11_0, D3D_FEATURE_LEVEL_10_1,
-                                                    D3D_FEATURE_LEVEL_10_0, D3D_FEATURE_LEVEL_9_3,
-                                                    D3D_FEATURE_LEVEL_9_2,  D3D_FEATURE_LEVEL_9_1};
-  const D3D_FEATURE_LEVEL* list = levels != nullptr ? levels : kDefaults;
-  const UINT count = levels != nullptr ? levelCount : 6;
-  bool found = false;
-  D3D_FEATURE_LEVEL achieved = D3D_FEATURE_LEVEL_9_1;
-  for (UINT i = 0; i < count; ++i)
-    if (list[i] <= core->caps.featureLevel && (!found || list[i] > achieved)) {
-      achieved = list[i];
-      found = true;
+                          ID3D11DeviceContext** ppContext)
+{
+    if (ppDevice != nullptr) {
+        *ppDevice = nullptr;
     }
-  if (!found) return DXGI_ERROR_UNSUPPORTED;
-  core->caps.featureLevel = achieved;
-  if (pFeatureLevel != nullptr) *pFeatureLevel = achieved;
-  auto* device = new DeviceImpl(core);
-  if (ppContext != nullptr) device->GetImmediateContext(ppContext);
-  if (ppDevice != nullptr)
-    *ppDevice = device;
-  else
-    device->Release();
-  return S_OK;
+    if (ppContext != nullptr) {
+        *ppContext = nullptr;
+    }
+    if (sdkVersion != D3D11_SDK_VERSION || (levels == nullptr && levelCount != 0) || driverType > D3D_DRIVER_TYPE_WARP) {
+        return Refuse(Rule::DeviceArguments);
+    }
+    std::shared_ptr<DeviceCore> core = CreateCore();
+    if (!core) {
+        Report(Rule::DeviceNoContext);
+        return DXGI_ERROR_UNSUPPORTED;
+    }
+    // The achieved level is the highest requested one the GL context can honour.
+    static constexpr D3D_FEATURE_LEVEL kDefaults[] = {D3D_FEATURE_LEVEL_11_0, D3D_FEATURE_LEVEL_10_1,
+                                                      D3D_FEATURE_LEVEL_10_0, D3D_FEATURE_LEVEL_9_3,
+                                                      D3D_FEATURE_LEVEL_9_2,  D3D_FEATURE_LEVEL_9_1};
+    const D3D_FEATURE_LEVEL* list = levels != nullptr ? levels : kDefaults;
+    const UINT count = levels != nullptr ? levelCount : 6;
+    bool found = false;
+    D3D_FEATURE_LEVEL achieved = D3D_FEATURE_LEVEL_9_1;
+    for (UINT i = 0; i < count; ++i) {
+        if (list[i] <= core->Caps().featureLevel && (!found || list[i] > achieved)) {
+            achieved = list[i];
+            found = true;
+        }
+    }
+    if (!found) {
+        Report(Rule::DeviceFeatureLevel);
+        return DXGI_ERROR_UNSUPPORTED;
+    }
+    core->context.LowerFeatureLevel(achieved);
+    if (pFeatureLevel != nullptr) {
+        *pFeatureLevel = achieved;
+    }
+    auto device = ComPtr<DeviceImpl>::Adopt(new DeviceImpl(core));
+    if (ppContext != nullptr) {
+        device->GetImmediateContext(ppContext);
+    }
+    if (ppDevice != nullptr) {
+        *ppDevice = device.Detach();
+    }
+    return S_OK;
 }

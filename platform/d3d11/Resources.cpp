@@ -2,7 +2,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/d3d11/Internal.h"
+#include "platform/d3d11/DeviceObjects.h"
+#include "platform/d3d11/Formats.h"
 
 namespace d3dgl {
 
@@ -10,253 +11,359 @@ namespace {
 
 constexpr UINT kMaxTextureSize = 16384;
 
-UINT FullMipCount(UINT w, UINT h) {
-  UINT levels = 1;
-  for (UINT s = std::max(w, h); s > 1; s >>= 1) ++levels;
-  return levels;
+UINT FullMipCount(UINT width, UINT height)
+{
+    UINT levels = 1;
+    for (UINT size = std::max(width, height); size > 1; size >>= 1) {
+        ++levels;
+    }
+    return levels;
 }
 
 // Uploads one subresource, repacking rows when the caller's pitch is not tight.
-void Upload(const TextureImpl& t, const FormatInfo& f, UINT level, UINT slice, const D3D11_SUBRESOURCE_DATA& data) {
-  const UINT w = std::max(1u, t.desc.Width >> level), h = std::max(1u, t.desc.Height >> level);
-  const UINT rows = f.compressed ? (h + 3) / 4 : h;
-  const UINT rowBytes = f.compressed ? (w + 3) / 4 * f.blockBytes : w * f.blockBytes;
-  const auto* src = static_cast<const std::uint8_t*>(data.pSysMem);
-  std::vector<std::uint8_t> tight;
-  const UINT pitch = data.SysMemPitch == 0 ? rowBytes : data.SysMemPitch;
-  if (pitch != rowBytes) {
-    tight.resize(std::size_t(rowBytes) * rows);
-    for (UINT r = 0; r < rows; ++r) std::memcpy(tight.data() + std::size_t(r) * rowBytes, src + std::size_t(r) * pitch, rowBytes);
-    src = tight.data();
-  }
-  const auto size = static_cast<GLsizei>(std::size_t(rowBytes) * rows);
-  const auto gl = [](UINT v) { return static_cast<GLint>(v); };
-  if (t.target == GL_TEXTURE_CUBE_MAP) {
-    if (f.compressed)
-      glCompressedTextureSubImage3D(t.name, gl(level), 0, 0, gl(slice), gl(w), gl(h), 1, f.internalFormat, size, src);
-    else
-      glTextureSubImage3D(t.name, gl(level), 0, 0, gl(slice), gl(w), gl(h), 1, f.format, f.type, src);
-  } else {
-    if (f.compressed)
-      glCompressedTextureSubImage2D(t.name, gl(level), 0, 0, gl(w), gl(h), f.internalFormat, size, src);
-    else
-      glTextureSubImage2D(t.name, gl(level), 0, 0, gl(w), gl(h), f.format, f.type, src);
-  }
+void Upload(const TextureImpl& t, const FormatInfo& f, UINT level, UINT slice, const D3D11_SUBRESOURCE_DATA& data)
+{
+    const UINT w = std::max(1u, t.desc.Width >> level), h = std::max(1u, t.desc.Height >> level);
+    const UINT rows = f.compressed ? (h + 3) / 4 : h;
+    const UINT rowBytes = f.compressed ? (w + 3) / 4 * f.blockBytes : w * f.blockBytes;
+    const auto* source = static_cast<const std::uint8_t*>(data.pSysMem);
+    std::vector<std::uint8_t> tight;
+    const UINT pitch = data.SysMemPitch == 0 ? rowBytes : data.SysMemPitch;
+    if (pitch != rowBytes) {
+        tight.resize(std::size_t(rowBytes) * rows);
+        for (UINT r = 0; r < rows; ++r) {
+            std::memcpy(tight.data() + std::size_t(r) * rowBytes, source + std::size_t(r) * pitch, rowBytes);
+        }
+        source = tight.data();
+    }
+    const auto size = static_cast<GLsizei>(std::size_t(rowBytes) * rows);
+    const auto gl = [](UINT v) { return static_cast<GLint>(v); };
+    if (t.target == GL_TEXTURE_CUBE_MAP) {
+        if (f.compressed) {
+            glCompressedTextureSubImage3D(t.name, gl(level), 0, 0, gl(slice), gl(w), gl(h), 1, f.internalFormat, size,
+                                          source);
+        } else {
+            glTextureSubImage3D(t.name, gl(level), 0, 0, gl(slice), gl(w), gl(h), 1, f.format, f.type, source);
+        }
+    } else if (f.compressed) {
+        glCompressedTextureSubImage2D(t.name, gl(level), 0, 0, gl(w), gl(h), f.internalFormat, size, source);
+    } else {
+        glTextureSubImage2D(t.name, gl(level), 0, 0, gl(w), gl(h), f.format, f.type, source);
+    }
+}
+
+bool FormatFits(DXGI_FORMAT requested, DXGI_FORMAT texture)
+{
+    return requested == DXGI_FORMAT_UNKNOWN || requested == texture;
+}
+
+// A view of one mip level (render target, depth stencil and unordered access views).
+template <typename Impl, typename Interface, typename Desc>
+HRESULT MakeLevelView(const std::shared_ptr<DeviceCore>& core, TextureImpl* t, const Desc& desc, Interface** out)
+{
+    auto* view = new Impl(core, t, desc);
+    view->glName = t->name;
+    view->level = static_cast<GLint>(desc.Texture2D.MipSlice);
+    return Hand<Interface>(view, out);
 }
 
 }  // namespace
 
-IUnknown* BufferImpl::Cast(REFIID riid) {
-  if (riid == IID_ID3D11Buffer || riid == IID_ID3D11Resource) return this;
-  return DeviceChild::Cast(riid);
+IUnknown* BufferImpl::Cast(REFIID riid)
+{
+    if (riid == IID_ID3D11Buffer || riid == IID_ID3D11Resource) {
+        return this;
+    }
+    return DeviceChild::Cast(riid);
 }
 
-BufferImpl::~BufferImpl() {
-  if (Core().MakeCurrent()) {
-    Core().cache.ForgetBuffer(name);
-    glDeleteBuffers(1, &name);
-  }
+BufferImpl::~BufferImpl()
+{
+    if (Core().MakeCurrent()) {
+        Core().gl.ForgetBuffer(name);
+        glDeleteBuffers(1, &name);
+    }
 }
 
-IUnknown* TextureImpl::Cast(REFIID riid) {
-  if (riid == IID_ID3D11Texture2D || riid == IID_ID3D11Resource) return this;
-  return DeviceChild::Cast(riid);
+IUnknown* TextureImpl::Cast(REFIID riid)
+{
+    if (riid == IID_ID3D11Texture2D || riid == IID_ID3D11Resource) {
+        return this;
+    }
+    return DeviceChild::Cast(riid);
 }
 
-TextureImpl::~TextureImpl() {
-  if (Core().MakeCurrent()) {
-    Core().ForgetTextureEverywhere(name);
-    glDeleteTextures(1, &name);
-  }
+TextureImpl::~TextureImpl()
+{
+    if (Core().MakeCurrent()) {
+        Core().ForgetTexture(name);
+        glDeleteTextures(1, &name);
+    }
 }
 
-TextureImpl* AsTexture(ID3D11Resource* resource) {
-  if (resource == nullptr) return nullptr;
-  D3D11_RESOURCE_DIMENSION d = D3D11_RESOURCE_DIMENSION_UNKNOWN;
-  resource->GetType(&d);
-  return d == D3D11_RESOURCE_DIMENSION_TEXTURE2D ? static_cast<TextureImpl*>(static_cast<ID3D11Texture2D*>(resource)) : nullptr;
+TextureImpl* AsTexture(ID3D11Resource* resource)
+{
+    if (resource == nullptr) {
+        return nullptr;
+    }
+    D3D11_RESOURCE_DIMENSION dimension = D3D11_RESOURCE_DIMENSION_UNKNOWN;
+    resource->GetType(&dimension);
+    return dimension == D3D11_RESOURCE_DIMENSION_TEXTURE2D
+               ? static_cast<TextureImpl*>(static_cast<ID3D11Texture2D*>(resource))
+               : nullptr;
 }
 
-BufferImpl* AsBuffer(ID3D11Resource* resource) {
-  if (resource == nullptr) return nullptr;
-  D3D11_RESOURCE_DIMENSION d = D3D11_RESOURCE_DIMENSION_UNKNOWN;
-  resource->GetType(&d);
-  return d == D3D11_RESOURCE_DIMENSION_BUFFER ? static_cast<BufferImpl*>(static_cast<ID3D11Buffer*>(resource)) : nullptr;
+BufferImpl* AsBuffer(ID3D11Resource* resource)
+{
+    if (resource == nullptr) {
+        return nullptr;
+    }
+    D3D11_RESOURCE_DIMENSION dimension = D3D11_RESOURCE_DIMENSION_UNKNOWN;
+    resource->GetType(&dimension);
+    return dimension == D3D11_RESOURCE_DIMENSION_BUFFER
+               ? static_cast<BufferImpl*>(static_cast<ID3D11Buffer*>(resource))
+               : nullptr;
 }
 
 template <typename Interface, typename Desc>
-ViewImpl<Interface, Desc>::~ViewImpl() {
-  if (ownedView != 0 && this->Core().MakeCurrent()) {
-    this->Core().ForgetTextureEverywhere(ownedView);
-    glDeleteTextures(1, &ownedView);
-  }
+ViewImpl<Interface, Desc>::~ViewImpl()
+{
+    if (ownedView != 0 && this->Core().MakeCurrent()) {
+        this->Core().ForgetTexture(ownedView);
+        glDeleteTextures(1, &ownedView);
+    }
 }
 template class ViewImpl<ID3D11ShaderResourceView, D3D11_SHADER_RESOURCE_VIEW_DESC>;
 template class ViewImpl<ID3D11RenderTargetView, D3D11_RENDER_TARGET_VIEW_DESC>;
 template class ViewImpl<ID3D11DepthStencilView, D3D11_DEPTH_STENCIL_VIEW_DESC>;
 template class ViewImpl<ID3D11UnorderedAccessView, D3D11_UNORDERED_ACCESS_VIEW_DESC>;
 
-HRESULT DeviceImpl::CreateBuffer(const D3D11_BUFFER_DESC* pDesc, const D3D11_SUBRESOURCE_DATA* pInitialData,
-                                 ID3D11Buffer** ppBuffer) {
-  if (ppBuffer != nullptr) *ppBuffer = nullptr;
-  if (pDesc == nullptr || pDesc->ByteWidth == 0 || pDesc->Usage > D3D11_USAGE_DYNAMIC) return E_INVALIDARG;
-  if ((pDesc->BindFlags & D3D11_BIND_CONSTANT_BUFFER) != 0 && (pDesc->ByteWidth % 16 != 0 || pDesc->ByteWidth > 65536))
-    return E_INVALIDARG;
-  if (pDesc->Usage == D3D11_USAGE_IMMUTABLE && (pInitialData == nullptr || pInitialData->pSysMem == nullptr))
-    return E_INVALIDARG;
-  if (pInitialData != nullptr && pInitialData->pSysMem == nullptr) return E_INVALIDARG;
-  if (!core_->MakeCurrent()) return DXGI_ERROR_DEVICE_REMOVED;
-  GLbitfield flags = 0;
-  if (pDesc->Usage == D3D11_USAGE_DEFAULT) flags = GL_DYNAMIC_STORAGE_BIT;
-  if (pDesc->Usage == D3D11_USAGE_DYNAMIC) flags = GL_DYNAMIC_STORAGE_BIT | GL_MAP_WRITE_BIT;
-  GLuint name = 0;
-  glCreateBuffers(1, &name);
-  glNamedBufferStorage(name, pDesc->ByteWidth, pInitialData ? pInitialData->pSysMem : nullptr, flags);
-  if (glGetError() != GL_NO_ERROR) {
-    glDeleteBuffers(1, &name);
-    return E_OUTOFMEMORY;
-  }
-  return Hand<ID3D11Buffer>(new BufferImpl(core_, *pDesc, name), ppBuffer);
+HRESULT DeviceImpl::CreateBuffer(const D3D11_BUFFER_DESC* desc, const D3D11_SUBRESOURCE_DATA* initialData,
+                                 ID3D11Buffer** out)
+{
+    if (out != nullptr) {
+        *out = nullptr;
+    }
+    if (desc == nullptr || desc->ByteWidth == 0 || desc->Usage > D3D11_USAGE_DYNAMIC) {
+        return Refuse(Rule::BufferDescription);
+    }
+    if ((desc->BindFlags & D3D11_BIND_CONSTANT_BUFFER) != 0 && (desc->ByteWidth % 16 != 0 || desc->ByteWidth > 65536)) {
+        return Refuse(Rule::BufferConstantSize);
+    }
+    if (desc->Usage == D3D11_USAGE_IMMUTABLE && (initialData == nullptr || initialData->pSysMem == nullptr)) {
+        return Refuse(Rule::BufferImmutableData);
+    }
+    if (initialData != nullptr && initialData->pSysMem == nullptr) {
+        return Refuse(Rule::InitialDataNull);
+    }
+    if (!core->MakeCurrent()) {
+        return DXGI_ERROR_DEVICE_REMOVED;
+    }
+    GLbitfield flags = 0;
+    if (desc->Usage == D3D11_USAGE_DEFAULT) {
+        flags = GL_DYNAMIC_STORAGE_BIT;
+    } else if (desc->Usage == D3D11_USAGE_DYNAMIC) {
+        flags = GL_DYNAMIC_STORAGE_BIT | GL_MAP_WRITE_BIT;
+    }
+    GLuint name = 0;
+    glCreateBuffers(1, &name);
+    glNamedBufferStorage(name, desc->ByteWidth, initialData != nullptr ? initialData->pSysMem : nullptr, flags);
+    if (glGetError() != GL_NO_ERROR) {
+        glDeleteBuffers(1, &name);
+        return E_OUTOFMEMORY;
+    }
+    return Hand<ID3D11Buffer>(new BufferImpl(core, *desc, name), out);
 }
 
-HRESULT DeviceImpl::CreateTexture2D(const D3D11_TEXTURE2D_DESC* pDesc, const D3D11_SUBRESOURCE_DATA* pInitialData,
-                                    ID3D11Texture2D** ppTexture2D) {
-  if (ppTexture2D != nullptr) *ppTexture2D = nullptr;
-  if (pDesc == nullptr) return E_INVALIDARG;
-  D3D11_TEXTURE2D_DESC desc = *pDesc;
-  const FormatInfo* f = LookupFormat(desc.Format);
-  const bool cube = (desc.MiscFlags & D3D11_RESOURCE_MISC_TEXTURECUBE) != 0;
-  if (f == nullptr || f->internalFormat == 0 || desc.Width == 0 || desc.Height == 0 || desc.Width > kMaxTextureSize ||
-      desc.Height > kMaxTextureSize || desc.SampleDesc.Count != 1 || desc.Usage > D3D11_USAGE_DYNAMIC)
-    return E_INVALIDARG;
-  if (cube ? (desc.ArraySize != 6 || desc.Width != desc.Height) : desc.ArraySize != 1) return E_INVALIDARG;
-  if (f->compressed && (desc.Width % 4 != 0 || desc.Height % 4 != 0)) return E_INVALIDARG;
-  if (f->depth && (desc.BindFlags & (D3D11_BIND_RENDER_TARGET | D3D11_BIND_UNORDERED_ACCESS)) != 0) return E_INVALIDARG;
-  if ((desc.BindFlags & D3D11_BIND_DEPTH_STENCIL) != 0 && !f->depth) return E_INVALIDARG;
-  if ((desc.BindFlags & D3D11_BIND_UNORDERED_ACCESS) != 0 && ImageFormatFor(desc.Format) == 0) return E_INVALIDARG;
-  const UINT full = FullMipCount(desc.Width, desc.Height);
-  if (desc.MipLevels == 0) desc.MipLevels = full;
-  if (desc.MipLevels > full) return E_INVALIDARG;
-  if (desc.Usage == D3D11_USAGE_IMMUTABLE && pInitialData == nullptr) return E_INVALIDARG;
-  if (pInitialData != nullptr)
-    for (UINT i = 0; i < desc.MipLevels * desc.ArraySize; ++i)
-      if (pInitialData[i].pSysMem == nullptr) return E_INVALIDARG;
-  if (!core_->MakeCurrent()) return DXGI_ERROR_DEVICE_REMOVED;
+HRESULT DeviceImpl::CreateTexture2D(const D3D11_TEXTURE2D_DESC* requested, const D3D11_SUBRESOURCE_DATA* initialData,
+                                    ID3D11Texture2D** out)
+{
+    if (out != nullptr) {
+        *out = nullptr;
+    }
+    if (requested == nullptr) {
+        return Refuse(Rule::TextureDescription);
+    }
+    D3D11_TEXTURE2D_DESC desc = *requested;
+    const FormatInfo* f = LookupFormat(desc.Format);
+    const bool cube = (desc.MiscFlags & D3D11_RESOURCE_MISC_TEXTURECUBE) != 0;
+    if (f == nullptr || f->internalFormat == 0 || desc.Width == 0 || desc.Height == 0 || desc.Width > kMaxTextureSize ||
+        desc.Height > kMaxTextureSize || desc.SampleDesc.Count != 1 || desc.Usage > D3D11_USAGE_DYNAMIC) {
+        return Refuse(Rule::TextureDescription);
+    }
+    if (cube ? (desc.ArraySize != 6 || desc.Width != desc.Height) : desc.ArraySize != 1) {
+        return Refuse(Rule::TextureArraySize);
+    }
+    if (f->compressed && (desc.Width % 4 != 0 || desc.Height % 4 != 0)) {
+        return Refuse(Rule::TextureBlockSize);
+    }
+    if ((f->depth && (desc.BindFlags & (D3D11_BIND_RENDER_TARGET | D3D11_BIND_UNORDERED_ACCESS)) != 0) ||
+        ((desc.BindFlags & D3D11_BIND_DEPTH_STENCIL) != 0 && !f->depth) ||
+        ((desc.BindFlags & D3D11_BIND_UNORDERED_ACCESS) != 0 && ImageFormatFor(desc.Format) == 0)) {
+        return Refuse(Rule::TextureBindFormat);
+    }
+    const UINT full = FullMipCount(desc.Width, desc.Height);
+    if (desc.MipLevels == 0) {
+        desc.MipLevels = full;
+    }
+    if (desc.MipLevels > full) {
+        return Refuse(Rule::TextureMipLevels);
+    }
+    if (desc.Usage == D3D11_USAGE_IMMUTABLE && initialData == nullptr) {
+        return Refuse(Rule::TextureImmutableData);
+    }
+    if (initialData != nullptr) {
+        for (UINT i = 0; i < desc.MipLevels * desc.ArraySize; ++i) {
+            if (initialData[i].pSysMem == nullptr) {
+                return Refuse(Rule::InitialDataNull);
+            }
+        }
+    }
+    if (!core->MakeCurrent()) {
+        return DXGI_ERROR_DEVICE_REMOVED;
+    }
 
-  const GLenum target = cube ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D;
-  GLuint name = 0;
-  glCreateTextures(target, 1, &name);
-  glTextureStorage2D(name, static_cast<GLsizei>(desc.MipLevels), f->internalFormat, static_cast<GLsizei>(desc.Width),
-                     static_cast<GLsizei>(desc.Height));
-  if (glGetError() != GL_NO_ERROR) {
-    glDeleteTextures(1, &name);
-    return E_OUTOFMEMORY;
-  }
-  // Direct3D's default sampler: trilinear, clamped. Used whenever no sampler state is bound.
-  glTextureParameteri(name, GL_TEXTURE_MIN_FILTER, desc.MipLevels > 1 ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
-  glTextureParameteri(name, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  glTextureParameteri(name, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-  glTextureParameteri(name, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-  glTextureParameteri(name, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
-  auto* texture = new TextureImpl(core_, desc, name, target);
-  if (pInitialData != nullptr)
-    for (UINT slice = 0; slice < desc.ArraySize; ++slice)
-      for (UINT level = 0; level < desc.MipLevels; ++level)
-        Upload(*texture, *f, level, slice, pInitialData[slice * desc.MipLevels + level]);
-  return Hand<ID3D11Texture2D>(texture, ppTexture2D);
+    const GLenum target = cube ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D;
+    GLuint name = 0;
+    glCreateTextures(target, 1, &name);
+    glTextureStorage2D(name, static_cast<GLsizei>(desc.MipLevels), f->internalFormat, static_cast<GLsizei>(desc.Width),
+                       static_cast<GLsizei>(desc.Height));
+    if (glGetError() != GL_NO_ERROR) {
+        glDeleteTextures(1, &name);
+        return E_OUTOFMEMORY;
+    }
+    // Direct3D's default sampler: trilinear, clamped. Used whenever no sampler state is bound.
+    glTextureParameteri(name, GL_TEXTURE_MIN_FILTER, desc.MipLevels > 1 ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
+    glTextureParameteri(name, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTextureParameteri(name, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTextureParameteri(name, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTextureParameteri(name, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
+    auto* texture = new TextureImpl(core, desc, name, target);
+    if (initialData != nullptr) {
+        for (UINT slice = 0; slice < desc.ArraySize; ++slice) {
+            for (UINT level = 0; level < desc.MipLevels; ++level) {
+                Upload(*texture, *f, level, slice, initialData[slice * desc.MipLevels + level]);
+            }
+        }
+    }
+    return Hand<ID3D11Texture2D>(texture, out);
 }
 
-HRESULT DeviceImpl::CreateShaderResourceView(ID3D11Resource* pResource, const D3D11_SHADER_RESOURCE_VIEW_DESC* pDesc,
-                                             ID3D11ShaderResourceView** ppSRView) {
-  TextureImpl* t = AsTexture(pResource);
-  if (t == nullptr || (t->desc.BindFlags & D3D11_BIND_SHADER_RESOURCE) == 0) return Refuse(ppSRView);
-  const bool cube = t->target == GL_TEXTURE_CUBE_MAP;
-  D3D11_SHADER_RESOURCE_VIEW_DESC desc{};
-  desc.Format = t->desc.Format;
-  desc.ViewDimension = cube ? D3D11_SRV_DIMENSION_TEXTURECUBE : D3D11_SRV_DIMENSION_TEXTURE2D;
-  desc.Texture2D = {0, t->desc.MipLevels};
-  if (pDesc != nullptr) {
-    if ((pDesc->Format != DXGI_FORMAT_UNKNOWN && pDesc->Format != t->desc.Format) || pDesc->ViewDimension != desc.ViewDimension)
-      return Refuse(ppSRView);
-    const UINT first = pDesc->Texture2D.MostDetailedMip;  // same layout for the cube member
-    UINT count = pDesc->Texture2D.MipLevels;
-    if (first >= t->desc.MipLevels) return Refuse(ppSRView);
-    if (count == UINT(-1)) count = t->desc.MipLevels - first;
-    if (count == 0 || count > t->desc.MipLevels - first) return Refuse(ppSRView);
-    desc.Texture2D = {first, count};
-  }
-  if (!core_->MakeCurrent()) return Refuse(ppSRView);
-  auto* view = new SrvImpl(core_, t, desc);
-  view->glName = t->name;
-  if (desc.Texture2D.MostDetailedMip != 0 || desc.Texture2D.MipLevels != t->desc.MipLevels) {
-    // A sub-range needs its own GL texture view so that sampling sees only those levels.
-    glGenTextures(1, &view->ownedView);
-    glTextureView(view->ownedView, t->target, t->name, LookupFormat(t->desc.Format)->internalFormat,
-                  desc.Texture2D.MostDetailedMip, desc.Texture2D.MipLevels, 0, t->desc.ArraySize);
-    view->glName = view->ownedView;
-  }
-  return Hand<ID3D11ShaderResourceView>(view, ppSRView);
+HRESULT DeviceImpl::CreateShaderResourceView(ID3D11Resource* resource, const D3D11_SHADER_RESOURCE_VIEW_DESC* requested,
+                                             ID3D11ShaderResourceView** out)
+{
+    if (out != nullptr) {
+        *out = nullptr;
+    }
+    TextureImpl* t = AsTexture(resource);
+    if (t == nullptr || (t->desc.BindFlags & D3D11_BIND_SHADER_RESOURCE) == 0) {
+        return Refuse(Rule::ViewResource);
+    }
+    const bool cube = t->target == GL_TEXTURE_CUBE_MAP;
+    D3D11_SHADER_RESOURCE_VIEW_DESC desc{};
+    desc.Format = t->desc.Format;
+    desc.ViewDimension = cube ? D3D11_SRV_DIMENSION_TEXTURECUBE : D3D11_SRV_DIMENSION_TEXTURE2D;
+    desc.Texture2D = {0, t->desc.MipLevels};
+    if (requested != nullptr) {
+        if (!FormatFits(requested->Format, t->desc.Format) || requested->ViewDimension != desc.ViewDimension) {
+            return Refuse(Rule::ViewDescription);
+        }
+        const UINT first = requested->Texture2D.MostDetailedMip;  // same layout for the cube member
+        UINT count = requested->Texture2D.MipLevels;
+        if (first >= t->desc.MipLevels) {
+            return Refuse(Rule::ViewDescription);
+        }
+        if (count == UINT(-1)) {
+            count = t->desc.MipLevels - first;
+        }
+        if (count == 0 || count > t->desc.MipLevels - first) {
+            return Refuse(Rule::ViewDescription);
+        }
+        desc.Texture2D = {first, count};
+    }
+    if (!core->MakeCurrent()) {
+        return DXGI_ERROR_DEVICE_REMOVED;
+    }
+    auto* view = new SrvImpl(core, t, desc);
+    view->glName = t->name;
+    if (desc.Texture2D.MostDetailedMip != 0 || desc.Texture2D.MipLevels != t->desc.MipLevels) {
+        // A sub-range needs its own GL texture view so that sampling sees only those levels.
+        glGenTextures(1, &view->ownedView);
+        glTextureView(view->ownedView, t->target, t->name, LookupFormat(t->desc.Format)->internalFormat,
+                      desc.Texture2D.MostDetailedMip, desc.Texture2D.MipLevels, 0, t->desc.ArraySize);
+        view->glName = view->ownedView;
+    }
+    return Hand<ID3D11ShaderResourceView>(view, out);
 }
 
-HRESULT DeviceImpl::CreateRenderTargetView(ID3D11Resource* pResource, const D3D11_RENDER_TARGET_VIEW_DESC* pDesc,
-                                           ID3D11RenderTargetView** ppRTView) {
-  TextureImpl* t = AsTexture(pResource);
-  if (t == nullptr || (t->desc.BindFlags & D3D11_BIND_RENDER_TARGET) == 0 || t->target != GL_TEXTURE_2D)
-    return Refuse(ppRTView);
-  D3D11_RENDER_TARGET_VIEW_DESC desc{};
-  desc.Format = t->desc.Format;
-  desc.ViewDimension = D3D11_RTV_DIMENSION_TEXTURE2D;
-  if (pDesc != nullptr) {
-    if ((pDesc->Format != DXGI_FORMAT_UNKNOWN && pDesc->Format != t->desc.Format) ||
-        pDesc->ViewDimension != D3D11_RTV_DIMENSION_TEXTURE2D || pDesc->Texture2D.MipSlice >= t->desc.MipLevels)
-      return Refuse(ppRTView);
-    desc.Texture2D = pDesc->Texture2D;
-  }
-  auto* view = new RtvImpl(core_, t, desc);
-  view->glName = t->name;
-  view->level = static_cast<GLint>(desc.Texture2D.MipSlice);
-  return Hand<ID3D11RenderTargetView>(view, ppRTView);
+HRESULT DeviceImpl::CreateRenderTargetView(ID3D11Resource* resource, const D3D11_RENDER_TARGET_VIEW_DESC* requested,
+                                           ID3D11RenderTargetView** out)
+{
+    if (out != nullptr) {
+        *out = nullptr;
+    }
+    TextureImpl* t = AsTexture(resource);
+    if (t == nullptr || (t->desc.BindFlags & D3D11_BIND_RENDER_TARGET) == 0 || t->target != GL_TEXTURE_2D) {
+        return Refuse(Rule::ViewResource);
+    }
+    D3D11_RENDER_TARGET_VIEW_DESC desc{};
+    desc.Format = t->desc.Format;
+    desc.ViewDimension = D3D11_RTV_DIMENSION_TEXTURE2D;
+    if (requested != nullptr) {
+        if (!FormatFits(requested->Format, t->desc.Format) || requested->ViewDimension != D3D11_RTV_DIMENSION_TEXTURE2D ||
+            requested->Texture2D.MipSlice >= t->desc.MipLevels) {
+            return Refuse(Rule::ViewDescription);
+        }
+        desc.Texture2D = requested->Texture2D;
+    }
+    return MakeLevelView<RtvImpl>(core, t, desc, out);
 }
 
-HRESULT DeviceImpl::CreateDepthStencilView(ID3D11Resource* pResource, const D3D11_DEPTH_STENCIL_VIEW_DESC* pDesc,
-                                           ID3D11DepthStencilView** ppDepthStencilView) {
-  TextureImpl* t = AsTexture(pResource);
-  if (t == nullptr || (t->desc.BindFlags & D3D11_BIND_DEPTH_STENCIL) == 0 || t->target != GL_TEXTURE_2D)
-    return Refuse(ppDepthStencilView);
-  D3D11_DEPTH_STENCIL_VIEW_DESC desc{};
-  desc.Format = t->desc.Format;
-  desc.ViewDimension = D3D11_DSV_DIMENSION_TEXTURE2D;
-  if (pDesc != nullptr) {
-    if ((pDesc->Format != DXGI_FORMAT_UNKNOWN && pDesc->Format != t->desc.Format) ||
-        pDesc->ViewDimension != D3D11_DSV_DIMENSION_TEXTURE2D || pDesc->Texture2D.MipSlice >= t->desc.MipLevels ||
-        pDesc->Flags != 0)
-      return Refuse(ppDepthStencilView);
-    desc.Texture2D = pDesc->Texture2D;
-  }
-  auto* view = new DsvImpl(core_, t, desc);
-  view->glName = t->name;
-  view->level = static_cast<GLint>(desc.Texture2D.MipSlice);
-  return Hand<ID3D11DepthStencilView>(view, ppDepthStencilView);
+HRESULT DeviceImpl::CreateDepthStencilView(ID3D11Resource* resource, const D3D11_DEPTH_STENCIL_VIEW_DESC* requested,
+                                           ID3D11DepthStencilView** out)
+{
+    if (out != nullptr) {
+        *out = nullptr;
+    }
+    TextureImpl* t = AsTexture(resource);
+    if (t == nullptr || (t->desc.BindFlags & D3D11_BIND_DEPTH_STENCIL) == 0 || t->target != GL_TEXTURE_2D) {
+        return Refuse(Rule::ViewResource);
+    }
+    D3D11_DEPTH_STENCIL_VIEW_DESC desc{};
+    desc.Format = t->desc.Format;
+    desc.ViewDimension = D3D11_DSV_DIMENSION_TEXTURE2D;
+    if (requested != nullptr) {
+        if (!FormatFits(requested->Format, t->desc.Format) || requested->ViewDimension != D3D11_DSV_DIMENSION_TEXTURE2D ||
+            requested->Texture2D.MipSlice >= t->desc.MipLevels || requested->Flags != 0) {
+            return Refuse(Rule::ViewDescription);
+        }
+        desc.Texture2D = requested->Texture2D;
+    }
+    return MakeLevelView<DsvImpl>(core, t, desc, out);
 }
 
-HRESULT DeviceImpl::CreateUnorderedAccessView(ID3D11Resource* pResource, const D3D11_UNORDERED_ACCESS_VIEW_DESC* pDesc,
-                                              ID3D11UnorderedAccessView** ppUAView) {
-  TextureImpl* t = AsTexture(pResource);
-  if (t == nullptr || (t->desc.BindFlags & D3D11_BIND_UNORDERED_ACCESS) == 0 || t->target != GL_TEXTURE_2D)
-    return Refuse(ppUAView);
-  D3D11_UNORDERED_ACCESS_VIEW_DESC desc{};
-  desc.Format = t->desc.Format;
-  desc.ViewDimension = D3D11_UAV_DIMENSION_TEXTURE2D;
-  if (pDesc != nullptr) {
-    if ((pDesc->Format != DXGI_FORMAT_UNKNOWN && pDesc->Format != t->desc.Format) ||
-        pDesc->ViewDimension != D3D11_UAV_DIMENSION_TEXTURE2D || pDesc->Texture2D.MipSlice >= t->desc.MipLevels)
-      return Refuse(ppUAView);
-    desc.Texture2D = pDesc->Texture2D;
-  }
-  auto* view = new UavImpl(core_, t, desc);
-  view->glName = t->name;
-  view->level = static_cast<GLint>(desc.Texture2D.MipSlice);
-  return Hand<ID3D11UnorderedAccessView>(view, ppUAView);
+HRESULT DeviceImpl::CreateUnorderedAccessView(ID3D11Resource* resource,
+                                              const D3D11_UNORDERED_ACCESS_VIEW_DESC* requested,
+                                              ID3D11UnorderedAccessView** out)
+{
+    if (out != nullptr) {
+        *out = nullptr;
+    }
+    TextureImpl* t = AsTexture(resource);
+    if (t == nullptr || (t->desc.BindFlags & D3D11_BIND_UNORDERED_ACCESS) == 0 || t->target != GL_TEXTURE_2D) {
+        return Refuse(Rule::ViewResource);
+    }
+    D3D11_UNORDERED_ACCESS_VIEW_DESC desc{};
+    desc.Format = t->desc.Format;
+    desc.ViewDimension = D3D11_UAV_DIMENSION_TEXTURE2D;
+    if (requested != nullptr) {
+        if (!FormatFits(requested->Format, t->desc.Format) || requested->ViewDimension != D3D11_UAV_DIMENSION_TEXTURE2D ||
+            requested->Texture2D.MipSlice >= t->desc.MipLevels) {
+            return Refuse(Rule::ViewDescription);
+        }
+        desc.Texture2D = requested->Texture2D;
+    }
+    return MakeLevelView<UavImpl>(core, t, desc, out);
 }
 
 }  // namespace d3dgl

@@ -12,6 +12,7 @@
 #include "platform/d3d11/D3D11.h"
 #include "platform/d3d11/Diagnostics.h"
 #include "platform/d3d11/StageBlob.h"
+#include "platform/d3d11/Validation.h"
 
 namespace gputest {
 
@@ -73,6 +74,23 @@ inline std::string Suffix(const char* what, int n = -1) {
   s += what;
   if (n >= 0) s += std::to_string(n);
   return s;
+}
+
+// Runs `call` (a creation or other call that returns an HRESULT) and checks that it failed with
+// `code` because of `rule`, and of no other rule.
+template <typename Call>
+::testing::AssertionResult RefusedBy(D3D11Rule rule, Call&& call, HRESULT code = E_INVALIDARG) {
+  std::array<std::uint64_t, static_cast<size_t>(D3D11Rule::Count)> before{};
+  for (size_t i = 0; i < before.size(); ++i) before[i] = D3D11RuleCount(D3D11Rule(i));
+  const HRESULT hr = call();
+  if (hr != code) return ::testing::AssertionFailure() << "returned 0x" << std::hex << hr;
+  for (size_t i = 0; i < before.size(); ++i) {
+    const std::uint64_t fired = D3D11RuleCount(D3D11Rule(i)) - before[i];
+    if ((D3D11Rule(i) == rule) != (fired == 1))
+      return ::testing::AssertionFailure() << "rule \"" << D3D11RuleMessage(D3D11Rule(i)) << "\" fired " << fired
+                                           << " times, expected \"" << D3D11RuleMessage(rule) << "\"";
+  }
+  return ::testing::AssertionSuccess();
 }
 
 // Compares with a tolerance of a couple of steps, which llvmpipe's filtering and rounding need.

@@ -1,0 +1,256 @@
+#pragma once
+// The objects a device makes: resources, views, shaders, input layouts, state objects, and the device
+// itself. Each holds its GL name and what the context needs to bind it; all of it is decided when
+// the object is created. Not for use outside platform/d3d11.
+#include <epoxy/gl.h>
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/d3d11/ComObject.h"
+#include "platform/d3d11/ComPtr.h"
+#include "platform/d3d11/D3D11.h"
+#include "platform/d3d11/DXGI.h"
+#include "platform/d3d11/DeviceCore.h"
+#include "platform/d3d11/GlRecords.h"
+#include "platform/d3d11/StageBlob.h"
+#include "platform/d3d11/Validation.h"
+
+namespace d3dgl {
+
+// Every device child holds the shared core, so that it can delete its GL names after the device
+// itself is gone.
+template <typename Interface>
+class DeviceChild : public ComObject<Interface> {
+public:
+    explicit DeviceChild(std::shared_ptr<DeviceCore> core) : core(std::move(core)) {}
+    DeviceCore& Core() const { return *core; }
+    void GetDevice(ID3D11Device** out) override;
+
+protected:
+    IUnknown* Cast(REFIID riid) override { return riid == IID_ID3D11DeviceChild ? this : nullptr; }
+
+    std::shared_ptr<DeviceCore> core;
+};
+
+class BufferImpl final : public DeviceChild<ID3D11Buffer> {
+public:
+    BufferImpl(std::shared_ptr<DeviceCore> core, const D3D11_BUFFER_DESC& desc, GLuint name)
+        : DeviceChild(std::move(core)), desc(desc), name(name)
+    {
+    }
+    ~BufferImpl() override;
+    void GetType(D3D11_RESOURCE_DIMENSION* d) override { *d = D3D11_RESOURCE_DIMENSION_BUFFER; }
+    void GetDesc(D3D11_BUFFER_DESC* d) override { *d = desc; }
+    IUnknown* Cast(REFIID riid) override;
+
+    const D3D11_BUFFER_DESC desc;
+    const GLuint name;
+};
+
+class TextureImpl final : public DeviceChild<ID3D11Texture2D> {
+public:
+    TextureImpl(std::shared_ptr<DeviceCore> core, const D3D11_TEXTURE2D_DESC& desc, GLuint name, GLenum target)
+        : DeviceChild(std::move(core)), desc(desc), name(name), target(target)
+    {
+    }
+    ~TextureImpl() override;
+    void GetType(D3D11_RESOURCE_DIMENSION* d) override { *d = D3D11_RESOURCE_DIMENSION_TEXTURE2D; }
+    void GetDesc(D3D11_TEXTURE2D_DESC* d) override { *d = desc; }
+    IUnknown* Cast(REFIID riid) override;
+
+    const D3D11_TEXTURE2D_DESC desc;  // MipLevels is the real count, never 0
+    const GLuint name;
+    const GLenum target;  // GL_TEXTURE_2D or GL_TEXTURE_CUBE_MAP
+};
+
+// Null when the resource is of the other kind (or null).
+TextureImpl* AsTexture(ID3D11Resource* resource);
+BufferImpl* AsBuffer(ID3D11Resource* resource);
+
+template <typename Interface, typename Desc>
+class ViewImpl final : public DeviceChild<Interface> {
+public:
+    ViewImpl(std::shared_ptr<DeviceCore> core, TextureImpl* texture, const Desc& desc)
+        : DeviceChild<Interface>(std::move(core)), texture(texture), desc(desc)
+    {
+    }
+    ~ViewImpl() override;
+    void GetResource(ID3D11Resource** out) override
+    {
+        texture->AddRef();
+        *out = texture.Get();
+    }
+    void GetDesc(Desc* d) override { *d = desc; }
+
+    const ComPtr<TextureImpl> texture;
+    const Desc desc;
+    GLuint glName = 0;     // the texture (or texture view) to sample or attach
+    GLint level = 0;       // first mip level used
+    GLuint ownedView = 0;  // a GL texture view made for a sub-range, deleted with this view
+};
+using SrvImpl = ViewImpl<ID3D11ShaderResourceView, D3D11_SHADER_RESOURCE_VIEW_DESC>;
+using RtvImpl = ViewImpl<ID3D11RenderTargetView, D3D11_RENDER_TARGET_VIEW_DESC>;
+using DsvImpl = ViewImpl<ID3D11DepthStencilView, D3D11_DEPTH_STENCIL_VIEW_DESC>;
+using UavImpl = ViewImpl<ID3D11UnorderedAccessView, D3D11_UNORDERED_ACCESS_VIEW_DESC>;
+
+// Where one shader's Direct3D slots land in GL.
+struct ShaderBindings {
+    struct Texture {
+        GLuint unit;
+        UINT slot;
+        UINT samplerSlot;
+    };
+    struct Buffer {
+        GLuint binding;
+        UINT slot;
+    };
+    struct Image {
+        GLuint unit;
+        UINT slot;
+        GLenum format;
+    };
+    std::vector<Texture> textures;
+    std::vector<Buffer> buffers;
+    std::vector<Image> images;
+};
+
+template <typename Interface>
+class ShaderImpl final : public DeviceChild<Interface> {
+public:
+    using DeviceChild<Interface>::DeviceChild;
+    ~ShaderImpl() override;
+
+    GLuint program = 0;
+    StageKind kind = StageKind::Vertex;
+    ShaderBindings bindings;
+    std::vector<StageInput> inputs;
+};
+using VertexShaderImpl = ShaderImpl<ID3D11VertexShader>;
+using PixelShaderImpl = ShaderImpl<ID3D11PixelShader>;
+using ComputeShaderImpl = ShaderImpl<ID3D11ComputeShader>;
+
+class InputLayoutImpl final : public DeviceChild<ID3D11InputLayout> {
+public:
+    using DeviceChild::DeviceChild;
+    ~InputLayoutImpl() override;
+
+    GLuint vertexArray = 0;
+    std::vector<UINT> slots;  // input slots the layout reads
+    VertexArrayAttachments attached;
+};
+
+// A state object and its GL record (RasterizerGl, BlendGl, DepthStencilGl or SamplerGl), translated
+// once at creation. Equal descriptions share one object: it is listed in the core's registry under
+// its description and removes itself when released.
+template <typename Interface, typename Desc, typename Record>
+class StateImpl final : public DeviceChild<Interface> {
+public:
+    StateImpl(std::shared_ptr<DeviceCore> core, const Desc& desc, const Record& gl,
+              std::map<std::string, IUnknown*>* registry, std::string key)
+        : DeviceChild<Interface>(std::move(core)), desc(desc), gl(gl), registry(registry), key(std::move(key))
+    {
+    }
+    ~StateImpl() override;
+    void GetDesc(Desc* d) override { *d = desc; }
+
+    const Desc desc;
+    const Record gl;
+    GLuint sampler = 0;  // sampler states only: the GL sampler object made from `gl`
+
+private:
+    std::map<std::string, IUnknown*>* registry;
+    std::string key;
+};
+using RasterizerStateImpl = StateImpl<ID3D11RasterizerState, D3D11_RASTERIZER_DESC, RasterizerGl>;
+using BlendStateImpl = StateImpl<ID3D11BlendState, D3D11_BLEND_DESC, BlendGl>;
+using DepthStencilStateImpl = StateImpl<ID3D11DepthStencilState, D3D11_DEPTH_STENCIL_DESC, DepthStencilGl>;
+using SamplerStateImpl = StateImpl<ID3D11SamplerState, D3D11_SAMPLER_DESC, SamplerGl>;
+
+class DeviceImpl final : public ComObject<ID3D11Device> {
+public:
+    explicit DeviceImpl(std::shared_ptr<DeviceCore> core);
+    ~DeviceImpl() override;
+    IUnknown* Cast(REFIID riid) override;
+    HRESULT QueryInterface(REFIID riid, void** out) override;
+
+    HRESULT CreateBuffer(const D3D11_BUFFER_DESC* desc, const D3D11_SUBRESOURCE_DATA* initialData,
+                         ID3D11Buffer** out) override;
+    HRESULT CreateTexture2D(const D3D11_TEXTURE2D_DESC* desc, const D3D11_SUBRESOURCE_DATA* initialData,
+                            ID3D11Texture2D** out) override;
+    HRESULT CreateShaderResourceView(ID3D11Resource* resource, const D3D11_SHADER_RESOURCE_VIEW_DESC* desc,
+                                     ID3D11ShaderResourceView** out) override;
+    HRESULT CreateUnorderedAccessView(ID3D11Resource* resource, const D3D11_UNORDERED_ACCESS_VIEW_DESC* desc,
+                                      ID3D11UnorderedAccessView** out) override;
+    HRESULT CreateRenderTargetView(ID3D11Resource* resource, const D3D11_RENDER_TARGET_VIEW_DESC* desc,
+                                   ID3D11RenderTargetView** out) override;
+    HRESULT CreateDepthStencilView(ID3D11Resource* resource, const D3D11_DEPTH_STENCIL_VIEW_DESC* desc,
+                                   ID3D11DepthStencilView** out) override;
+    HRESULT CreateInputLayout(const D3D11_INPUT_ELEMENT_DESC* elements, UINT count, const void* signature,
+                              SIZE_T length, ID3D11InputLayout** out) override;
+    HRESULT CreateVertexShader(const void* code, SIZE_T length, ID3D11ClassLinkage* linkage,
+                               ID3D11VertexShader** out) override;
+    HRESULT CreatePixelShader(const void* code, SIZE_T length, ID3D11ClassLinkage* linkage,
+                              ID3D11PixelShader** out) override;
+    HRESULT CreateComputeShader(const void* code, SIZE_T length, ID3D11ClassLinkage* linkage,
+                                ID3D11ComputeShader** out) override;
+    HRESULT CreateBlendState(const D3D11_BLEND_DESC* desc, ID3D11BlendState** out) override;
+    HRESULT CreateDepthStencilState(const D3D11_DEPTH_STENCIL_DESC* desc, ID3D11DepthStencilState** out) override;
+    HRESULT CreateRasterizerState(const D3D11_RASTERIZER_DESC* desc, ID3D11RasterizerState** out) override;
+    HRESULT CreateSamplerState(const D3D11_SAMPLER_DESC* desc, ID3D11SamplerState** out) override;
+    HRESULT CheckMultisampleQualityLevels(DXGI_FORMAT format, UINT sampleCount, UINT* levels) override;
+    D3D_FEATURE_LEVEL GetFeatureLevel() override { return core->Caps().featureLevel; }
+    void GetImmediateContext(ID3D11DeviceContext** out) override;
+
+    const std::shared_ptr<DeviceCore>& Core() const { return core; }
+
+private:
+    template <typename Impl, typename Interface>
+    HRESULT CreateShader(StageKind kind, const void* code, SIZE_T length, Interface** out);
+
+    std::shared_ptr<DeviceCore> core;
+    ComPtr<ID3D11DeviceContext> context;
+};
+
+template <typename Interface>
+void DeviceChild<Interface>::GetDevice(ID3D11Device** out)
+{
+    if (out == nullptr) {
+        return;
+    }
+    *out = core->device;
+    if (*out != nullptr) {
+        (*out)->AddRef();
+    }
+}
+
+// The device's one immediate context (Context.cpp).
+ComPtr<ID3D11DeviceContext> CreateImmediateContext(std::shared_ptr<DeviceCore> core);
+// What QueryInterface(IID_IDXGIDevice) hands out: the way from the device to the DXGI factory
+// (SwapChain.cpp).
+ComPtr<IDXGIDevice> MakeDxgiDevice(DeviceImpl* device);
+
+// Hands a new object to the caller; a null out-pointer asks only whether creation would succeed.
+template <typename T>
+HRESULT Hand(T* object, T** out)
+{
+    if (out == nullptr) {
+        object->Release();
+        return S_FALSE;
+    }
+    *out = object;
+    return S_OK;
+}
+
+// Reports the rule and returns E_INVALIDARG; the out-pointer has been nulled by the caller.
+inline HRESULT Refuse(Rule rule)
+{
+    Report(rule);
+    return E_INVALIDARG;
+}
+
+}  // namespace d3dgl

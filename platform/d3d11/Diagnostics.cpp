@@ -1,0 +1,71 @@
+// The hooks of Diagnostics.h: options, the window bridge, the live count and the read-back.
+#include "platform/d3d11/Diagnostics.h"
+
+#include <algorithm>
+
+#include "platform/d3d11/DeviceObjects.h"
+#include "platform/d3d11/DeviceOptions.h"
+
+namespace d3dgl {
+
+namespace {
+
+D3D11DeviceOptions options;
+D3D11WindowBridge windowBridge;
+
+}  // namespace
+
+const D3D11DeviceOptions& DeviceOptions()
+{
+    return options;
+}
+
+const D3D11WindowBridge& WindowBridge()
+{
+    return windowBridge;
+}
+
+}  // namespace d3dgl
+
+using namespace d3dgl;
+
+long D3D11LiveObjectCount()
+{
+    return ComLiveObjectCount();
+}
+
+void D3D11SetDeviceOptions(const D3D11DeviceOptions& newOptions)
+{
+    options = newOptions;
+}
+
+void D3D11SetWindowBridge(const D3D11WindowBridge* bridge)
+{
+    windowBridge = bridge != nullptr ? *bridge : D3D11WindowBridge{};
+}
+
+// A test and tool hook, not part of the context's work: it reads GL directly and is not counted
+// with the context's GL calls.
+bool D3D11ReadTexture(ID3D11Texture2D* texture, UINT mipLevel, UINT arraySlice, std::vector<std::uint8_t>& bytes)
+{
+    TextureImpl* t = AsTexture(texture);
+    if (t == nullptr || mipLevel >= t->desc.MipLevels || arraySlice >= t->desc.ArraySize) {
+        return false;
+    }
+    const DXGI_FORMAT format = t->desc.Format;
+    if (format != DXGI_FORMAT_R8G8B8A8_UNORM && format != DXGI_FORMAT_R32G32B32A32_FLOAT) {
+        return false;
+    }
+    if (!t->Core().MakeCurrent()) {
+        return false;
+    }
+    const UINT w = std::max(1u, t->desc.Width >> mipLevel), h = std::max(1u, t->desc.Height >> mipLevel);
+    const UINT pixel = format == DXGI_FORMAT_R8G8B8A8_UNORM ? 4 : 16;
+    bytes.assign(std::size_t(w) * h * pixel, 0);
+    glMemoryBarrier(GL_TEXTURE_UPDATE_BARRIER_BIT | GL_FRAMEBUFFER_BARRIER_BIT);
+    glGetTextureSubImage(t->name, static_cast<GLint>(mipLevel), 0, 0, static_cast<GLint>(arraySlice),
+                         static_cast<GLsizei>(w), static_cast<GLsizei>(h), 1, GL_RGBA,
+                         format == DXGI_FORMAT_R8G8B8A8_UNORM ? GL_UNSIGNED_BYTE : GL_FLOAT,
+                         static_cast<GLsizei>(bytes.size()), bytes.data());
+    return glGetError() == GL_NO_ERROR;
+}

@@ -1,0 +1,72 @@
+#include "platform/d3d11/Framebuffers.h"
+
+#include "platform/d3d11/GlState.h"
+#include "platform/d3d11/Validation.h"
+
+namespace d3dgl {
+
+bool Framebuffers::Attachments::Empty() const
+{
+    for (GLuint color : colors) {
+        if (color != 0) {
+            return false;
+        }
+    }
+    return depth == 0;
+}
+
+GLuint Framebuffers::For(const Attachments& attachments)
+{
+    if (auto found = byAttachments.find(attachments); found != byAttachments.end()) {
+        return found->second;
+    }
+    GLuint framebuffer = 0;
+    glCreateFramebuffers(1, &framebuffer);
+    GLenum drawBuffers[8];
+    for (int i = 0; i < 8; ++i) {
+        drawBuffers[i] = GL_NONE;
+        if (attachments.colors[i] != 0) {
+            glNamedFramebufferTexture(framebuffer, GL_COLOR_ATTACHMENT0 + i, attachments.colors[i],
+                                      attachments.colorLevels[i]);
+            drawBuffers[i] = GL_COLOR_ATTACHMENT0 + i;
+        }
+    }
+    glNamedFramebufferDrawBuffers(framebuffer, 8, drawBuffers);
+    if (attachments.depth != 0) {
+        glNamedFramebufferTexture(framebuffer, GL_DEPTH_STENCIL_ATTACHMENT, attachments.depth,
+                                  attachments.depthLevel);
+    }
+    const GLenum status = glCheckNamedFramebufferStatus(framebuffer, GL_DRAW_FRAMEBUFFER);
+    if (status != GL_FRAMEBUFFER_COMPLETE) {
+        Report(Rule::TargetsIncomplete, "GL status 0x%x", status);
+    }
+    byAttachments.emplace(attachments, framebuffer);
+    return framebuffer;
+}
+
+void Framebuffers::ForgetTexture(GLuint texture, GlState& state)
+{
+    for (auto it = byAttachments.begin(); it != byAttachments.end();) {
+        bool uses = it->first.depth == texture;
+        for (GLuint color : it->first.colors) {
+            uses = uses || color == texture;
+        }
+        if (uses) {
+            state.ForgetFramebuffer(it->second);
+            glDeleteFramebuffers(1, &it->second);
+            it = byAttachments.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void Framebuffers::DeleteAll()
+{
+    for (auto& [attachments, framebuffer] : byAttachments) {
+        glDeleteFramebuffers(1, &framebuffer);
+    }
+    byAttachments.clear();
+}
+
+}  // namespace d3dgl

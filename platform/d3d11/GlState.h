@@ -1,0 +1,141 @@
+#pragma once
+// The GL boundary of the immediate context: every bind, every fixed-function value and every piece
+// of work the context sends to GL goes through the device's one GlState. It remembers what GL holds,
+// skips calls that would change nothing, and counts the calls it makes (the count tests and the
+// benchmarks read). Object creation and deletion stay with the objects (Resources.cpp, Shaders.cpp,
+// States.cpp, Framebuffers.cpp, GlContext.cpp); nothing else in the layer calls GL.
+#include <epoxy/gl.h>
+
+#include <array>
+#include <cstdint>
+
+#include "platform/d3d11/D3D11.h"
+#include "platform/d3d11/GlRecords.h"
+#include "platform/d3d11/StageBlob.h"
+
+namespace d3dgl {
+
+class GlState {
+public:
+    // Re-issues every call instead of skipping the ones that change nothing (SHOW_GL_STATE_CACHE=0).
+    bool bypass = false;
+
+    // GL calls made so far.
+    std::uint64_t Calls() const { return calls; }
+
+    // ---- bindings ----
+    void BindDrawFramebuffer(GLuint framebuffer);
+    void BindPipeline(GLuint pipeline);
+    // The layer runs vertex, pixel and compute stages only.
+    void UseProgram(GLuint pipeline, StageKind stage, GLuint program);
+    void BindVertexArray(GLuint vertexArray);
+    void AttachVertexBuffer(GLuint vertexArray, VertexArrayAttachments& attached, UINT slot, std::uint64_t bufferId,
+                            GLuint buffer, UINT offset, UINT stride);
+    // `attached` is null for the shared empty vertex array, whose index buffer is not remembered.
+    void AttachIndexBuffer(GLuint vertexArray, VertexArrayAttachments* attached, std::uint64_t bufferId, GLuint buffer);
+    void BindTexture(GLuint unit, GLuint texture);
+    void BindSampler(GLuint unit, GLuint sampler);
+    void BindUniformBuffer(GLuint binding, GLuint buffer);
+    void BindImage(GLuint unit, GLuint texture, GLint level, GLenum format);
+    void Viewport(const D3D11_VIEWPORT& viewport);
+
+    // ---- fixed-function state ----
+    // `id` names the state object the values come from (0 for Direct3D's defaults): a repeat of the
+    // last object applied costs nothing; another object costs only the values that differ.
+    void Apply(std::uint64_t id, const RasterizerGl& rasterizer);
+    void Apply(std::uint64_t id, const BlendGl& blend, const float factor[4]);
+    void Apply(std::uint64_t id, const DepthStencilGl& depthStencil, UINT stencilRef);
+
+    // ---- work ----
+    // Ignores write masks and scissor, as Direct3D's clear does.
+    void ClearColor(GLuint texture, GLint level, const float rgba[4]);
+    // Opens the depth and stencil write masks and the scissor for the clear; the next draw
+    // re-applies its states (only the values that differ reach GL).
+    void ClearDepthStencil(GLuint framebuffer, bool depth, bool stencil, float depthValue, GLint stencilValue);
+    void DrawArrays(GLenum mode, GLint first, GLsizei count, GLsizei instances, GLuint baseInstance);
+    void DrawElements(GLenum mode, GLsizei count, GLenum indexType, std::uintptr_t offset, GLsizei instances,
+                      GLint baseVertex, GLuint baseInstance);
+    // Followed by the barrier that lets whatever reads the written images next (sampling, another
+    // dispatch, a copy, a render pass) see the writes.
+    void Dispatch(GLuint x, GLuint y, GLuint z);
+    void* MapBuffer(GLuint buffer, GLsizeiptr size, GLbitfield access);
+    void UnmapBuffer(GLuint buffer);
+    void BufferSubData(GLuint buffer, GLintptr offset, GLsizeiptr size, const void* data);
+    // Rows `rowLength` pixels apart.
+    void TextureSubImage(GLuint texture, GLint level, GLint x, GLint y, GLint slice, GLsizei width, GLsizei height,
+                         GLint rowLength, GLenum format, GLenum type, const void* data);
+    void CopyBuffer(GLuint source, GLuint destination, GLsizeiptr size);
+    void CopyTextureLevel(GLuint source, GLenum sourceTarget, GLuint destination, GLenum destinationTarget,
+                          GLint level, GLsizei width, GLsizei height, GLsizei slices);
+    void GenerateMipmap(GLuint texture);
+    void Flush();
+    // Into the default framebuffer, upside down (the window's row 0 is its bottom).
+    void BlitToWindow(GLuint source, GLint width, GLint height, GLint windowWidth, GLint windowHeight);
+
+    // ---- names the layer deletes; GL reuses them ----
+    void ForgetTexture(GLuint texture);
+    void ForgetBuffer(GLuint buffer);
+    void ForgetSampler(GLuint sampler);
+    void ForgetProgram(GLuint program);
+    void ForgetFramebuffer(GLuint framebuffer);
+    void ForgetVertexArray(GLuint vertexArray);
+    // Everything unknown: after another context ran in between.
+    void Reset();
+
+private:
+    template <typename Function, typename... Args>
+    auto Gl(Function function, Args... args);
+
+    // A value GL holds for us, or unknown (after a reset, or before the first call). True when GL
+    // must be told.
+    template <typename T>
+    struct Slot {
+        T value{};
+        bool known = false;
+    };
+    template <typename T>
+    bool Changes(Slot<T>& slot, const T& value);
+
+    enum Capability { kCullFace, kDepthClamp, kScissorTest, kPolygonOffsetFill, kAlphaToCoverage, kDepthTest,
+                      kStencilTest, kCapabilityCount };
+    void Enable(Capability capability, bool on);
+    void DepthMask(bool write);
+    void StencilMask(GLuint mask);
+
+    static constexpr GLuint kUnknown = 0xFFFFFFFFu;
+    static constexpr std::uint64_t kNoObject = ~0ull;
+
+    std::uint64_t calls = 0;
+
+    GLuint framebuffer = kUnknown, pipeline = kUnknown, vertexArray = kUnknown, program = kUnknown;
+    std::array<GLuint, 3> stagePrograms{kUnknown, kUnknown, kUnknown};  // by StageKind
+    std::array<GLuint, 192> textures{}, samplers{};
+    std::array<GLuint, 64> uniformBuffers{};
+    struct Image {
+        GLuint texture = 0;
+        GLint level = 0;
+        GLenum format = 0;
+    };
+    std::array<Image, 8> images{};
+    Slot<D3D11_VIEWPORT> viewport;
+
+    // The state objects applied last, by block.
+    std::array<std::uint64_t, static_cast<int>(StateBlock::Count)> appliedObjects{kNoObject, kNoObject, kNoObject};
+
+    struct FixedFunction {
+        std::array<Slot<bool>, kCapabilityCount> capabilities{};
+        std::array<Slot<bool>, 8> blendOn{};
+        Slot<GLenum> cullFace, frontFace, polygonMode, depthFunc;
+        Slot<std::array<float, 2>> polygonOffset;
+        Slot<std::array<float, 4>> blendColor;
+        std::array<Slot<std::array<GLenum, 4>>, 8> blendFunc{};
+        std::array<Slot<std::array<GLenum, 2>>, 8> blendEquation{};
+        std::array<Slot<unsigned>, 8> colorMask{};
+        Slot<bool> depthMask;
+        std::array<Slot<std::array<GLuint, 3>>, 2> stencilFunc{};
+        std::array<Slot<std::array<GLenum, 3>>, 2> stencilOp{};
+        Slot<GLuint> stencilMask;
+    } fixed;
+};
+
+}  // namespace d3dgl
