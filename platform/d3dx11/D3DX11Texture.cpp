@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/d3d11/ComPtr.h"
 #include "platform/d3dx11/DdsReader.h"
 
 namespace {
@@ -234,12 +235,9 @@ HRESULT CreateView(ID3D11Device* device, const DecodedTexture& t, ID3D11ShaderRe
     error = t.error;
     return t.hr;
   }
-  ID3D11Texture2D* texture = nullptr;
-  HRESULT hr = device->CreateTexture2D(&t.desc, t.init.data(), &texture);
-  if (SUCCEEDED(hr)) {
-    hr = device->CreateShaderResourceView(texture, nullptr, out);
-    texture->Release();  // the view holds it
-  }
+  ComPtr<ID3D11Texture2D> texture;  // the view holds it once made
+  HRESULT hr = device->CreateTexture2D(&t.desc, t.init.data(), texture.Put());
+  if (SUCCEEDED(hr)) hr = device->CreateShaderResourceView(texture.Get(), nullptr, out);
   if (FAILED(hr)) error = "the device refused the texture";
   return hr;
 }
