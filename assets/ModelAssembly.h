@@ -5,8 +5,8 @@
 // 0, 1, 2, ..., so vertex i belongs to corner i and nothing is shared between faces. The pod and
 // room are further cut into named draw ranges and get per-vertex tangents for normal mapping.
 //
-// Assembly is plain CPU work and returns the lists; the show makes the two immutable buffers from
-// them (show/ModelBuffers.h).
+// Assembly (the Assemble* functions) is plain CPU work and returns the lists; the show makes the two
+// immutable buffers from them (show/ModelBuffers.h).
 //
 // Errors while assembling:
 // - a model file that cannot be opened gives an empty model (nothing to draw) and a warning naming
