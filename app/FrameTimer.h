@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "app/CounterSource.h"
+#include "platform/win32/CounterSource.h"
 
 class FrameTimer {
 public:

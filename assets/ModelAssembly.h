@@ -5,8 +5,8 @@
 // 0, 1, 2, ..., so vertex i belongs to corner i and nothing is shared between faces. The pod and
 // room are further cut into named draw ranges and get per-vertex tangents for normal mapping.
 //
-// Assembly (the Assemble* functions) is plain CPU work and returns the lists; creating the two
-// immutable buffers from them is a separate step through ID3D11Device.
+// Assembly (the Assemble* functions) is plain CPU work and returns the lists; the show makes the two
+// immutable buffers from them (show/ModelBuffers.h).
 //
 // Errors while assembling:
 // - a model file that cannot be opened gives an empty model (nothing to draw) and a warning naming
@@ -26,7 +26,6 @@
 #include "assets/ObjLoader.h"
 #include "assets/SceneContent.h"
 #include "assets/VertexRecords.h"
-#include "platform/d3d11/D3D11.h"
 
 // One indexed draw of a named sub-mesh, with base vertex 0. {0, 0} draws nothing.
 struct MeshRange {
@@ -95,37 +94,3 @@ SphereMeshData AssembleSphereMesh(float radius, uint32_t subdivisions);
 // every tangent is finite. Triangles with an index past the vertices and a trailing partial triangle
 // are skipped. Normals are left as they are (not normalised).
 void ComputeTangents(std::vector<PosNormalTexTanVertex>& vertices, const std::vector<uint32_t>& indices);
-
-// ---- Buffers ----
-
-// An immutable buffer (no CPU access, no flags, stride 0) holding byteWidth bytes from data.
-// *buffer is set to null first; an empty or oversized byte width, or a null device, creates nothing
-// and returns E_INVALIDARG.
-HRESULT CreateImmutableBuffer(ID3D11Device* device, UINT bindFlags, const void* data, size_t byteWidth,
-                              ID3D11Buffer** buffer);
-
-// The vertex buffer from every vertex and the index buffer from the first indexCount indices
-// (4 bytes each). An empty list leaves its buffer null. Returns the first failure, else S_OK.
-template <typename Vertex>
-HRESULT CreateModelBuffers(ID3D11Device* device, const ModelData<Vertex>& model, ID3D11Buffer** vertexBuffer,
-                           ID3D11Buffer** indexBuffer)
-{
-    *vertexBuffer = nullptr;
-    *indexBuffer = nullptr;
-    if (model.indexCount > model.indices.size()) {
-        return E_INVALIDARG;  // a draw would read past the index list
-    }
-    HRESULT result = S_OK;
-    if (!model.vertices.empty()) {
-        result = CreateImmutableBuffer(device, D3D11_BIND_VERTEX_BUFFER, model.vertices.data(),
-                                       model.vertices.size() * sizeof(Vertex), vertexBuffer);
-    }
-    if (model.indexCount > 0) {
-        const HRESULT indexResult = CreateImmutableBuffer(device, D3D11_BIND_INDEX_BUFFER, model.indices.data(),
-                                                          size_t{model.indexCount} * sizeof(uint32_t), indexBuffer);
-        if (SUCCEEDED(result)) {
-            result = indexResult;
-        }
-    }
-    return result;
-}

@@ -33,11 +33,19 @@ struct PosTexVertex {
     Float2 TexCoord;
 };
 
+// One instance of the instanced spheres, read from the second vertex buffer slot: its world matrix
+// (row 0 first, row-vector convention) and its colour.
+struct InstanceRecord {
+    Float4x4 World;
+    Float4 Color;
+};
+
 static_assert(std::is_standard_layout_v<PosNormalVertex> && std::is_trivially_copyable_v<PosNormalVertex>);
 static_assert(std::is_standard_layout_v<PosNormalTexTanVertex> &&
               std::is_trivially_copyable_v<PosNormalTexTanVertex>);
 static_assert(std::is_standard_layout_v<PosVertex> && std::is_trivially_copyable_v<PosVertex>);
 static_assert(std::is_standard_layout_v<PosTexVertex> && std::is_trivially_copyable_v<PosTexVertex>);
+static_assert(std::is_standard_layout_v<InstanceRecord> && std::is_trivially_copyable_v<InstanceRecord>);
 
 static_assert(sizeof(PosNormalVertex) == 24);
 static_assert(offsetof(PosNormalVertex, Normal) == 12);
@@ -51,3 +59,6 @@ static_assert(sizeof(PosVertex) == 12);
 
 static_assert(sizeof(PosTexVertex) == 20);
 static_assert(offsetof(PosTexVertex, TexCoord) == 12);
+
+static_assert(sizeof(InstanceRecord) == 80);
+static_assert(offsetof(InstanceRecord, Color) == 64);

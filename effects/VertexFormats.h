@@ -1,7 +1,7 @@
 #pragma once
-// The vertex records the input layouts describe. The four the models and the sky use live with
-// the model code (assets/VertexRecords.h); the two only the layouts need are here. The 80-byte
-// per-instance record of the spheres lives with the sphere generator (show/SphereInstances.h).
+// The vertex records the input layouts describe. The four the models and the sky use, and the
+// 80-byte per-instance record of the spheres, live with the model code (assets/VertexRecords.h);
+// the two only the layouts need are here.
 #include <cstddef>
 #include <type_traits>
 

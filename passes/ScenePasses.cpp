@@ -1,9 +1,9 @@
 #include "passes/ScenePasses.h"
 
+#include "assets/VertexRecords.h"
 #include "effects/Effects.h"
 #include "effects/RenderStates.h"
 #include "effects/VertexLayouts.h"
-#include "show/SphereInstances.h"
 
 namespace {
 

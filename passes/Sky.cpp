@@ -4,11 +4,12 @@
 #include <iostream>
 #include <vector>
 
-#include "assets/ModelAssembly.h"
+#include "assets/VertexRecords.h"
 #include "effects/Effects.h"
 #include "effects/VertexLayouts.h"
 #include "math/GeometryBuilder.h"
 #include "platform/d3dx11/D3DX11Texture.h"
+#include "platform/d3dx11/ImmutableBuffer.h"
 #include "platform/win32/Win32Platform.h"
 
 std::unique_ptr<Sky> Sky::Create(ID3D11Device* device, const std::wstring& cubeMapFile, float radius)

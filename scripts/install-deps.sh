@@ -17,7 +17,7 @@ packages=(
   libshaderc-dev libspirv-cross-c-shared-dev
   # images, fonts, text triangulation, soundtrack
   libstb-dev libtiff-dev libglu1-mesa-dev libmp3lame-dev fonts-dejavu-core
-  # real-window tests, soak and capture
+  # real-window tests, soak, capture and the layering check
   xvfb xauth xdotool x11-utils ffmpeg time python3
   # performance report (make bench)
   apitrace

@@ -14,6 +14,7 @@
 #include "platform/d3dx11/D3DX11Texture.h"
 #include "platform/media/Mci.h"
 #include "platform/win32/Win32Platform.h"
+#include "show/ModelBuffers.h"
 #include "show/MouseLook.h"
 #include "show/SceneConstants.h"
 #include "show/ScreenQuad.h"

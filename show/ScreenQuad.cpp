@@ -2,8 +2,8 @@
 
 #include <stdexcept>
 
-#include "assets/ModelAssembly.h"
 #include "math/GeometryBuilder.h"
+#include "platform/d3dx11/ImmutableBuffer.h"
 
 ScreenQuadData BuildScreenQuad()
 {

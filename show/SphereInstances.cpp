@@ -3,7 +3,7 @@
 #include <climits>
 #include <cstdlib>
 
-#include "assets/ModelAssembly.h"
+#include "platform/d3dx11/ImmutableBuffer.h"
 
 namespace {
 

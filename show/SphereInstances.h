@@ -4,21 +4,10 @@
 // big dark sphere. Generated once at start-up and sent to immutable vertex buffers.
 
 #include <cstddef>
-#include <type_traits>
 #include <vector>
 
-#include "math/MathHelper.h"
+#include "assets/VertexRecords.h"
 #include "platform/d3d11/D3D11.h"
-
-// One instance: its world matrix (row 0 first, row-vector convention) and its colour.
-struct InstanceRecord {
-    Float4x4 World;
-    Float4 Color;
-};
-
-static_assert(std::is_standard_layout_v<InstanceRecord> && std::is_trivially_copyable_v<InstanceRecord>);
-static_assert(sizeof(InstanceRecord) == 80);
-static_assert(offsetof(InstanceRecord, Color) == 64);
 
 inline constexpr size_t kSphereGridSize = 20;
 inline constexpr size_t kSphereInstanceCount = kSphereGridSize * kSphereGridSize * kSphereGridSize;

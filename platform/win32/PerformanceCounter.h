@@ -1,7 +1,7 @@
 #pragma once
 // Counter sources for the frame timer: the real performance counter, and a virtual clock that
 // tests and the headless capture advance themselves.
-#include "app/CounterSource.h"
+#include "platform/win32/CounterSource.h"
 #include "platform/win32/Win32.h"
 
 // Reads QueryPerformanceCounter/QueryPerformanceFrequency, so it follows whatever clock is installed.

@@ -31,7 +31,7 @@ LayoutCase Case(const char* name, const D3D11_INPUT_ELEMENT_DESC (&elements)[N],
   return {name, elements, N, stride};
 }
 
-constexpr UINT kInstanceStride = 80;
+constexpr UINT kInstanceStride = sizeof(InstanceRecord);
 
 TEST(VertexLayouts, ElementsCoverTheirRecordsWithoutGapsOrOverlap) {
   const LayoutCase cases[] = {

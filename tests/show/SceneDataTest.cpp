@@ -8,8 +8,8 @@
 #include "show/SceneConstants.h"
 #include "show/ScreenQuad.h"
 #include "show/SphereInstances.h"
-#include "tests/assets/RecordingDevice.h"
 #include "tests/math/MathTestUtil.h"
+#include "tests/platform/d3dx11/RecordingDevice.h"
 
 namespace {
 

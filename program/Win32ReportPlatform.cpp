@@ -1,4 +1,4 @@
-#include "app/Win32ReportPlatform.h"
+#include "program/Win32ReportPlatform.h"
 
 #include "platform/win32/Win32.h"
 

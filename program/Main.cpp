@@ -4,11 +4,11 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "app/Win32ReportPlatform.h"
 #include "platform/d3d11/Diagnostics.h"
 #include "platform/media/Mci.h"
 #include "platform/win32/Win32.h"
 #include "platform/win32/Win32Platform.h"
+#include "program/Win32ReportPlatform.h"
 #include "show/BoxApp.h"
 
 namespace {
