@@ -183,12 +183,15 @@ TEST(ResGenModels, SheepHasTheShapeOfASheep) {
     EXPECT_NEAR(extreme(any, z, true) - extreme(any, z, false), 1.45, 0.15);
 
     // Bare legs a third of the height: the belly between them is that far off the ground.
-    const double belly = extreme([](const Vec3& p) { return std::fabs(p.x) < 0.04 && std::fabs(p.z) < 0.12; }, y, false);
+    auto underTheMiddle = [](const Vec3& p) { return std::fabs(p.x) < 0.04 && std::fabs(p.z) < 0.12; };
+    const double belly = extreme(underTheMiddle, y, false);
     EXPECT_NEAR((belly - ground) / height, 1.0 / 3.0, 0.06);
 
     // Four thin legs on four hooves with flat soles, each hoof wider than the leg above it.
     auto widthBetween = [&](double from, double to, int qx, int qz) {
-        auto in = [&](const Vec3& p) { return p.y >= from && p.y <= to && (p.x > 0) == (qx > 0) && (p.z > 0) == (qz > 0); };
+        auto in = [&](const Vec3& p) {
+            return p.y >= from && p.y <= to && (p.x > 0) == (qx > 0) && (p.z > 0) == (qz > 0);
+        };
         return extreme(in, x, true) - extreme(in, x, false);
     };
     for (int qx : {-1, 1}) {
