@@ -8,7 +8,7 @@
 // the height.
 //
 // The fleece, neck, head and tail are one implicit surface (tufts merged with a small blend, so a
-// crease stays between them), polygonised by surface nets with each vertex moved onto the surface.
+// crease stays between them), polygonised by surface nets with each vertex moved towards the surface.
 // Ears and legs are thin and would need a much finer grid; they are built as explicit surfaces
 // that reach into the implicit one.
 #include <algorithm>
@@ -211,7 +211,7 @@ private:
 };
 
 // Adds a triangle of the surface nets, wound to face `out` (the side the grid says is outside), and
-// drops it when it has no area. Moving the vertices onto the surface can fold a small triangle in a
+// drops it when it has no area. Moving the vertices towards the surface can fold a small triangle in a
 // crease, or leave one whose corners' normals lean away from the way it faces; such a triangle is
 // turned to face out and gets corners of its own with its own normal, so it is lit as it faces.
 void AddWoundTriangle(MeshGroup& g, uint32_t a, uint32_t b, uint32_t c, Vec3 out) {
@@ -266,13 +266,12 @@ void Polygonise(MeshGroup& g, const SheepField& field, Vec3 lo, Vec3 hi, double 
             ++crossings;
         }
         Vec3 p = point(x, y, z) + sum * (h / crossings);
-        // Onto the surface by a few Newton steps, staying near the cell so no quad folds over.
+        // Towards the surface by one Newton step, staying near the cell: flat parts such as the face
+        // come out flat; more steps would pull vertices into the creases between tufts, as spikes.
         const Vec3 margin{h * 0.25, h * 0.25, h * 0.25};
         const Vec3 cellLo = point(x, y, z) - margin, cellHi = point(x + 1, y + 1, z + 1) + margin;
-        for (int i = 0; i < 3; ++i) {
-            p = NewtonStep(field, p, h * 0.25);
-            p = {Clamp(p.x, cellLo.x, cellHi.x), Clamp(p.y, cellLo.y, cellHi.y), Clamp(p.z, cellLo.z, cellHi.z)};
-        }
+        p = NewtonStep(field, p, h * 0.25);
+        p = {Clamp(p.x, cellLo.x, cellHi.x), Clamp(p.y, cellLo.y, cellHi.y), Clamp(p.z, cellLo.z, cellHi.z)};
         const uint32_t index = g.AddVertex({p, Normalize(GradientOf(field, p, h * 0.25)), {0, 0}});
         cellVertex.emplace(key, index);
         return index;
