@@ -11,8 +11,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libtinyobjloader-dev valgrind
   # window, input, audio
   libsdl2-dev libsdl2-mixer-dev
-  # OpenGL and EGL
-  libepoxy-dev libegl-dev libgl-dev libegl-mesa0 libgl1-mesa-dri
+  # OpenGL and EGL; the Vulkan drivers give the reference frames a second GL driver (zink on lavapipe)
+  libepoxy-dev libegl-dev libgl-dev libegl-mesa0 libgl1-mesa-dri mesa-vulkan-drivers
   # effect compiler
   libshaderc-dev libspirv-cross-c-shared-dev
   # images, fonts, text triangulation, soundtrack

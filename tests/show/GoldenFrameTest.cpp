@@ -1,9 +1,13 @@
-// Reference frames: the show rendered headless at 1280x720 at seven beats across both scenes,
-// compared downscaled with the approved images in tests/show/golden. A frame that differs is
-// written with a difference image next to the test binary; approve-golden.sh replaces references.
+// Reference frames: the show rendered headless at 1280x720 at nine beats across both scenes (the
+// sheep from the front and from above among them), compared downscaled with the approved images in
+// tests/show/golden. A frame that differs is written with a difference image next to the test
+// binary; approve-golden.sh replaces references.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -23,12 +27,19 @@ namespace {
 
 constexpr int kReferenceWidth = 320;
 constexpr int kReferenceHeight = 180;
-// A colour channel may differ by this much (rasteriser and filtering differences between drivers).
-constexpr int kChannelTolerance = 24;
-// and this share of the pixels may differ by more.
-constexpr double kMaxPercentOver = 1.5;
+// Measured on these frames at this size: two llvmpipe runs are identical; llvmpipe and zink on
+// lavapipe differ by at most 1 level, except along two edges that run exactly through pixel
+// centres, which the two place on either side (one full-size row each: up to 74 pixels here more
+// than 3 levels apart, up to 29), and one star that lands on the other side of a pixel (16 levels).
+// So: a colour channel may differ by a few levels,
+constexpr int kChannelTolerance = 3;
+// an edge may sit one pixel over on at most this share of the pixels,
+constexpr double kMaxPercentOver = 0.3;
+// and beyond that only a handful of pixels may differ (a star, a sparkle).
+constexpr std::size_t kMaxUnexplainedPixels = 4;
 
-const std::vector<int> kBeats = {8, 24, 40, 56, 72, 88, 104};
+// Ascending; 12 is the sheep walking at the camera, 46 the sheep from above.
+const std::vector<int> kBeats = {8, 12, 24, 40, 46, 56, 72, 88, 104};
 
 std::string BeatName(int beat)
 {
@@ -37,9 +48,28 @@ std::string BeatName(int beat)
     return name;
 }
 
-TEST(GoldenFrameTest, FramesAtSevenBeatsMatchTheApprovedReferences)
+// Whether a library whose file name contains `part` is mapped into this process.
+bool LibraryLoaded(const std::string& part)
+{
+    std::ifstream maps("/proc/self/maps");
+    std::string line;
+    while (std::getline(maps, line)) {
+        const std::size_t slash = line.rfind('/');
+        if (slash != std::string::npos && line.find(part, slash) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST(GoldenFrameTest, FramesAcrossTheShowMatchTheApprovedReferences)
 {
     ASSERT_TRUE(EnterShowFolder());
+    // Against another GL driver (MESA_LOADER_DRIVER_OVERRIDE=zink) the comparison only means something
+    // if that driver is the one drawing: Mesa falls back to its default one when it cannot load it.
+    const char* driverOverride = std::getenv("MESA_LOADER_DRIVER_OVERRIDE");
+    const std::string driver = driverOverride != nullptr ? driverOverride : "";
+    bool driverChecked = false;
     CaptureRequest request;
     for (int beat : kBeats) {
         request.times.push_back(BeatTime(beat));
@@ -51,6 +81,10 @@ TEST(GoldenFrameTest, FramesAtSevenBeatsMatchTheApprovedReferences)
 
     const CaptureResult result = CaptureShow(request, [&](const CapturedFrame& frame) {
         const int beat = kBeats.at(static_cast<size_t>(frame.index));
+        if (!driver.empty() && !driverChecked) {
+            EXPECT_TRUE(LibraryLoaded(driver + "_dri")) << "the GL driver drawing is not " << driver;
+            driverChecked = true;
+        }
         EXPECT_EQ(frame.image->width, 1280);
         EXPECT_EQ(frame.image->height, 720);
         EXPECT_NEAR(frame.beat, beat, 1e-3);
@@ -68,14 +102,18 @@ TEST(GoldenFrameTest, FramesAtSevenBeatsMatchTheApprovedReferences)
             return true;
         }
         const ImageDifference difference = CompareImages(expected, actual, kChannelTolerance);
-        if (!difference.sameSize || difference.percentOverTolerance > kMaxPercentOver) {
+        if (!difference.sameSize || difference.percentOverTolerance > kMaxPercentOver ||
+            difference.pixelsUnexplained > kMaxUnexplainedPixels) {
             const std::string diffPath = (outDir / (name + "-diff.png")).string();
             WritePng(actualPath, actual);
             WritePng(diffPath, DifferenceImage(expected, actual, kChannelTolerance));
             failures.push_back(name + ": " + std::to_string(difference.percentOverTolerance) +
                                "% of the pixels differ by more than " + std::to_string(kChannelTolerance) +
-                               " (largest " + std::to_string(difference.maxChannelDelta) + "); see " + actualPath +
-                               " and " + diffPath);
+                               " (largest " + std::to_string(difference.maxChannelDelta) + "), " +
+                               std::to_string(difference.pixelsUnexplained) +
+                               " of them not by an edge one pixel over (largest " +
+                               std::to_string(difference.maxUnexplainedDelta) + "); see " + actualPath + " and " +
+                               diffPath);
         }
         return true;
     });
@@ -86,6 +124,18 @@ TEST(GoldenFrameTest, FramesAtSevenBeatsMatchTheApprovedReferences)
     EXPECT_EQ(result.liveObjectsAfter, 0);
     for (const std::string& failure : failures) {
         ADD_FAILURE() << failure;
+    }
+}
+
+TEST(GoldenFrameTest, EveryReferenceIsOneTheTestRenders)
+{
+    // A reference the list does not name (or approve-golden.sh approving other beats) would sit
+    // there unchecked.
+    for (const auto& entry : std::filesystem::directory_iterator(SHOW_GOLDEN_DIR)) {
+        const std::string file = entry.path().filename().string();
+        const bool listed = std::any_of(kBeats.begin(), kBeats.end(),
+                                        [&](int beat) { return file == BeatName(beat) + ".png"; });
+        EXPECT_TRUE(listed) << file;
     }
 }
 

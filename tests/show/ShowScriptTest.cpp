@@ -42,6 +42,53 @@ bool Update(ShowState& state, float t)
     return UpdateShow(t, 8000, 1, state);
 }
 
+// The camera script restated as poses, speeds and turn rates rather than as the update's formulas:
+// each segment starts at a beat from a pose and moves at a constant velocity while turning at a
+// constant rate.
+constexpr double kBeatLength = 0.46153843;  // seconds
+constexpr double kPiD = 3.14159265358979;
+
+struct Segment {
+    float fromBeat;
+    float toBeat;
+    bool secondScene;
+    Float3 start;      // position at fromBeat
+    double velocityZ;  // units per second, along z
+    double yaw;        // at fromBeat
+    double yawRate;    // radians per second
+    double pitch;
+};
+
+const Segment kSegments[] = {
+    {0, 16, false, {27, 11, -50}, 0, 2.9452431, 0, -0.19634955},
+    {16, 32, false, {28, 15, -40}, 0, kPiD, 0, kPiD / 2},
+    {32, 48, false, {45, 21, 0}, 0, -2.0943952, 0, 0.3926991},
+    // The corridor: backwards along it at 1.4 units a second, then forwards at 1, then at 21 (1 + 20)
+    // while turning from facing -x at an eighth of a half turn a second, then forwards at 1 again.
+    {48, 64, true, {12.5f, -2, 27.5f}, -1.4, 1.3744469, 0, -0.3926991},
+    {64, 80, true, {10, -1, -5}, 1.0, -kPiD / 2, 0, -0.19634955},
+    // (it starts where the segment before has got to after its 16 beats)
+    {80, 96, true, {10, -1, static_cast<float>(-5 + 16 * kBeatLength)}, 21.0, -kPiD / 2, kPiD / 8, -0.19634955},
+    {96, 112, true, {10, 0, -5}, 1.0, 0, 0, 0},
+};
+
+struct Pose {
+    Float3 position;
+    Float3 look;
+};
+
+Pose ExpectedPose(const Segment& segment, double t)
+{
+    const double since = t - segment.fromBeat * kBeatLength;
+    double z = segment.start.z + segment.velocityZ * since;
+    if (segment.secondScene && z > 43.0) {
+        z -= 43.0;  // the corridor repeats every 43 units; one step back
+    }
+    const double yaw = segment.yaw + segment.yawRate * since;
+    return {{segment.start.x, segment.start.y, static_cast<float>(z)},
+            LookFor(static_cast<float>(yaw), static_cast<float>(segment.pitch))};
+}
+
 TEST(ShowScript, BoundaryTimes)
 {
     // Most boundaries are hit exactly by some float time. At 80 and 112 a step of one unit in the
@@ -69,7 +116,7 @@ TEST(ShowScript, TimelineAndCameraPlacementThroughTheShow)
         int sceneMode;
         int textMode;
         Placed placed;
-        Float3 position;  // z is recomputed from the time for the moving rows
+        Float3 position;  // z comes from the segment's motion for the moving rows
         Float3 look;
     };
     const Float3 level{0, 0, 1};
@@ -98,16 +145,13 @@ TEST(ShowScript, TimelineAndCameraPlacementThroughTheShow)
         EXPECT_EQ(state.sceneMode, row.sceneMode);
         EXPECT_EQ(state.textMode, row.textMode);
 
-        const double time = t;
         Float3 expected = row.position;
-        if (row.beat >= 96.0f) {
-            expected.z = static_cast<float>(time - 44.30769 - 5.0);
-        } else if (row.beat >= 80.0f) {
-            expected.z = static_cast<float>((time - 29.53846 - 5.0) + 20.0 * (time - 36.923073));
-        } else if (row.beat >= 64.0f) {
-            expected.z = static_cast<float>(time - 29.53846 - 5.0);
-        } else if (row.beat >= 48.0f) {
-            expected.z = static_cast<float>(27.5 - (time - 22.153845) * 1.4);
+        if (row.beat >= 48.0f) {
+            for (const Segment& segment : kSegments) {
+                if (row.beat >= segment.fromBeat && row.beat < segment.toBeat) {
+                    expected.z = ExpectedPose(segment, t).position.z;
+                }
+            }
         }
         const Camera& placed = row.placed == Placed::first ? state.camera : state.secondCamera;
         EXPECT_TRUE(Near3(placed.Position, expected, 1e-4f));
@@ -127,6 +171,43 @@ TEST(ShowScript, TimelineAndCameraPlacementThroughTheShow)
     EXPECT_TRUE(Near3(state.secondCamera.Look, secondLook, 1e-6f));
     // And it keeps asking.
     EXPECT_TRUE(Update(state, 60.0f));
+}
+
+TEST(ShowScript, EverySegmentMovesAtItsSpeedAndTurnRateToItsEnd)
+{
+    // At a segment's first beat a wrong speed or turn rate has not shown yet; its middle and its
+    // last frame show both. The first scene's cameras stand still while the sheep walks, the cloud
+    // turns and the first text swings; those are checked in every sample too.
+    for (const Segment& segment : kSegments) {
+        const float start = TimeAtBeat(segment.fromBeat);
+        const float middle = TimeAtBeat((segment.fromBeat + segment.toBeat) / 2);
+        const float end = std::nextafter(TimeAtBeat(segment.toBeat), 0.0f);
+        for (const float t : {start, middle, end}) {
+            SCOPED_TRACE(::testing::Message() << "segment " << segment.fromBeat << " to " << segment.toBeat
+                                              << ", beat " << Beat(t) << ", t = " << t);
+            ShowState state;
+            ASSERT_FALSE(Update(state, t));
+            ASSERT_EQ(state.sceneMode, segment.secondScene ? 1 : 0);
+            const Camera& placed = segment.secondScene ? state.secondCamera : state.camera;
+            const Pose expected = ExpectedPose(segment, t);
+            EXPECT_TRUE(Near3(placed.Position, expected.position, 1e-3f));
+            EXPECT_TRUE(Near3(placed.Look, expected.look, 1e-4f));
+
+            // The sheep walks along +z at 2.8 units a second from z = -80.
+            EXPECT_TRUE(Near3(TransformPoint({0, 0, 0}, state.sheepWorld),
+                              {25, 10, static_cast<float>(-80 + 2.8 * double(t))}, 1e-3f));
+            // The cloud turns at 2 radians a second, clockwise seen from above.
+            const double cloud = -2.0 * t;
+            EXPECT_TRUE(Near3(TransformNormal({0, 0, 1}, state.sphereCloudWorld),
+                              {static_cast<float>(std::sin(cloud)), 0, static_cast<float>(std::cos(cloud))}, 1e-4f));
+            // The first text swings 4.5 units out from its pivot at (31, 13, -61), by pi / (t + 1.5) - pi / 4.
+            const double swing = kPiD / (t + 1.5) - kPiD / 4;
+            EXPECT_TRUE(Near3(TransformPoint({0, 0, 0}, state.text1World),
+                              {static_cast<float>(31 + 4.5 * std::cos(swing)), 13,
+                               static_cast<float>(-61 - 4.5 * std::sin(swing))},
+                              1e-4f));
+        }
+    }
 }
 
 TEST(ShowScript, TimesOutsideTheScriptAskToClose)
@@ -151,8 +232,7 @@ TEST(ShowScript, CorridorWrapsOnce)
     int stillBeyond = 0;
     for (float t = TimeAtBeat(80.0f); Beat(t) < 96.0f; t += 0.05f) {
         ASSERT_FALSE(Update(state, t));
-        const double time = t;
-        const double raw = (time - 29.53846 - 5.0) + 20.0 * (time - 36.923073);
+        const double raw = kSegments[5].start.z + 21.0 * (t - 80 * kBeatLength);
         const double expected = raw > 43.0 ? raw - 43.0 : raw;
         ASSERT_NEAR(state.secondCamera.Position.z, expected, 2e-3) << "t = " << t;
         wrapped += raw > 43.0;

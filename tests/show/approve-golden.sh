@@ -13,7 +13,7 @@ fi
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 (cd "$bin" && LP_NUM_THREADS=${LP_NUM_THREADS:-2} SDL_AUDIODRIVER=dummy \
-    ./capture --beats 8,24,40,56,72,88,104 --out "$out" --size 320x180)
+    ./capture --beats 8,12,24,40,46,56,72,88,104 --out "$out" --size 320x180)
 mkdir -p "$here/golden"
 for f in "$out"/beat-*.png; do
     cp "$f" "$here/golden/"

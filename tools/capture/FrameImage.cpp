@@ -84,6 +84,34 @@ void MakeOpaque(RgbaImage& image)
     }
 }
 
+namespace {
+
+// Whether pixel (x, y) of `image` lies, in every colour channel, within the tolerance of the range
+// the 3x3 neighbourhood of (x, y) spans in `other` (clamped at the borders).
+bool WithinNeighbourhood(const RgbaImage& image, const RgbaImage& other, int x, int y, int tolerance)
+{
+    const std::uint8_t* pixel = &image.pixels[(static_cast<std::size_t>(y) * image.width + x) * 4];
+    for (int c = 0; c < 3; ++c) {
+        int low = 255;
+        int high = 0;
+        for (int dy = -1; dy <= 1; ++dy) {
+            const int ny = std::clamp(y + dy, 0, other.height - 1);
+            for (int dx = -1; dx <= 1; ++dx) {
+                const int nx = std::clamp(x + dx, 0, other.width - 1);
+                const int value = other.pixels[(static_cast<std::size_t>(ny) * other.width + nx) * 4 + c];
+                low = std::min(low, value);
+                high = std::max(high, value);
+            }
+        }
+        if (pixel[c] < low - tolerance || pixel[c] > high + tolerance) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 ImageDifference CompareImages(const RgbaImage& expected, const RgbaImage& actual, int channelTolerance)
 {
     ImageDifference difference;
@@ -102,6 +130,13 @@ ImageDifference CompareImages(const RgbaImage& expected, const RgbaImage& actual
         difference.maxChannelDelta = std::max(difference.maxChannelDelta, worst);
         if (worst > channelTolerance) {
             ++difference.pixelsOverTolerance;
+            const int x = static_cast<int>(p % static_cast<std::size_t>(expected.width));
+            const int y = static_cast<int>(p / static_cast<std::size_t>(expected.width));
+            if (!WithinNeighbourhood(actual, expected, x, y, channelTolerance) ||
+                !WithinNeighbourhood(expected, actual, x, y, channelTolerance)) {
+                ++difference.pixelsUnexplained;
+                difference.maxUnexplainedDelta = std::max(difference.maxUnexplainedDelta, worst);
+            }
         }
     }
     difference.percentOverTolerance = 100.0 * static_cast<double>(difference.pixelsOverTolerance) /

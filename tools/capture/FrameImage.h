@@ -30,6 +30,13 @@ struct ImageDifference {
     int maxChannelDelta = 0;         // largest difference of one channel anywhere
     std::size_t pixelsOverTolerance = 0;
     double percentOverTolerance = 0.0;
+    // Of the pixels over the tolerance, those that a shift of one pixel does not explain: a pixel is
+    // explained when, in every channel, it lies within the tolerance of the range its 3x3
+    // neighbourhood spans in the other image, and the other image's pixel likewise in its own. Two
+    // rasterisers that put an edge running through pixel centres on either side of it differ only
+    // in explained pixels; something drawn or lost, however thin, leaves unexplained ones.
+    std::size_t pixelsUnexplained = 0;
+    int maxUnexplainedDelta = 0;
 };
 
 // Pixels count as different when one of their colour channels differs by more than channelTolerance.

@@ -81,6 +81,43 @@ TEST(FrameImageTest, CompareCountsPixelsBeyondTheChannelTolerance)
     EXPECT_EQ(diff.pixels[1 * 4 + 1], 40);  // 10 amplified four times
 }
 
+TEST(FrameImageTest, AnEdgeOnePixelOverIsExplainedWhatIsDrawnOrLostIsNot)
+{
+    // Dark left, bright right; the other rasteriser puts the edge one column further right.
+    RgbaImage expected = Filled(12, 10, 20, 20, 20);
+    RgbaImage shifted = expected;
+    for (int y = 0; y < 10; ++y) {
+        for (int x = 5; x < 12; ++x) SetPixel(expected, x, y, 200, 180, 160);
+        for (int x = 6; x < 12; ++x) SetPixel(shifted, x, y, 200, 180, 160);
+    }
+    ImageDifference difference = CompareImages(expected, shifted, 3);
+    EXPECT_EQ(difference.pixelsOverTolerance, 10u);  // the column the edge moved across
+    EXPECT_EQ(difference.pixelsUnexplained, 0u);
+    EXPECT_EQ(difference.maxUnexplainedDelta, 0);
+
+    // A partly covered edge pixel takes a value between its neighbours: explained as well.
+    RgbaImage blended = expected;
+    for (int y = 0; y < 10; ++y) SetPixel(blended, 5, y, 110, 100, 90);
+    EXPECT_EQ(CompareImages(expected, blended, 3).pixelsUnexplained, 0u);
+
+    // A one-pixel line lost, or one drawn where there was none, is not explained, either way round.
+    RgbaImage lined = expected;
+    for (int x = 0; x < 5; ++x) SetPixel(lined, x, 4, 250, 250, 250);
+    difference = CompareImages(lined, expected, 3);
+    EXPECT_EQ(difference.pixelsUnexplained, 5u);
+    EXPECT_EQ(difference.maxUnexplainedDelta, 230);
+    EXPECT_EQ(CompareImages(expected, lined, 3).pixelsUnexplained, 5u);
+
+    // Nor is a change of shade over an area, such as different lighting.
+    RgbaImage darker = expected;
+    for (int y = 0; y < 10; ++y) {
+        for (int x = 8; x < 12; ++x) SetPixel(darker, x, y, 190, 170, 150);
+    }
+    difference = CompareImages(expected, darker, 3);
+    EXPECT_EQ(difference.pixelsOverTolerance, 40u);
+    EXPECT_EQ(difference.pixelsUnexplained, 40u);
+}
+
 TEST(FrameImageTest, DifferentSizesNeverCompareEqual)
 {
     const ImageDifference difference = CompareImages(Filled(4, 4, 0, 0, 0), Filled(4, 5, 0, 0, 0), 255);

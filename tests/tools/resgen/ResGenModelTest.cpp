@@ -152,21 +152,106 @@ TEST(ResGenModels, SheepAndTextsKeepAllFacesInTheirFirstMesh) {
     }
 }
 
-TEST(ResGenModels, SheepIsAboutOnePointTwoUnitsLongWithItsHeadTowardsPlusZ) {
+// What a viewer needs to name the sheep at a glance, measured on the file: the proportions of a real
+// sheep, a head standing out forward and a little down, ears reaching out past the fleece, thin legs
+// on wider hooves, and a fleece of separate tufts rather than one smooth lump.
+TEST(ResGenModels, SheepHasTheShapeOfASheep) {
     Loaded l("Res/sheep.obj");
-    Vec3 lo{1e9, 1e9, 1e9}, hi{-1e9, -1e9, -1e9};
-    double frontTop = -1e9, backTop = -1e9;
-    for (const ObjPosition& p : l->positions) {
-        lo = {std::min(lo.x, double(p.x)), std::min(lo.y, double(p.y)), std::min(lo.z, double(p.z))};
-        hi = {std::max(hi.x, double(p.x)), std::max(hi.y, double(p.y)), std::max(hi.z, double(p.z))};
-        if (p.z > 0.45) frontTop = std::max(frontTop, double(p.y));
-        if (p.z < -0.45) backTop = std::max(backTop, double(p.y));
+    std::vector<Vec3> v;
+    for (const ObjPosition& p : l->positions) v.push_back({p.x, p.y, p.z});
+    auto extreme = [&](auto keep, auto value, bool highest) {
+        double best = highest ? -1e9 : 1e9;
+        for (const Vec3& p : v)
+            if (keep(p)) best = highest ? std::max(best, value(p)) : std::min(best, value(p));
+        return best;
+    };
+    auto any = [](const Vec3&) { return true; };
+    auto y = [](const Vec3& p) { return p.y; };
+    auto z = [](const Vec3& p) { return p.z; };
+    auto x = [](const Vec3& p) { return p.x; };
+
+    const double ground = extreme(any, y, false);
+    const double back = extreme([](const Vec3& p) { return std::fabs(p.z) < 0.3; }, y, true);
+    const double height = back - ground;
+    // The trunk at half its height: nothing but fleece there (the head is higher, the legs are inside).
+    const double mid = ground + height * 0.5;
+    auto trunk = [&](const Vec3& p) { return std::fabs(p.y - mid) < 0.03; };
+    const double front = extreme(trunk, z, true), rear = extreme(trunk, z, false);
+    EXPECT_NEAR((front - rear) / height, 1.5, 0.15) << "fleece length " << front - rear << ", height " << height;
+    // Head towards +z, at the show's scale (8 times this is about 12 units nose to tail).
+    EXPECT_GT(extreme(any, z, true), 0.6);
+    EXPECT_NEAR(extreme(any, z, true) - extreme(any, z, false), 1.45, 0.15);
+
+    // Bare legs a third of the height: the belly between them is that far off the ground.
+    auto underTheMiddle = [](const Vec3& p) { return std::fabs(p.x) < 0.04 && std::fabs(p.z) < 0.12; };
+    const double belly = extreme(underTheMiddle, y, false);
+    EXPECT_NEAR((belly - ground) / height, 1.0 / 3.0, 0.06);
+
+    // Four thin legs on four hooves with flat soles, each hoof wider than the leg above it.
+    auto widthBetween = [&](double from, double to, int qx, int qz) {
+        auto in = [&](const Vec3& p) {
+            return p.y >= from && p.y <= to && (p.x > 0) == (qx > 0) && (p.z > 0) == (qz > 0);
+        };
+        return extreme(in, x, true) - extreme(in, x, false);
+    };
+    for (int qx : {-1, 1}) {
+        for (int qz : {-1, 1}) {
+            SCOPED_TRACE(::testing::Message() << "leg at x " << qx << ", z " << qz);
+            const double shin = widthBetween(ground + 0.07, ground + 0.2, qx, qz);
+            const double sole = widthBetween(ground, ground + 0.002, qx, qz);
+            EXPECT_GT(shin, 0.02);
+            EXPECT_LT(shin, 0.07);  // about a sixteenth of the height across
+            EXPECT_GT(sole, shin * 1.15);
+            size_t onGround = 0;
+            for (const Vec3& p : v) onGround += p.y < ground + 1e-4 && (p.x > 0) == (qx > 0) && (p.z > 0) == (qz > 0);
+            EXPECT_GE(onGround, 8u);
+        }
     }
-    EXPECT_NEAR(hi.z - lo.z, 1.2, 0.15);
-    EXPECT_LT(hi.x - lo.x, hi.z - lo.z);
-    EXPECT_GT(frontTop, backTop); // the raised head is at the front
-    EXPECT_GE(l->faces.size(), 3000u);
-    EXPECT_LE(l->faces.size(), 25000u);
+
+    // The head stands out ahead of the fleece, its nose well below the back and above the belly.
+    const Vec3 nose = *std::max_element(v.begin(), v.end(), [](const Vec3& a, const Vec3& b) { return a.z < b.z; });
+    EXPECT_GT(nose.z - front, 0.2);
+    EXPECT_LT(nose.y, back - 0.08);
+    EXPECT_GT(nose.y, belly);
+    // Ears reach out sideways past the fleece on both sides.
+    auto head = [&](const Vec3& p) { return p.z > front; };
+    auto body = [&](const Vec3& p) { return std::fabs(p.z) < 0.3 && p.y > belly; };
+    EXPECT_GT(extreme(head, x, true), extreme(body, x, true) + 0.01);
+    EXPECT_LT(extreme(head, x, false), extreme(body, x, false) - 0.01);
+    // A flat face: the normals down the bridge of the nose agree.
+    std::vector<Vec3> bridge;
+    for (const ObjFace& f : l->faces)
+        for (const ObjFaceVertex& c : f) {
+            const Vec3 p = Pos(*l, c), n = Normalize(Nrm(*l, c));
+            if (std::fabs(p.x) < 0.015 && p.z > nose.z - 0.1 && p.z < nose.z - 0.02 && n.y > 0.5) bridge.push_back(n);
+        }
+    ASSERT_GE(bridge.size(), 6u);
+    for (const Vec3& n : bridge) EXPECT_GT(Dot(n, bridge.front()), std::cos(8 * kPi32 / 180));
+
+    // Separate tufts: along the top of the back the outline rises and falls, tuft after tuft.
+    std::map<int, double> top;
+    for (const Vec3& p : v) {
+        if (std::fabs(p.x) > 0.02 || p.z < rear + 0.15 || p.z > front - 0.25) continue;
+        const int bin = static_cast<int>(std::floor(p.z / 0.01));
+        top[bin] = top.count(bin) ? std::max(top[bin], p.y) : p.y;
+    }
+    int tufts = 0;
+    double low = 1e9, high = -1e9;
+    bool rising = true;
+    for (const auto& [bin, h] : top) {
+        if (rising) {
+            high = std::max(high, h);
+            if (h < high - 0.008) rising = false, low = h, ++tufts;
+        } else {
+            low = std::min(low, h);
+            if (h > low + 0.008) rising = true, high = h;
+        }
+    }
+    EXPECT_GE(tufts, 5);
+
+    // Few enough triangles for a software rasteriser, enough for the curls.
+    EXPECT_GE(l->faces.size(), 8000u);
+    EXPECT_LE(l->faces.size(), 30000u);
 }
 
 // ---- pod and room slots ---------------------------------------------------------------------------
