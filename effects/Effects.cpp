@@ -11,20 +11,18 @@
 
 Effect::Effect(ID3D11Device* device, const std::wstring& fileName)
 {
-    runtimeEffect = nullptr;
     const std::string path = EffectFilePath(ExecutableDirectory(), NarrowFromWide(fileName));
 
-    ID3D10Blob* compiledShader = nullptr;
-    ID3D10Blob* compilationMsgs = nullptr;
+    ComPtr<ID3D10Blob> compiledShader;
+    ComPtr<ID3D10Blob> compilationMsgs;
     const HRESULT hr = D3DX11CompileFromFileW(WideFromNarrow(path).c_str(), nullptr, nullptr, nullptr, "fx_5_0", 0, 0,
-                                              nullptr, &compiledShader, &compilationMsgs, nullptr);
+                                              nullptr, compiledShader.Put(), compilationMsgs.Put(), nullptr);
 
     // Warnings are shown too, and the effect still loads after them.
-    if (compilationMsgs != nullptr) {
+    if (compilationMsgs) {
         const auto* text = static_cast<const char*>(compilationMsgs->GetBufferPointer());
         const std::string message = text != nullptr ? std::string(text, compilationMsgs->GetBufferSize()).c_str() : "";
         MessageBoxW(nullptr, WideFromNarrow(message).c_str(), nullptr, MB_OK);
-        compilationMsgs->Release();
     }
 
     if (FAILED(hr))
@@ -32,29 +30,22 @@ Effect::Effect(ID3D11Device* device, const std::wstring& fileName)
 
     // Without compiled code there is nothing to build: the wrapper keeps no effect and its handles
     // stay inert, so a broken file costs its draws, not the program.
-    if (compiledShader != nullptr) {
+    if (compiledShader) {
         D3DX11CreateEffectFromMemory(compiledShader->GetBufferPointer(), compiledShader->GetBufferSize(), 0, device,
-                                     &runtimeEffect);
-        compiledShader->Release();
+                                     runtimeEffect.Put());
     }
 }
 
-Effect::~Effect()
-{
-    if (runtimeEffect != nullptr) {
-        runtimeEffect->Release();
-        runtimeEffect = nullptr;
-    }
-}
+Effect::~Effect() = default;
 
 ID3DX11EffectTechnique* Effect::Technique(const char* name)
 {
-    return runtimeEffect != nullptr ? runtimeEffect->GetTechniqueByName(name) : D3DX11InertTechnique();
+    return runtimeEffect ? runtimeEffect->GetTechniqueByName(name) : D3DX11InertTechnique();
 }
 
 ID3DX11EffectVariable* Effect::Variable(const char* name)
 {
-    return runtimeEffect != nullptr ? runtimeEffect->GetVariableByName(name) : D3DX11InertVariable();
+    return runtimeEffect ? runtimeEffect->GetVariableByName(name) : D3DX11InertVariable();
 }
 
 ColorEffect::ColorEffect(ID3D11Device* device, const std::wstring& fileName) : Effect(device, fileName)

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "fxruntime/D3DX11Effect.h"
+#include "platform/d3d11/ComPtr.h"
 
 // The lit technique family, in lookup order.
 #define SHOW_LIT_TECHNIQUES(X)                                                                       \
@@ -29,7 +30,7 @@ public:
     Effect& operator=(const Effect&) = delete;
 
     // Null when the file did not compile or the effect could not be built.
-    ID3DX11Effect* runtimeEffect = nullptr;
+    ComPtr<ID3DX11Effect> runtimeEffect;
 
 protected:
     // Lookups; without an effect they give the shared inert handles.

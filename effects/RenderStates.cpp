@@ -1,12 +1,12 @@
 #include "effects/RenderStates.h"
 
-ID3D11RasterizerState* RenderStates::WireframeRS = nullptr;
-ID3D11RasterizerState* RenderStates::NoCullRS = nullptr;
-ID3D11RasterizerState* RenderStates::BackCullRS = nullptr;
-ID3D11BlendState* RenderStates::AlphaToCoverageBS = nullptr;
-ID3D11BlendState* RenderStates::TransparentBS = nullptr;
-ID3D11BlendState* RenderStates::NoBlendBS = nullptr;
-ID3D11BlendState* RenderStates::TwoTargetBS = nullptr;
+ComPtr<ID3D11RasterizerState> RenderStates::WireframeRS;
+ComPtr<ID3D11RasterizerState> RenderStates::NoCullRS;
+ComPtr<ID3D11RasterizerState> RenderStates::BackCullRS;
+ComPtr<ID3D11BlendState> RenderStates::AlphaToCoverageBS;
+ComPtr<ID3D11BlendState> RenderStates::TransparentBS;
+ComPtr<ID3D11BlendState> RenderStates::NoBlendBS;
+ComPtr<ID3D11BlendState> RenderStates::TwoTargetBS;
 
 namespace {
 
@@ -33,25 +33,16 @@ D3D11_RENDER_TARGET_BLEND_DESC AlphaOver(BOOL blend)
             D3D11_COLOR_WRITE_ENABLE_ALL};
 }
 
-template <typename T>
-void ReleaseState(T*& state)
-{
-    if (state != nullptr) {
-        state->Release();
-        state = nullptr;
-    }
-}
-
 }  // namespace
 
 void RenderStates::CreateAll(ID3D11Device* device)
 {
     const D3D11_RASTERIZER_DESC wireframe = Rasterizer(D3D11_FILL_WIREFRAME, D3D11_CULL_BACK);
-    device->CreateRasterizerState(&wireframe, &WireframeRS);
+    device->CreateRasterizerState(&wireframe, WireframeRS.Put());
     const D3D11_RASTERIZER_DESC noCull = Rasterizer(D3D11_FILL_SOLID, D3D11_CULL_NONE);
-    device->CreateRasterizerState(&noCull, &NoCullRS);
+    device->CreateRasterizerState(&noCull, NoCullRS.Put());
     const D3D11_RASTERIZER_DESC backCull = Rasterizer(D3D11_FILL_SOLID, D3D11_CULL_BACK);
-    device->CreateRasterizerState(&backCull, &BackCullRS);
+    device->CreateRasterizerState(&backCull, BackCullRS.Put());
 
     // Targets past the ones named stay all zero, write mask included.
     D3D11_BLEND_DESC alphaToCoverage{};
@@ -59,30 +50,30 @@ void RenderStates::CreateAll(ID3D11Device* device)
     alphaToCoverage.IndependentBlendEnable = FALSE;
     alphaToCoverage.RenderTarget[0].BlendEnable = FALSE;
     alphaToCoverage.RenderTarget[0].RenderTargetWriteMask = D3D11_COLOR_WRITE_ENABLE_ALL;
-    device->CreateBlendState(&alphaToCoverage, &AlphaToCoverageBS);
+    device->CreateBlendState(&alphaToCoverage, AlphaToCoverageBS.Put());
 
     D3D11_BLEND_DESC transparent{};
     transparent.RenderTarget[0] = AlphaOver(TRUE);
-    device->CreateBlendState(&transparent, &TransparentBS);
+    device->CreateBlendState(&transparent, TransparentBS.Put());
 
     D3D11_BLEND_DESC noBlend{};
     noBlend.RenderTarget[0] = AlphaOver(FALSE);
-    device->CreateBlendState(&noBlend, &NoBlendBS);
+    device->CreateBlendState(&noBlend, NoBlendBS.Put());
 
     D3D11_BLEND_DESC twoTarget{};
     twoTarget.IndependentBlendEnable = TRUE;
     twoTarget.RenderTarget[0] = AlphaOver(FALSE);
     twoTarget.RenderTarget[1] = AlphaOver(FALSE);
-    device->CreateBlendState(&twoTarget, &TwoTargetBS);
+    device->CreateBlendState(&twoTarget, TwoTargetBS.Put());
 }
 
 void RenderStates::ReleaseAll()
 {
-    ReleaseState(WireframeRS);
-    ReleaseState(NoCullRS);
-    ReleaseState(BackCullRS);
-    ReleaseState(AlphaToCoverageBS);
-    ReleaseState(TransparentBS);
-    ReleaseState(NoBlendBS);
-    ReleaseState(TwoTargetBS);
+    WireframeRS.Reset();
+    NoCullRS.Reset();
+    BackCullRS.Reset();
+    AlphaToCoverageBS.Reset();
+    TransparentBS.Reset();
+    NoBlendBS.Reset();
+    TwoTargetBS.Reset();
 }

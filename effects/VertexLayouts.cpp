@@ -64,20 +64,20 @@ const D3D11_INPUT_ELEMENT_DESC PosNormalTexTan[4] = {
 };
 }  // namespace InputLayoutDesc
 
-ID3D11InputLayout* VertexLayouts::PosColorLayout = nullptr;
-ID3D11InputLayout* VertexLayouts::PosNormalLayout = nullptr;
-ID3D11InputLayout* VertexLayouts::Basic32Layout = nullptr;
-ID3D11InputLayout* VertexLayouts::InstancedBasic32Layout = nullptr;
-ID3D11InputLayout* VertexLayouts::PosTexLayout = nullptr;
-ID3D11InputLayout* VertexLayouts::PosLayout = nullptr;
-ID3D11InputLayout* VertexLayouts::InstancedPosLayout = nullptr;
-ID3D11InputLayout* VertexLayouts::PosNormalTexTanLayout = nullptr;
+ComPtr<ID3D11InputLayout> VertexLayouts::PosColorLayout;
+ComPtr<ID3D11InputLayout> VertexLayouts::PosNormalLayout;
+ComPtr<ID3D11InputLayout> VertexLayouts::Basic32Layout;
+ComPtr<ID3D11InputLayout> VertexLayouts::InstancedBasic32Layout;
+ComPtr<ID3D11InputLayout> VertexLayouts::PosTexLayout;
+ComPtr<ID3D11InputLayout> VertexLayouts::PosLayout;
+ComPtr<ID3D11InputLayout> VertexLayouts::InstancedPosLayout;
+ComPtr<ID3D11InputLayout> VertexLayouts::PosNormalTexTanLayout;
 
 namespace {
 
 template <UINT N>
 void CreateLayout(ID3D11Device* device, const D3D11_INPUT_ELEMENT_DESC (&elements)[N], const Effect* effect,
-                  ID3DX11EffectTechnique* technique, ID3D11InputLayout*& layout)
+                  ID3DX11EffectTechnique* technique, ComPtr<ID3D11InputLayout>& layout)
 {
     // An effect that failed to build has no signature to check against; its layout stays null.
     if (effect == nullptr || technique == nullptr)
@@ -86,15 +86,7 @@ void CreateLayout(ID3D11Device* device, const D3D11_INPUT_ELEMENT_DESC (&element
     technique->GetPassByIndex(0)->GetDesc(&passDesc);
     if (passDesc.pIAInputSignature == nullptr)
         return;
-    device->CreateInputLayout(elements, N, passDesc.pIAInputSignature, passDesc.IAInputSignatureSize, &layout);
-}
-
-void ReleaseLayout(ID3D11InputLayout*& layout)
-{
-    if (layout != nullptr) {
-        layout->Release();
-        layout = nullptr;
-    }
+    device->CreateInputLayout(elements, N, passDesc.pIAInputSignature, passDesc.IAInputSignatureSize, layout.Put());
 }
 
 }  // namespace
@@ -120,12 +112,12 @@ void VertexLayouts::CreateAll(ID3D11Device* device)
 
 void VertexLayouts::ReleaseAll()
 {
-    ReleaseLayout(PosColorLayout);
-    ReleaseLayout(PosNormalLayout);
-    ReleaseLayout(Basic32Layout);
-    ReleaseLayout(InstancedBasic32Layout);
-    ReleaseLayout(PosTexLayout);
-    ReleaseLayout(PosLayout);
-    ReleaseLayout(InstancedPosLayout);
-    ReleaseLayout(PosNormalTexTanLayout);
+    PosColorLayout.Reset();
+    PosNormalLayout.Reset();
+    Basic32Layout.Reset();
+    InstancedBasic32Layout.Reset();
+    PosTexLayout.Reset();
+    PosLayout.Reset();
+    InstancedPosLayout.Reset();
+    PosNormalTexTanLayout.Reset();
 }

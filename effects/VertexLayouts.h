@@ -1,5 +1,6 @@
 #pragma once
 // The eight input layouts, each checked against the vertex input of one effect technique.
+#include "platform/d3d11/ComPtr.h"
 #include "platform/d3d11/D3D11.h"
 
 // Element lists of the layouts, in their order; exposed so that tests can hold them to the
@@ -23,12 +24,12 @@ public:
     // Releases each layout that exists and nulls it; a second call does nothing.
     static void ReleaseAll();
 
-    static ID3D11InputLayout* PosColorLayout;
-    static ID3D11InputLayout* PosNormalLayout;
-    static ID3D11InputLayout* Basic32Layout;
-    static ID3D11InputLayout* InstancedBasic32Layout;
-    static ID3D11InputLayout* PosTexLayout;
-    static ID3D11InputLayout* PosLayout;
-    static ID3D11InputLayout* InstancedPosLayout;
-    static ID3D11InputLayout* PosNormalTexTanLayout;
+    static ComPtr<ID3D11InputLayout> PosColorLayout;
+    static ComPtr<ID3D11InputLayout> PosNormalLayout;
+    static ComPtr<ID3D11InputLayout> Basic32Layout;
+    static ComPtr<ID3D11InputLayout> InstancedBasic32Layout;
+    static ComPtr<ID3D11InputLayout> PosTexLayout;
+    static ComPtr<ID3D11InputLayout> PosLayout;
+    static ComPtr<ID3D11InputLayout> InstancedPosLayout;
+    static ComPtr<ID3D11InputLayout> PosNormalTexTanLayout;
 };

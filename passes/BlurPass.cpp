@@ -6,15 +6,6 @@
 
 namespace {
 
-template <typename T>
-void ReleaseAndNull(T*& object)
-{
-    if (object) {
-        object->Release();
-        object = nullptr;
-    }
-}
-
 UINT PassCount(ID3DX11EffectTechnique* technique)
 {
     D3DX11_TECHNIQUE_DESC desc{};
@@ -41,16 +32,10 @@ UINT BlurGroupCount(UINT pixels)
     return static_cast<UINT>(std::ceil(groups));
 }
 
-BlurPass::~BlurPass()
-{
-    ReleaseAndNull(scratchSRV);
-    ReleaseAndNull(scratchUAV);
-}
-
 void BlurPass::Resize(ID3D11Device* device, UINT newWidth, UINT newHeight)
 {
-    ReleaseAndNull(scratchSRV);
-    ReleaseAndNull(scratchUAV);
+    scratchSRV.Reset();
+    scratchUAV.Reset();
 
     width = newWidth;
     height = newHeight;
@@ -72,8 +57,8 @@ void BlurPass::Resize(ID3D11Device* device, UINT newWidth, UINT newHeight)
     textureDesc.CPUAccessFlags = 0;
     textureDesc.MiscFlags = 0;
 
-    ID3D11Texture2D* scratch = nullptr;
-    device->CreateTexture2D(&textureDesc, nullptr, &scratch);
+    ComPtr<ID3D11Texture2D> scratch;  // the views keep it alive
+    device->CreateTexture2D(&textureDesc, nullptr, scratch.Put());
     if (!scratch) {
         return;
     }
@@ -83,16 +68,13 @@ void BlurPass::Resize(ID3D11Device* device, UINT newWidth, UINT newHeight)
     srvDesc.ViewDimension = D3D11_SRV_DIMENSION_TEXTURE2D;
     srvDesc.Texture2D.MostDetailedMip = 0;
     srvDesc.Texture2D.MipLevels = 1;
-    device->CreateShaderResourceView(scratch, &srvDesc, &scratchSRV);
+    device->CreateShaderResourceView(scratch.Get(), &srvDesc, scratchSRV.Put());
 
     D3D11_UNORDERED_ACCESS_VIEW_DESC uavDesc{};
     uavDesc.Format = format;
     uavDesc.ViewDimension = D3D11_UAV_DIMENSION_TEXTURE2D;
     uavDesc.Texture2D.MipSlice = 0;
-    device->CreateUnorderedAccessView(scratch, &uavDesc, &scratchUAV);
-
-    // The views keep the texture alive.
-    scratch->Release();
+    device->CreateUnorderedAccessView(scratch.Get(), &uavDesc, scratchUAV.Put());
 }
 
 void BlurPass::BlurInPlace(ID3D11DeviceContext* context, ID3D11ShaderResourceView* inputSrv,
@@ -108,14 +90,14 @@ void BlurPass::BlurInPlace(ID3D11DeviceContext* context, ID3D11ShaderResourceVie
     for (int round = 0; round < kRounds; ++round) {
         for (UINT p = 0; p < horizontalPasses; ++p) {
             fx->Input->SetResource(inputSrv);
-            fx->Output->SetUnorderedAccessView(scratchUAV);
+            fx->Output->SetUnorderedAccessView(scratchUAV.Get());
             fx->HorzBlurTech->GetPassByIndex(p)->Apply(0, context);
             context->Dispatch(BlurGroupCount(width), height, 1);
         }
         UnbindComputeSlot0(context);
 
         for (UINT p = 0; p < verticalPasses; ++p) {
-            fx->Input->SetResource(scratchSRV);
+            fx->Input->SetResource(scratchSRV.Get());
             fx->Output->SetUnorderedAccessView(inputUav);
             fx->VertBlurTech->GetPassByIndex(p)->Apply(0, context);
             context->Dispatch(width, BlurGroupCount(height), 1);

@@ -2,6 +2,7 @@
 // Separable compute blur of a window-sized RGBA8 texture, in place: a horizontal pass into a scratch
 // texture of the same size, a vertical pass back into the input, eight rounds. The caller keeps the
 // input texture; the blur owns only the scratch texture's two views.
+#include "platform/d3d11/ComPtr.h"
 #include "platform/d3d11/D3D11.h"
 
 class BlurPass {
@@ -10,7 +11,6 @@ public:
     static constexpr int kRounds = 8;
 
     BlurPass() = default;
-    ~BlurPass();
     BlurPass(const BlurPass&) = delete;
     BlurPass& operator=(const BlurPass&) = delete;
 
@@ -24,15 +24,15 @@ public:
 
     UINT Width() const { return width; }
     UINT Height() const { return height; }
-    ID3D11ShaderResourceView* ScratchSrv() const { return scratchSRV; }
-    ID3D11UnorderedAccessView* ScratchUav() const { return scratchUAV; }
+    ID3D11ShaderResourceView* ScratchSrv() const { return scratchSRV.Get(); }
+    ID3D11UnorderedAccessView* ScratchUav() const { return scratchUAV.Get(); }
 
 private:
     UINT width = 0;
     UINT height = 0;
     DXGI_FORMAT format = DXGI_FORMAT_R8G8B8A8_UNORM;
-    ID3D11ShaderResourceView* scratchSRV = nullptr;
-    ID3D11UnorderedAccessView* scratchUAV = nullptr;
+    ComPtr<ID3D11ShaderResourceView> scratchSRV;
+    ComPtr<ID3D11UnorderedAccessView> scratchUAV;
 };
 
 // Thread groups along a direction of n pixels when each group covers 256: ceil(n / 256), computed

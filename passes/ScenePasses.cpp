@@ -43,7 +43,7 @@ void DrawLitMesh(ID3D11DeviceContext* context, const MeshBuffers& mesh, const Fl
     if (!context || !fx) {
         return;
     }
-    context->IASetInputLayout(VertexLayouts::PosNormalLayout);
+    context->IASetInputLayout(VertexLayouts::PosNormalLayout.Get());
     context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
 
     fx->DirLights->SetRawValue(lights.data(), 0, sizeof(DirectionalLights));
@@ -74,7 +74,7 @@ void DrawSpheres(ID3D11DeviceContext* context, const SphereGroup& cloud, const S
     if (!context || !fx) {
         return;
     }
-    context->IASetInputLayout(VertexLayouts::InstancedPosLayout);
+    context->IASetInputLayout(VertexLayouts::InstancedPosLayout.Get());
     context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
 
     const Float4x4 viewProj = camera.ViewProjection();
@@ -96,7 +96,7 @@ void DrawSpheres(ID3D11DeviceContext* context, const SphereGroup& cloud, const S
             SetMatrix(fx->WorldInvTranspose, InverseTranspose(group->world));
             SetMatrix(fx->ViewProj, viewProj);
 
-            context->OMSetBlendState(RenderStates::TwoTargetBS, kZeroBlendFactor, kAllSamples);
+            context->OMSetBlendState(RenderStates::TwoTargetBS.Get(), kZeroBlendFactor, kAllSamples);
             fx->Tech1->GetPassByIndex(p)->Apply(0, context);
             context->DrawIndexedInstanced(group->geometry.indexCount, group->instanceCount, 0, 0, 0);
         }
@@ -113,7 +113,7 @@ void DrawCombine(ID3D11DeviceContext* context, ID3D11Buffer* quadVertexBuffer, I
     if (!context || !fx) {
         return;
     }
-    context->IASetInputLayout(VertexLayouts::PosTexLayout);
+    context->IASetInputLayout(VertexLayouts::PosTexLayout.Get());
     context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
 
     const Float4x4 identity = Identity();
@@ -148,7 +148,7 @@ void DrawPartModel(ID3D11DeviceContext* context, const PartModelDraw& model, con
     if (!context || !fx) {
         return;
     }
-    context->IASetInputLayout(VertexLayouts::PosNormalTexTanLayout);
+    context->IASetInputLayout(VertexLayouts::PosNormalTexTanLayout.Get());
     context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
 
     fx->DirLights->SetRawValue(lighting.lights.data(), 0, sizeof(DirectionalLights));

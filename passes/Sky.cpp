@@ -18,7 +18,7 @@ std::unique_ptr<Sky> Sky::Create(ID3D11Device* device, const std::wstring& cubeM
     if (!device) {
         return sky;
     }
-    D3DX11CreateShaderResourceViewFromFileW(device, cubeMapFile.c_str(), nullptr, nullptr, &sky->cubeMapView,
+    D3DX11CreateShaderResourceViewFromFileW(device, cubeMapFile.c_str(), nullptr, nullptr, sky->cubeMapView.Put(),
                                             nullptr);
 
     GeneratedMesh sphere;
@@ -44,30 +44,14 @@ std::unique_ptr<Sky> Sky::Create(ID3D11Device* device, const std::wstring& cubeM
 
     if (!positions.empty()) {
         CreateImmutableBuffer(device, D3D11_BIND_VERTEX_BUFFER, positions.data(), positions.size() * sizeof(PosVertex),
-                              &sky->vertexBuffer);
+                              sky->vertexBuffer.Put());
     }
     sky->indexCount = static_cast<UINT>(indices.size());
     if (!indices.empty()) {
         CreateImmutableBuffer(device, D3D11_BIND_INDEX_BUFFER, indices.data(), indices.size() * sizeof(std::uint16_t),
-                              &sky->indexBuffer);
+                              sky->indexBuffer.Put());
     }
     return sky;
-}
-
-Sky::~Sky()
-{
-    if (vertexBuffer) {
-        vertexBuffer->Release();
-        vertexBuffer = nullptr;
-    }
-    if (indexBuffer) {
-        indexBuffer->Release();
-        indexBuffer = nullptr;
-    }
-    if (cubeMapView) {
-        cubeMapView->Release();
-        cubeMapView = nullptr;
-    }
 }
 
 void Sky::Draw(ID3D11DeviceContext* context, const Camera& camera)
@@ -79,13 +63,13 @@ void Sky::Draw(ID3D11DeviceContext* context, const Camera& camera)
     const Float3 eye = camera.Position;
     const Float4x4 worldViewProj = Translation(eye.x, eye.y, eye.z) * camera.ViewProjection();
     fx->WorldViewProj->SetMatrix(worldViewProj.Data());
-    fx->CubeMap->SetResource(cubeMapView);
+    fx->CubeMap->SetResource(cubeMapView.Get());
 
     const UINT stride = sizeof(PosVertex);
     const UINT offset = 0;
-    context->IASetVertexBuffers(0, 1, &vertexBuffer, &stride, &offset);
-    context->IASetIndexBuffer(indexBuffer, DXGI_FORMAT_R16_UINT, 0);
-    context->IASetInputLayout(VertexLayouts::PosLayout);
+    context->IASetVertexBuffers(0, 1, vertexBuffer.GetAddressOf(), &stride, &offset);
+    context->IASetIndexBuffer(indexBuffer.Get(), DXGI_FORMAT_R16_UINT, 0);
+    context->IASetInputLayout(VertexLayouts::PosLayout.Get());
     context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
 
     D3DX11_TECHNIQUE_DESC techDesc{};

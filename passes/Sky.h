@@ -5,6 +5,7 @@
 #include <string>
 
 #include "math/Camera.h"
+#include "platform/d3d11/ComPtr.h"
 #include "platform/d3d11/D3D11.h"
 
 class Sky {
@@ -13,20 +14,19 @@ public:
     // radius with 16-bit indices. Never null.
     static std::unique_ptr<Sky> Create(ID3D11Device* device, const std::wstring& cubeMapFile, float radius);
 
-    ~Sky();
     Sky(const Sky&) = delete;
     Sky& operator=(const Sky&) = delete;
 
     void Draw(ID3D11DeviceContext* context, const Camera& camera);
 
     UINT IndexCount() const { return indexCount; }
-    ID3D11ShaderResourceView* CubeMapView() const { return cubeMapView; }
+    ID3D11ShaderResourceView* CubeMapView() const { return cubeMapView.Get(); }
 
 private:
     Sky() = default;
 
-    ID3D11Buffer* vertexBuffer = nullptr;
-    ID3D11Buffer* indexBuffer = nullptr;
-    ID3D11ShaderResourceView* cubeMapView = nullptr;
+    ComPtr<ID3D11Buffer> vertexBuffer;
+    ComPtr<ID3D11Buffer> indexBuffer;
+    ComPtr<ID3D11ShaderResourceView> cubeMapView;
     UINT indexCount = 0;
 };

@@ -224,9 +224,9 @@ TEST_F(Effects, LayoutsAreCreatedAgainstTheirTechniques) {
   EffectLibrary::CreateAll(device);
   VertexLayouts::CreateAll(device);
   const ID3D11InputLayout* layouts[] = {
-      VertexLayouts::PosColorLayout,     VertexLayouts::PosNormalLayout, VertexLayouts::Basic32Layout,
-      VertexLayouts::InstancedBasic32Layout, VertexLayouts::PosTexLayout, VertexLayouts::PosLayout,
-      VertexLayouts::InstancedPosLayout, VertexLayouts::PosNormalTexTanLayout};
+      VertexLayouts::PosColorLayout.Get(),     VertexLayouts::PosNormalLayout.Get(), VertexLayouts::Basic32Layout.Get(),
+      VertexLayouts::InstancedBasic32Layout.Get(), VertexLayouts::PosTexLayout.Get(), VertexLayouts::PosLayout.Get(),
+      VertexLayouts::InstancedPosLayout.Get(), VertexLayouts::PosNormalTexTanLayout.Get()};
   for (std::size_t i = 0; i < std::size(layouts); ++i) EXPECT_NE(nullptr, layouts[i]) << "layout " << i;
 
   // A layout that lacks an input the shader reads is refused.
@@ -238,8 +238,8 @@ TEST_F(Effects, LayoutsAreCreatedAgainstTheirTechniques) {
   EXPECT_EQ(nullptr, wrong);
 
   VertexLayouts::ReleaseAll();
-  for (ID3D11InputLayout* layout : {VertexLayouts::PosColorLayout, VertexLayouts::PosLayout,
-                                    VertexLayouts::PosNormalTexTanLayout})
+  for (ID3D11InputLayout* layout : {VertexLayouts::PosColorLayout.Get(), VertexLayouts::PosLayout.Get(),
+                                    VertexLayouts::PosNormalTexTanLayout.Get()})
     EXPECT_EQ(nullptr, layout);
   VertexLayouts::ReleaseAll();
 }
@@ -282,11 +282,11 @@ TEST_F(Effects, FailedCompileIsReportedOnceAndLeavesInertHandles) {
   const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
   EXPECT_EQ(E_FAIL, basic->World->SetMatrix(identity));
   EXPECT_EQ(E_FAIL, basic->DirLights->SetRawValue(identity, 0, 64));
-  EXPECT_EQ(nullptr, VertexLayouts::PosNormalLayout) << "no layout against a missing effect";
+  EXPECT_EQ(nullptr, VertexLayouts::PosNormalLayout.Get()) << "no layout against a missing effect";
 
   // The rest loaded as usual.
   EXPECT_NE(nullptr, EffectLibrary::SkyFx->runtimeEffect);
-  EXPECT_NE(nullptr, VertexLayouts::PosLayout);
+  EXPECT_NE(nullptr, VertexLayouts::PosLayout.Get());
 }
 
 TEST_F(Effects, WarningsShowOnceAndTheEffectStillLoads) {

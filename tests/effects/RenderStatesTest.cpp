@@ -36,9 +36,9 @@ TEST_F(RenderStatesTest, RasterizerStatesHaveTheirFields) {
     D3D11_FILL_MODE fill;
     D3D11_CULL_MODE cull;
   } cases[] = {
-      {RenderStates::WireframeRS, D3D11_FILL_WIREFRAME, D3D11_CULL_BACK},
-      {RenderStates::NoCullRS, D3D11_FILL_SOLID, D3D11_CULL_NONE},
-      {RenderStates::BackCullRS, D3D11_FILL_SOLID, D3D11_CULL_BACK},
+      {RenderStates::WireframeRS.Get(), D3D11_FILL_WIREFRAME, D3D11_CULL_BACK},
+      {RenderStates::NoCullRS.Get(), D3D11_FILL_SOLID, D3D11_CULL_NONE},
+      {RenderStates::BackCullRS.Get(), D3D11_FILL_SOLID, D3D11_CULL_BACK},
   };
   for (const auto& c : cases) {
     ASSERT_NE(nullptr, c.state);
@@ -75,10 +75,10 @@ TEST_F(RenderStatesTest, BlendStatesHaveTheirTargets) {
     D3D11_RENDER_TARGET_BLEND_DESC target0;
     D3D11_RENDER_TARGET_BLEND_DESC target1;
   } cases[] = {
-      {"AlphaToCoverageBS", RenderStates::AlphaToCoverageBS, TRUE, FALSE, writeOnly, zero},
-      {"TransparentBS", RenderStates::TransparentBS, FALSE, FALSE, alphaOver, zero},
-      {"NoBlendBS", RenderStates::NoBlendBS, FALSE, FALSE, alphaOff, zero},
-      {"TwoTargetBS", RenderStates::TwoTargetBS, FALSE, TRUE, alphaOff, alphaOff},
+      {"AlphaToCoverageBS", RenderStates::AlphaToCoverageBS.Get(), TRUE, FALSE, writeOnly, zero},
+      {"TransparentBS", RenderStates::TransparentBS.Get(), FALSE, FALSE, alphaOver, zero},
+      {"NoBlendBS", RenderStates::NoBlendBS.Get(), FALSE, FALSE, alphaOff, zero},
+      {"TwoTargetBS", RenderStates::TwoTargetBS.Get(), FALSE, TRUE, alphaOff, alphaOff},
   };
   auto same = [](const D3D11_RENDER_TARGET_BLEND_DESC& a, const D3D11_RENDER_TARGET_BLEND_DESC& b) {
     return (a.BlendEnable != 0) == (b.BlendEnable != 0) && a.SrcBlend == b.SrcBlend && a.DestBlend == b.DestBlend &&
@@ -100,10 +100,10 @@ TEST_F(RenderStatesTest, ReleaseAllNullsEveryStateAndMayBeRepeated) {
   RenderStates::CreateAll(device);
   RenderStates::ReleaseAll();
   RenderStates::ReleaseAll();
-  for (void* state : {static_cast<void*>(RenderStates::WireframeRS), static_cast<void*>(RenderStates::NoCullRS),
-                      static_cast<void*>(RenderStates::BackCullRS), static_cast<void*>(RenderStates::AlphaToCoverageBS),
-                      static_cast<void*>(RenderStates::TransparentBS), static_cast<void*>(RenderStates::NoBlendBS),
-                      static_cast<void*>(RenderStates::TwoTargetBS)})
+  for (void* state : {static_cast<void*>(RenderStates::WireframeRS.Get()), static_cast<void*>(RenderStates::NoCullRS.Get()),
+                      static_cast<void*>(RenderStates::BackCullRS.Get()), static_cast<void*>(RenderStates::AlphaToCoverageBS.Get()),
+                      static_cast<void*>(RenderStates::TransparentBS.Get()), static_cast<void*>(RenderStates::NoBlendBS.Get()),
+                      static_cast<void*>(RenderStates::TwoTargetBS.Get())})
     EXPECT_EQ(nullptr, state);
 }
 
@@ -162,13 +162,13 @@ TEST_F(RenderStatesTest, TwoTargetStateWritesTwoTargetsUnblendedAndNoThird) {
     return out;
   };
 
-  std::vector<fxtest::Float4> px = draw(RenderStates::TwoTargetBS);
+  std::vector<fxtest::Float4> px = draw(RenderStates::TwoTargetBS.Get());
   EXPECT_TRUE(fxtest::NearFloat4(px[0], {1, 0, 0, 0.5f}));
   EXPECT_TRUE(fxtest::NearFloat4(px[1], {0, 1, 0, 0.5f}));
   EXPECT_TRUE(fxtest::NearFloat4(px[2], {0, 0, 0, 1})) << "the third target keeps its clear colour";
 
   // Without independent blending every target follows the first; null restores unblended writes.
-  px = draw(RenderStates::TransparentBS);
+  px = draw(RenderStates::TransparentBS.Get());
   EXPECT_TRUE(fxtest::NearFloat4(px[0], {0.5f, 0, 0, 0.5f}));
   EXPECT_TRUE(fxtest::NearFloat4(px[2], {0, 0, 0.5f, 0.5f}));
   px = draw(nullptr);
