@@ -24,6 +24,8 @@ const char* ImageFormatName(StageImageFormat f) {
     case StageImageFormat::R32f: return "r32f";
     case StageImageFormat::R32ui: return "r32ui";
     case StageImageFormat::Rgba16f: return "rgba16f";
+    case StageImageFormat::R32i: return "r32i";
+    case StageImageFormat::Unspecified: return "written-only";
   }
   return "?";
 }

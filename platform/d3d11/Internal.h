@@ -280,7 +280,21 @@ class TextureImpl final : public DeviceChild<ID3D11Texture2D> {
 
   D3D11_TEXTURE2D_DESC desc;  // MipLevels is the real count, never 0
   GLuint name;
-  GLenum target;  // GL_TEXTURE_2D or GL_TEXTURE_CUBE_MAP
+  GLenum target;  // GL_TEXTURE_2D, GL_TEXTURE_2D_ARRAY, GL_TEXTURE_CUBE_MAP, or GL_TEXTURE_3D inside a Texture3DImpl
+};
+
+// A 3D texture: its GL storage is a TextureImpl (Depth in desc.ArraySize), so views and bindings
+// treat it like the others; this object is what the caller holds.
+class Texture3DImpl final : public DeviceChild<ID3D11Texture3D> {
+ public:
+  Texture3DImpl(std::shared_ptr<DeviceCore> core, const D3D11_TEXTURE3D_DESC& desc, TextureImpl* storage)
+      : DeviceChild(std::move(core)), desc(desc), storage(storage) {}
+  void GetType(D3D11_RESOURCE_DIMENSION* d) override { *d = D3D11_RESOURCE_DIMENSION_TEXTURE3D; }
+  void GetDesc(D3D11_TEXTURE3D_DESC* d) override { *d = desc; }
+  IUnknown* Cast(REFIID riid) override;
+
+  D3D11_TEXTURE3D_DESC desc;
+  Ref<TextureImpl> storage;
 };
 
 TextureImpl* AsTexture(ID3D11Resource* resource);
@@ -293,12 +307,14 @@ class ViewImpl final : public DeviceChild<Interface> {
       : DeviceChild<Interface>(std::move(core)), texture(texture), desc(desc) {}
   ~ViewImpl() override;
   void GetResource(ID3D11Resource** out) override {
-    texture->AddRef();
-    *out = texture.Get();
+    ID3D11Resource* r = owner ? owner.Get() : static_cast<ID3D11Resource*>(texture.Get());
+    r->AddRef();
+    *out = r;
   }
   void GetDesc(Desc* d) override { *d = desc; }
 
   Ref<TextureImpl> texture;
+  Ref<ID3D11Resource> owner;  // the resource the caller made the view of, when it is not `texture` (3D)
   Desc desc;
   GLuint glName = 0;  // the texture (or texture view) to sample or attach
   GLint level = 0;    // first mip level used
@@ -386,6 +402,7 @@ class DeviceImpl final : public ComObject<ID3D11Device> {
 
   HRESULT CreateBuffer(const D3D11_BUFFER_DESC* pDesc, const D3D11_SUBRESOURCE_DATA* pInitialData, ID3D11Buffer** ppBuffer) override;
   HRESULT CreateTexture2D(const D3D11_TEXTURE2D_DESC* pDesc, const D3D11_SUBRESOURCE_DATA* pInitialData, ID3D11Texture2D** ppTexture2D) override;
+  HRESULT CreateTexture3D(const D3D11_TEXTURE3D_DESC* pDesc, const D3D11_SUBRESOURCE_DATA* pInitialData, ID3D11Texture3D** ppTexture3D) override;
   HRESULT CreateShaderResourceView(ID3D11Resource* pResource, const D3D11_SHADER_RESOURCE_VIEW_DESC* pDesc, ID3D11ShaderResourceView** ppSRView) override;
   HRESULT CreateUnorderedAccessView(ID3D11Resource* pResource, const D3D11_UNORDERED_ACCESS_VIEW_DESC* pDesc, ID3D11UnorderedAccessView** ppUAView) override;
   HRESULT CreateRenderTargetView(ID3D11Resource* pResource, const D3D11_RENDER_TARGET_VIEW_DESC* pDesc, ID3D11RenderTargetView** ppRTView) override;

@@ -325,7 +325,8 @@ HRESULT DeviceImpl::CreateShader(StageKind kind, const void* code, SIZE_T length
     const GLint location = glGetUniformLocation(program, im.name.c_str());
     if (location < 0 || im.unit >= D3D11_PS_CS_UAV_REGISTER_COUNT) continue;
     glProgramUniform1i(program, location, static_cast<GLint>(im.unit));
-    static constexpr GLenum formats[] = {GL_RGBA32F, GL_RGBA8, GL_R32F, GL_R32UI, GL_RGBA16F};
+    // The declared format; an image declared without one (written only) takes its view's at binding.
+    static constexpr GLenum formats[] = {GL_RGBA32F, GL_RGBA8, GL_R32F, GL_R32UI, GL_RGBA16F, GL_R32I, 0};
     shader->bindings.images.push_back({im.unit, im.unit, formats[static_cast<int>(im.format)]});
   }
   return Hand<Interface>(shader, out);
