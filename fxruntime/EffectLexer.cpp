@@ -9,7 +9,8 @@ class Lexer {
  public:
   explicit Lexer(const std::string& text) : s_(text) {}
 
-  void Run(std::vector<Token>& tokens, std::vector<IncludeDirective>& includes, std::string& error, int& errorLine) {
+  void Run(LexedText& out) {
+    std::vector<Token>& tokens = out.tokens;
     bool lineStart = true;
     while (i_ < s_.size()) {
       const char c = s_[i_];
@@ -32,8 +33,8 @@ class Lexer {
         Advance();
         while (i_ < s_.size() && !(s_[i_] == '*' && Peek(1) == '/')) Advance();
         if (i_ >= s_.size()) {
-          error = "unterminated comment";
-          errorLine = startLine;
+          out.error = "unterminated comment";
+          out.errorLine = startLine;
           return;
         }
         Advance();
@@ -41,7 +42,7 @@ class Lexer {
         continue;
       }
       if (c == '#' && lineStart) {
-        Directive(includes);
+        Directive(out);
         continue;
       }
       lineStart = false;
@@ -87,7 +88,8 @@ class Lexer {
     ++i_;
   }
   // A directive runs to the end of the line, continued by a trailing backslash.
-  void Directive(std::vector<IncludeDirective>& includes) {
+  void Directive(LexedText& out) {
+    const std::size_t offset = i_;
     const int line = line_;
     const int column = column_;
     std::string text;
@@ -102,6 +104,14 @@ class Lexer {
     }
     std::size_t p = 1;
     while (p < text.size() && std::isspace(static_cast<unsigned char>(text[p]))) ++p;
+    if (text.compare(p, 6, "pragma") == 0) {
+      std::string compact;
+      for (std::size_t q = p + 6; q < text.size(); ++q)
+        if (!std::isspace(static_cast<unsigned char>(text[q]))) compact += text[q];
+      if (compact == "pack_matrix(row_major)") out.packMatrix.push_back({offset, true});
+      if (compact == "pack_matrix(column_major)") out.packMatrix.push_back({offset, false});
+      return;
+    }
     if (text.compare(p, 7, "include") != 0) return;
     p += 7;
     while (p < text.size() && std::isspace(static_cast<unsigned char>(text[p]))) ++p;
@@ -109,7 +119,7 @@ class Lexer {
     const char close = text[p] == '"' ? '"' : '>';
     const std::size_t q = text.find(close, p + 1);
     if (q == std::string::npos) return;
-    includes.push_back({text.substr(p + 1, q - p - 1), line, column});
+    out.includes.push_back({text.substr(p + 1, q - p - 1), line, column});
   }
 
   const std::string& s_;
@@ -124,7 +134,7 @@ class Lexer {
 
 LexedText LexEffectText(const std::string& text) {
   LexedText out;
-  Lexer(text).Run(out.tokens, out.includes, out.error, out.errorLine);
+  Lexer(text).Run(out);
   return out;
 }
 

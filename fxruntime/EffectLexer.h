@@ -2,7 +2,8 @@
 // Tokens of an effect file, as the front end reads them: identifiers, numbers, strings and
 // punctuation, with their place in the text. Comments and preprocessor lines are skipped (the
 // HLSL compiler's preprocessor handles those); #include lines are reported so that the included
-// files can be read.
+// files can be read, and #pragma pack_matrix lines for the layout of matrices the HLSL compiler is
+// not handed as matrices.
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -24,9 +25,17 @@ struct IncludeDirective {
   int column;
 };
 
+// #pragma pack_matrix(row_major | column_major): the default majorness of the matrices declared
+// after it.
+struct PackMatrixPragma {
+  std::size_t offset;  // byte offset of the directive
+  bool rowMajor;
+};
+
 struct LexedText {
   std::vector<Token> tokens;
   std::vector<IncludeDirective> includes;
+  std::vector<PackMatrixPragma> packMatrix;
   std::string error;  // empty when the text could be split
   int errorLine = 0;
 };

@@ -5,24 +5,30 @@
 #include <map>
 #include <optional>
 
+#include "fxruntime/EffectDeclarations.h"
 #include "fxruntime/EffectIncludeReader.h"
 #include "fxruntime/EffectStateFields.h"
 #include "fxruntime/EffectTokens.h"
+#include "fxruntime/ImplicitTruncation.h"
 
 namespace {
 
 class FileParser : public EffectTokens {
  public:
   FileParser(EffectSource& out, const std::string& path, const std::string& text, std::vector<std::string>& chain)
-      : EffectTokens(out, path, text), chain_(chain) {}
+      : EffectTokens(out, path, text), chain_(chain), decl_(*this) {}
 
   void Run() {
     LexedText lexed = LexEffectText(text_);
     t_ = std::move(lexed.tokens);
+    decl_.SetPragmas(std::move(lexed.packMatrix));
     if (!lexed.error.empty()) Error({path_, lexed.errorLine, 1}, lexed.error);
     for (const IncludeDirective& inc : lexed.includes) ReadInclude(inc);
     TopLevel();
-    out_.strippedFiles[path_] = stripped_;
+    WarnImplicitTruncations(*this);
+    decl_.RewriteOneWideMatrices();
+    decl_.RewriteSamplerArrays();
+    out_.strippedFiles[path_] = StrippedText();
     out_.originalFiles[path_] = text_;
   }
 
@@ -65,8 +71,18 @@ class FileParser : public EffectTokens {
         statementStart = k;
         continue;
       }
-      if (w == "Texture2D" || w == "TextureCube" || w == "RWTexture2D") {
-        Resource(k);
+      if (t_[k].kind == TokenKind::Identifier && DeclarationReader::IsResourceType(w)) {
+        k = decl_.Resource(k);
+        continue;
+      }
+      if (IsShaderType(w) && IsIdent(k + 1)) {
+        k = ShaderVariable(k);
+        statementStart = k;
+        continue;
+      }
+      if (w == "struct" && (IsIdent(k + 1) || Is(k + 1, "{"))) {
+        k = Struct(k);
+        continue;
       }
       if (w == "[" && Is(k + 1, "[")) {
         k = Attribute(k);
@@ -91,6 +107,7 @@ class FileParser : public EffectTokens {
         }
       }
       if (w == "=") {
+        decl_.Members(statementStart, k + 1, "$Globals", false);
         k = Initializer(statementStart, k, ";");
         statementStart = k;
         continue;
@@ -102,82 +119,115 @@ class FileParser : public EffectTokens {
         statementStart = k;
         continue;
       }
-      if (w == ";") statementStart = k + 1;
+      if (w == ";") {
+        decl_.Members(statementStart, k, "$Globals", false);
+        statementStart = k + 1;
+      }
       ++k;
     }
   }
 
-  // [[vk::image_format("rgba8")]] before a RWTexture2D: glslang 12 ignores the attribute with a
-  // warning, so it is read here and applied to the compiled code instead.
+  static bool IsShaderType(const std::string& w) {
+    return w == "VertexShader" || w == "PixelShader" || w == "ComputeShader" || w == "GeometryShader" ||
+           w == "HullShader" || w == "DomainShader";
+  }
+
+  // VertexShader vs = CompileShader(vs_5_0, VS()); (or = NULL): a shader a pass may name.
+  std::size_t ShaderVariable(std::size_t k) {
+    static const std::map<std::string, StageKind> kStages = {
+        {"VertexShader", StageKind::Vertex},     {"PixelShader", StageKind::Pixel},
+        {"ComputeShader", StageKind::Compute},   {"HullShader", StageKind::Hull},
+        {"DomainShader", StageKind::Domain},     {"GeometryShader", StageKind::Geometry}};
+    std::size_t end = k;
+    int depth = 0;
+    while (end < t_.size() && !(depth == 0 && Is(end, ";"))) {
+      if (Is(end, "(") || Is(end, "{")) ++depth;
+      if (Is(end, ")") || Is(end, "}")) --depth;
+      ++end;
+    }
+    const std::string& name = t_[k + 1].text;
+    EffectShaderVariable var;
+    var.stage = kStages.at(t_[k].text);
+    var.where = At(k + 1);
+    Blank(k, std::min(end, t_.size() - 1));
+    const std::size_t next = end < t_.size() ? end + 1 : end;
+    if (!Is(k + 2, "=") || end <= k + 3) {
+      Error(At(k + 2), Is(k + 2, "[") ? "arrays of shaders are not supported ('" + name + "')"
+                                      : "shader variable '" + name + "' needs a value: CompileShader(...) or NULL");
+      return next;
+    }
+    if (!IsNull(k + 3, end)) {
+      if (Is(k + 3, "ConstructGSWithSO")) {
+        Error(At(k + 3), "stream output (ConstructGSWithSO) is not supported");
+        return next;
+      }
+      EffectEntryCall call;
+      if (!CompileShaderCall(k + 3, end, var.stage, call)) return next;
+      var.call = std::move(call);
+    }
+    if (out_.shaderVariables.count(name) != 0) {
+      Error(var.where, "shader variable '" + name + "' is declared twice");
+      return next;
+    }
+    out_.shaderVariables[name] = std::move(var);
+    return next;
+  }
+
+  // struct Name { members }; records the members for the constant-buffer layout; the HLSL
+  // compiler gets the struct as it is.
+  std::size_t Struct(std::size_t k) {
+    std::size_t n = k + 1;
+    std::string name;
+    if (IsIdent(n)) name = t_[n++].text;
+    if (!Is(n, "{")) return n;  // "struct S" used as a type
+    const std::size_t close = Match(n);
+    if (close >= t_.size()) return t_.size();
+    std::size_t start = n + 1;
+    for (std::size_t j = n + 1; j < close; ++j)
+      if (Is(j, ";")) {
+        if (!name.empty()) decl_.Members(start, j, name, false);
+        start = j + 1;
+      }
+    return close + 1;
+  }
+
+  // [[...]] attributes: Vulkan's are no Direct3D 11 HLSL, so a file using one would not compile
+  // there; the rest go to the HLSL compiler as they are.
   std::size_t Attribute(std::size_t k) {
     const std::size_t close = Match(k);
     if (close >= t_.size()) {
       Error(At(k), "unterminated attribute");
       return t_.size();
     }
-    const std::string body = Source(k, close);
-    std::string compact;
-    for (char c : body)
-      if (!std::isspace(static_cast<unsigned char>(c))) compact += c;
-    if (compact.rfind("[[vk::image_format(", 0) == 0) {
-      const std::size_t q1 = compact.find('"');
-      const std::size_t q2 = compact.find('"', q1 + 1);
-      const std::string format = q1 == std::string::npos || q2 == std::string::npos
-                                     ? std::string()
-                                     : compact.substr(q1 + 1, q2 - q1 - 1);
-      static const std::map<std::string, StageImageFormat> kFormats = {
-          {"rgba32f", StageImageFormat::Rgba32f}, {"rgba8", StageImageFormat::Rgba8},
-          {"r32f", StageImageFormat::R32f},       {"r32ui", StageImageFormat::R32ui},
-          {"rgba16f", StageImageFormat::Rgba16f}};
-      const auto it = kFormats.find(format);
-      if (it == kFormats.end()) {
-        Error(At(k), "unsupported image format '" + format + "'");
-      } else {
-        pendingFormat_ = it->second;
-        pendingFormatAt_ = At(k);
-      }
-      Blank(k, close);
-    }
+    if (Is(k + 2, "vk") && Is(k + 3, ":"))
+      Error(At(k), "'" + Source(k, close) + "' is a Vulkan attribute, not Direct3D 11 HLSL; a writable "
+                   "texture's format follows from its element type");
     return close + 1;
-  }
-
-  void Resource(std::size_t k) {
-    EffectResourceDecl decl;
-    std::size_t n = k + 1;
-    if (Is(n, "<")) {
-      const std::size_t close = Match(n);
-      n = close < t_.size() ? close + 1 : t_.size();
-    }
-    if (!IsIdent(n)) return;  // a type used elsewhere, e.g. in a parameter list
-    decl.name = t_[n].text;
-    if (t_[k].text == "RWTexture2D") {
-      decl.kind = EffectResourceKind::Uav;
-      decl.format = pendingFormat_;
-      pendingFormat_.reset();
-    } else {
-      decl.dimension =
-          t_[k].text == "TextureCube" ? StageTextureDimension::TextureCube : StageTextureDimension::Texture2D;
-    }
-    if (pendingFormat_) {
-      Error(pendingFormatAt_, "vk::image_format applies only to a RWTexture2D");
-      pendingFormat_.reset();
-    }
-    out_.resources.push_back(std::move(decl));
   }
 
   std::size_t ConstantBuffer(std::size_t k) {
     std::size_t n = k + 1;
-    if (IsIdent(n)) out_.constantBufferNames.push_back(t_[n++].text);
-    if (Is(n, ":")) n += 2;  // register(b0) and the like
+    EffectConstantBufferDecl buffer;
+    if (IsIdent(n)) {
+      buffer.name = t_[n].text;
+      buffer.where = At(n);
+      ++n;
+      std::size_t after = n;
+      buffer.reg = decl_.Register(n, 'b', buffer.name, after);
+      n = after;
+      out_.constantBuffers.push_back(buffer);
+    }
     while (n < t_.size() && !Is(n, "{")) ++n;
     if (n >= t_.size()) return n;
     const std::size_t close = Match(n);
     std::size_t start = n + 1;
     for (std::size_t j = n + 1; j < close && j < t_.size(); ++j) {
       if (t_[j].text == "=") {
+        decl_.Members(start, j + 1, buffer.name, true);
         j = Initializer(start, j, ";") - 1;
         start = j + 1;
       } else if (t_[j].text == ";") {
+        decl_.Members(start, j, buffer.name, true);
         start = j + 1;
       }
     }
@@ -273,7 +323,12 @@ class FileParser : public EffectTokens {
     EffectSamplerDesc desc;
     desc.name = t_[k + 1].text;
     if (comparison) desc.filter = 0x95;
-    std::size_t n = k + 2;
+    EffectResourceDecl decl;
+    std::size_t n = decl_.SamplerDeclaration(k, decl);
+    if (Is(n, "{") && decl.elements > 0) {
+      Error(At(n), "state blocks for sampler arrays are not supported ('" + desc.name + "')");
+      return n;
+    }
     if (Is(n, "{")) {
       const std::size_t close = Match(n);
       if (close >= t_.size()) {
@@ -290,20 +345,17 @@ class FileParser : public EffectTokens {
       stripped_[t_[n].begin] = ';';
       n = end + 1;
     }
-    AddSampler(desc, At(k + 1));
+    AddSampler(desc, decl);
     return n;
   }
 
-  void AddSampler(const EffectSamplerDesc& desc, const EffectSourceLocation& where) {
+  void AddSampler(const EffectSamplerDesc& desc, const EffectResourceDecl& decl) {
     for (const EffectSamplerDesc& s : out_.samplers)
       if (s.name == desc.name) {
-        Error(where, "sampler state '" + desc.name + "' is declared twice");
+        Error(decl.where, "sampler state '" + desc.name + "' is declared twice");
         return;
       }
     out_.samplers.push_back(desc);
-    EffectResourceDecl decl;
-    decl.name = desc.name;
-    decl.kind = EffectResourceKind::Sampler;
     out_.resources.push_back(decl);
   }
 
@@ -522,12 +574,26 @@ class FileParser : public EffectTokens {
           Error(where, what + " takes one argument");
           return false;
         }
-        if (!IsNull(args[0].first, args[0].second)) {
+        auto& slot = pass.shaders[static_cast<std::size_t>(setter->second)];
+        if (IsNull(args[0].first, args[0].second)) {
+          slot.reset();
+        } else if (args[0].second == args[0].first + 1 && IsIdent(args[0].first)) {
+          // A shader variable declared earlier at file scope.
+          const std::string& name = t_[args[0].first].text;
+          const auto var = out_.shaderVariables.find(name);
+          if (var == out_.shaderVariables.end()) {
+            Report(At(args[0].first), true, "X3004", "undeclared shader variable '" + name + "'");
+            return false;
+          }
+          if (var->second.stage != setter->second) {
+            Error(At(args[0].first), "'" + name + "' is not a shader of the stage " + what + " sets");
+            return false;
+          }
+          slot = var->second.call;
+        } else {
           EffectEntryCall call;
           if (!CompileShaderCall(args[0].first, args[0].second, setter->second, call)) return false;
-          pass.shaders[static_cast<std::size_t>(setter->second)] = std::move(call);
-        } else {
-          pass.shaders[static_cast<std::size_t>(setter->second)].reset();
+          slot = std::move(call);
         }
       } else if (what == "SetRasterizerState" || what == "SetDepthStencilState" || what == "SetBlendState") {
         const std::size_t wanted = what == "SetRasterizerState" ? 1 : what == "SetDepthStencilState" ? 2 : 3;
@@ -637,8 +703,7 @@ class FileParser : public EffectTokens {
   }
 
   std::vector<std::string>& chain_;
-  std::optional<StageImageFormat> pendingFormat_;
-  EffectSourceLocation pendingFormatAt_;
+  DeclarationReader decl_;
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "fxruntime/EffectDeclarations.h"
 #include "fxruntime/EffectIncludeReader.h"
 #include "fxruntime/EffectLexer.h"
 #include "fxruntime/EffectParser.h"
@@ -13,6 +14,8 @@ std::string FormatDiagnostic(const EffectDiagnostic& d) {
   return d.file + "(" + std::to_string(d.line) + "," + std::to_string(d.column) + "): " +
          (d.error ? "error " : "warning ") + d.code + ": " + d.text;
 }
+
+std::string EffectMemberKey(const std::string& scope, const std::string& member) { return scope + "::" + member; }
 
 std::string EffectEntryCall::Key() const {
   std::string key = function + "(";
@@ -35,6 +38,7 @@ bool ParseEffectText(const std::string& path, const std::string& text, EffectSou
   out.mainFileLines = static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1;
   std::vector<std::string> chain{path};
   ParseEffectFile(out, path, text, chain);
+  CheckRegisters(out);
   return !out.HasErrors();
 }
 

@@ -2,6 +2,7 @@
 // The tokens of one effect file with the helpers the front end's readers share: looking at
 // tokens, matching brackets, reporting at a token, and blanking effect constructs out of the text
 // handed to the HLSL compiler.
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <utility>
@@ -60,6 +61,14 @@ class EffectTokens {
     for (std::size_t i = from; i < to; ++i)
       if (stripped_[i] != '\n') stripped_[i] = ' ';
   }
+  // Replaces the tokens [a, b] by `text` in the text for the HLSL compiler once the file is read
+  // (replacements may change lengths; blanking keeps offsets, so it is done at once).
+  void Replace(std::size_t a, std::size_t b, std::string text) {
+    if (a < t_.size() && b < t_.size() && a <= b) edits_.push_back({t_[a].begin, t_[b].end, std::move(text)});
+  }
+  const Token& Tok(std::size_t k) const { return t_[k]; }
+  EffectSource& Out() { return out_; }
+  const std::string& Path() const { return path_; }
   std::string Source(std::size_t a, std::size_t b) const {  // tokens [a, b] as written
     if (a > b || b >= t_.size()) return {};
     std::string s = text_.substr(t_[a].begin, t_[b].end - t_[a].begin);
@@ -74,11 +83,33 @@ class EffectTokens {
   bool Float4Value(std::size_t v, std::size_t end, float (&out)[4]) const;
 
  protected:
+  // The text for the HLSL compiler: blanked constructs, then the replacements, last first.
+  std::string StrippedText() const {
+    std::string s = stripped_;
+    std::vector<Edit> edits = edits_;
+    std::sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.begin > b.begin; });
+    std::size_t limit = s.size();
+    for (const Edit& e : edits) {
+      if (e.end > limit) continue;  // overlaps a later one; the first wins
+      // Line breaks inside the replaced span stay, so that every later line keeps its number.
+      const auto breaks = std::count(s.begin() + static_cast<std::ptrdiff_t>(e.begin),
+                                     s.begin() + static_cast<std::ptrdiff_t>(e.end), '\n');
+      s.replace(e.begin, e.end - e.begin, e.text + std::string(static_cast<std::size_t>(breaks), '\n'));
+      limit = e.begin;
+    }
+    return s;
+  }
+
+  struct Edit {
+    std::size_t begin, end;
+    std::string text;
+  };
   EffectSource& out_;
   std::string path_;
   const std::string& text_;
   std::string stripped_;
   std::vector<Token> t_;
+  std::vector<Edit> edits_;
 };
 
 inline bool EffectTokens::FloatValue(std::size_t v, std::size_t end, float& out) const {

@@ -1,6 +1,7 @@
 // Reference tests: every inputs/*.fx is compiled and its diagnostics and listing compared with
-// expected/<name>.txt. Run with FX_UPDATE_REFERENCE=1 to rewrite the expected files after an
-// intended change, then review the diff.
+// expected/<name>.txt, and every dialect/*.fx (one file per row of the dialect table in
+// fxruntime/README.md) with dialect/expected/<name>.txt. Run with FX_UPDATE_REFERENCE=1 to rewrite
+// the expected files after an intended change, then review the diff.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,10 +22,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> InputFiles() {
+// "inputs/x.fx" and "dialect/y.fx", relative to the test folder.
+std::vector<std::string> InputFiles(const char* folder) {
   std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(fs::path(FX_TEST_DIR) / "inputs"))
-    if (entry.path().extension() == ".fx") names.push_back(entry.path().filename().string());
+  for (const auto& entry : fs::directory_iterator(fs::path(FX_TEST_DIR) / folder))
+    if (entry.path().extension() == ".fx") names.push_back(std::string(folder) + "/" + entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -40,7 +42,7 @@ std::string ReadFile(const fs::path& path) {
 std::string CompileListing(const std::string& name) {
   const fs::path previous = fs::current_path();
   fs::current_path(FX_TEST_DIR);
-  const EffectCompileResult result = CompileEffectFile("inputs/" + name);
+  const EffectCompileResult result = CompileEffectFile(name);
   fs::current_path(previous);
   std::string text = result.Messages();
   if (!result.succeeded) return text + "compilation failed\n";
@@ -54,7 +56,9 @@ class EffectReference : public testing::TestWithParam<std::string> {};
 TEST_P(EffectReference, MatchesExpectedListing) {
   const std::string name = GetParam();
   const std::string actual = CompileListing(name);
-  const fs::path expectedPath = fs::path(FX_TEST_DIR) / "expected" / (fs::path(name).stem().string() + ".txt");
+  const fs::path input(name);
+  const fs::path expectedDir = input.parent_path() == "inputs" ? fs::path("expected") : input.parent_path() / "expected";
+  const fs::path expectedPath = fs::path(FX_TEST_DIR) / expectedDir / (input.stem().string() + ".txt");
   const char* update = std::getenv("FX_UPDATE_REFERENCE");
   if (update != nullptr && std::string(update) == "1") {
     std::ofstream(expectedPath, std::ios::binary) << actual;
@@ -64,12 +68,14 @@ TEST_P(EffectReference, MatchesExpectedListing) {
   EXPECT_EQ(ReadFile(expectedPath), actual) << "listing of " << name << " changed";
 }
 
-INSTANTIATE_TEST_SUITE_P(Inputs, EffectReference, testing::ValuesIn(InputFiles()),
-                         [](const testing::TestParamInfo<std::string>& info) {
-                           std::string n = fs::path(info.param).stem().string();
-                           std::replace_if(n.begin(), n.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
-                           return n;
-                         });
+std::string CaseName(const testing::TestParamInfo<std::string>& info) {
+  std::string n = fs::path(info.param).stem().string();
+  std::replace_if(n.begin(), n.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+  return n;
+}
+
+INSTANTIATE_TEST_SUITE_P(Inputs, EffectReference, testing::ValuesIn(InputFiles("inputs")), CaseName);
+INSTANTIATE_TEST_SUITE_P(Dialect, EffectReference, testing::ValuesIn(InputFiles("dialect")), CaseName);
 
 TEST(EffectSourceStrip, KeepsEveryLineAndOffset) {
   const std::string text =
