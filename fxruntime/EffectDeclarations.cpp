@@ -49,7 +49,7 @@ bool OneWideMatrix(const std::string& type, std::uint32_t& rows, std::uint32_t& 
     if (base == scalar) {
       rows = static_cast<std::uint32_t>(r - '0');
       columns = static_cast<std::uint32_t>(c - '0');
-      vector = base + std::to_string(rows * columns);
+      vector = rows * columns == 1 ? base : base + std::to_string(rows * columns);
       return true;
     }
   return false;
@@ -67,6 +67,22 @@ bool IsNumericType(const std::string& type) {
         (rest.size() == 3 && rest[0] >= '1' && rest[0] <= '4' && rest[1] == 'x' && rest[2] >= '1' && rest[2] <= '4'))
       return true;
   }
+  return false;
+}
+
+bool IsOneComponentVector(const std::string& type) {
+  return type.size() > 1 && type.back() == '1' && type.find('x') == std::string::npos &&
+         IsNumericType(type.substr(0, type.size() - 1));
+}
+
+bool IsIntegerMatrix(const std::string& type) {
+  static const char* const kIntegers[] = {"bool", "int", "uint", "dword", "min16int", "min12int", "min16uint"};
+  if (type.size() < 6 || type[type.size() - 2] != 'x') return false;
+  const char r = type[type.size() - 3], c = type[type.size() - 1];
+  if (r < '1' || r > '4' || c < '1' || c > '4') return false;
+  const std::string base = type.substr(0, type.size() - 3);
+  for (const char* integer : kIntegers)
+    if (base == integer) return true;
   return false;
 }
 
@@ -297,7 +313,11 @@ void DeclarationReader::RewriteOneWideMatrices() {
   // Matrices one row or one column wide cannot be compiled (the HLSL compiler makes vectors of one
   // component of them), so they are handed over as vectors of their elements. The vector behaves
   // as the matrix does in arithmetic, mul and casts; element access is rewritten below.
-  std::map<std::string, std::pair<std::uint32_t, std::uint32_t>> names;  // variable -> rows, columns
+  struct OneWide {
+    std::uint32_t rows, columns;
+    std::size_t dimensions;  // array dimensions of the variable, indexed before the matrix
+  };
+  std::map<std::string, OneWide> names;
   for (std::size_t k = 0; k < t_.Size(); ++k) {
     if (!t_.IsIdent(k)) continue;
     std::uint32_t rows = 0, columns = 0;
@@ -310,6 +330,18 @@ void DeclarationReader::RewriteOneWideMatrices() {
                                t_.Text(k + 6) + ", not matrix<...>");
       continue;
     }
+    if (IsOneComponentVector(t_.Text(k))) {
+      // float1 and the like are scalars to the HLSL compiler, which fails (or crashes) on arrays
+      // of them in constant buffers.
+      t_.Replace(k, k, t_.Text(k).substr(0, t_.Text(k).size() - 1));
+      continue;
+    }
+    if (IsIntegerMatrix(t_.Text(k))) {
+      // Compiled code has float matrices only; the HLSL compiler cannot make these.
+      t_.Error(t_.At(k), "'" + t_.Text(k) + "': matrices of integers or bools are not supported; use an array of "
+                         "vectors or a float matrix");
+      continue;
+    }
     if (!OneWideMatrix(t_.Text(k), rows, columns, vector)) continue;
     if (k > 0 && t_.Is(k - 1, "typedef")) {
       t_.Error(t_.At(k), "a typedef of the matrix type '" + t_.Text(k) + "' is not supported; use the type itself");
@@ -319,9 +351,10 @@ void DeclarationReader::RewriteOneWideMatrices() {
     // Declarations: the type, then names separated by commas.
     std::size_t n = k + 1;
     while (t_.IsIdent(n) && !t_.Is(n + 1, "(")) {
-      names[t_.Text(n)] = {rows, columns};
+      OneWide& entry = names[t_.Text(n)];
+      entry = {rows, columns, 0};
       ++n;
-      while (t_.Is(n, "[") && t_.Match(n) < t_.Size()) n = t_.Match(n) + 1;
+      for (; t_.Is(n, "[") && t_.Match(n) < t_.Size(); ++entry.dimensions) n = t_.Match(n) + 1;
       while (t_.Is(n, ":") && t_.IsIdent(n + 1)) {  // semantics, packoffset(...), register(...)
         n += 2;
         if (t_.Is(n, "(") && t_.Match(n) < t_.Size()) n = t_.Match(n) + 1;
@@ -348,12 +381,17 @@ void DeclarationReader::RewriteOneWideMatrices() {
   for (std::size_t k = 0; k < t_.Size(); ++k) {
     // Struct members (s.m) are found by their name after the dot, the same way.
     if (!t_.IsIdent(k) || names.count(t_.Text(k)) == 0) continue;
-    const auto [rows, columns] = names[t_.Text(k)];
+    const auto [rows, columns, dimensions] = names[t_.Text(k)];
     const std::string& name = t_.Text(k);
+    // The array indices of an array of such matrices come first and stay as they are.
+    std::size_t at = k + 1;
+    std::size_t skipped = 0;
+    for (; skipped < dimensions && t_.Is(at, "[") && t_.Match(at) < t_.Size(); ++skipped) at = t_.Match(at) + 1;
+    if (skipped < dimensions) continue;  // the array as a whole
     // m._m01 / m._12 (and runs of them): the elements' places in the vector.
-    if (t_.Is(k + 1, ".") && t_.IsIdent(k + 2) && t_.Text(k + 2).size() >= 3 && t_.Text(k + 2)[0] == '_') {
+    if (t_.Is(at, ".") && t_.IsIdent(at + 1) && t_.Text(at + 1).size() >= 3 && t_.Text(at + 1)[0] == '_') {
       static const std::regex kElement(R"(_m([0-3])([0-3])|_([1-4])([1-4]))");
-      const std::string s = t_.Text(k + 2);
+      const std::string s = t_.Text(at + 1);
       std::string letters;
       std::size_t consumed = 0;
       bool ok = true;
@@ -361,38 +399,46 @@ void DeclarationReader::RewriteOneWideMatrices() {
         if (static_cast<std::size_t>(it->position()) != consumed) ok = false;
         consumed += static_cast<std::size_t>(it->length());
         const auto& m = *it;
-        const std::uint32_t r = m[1].matched ? static_cast<std::uint32_t>(std::stoul(m[1])) : static_cast<std::uint32_t>(std::stoul(m[3])) - 1;
-        const std::uint32_t c = m[2].matched ? static_cast<std::uint32_t>(std::stoul(m[2])) : static_cast<std::uint32_t>(std::stoul(m[4])) - 1;
+        const std::uint32_t r = m[1].matched ? static_cast<std::uint32_t>(std::stoul(m[1]))
+                                             : static_cast<std::uint32_t>(std::stoul(m[3])) - 1;
+        const std::uint32_t c = m[2].matched ? static_cast<std::uint32_t>(std::stoul(m[2]))
+                                             : static_cast<std::uint32_t>(std::stoul(m[4])) - 1;
         if (r >= rows || c >= columns) ok = false;
         else letters += kLetters[rows == 1 ? c : r];
       }
       if (!ok || consumed != s.size() || letters.empty()) {
-        t_.Error(t_.At(k + 2), "'" + s + "' is not an element of the " + std::to_string(rows) + "x" +
-                                   std::to_string(columns) + " matrix '" + name + "'");
+        t_.Error(t_.At(at + 1), "'" + s + "' is not an element of the " + std::to_string(rows) + "x" +
+                                    std::to_string(columns) + " matrix '" + name + "'");
         continue;
       }
-      t_.Replace(k + 2, k + 2, letters);
+      t_.Replace(at + 1, at + 1, letters);
       continue;
     }
-    if (!t_.Is(k + 1, "[")) continue;
-    const std::size_t close = t_.Match(k + 1);
+    if (!t_.Is(at, "[")) continue;
+    std::size_t close = t_.Match(at);
     if (close >= t_.Size()) continue;
-    const bool literalZero = close == k + 3 && t_.Text(k + 2) == "0";
     if (rows == 1) {
       // m[0] is the one row: the vector itself.
-      if (!literalZero) {
-        t_.Error(t_.At(k + 1), "the one-row matrix '" + name + "' has only row 0; index it as " + name + "[0]");
+      if (close != at + 2 || t_.Text(at + 1) != "0") {
+        t_.Error(t_.At(at), "the one-row matrix '" + name + "' has only row 0; index it as " + name + "[0]");
         continue;
       }
-      t_.Replace(k + 1, close, "");
-    } else if (t_.Is(close + 1, "[")) {
-      // m[r][0]: the one column's element r is the vector's component r.
-      const std::size_t second = t_.Match(close + 1);
-      if (second == close + 3 && t_.Text(close + 2) == "0") {
-        t_.Replace(close + 1, second, "");
-      } else if (second < t_.Size()) {
-        t_.Error(t_.At(close + 1), "the one-column matrix '" + name + "' has only column 0");
-      }
+      t_.Replace(at, close, "");
+      at = close + 1;
+      if (!t_.Is(at, "[")) continue;
+      close = t_.Match(at);
+      if (close >= t_.Size() || columns != 1) continue;  // m[0][c] is the vector's component c
+    } else {
+      at = close + 1;
+      if (!t_.Is(at, "[")) continue;  // m[r]: the one column's element r, the vector's component r
+      close = t_.Match(at);
+      if (close >= t_.Size()) continue;
+    }
+    // m[r][0] of a one-column matrix: component r, already taken by m[r].
+    if (close == at + 2 && t_.Text(at + 1) == "0") {
+      t_.Replace(at, close, "");
+    } else {
+      t_.Error(t_.At(at), "the one-column matrix '" + name + "' has only column 0");
     }
   }
 }

@@ -4,6 +4,7 @@
 // scalar UAVs bind where the effect says.
 #include <cstring>
 
+#include "tests/fxruntime/RandomConstantBuffers.h"
 #include "tests/fxruntime/runtime/EffectTestSupport.h"
 
 namespace {
@@ -141,6 +142,51 @@ TEST_F(EffectLayoutGpu, ValuesSetAtDirect3DOffsetsAreWhatTheShaderReads) {
   EXPECT_EQ(51.0f, back[0]);
   EXPECT_EQ(52.0f, back[4]);
   EXPECT_EQ(54.0f, back[12]);
+}
+
+// Random buffers of floats (RandomConstantBuffers.h): every component written at the offset
+// Direct3D's rules give it must be what the shader reads, one component per output texel.
+TEST_F(EffectLayoutGpu, RandomBuffersReadBackComponentByComponent) {
+  fxtest::Random random(7);
+  for (int round = 0; round < 12; ++round) {
+    const fxtest::RandomBuffer b = fxtest::MakeRandomBuffer(random, true);
+    std::string writes;
+    std::vector<float> expected;
+    std::vector<std::uint8_t> bytes(b.size, 0);
+    for (const fxtest::RandomMember& m : b.members)
+      for (std::uint32_t e = 0; e < std::max(m.elements, 1u); ++e)
+        for (std::uint32_t r = 0; r < m.rows; ++r)
+          for (std::uint32_t c = 0; c < m.columns; ++c) {
+            // Appended piece by piece: GCC 12 warns wrongly about chains of string additions.
+            std::string read = m.name;
+            auto index = [&read](std::uint32_t i) {
+              read += '[';
+              read += std::to_string(i);
+              read += ']';
+            };
+            if (m.elements > 0) index(e);
+            if (m.matrix) index(r);
+            if (m.matrix || m.columns > 1) index(c);
+            const float value = static_cast<float>(1000 * round) + static_cast<float>(expected.size()) + 1.0f;
+            std::memcpy(&bytes[m.At(e, r, c)], &value, 4);
+            writes += "    gOut[int2(";
+            writes += std::to_string(expected.size());
+            writes += ", 0)] = float4(";
+            writes += read;
+            writes += ", 0.0f, 0.0f, 1.0f);\n";
+            expected.push_back(value);
+          }
+    const std::string text = b.Declaration("cbRandom") + "RWTexture2D<float4> gOut;\n[numthreads(1, 1, 1)]\nvoid CS()\n{\n" +
+                             writes + "}\ntechnique11 T { pass P0 { SetComputeShader( CompileShader( cs_5_0, CS() ) ); } }\n";
+    ID3DX11Effect* effect = MakeEffect(text);
+    ASSERT_NE(nullptr, effect) << text;
+    // Each member takes its bytes of the buffer image, so SetRawValue sees the Direct3D layout.
+    for (const fxtest::RandomMember& m : b.members)
+      ASSERT_EQ(S_OK, effect->GetVariableByName(m.name.c_str())->SetRawValue(&bytes[m.offset], 0, m.size)) << m.name;
+    const std::vector<Float4> px = Run(effect, static_cast<UINT>(expected.size()));
+    ASSERT_EQ(expected.size(), px.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) ASSERT_EQ(expected[i], px[i][0]) << "component " << i << "\n" << text;
+  }
 }
 
 const char* const kResourceEffect = R"(
