@@ -419,7 +419,8 @@ class Compilation {
       if (op == SpvOpImageTexelPointer && count >= 6) readVars.insert(s[i + 3]);  // atomics
       i += count;
     }
-    std::map<std::size_t, StageImageFormat> patched;
+    std::map<std::string, std::size_t> typeOf;  // the word index of each texture's image type
+    std::map<std::string, const EffectResourceDecl*> declOf;
     for (const auto& [id, name] : names) {
       const EffectResourceDecl* decl = Resource(name, EffectResourceKind::Uav);
       if (decl == nullptr || varType.count(id) == 0) continue;
@@ -441,19 +442,30 @@ class Compilation {
         }
       }
       w.imageFormats[name] = format;
-      const std::size_t at = imageAt[p->second];
-      const auto before = patched.find(at);
-      if (before != patched.end() && before->second != format) {
-        // Two images of one SPIR-V type with different formats: give up rather than guess.
-        Error(decl->where, "'" + name + "' shares its image type with another writable texture of a different "
-                           "format; read both or neither in one shader");
-        return false;
+      typeOf[name] = imageAt[p->second];
+      declOf[name] = decl;
+    }
+    // The HLSL compiler gives textures of one element type one image type, so one read and one
+    // only written share the read one's format; the written one is then told which view it needs.
+    std::map<std::size_t, StageImageFormat> typeFormat;
+    for (const auto& [name, format] : w.imageFormats)
+      if (format != StageImageFormat::Unspecified) typeFormat[typeOf[name]] = format;
+    static const std::map<StageImageFormat, std::pair<SpvImageFormat, const char*>> kSpv = {
+        {StageImageFormat::R32f, {SpvImageFormatR32f, "R32_FLOAT"}},
+        {StageImageFormat::R32ui, {SpvImageFormatR32ui, "R32_UINT"}},
+        {StageImageFormat::R32i, {SpvImageFormatR32i, "R32_SINT"}},
+        {StageImageFormat::Unspecified, {SpvImageFormatUnknown, ""}}};
+    for (auto& [name, format] : w.imageFormats) {
+      const auto shared = typeFormat.find(typeOf[name]);
+      if (format == StageImageFormat::Unspecified && shared != typeFormat.end()) {
+        format = shared->second;
+        const EffectSourceLocation& where = declOf[name]->where;
+        result_.diagnostics.push_back({where.file, where.line, where.column, false, "X3206",
+                                       "'" + name + "' is only written but shares its type with a writable texture "
+                                       "that is read, so it is declared " + kSpv.at(format).second +
+                                       "; bind a view of that format"});
       }
-      patched[at] = format;
-      static const std::map<StageImageFormat, SpvImageFormat> kSpv = {
-          {StageImageFormat::R32f, SpvImageFormatR32f}, {StageImageFormat::R32ui, SpvImageFormatR32ui},
-          {StageImageFormat::R32i, SpvImageFormatR32i}, {StageImageFormat::Unspecified, SpvImageFormatUnknown}};
-      s[at + 8] = kSpv.at(format);
+      s[typeOf[name] + 8] = kSpv.at(format).first;
     }
     return true;
   }
