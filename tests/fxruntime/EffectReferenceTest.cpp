@@ -99,6 +99,38 @@ TEST(EffectSourceStrip, KeepsEveryLineAndOffset) {
   EXPECT_NE(std::string::npos, stripped.find("float4 PS() : SV_Target { return gColor; }"));
 }
 
+// One-wide matrices and sampler arrays are rewritten for the HLSL compiler; the rewrites may
+// change a line's length but never the line a token is on.
+TEST(EffectSourceStrip, RewritesKeepEveryLine) {
+  const std::string text =
+      "float1x4 gRow;\n"
+      "float3x1 gColumn[2];\n"
+      "SamplerState samplers[2];\n"
+      "Texture2D gTex;\n"
+      "float4 PS(float2 uv : TEXCOORD) : SV_Target\n"
+      "{\n"
+      "    return gRow[\n"
+      "        0] * gColumn[1][2][0] + gColumn[0]._m10 + gTex.Sample(samplers[1], uv);\n"
+      "}\n";
+  EffectSource source;
+  ASSERT_TRUE(ParseEffectText("mem.fx", text, source));
+  const std::string& stripped = source.strippedFiles.at("mem.fx");
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), std::count(stripped.begin(), stripped.end(), '\n'));
+  std::istringstream lines(stripped);
+  std::vector<std::string> l;
+  for (std::string line; std::getline(lines, line);) l.push_back(line);
+  ASSERT_EQ(9u, l.size());
+  EXPECT_EQ("float4 gRow;", l[0]);
+  EXPECT_EQ("float3 gColumn[2];", l[1]);
+  EXPECT_EQ("SamplerState fx_samplers_samplers_0, fx_samplers_samplers_1;", l[2]);
+  EXPECT_EQ("    return gRow", l[6]);
+  EXPECT_EQ(" * gColumn[1][2] + gColumn[0].y + gTex.Sample(fx_samplers_samplers_1, uv);", l[7]);
+  const EffectMemberDecl& row = source.memberDecls.at(EffectMemberKey("$Globals", "gRow"));
+  EXPECT_EQ(1u, row.matrixRows);
+  EXPECT_EQ(4u, row.matrixColumns);
+  EXPECT_FALSE(row.rowMajor);
+}
+
 TEST(EffectSourceStrip, UnterminatedBlocksAreErrorsNotCrashes) {
   for (const char* text : {"technique11 T { pass P0 { SetPixelShader( CompileShader( ps_5_0, PS() ) );",
                            "technique11", "RasterizerState R { FillMode = ", "BlendState B { BlendEnable[9] = TRUE; };",
