@@ -469,7 +469,7 @@ void DeclarationReader::RewriteSamplerArrays() {
     }
     double index = 0;
     if (close != k + 3 || !t_.IsNumber(k + 2) || !ParseNumber(t_.Text(k + 2), index) || index < 0 ||
-        index != static_cast<double>(static_cast<std::uint32_t>(index))) {
+        index > 65536 || index != static_cast<double>(static_cast<std::uint32_t>(index))) {
       t_.Report(t_.At(k + 1), true, "X3512", "sampler array index must be a literal expression");
       continue;
     }
