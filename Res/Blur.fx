@@ -23,7 +23,7 @@ static const int gBlurRadius = 5;
 #define THREAD_TAPS (THREAD_TEXELS + 2 * gBlurRadius)
 
 Texture2D gInput;
-[[vk::image_format("rgba8")]] RWTexture2D<float4> gOutput;
+RWTexture2D<float4> gOutput;
 
 // Blurs THREAD_TEXELS texels from first on along step, (1, 0) or (0, 1).
 void BlurRun(int2 first, int2 step)

@@ -85,8 +85,13 @@ struct ID3DX11EffectMatrixVariable : ID3DX11EffectVariable {
 };
 
 struct ID3DX11EffectShaderResourceVariable : ID3DX11EffectVariable {
+  // For an array of textures, SetResource and GetResource take element 0.
   virtual HRESULT SetResource(ID3D11ShaderResourceView* pResource) = 0;
   virtual HRESULT GetResource(ID3D11ShaderResourceView** ppResource) = 0;
+  // Count elements from Offset; the range must lie inside the array (a texture that is no array
+  // has one element). Got views are AddRef'ed.
+  virtual HRESULT SetResourceArray(ID3D11ShaderResourceView** ppResources, UINT Offset, UINT Count) = 0;
+  virtual HRESULT GetResourceArray(ID3D11ShaderResourceView** ppResources, UINT Offset, UINT Count) = 0;
 
  protected:
   ~ID3DX11EffectShaderResourceVariable() = default;

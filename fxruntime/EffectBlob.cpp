@@ -2,6 +2,7 @@
 
 #include "platform/d3d11/ByteStream.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <set>
@@ -66,6 +67,13 @@ std::vector<std::uint8_t> WriteEffectBlob(const EffectBlob& blob) {
     w.Str(b.name);
     w.U32(b.slot);
     w.Data(b.initialData);
+    w.U32(b.gpuSize);
+    w.U32(static_cast<std::uint32_t>(b.runs.size()));
+    for (const EffectCopyRun& r : b.runs) {
+      w.U32(r.from);
+      w.U32(r.to);
+      w.U32(r.bytes);
+    }
   }
   w.U32(static_cast<std::uint32_t>(blob.variables.size()));
   for (const EffectVariable& v : blob.variables) {
@@ -80,6 +88,7 @@ std::vector<std::uint8_t> WriteEffectBlob(const EffectBlob& blob) {
     w.U32(v.elements);
     w.U32(v.elementStride);
     w.Bool(v.columnMajor);
+    w.Bool(v.matrix);
     w.U32(v.slot);
     w.U32(static_cast<std::uint32_t>(v.dimension));
     w.U32(static_cast<std::uint32_t>(v.format));
@@ -176,24 +185,36 @@ bool ParseEffectBlob(const void* data, std::size_t size, EffectBlob& out) {
   }
 
   std::set<std::string> names;
-  if (!r.Count(n, kEffectMaxBuffers, 12)) return false;
+  std::set<std::uint32_t> bufferSlots;
+  if (!r.Count(n, kEffectMaxBuffers, 20)) return false;
   blob.constantBuffers.resize(n);
   for (std::size_t i = 0; i < n; ++i) {
     EffectConstantBuffer& b = blob.constantBuffers[i];
-    if (!r.Str(b.name, false) || !SetOnce(names, b.name) || !r.U32(b.slot) || b.slot != i ||
-        !r.Data(b.initialData, kEffectMaxBufferSize) || b.initialData.size() % 16 != 0)
+    std::uint32_t runs = 0;
+    if (!r.Str(b.name, false) || !SetOnce(names, b.name) || !r.U32(b.slot) || b.slot >= kEffectMaxBuffers ||
+        !bufferSlots.insert(b.slot).second || !r.Data(b.initialData, kEffectMaxBufferSize) ||
+        b.initialData.size() % 16 != 0 || !r.U32(b.gpuSize) || b.gpuSize % 16 != 0 || b.gpuSize == 0 ||
+        b.gpuSize > kEffectMaxBufferSize || !r.Count(runs, kEffectMaxBufferSize / 4, 12))
       return false;
+    // Without runs the shaders read the buffer as it is; with them, a copy every run stays inside.
+    if (runs == 0 && b.gpuSize != b.initialData.size()) return false;
+    b.runs.resize(runs);
+    for (EffectCopyRun& run : b.runs) {
+      if (!r.U32(run.from) || !r.U32(run.to) || !r.U32(run.bytes) || run.bytes == 0 ||
+          std::uint64_t{run.from} + run.bytes > b.initialData.size() || std::uint64_t{run.to} + run.bytes > b.gpuSize)
+        return false;
+    }
   }
 
   names.clear();
-  if (!r.Count(n, kEffectMaxVariables, 56)) return false;
+  if (!r.Count(n, kEffectMaxVariables, 60)) return false;
   blob.variables.resize(n);
   for (EffectVariable& v : blob.variables) {
     std::uint32_t kind = 0, base = 0, dim = 0, format = 0;
     if (!r.Str(v.name, false) || !SetOnce(names, v.name) || !r.Enum(kind, 0, 3) || !r.U32(v.buffer) ||
         !r.U32(v.offset) || !r.U32(v.size) || !r.Enum(base, 0, 4) || !r.Enum(v.rows, 1, 4) ||
         !r.Enum(v.columns, 1, 4) || !r.U32(v.elements) || !r.U32(v.elementStride) || !r.Bool(v.columnMajor) ||
-        !r.U32(v.slot) || !r.Enum(dim, 0, 1) || !r.Enum(format, 0, 4))
+        !r.Bool(v.matrix) || !r.U32(v.slot) || !r.Enum(dim, 0, 3) || !r.Enum(format, 0, 6))
       return false;
     v.kind = static_cast<EffectVariableKind>(kind);
     v.baseType = static_cast<EffectBaseType>(base);
@@ -208,10 +229,10 @@ bool ParseEffectBlob(const void* data, std::size_t size, EffectBlob& out) {
         break;
       }
       case EffectVariableKind::Texture:
-        if (v.slot >= kEffectMaxTextures) return false;
+        if (std::uint64_t{v.slot} + std::max(v.elements, 1u) > kEffectMaxTextures) return false;
         break;
       case EffectVariableKind::Uav:
-        if (v.slot >= kEffectMaxUavs) return false;
+        if (v.elements != 0 || v.slot >= kEffectMaxUavs) return false;
         break;
       case EffectVariableKind::Sampler:
         break;  // checked against the sampler list below
@@ -231,8 +252,10 @@ bool ParseEffectBlob(const void* data, std::size_t size, EffectBlob& out) {
   }
   std::set<std::uint32_t> textureSlots, uavSlots;
   for (const EffectVariable& v : blob.variables) {
-    if (v.kind == EffectVariableKind::Sampler && v.slot >= blob.samplers.size()) return false;
-    if (v.kind == EffectVariableKind::Texture && !textureSlots.insert(v.slot).second) return false;
+    const std::uint32_t count = std::max(v.elements, 1u);
+    if (v.kind == EffectVariableKind::Sampler && std::uint64_t{v.slot} + count > blob.samplers.size()) return false;
+    for (std::uint32_t e = 0; v.kind == EffectVariableKind::Texture && e < count; ++e)
+      if (!textureSlots.insert(v.slot + e).second) return false;
     if (v.kind == EffectVariableKind::Uav && !uavSlots.insert(v.slot).second) return false;
   }
   // Every binding a stage makes must name something the effect owns, or the runtime would bind
@@ -241,7 +264,7 @@ bool ParseEffectBlob(const void* data, std::size_t size, EffectBlob& out) {
     StageBlob stage;
     if (!ParseStageBlob(s.code.data(), s.code.size(), stage) || stage.stage != s.stage) return false;
     for (const StageConstantBuffer& b : stage.constantBuffers)
-      if (b.binding >= blob.constantBuffers.size() || b.name.empty()) return false;
+      if (bufferSlots.count(b.binding) == 0 || b.name.empty()) return false;
     for (const StageTexture& t : stage.textures)
       if (textureSlots.count(t.slot) == 0 ||
           (t.samplerSlot != kStageNoSampler && t.samplerSlot >= blob.samplers.size()))

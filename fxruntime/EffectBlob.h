@@ -9,7 +9,7 @@
 
 #include "platform/d3d11/StageBlob.h"
 
-constexpr std::uint32_t kEffectBlobVersion = 1;
+constexpr std::uint32_t kEffectBlobVersion = 2;
 
 // Limits the parser enforces so that hostile input cannot make it allocate without bound.
 constexpr std::uint32_t kEffectMaxName = 256;
@@ -50,16 +50,29 @@ struct EffectVariable {
   std::uint32_t elements = 0;      // 0 when not an array
   std::uint32_t elementStride = 0; // bytes between array elements
   bool columnMajor = false;        // matrices: true when stored column by column (HLSL's default)
-  // Texture, Uav and Sampler: the Direct3D slot; textures also their dimension, UAVs their format.
+  bool matrix = false;             // a matrix, also one a single row or column wide
+  // Texture, Uav and Sampler: the Direct3D slot (the first of `elements` consecutive ones for an
+  // array); textures also their dimension, UAVs their format.
   std::uint32_t slot = 0;
   StageTextureDimension dimension = StageTextureDimension::Texture2D;
   StageImageFormat format = StageImageFormat::Rgba32f;
 };
 
+// Bytes copied from a buffer's Direct3D layout to the copy its shaders read.
+struct EffectCopyRun {
+  std::uint32_t from = 0;  // offset in the Direct3D layout
+  std::uint32_t to = 0;    // offset in the shaders' copy
+  std::uint32_t bytes = 0;
+};
+
 struct EffectConstantBuffer {
   std::string name;
   std::uint32_t slot = 0;
-  std::vector<std::uint8_t> initialData;  // its size is the buffer's size
+  std::vector<std::uint8_t> initialData;  // Direct3D's layout; its size is the buffer's size
+  // The shaders read a std140 copy of gpuSize bytes made by these runs; with no runs they read the
+  // buffer as it is (gpuSize equals its size).
+  std::uint32_t gpuSize = 0;
+  std::vector<EffectCopyRun> runs;
 };
 
 // Field values are the Direct3D 11 description values, so the runtime can hand them on as they are.

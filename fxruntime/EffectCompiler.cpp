@@ -15,24 +15,12 @@
 #include <sstream>
 #include <thread>
 
+#include "fxruntime/CbufferPacking.h"
 #include "fxruntime/HlslToSpirv.h"
 
 namespace {
 
 constexpr std::uint32_t kMaxVaryingLocations = 32;
-
-struct Member {
-  std::string name;
-  std::uint32_t offset = 0;
-  EffectVariable variable;  // layout and type of the member
-};
-
-struct BufferLayout {
-  std::string name;
-  std::uint32_t size = 0;
-  std::vector<Member> members;
-  std::string firstEntry;
-};
 
 struct Varying {
   spvc_variable_id id = 0;
@@ -65,11 +53,13 @@ struct StageWork {
   HlslCompileOutput spirv;
   spvc_context context = nullptr;
   spvc_compiler compiler = nullptr;
-  std::vector<BufferLayout> buffers;
+  std::vector<PackedBuffer> buffers;
   std::vector<NamedId> bufferIds;  // same order as buffers
   std::vector<Varying> inputs, outputs;
   std::vector<CombinedSampler> combined;
   std::vector<NamedId> images;
+  std::set<std::string> imagesRead;  // UAVs the stage loads from (or updates atomically)
+  std::map<std::string, StageImageFormat> imageFormats;
   std::vector<std::uint8_t> code;
 
   StageWork() = default;
@@ -243,8 +233,9 @@ class Compilation {
       const StageWork* from = firstOfKey.at(w->compileKey);
       if (from != w.get()) w->spirv = from->spirv;
       for (EffectDiagnostic d : w->spirv.diagnostics) {
-        // Lines past the end of the file belong to the generated wrapper: point at the call.
-        if (d.file == source_->mainFile && d.line > source_->mainFileLines) {
+        // Lines past the end of the file belong to the generated wrapper, and a failure with no
+        // line to the entry point as a whole: point at the call.
+        if (d.file == source_->mainFile && (d.line > source_->mainFileLines || d.text.find("failed after the HLSL") != std::string::npos)) {
           d.file = w->call.where.file;
           d.line = w->call.where.line;
           d.column = w->call.where.column;
@@ -307,9 +298,10 @@ class Compilation {
     return true;
   }
 
-  bool FailSpvc(StageWork& w, const char* what) {
-    Error(w.call.where, std::string("cannot translate entry point '") + w.call.Key() + "' (" + what +
-                            "): " + spvc_context_get_last_error_string(w.context));
+  // The GLSL translation refusing compiled code is no fault of the effect file that a user could
+  // act on through the translator's own words, so the message names the entry point only.
+  bool FailSpvc(StageWork& w) {
+    Error(w.call.where, "entry point '" + w.call.Key() + "' uses a construct the GLSL translation does not support");
     return false;
   }
 
@@ -337,12 +329,18 @@ class Compilation {
   bool ReflectStage(StageWork& w) {
     if (spvc_context_create(&w.context) != SPVC_SUCCESS) return false;
     spvc_parsed_ir ir = nullptr;
-    if (!ApplyImageFormats(w)) return false;
+    if (!InferImageFormats(w)) return false;
+    // Direct3D's layout for the variables, std140 written into the code for the GLSL.
+    EffectDiagnostic packError;
+    if (!PackConstantBuffers(w.spirv.words, *source_, w.buffers, packError)) {
+      result_.diagnostics.push_back(packError);
+      return false;
+    }
     if (spvc_context_parse_spirv(w.context, w.spirv.words.data(), w.spirv.words.size(), &ir) != SPVC_SUCCESS)
-      return FailSpvc(w, "parse");
+      return FailSpvc(w);
     if (spvc_context_create_compiler(w.context, SPVC_BACKEND_GLSL, ir, SPVC_CAPTURE_MODE_TAKE_OWNERSHIP,
                                      &w.compiler) != SPVC_SUCCESS)
-      return FailSpvc(w, "compiler");
+      return FailSpvc(w);
     spvc_compiler_options options = nullptr;
     spvc_compiler_create_compiler_options(w.compiler, &options);
     spvc_compiler_options_set_uint(options, SPVC_COMPILER_OPTION_GLSL_VERSION, 450);
@@ -356,19 +354,19 @@ class Compilation {
     spvc_variable_id dummy = 0;
     if (spvc_compiler_build_dummy_sampler_for_combined_images(w.compiler, &dummy) != SPVC_SUCCESS ||
         spvc_compiler_build_combined_image_samplers(w.compiler) != SPVC_SUCCESS)
-      return FailSpvc(w, "samplers");
+      return FailSpvc(w);
 
     spvc_resources res = nullptr;
-    if (spvc_compiler_create_shader_resources(w.compiler, &res) != SPVC_SUCCESS) return FailSpvc(w, "resources");
+    if (spvc_compiler_create_shader_resources(w.compiler, &res) != SPVC_SUCCESS) return FailSpvc(w);
 
     const spvc_reflected_resource* list = nullptr;
     std::size_t count = 0;
     spvc_resources_get_resource_list_for_type(res, SPVC_RESOURCE_TYPE_UNIFORM_BUFFER, &list, &count);
     for (std::size_t i = 0; i < count; ++i) {
-      BufferLayout layout;
-      if (!ReflectBuffer(w, list[i], layout)) return false;
-      w.bufferIds.push_back({list[i].id, layout.name});
-      w.buffers.push_back(std::move(layout));
+      const auto b = std::find_if(w.buffers.begin(), w.buffers.end(),
+                                  [&](const PackedBuffer& p) { return p.blockType == list[i].base_type_id; });
+      if (b == w.buffers.end()) return FailSpvc(w);
+      w.bufferIds.push_back({list[i].id, b->name});
     }
     spvc_resources_get_resource_list_for_type(res, SPVC_RESOURCE_TYPE_STORAGE_BUFFER, &list, &count);
     if (count > 0) {
@@ -379,6 +377,9 @@ class Compilation {
     for (std::size_t i = 0; i < count; ++i) {
       const char* name = spvc_compiler_get_name(w.compiler, list[i].id);
       w.images.push_back({list[i].id, name != nullptr ? name : ""});
+      // An image the stage only writes is declared without a format: the view's applies.
+      if (w.imagesRead.count(w.images.back().name) == 0)
+        spvc_compiler_set_decoration(w.compiler, list[i].id, SpvDecorationNonReadable, 0);
     }
     const spvc_combined_image_sampler* combined = nullptr;
     spvc_compiler_get_combined_image_samplers(w.compiler, &combined, &count);
@@ -394,13 +395,15 @@ class Compilation {
     return true;
   }
 
-  // glslang 12 types every RWTexture2D<float4> as rgba32f and ignores vk::image_format; the format
-  // the file asked for is written into the image type here, before translation.
-  bool ApplyImageFormats(StageWork& w) {
+  // The storage format of each writable texture, from what the stage does with it and its
+  // element type (Direct3D 11 loads typed UAVs of single-component 32-bit types only):
+  // written only: none (the view's format); read: r32f, r32ui or r32i by the element type.
+  bool InferImageFormats(StageWork& w) {
     std::vector<std::uint32_t>& s = w.spirv.words;
     std::map<std::uint32_t, std::string> names;
-    std::map<std::uint32_t, std::uint32_t> varType, pointee;
+    std::map<std::uint32_t, std::uint32_t> varType, pointee, loadedFrom;
     std::map<std::uint32_t, std::size_t> imageAt;
+    std::set<std::uint32_t> readVars;
     for (std::size_t i = 5; i < s.size();) {
       const std::uint32_t count = s[i] >> 16, op = s[i] & 0xFFFF;
       if (count == 0 || i + count > s.size()) break;
@@ -410,112 +413,59 @@ class Compilation {
       if (op == SpvOpVariable && count >= 4) varType[s[i + 2]] = s[i + 1];
       if (op == SpvOpTypePointer && count >= 4) pointee[s[i + 1]] = s[i + 3];
       if (op == SpvOpTypeImage && count >= 9) imageAt[s[i + 1]] = i;
+      if (op == SpvOpLoad && count >= 4) loadedFrom[s[i + 2]] = s[i + 3];
+      if ((op == SpvOpImageRead || op == SpvOpImageSparseRead) && count >= 5 && loadedFrom.count(s[i + 3]) != 0)
+        readVars.insert(loadedFrom[s[i + 3]]);
+      if (op == SpvOpImageTexelPointer && count >= 6) readVars.insert(s[i + 3]);  // atomics
       i += count;
     }
-    std::map<std::size_t, StageImageFormat> patched;
+    std::map<std::string, std::size_t> typeOf;  // the word index of each texture's image type
+    std::map<std::string, const EffectResourceDecl*> declOf;
     for (const auto& [id, name] : names) {
       const EffectResourceDecl* decl = Resource(name, EffectResourceKind::Uav);
-      if (decl == nullptr || !decl->format || varType.count(id) == 0) continue;
+      if (decl == nullptr || varType.count(id) == 0) continue;
       const auto p = pointee.find(varType[id]);
       if (p == pointee.end() || imageAt.count(p->second) == 0) continue;
-      const std::size_t at = imageAt[p->second];
-      const auto before = patched.find(at);
-      if (before != patched.end() && before->second != *decl->format) {
-        Error(w.call.where, "'" + name + "' shares its image type with another UAV of a different format");
-        return false;
-      }
-      patched[at] = *decl->format;
-      static const std::map<StageImageFormat, SpvImageFormat> kSpv = {
-          {StageImageFormat::Rgba32f, SpvImageFormatRgba32f}, {StageImageFormat::Rgba8, SpvImageFormatRgba8},
-          {StageImageFormat::R32f, SpvImageFormatR32f},       {StageImageFormat::R32ui, SpvImageFormatR32ui},
-          {StageImageFormat::Rgba16f, SpvImageFormatRgba16f}};
-      s[at + 8] = kSpv.at(*decl->format);
-    }
-    return true;
-  }
-
-  bool ReflectBuffer(StageWork& w, const spvc_reflected_resource& r, BufferLayout& out) {
-    const char* raw = spvc_compiler_get_name(w.compiler, r.base_type_id);
-    std::string name = raw != nullptr ? raw : r.name;
-    if (name == "$Global" || name == "_Global" || name.empty()) name = "$Globals";
-    out.name = name;
-    out.firstEntry = w.call.Key();
-    const spvc_type t = spvc_compiler_get_type_handle(w.compiler, r.base_type_id);
-    std::size_t size = 0;
-    if (spvc_compiler_get_declared_struct_size(w.compiler, t, &size) != SPVC_SUCCESS) return FailSpvc(w, "size");
-    out.size = static_cast<std::uint32_t>((size + 15) / 16 * 16);
-    if (out.size > kEffectMaxBufferSize) {
-      Error(w.call.where, "constant buffer '" + name + "' is larger than 64 KiB");
-      return false;
-    }
-    const unsigned members = spvc_type_get_num_member_types(t);
-    for (unsigned m = 0; m < members; ++m) {
-      Member mem;
-      const char* memberName = spvc_compiler_get_member_name(w.compiler, r.base_type_id, m);
-      mem.name = memberName != nullptr ? memberName : "";
-      unsigned offset = 0;
-      spvc_compiler_type_struct_member_offset(w.compiler, t, m, &offset);
-      mem.offset = offset;
-      const spvc_type mt = spvc_compiler_get_type_handle(w.compiler, spvc_type_get_member_type(t, m));
-      EffectVariable& v = mem.variable;
-      v.name = mem.name;
-      v.offset = offset;
-      const spvc_basetype base = spvc_type_get_basetype(mt);
-      switch (base) {
-        case SPVC_BASETYPE_FP32: v.baseType = EffectBaseType::Float; break;
-        case SPVC_BASETYPE_INT32: v.baseType = EffectBaseType::Int; break;
-        case SPVC_BASETYPE_UINT32: v.baseType = EffectBaseType::UInt; break;
-        case SPVC_BASETYPE_BOOLEAN: v.baseType = EffectBaseType::Bool; break;
-        case SPVC_BASETYPE_STRUCT: v.baseType = EffectBaseType::Struct; break;
-        default:
-          Error(w.call.where, "constant buffer '" + name + "': member '" + mem.name + "' has an unsupported type");
-          return false;
-      }
-      const unsigned dims = spvc_type_get_num_array_dimensions(mt);
-      if (dims > 1) {
-        Error(w.call.where, "constant buffer '" + name + "': member '" + mem.name +
-                                "' is a multi-dimensional array, which cannot be laid out");
-        return false;
-      }
-      std::size_t elementSize = 0;
-      if (v.baseType == EffectBaseType::Struct) {
-        // The struct type itself, without the array around it.
-        spvc_compiler_get_declared_struct_member_size(w.compiler, t, m, &elementSize);
-      } else {
-        v.columns = spvc_type_get_vector_size(mt);
-        v.rows = 1;
-        const unsigned matrixColumns = spvc_type_get_columns(mt);
-        elementSize = 4u * v.columns;
-        if (matrixColumns > 1) {
-          // HLSL's rows are SPIR-V's columns, and HLSL's column_major is SPIR-V's RowMajor.
-          v.rows = matrixColumns;
-          v.columnMajor = spvc_compiler_has_member_decoration(w.compiler, r.base_type_id, m, SpvDecorationRowMajor);
-          unsigned matrixStride = 16;
-          spvc_compiler_type_struct_member_matrix_stride(w.compiler, t, m, &matrixStride);
-          const unsigned lines = v.columnMajor ? v.columns : v.rows;
-          const unsigned width = v.columnMajor ? v.rows : v.columns;
-          elementSize = (lines - 1) * matrixStride + 4u * width;
-        }
-      }
-      if (dims == 1) {
-        v.elements = static_cast<std::uint32_t>(spvc_type_get_array_dimension(mt, 0));
-        unsigned stride = 0;
-        spvc_compiler_type_struct_member_array_stride(w.compiler, t, m, &stride);
-        v.elementStride = stride;
-        if (v.baseType == EffectBaseType::Struct) elementSize = stride;
-        if (v.elements == 0 || stride == 0) {
-          Error(w.call.where, "constant buffer '" + name + "': member '" + mem.name + "' cannot be laid out");
+      StageImageFormat format = StageImageFormat::Unspecified;
+      if (readVars.count(id) != 0) {
+        w.imagesRead.insert(name);
+        std::string type = decl->elementType.empty() ? "float4" : decl->elementType;
+        if (type.size() > 1 && type.back() == '1') type.pop_back();
+        if (type == "float") format = StageImageFormat::R32f;
+        else if (type == "uint" || type == "dword") format = StageImageFormat::R32ui;
+        else if (type == "int") format = StageImageFormat::R32i;
+        else {
+          result_.diagnostics.push_back({decl->where.file, decl->where.line, decl->where.column, true, "X3676",
+                                         "typed UAV loads are only allowed for single-component 32-bit element "
+                                         "types; '" + name + "' is a RWTexture2D<" + type + ">"});
           return false;
         }
-        v.size = (v.elements - 1) * stride + static_cast<std::uint32_t>(elementSize);
-      } else {
-        v.size = static_cast<std::uint32_t>(elementSize);
       }
-      if (std::uint64_t{v.offset} + v.size > out.size) {
-        Error(w.call.where, "constant buffer '" + name + "': member '" + mem.name + "' cannot be laid out");
-        return false;
+      w.imageFormats[name] = format;
+      typeOf[name] = imageAt[p->second];
+      declOf[name] = decl;
+    }
+    // The HLSL compiler gives textures of one element type one image type, so one read and one
+    // only written share the read one's format; the written one is then told which view it needs.
+    std::map<std::size_t, StageImageFormat> typeFormat;
+    for (const auto& [name, format] : w.imageFormats)
+      if (format != StageImageFormat::Unspecified) typeFormat[typeOf[name]] = format;
+    static const std::map<StageImageFormat, std::pair<SpvImageFormat, const char*>> kSpv = {
+        {StageImageFormat::R32f, {SpvImageFormatR32f, "R32_FLOAT"}},
+        {StageImageFormat::R32ui, {SpvImageFormatR32ui, "R32_UINT"}},
+        {StageImageFormat::R32i, {SpvImageFormatR32i, "R32_SINT"}},
+        {StageImageFormat::Unspecified, {SpvImageFormatUnknown, ""}}};
+    for (auto& [name, format] : w.imageFormats) {
+      const auto shared = typeFormat.find(typeOf[name]);
+      if (format == StageImageFormat::Unspecified && shared != typeFormat.end()) {
+        format = shared->second;
+        const EffectSourceLocation& where = declOf[name]->where;
+        result_.diagnostics.push_back({where.file, where.line, where.column, false, "X3206",
+                                       "'" + name + "' is only written but shares its type with a writable texture "
+                                       "that is read, so it is declared " + kSpv.at(format).second +
+                                       "; bind a view of that format"});
       }
-      out.members.push_back(std::move(mem));
+      s[typeOf[name] + 8] = kSpv.at(format).first;
     }
     return true;
   }
@@ -523,83 +473,165 @@ class Compilation {
   // Merges the buffers all stages saw, gives every buffer, texture, UAV and sampler its slot, and
   // lists the variables.
   bool BuildTables(EffectBlob& blob) {
-    std::vector<BufferLayout> buffers;
+    std::vector<const PackedBuffer*> buffers;
+    std::vector<std::string> firstEntry;
     for (const auto& w : work_) {
-      for (const BufferLayout& b : w->buffers) {
-        auto it = std::find_if(buffers.begin(), buffers.end(), [&](const BufferLayout& x) { return x.name == b.name; });
+      for (const PackedBuffer& b : w->buffers) {
+        auto it = std::find_if(buffers.begin(), buffers.end(), [&](const PackedBuffer* x) { return x->name == b.name; });
         if (it == buffers.end()) {
-          buffers.push_back(b);
+          buffers.push_back(&b);
+          firstEntry.push_back(w->call.Key());
           continue;
         }
-        bool same = it->size == b.size && it->members.size() == b.members.size();
+        const PackedBuffer& x = **it;
+        bool same = x.size == b.size && x.gpuSize == b.gpuSize && x.members.size() == b.members.size();
         for (std::size_t i = 0; same && i < b.members.size(); ++i)
-          same = it->members[i].name == b.members[i].name && it->members[i].offset == b.members[i].offset;
+          same = x.members[i].name == b.members[i].name && x.members[i].offset == b.members[i].offset &&
+                 x.members[i].size == b.members[i].size;
         if (!same) {
           Error(w->call.where, "constant buffer '" + b.name + "' is laid out differently in entry points '" +
-                                   it->firstEntry + "' and '" + w->call.Key() + "'");
+                                   firstEntry[static_cast<std::size_t>(it - buffers.begin())] + "' and '" +
+                                   w->call.Key() + "'");
           return false;
         }
       }
     }
     // Declaration order gives stable slots; the implicit global buffer comes last.
     auto rank = [this](const std::string& name) {
-      const auto& names = source_->constantBufferNames;
-      const auto it = std::find(names.begin(), names.end(), name);
-      return it == names.end() ? names.size() : static_cast<std::size_t>(it - names.begin());
+      const auto& decls = source_->constantBuffers;
+      const auto it = std::find_if(decls.begin(), decls.end(), [&](const EffectConstantBufferDecl& d) { return d.name == name; });
+      return it == decls.end() ? decls.size() : static_cast<std::size_t>(it - decls.begin());
     };
     std::stable_sort(buffers.begin(), buffers.end(),
-                     [&](const BufferLayout& a, const BufferLayout& b) { return rank(a.name) < rank(b.name); });
+                     [&](const PackedBuffer* a, const PackedBuffer* b) { return rank(a->name) < rank(b->name); });
     if (buffers.size() > kEffectMaxBuffers) {
       Error(MainFile(), "more than " + std::to_string(kEffectMaxBuffers) + " constant buffers");
       return false;
     }
+    std::vector<SlotRequest> bufferRequests;
+    for (const PackedBuffer* b : buffers) {
+      const std::size_t r = rank(b->name);
+      bufferRequests.push_back({r < source_->constantBuffers.size() ? source_->constantBuffers[r].reg : EffectRegister{}, 1});
+    }
+    std::vector<std::uint32_t> bufferSlots;
+    if (!AssignSlots(bufferRequests, kEffectMaxBuffers, bufferSlots)) {
+      Error(MainFile(), "the constant buffers need more than " + std::to_string(kEffectMaxBuffers) + " slots");
+      return false;
+    }
     std::set<std::string> names;
     for (std::size_t i = 0; i < buffers.size(); ++i) {
+      const PackedBuffer& b = *buffers[i];
       EffectConstantBuffer cb;
-      cb.name = buffers[i].name;
-      cb.slot = static_cast<std::uint32_t>(i);
-      cb.initialData.assign(buffers[i].size, 0);
+      cb.name = b.name;
+      cb.slot = bufferSlots[i];
+      cb.initialData.assign(b.size, 0);
+      cb.gpuSize = b.runs.empty() ? b.size : b.gpuSize;
+      cb.runs = b.runs;
       bufferSlot_[cb.name] = cb.slot;
+      bufferGpuSize_[cb.name] = cb.gpuSize;
       blob.constantBuffers.push_back(std::move(cb));
-      for (const Member& m : buffers[i].members) {
-        EffectVariable v = m.variable;
-        v.kind = EffectVariableKind::Numeric;
+      for (std::size_t m = 0; m < b.members.size(); ++m) {
+        EffectVariable v = b.members[m];
         v.buffer = static_cast<std::uint32_t>(i);
         if (!names.insert(v.name).second) {
-          Error(MainFile(), "variable '" + v.name + "' is declared in two constant buffers");
+          const EffectSourceLocation& where = b.memberDecls[m].file.empty() ? MainFile() : b.memberDecls[m];
+          Error(where, "variable '" + v.name + "' is declared in two constant buffers");
           return false;
         }
         blob.variables.push_back(v);
       }
     }
-    std::uint32_t textures = 0, uavs = 0, samplers = 0;
+    // Textures, UAVs and samplers: explicit registers first, the rest in declaration order.
+    std::vector<SlotRequest> requests[3];
+    std::vector<const EffectResourceDecl*> decls[3];
     for (const EffectResourceDecl& r : source_->resources) {
-      EffectVariable v;
-      v.name = r.name;
-      if (r.kind == EffectResourceKind::Texture) {
-        v.kind = EffectVariableKind::Texture;
-        v.dimension = r.dimension;
-        v.slot = textures++;
-        textureSlot_[r.name] = v.slot;
-      } else if (r.kind == EffectResourceKind::Uav) {
-        v.kind = EffectVariableKind::Uav;
-        v.format = r.format.value_or(StageImageFormat::Rgba32f);
-        v.slot = uavs++;
-        uavSlot_[r.name] = v.slot;
-      } else {
-        v.kind = EffectVariableKind::Sampler;
-        v.slot = samplers++;
-        samplerSlot_[r.name] = v.slot;
-      }
-      if (!names.insert(v.name).second) {
-        Error(MainFile(), "'" + v.name + "' is declared twice");
+      const auto kind = static_cast<std::size_t>(r.kind);
+      requests[kind].push_back({r.reg, std::max(r.elements, 1u)});
+      decls[kind].push_back(&r);
+    }
+    const std::uint32_t limits[3] = {kEffectMaxTextures, kEffectMaxUavs, kEffectMaxSamplers};
+    const char* const kinds[3] = {"textures", "writable textures", "samplers"};
+    std::uint32_t samplerSlots = 0;
+    for (std::size_t kind = 0; kind < 3; ++kind) {
+      std::vector<std::uint32_t> slots;
+      if (!AssignSlots(requests[kind], limits[kind], slots)) {
+        Error(MainFile(), std::string("the ") + kinds[kind] + " need more than " + std::to_string(limits[kind]) + " slots");
         return false;
       }
-      blob.variables.push_back(v);
+      for (std::size_t i = 0; i < slots.size(); ++i) {
+        const EffectResourceDecl& r = *decls[kind][i];
+        EffectVariable v;
+        v.name = r.name;
+        v.slot = slots[i];
+        v.elements = r.elements;
+        if (r.kind == EffectResourceKind::Texture) {
+          v.kind = EffectVariableKind::Texture;
+          v.dimension = r.dimension;
+          textureSlot_[r.name] = v.slot;
+        } else if (r.kind == EffectResourceKind::Uav) {
+          v.kind = EffectVariableKind::Uav;
+          v.format = StageImageFormat::Unspecified;
+          for (const auto& w : work_) {
+            const auto f = w->imageFormats.find(r.name);
+            if (f != w->imageFormats.end() && f->second != StageImageFormat::Unspecified) v.format = f->second;
+          }
+          uavSlot_[r.name] = v.slot;
+        } else {
+          v.kind = EffectVariableKind::Sampler;
+          samplerSlot_[r.name] = v.slot;
+          samplerSlots = std::max(samplerSlots, v.slot + std::max(r.elements, 1u));
+        }
+        if (!names.insert(v.name).second) {
+          Error(r.where, "'" + v.name + "' is declared twice");
+          return false;
+        }
+        blob.variables.push_back(v);
+      }
     }
-    if (textures > kEffectMaxTextures || uavs > kEffectMaxUavs) {
-      Error(MainFile(), "too many textures or UAVs");
-      return false;
+    // The sampler list is indexed by slot; slots no declaration takes hold the default sampler.
+    blob.samplers.assign(samplerSlots, EffectSamplerDesc{});
+    for (const EffectSamplerDesc& desc : source_->samplers) {
+      const auto slot = samplerSlot_.find(desc.name);
+      if (slot == samplerSlot_.end()) continue;
+      const EffectResourceDecl* decl = Resource(desc.name, EffectResourceKind::Sampler);
+      for (std::uint32_t e = 0; e < std::max(decl != nullptr ? decl->elements : 0u, 1u); ++e) {
+        blob.samplers[slot->second + e] = desc;
+        if (decl != nullptr && decl->elements > 0) blob.samplers[slot->second + e].name += "[" + std::to_string(e) + "]";
+      }
+    }
+    for (EffectSamplerDesc& desc : blob.samplers)
+      if (desc.name.empty()) desc.name = "(default)";
+    return true;
+  }
+
+  struct SlotRequest {
+    EffectRegister reg;
+    std::uint32_t count = 1;
+  };
+
+  // Explicit registers as given (CheckRegisters has refused clashes); the others, in order, at the
+  // lowest run of free slots long enough.
+  static bool AssignSlots(const std::vector<SlotRequest>& requests, std::uint32_t limit,
+                          std::vector<std::uint32_t>& slots) {
+    std::vector<bool> taken(limit, false);
+    slots.assign(requests.size(), 0);
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+      if (!requests[i].reg.given) continue;
+      if (requests[i].reg.slot + requests[i].count > limit) return false;
+      slots[i] = requests[i].reg.slot;
+      for (std::uint32_t k = 0; k < requests[i].count; ++k) taken[slots[i] + k] = true;
+    }
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+      if (requests[i].reg.given) continue;
+      std::uint32_t at = 0;
+      for (;; ++at) {
+        if (at + requests[i].count > limit) return false;
+        bool free = true;
+        for (std::uint32_t k = 0; free && k < requests[i].count; ++k) free = !taken[at + k];
+        if (free) break;
+      }
+      slots[i] = at;
+      for (std::uint32_t k = 0; k < requests[i].count; ++k) taken[at + k] = true;
     }
     return true;
   }
@@ -652,36 +684,43 @@ class Compilation {
         const std::uint32_t slot = bufferSlot_.at(b.name);
         spvc_compiler_set_decoration(w->compiler, b.id, SpvDecorationBinding, slot);
         spvc_compiler_set_decoration(w->compiler, b.id, SpvDecorationDescriptorSet, 0);
-        std::uint32_t size = 0;
-        for (const EffectConstantBuffer& cb : blob.constantBuffers)
-          if (cb.name == b.name) size = static_cast<std::uint32_t>(cb.initialData.size());
-        stage.constantBuffers.push_back({b.name, slot, size});
+        stage.constantBuffers.push_back({b.name, slot, bufferGpuSize_.at(b.name)});
       }
       std::set<std::string> samplersUsed;
       std::uint32_t unit = 0;
       for (const CombinedSampler& c : w->combined) {
         const auto tex = textureSlot_.find(c.texture);
-        if (tex == textureSlot_.end()) {
+        const EffectResourceDecl* texture = Resource(c.texture, EffectResourceKind::Texture);
+        if (tex == textureSlot_.end() || texture == nullptr) {
           Error(w->call.where, "texture '" + c.texture + "' must be declared at file scope");
           return false;
         }
-        StageTexture t;
-        t.name = "fx_" + c.texture + (c.sampler.empty() ? "" : "_" + c.sampler);
-        t.unit = unit++;
-        t.slot = tex->second;
-        t.dimension = Resource(c.texture, EffectResourceKind::Texture)->dimension;
+        std::uint32_t samplerSlot = kStageNoSampler;
         if (!c.sampler.empty()) {
-          const auto s = samplerSlot_.find(c.sampler);
+          // A sampler array's elements reach the GLSL as samplers of their own.
+          const auto element = source_->samplerElements.find(c.sampler);
+          const std::string sampler = element != source_->samplerElements.end() ? element->second.sampler : c.sampler;
+          const auto s = samplerSlot_.find(sampler);
           if (s == samplerSlot_.end()) {
-            Error(w->call.where, "sampler '" + c.sampler + "' must be declared at file scope");
+            Error(w->call.where, "sampler '" + sampler + "' must be declared at file scope");
             return false;
           }
-          t.samplerSlot = s->second;
-          if (samplersUsed.insert(c.sampler).second) stage.samplers.push_back({c.sampler, s->second});
+          samplerSlot = s->second + (element != source_->samplerElements.end() ? element->second.index : 0);
+          if (samplersUsed.insert(c.sampler).second) stage.samplers.push_back({c.sampler, samplerSlot});
         }
-        spvc_compiler_set_name(w->compiler, c.id, t.name.c_str());
-        spvc_compiler_set_decoration(w->compiler, c.id, SpvDecorationBinding, t.unit);
-        stage.textures.push_back(std::move(t));
+        const std::string name = "fx_" + c.texture + (c.sampler.empty() ? "" : "_" + c.sampler);
+        spvc_compiler_set_name(w->compiler, c.id, name.c_str());
+        spvc_compiler_set_decoration(w->compiler, c.id, SpvDecorationBinding, unit);
+        // An array of textures takes consecutive slots and units, one uniform element each.
+        for (std::uint32_t e = 0; e < std::max(texture->elements, 1u); ++e) {
+          StageTexture t;
+          t.name = texture->elements > 0 ? name + "[" + std::to_string(e) + "]" : name;
+          t.unit = unit++;
+          t.slot = tex->second + e;
+          t.dimension = texture->dimension;
+          t.samplerSlot = samplerSlot;
+          stage.textures.push_back(std::move(t));
+        }
       }
       for (const NamedId& img : w->images) {
         const auto u = uavSlot_.find(img.name);
@@ -689,9 +728,10 @@ class Compilation {
           Error(w->call.where, "UAV '" + img.name + "' must be declared at file scope");
           return false;
         }
-        const EffectResourceDecl* decl = Resource(img.name, EffectResourceKind::Uav);
         spvc_compiler_set_decoration(w->compiler, img.id, SpvDecorationBinding, u->second);
-        stage.images.push_back({img.name, u->second, decl->format.value_or(StageImageFormat::Rgba32f)});
+        const auto format = w->imageFormats.find(img.name);
+        stage.images.push_back(
+            {img.name, u->second, format != w->imageFormats.end() ? format->second : StageImageFormat::Unspecified});
       }
       if (w->call.stage == StageKind::Vertex) {
         for (const Varying& v : w->inputs) {
@@ -709,13 +749,7 @@ class Compilation {
         }
       }
       const char* glsl = nullptr;
-      if (spvc_compiler_compile(w->compiler, &glsl) != SPVC_SUCCESS) {
-        const std::string why = spvc_context_get_last_error_string(w->context);
-        // SPIR-V Cross refuses buffers GLSL cannot express; name the member that breaks the layout.
-        Error(w->call.where, "entry point '" + w->call.Key() + "' cannot be translated to GLSL: " + why +
-                                 LayoutHint(*w));
-        return false;
-      }
+      if (spvc_compiler_compile(w->compiler, &glsl) != SPVC_SUCCESS) return FailSpvc(*w);
       stage.glsl = glsl;
       EffectShader shader;
       shader.stage = stage.stage;
@@ -731,24 +765,6 @@ class Compilation {
     return true;
   }
 
-  // The first member whose offset breaks std140's alignment rules, for the message.
-  static std::string LayoutHint(const StageWork& w) {
-    for (const BufferLayout& b : w.buffers) {
-      std::uint32_t end = 0;
-      for (const Member& m : b.members) {
-        const EffectVariable& v = m.variable;
-        const bool needs16 = v.elements > 0 || v.rows > 1 || v.baseType == EffectBaseType::Struct;
-        const std::uint32_t align = needs16 ? 16 : (v.columns == 1 ? 4 : v.columns == 2 ? 8 : 16);
-        if (m.offset % align != 0 || m.offset < end)
-          return " (constant buffer '" + b.name + "', member '" + m.name + "' at offset " + std::to_string(m.offset) +
-                 ")";
-        end = m.offset + v.size;
-        if (needs16) end = (end + 15) / 16 * 16;
-      }
-    }
-    return {};
-  }
-
   bool Initializers(EffectBlob& blob) {
     bool ok = true;
     for (const auto& entry : source_->initializers) {
@@ -758,7 +774,7 @@ class Compilation {
         return x.name == name && x.kind == EffectVariableKind::Numeric;
       });
       if (v == blob.variables.end()) continue;  // in a buffer no pass uses
-      if (v->rows > 1 || v->baseType == EffectBaseType::Struct) {
+      if (v->matrix || v->baseType == EffectBaseType::Struct) {
         Error(init.where, "initializer of '" + name + "': only scalars, vectors and their arrays take initial values");
         ok = false;
         continue;
@@ -794,7 +810,7 @@ class Compilation {
   EffectCompileResult& result_;
   EffectSource* source_ = nullptr;
   std::vector<std::unique_ptr<StageWork>> work_;
-  std::map<std::string, std::uint32_t> bufferSlot_, textureSlot_, uavSlot_, samplerSlot_;
+  std::map<std::string, std::uint32_t> bufferSlot_, bufferGpuSize_, textureSlot_, uavSlot_, samplerSlot_;
 };
 
 }  // namespace

@@ -24,6 +24,8 @@ const char* ImageFormatName(StageImageFormat f) {
     case StageImageFormat::R32f: return "r32f";
     case StageImageFormat::R32ui: return "r32ui";
     case StageImageFormat::Rgba16f: return "rgba16f";
+    case StageImageFormat::R32i: return "r32i";
+    case StageImageFormat::Unspecified: return "written-only";
   }
   return "?";
 }
@@ -47,12 +49,32 @@ std::string StateName(std::int32_t index, const std::vector<T>& states) {
   return states[static_cast<std::size_t>(index)].name;
 }
 
+const char* DimensionName(StageTextureDimension d) {
+  switch (d) {
+    case StageTextureDimension::Texture2D: return "2d";
+    case StageTextureDimension::TextureCube: return "cube";
+    case StageTextureDimension::Texture2DArray: return "2darray";
+    case StageTextureDimension::Texture3D: return "3d";
+  }
+  return "?";
+}
+
+const char* TextureTypeName(StageTextureDimension d) {
+  switch (d) {
+    case StageTextureDimension::Texture2D: return "Texture2D";
+    case StageTextureDimension::TextureCube: return "TextureCube";
+    case StageTextureDimension::Texture2DArray: return "Texture2DArray";
+    case StageTextureDimension::Texture3D: return "Texture3D";
+  }
+  return "?";
+}
+
 std::string TypeName(const EffectVariable& v) {
   static const char* kBase[] = {"float", "int", "uint", "bool", "struct"};
   std::ostringstream t;
   t << kBase[static_cast<int>(v.baseType)];
   if (v.baseType != EffectBaseType::Struct) {
-    if (v.rows > 1) t << v.rows << "x" << v.columns;
+    if (v.matrix) t << v.rows << "x" << v.columns;
     else if (v.columns > 1) t << v.columns;
   }
   if (v.elements > 0) t << "[" << v.elements << "]";
@@ -96,8 +118,7 @@ std::string PrintEffect(const EffectBlob& blob, const EffectPrintOptions& option
     for (const StageConstantBuffer& b : stage.constantBuffers)
       o << "    cbuffer " << b.name << " slot " << b.binding << " size " << b.byteSize << "\n";
     for (const StageTexture& t : stage.textures) {
-      o << "    texture unit " << t.unit << " slot " << t.slot
-        << (t.dimension == StageTextureDimension::TextureCube ? " cube" : " 2d");
+      o << "    texture unit " << t.unit << " slot " << t.slot << " " << DimensionName(t.dimension);
       if (t.samplerSlot == kStageNoSampler) o << " no sampler\n";
       else o << " sampler " << t.samplerSlot << "\n";
     }
@@ -110,7 +131,10 @@ std::string PrintEffect(const EffectBlob& blob, const EffectPrintOptions& option
     o << "  " << b.name << " slot " << b.slot << " size " << b.initialData.size();
     bool nonZero = false;
     for (std::uint8_t byte : b.initialData) nonZero = nonZero || byte != 0;
-    o << (nonZero ? " (initialized)" : "") << "\n";
+    o << (nonZero ? " (initialized)" : "");
+    // The shaders read a std140 copy when Direct3D's offsets cannot be declared in GLSL.
+    if (!b.runs.empty()) o << " glsl-copy " << b.gpuSize << " in " << b.runs.size() << " runs";
+    o << "\n";
   }
   o << "variables " << blob.variables.size() << "\n";
   for (const EffectVariable& v : blob.variables) {
@@ -119,16 +143,20 @@ std::string PrintEffect(const EffectBlob& blob, const EffectPrintOptions& option
       case EffectVariableKind::Numeric:
         o << TypeName(v) << " buffer " << v.buffer << " offset " << v.offset << " size " << v.size;
         if (v.elements > 0) o << " stride " << v.elementStride;
-        if (v.rows > 1) o << (v.columnMajor ? " column_major" : " row_major");
+        if (v.matrix) o << (v.columnMajor ? " column_major" : " row_major");
         break;
       case EffectVariableKind::Texture:
-        o << (v.dimension == StageTextureDimension::TextureCube ? "TextureCube" : "Texture2D") << " slot " << v.slot;
+        o << TextureTypeName(v.dimension);
+        if (v.elements > 0) o << "[" << v.elements << "]";
+        o << " slot " << v.slot;
         break;
       case EffectVariableKind::Uav:
         o << "RWTexture2D " << ImageFormatName(v.format) << " slot " << v.slot;
         break;
       case EffectVariableKind::Sampler:
-        o << "SamplerState slot " << v.slot;
+        o << "SamplerState";
+        if (v.elements > 0) o << "[" << v.elements << "]";
+        o << " slot " << v.slot;
         break;
     }
     o << "\n";

@@ -74,6 +74,8 @@ class ShaderResourceView final : public ViewBase<ID3DX11EffectShaderResourceVari
   using ViewBase::ViewBase;
   HRESULT SetResource(ID3D11ShaderResourceView* pResource) override;
   HRESULT GetResource(ID3D11ShaderResourceView** ppResource) override;
+  HRESULT SetResourceArray(ID3D11ShaderResourceView** ppResources, UINT Offset, UINT Count) override;
+  HRESULT GetResourceArray(ID3D11ShaderResourceView** ppResources, UINT Offset, UINT Count) override;
 };
 
 class UnorderedAccessView final : public ViewBase<ID3DX11EffectUnorderedAccessViewVariable> {
@@ -92,24 +94,36 @@ UnorderedAccessView g_inertUav{nullptr};
 
 struct ConstantBuffer {
   ID3D11Buffer* buffer = nullptr;
-  std::vector<std::uint8_t> data;
+  std::vector<std::uint8_t> data;  // Direct3D's layout, as the variables write it
+  // The std140 copy the shaders read when Direct3D's offsets cannot be declared in GLSL.
+  std::vector<std::uint8_t> gpu;
+  const std::vector<EffectCopyRun>* runs = nullptr;
   bool dirty = false;
+
+  const std::uint8_t* Upload() {
+    if (runs == nullptr || runs->empty()) return data.data();
+    for (const EffectCopyRun& r : *runs) std::memcpy(gpu.data() + r.to, data.data() + r.from, r.bytes);
+    return gpu.data();
+  }
 };
 
 // One variable of the effect with its typed views; the views that do not fit its kind are never
 // handed out.
 struct VariableCore {
   VariableCore(EffectObject* owner, const EffectVariable* variable)
-      : effect(owner), info(variable), raw(this), scalar(this), vector(this), matrix(this), srv(this), uav(this) {}
+      : effect(owner), info(variable), raw(this), scalar(this), vector(this), matrix(this), srv(this), uav(this) {
+    if (variable->kind == EffectVariableKind::Texture) views.assign(std::max(variable->elements, 1u), nullptr);
+  }
   ~VariableCore() {
-    if (view != nullptr) view->Release();
+    for (ID3D11ShaderResourceView* v : views)
+      if (v != nullptr) v->Release();
     if (uavView != nullptr) uavView->Release();
   }
 
   bool IsNumeric() const { return info->kind == EffectVariableKind::Numeric && info->baseType != EffectBaseType::Struct; }
-  bool IsScalar() const { return IsNumeric() && info->rows == 1 && info->columns == 1; }
-  bool IsVector() const { return IsNumeric() && info->rows == 1 && info->columns > 1; }
-  bool IsMatrix() const { return IsNumeric() && info->rows > 1; }
+  bool IsScalar() const { return IsNumeric() && !info->matrix && info->columns == 1; }
+  bool IsVector() const { return IsNumeric() && !info->matrix && info->columns > 1; }
+  bool IsMatrix() const { return IsNumeric() && info->matrix; }
 
   // Bytes within the variable, bounds-checked against its size.
   HRESULT Write(UINT offset, const void* bytes, UINT count);
@@ -126,7 +140,8 @@ struct VariableCore {
   MatrixView matrix;
   ShaderResourceView srv;
   UnorderedAccessView uav;
-  ID3D11ShaderResourceView* view = nullptr;     // held, as the pipeline will read it at Apply
+  // Held, as the pipeline will read them at Apply: one per element (one for a texture that is no array).
+  std::vector<ID3D11ShaderResourceView*> views;
   ID3D11UnorderedAccessView* uavView = nullptr;  // held likewise
 };
 
@@ -283,7 +298,12 @@ class EffectObject final : public ID3DX11Effect {
   std::vector<ID3D11DepthStencilState*> depthStencils_;
   std::vector<ID3D11BlendState*> blends_;
   std::vector<std::unique_ptr<VariableCore>> variables_;
-  std::vector<VariableCore*> textureAtSlot_;  // by shader-resource slot
+  struct TextureSlot {
+    VariableCore* core = nullptr;
+    std::size_t element = 0;
+  };
+  std::vector<TextureSlot> textureAtSlot_;   // by shader-resource slot
+  std::vector<int> bufferAtSlot_;            // index into buffers_ by constant-buffer slot, -1 when none
   std::vector<VariableCore*> uavAtSlot_;      // by unordered-access slot
   std::vector<std::unique_ptr<TechniqueImpl>> techniques_;
 };
@@ -450,17 +470,31 @@ HRESULT MatrixView::GetMatrix(float* pData) {
 }
 
 HRESULT ShaderResourceView::SetResource(ID3D11ShaderResourceView* pResource) {
-  if (core_ == nullptr) return E_FAIL;
-  if (pResource != nullptr) pResource->AddRef();
-  if (core_->view != nullptr) core_->view->Release();
-  core_->view = pResource;
-  return S_OK;
+  return SetResourceArray(&pResource, 0, 1);
 }
 HRESULT ShaderResourceView::GetResource(ID3D11ShaderResourceView** ppResource) {
+  return GetResourceArray(ppResource, 0, 1);
+}
+HRESULT ShaderResourceView::SetResourceArray(ID3D11ShaderResourceView** ppResources, UINT Offset, UINT Count) {
   if (core_ == nullptr) return E_FAIL;
-  if (ppResource == nullptr) return E_INVALIDARG;
-  *ppResource = core_->view;
-  if (core_->view != nullptr) core_->view->AddRef();
+  if ((ppResources == nullptr && Count != 0) || std::uint64_t{Offset} + Count > core_->views.size())
+    return E_INVALIDARG;
+  for (UINT i = 0; i < Count; ++i) {
+    ID3D11ShaderResourceView*& held = core_->views[Offset + i];
+    if (ppResources[i] != nullptr) ppResources[i]->AddRef();
+    if (held != nullptr) held->Release();
+    held = ppResources[i];
+  }
+  return S_OK;
+}
+HRESULT ShaderResourceView::GetResourceArray(ID3D11ShaderResourceView** ppResources, UINT Offset, UINT Count) {
+  if (core_ == nullptr) return E_FAIL;
+  if ((ppResources == nullptr && Count != 0) || std::uint64_t{Offset} + Count > core_->views.size())
+    return E_INVALIDARG;
+  for (UINT i = 0; i < Count; ++i) {
+    ppResources[i] = core_->views[Offset + i];
+    if (ppResources[i] != nullptr) ppResources[i]->AddRef();
+  }
   return S_OK;
 }
 
@@ -534,7 +568,7 @@ HRESULT PassImpl::Apply(UINT /*Flags*/, ID3D11DeviceContext* pContext) {
 
 void EffectObject::BindStage(const StageShader& shader, ID3D11DeviceContext* context) {
   for (std::uint32_t slot : shader.constantBuffers) {
-    ID3D11Buffer* buffer = buffers_[slot].buffer;
+    ID3D11Buffer* buffer = buffers_[static_cast<std::size_t>(bufferAtSlot_[slot])].buffer;
     switch (shader.stage) {
       case StageKind::Vertex: context->VSSetConstantBuffers(slot, 1, &buffer); break;
       case StageKind::Pixel: context->PSSetConstantBuffers(slot, 1, &buffer); break;
@@ -543,7 +577,8 @@ void EffectObject::BindStage(const StageShader& shader, ID3D11DeviceContext* con
     }
   }
   for (std::uint32_t slot : shader.textureSlots) {
-    ID3D11ShaderResourceView* view = textureAtSlot_[slot]->view;
+    const TextureSlot& t = textureAtSlot_[slot];
+    ID3D11ShaderResourceView* view = t.core->views[t.element];
     switch (shader.stage) {
       case StageKind::Vertex: context->VSSetShaderResources(slot, 1, &view); break;
       case StageKind::Pixel: context->PSSetShaderResources(slot, 1, &view); break;
@@ -570,7 +605,7 @@ void EffectObject::BindStage(const StageShader& shader, ID3D11DeviceContext* con
 HRESULT EffectObject::ApplyPass(const EffectPass& pass, ID3D11DeviceContext* context) {
   for (ConstantBuffer& b : buffers_) {
     if (!b.dirty) continue;
-    if (b.buffer != nullptr) context->UpdateSubresource(b.buffer, 0, nullptr, b.data.data(), 0, 0);
+    if (b.buffer != nullptr) context->UpdateSubresource(b.buffer, 0, nullptr, b.Upload(), 0, 0);
     b.dirty = false;
   }
 
@@ -670,28 +705,34 @@ HRESULT EffectObject::Build(ID3D11Device* device) {
   device_ = device;
   device_->AddRef();
 
+  bufferAtSlot_.assign(kEffectMaxBuffers, -1);
   for (const EffectConstantBuffer& b : blob_.constantBuffers) {
     ConstantBuffer cb;
     cb.data = b.initialData;
+    cb.runs = &b.runs;
+    if (!b.runs.empty()) cb.gpu.assign(b.gpuSize, 0);
     if (!cb.data.empty()) {
-      const D3D11_BUFFER_DESC desc{static_cast<UINT>(cb.data.size()), D3D11_USAGE_DEFAULT, D3D11_BIND_CONSTANT_BUFFER,
-                                   0, 0, 0};
-      const D3D11_SUBRESOURCE_DATA init{cb.data.data(), 0, 0};
+      const D3D11_BUFFER_DESC desc{b.gpuSize, D3D11_USAGE_DEFAULT, D3D11_BIND_CONSTANT_BUFFER, 0, 0, 0};
+      const D3D11_SUBRESOURCE_DATA init{cb.Upload(), 0, 0};
       const HRESULT hr = device->CreateBuffer(&desc, &init, &cb.buffer);
       if (FAILED(hr)) return hr;
     }
+    bufferAtSlot_[b.slot] = static_cast<int>(buffers_.size());
     buffers_.push_back(std::move(cb));
   }
 
   for (const EffectVariable& v : blob_.variables) {
     variables_.push_back(std::make_unique<VariableCore>(this, &v));
     VariableCore* core = variables_.back().get();
-    auto place = [core](std::vector<VariableCore*>& table, std::uint32_t slot) {
-      if (table.size() <= slot) table.resize(slot + 1, nullptr);
-      table[slot] = core;
-    };
-    if (v.kind == EffectVariableKind::Texture) place(textureAtSlot_, v.slot);
-    if (v.kind == EffectVariableKind::Uav) place(uavAtSlot_, v.slot);
+    if (v.kind == EffectVariableKind::Texture)
+      for (std::uint32_t e = 0; e < std::max(v.elements, 1u); ++e) {
+        if (textureAtSlot_.size() <= v.slot + e) textureAtSlot_.resize(v.slot + e + 1);
+        textureAtSlot_[v.slot + e] = {core, e};
+      }
+    if (v.kind == EffectVariableKind::Uav) {
+      if (uavAtSlot_.size() <= v.slot) uavAtSlot_.resize(v.slot + 1, nullptr);
+      uavAtSlot_[v.slot] = core;
+    }
   }
 
   for (const EffectShader& s : blob_.shaders) {
@@ -728,11 +769,11 @@ HRESULT EffectObject::Build(ID3D11Device* device) {
     stored.samplerSlots.assign(samplers.begin(), samplers.end());
     stored.imageUnits.assign(images.begin(), images.end());
     for (std::uint32_t slot : stored.textureSlots)
-      if (slot >= textureAtSlot_.size() || textureAtSlot_[slot] == nullptr) return D3DXERR_INVALIDDATA;
+      if (slot >= textureAtSlot_.size() || textureAtSlot_[slot].core == nullptr) return D3DXERR_INVALIDDATA;
     for (std::uint32_t unit : stored.imageUnits)
       if (unit >= uavAtSlot_.size() || uavAtSlot_[unit] == nullptr) return D3DXERR_INVALIDDATA;
     for (std::uint32_t slot : stored.constantBuffers)
-      if (slot >= buffers_.size()) return D3DXERR_INVALIDDATA;
+      if (slot >= bufferAtSlot_.size() || bufferAtSlot_[slot] < 0) return D3DXERR_INVALIDDATA;
     for (std::uint32_t slot : stored.samplerSlots)
       if (slot >= blob_.samplers.size()) return D3DXERR_INVALIDDATA;
   }

@@ -82,12 +82,58 @@ struct EffectFunction {
 
 enum class EffectResourceKind { Texture, Uav, Sampler };
 
+// An explicit register(xN) on a declaration.
+struct EffectRegister {
+  bool given = false;
+  std::uint32_t slot = 0;
+};
+
+// A texture, writable texture or sampler declared at file scope.
 struct EffectResourceDecl {
   std::string name;
   EffectResourceKind kind = EffectResourceKind::Texture;
   StageTextureDimension dimension = StageTextureDimension::Texture2D;
-  std::optional<StageImageFormat> format;  // from [[vk::image_format(...)]]
+  std::string elementType;   // the template argument as written ("float4", "uint"); may be empty
+  std::uint32_t elements = 0;  // array length; 0 when not an array
+  EffectRegister reg;
+  EffectSourceLocation where;
 };
+
+struct EffectConstantBufferDecl {
+  std::string name;
+  EffectRegister reg;
+  EffectSourceLocation where;
+};
+
+// A sampler array's element as the HLSL compiler sees it: "fx_samplers_s_1" for s[1], since the
+// GLSL translation cannot index arrays of samplers.
+struct EffectSamplerElement {
+  std::string sampler;
+  std::uint32_t index = 0;
+};
+
+// VertexShader vs = CompileShader(...); (or = NULL) at file scope, for SetVertexShader(vs).
+struct EffectShaderVariable {
+  StageKind stage = StageKind::Vertex;
+  std::optional<EffectEntryCall> call;  // empty for NULL
+  EffectSourceLocation where;
+};
+
+// A member of a constant buffer, of the implicit $Globals buffer or of a struct, as declared: what
+// the compiled code cannot tell about it, and where it is for messages.
+struct EffectMemberDecl {
+  EffectSourceLocation where;
+  bool declaredBool = false;  // the HLSL compiler stores bools as uints
+  // A matrix one row or one column wide; the HLSL compiler is handed a vector of its elements
+  // instead (0 when the member is no such matrix).
+  std::uint32_t matrixRows = 0, matrixColumns = 0;
+  bool rowMajor = false;
+  bool hasPackOffset = false;
+  std::uint32_t packOffset = 0;  // bytes from the start of the buffer
+};
+
+// Key of EffectSource::memberDecls: `scope` is the cbuffer's name, "$Globals" or the struct's name.
+std::string EffectMemberKey(const std::string& scope, const std::string& member);
 
 struct EffectInitializer {
   std::vector<double> values;
@@ -107,8 +153,11 @@ struct EffectSource {
   std::vector<EffectBlendDesc> blendStates;
   std::vector<EffectFunction> functions;
   std::vector<EffectResourceDecl> resources;  // textures, UAVs and samplers in declaration order
-  std::vector<std::string> constantBufferNames;  // in declaration order
+  std::vector<EffectConstantBufferDecl> constantBuffers;  // in declaration order
+  std::map<std::string, EffectSamplerElement> samplerElements;
+  std::map<std::string, EffectShaderVariable> shaderVariables;
   std::map<std::string, EffectInitializer> initializers;
+  std::map<std::string, EffectMemberDecl> memberDecls;
   std::vector<EffectDiagnostic> diagnostics;
 
   bool HasErrors() const;

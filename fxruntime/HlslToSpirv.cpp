@@ -151,9 +151,11 @@ HlslCompileOutput CompileHlslToSpirv(const HlslCompileInput& input) {
     std::memcpy(out.words.data(), shaderc_result_get_bytes(result), out.words.size() * 4);
     out.succeeded = true;
   } else if (out.diagnostics.empty() || !out.diagnostics.back().error) {
-    std::string text = messages != nullptr ? messages : "";
+    // No message with a line: the compiler failed after the HLSL was read (its optimizer's
+    // "internal error" texts speak of SPIR-V, which means nothing in an effect file).
     out.diagnostics.push_back({input.fileName, 1, 1, true, "X3000",
-                               "compilation of '" + input.entryPoint + "' failed" + (text.empty() ? "" : ": " + text)});
+                               "compilation of '" + input.entryPoint +
+                                   "' failed after the HLSL was read; it uses a construct this compiler cannot translate"});
   }
   shaderc_result_release(result);
   shaderc_compile_options_release(options);

@@ -191,6 +191,7 @@ enum D3D11_SRV_DIMENSION : UINT {
   D3D11_SRV_DIMENSION_BUFFER = 1,
   D3D11_SRV_DIMENSION_TEXTURE2D = 4,
   D3D11_SRV_DIMENSION_TEXTURE2DARRAY = 5,
+  D3D11_SRV_DIMENSION_TEXTURE3D = 8,
   D3D11_SRV_DIMENSION_TEXTURECUBE = 9,
 };
 
@@ -232,11 +233,33 @@ struct D3D11_TEXTURE2D_DESC {
   UINT MiscFlags;
 };
 
+struct D3D11_TEXTURE3D_DESC {
+  UINT Width;
+  UINT Height;
+  UINT Depth;
+  UINT MipLevels;
+  DXGI_FORMAT Format;
+  D3D11_USAGE Usage;
+  UINT BindFlags;
+  UINT CPUAccessFlags;
+  UINT MiscFlags;
+};
+
 struct D3D11_BOX {
   UINT left, top, front, right, bottom, back;
 };
 
 struct D3D11_TEX2D_SRV {
+  UINT MostDetailedMip;
+  UINT MipLevels;
+};
+struct D3D11_TEX2D_ARRAY_SRV {
+  UINT MostDetailedMip;
+  UINT MipLevels;
+  UINT FirstArraySlice;
+  UINT ArraySize;
+};
+struct D3D11_TEX3D_SRV {
   UINT MostDetailedMip;
   UINT MipLevels;
 };
@@ -249,6 +272,8 @@ struct D3D11_SHADER_RESOURCE_VIEW_DESC {
   D3D11_SRV_DIMENSION ViewDimension;
   union {
     D3D11_TEX2D_SRV Texture2D;
+    D3D11_TEX2D_ARRAY_SRV Texture2DArray;
+    D3D11_TEX3D_SRV Texture3D;
     D3D11_TEXCUBE_SRV TextureCube;
   };
 };
@@ -373,6 +398,7 @@ inline constexpr IID IID_ID3D11DeviceChild = {0x1841e5c8, 0x16b0, 0x489b, {0xbc,
 inline constexpr IID IID_ID3D11Resource = {0xdc8e63f3, 0xd12b, 0x4952, {0xb4, 0x7b, 0x5e, 0x45, 0x02, 0x6a, 0x86, 0x2d}};
 inline constexpr IID IID_ID3D11Buffer = {0x48570b85, 0xd1ee, 0x4fcd, {0xa2, 0x50, 0xeb, 0x35, 0x07, 0x22, 0xb0, 0x37}};
 inline constexpr IID IID_ID3D11Texture2D = {0x6f15aaf2, 0xd208, 0x4e89, {0x9a, 0xb4, 0x48, 0x95, 0x35, 0xd3, 0x4f, 0x9c}};
+inline constexpr IID IID_ID3D11Texture3D = {0x037e866e, 0xf56d, 0x4357, {0xa8, 0xaf, 0x9d, 0xab, 0xbe, 0x6e, 0x25, 0x0e}};
 
 struct ID3D11Device;
 
@@ -390,6 +416,10 @@ struct ID3D11Buffer : ID3D11Resource {
 
 struct ID3D11Texture2D : ID3D11Resource {
   virtual void GetDesc(D3D11_TEXTURE2D_DESC* pDesc) = 0;
+};
+
+struct ID3D11Texture3D : ID3D11Resource {
+  virtual void GetDesc(D3D11_TEXTURE3D_DESC* pDesc) = 0;
 };
 
 struct ID3D11View : ID3D11DeviceChild {
@@ -473,6 +503,7 @@ struct ID3D11DeviceContext : ID3D11DeviceChild {
 struct ID3D11Device : IUnknown {
   virtual HRESULT CreateBuffer(const D3D11_BUFFER_DESC* pDesc, const D3D11_SUBRESOURCE_DATA* pInitialData, ID3D11Buffer** ppBuffer) = 0;
   virtual HRESULT CreateTexture2D(const D3D11_TEXTURE2D_DESC* pDesc, const D3D11_SUBRESOURCE_DATA* pInitialData, ID3D11Texture2D** ppTexture2D) = 0;
+  virtual HRESULT CreateTexture3D(const D3D11_TEXTURE3D_DESC* pDesc, const D3D11_SUBRESOURCE_DATA* pInitialData, ID3D11Texture3D** ppTexture3D) = 0;
   virtual HRESULT CreateShaderResourceView(ID3D11Resource* pResource, const D3D11_SHADER_RESOURCE_VIEW_DESC* pDesc, ID3D11ShaderResourceView** ppSRView) = 0;
   virtual HRESULT CreateUnorderedAccessView(ID3D11Resource* pResource, const D3D11_UNORDERED_ACCESS_VIEW_DESC* pDesc, ID3D11UnorderedAccessView** ppUAView) = 0;
   virtual HRESULT CreateRenderTargetView(ID3D11Resource* pResource, const D3D11_RENDER_TARGET_VIEW_DESC* pDesc, ID3D11RenderTargetView** ppRTView) = 0;

@@ -1,4 +1,4 @@
-// Buffers, 2D textures and the four kinds of views.
+// Buffers, 2D textures (with arrays and cube maps), 3D textures and the four kinds of views.
 #include <algorithm>
 #include <cstring>
 
@@ -38,7 +38,7 @@ void Upload(const TextureImpl& t, const FormatInfo& f, UINT level, UINT slice, c
     }
     const auto size = static_cast<GLsizei>(std::size_t(rowBytes) * rows);
     const auto gl = [](UINT v) { return static_cast<GLint>(v); };
-    if (t.target == GL_TEXTURE_CUBE_MAP) {
+    if (t.target == GL_TEXTURE_CUBE_MAP || t.target == GL_TEXTURE_2D_ARRAY) {
         if (f.compressed) {
             glCompressedTextureSubImage3D(t.name, gl(level), 0, 0, gl(slice), gl(w), gl(h), 1, f.internalFormat, size,
                                           source);
@@ -50,6 +50,36 @@ void Upload(const TextureImpl& t, const FormatInfo& f, UINT level, UINT slice, c
     } else {
         glTextureSubImage2D(t.name, gl(level), 0, 0, gl(w), gl(h), f.format, f.type, source);
     }
+}
+
+// Uploads one mip level of a 3D texture: data.SysMemSlicePitch bytes from one depth slice to the
+// next, rows repacked when the pitch is not tight.
+void Upload3D(const TextureImpl& t, const FormatInfo& f, UINT level, UINT depth, const D3D11_SUBRESOURCE_DATA& data)
+{
+    const UINT w = std::max(1u, t.desc.Width >> level), h = std::max(1u, t.desc.Height >> level);
+    const UINT rowBytes = w * f.blockBytes;
+    const UINT pitch = data.SysMemPitch == 0 ? rowBytes : data.SysMemPitch;
+    const UINT slicePitch = data.SysMemSlicePitch == 0 ? pitch * h : data.SysMemSlicePitch;
+    std::vector<std::uint8_t> tight(std::size_t(rowBytes) * h * depth);
+    const auto* source = static_cast<const std::uint8_t*>(data.pSysMem);
+    for (UINT z = 0; z < depth; ++z) {
+        for (UINT r = 0; r < h; ++r) {
+            std::memcpy(tight.data() + (std::size_t(z) * h + r) * rowBytes,
+                        source + std::size_t(z) * slicePitch + std::size_t(r) * pitch, rowBytes);
+        }
+    }
+    glTextureSubImage3D(t.name, static_cast<GLint>(level), 0, 0, 0, static_cast<GLsizei>(w), static_cast<GLsizei>(h),
+                        static_cast<GLsizei>(depth), f.format, f.type, tight.data());
+}
+
+// Direct3D's default sampler: trilinear, clamped. Used whenever no sampler state is bound.
+void SetDefaultSampling(GLuint name, UINT mipLevels)
+{
+    glTextureParameteri(name, GL_TEXTURE_MIN_FILTER, mipLevels > 1 ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
+    glTextureParameteri(name, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTextureParameteri(name, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTextureParameteri(name, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTextureParameteri(name, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
 }
 
 bool FormatFits(DXGI_FORMAT requested, DXGI_FORMAT texture)
@@ -68,6 +98,14 @@ HRESULT MakeLevelView(const std::shared_ptr<DeviceCore>& core, TextureImpl* t, c
 }
 
 }  // namespace
+
+IUnknown* Texture3DImpl::Cast(REFIID riid)
+{
+    if (riid == IID_ID3D11Texture3D || riid == IID_ID3D11Resource) {
+        return this;
+    }
+    return DeviceChild::Cast(riid);
+}
 
 IUnknown* BufferImpl::Cast(REFIID riid)
 {
@@ -191,8 +229,13 @@ HRESULT DeviceImpl::CreateTexture2D(const D3D11_TEXTURE2D_DESC* requested, const
         desc.Height > kMaxTextureSize || desc.SampleDesc.Count != 1 || desc.Usage > D3D11_USAGE_DYNAMIC) {
         return Refuse(Rule::TextureDescription);
     }
-    if (cube ? (desc.ArraySize != 6 || desc.Width != desc.Height) : desc.ArraySize != 1) {
+    if (cube ? (desc.ArraySize != 6 || desc.Width != desc.Height) : (desc.ArraySize == 0 || desc.ArraySize > 2048)) {
         return Refuse(Rule::TextureArraySize);
+    }
+    const bool array = !cube && desc.ArraySize > 1;
+    if (array &&
+        (desc.BindFlags & (D3D11_BIND_RENDER_TARGET | D3D11_BIND_DEPTH_STENCIL | D3D11_BIND_UNORDERED_ACCESS)) != 0) {
+        return Refuse(Rule::TextureArrayBinding);
     }
     if (f->compressed && (desc.Width % 4 != 0 || desc.Height % 4 != 0)) {
         return Refuse(Rule::TextureBlockSize);
@@ -223,21 +266,22 @@ HRESULT DeviceImpl::CreateTexture2D(const D3D11_TEXTURE2D_DESC* requested, const
         return DXGI_ERROR_DEVICE_REMOVED;
     }
 
-    const GLenum target = cube ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D;
+    const GLenum target = cube ? GL_TEXTURE_CUBE_MAP : array ? GL_TEXTURE_2D_ARRAY : GL_TEXTURE_2D;
     GLuint name = 0;
     glCreateTextures(target, 1, &name);
-    glTextureStorage2D(name, static_cast<GLsizei>(desc.MipLevels), f->internalFormat, static_cast<GLsizei>(desc.Width),
-                       static_cast<GLsizei>(desc.Height));
+    if (array) {
+        glTextureStorage3D(name, static_cast<GLsizei>(desc.MipLevels), f->internalFormat,
+                           static_cast<GLsizei>(desc.Width), static_cast<GLsizei>(desc.Height),
+                           static_cast<GLsizei>(desc.ArraySize));
+    } else {
+        glTextureStorage2D(name, static_cast<GLsizei>(desc.MipLevels), f->internalFormat,
+                           static_cast<GLsizei>(desc.Width), static_cast<GLsizei>(desc.Height));
+    }
     if (glGetError() != GL_NO_ERROR) {
         glDeleteTextures(1, &name);
         return E_OUTOFMEMORY;
     }
-    // Direct3D's default sampler: trilinear, clamped. Used whenever no sampler state is bound.
-    glTextureParameteri(name, GL_TEXTURE_MIN_FILTER, desc.MipLevels > 1 ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
-    glTextureParameteri(name, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTextureParameteri(name, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTextureParameteri(name, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTextureParameteri(name, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
+    SetDefaultSampling(name, desc.MipLevels);
     auto* texture = new TextureImpl(core, desc, name, target);
     if (initialData != nullptr) {
         for (UINT slice = 0; slice < desc.ArraySize; ++slice) {
@@ -249,6 +293,70 @@ HRESULT DeviceImpl::CreateTexture2D(const D3D11_TEXTURE2D_DESC* requested, const
     return Hand<ID3D11Texture2D>(texture, out);
 }
 
+HRESULT DeviceImpl::CreateTexture3D(const D3D11_TEXTURE3D_DESC* requested, const D3D11_SUBRESOURCE_DATA* initialData,
+                                    ID3D11Texture3D** out)
+{
+    if (out != nullptr) {
+        *out = nullptr;
+    }
+    if (requested == nullptr) {
+        return Refuse(Rule::Texture3DDescription);
+    }
+    D3D11_TEXTURE3D_DESC desc = *requested;
+    const FormatInfo* f = LookupFormat(desc.Format);
+    constexpr UINT kMax3D = 2048;
+    if (f == nullptr || f->internalFormat == 0 || f->compressed || f->depth || desc.Width == 0 || desc.Height == 0 ||
+        desc.Depth == 0 || desc.Width > kMax3D || desc.Height > kMax3D || desc.Depth > kMax3D ||
+        desc.Usage > D3D11_USAGE_DYNAMIC || desc.MiscFlags != 0) {
+        return Refuse(Rule::Texture3DDescription);
+    }
+    if ((desc.BindFlags & ~static_cast<UINT>(D3D11_BIND_SHADER_RESOURCE)) != 0) {
+        return Refuse(Rule::TextureArrayBinding);
+    }
+    UINT full = 1;
+    for (UINT size = std::max({desc.Width, desc.Height, desc.Depth}); size > 1; size >>= 1) {
+        ++full;
+    }
+    if (desc.MipLevels == 0) {
+        desc.MipLevels = full;
+    }
+    if (desc.MipLevels > full) {
+        return Refuse(Rule::TextureMipLevels);
+    }
+    if (desc.Usage == D3D11_USAGE_IMMUTABLE && initialData == nullptr) {
+        return Refuse(Rule::TextureImmutableData);
+    }
+    if (initialData != nullptr) {
+        for (UINT i = 0; i < desc.MipLevels; ++i) {
+            if (initialData[i].pSysMem == nullptr) {
+                return Refuse(Rule::InitialDataNull);
+            }
+        }
+    }
+    if (!core->MakeCurrent()) {
+        return DXGI_ERROR_DEVICE_REMOVED;
+    }
+    GLuint name = 0;
+    glCreateTextures(GL_TEXTURE_3D, 1, &name);
+    glTextureStorage3D(name, static_cast<GLsizei>(desc.MipLevels), f->internalFormat, static_cast<GLsizei>(desc.Width),
+                       static_cast<GLsizei>(desc.Height), static_cast<GLsizei>(desc.Depth));
+    if (glGetError() != GL_NO_ERROR) {
+        glDeleteTextures(1, &name);
+        return E_OUTOFMEMORY;
+    }
+    SetDefaultSampling(name, desc.MipLevels);
+    const D3D11_TEXTURE2D_DESC storageDesc{desc.Width,     desc.Height, desc.MipLevels, desc.Depth,
+                                           desc.Format,    {1, 0},      desc.Usage,     desc.BindFlags,
+                                           desc.CPUAccessFlags, 0};
+    auto storage = ComPtr<TextureImpl>::Adopt(new TextureImpl(core, storageDesc, name, GL_TEXTURE_3D));
+    if (initialData != nullptr) {
+        for (UINT level = 0; level < desc.MipLevels; ++level) {
+            Upload3D(*storage, *f, level, std::max(1u, desc.Depth >> level), initialData[level]);
+        }
+    }
+    return Hand<ID3D11Texture3D>(new Texture3DImpl(core, desc, std::move(storage)), out);
+}
+
 HRESULT DeviceImpl::CreateShaderResourceView(ID3D11Resource* resource, const D3D11_SHADER_RESOURCE_VIEW_DESC* requested,
                                              ID3D11ShaderResourceView** out)
 {
@@ -256,19 +364,40 @@ HRESULT DeviceImpl::CreateShaderResourceView(ID3D11Resource* resource, const D3D
         *out = nullptr;
     }
     TextureImpl* t = AsTexture(resource);
+    Texture3DImpl* volume = nullptr;
+    D3D11_RESOURCE_DIMENSION dimension = D3D11_RESOURCE_DIMENSION_UNKNOWN;
+    if (resource != nullptr) {
+        resource->GetType(&dimension);
+    }
+    if (dimension == D3D11_RESOURCE_DIMENSION_TEXTURE3D) {
+        volume = static_cast<Texture3DImpl*>(static_cast<ID3D11Texture3D*>(resource));
+        t = volume->storage.Get();
+    }
     if (t == nullptr || (t->desc.BindFlags & D3D11_BIND_SHADER_RESOURCE) == 0) {
         return Refuse(Rule::ViewResource);
     }
-    const bool cube = t->target == GL_TEXTURE_CUBE_MAP;
     D3D11_SHADER_RESOURCE_VIEW_DESC desc{};
     desc.Format = t->desc.Format;
-    desc.ViewDimension = cube ? D3D11_SRV_DIMENSION_TEXTURECUBE : D3D11_SRV_DIMENSION_TEXTURE2D;
-    desc.Texture2D = {0, t->desc.MipLevels};
+    switch (t->target) {
+    case GL_TEXTURE_CUBE_MAP: desc.ViewDimension = D3D11_SRV_DIMENSION_TEXTURECUBE; break;
+    case GL_TEXTURE_2D_ARRAY: desc.ViewDimension = D3D11_SRV_DIMENSION_TEXTURE2DARRAY; break;
+    case GL_TEXTURE_3D: desc.ViewDimension = D3D11_SRV_DIMENSION_TEXTURE3D; break;
+    default: desc.ViewDimension = D3D11_SRV_DIMENSION_TEXTURE2D; break;
+    }
+    // The mip range first (the same place in every member of the union), then the slices of an array.
+    desc.Texture2DArray = {0, t->desc.MipLevels, 0, t->target == GL_TEXTURE_2D_ARRAY ? t->desc.ArraySize : 1};
     if (requested != nullptr) {
-        if (!FormatFits(requested->Format, t->desc.Format) || requested->ViewDimension != desc.ViewDimension) {
+        // A single 2D texture may also be viewed as an array of one.
+        const bool asArray =
+            t->target == GL_TEXTURE_2D && requested->ViewDimension == D3D11_SRV_DIMENSION_TEXTURE2DARRAY;
+        if (!FormatFits(requested->Format, t->desc.Format) ||
+            (requested->ViewDimension != desc.ViewDimension && !asArray)) {
             return Refuse(Rule::ViewDescription);
         }
-        const UINT first = requested->Texture2D.MostDetailedMip;  // same layout for the cube member
+        if (asArray) {
+            desc.ViewDimension = D3D11_SRV_DIMENSION_TEXTURE2DARRAY;
+        }
+        const UINT first = requested->Texture2D.MostDetailedMip;  // same layout for the other members
         UINT count = requested->Texture2D.MipLevels;
         if (first >= t->desc.MipLevels) {
             return Refuse(Rule::ViewDescription);
@@ -279,18 +408,40 @@ HRESULT DeviceImpl::CreateShaderResourceView(ID3D11Resource* resource, const D3D
         if (count == 0 || count > t->desc.MipLevels - first) {
             return Refuse(Rule::ViewDescription);
         }
-        desc.Texture2D = {first, count};
+        desc.Texture2DArray.MostDetailedMip = first;
+        desc.Texture2DArray.MipLevels = count;
+        if (desc.ViewDimension == D3D11_SRV_DIMENSION_TEXTURE2DARRAY) {
+            const UINT slices = t->target == GL_TEXTURE_2D_ARRAY ? t->desc.ArraySize : 1;
+            const D3D11_TEX2D_ARRAY_SRV& a = requested->Texture2DArray;
+            if (a.ArraySize == 0 || a.FirstArraySlice >= slices || a.ArraySize > slices - a.FirstArraySlice) {
+                return Refuse(Rule::ViewDescription);
+            }
+            desc.Texture2DArray.FirstArraySlice = a.FirstArraySlice;
+            desc.Texture2DArray.ArraySize = a.ArraySize;
+        }
     }
     if (!core->MakeCurrent()) {
         return DXGI_ERROR_DEVICE_REMOVED;
     }
     auto* view = new SrvImpl(core, t, desc);
+    if (volume != nullptr) {
+        view->owner = volume;
+    }
     view->glName = t->name;
-    if (desc.Texture2D.MostDetailedMip != 0 || desc.Texture2D.MipLevels != t->desc.MipLevels) {
-        // A sub-range needs its own GL texture view so that sampling sees only those levels.
+    const D3D11_TEX2D_ARRAY_SRV& range = desc.Texture2DArray;
+    const bool allSlices =
+        t->target != GL_TEXTURE_2D_ARRAY || (range.FirstArraySlice == 0 && range.ArraySize == t->desc.ArraySize);
+    const bool viewTarget = t->target == GL_TEXTURE_2D && desc.ViewDimension == D3D11_SRV_DIMENSION_TEXTURE2DARRAY;
+    if (range.MostDetailedMip != 0 || range.MipLevels != t->desc.MipLevels || !allSlices || viewTarget) {
+        // A sub-range (or a 2D texture seen as an array) needs its own GL texture view, so that
+        // sampling sees only that part.
+        const bool layered = t->target == GL_TEXTURE_2D_ARRAY || viewTarget;
+        const GLenum target = layered ? GL_TEXTURE_2D_ARRAY : t->target;
+        const GLuint firstLayer = t->target == GL_TEXTURE_2D_ARRAY ? range.FirstArraySlice : 0;
+        const GLuint layers = layered ? range.ArraySize : t->target == GL_TEXTURE_3D ? 1 : t->desc.ArraySize;
         glGenTextures(1, &view->ownedView);
-        glTextureView(view->ownedView, t->target, t->name, LookupFormat(t->desc.Format)->internalFormat,
-                      desc.Texture2D.MostDetailedMip, desc.Texture2D.MipLevels, 0, t->desc.ArraySize);
+        glTextureView(view->ownedView, target, t->name, LookupFormat(t->desc.Format)->internalFormat,
+                      range.MostDetailedMip, range.MipLevels, firstLayer, layers);
         view->glName = view->ownedView;
     }
     return Hand<ID3D11ShaderResourceView>(view, out);

@@ -145,7 +145,7 @@ bool ParseStageBlob(const void* data, std::size_t size, StageBlob& out) {
       ReadBindings(r, blob.textures, 20,
                    [](Reader& rr, StageTexture& t) {
                      std::uint32_t d = 0;
-                     if (!rr.U32(d) || d > static_cast<std::uint32_t>(StageTextureDimension::TextureCube)) return false;
+                     if (!rr.U32(d) || d > static_cast<std::uint32_t>(StageTextureDimension::Texture3D)) return false;
                      t.dimension = static_cast<StageTextureDimension>(d);
                      return rr.U32(t.slot) && rr.U32(t.samplerSlot) && t.slot < kStageBlobMaxBindings &&
                             (t.samplerSlot < kStageMaxSamplerSlots || t.samplerSlot == kStageNoSampler);
@@ -153,7 +153,7 @@ bool ParseStageBlob(const void* data, std::size_t size, StageBlob& out) {
       ReadBindings(r, blob.samplers, 8, [](Reader&, StageSampler&) { return true; }) &&
       ReadBindings(r, blob.images, 12, [](Reader& rr, StageImage& im) {
         std::uint32_t f = 0;
-        if (!rr.U32(f) || f > static_cast<std::uint32_t>(StageImageFormat::Rgba16f)) return false;
+        if (!rr.U32(f) || f > static_cast<std::uint32_t>(StageImageFormat::Unspecified)) return false;
         im.format = static_cast<StageImageFormat>(f);
         return true;
       });

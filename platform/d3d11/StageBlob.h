@@ -12,10 +12,19 @@ enum class StageKind : std::uint32_t { Vertex = 0, Pixel = 1, Compute = 2, Hull 
 
 enum class StageComponentType : std::uint32_t { Float = 0, SInt = 1, UInt = 2 };
 
-enum class StageTextureDimension : std::uint32_t { Texture2D = 0, TextureCube = 1 };
+enum class StageTextureDimension : std::uint32_t { Texture2D = 0, TextureCube = 1, Texture2DArray = 2, Texture3D = 3 };
 
-// Storage-image formats a compute stage may declare for its UAVs.
-enum class StageImageFormat : std::uint32_t { Rgba32f = 0, Rgba8 = 1, R32f = 2, R32ui = 3, Rgba16f = 4 };
+// Storage-image formats a compute stage may declare for its UAVs. Unspecified: the image is only
+// written, so the GLSL declares no format and the bound view's format applies.
+enum class StageImageFormat : std::uint32_t {
+  Rgba32f = 0,
+  Rgba8 = 1,
+  R32f = 2,
+  R32ui = 3,
+  Rgba16f = 4,
+  R32i = 5,
+  Unspecified = 6,
+};
 
 struct StageInput {
   std::string semanticName;  // e.g. "POSITION", matched case-insensitively as Direct3D does

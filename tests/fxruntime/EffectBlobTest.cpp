@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <limits>
@@ -15,7 +16,7 @@ namespace {
 std::vector<std::uint8_t> CompiledInput(const char* name) {
   const auto previous = std::filesystem::current_path();
   std::filesystem::current_path(FX_TEST_DIR);
-  const EffectCompileResult result = CompileEffectFile(std::string("inputs/") + name);
+  const EffectCompileResult result = CompileEffectFile(std::string(std::strchr(name, '/') ? "" : "inputs/") + name);
   std::filesystem::current_path(previous);
   EXPECT_TRUE(result.succeeded) << result.Messages();
   return result.code;
@@ -76,7 +77,7 @@ TEST_F(EffectBlobParse, RejectsBadHeaderAndTrailingBytes) {
   };
   const Case cases[] = {
       {"magic", [](auto& b) { b[0] = 'X'; }},
-      {"version", [](auto& b) { b[4] = 2; }},
+      {"version", [](auto& b) { b[4] = static_cast<std::uint8_t>(kEffectBlobVersion + 1); }},
       {"size field", [](auto& b) { b[8] ^= 1; }},
       {"trailing byte", [](auto& b) {
          b.push_back(0);
@@ -141,6 +142,47 @@ TEST_F(EffectBlobParse, RejectsInconsistentContent) {
     EffectBlob out;
     EXPECT_FALSE(ParseEffectBlob(bytes.data(), bytes.size(), out)) << c.what;
   }
+}
+
+// A buffer whose shaders read a std140 copy: the copy runs must stay inside both layouts, and the
+// slots of buffers and texture arrays must not collide.
+TEST_F(EffectBlobParse, RejectsCopyRunsAndSlotsOutsideTheirTables) {
+  const std::vector<std::uint8_t> packed = CompiledInput("dialect/pack_vectors.fx");
+  const std::vector<std::uint8_t> arrays = CompiledInput("dialect/texture_arrays.fx");
+  const EffectBlob good = Parsed(packed);
+  ASSERT_FALSE(good.constantBuffers[0].runs.empty());
+  struct Case {
+    const char* what;
+    std::function<void(EffectBlob&)> corrupt;
+  };
+  const Case cases[] = {
+      {"run past the shaders' copy",
+       [](EffectBlob& b) { b.constantBuffers[0].runs[0].to = b.constantBuffers[0].gpuSize; }},
+      {"run past the buffer",
+       [](EffectBlob& b) { b.constantBuffers[0].runs.back().from = static_cast<std::uint32_t>(b.constantBuffers[0].initialData.size()); }},
+      {"empty run", [](EffectBlob& b) { b.constantBuffers[0].runs[0].bytes = 0; }},
+      {"no runs for a copy of another size", [](EffectBlob& b) { b.constantBuffers[0].runs.clear(); }},
+      {"copy size not whole registers", [](EffectBlob& b) { b.constantBuffers[0].gpuSize += 4; }},
+      {"buffer slot reused",
+       [](EffectBlob& b) {
+         b.constantBuffers.push_back(b.constantBuffers[0]);
+         b.constantBuffers.back().name = "cbOther";
+       }},
+      {"buffer slot past 13", [](EffectBlob& b) { b.constantBuffers[0].slot = 14; }},
+  };
+  for (const Case& c : cases) {
+    EffectBlob blob = good;
+    c.corrupt(blob);
+    const std::vector<std::uint8_t> bytes = WriteEffectBlob(blob);
+    EffectBlob out;
+    EXPECT_FALSE(ParseEffectBlob(bytes.data(), bytes.size(), out)) << c.what;
+  }
+  EffectBlob overlapping = Parsed(arrays);
+  for (EffectVariable& v : overlapping.variables)
+    if (v.name == "gOther") v.slot = 4;  // inside gMaps, t3..t4
+  const std::vector<std::uint8_t> bytes = WriteEffectBlob(overlapping);
+  EffectBlob out;
+  EXPECT_FALSE(ParseEffectBlob(bytes.data(), bytes.size(), out)) << "texture inside an array's slots";
 }
 
 TEST_F(EffectBlobParse, RejectsVariablesOutsideTheirBuffers) {

@@ -211,9 +211,11 @@ TEST_F(ShippedEffects, BlurKernelsCover256TexelsAlongTheirDirection) {
   // covers 256 texels is checked by the blur test, against images of 257 and 513 texels.
   for (const StageBlob* s : {&horz, &vert})
     EXPECT_NE(std::string::npos, s->glsl.find("local_size_y = 1, local_size_z = 1"));
+  // The output is only written: its GLSL declares no format, so the RGBA8 view bound to it applies.
   for (const StageBlob* s : {&horz, &vert}) {
     ASSERT_EQ(1u, s->images.size());
-    EXPECT_EQ(StageImageFormat::Rgba8, s->images[0].format);
+    EXPECT_EQ(StageImageFormat::Unspecified, s->images[0].format);
+    EXPECT_NE(std::string::npos, s->glsl.find("uniform writeonly image2D gOutput;")) << s->glsl;
   }
   // The weights stand as the file writes them: they must sum to one, or the blur darkens or
   // brightens the image on each of its eight rounds.

@@ -1,6 +1,7 @@
 // Reference tests: every inputs/*.fx is compiled and its diagnostics and listing compared with
-// expected/<name>.txt. Run with FX_UPDATE_REFERENCE=1 to rewrite the expected files after an
-// intended change, then review the diff.
+// expected/<name>.txt, and every dialect/*.fx (one file per row of the dialect table in
+// fxruntime/README.md) with dialect/expected/<name>.txt. Run with FX_UPDATE_REFERENCE=1 to rewrite
+// the expected files after an intended change, then review the diff.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,10 +22,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> InputFiles() {
+// "inputs/x.fx" and "dialect/y.fx", relative to the test folder.
+std::vector<std::string> InputFiles(const char* folder) {
   std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(fs::path(FX_TEST_DIR) / "inputs"))
-    if (entry.path().extension() == ".fx") names.push_back(entry.path().filename().string());
+  for (const auto& entry : fs::directory_iterator(fs::path(FX_TEST_DIR) / folder))
+    if (entry.path().extension() == ".fx") names.push_back(std::string(folder) + "/" + entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -40,7 +42,7 @@ std::string ReadFile(const fs::path& path) {
 std::string CompileListing(const std::string& name) {
   const fs::path previous = fs::current_path();
   fs::current_path(FX_TEST_DIR);
-  const EffectCompileResult result = CompileEffectFile("inputs/" + name);
+  const EffectCompileResult result = CompileEffectFile(name);
   fs::current_path(previous);
   std::string text = result.Messages();
   if (!result.succeeded) return text + "compilation failed\n";
@@ -54,7 +56,9 @@ class EffectReference : public testing::TestWithParam<std::string> {};
 TEST_P(EffectReference, MatchesExpectedListing) {
   const std::string name = GetParam();
   const std::string actual = CompileListing(name);
-  const fs::path expectedPath = fs::path(FX_TEST_DIR) / "expected" / (fs::path(name).stem().string() + ".txt");
+  const fs::path input(name);
+  const fs::path expectedDir = input.parent_path() == "inputs" ? fs::path("expected") : input.parent_path() / "expected";
+  const fs::path expectedPath = fs::path(FX_TEST_DIR) / expectedDir / (input.stem().string() + ".txt");
   const char* update = std::getenv("FX_UPDATE_REFERENCE");
   if (update != nullptr && std::string(update) == "1") {
     std::ofstream(expectedPath, std::ios::binary) << actual;
@@ -64,12 +68,14 @@ TEST_P(EffectReference, MatchesExpectedListing) {
   EXPECT_EQ(ReadFile(expectedPath), actual) << "listing of " << name << " changed";
 }
 
-INSTANTIATE_TEST_SUITE_P(Inputs, EffectReference, testing::ValuesIn(InputFiles()),
-                         [](const testing::TestParamInfo<std::string>& info) {
-                           std::string n = fs::path(info.param).stem().string();
-                           std::replace_if(n.begin(), n.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
-                           return n;
-                         });
+std::string CaseName(const testing::TestParamInfo<std::string>& info) {
+  std::string n = fs::path(info.param).stem().string();
+  std::replace_if(n.begin(), n.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+  return n;
+}
+
+INSTANTIATE_TEST_SUITE_P(Inputs, EffectReference, testing::ValuesIn(InputFiles("inputs")), CaseName);
+INSTANTIATE_TEST_SUITE_P(Dialect, EffectReference, testing::ValuesIn(InputFiles("dialect")), CaseName);
 
 TEST(EffectSourceStrip, KeepsEveryLineAndOffset) {
   const std::string text =
@@ -91,6 +97,38 @@ TEST(EffectSourceStrip, KeepsEveryLineAndOffset) {
   EXPECT_EQ(std::string::npos, stripped.find("BlendEnable"));
   EXPECT_EQ(std::string::npos, stripped.find("Filter"));
   EXPECT_NE(std::string::npos, stripped.find("float4 PS() : SV_Target { return gColor; }"));
+}
+
+// One-wide matrices and sampler arrays are rewritten for the HLSL compiler; the rewrites may
+// change a line's length but never the line a token is on.
+TEST(EffectSourceStrip, RewritesKeepEveryLine) {
+  const std::string text =
+      "float1x4 gRow;\n"
+      "float3x1 gColumn[2];\n"
+      "SamplerState samplers[2];\n"
+      "Texture2D gTex;\n"
+      "float4 PS(float2 uv : TEXCOORD) : SV_Target\n"
+      "{\n"
+      "    return gRow[\n"
+      "        0] * gColumn[1][2][0] + gColumn[0]._m10 + gTex.Sample(samplers[1], uv);\n"
+      "}\n";
+  EffectSource source;
+  ASSERT_TRUE(ParseEffectText("mem.fx", text, source));
+  const std::string& stripped = source.strippedFiles.at("mem.fx");
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), std::count(stripped.begin(), stripped.end(), '\n'));
+  std::istringstream lines(stripped);
+  std::vector<std::string> l;
+  for (std::string line; std::getline(lines, line);) l.push_back(line);
+  ASSERT_EQ(9u, l.size());
+  EXPECT_EQ("float4 gRow;", l[0]);
+  EXPECT_EQ("float3 gColumn[2];", l[1]);
+  EXPECT_EQ("SamplerState fx_samplers_samplers_0, fx_samplers_samplers_1;", l[2]);
+  EXPECT_EQ("    return gRow", l[6]);
+  EXPECT_EQ(" * gColumn[1][2] + gColumn[0].y + gTex.Sample(fx_samplers_samplers_1, uv);", l[7]);
+  const EffectMemberDecl& row = source.memberDecls.at(EffectMemberKey("$Globals", "gRow"));
+  EXPECT_EQ(1u, row.matrixRows);
+  EXPECT_EQ(4u, row.matrixColumns);
+  EXPECT_FALSE(row.rowMajor);
 }
 
 TEST(EffectSourceStrip, UnterminatedBlocksAreErrorsNotCrashes) {

@@ -17,7 +17,7 @@ static const int gBlurRadius = 5;
 #define CACHE_TEXELS (GROUP_TEXELS + 2 * gBlurRadius)
 
 Texture2D gInput;
-[[vk::image_format("rgba8")]] RWTexture2D<float4> gOutput;
+RWTexture2D<float4> gOutput;
 
 groupshared float4 gCache[CACHE_TEXELS];
 

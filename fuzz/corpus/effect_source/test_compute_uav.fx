@@ -7,7 +7,7 @@ cbuffer cbSettings
 };
 
 Texture2D gInput;
-[[vk::image_format("rgba8")]] RWTexture2D<float4> gOutput;
+RWTexture2D<float4> gOutput;
 RWTexture2D<float4> gWide;
 
 [numthreads(16, 16, 1)]

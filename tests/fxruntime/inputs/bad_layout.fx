@@ -1,8 +1,9 @@
-// A vector that straddles the packing GLSL can express fails, naming the member.
+// A packoffset that would make a member straddle a register is refused at the member, as
+// Direct3D refuses it.
 cbuffer cbPerFrame
 {
-    float  gScale;
-    float3 gOffset;
+    float  gScale  : packoffset(c0.x);
+    float3 gOffset : packoffset(c0.z);
 };
 
 float4 VS(float3 posL : POSITION) : SV_POSITION

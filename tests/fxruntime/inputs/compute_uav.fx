@@ -1,4 +1,5 @@
-// A compute kernel writing an RGBA8 UAV, with buffer values that come from initializers.
+// A compute kernel writing two UAVs, with buffer values that come from initializers. Both are only
+// written, so neither declares a format: the views bound to them decide.
 cbuffer cbSettings
 {
     float gWeights[3] = { 0.25f, 0.5f, 0.25f };
@@ -7,7 +8,7 @@ cbuffer cbSettings
 };
 
 Texture2D gInput;
-[[vk::image_format("rgba8")]] RWTexture2D<float4> gOutput;
+RWTexture2D<float4> gOutput;
 RWTexture2D<float4> gWide;
 
 [numthreads(16, 16, 1)]

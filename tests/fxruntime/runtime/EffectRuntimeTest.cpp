@@ -118,7 +118,7 @@ cbuffer cbAdd
 };
 
 Texture2D gIn;
-[[vk::image_format("rgba8")]] RWTexture2D<float4> gOut;
+RWTexture2D<float4> gOut;  // only written: the RGBA8 view bound to it gives the format
 
 [numthreads(4, 1, 1)]
 void CS(int3 id : SV_DispatchThreadID)

@@ -187,7 +187,9 @@ TEST_F(DeviceTest, InvalidDescriptionsAreRefusedByTheirRuleWithNullResults) {
       {"zero width", [](D3D11_TEXTURE2D_DESC& d) { d.Width = 0; }, D3D11Rule::TextureDescription},
       {"too many mips", [](D3D11_TEXTURE2D_DESC& d) { d.MipLevels = 5; }, D3D11Rule::TextureMipLevels},
       {"unknown format", [](D3D11_TEXTURE2D_DESC& d) { d.Format = DXGI_FORMAT(1000); }, D3D11Rule::TextureDescription},
-      {"array of two", [](D3D11_TEXTURE2D_DESC& d) { d.ArraySize = 2; }, D3D11Rule::TextureArraySize},
+      {"array of no textures", [](D3D11_TEXTURE2D_DESC& d) { d.ArraySize = 0; }, D3D11Rule::TextureArraySize},
+      {"array as a render target",
+       [](D3D11_TEXTURE2D_DESC& d) { d.ArraySize = 2, d.BindFlags |= D3D11_BIND_RENDER_TARGET; }, D3D11Rule::TextureArrayBinding},
       {"cube with one face", [](D3D11_TEXTURE2D_DESC& d) { d.MiscFlags = D3D11_RESOURCE_MISC_TEXTURECUBE; }, D3D11Rule::TextureArraySize},
       {"multisampled", [](D3D11_TEXTURE2D_DESC& d) { d.SampleDesc.Count = 4; }, D3D11Rule::TextureDescription},
       {"colour format as depth", [](D3D11_TEXTURE2D_DESC& d) { d.BindFlags = D3D11_BIND_DEPTH_STENCIL; }, D3D11Rule::TextureBindFormat},
@@ -200,6 +202,19 @@ TEST_F(DeviceTest, InvalidDescriptionsAreRefusedByTheirRuleWithNullResults) {
     EXPECT_TRUE(RefusedBy(c.rule, [&] { return device->CreateTexture2D(&d, nullptr, &texture); })) << c.what;
     EXPECT_EQ(texture, nullptr) << c.what;
   }
+  // 3D textures are read by shaders only, and need a size in all three dimensions.
+  ID3D11Texture3D* volume = nullptr;
+  const D3D11_TEXTURE3D_DESC goodVolume{4, 4, 4, 1, DXGI_FORMAT_R8G8B8A8_UNORM, D3D11_USAGE_DEFAULT,
+                                        D3D11_BIND_SHADER_RESOURCE, 0, 0};
+  for (UINT bind : {UINT(D3D11_BIND_RENDER_TARGET), UINT(D3D11_BIND_UNORDERED_ACCESS)}) {
+    D3D11_TEXTURE3D_DESC d = goodVolume;
+    d.BindFlags |= bind;
+    EXPECT_TRUE(RefusedBy(D3D11Rule::TextureArrayBinding, [&] { return device->CreateTexture3D(&d, nullptr, &volume); })) << bind;
+  }
+  D3D11_TEXTURE3D_DESC flat = goodVolume;
+  flat.Depth = 0;
+  EXPECT_TRUE(RefusedBy(D3D11Rule::Texture3DDescription, [&] { return device->CreateTexture3D(&flat, nullptr, &volume); }));
+  EXPECT_EQ(volume, nullptr);
   ASSERT_EQ(device->CreateTexture2D(&good, nullptr, &texture), S_OK);
   Keep(texture);
   // Views need the matching bind flag.

@@ -137,7 +137,7 @@ TEST(StageBlob, RejectsMalformedFields) {
   mutate("huge constant buffer", [](StageBlob& b) { b.constantBuffers[0].byteSize = 65537; });
   mutate("duplicate binding", [](StageBlob& b) { b.constantBuffers[1].binding = 0; });
   mutate("binding out of range", [](StageBlob& b) { b.constantBuffers[1].binding = 128; });
-  mutate("bad texture dimension", [](StageBlob& b) { b.textures[0].dimension = StageTextureDimension(2); });
+  mutate("bad texture dimension", [](StageBlob& b) { b.textures[0].dimension = StageTextureDimension(4); });
   mutate("sampler slot out of range", [](StageBlob& b) { b.textures[0].samplerSlot = 16; });
   mutate("bad image format", [](StageBlob& b) { b.images = {{"img", 0, StageImageFormat(9)}}; });
   mutate("overlong name", [](StageBlob& b) { b.samplers[0].name.assign(257, 'x'); });

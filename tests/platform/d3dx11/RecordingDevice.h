@@ -84,6 +84,10 @@ public:
     {
         return E_NOTIMPL;
     }
+    HRESULT CreateTexture3D(const D3D11_TEXTURE3D_DESC*, const D3D11_SUBRESOURCE_DATA*, ID3D11Texture3D**) override
+    {
+        return E_NOTIMPL;
+    }
     HRESULT CreateShaderResourceView(ID3D11Resource*, const D3D11_SHADER_RESOURCE_VIEW_DESC*,
                                      ID3D11ShaderResourceView**) override
     {

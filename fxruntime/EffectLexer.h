@@ -1,0 +1,51 @@
+#pragma once
+// Tokens of an effect file, as the front end reads them: identifiers, numbers, strings and
+// punctuation, with their place in the text. Comments and preprocessor lines are skipped (the
+// HLSL compiler's preprocessor handles those); #include lines are reported so that the included
+// files can be read, and #pragma pack_matrix lines for the layout of matrices the HLSL compiler is
+// not handed as matrices.
+#include <cstddef>
+#include <string>
+#include <vector>
+
+enum class TokenKind { Identifier, Number, String, Punct };
+
+struct Token {
+  TokenKind kind;
+  std::size_t begin;  // byte offsets into the text
+  std::size_t end;
+  int line;
+  int column;
+  std::string text;
+};
+
+struct IncludeDirective {
+  std::string name;  // as written between the quotes or angle brackets
+  int line;
+  int column;
+};
+
+// #pragma pack_matrix(row_major | column_major): the default majorness of the matrices declared
+// after it.
+struct PackMatrixPragma {
+  std::size_t offset;  // byte offset of the directive
+  bool rowMajor;
+};
+
+struct LexedText {
+  std::vector<Token> tokens;
+  std::vector<IncludeDirective> includes;
+  std::vector<PackMatrixPragma> packMatrix;
+  std::string error;  // empty when the text could be split
+  int errorLine = 0;
+};
+
+LexedText LexEffectText(const std::string& text);
+
+bool IsIdentStart(char c);
+bool IsIdentChar(char c);
+std::string Upper(std::string s);
+bool SameNoCase(const std::string& a, const std::string& b);
+
+// Reads numbers the way effect files write them: 1, 1.5f, -2, 0x0F, TRUE.
+bool ParseNumber(const std::string& text, double& value);

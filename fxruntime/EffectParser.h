@@ -1,0 +1,13 @@
+#pragma once
+// The reader of the effect constructs in one effect file (and, through its includes, the files it
+// names): techniques and passes, state blocks, resource and constant-buffer declarations, entry
+// point functions and initializers. What it learns goes into `out`; its text with the constructs
+// blanked out goes into out.strippedFiles.
+#include <string>
+#include <vector>
+
+#include "fxruntime/EffectSource.h"
+
+// `chain` lists the files being read, outermost first, `path` last.
+void ParseEffectFile(EffectSource& out, const std::string& path, const std::string& text,
+                     std::vector<std::string>& chain);
