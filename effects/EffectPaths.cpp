@@ -1,6 +1,6 @@
 #include "effects/EffectPaths.h"
 
-#include <regex>
+#include <algorithm>
 
 #include "platform/win32/Win32Platform.h"
 
@@ -26,6 +26,7 @@ std::string ExecutableDirectory()
 
 std::string EffectFilePath(const std::string& directory, const std::string& file)
 {
-    static const std::regex backslash("\\\\");
-    return std::regex_replace(directory + "\\" + file, backslash, "/");
+    std::string path = directory + "/" + file;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
 }

@@ -9,7 +9,7 @@ std::string ExecutableDirectory();
 // The cut alone, for any path.
 std::string DirectoryOfPath(const std::string& path);
 
-// directory + "\" + file, with every backslash then turned into "/".
+// directory + "/" + file, with every backslash (a separator on Windows) turned into "/".
 std::string EffectFilePath(const std::string& directory, const std::string& file);
 
 // Replaces where the executable's path comes from (tests run effects from a folder of their

@@ -260,8 +260,8 @@ bool ParseEffectBlob(const void* data, std::size_t size, EffectBlob& out) {
   }
   // Every binding a stage makes must name something the effect owns, or the runtime would bind
   // from outside its tables.
-  for (const EffectShader& s : blob.shaders) {
-    StageBlob stage;
+  for (EffectShader& s : blob.shaders) {
+    StageBlob& stage = s.parsed;
     if (!ParseStageBlob(s.code.data(), s.code.size(), stage) || stage.stage != s.stage) return false;
     for (const StageConstantBuffer& b : stage.constantBuffers)
       if (bufferSlots.count(b.binding) == 0 || b.name.empty()) return false;

@@ -137,6 +137,9 @@ struct EffectShader {
   StageKind stage = StageKind::Vertex;
   std::string entry;                // the entry with its literal arguments, e.g. "PS(1, true)"
   std::vector<std::uint8_t> code;   // a stage blob (platform/d3d11/StageBlob.h)
+  // `code` as read by ParseEffectBlob, which checks every binding it names against the effect's
+  // tables; the runtime uses it as it is (WriteEffectBlob ignores it).
+  StageBlob parsed;
 };
 
 struct EffectPass {

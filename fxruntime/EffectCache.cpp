@@ -20,7 +20,7 @@
 namespace {
 
 constexpr std::uint32_t kEntryMagic = 0x43464853;  // "SHFC"
-constexpr std::uint32_t kEntryVersion = 1;
+constexpr std::uint32_t kEntryVersion = 2;
 constexpr std::uint32_t kMaxDiagnostics = 10000;
 constexpr std::uint32_t kMaxText = 1u << 20;
 constexpr std::uint32_t kMaxBlob = 64u << 20;
@@ -95,6 +95,12 @@ std::string KeyOf(const EffectSource& source) {
   return d.Hex();
 }
 
+std::string DigestOf(const std::vector<std::uint8_t>& code) {
+  Digest d;
+  d.Bytes(code.data(), code.size());
+  return d.Hex();
+}
+
 std::vector<std::uint8_t> Encode(const std::string& key, const EffectCompileResult& result) {
   ByteWriter w;
   w.U32(kEntryMagic);
@@ -110,6 +116,7 @@ std::vector<std::uint8_t> Encode(const std::string& key, const EffectCompileResu
     w.Str(diag.text);
   }
   w.Data(result.code);
+  w.Str(DigestOf(result.code));
   return std::move(w.out);
 }
 
@@ -127,9 +134,12 @@ bool Decode(const std::vector<std::uint8_t>& bytes, const std::string& key, Effe
       return false;  // only successful compilations are kept, so an error cannot be in one
     result.diagnostics.push_back(std::move(diag));
   }
-  if (!r.Data(result.code, kMaxBlob) || r.Left() != 0) return false;
-  EffectBlob blob;
-  if (!ParseEffectBlob(result.code.data(), result.code.size(), blob)) return false;
+  // The digest tells a damaged entry from an intact one; the blob itself is read once, by the
+  // runtime that builds the effect from it.
+  std::string digest;
+  if (!r.Data(result.code, kMaxBlob) || !r.Str(digest, 64, false) || r.Left() != 0 ||
+      digest != DigestOf(result.code))
+    return false;
   result.succeeded = true;
   return true;
 }

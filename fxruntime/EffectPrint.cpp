@@ -106,11 +106,7 @@ std::string PrintEffect(const EffectBlob& blob, const EffectPrintOptions& option
   for (std::size_t i = 0; i < blob.shaders.size(); ++i) {
     const EffectShader& s = blob.shaders[i];
     o << "  [" << i << "] " << StageName(s.stage) << " " << s.entry << "\n";
-    StageBlob stage;
-    if (!ParseStageBlob(s.code.data(), s.code.size(), stage)) {
-      o << "    (unreadable stage blob)\n";
-      continue;
-    }
+    const StageBlob& stage = s.parsed;
     static const char* kComponent[] = {"float", "int", "uint"};
     for (const StageInput& in : stage.inputs)
       o << "    input " << in.semanticName << in.semanticIndex << " location " << in.location << " "

@@ -9,4 +9,5 @@ struct EffectPrintOptions {
   bool glsl = false;  // include each stage's GLSL source
 };
 
+// `blob` as ParseEffectBlob returns it (with each stage's parsed form).
 std::string PrintEffect(const EffectBlob& blob, const EffectPrintOptions& options = {});

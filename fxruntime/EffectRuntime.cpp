@@ -155,7 +155,7 @@ struct StageShader {
   std::vector<std::uint32_t> textureSlots;
   std::vector<std::uint32_t> samplerSlots;
   std::vector<std::uint32_t> imageUnits;
-  std::vector<std::uint8_t> inputSignature;  // vertex stage only
+  const std::vector<std::uint8_t>* inputSignature = nullptr;  // vertex stage only: its stage blob
 };
 
 class PassImpl final : public ID3DX11EffectPass {
@@ -549,10 +549,10 @@ HRESULT PassImpl::GetDesc(D3DX11_PASS_DESC* pDesc) {
   pDesc->SampleMask = info_->sampleMask;
   std::memcpy(pDesc->BlendFactor, info_->blendFactor, sizeof(pDesc->BlendFactor));
   const StageShader* vs = effect_->Shader(info_->shaders[static_cast<std::size_t>(StageKind::Vertex)]);
-  if (vs != nullptr && !vs->inputSignature.empty()) {
+  if (vs != nullptr && vs->inputSignature != nullptr) {
     // The caller only reads the signature; the interface hands it out as non-const.
-    pDesc->pIAInputSignature = const_cast<BYTE*>(vs->inputSignature.data());
-    pDesc->IAInputSignatureSize = vs->inputSignature.size();
+    pDesc->pIAInputSignature = const_cast<BYTE*>(vs->inputSignature->data());
+    pDesc->IAInputSignatureSize = vs->inputSignature->size();
   }
   return S_OK;
 }
@@ -736,17 +736,17 @@ HRESULT EffectObject::Build(ID3D11Device* device) {
   }
 
   for (const EffectShader& s : blob_.shaders) {
-    StageBlob stage;
-    // The blob parser has checked the stage blobs and every slot they name; a second failure here
-    // would mean the check and this code disagree, which is no reason to crash either.
-    if (!ParseStageBlob(s.code.data(), s.code.size(), stage)) return D3DXERR_INVALIDDATA;
+    // Parsed with the effect, which checked every slot it names.
+    const StageBlob& stage = s.parsed;
     StageShader shader;
     shader.stage = s.stage;
     HRESULT hr = S_OK;
     switch (s.stage) {
       case StageKind::Vertex:
         hr = device->CreateVertexShader(s.code.data(), s.code.size(), nullptr, &shader.vs);
-        shader.inputSignature = WriteInputSignatureBlob(stage.inputs);
+        // As in Direct3D, the vertex shader's own bytecode carries the signature input layouts
+        // are made against.
+        shader.inputSignature = &s.code;
         break;
       case StageKind::Pixel: hr = device->CreatePixelShader(s.code.data(), s.code.size(), nullptr, &shader.ps); break;
       case StageKind::Compute:
