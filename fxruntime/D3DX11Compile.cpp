@@ -2,48 +2,26 @@
 // as blobs.
 #include "fxruntime/D3DX11Compile.h"
 
-#include <atomic>
 #include <cstring>
 #include <new>
 #include <string>
 #include <vector>
 
 #include "fxruntime/EffectCache.h"
+#include "platform/d3d11/ComObject.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace {
 
-std::atomic<long> g_liveBlobs{0};
-
-class Blob final : public ID3D10Blob {
+class Blob final : public ComObject<ID3D10Blob> {
  public:
-  explicit Blob(std::size_t size) : bytes_(size) { ++g_liveBlobs; }
-  Blob(const Blob&) = delete;
-  Blob& operator=(const Blob&) = delete;
+  explicit Blob(std::size_t size) : bytes_(size) {}
 
-  HRESULT QueryInterface(REFIID riid, void** ppvObject) override {
-    if (ppvObject == nullptr) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_ID3D10Blob) {
-      AddRef();
-      *ppvObject = static_cast<ID3D10Blob*>(this);
-      return S_OK;
-    }
-    *ppvObject = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG AddRef() override { return ++refs_; }
-  ULONG Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
+  IUnknown* Cast(REFIID riid) override { return riid == IID_ID3D10Blob ? this : nullptr; }
   void* GetBufferPointer() override { return bytes_.empty() ? nullptr : bytes_.data(); }
   SIZE_T GetBufferSize() override { return bytes_.size(); }
 
  private:
-  ~Blob() override { --g_liveBlobs; }
-
-  ULONG refs_ = 1;
   std::vector<std::uint8_t> bytes_;
 };
 
@@ -91,4 +69,3 @@ HRESULT D3DX11CompileFromFileW(LPCWSTR pSrcFile, const D3D10_SHADER_MACRO* pDefi
   return Finish(S_OK, pHResult);
 }
 
-long D3DX11BlobLiveCount() { return g_liveBlobs.load(); }

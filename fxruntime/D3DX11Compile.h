@@ -35,5 +35,3 @@ HRESULT D3DX11CompileFromFileW(LPCWSTR pSrcFile, const D3D10_SHADER_MACRO* pDefi
                                ID3DX11ThreadPump* pPump, ID3D10Blob** ppShader, ID3D10Blob** ppErrorMsgs,
                                HRESULT* pHResult);
 
-// Blobs alive in this process.
-long D3DX11BlobLiveCount();

@@ -157,5 +157,4 @@ HRESULT D3DX11CreateEffectFromMemory(const void* pData, SIZE_T DataLength, UINT 
 ID3DX11EffectTechnique* D3DX11InertTechnique();
 ID3DX11EffectVariable* D3DX11InertVariable();
 
-// Effect objects alive in this process; zero once every effect has been released.
-long D3DX11EffectLiveCount();
+

@@ -11,10 +11,11 @@
 
 #include "fxruntime/D3DX11Effect.h"
 #include "fxruntime/EffectBlob.h"
+#include "platform/d3d11/ComObject.h"
+#include "platform/d3d11/ComPtr.h"
 
 namespace {
 
-std::atomic<long> g_liveEffects{0};
 
 class EffectObject;
 struct VariableCore;
@@ -93,7 +94,7 @@ ShaderResourceView g_inertSrv{nullptr};
 UnorderedAccessView g_inertUav{nullptr};
 
 struct ConstantBuffer {
-  ID3D11Buffer* buffer = nullptr;
+  ComPtr<ID3D11Buffer> buffer;
   std::vector<std::uint8_t> data;  // Direct3D's layout, as the variables write it
   // The std140 copy the shaders read when Direct3D's offsets cannot be declared in GLSL.
   std::vector<std::uint8_t> gpu;
@@ -112,12 +113,7 @@ struct ConstantBuffer {
 struct VariableCore {
   VariableCore(EffectObject* owner, const EffectVariable* variable)
       : effect(owner), info(variable), raw(this), scalar(this), vector(this), matrix(this), srv(this), uav(this) {
-    if (variable->kind == EffectVariableKind::Texture) views.assign(std::max(variable->elements, 1u), nullptr);
-  }
-  ~VariableCore() {
-    for (ID3D11ShaderResourceView* v : views)
-      if (v != nullptr) v->Release();
-    if (uavView != nullptr) uavView->Release();
+    if (variable->kind == EffectVariableKind::Texture) views.resize(std::max(variable->elements, 1u));
   }
 
   bool IsNumeric() const { return info->kind == EffectVariableKind::Numeric && info->baseType != EffectBaseType::Struct; }
@@ -141,16 +137,16 @@ struct VariableCore {
   ShaderResourceView srv;
   UnorderedAccessView uav;
   // Held, as the pipeline will read them at Apply: one per element (one for a texture that is no array).
-  std::vector<ID3D11ShaderResourceView*> views;
-  ID3D11UnorderedAccessView* uavView = nullptr;  // held likewise
+  std::vector<ComPtr<ID3D11ShaderResourceView>> views;
+  ComPtr<ID3D11UnorderedAccessView> uavView;  // held likewise
 };
 
 // A created shader with the bindings its stage blob declares.
 struct StageShader {
   StageKind stage = StageKind::Vertex;
-  ID3D11VertexShader* vs = nullptr;
-  ID3D11PixelShader* ps = nullptr;
-  ID3D11ComputeShader* cs = nullptr;
+  ComPtr<ID3D11VertexShader> vs;
+  ComPtr<ID3D11PixelShader> ps;
+  ComPtr<ID3D11ComputeShader> cs;
   std::vector<std::uint32_t> constantBuffers;
   std::vector<std::uint32_t> textureSlots;
   std::vector<std::uint32_t> samplerSlots;
@@ -192,44 +188,20 @@ class TechniqueImpl final : public ID3DX11EffectTechnique {
 PassImpl g_inertPass{nullptr, nullptr};
 TechniqueImpl g_inertTechnique{nullptr, nullptr};
 
-template <typename T>
-void ReleaseAndNull(T*& object) {
-  if (object != nullptr) object->Release();
-  object = nullptr;
-}
-
-class EffectObject final : public ID3DX11Effect {
+class EffectObject final : public ComObject<ID3DX11Effect> {
  public:
-  explicit EffectObject(EffectBlob blob) : blob_(std::move(blob)) { ++g_liveEffects; }
-  EffectObject(const EffectObject&) = delete;
-  EffectObject& operator=(const EffectObject&) = delete;
+  explicit EffectObject(EffectBlob blob) : blob_(std::move(blob)) {}
 
   // Creates every device object; on failure returns the device's code and leaves the rest to
   // the destructor.
   HRESULT Build(ID3D11Device* device);
 
-  HRESULT QueryInterface(REFIID riid, void** ppvObject) override {
-    if (ppvObject == nullptr) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_ID3DX11Effect) {
-      AddRef();
-      *ppvObject = static_cast<ID3DX11Effect*>(this);
-      return S_OK;
-    }
-    *ppvObject = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG AddRef() override { return ++refs_; }
-  ULONG Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
+  IUnknown* Cast(REFIID riid) override { return riid == IID_ID3DX11Effect ? this : nullptr; }
 
   BOOL IsValid() override { return TRUE; }
   HRESULT GetDevice(ID3D11Device** ppDevice) override {
     if (ppDevice == nullptr) return E_INVALIDARG;
-    *ppDevice = device_;
-    if (device_ != nullptr) device_->AddRef();
+    *ppDevice = ComPtr(device_).Detach();
     return S_OK;
   }
   HRESULT GetDesc(D3DX11_EFFECT_DESC* pDesc) override {
@@ -270,33 +242,20 @@ class EffectObject final : public ID3DX11Effect {
   HRESULT ApplyPass(const EffectPass& pass, ID3D11DeviceContext* context);
 
  private:
-  ~EffectObject() override {
-    variables_.clear();  // releases the views they hold
-    for (ConstantBuffer& b : buffers_) ReleaseAndNull(b.buffer);
-    for (StageShader& s : shaders_) {
-      ReleaseAndNull(s.vs);
-      ReleaseAndNull(s.ps);
-      ReleaseAndNull(s.cs);
-    }
-    for (auto* s : samplers_) ReleaseAndNull(s);
-    for (auto* s : rasterizers_) ReleaseAndNull(s);
-    for (auto* s : depthStencils_) ReleaseAndNull(s);
-    for (auto* s : blends_) ReleaseAndNull(s);
-    ReleaseAndNull(device_);
-    --g_liveEffects;
-  }
+  // The variables first (they hold views bound into the effect), the device last (its members
+  // are declared first).
+  ~EffectObject() override { variables_.clear(); }
 
   void BindStage(const StageShader& shader, ID3D11DeviceContext* context);
 
   EffectBlob blob_;
-  ULONG refs_ = 1;
-  ID3D11Device* device_ = nullptr;
+  ComPtr<ID3D11Device> device_;
   std::vector<ConstantBuffer> buffers_;
   std::vector<StageShader> shaders_;
-  std::vector<ID3D11SamplerState*> samplers_;
-  std::vector<ID3D11RasterizerState*> rasterizers_;
-  std::vector<ID3D11DepthStencilState*> depthStencils_;
-  std::vector<ID3D11BlendState*> blends_;
+  std::vector<ComPtr<ID3D11SamplerState>> samplers_;
+  std::vector<ComPtr<ID3D11RasterizerState>> rasterizers_;
+  std::vector<ComPtr<ID3D11DepthStencilState>> depthStencils_;
+  std::vector<ComPtr<ID3D11BlendState>> blends_;
   std::vector<std::unique_ptr<VariableCore>> variables_;
   struct TextureSlot {
     VariableCore* core = nullptr;
@@ -480,10 +439,7 @@ HRESULT ShaderResourceView::SetResourceArray(ID3D11ShaderResourceView** ppResour
   if ((ppResources == nullptr && Count != 0) || std::uint64_t{Offset} + Count > core_->views.size())
     return E_INVALIDARG;
   for (UINT i = 0; i < Count; ++i) {
-    ID3D11ShaderResourceView*& held = core_->views[Offset + i];
-    if (ppResources[i] != nullptr) ppResources[i]->AddRef();
-    if (held != nullptr) held->Release();
-    held = ppResources[i];
+    core_->views[Offset + i] = ppResources[i];
   }
   return S_OK;
 }
@@ -492,24 +448,20 @@ HRESULT ShaderResourceView::GetResourceArray(ID3D11ShaderResourceView** ppResour
   if ((ppResources == nullptr && Count != 0) || std::uint64_t{Offset} + Count > core_->views.size())
     return E_INVALIDARG;
   for (UINT i = 0; i < Count; ++i) {
-    ppResources[i] = core_->views[Offset + i];
-    if (ppResources[i] != nullptr) ppResources[i]->AddRef();
+    ppResources[i] = ComPtr(core_->views[Offset + i]).Detach();
   }
   return S_OK;
 }
 
 HRESULT UnorderedAccessView::SetUnorderedAccessView(ID3D11UnorderedAccessView* pResource) {
   if (core_ == nullptr) return E_FAIL;
-  if (pResource != nullptr) pResource->AddRef();
-  if (core_->uavView != nullptr) core_->uavView->Release();
   core_->uavView = pResource;
   return S_OK;
 }
 HRESULT UnorderedAccessView::GetUnorderedAccessView(ID3D11UnorderedAccessView** ppResource) {
   if (core_ == nullptr) return E_FAIL;
   if (ppResource == nullptr) return E_INVALIDARG;
-  *ppResource = core_->uavView;
-  if (core_->uavView != nullptr) core_->uavView->AddRef();
+  *ppResource = ComPtr(core_->uavView).Detach();
   return S_OK;
 }
 
@@ -568,7 +520,7 @@ HRESULT PassImpl::Apply(UINT /*Flags*/, ID3D11DeviceContext* pContext) {
 
 void EffectObject::BindStage(const StageShader& shader, ID3D11DeviceContext* context) {
   for (std::uint32_t slot : shader.constantBuffers) {
-    ID3D11Buffer* buffer = buffers_[static_cast<std::size_t>(bufferAtSlot_[slot])].buffer;
+    ID3D11Buffer* buffer = buffers_[static_cast<std::size_t>(bufferAtSlot_[slot])].buffer.Get();
     switch (shader.stage) {
       case StageKind::Vertex: context->VSSetConstantBuffers(slot, 1, &buffer); break;
       case StageKind::Pixel: context->PSSetConstantBuffers(slot, 1, &buffer); break;
@@ -578,7 +530,7 @@ void EffectObject::BindStage(const StageShader& shader, ID3D11DeviceContext* con
   }
   for (std::uint32_t slot : shader.textureSlots) {
     const TextureSlot& t = textureAtSlot_[slot];
-    ID3D11ShaderResourceView* view = t.core->views[t.element];
+    ID3D11ShaderResourceView* view = t.core->views[t.element].Get();
     switch (shader.stage) {
       case StageKind::Vertex: context->VSSetShaderResources(slot, 1, &view); break;
       case StageKind::Pixel: context->PSSetShaderResources(slot, 1, &view); break;
@@ -587,7 +539,7 @@ void EffectObject::BindStage(const StageShader& shader, ID3D11DeviceContext* con
     }
   }
   for (std::uint32_t slot : shader.samplerSlots) {
-    ID3D11SamplerState* sampler = samplers_[slot];
+    ID3D11SamplerState* sampler = samplers_[slot].Get();
     switch (shader.stage) {
       case StageKind::Vertex: context->VSSetSamplers(slot, 1, &sampler); break;
       case StageKind::Pixel: context->PSSetSamplers(slot, 1, &sampler); break;
@@ -597,7 +549,7 @@ void EffectObject::BindStage(const StageShader& shader, ID3D11DeviceContext* con
   }
   if (shader.stage == StageKind::Compute)
     for (std::uint32_t unit : shader.imageUnits) {
-      ID3D11UnorderedAccessView* view = uavAtSlot_[unit]->uavView;
+      ID3D11UnorderedAccessView* view = uavAtSlot_[unit]->uavView.Get();
       context->CSSetUnorderedAccessViews(unit, 1, &view, nullptr);
     }
 }
@@ -605,7 +557,7 @@ void EffectObject::BindStage(const StageShader& shader, ID3D11DeviceContext* con
 HRESULT EffectObject::ApplyPass(const EffectPass& pass, ID3D11DeviceContext* context) {
   for (ConstantBuffer& b : buffers_) {
     if (!b.dirty) continue;
-    if (b.buffer != nullptr) context->UpdateSubresource(b.buffer, 0, nullptr, b.Upload(), 0, 0);
+    if (b.buffer) context->UpdateSubresource(b.buffer.Get(), 0, nullptr, b.Upload(), 0, 0);
     b.dirty = false;
   }
 
@@ -613,21 +565,19 @@ HRESULT EffectObject::ApplyPass(const EffectPass& pass, ID3D11DeviceContext* con
   // A compute pass leaves the graphics stages alone and a graphics pass the compute stage, as
   // Direct3D effects do; within its own stages a pass binds null where it sets no shader.
   if (const StageShader* cs = stage(StageKind::Compute)) {
-    context->CSSetShader(cs->cs, nullptr, 0);
+    context->CSSetShader(cs->cs.Get(), nullptr, 0);
     BindStage(*cs, context);
   } else {
     const StageShader* vs = stage(StageKind::Vertex);
     const StageShader* ps = stage(StageKind::Pixel);
-    context->VSSetShader(vs != nullptr ? vs->vs : nullptr, nullptr, 0);
+    context->VSSetShader(vs != nullptr ? vs->vs.Get() : nullptr, nullptr, 0);
     context->GSSetShader(nullptr, nullptr, 0);
-    context->PSSetShader(ps != nullptr ? ps->ps : nullptr, nullptr, 0);
+    context->PSSetShader(ps != nullptr ? ps->ps.Get() : nullptr, nullptr, 0);
     if (vs != nullptr) BindStage(*vs, context);
     if (ps != nullptr) BindStage(*ps, context);
   }
 
-  auto state = [](std::int32_t ref, const auto& list) -> decltype(list[0]) {
-    return list[static_cast<std::size_t>(ref)];
-  };
+  auto state = [](std::int32_t ref, const auto& list) { return list[static_cast<std::size_t>(ref)].Get(); };
   if (pass.rasterizerState == kEffectStateDefault) context->RSSetState(nullptr);
   else if (pass.rasterizerState >= 0) context->RSSetState(state(pass.rasterizerState, rasterizers_));
   if (pass.depthStencilState == kEffectStateDefault) context->OMSetDepthStencilState(nullptr, pass.stencilRef);
@@ -703,7 +653,6 @@ D3D11_SAMPLER_DESC ToD3D(const EffectSamplerDesc& s) {
 
 HRESULT EffectObject::Build(ID3D11Device* device) {
   device_ = device;
-  device_->AddRef();
 
   bufferAtSlot_.assign(kEffectMaxBuffers, -1);
   for (const EffectConstantBuffer& b : blob_.constantBuffers) {
@@ -714,7 +663,7 @@ HRESULT EffectObject::Build(ID3D11Device* device) {
     if (!cb.data.empty()) {
       const D3D11_BUFFER_DESC desc{b.gpuSize, D3D11_USAGE_DEFAULT, D3D11_BIND_CONSTANT_BUFFER, 0, 0, 0};
       const D3D11_SUBRESOURCE_DATA init{cb.Upload(), 0, 0};
-      const HRESULT hr = device->CreateBuffer(&desc, &init, &cb.buffer);
+      const HRESULT hr = device->CreateBuffer(&desc, &init, cb.buffer.Put());
       if (FAILED(hr)) return hr;
     }
     bufferAtSlot_[b.slot] = static_cast<int>(buffers_.size());
@@ -743,14 +692,14 @@ HRESULT EffectObject::Build(ID3D11Device* device) {
     HRESULT hr = S_OK;
     switch (s.stage) {
       case StageKind::Vertex:
-        hr = device->CreateVertexShader(s.code.data(), s.code.size(), nullptr, &shader.vs);
+        hr = device->CreateVertexShader(s.code.data(), s.code.size(), nullptr, shader.vs.Put());
         // As in Direct3D, the vertex shader's own bytecode carries the signature input layouts
         // are made against.
         shader.inputSignature = &s.code;
         break;
-      case StageKind::Pixel: hr = device->CreatePixelShader(s.code.data(), s.code.size(), nullptr, &shader.ps); break;
+      case StageKind::Pixel: hr = device->CreatePixelShader(s.code.data(), s.code.size(), nullptr, shader.ps.Put()); break;
       case StageKind::Compute:
-        hr = device->CreateComputeShader(s.code.data(), s.code.size(), nullptr, &shader.cs);
+        hr = device->CreateComputeShader(s.code.data(), s.code.size(), nullptr, shader.cs.Put());
         break;
       default: hr = E_NOTIMPL; break;  // the device has no hull, domain or geometry stage
     }
@@ -780,26 +729,22 @@ HRESULT EffectObject::Build(ID3D11Device* device) {
 
   for (const EffectSamplerDesc& s : blob_.samplers) {
     const D3D11_SAMPLER_DESC desc = ToD3D(s);
-    samplers_.push_back(nullptr);
-    const HRESULT hr = device->CreateSamplerState(&desc, &samplers_.back());
+    const HRESULT hr = device->CreateSamplerState(&desc, samplers_.emplace_back().Put());
     if (FAILED(hr)) return hr;
   }
   for (const EffectRasterizerDesc& s : blob_.rasterizerStates) {
     const D3D11_RASTERIZER_DESC desc = ToD3D(s);
-    rasterizers_.push_back(nullptr);
-    const HRESULT hr = device->CreateRasterizerState(&desc, &rasterizers_.back());
+    const HRESULT hr = device->CreateRasterizerState(&desc, rasterizers_.emplace_back().Put());
     if (FAILED(hr)) return hr;
   }
   for (const EffectDepthStencilDesc& s : blob_.depthStencilStates) {
     const D3D11_DEPTH_STENCIL_DESC desc = ToD3D(s);
-    depthStencils_.push_back(nullptr);
-    const HRESULT hr = device->CreateDepthStencilState(&desc, &depthStencils_.back());
+    const HRESULT hr = device->CreateDepthStencilState(&desc, depthStencils_.emplace_back().Put());
     if (FAILED(hr)) return hr;
   }
   for (const EffectBlendDesc& s : blob_.blendStates) {
     const D3D11_BLEND_DESC desc = ToD3D(s);
-    blends_.push_back(nullptr);
-    const HRESULT hr = device->CreateBlendState(&desc, &blends_.back());
+    const HRESULT hr = device->CreateBlendState(&desc, blends_.emplace_back().Put());
     if (FAILED(hr)) return hr;
   }
 
@@ -828,4 +773,3 @@ HRESULT D3DX11CreateEffectFromMemory(const void* pData, SIZE_T DataLength, UINT 
 
 ID3DX11EffectTechnique* D3DX11InertTechnique() { return &g_inertTechnique; }
 ID3DX11EffectVariable* D3DX11InertVariable() { return &g_inertRaw; }
-long D3DX11EffectLiveCount() { return g_liveEffects.load(); }

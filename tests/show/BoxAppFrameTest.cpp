@@ -41,7 +41,6 @@ protected:
         MciShutdown();
         Win32Shutdown();
         EXPECT_EQ(D3D11LiveObjectCount(), 0);
-        EXPECT_EQ(D3DX11EffectLiveCount(), 0);
     }
 
     Trace RenderAtBeat(double beat)
