@@ -65,7 +65,23 @@ public:
 
     const D3D11_TEXTURE2D_DESC desc;  // MipLevels is the real count, never 0
     const GLuint name;
-    const GLenum target;  // GL_TEXTURE_2D or GL_TEXTURE_CUBE_MAP
+    const GLenum target;  // GL_TEXTURE_2D, GL_TEXTURE_2D_ARRAY, GL_TEXTURE_CUBE_MAP, or GL_TEXTURE_3D inside a Texture3DImpl
+};
+
+// A 3D texture: its GL storage is a TextureImpl (Depth in desc.ArraySize), so views and bindings
+// treat it like the others; this object is what the caller holds.
+class Texture3DImpl final : public DeviceChild<ID3D11Texture3D> {
+public:
+    Texture3DImpl(std::shared_ptr<DeviceCore> core, const D3D11_TEXTURE3D_DESC& desc, ComPtr<TextureImpl> storage)
+        : DeviceChild(std::move(core)), desc(desc), storage(std::move(storage))
+    {
+    }
+    void GetType(D3D11_RESOURCE_DIMENSION* d) override { *d = D3D11_RESOURCE_DIMENSION_TEXTURE3D; }
+    void GetDesc(D3D11_TEXTURE3D_DESC* d) override { *d = desc; }
+    IUnknown* Cast(REFIID riid) override;
+
+    const D3D11_TEXTURE3D_DESC desc;
+    const ComPtr<TextureImpl> storage;
 };
 
 // Null when the resource is of the other kind (or null).
@@ -82,12 +98,14 @@ public:
     ~ViewImpl() override;
     void GetResource(ID3D11Resource** out) override
     {
-        texture->AddRef();
-        *out = texture.Get();
+        ID3D11Resource* resource = owner ? owner.Get() : static_cast<ID3D11Resource*>(texture.Get());
+        resource->AddRef();
+        *out = resource;
     }
     void GetDesc(Desc* d) override { *d = desc; }
 
     const ComPtr<TextureImpl> texture;
+    ComPtr<ID3D11Resource> owner;  // the resource the caller made the view of, when it is not `texture` (3D)
     const Desc desc;
     GLuint glName = 0;     // the texture (or texture view) to sample or attach
     GLint level = 0;       // first mip level used
@@ -182,6 +200,8 @@ public:
                          ID3D11Buffer** out) override;
     HRESULT CreateTexture2D(const D3D11_TEXTURE2D_DESC* desc, const D3D11_SUBRESOURCE_DATA* initialData,
                             ID3D11Texture2D** out) override;
+    HRESULT CreateTexture3D(const D3D11_TEXTURE3D_DESC* desc, const D3D11_SUBRESOURCE_DATA* initialData,
+                            ID3D11Texture3D** out) override;
     HRESULT CreateShaderResourceView(ID3D11Resource* resource, const D3D11_SHADER_RESOURCE_VIEW_DESC* desc,
                                      ID3D11ShaderResourceView** out) override;
     HRESULT CreateUnorderedAccessView(ID3D11Resource* resource, const D3D11_UNORDERED_ACCESS_VIEW_DESC* desc,

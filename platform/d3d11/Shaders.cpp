@@ -227,7 +227,8 @@ HRESULT DeviceImpl::CreateShader(StageKind kind, const void* code, SIZE_T length
             continue;
         }
         glProgramUniform1i(program, location, static_cast<GLint>(image.unit));
-        static constexpr GLenum kFormats[] = {GL_RGBA32F, GL_RGBA8, GL_R32F, GL_R32UI, GL_RGBA16F};
+        // The declared format; an image declared without one (written only) takes its view's at binding.
+        static constexpr GLenum kFormats[] = {GL_RGBA32F, GL_RGBA8, GL_R32F, GL_R32UI, GL_RGBA16F, GL_R32I, 0};
         shader->bindings.images.push_back({image.unit, image.unit, kFormats[static_cast<int>(image.format)]});
     }
     return Hand<Interface>(shader, out);

@@ -15,7 +15,9 @@
     RULE(BufferImmutableData, "CreateBuffer", "an immutable buffer needs initial data")                         \
     RULE(InitialDataNull, "Create*", "initial data with a null pointer")                                        \
     RULE(TextureDescription, "CreateTexture2D", "no description, an unsupported format, a size of 0 or above 16384, multisampling or an unknown usage") \
-    RULE(TextureArraySize, "CreateTexture2D", "array size must be 1, or 6 for a square cube map")               \
+    RULE(TextureArraySize, "CreateTexture2D", "array size must be 1 to 2048, or 6 for a square cube map")       \
+    RULE(TextureArrayBinding, "CreateTexture*", "texture arrays and 3D textures are read by shaders only: no render target, depth or unordered access") \
+    RULE(Texture3DDescription, "CreateTexture3D", "no description, a compressed or depth format, a size of 0 or above 2048, misc flags or an unknown usage") \
     RULE(TextureBlockSize, "CreateTexture2D", "a block-compressed texture's size must be a multiple of 4")       \
     RULE(TextureBindFormat, "CreateTexture2D", "the bind flags do not suit the format (depth, render target or unordered access)") \
     RULE(TextureMipLevels, "CreateTexture2D", "more mip levels than the size has")                              \
