@@ -85,6 +85,17 @@ bool WarnIfUnreadable(const ObjLoader& loader, const std::string& path, std::ost
     return true;
 }
 
+// A readable file without a single face is valid but draws nothing, which is most likely not what
+// whoever wrote it meant.
+bool WarnIfFaceless(const ObjLoader& loader, const std::string& path, std::ostream& warnings)
+{
+    if (!loader.faces.empty()) {
+        return false;
+    }
+    warnings << "warning: " << path << ": the model file has no faces; the model draws nothing\n";
+    return true;
+}
+
 Float3 PositionAt(const ObjLoader& loader, const ObjFaceVertex& corner, const std::string& path, size_t faceIndex,
                   size_t c)
 {
@@ -150,7 +161,7 @@ LitModelData AssembleLitModel(const std::string& path, IndexCountRule countRule,
 {
     const ObjLoader loader(path);
     LitModelData model;
-    if (WarnIfUnreadable(loader, path, warnings)) {
+    if (WarnIfUnreadable(loader, path, warnings) || WarnIfFaceless(loader, path, warnings)) {
         return model;
     }
     CheckIndexable(loader.positionIndices.size(), path);
@@ -211,7 +222,7 @@ PartModelData AssemblePartModel(const std::string& path, std::span<const ModelPa
     const ObjLoader loader(path);
     PartModelData model;
     model.ranges.resize(parts.size());
-    if (WarnIfUnreadable(loader, path, warnings)) {
+    if (WarnIfUnreadable(loader, path, warnings) || WarnIfFaceless(loader, path, warnings)) {
         return model;
     }
     CheckIndexable(loader.positionIndices.size(), path);

@@ -11,6 +11,7 @@
 // Errors while assembling:
 // - a model file that cannot be opened gives an empty model (nothing to draw) and a warning naming
 //   the file on the warnings stream; the show goes on without it;
+// - so does a readable file without faces (an empty file, say), with a warning of its own;
 // - a face that is not a triangle, or a corner whose position, normal or (pod and room) texture
 //   coordinate index is missing, negative or past the end of its list, throws ObjFormatError naming
 //   the file, the line and the face: the draw counts assume triangles and every lookup must land;

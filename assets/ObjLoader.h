@@ -4,7 +4,8 @@
 // are opened exactly as written, relative to the current directory).
 //
 // Lines end at a line feed; a carriage return right before it is dropped. Numbers are decimal and read
-// as std::stoi / std::stof read them in the C locale (see assets/ObjText.h).
+// as std::stoi / std::stof read them in the C locale, except that values too small for a normal float
+// read as the nearest float instead of failing (see assets/ObjText.h).
 //
 // Errors. A file that cannot be opened is not an error (the lists stay as they were); a directory, or a
 // file whose reading fails, counts as one that cannot be opened. Anything else that cannot be read

@@ -102,9 +102,10 @@ bool IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-// Decides the rare results (overflow, underflow, denormals) with the C library itself, so that the
-// boundaries are exactly those of std::stof: strtof reports ERANGE for overflow and for an underflow
-// that loses precision, but not for an exact denormal.
+// Decides the rare results (overflow, underflow to zero) with the C library itself, so that the
+// overflow boundary is exactly that of std::stof. strtof reports ERANGE both for overflow (returning an
+// infinity) and for an underflow that loses precision (returning the correctly rounded denormal or
+// zero); only the first is outside the float range.
 NumberStatus ParseFloatWithCLibrary(std::string_view number, float& value)
 {
     static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
@@ -113,7 +114,7 @@ NumberStatus ParseFloatWithCLibrary(std::string_view number, float& value)
     // Should the C locale be unavailable, the process locale is the best left; the show never changes it
     // from "C".
     const float result = cLocale != nullptr ? strtof_l(copy.c_str(), nullptr, cLocale) : std::strtof(copy.c_str(), nullptr);
-    if (errno == ERANGE) {
+    if (errno == ERANGE && std::isinf(result)) {
         return NumberStatus::outOfRange;
     }
     value = result;
@@ -213,8 +214,10 @@ NumberStatus ParseFloat(std::string_view text, float& value)
         value = result;
         return NumberStatus::ok;
     }
+    // from_chars rounds correctly, denormals included; it reports underflow to zero and overflow
+    // alike as out of range, which the C library then tells apart.
     const std::from_chars_result parsed = std::from_chars(begin, end, result, std::chars_format::general);
-    if (parsed.ec == std::errc() && std::fpclassify(result) != FP_SUBNORMAL) {
+    if (parsed.ec == std::errc()) {
         value = result;
         return NumberStatus::ok;
     }

@@ -2,7 +2,8 @@
 // Low-level text helpers of the OBJ/MTL reader: line splitting on a one-character delimiter and the
 // number conversions. They work on views into the file buffer so that the reader allocates nothing
 // per token; the results are exactly those of ObjLoader::SplitString and of std::stoi/std::stof in
-// the C locale (decimal only), which the tests check against each other.
+// the C locale (decimal only), which the tests check against each other, with one exception in
+// ParseFloat: tiny values (below).
 
 #include <cstdint>
 #include <string_view>
@@ -45,9 +46,15 @@ NumberStatus ParseInt(std::string_view text, int32_t& value);
 // std::stof semantics in the C locale, restricted to decimal numbers: skips leading white space,
 // takes an optional sign, digits, an optional fraction and an optional exponent, and ignores the rest
 // ("1.5abc" is 1.5, "1e" is 1). Hexadecimal numbers and the words inf and nan are not numbers here
-// ("0x10" reads as 0, "inf" is invalid). A value beyond the float range is out of range; so is one that
-// underflows to zero or to an inexact denormal, because the C library's strtof reports ERANGE for those
-// and std::stof turns that into out_of_range. An exactly representable denormal is accepted.
+// ("0x10" reads as 0, "inf" is invalid). A value beyond the largest float is out of range.
+//
+// Where it differs from std::stof: a value too small for a normal float reads as the nearest float,
+// a denormal or a zero with the sign as written ("1e-40" is 9.99995e-41, "1.4e-45" is the smallest
+// denormal 1.4013e-45, "-1e-50" is -0). std::stof throws out_of_range for each of these, because the
+// C library's strtof reports ERANGE for any underflow that is not exact, although the value lies
+// inside the float range; a model coordinate written that small means "next to nothing", and refusing
+// it would end the show's start-up. Exactly representable denormals and every other input read as
+// std::stof reads them.
 NumberStatus ParseFloat(std::string_view text, float& value);
 
 }  // namespace objtext

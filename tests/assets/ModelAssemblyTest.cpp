@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/math/MathTestUtil.h"
@@ -262,7 +263,7 @@ TEST_F(ModelAssemblyTest, PartModelsCarryTangents)
     }
 }
 
-TEST_F(ModelAssemblyTest, MissingFileGivesAnEmptyModelAndAWarning)
+TEST_F(ModelAssemblyTest, MissingOrFacelessFileGivesAnEmptyModelAndAWarning)
 {
     const std::string path = (folder / "absent.obj").string();
 
@@ -276,11 +277,22 @@ TEST_F(ModelAssemblyTest, MissingFileGivesAnEmptyModelAndAWarning)
     EXPECT_EQ(room.ranges.size(), kRoomPartCount);
     EXPECT_EQ(room.indexCount, 0u);
 
-    // A file that opens but holds no faces is not a warning, just an empty model.
-    std::ostringstream quiet;
-    const LitModelData empty = AssembleTextModel(1, Write("empty.obj", "# nothing\n"), quiet);
-    EXPECT_EQ(empty.indexCount, 0u);
-    EXPECT_TRUE(quiet.str().empty());
+    // A file that opens but holds no faces (empty, or vertices only) is valid and draws nothing,
+    // with a warning of its own for each builder.
+    const std::pair<const char*, const char*> faceless[] = {{"empty.obj", ""},
+                                                            {"points.obj", "v 0 0 0\nvn 0 1 0\ng A\n"}};
+    for (const auto& [name, text] : faceless) {
+        const std::string file = Write(name, text);
+        std::ostringstream said;
+        const LitModelData text1 = AssembleTextModel(1, file, said);
+        EXPECT_EQ(text1.indexCount, 0u);
+        EXPECT_TRUE(text1.vertices.empty());
+        const PartModelData pod = AssemblePodModel(file, said);
+        EXPECT_EQ(pod.indexCount, 0u);
+        EXPECT_EQ(pod.ranges, std::vector<MeshRange>(kPodPartCount));
+        const std::string warning = "warning: " + file + ": the model file has no faces; the model draws nothing\n";
+        EXPECT_EQ(said.str(), warning + warning);
+    }
 }
 
 TEST_F(ModelAssemblyTest, BadFacesAreErrorsNamingFileLineAndFace)

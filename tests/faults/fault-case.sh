@@ -151,9 +151,15 @@ obj-quad)  # ARG: model; its first face gets a fourth corner
     edit_line "$arg" "$n" '/^f \([^ ]*\)\(.*\)$/f \1\2 \1/'
     model_error "$arg" "$n"
     ;;
-obj-empty)  # ARG: model; readable but empty: a model without faces, drawn as nothing
+obj-empty)  # ARG: model; readable but empty: a model without faces, drawn as nothing, with a warning
     own "$arg"
     : >"$dir/Res/$arg"
+    must="warning: Res/$arg: the model file has no faces; the model draws nothing"
+    ;;
+obj-tiny)  # ARG: model; its first vertex gets coordinates below the normal floats, read as the nearest
+    own "$arg"
+    n=$(first_line "$arg" v)
+    edit_line "$arg" "$n" '/.*/v 1e-40 1.4e-45 -1e-50/'
     ;;
 directory)  # ARG: comma-separated files, each replaced by a directory of the same name
     for f in ${arg//,/ }; do
