@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
@@ -12,7 +13,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <mutex>
+#include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "fxruntime/EffectBlob.h"
 #include "platform/d3d11/ByteStream.h"
@@ -178,7 +182,75 @@ void WriteEntry(const std::filesystem::path& file, const std::vector<std::uint8_
   if (ec) std::filesystem::remove(temp, ec);
 }
 
+bool IsHex(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
+// Entry names are the 32 hex digits of the key and ".fxc"; temporary ones add ".tmp.<pid>.<n>".
+enum class CacheFile { entry, temporary, other };
+
+CacheFile KindOf(const std::string& name) {
+  if (name.size() < 36 || !IsHex(std::string_view(name).substr(0, 32)) || name.compare(32, 4, ".fxc") != 0)
+    return CacheFile::other;
+  if (name.size() == 36) return CacheFile::entry;
+  return name.compare(36, 5, ".tmp.") == 0 ? CacheFile::temporary : CacheFile::other;
+}
+
+// A hit is a use: the modification time is what pruning goes by (access times are often not kept).
+void MarkUsed(const std::filesystem::path& entry) {
+  std::error_code ec;
+  std::filesystem::last_write_time(entry, std::filesystem::file_time_type::clock::now(), ec);
+}
+
 }  // namespace
+
+EffectCachePruneResult PruneEffectCache(const std::filesystem::path& dir, const EffectCacheLimits& limits,
+                                        std::filesystem::file_time_type now) {
+  namespace fs = std::filesystem;
+  struct Entry {
+    fs::path path;
+    fs::file_time_type used;
+    std::uintmax_t size;
+  };
+  EffectCachePruneResult result;
+  std::vector<Entry> entries;
+  std::error_code ec;
+  auto remove = [&](const fs::path& path) {
+    std::error_code removeError;
+    if (fs::remove(path, removeError)) ++result.removed;
+  };
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code statError;
+    if (!it->is_regular_file(statError)) continue;
+    const CacheFile kind = KindOf(it->path().filename().string());
+    if (kind == CacheFile::other) continue;
+    const fs::file_time_type used = it->last_write_time(statError);
+    const std::uintmax_t size = it->file_size(statError);
+    if (statError) continue;
+    if (kind == CacheFile::temporary) {
+      // A writer renames its file within moments; one this old was left by a process that died.
+      if (now - used > std::chrono::hours(1)) remove(it->path());
+      continue;
+    }
+    if (now - used > limits.maxUnused) {
+      remove(it->path());
+      continue;
+    }
+    entries.push_back({it->path(), used, size});
+  }
+  // The most recently used first; what no longer fits goes.
+  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+    return a.used != b.used ? a.used > b.used : a.path < b.path;
+  });
+  for (const Entry& entry : entries) {
+    if (result.keptBytes + entry.size <= limits.maxBytes) {
+      result.keptBytes += entry.size;
+    } else {
+      remove(entry.path);
+    }
+  }
+  return result;
+}
 
 std::string EffectCacheDirectory() {
   const char* off = std::getenv("SHOW_EFFECT_CACHE");
@@ -199,12 +271,16 @@ EffectCompileResult CompileEffectFileCached(const std::string& path, bool* fromC
   const std::string dir = EffectCacheDirectory();
   if (!read || dir.empty()) return CompileEffectSource(source);
 
+  static std::once_flag pruned;
+  std::call_once(pruned, [&] { PruneEffectCache(dir, {}, std::filesystem::file_time_type::clock::now()); });
+
   const std::string key = KeyOf(source);
   const std::filesystem::path entry = std::filesystem::path(dir) / (key + ".fxc");
   std::vector<std::uint8_t> bytes;
   if (ReadEntry(entry, bytes)) {
     EffectCompileResult cached;
     if (Decode(bytes, key, cached)) {
+      MarkUsed(entry);
       if (fromCache != nullptr) *fromCache = true;
       return cached;
     }

@@ -7,6 +7,14 @@
 // Where: SHOW_EFFECT_CACHE_DIR, else $XDG_CACHE_HOME/vexa-rhino/effects, else
 // $HOME/.cache/vexa-rhino/effects. SHOW_EFFECT_CACHE=0 turns the cache off. A cache that cannot be
 // read or written only costs the compilation; a damaged entry is compiled again and replaced.
+//
+// Bounded: every rebuilt program misses the cache and adds its own entries, so once per process,
+// before its first look-up, entries not used for 30 days go, and then the least recently used ones
+// until the rest fit in 64 MiB. An entry's modification time is its last use (a hit renews it).
+// Only files the cache itself names are ever removed.
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
 #include <string>
 
 #include "fxruntime/EffectCompiler.h"
@@ -16,3 +24,18 @@ std::string EffectCacheDirectory();
 
 // CompileEffectFile through the cache. `fromCache`, when given, tells whether the result came from it.
 EffectCompileResult CompileEffectFileCached(const std::string& path, bool* fromCache = nullptr);
+
+struct EffectCacheLimits {
+  std::chrono::hours maxUnused{24 * 30};
+  std::uintmax_t maxBytes = std::uintmax_t{64} << 20;
+};
+
+struct EffectCachePruneResult {
+  int removed = 0;              // entries, and leftovers of interrupted writes
+  std::uintmax_t keptBytes = 0;  // what the entries left behind take
+};
+
+// Prunes one cache folder as of `now` (see above). Leftover temporary files of writes that never
+// finished go once they are an hour old. Nothing else in the folder is touched or counted.
+EffectCachePruneResult PruneEffectCache(const std::filesystem::path& dir, const EffectCacheLimits& limits,
+                                        std::filesystem::file_time_type now);

@@ -1,9 +1,13 @@
 // The compiled-effect cache: a second compilation of unchanged files comes from the cache with the
 // same code and warnings; any change to the file or to a file it includes compiles again; damaged
-// entries, failures and an unusable cache folder never change the result.
+// entries, failures and an unusable cache folder never change the result; pruning keeps the folder
+// bounded without touching anything the cache did not write.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -167,6 +171,65 @@ TEST_F(EffectCacheTest, AnUnusableOrDisabledCacheOnlyCostsTheCompilation) {
   } else {
     unsetenv("XDG_CACHE_HOME");
   }
+}
+
+// An entry name as the cache makes it: 32 hex digits of the key, ".fxc".
+std::string EntryName(int n) {
+  char name[64];
+  std::snprintf(name, sizeof name, "%032x.fxc", n);
+  return name;
+}
+
+class EffectCachePruneTest : public EffectCacheTest {
+ protected:
+  // A file of `bytes` bytes last written `age` before now.
+  void Put(const std::string& name, std::size_t bytes, std::chrono::hours age) {
+    Write(cacheDir / name, std::string(bytes, 'x'));
+    fs::last_write_time(cacheDir / name, now - age);
+  }
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const fs::path& p : Entries()) names.push_back(p.filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  const fs::file_time_type now = fs::file_time_type::clock::now();
+};
+
+// Entries unused for 30 days go, then the least recently used until the rest fit; leftovers of
+// dead writers go after an hour; files the cache did not name stay, however old.
+TEST_F(EffectCachePruneTest, OldEntriesThenTheLeastRecentlyUsedGoAndNothingElse) {
+  using std::chrono::hours;
+  for (int i = 0; i < 10; ++i) Put(EntryName(i), 300, hours(10 - i));  // entry 9 used last
+  Put(EntryName(10), 1, hours(24 * 31));
+  Put(EntryName(11) + ".tmp.123.0", 100, hours(2));
+  Put(EntryName(12) + ".tmp.456.1", 100, hours(0));  // a writer at work
+  const std::vector<std::string> foreign = {"notes.txt", "0000000000000000000000000000000A.fxc", "00000001.fxc"};
+  for (const std::string& name : foreign) Put(name, 100, hours(24 * 400));
+
+  EffectCacheLimits limits;
+  limits.maxBytes = 1000;
+  const EffectCachePruneResult result = PruneEffectCache(cacheDir, limits, now);
+  EXPECT_EQ(result.removed, 9);
+  EXPECT_EQ(result.keptBytes, 900u);
+  std::vector<std::string> kept = foreign;
+  kept.insert(kept.end(), {EntryName(7), EntryName(8), EntryName(9), EntryName(12) + ".tmp.456.1"});
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(Names(), kept);
+  EXPECT_EQ(PruneEffectCache(cacheDir, limits, now).removed, 0);
+  EXPECT_EQ(PruneEffectCache(root / "absent", limits, now).removed, 0);
+}
+
+TEST_F(EffectCachePruneTest, AHitCountsAsAUse) {
+  const EffectCompileResult first = Compile(false);
+  ASSERT_TRUE(first.succeeded);
+  ASSERT_EQ(Entries().size(), 1u);
+  const fs::path entry = Entries().at(0);
+  fs::last_write_time(entry, now - std::chrono::hours(24 * 40));
+  Compile(true);
+  PruneEffectCache(cacheDir, {}, now);
+  EXPECT_TRUE(fs::exists(entry)) << "used just now, so kept";
+  EXPECT_EQ(Compile(true).code, first.code);
 }
 
 }  // namespace
