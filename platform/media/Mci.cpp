@@ -1,5 +1,5 @@
 // Multimedia command strings over SDL2_mixer. Music streams on SDL's audio thread, so no command
-// here waits for playback, and nothing pauses a track once it is started.
+// here waits for playback.
 #include "platform/media/Mci.h"
 #include "platform/win32/Win32Platform.h"
 
@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -20,6 +21,11 @@ namespace {
 struct Device {
     std::string name;  // the alias, or the element as written
     Mix_Music* music = nullptr;
+    // The played time: seconds up to the last play or resume, and the counter value there while
+    // the track sounds.
+    double playedSeconds = 0.0;
+    std::int64_t soundingSince = 0;
+    bool sounding = false;  // started or resumed, and neither paused nor halted since
 };
 
 struct State {
@@ -79,6 +85,53 @@ Device* FindDevice(const std::string& name) {
 
 void ExitHook() { MciShutdown(); }
 
+std::int64_t Counter() {
+    LARGE_INTEGER value{};
+    QueryPerformanceCounter(&value);
+    return value.QuadPart;
+}
+
+double SecondsSince(std::int64_t start) {
+    LARGE_INTEGER frequency{};
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(Counter() - start) / static_cast<double>(frequency.QuadPart);
+}
+
+bool IsCurrent(const Device& device) { return Global().current == device.music; }
+
+bool IsPaused(const Device& device) { return IsCurrent(device) && Mix_PausedMusic() != 0; }
+
+// Mix_PlayingMusic stays true for a paused track.
+bool IsPlaying(const Device& device) { return IsCurrent(device) && Mix_PlayingMusic() != 0 && !IsPaused(device); }
+
+double LengthSeconds(const Device& device) {
+    const double length = Mix_MusicDuration(device.music);
+    return length > 0.0 ? length : 0.0;
+}
+
+double PlayedSeconds(const Device& device) {
+    double played = device.playedSeconds;
+    if (device.sounding) {
+        played += SecondsSince(device.soundingSince);
+    }
+    const double length = LengthSeconds(device);
+    // A track that ended on its own has played all of itself, whatever the clock says.
+    if (length > 0.0 && (played > length || (device.sounding && !IsPlaying(device)))) {
+        played = length;
+    }
+    return played;
+}
+
+void StartSounding(Device& device) {
+    device.soundingSince = Counter();
+    device.sounding = true;
+}
+
+void StopSounding(Device& device) {
+    device.playedSeconds = PlayedSeconds(device);
+    device.sounding = false;
+}
+
 bool OpenAudio() {
     State& state = Global();
     if (state.audioOpen) {
@@ -120,6 +173,7 @@ void CloseAudioIfUnused() {
 
 void CloseDevice(Device& device) {
     State& state = Global();
+    device.sounding = false;
     if (state.current == device.music) {
         Mix_HaltMusic();
         state.current = nullptr;
@@ -196,14 +250,50 @@ MCIERROR Play(const std::vector<std::string>& words) {
         return MCIERR_INVALID_DEVICE_NAME;
     }
     State& state = Global();
-    if (state.current == device->music && Mix_PlayingMusic() != 0) {
+    if (IsPaused(*device)) {
+        Mix_ResumeMusic();  // play continues a paused track from where it stands
+        StartSounding(*device);
+        return 0;
+    }
+    if (IsPlaying(*device)) {
         return 0;  // already playing: play goes on
+    }
+    // Starting a track halts the one sounding before; its played time stops there.
+    for (Device& other : state.devices) {
+        if (other.sounding) {
+            StopSounding(other);
+        }
     }
     if (Mix_PlayMusic(device->music, 1) != 0) {
         std::fprintf(stderr, "mciSendString: %s: cannot start (%s)\n", device->name.c_str(), Mix_GetError());
         return MCIERR_HARDWARE;
     }
     state.current = device->music;
+    device->playedSeconds = 0.0;
+    StartSounding(*device);
+    return 0;
+}
+
+// pause and resume: only a playing track pauses and only a paused one resumes; otherwise they do
+// nothing and succeed, so a caller need not know whether the track has ended meanwhile.
+MCIERROR PauseOrResume(const std::vector<std::string>& words, bool pause) {
+    if (words.size() < 2) {
+        return MCIERR_MISSING_PARAMETER;
+    }
+    if (words.size() > 2) {
+        return MCIERR_UNRECOGNIZED_KEYWORD;
+    }
+    Device* device = FindDevice(words[1]);
+    if (device == nullptr) {
+        return MCIERR_INVALID_DEVICE_NAME;
+    }
+    if (pause && IsPlaying(*device)) {
+        StopSounding(*device);  // first: a paused track no longer counts as playing
+        Mix_PauseMusic();
+    } else if (!pause && IsPaused(*device)) {
+        Mix_ResumeMusic();
+        StartSounding(*device);
+    }
     return 0;
 }
 
@@ -215,11 +305,19 @@ MCIERROR Status(const std::vector<std::string>& words, std::string& result) {
     if (device == nullptr) {
         return MCIERR_INVALID_DEVICE_NAME;
     }
-    if (words.size() > 3 || Lower(words[2]) != "mode") {
+    const std::string item = Lower(words[2]);
+    if (words.size() > 3) {
         return MCIERR_UNRECOGNIZED_KEYWORD;
     }
-    const bool playing = Global().current == device->music && Mix_PlayingMusic() != 0;
-    result = playing ? "playing" : "stopped";
+    if (item == "mode") {
+        result = IsPaused(*device) ? "paused" : IsPlaying(*device) ? "playing" : "stopped";
+    } else if (item == "position") {
+        result = std::to_string(static_cast<long long>(PlayedSeconds(*device) * 1000.0 + 0.5));
+    } else if (item == "length") {
+        result = std::to_string(static_cast<long long>(LengthSeconds(*device) * 1000.0 + 0.5));
+    } else {
+        return MCIERR_UNRECOGNIZED_KEYWORD;
+    }
     return 0;
 }
 
@@ -268,6 +366,8 @@ MCIERROR mciSendStringW(LPCWSTR command, LPWSTR returnString, UINT returnLength,
         error = Open(words);
     } else if (verb == "play") {
         error = Play(words);
+    } else if (verb == "pause" || verb == "resume") {
+        error = PauseOrResume(words, verb == "pause");
     } else if (verb == "status") {
         error = Status(words, result);
     } else if (verb == "close") {

@@ -1,9 +1,17 @@
 #pragma once
 // The multimedia command strings the program sends, over SDL2_mixer:
 //   open <file> [type mpegvideo|waveaudio] [alias <name>]
-//   play <name>            (starts the track; it plays on to its end on SDL's audio thread)
-//   status <name> mode     (writes "playing" or "stopped" to the return buffer)
+//   play <name>            (starts the track, or continues a paused one; it plays on to its end on
+//                           SDL's audio thread)
+//   pause <name>           (holds a playing track where it is; anything else is left as it is)
+//   resume <name>          (continues a paused track; anything else is left as it is)
+//   status <name> mode     (writes "playing", "paused" or "stopped" to the return buffer)
+//   status <name> position (milliseconds of the track played so far, in decimal)
+//   status <name> length   (milliseconds of the whole track; 0 when the decoder cannot tell)
 //   close <name>|all
+// The position is the time the track has been sounding, measured by QueryPerformanceCounter from
+// each play or resume, and held while paused: what a listener has heard, within the device's buffer.
+// So it follows a virtual clock as the frame timer does, and ends at the track's length.
 // Words are case-insensitive; a file name with blanks goes in double quotes. A failed command
 // returns its MCIERR_ code and leaves everything as it was. One track sounds at a time.
 #include "platform/win32/Win32.h"

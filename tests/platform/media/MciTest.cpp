@@ -1,5 +1,6 @@
 // The soundtrack player on SDL's dummy audio driver, with a short MP3 made by LAME for each run.
 #include "platform/media/Mci.h"
+#include "platform/win32/PerformanceCounter.h"
 
 #include <gtest/gtest.h>
 #include <lame/lame.h>
@@ -56,14 +57,23 @@ bool WriteSineMp3(const fs::path& path, double seconds) {
     return static_cast<bool>(out);
 }
 
-std::wstring Mode(const wchar_t* name) {
+std::wstring Status(const wchar_t* name, const wchar_t* item) {
     wchar_t answer[32] = L"?";
-    const std::wstring command = std::wstring(L"status ") + name + L" mode";
+    const std::wstring command = std::wstring(L"status ") + name + L" " + item;
     if (mciSendStringW(command.c_str(), answer, 32, nullptr) != 0) {
         return L"error";
     }
     return answer;
 }
+
+std::wstring Mode(const wchar_t* name) { return Status(name, L"mode"); }
+
+long Position(const wchar_t* name) {
+    const std::wstring text = Status(name, L"position");
+    return text == L"error" ? -1 : std::stol(text);
+}
+
+MCIERROR Send(const wchar_t* command) { return mciSendStringW(command, nullptr, 0, nullptr); }
 
 class Soundtrack : public ::testing::Test {
 protected:
@@ -74,6 +84,9 @@ protected:
         fs::create_directories(folder / "Res");
         fs::current_path(folder);
         ASSERT_TRUE(WriteSineMp3("Res/vexa-rhino.mp3", 0.6));
+        // Long enough that the audio thread, which plays in real time, cannot finish it while a
+        // test moves a virtual clock through seconds.
+        ASSERT_TRUE(WriteSineMp3("Res/long.mp3", 8.0));
         std::ofstream("Res/not-music.mp3") << "this is text, not an MP3 stream\n";
     }
 
@@ -83,6 +96,7 @@ protected:
     }
 
     void TearDown() override {
+        InstallVirtualClock(nullptr);
         MciShutdown();
         setenv("SDL_AUDIODRIVER", "dummy", 1);
     }
@@ -124,7 +138,8 @@ TEST_F(Soundtrack, FailedCommandsReturnTheirCodeAndChangeNothing) {
         {L"open \"Res/vexa-rhino.mp3", MCIERR_NO_CLOSING_QUOTE},
         {L"open", MCIERR_MISSING_PARAMETER},
         {L"play Res/vexa-rhino.mp3", MCIERR_INVALID_DEVICE_NAME},
-        {L"pause Res/vexa-rhino.mp3", MCIERR_UNRECOGNIZED_COMMAND},
+        {L"pause Res/vexa-rhino.mp3", MCIERR_INVALID_DEVICE_NAME},
+        {L"resume Res/vexa-rhino.mp3", MCIERR_INVALID_DEVICE_NAME},
         {L"seek Res/vexa-rhino.mp3 to start", MCIERR_UNRECOGNIZED_COMMAND},
         {L"   ", MCIERR_MISSING_COMMAND_STRING},
         {nullptr, MCIERR_MISSING_COMMAND_STRING},
@@ -136,6 +151,9 @@ TEST_F(Soundtrack, FailedCommandsReturnTheirCodeAndChangeNothing) {
     ASSERT_EQ(mciSendStringW(kOpen, nullptr, 0, nullptr), 0u);
     EXPECT_EQ(mciSendStringW(kOpen, nullptr, 0, nullptr), MCIERR_DEVICE_OPEN);
     EXPECT_EQ(mciSendStringW(L"play Res/vexa-rhino.mp3 from 0", nullptr, 0, nullptr), MCIERR_UNRECOGNIZED_KEYWORD);
+    EXPECT_EQ(mciSendStringW(L"pause Res/vexa-rhino.mp3 wait", nullptr, 0, nullptr), MCIERR_UNRECOGNIZED_KEYWORD);
+    EXPECT_EQ(mciSendStringW(L"resume", nullptr, 0, nullptr), MCIERR_MISSING_PARAMETER);
+    EXPECT_EQ(mciSendStringW(L"status Res/vexa-rhino.mp3 volume", nullptr, 0, nullptr), MCIERR_UNRECOGNIZED_KEYWORD);
     EXPECT_EQ(Mode(L"Res/vexa-rhino.mp3"), L"stopped");
     ASSERT_EQ(mciSendStringW(kPlay, nullptr, 0, nullptr), 0u);
 
@@ -157,8 +175,52 @@ TEST_F(Soundtrack, MissingAudioDeviceLeavesTheShowSilent) {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     EXPECT_EQ(mciSendStringW(kOpen, nullptr, 0, nullptr), MCIERR_HARDWARE);
     EXPECT_EQ(mciSendStringW(kPlay, nullptr, 0, nullptr), MCIERR_INVALID_DEVICE_NAME);
+    EXPECT_EQ(Send(L"pause Res/vexa-rhino.mp3"), MCIERR_INVALID_DEVICE_NAME);
+    EXPECT_EQ(Send(L"resume Res/vexa-rhino.mp3"), MCIERR_INVALID_DEVICE_NAME);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     EXPECT_EQ(mciSendStringW(kOpen, nullptr, 0, nullptr), 0u) << "a later open starts from scratch";
+}
+
+// The position is the time the track has sounded: it runs with the clock while playing and holds
+// while paused; a virtual clock moves it as it moves the frame timer. Pausing or resuming a track in
+// the other state changes nothing, and play on a paused track continues it.
+TEST_F(Soundtrack, PauseHoldsThePositionAndResumeContinuesFromIt) {
+    VirtualClock clock(1'000'000);
+    InstallVirtualClock(&clock);
+    ASSERT_EQ(Send(L"open Res/long.mp3 type mpegvideo alias long"), 0u);
+    const long length = std::stol(Status(L"long", L"length"));
+    EXPECT_GE(length, 8000);  // the decoder also counts the encoder's delay and padding, a few frames
+    EXPECT_LE(length, 8200);
+    const std::tuple<const wchar_t*, DWORD, const wchar_t*, long> steps[] = {
+        {L"pause long", 500, L"stopped", 0},   {L"play long", 1250, L"playing", 1250},
+        {L"resume long", 0, L"playing", 1250}, {L"pause long", 5000, L"paused", 1250},
+        {L"pause long", 700, L"paused", 1250}, {L"resume long", 500, L"playing", 1750},
+        {L"pause long", 900, L"paused", 1750}, {L"play long", 250, L"playing", 2000},
+        {L"play long", 60'000, L"playing", length},  // the position ends at the track's length
+    };
+    for (const auto& [command, advanceMs, mode, position] : steps) {
+        ASSERT_EQ(Send(command), 0u) << command;
+        EXPECT_EQ(Mode(L"long"), mode) << command;
+        clock.AdvanceMilliseconds(advanceMs);
+        EXPECT_EQ(Position(L"long"), position) << command << " then " << advanceMs << " ms";
+    }
+}
+
+// On the real clock a paused track must stand still on the audio thread: paused longer than it
+// lasts, it is still there to resume, and it then plays out to its end.
+TEST_F(Soundtrack, APausedTrackDoesNotRunOutAndFinishesAfterItsResume) {
+    ASSERT_EQ(Send(kOpen), 0u);
+    ASSERT_EQ(Send(kPlay), 0u);
+    ASSERT_EQ(Send(L"pause Res/vexa-rhino.mp3"), 0u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    EXPECT_EQ(Mode(L"Res/vexa-rhino.mp3"), L"paused");
+    ASSERT_EQ(Send(L"resume Res/vexa-rhino.mp3"), 0u);
+    std::wstring mode;
+    for (int i = 0; i < 60 && (mode = Mode(L"Res/vexa-rhino.mp3")) == L"playing"; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_EQ(mode, L"stopped");
+    EXPECT_EQ(Status(L"Res/vexa-rhino.mp3", L"position"), Status(L"Res/vexa-rhino.mp3", L"length"));
 }
 
 }  // namespace
