@@ -1,9 +1,12 @@
 #include "app/D3DApp.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <sstream>
 
 #include "platform/d3d11/Diagnostics.h"
+#include "platform/media/Mci.h"
 #include "platform/win32/Win32Platform.h"
 
 D3DApp* activeApp = nullptr;
@@ -13,6 +16,8 @@ namespace {
 // Frame statistics live for the whole process, as the title catch-up after a stall relies on.
 int statsFrameCount = 0;
 float statsLastUpdate = 0.0f;
+
+volatile std::sig_atomic_t stateReportRequested = 0;
 
 template <typename T>
 void ReleaseAndNull(T*& object) {
@@ -221,9 +226,18 @@ void D3DApp::HandleResize() {
 int D3DApp::Run() {
     MSG msg{};
     timer.Reset();
+    // A window deactivated during start-up (behind a message box, say) starts the run paused, and
+    // a paused run keeps its timer stopped.
+    if (appPaused) {
+        timer.Stop();
+    }
     frameWatchdog.Start(frameTimeLimit, [this](long frame, double time) { return DescribeFrame(frame, time); });
 
     while (msg.message != WM_QUIT) {
+        if (stateReportRequested) {
+            stateReportRequested = 0;
+            std::fprintf(stderr, "%s: state: %s\n", program_invocation_short_name, DescribeState().c_str());
+        }
         if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
@@ -238,10 +252,52 @@ int D3DApp::Run() {
             UpdateFrame(timer.DeltaTime());
             RenderFrame();
             frameWatchdog.FrameEnded();
+            ++framesRun;
         }
     }
     frameWatchdog.Stop();
     return static_cast<int>(msg.wParam);
+}
+
+void D3DApp::RequestStateReport() noexcept { stateReportRequested = 1; }
+
+std::string D3DApp::DescribeState() const {
+    std::string state = appPaused ? "paused (" : "running";
+    if (appPaused) {
+        const char* separator = "";
+        for (const auto& [reason, name] : {std::pair{inactive, "inactive"}, std::pair{minimized, "minimized"},
+                                           std::pair{resizing, "being dragged"}}) {
+            if (reason) {
+                state += separator;
+                state += name;
+                separator = ", ";
+            }
+        }
+        state += ")";
+    }
+    char time[64];
+    std::snprintf(time, sizeof time, "running time %.3f s", timer.TotalTime());
+    // The frame drawn last, named as the watchdog names frames.
+    const std::string frame = framesRun > 0 ? DescribeFrame(framesRun - 1, timer.TotalTime()) : "no frame yet";
+    return state + ", last " + frame + ", " + time;
+}
+
+void D3DApp::UpdatePause() {
+    const bool paused = inactive || minimized || resizing;
+    if (paused == appPaused) {
+        return;
+    }
+    appPaused = paused;
+    if (paused) {
+        timer.Stop();
+    } else {
+        timer.Start();
+    }
+    if (!soundtrack.empty()) {
+        // A failure (the track has gone) leaves the music as it is; the picture goes on by the timer.
+        const std::wstring command = (paused ? L"pause " : L"resume ") + soundtrack;
+        mciSendStringW(command.c_str(), nullptr, 0, nullptr);
+    }
 }
 
 std::string D3DApp::DescribeFrame(long frame, double time) const {
@@ -271,13 +327,8 @@ void D3DApp::UpdateFrameStats() {
 LRESULT D3DApp::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_ACTIVATE:
-        if (LOWORD(wParam) == WA_INACTIVE) {
-            appPaused = true;
-            timer.Stop();
-        } else {
-            appPaused = false;
-            timer.Start();
-        }
+        inactive = LOWORD(wParam) == WA_INACTIVE;
+        UpdatePause();
         return 0;
 
     case WM_SIZE:
@@ -287,21 +338,20 @@ LRESULT D3DApp::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
             return 0;
         }
         if (wParam == SIZE_MINIMIZED) {
-            appPaused = true;
             minimized = true;
             maximized = false;
+            UpdatePause();
         } else if (wParam == SIZE_MAXIMIZED) {
-            appPaused = false;
             minimized = false;
             maximized = true;
+            UpdatePause();
             HandleResize();
         } else if (wParam == SIZE_RESTORED) {
             if (minimized) {
-                appPaused = false;
                 minimized = false;
+                UpdatePause();
                 HandleResize();
             } else if (maximized) {
-                appPaused = false;
                 maximized = false;
                 HandleResize();
             } else if (resizing) {
@@ -313,15 +363,13 @@ LRESULT D3DApp::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
         return 0;
 
     case WM_ENTERSIZEMOVE:
-        appPaused = true;
         resizing = true;
-        timer.Stop();
+        UpdatePause();
         return 0;
 
     case WM_EXITSIZEMOVE:
-        appPaused = false;
         resizing = false;
-        timer.Start();
+        UpdatePause();
         HandleResize();
         return 0;
 

@@ -2,6 +2,11 @@
 // The application frame: window, message handling, frame loop with its pause rules, frame
 // statistics in the title, and the graphics device with its size-dependent views. A concrete
 // application derives from it and extends it only through the virtual operations.
+//
+// Pausing: the show is paused while its window is inactive, minimized or being dragged, and only
+// then. Entering the pause stops the timer and the soundtrack ("pause" to the multimedia device
+// named in `soundtrack`); leaving it starts both again ("resume"), so the music stays where the
+// picture is however often the window is deactivated, minimized or dragged.
 #include <string>
 
 #include "app/FrameTimer.h"
@@ -28,6 +33,11 @@ public:
     virtual void MouseMove(WPARAM buttons, int x, int y) { (void)buttons, (void)x, (void)y; }
 
     int Run();
+    // Asks the frame loop to write one line on standard error saying what it is doing (running or
+    // paused and why, the frame and the running time). Safe to call from a signal handler.
+    static void RequestStateReport() noexcept;
+    // That line, without the program name: "paused (inactive), frame 12 (...), running time 3.500 s".
+    std::string DescribeState() const;
     // Names a frame in the watchdog's message. Runs on the watchdog's thread while the frame thread
     // may be stuck, so an override may only compute from its arguments.
     virtual std::string DescribeFrame(long frame, double time) const;
@@ -41,13 +51,20 @@ protected:
     bool CreateMainWindow();
     bool CreateDevice();
     void UpdateFrameStats();
+    // Sets appPaused from the three reasons to pause and, when that changes it, stops or starts the
+    // timer and the soundtrack with it.
+    void UpdatePause();
 
     HINSTANCE appInstance;
     HWND mainWindow = nullptr;
     bool appPaused = false;
+    bool inactive = false;
     bool minimized = false;
     bool maximized = false;
     bool resizing = false;
+    // The multimedia device (as named to mciSendString) paused and resumed with the timer; empty
+    // while nothing plays, as when there is no audio device.
+    std::wstring soundtrack;
     UINT msaa4xQuality = 0;
 
     // The counter the timer reads: the performance counter, or whatever clock the platform has
@@ -74,6 +91,8 @@ protected:
 
 private:
     DXGI_SAMPLE_DESC SampleDesc() const;
+
+    long framesRun = 0;
 };
 
 // The one application object of the process; set by the D3DApp constructor.

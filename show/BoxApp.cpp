@@ -278,7 +278,14 @@ void BoxApp::StartMusic()
 {
     // Failures leave the show silent; the timeline runs by the clock alone.
     mciSendStringW(L"open Res/vexa-rhino.mp3 type mpegvideo", nullptr, 0, nullptr);
-    mciSendStringW(L"play Res/vexa-rhino.mp3", nullptr, 0, nullptr);
+    if (mciSendStringW(L"play Res/vexa-rhino.mp3", nullptr, 0, nullptr) != 0) {
+        return;
+    }
+    // From here the music pauses and resumes with the timer.
+    soundtrack = L"Res/vexa-rhino.mp3";
+    if (appPaused) {
+        mciSendStringW(L"pause Res/vexa-rhino.mp3", nullptr, 0, nullptr);
+    }
 }
 
 void BoxApp::HandleResize()

@@ -1,9 +1,12 @@
 // The application frame against the headless platform: the message table's pause and resize
-// rules, the frame loop, the statistics title, and device creation and release.
+// rules, the soundtrack that pauses with the timer, the frame loop, the statistics title, and
+// device creation and release.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <random>
+#include <utility>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,6 +16,7 @@
 #include "platform/win32/PerformanceCounter.h"
 #include "platform/win32/Win32Inject.h"
 #include "platform/win32/Win32Platform.h"
+#include "tests/app/Soundtrack.h"
 
 namespace {
 
@@ -40,6 +44,7 @@ public:
     int Width() const { return clientWidth; }
     int Height() const { return clientHeight; }
     void SetCaption(const wchar_t* caption) { mainWindowCaption = caption; }
+    void SetSoundtrack(const wchar_t* device) { soundtrack = device; }
     ID3D11Device* Device() const { return device; }
 
     int resizeCount = 0;
@@ -106,6 +111,52 @@ TEST_F(D3DAppTest, DeactivationStopsTheTimerAndActivationResumesWithoutAJump) {
     app.Timer().Tick();
     EXPECT_FLOAT_EQ(app.Timer().TotalTime(), 1.25f);
     EXPECT_FLOAT_EQ(app.Timer().DeltaTime(), 0.25f);
+}
+
+// Any order of deactivations, minimizes, restores, maximizes and drags: the show is paused exactly
+// while the window is inactive, minimized or dragged (and says so when asked), and the soundtrack's
+// position stays equal to the timer's running time, so picture and music never part.
+TEST_F(D3DAppTest, MusicAndRunningTimeAgreeAfterAnyNumberOfPauses) {
+    ASSERT_TRUE(WriteSilentWav("d3dapp-pause-track.wav", 300));  // longer than the walk plays
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    {
+        TestApp app;
+        ASSERT_TRUE(app.Initialize());
+        ASSERT_EQ(mciSendStringW(L"open d3dapp-pause-track.wav type waveaudio alias track", nullptr, 0, nullptr), 0u);
+        ASSERT_EQ(mciSendStringW(L"play track", nullptr, 0, nullptr), 0u);
+        app.SetSoundtrack(L"track");
+        app.Timer().Reset();
+        const std::pair<UINT, WPARAM> events[] = {
+            {WM_ACTIVATE, WA_INACTIVE}, {WM_ACTIVATE, WA_ACTIVE},   {WM_ACTIVATE, WA_CLICKACTIVE},
+            {WM_SIZE, SIZE_MINIMIZED},  {WM_SIZE, SIZE_RESTORED},   {WM_SIZE, SIZE_MAXIMIZED},
+            {WM_ENTERSIZEMOVE, 0},      {WM_EXITSIZEMOVE, 0}};
+        bool inactive = false, minimized = false, dragged = false;
+        int pauses = 0;
+        std::mt19937 random(15);
+        for (int step = 0; step < 400; ++step) {
+            const auto [message, wParam] = events[random() % std::size(events)];
+            const bool wasPaused = app.Paused();
+            app.HandleMessage(app.MainWindow(), message, wParam, MAKELPARAM(320 + step % 7, 240));
+            inactive = message == WM_ACTIVATE ? wParam == WA_INACTIVE : inactive;
+            minimized = message == WM_SIZE ? wParam == SIZE_MINIMIZED : minimized;
+            dragged = message == WM_ENTERSIZEMOVE || message == WM_EXITSIZEMOVE ? message == WM_ENTERSIZEMOVE : dragged;
+            pauses += !wasPaused && app.Paused();
+            ASSERT_EQ(app.Paused(), inactive || minimized || dragged) << "step " << step;
+            const std::string state = app.DescribeState();
+            ASSERT_EQ(state.find("inactive") != std::string::npos, inactive) << state;
+            ASSERT_EQ(state.find("minimized") != std::string::npos, minimized) << state;
+            ASSERT_EQ(state.find("being dragged") != std::string::npos, dragged) << state;
+
+            clock.AdvanceMilliseconds(1 + random() % 700);
+            app.Timer().Tick();
+            ASSERT_NEAR(TrackPosition(L"track"), std::lround(app.Timer().TotalTime() * 1000.0), 1) << "step " << step;
+            ASSERT_EQ(TrackStatus(L"track", L"mode"), app.Paused() ? L"paused" : L"playing") << "step " << step;
+        }
+        EXPECT_GE(pauses, 40) << "the walk must pause and resume many times";
+        MciShutdown();
+    }
+    std::remove("d3dapp-pause-track.wav");
+    EXPECT_EQ(D3D11LiveObjectCount(), 0);
 }
 
 TEST_F(D3DAppTest, SizeMessagesBeforeTheDeviceOnlyRecordTheClientSize) {
@@ -179,9 +230,13 @@ TEST_F(D3DAppTest, DeviceComesWithOneResizeAndEveryMinimizeRestoreMaximizeFollow
         EXPECT_EQ(app.resizeCount, 1);
         const HWND window = app.MainWindow();
 
+        app.Timer().Reset();
         app.HandleMessage(window, WM_SIZE, SIZE_MINIMIZED, MAKELPARAM(0, 0));
         EXPECT_TRUE(app.Paused());
         EXPECT_EQ(app.resizeCount, 1);
+        clock.AdvanceSeconds(4.0);
+        app.Timer().Tick();
+        EXPECT_EQ(app.Timer().TotalTime(), 0.0f) << "a minimized show's timer stands still";
         app.HandleMessage(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(800, 600));
         EXPECT_FALSE(app.Paused());
         EXPECT_EQ(app.resizeCount, 2);

@@ -1,5 +1,7 @@
 // capture: renders the show headless and writes PNG frames at chosen beats or the whole show as an
-// MP4 with its soundtrack. Run it from the folder that holds Res/ (the build's bin folder).
+// MP4 with its soundtrack. The assets come from Res/ in the working directory, or else from Res/
+// beside the executable (the build's bin folder); paths given on the command line are taken
+// relative to the working directory it was started in.
 //
 //   capture --beats 8,24,40 --out DIR [--size WxH]   one PNG per beat: DIR/beat-008.png ...,
 //                                                     downscaled to WxH when given
@@ -9,6 +11,7 @@
 //   --render WxH                                      renders at that client size (all modes)
 //   --frame-timeout SECONDS                           a frame that takes longer ends the capture with
 //                                                     status 1, naming it (default 60; 0: never)
+//   --help, -h / --version                            usage / version on standard output
 // Ctrl+C (or SIGTERM) stops after the current frame; the MP4 written so far stays playable. A second
 // one ends the process at once, for a frame that does not finish.
 #include <unistd.h>
@@ -25,7 +28,9 @@
 #include <string>
 #include <vector>
 
+#include "app/CommandLine.h"
 #include "platform/d3d11/Diagnostics.h"
+#include "show/ResourceFolder.h"
 #include "show/ShowScript.h"
 #include "tools/capture/ShowCapture.h"
 
@@ -58,13 +63,26 @@ void OnInterrupt(int)
     interrupted = 1;
 }
 
-void PrintUsage()
-{
-    std::cerr << "usage: capture --beats B1,B2,... --out DIR [--size WxH] [--render WxH] [--frame-timeout S]\n"
-                 "       capture --mp4 FILE [--fps N] [--render WxH] [--frame-timeout S]\n"
-                 "       capture --discard [--fps N] [--render WxH] [--frame-timeout S]\n"
-                 "Run from the folder that holds Res/.\n";
-}
+constexpr const char* kUsage =
+    "usage: capture --beats B1,B2,... --out DIR [--size WxH] [--render WxH] [--frame-timeout S]\n"
+    "       capture --mp4 FILE [--fps N] [--render WxH] [--frame-timeout S]\n"
+    "       capture --discard [--fps N] [--render WxH] [--frame-timeout S]\n"
+    "       capture --help | --version\n"
+    "Renders the Vexa Rhino show headless: PNG frames at chosen beats (DIR/beat-008.png, ...), the\n"
+    "whole show as an MP4 with its soundtrack (through ffmpeg), or every frame dropped (a hang check).\n"
+    "\n"
+    "  --beats B1,B2,...    ascending beats from 0 to below 112 (fractions allowed)\n"
+    "  --out DIR            folder for the PNG frames (made when missing)\n"
+    "  --size WxH           downscale the PNG frames to WxH\n"
+    "  --mp4 FILE           write the whole show to FILE\n"
+    "  --discard            render every frame and drop it; print the slowest\n"
+    "  --fps N              frames per second of the show's clock for --mp4 and --discard (default 30)\n"
+    "  --render WxH         render at that client size (default 1280x720)\n"
+    "  --frame-timeout S    a frame that takes longer ends the capture with status 1 (default 60; 0: never)\n"
+    "  -h, --help           print this help and exit\n"
+    "  --version            print the version and exit\n"
+    "The assets are read from Res/ in the working directory, or else from Res/ beside the program.\n"
+    "Progress is shown only when standard error is a terminal. Ctrl+C stops after the current frame.\n";
 
 bool ParseBeats(const std::string& text, std::vector<double>& beats)
 {
@@ -87,14 +105,19 @@ bool ParseBeats(const std::string& text, std::vector<double>& beats)
     return !beats.empty();
 }
 
-bool ParseOptions(int argc, char** argv, Options& options)
+// -1 when the capture is to run; otherwise the status to exit with (0 after --help or --version,
+// 2 for a command line it cannot use, with the reason and the usage on standard error).
+int ParseOptions(int argc, char** argv, Options& options)
 {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (const int status = AnswerStandardOption(arg, "capture", kUsage); status >= 0) {
+            return status;
+        }
         const bool hasValue = i + 1 < argc;
         if (arg == "--beats" && hasValue) {
             if (!ParseBeats(argv[++i], options.beats)) {
-                return false;
+                return UsageError("capture", "", kUsage);
             }
         } else if (arg == "--out" && hasValue) {
             options.outDir = argv[++i];
@@ -106,15 +129,13 @@ bool ParseOptions(int argc, char** argv, Options& options)
             char* end = nullptr;
             options.frameTimeLimit = std::strtod(argv[++i], &end);
             if (*end != '\0' || !(options.frameTimeLimit >= 0.0 && options.frameTimeLimit <= 86400.0)) {
-                std::cerr << "capture: --frame-timeout takes seconds from 0 (never) to 86400\n";
-                return false;
+                return UsageError("capture", "--frame-timeout takes seconds from 0 (never) to 86400", kUsage);
             }
         } else if (arg == "--fps" && hasValue) {
             char* end = nullptr;
             options.fps = std::strtod(argv[++i], &end);
             if (*end != '\0' || !(options.fps >= 1.0 && options.fps <= 240.0)) {
-                std::cerr << "capture: --fps takes a rate from 1 to 240\n";
-                return false;
+                return UsageError("capture", "--fps takes a rate from 1 to 240", kUsage);
             }
         } else if ((arg == "--size" || arg == "--render") && hasValue) {
             int& width = arg == "--size" ? options.pngWidth : options.renderWidth;
@@ -122,21 +143,24 @@ bool ParseOptions(int argc, char** argv, Options& options)
             // The window's minimum and a sane upper bound for one texture.
             if (std::sscanf(argv[++i], "%dx%d", &width, &height) != 2 || width < 16 || height < 16 || width > 8192 ||
                 height > 8192) {
-                std::cerr << "capture: " << arg << " takes WIDTHxHEIGHT, each from 16 to 8192\n";
-                return false;
+                return UsageError("capture", arg + " takes WIDTHxHEIGHT, each from 16 to 8192", kUsage);
             }
+        } else if (IsOption(arg)) {
+            const bool known = arg == "--beats" || arg == "--out" || arg == "--mp4" || arg == "--frame-timeout" ||
+                               arg == "--fps" || arg == "--size" || arg == "--render";
+            const std::string problem = known ? "option \"" + arg + "\" needs a value" : "unknown option \"" + arg + "\"";
+            return UsageError("capture", problem, kUsage);
         } else {
-            std::cerr << "capture: unknown or incomplete option \"" << arg << "\"\n";
-            return false;
+            return UsageError("capture", "unexpected argument \"" + arg + "\"", kUsage);
         }
     }
     const bool pngMode = !options.beats.empty() || !options.outDir.empty();
     const bool mp4Mode = !options.mp4Path.empty();
     if (int(pngMode) + int(mp4Mode) + int(options.discard) != 1 ||
         (pngMode && (options.beats.empty() || options.outDir.empty()))) {
-        return false;
+        return UsageError("capture", "choose one of --beats with --out, --mp4 or --discard", kUsage);
     }
-    return true;
+    return -1;
 }
 
 // Progress is a bar on a terminal and nothing when standard error goes to a file or a pipe, where
@@ -352,9 +376,21 @@ int CaptureDiscard(const Options& options)
 int main(int argc, char** argv)
 {
     Options options;
-    if (!ParseOptions(argc, argv, options)) {
-        PrintUsage();
-        return 2;
+    if (const int status = ParseOptions(argc, argv, options); status >= 0) {
+        return status;
+    }
+    // The output paths are the user's, relative to where capture was started; the assets may be
+    // found elsewhere, which then becomes the working directory.
+    std::error_code ec;
+    if (!options.outDir.empty()) {
+        options.outDir = std::filesystem::absolute(options.outDir, ec).string();
+    }
+    if (!options.mp4Path.empty()) {
+        options.mp4Path = std::filesystem::absolute(options.mp4Path, ec).string();
+    }
+    if (std::string error; !EnterResourceFolder(error)) {
+        std::cerr << "capture: " << error << "\n";
+        return 1;
     }
     // No sound card is needed to render; the soundtrack goes into the video from its file.
     setenv("SDL_AUDIODRIVER", "dummy", 0);

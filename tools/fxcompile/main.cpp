@@ -3,13 +3,32 @@
 // states). --out writes the compiled effect to a file (the blob fuzzer's seeds are made so).
 // Exits 1 when compilation fails (or, with --werror, when it warns), 2 on bad usage.
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <string>
 
+#include "app/CommandLine.h"
 #include "fxruntime/EffectBlob.h"
 #include "fxruntime/EffectCompiler.h"
 #include "fxruntime/EffectPrint.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: fxcompile [--glsl] [--werror] [--quiet] [--out BLOB] [--] FILE.fx\n"
+    "       fxcompile --help | --version\n"
+    "Compiles one effect file as the show does and prints its diagnostics and what the compiled effect\n"
+    "holds: techniques, passes, shaders with their input signatures, variables with their offsets, states.\n"
+    "Exits 1 when compilation fails. The compiled-effect cache is not used.\n"
+    "\n"
+    "  --glsl       also print the GLSL generated for each shader\n"
+    "  --werror     exit 1 when the compiler warns\n"
+    "  --quiet      print the diagnostics only\n"
+    "  --out BLOB   also write the compiled effect to the file BLOB\n"
+    "  --           what follows is the file, even when it starts with '-'\n"
+    "  -h, --help   print this help and exit\n"
+    "  --version    print the version and exit\n";
+
+}  // namespace
 
 int main(int argc, char** argv) {
   EffectPrintOptions options;
@@ -17,22 +36,24 @@ int main(int argc, char** argv) {
   bool quiet = false;
   const char* path = nullptr;
   const char* out = nullptr;
+  bool optionsEnded = false;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--glsl") == 0) options.glsl = true;
-    else if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) out = argv[++i];
-    else if (std::strcmp(argv[i], "--werror") == 0) werror = true;
-    else if (std::strcmp(argv[i], "--quiet") == 0) quiet = true;
-    else if (argv[i][0] == '-' || path != nullptr) {
-      std::fprintf(stderr, "usage: fxcompile [--glsl] [--werror] [--quiet] [--out blob] file.fx\n");
-      return 2;
+    const std::string arg = argv[i];
+    if (!optionsEnded && IsOption(arg)) {
+      if (const int status = AnswerStandardOption(arg, "fxcompile", kUsage); status >= 0) return status;
+      if (arg == "--glsl") options.glsl = true;
+      else if (arg == "--werror") werror = true;
+      else if (arg == "--quiet") quiet = true;
+      else if (arg == "--out" && i + 1 < argc) out = argv[++i];
+      else if (arg == "--") optionsEnded = true;
+      else return UsageError("fxcompile", "unknown option \"" + arg + "\"", kUsage);
+    } else if (path != nullptr) {
+      return UsageError("fxcompile", "compiles one file at a time", kUsage);
     } else {
       path = argv[i];
     }
   }
-  if (path == nullptr) {
-    std::fprintf(stderr, "usage: fxcompile [--glsl] [--werror] [--quiet] [--out blob] file.fx\n");
-    return 2;
-  }
+  if (path == nullptr) return UsageError("fxcompile", "no effect file given", kUsage);
   const EffectCompileResult result = CompileEffectFile(path);
   const std::string messages = result.Messages();
   std::fputs(messages.c_str(), stdout);

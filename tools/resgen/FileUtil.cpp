@@ -6,6 +6,8 @@
 #include <mutex>
 #include <stdexcept>
 
+#include <unistd.h>
+
 namespace resgen {
 
 namespace {
@@ -33,6 +35,14 @@ void WriteBinaryFile(const std::string& path, const std::vector<uint8_t>& bytes)
 }
 
 void Progress(const std::string& message) {
+    // A build log or a pipe gets no progress lines, only what goes wrong.
+    static const bool terminal = ::isatty(STDERR_FILENO) == 1;
+    if (terminal) {
+        Report(message);
+    }
+}
+
+void Report(const std::string& message) {
     std::lock_guard<std::mutex> lock(ProgressMutex());
     std::fprintf(stderr, "resgen: %s\n", message.c_str());
 }

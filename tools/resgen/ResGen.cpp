@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/CommandLine.h"
 #include "tools/resgen/FileUtil.h"
 #include "tools/resgen/ImageWriter.h"
 #include "tools/resgen/Models.h"
@@ -103,12 +104,36 @@ std::vector<Job> AllJobs() {
 
 } // namespace
 
+constexpr const char* kUsage =
+    "usage: resgen [--] FOLDER [ASSET...]\n"
+    "       resgen --help | --version\n"
+    "Writes every asset the Vexa Rhino show reads from Res/ (models, textures, sky cube map, music)\n"
+    "into FOLDER, made when missing; naming assets (for example Text1.obj) writes only those. The\n"
+    "output depends only on this program, byte for byte. Progress is shown only on a terminal.\n"
+    "\n"
+    "  --           what follows are the folder and assets, even when they start with '-'\n"
+    "  -h, --help   print this help and exit\n"
+    "  --version    print the version and exit\n";
+
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: resgen <output folder> [asset name...]\n");
-        return 2;
+    std::vector<std::string> operands;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (optionsEnded || !IsOption(arg)) {
+            operands.push_back(arg);
+        } else if (const int status = AnswerStandardOption(arg, "resgen", kUsage); status >= 0) {
+            return status;
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else {
+            return UsageError("resgen", "unknown option \"" + arg + "\"", kUsage);
+        }
     }
-    const std::string dir = argv[1];
+    if (operands.empty()) {
+        return UsageError("resgen", "no output folder given", kUsage);
+    }
+    const std::string dir = operands[0];
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     if (ec) {
@@ -118,12 +143,12 @@ int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     // Naming assets after the folder regenerates just those (handy while tuning one of them).
     std::vector<Job> jobs = AllJobs();
-    if (argc > 2) {
+    if (operands.size() > 1) {
         std::vector<Job> chosen;
-        for (int i = 2; i < argc; ++i) {
-            auto it = std::find_if(jobs.begin(), jobs.end(), [&](const Job& j) { return j.name == argv[i]; });
+        for (size_t i = 1; i < operands.size(); ++i) {
+            auto it = std::find_if(jobs.begin(), jobs.end(), [&](const Job& j) { return j.name == operands[i]; });
             if (it == jobs.end()) {
-                std::fprintf(stderr, "resgen: unknown asset \"%s\"\n", argv[i]);
+                std::fprintf(stderr, "resgen: unknown asset \"%s\"\n", operands[i].c_str());
                 return 2;
             }
             chosen.push_back(*it);
@@ -142,7 +167,7 @@ int main(int argc, char** argv) {
                 std::snprintf(line, sizeof line, "[%zu/%zu] %s (%.1f s)", i + 1, jobs.size(), jobs[i].name.c_str(), s);
                 Progress(line);
             } catch (const std::exception& e) {
-                Progress(std::string("error: ") + jobs[i].name + ": " + e.what());
+                Report(std::string("error: ") + jobs[i].name + ": " + e.what());
                 ++failures;
             }
         }
@@ -155,6 +180,10 @@ int main(int argc, char** argv) {
     const double total = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     char line[128];
     std::snprintf(line, sizeof line, "%zu assets in %.1f s%s", jobs.size(), total, failures ? ", with errors" : "");
-    Progress(line);
+    if (failures) {
+        Report(line);
+    } else {
+        Progress(line);
+    }
     return failures ? 1 : 0;
 }

@@ -1,0 +1,64 @@
+#include "show/ResourceFolder.h"
+
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "assets/SceneContent.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string_view> ShowAssetFiles() {
+    std::vector<std::string_view> files(kSceneTextureFiles.begin(), kSceneTextureFiles.end());
+    files.insert(files.end(), kTextModelFiles.begin(), kTextModelFiles.end());
+    files.insert(files.end(), {kSkyCubeMapFile, kSheepModelFile, kPodModelFile, kRoomModelFile, "Res/vexa-rhino.mp3"});
+    return files;
+}
+
+}  // namespace
+
+bool HoldsShowAssets(const fs::path& folder) {
+    // One file is enough: a Res/ that lost some assets is still the show's, and says so file by file.
+    static const std::vector<std::string_view> files = ShowAssetFiles();
+    for (std::string_view file : files) {
+        std::error_code ec;
+        if (fs::exists(folder / file, ec)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::optional<fs::path> FindResourceFolder(const fs::path& workingDirectory, const fs::path& executableFolder) {
+    if (HoldsShowAssets(workingDirectory)) {
+        return workingDirectory;
+    }
+    if (!executableFolder.empty() && HoldsShowAssets(executableFolder)) {
+        return executableFolder;
+    }
+    return std::nullopt;
+}
+
+bool EnterResourceFolder(std::string& error) {
+    std::error_code ec;
+    const fs::path workingDirectory = fs::current_path(ec);
+    const fs::path executable = fs::read_symlink("/proc/self/exe", ec);
+    const fs::path executableFolder = ec ? fs::path() : executable.parent_path();
+    const std::optional<fs::path> folder = FindResourceFolder(workingDirectory, executableFolder);
+    if (!folder) {
+        error = "no Res/ folder with the show's assets in the working directory (" + workingDirectory.string() +
+                ") or beside the program (" + executableFolder.string() +
+                "); run it from the folder that holds them, such as build/release/bin";
+        return false;
+    }
+    if (*folder != workingDirectory) {
+        fs::current_path(*folder, ec);
+        if (ec) {
+            error = "cannot change to " + folder->string() + ", which holds Res/: " + ec.message();
+            return false;
+        }
+    }
+    return true;
+}

@@ -1,0 +1,20 @@
+#pragma once
+// Where the show's assets are: the working directory when it has a Res/ folder holding them, else
+// the folder of the executable (so the program also starts from elsewhere, by its full path). Every
+// asset path of the show is relative ("Res/..."), so the chosen folder becomes the working directory.
+#include <filesystem>
+#include <optional>
+#include <string>
+
+// True when folder/Res holds at least one of the files the show reads from there (models, textures,
+// sky, music). A Res/ with effect sources only, as the repository's own, does not count.
+bool HoldsShowAssets(const std::filesystem::path& folder);
+
+// The working directory when it holds the assets, else the executable's folder when that does, else
+// nothing.
+std::optional<std::filesystem::path> FindResourceFolder(const std::filesystem::path& workingDirectory,
+                                                        const std::filesystem::path& executableFolder);
+
+// Makes the folder found the working directory. False, with one line for the user in `error`, when
+// neither folder holds the assets or the change fails.
+bool EnterResourceFolder(std::string& error);

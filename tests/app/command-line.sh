@@ -1,0 +1,76 @@
+#!/bin/bash
+# The four programs' command lines, on the built executables: --help and -h (usage on standard
+# output, status 0), --version, unknown options and stray arguments (usage on standard error,
+# status 2, before any work), no progress unless on a terminal, and where vexa-rhino and capture
+# find their assets.
+#   command-line.sh BIN_DIR FXCOMPILE RESGEN VERSION
+set -u
+bin=$1 fxcompile=$2 resgen=$3 version=$4
+export SDL_AUDIODRIVER=dummy LP_NUM_THREADS=${LP_NUM_THREADS:-2}
+failures=0
+check() {  # DESCRIPTION COMMAND...
+    "${@:2}" || { echo "FAIL: $1" >&2; failures=$((failures + 1)); }
+}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+
+for program in vexa-rhino capture fxcompile resgen; do
+    exe=$bin/$program
+    [ "$program" = fxcompile ] && exe=$fxcompile
+    [ "$program" = resgen ] && exe=$resgen
+    for arg in --help -h --version --no-such-option -x - late; do
+        case $arg:$program in
+        late:vexa-rhino) args=(stray) ;;
+        late:capture) args=(--beats 1 --out made --bogus) ;;
+        late:fxcompile) args=(--quiet a.fx --bogus) ;;
+        late:resgen) args=(made Text1.obj --bogus) ;;
+        *) args=("$arg") ;;
+        esac
+        "$exe" "${args[@]}" >out 2>err
+        status=$?
+        case $arg in
+        --help | -h)
+            check "$program $arg: status $status" [ "$status" = 0 ]
+            check "$program $arg: usage on standard output" grep -q "^usage: $program" out
+            check "$program $arg: nothing on standard error" [ ! -s err ] ;;
+        --version)
+            check "$program --version: status $status" [ "$status" = 0 ]
+            check "$program --version: '$(cat out)'" grep -qx "$program (Vexa Rhino) $version\( (git .*)\)\?" out ;;
+        *)
+            check "$program ${args[*]}: status $status, expected 2" [ "$status" = 2 ]
+            check "$program ${args[*]}: nothing on standard output" [ ! -s out ]
+            check "$program ${args[*]}: usage on standard error" grep -q "^usage: $program" err ;;
+        esac
+    done
+done
+check "a refused command line made a folder" [ ! -e made ]
+check "resgen made a folder named -x" [ ! -e ./-x ]
+
+# Progress only on a terminal.
+"$resgen" assets Text1.obj 2>err
+check "resgen Text1.obj into a file: status $?, printed '$(head -c 200 err)'" [ ! -s err ]
+check "resgen wrote Text1.obj" [ -s assets/Text1.obj ]
+if command -v script >/dev/null 2>&1; then
+    script -qec "'$resgen' assets Text1.obj" /dev/null >tty 2>&1
+    check "resgen shows progress on a terminal" grep -q "resgen: \[1/1\] Text1.obj" tty
+fi
+
+# A Res/ with effect sources only (as the repository root's) does not count: capture takes the
+# assets beside itself, and its output stays where it was started.
+mkdir -p root/Res && cp "$bin/Res/Basic.fx" root/Res/
+(cd root && "$bin/capture" --beats 1 --out frames 2>../err)
+check "capture from a folder without assets: status $? ($(tail -n 2 err))" [ -s root/frames/beat-001.png ]
+
+# Neither folder holds them: one message, status 1, at once.
+mkdir alone && cp "$bin/vexa-rhino" "$bin/capture" alone/
+for program in vexa-rhino capture; do
+    (cd alone && timeout 20 "./$program" $([ "$program" = capture ] && echo --discard) 2>../err)
+    status=$?
+    check "$program without assets: status $status, expected 1" [ "$status" = 1 ]
+    check "$program without assets: one line, '$(cat err)'" [ "$(wc -l <err)" = 1 ]
+    check "$program without assets says why" grep -q "^$program: no Res/ folder with the show's assets" err
+done
+
+[ "$failures" = 0 ] || { echo "command-line: $failures failures" >&2; exit 1; }
+echo "command-line: the four programs follow the conventions"
