@@ -19,14 +19,6 @@ float statsLastUpdate = 0.0f;
 
 volatile std::sig_atomic_t stateReportRequested = 0;
 
-template <typename T>
-void ReleaseAndNull(T*& object) {
-    if (object) {
-        object->Release();
-        object = nullptr;
-    }
-}
-
 }  // namespace
 
 D3DApp::D3DApp(HINSTANCE instance) : appInstance(instance), timer(counterSource) {
@@ -42,15 +34,16 @@ D3DApp::D3DApp(HINSTANCE instance) : appInstance(instance), timer(counterSource)
 
 D3DApp::~D3DApp() {
     Win32SetSdlEventObserver(nullptr);
-    ReleaseAndNull(renderTargetView);
-    ReleaseAndNull(depthStencilView);
-    ReleaseAndNull(swapChain);
-    ReleaseAndNull(depthStencilBuffer);
+    // Views before what they view, the device last.
+    renderTargetView.Reset();
+    depthStencilView.Reset();
+    swapChain.Reset();
+    depthStencilBuffer.Reset();
     if (context) {
         context->ClearState();
     }
-    ReleaseAndNull(context);
-    ReleaseAndNull(device);
+    context.Reset();
+    device.Reset();
     if (activeApp == this) {
         activeApp = nullptr;
     }
@@ -125,8 +118,8 @@ DXGI_SAMPLE_DESC D3DApp::SampleDesc() const {
 
 bool D3DApp::CreateDevice() {
     D3D_FEATURE_LEVEL featureLevel{};
-    const HRESULT hr = D3D11CreateDevice(nullptr, driverType, nullptr, 0, nullptr, 0, D3D11_SDK_VERSION, &device,
-                                         &featureLevel, &context);
+    const HRESULT hr = D3D11CreateDevice(nullptr, driverType, nullptr, 0, nullptr, 0, D3D11_SDK_VERSION, device.Put(),
+                                         &featureLevel, context.Put());
     if (FAILED(hr)) {
         MessageBoxW(nullptr, L"D3D11CreateDevice Failed.", nullptr, MB_OK);
         return false;
@@ -154,22 +147,19 @@ bool D3DApp::CreateDevice() {
     desc.SwapEffect = DXGI_SWAP_EFFECT_DISCARD;
     desc.Flags = 0;
 
-    IDXGIDevice* dxgiDevice = nullptr;
-    IDXGIAdapter* dxgiAdapter = nullptr;
-    IDXGIFactory* dxgiFactory = nullptr;
-    device->QueryInterface(__uuidof(IDXGIDevice), reinterpret_cast<void**>(&dxgiDevice));
+    ComPtr<IDXGIDevice> dxgiDevice;
+    ComPtr<IDXGIAdapter> dxgiAdapter;
+    ComPtr<IDXGIFactory> dxgiFactory;
+    device->QueryInterface(__uuidof(IDXGIDevice), reinterpret_cast<void**>(dxgiDevice.Put()));
     if (dxgiDevice) {
-        dxgiDevice->GetParent(__uuidof(IDXGIAdapter), reinterpret_cast<void**>(&dxgiAdapter));
+        dxgiDevice->GetParent(__uuidof(IDXGIAdapter), reinterpret_cast<void**>(dxgiAdapter.Put()));
     }
     if (dxgiAdapter) {
-        dxgiAdapter->GetParent(__uuidof(IDXGIFactory), reinterpret_cast<void**>(&dxgiFactory));
+        dxgiAdapter->GetParent(__uuidof(IDXGIFactory), reinterpret_cast<void**>(dxgiFactory.Put()));
     }
     if (dxgiFactory) {
-        dxgiFactory->CreateSwapChain(device, &desc, &swapChain);
+        dxgiFactory->CreateSwapChain(device.Get(), &desc, swapChain.Put());
     }
-    ReleaseAndNull(dxgiDevice);
-    ReleaseAndNull(dxgiAdapter);
-    ReleaseAndNull(dxgiFactory);
 
     // Without a swap chain nothing can be shown: report it like the other device failures
     // instead of carrying on into a frame loop that draws nowhere.
@@ -183,17 +173,16 @@ bool D3DApp::CreateDevice() {
 }
 
 void D3DApp::HandleResize() {
-    ReleaseAndNull(renderTargetView);
-    ReleaseAndNull(depthStencilView);
-    ReleaseAndNull(depthStencilBuffer);
+    renderTargetView.Reset();
+    depthStencilView.Reset();
+    depthStencilBuffer.Reset();
 
     swapChain->ResizeBuffers(1, static_cast<UINT>(clientWidth), static_cast<UINT>(clientHeight),
                              DXGI_FORMAT_R8G8B8A8_UNORM, 0);
-    ID3D11Texture2D* backBuffer = nullptr;
-    swapChain->GetBuffer(0, __uuidof(ID3D11Texture2D), reinterpret_cast<void**>(&backBuffer));
+    ComPtr<ID3D11Texture2D> backBuffer;
+    swapChain->GetBuffer(0, __uuidof(ID3D11Texture2D), reinterpret_cast<void**>(backBuffer.Put()));
     if (backBuffer) {
-        device->CreateRenderTargetView(backBuffer, nullptr, &renderTargetView);
-        backBuffer->Release();
+        device->CreateRenderTargetView(backBuffer.Get(), nullptr, renderTargetView.Put());
     }
 
     D3D11_TEXTURE2D_DESC depthDesc{};
@@ -207,12 +196,12 @@ void D3DApp::HandleResize() {
     depthDesc.BindFlags = D3D11_BIND_DEPTH_STENCIL;
     depthDesc.CPUAccessFlags = 0;
     depthDesc.MiscFlags = 0;
-    device->CreateTexture2D(&depthDesc, nullptr, &depthStencilBuffer);
+    device->CreateTexture2D(&depthDesc, nullptr, depthStencilBuffer.Put());
     if (depthStencilBuffer) {
-        device->CreateDepthStencilView(depthStencilBuffer, nullptr, &depthStencilView);
+        device->CreateDepthStencilView(depthStencilBuffer.Get(), nullptr, depthStencilView.Put());
     }
 
-    context->OMSetRenderTargets(1, &renderTargetView, depthStencilView);
+    context->OMSetRenderTargets(1, renderTargetView.GetAddressOf(), depthStencilView.Get());
 
     viewport.TopLeftX = 0.0f;
     viewport.TopLeftY = 0.0f;

@@ -11,6 +11,7 @@
 
 #include "app/FrameTimer.h"
 #include "app/FrameWatchdog.h"
+#include "platform/d3d11/ComPtr.h"
 #include "platform/d3d11/D3D11.h"
 #include "platform/d3d11/DXGI.h"
 #include "platform/win32/PerformanceCounter.h"
@@ -75,12 +76,12 @@ protected:
     std::chrono::duration<double> frameTimeLimit = FrameWatchdog::kDefaultLimit;
     FrameWatchdog frameWatchdog;
 
-    ID3D11Device* device = nullptr;
-    ID3D11DeviceContext* context = nullptr;
-    IDXGISwapChain* swapChain = nullptr;
-    ID3D11Texture2D* depthStencilBuffer = nullptr;
-    ID3D11RenderTargetView* renderTargetView = nullptr;
-    ID3D11DepthStencilView* depthStencilView = nullptr;
+    ComPtr<ID3D11Device> device;
+    ComPtr<ID3D11DeviceContext> context;
+    ComPtr<IDXGISwapChain> swapChain;
+    ComPtr<ID3D11Texture2D> depthStencilBuffer;
+    ComPtr<ID3D11RenderTargetView> renderTargetView;
+    ComPtr<ID3D11DepthStencilView> depthStencilView;
     D3D11_VIEWPORT viewport{};
 
     std::wstring mainWindowCaption = L"D3D11 Application";

@@ -142,7 +142,7 @@ void DrawCombine(ID3D11DeviceContext* context, ID3D11Buffer* quadVertexBuffer, I
 }
 
 void DrawPartModel(ID3D11DeviceContext* context, const PartModelDraw& model, const CorridorLighting& lighting,
-                   const Camera& camera, std::span<ID3D11ShaderResourceView* const> sceneTextures)
+                   const Camera& camera, std::span<const ComPtr<ID3D11ShaderResourceView>> sceneTextures)
 {
     NormalMapEffect* fx = EffectLibrary::NormalMapFx;
     if (!context || !fx) {
@@ -160,7 +160,7 @@ void DrawPartModel(ID3D11DeviceContext* context, const PartModelDraw& model, con
 
     // A slot outside the texture list binds nothing rather than reading past it.
     auto texture = [&](int slot) -> ID3D11ShaderResourceView* {
-        return slot >= 0 && static_cast<size_t>(slot) < sceneTextures.size() ? sceneTextures[slot] : nullptr;
+        return slot >= 0 && static_cast<size_t>(slot) < sceneTextures.size() ? sceneTextures[slot].Get() : nullptr;
     };
 
     const Float4x4 identity = Identity();

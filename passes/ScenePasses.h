@@ -9,6 +9,7 @@
 #include "math/Camera.h"
 #include "math/LightingRecords.h"
 #include "math/MathHelper.h"
+#include "platform/d3d11/ComPtr.h"
 #include "platform/d3d11/D3D11.h"
 
 // A vertex buffer, a 32-bit index buffer and how many indices a draw of the whole mesh takes.
@@ -60,7 +61,7 @@ struct CorridorLighting {
 };
 
 void DrawPartModel(ID3D11DeviceContext* context, const PartModelDraw& model, const CorridorLighting& lighting,
-                   const Camera& camera, std::span<ID3D11ShaderResourceView* const> sceneTextures);
+                   const Camera& camera, std::span<const ComPtr<ID3D11ShaderResourceView>> sceneTextures);
 
 // The fixed values of the passes.
 inline constexpr float kSphereFogColor[4] = {0.75f, 0.75f, 0.75f, 1.0f};

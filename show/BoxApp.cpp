@@ -21,13 +21,18 @@
 
 namespace {
 
-template <typename T>
-void ReleaseAndNull(T*& object)
+// A texture of the description and its three views; null views where the device refused.
+OffscreenTarget CreateOffscreenTarget(ID3D11Device* device, const D3D11_TEXTURE2D_DESC& desc)
 {
-    if (object) {
-        object->Release();
-        object = nullptr;
+    OffscreenTarget target;
+    ComPtr<ID3D11Texture2D> texture;
+    device->CreateTexture2D(&desc, nullptr, texture.Put());
+    if (texture) {
+        device->CreateShaderResourceView(texture.Get(), nullptr, target.srv.Put());
+        device->CreateRenderTargetView(texture.Get(), nullptr, target.rtv.Put());
+        device->CreateUnorderedAccessView(texture.Get(), nullptr, target.uav.Put());
     }
+    return target;
 }
 
 constexpr float kOffscreenClear[4] = {0.0f, 0.0f, 0.0f, 0.0f};
@@ -40,11 +45,12 @@ constexpr float kNearPlane = 1.0f;
 constexpr float kFarPlane = 1000.0f;
 
 template <typename Vertex>
-void CreateBuffers(ID3D11Device* device, const ModelData<Vertex>& model, ID3D11Buffer*& vertexBuffer,
-                   ID3D11Buffer*& indexBuffer, UINT& indexCount)
+DeviceMesh CreateDeviceMesh(ID3D11Device* device, const ModelData<Vertex>& model)
 {
-    CreateModelBuffers(device, model, &vertexBuffer, &indexBuffer);
-    indexCount = model.indexCount;
+    DeviceMesh mesh;
+    CreateModelBuffers(device, model, mesh.vertices.Put(), mesh.indices.Put());
+    mesh.indexCount = model.indexCount;
+    return mesh;
 }
 
 // "<file>:<line>: <problem>" for the reader's errors, the message alone for others.
@@ -143,35 +149,23 @@ BoxApp::~BoxApp()
     }
     sky.reset();
 
-    ReleaseAndNull(sphereVertexBuffer);
-    ReleaseAndNull(sphereIndexBuffer);
-    ReleaseAndNull(bigSphereVertexBuffer);
-    ReleaseAndNull(bigSphereIndexBuffer);
-    ReleaseAndNull(roomVertexBuffer);
-    ReleaseAndNull(roomIndexBuffer);
-    ReleaseAndNull(podVertexBuffer);
-    ReleaseAndNull(podIndexBuffer);
-    ReleaseAndNull(sheepVertexBuffer);
-    ReleaseAndNull(sheepIndexBuffer);
-    ReleaseAndNull(text1VertexBuffer);
-    ReleaseAndNull(text1IndexBuffer);
-    ReleaseAndNull(text2VertexBuffer);
-    ReleaseAndNull(text2IndexBuffer);
-    ReleaseAndNull(text3VertexBuffer);
-    ReleaseAndNull(text3IndexBuffer);
-    ReleaseAndNull(screenQuadVertexBuffer);
-    ReleaseAndNull(screenQuadIndexBuffer);
-    for (ID3D11ShaderResourceView*& texture : sceneTextures) {
-        ReleaseAndNull(texture);
+    // The scene's objects go in a fixed order, before the registries and (with D3DApp) the device.
+    sphere.Reset();
+    bigSphere.Reset();
+    room.Reset();
+    pod.Reset();
+    sheep.Reset();
+    text1.Reset();
+    text2.Reset();
+    text3.Reset();
+    screenQuad.Reset();
+    for (ComPtr<ID3D11ShaderResourceView>& texture : sceneTextures) {
+        texture.Reset();
     }
-    ReleaseAndNull(blurTargetSrv);
-    ReleaseAndNull(blurTargetUav);
-    ReleaseAndNull(blurTargetRtv);
-    ReleaseAndNull(colorTargetSrv);
-    ReleaseAndNull(colorTargetUav);
-    ReleaseAndNull(colorTargetRtv);
-    ReleaseAndNull(sphereInstanceBuffer);
-    ReleaseAndNull(bigSphereInstanceBuffer);
+    blurTarget.Reset();
+    colorTarget.Reset();
+    sphereInstanceBuffer.Reset();
+    bigSphereInstanceBuffer.Reset();
 
     EffectLibrary::ReleaseAll();
     VertexLayouts::ReleaseAll();
@@ -204,11 +198,11 @@ bool BoxApp::Initialize()
     }
     times.Step("device");
 
-    EffectLibrary::CreateAll(device);
-    VertexLayouts::CreateAll(device);
-    RenderStates::CreateAll(device);
+    EffectLibrary::CreateAll(device.Get());
+    VertexLayouts::CreateAll(device.Get());
+    RenderStates::CreateAll(device.Get());
     times.Step("effects");
-    sky = Sky::Create(device, WideFromNarrow(kSkyCubeMapFile), kSkyRadius);
+    sky = Sky::Create(device.Get(), WideFromNarrow(kSkyCubeMapFile), kSkyRadius);
     LoadTextures();
     imagePrefetch.reset();
     times.Step("textures");
@@ -238,24 +232,24 @@ void BoxApp::LoadTextures()
 {
     for (size_t slot = 0; slot < kSceneTextureCount; ++slot) {
         const std::wstring path = WideFromNarrow(kSceneTextureFiles[slot]);
-        D3DX11CreateShaderResourceViewFromFileW(device, path.c_str(), nullptr, nullptr, &sceneTextures[slot],
-                                                nullptr);
+        D3DX11CreateShaderResourceViewFromFileW(device.Get(), path.c_str(), nullptr, nullptr,
+                                                sceneTextures[slot].Put(), nullptr);
     }
 }
 
 void BoxApp::BuildModels(AssembledModels&& m)
 {
-    CreateBuffers(device, m.sphere, sphereVertexBuffer, sphereIndexBuffer, sphereIndexCount);
-    CreateBuffers(device, m.bigSphere, bigSphereVertexBuffer, bigSphereIndexBuffer, bigSphereIndexCount);
-    CreateBuffers(device, m.sheep, sheepVertexBuffer, sheepIndexBuffer, sheepIndexCount);
-    CreateBuffers(device, m.text1, text1VertexBuffer, text1IndexBuffer, text1IndexCount);
-    CreateBuffers(device, m.text2, text2VertexBuffer, text2IndexBuffer, text2IndexCount);
-    CreateBuffers(device, m.text3, text3VertexBuffer, text3IndexBuffer, text3IndexCount);
-    CreateBuffers(device, m.pod, podVertexBuffer, podIndexBuffer, podIndexCount);
+    sphere = CreateDeviceMesh(device.Get(), m.sphere);
+    bigSphere = CreateDeviceMesh(device.Get(), m.bigSphere);
+    sheep = CreateDeviceMesh(device.Get(), m.sheep);
+    text1 = CreateDeviceMesh(device.Get(), m.text1);
+    text2 = CreateDeviceMesh(device.Get(), m.text2);
+    text3 = CreateDeviceMesh(device.Get(), m.text3);
+    pod = CreateDeviceMesh(device.Get(), m.pod);
     for (size_t slot = 0; slot < podRanges.size() && slot < m.pod.ranges.size(); ++slot) {
         podRanges[slot] = m.pod.ranges[slot];
     }
-    CreateBuffers(device, m.room, roomVertexBuffer, roomIndexBuffer, roomIndexCount);
+    room = CreateDeviceMesh(device.Get(), m.room);
     for (size_t slot = 0; slot < roomRanges.size() && slot < m.room.ranges.size(); ++slot) {
         roomRanges[slot] = m.room.ranges[slot];
     }
@@ -264,14 +258,14 @@ void BoxApp::BuildModels(AssembledModels&& m)
 void BoxApp::BuildSphereInstanceBuffers()
 {
     sphereInstances = BuildSphereInstances();
-    CreateInstanceBuffer(device, sphereInstances, &sphereInstanceBuffer);
+    CreateInstanceBuffer(device.Get(), sphereInstances, sphereInstanceBuffer.Put());
     bigSphereInstances = BuildBigSphereInstances();
-    CreateInstanceBuffer(device, bigSphereInstances, &bigSphereInstanceBuffer);
+    CreateInstanceBuffer(device.Get(), bigSphereInstances, bigSphereInstanceBuffer.Put());
 }
 
 void BoxApp::BuildScreenQuadBuffers()
 {
-    CreateScreenQuadBuffers(device, BuildScreenQuad(), &screenQuadVertexBuffer, &screenQuadIndexBuffer);
+    CreateScreenQuadBuffers(device.Get(), BuildScreenQuad(), screenQuad.vertices.Put(), screenQuad.indices.Put());
 }
 
 void BoxApp::StartMusic()
@@ -292,7 +286,7 @@ void BoxApp::HandleResize()
 {
     D3DApp::HandleResize();
     BuildOffscreenTargets();
-    blur.Resize(device, static_cast<UINT>(clientWidth), static_cast<UINT>(clientHeight));
+    blur.Resize(device.Get(), static_cast<UINT>(clientWidth), static_cast<UINT>(clientHeight));
     show.camera.SetProjection(kFieldOfView, AspectRatio(), kNearPlane, kFarPlane);
     show.secondCamera.SetProjection(kFieldOfView, AspectRatio(), kNearPlane, kFarPlane);
 }
@@ -311,31 +305,13 @@ void BoxApp::BuildOffscreenTargets()
     desc.CPUAccessFlags = 0;
     desc.MiscFlags = 0;
 
-    ReleaseAndNull(blurTargetSrv);
-    ReleaseAndNull(blurTargetRtv);
-    ReleaseAndNull(blurTargetUav);
+    // The old targets go first, so that a resize never holds two sets.
+    blurTarget.Reset();
+    colorTarget.Reset();
     desc.MipLevels = 1;
-    ID3D11Texture2D* blurTexture = nullptr;
-    device->CreateTexture2D(&desc, nullptr, &blurTexture);
-    if (blurTexture) {
-        device->CreateShaderResourceView(blurTexture, nullptr, &blurTargetSrv);
-        device->CreateRenderTargetView(blurTexture, nullptr, &blurTargetRtv);
-        device->CreateUnorderedAccessView(blurTexture, nullptr, &blurTargetUav);
-        blurTexture->Release();
-    }
-
-    ReleaseAndNull(colorTargetSrv);
-    ReleaseAndNull(colorTargetRtv);
-    ReleaseAndNull(colorTargetUav);
+    blurTarget = CreateOffscreenTarget(device.Get(), desc);
     desc.MipLevels = 0;  // a full chain; only the top level is written
-    ID3D11Texture2D* colorTexture = nullptr;
-    device->CreateTexture2D(&desc, nullptr, &colorTexture);
-    if (colorTexture) {
-        device->CreateShaderResourceView(colorTexture, nullptr, &colorTargetSrv);
-        device->CreateRenderTargetView(colorTexture, nullptr, &colorTargetRtv);
-        device->CreateUnorderedAccessView(colorTexture, nullptr, &colorTargetUav);
-        colorTexture->Release();
-    }
+    colorTarget = CreateOffscreenTarget(device.Get(), desc);
 }
 
 std::string BoxApp::DescribeFrame(long frame, double time) const
@@ -376,12 +352,12 @@ void BoxApp::RenderFrame()
 
 void BoxApp::RenderFirstScene()
 {
-    ID3D11RenderTargetView* const targets[2] = {colorTargetRtv, blurTargetRtv};
-    context->OMSetRenderTargets(2, targets, depthStencilView);
-    context->ClearRenderTargetView(renderTargetView, kOffscreenClear);
-    context->ClearRenderTargetView(blurTargetRtv, kOffscreenClear);
-    context->ClearRenderTargetView(colorTargetRtv, kOffscreenClear);
-    context->ClearDepthStencilView(depthStencilView, D3D11_CLEAR_DEPTH | D3D11_CLEAR_STENCIL, 1.0f, 0);
+    ID3D11RenderTargetView* const targets[2] = {colorTarget.rtv.Get(), blurTarget.rtv.Get()};
+    context->OMSetRenderTargets(2, targets, depthStencilView.Get());
+    context->ClearRenderTargetView(renderTargetView.Get(), kOffscreenClear);
+    context->ClearRenderTargetView(blurTarget.rtv.Get(), kOffscreenClear);
+    context->ClearRenderTargetView(colorTarget.rtv.Get(), kOffscreenClear);
+    context->ClearDepthStencilView(depthStencilView.Get(), D3D11_CLEAR_DEPTH | D3D11_CLEAR_STENCIL, 1.0f, 0);
 
     DrawSheep();
     if (show.textMode == 0) {
@@ -391,22 +367,22 @@ void BoxApp::RenderFirstScene()
     }
     DrawSpheres();
     if (sky) {
-        sky->Draw(context, show.camera);
+        sky->Draw(context.Get(), show.camera);
     }
 
-    context->OMSetRenderTargets(1, &renderTargetView, depthStencilView);
-    blur.BlurInPlace(context, blurTargetSrv, blurTargetUav);
+    context->OMSetRenderTargets(1, renderTargetView.GetAddressOf(), depthStencilView.Get());
+    blur.BlurInPlace(context.Get(), blurTarget.srv.Get(), blurTarget.uav.Get());
 
-    context->ClearRenderTargetView(renderTargetView, kCombineClear);
-    context->ClearDepthStencilView(depthStencilView, D3D11_CLEAR_DEPTH | D3D11_CLEAR_STENCIL, 1.0f, 0);
+    context->ClearRenderTargetView(renderTargetView.Get(), kCombineClear);
+    context->ClearDepthStencilView(depthStencilView.Get(), D3D11_CLEAR_DEPTH | D3D11_CLEAR_STENCIL, 1.0f, 0);
     DrawCombine();
 }
 
 void BoxApp::RenderSecondScene()
 {
-    context->OMSetRenderTargets(1, &renderTargetView, depthStencilView);
-    context->ClearRenderTargetView(renderTargetView, kCorridorClear);
-    context->ClearDepthStencilView(depthStencilView, D3D11_CLEAR_DEPTH | D3D11_CLEAR_STENCIL, 1.0f, 0);
+    context->OMSetRenderTargets(1, renderTargetView.GetAddressOf(), depthStencilView.Get());
+    context->ClearRenderTargetView(renderTargetView.Get(), kCorridorClear);
+    context->ClearDepthStencilView(depthStencilView.Get(), D3D11_CLEAR_DEPTH | D3D11_CLEAR_STENCIL, 1.0f, 0);
     DrawPods();
     DrawRoom();
     if (show.textMode == 2) {
@@ -416,66 +392,67 @@ void BoxApp::RenderSecondScene()
 
 void BoxApp::DrawSheep()
 {
-    DrawLitMesh(context, {sheepVertexBuffer, sheepIndexBuffer, sheepIndexCount}, show.sheepWorld, sheepMaterial,
+    DrawLitMesh(context.Get(), sheep.Buffers(), show.sheepWorld, sheepMaterial,
                 darkSpot, firstSceneLights, show.camera);
 }
 
 void BoxApp::DrawText1()
 {
-    DrawLitMesh(context, {text1VertexBuffer, text1IndexBuffer, text1IndexCount}, show.text1World, textMaterial,
+    DrawLitMesh(context.Get(), text1.Buffers(), show.text1World, textMaterial,
                 show.activeCameraSpot, firstSceneLights, show.camera);
 }
 
 void BoxApp::DrawText2()
 {
-    DrawLitMesh(context, {text2VertexBuffer, text2IndexBuffer, text2IndexCount}, text2World, textMaterial,
+    DrawLitMesh(context.Get(), text2.Buffers(), text2World, textMaterial,
                 show.activeCameraSpot, firstSceneLights, show.camera);
 }
 
 void BoxApp::DrawText3()
 {
-    DrawLitMesh(context, {text3VertexBuffer, text3IndexBuffer, text3IndexCount}, text3World, textMaterial,
+    DrawLitMesh(context.Get(), text3.Buffers(), text3World, textMaterial,
                 show.activeCameraSpot, firstSceneLights, show.secondCamera);
 }
 
 void BoxApp::DrawSpheres()
 {
-    const SphereGroup cloud{{sphereVertexBuffer, sphereIndexBuffer, sphereIndexCount},
-                            sphereInstanceBuffer,
+    const SphereGroup cloud{sphere.Buffers(),
+                            sphereInstanceBuffer.Get(),
                             static_cast<UINT>(show.visibleSphereCount),
                             show.sphereCloudWorld};
-    const SphereGroup big{{bigSphereVertexBuffer, bigSphereIndexBuffer, bigSphereIndexCount},
-                          bigSphereInstanceBuffer,
+    const SphereGroup big{bigSphere.Buffers(),
+                          bigSphereInstanceBuffer.Get(),
                           static_cast<UINT>(show.bigSphereCount),
                           show.bigSphereWorld};
-    ::DrawSpheres(context, cloud, big, show.camera);
+    ::DrawSpheres(context.Get(), cloud, big, show.camera);
 }
 
 void BoxApp::DrawCombine()
 {
-    ::DrawCombine(context, screenQuadVertexBuffer, screenQuadIndexBuffer, blurTargetSrv, colorTargetSrv);
+    ::DrawCombine(context.Get(), screenQuad.vertices.Get(), screenQuad.indices.Get(), blurTarget.srv.Get(),
+                  colorTarget.srv.Get());
 }
 
 void BoxApp::DrawPods()
 {
-    const PartModelDraw pods{{podVertexBuffer, podIndexBuffer, podIndexCount},
+    const PartModelDraw pods{pod.Buffers(),
                              podRanges,
                              kPodDrawSteps,
                              kPodCopies,
                              podWorld,
                              podMaterial};
-    DrawPartModel(context, pods, {secondSceneLights, show.secondCameraSpot}, show.secondCamera, sceneTextures);
+    DrawPartModel(context.Get(), pods, {secondSceneLights, show.secondCameraSpot}, show.secondCamera, sceneTextures);
 }
 
 void BoxApp::DrawRoom()
 {
-    const PartModelDraw room{{roomVertexBuffer, roomIndexBuffer, roomIndexCount},
+    const PartModelDraw roomDraw{room.Buffers(),
                              roomRanges,
                              kRoomDrawSteps,
                              kRoomCopies,
                              roomWorld,
                              roomMaterial};
-    DrawPartModel(context, room, {secondSceneLights, show.secondCameraSpot}, show.secondCamera, sceneTextures);
+    DrawPartModel(context.Get(), roomDraw, {secondSceneLights, show.secondCameraSpot}, show.secondCamera, sceneTextures);
 }
 
 void BoxApp::MouseDown(WPARAM buttons, int x, int y)

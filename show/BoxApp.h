@@ -16,11 +16,40 @@
 #include "passes/BlurPass.h"
 #include "passes/ScenePasses.h"
 #include "passes/Sky.h"
+#include "platform/d3d11/ComPtr.h"
 #include "show/ShowScript.h"
 #include "show/SphereInstances.h"
 
 // The show's meshes, read and built on the CPU, before they become device buffers.
 struct AssembledModels;
+
+// A model on the device: its two buffers and how many indices a draw of all of it takes.
+struct DeviceMesh {
+    ComPtr<ID3D11Buffer> vertices;
+    ComPtr<ID3D11Buffer> indices;
+    UINT indexCount = 0;
+
+    MeshBuffers Buffers() const { return {vertices.Get(), indices.Get(), indexCount}; }
+    void Reset()
+    {
+        vertices.Reset();
+        indices.Reset();
+    }
+};
+
+// An offscreen colour target as the frame uses it: drawn into, blurred in place, read.
+struct OffscreenTarget {
+    ComPtr<ID3D11ShaderResourceView> srv;
+    ComPtr<ID3D11UnorderedAccessView> uav;
+    ComPtr<ID3D11RenderTargetView> rtv;
+
+    void Reset()
+    {
+        srv.Reset();
+        uav.Reset();
+        rtv.Reset();
+    }
+};
 
 class BoxApp : public D3DApp {
 public:
@@ -55,24 +84,24 @@ public:
 
     // Read-only views for tests and tools.
     const ShowState& State() const { return show; }
-    ID3D11Device* Device() const { return device; }
-    ID3D11DeviceContext* Context() const { return context; }
-    IDXGISwapChain* SwapChain() const { return swapChain; }
+    ID3D11Device* Device() const { return device.Get(); }
+    ID3D11DeviceContext* Context() const { return context.Get(); }
+    IDXGISwapChain* SwapChain() const { return swapChain.Get(); }
     int ClientWidth() const { return clientWidth; }
     int ClientHeight() const { return clientHeight; }
     const BlurPass& Blur() const { return blur; }
     const Sky* SkyObject() const { return sky.get(); }
-    ID3D11ShaderResourceView* BlurTargetSrv() const { return blurTargetSrv; }
-    ID3D11ShaderResourceView* ColorTargetSrv() const { return colorTargetSrv; }
-    ID3D11ShaderResourceView* SceneTexture(size_t slot) const { return sceneTextures.at(slot); }
+    ID3D11ShaderResourceView* BlurTargetSrv() const { return blurTarget.srv.Get(); }
+    ID3D11ShaderResourceView* ColorTargetSrv() const { return colorTarget.srv.Get(); }
+    ID3D11ShaderResourceView* SceneTexture(size_t slot) const { return sceneTextures.at(slot).Get(); }
     const std::array<MeshRange, kPodPartCount>& PodRanges() const { return podRanges; }
     const std::array<MeshRange, kRoomPartCount>& RoomRanges() const { return roomRanges; }
-    UINT SheepIndexCount() const { return sheepIndexCount; }
-    UINT Text1IndexCount() const { return text1IndexCount; }
-    UINT Text2IndexCount() const { return text2IndexCount; }
-    UINT Text3IndexCount() const { return text3IndexCount; }
-    UINT SphereIndexCount() const { return sphereIndexCount; }
-    UINT BigSphereIndexCount() const { return bigSphereIndexCount; }
+    UINT SheepIndexCount() const { return sheep.indexCount; }
+    UINT Text1IndexCount() const { return text1.indexCount; }
+    UINT Text2IndexCount() const { return text2.indexCount; }
+    UINT Text3IndexCount() const { return text3.indexCount; }
+    UINT SphereIndexCount() const { return sphere.indexCount; }
+    UINT BigSphereIndexCount() const { return bigSphere.indexCount; }
     // Set when start-up stopped at a malformed model file: "<file>:<line>: <problem>".
     const std::string& StartupError() const { return startupError; }
 
@@ -86,45 +115,24 @@ private:
     void RenderFirstScene();
     void RenderSecondScene();
 
-    ID3D11Buffer* sphereInstanceBuffer = nullptr;
-    ID3D11Buffer* bigSphereInstanceBuffer = nullptr;
+    DeviceMesh sphere;
+    DeviceMesh bigSphere;
+    DeviceMesh room;
+    DeviceMesh pod;
+    DeviceMesh sheep;
+    DeviceMesh text1;
+    DeviceMesh text2;
+    DeviceMesh text3;
+    DeviceMesh screenQuad;
+    std::array<ComPtr<ID3D11ShaderResourceView>, kSceneTextureCount> sceneTextures;
+    OffscreenTarget blurTarget;
+    OffscreenTarget colorTarget;
+    ComPtr<ID3D11Buffer> sphereInstanceBuffer;
+    ComPtr<ID3D11Buffer> bigSphereInstanceBuffer;
     std::vector<InstanceRecord> sphereInstances;
     std::vector<InstanceRecord> bigSphereInstances;
-    ID3D11Buffer* podVertexBuffer = nullptr;
-    ID3D11Buffer* podIndexBuffer = nullptr;
-    std::array<ID3D11ShaderResourceView*, kSceneTextureCount> sceneTextures{};
-    UINT podIndexCount = 0;
-    ID3D11Buffer* roomVertexBuffer = nullptr;
-    ID3D11Buffer* roomIndexBuffer = nullptr;
-    UINT roomIndexCount = 0;
     std::array<MeshRange, kPodPartCount> podRanges{};
     std::array<MeshRange, kRoomPartCount> roomRanges{};
-    ID3D11Buffer* sheepVertexBuffer = nullptr;
-    ID3D11Buffer* sheepIndexBuffer = nullptr;
-    UINT sheepIndexCount = 0;
-    ID3D11Buffer* text1VertexBuffer = nullptr;
-    ID3D11Buffer* text1IndexBuffer = nullptr;
-    UINT text1IndexCount = 0;
-    ID3D11Buffer* text2VertexBuffer = nullptr;
-    ID3D11Buffer* text2IndexBuffer = nullptr;
-    UINT text2IndexCount = 0;
-    ID3D11Buffer* text3VertexBuffer = nullptr;
-    ID3D11Buffer* text3IndexBuffer = nullptr;
-    UINT text3IndexCount = 0;
-    ID3D11Buffer* sphereVertexBuffer = nullptr;
-    ID3D11Buffer* sphereIndexBuffer = nullptr;
-    UINT sphereIndexCount = 0;
-    ID3D11Buffer* bigSphereVertexBuffer = nullptr;
-    ID3D11Buffer* bigSphereIndexBuffer = nullptr;
-    UINT bigSphereIndexCount = 0;
-    ID3D11Buffer* screenQuadVertexBuffer = nullptr;
-    ID3D11Buffer* screenQuadIndexBuffer = nullptr;
-    ID3D11ShaderResourceView* blurTargetSrv = nullptr;
-    ID3D11UnorderedAccessView* blurTargetUav = nullptr;
-    ID3D11RenderTargetView* blurTargetRtv = nullptr;
-    ID3D11ShaderResourceView* colorTargetSrv = nullptr;
-    ID3D11UnorderedAccessView* colorTargetUav = nullptr;
-    ID3D11RenderTargetView* colorTargetRtv = nullptr;
     BlurPass blur;
     std::unique_ptr<Sky> sky;
 

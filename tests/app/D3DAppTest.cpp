@@ -45,7 +45,7 @@ public:
     int Height() const { return clientHeight; }
     void SetCaption(const wchar_t* caption) { mainWindowCaption = caption; }
     void SetSoundtrack(const wchar_t* device) { soundtrack = device; }
-    ID3D11Device* Device() const { return device; }
+    ID3D11Device* Device() const { return device.Get(); }
 
     int resizeCount = 0;
     int frames = 0;
