@@ -207,53 +207,44 @@ DisplacementMapEffect::DisplacementMapEffect(ID3D11Device* device, const std::ws
     NormalMap = Texture("gNormalMap");
 }
 
-ColorEffect* EffectLibrary::ColorFx = nullptr;
-BasicEffect* EffectLibrary::BasicFx = nullptr;
-BasicEffect32* EffectLibrary::Basic32Fx = nullptr;
-BasicEffect32BF* EffectLibrary::Basic32BFFx = nullptr;
-BlurEffect* EffectLibrary::BlurFx = nullptr;
-InstancedBasicEffect* EffectLibrary::InstancedBasicFx = nullptr;
-PostEffect* EffectLibrary::PostFx = nullptr;
-SkyEffect* EffectLibrary::SkyFx = nullptr;
-InstancedBasicMTREffect* EffectLibrary::InstancedBasicMTRFx = nullptr;
-NormalMapEffect* EffectLibrary::NormalMapFx = nullptr;
-DisplacementMapEffect* EffectLibrary::DisplacementMapFx = nullptr;
+std::unique_ptr<ColorEffect> EffectLibrary::ColorFx;
+std::unique_ptr<BasicEffect> EffectLibrary::BasicFx;
+std::unique_ptr<BasicEffect32> EffectLibrary::Basic32Fx;
+std::unique_ptr<BasicEffect32BF> EffectLibrary::Basic32BFFx;
+std::unique_ptr<BlurEffect> EffectLibrary::BlurFx;
+std::unique_ptr<InstancedBasicEffect> EffectLibrary::InstancedBasicFx;
+std::unique_ptr<PostEffect> EffectLibrary::PostFx;
+std::unique_ptr<SkyEffect> EffectLibrary::SkyFx;
+std::unique_ptr<InstancedBasicMTREffect> EffectLibrary::InstancedBasicMTRFx;
+std::unique_ptr<NormalMapEffect> EffectLibrary::NormalMapFx;
+std::unique_ptr<DisplacementMapEffect> EffectLibrary::DisplacementMapFx;
 
 void EffectLibrary::CreateAll(ID3D11Device* device)
 {
-    ColorFx = new ColorEffect(device, L"Res/color.fx");
-    BasicFx = new BasicEffect(device, L"Res/Basic.fx");
-    Basic32Fx = new BasicEffect32(device, L"Res/Basic32.fx");
-    Basic32BFFx = new BasicEffect32BF(device, L"Res/Basic32BF.fx");
-    BlurFx = new BlurEffect(device, L"Res/Blur.fx");
-    InstancedBasicFx = new InstancedBasicEffect(device, L"Res/InstancedBasic32BF.fx");
-    PostFx = new PostEffect(device, L"Res/Post.fx");
-    SkyFx = new SkyEffect(device, L"Res/Sky.fx");
-    InstancedBasicMTRFx = new InstancedBasicMTREffect(device, L"Res/InstancedBasicMTR.fx");
-    NormalMapFx = new NormalMapEffect(device, L"Res/NormalMap.fx");
-    DisplacementMapFx = new DisplacementMapEffect(device, L"Res/DisplacementMap.fx");
+    ColorFx = std::make_unique<ColorEffect>(device, L"Res/color.fx");
+    BasicFx = std::make_unique<BasicEffect>(device, L"Res/Basic.fx");
+    Basic32Fx = std::make_unique<BasicEffect32>(device, L"Res/Basic32.fx");
+    Basic32BFFx = std::make_unique<BasicEffect32BF>(device, L"Res/Basic32BF.fx");
+    BlurFx = std::make_unique<BlurEffect>(device, L"Res/Blur.fx");
+    InstancedBasicFx = std::make_unique<InstancedBasicEffect>(device, L"Res/InstancedBasic32BF.fx");
+    PostFx = std::make_unique<PostEffect>(device, L"Res/Post.fx");
+    SkyFx = std::make_unique<SkyEffect>(device, L"Res/Sky.fx");
+    InstancedBasicMTRFx = std::make_unique<InstancedBasicMTREffect>(device, L"Res/InstancedBasicMTR.fx");
+    NormalMapFx = std::make_unique<NormalMapEffect>(device, L"Res/NormalMap.fx");
+    DisplacementMapFx = std::make_unique<DisplacementMapEffect>(device, L"Res/DisplacementMap.fx");
 }
-
-namespace {
-template <typename T>
-void Destroy(T*& effect)
-{
-    delete effect;
-    effect = nullptr;
-}
-}  // namespace
 
 void EffectLibrary::ReleaseAll()
 {
-    Destroy(ColorFx);
-    Destroy(BasicFx);
-    Destroy(Basic32Fx);
-    Destroy(Basic32BFFx);
-    Destroy(BlurFx);
-    Destroy(InstancedBasicFx);
-    Destroy(PostFx);
-    Destroy(SkyFx);
-    Destroy(InstancedBasicMTRFx);
-    Destroy(NormalMapFx);
-    Destroy(DisplacementMapFx);
+    ColorFx.reset();
+    BasicFx.reset();
+    Basic32Fx.reset();
+    Basic32BFFx.reset();
+    BlurFx.reset();
+    InstancedBasicFx.reset();
+    PostFx.reset();
+    SkyFx.reset();
+    InstancedBasicMTRFx.reset();
+    NormalMapFx.reset();
+    DisplacementMapFx.reset();
 }

@@ -5,6 +5,7 @@
 //
 // A file that fails to compile is reported and leaves its wrapper without an effect; every handle
 // of that wrapper is then inert, so the draws that use it do nothing and the program goes on.
+#include <memory>
 #include <string>
 
 #include "fxruntime/D3DX11Effect.h"
@@ -230,18 +231,18 @@ public:
 class EffectLibrary {
 public:
     static void CreateAll(ID3D11Device* device);
-    // Destroys each effect that exists and nulls its pointer; a second call does nothing.
+    // Destroys the effects, in the order they were made; a second call does nothing.
     static void ReleaseAll();
 
-    static ColorEffect* ColorFx;
-    static BasicEffect* BasicFx;
-    static BasicEffect32* Basic32Fx;
-    static BasicEffect32BF* Basic32BFFx;
-    static BlurEffect* BlurFx;
-    static InstancedBasicEffect* InstancedBasicFx;
-    static PostEffect* PostFx;
-    static SkyEffect* SkyFx;
-    static InstancedBasicMTREffect* InstancedBasicMTRFx;
-    static NormalMapEffect* NormalMapFx;
-    static DisplacementMapEffect* DisplacementMapFx;
+    static std::unique_ptr<ColorEffect> ColorFx;
+    static std::unique_ptr<BasicEffect> BasicFx;
+    static std::unique_ptr<BasicEffect32> Basic32Fx;
+    static std::unique_ptr<BasicEffect32BF> Basic32BFFx;
+    static std::unique_ptr<BlurEffect> BlurFx;
+    static std::unique_ptr<InstancedBasicEffect> InstancedBasicFx;
+    static std::unique_ptr<PostEffect> PostFx;
+    static std::unique_ptr<SkyEffect> SkyFx;
+    static std::unique_ptr<InstancedBasicMTREffect> InstancedBasicMTRFx;
+    static std::unique_ptr<NormalMapEffect> NormalMapFx;
+    static std::unique_ptr<DisplacementMapEffect> DisplacementMapFx;
 };

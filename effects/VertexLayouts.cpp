@@ -94,19 +94,19 @@ void CreateLayout(ID3D11Device* device, const D3D11_INPUT_ELEMENT_DESC (&element
 void VertexLayouts::CreateAll(ID3D11Device* device)
 {
     using L = EffectLibrary;
-    CreateLayout(device, InputLayoutDesc::PosColor, L::ColorFx, L::ColorFx ? L::ColorFx->ColorTech : nullptr,
+    CreateLayout(device, InputLayoutDesc::PosColor, L::ColorFx.get(), L::ColorFx ? L::ColorFx->ColorTech : nullptr,
                  PosColorLayout);
-    CreateLayout(device, InputLayoutDesc::PosNormal, L::BasicFx, L::BasicFx ? L::BasicFx->Light1Tech : nullptr,
+    CreateLayout(device, InputLayoutDesc::PosNormal, L::BasicFx.get(), L::BasicFx ? L::BasicFx->Light1Tech : nullptr,
                  PosNormalLayout);
-    CreateLayout(device, InputLayoutDesc::Basic32, L::Basic32Fx, L::Basic32Fx ? L::Basic32Fx->Light1Tech : nullptr,
+    CreateLayout(device, InputLayoutDesc::Basic32, L::Basic32Fx.get(), L::Basic32Fx ? L::Basic32Fx->Light1Tech : nullptr,
                  Basic32Layout);
-    CreateLayout(device, InputLayoutDesc::InstancedBasic32, L::InstancedBasicFx,
+    CreateLayout(device, InputLayoutDesc::InstancedBasic32, L::InstancedBasicFx.get(),
                  L::InstancedBasicFx ? L::InstancedBasicFx->Light1Tech : nullptr, InstancedBasic32Layout);
-    CreateLayout(device, InputLayoutDesc::PosTex, L::PostFx, L::PostFx ? L::PostFx->Tech1 : nullptr, PosTexLayout);
-    CreateLayout(device, InputLayoutDesc::Pos, L::SkyFx, L::SkyFx ? L::SkyFx->SkyTech : nullptr, PosLayout);
-    CreateLayout(device, InputLayoutDesc::InstancedPos, L::InstancedBasicMTRFx,
+    CreateLayout(device, InputLayoutDesc::PosTex, L::PostFx.get(), L::PostFx ? L::PostFx->Tech1 : nullptr, PosTexLayout);
+    CreateLayout(device, InputLayoutDesc::Pos, L::SkyFx.get(), L::SkyFx ? L::SkyFx->SkyTech : nullptr, PosLayout);
+    CreateLayout(device, InputLayoutDesc::InstancedPos, L::InstancedBasicMTRFx.get(),
                  L::InstancedBasicMTRFx ? L::InstancedBasicMTRFx->Tech1 : nullptr, InstancedPosLayout);
-    CreateLayout(device, InputLayoutDesc::PosNormalTexTan, L::NormalMapFx,
+    CreateLayout(device, InputLayoutDesc::PosNormalTexTan, L::NormalMapFx.get(),
                  L::NormalMapFx ? L::NormalMapFx->Light1Tech : nullptr, PosNormalTexTanLayout);
 }
 

@@ -80,7 +80,7 @@ void BlurPass::Resize(ID3D11Device* device, UINT newWidth, UINT newHeight)
 void BlurPass::BlurInPlace(ID3D11DeviceContext* context, ID3D11ShaderResourceView* inputSrv,
                            ID3D11UnorderedAccessView* inputUav)
 {
-    BlurEffect* fx = EffectLibrary::BlurFx;
+    BlurEffect* fx = EffectLibrary::BlurFx.get();
     if (!context || !fx) {
         return;
     }

@@ -39,7 +39,7 @@ void DrawLitMesh(ID3D11DeviceContext* context, const MeshBuffers& mesh, const Fl
                  const Material& material, const SpotLight& spot, const DirectionalLights& lights,
                  const Camera& camera)
 {
-    BasicEffect* fx = EffectLibrary::BasicFx;
+    BasicEffect* fx = EffectLibrary::BasicFx.get();
     if (!context || !fx) {
         return;
     }
@@ -70,7 +70,7 @@ void DrawLitMesh(ID3D11DeviceContext* context, const MeshBuffers& mesh, const Fl
 void DrawSpheres(ID3D11DeviceContext* context, const SphereGroup& cloud, const SphereGroup& bigSphere,
                  const Camera& camera)
 {
-    InstancedBasicMTREffect* fx = EffectLibrary::InstancedBasicMTRFx;
+    InstancedBasicMTREffect* fx = EffectLibrary::InstancedBasicMTRFx.get();
     if (!context || !fx) {
         return;
     }
@@ -109,7 +109,7 @@ void DrawSpheres(ID3D11DeviceContext* context, const SphereGroup& cloud, const S
 void DrawCombine(ID3D11DeviceContext* context, ID3D11Buffer* quadVertexBuffer, ID3D11Buffer* quadIndexBuffer,
                  ID3D11ShaderResourceView* blurredSrv, ID3D11ShaderResourceView* colorSrv)
 {
-    PostEffect* fx = EffectLibrary::PostFx;
+    PostEffect* fx = EffectLibrary::PostFx.get();
     if (!context || !fx) {
         return;
     }
@@ -144,7 +144,7 @@ void DrawCombine(ID3D11DeviceContext* context, ID3D11Buffer* quadVertexBuffer, I
 void DrawPartModel(ID3D11DeviceContext* context, const PartModelDraw& model, const CorridorLighting& lighting,
                    const Camera& camera, std::span<const ComPtr<ID3D11ShaderResourceView>> sceneTextures)
 {
-    NormalMapEffect* fx = EffectLibrary::NormalMapFx;
+    NormalMapEffect* fx = EffectLibrary::NormalMapFx.get();
     if (!context || !fx) {
         return;
     }

@@ -56,7 +56,7 @@ std::unique_ptr<Sky> Sky::Create(ID3D11Device* device, const std::wstring& cubeM
 
 void Sky::Draw(ID3D11DeviceContext* context, const Camera& camera)
 {
-    SkyEffect* fx = EffectLibrary::SkyFx;
+    SkyEffect* fx = EffectLibrary::SkyFx.get();
     if (!context || !fx) {
         return;
     }

@@ -12,7 +12,7 @@ void CompileAllEffects(benchmark::State& state) {
   for (auto _ : state) {
     std::size_t bytes = 0;
     for (const char* f : kFiles) {
-      const EffectCompileResult result = CompileEffectFile(std::string(FX_RES_DIR) + "/" + f);
+      const EffectCompileResult result = CompileEffectFile(std::string(EFFECT_FILES_DIR) + "/" + f);
       if (!result.succeeded) state.SkipWithError(f);
       bytes += result.code.size();
     }
@@ -23,7 +23,7 @@ BENCHMARK(CompileAllEffects)->Unit(benchmark::kMillisecond)->Iterations(1)->UseR
 
 void CompileOneEntryHeavyFile(benchmark::State& state) {
   for (auto _ : state) {
-    const EffectCompileResult result = CompileEffectFile(std::string(FX_RES_DIR) + "/NormalMap.fx");
+    const EffectCompileResult result = CompileEffectFile(std::string(EFFECT_FILES_DIR) + "/NormalMap.fx");
     benchmark::DoNotOptimize(result.code.data());
   }
 }

@@ -216,8 +216,8 @@ int Compare(ID3D11Device* device, ID3D11DeviceContext* context, int repetitions)
     }
 
     int status = 0;
-    auto* blurFx = new BlurEffect(device, L"Res/Blur.fx");
-    EffectLibrary::BlurFx = blurFx;
+    EffectLibrary::BlurFx = std::make_unique<BlurEffect>(device, L"Res/Blur.fx");
+    BlurEffect* blurFx = EffectLibrary::BlurFx.get();
     D3D11_TEXTURE2D_DESC desc{};
     desc.Width = kWidth;
     desc.Height = kHeight;
@@ -292,8 +292,7 @@ int Compare(ID3D11Device* device, ID3D11DeviceContext* context, int repetitions)
     if (uav) uav->Release();
     if (srv) srv->Release();
     if (texture) texture->Release();
-    EffectLibrary::BlurFx = nullptr;
-    delete blurFx;
+    EffectLibrary::BlurFx.reset();
     return status;
 }
 

@@ -103,12 +103,12 @@ TEST_F(Effects, EveryNameResolvesInTheShippedFiles) {
   EXPECT_EQ(L"", report.debugText);
   Check check;
   {
-    auto* fx = EffectLibrary::ColorFx;
+    auto* fx = EffectLibrary::ColorFx.get();
     check("ColorTech", fx->ColorTech);
     check("color gWorldViewProj", fx->WorldViewProj);
   }
   {
-    auto* fx = EffectLibrary::BasicFx;
+    auto* fx = EffectLibrary::BasicFx.get();
     check("Basic Light1", fx->Light1Tech);
     check("Basic Light2", fx->Light2Tech);
     check("Basic Light3", fx->Light3Tech);
@@ -121,7 +121,7 @@ TEST_F(Effects, EveryNameResolvesInTheShippedFiles) {
     check("Basic gMaterial", fx->Mat);
   }
   {
-    auto* fx = EffectLibrary::Basic32Fx;
+    auto* fx = EffectLibrary::Basic32Fx.get();
     for (auto* t : {fx->Light1Tech, fx->Light2Tech, fx->Light3Tech, fx->Light0TexTech, fx->Light1TexTech,
                     fx->Light2TexTech, fx->Light3TexTech})
       check("Basic32 technique", t);
@@ -147,13 +147,13 @@ TEST_F(Effects, EveryNameResolvesInTheShippedFiles) {
     check(file + " gDiffuseMap", fx->DiffuseMap);
   };
   {
-    auto* fx = EffectLibrary::Basic32BFFx;
+    auto* fx = EffectLibrary::Basic32BFFx.get();
     SHOW_LIT_TECHNIQUES(SHOW_CHECK_LIT)
     check("Basic32BF gWorldViewProj", fx->WorldViewProj);
     litVariables("Basic32BF", fx);
   }
   {
-    auto* fx = EffectLibrary::BlurFx;
+    auto* fx = EffectLibrary::BlurFx.get();
     check("HorzBlur", fx->HorzBlurTech);
     check("VertBlur", fx->VertBlurTech);
     check("gWeights", fx->Weights);
@@ -161,13 +161,13 @@ TEST_F(Effects, EveryNameResolvesInTheShippedFiles) {
     check("gOutput", fx->Output);
   }
   {
-    auto* fx = EffectLibrary::InstancedBasicFx;
+    auto* fx = EffectLibrary::InstancedBasicFx.get();
     SHOW_LIT_TECHNIQUES(SHOW_CHECK_LIT)
     check("InstancedBasic gViewProj", fx->ViewProj);
     litVariables("InstancedBasic", fx);
   }
   {
-    auto* fx = EffectLibrary::PostFx;
+    auto* fx = EffectLibrary::PostFx.get();
     check("Post Tech1", fx->Tech1);
     check("Post gWorldViewProj", fx->WorldViewProj);
     check("Post gWorld", fx->World);
@@ -177,13 +177,13 @@ TEST_F(Effects, EveryNameResolvesInTheShippedFiles) {
     check("Post gDiffuseMap2", fx->DiffuseMap2);
   }
   {
-    auto* fx = EffectLibrary::SkyFx;
+    auto* fx = EffectLibrary::SkyFx.get();
     check("SkyTech", fx->SkyTech);
     check("Sky gWorldViewProj", fx->WorldViewProj);
     check("Sky gCubeMap", fx->CubeMap);
   }
   {
-    auto* fx = EffectLibrary::InstancedBasicMTRFx;
+    auto* fx = EffectLibrary::InstancedBasicMTRFx.get();
     check("MTR Tech1", fx->Tech1);
     check("MTR Tech1 again", fx->Tech1Alias);
     EXPECT_EQ(fx->Tech1, fx->Tech1Alias) << "both handles name the one technique";
@@ -196,7 +196,7 @@ TEST_F(Effects, EveryNameResolvesInTheShippedFiles) {
     check("MTR gFogRange", fx->FogRange);
   }
   {
-    auto* fx = EffectLibrary::NormalMapFx;
+    auto* fx = EffectLibrary::NormalMapFx.get();
     SHOW_LIT_TECHNIQUES(SHOW_CHECK_LIT)
     SHOW_LIT_TECHNIQUES(SHOW_CHECK_REFLECT)
     check("NormalMap gWorldViewProj", fx->WorldViewProj);
@@ -206,7 +206,7 @@ TEST_F(Effects, EveryNameResolvesInTheShippedFiles) {
     check("NormalMap gNormalMap", fx->NormalMap);
   }
   {
-    auto* fx = EffectLibrary::DisplacementMapFx;
+    auto* fx = EffectLibrary::DisplacementMapFx.get();
     SHOW_LIT_TECHNIQUES(SHOW_CHECK_LIT)
     SHOW_LIT_TECHNIQUES(SHOW_CHECK_REFLECT)
     check("DisplacementMap gViewProj", fx->ViewProj);
@@ -250,9 +250,9 @@ TEST_F(Effects, ReleaseAllTwiceLeavesEverythingNull) {
   EffectLibrary::CreateAll(device);
   EffectLibrary::ReleaseAll();
   EffectLibrary::ReleaseAll();
-  EXPECT_EQ(nullptr, EffectLibrary::ColorFx);
-  EXPECT_EQ(nullptr, EffectLibrary::BlurFx);
-  EXPECT_EQ(nullptr, EffectLibrary::DisplacementMapFx);
+  EXPECT_EQ(nullptr, EffectLibrary::ColorFx.get());
+  EXPECT_EQ(nullptr, EffectLibrary::BlurFx.get());
+  EXPECT_EQ(nullptr, EffectLibrary::DisplacementMapFx.get());
   EXPECT_EQ(before, D3D11LiveObjectCount()) << "every effect and what it made is gone";
 }
 
@@ -272,7 +272,7 @@ TEST_F(Effects, FailedCompileIsReportedOnceAndLeavesInertHandles) {
   EXPECT_EQ(1, report.boxes);
   EXPECT_EQ(0, report.breaks);
 
-  BasicEffect* basic = EffectLibrary::BasicFx;
+  BasicEffect* basic = EffectLibrary::BasicFx.get();
   ASSERT_NE(nullptr, basic);
   EXPECT_EQ(nullptr, basic->runtimeEffect);
   EXPECT_FALSE(basic->Light1Tech->IsValid());

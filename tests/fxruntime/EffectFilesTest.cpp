@@ -78,7 +78,7 @@ class ShippedEffects : public testing::Test {
   static void SetUpTestSuite() {
     blobs = new std::map<std::string, EffectBlob>;
     for (const EffectFile& f : Files()) {
-      const EffectCompileResult result = CompileEffectFile(std::string(FX_RES_DIR) + "/" + f.file);
+      const EffectCompileResult result = CompileEffectFile(std::string(EFFECT_FILES_DIR) + "/" + f.file);
       messages[f.file] = result.Messages();
       EffectBlob blob;
       if (result.succeeded && ParseEffectBlob(result.code.data(), result.code.size(), blob)) (*blobs)[f.file] = blob;

@@ -14,7 +14,7 @@
 namespace {
 
 std::string ReadEffectFile(const char* name) {
-  std::ifstream f(std::string(FX_RES_DIR) + "/" + name, std::ios::binary);
+  std::ifstream f(std::string(EFFECT_FILES_DIR) + "/" + name, std::ios::binary);
   std::stringstream ss;
   ss << f.rdbuf();
   return ss.str();
@@ -22,7 +22,7 @@ std::string ReadEffectFile(const char* name) {
 
 // The weights as compiled, so that the expectations follow the file.
 std::vector<float> BlurWeights() {
-  const std::vector<std::uint8_t> code = fxtest::CompileFile(std::string(FX_RES_DIR) + "/Blur.fx");
+  const std::vector<std::uint8_t> code = fxtest::CompileFile(std::string(EFFECT_FILES_DIR) + "/Blur.fx");
   EffectBlob blob;
   std::vector<float> weights;
   if (!ParseEffectBlob(code.data(), code.size(), blob)) return weights;

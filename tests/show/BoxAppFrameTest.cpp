@@ -187,7 +187,7 @@ TEST_F(BoxAppFrameTest, FirstSceneFrameLeavesNoOffscreenTargetBoundForReading)
     EffectLibrary::BlurFx->Output->GetUnorderedAccessView(&uav);
     EXPECT_EQ(srv, nullptr);
     EXPECT_EQ(uav, nullptr);
-    PostEffect* post = EffectLibrary::PostFx;
+    PostEffect* post = EffectLibrary::PostFx.get();
     for (ID3DX11EffectShaderResourceVariable* input : {post->DiffuseMap, post->DiffuseMap2}) {
         srv = reinterpret_cast<ID3D11ShaderResourceView*>(1);
         input->GetResource(&srv);
@@ -244,7 +244,7 @@ Float3 EyeOf(BasicEffect* fx)
 TEST_F(BoxAppFrameTest, ThirdTextReadsTheSecondCameraAndTheOthersTheFirst)
 {
     app->UpdateAt(static_cast<float>(BeatTime(100)));
-    BasicEffect* fx = EffectLibrary::BasicFx;
+    BasicEffect* fx = EffectLibrary::BasicFx.get();
     ASSERT_NE(fx, nullptr);
     const ShowState& state = app->State();
     ASSERT_FALSE(state.camera.Position == state.secondCamera.Position);

@@ -383,7 +383,7 @@ class EffectCreation : public fxtest::DeviceTest {};
 TEST_F(EffectCreation, MalformedCodeIsRefusedWithANullEffect) {
   std::string messages;
   const std::vector<std::uint8_t> code =
-      fxtest::CompileFile(std::string(FX_RES_DIR) + "/InstancedBasicMTR.fx", &messages);
+      fxtest::CompileFile(std::string(EFFECT_FILES_DIR) + "/InstancedBasicMTR.fx", &messages);
   ASSERT_FALSE(code.empty()) << messages;
 
   ID3DX11Effect* effect = reinterpret_cast<ID3DX11Effect*>(1);
