@@ -4,9 +4,13 @@
 
 #include "ShowVersion.h"
 
-const char* ShowVersion() { return SHOW_VERSION; }
+const char* ShowVersion()
+{
+    return SHOW_VERSION;
+}
 
-StandardOption ClassifyStandardOption(std::string_view argument) {
+StandardOption ClassifyStandardOption(std::string_view argument)
+{
     if (argument == "--help" || argument == "-h") {
         return StandardOption::help;
     }
@@ -16,9 +20,13 @@ StandardOption ClassifyStandardOption(std::string_view argument) {
     return StandardOption::none;
 }
 
-bool IsOption(std::string_view argument) { return !argument.empty() && argument.front() == '-'; }
+bool IsOption(std::string_view argument)
+{
+    return !argument.empty() && argument.front() == '-';
+}
 
-int AnswerStandardOption(std::string_view argument, std::string_view program, std::string_view usage) {
+int AnswerStandardOption(std::string_view argument, std::string_view program, std::string_view usage)
+{
     switch (ClassifyStandardOption(argument)) {
     case StandardOption::help:
         std::fwrite(usage.data(), 1, usage.size(), stdout);
@@ -26,13 +34,13 @@ int AnswerStandardOption(std::string_view argument, std::string_view program, st
     case StandardOption::version:
         std::printf("%.*s (Vexa Rhino) %s\n", static_cast<int>(program.size()), program.data(), ShowVersion());
         return std::fflush(stdout) == 0 ? 0 : 1;
-    case StandardOption::none:
-        break;
+    case StandardOption::none: break;
     }
     return -1;
 }
 
-int UsageError(std::string_view program, std::string_view problem, std::string_view usage) {
+int UsageError(std::string_view program, std::string_view problem, std::string_view usage)
+{
     if (!problem.empty()) {
         std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(program.size()), program.data(),
                      static_cast<int>(problem.size()), problem.data());

@@ -21,7 +21,8 @@ volatile std::sig_atomic_t stateReportRequested = 0;
 
 }  // namespace
 
-D3DApp::D3DApp(HINSTANCE instance) : appInstance(instance), timer(counterSource) {
+D3DApp::D3DApp(HINSTANCE instance) : appInstance(instance), timer(counterSource)
+{
     activeApp = this;
     // The graphics layer presents into the SDL window behind our window handle; headless windows
     // have none, and their swap chains keep the frame in the back buffer.
@@ -32,7 +33,8 @@ D3DApp::D3DApp(HINSTANCE instance) : appInstance(instance), timer(counterSource)
     Win32SetSdlEventObserver([](const SDL_Event& event) { D3D11HandleSdlEvent(event); });
 }
 
-D3DApp::~D3DApp() {
+D3DApp::~D3DApp()
+{
     Win32SetSdlEventObserver(nullptr);
     // Views before what they view, the device last.
     renderTargetView.Reset();
@@ -49,7 +51,8 @@ D3DApp::~D3DApp() {
     }
 }
 
-LRESULT D3DApp::MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT D3DApp::MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
     // Messages can arrive after the application is gone (the window outlives a failed start).
     if (!activeApp) {
         return DefWindowProcW(window, message, wParam, lParam);
@@ -57,18 +60,21 @@ LRESULT D3DApp::MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     return activeApp->HandleMessage(window, message, wParam, lParam);
 }
 
-bool D3DApp::Initialize() {
+bool D3DApp::Initialize()
+{
     if (!CreateMainWindow()) {
         return false;
     }
     return CreateDevice();
 }
 
-float D3DApp::AspectRatio() const {
+float D3DApp::AspectRatio() const
+{
     return static_cast<float>(clientWidth) / static_cast<float>(clientHeight);
 }
 
-bool D3DApp::CreateMainWindow() {
+bool D3DApp::CreateMainWindow()
+{
     WNDCLASSW windowClass{};
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = MainWindowProc;
@@ -91,9 +97,8 @@ bool D3DApp::CreateMainWindow() {
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
 
-    mainWindow = CreateWindowExW(0, L"D3DWndClassName", mainWindowCaption.c_str(), WS_OVERLAPPEDWINDOW,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, width, height, nullptr, nullptr, appInstance,
-                                 nullptr);
+    mainWindow = CreateWindowExW(0, L"D3DWndClassName", mainWindowCaption.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, width, height, nullptr, nullptr, appInstance, nullptr);
     if (!mainWindow) {
         MessageBoxW(nullptr, L"CreateWindow Failed.", nullptr, MB_OK);
         return false;
@@ -104,7 +109,8 @@ bool D3DApp::CreateMainWindow() {
     return true;
 }
 
-DXGI_SAMPLE_DESC D3DApp::SampleDesc() const {
+DXGI_SAMPLE_DESC D3DApp::SampleDesc() const
+{
     DXGI_SAMPLE_DESC sample{};
     if (msaa4xEnabled) {
         sample.Count = 4;
@@ -116,7 +122,8 @@ DXGI_SAMPLE_DESC D3DApp::SampleDesc() const {
     return sample;
 }
 
-bool D3DApp::CreateDevice() {
+bool D3DApp::CreateDevice()
+{
     D3D_FEATURE_LEVEL featureLevel{};
     const HRESULT hr = D3D11CreateDevice(nullptr, driverType, nullptr, 0, nullptr, 0, D3D11_SDK_VERSION, device.Put(),
                                          &featureLevel, context.Put());
@@ -172,7 +179,8 @@ bool D3DApp::CreateDevice() {
     return true;
 }
 
-void D3DApp::HandleResize() {
+void D3DApp::HandleResize()
+{
     renderTargetView.Reset();
     depthStencilView.Reset();
     depthStencilBuffer.Reset();
@@ -212,7 +220,8 @@ void D3DApp::HandleResize() {
     context->RSSetViewports(1, &viewport);
 }
 
-int D3DApp::Run() {
+int D3DApp::Run()
+{
     MSG msg{};
     timer.Reset();
     // A window deactivated during start-up (behind a message box, say) starts the run paused, and
@@ -248,9 +257,13 @@ int D3DApp::Run() {
     return static_cast<int>(msg.wParam);
 }
 
-void D3DApp::RequestStateReport() noexcept { stateReportRequested = 1; }
+void D3DApp::RequestStateReport() noexcept
+{
+    stateReportRequested = 1;
+}
 
-std::string D3DApp::DescribeState() const {
+std::string D3DApp::DescribeState() const
+{
     std::string state = appPaused ? "paused (" : "running";
     if (appPaused) {
         const char* separator = "";
@@ -271,7 +284,8 @@ std::string D3DApp::DescribeState() const {
     return state + ", last " + frame + ", " + time;
 }
 
-void D3DApp::UpdatePause() {
+void D3DApp::UpdatePause()
+{
     const bool paused = inactive || minimized || resizing;
     if (paused == appPaused) {
         return;
@@ -289,13 +303,15 @@ void D3DApp::UpdatePause() {
     }
 }
 
-std::string D3DApp::DescribeFrame(long frame, double time) const {
+std::string D3DApp::DescribeFrame(long frame, double time) const
+{
     char text[96];
     std::snprintf(text, sizeof text, "frame %ld (%.3f s into the run)", frame, time);
     return text;
 }
 
-void D3DApp::UpdateFrameStats() {
+void D3DApp::UpdateFrameStats()
+{
     ++statsFrameCount;
     const float totalTime = timer.TotalTime();
     if (totalTime - statsLastUpdate < 1.0f) {
@@ -305,15 +321,15 @@ void D3DApp::UpdateFrameStats() {
     const float frameTimeMs = 1000.0f / fps;
 
     std::wostringstream text;
-    text << mainWindowCaption << L"    " << L"FPS: " << fps << L"    " << L"Frame Time: " << frameTimeMs
-         << L" (ms)";
+    text << mainWindowCaption << L"    " << L"FPS: " << fps << L"    " << L"Frame Time: " << frameTimeMs << L" (ms)";
     SetWindowTextW(mainWindow, text.str().c_str());
 
     statsFrameCount = 0;
     statsLastUpdate += 1.0f;
 }
 
-LRESULT D3DApp::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT D3DApp::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
     switch (message) {
     case WM_ACTIVATE:
         inactive = LOWORD(wParam) == WA_INACTIVE;
@@ -362,12 +378,9 @@ LRESULT D3DApp::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
         HandleResize();
         return 0;
 
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
 
-    case WM_MENUCHAR:
-        return MAKELRESULT(0, static_cast<WORD>(MNC_CLOSE));
+    case WM_MENUCHAR: return MAKELRESULT(0, static_cast<WORD>(MNC_CLOSE));
 
     case WM_GETMINMAXINFO:
         reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize.x = 200;
@@ -376,21 +389,14 @@ LRESULT D3DApp::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
 
     case WM_LBUTTONDOWN:
     case WM_MBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-        MouseDown(wParam, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-        return 0;
+    case WM_RBUTTONDOWN: MouseDown(wParam, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
 
     case WM_LBUTTONUP:
     case WM_MBUTTONUP:
-    case WM_RBUTTONUP:
-        MouseUp(wParam, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-        return 0;
+    case WM_RBUTTONUP: MouseUp(wParam, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
 
-    case WM_MOUSEMOVE:
-        MouseMove(wParam, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-        return 0;
+    case WM_MOUSEMOVE: MouseMove(wParam, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
 
-    default:
-        return DefWindowProcW(window, message, wParam, lParam);
+    default: return DefWindowProcW(window, message, wParam, lParam);
     }
 }

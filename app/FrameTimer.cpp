@@ -8,8 +8,7 @@ double SecondsPerCount(CounterSource& counter)
 {
     const std::int64_t frequency = counter.Frequency();
     if (frequency <= 0)
-        throw std::invalid_argument("FrameTimer: counter frequency " + std::to_string(frequency) +
-                                    " is not positive");
+        throw std::invalid_argument("FrameTimer: counter frequency " + std::to_string(frequency) + " is not positive");
     return 1.0 / static_cast<double>(frequency);
 }
 }  // namespace
@@ -22,7 +21,10 @@ float FrameTimer::TotalTime() const
     return static_cast<float>(static_cast<double>((end - pausedTime) - baseTime) * secondsPerCount);
 }
 
-float FrameTimer::DeltaTime() const { return static_cast<float>(deltaTime); }
+float FrameTimer::DeltaTime() const
+{
+    return static_cast<float>(deltaTime);
+}
 
 void FrameTimer::Reset()
 {

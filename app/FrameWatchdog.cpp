@@ -90,8 +90,7 @@ void FrameWatchdog::Watch()
     // A few looks per limit, at most two a second: an overrun is reported within a fraction of the
     // limit, and an idle watchdog costs nothing measurable.
     const auto period = std::min<std::chrono::duration<double>>(limit / 4, std::chrono::milliseconds(500));
-    const auto limitTicks =
-        std::chrono::duration_cast<std::chrono::steady_clock::duration>(limit).count();
+    const auto limitTicks = std::chrono::duration_cast<std::chrono::steady_clock::duration>(limit).count();
     std::unique_lock lock(mutex);
     while (!wake.wait_for(lock, period, [this] { return stopping; })) {
         std::int64_t start = frameStart.load(std::memory_order_acquire);

@@ -99,9 +99,8 @@ bool WarnIfFaceless(const ObjLoader& loader, const std::string& path, std::ostre
 Float3 PositionAt(const ObjLoader& loader, const ObjFaceVertex& corner, const std::string& path, size_t faceIndex,
                   size_t c)
 {
-    const ObjPosition& p =
-        loader.positions[CheckedIndex(corner.position, loader.positions.size(), "position", "positions", path,
-                                      faceIndex, c)];
+    const ObjPosition& p = loader.positions[CheckedIndex(corner.position, loader.positions.size(), "position",
+                                                         "positions", path, faceIndex, c)];
     return {p.x, p.y, p.z};
 }
 
@@ -116,9 +115,8 @@ Float3 NormalAt(const ObjLoader& loader, const ObjFaceVertex& corner, const std:
 Float2 TexCoordAt(const ObjLoader& loader, const ObjFaceVertex& corner, const std::string& path, size_t faceIndex,
                   size_t c)
 {
-    const ObjTexCoord& t = loader.texCoords[CheckedIndex(corner.texCoord, loader.texCoords.size(),
-                                                         "texture coordinate", "texture coordinates", path,
-                                                         faceIndex, c)];
+    const ObjTexCoord& t = loader.texCoords[CheckedIndex(corner.texCoord, loader.texCoords.size(), "texture coordinate",
+                                                         "texture coordinates", path, faceIndex, c)];
     return {t.u, t.v};
 }
 
@@ -200,8 +198,7 @@ LitModelData AssembleTextModel(int textNumber, std::ostream& warnings)
         throw std::invalid_argument("AssembleTextModel: text number " + std::to_string(textNumber) +
                                     " is not 1, 2 or 3");
     }
-    return AssembleTextModel(textNumber, std::string(kTextModelFiles[static_cast<size_t>(textNumber - 1)]),
-                             warnings);
+    return AssembleTextModel(textNumber, std::string(kTextModelFiles[static_cast<size_t>(textNumber - 1)]), warnings);
 }
 
 LitModelData AssembleTextModel(int textNumber, const std::string& path, std::ostream& warnings)

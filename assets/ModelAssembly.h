@@ -77,8 +77,8 @@ LitModelData AssembleTextModel(int textNumber, const std::string& path, std::ost
 
 // A PosNormalTexTanVertex model cut into the ranges of a part table; mesh names are compared whole
 // and case-sensitively, and meshes outside the table are in the lists but have no range.
-PartModelData AssemblePartModel(const std::string& path, std::span<const ModelPart> parts,
-                                TexCoordSign texCoordSign, std::ostream& warnings = std::cerr);
+PartModelData AssemblePartModel(const std::string& path, std::span<const ModelPart> parts, TexCoordSign texCoordSign,
+                                std::ostream& warnings = std::cerr);
 PartModelData AssemblePodModel(const std::string& path = std::string(kPodModelFile),
                                std::ostream& warnings = std::cerr);
 // The room's texture coordinates are negated.

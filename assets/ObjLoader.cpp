@@ -102,8 +102,7 @@ bool operator==(const ObjFace& a, const ObjFace& b)
 ObjFormatError::ObjFormatError(const std::string& message, std::string path, size_t line)
     : std::runtime_error(path + ':' + std::to_string(line) + ": " + message),
       ObjErrorLocation(std::move(path), line)
-{
-}
+{}
 
 // ---- reading ----
 
@@ -154,7 +153,8 @@ public:
 
     std::string_view Text() const
     {
-        return mapped != nullptr ? std::string_view(static_cast<const char*>(mapped), mappedSize) : std::string_view(read);
+        return mapped != nullptr ? std::string_view(static_cast<const char*>(mapped), mappedSize)
+                                 : std::string_view(read);
     }
 
 private:
@@ -205,12 +205,9 @@ public:
     {
         float value = 0.0f;
         switch (objtext::ParseFloat(token, value)) {
-        case objtext::NumberStatus::ok:
-            return value;
-        case objtext::NumberStatus::invalid:
-            throw ObjInvalidNumber("invalid stof argument", path, line);
-        case objtext::NumberStatus::outOfRange:
-            break;
+        case objtext::NumberStatus::ok: return value;
+        case objtext::NumberStatus::invalid: throw ObjInvalidNumber("invalid stof argument", path, line);
+        case objtext::NumberStatus::outOfRange: break;
         }
         throw ObjNumberOutOfRange("stof argument out of range", path, line);
     }
@@ -219,12 +216,9 @@ public:
     {
         int32_t value = 0;
         switch (objtext::ParseInt(token, value)) {
-        case objtext::NumberStatus::ok:
-            return value;
-        case objtext::NumberStatus::invalid:
-            throw ObjInvalidNumber("invalid stoi argument", path, line);
-        case objtext::NumberStatus::outOfRange:
-            break;
+        case objtext::NumberStatus::ok: return value;
+        case objtext::NumberStatus::invalid: throw ObjInvalidNumber("invalid stoi argument", path, line);
+        case objtext::NumberStatus::outOfRange: break;
         }
         throw ObjNumberOutOfRange("stoi argument out of range", path, line);
     }
@@ -481,7 +475,7 @@ void ObjLoader::LoadMaterials(const std::string& path)
             continue;
         }
         const std::string_view keyword = tokens[0];
-        auto readColour = [&](float (&colour)[3]) {
+        auto readColour = [&](float(&colour)[3]) {
             for (size_t i = 0; i < 3; ++i) {
                 colour[i] = numbers.FloatAt(tokens, i + 1, "3 values (r g b)");
             }

@@ -141,13 +141,17 @@ private:
 class ObjInvalidNumber : public std::invalid_argument, public ObjErrorLocation {
 public:
     ObjInvalidNumber(const char* message, std::string path, size_t line)
-        : std::invalid_argument(message), ObjErrorLocation(std::move(path), line) {}
+        : std::invalid_argument(message),
+          ObjErrorLocation(std::move(path), line)
+    {}
 };
 
 class ObjNumberOutOfRange : public std::out_of_range, public ObjErrorLocation {
 public:
     ObjNumberOutOfRange(const char* message, std::string path, size_t line)
-        : std::out_of_range(message), ObjErrorLocation(std::move(path), line) {}
+        : std::out_of_range(message),
+          ObjErrorLocation(std::move(path), line)
+    {}
 };
 
 class ObjFormatError : public std::runtime_error, public ObjErrorLocation {
@@ -174,8 +178,8 @@ public:
     std::vector<ObjPosition> positions;
     std::vector<ObjTexCoord> texCoords;
     std::vector<ObjNormal> normals;
-    std::vector<ObjFace> faces;             // every face of the file, whichever mesh holds it
-    std::vector<int32_t> positionIndices;   // each corner's position index minus 1
+    std::vector<ObjFace> faces;            // every face of the file, whichever mesh holds it
+    std::vector<int32_t> positionIndices;  // each corner's position index minus 1
     std::vector<ObjMesh> meshes;
     std::vector<ObjMaterial> materials;
 };

@@ -113,7 +113,8 @@ NumberStatus ParseFloatWithCLibrary(std::string_view number, float& value)
     errno = 0;
     // Should the C locale be unavailable, the process locale is the best left; the show never changes it
     // from "C".
-    const float result = cLocale != nullptr ? strtof_l(copy.c_str(), nullptr, cLocale) : std::strtof(copy.c_str(), nullptr);
+    const float result = cLocale != nullptr ? strtof_l(copy.c_str(), nullptr, cLocale)
+                                            : std::strtof(copy.c_str(), nullptr);
     if (errno == ERANGE && std::isinf(result)) {
         return NumberStatus::outOfRange;
     }

@@ -124,39 +124,39 @@ inline constexpr std::array<ModelPart, kPodPartCount> PodPart = {{
 // Slot order of the room's draw ranges. The names are those of the model file, irregular capitals
 // (slots 19 and 20) and the missing support 2 included.
 inline constexpr std::array<ModelPart, kRoomPartCount> RoomPart = {{
-    {"Floor_FloorMesh", TextureGroupId::D},            // 0
-    {"Basket_BasketMesh", TextureGroupId::E},          // 1
-    {"SideWall0_SideWall0Mesh", TextureGroupId::F},    // 2
-    {"SideWall1_SideWall1Mesh", TextureGroupId::F},    // 3
-    {"Slope_SlopeMesh", TextureGroupId::F},            // 4
-    {"FrontWall_FrontWallMesh", TextureGroupId::G},    // 5
-    {"BackWall_BackWallMesh", TextureGroupId::G},      // 6
-    {"RedPipe0_RedPipe0Mesh", TextureGroupId::H},      // 7
-    {"RedPipe1_RedPipe1Mesh", TextureGroupId::H},      // 8
-    {"RedPipe2_RedPipe2Mesh", TextureGroupId::H},      // 9
-    {"RedPipe3_RedPipe3Mesh", TextureGroupId::H},      // 10
-    {"RedPipe4_RedPipe4Mesh", TextureGroupId::H},      // 11
-    {"RedPipe5_RedPipe5Mesh", TextureGroupId::H},      // 12
-    {"RedPipe6_RedPipe6Mesh", TextureGroupId::H},      // 13
-    {"RedPipe7_RedPipe7Mesh", TextureGroupId::H},      // 14
-    {"Hosepipe0_Hosepipe0Mesh", TextureGroupId::C},    // 15
-    {"Hosepipe1_Hosepipe1Mesh", TextureGroupId::C},    // 16
-    {"Hosepipe2_Hosepipe2Mesh", TextureGroupId::C},    // 17
-    {"Hosepipe3_Hosepipe3Mesh", TextureGroupId::C},    // 18
-    {"HosePipe4_HosePipe4Mesh", TextureGroupId::C},    // 19
-    {"HosePipe5_Hosepipe5Mesh", TextureGroupId::C},    // 20
-    {"Cube0_Cube0Mesh", TextureGroupId::I},            // 21
-    {"Cube1_Cube1Mesh", TextureGroupId::I},            // 22
-    {"Cube2_Cube2Mesh", TextureGroupId::I},            // 23
-    {"Cube3_Cube3Mesh", TextureGroupId::I},            // 24
-    {"Support0_Support0Mesh", TextureGroupId::J},      // 25
-    {"Support1_Support1Mesh", TextureGroupId::J},      // 26
-    {"Support3_Support3Mesh", TextureGroupId::J},      // 27
-    {"Roof_RoofMesh", TextureGroupId::K},              // 28
-    {"Drawing0_Drawing0Mesh", TextureGroupId::L0},     // 29
-    {"Drawing1_Drawing1Mesh", TextureGroupId::L1},     // 30
-    {"Drawing2_Drawing2Mesh", TextureGroupId::L2},     // 31
-    {"Drawing3_Drawing3Mesh", TextureGroupId::L3},     // 32
+    {"Floor_FloorMesh", TextureGroupId::D},          // 0
+    {"Basket_BasketMesh", TextureGroupId::E},        // 1
+    {"SideWall0_SideWall0Mesh", TextureGroupId::F},  // 2
+    {"SideWall1_SideWall1Mesh", TextureGroupId::F},  // 3
+    {"Slope_SlopeMesh", TextureGroupId::F},          // 4
+    {"FrontWall_FrontWallMesh", TextureGroupId::G},  // 5
+    {"BackWall_BackWallMesh", TextureGroupId::G},    // 6
+    {"RedPipe0_RedPipe0Mesh", TextureGroupId::H},    // 7
+    {"RedPipe1_RedPipe1Mesh", TextureGroupId::H},    // 8
+    {"RedPipe2_RedPipe2Mesh", TextureGroupId::H},    // 9
+    {"RedPipe3_RedPipe3Mesh", TextureGroupId::H},    // 10
+    {"RedPipe4_RedPipe4Mesh", TextureGroupId::H},    // 11
+    {"RedPipe5_RedPipe5Mesh", TextureGroupId::H},    // 12
+    {"RedPipe6_RedPipe6Mesh", TextureGroupId::H},    // 13
+    {"RedPipe7_RedPipe7Mesh", TextureGroupId::H},    // 14
+    {"Hosepipe0_Hosepipe0Mesh", TextureGroupId::C},  // 15
+    {"Hosepipe1_Hosepipe1Mesh", TextureGroupId::C},  // 16
+    {"Hosepipe2_Hosepipe2Mesh", TextureGroupId::C},  // 17
+    {"Hosepipe3_Hosepipe3Mesh", TextureGroupId::C},  // 18
+    {"HosePipe4_HosePipe4Mesh", TextureGroupId::C},  // 19
+    {"HosePipe5_Hosepipe5Mesh", TextureGroupId::C},  // 20
+    {"Cube0_Cube0Mesh", TextureGroupId::I},          // 21
+    {"Cube1_Cube1Mesh", TextureGroupId::I},          // 22
+    {"Cube2_Cube2Mesh", TextureGroupId::I},          // 23
+    {"Cube3_Cube3Mesh", TextureGroupId::I},          // 24
+    {"Support0_Support0Mesh", TextureGroupId::J},    // 25
+    {"Support1_Support1Mesh", TextureGroupId::J},    // 26
+    {"Support3_Support3Mesh", TextureGroupId::J},    // 27
+    {"Roof_RoofMesh", TextureGroupId::K},            // 28
+    {"Drawing0_Drawing0Mesh", TextureGroupId::L0},   // 29
+    {"Drawing1_Drawing1Mesh", TextureGroupId::L1},   // 30
+    {"Drawing2_Drawing2Mesh", TextureGroupId::L2},   // 31
+    {"Drawing3_Drawing3Mesh", TextureGroupId::L3},   // 32
 }};
 
 // The slot of a mesh name in a part table, or -1 when the name fills no slot. Whole names only, case
@@ -211,7 +211,12 @@ struct ModelCopy {
 };
 
 inline constexpr std::array<ModelCopy, 6> kPodCopies = {{
-    {0.0f, 12}, {-4.0f, 12}, {-8.0f, 12}, {43.0f, 12}, {39.0f, 12}, {35.0f, 12},
+    {0.0f, 12},
+    {-4.0f, 12},
+    {-8.0f, 12},
+    {43.0f, 12},
+    {39.0f, 12},
+    {35.0f, 12},
 }};
 
 // The second room copy leaves out the four drawings (slots 29 to 32).

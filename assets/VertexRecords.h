@@ -41,8 +41,7 @@ struct InstanceRecord {
 };
 
 static_assert(std::is_standard_layout_v<PosNormalVertex> && std::is_trivially_copyable_v<PosNormalVertex>);
-static_assert(std::is_standard_layout_v<PosNormalTexTanVertex> &&
-              std::is_trivially_copyable_v<PosNormalTexTanVertex>);
+static_assert(std::is_standard_layout_v<PosNormalTexTanVertex> && std::is_trivially_copyable_v<PosNormalTexTanVertex>);
 static_assert(std::is_standard_layout_v<PosVertex> && std::is_trivially_copyable_v<PosVertex>);
 static_assert(std::is_standard_layout_v<PosTexVertex> && std::is_trivially_copyable_v<PosTexVertex>);
 static_assert(std::is_standard_layout_v<InstanceRecord> && std::is_trivially_copyable_v<InstanceRecord>);

@@ -28,10 +28,9 @@ std::size_t MeasureCallText(const wchar_t* callText)
     return 0;
 }
 
-} // namespace
+}  // namespace
 
-HRESULT ReportFailure(const char* file, unsigned line, HRESULT code, const wchar_t* callText,
-                      bool showDialog)
+HRESULT ReportFailure(const char* file, unsigned line, HRESULT code, const wchar_t* callText, bool showDialog)
 {
     ReportPlatform& platform = CurrentReportPlatform();
 
@@ -76,10 +75,14 @@ HRESULT ReportFailure(const char* file, unsigned line, HRESULT code, const wchar
         callingText.Append(L"Calling: ").Append(callText).Append(L'\n');
 
     FixedWideText<MessageSize> message;
-    message.Append(L"File: ").AppendNarrow(fileText)
-        .Append(L"\nLine: ").Append(lineText.Text())
-        .Append(L"\nError Code: ").Append(codeText.Text())
-        .Append(L'\n').Append(callingText.Text())
+    message.Append(L"File: ")
+        .AppendNarrow(fileText)
+        .Append(L"\nLine: ")
+        .Append(lineText.Text())
+        .Append(L"\nError Code: ")
+        .Append(codeText.Text())
+        .Append(L'\n')
+        .Append(callingText.Text())
         .Append(L"Do you want to debug the application?");
 
     const HWND owner = platform.ForegroundWindow();

@@ -6,8 +6,7 @@
 // debugger. Returns code unchanged; it never ends the program. file may be null (no location
 // is shown), callText may be null or empty (no call is named). Texts are built in fixed
 // buffers and cut, not overrun, when an argument is too long.
-HRESULT ReportFailure(const char* file, unsigned line, HRESULT code, const wchar_t* callText,
-                      bool showDialog);
+HRESULT ReportFailure(const char* file, unsigned line, HRESULT code, const wchar_t* callText, bool showDialog);
 
 // The call-site test: a failure code is reported with the box; the caller carries on either way.
 inline HRESULT CheckResultAt(const char* file, unsigned line, HRESULT code, const wchar_t* callText)
@@ -22,5 +21,4 @@ inline HRESULT CheckResultAt(const char* file, unsigned line, HRESULT code, cons
 
 // CheckResult(SomeCall(...)) evaluates the call once and reports a failure with this source
 // location and the call's own text.
-#define CheckResult(expr) \
-    CheckResultAt(__FILE__, static_cast<unsigned>(__LINE__), (expr), SHOW_DIAG_WIDE(#expr))
+#define CheckResult(expr) CheckResultAt(__FILE__, static_cast<unsigned>(__LINE__), (expr), SHOW_DIAG_WIDE(#expr))

@@ -54,9 +54,12 @@ public:
 StandardErrorReportPlatform defaultPlatform;
 ReportPlatform* installedPlatform = nullptr;
 
-} // namespace
+}  // namespace
 
-void SetReportPlatform(ReportPlatform* platform) { installedPlatform = platform; }
+void SetReportPlatform(ReportPlatform* platform)
+{
+    installedPlatform = platform;
+}
 
 ReportPlatform& CurrentReportPlatform()
 {

@@ -7,10 +7,10 @@
 class ReportPlatform {
 public:
     virtual ~ReportPlatform() = default;
-    virtual void OutputDebugText(LPCWSTR text) = 0;               // OutputDebugStringW
-    virtual HWND ForegroundWindow() = 0;                          // GetForegroundWindow
+    virtual void OutputDebugText(LPCWSTR text) = 0;                                        // OutputDebugStringW
+    virtual HWND ForegroundWindow() = 0;                                                   // GetForegroundWindow
     virtual int ShowMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) = 0;  // MessageBoxW
-    virtual void BreakIntoDebugger() = 0;                         // DebugBreak
+    virtual void BreakIntoDebugger() = 0;                                                  // DebugBreak
 };
 
 // Installs the platform used by ReportFailure (null restores the default). Not owned.

@@ -9,14 +9,18 @@ constexpr ResultCodeEntry resultCodes[] = {
 #include "diag/ResultCodeTable.inc"
 };
 
-} // namespace
+}  // namespace
 
-std::span<const ResultCodeEntry> ResultCodeEntries() { return resultCodes; }
+std::span<const ResultCodeEntry> ResultCodeEntries()
+{
+    return resultCodes;
+}
 
 const wchar_t* ResultCodeName(HRESULT code)
 {
     const auto key = static_cast<std::uint32_t>(code);
-    const auto* found = std::lower_bound(std::begin(resultCodes), std::end(resultCodes), key,
+    const auto* found = std::lower_bound(
+        std::begin(resultCodes), std::end(resultCodes), key,
         [](const ResultCodeEntry& entry, std::uint32_t value) { return entry.code < value; });
     if (found != std::end(resultCodes) && found->code == key)
         return found->name;

@@ -4,9 +4,12 @@ namespace {
 
 constexpr wchar_t ReplacementChar = static_cast<wchar_t>(0xFFFD);
 
-bool IsContinuation(unsigned char byte) { return (byte & 0xC0u) == 0x80u; }
+bool IsContinuation(unsigned char byte)
+{
+    return (byte & 0xC0u) == 0x80u;
+}
 
-} // namespace
+}  // namespace
 
 std::size_t DecodeUtf8(const char* text, wchar_t& out)
 {
@@ -21,11 +24,17 @@ std::size_t DecodeUtf8(const char* text, wchar_t& out)
     std::uint32_t value;
     std::uint32_t minimum;
     if (lead >= 0xC2u && lead <= 0xDFu) {
-        count = 2; value = lead & 0x1Fu; minimum = 0x80u;
+        count = 2;
+        value = lead & 0x1Fu;
+        minimum = 0x80u;
     } else if (lead >= 0xE0u && lead <= 0xEFu) {
-        count = 3; value = lead & 0x0Fu; minimum = 0x800u;
+        count = 3;
+        value = lead & 0x0Fu;
+        minimum = 0x800u;
     } else if (lead >= 0xF0u && lead <= 0xF4u) {
-        count = 4; value = lead & 0x07u; minimum = 0x10000u;
+        count = 4;
+        value = lead & 0x07u;
+        minimum = 0x10000u;
     } else {
         return 1;
     }

@@ -8,7 +8,10 @@ namespace {
 ExecutablePathSource g_pathSource = nullptr;
 }
 
-void SetExecutablePathSource(ExecutablePathSource source) { g_pathSource = source; }
+void SetExecutablePathSource(ExecutablePathSource source)
+{
+    g_pathSource = source;
+}
 
 std::string DirectoryOfPath(const std::string& path)
 {

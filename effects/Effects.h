@@ -12,12 +12,15 @@
 #include "platform/d3d11/ComPtr.h"
 
 // The lit technique family, in lookup order.
+// (The formatter would indent each continuation line further than the last.)
+// clang-format off
 #define SHOW_LIT_TECHNIQUES(X)                                                                       \
     X(Light1) X(Light2) X(Light3) X(Light0Tex) X(Light1Tex) X(Light2Tex) X(Light3Tex)                 \
     X(Light0TexAlphaClip) X(Light1TexAlphaClip) X(Light2TexAlphaClip) X(Light3TexAlphaClip)           \
     X(Light1Fog) X(Light2Fog) X(Light3Fog) X(Light0TexFog) X(Light1TexFog) X(Light2TexFog)            \
     X(Light3TexFog) X(Light0TexAlphaClipFog) X(Light1TexAlphaClipFog) X(Light2TexAlphaClipFog)        \
     X(Light3TexAlphaClipFog)
+// clang-format on
 
 #define SHOW_TECHNIQUE_MEMBER(name) ID3DX11EffectTechnique* name##Tech = nullptr;
 #define SHOW_REFLECT_TECHNIQUE_MEMBER(name) ID3DX11EffectTechnique* name##ReflectTech = nullptr;

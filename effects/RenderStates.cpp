@@ -23,14 +23,8 @@ D3D11_RASTERIZER_DESC Rasterizer(D3D11_FILL_MODE fill, D3D11_CULL_MODE cull)
 // Source alpha over the target: the factors of the transparent state, blending on or off.
 D3D11_RENDER_TARGET_BLEND_DESC AlphaOver(BOOL blend)
 {
-    return {blend,
-            D3D11_BLEND_SRC_ALPHA,
-            D3D11_BLEND_INV_SRC_ALPHA,
-            D3D11_BLEND_OP_ADD,
-            D3D11_BLEND_ONE,
-            D3D11_BLEND_ZERO,
-            D3D11_BLEND_OP_ADD,
-            D3D11_COLOR_WRITE_ENABLE_ALL};
+    return {blend,           D3D11_BLEND_SRC_ALPHA, D3D11_BLEND_INV_SRC_ALPHA, D3D11_BLEND_OP_ADD,
+            D3D11_BLEND_ONE, D3D11_BLEND_ZERO,      D3D11_BLEND_OP_ADD,        D3D11_COLOR_WRITE_ENABLE_ALL};
 }
 
 }  // namespace

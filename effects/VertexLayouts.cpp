@@ -28,14 +28,10 @@ const D3D11_INPUT_ELEMENT_DESC Basic32[3] = {
 };
 
 const D3D11_INPUT_ELEMENT_DESC InstancedBasic32[8] = {
-    {"POSITION", 0, kFloat3, 0, 0, kVertex, 0},
-    {"NORMAL", 0, kFloat3, 0, 12, kVertex, 0},
-    {"TEXCOORD", 0, kFloat2, 0, 24, kVertex, 0},
-    {"WORLD", 0, kFloat4, 1, 0, kInstance, 1},
-    {"WORLD", 1, kFloat4, 1, 16, kInstance, 1},
-    {"WORLD", 2, kFloat4, 1, 32, kInstance, 1},
-    {"WORLD", 3, kFloat4, 1, 48, kInstance, 1},
-    {"COLOR", 0, kFloat4, 1, 64, kInstance, 1},
+    {"POSITION", 0, kFloat3, 0, 0, kVertex, 0},  {"NORMAL", 0, kFloat3, 0, 12, kVertex, 0},
+    {"TEXCOORD", 0, kFloat2, 0, 24, kVertex, 0}, {"WORLD", 0, kFloat4, 1, 0, kInstance, 1},
+    {"WORLD", 1, kFloat4, 1, 16, kInstance, 1},  {"WORLD", 2, kFloat4, 1, 32, kInstance, 1},
+    {"WORLD", 3, kFloat4, 1, 48, kInstance, 1},  {"COLOR", 0, kFloat4, 1, 64, kInstance, 1},
 };
 
 const D3D11_INPUT_ELEMENT_DESC PosTex[2] = {
@@ -48,12 +44,9 @@ const D3D11_INPUT_ELEMENT_DESC Pos[1] = {
 };
 
 const D3D11_INPUT_ELEMENT_DESC InstancedPos[6] = {
-    {"POSITION", 0, kFloat3, 0, 0, kVertex, 0},
-    {"WORLD", 0, kFloat4, 1, 0, kInstance, 1},
-    {"WORLD", 1, kFloat4, 1, 16, kInstance, 1},
-    {"WORLD", 2, kFloat4, 1, 32, kInstance, 1},
-    {"WORLD", 3, kFloat4, 1, 48, kInstance, 1},
-    {"COLOR", 0, kFloat4, 1, 64, kInstance, 1},
+    {"POSITION", 0, kFloat3, 0, 0, kVertex, 0}, {"WORLD", 0, kFloat4, 1, 0, kInstance, 1},
+    {"WORLD", 1, kFloat4, 1, 16, kInstance, 1}, {"WORLD", 2, kFloat4, 1, 32, kInstance, 1},
+    {"WORLD", 3, kFloat4, 1, 48, kInstance, 1}, {"COLOR", 0, kFloat4, 1, 64, kInstance, 1},
 };
 
 const D3D11_INPUT_ELEMENT_DESC PosNormalTexTan[4] = {
@@ -98,11 +91,12 @@ void VertexLayouts::CreateAll(ID3D11Device* device)
                  PosColorLayout);
     CreateLayout(device, InputLayoutDesc::PosNormal, L::BasicFx.get(), L::BasicFx ? L::BasicFx->Light1Tech : nullptr,
                  PosNormalLayout);
-    CreateLayout(device, InputLayoutDesc::Basic32, L::Basic32Fx.get(), L::Basic32Fx ? L::Basic32Fx->Light1Tech : nullptr,
-                 Basic32Layout);
+    CreateLayout(device, InputLayoutDesc::Basic32, L::Basic32Fx.get(),
+                 L::Basic32Fx ? L::Basic32Fx->Light1Tech : nullptr, Basic32Layout);
     CreateLayout(device, InputLayoutDesc::InstancedBasic32, L::InstancedBasicFx.get(),
                  L::InstancedBasicFx ? L::InstancedBasicFx->Light1Tech : nullptr, InstancedBasic32Layout);
-    CreateLayout(device, InputLayoutDesc::PosTex, L::PostFx.get(), L::PostFx ? L::PostFx->Tech1 : nullptr, PosTexLayout);
+    CreateLayout(device, InputLayoutDesc::PosTex, L::PostFx.get(), L::PostFx ? L::PostFx->Tech1 : nullptr,
+                 PosTexLayout);
     CreateLayout(device, InputLayoutDesc::Pos, L::SkyFx.get(), L::SkyFx ? L::SkyFx->SkyTech : nullptr, PosLayout);
     CreateLayout(device, InputLayoutDesc::InstancedPos, L::InstancedBasicMTRFx.get(),
                  L::InstancedBasicMTRFx ? L::InstancedBasicMTRFx->Tech1 : nullptr, InstancedPosLayout);

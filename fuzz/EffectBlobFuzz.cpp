@@ -8,14 +8,17 @@
 
 #include "fxruntime/EffectBlob.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  EffectBlob blob;
-  if (!ParseEffectBlob(data, size, blob)) return 0;
-  const std::vector<std::uint8_t> again = WriteEffectBlob(blob);
-  EffectBlob reparsed;
-  if (!ParseEffectBlob(again.data(), again.size(), reparsed)) std::abort();
-  if (reparsed.techniques.size() != blob.techniques.size() || reparsed.variables.size() != blob.variables.size() ||
-      reparsed.shaders.size() != blob.shaders.size())
-    std::abort();
-  return 0;
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    EffectBlob blob;
+    if (!ParseEffectBlob(data, size, blob))
+        return 0;
+    const std::vector<std::uint8_t> again = WriteEffectBlob(blob);
+    EffectBlob reparsed;
+    if (!ParseEffectBlob(again.data(), again.size(), reparsed))
+        std::abort();
+    if (reparsed.techniques.size() != blob.techniques.size() || reparsed.variables.size() != blob.variables.size() ||
+        reparsed.shaders.size() != blob.shaders.size())
+        std::abort();
+    return 0;
 }

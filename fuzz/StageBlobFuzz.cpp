@@ -10,37 +10,47 @@
 
 namespace {
 
-void CheckLimits(const StageBlob& blob) {
-  if (blob.glsl.size() > kStageBlobMaxSource || blob.inputs.size() > kStageBlobMaxInputs) std::abort();
-  for (const StageInput& in : blob.inputs)
-    if (in.componentCount < 1 || in.componentCount > 4) std::abort();
-  for (const StageConstantBuffer& cb : blob.constantBuffers)
-    if (cb.binding >= kStageBlobMaxBindings) std::abort();
-  for (const StageTexture& t : blob.textures)
-    if (t.unit >= kStageBlobMaxBindings) std::abort();
-  for (const StageImage& i : blob.images)
-    if (i.unit >= kStageBlobMaxBindings) std::abort();
+void CheckLimits(const StageBlob& blob)
+{
+    if (blob.glsl.size() > kStageBlobMaxSource || blob.inputs.size() > kStageBlobMaxInputs)
+        std::abort();
+    for (const StageInput& in : blob.inputs)
+        if (in.componentCount < 1 || in.componentCount > 4)
+            std::abort();
+    for (const StageConstantBuffer& cb : blob.constantBuffers)
+        if (cb.binding >= kStageBlobMaxBindings)
+            std::abort();
+    for (const StageTexture& t : blob.textures)
+        if (t.unit >= kStageBlobMaxBindings)
+            std::abort();
+    for (const StageImage& i : blob.images)
+        if (i.unit >= kStageBlobMaxBindings)
+            std::abort();
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  StageBlob blob;
-  if (ParseStageBlob(data, size, blob)) {
-    CheckLimits(blob);
-    const std::vector<std::uint8_t> again = WriteStageBlob(blob);
-    StageBlob reparsed;
-    if (!ParseStageBlob(again.data(), again.size(), reparsed)) std::abort();
-    if (WriteStageBlob(reparsed) != again) std::abort();
-  }
-  // The input-layout path accepts stage blobs and bare input signatures alike.
-  std::vector<StageInput> inputs;
-  if (ParseAnyInputSignature(data, size, inputs)) {
-    if (inputs.size() > kStageBlobMaxInputs) std::abort();
-    const std::vector<std::uint8_t> again = WriteInputSignatureBlob(inputs);
-    std::vector<StageInput> reparsed;
-    if (!ParseInputSignatureBlob(again.data(), again.size(), reparsed) || reparsed.size() != inputs.size())
-      std::abort();
-  }
-  return 0;
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    StageBlob blob;
+    if (ParseStageBlob(data, size, blob)) {
+        CheckLimits(blob);
+        const std::vector<std::uint8_t> again = WriteStageBlob(blob);
+        StageBlob reparsed;
+        if (!ParseStageBlob(again.data(), again.size(), reparsed))
+            std::abort();
+        if (WriteStageBlob(reparsed) != again)
+            std::abort();
+    }
+    // The input-layout path accepts stage blobs and bare input signatures alike.
+    std::vector<StageInput> inputs;
+    if (ParseAnyInputSignature(data, size, inputs)) {
+        if (inputs.size() > kStageBlobMaxInputs)
+            std::abort();
+        const std::vector<std::uint8_t> again = WriteInputSignatureBlob(inputs);
+        std::vector<StageInput> reparsed;
+        if (!ParseInputSignatureBlob(again.data(), again.size(), reparsed) || reparsed.size() != inputs.size())
+            std::abort();
+    }
+    return 0;
 }

@@ -11,521 +11,588 @@ namespace {
 
 constexpr std::uint32_t kRegister = 16;
 
-std::uint32_t RoundUp(std::uint32_t v, std::uint32_t to) { return (v + to - 1) / to * to; }
+std::uint32_t RoundUp(std::uint32_t v, std::uint32_t to)
+{
+    return (v + to - 1) / to * to;
+}
 
 enum class Kind { Other, Scalar, Vector, Matrix, Array, Struct };
 
 // The SPIR-V types a uniform block can be made of, with the places of the layout decorations
 // (word indices into the module) so that they can be rewritten.
 struct Type {
-  Kind kind = Kind::Other;
-  EffectBaseType base = EffectBaseType::Float;
-  bool supportedScalar = true;  // false for 64-bit and 16-bit numbers
-  std::uint32_t components = 1;  // vectors; a matrix's column size
-  std::uint32_t columns = 0;     // matrices (SPIR-V columns, which are HLSL rows)
-  std::uint32_t element = 0;     // arrays: element type; matrices: column type; vectors: component type
-  std::uint32_t length = 0;      // arrays
-  std::size_t arrayStrideWord = 0;
-  std::string name;  // structs
-  std::vector<std::uint32_t> members;
-  std::vector<std::string> memberNames;
-  std::vector<std::size_t> offsetWord, matrixStrideWord;
-  std::vector<bool> rowMajor;  // SPIR-V RowMajor, which is HLSL column_major
+    Kind kind = Kind::Other;
+    EffectBaseType base = EffectBaseType::Float;
+    bool supportedScalar = true;   // false for 64-bit and 16-bit numbers
+    std::uint32_t components = 1;  // vectors; a matrix's column size
+    std::uint32_t columns = 0;     // matrices (SPIR-V columns, which are HLSL rows)
+    std::uint32_t element = 0;     // arrays: element type; matrices: column type; vectors: component type
+    std::uint32_t length = 0;      // arrays
+    std::size_t arrayStrideWord = 0;
+    std::string name;  // structs
+    std::vector<std::uint32_t> members;
+    std::vector<std::string> memberNames;
+    std::vector<std::size_t> offsetWord, matrixStrideWord;
+    std::vector<bool> rowMajor;  // SPIR-V RowMajor, which is HLSL column_major
 };
 
 class Module {
- public:
-  explicit Module(std::vector<std::uint32_t>& words) : s_(words) { Read(); }
+public:
+    explicit Module(std::vector<std::uint32_t>& words) : s_(words) { Read(); }
 
-  const Type* Find(std::uint32_t id) const {
-    const auto it = types_.find(id);
-    return it == types_.end() ? nullptr : &it->second;
-  }
-  // The struct types of the Uniform-storage blocks, in the order their variables are declared.
-  const std::vector<std::uint32_t>& Blocks() const { return blocks_; }
-  void Patch(std::size_t word, std::uint32_t value) {
-    if (word != 0 && word < s_.size()) s_[word] = value;
-  }
+    const Type* Find(std::uint32_t id) const
+    {
+        const auto it = types_.find(id);
+        return it == types_.end() ? nullptr : &it->second;
+    }
+    // The struct types of the Uniform-storage blocks, in the order their variables are declared.
+    const std::vector<std::uint32_t>& Blocks() const { return blocks_; }
+    void Patch(std::size_t word, std::uint32_t value)
+    {
+        if (word != 0 && word < s_.size())
+            s_[word] = value;
+    }
 
- private:
-  void Read() {
-    std::map<std::uint32_t, std::uint32_t> constants, pointee, pointerClass;
-    std::set<std::uint32_t> blockTypes;
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> variables;  // pointer type, storage class
-    std::map<std::uint32_t, std::string> names;
-    std::map<std::pair<std::uint32_t, std::uint32_t>, std::string> memberNames;
-    struct MemberDecoration {
-      std::uint32_t type, member, decoration;
-      std::size_t word;
-    };
-    std::vector<MemberDecoration> memberDecorations;
-    std::vector<std::pair<std::uint32_t, std::size_t>> arrayStrides;
-    for (std::size_t i = 5; i < s_.size();) {
-      const std::uint32_t count = s_[i] >> 16, op = s_[i] & 0xFFFF;
-      if (count == 0 || i + count > s_.size()) break;
-      const std::uint32_t* w = &s_[i];
-      auto text = [&](std::size_t from) {
-        return std::string(reinterpret_cast<const char*>(w + from),
-                           strnlen(reinterpret_cast<const char*>(w + from), (count - from) * 4));
-      };
-      switch (op) {
-        case SpvOpName:
-          if (count >= 3) names[w[1]] = text(2);
-          break;
-        case SpvOpMemberName:
-          if (count >= 4) memberNames[{w[1], w[2]}] = text(3);
-          break;
-        case SpvOpDecorate:
-          if (count >= 3 && w[2] == SpvDecorationBlock) blockTypes.insert(w[1]);
-          if (count >= 4 && w[2] == SpvDecorationArrayStride) arrayStrides.emplace_back(w[1], i + 3);
-          break;
-        case SpvOpMemberDecorate:
-          if (count >= 4) memberDecorations.push_back({w[1], w[2], w[3], count >= 5 ? i + 4 : 0});
-          break;
-        case SpvOpTypeBool:
-          types_[w[1]] = Scalar(EffectBaseType::Bool, true);
-          break;
-        case SpvOpTypeInt:
-          if (count >= 4) types_[w[1]] = Scalar(w[3] != 0 ? EffectBaseType::Int : EffectBaseType::UInt, w[2] == 32);
-          break;
-        case SpvOpTypeFloat:
-          if (count >= 3) types_[w[1]] = Scalar(EffectBaseType::Float, w[2] == 32);
-          break;
-        case SpvOpTypeVector:
-          if (count >= 4) {
-            Type t = Base(w[2]);
-            t.kind = Kind::Vector;
-            t.element = w[2];
-            t.components = w[3];
-            types_[w[1]] = t;
-          }
-          break;
-        case SpvOpTypeMatrix:
-          if (count >= 4) {
-            Type t = Base(w[2]);
-            t.kind = Kind::Matrix;
-            t.element = w[2];
-            const Type* column = Find(w[2]);
-            t.components = column != nullptr ? column->components : 4;
-            t.columns = w[3];
-            types_[w[1]] = t;
-          }
-          break;
-        case SpvOpTypeArray:
-          if (count >= 4) {
-            Type t;
-            t.kind = Kind::Array;
-            t.element = w[2];
-            t.length = constants.count(w[3]) != 0 ? constants[w[3]] : 0;
-            types_[w[1]] = t;
-          }
-          break;
-        case SpvOpTypeStruct: {
-          Type t;
-          t.kind = Kind::Struct;
-          t.members.assign(w + 2, w + count);
-          t.offsetWord.assign(t.members.size(), 0);
-          t.matrixStrideWord.assign(t.members.size(), 0);
-          t.rowMajor.assign(t.members.size(), false);
-          types_[w[1]] = t;
-          break;
+private:
+    void Read()
+    {
+        std::map<std::uint32_t, std::uint32_t> constants, pointee, pointerClass;
+        std::set<std::uint32_t> blockTypes;
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> variables;  // pointer type, storage class
+        std::map<std::uint32_t, std::string> names;
+        std::map<std::pair<std::uint32_t, std::uint32_t>, std::string> memberNames;
+        struct MemberDecoration {
+            std::uint32_t type, member, decoration;
+            std::size_t word;
+        };
+        std::vector<MemberDecoration> memberDecorations;
+        std::vector<std::pair<std::uint32_t, std::size_t>> arrayStrides;
+        for (std::size_t i = 5; i < s_.size();) {
+            const std::uint32_t count = s_[i] >> 16, op = s_[i] & 0xFFFF;
+            if (count == 0 || i + count > s_.size())
+                break;
+            const std::uint32_t* w = &s_[i];
+            auto text = [&](std::size_t from) {
+                return std::string(reinterpret_cast<const char*>(w + from),
+                                   strnlen(reinterpret_cast<const char*>(w + from), (count - from) * 4));
+            };
+            switch (op) {
+            case SpvOpName:
+                if (count >= 3)
+                    names[w[1]] = text(2);
+                break;
+            case SpvOpMemberName:
+                if (count >= 4)
+                    memberNames[{w[1], w[2]}] = text(3);
+                break;
+            case SpvOpDecorate:
+                if (count >= 3 && w[2] == SpvDecorationBlock)
+                    blockTypes.insert(w[1]);
+                if (count >= 4 && w[2] == SpvDecorationArrayStride)
+                    arrayStrides.emplace_back(w[1], i + 3);
+                break;
+            case SpvOpMemberDecorate:
+                if (count >= 4)
+                    memberDecorations.push_back({w[1], w[2], w[3], count >= 5 ? i + 4 : 0});
+                break;
+            case SpvOpTypeBool: types_[w[1]] = Scalar(EffectBaseType::Bool, true); break;
+            case SpvOpTypeInt:
+                if (count >= 4)
+                    types_[w[1]] = Scalar(w[3] != 0 ? EffectBaseType::Int : EffectBaseType::UInt, w[2] == 32);
+                break;
+            case SpvOpTypeFloat:
+                if (count >= 3)
+                    types_[w[1]] = Scalar(EffectBaseType::Float, w[2] == 32);
+                break;
+            case SpvOpTypeVector:
+                if (count >= 4) {
+                    Type t = Base(w[2]);
+                    t.kind = Kind::Vector;
+                    t.element = w[2];
+                    t.components = w[3];
+                    types_[w[1]] = t;
+                }
+                break;
+            case SpvOpTypeMatrix:
+                if (count >= 4) {
+                    Type t = Base(w[2]);
+                    t.kind = Kind::Matrix;
+                    t.element = w[2];
+                    const Type* column = Find(w[2]);
+                    t.components = column != nullptr ? column->components : 4;
+                    t.columns = w[3];
+                    types_[w[1]] = t;
+                }
+                break;
+            case SpvOpTypeArray:
+                if (count >= 4) {
+                    Type t;
+                    t.kind = Kind::Array;
+                    t.element = w[2];
+                    t.length = constants.count(w[3]) != 0 ? constants[w[3]] : 0;
+                    types_[w[1]] = t;
+                }
+                break;
+            case SpvOpTypeStruct: {
+                Type t;
+                t.kind = Kind::Struct;
+                t.members.assign(w + 2, w + count);
+                t.offsetWord.assign(t.members.size(), 0);
+                t.matrixStrideWord.assign(t.members.size(), 0);
+                t.rowMajor.assign(t.members.size(), false);
+                types_[w[1]] = t;
+                break;
+            }
+            case SpvOpTypePointer:
+                if (count >= 4) {
+                    pointerClass[w[1]] = w[2];
+                    pointee[w[1]] = w[3];
+                }
+                break;
+            case SpvOpConstant:
+                if (count >= 4)
+                    constants[w[2]] = w[3];
+                break;
+            case SpvOpVariable:
+                if (count >= 4)
+                    variables.emplace_back(w[1], w[3]);
+                break;
+            default: break;
+            }
+            i += count;
         }
-        case SpvOpTypePointer:
-          if (count >= 4) {
-            pointerClass[w[1]] = w[2];
-            pointee[w[1]] = w[3];
-          }
-          break;
-        case SpvOpConstant:
-          if (count >= 4) constants[w[2]] = w[3];
-          break;
-        case SpvOpVariable:
-          if (count >= 4) variables.emplace_back(w[1], w[3]);
-          break;
-        default:
-          break;
-      }
-      i += count;
+        for (auto& [id, t] : types_) {
+            if (t.kind != Kind::Struct)
+                continue;
+            const auto n = names.find(id);
+            if (n != names.end())
+                t.name = n->second;
+            t.memberNames.resize(t.members.size());
+            for (std::size_t m = 0; m < t.members.size(); ++m) {
+                const auto mn = memberNames.find({id, static_cast<std::uint32_t>(m)});
+                if (mn != memberNames.end())
+                    t.memberNames[m] = mn->second;
+            }
+        }
+        for (const MemberDecoration& d : memberDecorations) {
+            const auto it = types_.find(d.type);
+            if (it == types_.end() || it->second.kind != Kind::Struct || d.member >= it->second.members.size())
+                continue;
+            Type& t = it->second;
+            if (d.decoration == SpvDecorationOffset)
+                t.offsetWord[d.member] = d.word;
+            if (d.decoration == SpvDecorationMatrixStride)
+                t.matrixStrideWord[d.member] = d.word;
+            if (d.decoration == SpvDecorationRowMajor)
+                t.rowMajor[d.member] = true;
+        }
+        for (const auto& [id, word] : arrayStrides) {
+            const auto it = types_.find(id);
+            if (it != types_.end())
+                it->second.arrayStrideWord = word;
+        }
+        for (const auto& [pointer, storage] : variables) {
+            if (storage != SpvStorageClassUniform || pointee.count(pointer) == 0)
+                continue;
+            const std::uint32_t block = pointee[pointer];
+            if (blockTypes.count(block) != 0 && std::find(blocks_.begin(), blocks_.end(), block) == blocks_.end())
+                blocks_.push_back(block);
+        }
     }
-    for (auto& [id, t] : types_) {
-      if (t.kind != Kind::Struct) continue;
-      const auto n = names.find(id);
-      if (n != names.end()) t.name = n->second;
-      t.memberNames.resize(t.members.size());
-      for (std::size_t m = 0; m < t.members.size(); ++m) {
-        const auto mn = memberNames.find({id, static_cast<std::uint32_t>(m)});
-        if (mn != memberNames.end()) t.memberNames[m] = mn->second;
-      }
-    }
-    for (const MemberDecoration& d : memberDecorations) {
-      const auto it = types_.find(d.type);
-      if (it == types_.end() || it->second.kind != Kind::Struct || d.member >= it->second.members.size()) continue;
-      Type& t = it->second;
-      if (d.decoration == SpvDecorationOffset) t.offsetWord[d.member] = d.word;
-      if (d.decoration == SpvDecorationMatrixStride) t.matrixStrideWord[d.member] = d.word;
-      if (d.decoration == SpvDecorationRowMajor) t.rowMajor[d.member] = true;
-    }
-    for (const auto& [id, word] : arrayStrides) {
-      const auto it = types_.find(id);
-      if (it != types_.end()) it->second.arrayStrideWord = word;
-    }
-    for (const auto& [pointer, storage] : variables) {
-      if (storage != SpvStorageClassUniform || pointee.count(pointer) == 0) continue;
-      const std::uint32_t block = pointee[pointer];
-      if (blockTypes.count(block) != 0 && std::find(blocks_.begin(), blocks_.end(), block) == blocks_.end())
-        blocks_.push_back(block);
-    }
-  }
 
-  static Type Scalar(EffectBaseType base, bool supported) {
-    Type t;
-    t.kind = Kind::Scalar;
-    t.base = base;
-    t.supportedScalar = supported;
-    return t;
-  }
-  Type Base(std::uint32_t component) const {
-    const Type* c = Find(component);
-    return c != nullptr ? *c : Type{};
-  }
+    static Type Scalar(EffectBaseType base, bool supported)
+    {
+        Type t;
+        t.kind = Kind::Scalar;
+        t.base = base;
+        t.supportedScalar = supported;
+        return t;
+    }
+    Type Base(std::uint32_t component) const
+    {
+        const Type* c = Find(component);
+        return c != nullptr ? *c : Type{};
+    }
 
-  std::vector<std::uint32_t>& s_;
-  std::map<std::uint32_t, Type> types_;
-  std::vector<std::uint32_t> blocks_;
+    std::vector<std::uint32_t>& s_;
+    std::map<std::uint32_t, Type> types_;
+    std::vector<std::uint32_t> blocks_;
 };
 
 // What a member is in HLSL terms. A matrix one row or one column wide reaches SPIR-V as a vector;
 // its declaration supplies the rest.
 struct Shape {
-  std::uint32_t rows = 1, columns = 1;  // HLSL rows and columns (a vector: 1 row)
-  bool matrix = false;
-  bool columnMajor = false;
-  bool degenerate = false;  // a matrix compiled as a vector
+    std::uint32_t rows = 1, columns = 1;  // HLSL rows and columns (a vector: 1 row)
+    bool matrix = false;
+    bool columnMajor = false;
+    bool degenerate = false;  // a matrix compiled as a vector
 };
 
 struct Placement {
-  std::uint32_t size = 0;  // bytes, padding of the last register excluded
-  bool newRegister = false;
+    std::uint32_t size = 0;  // bytes, padding of the last register excluded
+    bool newRegister = false;
 };
 
 class Packer {
- public:
-  Packer(Module& module, const EffectSource& source, EffectDiagnostic& error)
-      : m_(module), source_(source), error_(error) {}
+public:
+    Packer(Module& module, const EffectSource& source, EffectDiagnostic& error)
+        : m_(module),
+          source_(source),
+          error_(error)
+    {}
 
-  bool Pack(std::uint32_t blockType, PackedBuffer& out) {
-    const Type* block = m_.Find(blockType);
-    if (block == nullptr || block->kind != Kind::Struct) return Fail({}, "a constant buffer has an unreadable type");
-    out.blockType = blockType;
-    out.name = block->name;
-    if (out.name == "$Global" || out.name == "_Global" || out.name.empty()) out.name = "$Globals";
-    std::uint32_t end = 0;
-    if (!LayOutStruct(*block, out.name, &out, end)) return false;
-    out.size = RoundUp(std::max(end, 1u), kRegister);
-    if (out.size > kEffectMaxBufferSize)
-      return Fail(Decl(out.name, block->memberNames.empty() ? "" : block->memberNames.back()),
-                  "constant buffer '" + out.name + "' is larger than 64 KiB (4096 registers)");
-    std::uint32_t gpuEnd = 0;
-    Std140Struct(*block, gpuEnd);
-    out.gpuSize = RoundUp(std::max(gpuEnd, 1u), kRegister);
-    if (out.gpuSize > kEffectMaxBufferSize)
-      return Fail(Decl(out.name, block->memberNames.empty() ? "" : block->memberNames.back()),
-                  "constant buffer '" + out.name + "' needs more than 64 KiB once its arrays are padded for GLSL");
-    // Copy map: every 4-byte component from its Direct3D offset to its std140 one.
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> pairs;
-    Components(*block, out.name, 0, 0, pairs);
-    std::sort(pairs.begin(), pairs.end());
-    bool same = out.size == out.gpuSize;
-    for (const auto& [from, to] : pairs) {
-      same = same && from == to;
-      if (!out.runs.empty() && out.runs.back().from + out.runs.back().bytes == from &&
-          out.runs.back().to + out.runs.back().bytes == to) {
-        out.runs.back().bytes += 4;
-      } else {
-        out.runs.push_back({from, to, 4});
-      }
+    bool Pack(std::uint32_t blockType, PackedBuffer& out)
+    {
+        const Type* block = m_.Find(blockType);
+        if (block == nullptr || block->kind != Kind::Struct)
+            return Fail({}, "a constant buffer has an unreadable type");
+        out.blockType = blockType;
+        out.name = block->name;
+        if (out.name == "$Global" || out.name == "_Global" || out.name.empty())
+            out.name = "$Globals";
+        std::uint32_t end = 0;
+        if (!LayOutStruct(*block, out.name, &out, end))
+            return false;
+        out.size = RoundUp(std::max(end, 1u), kRegister);
+        if (out.size > kEffectMaxBufferSize)
+            return Fail(Decl(out.name, block->memberNames.empty() ? "" : block->memberNames.back()),
+                        "constant buffer '" + out.name + "' is larger than 64 KiB (4096 registers)");
+        std::uint32_t gpuEnd = 0;
+        Std140Struct(*block, gpuEnd);
+        out.gpuSize = RoundUp(std::max(gpuEnd, 1u), kRegister);
+        if (out.gpuSize > kEffectMaxBufferSize)
+            return Fail(Decl(out.name, block->memberNames.empty() ? "" : block->memberNames.back()),
+                        "constant buffer '" + out.name +
+                            "' needs more than 64 KiB once its arrays are padded for GLSL");
+        // Copy map: every 4-byte component from its Direct3D offset to its std140 one.
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> pairs;
+        Components(*block, out.name, 0, 0, pairs);
+        std::sort(pairs.begin(), pairs.end());
+        bool same = out.size == out.gpuSize;
+        for (const auto& [from, to] : pairs) {
+            same = same && from == to;
+            if (!out.runs.empty() && out.runs.back().from + out.runs.back().bytes == from &&
+                out.runs.back().to + out.runs.back().bytes == to) {
+                out.runs.back().bytes += 4;
+            } else {
+                out.runs.push_back({from, to, 4});
+            }
+        }
+        if (same)
+            out.runs.clear();
+        return true;
     }
-    if (same) out.runs.clear();
-    return true;
-  }
 
- private:
-  bool Fail(const EffectSourceLocation& where, const std::string& text) {
-    error_ = {where.file.empty() ? source_.mainFile : where.file, where.file.empty() ? 1 : where.line,
-              where.file.empty() ? 1 : where.column, true, "X3000", text};
-    return false;
-  }
-  const EffectMemberDecl* Note(const std::string& scope, const std::string& member) const {
-    const auto it = source_.memberDecls.find(EffectMemberKey(scope, member));
-    return it == source_.memberDecls.end() ? nullptr : &it->second;
-  }
-  EffectSourceLocation Decl(const std::string& scope, const std::string& member) const {
-    const EffectMemberDecl* d = Note(scope, member);
-    return d != nullptr ? d->where : EffectSourceLocation{};
-  }
-
-  // The innermost non-array type of `id`, and the product of the array lengths around it (0 when
-  // not an array; 0xFFFFFFFF when a length is unknown or the product too large).
-  const Type* Innermost(std::uint32_t id, std::uint32_t& elements) const {
-    elements = 0;
-    std::uint64_t product = 1;
-    bool array = false;
-    const Type* t = m_.Find(id);
-    while (t != nullptr && t->kind == Kind::Array) {
-      array = true;
-      product = t->length == 0 ? 0x100000000ull : std::min<std::uint64_t>(product * t->length, 0x100000000ull);
-      t = m_.Find(t->element);
+private:
+    bool Fail(const EffectSourceLocation& where, const std::string& text)
+    {
+        error_ = {where.file.empty() ? source_.mainFile : where.file,
+                  where.file.empty() ? 1 : where.line,
+                  where.file.empty() ? 1 : where.column,
+                  true,
+                  "X3000",
+                  text};
+        return false;
     }
-    if (array) elements = product >= 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<std::uint32_t>(product);
-    return t;
-  }
-
-  Shape ShapeOf(const Type& t, const Type& parent, std::size_t member, const std::string& scope) const {
-    Shape s;
-    const EffectMemberDecl* d = Note(scope, parent.memberNames[member]);
-    if (t.kind == Kind::Vector) s.columns = t.components;
-    if (t.kind == Kind::Matrix) {
-      s.matrix = true;
-      s.rows = t.columns;
-      s.columns = t.components;
-      s.columnMajor = parent.rowMajor[member];
+    const EffectMemberDecl* Note(const std::string& scope, const std::string& member) const
+    {
+        const auto it = source_.memberDecls.find(EffectMemberKey(scope, member));
+        return it == source_.memberDecls.end() ? nullptr : &it->second;
     }
-    if (d != nullptr && d->matrixRows != 0 && (t.kind == Kind::Vector || t.kind == Kind::Scalar)) {
-      s.matrix = true;
-      s.degenerate = true;
-      s.rows = d->matrixRows;
-      s.columns = d->matrixColumns;
-      s.columnMajor = !d->rowMajor;
+    EffectSourceLocation Decl(const std::string& scope, const std::string& member) const
+    {
+        const EffectMemberDecl* d = Note(scope, member);
+        return d != nullptr ? d->where : EffectSourceLocation{};
     }
-    return s;
-  }
 
-  static Placement MatrixPlacement(const Shape& s) {
-    const std::uint32_t lines = s.columnMajor ? s.columns : s.rows;
-    const std::uint32_t width = s.columnMajor ? s.rows : s.columns;
-    return {(lines - 1) * kRegister + 4 * width, lines > 1};
-  }
+    // The innermost non-array type of `id`, and the product of the array lengths around it (0 when
+    // not an array; 0xFFFFFFFF when a length is unknown or the product too large).
+    const Type* Innermost(std::uint32_t id, std::uint32_t& elements) const
+    {
+        elements = 0;
+        std::uint64_t product = 1;
+        bool array = false;
+        const Type* t = m_.Find(id);
+        while (t != nullptr && t->kind == Kind::Array) {
+            array = true;
+            product = t->length == 0 ? 0x100000000ull : std::min<std::uint64_t>(product * t->length, 0x100000000ull);
+            t = m_.Find(t->element);
+        }
+        if (array)
+            elements = product >= 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<std::uint32_t>(product);
+        return t;
+    }
 
-  // Direct3D's size of one element of `t` (arrays and structs start a register).
-  bool ElementPlacement(const Type& t, const Shape& s, const std::string& where, Placement& p) {
-    switch (t.kind) {
-      case Kind::Scalar:
-      case Kind::Vector:
+    Shape ShapeOf(const Type& t, const Type& parent, std::size_t member, const std::string& scope) const
+    {
+        Shape s;
+        const EffectMemberDecl* d = Note(scope, parent.memberNames[member]);
+        if (t.kind == Kind::Vector)
+            s.columns = t.components;
+        if (t.kind == Kind::Matrix) {
+            s.matrix = true;
+            s.rows = t.columns;
+            s.columns = t.components;
+            s.columnMajor = parent.rowMajor[member];
+        }
+        if (d != nullptr && d->matrixRows != 0 && (t.kind == Kind::Vector || t.kind == Kind::Scalar)) {
+            s.matrix = true;
+            s.degenerate = true;
+            s.rows = d->matrixRows;
+            s.columns = d->matrixColumns;
+            s.columnMajor = !d->rowMajor;
+        }
+        return s;
+    }
+
+    static Placement MatrixPlacement(const Shape& s)
+    {
+        const std::uint32_t lines = s.columnMajor ? s.columns : s.rows;
+        const std::uint32_t width = s.columnMajor ? s.rows : s.columns;
+        return {(lines - 1) * kRegister + 4 * width, lines > 1};
+    }
+
+    // Direct3D's size of one element of `t` (arrays and structs start a register).
+    bool ElementPlacement(const Type& t, const Shape& s, const std::string& where, Placement& p)
+    {
+        switch (t.kind) {
+        case Kind::Scalar:
+        case Kind::Vector:
+            if (s.degenerate) {
+                p = MatrixPlacement(s);
+            } else {
+                p = {4 * s.columns, false};
+            }
+            return true;
+        case Kind::Matrix: p = MatrixPlacement(s); return true;
+        case Kind::Struct: {
+            std::uint32_t end = 0;
+            if (!LayOutStruct(t, t.name, nullptr, end))
+                return false;
+            p = {end, true};
+            return true;
+        }
+        default: return Fail({}, where + " has a type that cannot be placed in a constant buffer");
+        }
+    }
+
+    // Lays out the members of a struct (or of a buffer, when `out` is given) by Direct3D's rules;
+    // `end` receives the end of the last member.
+    bool LayOutStruct(const Type& st, const std::string& scope, PackedBuffer* out, std::uint32_t& end)
+    {
+        std::uint32_t at = 0;
+        bool anyPacked = false, anyUnpacked = false;
+        struct Taken {
+            std::uint32_t from, to;
+            std::string name;
+        };
+        std::vector<Taken> taken;
+        for (std::size_t m = 0; m < st.members.size(); ++m) {
+            const std::string& name = st.memberNames[m];
+            const EffectSourceLocation where = Decl(scope, name);
+            std::uint32_t elements = 0;
+            const Type* t = Innermost(st.members[m], elements);
+            if (t == nullptr || t->kind == Kind::Other)
+                return Fail(where, "'" + name + "' has a type that cannot be placed in a constant buffer");
+            const Type* scalar = t->kind == Kind::Struct ? nullptr : t;
+            if (scalar != nullptr && !scalar->supportedScalar)
+                return Fail(where, "'" + name + "': 64-bit and 16-bit numbers are not supported in constant buffers");
+            const Shape s = ShapeOf(*t, st, m, scope);
+            Placement p;
+            if (!ElementPlacement(*t, s, "'" + name + "'", p))
+                return false;
+            std::uint32_t stride = 0;
+            if (elements > 0) {
+                if (elements == 0xFFFFFFFFu)
+                    return Fail(where, "'" + name + "' has an array size that cannot be read");
+                stride = RoundUp(p.size, kRegister);
+                const std::uint64_t size = std::uint64_t{elements - 1} * stride + p.size;
+                if (size > kEffectMaxBufferSize)
+                    return Fail(where, "'" + name + "' is larger than a constant buffer");
+                p = {static_cast<std::uint32_t>(size), true};
+            }
+            const EffectMemberDecl* d = Note(scope, name);
+            std::uint32_t offset = 0;
+            if (d != nullptr && d->hasPackOffset && out != nullptr) {
+                anyPacked = true;
+                offset = d->packOffset;
+                if (p.newRegister && offset % kRegister != 0)
+                    return Fail(where, "packoffset of '" + name +
+                                           "' must name component x of a register, since it starts a "
+                                           "register");
+                if (!p.newRegister && offset % kRegister + p.size > kRegister)
+                    return Fail(where, "packoffset of '" + name + "' makes it straddle a register boundary");
+            } else {
+                anyUnpacked = true;
+                offset = at;
+                if (p.newRegister || at % kRegister + p.size > kRegister)
+                    offset = RoundUp(at, kRegister);
+            }
+            if (anyPacked && anyUnpacked)
+                return Fail(where, "'" + name + "': in a constant buffer that uses packoffset, every member needs one");
+            for (const Taken& other : taken)
+                if (offset < other.to && other.from < offset + p.size)
+                    return Fail(where,
+                                "'" + name + "' overlaps '" + other.name + "' in constant buffer '" + scope + "'");
+            taken.push_back({offset, offset + p.size, name});
+            at = std::max(at, offset + p.size);
+            if (out != nullptr) {
+                EffectVariable v;
+                v.name = name;
+                v.kind = EffectVariableKind::Numeric;
+                v.offset = offset;
+                v.size = p.size;
+                v.baseType = t->kind == Kind::Struct ? EffectBaseType::Struct : t->base;
+                if (d != nullptr && d->declaredBool && v.baseType != EffectBaseType::Struct)
+                    v.baseType = EffectBaseType::Bool;
+                v.rows = s.rows;
+                v.columns = s.columns;
+                v.columnMajor = s.matrix && s.columnMajor;
+                v.matrix = s.matrix;
+                v.elements = elements;
+                v.elementStride = stride;
+                out->members.push_back(v);
+                out->memberDecls.push_back(where);
+            }
+        }
+        end = at;
+        return true;
+    }
+
+    // std140, rewritten into the module: what the GLSL block will declare.
+    static std::uint32_t Std140Align(const Type& t)
+    {
+        if (t.kind == Kind::Scalar)
+            return 4;
+        return t.kind == Kind::Vector && t.components == 2 ? 8 : 16;
+    }
+
+    std::uint32_t Std140Size(std::uint32_t id, bool rowMajor)
+    {
+        const Type* t = m_.Find(id);
+        if (t == nullptr)
+            return 0;
+        switch (t->kind) {
+        case Kind::Scalar: return 4;
+        case Kind::Vector: return 4 * t->components;
+        case Kind::Matrix: return kRegister * (rowMajor ? t->components : t->columns);
+        case Kind::Array: {
+            const std::uint32_t stride = RoundUp(Std140Size(t->element, rowMajor), kRegister);
+            m_.Patch(t->arrayStrideWord, stride);
+            return stride * t->length;
+        }
+        case Kind::Struct: {
+            std::uint32_t end = 0;
+            Std140Struct(*t, end);
+            return RoundUp(end, kRegister);
+        }
+        default: return 0;
+        }
+    }
+
+    void Std140Struct(const Type& st, std::uint32_t& end)
+    {
+        std::uint32_t at = 0;
+        for (std::size_t m = 0; m < st.members.size(); ++m) {
+            const Type* t = m_.Find(st.members[m]);
+            if (t == nullptr)
+                continue;
+            const std::uint32_t size = Std140Size(st.members[m], st.rowMajor[m]);
+            at = RoundUp(at, Std140Align(*t));
+            m_.Patch(st.offsetWord[m], at);
+            m_.Patch(st.matrixStrideWord[m], kRegister);
+            at += size;
+        }
+        end = at;
+    }
+
+    // Every 4-byte component of the members of `st`: (Direct3D offset, std140 offset).
+    void Components(const Type& st, const std::string& scope, std::uint32_t d3dBase, std::uint32_t glBase,
+                    std::vector<std::pair<std::uint32_t, std::uint32_t>>& out)
+    {
+        std::uint32_t d3dEnd = 0;
+        // The Direct3D offsets of this struct's members, as LayOutStruct placed them.
+        PackedBuffer tmp;
+        LayOutStruct(st, scope, &tmp, d3dEnd);
+        std::uint32_t glAt = 0;
+        for (std::size_t m = 0; m < st.members.size(); ++m) {
+            const Type* mt = m_.Find(st.members[m]);
+            if (mt == nullptr || m >= tmp.members.size())
+                continue;
+            const std::uint32_t glSize = Std140Size(st.members[m], st.rowMajor[m]);
+            glAt = RoundUp(glAt, Std140Align(*mt));
+            const EffectVariable& v = tmp.members[m];
+            Element(st.members[m], st, m, scope, v, d3dBase + v.offset, glBase + glAt, out);
+            glAt += glSize;
+        }
+    }
+
+    void Element(std::uint32_t id, const Type& parent, std::size_t member, const std::string& scope,
+                 const EffectVariable& v, std::uint32_t d3d, std::uint32_t gl,
+                 std::vector<std::pair<std::uint32_t, std::uint32_t>>& out)
+    {
+        const Type* t = m_.Find(id);
+        if (t == nullptr)
+            return;
+        if (t->kind == Kind::Array) {
+            const Type* inner = m_.Find(t->element);
+            if (inner == nullptr)
+                return;
+            const std::uint32_t glStride = RoundUp(Std140Size(t->element, parent.rowMajor[member]), kRegister);
+            // Direct3D's stride of this level: its element's span rounded to whole registers.
+            std::uint32_t innerElements = 0;
+            Innermost(t->element, innerElements);
+            const std::uint32_t perElement = std::max(innerElements, 1u);
+            const std::uint32_t d3dStride = v.elementStride * perElement;
+            for (std::uint32_t e = 0; e < t->length; ++e)
+                Element(t->element, parent, member, scope, v, d3d + e * d3dStride, gl + e * glStride, out);
+            return;
+        }
+        if (t->kind == Kind::Struct) {
+            Components(*t, t->name, d3d, gl, out);
+            return;
+        }
+        const Shape s = ShapeOf(*t, parent, member, scope);
+        if (t->kind == Kind::Matrix) {
+            // HLSL element (r, c) is SPIR-V column r, row c.
+            for (std::uint32_t r = 0; r < s.rows; ++r)
+                for (std::uint32_t c = 0; c < s.columns; ++c) {
+                    const std::uint32_t d3dAt = s.columnMajor ? c * kRegister + r * 4 : r * kRegister + c * 4;
+                    const std::uint32_t glAt = parent.rowMajor[member] ? c * kRegister + r * 4 : r * kRegister + c * 4;
+                    out.emplace_back(d3d + d3dAt, gl + glAt);
+                }
+            return;
+        }
         if (s.degenerate) {
-          p = MatrixPlacement(s);
-        } else {
-          p = {4 * s.columns, false};
+            // The vector holds the matrix's elements in order: along its one row, or down its one column.
+            for (std::uint32_t i = 0; i < t->components; ++i) {
+                const std::uint32_t r = s.rows == 1 ? 0 : i, c = s.rows == 1 ? i : 0;
+                const std::uint32_t d3dAt = s.columnMajor ? c * kRegister + r * 4 : r * kRegister + c * 4;
+                out.emplace_back(d3d + d3dAt, gl + 4 * i);
+            }
+            return;
         }
-        return true;
-      case Kind::Matrix:
-        p = MatrixPlacement(s);
-        return true;
-      case Kind::Struct: {
-        std::uint32_t end = 0;
-        if (!LayOutStruct(t, t.name, nullptr, end)) return false;
-        p = {end, true};
-        return true;
-      }
-      default:
-        return Fail({}, where + " has a type that cannot be placed in a constant buffer");
+        for (std::uint32_t i = 0; i < t->components; ++i)
+            out.emplace_back(d3d + 4 * i, gl + 4 * i);
     }
-  }
 
-  // Lays out the members of a struct (or of a buffer, when `out` is given) by Direct3D's rules;
-  // `end` receives the end of the last member.
-  bool LayOutStruct(const Type& st, const std::string& scope, PackedBuffer* out, std::uint32_t& end) {
-    std::uint32_t at = 0;
-    bool anyPacked = false, anyUnpacked = false;
-    struct Taken {
-      std::uint32_t from, to;
-      std::string name;
-    };
-    std::vector<Taken> taken;
-    for (std::size_t m = 0; m < st.members.size(); ++m) {
-      const std::string& name = st.memberNames[m];
-      const EffectSourceLocation where = Decl(scope, name);
-      std::uint32_t elements = 0;
-      const Type* t = Innermost(st.members[m], elements);
-      if (t == nullptr || t->kind == Kind::Other)
-        return Fail(where, "'" + name + "' has a type that cannot be placed in a constant buffer");
-      const Type* scalar = t->kind == Kind::Struct ? nullptr : t;
-      if (scalar != nullptr && !scalar->supportedScalar)
-        return Fail(where, "'" + name + "': 64-bit and 16-bit numbers are not supported in constant buffers");
-      const Shape s = ShapeOf(*t, st, m, scope);
-      Placement p;
-      if (!ElementPlacement(*t, s, "'" + name + "'", p)) return false;
-      std::uint32_t stride = 0;
-      if (elements > 0) {
-        if (elements == 0xFFFFFFFFu) return Fail(where, "'" + name + "' has an array size that cannot be read");
-        stride = RoundUp(p.size, kRegister);
-        const std::uint64_t size = std::uint64_t{elements - 1} * stride + p.size;
-        if (size > kEffectMaxBufferSize) return Fail(where, "'" + name + "' is larger than a constant buffer");
-        p = {static_cast<std::uint32_t>(size), true};
-      }
-      const EffectMemberDecl* d = Note(scope, name);
-      std::uint32_t offset = 0;
-      if (d != nullptr && d->hasPackOffset && out != nullptr) {
-        anyPacked = true;
-        offset = d->packOffset;
-        if (p.newRegister && offset % kRegister != 0)
-          return Fail(where, "packoffset of '" + name + "' must name component x of a register, since it starts a "
-                             "register");
-        if (!p.newRegister && offset % kRegister + p.size > kRegister)
-          return Fail(where, "packoffset of '" + name + "' makes it straddle a register boundary");
-      } else {
-        anyUnpacked = true;
-        offset = at;
-        if (p.newRegister || at % kRegister + p.size > kRegister) offset = RoundUp(at, kRegister);
-      }
-      if (anyPacked && anyUnpacked)
-        return Fail(where, "'" + name + "': in a constant buffer that uses packoffset, every member needs one");
-      for (const Taken& other : taken)
-        if (offset < other.to && other.from < offset + p.size)
-          return Fail(where, "'" + name + "' overlaps '" + other.name + "' in constant buffer '" + scope + "'");
-      taken.push_back({offset, offset + p.size, name});
-      at = std::max(at, offset + p.size);
-      if (out != nullptr) {
-        EffectVariable v;
-        v.name = name;
-        v.kind = EffectVariableKind::Numeric;
-        v.offset = offset;
-        v.size = p.size;
-        v.baseType = t->kind == Kind::Struct ? EffectBaseType::Struct : t->base;
-        if (d != nullptr && d->declaredBool && v.baseType != EffectBaseType::Struct) v.baseType = EffectBaseType::Bool;
-        v.rows = s.rows;
-        v.columns = s.columns;
-        v.columnMajor = s.matrix && s.columnMajor;
-        v.matrix = s.matrix;
-        v.elements = elements;
-        v.elementStride = stride;
-        out->members.push_back(v);
-        out->memberDecls.push_back(where);
-      }
-    }
-    end = at;
-    return true;
-  }
-
-  // std140, rewritten into the module: what the GLSL block will declare.
-  static std::uint32_t Std140Align(const Type& t) {
-    if (t.kind == Kind::Scalar) return 4;
-    return t.kind == Kind::Vector && t.components == 2 ? 8 : 16;
-  }
-
-  std::uint32_t Std140Size(std::uint32_t id, bool rowMajor) {
-    const Type* t = m_.Find(id);
-    if (t == nullptr) return 0;
-    switch (t->kind) {
-      case Kind::Scalar: return 4;
-      case Kind::Vector: return 4 * t->components;
-      case Kind::Matrix: return kRegister * (rowMajor ? t->components : t->columns);
-      case Kind::Array: {
-        const std::uint32_t stride = RoundUp(Std140Size(t->element, rowMajor), kRegister);
-        m_.Patch(t->arrayStrideWord, stride);
-        return stride * t->length;
-      }
-      case Kind::Struct: {
-        std::uint32_t end = 0;
-        Std140Struct(*t, end);
-        return RoundUp(end, kRegister);
-      }
-      default: return 0;
-    }
-  }
-
-  void Std140Struct(const Type& st, std::uint32_t& end) {
-    std::uint32_t at = 0;
-    for (std::size_t m = 0; m < st.members.size(); ++m) {
-      const Type* t = m_.Find(st.members[m]);
-      if (t == nullptr) continue;
-      const std::uint32_t size = Std140Size(st.members[m], st.rowMajor[m]);
-      at = RoundUp(at, Std140Align(*t));
-      m_.Patch(st.offsetWord[m], at);
-      m_.Patch(st.matrixStrideWord[m], kRegister);
-      at += size;
-    }
-    end = at;
-  }
-
-  // Every 4-byte component of the members of `st`: (Direct3D offset, std140 offset).
-  void Components(const Type& st, const std::string& scope, std::uint32_t d3dBase, std::uint32_t glBase,
-                  std::vector<std::pair<std::uint32_t, std::uint32_t>>& out) {
-    std::uint32_t d3dEnd = 0;
-    // The Direct3D offsets of this struct's members, as LayOutStruct placed them.
-    PackedBuffer tmp;
-    LayOutStruct(st, scope, &tmp, d3dEnd);
-    std::uint32_t glAt = 0;
-    for (std::size_t m = 0; m < st.members.size(); ++m) {
-      const Type* mt = m_.Find(st.members[m]);
-      if (mt == nullptr || m >= tmp.members.size()) continue;
-      const std::uint32_t glSize = Std140Size(st.members[m], st.rowMajor[m]);
-      glAt = RoundUp(glAt, Std140Align(*mt));
-      const EffectVariable& v = tmp.members[m];
-      Element(st.members[m], st, m, scope, v, d3dBase + v.offset, glBase + glAt, out);
-      glAt += glSize;
-    }
-  }
-
-  void Element(std::uint32_t id, const Type& parent, std::size_t member, const std::string& scope,
-               const EffectVariable& v, std::uint32_t d3d, std::uint32_t gl,
-               std::vector<std::pair<std::uint32_t, std::uint32_t>>& out) {
-    const Type* t = m_.Find(id);
-    if (t == nullptr) return;
-    if (t->kind == Kind::Array) {
-      const Type* inner = m_.Find(t->element);
-      if (inner == nullptr) return;
-      const std::uint32_t glStride = RoundUp(Std140Size(t->element, parent.rowMajor[member]), kRegister);
-      // Direct3D's stride of this level: its element's span rounded to whole registers.
-      std::uint32_t innerElements = 0;
-      Innermost(t->element, innerElements);
-      const std::uint32_t perElement = std::max(innerElements, 1u);
-      const std::uint32_t d3dStride = v.elementStride * perElement;
-      for (std::uint32_t e = 0; e < t->length; ++e)
-        Element(t->element, parent, member, scope, v, d3d + e * d3dStride, gl + e * glStride, out);
-      return;
-    }
-    if (t->kind == Kind::Struct) {
-      Components(*t, t->name, d3d, gl, out);
-      return;
-    }
-    const Shape s = ShapeOf(*t, parent, member, scope);
-    if (t->kind == Kind::Matrix) {
-      // HLSL element (r, c) is SPIR-V column r, row c.
-      for (std::uint32_t r = 0; r < s.rows; ++r)
-        for (std::uint32_t c = 0; c < s.columns; ++c) {
-          const std::uint32_t d3dAt = s.columnMajor ? c * kRegister + r * 4 : r * kRegister + c * 4;
-          const std::uint32_t glAt = parent.rowMajor[member] ? c * kRegister + r * 4 : r * kRegister + c * 4;
-          out.emplace_back(d3d + d3dAt, gl + glAt);
-        }
-      return;
-    }
-    if (s.degenerate) {
-      // The vector holds the matrix's elements in order: along its one row, or down its one column.
-      for (std::uint32_t i = 0; i < t->components; ++i) {
-        const std::uint32_t r = s.rows == 1 ? 0 : i, c = s.rows == 1 ? i : 0;
-        const std::uint32_t d3dAt = s.columnMajor ? c * kRegister + r * 4 : r * kRegister + c * 4;
-        out.emplace_back(d3d + d3dAt, gl + 4 * i);
-      }
-      return;
-    }
-    for (std::uint32_t i = 0; i < t->components; ++i) out.emplace_back(d3d + 4 * i, gl + 4 * i);
-  }
-
-  Module& m_;
-  const EffectSource& source_;
-  EffectDiagnostic& error_;
+    Module& m_;
+    const EffectSource& source_;
+    EffectDiagnostic& error_;
 };
 
 }  // namespace
 
-bool PackConstantBuffers(std::vector<std::uint32_t>& spirv, const EffectSource& source,
-                         std::vector<PackedBuffer>& out, EffectDiagnostic& error) {
-  Module module(spirv);
-  Packer packer(module, source, error);
-  for (std::uint32_t block : module.Blocks()) {
-    PackedBuffer b;
-    if (!packer.Pack(block, b)) return false;
-    out.push_back(std::move(b));
-  }
-  return true;
+bool PackConstantBuffers(std::vector<std::uint32_t>& spirv, const EffectSource& source, std::vector<PackedBuffer>& out,
+                         EffectDiagnostic& error)
+{
+    Module module(spirv);
+    Packer packer(module, source, error);
+    for (std::uint32_t block : module.Blocks()) {
+        PackedBuffer b;
+        if (!packer.Pack(block, b))
+            return false;
+        out.push_back(std::move(b));
+    }
+    return true;
 }

@@ -16,16 +16,16 @@
 #include "fxruntime/EffectSource.h"
 
 struct PackedBuffer {
-  std::uint32_t blockType = 0;  // SPIR-V id of the block's struct type
-  std::string name;             // "$Globals" for the implicit buffer
-  std::uint32_t size = 0;       // bytes in Direct3D's layout, a multiple of 16
-  std::uint32_t gpuSize = 0;    // bytes in the std140 copy
-  std::vector<EffectVariable> members;  // kind Numeric, Direct3D offsets; `buffer` is left 0
-  std::vector<EffectCopyRun> runs;      // Direct3D offsets to std140 ones; empty when equal
-  std::vector<EffectSourceLocation> memberDecls;  // where each member is declared (may be empty)
+    std::uint32_t blockType = 0;                    // SPIR-V id of the block's struct type
+    std::string name;                               // "$Globals" for the implicit buffer
+    std::uint32_t size = 0;                         // bytes in Direct3D's layout, a multiple of 16
+    std::uint32_t gpuSize = 0;                      // bytes in the std140 copy
+    std::vector<EffectVariable> members;            // kind Numeric, Direct3D offsets; `buffer` is left 0
+    std::vector<EffectCopyRun> runs;                // Direct3D offsets to std140 ones; empty when equal
+    std::vector<EffectSourceLocation> memberDecls;  // where each member is declared (may be empty)
 };
 
 // Lays out every uniform block of `spirv`. False with `error` set (at the member's declaration
 // where one is known) when a buffer cannot be laid out.
-bool PackConstantBuffers(std::vector<std::uint32_t>& spirv, const EffectSource& source,
-                         std::vector<PackedBuffer>& out, EffectDiagnostic& error);
+bool PackConstantBuffers(std::vector<std::uint32_t>& spirv, const EffectSource& source, std::vector<PackedBuffer>& out,
+                         EffectDiagnostic& error);

@@ -7,15 +7,15 @@
 inline constexpr IID IID_ID3D10Blob = {0x8ba5fb08, 0x5195, 0x40e2, {0xac, 0x58, 0x0d, 0x98, 0x9c, 0x3a, 0x01, 0x02}};
 
 struct ID3D10Blob : IUnknown {
-  virtual void* GetBufferPointer() = 0;
-  virtual SIZE_T GetBufferSize() = 0;
+    virtual void* GetBufferPointer() = 0;
+    virtual SIZE_T GetBufferSize() = 0;
 };
 using ID3DBlob = ID3D10Blob;
 using LPD3D10BLOB = ID3D10Blob*;
 
 struct D3D10_SHADER_MACRO {
-  LPCSTR Name;
-  LPCSTR Definition;
+    LPCSTR Name;
+    LPCSTR Definition;
 };
 struct ID3D10Include;
 using LPD3D10INCLUDE = ID3D10Include*;
@@ -34,4 +34,3 @@ HRESULT D3DX11CompileFromFileW(LPCWSTR pSrcFile, const D3D10_SHADER_MACRO* pDefi
                                LPCSTR pFunctionName, LPCSTR pProfile, UINT Flags1, UINT Flags2,
                                ID3DX11ThreadPump* pPump, ID3D10Blob** ppShader, ID3D10Blob** ppErrorMsgs,
                                HRESULT* pHResult);
-

@@ -15,325 +15,371 @@ constexpr std::size_t kHeaderSize = 12;  // magic, version, total size
 using Writer = ByteWriter;
 
 class Reader : public ByteReader {
- public:
-  using ByteReader::ByteReader;
-  using ByteReader::Str;
-  bool Enum(std::uint32_t& v, std::uint32_t lo, std::uint32_t hi) { return U32(v) && v >= lo && v <= hi; }
-  bool Str(std::string& s, bool allowEmpty) { return Str(s, kEffectMaxName, allowEmpty); }
+public:
+    using ByteReader::ByteReader;
+    using ByteReader::Str;
+    bool Enum(std::uint32_t& v, std::uint32_t lo, std::uint32_t hi) { return U32(v) && v >= lo && v <= hi; }
+    bool Str(std::string& s, bool allowEmpty) { return Str(s, kEffectMaxName, allowEmpty); }
 };
 
-void WriteStencilOp(Writer& w, const EffectStencilOpDesc& s) {
-  w.U32(s.failOp);
-  w.U32(s.depthFailOp);
-  w.U32(s.passOp);
-  w.U32(s.func);
+void WriteStencilOp(Writer& w, const EffectStencilOpDesc& s)
+{
+    w.U32(s.failOp);
+    w.U32(s.depthFailOp);
+    w.U32(s.passOp);
+    w.U32(s.func);
 }
 
-bool ReadStencilOp(Reader& r, EffectStencilOpDesc& s) {
-  return r.Enum(s.failOp, 1, 8) && r.Enum(s.depthFailOp, 1, 8) && r.Enum(s.passOp, 1, 8) &&
-         r.Enum(s.func, 1, 8);
+bool ReadStencilOp(Reader& r, EffectStencilOpDesc& s)
+{
+    return r.Enum(s.failOp, 1, 8) && r.Enum(s.depthFailOp, 1, 8) && r.Enum(s.passOp, 1, 8) && r.Enum(s.func, 1, 8);
 }
 
-bool ValidBlendFactor(std::uint32_t v) { return v >= 1 && v <= 19 && v != 12 && v != 13; }
-
-bool ValidFilter(std::uint32_t f) {
-  // The Direct3D 11 filter values: the point/linear combinations, anisotropic, and the same with
-  // the comparison, minimum and maximum reductions (bits 7 and 8).
-  const std::uint32_t base = f & 0x7F;
-  const std::uint32_t reduction = f >> 7;
-  const bool known = base == 0x00 || base == 0x01 || base == 0x04 || base == 0x05 || base == 0x10 ||
-                     base == 0x11 || base == 0x14 || base == 0x15 || base == 0x55;
-  return known && reduction <= 3;
+bool ValidBlendFactor(std::uint32_t v)
+{
+    return v >= 1 && v <= 19 && v != 12 && v != 13;
 }
 
-bool SetOnce(std::set<std::string>& seen, const std::string& name) { return seen.insert(name).second; }
+bool ValidFilter(std::uint32_t f)
+{
+    // The Direct3D 11 filter values: the point/linear combinations, anisotropic, and the same with
+    // the comparison, minimum and maximum reductions (bits 7 and 8).
+    const std::uint32_t base = f & 0x7F;
+    const std::uint32_t reduction = f >> 7;
+    const bool known = base == 0x00 || base == 0x01 || base == 0x04 || base == 0x05 || base == 0x10 || base == 0x11 ||
+                       base == 0x14 || base == 0x15 || base == 0x55;
+    return known && reduction <= 3;
+}
+
+bool SetOnce(std::set<std::string>& seen, const std::string& name)
+{
+    return seen.insert(name).second;
+}
 
 }  // namespace
 
-std::vector<std::uint8_t> WriteEffectBlob(const EffectBlob& blob) {
-  Writer w;
-  w.Bytes(kMagic, 4);
-  w.U32(kEffectBlobVersion);
-  w.U32(0);  // total size, patched below
+std::vector<std::uint8_t> WriteEffectBlob(const EffectBlob& blob)
+{
+    Writer w;
+    w.Bytes(kMagic, 4);
+    w.U32(kEffectBlobVersion);
+    w.U32(0);  // total size, patched below
 
-  w.U32(static_cast<std::uint32_t>(blob.shaders.size()));
-  for (const EffectShader& s : blob.shaders) {
-    w.U32(static_cast<std::uint32_t>(s.stage));
-    w.Str(s.entry);
-    w.Data(s.code);
-  }
-  w.U32(static_cast<std::uint32_t>(blob.constantBuffers.size()));
-  for (const EffectConstantBuffer& b : blob.constantBuffers) {
-    w.Str(b.name);
-    w.U32(b.slot);
-    w.Data(b.initialData);
-    w.U32(b.gpuSize);
-    w.U32(static_cast<std::uint32_t>(b.runs.size()));
-    for (const EffectCopyRun& r : b.runs) {
-      w.U32(r.from);
-      w.U32(r.to);
-      w.U32(r.bytes);
+    w.U32(static_cast<std::uint32_t>(blob.shaders.size()));
+    for (const EffectShader& s : blob.shaders) {
+        w.U32(static_cast<std::uint32_t>(s.stage));
+        w.Str(s.entry);
+        w.Data(s.code);
     }
-  }
-  w.U32(static_cast<std::uint32_t>(blob.variables.size()));
-  for (const EffectVariable& v : blob.variables) {
-    w.Str(v.name);
-    w.U32(static_cast<std::uint32_t>(v.kind));
-    w.U32(v.buffer);
-    w.U32(v.offset);
-    w.U32(v.size);
-    w.U32(static_cast<std::uint32_t>(v.baseType));
-    w.U32(v.rows);
-    w.U32(v.columns);
-    w.U32(v.elements);
-    w.U32(v.elementStride);
-    w.Bool(v.columnMajor);
-    w.Bool(v.matrix);
-    w.U32(v.slot);
-    w.U32(static_cast<std::uint32_t>(v.dimension));
-    w.U32(static_cast<std::uint32_t>(v.format));
-  }
-  w.U32(static_cast<std::uint32_t>(blob.samplers.size()));
-  for (const EffectSamplerDesc& s : blob.samplers) {
-    w.Str(s.name);
-    w.U32(s.filter);
-    w.U32(s.addressU);
-    w.U32(s.addressV);
-    w.U32(s.addressW);
-    w.F32(s.mipLODBias);
-    w.U32(s.maxAnisotropy);
-    w.U32(s.comparisonFunc);
-    for (float c : s.borderColor) w.F32(c);
-    w.F32(s.minLOD);
-    w.F32(s.maxLOD);
-  }
-  w.U32(static_cast<std::uint32_t>(blob.rasterizerStates.size()));
-  for (const EffectRasterizerDesc& s : blob.rasterizerStates) {
-    w.Str(s.name);
-    w.U32(s.fillMode);
-    w.U32(s.cullMode);
-    w.Bool(s.frontCounterClockwise);
-    w.I32(s.depthBias);
-    w.F32(s.depthBiasClamp);
-    w.F32(s.slopeScaledDepthBias);
-    w.Bool(s.depthClipEnable);
-    w.Bool(s.scissorEnable);
-    w.Bool(s.multisampleEnable);
-    w.Bool(s.antialiasedLineEnable);
-  }
-  w.U32(static_cast<std::uint32_t>(blob.depthStencilStates.size()));
-  for (const EffectDepthStencilDesc& s : blob.depthStencilStates) {
-    w.Str(s.name);
-    w.Bool(s.depthEnable);
-    w.U32(s.depthWriteMask);
-    w.U32(s.depthFunc);
-    w.Bool(s.stencilEnable);
-    w.U32(s.stencilReadMask);
-    w.U32(s.stencilWriteMask);
-    WriteStencilOp(w, s.frontFace);
-    WriteStencilOp(w, s.backFace);
-  }
-  w.U32(static_cast<std::uint32_t>(blob.blendStates.size()));
-  for (const EffectBlendDesc& s : blob.blendStates) {
-    w.Str(s.name);
-    w.Bool(s.alphaToCoverageEnable);
-    w.Bool(s.independentBlendEnable);
-    for (const EffectRenderTargetBlend& t : s.renderTarget) {
-      w.Bool(t.blendEnable);
-      w.U32(t.srcBlend);
-      w.U32(t.destBlend);
-      w.U32(t.blendOp);
-      w.U32(t.srcBlendAlpha);
-      w.U32(t.destBlendAlpha);
-      w.U32(t.blendOpAlpha);
-      w.U32(t.renderTargetWriteMask);
+    w.U32(static_cast<std::uint32_t>(blob.constantBuffers.size()));
+    for (const EffectConstantBuffer& b : blob.constantBuffers) {
+        w.Str(b.name);
+        w.U32(b.slot);
+        w.Data(b.initialData);
+        w.U32(b.gpuSize);
+        w.U32(static_cast<std::uint32_t>(b.runs.size()));
+        for (const EffectCopyRun& r : b.runs) {
+            w.U32(r.from);
+            w.U32(r.to);
+            w.U32(r.bytes);
+        }
     }
-  }
-  w.U32(static_cast<std::uint32_t>(blob.techniques.size()));
-  for (const EffectTechnique& t : blob.techniques) {
-    w.Str(t.name);
-    w.U32(static_cast<std::uint32_t>(t.passes.size()));
-    for (const EffectPass& p : t.passes) {
-      w.Str(p.name);
-      for (std::int32_t s : p.shaders) w.I32(s);
-      w.I32(p.rasterizerState);
-      w.I32(p.depthStencilState);
-      w.U32(p.stencilRef);
-      w.I32(p.blendState);
-      for (float f : p.blendFactor) w.F32(f);
-      w.U32(p.sampleMask);
+    w.U32(static_cast<std::uint32_t>(blob.variables.size()));
+    for (const EffectVariable& v : blob.variables) {
+        w.Str(v.name);
+        w.U32(static_cast<std::uint32_t>(v.kind));
+        w.U32(v.buffer);
+        w.U32(v.offset);
+        w.U32(v.size);
+        w.U32(static_cast<std::uint32_t>(v.baseType));
+        w.U32(v.rows);
+        w.U32(v.columns);
+        w.U32(v.elements);
+        w.U32(v.elementStride);
+        w.Bool(v.columnMajor);
+        w.Bool(v.matrix);
+        w.U32(v.slot);
+        w.U32(static_cast<std::uint32_t>(v.dimension));
+        w.U32(static_cast<std::uint32_t>(v.format));
     }
-  }
-  const auto total = static_cast<std::uint32_t>(w.out.size());
-  for (int i = 0; i < 4; ++i) w.out[8 + i] = static_cast<std::uint8_t>(total >> (8 * i));
-  return w.out;
+    w.U32(static_cast<std::uint32_t>(blob.samplers.size()));
+    for (const EffectSamplerDesc& s : blob.samplers) {
+        w.Str(s.name);
+        w.U32(s.filter);
+        w.U32(s.addressU);
+        w.U32(s.addressV);
+        w.U32(s.addressW);
+        w.F32(s.mipLODBias);
+        w.U32(s.maxAnisotropy);
+        w.U32(s.comparisonFunc);
+        for (float c : s.borderColor)
+            w.F32(c);
+        w.F32(s.minLOD);
+        w.F32(s.maxLOD);
+    }
+    w.U32(static_cast<std::uint32_t>(blob.rasterizerStates.size()));
+    for (const EffectRasterizerDesc& s : blob.rasterizerStates) {
+        w.Str(s.name);
+        w.U32(s.fillMode);
+        w.U32(s.cullMode);
+        w.Bool(s.frontCounterClockwise);
+        w.I32(s.depthBias);
+        w.F32(s.depthBiasClamp);
+        w.F32(s.slopeScaledDepthBias);
+        w.Bool(s.depthClipEnable);
+        w.Bool(s.scissorEnable);
+        w.Bool(s.multisampleEnable);
+        w.Bool(s.antialiasedLineEnable);
+    }
+    w.U32(static_cast<std::uint32_t>(blob.depthStencilStates.size()));
+    for (const EffectDepthStencilDesc& s : blob.depthStencilStates) {
+        w.Str(s.name);
+        w.Bool(s.depthEnable);
+        w.U32(s.depthWriteMask);
+        w.U32(s.depthFunc);
+        w.Bool(s.stencilEnable);
+        w.U32(s.stencilReadMask);
+        w.U32(s.stencilWriteMask);
+        WriteStencilOp(w, s.frontFace);
+        WriteStencilOp(w, s.backFace);
+    }
+    w.U32(static_cast<std::uint32_t>(blob.blendStates.size()));
+    for (const EffectBlendDesc& s : blob.blendStates) {
+        w.Str(s.name);
+        w.Bool(s.alphaToCoverageEnable);
+        w.Bool(s.independentBlendEnable);
+        for (const EffectRenderTargetBlend& t : s.renderTarget) {
+            w.Bool(t.blendEnable);
+            w.U32(t.srcBlend);
+            w.U32(t.destBlend);
+            w.U32(t.blendOp);
+            w.U32(t.srcBlendAlpha);
+            w.U32(t.destBlendAlpha);
+            w.U32(t.blendOpAlpha);
+            w.U32(t.renderTargetWriteMask);
+        }
+    }
+    w.U32(static_cast<std::uint32_t>(blob.techniques.size()));
+    for (const EffectTechnique& t : blob.techniques) {
+        w.Str(t.name);
+        w.U32(static_cast<std::uint32_t>(t.passes.size()));
+        for (const EffectPass& p : t.passes) {
+            w.Str(p.name);
+            for (std::int32_t s : p.shaders)
+                w.I32(s);
+            w.I32(p.rasterizerState);
+            w.I32(p.depthStencilState);
+            w.U32(p.stencilRef);
+            w.I32(p.blendState);
+            for (float f : p.blendFactor)
+                w.F32(f);
+            w.U32(p.sampleMask);
+        }
+    }
+    const auto total = static_cast<std::uint32_t>(w.out.size());
+    for (int i = 0; i < 4; ++i)
+        w.out[8 + i] = static_cast<std::uint8_t>(total >> (8 * i));
+    return w.out;
 }
 
-bool ParseEffectBlob(const void* data, std::size_t size, EffectBlob& out) {
-  if (data == nullptr || size < kHeaderSize || std::memcmp(data, kMagic, 4) != 0) return false;
-  Reader r(static_cast<const std::uint8_t*>(data) + 4, size - 4);
-  std::uint32_t version = 0, total = 0, n = 0;
-  if (!r.U32(version) || version != kEffectBlobVersion || !r.U32(total) || total != size) return false;
-
-  EffectBlob blob;
-  if (!r.Count(n, kEffectMaxShaders, 12)) return false;
-  blob.shaders.resize(n);
-  for (EffectShader& s : blob.shaders) {
-    std::uint32_t stage = 0;
-    if (!r.Enum(stage, 0, 5) || !r.Str(s.entry, false) || !r.Data(s.code, kEffectMaxStageBlob)) return false;
-    s.stage = static_cast<StageKind>(stage);
-  }
-
-  std::set<std::string> names;
-  std::set<std::uint32_t> bufferSlots;
-  if (!r.Count(n, kEffectMaxBuffers, 20)) return false;
-  blob.constantBuffers.resize(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    EffectConstantBuffer& b = blob.constantBuffers[i];
-    std::uint32_t runs = 0;
-    if (!r.Str(b.name, false) || !SetOnce(names, b.name) || !r.U32(b.slot) || b.slot >= kEffectMaxBuffers ||
-        !bufferSlots.insert(b.slot).second || !r.Data(b.initialData, kEffectMaxBufferSize) ||
-        b.initialData.size() % 16 != 0 || !r.U32(b.gpuSize) || b.gpuSize % 16 != 0 || b.gpuSize == 0 ||
-        b.gpuSize > kEffectMaxBufferSize || !r.Count(runs, kEffectMaxBufferSize / 4, 12))
-      return false;
-    // Without runs the shaders read the buffer as it is; with them, a copy every run stays inside.
-    if (runs == 0 && b.gpuSize != b.initialData.size()) return false;
-    b.runs.resize(runs);
-    for (EffectCopyRun& run : b.runs) {
-      if (!r.U32(run.from) || !r.U32(run.to) || !r.U32(run.bytes) || run.bytes == 0 ||
-          std::uint64_t{run.from} + run.bytes > b.initialData.size() || std::uint64_t{run.to} + run.bytes > b.gpuSize)
+bool ParseEffectBlob(const void* data, std::size_t size, EffectBlob& out)
+{
+    if (data == nullptr || size < kHeaderSize || std::memcmp(data, kMagic, 4) != 0)
         return false;
+    Reader r(static_cast<const std::uint8_t*>(data) + 4, size - 4);
+    std::uint32_t version = 0, total = 0, n = 0;
+    if (!r.U32(version) || version != kEffectBlobVersion || !r.U32(total) || total != size)
+        return false;
+
+    EffectBlob blob;
+    if (!r.Count(n, kEffectMaxShaders, 12))
+        return false;
+    blob.shaders.resize(n);
+    for (EffectShader& s : blob.shaders) {
+        std::uint32_t stage = 0;
+        if (!r.Enum(stage, 0, 5) || !r.Str(s.entry, false) || !r.Data(s.code, kEffectMaxStageBlob))
+            return false;
+        s.stage = static_cast<StageKind>(stage);
     }
-  }
 
-  names.clear();
-  if (!r.Count(n, kEffectMaxVariables, 60)) return false;
-  blob.variables.resize(n);
-  for (EffectVariable& v : blob.variables) {
-    std::uint32_t kind = 0, base = 0, dim = 0, format = 0;
-    if (!r.Str(v.name, false) || !SetOnce(names, v.name) || !r.Enum(kind, 0, 3) || !r.U32(v.buffer) ||
-        !r.U32(v.offset) || !r.U32(v.size) || !r.Enum(base, 0, 4) || !r.Enum(v.rows, 1, 4) ||
-        !r.Enum(v.columns, 1, 4) || !r.U32(v.elements) || !r.U32(v.elementStride) || !r.Bool(v.columnMajor) ||
-        !r.Bool(v.matrix) || !r.U32(v.slot) || !r.Enum(dim, 0, 3) || !r.Enum(format, 0, 6))
-      return false;
-    v.kind = static_cast<EffectVariableKind>(kind);
-    v.baseType = static_cast<EffectBaseType>(base);
-    v.dimension = static_cast<StageTextureDimension>(dim);
-    v.format = static_cast<StageImageFormat>(format);
-    switch (v.kind) {
-      case EffectVariableKind::Numeric: {
-        if (v.buffer >= blob.constantBuffers.size() || v.size == 0) return false;
-        const std::uint64_t end = std::uint64_t{v.offset} + v.size;
-        if (end > blob.constantBuffers[v.buffer].initialData.size()) return false;
-        if (v.elements > kEffectMaxBufferSize || (v.elements > 0 && v.elementStride == 0)) return false;
-        break;
-      }
-      case EffectVariableKind::Texture:
-        if (std::uint64_t{v.slot} + std::max(v.elements, 1u) > kEffectMaxTextures) return false;
-        break;
-      case EffectVariableKind::Uav:
-        if (v.elements != 0 || v.slot >= kEffectMaxUavs) return false;
-        break;
-      case EffectVariableKind::Sampler:
-        break;  // checked against the sampler list below
+    std::set<std::string> names;
+    std::set<std::uint32_t> bufferSlots;
+    if (!r.Count(n, kEffectMaxBuffers, 20))
+        return false;
+    blob.constantBuffers.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        EffectConstantBuffer& b = blob.constantBuffers[i];
+        std::uint32_t runs = 0;
+        if (!r.Str(b.name, false) || !SetOnce(names, b.name) || !r.U32(b.slot) || b.slot >= kEffectMaxBuffers ||
+            !bufferSlots.insert(b.slot).second || !r.Data(b.initialData, kEffectMaxBufferSize) ||
+            b.initialData.size() % 16 != 0 || !r.U32(b.gpuSize) || b.gpuSize % 16 != 0 || b.gpuSize == 0 ||
+            b.gpuSize > kEffectMaxBufferSize || !r.Count(runs, kEffectMaxBufferSize / 4, 12))
+            return false;
+        // Without runs the shaders read the buffer as it is; with them, a copy every run stays inside.
+        if (runs == 0 && b.gpuSize != b.initialData.size())
+            return false;
+        b.runs.resize(runs);
+        for (EffectCopyRun& run : b.runs) {
+            if (!r.U32(run.from) || !r.U32(run.to) || !r.U32(run.bytes) || run.bytes == 0 ||
+                std::uint64_t{run.from} + run.bytes > b.initialData.size() ||
+                std::uint64_t{run.to} + run.bytes > b.gpuSize)
+                return false;
+        }
     }
-  }
 
-  if (!r.Count(n, kEffectMaxSamplers, 56)) return false;
-  blob.samplers.resize(n);
-  for (EffectSamplerDesc& s : blob.samplers) {
-    if (!r.Str(s.name, false) || !r.U32(s.filter) || !ValidFilter(s.filter) || !r.Enum(s.addressU, 1, 5) ||
-        !r.Enum(s.addressV, 1, 5) || !r.Enum(s.addressW, 1, 5) || !r.F32(s.mipLODBias) ||
-        !r.Enum(s.maxAnisotropy, 0, 16) || !r.Enum(s.comparisonFunc, 1, 8))
-      return false;
-    for (float& c : s.borderColor)
-      if (!r.F32(c)) return false;
-    if (!r.F32(s.minLOD) || !r.F32(s.maxLOD)) return false;
-  }
-  std::set<std::uint32_t> textureSlots, uavSlots;
-  for (const EffectVariable& v : blob.variables) {
-    const std::uint32_t count = std::max(v.elements, 1u);
-    if (v.kind == EffectVariableKind::Sampler && std::uint64_t{v.slot} + count > blob.samplers.size()) return false;
-    for (std::uint32_t e = 0; v.kind == EffectVariableKind::Texture && e < count; ++e)
-      if (!textureSlots.insert(v.slot + e).second) return false;
-    if (v.kind == EffectVariableKind::Uav && !uavSlots.insert(v.slot).second) return false;
-  }
-  // Every binding a stage makes must name something the effect owns, or the runtime would bind
-  // from outside its tables.
-  for (EffectShader& s : blob.shaders) {
-    StageBlob& stage = s.parsed;
-    if (!ParseStageBlob(s.code.data(), s.code.size(), stage) || stage.stage != s.stage) return false;
-    for (const StageConstantBuffer& b : stage.constantBuffers)
-      if (bufferSlots.count(b.binding) == 0 || b.name.empty()) return false;
-    for (const StageTexture& t : stage.textures)
-      if (textureSlots.count(t.slot) == 0 ||
-          (t.samplerSlot != kStageNoSampler && t.samplerSlot >= blob.samplers.size()))
+    names.clear();
+    if (!r.Count(n, kEffectMaxVariables, 60))
         return false;
-    for (const StageImage& i : stage.images)
-      if (uavSlots.count(i.unit) == 0) return false;
-  }
-
-  if (!r.Count(n, kEffectMaxStates, 44)) return false;
-  blob.rasterizerStates.resize(n);
-  for (EffectRasterizerDesc& s : blob.rasterizerStates) {
-    if (!r.Str(s.name, false) || !r.Enum(s.fillMode, 2, 3) || !r.Enum(s.cullMode, 1, 3) ||
-        !r.Bool(s.frontCounterClockwise) || !r.I32(s.depthBias) || !r.F32(s.depthBiasClamp) ||
-        !r.F32(s.slopeScaledDepthBias) || !r.Bool(s.depthClipEnable) || !r.Bool(s.scissorEnable) ||
-        !r.Bool(s.multisampleEnable) || !r.Bool(s.antialiasedLineEnable))
-      return false;
-  }
-  if (!r.Count(n, kEffectMaxStates, 60)) return false;
-  blob.depthStencilStates.resize(n);
-  for (EffectDepthStencilDesc& s : blob.depthStencilStates) {
-    if (!r.Str(s.name, false) || !r.Bool(s.depthEnable) || !r.Enum(s.depthWriteMask, 0, 1) ||
-        !r.Enum(s.depthFunc, 1, 8) || !r.Bool(s.stencilEnable) || !r.Enum(s.stencilReadMask, 0, 0xFF) ||
-        !r.Enum(s.stencilWriteMask, 0, 0xFF) || !ReadStencilOp(r, s.frontFace) || !ReadStencilOp(r, s.backFace))
-      return false;
-  }
-  if (!r.Count(n, kEffectMaxStates, 268)) return false;
-  blob.blendStates.resize(n);
-  for (EffectBlendDesc& s : blob.blendStates) {
-    if (!r.Str(s.name, false) || !r.Bool(s.alphaToCoverageEnable) || !r.Bool(s.independentBlendEnable))
-      return false;
-    for (EffectRenderTargetBlend& t : s.renderTarget) {
-      if (!r.Bool(t.blendEnable) || !r.U32(t.srcBlend) || !r.U32(t.destBlend) || !r.Enum(t.blendOp, 1, 5) ||
-          !r.U32(t.srcBlendAlpha) || !r.U32(t.destBlendAlpha) || !r.Enum(t.blendOpAlpha, 1, 5) ||
-          !r.Enum(t.renderTargetWriteMask, 0, 0xF))
-        return false;
-      // Disabled targets may carry zeros, as descriptions built with memset do.
-      if (t.blendEnable && (!ValidBlendFactor(t.srcBlend) || !ValidBlendFactor(t.destBlend) ||
-                            !ValidBlendFactor(t.srcBlendAlpha) || !ValidBlendFactor(t.destBlendAlpha)))
-        return false;
+    blob.variables.resize(n);
+    for (EffectVariable& v : blob.variables) {
+        std::uint32_t kind = 0, base = 0, dim = 0, format = 0;
+        if (!r.Str(v.name, false) || !SetOnce(names, v.name) || !r.Enum(kind, 0, 3) || !r.U32(v.buffer) ||
+            !r.U32(v.offset) || !r.U32(v.size) || !r.Enum(base, 0, 4) || !r.Enum(v.rows, 1, 4) ||
+            !r.Enum(v.columns, 1, 4) || !r.U32(v.elements) || !r.U32(v.elementStride) || !r.Bool(v.columnMajor) ||
+            !r.Bool(v.matrix) || !r.U32(v.slot) || !r.Enum(dim, 0, 3) || !r.Enum(format, 0, 6))
+            return false;
+        v.kind = static_cast<EffectVariableKind>(kind);
+        v.baseType = static_cast<EffectBaseType>(base);
+        v.dimension = static_cast<StageTextureDimension>(dim);
+        v.format = static_cast<StageImageFormat>(format);
+        switch (v.kind) {
+        case EffectVariableKind::Numeric: {
+            if (v.buffer >= blob.constantBuffers.size() || v.size == 0)
+                return false;
+            const std::uint64_t end = std::uint64_t{v.offset} + v.size;
+            if (end > blob.constantBuffers[v.buffer].initialData.size())
+                return false;
+            if (v.elements > kEffectMaxBufferSize || (v.elements > 0 && v.elementStride == 0))
+                return false;
+            break;
+        }
+        case EffectVariableKind::Texture:
+            if (std::uint64_t{v.slot} + std::max(v.elements, 1u) > kEffectMaxTextures)
+                return false;
+            break;
+        case EffectVariableKind::Uav:
+            if (v.elements != 0 || v.slot >= kEffectMaxUavs)
+                return false;
+            break;
+        case EffectVariableKind::Sampler: break;  // checked against the sampler list below
+        }
     }
-  }
 
-  names.clear();
-  if (!r.Count(n, kEffectMaxTechniques, 8)) return false;
-  blob.techniques.resize(n);
-  for (EffectTechnique& t : blob.techniques) {
-    std::uint32_t passes = 0;
-    if (!r.Str(t.name, false) || !SetOnce(names, t.name) || !r.Count(passes, kEffectMaxPasses, 64)) return false;
-    t.passes.resize(passes);
-    for (EffectPass& p : t.passes) {
-      if (!r.Str(p.name, true)) return false;
-      for (std::size_t k = 0; k < kEffectStageCount; ++k) {
-        std::int32_t& s = p.shaders[k];
-        if (!r.I32(s) || s < -1 || s >= static_cast<std::int32_t>(blob.shaders.size())) return false;
-        if (s >= 0 && blob.shaders[static_cast<std::size_t>(s)].stage != static_cast<StageKind>(k)) return false;
-      }
-      auto state = [&r](std::int32_t& v, std::size_t count) {
-        return r.I32(v) && v >= kEffectStateDefault && v < static_cast<std::int32_t>(count);
-      };
-      if (!state(p.rasterizerState, blob.rasterizerStates.size()) ||
-          !state(p.depthStencilState, blob.depthStencilStates.size()) || !r.U32(p.stencilRef) ||
-          !state(p.blendState, blob.blendStates.size()))
+    if (!r.Count(n, kEffectMaxSamplers, 56))
         return false;
-      for (float& f : p.blendFactor)
-        if (!r.F32(f)) return false;
-      if (!r.U32(p.sampleMask)) return false;
+    blob.samplers.resize(n);
+    for (EffectSamplerDesc& s : blob.samplers) {
+        if (!r.Str(s.name, false) || !r.U32(s.filter) || !ValidFilter(s.filter) || !r.Enum(s.addressU, 1, 5) ||
+            !r.Enum(s.addressV, 1, 5) || !r.Enum(s.addressW, 1, 5) || !r.F32(s.mipLODBias) ||
+            !r.Enum(s.maxAnisotropy, 0, 16) || !r.Enum(s.comparisonFunc, 1, 8))
+            return false;
+        for (float& c : s.borderColor)
+            if (!r.F32(c))
+                return false;
+        if (!r.F32(s.minLOD) || !r.F32(s.maxLOD))
+            return false;
     }
-  }
-  if (r.Left() != 0) return false;
-  out = std::move(blob);
-  return true;
+    std::set<std::uint32_t> textureSlots, uavSlots;
+    for (const EffectVariable& v : blob.variables) {
+        const std::uint32_t count = std::max(v.elements, 1u);
+        if (v.kind == EffectVariableKind::Sampler && std::uint64_t{v.slot} + count > blob.samplers.size())
+            return false;
+        for (std::uint32_t e = 0; v.kind == EffectVariableKind::Texture && e < count; ++e)
+            if (!textureSlots.insert(v.slot + e).second)
+                return false;
+        if (v.kind == EffectVariableKind::Uav && !uavSlots.insert(v.slot).second)
+            return false;
+    }
+    // Every binding a stage makes must name something the effect owns, or the runtime would bind
+    // from outside its tables.
+    for (EffectShader& s : blob.shaders) {
+        StageBlob& stage = s.parsed;
+        if (!ParseStageBlob(s.code.data(), s.code.size(), stage) || stage.stage != s.stage)
+            return false;
+        for (const StageConstantBuffer& b : stage.constantBuffers)
+            if (bufferSlots.count(b.binding) == 0 || b.name.empty())
+                return false;
+        for (const StageTexture& t : stage.textures)
+            if (textureSlots.count(t.slot) == 0 ||
+                (t.samplerSlot != kStageNoSampler && t.samplerSlot >= blob.samplers.size()))
+                return false;
+        for (const StageImage& i : stage.images)
+            if (uavSlots.count(i.unit) == 0)
+                return false;
+    }
+
+    if (!r.Count(n, kEffectMaxStates, 44))
+        return false;
+    blob.rasterizerStates.resize(n);
+    for (EffectRasterizerDesc& s : blob.rasterizerStates) {
+        if (!r.Str(s.name, false) || !r.Enum(s.fillMode, 2, 3) || !r.Enum(s.cullMode, 1, 3) ||
+            !r.Bool(s.frontCounterClockwise) || !r.I32(s.depthBias) || !r.F32(s.depthBiasClamp) ||
+            !r.F32(s.slopeScaledDepthBias) || !r.Bool(s.depthClipEnable) || !r.Bool(s.scissorEnable) ||
+            !r.Bool(s.multisampleEnable) || !r.Bool(s.antialiasedLineEnable))
+            return false;
+    }
+    if (!r.Count(n, kEffectMaxStates, 60))
+        return false;
+    blob.depthStencilStates.resize(n);
+    for (EffectDepthStencilDesc& s : blob.depthStencilStates) {
+        if (!r.Str(s.name, false) || !r.Bool(s.depthEnable) || !r.Enum(s.depthWriteMask, 0, 1) ||
+            !r.Enum(s.depthFunc, 1, 8) || !r.Bool(s.stencilEnable) || !r.Enum(s.stencilReadMask, 0, 0xFF) ||
+            !r.Enum(s.stencilWriteMask, 0, 0xFF) || !ReadStencilOp(r, s.frontFace) || !ReadStencilOp(r, s.backFace))
+            return false;
+    }
+    if (!r.Count(n, kEffectMaxStates, 268))
+        return false;
+    blob.blendStates.resize(n);
+    for (EffectBlendDesc& s : blob.blendStates) {
+        if (!r.Str(s.name, false) || !r.Bool(s.alphaToCoverageEnable) || !r.Bool(s.independentBlendEnable))
+            return false;
+        for (EffectRenderTargetBlend& t : s.renderTarget) {
+            if (!r.Bool(t.blendEnable) || !r.U32(t.srcBlend) || !r.U32(t.destBlend) || !r.Enum(t.blendOp, 1, 5) ||
+                !r.U32(t.srcBlendAlpha) || !r.U32(t.destBlendAlpha) || !r.Enum(t.blendOpAlpha, 1, 5) ||
+                !r.Enum(t.renderTargetWriteMask, 0, 0xF))
+                return false;
+            // Disabled targets may carry zeros, as descriptions built with memset do.
+            if (t.blendEnable && (!ValidBlendFactor(t.srcBlend) || !ValidBlendFactor(t.destBlend) ||
+                                  !ValidBlendFactor(t.srcBlendAlpha) || !ValidBlendFactor(t.destBlendAlpha)))
+                return false;
+        }
+    }
+
+    names.clear();
+    if (!r.Count(n, kEffectMaxTechniques, 8))
+        return false;
+    blob.techniques.resize(n);
+    for (EffectTechnique& t : blob.techniques) {
+        std::uint32_t passes = 0;
+        if (!r.Str(t.name, false) || !SetOnce(names, t.name) || !r.Count(passes, kEffectMaxPasses, 64))
+            return false;
+        t.passes.resize(passes);
+        for (EffectPass& p : t.passes) {
+            if (!r.Str(p.name, true))
+                return false;
+            for (std::size_t k = 0; k < kEffectStageCount; ++k) {
+                std::int32_t& s = p.shaders[k];
+                if (!r.I32(s) || s < -1 || s >= static_cast<std::int32_t>(blob.shaders.size()))
+                    return false;
+                if (s >= 0 && blob.shaders[static_cast<std::size_t>(s)].stage != static_cast<StageKind>(k))
+                    return false;
+            }
+            auto state = [&r](std::int32_t& v, std::size_t count) {
+                return r.I32(v) && v >= kEffectStateDefault && v < static_cast<std::int32_t>(count);
+            };
+            if (!state(p.rasterizerState, blob.rasterizerStates.size()) ||
+                !state(p.depthStencilState, blob.depthStencilStates.size()) || !r.U32(p.stencilRef) ||
+                !state(p.blendState, blob.blendStates.size()))
+                return false;
+            for (float& f : p.blendFactor)
+                if (!r.F32(f))
+                    return false;
+            if (!r.U32(p.sampleMask))
+                return false;
+        }
+    }
+    if (r.Left() != 0)
+        return false;
+    out = std::move(blob);
+    return true;
 }

@@ -38,135 +38,135 @@ enum class EffectVariableKind : std::uint32_t { Numeric = 0, Texture = 1, Uav = 
 enum class EffectBaseType : std::uint32_t { Float = 0, Int = 1, UInt = 2, Bool = 3, Struct = 4 };
 
 struct EffectVariable {
-  std::string name;
-  EffectVariableKind kind = EffectVariableKind::Numeric;
-  // Numeric: where the value lives in its constant buffer.
-  std::uint32_t buffer = 0;
-  std::uint32_t offset = 0;
-  std::uint32_t size = 0;          // bytes the variable covers, padding of the last element excluded
-  EffectBaseType baseType = EffectBaseType::Float;
-  std::uint32_t rows = 1;          // 1 for scalars and vectors
-  std::uint32_t columns = 1;       // vector width; matrix columns
-  std::uint32_t elements = 0;      // 0 when not an array
-  std::uint32_t elementStride = 0; // bytes between array elements
-  bool columnMajor = false;        // matrices: true when stored column by column (HLSL's default)
-  bool matrix = false;             // a matrix, also one a single row or column wide
-  // Texture, Uav and Sampler: the Direct3D slot (the first of `elements` consecutive ones for an
-  // array); textures also their dimension, UAVs their format.
-  std::uint32_t slot = 0;
-  StageTextureDimension dimension = StageTextureDimension::Texture2D;
-  StageImageFormat format = StageImageFormat::Rgba32f;
+    std::string name;
+    EffectVariableKind kind = EffectVariableKind::Numeric;
+    // Numeric: where the value lives in its constant buffer.
+    std::uint32_t buffer = 0;
+    std::uint32_t offset = 0;
+    std::uint32_t size = 0;  // bytes the variable covers, padding of the last element excluded
+    EffectBaseType baseType = EffectBaseType::Float;
+    std::uint32_t rows = 1;           // 1 for scalars and vectors
+    std::uint32_t columns = 1;        // vector width; matrix columns
+    std::uint32_t elements = 0;       // 0 when not an array
+    std::uint32_t elementStride = 0;  // bytes between array elements
+    bool columnMajor = false;         // matrices: true when stored column by column (HLSL's default)
+    bool matrix = false;              // a matrix, also one a single row or column wide
+    // Texture, Uav and Sampler: the Direct3D slot (the first of `elements` consecutive ones for an
+    // array); textures also their dimension, UAVs their format.
+    std::uint32_t slot = 0;
+    StageTextureDimension dimension = StageTextureDimension::Texture2D;
+    StageImageFormat format = StageImageFormat::Rgba32f;
 };
 
 // Bytes copied from a buffer's Direct3D layout to the copy its shaders read.
 struct EffectCopyRun {
-  std::uint32_t from = 0;  // offset in the Direct3D layout
-  std::uint32_t to = 0;    // offset in the shaders' copy
-  std::uint32_t bytes = 0;
+    std::uint32_t from = 0;  // offset in the Direct3D layout
+    std::uint32_t to = 0;    // offset in the shaders' copy
+    std::uint32_t bytes = 0;
 };
 
 struct EffectConstantBuffer {
-  std::string name;
-  std::uint32_t slot = 0;
-  std::vector<std::uint8_t> initialData;  // Direct3D's layout; its size is the buffer's size
-  // The shaders read a std140 copy of gpuSize bytes made by these runs; with no runs they read the
-  // buffer as it is (gpuSize equals its size).
-  std::uint32_t gpuSize = 0;
-  std::vector<EffectCopyRun> runs;
+    std::string name;
+    std::uint32_t slot = 0;
+    std::vector<std::uint8_t> initialData;  // Direct3D's layout; its size is the buffer's size
+    // The shaders read a std140 copy of gpuSize bytes made by these runs; with no runs they read the
+    // buffer as it is (gpuSize equals its size).
+    std::uint32_t gpuSize = 0;
+    std::vector<EffectCopyRun> runs;
 };
 
 // Field values are the Direct3D 11 description values, so the runtime can hand them on as they are.
 struct EffectSamplerDesc {
-  std::string name;
-  std::uint32_t filter = 0x15;  // MIN_MAG_MIP_LINEAR
-  std::uint32_t addressU = 3, addressV = 3, addressW = 3;  // CLAMP
-  float mipLODBias = 0.0f;
-  std::uint32_t maxAnisotropy = 1;
-  std::uint32_t comparisonFunc = 1;  // NEVER
-  float borderColor[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-  float minLOD = -3.402823466e+38f;
-  float maxLOD = 3.402823466e+38f;
+    std::string name;
+    std::uint32_t filter = 0x15;                             // MIN_MAG_MIP_LINEAR
+    std::uint32_t addressU = 3, addressV = 3, addressW = 3;  // CLAMP
+    float mipLODBias = 0.0f;
+    std::uint32_t maxAnisotropy = 1;
+    std::uint32_t comparisonFunc = 1;  // NEVER
+    float borderColor[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    float minLOD = -3.402823466e+38f;
+    float maxLOD = 3.402823466e+38f;
 };
 
 struct EffectRasterizerDesc {
-  std::string name;
-  std::uint32_t fillMode = 3;  // SOLID
-  std::uint32_t cullMode = 3;  // BACK
-  bool frontCounterClockwise = false;
-  std::int32_t depthBias = 0;
-  float depthBiasClamp = 0.0f;
-  float slopeScaledDepthBias = 0.0f;
-  bool depthClipEnable = true;
-  bool scissorEnable = false;
-  bool multisampleEnable = false;
-  bool antialiasedLineEnable = false;
+    std::string name;
+    std::uint32_t fillMode = 3;  // SOLID
+    std::uint32_t cullMode = 3;  // BACK
+    bool frontCounterClockwise = false;
+    std::int32_t depthBias = 0;
+    float depthBiasClamp = 0.0f;
+    float slopeScaledDepthBias = 0.0f;
+    bool depthClipEnable = true;
+    bool scissorEnable = false;
+    bool multisampleEnable = false;
+    bool antialiasedLineEnable = false;
 };
 
 struct EffectStencilOpDesc {
-  std::uint32_t failOp = 1, depthFailOp = 1, passOp = 1;  // KEEP
-  std::uint32_t func = 8;                                 // ALWAYS
+    std::uint32_t failOp = 1, depthFailOp = 1, passOp = 1;  // KEEP
+    std::uint32_t func = 8;                                 // ALWAYS
 };
 
 struct EffectDepthStencilDesc {
-  std::string name;
-  bool depthEnable = true;
-  std::uint32_t depthWriteMask = 1;  // ALL
-  std::uint32_t depthFunc = 2;       // LESS
-  bool stencilEnable = false;
-  std::uint32_t stencilReadMask = 0xFF;
-  std::uint32_t stencilWriteMask = 0xFF;
-  EffectStencilOpDesc frontFace;
-  EffectStencilOpDesc backFace;
+    std::string name;
+    bool depthEnable = true;
+    std::uint32_t depthWriteMask = 1;  // ALL
+    std::uint32_t depthFunc = 2;       // LESS
+    bool stencilEnable = false;
+    std::uint32_t stencilReadMask = 0xFF;
+    std::uint32_t stencilWriteMask = 0xFF;
+    EffectStencilOpDesc frontFace;
+    EffectStencilOpDesc backFace;
 };
 
 struct EffectRenderTargetBlend {
-  bool blendEnable = false;
-  std::uint32_t srcBlend = 2, destBlend = 1, blendOp = 1;                 // ONE, ZERO, ADD
-  std::uint32_t srcBlendAlpha = 2, destBlendAlpha = 1, blendOpAlpha = 1;  // ONE, ZERO, ADD
-  std::uint32_t renderTargetWriteMask = 0xF;
+    bool blendEnable = false;
+    std::uint32_t srcBlend = 2, destBlend = 1, blendOp = 1;                 // ONE, ZERO, ADD
+    std::uint32_t srcBlendAlpha = 2, destBlendAlpha = 1, blendOpAlpha = 1;  // ONE, ZERO, ADD
+    std::uint32_t renderTargetWriteMask = 0xF;
 };
 
 struct EffectBlendDesc {
-  std::string name;
-  bool alphaToCoverageEnable = false;
-  bool independentBlendEnable = false;
-  EffectRenderTargetBlend renderTarget[8];
+    std::string name;
+    bool alphaToCoverageEnable = false;
+    bool independentBlendEnable = false;
+    EffectRenderTargetBlend renderTarget[8];
 };
 
 struct EffectShader {
-  StageKind stage = StageKind::Vertex;
-  std::string entry;                // the entry with its literal arguments, e.g. "PS(1, true)"
-  std::vector<std::uint8_t> code;   // a stage blob (platform/d3d11/StageBlob.h)
-  // `code` as read by ParseEffectBlob, which checks every binding it names against the effect's
-  // tables; the runtime uses it as it is (WriteEffectBlob ignores it).
-  StageBlob parsed;
+    StageKind stage = StageKind::Vertex;
+    std::string entry;               // the entry with its literal arguments, e.g. "PS(1, true)"
+    std::vector<std::uint8_t> code;  // a stage blob (platform/d3d11/StageBlob.h)
+    // `code` as read by ParseEffectBlob, which checks every binding it names against the effect's
+    // tables; the runtime uses it as it is (WriteEffectBlob ignores it).
+    StageBlob parsed;
 };
 
 struct EffectPass {
-  std::string name;
-  std::int32_t shaders[kEffectStageCount] = {-1, -1, -1, -1, -1, -1};  // by StageKind
-  std::int32_t rasterizerState = kEffectStateUnset;
-  std::int32_t depthStencilState = kEffectStateUnset;
-  std::uint32_t stencilRef = 0;
-  std::int32_t blendState = kEffectStateUnset;
-  float blendFactor[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-  std::uint32_t sampleMask = 0xFFFFFFFFu;
+    std::string name;
+    std::int32_t shaders[kEffectStageCount] = {-1, -1, -1, -1, -1, -1};  // by StageKind
+    std::int32_t rasterizerState = kEffectStateUnset;
+    std::int32_t depthStencilState = kEffectStateUnset;
+    std::uint32_t stencilRef = 0;
+    std::int32_t blendState = kEffectStateUnset;
+    float blendFactor[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    std::uint32_t sampleMask = 0xFFFFFFFFu;
 };
 
 struct EffectTechnique {
-  std::string name;
-  std::vector<EffectPass> passes;
+    std::string name;
+    std::vector<EffectPass> passes;
 };
 
 struct EffectBlob {
-  std::vector<EffectTechnique> techniques;
-  std::vector<EffectShader> shaders;
-  std::vector<EffectConstantBuffer> constantBuffers;
-  std::vector<EffectVariable> variables;
-  std::vector<EffectSamplerDesc> samplers;  // index = sampler slot
-  std::vector<EffectRasterizerDesc> rasterizerStates;
-  std::vector<EffectDepthStencilDesc> depthStencilStates;
-  std::vector<EffectBlendDesc> blendStates;
+    std::vector<EffectTechnique> techniques;
+    std::vector<EffectShader> shaders;
+    std::vector<EffectConstantBuffer> constantBuffers;
+    std::vector<EffectVariable> variables;
+    std::vector<EffectSamplerDesc> samplers;  // index = sampler slot
+    std::vector<EffectRasterizerDesc> rasterizerStates;
+    std::vector<EffectDepthStencilDesc> depthStencilStates;
+    std::vector<EffectBlendDesc> blendStates;
 };
 
 std::vector<std::uint8_t> WriteEffectBlob(const EffectBlob& blob);

@@ -32,261 +32,294 @@ constexpr std::uint32_t kMaxBlob = 64u << 20;
 // Two FNV-1a streams with different starting points: 128 bits, ample for telling apart the
 // versions of a handful of files.
 class Digest {
- public:
-  void Bytes(const void* data, std::size_t size) {
-    const auto* p = static_cast<const std::uint8_t*>(data);
-    for (std::size_t i = 0; i < size; ++i) {
-      a_ = (a_ ^ p[i]) * 0x100000001b3ull;
-      b_ = (b_ ^ p[i]) * 0x100000001b3ull;
+public:
+    void Bytes(const void* data, std::size_t size)
+    {
+        const auto* p = static_cast<const std::uint8_t*>(data);
+        for (std::size_t i = 0; i < size; ++i) {
+            a_ = (a_ ^ p[i]) * 0x100000001b3ull;
+            b_ = (b_ ^ p[i]) * 0x100000001b3ull;
+        }
     }
-  }
-  void U64(std::uint64_t v) { Bytes(&v, sizeof v); }
-  // Length first, so that no two lists of strings run together into the same bytes.
-  void Str(const std::string& s) {
-    U64(s.size());
-    Bytes(s.data(), s.size());
-  }
-  std::string Hex() const {
-    char text[33];
-    std::snprintf(text, sizeof text, "%016llx%016llx", static_cast<unsigned long long>(a_),
-                  static_cast<unsigned long long>(b_));
-    return text;
-  }
+    void U64(std::uint64_t v) { Bytes(&v, sizeof v); }
+    // Length first, so that no two lists of strings run together into the same bytes.
+    void Str(const std::string& s)
+    {
+        U64(s.size());
+        Bytes(s.data(), s.size());
+    }
+    std::string Hex() const
+    {
+        char text[33];
+        std::snprintf(text, sizeof text, "%016llx%016llx", static_cast<unsigned long long>(a_),
+                      static_cast<unsigned long long>(b_));
+        return text;
+    }
 
- private:
-  std::uint64_t a_ = 0xcbf29ce484222325ull;
-  std::uint64_t b_ = 0x84222325cbf29ce4ull;
+private:
+    std::uint64_t a_ = 0xcbf29ce484222325ull;
+    std::uint64_t b_ = 0x84222325cbf29ce4ull;
 };
 
 // Size and modification time of a file: a rebuilt or updated compiler changes them, as a compiler
 // cache would check.
-void FileIdentity(Digest& d, const char* path) {
-  struct stat st {};
-  if (path == nullptr || ::stat(path, &st) != 0) {
-    d.U64(0);
-    return;
-  }
-  d.U64(static_cast<std::uint64_t>(st.st_size));
-  d.U64(static_cast<std::uint64_t>(st.st_mtim.tv_sec));
-  d.U64(static_cast<std::uint64_t>(st.st_mtim.tv_nsec));
+void FileIdentity(Digest& d, const char* path)
+{
+    struct stat st {};
+    if (path == nullptr || ::stat(path, &st) != 0) {
+        d.U64(0);
+        return;
+    }
+    d.U64(static_cast<std::uint64_t>(st.st_size));
+    d.U64(static_cast<std::uint64_t>(st.st_mtim.tv_sec));
+    d.U64(static_cast<std::uint64_t>(st.st_mtim.tv_nsec));
 }
 
 // The compiler is linked into this executable (shaderc and glslang statically); SPIRV-Cross is a
 // shared library.
-const std::string& CompilerIdentity() {
-  static const std::string identity = [] {
+const std::string& CompilerIdentity()
+{
+    static const std::string identity = [] {
+        Digest d;
+        d.Str("effect cache");
+        d.U64(kEntryVersion);
+        d.U64(kEffectBlobVersion);
+        FileIdentity(d, "/proc/self/exe");
+        Dl_info info{};
+        FileIdentity(d, dladdr(reinterpret_cast<void*>(&spvc_context_create), &info) != 0 ? info.dli_fname : nullptr);
+        return d.Hex();
+    }();
+    return identity;
+}
+
+std::string KeyOf(const EffectSource& source)
+{
     Digest d;
-    d.Str("effect cache");
-    d.U64(kEntryVersion);
-    d.U64(kEffectBlobVersion);
-    FileIdentity(d, "/proc/self/exe");
-    Dl_info info{};
-    FileIdentity(d, dladdr(reinterpret_cast<void*>(&spvc_context_create), &info) != 0 ? info.dli_fname : nullptr);
+    d.Str(CompilerIdentity());
+    d.Str(source.mainFile);
+    d.U64(source.originalFiles.size());
+    for (const auto& [path, text] : source.originalFiles) {
+        d.Str(path);
+        d.Str(text);
+    }
     return d.Hex();
-  }();
-  return identity;
 }
 
-std::string KeyOf(const EffectSource& source) {
-  Digest d;
-  d.Str(CompilerIdentity());
-  d.Str(source.mainFile);
-  d.U64(source.originalFiles.size());
-  for (const auto& [path, text] : source.originalFiles) {
-    d.Str(path);
-    d.Str(text);
-  }
-  return d.Hex();
+std::string DigestOf(const std::vector<std::uint8_t>& code)
+{
+    Digest d;
+    d.Bytes(code.data(), code.size());
+    return d.Hex();
 }
 
-std::string DigestOf(const std::vector<std::uint8_t>& code) {
-  Digest d;
-  d.Bytes(code.data(), code.size());
-  return d.Hex();
+std::vector<std::uint8_t> Encode(const std::string& key, const EffectCompileResult& result)
+{
+    ByteWriter w;
+    w.U32(kEntryMagic);
+    w.U32(kEntryVersion);
+    w.Str(key);
+    w.U32(static_cast<std::uint32_t>(result.diagnostics.size()));
+    for (const EffectDiagnostic& diag : result.diagnostics) {
+        w.Str(diag.file);
+        w.I32(diag.line);
+        w.I32(diag.column);
+        w.Bool(diag.error);
+        w.Str(diag.code);
+        w.Str(diag.text);
+    }
+    w.Data(result.code);
+    w.Str(DigestOf(result.code));
+    return std::move(w.out);
 }
 
-std::vector<std::uint8_t> Encode(const std::string& key, const EffectCompileResult& result) {
-  ByteWriter w;
-  w.U32(kEntryMagic);
-  w.U32(kEntryVersion);
-  w.Str(key);
-  w.U32(static_cast<std::uint32_t>(result.diagnostics.size()));
-  for (const EffectDiagnostic& diag : result.diagnostics) {
-    w.Str(diag.file);
-    w.I32(diag.line);
-    w.I32(diag.column);
-    w.Bool(diag.error);
-    w.Str(diag.code);
-    w.Str(diag.text);
-  }
-  w.Data(result.code);
-  w.Str(DigestOf(result.code));
-  return std::move(w.out);
+bool Decode(const std::vector<std::uint8_t>& bytes, const std::string& key, EffectCompileResult& result)
+{
+    ByteReader r(bytes.data(), bytes.size());
+    std::uint32_t magic = 0, version = 0, count = 0;
+    std::string storedKey;
+    if (!r.U32(magic) || magic != kEntryMagic || !r.U32(version) || version != kEntryVersion ||
+        !r.Str(storedKey, 64, false) || storedKey != key || !r.Count(count, kMaxDiagnostics, 24))
+        return false;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        EffectDiagnostic diag;
+        if (!r.Str(diag.file, kMaxText, true) || !r.I32(diag.line) || !r.I32(diag.column) || !r.Bool(diag.error) ||
+            !r.Str(diag.code, kMaxText, true) || !r.Str(diag.text, kMaxText, true) || diag.error)
+            return false;  // only successful compilations are kept, so an error cannot be in one
+        result.diagnostics.push_back(std::move(diag));
+    }
+    // The digest tells a damaged entry from an intact one; the blob itself is read once, by the
+    // runtime that builds the effect from it.
+    std::string digest;
+    if (!r.Data(result.code, kMaxBlob) || !r.Str(digest, 64, false) || r.Left() != 0 || digest != DigestOf(result.code))
+        return false;
+    result.succeeded = true;
+    return true;
 }
 
-bool Decode(const std::vector<std::uint8_t>& bytes, const std::string& key, EffectCompileResult& result) {
-  ByteReader r(bytes.data(), bytes.size());
-  std::uint32_t magic = 0, version = 0, count = 0;
-  std::string storedKey;
-  if (!r.U32(magic) || magic != kEntryMagic || !r.U32(version) || version != kEntryVersion ||
-      !r.Str(storedKey, 64, false) || storedKey != key || !r.Count(count, kMaxDiagnostics, 24))
-    return false;
-  for (std::uint32_t i = 0; i < count; ++i) {
-    EffectDiagnostic diag;
-    if (!r.Str(diag.file, kMaxText, true) || !r.I32(diag.line) || !r.I32(diag.column) || !r.Bool(diag.error) ||
-        !r.Str(diag.code, kMaxText, true) || !r.Str(diag.text, kMaxText, true) || diag.error)
-      return false;  // only successful compilations are kept, so an error cannot be in one
-    result.diagnostics.push_back(std::move(diag));
-  }
-  // The digest tells a damaged entry from an intact one; the blob itself is read once, by the
-  // runtime that builds the effect from it.
-  std::string digest;
-  if (!r.Data(result.code, kMaxBlob) || !r.Str(digest, 64, false) || r.Left() != 0 ||
-      digest != DigestOf(result.code))
-    return false;
-  result.succeeded = true;
-  return true;
-}
-
-bool ReadEntry(const std::filesystem::path& file, std::vector<std::uint8_t>& bytes) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return false;
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size <= 0 || size > std::streamoff(kMaxBlob) * 2) return false;
-  bytes.resize(static_cast<std::size_t>(size));
-  in.seekg(0);
-  return static_cast<bool>(in.read(reinterpret_cast<char*>(bytes.data()), size));
+bool ReadEntry(const std::filesystem::path& file, std::vector<std::uint8_t>& bytes)
+{
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return false;
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    if (size <= 0 || size > std::streamoff(kMaxBlob) * 2)
+        return false;
+    bytes.resize(static_cast<std::size_t>(size));
+    in.seekg(0);
+    return static_cast<bool>(in.read(reinterpret_cast<char*>(bytes.data()), size));
 }
 
 // Written beside the entry and renamed over it, so a reader never sees half an entry, whichever of
 // two processes finishes first.
-void WriteEntry(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes) {
-  static std::atomic<unsigned> counter{0};
-  std::error_code ec;
-  std::filesystem::create_directories(file.parent_path(), ec);
-  if (ec) return;
-  const std::filesystem::path temp =
-      file.string() + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(counter++);
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return;
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush()) {
-      out.close();
-      std::filesystem::remove(temp, ec);
-      return;
+void WriteEntry(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes)
+{
+    static std::atomic<unsigned> counter{0};
+    std::error_code ec;
+    std::filesystem::create_directories(file.parent_path(), ec);
+    if (ec)
+        return;
+    const std::filesystem::path temp = file.string() + ".tmp." + std::to_string(::getpid()) + "." +
+                                       std::to_string(counter++);
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out)
+            return;
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        if (!out.flush()) {
+            out.close();
+            std::filesystem::remove(temp, ec);
+            return;
+        }
     }
-  }
-  std::filesystem::rename(temp, file, ec);
-  if (ec) std::filesystem::remove(temp, ec);
+    std::filesystem::rename(temp, file, ec);
+    if (ec)
+        std::filesystem::remove(temp, ec);
 }
 
-bool IsHex(std::string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+bool IsHex(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
 // Entry names are the 32 hex digits of the key and ".fxc"; temporary ones add ".tmp.<pid>.<n>".
 enum class CacheFile { entry, temporary, other };
 
-CacheFile KindOf(const std::string& name) {
-  if (name.size() < 36 || !IsHex(std::string_view(name).substr(0, 32)) || name.compare(32, 4, ".fxc") != 0)
-    return CacheFile::other;
-  if (name.size() == 36) return CacheFile::entry;
-  return name.compare(36, 5, ".tmp.") == 0 ? CacheFile::temporary : CacheFile::other;
+CacheFile KindOf(const std::string& name)
+{
+    if (name.size() < 36 || !IsHex(std::string_view(name).substr(0, 32)) || name.compare(32, 4, ".fxc") != 0)
+        return CacheFile::other;
+    if (name.size() == 36)
+        return CacheFile::entry;
+    return name.compare(36, 5, ".tmp.") == 0 ? CacheFile::temporary : CacheFile::other;
 }
 
 // A hit is a use: the modification time is what pruning goes by (access times are often not kept).
-void MarkUsed(const std::filesystem::path& entry) {
-  std::error_code ec;
-  std::filesystem::last_write_time(entry, std::filesystem::file_time_type::clock::now(), ec);
+void MarkUsed(const std::filesystem::path& entry)
+{
+    std::error_code ec;
+    std::filesystem::last_write_time(entry, std::filesystem::file_time_type::clock::now(), ec);
 }
 
 }  // namespace
 
 EffectCachePruneResult PruneEffectCache(const std::filesystem::path& dir, const EffectCacheLimits& limits,
-                                        std::filesystem::file_time_type now) {
-  namespace fs = std::filesystem;
-  struct Entry {
-    fs::path path;
-    fs::file_time_type used;
-    std::uintmax_t size;
-  };
-  EffectCachePruneResult result;
-  std::vector<Entry> entries;
-  std::error_code ec;
-  auto remove = [&](const fs::path& path) {
-    std::error_code removeError;
-    if (fs::remove(path, removeError)) ++result.removed;
-  };
-  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    std::error_code statError;
-    if (!it->is_regular_file(statError)) continue;
-    const CacheFile kind = KindOf(it->path().filename().string());
-    if (kind == CacheFile::other) continue;
-    const fs::file_time_type used = it->last_write_time(statError);
-    const std::uintmax_t size = it->file_size(statError);
-    if (statError) continue;
-    if (kind == CacheFile::temporary) {
-      // A writer renames its file within moments; one this old was left by a process that died.
-      if (now - used > std::chrono::hours(1)) remove(it->path());
-      continue;
+                                        std::filesystem::file_time_type now)
+{
+    namespace fs = std::filesystem;
+    struct Entry {
+        fs::path path;
+        fs::file_time_type used;
+        std::uintmax_t size;
+    };
+    EffectCachePruneResult result;
+    std::vector<Entry> entries;
+    std::error_code ec;
+    auto remove = [&](const fs::path& path) {
+        std::error_code removeError;
+        if (fs::remove(path, removeError))
+            ++result.removed;
+    };
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code statError;
+        if (!it->is_regular_file(statError))
+            continue;
+        const CacheFile kind = KindOf(it->path().filename().string());
+        if (kind == CacheFile::other)
+            continue;
+        const fs::file_time_type used = it->last_write_time(statError);
+        const std::uintmax_t size = it->file_size(statError);
+        if (statError)
+            continue;
+        if (kind == CacheFile::temporary) {
+            // A writer renames its file within moments; one this old was left by a process that died.
+            if (now - used > std::chrono::hours(1))
+                remove(it->path());
+            continue;
+        }
+        if (now - used > limits.maxUnused) {
+            remove(it->path());
+            continue;
+        }
+        entries.push_back({it->path(), used, size});
     }
-    if (now - used > limits.maxUnused) {
-      remove(it->path());
-      continue;
+    // The most recently used first; what no longer fits goes.
+    std::sort(entries.begin(), entries.end(),
+              [](const Entry& a, const Entry& b) { return a.used != b.used ? a.used > b.used : a.path < b.path; });
+    for (const Entry& entry : entries) {
+        if (result.keptBytes + entry.size <= limits.maxBytes) {
+            result.keptBytes += entry.size;
+        } else {
+            remove(entry.path);
+        }
     }
-    entries.push_back({it->path(), used, size});
-  }
-  // The most recently used first; what no longer fits goes.
-  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-    return a.used != b.used ? a.used > b.used : a.path < b.path;
-  });
-  for (const Entry& entry : entries) {
-    if (result.keptBytes + entry.size <= limits.maxBytes) {
-      result.keptBytes += entry.size;
-    } else {
-      remove(entry.path);
-    }
-  }
-  return result;
+    return result;
 }
 
-std::string EffectCacheDirectory() {
-  const char* off = std::getenv("SHOW_EFFECT_CACHE");
-  if (off != nullptr && std::string(off) == "0") return {};
-  if (const char* dir = std::getenv("SHOW_EFFECT_CACHE_DIR"); dir != nullptr && *dir != '\0') return dir;
-  // Relative values are to be ignored, as the XDG rules say.
-  if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg != nullptr && xdg[0] == '/')
-    return std::string(xdg) + "/vexa-rhino/effects";
-  if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/')
-    return std::string(home) + "/.cache/vexa-rhino/effects";
-  return {};
+std::string EffectCacheDirectory()
+{
+    const char* off = std::getenv("SHOW_EFFECT_CACHE");
+    if (off != nullptr && std::string(off) == "0")
+        return {};
+    if (const char* dir = std::getenv("SHOW_EFFECT_CACHE_DIR"); dir != nullptr && *dir != '\0')
+        return dir;
+    // Relative values are to be ignored, as the XDG rules say.
+    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg != nullptr && xdg[0] == '/')
+        return std::string(xdg) + "/vexa-rhino/effects";
+    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/')
+        return std::string(home) + "/.cache/vexa-rhino/effects";
+    return {};
 }
 
-EffectCompileResult CompileEffectFileCached(const std::string& path, bool* fromCache) {
-  if (fromCache != nullptr) *fromCache = false;
-  EffectSource source;
-  const bool read = ReadEffectSource(path, source);
-  const std::string dir = EffectCacheDirectory();
-  if (!read || dir.empty()) return CompileEffectSource(source);
+EffectCompileResult CompileEffectFileCached(const std::string& path, bool* fromCache)
+{
+    if (fromCache != nullptr)
+        *fromCache = false;
+    EffectSource source;
+    const bool read = ReadEffectSource(path, source);
+    const std::string dir = EffectCacheDirectory();
+    if (!read || dir.empty())
+        return CompileEffectSource(source);
 
-  static std::once_flag pruned;
-  std::call_once(pruned, [&] { PruneEffectCache(dir, {}, std::filesystem::file_time_type::clock::now()); });
+    static std::once_flag pruned;
+    std::call_once(pruned, [&] { PruneEffectCache(dir, {}, std::filesystem::file_time_type::clock::now()); });
 
-  const std::string key = KeyOf(source);
-  const std::filesystem::path entry = std::filesystem::path(dir) / (key + ".fxc");
-  std::vector<std::uint8_t> bytes;
-  if (ReadEntry(entry, bytes)) {
-    EffectCompileResult cached;
-    if (Decode(bytes, key, cached)) {
-      MarkUsed(entry);
-      if (fromCache != nullptr) *fromCache = true;
-      return cached;
+    const std::string key = KeyOf(source);
+    const std::filesystem::path entry = std::filesystem::path(dir) / (key + ".fxc");
+    std::vector<std::uint8_t> bytes;
+    if (ReadEntry(entry, bytes)) {
+        EffectCompileResult cached;
+        if (Decode(bytes, key, cached)) {
+            MarkUsed(entry);
+            if (fromCache != nullptr)
+                *fromCache = true;
+            return cached;
+        }
     }
-  }
-  EffectCompileResult result = CompileEffectSource(source);
-  // A result that read files the key does not cover could not tell when it is out of date.
-  if (result.succeeded && result.selfContained) WriteEntry(entry, Encode(key, result));
-  return result;
+    EffectCompileResult result = CompileEffectSource(source);
+    // A result that read files the key does not cover could not tell when it is out of date.
+    if (result.succeeded && result.selfContained)
+        WriteEntry(entry, Encode(key, result));
+    return result;
 }

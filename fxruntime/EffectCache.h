@@ -26,13 +26,13 @@ std::string EffectCacheDirectory();
 EffectCompileResult CompileEffectFileCached(const std::string& path, bool* fromCache = nullptr);
 
 struct EffectCacheLimits {
-  std::chrono::hours maxUnused{24 * 30};
-  std::uintmax_t maxBytes = std::uintmax_t{64} << 20;
+    std::chrono::hours maxUnused{24 * 30};
+    std::uintmax_t maxBytes = std::uintmax_t{64} << 20;
 };
 
 struct EffectCachePruneResult {
-  int removed = 0;              // entries, and leftovers of interrupted writes
-  std::uintmax_t keptBytes = 0;  // what the entries left behind take
+    int removed = 0;               // entries, and leftovers of interrupted writes
+    std::uintmax_t keptBytes = 0;  // what the entries left behind take
 };
 
 // Prunes one cache folder as of `now` (see above). Leftover temporary files of writes that never

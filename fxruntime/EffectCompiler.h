@@ -8,15 +8,15 @@
 #include "fxruntime/EffectSource.h"
 
 struct EffectCompileResult {
-  bool succeeded = false;
-  std::vector<std::uint8_t> code;            // the effect blob; empty on failure
-  std::vector<EffectDiagnostic> diagnostics;  // errors and warnings, in the order found
-  // Whether the result depends only on the files the front end read (EffectSource::originalFiles);
-  // false when the compiler also read an include the front end could not see.
-  bool selfContained = true;
-  // The diagnostics as text, one "file(line,col): error X3000: text" per line; empty when there
-  // were none.
-  std::string Messages() const;
+    bool succeeded = false;
+    std::vector<std::uint8_t> code;             // the effect blob; empty on failure
+    std::vector<EffectDiagnostic> diagnostics;  // errors and warnings, in the order found
+    // Whether the result depends only on the files the front end read (EffectSource::originalFiles);
+    // false when the compiler also read an include the front end could not see.
+    bool selfContained = true;
+    // The diagnostics as text, one "file(line,col): error X3000: text" per line; empty when there
+    // were none.
+    std::string Messages() const;
 };
 
 EffectCompileResult CompileEffectFile(const std::string& path);

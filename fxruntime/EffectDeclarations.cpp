@@ -8,9 +8,9 @@
 namespace {
 
 struct ResourceType {
-  const char* name;
-  EffectResourceKind kind;
-  StageTextureDimension dimension;
+    const char* name;
+    EffectResourceKind kind;
+    StageTextureDimension dimension;
 };
 
 constexpr ResourceType kResourceTypes[] = {
@@ -22,499 +22,593 @@ constexpr ResourceType kResourceTypes[] = {
 };
 
 // HLSL resource types the device cannot bind; declaring one is an error at the declaration.
-constexpr const char* kUnsupportedResourceTypes[] = {
-    "Texture1D",         "Texture1DArray",      "TextureCubeArray",      "Texture2DMS",
-    "Texture2DMSArray",  "RWTexture1D",         "RWTexture1DArray",      "RWTexture2DArray",
-    "RWTexture3D",       "Buffer",              "RWBuffer",              "StructuredBuffer",
-    "RWStructuredBuffer", "ByteAddressBuffer",  "RWByteAddressBuffer",   "AppendStructuredBuffer",
-    "ConsumeStructuredBuffer"};
+constexpr const char* kUnsupportedResourceTypes[] = {"Texture1D",
+                                                     "Texture1DArray",
+                                                     "TextureCubeArray",
+                                                     "Texture2DMS",
+                                                     "Texture2DMSArray",
+                                                     "RWTexture1D",
+                                                     "RWTexture1DArray",
+                                                     "RWTexture2DArray",
+                                                     "RWTexture3D",
+                                                     "Buffer",
+                                                     "RWBuffer",
+                                                     "StructuredBuffer",
+                                                     "RWStructuredBuffer",
+                                                     "ByteAddressBuffer",
+                                                     "RWByteAddressBuffer",
+                                                     "AppendStructuredBuffer",
+                                                     "ConsumeStructuredBuffer"};
 
-const std::set<std::string>& Modifiers() {
-  static const std::set<std::string> kModifiers = {
-      "row_major", "column_major", "uniform",  "extern", "precise",         "nointerpolation", "linear",
-      "centroid",  "noperspective", "sample",  "shared", "volatile",        "const",           "static",
-      "groupshared", "snorm",       "unorm",   "globallycoherent", "in",   "out",             "inout"};
-  return kModifiers;
+const std::set<std::string>& Modifiers()
+{
+    static const std::set<std::string> kModifiers = {
+        "row_major", "column_major", "uniform",       "extern", "precise", "nointerpolation",
+        "linear",    "centroid",     "noperspective", "sample", "shared",  "volatile",
+        "const",     "static",       "groupshared",   "snorm",  "unorm",   "globallycoherent",
+        "in",        "out",          "inout"};
+    return kModifiers;
 }
 
 // "float3x1" -> rows 3, columns 1, vector "float3"; false for anything else.
-bool OneWideMatrix(const std::string& type, std::uint32_t& rows, std::uint32_t& columns, std::string& vector) {
-  static const char* const kScalars[] = {"bool", "int", "uint", "dword", "half", "float", "double",
-                                         "min16float", "min10float", "min16int", "min12int", "min16uint"};
-  if (type.size() < 6 || type[type.size() - 2] != 'x') return false;  // cheap test first: "...RxC"
-  const char r = type[type.size() - 3], c = type[type.size() - 1];
-  if (r < '1' || r > '4' || c < '1' || c > '4' || (r != '1' && c != '1')) return false;
-  const std::string base = type.substr(0, type.size() - 3);
-  for (const char* scalar : kScalars)
-    if (base == scalar) {
-      rows = static_cast<std::uint32_t>(r - '0');
-      columns = static_cast<std::uint32_t>(c - '0');
-      vector = rows * columns == 1 ? base : base + std::to_string(rows * columns);
-      return true;
-    }
-  return false;
+bool OneWideMatrix(const std::string& type, std::uint32_t& rows, std::uint32_t& columns, std::string& vector)
+{
+    static const char* const kScalars[] = {"bool",   "int",        "uint",       "dword",    "half",     "float",
+                                           "double", "min16float", "min10float", "min16int", "min12int", "min16uint"};
+    if (type.size() < 6 || type[type.size() - 2] != 'x')
+        return false;  // cheap test first: "...RxC"
+    const char r = type[type.size() - 3], c = type[type.size() - 1];
+    if (r < '1' || r > '4' || c < '1' || c > '4' || (r != '1' && c != '1'))
+        return false;
+    const std::string base = type.substr(0, type.size() - 3);
+    for (const char* scalar : kScalars)
+        if (base == scalar) {
+            rows = static_cast<std::uint32_t>(r - '0');
+            columns = static_cast<std::uint32_t>(c - '0');
+            vector = rows * columns == 1 ? base : base + std::to_string(rows * columns);
+            return true;
+        }
+    return false;
 }
 
 // bool, float3, int4x4, min16float2 and the like.
-bool IsNumericType(const std::string& type) {
-  static const char* const kScalars[] = {"bool", "int", "uint", "dword", "half", "float", "double",
-                                         "min16float", "min10float", "min16int", "min12int", "min16uint"};
-  for (const char* scalar : kScalars) {
-    const std::size_t n = std::char_traits<char>::length(scalar);
-    if (type.compare(0, n, scalar) != 0) continue;
-    const std::string rest = type.substr(n);
-    if (rest.empty() || (rest.size() == 1 && rest[0] >= '1' && rest[0] <= '4') ||
-        (rest.size() == 3 && rest[0] >= '1' && rest[0] <= '4' && rest[1] == 'x' && rest[2] >= '1' && rest[2] <= '4'))
-      return true;
-  }
-  return false;
+bool IsNumericType(const std::string& type)
+{
+    static const char* const kScalars[] = {"bool",   "int",        "uint",       "dword",    "half",     "float",
+                                           "double", "min16float", "min10float", "min16int", "min12int", "min16uint"};
+    for (const char* scalar : kScalars) {
+        const std::size_t n = std::char_traits<char>::length(scalar);
+        if (type.compare(0, n, scalar) != 0)
+            continue;
+        const std::string rest = type.substr(n);
+        if (rest.empty() || (rest.size() == 1 && rest[0] >= '1' && rest[0] <= '4') ||
+            (rest.size() == 3 && rest[0] >= '1' && rest[0] <= '4' && rest[1] == 'x' && rest[2] >= '1' &&
+             rest[2] <= '4'))
+            return true;
+    }
+    return false;
 }
 
-bool IsOneComponentVector(const std::string& type) {
-  return type.size() > 1 && type.back() == '1' && type.find('x') == std::string::npos &&
-         IsNumericType(type.substr(0, type.size() - 1));
+bool IsOneComponentVector(const std::string& type)
+{
+    return type.size() > 1 && type.back() == '1' && type.find('x') == std::string::npos &&
+           IsNumericType(type.substr(0, type.size() - 1));
 }
 
-bool IsIntegerMatrix(const std::string& type) {
-  static const char* const kIntegers[] = {"bool", "int", "uint", "dword", "min16int", "min12int", "min16uint"};
-  if (type.size() < 6 || type[type.size() - 2] != 'x') return false;
-  const char r = type[type.size() - 3], c = type[type.size() - 1];
-  if (r < '1' || r > '4' || c < '1' || c > '4') return false;
-  const std::string base = type.substr(0, type.size() - 3);
-  for (const char* integer : kIntegers)
-    if (base == integer) return true;
-  return false;
+bool IsIntegerMatrix(const std::string& type)
+{
+    static const char* const kIntegers[] = {"bool", "int", "uint", "dword", "min16int", "min12int", "min16uint"};
+    if (type.size() < 6 || type[type.size() - 2] != 'x')
+        return false;
+    const char r = type[type.size() - 3], c = type[type.size() - 1];
+    if (r < '1' || r > '4' || c < '1' || c > '4')
+        return false;
+    const std::string base = type.substr(0, type.size() - 3);
+    for (const char* integer : kIntegers)
+        if (base == integer)
+            return true;
+    return false;
 }
 
-bool IsBoolType(const std::string& type) {
-  return type == "bool" || (type.size() == 5 && type.compare(0, 4, "bool") == 0 && type[4] >= '1' && type[4] <= '4') ||
-         (type.size() == 7 && type.compare(0, 4, "bool") == 0 && type[5] == 'x');
+bool IsBoolType(const std::string& type)
+{
+    return type == "bool" ||
+           (type.size() == 5 && type.compare(0, 4, "bool") == 0 && type[4] >= '1' && type[4] <= '4') ||
+           (type.size() == 7 && type.compare(0, 4, "bool") == 0 && type[5] == 'x');
 }
 
-char RegisterClass(EffectResourceKind kind) {
-  switch (kind) {
+char RegisterClass(EffectResourceKind kind)
+{
+    switch (kind) {
     case EffectResourceKind::Texture: return 't';
     case EffectResourceKind::Uav: return 'u';
     case EffectResourceKind::Sampler: return 's';
-  }
-  return 't';
+    }
+    return 't';
 }
 
-std::string Where(const EffectSourceLocation& w) {
-  return w.file + "(" + std::to_string(w.line) + "," + std::to_string(w.column) + ")";
+std::string Where(const EffectSourceLocation& w)
+{
+    return w.file + "(" + std::to_string(w.line) + "," + std::to_string(w.column) + ")";
 }
 
 }  // namespace
 
-bool DeclarationReader::IsResourceType(const std::string& word) {
-  for (const ResourceType& r : kResourceTypes)
-    if (word == r.name) return true;
-  for (const char* r : kUnsupportedResourceTypes)
-    if (word == r) return true;
-  return false;
+bool DeclarationReader::IsResourceType(const std::string& word)
+{
+    for (const ResourceType& r : kResourceTypes)
+        if (word == r.name)
+            return true;
+    for (const char* r : kUnsupportedResourceTypes)
+        if (word == r)
+            return true;
+    return false;
 }
 
-bool DeclarationReader::RowMajorAt(std::size_t k) const {
-  bool rowMajor = false;
-  const std::size_t at = k < t_.Size() ? t_.Tok(k).begin : ~std::size_t{0};
-  for (const PackMatrixPragma& p : pragmas_)
-    if (p.offset < at) rowMajor = p.rowMajor;
-  return rowMajor;
+bool DeclarationReader::RowMajorAt(std::size_t k) const
+{
+    bool rowMajor = false;
+    const std::size_t at = k < t_.Size() ? t_.Tok(k).begin : ~std::size_t{0};
+    for (const PackMatrixPragma& p : pragmas_)
+        if (p.offset < at)
+            rowMajor = p.rowMajor;
+    return rowMajor;
 }
 
-bool DeclarationReader::Dimensions(std::size_t& k, std::vector<std::uint32_t>& dims, const std::string& what) {
-  while (t_.Is(k, "[")) {
-    const std::size_t close = t_.Match(k);
-    double n = 0;
-    if (close != k + 2 || !t_.IsNumber(k + 1) || !ParseNumber(t_.Text(k + 1), n) || n < 1 || n > 65536 ||
-        n != static_cast<double>(static_cast<std::uint32_t>(n))) {
-      t_.Error(t_.At(k), "the array size of '" + what + "' must be a literal number from 1 to 65536");
-      return false;
-    }
-    dims.push_back(static_cast<std::uint32_t>(n));
-    k = close + 1;
-  }
-  return true;
-}
-
-EffectRegister DeclarationReader::Register(std::size_t k, char cls, const std::string& what, std::size_t& after) {
-  EffectRegister reg;
-  after = k;
-  if (!t_.Is(k, ":") || !t_.Is(k + 1, "register") || !t_.Is(k + 2, "(")) return reg;
-  const std::size_t close = t_.Match(k + 2);
-  after = close < t_.Size() ? close + 1 : t_.Size();
-  const std::string& r = t_.Text(k + 3);
-  if (close != k + 4 || r.size() < 2 || std::tolower(static_cast<unsigned char>(r[0])) != cls ||
-      !std::all_of(r.begin() + 1, r.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }) ||
-      r.size() > 6) {
-    t_.Error(t_.At(k + 1), "'" + what + "' needs a register of the form " + std::string(1, cls) + "N, not '" +
-                               t_.Source(k + 3, close - 1) + "'");
-    return reg;
-  }
-  reg.given = true;
-  reg.slot = static_cast<std::uint32_t>(std::stoul(r.substr(1)));
-  return reg;
-}
-
-void DeclarationReader::Members(std::size_t start, std::size_t end, const std::string& scope, bool constantBuffer) {
-  std::size_t j = start;
-  bool rowMajor = false, columnMajor = false;
-  while (j < end && t_.IsIdent(j) && Modifiers().count(t_.Text(j)) != 0) {
-    if (t_.Text(j) == "row_major") rowMajor = true;
-    if (t_.Text(j) == "column_major") columnMajor = true;
-    ++j;
-  }
-  if (j >= end || !t_.IsIdent(j)) return;
-  const std::size_t typeAt = j;
-  const std::string type = t_.Text(j++);
-  if (type == "typedef" || type == "struct" || type == "return") return;
-  if (t_.Is(j, "<")) {
-    const std::size_t close = t_.Match(j);
-    if (close >= end) return;
-    j = close + 1;
-  }
-  std::uint32_t rows = 0, columns = 0;
-  std::string vector;
-  const bool oneWide = OneWideMatrix(type, rows, columns, vector);
-  const bool isRowMajor = rowMajor || (!columnMajor && RowMajorAt(typeAt));
-  while (j < end && t_.IsIdent(j)) {
-    const std::size_t nameAt = j++;
-    if (t_.Is(j, "(")) return;  // a function declaration
-    EffectMemberDecl decl;
-    decl.where = t_.At(nameAt);
-    decl.declaredBool = IsBoolType(type);
-    if (oneWide) {
-      decl.matrixRows = rows;
-      decl.matrixColumns = columns;
-      decl.rowMajor = isRowMajor;
-    }
-    while (t_.Is(j, "[")) {
-      const std::size_t close = t_.Match(j);
-      if (close >= end) return;
-      j = close + 1;
-    }
-    while (t_.Is(j, ":") && j + 1 < end) {
-      if (t_.Is(j + 1, "packoffset") && t_.Is(j + 2, "(")) {
-        const std::size_t close = t_.Match(j + 2);
-        if (!constantBuffer) {
-          t_.Error(t_.At(j + 1), "packoffset applies only to members of a cbuffer");
-        } else {
-          // packoffset(cN) or packoffset(cN.x): register N, component x, y, z or w.
-          const std::string& r = t_.Text(j + 3);
-          int component = 0;
-          bool ok = r.size() >= 2 && (r[0] == 'c' || r[0] == 'C') &&
-                    std::all_of(r.begin() + 1, r.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }) &&
-                    r.size() <= 5;
-          if (ok && close == j + 6 && t_.Is(j + 4, ".")) {
-            static const std::string kComponents = "xyzw", kColors = "rgba";
-            const std::string& c = t_.Text(j + 5);
-            const std::size_t at = c.size() == 1 ? kComponents.find(c[0]) : std::string::npos;
-            const std::size_t atColor = c.size() == 1 ? kColors.find(c[0]) : std::string::npos;
-            component = static_cast<int>(at != std::string::npos ? at : atColor);
-            ok = at != std::string::npos || atColor != std::string::npos;
-          } else if (ok) {
-            ok = close == j + 4;
-          }
-          if (!ok) {
-            t_.Error(t_.At(j + 1), "packoffset of '" + t_.Text(nameAt) + "' must read cN or cN.x (y, z, w)");
-          } else {
-            decl.hasPackOffset = true;
-            decl.packOffset = static_cast<std::uint32_t>(std::stoul(r.substr(1))) * 16 + 4u * static_cast<std::uint32_t>(component);
-          }
+bool DeclarationReader::Dimensions(std::size_t& k, std::vector<std::uint32_t>& dims, const std::string& what)
+{
+    while (t_.Is(k, "[")) {
+        const std::size_t close = t_.Match(k);
+        double n = 0;
+        if (close != k + 2 || !t_.IsNumber(k + 1) || !ParseNumber(t_.Text(k + 1), n) || n < 1 || n > 65536 ||
+            n != static_cast<double>(static_cast<std::uint32_t>(n))) {
+            t_.Error(t_.At(k), "the array size of '" + what + "' must be a literal number from 1 to 65536");
+            return false;
         }
-        j = close < end ? close + 1 : end;
-      } else if (t_.Is(j + 1, "register") && t_.Is(j + 2, "(")) {
-        const std::size_t close = t_.Match(j + 2);
-        j = close < end ? close + 1 : end;
-      } else {
-        j += 2;  // a semantic
-      }
+        dims.push_back(static_cast<std::uint32_t>(n));
+        k = close + 1;
     }
-    t_.Out().memberDecls[EffectMemberKey(scope, t_.Text(nameAt))] = decl;
-    if (t_.Is(j, "=")) {
-      int depth = 0;
-      while (j < end && !(depth == 0 && t_.Is(j, ","))) {
-        if (t_.Is(j, "{") || t_.Is(j, "(")) ++depth;
-        if (t_.Is(j, "}") || t_.Is(j, ")")) --depth;
+    return true;
+}
+
+EffectRegister DeclarationReader::Register(std::size_t k, char cls, const std::string& what, std::size_t& after)
+{
+    EffectRegister reg;
+    after = k;
+    if (!t_.Is(k, ":") || !t_.Is(k + 1, "register") || !t_.Is(k + 2, "("))
+        return reg;
+    const std::size_t close = t_.Match(k + 2);
+    after = close < t_.Size() ? close + 1 : t_.Size();
+    const std::string& r = t_.Text(k + 3);
+    if (close != k + 4 || r.size() < 2 || std::tolower(static_cast<unsigned char>(r[0])) != cls ||
+        !std::all_of(r.begin() + 1, r.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }) ||
+        r.size() > 6) {
+        t_.Error(t_.At(k + 1), "'" + what + "' needs a register of the form " + std::string(1, cls) + "N, not '" +
+                                   t_.Source(k + 3, close - 1) + "'");
+        return reg;
+    }
+    reg.given = true;
+    reg.slot = static_cast<std::uint32_t>(std::stoul(r.substr(1)));
+    return reg;
+}
+
+void DeclarationReader::Members(std::size_t start, std::size_t end, const std::string& scope, bool constantBuffer)
+{
+    std::size_t j = start;
+    bool rowMajor = false, columnMajor = false;
+    while (j < end && t_.IsIdent(j) && Modifiers().count(t_.Text(j)) != 0) {
+        if (t_.Text(j) == "row_major")
+            rowMajor = true;
+        if (t_.Text(j) == "column_major")
+            columnMajor = true;
         ++j;
-      }
     }
-    if (!t_.Is(j, ",")) return;
-    ++j;
-  }
-}
-
-std::size_t DeclarationReader::Resource(std::size_t k) {
-  const std::string type = t_.Text(k);
-  const ResourceType* known = nullptr;
-  for (const ResourceType& r : kResourceTypes)
-    if (type == r.name) known = &r;
-  std::size_t n = k + 1;
-  std::string elementType;
-  if (t_.Is(n, "<")) {
-    const std::size_t close = t_.Match(n);
-    if (close >= t_.Size()) return k + 1;
-    if (close > n + 1) elementType = t_.Source(n + 1, close - 1);
-    n = close + 1;
-  }
-  if (!t_.IsIdent(n)) return k + 1;  // a type used elsewhere, e.g. in a cast
-  if (known == nullptr) {
-    t_.Error(t_.At(k), "'" + type + "' is not supported; use Texture2D, Texture2DArray, Texture3D, TextureCube or "
-                           "RWTexture2D");
-    return n;
-  }
-  while (t_.IsIdent(n)) {
-    EffectResourceDecl decl;
-    decl.name = t_.Text(n);
-    decl.kind = known->kind;
-    decl.dimension = known->dimension;
-    decl.elementType = elementType;
-    decl.where = t_.At(n);
-    ++n;
-    std::vector<std::uint32_t> dims;
-    if (!Dimensions(n, dims, decl.name)) return n;
-    if (dims.size() > 1) {
-      t_.Error(decl.where, "'" + decl.name + "' is an array of arrays; declare a one-dimensional array");
-      return n;
-    }
-    if (!dims.empty()) decl.elements = dims[0];
-    if (decl.kind == EffectResourceKind::Uav && decl.elements > 0) {
-      t_.Error(decl.where, "arrays of writable textures are not supported ('" + decl.name + "')");
-      return n;
-    }
-    std::size_t after = n;
-    decl.reg = Register(n, RegisterClass(decl.kind), decl.name, after);
-    n = after;
-    t_.Out().resources.push_back(decl);
-    if (!t_.Is(n, ",")) break;
-    ++n;
-  }
-  return n;
-}
-
-std::size_t DeclarationReader::SamplerDeclaration(std::size_t k, EffectResourceDecl& decl) {
-  decl.kind = EffectResourceKind::Sampler;
-  decl.name = t_.Text(k + 1);
-  decl.where = t_.At(k + 1);
-  std::size_t n = k + 2;
-  std::vector<std::uint32_t> dims;
-  if (!Dimensions(n, dims, decl.name)) return n;
-  if (dims.size() > 1) {
-    t_.Error(decl.where, "'" + decl.name + "' is an array of arrays; declare a one-dimensional array");
-    return n;
-  }
-  if (!dims.empty()) decl.elements = dims[0];
-  std::size_t after = n;
-  decl.reg = Register(n, 's', decl.name, after);
-  return after;
-}
-
-void DeclarationReader::RewriteOneWideMatrices() {
-  // Matrices one row or one column wide cannot be compiled (the HLSL compiler makes vectors of one
-  // component of them), so they are handed over as vectors of their elements. The vector behaves
-  // as the matrix does in arithmetic, mul and casts; element access is rewritten below.
-  struct OneWide {
-    std::uint32_t rows, columns;
-    std::size_t dimensions;  // array dimensions of the variable, indexed before the matrix
-  };
-  std::map<std::string, OneWide> names;
-  for (std::size_t k = 0; k < t_.Size(); ++k) {
-    if (!t_.IsIdent(k)) continue;
-    std::uint32_t rows = 0, columns = 0;
-    std::string vector;
-    if (t_.Text(k) == "matrix" && t_.Is(k + 1, "<")) {
-      // matrix<float, 1, 4> is the same type; it is refused rather than guessed at.
-      const std::size_t close = t_.Match(k + 1);
-      if (close == k + 7 && (t_.Text(k + 4) == "1" || t_.Text(k + 6) == "1"))
-        t_.Error(t_.At(k), "write a matrix one row or one column wide as " + t_.Text(k + 2) + t_.Text(k + 4) + "x" +
-                               t_.Text(k + 6) + ", not matrix<...>");
-      continue;
-    }
-    if (IsOneComponentVector(t_.Text(k))) {
-      // float1 and the like are scalars to the HLSL compiler, which fails (or crashes) on arrays
-      // of them in constant buffers.
-      t_.Replace(k, k, t_.Text(k).substr(0, t_.Text(k).size() - 1));
-      continue;
-    }
-    if (IsIntegerMatrix(t_.Text(k))) {
-      // Compiled code has float matrices only; the HLSL compiler cannot make these.
-      t_.Error(t_.At(k), "'" + t_.Text(k) + "': matrices of integers or bools are not supported; use an array of "
-                         "vectors or a float matrix");
-      continue;
-    }
-    if (!OneWideMatrix(t_.Text(k), rows, columns, vector)) continue;
-    if (k > 0 && t_.Is(k - 1, "typedef")) {
-      t_.Error(t_.At(k), "a typedef of the matrix type '" + t_.Text(k) + "' is not supported; use the type itself");
-      continue;
-    }
-    t_.Replace(k, k, vector);
-    // Declarations: the type, then names separated by commas.
-    std::size_t n = k + 1;
-    while (t_.IsIdent(n) && !t_.Is(n + 1, "(")) {
-      OneWide& entry = names[t_.Text(n)];
-      entry = {rows, columns, 0};
-      ++n;
-      for (; t_.Is(n, "[") && t_.Match(n) < t_.Size(); ++entry.dimensions) n = t_.Match(n) + 1;
-      while (t_.Is(n, ":") && t_.IsIdent(n + 1)) {  // semantics, packoffset(...), register(...)
-        n += 2;
-        if (t_.Is(n, "(") && t_.Match(n) < t_.Size()) n = t_.Match(n) + 1;
-      }
-      if (t_.Is(n, "=")) break;
-      if (!t_.Is(n, ",")) break;
-      ++n;
-    }
-  }
-  if (names.empty()) return;
-  // A name also declared with another numeric type cannot be told apart from it in the code, so
-  // its element accesses could not be rewritten safely: refused instead.
-  for (std::size_t k = 0; k + 1 < t_.Size(); ++k) {
-    std::uint32_t rows = 0, columns = 0;
-    std::string vector;
-    if (!t_.IsIdent(k) || !t_.IsIdent(k + 1) || names.count(t_.Text(k + 1)) == 0 || !IsNumericType(t_.Text(k)) ||
-        OneWideMatrix(t_.Text(k), rows, columns, vector))
-      continue;
-    t_.Error(t_.At(k + 1), "'" + t_.Text(k + 1) + "' is also declared as a matrix one row or one column wide; give "
-                           "each its own name");
-    return;
-  }
-  static const char kLetters[] = "xyzw";
-  for (std::size_t k = 0; k < t_.Size(); ++k) {
-    // Struct members (s.m) are found by their name after the dot, the same way.
-    if (!t_.IsIdent(k) || names.count(t_.Text(k)) == 0) continue;
-    const auto [rows, columns, dimensions] = names[t_.Text(k)];
-    const std::string& name = t_.Text(k);
-    // The array indices of an array of such matrices come first and stay as they are.
-    std::size_t at = k + 1;
-    std::size_t skipped = 0;
-    for (; skipped < dimensions && t_.Is(at, "[") && t_.Match(at) < t_.Size(); ++skipped) at = t_.Match(at) + 1;
-    if (skipped < dimensions) continue;  // the array as a whole
-    // m._m01 / m._12 (and runs of them): the elements' places in the vector.
-    if (t_.Is(at, ".") && t_.IsIdent(at + 1) && t_.Text(at + 1).size() >= 3 && t_.Text(at + 1)[0] == '_') {
-      static const std::regex kElement(R"(_m([0-3])([0-3])|_([1-4])([1-4]))");
-      const std::string s = t_.Text(at + 1);
-      std::string letters;
-      std::size_t consumed = 0;
-      bool ok = true;
-      for (std::sregex_iterator it(s.begin(), s.end(), kElement), e; it != e; ++it) {
-        if (static_cast<std::size_t>(it->position()) != consumed) ok = false;
-        consumed += static_cast<std::size_t>(it->length());
-        const auto& m = *it;
-        const std::uint32_t r = m[1].matched ? static_cast<std::uint32_t>(std::stoul(m[1]))
-                                             : static_cast<std::uint32_t>(std::stoul(m[3])) - 1;
-        const std::uint32_t c = m[2].matched ? static_cast<std::uint32_t>(std::stoul(m[2]))
-                                             : static_cast<std::uint32_t>(std::stoul(m[4])) - 1;
-        if (r >= rows || c >= columns) ok = false;
-        else letters += kLetters[rows == 1 ? c : r];
-      }
-      if (!ok || consumed != s.size() || letters.empty()) {
-        t_.Error(t_.At(at + 1), "'" + s + "' is not an element of the " + std::to_string(rows) + "x" +
-                                    std::to_string(columns) + " matrix '" + name + "'");
-        continue;
-      }
-      t_.Replace(at + 1, at + 1, letters);
-      continue;
-    }
-    if (!t_.Is(at, "[")) continue;
-    std::size_t close = t_.Match(at);
-    if (close >= t_.Size()) continue;
-    if (rows == 1) {
-      // m[0] is the one row: the vector itself.
-      if (close != at + 2 || t_.Text(at + 1) != "0") {
-        t_.Error(t_.At(at), "the one-row matrix '" + name + "' has only row 0; index it as " + name + "[0]");
-        continue;
-      }
-      t_.Replace(at, close, "");
-      at = close + 1;
-      if (!t_.Is(at, "[")) continue;
-      close = t_.Match(at);
-      if (close >= t_.Size() || columns != 1) continue;  // m[0][c] is the vector's component c
-    } else {
-      at = close + 1;
-      if (!t_.Is(at, "[")) continue;  // m[r]: the one column's element r, the vector's component r
-      close = t_.Match(at);
-      if (close >= t_.Size()) continue;
-    }
-    // m[r][0] of a one-column matrix: component r, already taken by m[r].
-    if (close == at + 2 && t_.Text(at + 1) == "0") {
-      t_.Replace(at, close, "");
-    } else {
-      t_.Error(t_.At(at), "the one-column matrix '" + name + "' has only column 0");
-    }
-  }
-}
-
-void DeclarationReader::RewriteSamplerArrays() {
-  // The GLSL translation cannot index arrays of samplers, so each element becomes a sampler of its
-  // own; Direct3D 11 (shader model 5.0) indexes them with literals only, so nothing is lost.
-  std::map<std::string, std::uint32_t> arrays;
-  for (const EffectResourceDecl& r : t_.Out().resources)
-    if (r.kind == EffectResourceKind::Sampler && r.elements > 0) arrays[r.name] = r.elements;
-  if (arrays.empty()) return;
-  for (std::size_t k = 0; k < t_.Size(); ++k) {
-    if (!t_.IsIdent(k) || arrays.count(t_.Text(k)) == 0 || !t_.Is(k + 1, "[")) continue;
-    const std::string name = t_.Text(k);
-    const std::uint32_t count = arrays[name];
-    const std::size_t close = t_.Match(k + 1);
-    if (close >= t_.Size()) continue;
-    const bool declaration = k > 0 && (t_.Is(k - 1, "SamplerState") || t_.Is(k - 1, "SamplerComparisonState"));
-    if (declaration) {
-      std::string names;
-      for (std::uint32_t i = 0; i < count; ++i) {
-        const std::string element = "fx_samplers_" + name + "_" + std::to_string(i);
-        names += (i ? ", " : "") + element;
-        t_.Out().samplerElements[element] = {name, i};
-      }
-      t_.Replace(k, close, names);
-      continue;
-    }
-    double index = 0;
-    if (close != k + 3 || !t_.IsNumber(k + 2) || !ParseNumber(t_.Text(k + 2), index) || index < 0 ||
-        index > 65536 || index != static_cast<double>(static_cast<std::uint32_t>(index))) {
-      t_.Report(t_.At(k + 1), true, "X3512", "sampler array index must be a literal expression");
-      continue;
-    }
-    if (index >= count) {
-      t_.Report(t_.At(k + 2), true, "X3504", "array index out of bounds");
-      continue;
-    }
-    t_.Replace(k, close, "fx_samplers_" + name + "_" + std::to_string(static_cast<std::uint32_t>(index)));
-  }
-}
-
-void CheckRegisters(EffectSource& source) {
-  struct Range {
-    std::uint32_t from, to;  // [from, to)
-    std::string name;
-    EffectSourceLocation where;
-  };
-  std::map<char, std::vector<Range>> taken;
-  auto add = [&](char cls, const EffectRegister& reg, std::uint32_t count, const std::string& name,
-                 const EffectSourceLocation& where) {
-    if (!reg.given) return;
-    const Range r{reg.slot, reg.slot + std::max(count, 1u), name, where};
-    for (const Range& other : taken[cls])
-      if (r.from < other.to && other.from < r.to) {
-        source.diagnostics.push_back({where.file, where.line, where.column, true, "X4500",
-                                      "register " + std::string(1, cls) + std::to_string(std::max(r.from, other.from)) +
-                                          " of '" + name +
-                                          "' is already used by '" + other.name + "' declared at " +
-                                          Where(other.where)});
+    if (j >= end || !t_.IsIdent(j))
         return;
-      }
-    taken[cls].push_back(r);
-  };
-  for (const EffectConstantBufferDecl& b : source.constantBuffers) add('b', b.reg, 1, b.name, b.where);
-  for (const EffectResourceDecl& r : source.resources)
-    add(RegisterClass(r.kind), r.reg, r.elements, r.name, r.where);
-  // Direct3D 11's slot counts per stage.
-  const std::map<char, std::pair<std::uint32_t, const char*>> kLimits = {
-      {'b', {14, "constant buffer"}}, {'t', {128, "texture"}}, {'s', {16, "sampler"}}, {'u', {8, "writable texture"}}};
-  for (const auto& [cls, ranges] : taken)
-    for (const Range& r : ranges)
-      if (r.to > kLimits.at(cls).first)
-        source.diagnostics.push_back({r.where.file, r.where.line, r.where.column, true, "X4500",
-                                      "'" + r.name + "' reaches register " + std::string(1, cls) +
-                                          std::to_string(r.to - 1) + "; a stage has " +
-                                          std::to_string(kLimits.at(cls).first) + " " + kLimits.at(cls).second +
-                                          " registers"});
+    const std::size_t typeAt = j;
+    const std::string type = t_.Text(j++);
+    if (type == "typedef" || type == "struct" || type == "return")
+        return;
+    if (t_.Is(j, "<")) {
+        const std::size_t close = t_.Match(j);
+        if (close >= end)
+            return;
+        j = close + 1;
+    }
+    std::uint32_t rows = 0, columns = 0;
+    std::string vector;
+    const bool oneWide = OneWideMatrix(type, rows, columns, vector);
+    const bool isRowMajor = rowMajor || (!columnMajor && RowMajorAt(typeAt));
+    while (j < end && t_.IsIdent(j)) {
+        const std::size_t nameAt = j++;
+        if (t_.Is(j, "("))
+            return;  // a function declaration
+        EffectMemberDecl decl;
+        decl.where = t_.At(nameAt);
+        decl.declaredBool = IsBoolType(type);
+        if (oneWide) {
+            decl.matrixRows = rows;
+            decl.matrixColumns = columns;
+            decl.rowMajor = isRowMajor;
+        }
+        while (t_.Is(j, "[")) {
+            const std::size_t close = t_.Match(j);
+            if (close >= end)
+                return;
+            j = close + 1;
+        }
+        while (t_.Is(j, ":") && j + 1 < end) {
+            if (t_.Is(j + 1, "packoffset") && t_.Is(j + 2, "(")) {
+                const std::size_t close = t_.Match(j + 2);
+                if (!constantBuffer) {
+                    t_.Error(t_.At(j + 1), "packoffset applies only to members of a cbuffer");
+                } else {
+                    // packoffset(cN) or packoffset(cN.x): register N, component x, y, z or w.
+                    const std::string& r = t_.Text(j + 3);
+                    int component = 0;
+                    bool ok = r.size() >= 2 && (r[0] == 'c' || r[0] == 'C') &&
+                              std::all_of(r.begin() + 1, r.end(),
+                                          [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }) &&
+                              r.size() <= 5;
+                    if (ok && close == j + 6 && t_.Is(j + 4, ".")) {
+                        static const std::string kComponents = "xyzw", kColors = "rgba";
+                        const std::string& c = t_.Text(j + 5);
+                        const std::size_t at = c.size() == 1 ? kComponents.find(c[0]) : std::string::npos;
+                        const std::size_t atColor = c.size() == 1 ? kColors.find(c[0]) : std::string::npos;
+                        component = static_cast<int>(at != std::string::npos ? at : atColor);
+                        ok = at != std::string::npos || atColor != std::string::npos;
+                    } else if (ok) {
+                        ok = close == j + 4;
+                    }
+                    if (!ok) {
+                        t_.Error(t_.At(j + 1),
+                                 "packoffset of '" + t_.Text(nameAt) + "' must read cN or cN.x (y, z, w)");
+                    } else {
+                        decl.hasPackOffset = true;
+                        decl.packOffset = static_cast<std::uint32_t>(std::stoul(r.substr(1))) * 16 +
+                                          4u * static_cast<std::uint32_t>(component);
+                    }
+                }
+                j = close < end ? close + 1 : end;
+            } else if (t_.Is(j + 1, "register") && t_.Is(j + 2, "(")) {
+                const std::size_t close = t_.Match(j + 2);
+                j = close < end ? close + 1 : end;
+            } else {
+                j += 2;  // a semantic
+            }
+        }
+        t_.Out().memberDecls[EffectMemberKey(scope, t_.Text(nameAt))] = decl;
+        if (t_.Is(j, "=")) {
+            int depth = 0;
+            while (j < end && !(depth == 0 && t_.Is(j, ","))) {
+                if (t_.Is(j, "{") || t_.Is(j, "("))
+                    ++depth;
+                if (t_.Is(j, "}") || t_.Is(j, ")"))
+                    --depth;
+                ++j;
+            }
+        }
+        if (!t_.Is(j, ","))
+            return;
+        ++j;
+    }
+}
+
+std::size_t DeclarationReader::Resource(std::size_t k)
+{
+    const std::string type = t_.Text(k);
+    const ResourceType* known = nullptr;
+    for (const ResourceType& r : kResourceTypes)
+        if (type == r.name)
+            known = &r;
+    std::size_t n = k + 1;
+    std::string elementType;
+    if (t_.Is(n, "<")) {
+        const std::size_t close = t_.Match(n);
+        if (close >= t_.Size())
+            return k + 1;
+        if (close > n + 1)
+            elementType = t_.Source(n + 1, close - 1);
+        n = close + 1;
+    }
+    if (!t_.IsIdent(n))
+        return k + 1;  // a type used elsewhere, e.g. in a cast
+    if (known == nullptr) {
+        t_.Error(t_.At(k), "'" + type +
+                               "' is not supported; use Texture2D, Texture2DArray, Texture3D, TextureCube or "
+                               "RWTexture2D");
+        return n;
+    }
+    while (t_.IsIdent(n)) {
+        EffectResourceDecl decl;
+        decl.name = t_.Text(n);
+        decl.kind = known->kind;
+        decl.dimension = known->dimension;
+        decl.elementType = elementType;
+        decl.where = t_.At(n);
+        ++n;
+        std::vector<std::uint32_t> dims;
+        if (!Dimensions(n, dims, decl.name))
+            return n;
+        if (dims.size() > 1) {
+            t_.Error(decl.where, "'" + decl.name + "' is an array of arrays; declare a one-dimensional array");
+            return n;
+        }
+        if (!dims.empty())
+            decl.elements = dims[0];
+        if (decl.kind == EffectResourceKind::Uav && decl.elements > 0) {
+            t_.Error(decl.where, "arrays of writable textures are not supported ('" + decl.name + "')");
+            return n;
+        }
+        std::size_t after = n;
+        decl.reg = Register(n, RegisterClass(decl.kind), decl.name, after);
+        n = after;
+        t_.Out().resources.push_back(decl);
+        if (!t_.Is(n, ","))
+            break;
+        ++n;
+    }
+    return n;
+}
+
+std::size_t DeclarationReader::SamplerDeclaration(std::size_t k, EffectResourceDecl& decl)
+{
+    decl.kind = EffectResourceKind::Sampler;
+    decl.name = t_.Text(k + 1);
+    decl.where = t_.At(k + 1);
+    std::size_t n = k + 2;
+    std::vector<std::uint32_t> dims;
+    if (!Dimensions(n, dims, decl.name))
+        return n;
+    if (dims.size() > 1) {
+        t_.Error(decl.where, "'" + decl.name + "' is an array of arrays; declare a one-dimensional array");
+        return n;
+    }
+    if (!dims.empty())
+        decl.elements = dims[0];
+    std::size_t after = n;
+    decl.reg = Register(n, 's', decl.name, after);
+    return after;
+}
+
+void DeclarationReader::RewriteOneWideMatrices()
+{
+    // Matrices one row or one column wide cannot be compiled (the HLSL compiler makes vectors of one
+    // component of them), so they are handed over as vectors of their elements. The vector behaves
+    // as the matrix does in arithmetic, mul and casts; element access is rewritten below.
+    struct OneWide {
+        std::uint32_t rows, columns;
+        std::size_t dimensions;  // array dimensions of the variable, indexed before the matrix
+    };
+    std::map<std::string, OneWide> names;
+    for (std::size_t k = 0; k < t_.Size(); ++k) {
+        if (!t_.IsIdent(k))
+            continue;
+        std::uint32_t rows = 0, columns = 0;
+        std::string vector;
+        if (t_.Text(k) == "matrix" && t_.Is(k + 1, "<")) {
+            // matrix<float, 1, 4> is the same type; it is refused rather than guessed at.
+            const std::size_t close = t_.Match(k + 1);
+            if (close == k + 7 && (t_.Text(k + 4) == "1" || t_.Text(k + 6) == "1"))
+                t_.Error(t_.At(k), "write a matrix one row or one column wide as " + t_.Text(k + 2) + t_.Text(k + 4) +
+                                       "x" + t_.Text(k + 6) + ", not matrix<...>");
+            continue;
+        }
+        if (IsOneComponentVector(t_.Text(k))) {
+            // float1 and the like are scalars to the HLSL compiler, which fails (or crashes) on arrays
+            // of them in constant buffers.
+            t_.Replace(k, k, t_.Text(k).substr(0, t_.Text(k).size() - 1));
+            continue;
+        }
+        if (IsIntegerMatrix(t_.Text(k))) {
+            // Compiled code has float matrices only; the HLSL compiler cannot make these.
+            t_.Error(t_.At(k), "'" + t_.Text(k) +
+                                   "': matrices of integers or bools are not supported; use an array of "
+                                   "vectors or a float matrix");
+            continue;
+        }
+        if (!OneWideMatrix(t_.Text(k), rows, columns, vector))
+            continue;
+        if (k > 0 && t_.Is(k - 1, "typedef")) {
+            t_.Error(t_.At(k),
+                     "a typedef of the matrix type '" + t_.Text(k) + "' is not supported; use the type itself");
+            continue;
+        }
+        t_.Replace(k, k, vector);
+        // Declarations: the type, then names separated by commas.
+        std::size_t n = k + 1;
+        while (t_.IsIdent(n) && !t_.Is(n + 1, "(")) {
+            OneWide& entry = names[t_.Text(n)];
+            entry = {rows, columns, 0};
+            ++n;
+            for (; t_.Is(n, "[") && t_.Match(n) < t_.Size(); ++entry.dimensions)
+                n = t_.Match(n) + 1;
+            while (t_.Is(n, ":") && t_.IsIdent(n + 1)) {  // semantics, packoffset(...), register(...)
+                n += 2;
+                if (t_.Is(n, "(") && t_.Match(n) < t_.Size())
+                    n = t_.Match(n) + 1;
+            }
+            if (t_.Is(n, "="))
+                break;
+            if (!t_.Is(n, ","))
+                break;
+            ++n;
+        }
+    }
+    if (names.empty())
+        return;
+    // A name also declared with another numeric type cannot be told apart from it in the code, so
+    // its element accesses could not be rewritten safely: refused instead.
+    for (std::size_t k = 0; k + 1 < t_.Size(); ++k) {
+        std::uint32_t rows = 0, columns = 0;
+        std::string vector;
+        if (!t_.IsIdent(k) || !t_.IsIdent(k + 1) || names.count(t_.Text(k + 1)) == 0 || !IsNumericType(t_.Text(k)) ||
+            OneWideMatrix(t_.Text(k), rows, columns, vector))
+            continue;
+        t_.Error(t_.At(k + 1), "'" + t_.Text(k + 1) +
+                                   "' is also declared as a matrix one row or one column wide; give "
+                                   "each its own name");
+        return;
+    }
+    static const char kLetters[] = "xyzw";
+    for (std::size_t k = 0; k < t_.Size(); ++k) {
+        // Struct members (s.m) are found by their name after the dot, the same way.
+        if (!t_.IsIdent(k) || names.count(t_.Text(k)) == 0)
+            continue;
+        const auto [rows, columns, dimensions] = names[t_.Text(k)];
+        const std::string& name = t_.Text(k);
+        // The array indices of an array of such matrices come first and stay as they are.
+        std::size_t at = k + 1;
+        std::size_t skipped = 0;
+        for (; skipped < dimensions && t_.Is(at, "[") && t_.Match(at) < t_.Size(); ++skipped)
+            at = t_.Match(at) + 1;
+        if (skipped < dimensions)
+            continue;  // the array as a whole
+        // m._m01 / m._12 (and runs of them): the elements' places in the vector.
+        if (t_.Is(at, ".") && t_.IsIdent(at + 1) && t_.Text(at + 1).size() >= 3 && t_.Text(at + 1)[0] == '_') {
+            static const std::regex kElement(R"(_m([0-3])([0-3])|_([1-4])([1-4]))");
+            const std::string s = t_.Text(at + 1);
+            std::string letters;
+            std::size_t consumed = 0;
+            bool ok = true;
+            for (std::sregex_iterator it(s.begin(), s.end(), kElement), e; it != e; ++it) {
+                if (static_cast<std::size_t>(it->position()) != consumed)
+                    ok = false;
+                consumed += static_cast<std::size_t>(it->length());
+                const auto& m = *it;
+                const std::uint32_t r = m[1].matched ? static_cast<std::uint32_t>(std::stoul(m[1]))
+                                                     : static_cast<std::uint32_t>(std::stoul(m[3])) - 1;
+                const std::uint32_t c = m[2].matched ? static_cast<std::uint32_t>(std::stoul(m[2]))
+                                                     : static_cast<std::uint32_t>(std::stoul(m[4])) - 1;
+                if (r >= rows || c >= columns)
+                    ok = false;
+                else
+                    letters += kLetters[rows == 1 ? c : r];
+            }
+            if (!ok || consumed != s.size() || letters.empty()) {
+                t_.Error(t_.At(at + 1), "'" + s + "' is not an element of the " + std::to_string(rows) + "x" +
+                                            std::to_string(columns) + " matrix '" + name + "'");
+                continue;
+            }
+            t_.Replace(at + 1, at + 1, letters);
+            continue;
+        }
+        if (!t_.Is(at, "["))
+            continue;
+        std::size_t close = t_.Match(at);
+        if (close >= t_.Size())
+            continue;
+        if (rows == 1) {
+            // m[0] is the one row: the vector itself.
+            if (close != at + 2 || t_.Text(at + 1) != "0") {
+                t_.Error(t_.At(at), "the one-row matrix '" + name + "' has only row 0; index it as " + name + "[0]");
+                continue;
+            }
+            t_.Replace(at, close, "");
+            at = close + 1;
+            if (!t_.Is(at, "["))
+                continue;
+            close = t_.Match(at);
+            if (close >= t_.Size() || columns != 1)
+                continue;  // m[0][c] is the vector's component c
+        } else {
+            at = close + 1;
+            if (!t_.Is(at, "["))
+                continue;  // m[r]: the one column's element r, the vector's component r
+            close = t_.Match(at);
+            if (close >= t_.Size())
+                continue;
+        }
+        // m[r][0] of a one-column matrix: component r, already taken by m[r].
+        if (close == at + 2 && t_.Text(at + 1) == "0") {
+            t_.Replace(at, close, "");
+        } else {
+            t_.Error(t_.At(at), "the one-column matrix '" + name + "' has only column 0");
+        }
+    }
+}
+
+void DeclarationReader::RewriteSamplerArrays()
+{
+    // The GLSL translation cannot index arrays of samplers, so each element becomes a sampler of its
+    // own; Direct3D 11 (shader model 5.0) indexes them with literals only, so nothing is lost.
+    std::map<std::string, std::uint32_t> arrays;
+    for (const EffectResourceDecl& r : t_.Out().resources)
+        if (r.kind == EffectResourceKind::Sampler && r.elements > 0)
+            arrays[r.name] = r.elements;
+    if (arrays.empty())
+        return;
+    for (std::size_t k = 0; k < t_.Size(); ++k) {
+        if (!t_.IsIdent(k) || arrays.count(t_.Text(k)) == 0 || !t_.Is(k + 1, "["))
+            continue;
+        const std::string name = t_.Text(k);
+        const std::uint32_t count = arrays[name];
+        const std::size_t close = t_.Match(k + 1);
+        if (close >= t_.Size())
+            continue;
+        const bool declaration = k > 0 && (t_.Is(k - 1, "SamplerState") || t_.Is(k - 1, "SamplerComparisonState"));
+        if (declaration) {
+            std::string names;
+            for (std::uint32_t i = 0; i < count; ++i) {
+                const std::string element = "fx_samplers_" + name + "_" + std::to_string(i);
+                names += (i ? ", " : "") + element;
+                t_.Out().samplerElements[element] = {name, i};
+            }
+            t_.Replace(k, close, names);
+            continue;
+        }
+        double index = 0;
+        if (close != k + 3 || !t_.IsNumber(k + 2) || !ParseNumber(t_.Text(k + 2), index) || index < 0 ||
+            index > 65536 || index != static_cast<double>(static_cast<std::uint32_t>(index))) {
+            t_.Report(t_.At(k + 1), true, "X3512", "sampler array index must be a literal expression");
+            continue;
+        }
+        if (index >= count) {
+            t_.Report(t_.At(k + 2), true, "X3504", "array index out of bounds");
+            continue;
+        }
+        t_.Replace(k, close, "fx_samplers_" + name + "_" + std::to_string(static_cast<std::uint32_t>(index)));
+    }
+}
+
+void CheckRegisters(EffectSource& source)
+{
+    struct Range {
+        std::uint32_t from, to;  // [from, to)
+        std::string name;
+        EffectSourceLocation where;
+    };
+    std::map<char, std::vector<Range>> taken;
+    auto add = [&](char cls, const EffectRegister& reg, std::uint32_t count, const std::string& name,
+                   const EffectSourceLocation& where) {
+        if (!reg.given)
+            return;
+        const Range r{reg.slot, reg.slot + std::max(count, 1u), name, where};
+        for (const Range& other : taken[cls])
+            if (r.from < other.to && other.from < r.to) {
+                source.diagnostics.push_back(
+                    {where.file, where.line, where.column, true, "X4500",
+                     "register " + std::string(1, cls) + std::to_string(std::max(r.from, other.from)) + " of '" + name +
+                         "' is already used by '" + other.name + "' declared at " + Where(other.where)});
+                return;
+            }
+        taken[cls].push_back(r);
+    };
+    for (const EffectConstantBufferDecl& b : source.constantBuffers)
+        add('b', b.reg, 1, b.name, b.where);
+    for (const EffectResourceDecl& r : source.resources)
+        add(RegisterClass(r.kind), r.reg, r.elements, r.name, r.where);
+    // Direct3D 11's slot counts per stage.
+    const std::map<char, std::pair<std::uint32_t, const char*>> kLimits = {{'b', {14, "constant buffer"}},
+                                                                           {'t', {128, "texture"}},
+                                                                           {'s', {16, "sampler"}},
+                                                                           {'u', {8, "writable texture"}}};
+    for (const auto& [cls, ranges] : taken)
+        for (const Range& r : ranges)
+            if (r.to > kLimits.at(cls).first)
+                source.diagnostics.push_back({r.where.file, r.where.line, r.where.column, true, "X4500",
+                                              "'" + r.name + "' reaches register " + std::string(1, cls) +
+                                                  std::to_string(r.to - 1) + "; a stage has " +
+                                                  std::to_string(kLimits.at(cls).first) + " " + kLimits.at(cls).second +
+                                                  " registers"});
 }

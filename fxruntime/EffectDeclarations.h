@@ -14,39 +14,39 @@
 #include "fxruntime/EffectTokens.h"
 
 class DeclarationReader {
- public:
-  explicit DeclarationReader(EffectTokens& tokens) : t_(tokens) {}
-  void SetPragmas(std::vector<PackMatrixPragma> pragmas) { pragmas_ = std::move(pragmas); }
+public:
+    explicit DeclarationReader(EffectTokens& tokens) : t_(tokens) {}
+    void SetPragmas(std::vector<PackMatrixPragma> pragmas) { pragmas_ = std::move(pragmas); }
 
-  // Variable declarations in the statement [start, end) of `scope` (a constant buffer, "$Globals"
-  // or a struct): each declarator's member record. packoffset is read in constant buffers only.
-  void Members(std::size_t start, std::size_t end, const std::string& scope, bool constantBuffer);
+    // Variable declarations in the statement [start, end) of `scope` (a constant buffer, "$Globals"
+    // or a struct): each declarator's member record. packoffset is read in constant buffers only.
+    void Members(std::size_t start, std::size_t end, const std::string& scope, bool constantBuffer);
 
-  // A resource declaration whose type is at k (Texture2D<float4> a, b[2] : register(t1);).
-  // Returns the index after the statement, or k + 1 when the type is used otherwise.
-  std::size_t Resource(std::size_t k);
+    // A resource declaration whose type is at k (Texture2D<float4> a, b[2] : register(t1);).
+    // Returns the index after the statement, or k + 1 when the type is used otherwise.
+    std::size_t Resource(std::size_t k);
 
-  // `SamplerState name[N] : register(sN)` up to the state block or ';': the declaration record
-  // (its elements and register) and the index after it.
-  std::size_t SamplerDeclaration(std::size_t k, EffectResourceDecl& decl);
+    // `SamplerState name[N] : register(sN)` up to the state block or ';': the declaration record
+    // (its elements and register) and the index after it.
+    std::size_t SamplerDeclaration(std::size_t k, EffectResourceDecl& decl);
 
-  // ": register(xN)" at k, for a declaration of class `cls` ('t', 'u', 's' or 'b'); `after`
-  // receives the index past it. An absent register gives reg.given false and after == k.
-  EffectRegister Register(std::size_t k, char cls, const std::string& what, std::size_t& after);
+    // ": register(xN)" at k, for a declaration of class `cls` ('t', 'u', 's' or 'b'); `after`
+    // receives the index past it. An absent register gives reg.given false and after == k.
+    EffectRegister Register(std::size_t k, char cls, const std::string& what, std::size_t& after);
 
-  // The rewrites, after the whole file is read.
-  void RewriteOneWideMatrices();
-  void RewriteSamplerArrays();
+    // The rewrites, after the whole file is read.
+    void RewriteOneWideMatrices();
+    void RewriteSamplerArrays();
 
-  static bool IsResourceType(const std::string& word);
+    static bool IsResourceType(const std::string& word);
 
- private:
-  bool RowMajorAt(std::size_t k) const;
-  // Array dimensions [N][M] at k; false (with an error) when one is not a literal number.
-  bool Dimensions(std::size_t& k, std::vector<std::uint32_t>& dims, const std::string& what);
+private:
+    bool RowMajorAt(std::size_t k) const;
+    // Array dimensions [N][M] at k; false (with an error) when one is not a literal number.
+    bool Dimensions(std::size_t& k, std::vector<std::uint32_t>& dims, const std::string& what);
 
-  EffectTokens& t_;
-  std::vector<PackMatrixPragma> pragmas_;
+    EffectTokens& t_;
+    std::vector<PackMatrixPragma> pragmas_;
 };
 
 // Registers given twice, or given to the wrong kind of declaration, as errors naming both

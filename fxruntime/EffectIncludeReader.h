@@ -16,10 +16,10 @@ bool ReadEffectFileText(const std::string& path, std::string& text);
 std::string ResolveIncludePath(const std::string& includingPath, const std::string& name);
 
 enum class IncludeOutcome {
-  Read,                // `text` holds the file
-  Skipped,             // read before, or missing or not a regular file: a missing one is left to
-                       // the preprocessor, which knows whether the line is compiled at all
-  Refused,             // recursive or nested too deeply; `error` says which
+    Read,     // `text` holds the file
+    Skipped,  // read before, or missing or not a regular file: a missing one is left to
+              // the preprocessor, which knows whether the line is compiled at all
+    Refused,  // recursive or nested too deeply; `error` says which
 };
 
 // Reads the include `directive`, resolved to `path`. `chain` lists the files being read, the

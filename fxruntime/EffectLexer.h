@@ -11,33 +11,33 @@
 enum class TokenKind { Identifier, Number, String, Punct };
 
 struct Token {
-  TokenKind kind;
-  std::size_t begin;  // byte offsets into the text
-  std::size_t end;
-  int line;
-  int column;
-  std::string text;
+    TokenKind kind;
+    std::size_t begin;  // byte offsets into the text
+    std::size_t end;
+    int line;
+    int column;
+    std::string text;
 };
 
 struct IncludeDirective {
-  std::string name;  // as written between the quotes or angle brackets
-  int line;
-  int column;
+    std::string name;  // as written between the quotes or angle brackets
+    int line;
+    int column;
 };
 
 // #pragma pack_matrix(row_major | column_major): the default majorness of the matrices declared
 // after it.
 struct PackMatrixPragma {
-  std::size_t offset;  // byte offset of the directive
-  bool rowMajor;
+    std::size_t offset;  // byte offset of the directive
+    bool rowMajor;
 };
 
 struct LexedText {
-  std::vector<Token> tokens;
-  std::vector<IncludeDirective> includes;
-  std::vector<PackMatrixPragma> packMatrix;
-  std::string error;  // empty when the text could be split
-  int errorLine = 0;
+    std::vector<Token> tokens;
+    std::vector<IncludeDirective> includes;
+    std::vector<PackMatrixPragma> packMatrix;
+    std::string error;  // empty when the text could be split
+    int errorLine = 0;
 };
 
 LexedText LexEffectText(const std::string& text);

@@ -14,701 +14,778 @@
 namespace {
 
 class FileParser : public EffectTokens {
- public:
-  FileParser(EffectSource& out, const std::string& path, const std::string& text, std::vector<std::string>& chain)
-      : EffectTokens(out, path, text), chain_(chain), decl_(*this) {}
+public:
+    FileParser(EffectSource& out, const std::string& path, const std::string& text, std::vector<std::string>& chain)
+        : EffectTokens(out, path, text),
+          chain_(chain),
+          decl_(*this)
+    {}
 
-  void Run() {
-    LexedText lexed = LexEffectText(text_);
-    t_ = std::move(lexed.tokens);
-    decl_.SetPragmas(std::move(lexed.packMatrix));
-    if (!lexed.error.empty()) Error({path_, lexed.errorLine, 1}, lexed.error);
-    for (const IncludeDirective& inc : lexed.includes) ReadInclude(inc);
-    TopLevel();
-    WarnImplicitTruncations(*this);
-    decl_.RewriteOneWideMatrices();
-    decl_.RewriteSamplerArrays();
-    out_.strippedFiles[path_] = StrippedText();
-    out_.originalFiles[path_] = text_;
-  }
-
- private:
-  void ReadInclude(const IncludeDirective& inc) {
-    const std::string name = ResolveIncludePath(path_, inc.name);
-    std::string text, error;
-    switch (ReadIncludedFile(name, inc, chain_, out_.strippedFiles.count(name) != 0, text, error)) {
-      case IncludeOutcome::Refused: Error({path_, inc.line, inc.column}, error); return;
-      case IncludeOutcome::Skipped: return;
-      case IncludeOutcome::Read: break;
+    void Run()
+    {
+        LexedText lexed = LexEffectText(text_);
+        t_ = std::move(lexed.tokens);
+        decl_.SetPragmas(std::move(lexed.packMatrix));
+        if (!lexed.error.empty())
+            Error({path_, lexed.errorLine, 1}, lexed.error);
+        for (const IncludeDirective& inc : lexed.includes)
+            ReadInclude(inc);
+        TopLevel();
+        WarnImplicitTruncations(*this);
+        decl_.RewriteOneWideMatrices();
+        decl_.RewriteSamplerArrays();
+        out_.strippedFiles[path_] = StrippedText();
+        out_.originalFiles[path_] = text_;
     }
-    chain_.push_back(name);
-    FileParser(out_, name, text, chain_).Run();
-    chain_.pop_back();
-  }
 
-  void TopLevel() {
-    std::size_t statementStart = 0;
-    std::size_t k = 0;
-    while (k < t_.size()) {
-      const std::string& w = t_[k].text;
-      if (t_[k].kind == TokenKind::Identifier &&
-          (w == "technique11" || w == "technique10" || w == "technique")) {
-        k = Technique(k);
-        statementStart = k;
-        continue;
-      }
-      if (w == "RasterizerState" || w == "DepthStencilState" || w == "BlendState") {
-        k = StateBlock(k);
-        statementStart = k;
-        continue;
-      }
-      if (w == "SamplerState" || w == "SamplerComparisonState") {
-        k = Sampler(k);
-        continue;
-      }
-      if (w == "cbuffer" || w == "tbuffer") {
-        k = ConstantBuffer(k);
-        statementStart = k;
-        continue;
-      }
-      if (t_[k].kind == TokenKind::Identifier && DeclarationReader::IsResourceType(w)) {
-        k = decl_.Resource(k);
-        continue;
-      }
-      if (IsShaderType(w) && IsIdent(k + 1)) {
-        k = ShaderVariable(k);
-        statementStart = k;
-        continue;
-      }
-      if (w == "struct" && (IsIdent(k + 1) || Is(k + 1, "{"))) {
-        k = Struct(k);
-        continue;
-      }
-      if (w == "[" && Is(k + 1, "[")) {
-        k = Attribute(k);
-        continue;
-      }
-      if (w == "(" && k >= 1 && IsIdent(k - 1) && k >= 2 && (IsIdent(k - 2) || Is(k - 2, ">"))) {
-        const std::size_t close = Match(k);
-        if (close < t_.size()) {
-          std::size_t after = close + 1;
-          std::string semantic;
-          if (Is(after, ":") && IsIdent(after + 1)) {
-            semantic = t_[after + 1].text;
-            after += 2;
-          }
-          if (Is(after, "{")) {
-            Function(statementStart, k - 1, close, semantic);
-            const std::size_t end = Match(after);
-            k = end < t_.size() ? end + 1 : t_.size();
-            statementStart = k;
-            continue;
-          }
+private:
+    void ReadInclude(const IncludeDirective& inc)
+    {
+        const std::string name = ResolveIncludePath(path_, inc.name);
+        std::string text, error;
+        switch (ReadIncludedFile(name, inc, chain_, out_.strippedFiles.count(name) != 0, text, error)) {
+        case IncludeOutcome::Refused: Error({path_, inc.line, inc.column}, error); return;
+        case IncludeOutcome::Skipped: return;
+        case IncludeOutcome::Read: break;
         }
-      }
-      if (w == "=") {
-        decl_.Members(statementStart, k + 1, "$Globals", false);
-        k = Initializer(statementStart, k, ";");
-        statementStart = k;
-        continue;
-      }
-      if (w == "{") {
-        const std::size_t end = Match(k);
-        k = end < t_.size() ? end + 1 : t_.size();
-        if (Is(k, ";")) ++k;
-        statementStart = k;
-        continue;
-      }
-      if (w == ";") {
-        decl_.Members(statementStart, k, "$Globals", false);
-        statementStart = k + 1;
-      }
-      ++k;
+        chain_.push_back(name);
+        FileParser(out_, name, text, chain_).Run();
+        chain_.pop_back();
     }
-  }
 
-  static bool IsShaderType(const std::string& w) {
-    return w == "VertexShader" || w == "PixelShader" || w == "ComputeShader" || w == "GeometryShader" ||
-           w == "HullShader" || w == "DomainShader";
-  }
+    void TopLevel()
+    {
+        std::size_t statementStart = 0;
+        std::size_t k = 0;
+        while (k < t_.size()) {
+            const std::string& w = t_[k].text;
+            if (t_[k].kind == TokenKind::Identifier && (w == "technique11" || w == "technique10" || w == "technique")) {
+                k = Technique(k);
+                statementStart = k;
+                continue;
+            }
+            if (w == "RasterizerState" || w == "DepthStencilState" || w == "BlendState") {
+                k = StateBlock(k);
+                statementStart = k;
+                continue;
+            }
+            if (w == "SamplerState" || w == "SamplerComparisonState") {
+                k = Sampler(k);
+                continue;
+            }
+            if (w == "cbuffer" || w == "tbuffer") {
+                k = ConstantBuffer(k);
+                statementStart = k;
+                continue;
+            }
+            if (t_[k].kind == TokenKind::Identifier && DeclarationReader::IsResourceType(w)) {
+                k = decl_.Resource(k);
+                continue;
+            }
+            if (IsShaderType(w) && IsIdent(k + 1)) {
+                k = ShaderVariable(k);
+                statementStart = k;
+                continue;
+            }
+            if (w == "struct" && (IsIdent(k + 1) || Is(k + 1, "{"))) {
+                k = Struct(k);
+                continue;
+            }
+            if (w == "[" && Is(k + 1, "[")) {
+                k = Attribute(k);
+                continue;
+            }
+            if (w == "(" && k >= 1 && IsIdent(k - 1) && k >= 2 && (IsIdent(k - 2) || Is(k - 2, ">"))) {
+                const std::size_t close = Match(k);
+                if (close < t_.size()) {
+                    std::size_t after = close + 1;
+                    std::string semantic;
+                    if (Is(after, ":") && IsIdent(after + 1)) {
+                        semantic = t_[after + 1].text;
+                        after += 2;
+                    }
+                    if (Is(after, "{")) {
+                        Function(statementStart, k - 1, close, semantic);
+                        const std::size_t end = Match(after);
+                        k = end < t_.size() ? end + 1 : t_.size();
+                        statementStart = k;
+                        continue;
+                    }
+                }
+            }
+            if (w == "=") {
+                decl_.Members(statementStart, k + 1, "$Globals", false);
+                k = Initializer(statementStart, k, ";");
+                statementStart = k;
+                continue;
+            }
+            if (w == "{") {
+                const std::size_t end = Match(k);
+                k = end < t_.size() ? end + 1 : t_.size();
+                if (Is(k, ";"))
+                    ++k;
+                statementStart = k;
+                continue;
+            }
+            if (w == ";") {
+                decl_.Members(statementStart, k, "$Globals", false);
+                statementStart = k + 1;
+            }
+            ++k;
+        }
+    }
 
-  // VertexShader vs = CompileShader(vs_5_0, VS()); (or = NULL): a shader a pass may name.
-  std::size_t ShaderVariable(std::size_t k) {
-    static const std::map<std::string, StageKind> kStages = {
-        {"VertexShader", StageKind::Vertex},     {"PixelShader", StageKind::Pixel},
-        {"ComputeShader", StageKind::Compute},   {"HullShader", StageKind::Hull},
-        {"DomainShader", StageKind::Domain},     {"GeometryShader", StageKind::Geometry}};
-    std::size_t end = k;
-    int depth = 0;
-    while (end < t_.size() && !(depth == 0 && Is(end, ";"))) {
-      if (Is(end, "(") || Is(end, "{")) ++depth;
-      if (Is(end, ")") || Is(end, "}")) --depth;
-      ++end;
+    static bool IsShaderType(const std::string& w)
+    {
+        return w == "VertexShader" || w == "PixelShader" || w == "ComputeShader" || w == "GeometryShader" ||
+               w == "HullShader" || w == "DomainShader";
     }
-    const std::string& name = t_[k + 1].text;
-    EffectShaderVariable var;
-    var.stage = kStages.at(t_[k].text);
-    var.where = At(k + 1);
-    Blank(k, std::min(end, t_.size() - 1));
-    const std::size_t next = end < t_.size() ? end + 1 : end;
-    if (!Is(k + 2, "=") || end <= k + 3) {
-      Error(At(k + 2), Is(k + 2, "[") ? "arrays of shaders are not supported ('" + name + "')"
-                                      : "shader variable '" + name + "' needs a value: CompileShader(...) or NULL");
-      return next;
-    }
-    if (!IsNull(k + 3, end)) {
-      if (Is(k + 3, "ConstructGSWithSO")) {
-        Error(At(k + 3), "stream output (ConstructGSWithSO) is not supported");
+
+    // VertexShader vs = CompileShader(vs_5_0, VS()); (or = NULL): a shader a pass may name.
+    std::size_t ShaderVariable(std::size_t k)
+    {
+        static const std::map<std::string, StageKind> kStages = {
+            {"VertexShader", StageKind::Vertex},   {"PixelShader", StageKind::Pixel},
+            {"ComputeShader", StageKind::Compute}, {"HullShader", StageKind::Hull},
+            {"DomainShader", StageKind::Domain},   {"GeometryShader", StageKind::Geometry}};
+        std::size_t end = k;
+        int depth = 0;
+        while (end < t_.size() && !(depth == 0 && Is(end, ";"))) {
+            if (Is(end, "(") || Is(end, "{"))
+                ++depth;
+            if (Is(end, ")") || Is(end, "}"))
+                --depth;
+            ++end;
+        }
+        const std::string& name = t_[k + 1].text;
+        EffectShaderVariable var;
+        var.stage = kStages.at(t_[k].text);
+        var.where = At(k + 1);
+        Blank(k, std::min(end, t_.size() - 1));
+        const std::size_t next = end < t_.size() ? end + 1 : end;
+        if (!Is(k + 2, "=") || end <= k + 3) {
+            Error(At(k + 2), Is(k + 2, "[")
+                                 ? "arrays of shaders are not supported ('" + name + "')"
+                                 : "shader variable '" + name + "' needs a value: CompileShader(...) or NULL");
+            return next;
+        }
+        if (!IsNull(k + 3, end)) {
+            if (Is(k + 3, "ConstructGSWithSO")) {
+                Error(At(k + 3), "stream output (ConstructGSWithSO) is not supported");
+                return next;
+            }
+            EffectEntryCall call;
+            if (!CompileShaderCall(k + 3, end, var.stage, call))
+                return next;
+            var.call = std::move(call);
+        }
+        if (out_.shaderVariables.count(name) != 0) {
+            Error(var.where, "shader variable '" + name + "' is declared twice");
+            return next;
+        }
+        out_.shaderVariables[name] = std::move(var);
         return next;
-      }
-      EffectEntryCall call;
-      if (!CompileShaderCall(k + 3, end, var.stage, call)) return next;
-      var.call = std::move(call);
     }
-    if (out_.shaderVariables.count(name) != 0) {
-      Error(var.where, "shader variable '" + name + "' is declared twice");
-      return next;
-    }
-    out_.shaderVariables[name] = std::move(var);
-    return next;
-  }
 
-  // struct Name { members }; records the members for the constant-buffer layout; the HLSL
-  // compiler gets the struct as it is.
-  std::size_t Struct(std::size_t k) {
-    std::size_t n = k + 1;
-    std::string name;
-    if (IsIdent(n)) name = t_[n++].text;
-    if (!Is(n, "{")) return n;  // "struct S" used as a type
-    const std::size_t close = Match(n);
-    if (close >= t_.size()) return t_.size();
-    std::size_t start = n + 1;
-    for (std::size_t j = n + 1; j < close; ++j)
-      if (Is(j, ";")) {
-        if (!name.empty()) decl_.Members(start, j, name, false);
-        start = j + 1;
-      }
-    return close + 1;
-  }
+    // struct Name { members }; records the members for the constant-buffer layout; the HLSL
+    // compiler gets the struct as it is.
+    std::size_t Struct(std::size_t k)
+    {
+        std::size_t n = k + 1;
+        std::string name;
+        if (IsIdent(n))
+            name = t_[n++].text;
+        if (!Is(n, "{"))
+            return n;  // "struct S" used as a type
+        const std::size_t close = Match(n);
+        if (close >= t_.size())
+            return t_.size();
+        std::size_t start = n + 1;
+        for (std::size_t j = n + 1; j < close; ++j)
+            if (Is(j, ";")) {
+                if (!name.empty())
+                    decl_.Members(start, j, name, false);
+                start = j + 1;
+            }
+        return close + 1;
+    }
 
-  // [[...]] attributes: Vulkan's are no Direct3D 11 HLSL, so a file using one would not compile
-  // there; the rest go to the HLSL compiler as they are.
-  std::size_t Attribute(std::size_t k) {
-    const std::size_t close = Match(k);
-    if (close >= t_.size()) {
-      Error(At(k), "unterminated attribute");
-      return t_.size();
-    }
-    if (Is(k + 2, "vk") && Is(k + 3, ":"))
-      Error(At(k), "'" + Source(k, close) + "' is a Vulkan attribute, not Direct3D 11 HLSL; a writable "
-                   "texture's format follows from its element type");
-    return close + 1;
-  }
-
-  std::size_t ConstantBuffer(std::size_t k) {
-    std::size_t n = k + 1;
-    EffectConstantBufferDecl buffer;
-    if (IsIdent(n)) {
-      buffer.name = t_[n].text;
-      buffer.where = At(n);
-      ++n;
-      std::size_t after = n;
-      buffer.reg = decl_.Register(n, 'b', buffer.name, after);
-      n = after;
-      out_.constantBuffers.push_back(buffer);
-    }
-    while (n < t_.size() && !Is(n, "{")) ++n;
-    if (n >= t_.size()) return n;
-    const std::size_t close = Match(n);
-    std::size_t start = n + 1;
-    for (std::size_t j = n + 1; j < close && j < t_.size(); ++j) {
-      if (t_[j].text == "=") {
-        decl_.Members(start, j + 1, buffer.name, true);
-        j = Initializer(start, j, ";") - 1;
-        start = j + 1;
-      } else if (t_[j].text == ";") {
-        decl_.Members(start, j, buffer.name, true);
-        start = j + 1;
-      }
-    }
-    std::size_t end = close < t_.size() ? close + 1 : t_.size();
-    if (Is(end, ";")) ++end;
-    return end;
-  }
-
-  // A variable's default value: recorded for the compiled buffers and taken out of the text,
-  // since glslang warns about (and ignores) initializers of buffer members.
-  std::size_t Initializer(std::size_t start, std::size_t eq, const char* terminator) {
-    std::size_t end = eq + 1;
-    int depth = 0;
-    while (end < t_.size() && !(depth == 0 && t_[end].text == terminator)) {
-      if (t_[end].text == "{" || t_[end].text == "(") ++depth;
-      if (t_[end].text == "}" || t_[end].text == ")") --depth;
-      ++end;
-    }
-    bool constant = false;
-    for (std::size_t j = start; j < eq; ++j)
-      if (t_[j].text == "static" || t_[j].text == "const") constant = true;
-    if (constant) return end < t_.size() ? end + 1 : end;  // compile-time constants stay as they are
-    std::size_t nameAt = eq - 1;
-    if (Is(nameAt, "]")) {
-      while (nameAt > start && !Is(nameAt, "[")) --nameAt;
-      --nameAt;
-    }
-    if (nameAt >= t_.size() || !IsIdent(nameAt) || nameAt < start) {
-      Error(At(eq), "cannot read this initializer");
-      return end < t_.size() ? end + 1 : end;
-    }
-    EffectInitializer init;
-    init.where = At(nameAt);
-    for (std::size_t j = eq + 1; j < end; ++j) {
-      double v = 0;
-      if (t_[j].kind == TokenKind::Number || SameNoCase(t_[j].text, "true") || SameNoCase(t_[j].text, "false")) {
-        if (!ParseNumber(t_[j].text, v)) {
-          Error(At(j), "bad number '" + t_[j].text + "'");
-          continue;
+    // [[...]] attributes: Vulkan's are no Direct3D 11 HLSL, so a file using one would not compile
+    // there; the rest go to the HLSL compiler as they are.
+    std::size_t Attribute(std::size_t k)
+    {
+        const std::size_t close = Match(k);
+        if (close >= t_.size()) {
+            Error(At(k), "unterminated attribute");
+            return t_.size();
         }
-        if (j > eq + 1 && t_[j - 1].text == "-") v = -v;
-        init.values.push_back(v);
-      } else if (t_[j].kind == TokenKind::Identifier && !Is(j + 1, "(")) {
-        Error(At(j), "initializer of '" + t_[nameAt].text + "' must be made of literal numbers");
-      }
+        if (Is(k + 2, "vk") && Is(k + 3, ":"))
+            Error(At(k), "'" + Source(k, close) +
+                             "' is a Vulkan attribute, not Direct3D 11 HLSL; a writable "
+                             "texture's format follows from its element type");
+        return close + 1;
     }
-    out_.initializers[t_[nameAt].text] = init;
-    Blank(eq, end - 1);
-    return end < t_.size() ? end + 1 : end;
-  }
 
-  void Function(std::size_t statementStart, std::size_t nameAt, std::size_t close, const std::string& semantic) {
-    EffectFunction f;
-    f.name = t_[nameAt].text;
-    f.semantic = semantic;
-    f.where = At(nameAt);
-    std::size_t typeStart = statementStart;
-    while (Is(typeStart, "[")) {
-      const std::size_t end = Match(typeStart);
-      if (end >= nameAt) break;
-      typeStart = end + 1;
-    }
-    if (typeStart > statementStart) f.attributes = Source(statementStart, typeStart - 1);
-    if (typeStart < nameAt) f.returnType = Source(typeStart, nameAt - 1);
-    std::size_t p = nameAt + 2;
-    while (p < close) {
-      std::size_t q = p;
-      int depth = 0;
-      while (q < close && !(depth == 0 && t_[q].text == ",")) {
-        if (t_[q].text == "(" || t_[q].text == "[" || t_[q].text == "<") ++depth;
-        if (t_[q].text == ")" || t_[q].text == "]" || t_[q].text == ">") --depth;
-        ++q;
-      }
-      EffectFunctionParameter param;
-      param.text = Source(p, q - 1);
-      for (std::size_t j = p; j < q; ++j) {
-        if (t_[j].text == "uniform") param.isUniform = true;
-        if (t_[j].text == ":" || t_[j].text == "=" || t_[j].text == "[") break;
-        if (IsIdent(j)) {
-          param.type = param.name;
-          param.name = t_[j].text;
+    std::size_t ConstantBuffer(std::size_t k)
+    {
+        std::size_t n = k + 1;
+        EffectConstantBufferDecl buffer;
+        if (IsIdent(n)) {
+            buffer.name = t_[n].text;
+            buffer.where = At(n);
+            ++n;
+            std::size_t after = n;
+            buffer.reg = decl_.Register(n, 'b', buffer.name, after);
+            n = after;
+            out_.constantBuffers.push_back(buffer);
         }
-      }
-      f.parameters.push_back(std::move(param));
-      p = q + 1;
-    }
-    out_.functions.push_back(std::move(f));
-  }
-
-  std::size_t Sampler(std::size_t k) {
-    const bool comparison = t_[k].text == "SamplerComparisonState";
-    if (!IsIdent(k + 1)) return k + 1;  // the type used elsewhere, e.g. a parameter
-    EffectSamplerDesc desc;
-    desc.name = t_[k + 1].text;
-    if (comparison) desc.filter = 0x95;
-    EffectResourceDecl decl;
-    std::size_t n = decl_.SamplerDeclaration(k, decl);
-    if (Is(n, "{") && decl.elements > 0) {
-      Error(At(n), "state blocks for sampler arrays are not supported ('" + desc.name + "')");
-      return n;
-    }
-    if (Is(n, "{")) {
-      const std::size_t close = Match(n);
-      if (close >= t_.size()) {
-        Error(At(n), "unterminated sampler state '" + desc.name + "'");
-        return t_.size();
-      }
-      Fields(n, close, [&](const std::string& field, int, std::size_t v, std::size_t vEnd) {
-        return ReadSamplerField(*this, desc, field, v, vEnd);
-      });
-      std::size_t end = close;
-      if (Is(close + 1, ";")) end = close + 1;
-      Blank(n, end);
-      // The declaration stays for the HLSL compiler; only the block goes.
-      stripped_[t_[n].begin] = ';';
-      n = end + 1;
-    }
-    AddSampler(desc, decl);
-    return n;
-  }
-
-  void AddSampler(const EffectSamplerDesc& desc, const EffectResourceDecl& decl) {
-    for (const EffectSamplerDesc& s : out_.samplers)
-      if (s.name == desc.name) {
-        Error(decl.where, "sampler state '" + desc.name + "' is declared twice");
-        return;
-      }
-    out_.samplers.push_back(desc);
-    out_.resources.push_back(decl);
-  }
-
-  // Reads "Field[index] = value;" lines of a state block between braces open and close.
-  template <typename Fn>
-  void Fields(std::size_t open, std::size_t close, Fn&& apply) {
-    std::size_t k = open + 1;
-    while (k < close) {
-      if (!IsIdent(k)) {
-        Error(At(k), "expected a state field name but found '" + Text(k) + "'");
-        return;
-      }
-      const std::string field = t_[k].text;
-      const std::size_t fieldAt = k;
-      ++k;
-      int index = 0;
-      if (Is(k, "[")) {
-        double v = 0;
-        if (k + 2 >= close || !ParseNumber(Text(k + 1), v) || !Is(k + 2, "]") || v < 0 || v > 7) {
-          Error(At(k), "bad index for '" + field + "'");
-          return;
+        while (n < t_.size() && !Is(n, "{"))
+            ++n;
+        if (n >= t_.size())
+            return n;
+        const std::size_t close = Match(n);
+        std::size_t start = n + 1;
+        for (std::size_t j = n + 1; j < close && j < t_.size(); ++j) {
+            if (t_[j].text == "=") {
+                decl_.Members(start, j + 1, buffer.name, true);
+                j = Initializer(start, j, ";") - 1;
+                start = j + 1;
+            } else if (t_[j].text == ";") {
+                decl_.Members(start, j, buffer.name, true);
+                start = j + 1;
+            }
         }
-        index = static_cast<int>(v);
-        k += 3;
-      }
-      if (!Expect(k, "=")) return;
-      std::size_t end = k;
-      while (end < close && !Is(end, ";")) ++end;
-      if (end == k) {
-        Error(At(k), "missing value for '" + field + "'");
-        return;
-      }
-      if (!apply(field, index, k, end)) Error(At(fieldAt), BadField(field, k, end));
-      k = end + 1;
+        std::size_t end = close < t_.size() ? close + 1 : t_.size();
+        if (Is(end, ";"))
+            ++end;
+        return end;
     }
-  }
 
-  std::string BadField(const std::string& field, std::size_t v, std::size_t end) const {
-    return "unknown state field or value '" + field + " = " + Source(v, end - 1) + "'";
-  }
-
-  template <typename T>
-  bool Unique(const std::vector<T>& list, const std::string& name, const EffectSourceLocation& where) {
-    for (const T& s : list)
-      if (s.name == name) {
-        Error(where, "state '" + name + "' is declared twice");
-        return false;
-      }
-    return true;
-  }
-
-  std::size_t StateBlock(std::size_t k) {
-    const std::string kind = t_[k].text;
-    if (!IsIdent(k + 1)) {
-      Error(At(k + 1), "expected a name after '" + kind + "'");
-      return k + 1;
-    }
-    const std::string name = t_[k + 1].text;
-    const EffectSourceLocation where = At(k + 1);
-    std::size_t n = k + 2;
-    std::size_t close = n;
-    if (Is(n, "{")) {
-      close = Match(n);
-      if (close >= t_.size()) {
-        Error(At(n), "unterminated state block '" + name + "'");
-        Blank(k, t_.size() - 1);
-        return t_.size();
-      }
-    } else if (!Is(n, ";")) {
-      Error(At(n), "expected '{' after state '" + name + "' but found '" + Text(n) + "'");
-      return n;
-    }
-    const bool hasBlock = Is(n, "{");
-    if (kind == "RasterizerState") {
-      EffectRasterizerDesc d;
-      d.name = name;
-      if (hasBlock)
-        Fields(n, close, [&](const std::string& f, int, std::size_t v, std::size_t e) {
-          return ReadRasterizerField(*this, d, f, v, e);
-        });
-      if (Unique(out_.rasterizerStates, name, where)) out_.rasterizerStates.push_back(d);
-    } else if (kind == "DepthStencilState") {
-      EffectDepthStencilDesc d;
-      d.name = name;
-      if (hasBlock)
-        Fields(n, close, [&](const std::string& f, int, std::size_t v, std::size_t e) {
-          return ReadDepthStencilField(*this, d, f, v, e);
-        });
-      if (Unique(out_.depthStencilStates, name, where)) out_.depthStencilStates.push_back(d);
-    } else {
-      EffectBlendDesc d;
-      d.name = name;
-      bool independentSet = false;
-      bool laterTargets = false;
-      if (hasBlock)
-        Fields(n, close, [&](const std::string& f, int index, std::size_t v, std::size_t e) {
-          if (index > 0) laterTargets = true;
-          return ReadBlendField(*this, d, independentSet, f, index, v, e);
-        });
-      // Describing a target beyond the first only means something with independent blending.
-      if (!independentSet) d.independentBlendEnable = laterTargets;
-      if (Unique(out_.blendStates, name, where)) out_.blendStates.push_back(d);
-    }
-    std::size_t end = hasBlock ? close : n;
-    if (hasBlock && Is(close + 1, ";")) end = close + 1;
-    Blank(k, end);
-    return end + 1;
-  }
-
-  std::size_t Technique(std::size_t k) {
-    EffectSourceTechnique tech;
-    std::size_t n = k + 1;
-    if (!IsIdent(n)) {
-      Error(At(n), "expected a technique name but found '" + Text(n) + "'");
-      return SkipBlock(k);
-    }
-    tech.name = t_[n].text;
-    tech.where = At(n);
-    ++n;
-    if (Is(n, "<")) n = Match(n) + 1;  // annotations
-    if (!Is(n, "{")) {
-      Error(At(n), "expected '{' after technique '" + tech.name + "' but found '" + Text(n) + "'");
-      return SkipBlock(k);
-    }
-    const std::size_t close = Match(n);
-    if (close >= t_.size()) {
-      Error(At(n), "unterminated technique '" + tech.name + "'");
-      Blank(k, t_.size() - 1);
-      return t_.size();
-    }
-    std::size_t p = n + 1;
-    while (p < close) {
-      if (!Is(p, "pass")) {
-        Error(At(p), "expected 'pass' in technique '" + tech.name + "' but found '" + Text(p) + "'");
-        break;
-      }
-      EffectSourcePass pass;
-      ++p;
-      if (IsIdent(p)) pass.name = t_[p++].text;
-      if (Is(p, "<")) p = Match(p) + 1;
-      if (!Is(p, "{")) {
-        Error(At(p), "expected '{' after pass '" + pass.name + "' but found '" + Text(p) + "'");
-        break;
-      }
-      const std::size_t passClose = Match(p);
-      if (passClose > close) {
-        Error(At(p), "unterminated pass '" + pass.name + "'");
-        break;
-      }
-      if (!PassBody(p + 1, passClose, pass)) break;
-      tech.passes.push_back(std::move(pass));
-      p = passClose + 1;
-    }
-    for (const EffectSourceTechnique& t : out_.techniques)
-      if (t.name == tech.name) Error(tech.where, "technique '" + tech.name + "' is declared twice");
-    out_.techniques.push_back(std::move(tech));
-    std::size_t end = close;
-    if (Is(close + 1, ";")) end = close + 1;
-    Blank(k, end);
-    return end + 1;
-  }
-
-  std::size_t SkipBlock(std::size_t k) {
-    std::size_t n = k;
-    while (n < t_.size() && !Is(n, "{")) ++n;
-    const std::size_t close = n < t_.size() ? Match(n) : t_.size();
-    const std::size_t end = std::min(close, t_.size() - 1);
-    Blank(k, end);
-    return end + 1;
-  }
-
-  // Splits the arguments between parentheses open and close at top-level commas.
-  std::vector<std::pair<std::size_t, std::size_t>> Arguments(std::size_t open, std::size_t close) const {
-    std::vector<std::pair<std::size_t, std::size_t>> args;
-    if (close == open + 1) return args;
-    std::size_t start = open + 1;
-    int depth = 0;
-    for (std::size_t j = open + 1; j < close; ++j) {
-      if (t_[j].text == "(" || t_[j].text == "{") ++depth;
-      if (t_[j].text == ")" || t_[j].text == "}") --depth;
-      if (depth == 0 && t_[j].text == ",") {
-        args.emplace_back(start, j);
-        start = j + 1;
-      }
-    }
-    args.emplace_back(start, close);
-    return args;
-  }
-
-  bool IsNull(std::size_t a, std::size_t b) const {
-    return b == a + 1 && (t_[a].text == "NULL" || t_[a].text == "0");
-  }
-
-  bool PassBody(std::size_t k, std::size_t close, EffectSourcePass& pass) {
-    static const std::map<std::string, StageKind> kSetters = {
-        {"SetVertexShader", StageKind::Vertex},     {"SetPixelShader", StageKind::Pixel},
-        {"SetComputeShader", StageKind::Compute},   {"SetHullShader", StageKind::Hull},
-        {"SetDomainShader", StageKind::Domain},     {"SetGeometryShader", StageKind::Geometry}};
-    while (k < close) {
-      if (!IsIdent(k) || !Is(k + 1, "(")) {
-        Error(At(k), "expected a state assignment but found '" + Text(k) + "'");
-        return false;
-      }
-      const std::string what = t_[k].text;
-      const std::size_t open = k + 1;
-      const std::size_t end = Match(open);
-      if (end >= close) {
-        Error(At(open), "unbalanced parentheses in '" + what + "'");
-        return false;
-      }
-      const auto args = Arguments(open, end);
-      const EffectSourceLocation where = At(k);
-      const auto setter = kSetters.find(what);
-      if (setter != kSetters.end()) {
-        if (args.size() != 1) {
-          Error(where, what + " takes one argument");
-          return false;
+    // A variable's default value: recorded for the compiled buffers and taken out of the text,
+    // since glslang warns about (and ignores) initializers of buffer members.
+    std::size_t Initializer(std::size_t start, std::size_t eq, const char* terminator)
+    {
+        std::size_t end = eq + 1;
+        int depth = 0;
+        while (end < t_.size() && !(depth == 0 && t_[end].text == terminator)) {
+            if (t_[end].text == "{" || t_[end].text == "(")
+                ++depth;
+            if (t_[end].text == "}" || t_[end].text == ")")
+                --depth;
+            ++end;
         }
-        auto& slot = pass.shaders[static_cast<std::size_t>(setter->second)];
-        if (IsNull(args[0].first, args[0].second)) {
-          slot.reset();
-        } else if (args[0].second == args[0].first + 1 && IsIdent(args[0].first)) {
-          // A shader variable declared earlier at file scope.
-          const std::string& name = t_[args[0].first].text;
-          const auto var = out_.shaderVariables.find(name);
-          if (var == out_.shaderVariables.end()) {
-            Report(At(args[0].first), true, "X3004", "undeclared shader variable '" + name + "'");
-            return false;
-          }
-          if (var->second.stage != setter->second) {
-            Error(At(args[0].first), "'" + name + "' is not a shader of the stage " + what + " sets");
-            return false;
-          }
-          slot = var->second.call;
+        bool constant = false;
+        for (std::size_t j = start; j < eq; ++j)
+            if (t_[j].text == "static" || t_[j].text == "const")
+                constant = true;
+        if (constant)
+            return end < t_.size() ? end + 1 : end;  // compile-time constants stay as they are
+        std::size_t nameAt = eq - 1;
+        if (Is(nameAt, "]")) {
+            while (nameAt > start && !Is(nameAt, "["))
+                --nameAt;
+            --nameAt;
+        }
+        if (nameAt >= t_.size() || !IsIdent(nameAt) || nameAt < start) {
+            Error(At(eq), "cannot read this initializer");
+            return end < t_.size() ? end + 1 : end;
+        }
+        EffectInitializer init;
+        init.where = At(nameAt);
+        for (std::size_t j = eq + 1; j < end; ++j) {
+            double v = 0;
+            if (t_[j].kind == TokenKind::Number || SameNoCase(t_[j].text, "true") || SameNoCase(t_[j].text, "false")) {
+                if (!ParseNumber(t_[j].text, v)) {
+                    Error(At(j), "bad number '" + t_[j].text + "'");
+                    continue;
+                }
+                if (j > eq + 1 && t_[j - 1].text == "-")
+                    v = -v;
+                init.values.push_back(v);
+            } else if (t_[j].kind == TokenKind::Identifier && !Is(j + 1, "(")) {
+                Error(At(j), "initializer of '" + t_[nameAt].text + "' must be made of literal numbers");
+            }
+        }
+        out_.initializers[t_[nameAt].text] = init;
+        Blank(eq, end - 1);
+        return end < t_.size() ? end + 1 : end;
+    }
+
+    void Function(std::size_t statementStart, std::size_t nameAt, std::size_t close, const std::string& semantic)
+    {
+        EffectFunction f;
+        f.name = t_[nameAt].text;
+        f.semantic = semantic;
+        f.where = At(nameAt);
+        std::size_t typeStart = statementStart;
+        while (Is(typeStart, "[")) {
+            const std::size_t end = Match(typeStart);
+            if (end >= nameAt)
+                break;
+            typeStart = end + 1;
+        }
+        if (typeStart > statementStart)
+            f.attributes = Source(statementStart, typeStart - 1);
+        if (typeStart < nameAt)
+            f.returnType = Source(typeStart, nameAt - 1);
+        std::size_t p = nameAt + 2;
+        while (p < close) {
+            std::size_t q = p;
+            int depth = 0;
+            while (q < close && !(depth == 0 && t_[q].text == ",")) {
+                if (t_[q].text == "(" || t_[q].text == "[" || t_[q].text == "<")
+                    ++depth;
+                if (t_[q].text == ")" || t_[q].text == "]" || t_[q].text == ">")
+                    --depth;
+                ++q;
+            }
+            EffectFunctionParameter param;
+            param.text = Source(p, q - 1);
+            for (std::size_t j = p; j < q; ++j) {
+                if (t_[j].text == "uniform")
+                    param.isUniform = true;
+                if (t_[j].text == ":" || t_[j].text == "=" || t_[j].text == "[")
+                    break;
+                if (IsIdent(j)) {
+                    param.type = param.name;
+                    param.name = t_[j].text;
+                }
+            }
+            f.parameters.push_back(std::move(param));
+            p = q + 1;
+        }
+        out_.functions.push_back(std::move(f));
+    }
+
+    std::size_t Sampler(std::size_t k)
+    {
+        const bool comparison = t_[k].text == "SamplerComparisonState";
+        if (!IsIdent(k + 1))
+            return k + 1;  // the type used elsewhere, e.g. a parameter
+        EffectSamplerDesc desc;
+        desc.name = t_[k + 1].text;
+        if (comparison)
+            desc.filter = 0x95;
+        EffectResourceDecl decl;
+        std::size_t n = decl_.SamplerDeclaration(k, decl);
+        if (Is(n, "{") && decl.elements > 0) {
+            Error(At(n), "state blocks for sampler arrays are not supported ('" + desc.name + "')");
+            return n;
+        }
+        if (Is(n, "{")) {
+            const std::size_t close = Match(n);
+            if (close >= t_.size()) {
+                Error(At(n), "unterminated sampler state '" + desc.name + "'");
+                return t_.size();
+            }
+            Fields(n, close, [&](const std::string& field, int, std::size_t v, std::size_t vEnd) {
+                return ReadSamplerField(*this, desc, field, v, vEnd);
+            });
+            std::size_t end = close;
+            if (Is(close + 1, ";"))
+                end = close + 1;
+            Blank(n, end);
+            // The declaration stays for the HLSL compiler; only the block goes.
+            stripped_[t_[n].begin] = ';';
+            n = end + 1;
+        }
+        AddSampler(desc, decl);
+        return n;
+    }
+
+    void AddSampler(const EffectSamplerDesc& desc, const EffectResourceDecl& decl)
+    {
+        for (const EffectSamplerDesc& s : out_.samplers)
+            if (s.name == desc.name) {
+                Error(decl.where, "sampler state '" + desc.name + "' is declared twice");
+                return;
+            }
+        out_.samplers.push_back(desc);
+        out_.resources.push_back(decl);
+    }
+
+    // Reads "Field[index] = value;" lines of a state block between braces open and close.
+    template <typename Fn>
+    void Fields(std::size_t open, std::size_t close, Fn&& apply)
+    {
+        std::size_t k = open + 1;
+        while (k < close) {
+            if (!IsIdent(k)) {
+                Error(At(k), "expected a state field name but found '" + Text(k) + "'");
+                return;
+            }
+            const std::string field = t_[k].text;
+            const std::size_t fieldAt = k;
+            ++k;
+            int index = 0;
+            if (Is(k, "[")) {
+                double v = 0;
+                if (k + 2 >= close || !ParseNumber(Text(k + 1), v) || !Is(k + 2, "]") || v < 0 || v > 7) {
+                    Error(At(k), "bad index for '" + field + "'");
+                    return;
+                }
+                index = static_cast<int>(v);
+                k += 3;
+            }
+            if (!Expect(k, "="))
+                return;
+            std::size_t end = k;
+            while (end < close && !Is(end, ";"))
+                ++end;
+            if (end == k) {
+                Error(At(k), "missing value for '" + field + "'");
+                return;
+            }
+            if (!apply(field, index, k, end))
+                Error(At(fieldAt), BadField(field, k, end));
+            k = end + 1;
+        }
+    }
+
+    std::string BadField(const std::string& field, std::size_t v, std::size_t end) const
+    {
+        return "unknown state field or value '" + field + " = " + Source(v, end - 1) + "'";
+    }
+
+    template <typename T>
+    bool Unique(const std::vector<T>& list, const std::string& name, const EffectSourceLocation& where)
+    {
+        for (const T& s : list)
+            if (s.name == name) {
+                Error(where, "state '" + name + "' is declared twice");
+                return false;
+            }
+        return true;
+    }
+
+    std::size_t StateBlock(std::size_t k)
+    {
+        const std::string kind = t_[k].text;
+        if (!IsIdent(k + 1)) {
+            Error(At(k + 1), "expected a name after '" + kind + "'");
+            return k + 1;
+        }
+        const std::string name = t_[k + 1].text;
+        const EffectSourceLocation where = At(k + 1);
+        std::size_t n = k + 2;
+        std::size_t close = n;
+        if (Is(n, "{")) {
+            close = Match(n);
+            if (close >= t_.size()) {
+                Error(At(n), "unterminated state block '" + name + "'");
+                Blank(k, t_.size() - 1);
+                return t_.size();
+            }
+        } else if (!Is(n, ";")) {
+            Error(At(n), "expected '{' after state '" + name + "' but found '" + Text(n) + "'");
+            return n;
+        }
+        const bool hasBlock = Is(n, "{");
+        if (kind == "RasterizerState") {
+            EffectRasterizerDesc d;
+            d.name = name;
+            if (hasBlock)
+                Fields(n, close, [&](const std::string& f, int, std::size_t v, std::size_t e) {
+                    return ReadRasterizerField(*this, d, f, v, e);
+                });
+            if (Unique(out_.rasterizerStates, name, where))
+                out_.rasterizerStates.push_back(d);
+        } else if (kind == "DepthStencilState") {
+            EffectDepthStencilDesc d;
+            d.name = name;
+            if (hasBlock)
+                Fields(n, close, [&](const std::string& f, int, std::size_t v, std::size_t e) {
+                    return ReadDepthStencilField(*this, d, f, v, e);
+                });
+            if (Unique(out_.depthStencilStates, name, where))
+                out_.depthStencilStates.push_back(d);
         } else {
-          EffectEntryCall call;
-          if (!CompileShaderCall(args[0].first, args[0].second, setter->second, call)) return false;
-          slot = std::move(call);
+            EffectBlendDesc d;
+            d.name = name;
+            bool independentSet = false;
+            bool laterTargets = false;
+            if (hasBlock)
+                Fields(n, close, [&](const std::string& f, int index, std::size_t v, std::size_t e) {
+                    if (index > 0)
+                        laterTargets = true;
+                    return ReadBlendField(*this, d, independentSet, f, index, v, e);
+                });
+            // Describing a target beyond the first only means something with independent blending.
+            if (!independentSet)
+                d.independentBlendEnable = laterTargets;
+            if (Unique(out_.blendStates, name, where))
+                out_.blendStates.push_back(d);
         }
-      } else if (what == "SetRasterizerState" || what == "SetDepthStencilState" || what == "SetBlendState") {
-        const std::size_t wanted = what == "SetRasterizerState" ? 1 : what == "SetDepthStencilState" ? 2 : 3;
-        if (args.size() != wanted) {
-          Error(where, what + " takes " + std::to_string(wanted) + " argument" + (wanted == 1 ? "" : "s"));
-          return false;
-        }
-        EffectStateRef ref;
-        ref.set = true;
-        ref.where = At(args[0].first);
-        if (IsNull(args[0].first, args[0].second)) {
-          ref.null = true;
-        } else if (args[0].second == args[0].first + 1 && IsIdent(args[0].first)) {
-          ref.name = t_[args[0].first].text;
-        } else {
-          Error(ref.where, "expected a state name or NULL in " + what);
-          return false;
-        }
-        if (what == "SetRasterizerState") {
-          pass.rasterizer = ref;
-        } else if (what == "SetDepthStencilState") {
-          pass.depthStencil = ref;
-          float r = 0;
-          if (!FloatValue(args[1].first, args[1].second, r) || r < 0 || r > 255) {
-            Error(At(args[1].first), "bad stencil reference in SetDepthStencilState");
-            return false;
-          }
-          pass.stencilRef = static_cast<std::uint32_t>(r);
-        } else {
-          pass.blend = ref;
-          if (!Float4Value(args[1].first, args[1].second, pass.blendFactor)) {
-            Error(At(args[1].first), "expected float4(r, g, b, a) as the blend factor");
-            return false;
-          }
-          double mask = 0;
-          if (args[2].second != args[2].first + 1 || !ParseNumber(t_[args[2].first].text, mask) || mask < 0 ||
-              mask > 0xFFFFFFFFu) {
-            Error(At(args[2].first), "bad sample mask in SetBlendState");
-            return false;
-          }
-          pass.sampleMask = static_cast<std::uint32_t>(mask);
-        }
-      } else {
-        Error(where, "unknown pass state '" + what + "'");
-        return false;
-      }
-      k = end + 1;
-      if (!Expect(k, ";")) return false;
+        std::size_t end = hasBlock ? close : n;
+        if (hasBlock && Is(close + 1, ";"))
+            end = close + 1;
+        Blank(k, end);
+        return end + 1;
     }
-    return true;
-  }
 
-  bool CompileShaderCall(std::size_t a, std::size_t b, StageKind stage, EffectEntryCall& call) {
-    call.stage = stage;
-    call.where = At(a);
-    if (!Is(a, "CompileShader") || !Is(a + 1, "(")) {
-      Error(At(a), "expected CompileShader(profile, Entry(...)) or NULL");
-      return false;
+    std::size_t Technique(std::size_t k)
+    {
+        EffectSourceTechnique tech;
+        std::size_t n = k + 1;
+        if (!IsIdent(n)) {
+            Error(At(n), "expected a technique name but found '" + Text(n) + "'");
+            return SkipBlock(k);
+        }
+        tech.name = t_[n].text;
+        tech.where = At(n);
+        ++n;
+        if (Is(n, "<"))
+            n = Match(n) + 1;  // annotations
+        if (!Is(n, "{")) {
+            Error(At(n), "expected '{' after technique '" + tech.name + "' but found '" + Text(n) + "'");
+            return SkipBlock(k);
+        }
+        const std::size_t close = Match(n);
+        if (close >= t_.size()) {
+            Error(At(n), "unterminated technique '" + tech.name + "'");
+            Blank(k, t_.size() - 1);
+            return t_.size();
+        }
+        std::size_t p = n + 1;
+        while (p < close) {
+            if (!Is(p, "pass")) {
+                Error(At(p), "expected 'pass' in technique '" + tech.name + "' but found '" + Text(p) + "'");
+                break;
+            }
+            EffectSourcePass pass;
+            ++p;
+            if (IsIdent(p))
+                pass.name = t_[p++].text;
+            if (Is(p, "<"))
+                p = Match(p) + 1;
+            if (!Is(p, "{")) {
+                Error(At(p), "expected '{' after pass '" + pass.name + "' but found '" + Text(p) + "'");
+                break;
+            }
+            const std::size_t passClose = Match(p);
+            if (passClose > close) {
+                Error(At(p), "unterminated pass '" + pass.name + "'");
+                break;
+            }
+            if (!PassBody(p + 1, passClose, pass))
+                break;
+            tech.passes.push_back(std::move(pass));
+            p = passClose + 1;
+        }
+        for (const EffectSourceTechnique& t : out_.techniques)
+            if (t.name == tech.name)
+                Error(tech.where, "technique '" + tech.name + "' is declared twice");
+        out_.techniques.push_back(std::move(tech));
+        std::size_t end = close;
+        if (Is(close + 1, ";"))
+            end = close + 1;
+        Blank(k, end);
+        return end + 1;
     }
-    const std::size_t close = Match(a + 1);
-    if (close + 1 != b) {
-      Error(At(a), "unexpected text after CompileShader(...)");
-      return false;
-    }
-    const auto args = Arguments(a + 1, close);
-    if (args.size() != 2 || args[0].second != args[0].first + 1 || !IsIdent(args[0].first)) {
-      Error(At(a), "CompileShader takes a profile and an entry point call");
-      return false;
-    }
-    call.profile = t_[args[0].first].text;
-    static const std::map<std::string, StageKind> kProfiles = {
-        {"vs", StageKind::Vertex}, {"ps", StageKind::Pixel},   {"cs", StageKind::Compute},
-        {"hs", StageKind::Hull},   {"ds", StageKind::Domain}, {"gs", StageKind::Geometry}};
-    const auto profile = kProfiles.find(call.profile.substr(0, 2));
-    const bool modelOk = call.profile.size() == 6 && call.profile[2] == '_' && call.profile[4] == '_' &&
-                         (call.profile[3] == '4' || call.profile[3] == '5');
-    if (profile == kProfiles.end() || !modelOk) {
-      Error(At(args[0].first), "unknown shader profile '" + call.profile + "'");
-      return false;
-    }
-    if (profile->second != stage) {
-      Error(At(args[0].first), "profile '" + call.profile + "' does not fit this shader stage");
-      return false;
-    }
-    const std::size_t fn = args[1].first;
-    if (!IsIdent(fn) || !Is(fn + 1, "(") || Match(fn + 1) + 1 != args[1].second) {
-      Error(At(fn), "expected an entry point call such as VS() in CompileShader");
-      return false;
-    }
-    call.function = t_[fn].text;
-    call.where = At(fn);
-    for (const auto& [x, y] : Arguments(fn + 1, Match(fn + 1))) {
-      if (y == x) {
-        Error(At(x), "empty argument in call of '" + call.function + "'");
-        return false;
-      }
-      std::string arg;
-      for (std::size_t j = x; j < y; ++j) {
-        if (!arg.empty() && (IsIdent(j) || t_[j].kind == TokenKind::Number) &&
-            (IsIdent(j - 1) || t_[j - 1].kind == TokenKind::Number))
-          arg += ' ';
-        arg += t_[j].text;
-      }
-      call.arguments.push_back(arg);
-    }
-    return true;
-  }
 
-  std::vector<std::string>& chain_;
-  DeclarationReader decl_;
+    std::size_t SkipBlock(std::size_t k)
+    {
+        std::size_t n = k;
+        while (n < t_.size() && !Is(n, "{"))
+            ++n;
+        const std::size_t close = n < t_.size() ? Match(n) : t_.size();
+        const std::size_t end = std::min(close, t_.size() - 1);
+        Blank(k, end);
+        return end + 1;
+    }
+
+    // Splits the arguments between parentheses open and close at top-level commas.
+    std::vector<std::pair<std::size_t, std::size_t>> Arguments(std::size_t open, std::size_t close) const
+    {
+        std::vector<std::pair<std::size_t, std::size_t>> args;
+        if (close == open + 1)
+            return args;
+        std::size_t start = open + 1;
+        int depth = 0;
+        for (std::size_t j = open + 1; j < close; ++j) {
+            if (t_[j].text == "(" || t_[j].text == "{")
+                ++depth;
+            if (t_[j].text == ")" || t_[j].text == "}")
+                --depth;
+            if (depth == 0 && t_[j].text == ",") {
+                args.emplace_back(start, j);
+                start = j + 1;
+            }
+        }
+        args.emplace_back(start, close);
+        return args;
+    }
+
+    bool IsNull(std::size_t a, std::size_t b) const
+    {
+        return b == a + 1 && (t_[a].text == "NULL" || t_[a].text == "0");
+    }
+
+    bool PassBody(std::size_t k, std::size_t close, EffectSourcePass& pass)
+    {
+        static const std::map<std::string, StageKind> kSetters = {
+            {"SetVertexShader", StageKind::Vertex},   {"SetPixelShader", StageKind::Pixel},
+            {"SetComputeShader", StageKind::Compute}, {"SetHullShader", StageKind::Hull},
+            {"SetDomainShader", StageKind::Domain},   {"SetGeometryShader", StageKind::Geometry}};
+        while (k < close) {
+            if (!IsIdent(k) || !Is(k + 1, "(")) {
+                Error(At(k), "expected a state assignment but found '" + Text(k) + "'");
+                return false;
+            }
+            const std::string what = t_[k].text;
+            const std::size_t open = k + 1;
+            const std::size_t end = Match(open);
+            if (end >= close) {
+                Error(At(open), "unbalanced parentheses in '" + what + "'");
+                return false;
+            }
+            const auto args = Arguments(open, end);
+            const EffectSourceLocation where = At(k);
+            const auto setter = kSetters.find(what);
+            if (setter != kSetters.end()) {
+                if (args.size() != 1) {
+                    Error(where, what + " takes one argument");
+                    return false;
+                }
+                auto& slot = pass.shaders[static_cast<std::size_t>(setter->second)];
+                if (IsNull(args[0].first, args[0].second)) {
+                    slot.reset();
+                } else if (args[0].second == args[0].first + 1 && IsIdent(args[0].first)) {
+                    // A shader variable declared earlier at file scope.
+                    const std::string& name = t_[args[0].first].text;
+                    const auto var = out_.shaderVariables.find(name);
+                    if (var == out_.shaderVariables.end()) {
+                        Report(At(args[0].first), true, "X3004", "undeclared shader variable '" + name + "'");
+                        return false;
+                    }
+                    if (var->second.stage != setter->second) {
+                        Error(At(args[0].first), "'" + name + "' is not a shader of the stage " + what + " sets");
+                        return false;
+                    }
+                    slot = var->second.call;
+                } else {
+                    EffectEntryCall call;
+                    if (!CompileShaderCall(args[0].first, args[0].second, setter->second, call))
+                        return false;
+                    slot = std::move(call);
+                }
+            } else if (what == "SetRasterizerState" || what == "SetDepthStencilState" || what == "SetBlendState") {
+                const std::size_t wanted = what == "SetRasterizerState" ? 1 : what == "SetDepthStencilState" ? 2 : 3;
+                if (args.size() != wanted) {
+                    Error(where, what + " takes " + std::to_string(wanted) + " argument" + (wanted == 1 ? "" : "s"));
+                    return false;
+                }
+                EffectStateRef ref;
+                ref.set = true;
+                ref.where = At(args[0].first);
+                if (IsNull(args[0].first, args[0].second)) {
+                    ref.null = true;
+                } else if (args[0].second == args[0].first + 1 && IsIdent(args[0].first)) {
+                    ref.name = t_[args[0].first].text;
+                } else {
+                    Error(ref.where, "expected a state name or NULL in " + what);
+                    return false;
+                }
+                if (what == "SetRasterizerState") {
+                    pass.rasterizer = ref;
+                } else if (what == "SetDepthStencilState") {
+                    pass.depthStencil = ref;
+                    float r = 0;
+                    if (!FloatValue(args[1].first, args[1].second, r) || r < 0 || r > 255) {
+                        Error(At(args[1].first), "bad stencil reference in SetDepthStencilState");
+                        return false;
+                    }
+                    pass.stencilRef = static_cast<std::uint32_t>(r);
+                } else {
+                    pass.blend = ref;
+                    if (!Float4Value(args[1].first, args[1].second, pass.blendFactor)) {
+                        Error(At(args[1].first), "expected float4(r, g, b, a) as the blend factor");
+                        return false;
+                    }
+                    double mask = 0;
+                    if (args[2].second != args[2].first + 1 || !ParseNumber(t_[args[2].first].text, mask) || mask < 0 ||
+                        mask > 0xFFFFFFFFu) {
+                        Error(At(args[2].first), "bad sample mask in SetBlendState");
+                        return false;
+                    }
+                    pass.sampleMask = static_cast<std::uint32_t>(mask);
+                }
+            } else {
+                Error(where, "unknown pass state '" + what + "'");
+                return false;
+            }
+            k = end + 1;
+            if (!Expect(k, ";"))
+                return false;
+        }
+        return true;
+    }
+
+    bool CompileShaderCall(std::size_t a, std::size_t b, StageKind stage, EffectEntryCall& call)
+    {
+        call.stage = stage;
+        call.where = At(a);
+        if (!Is(a, "CompileShader") || !Is(a + 1, "(")) {
+            Error(At(a), "expected CompileShader(profile, Entry(...)) or NULL");
+            return false;
+        }
+        const std::size_t close = Match(a + 1);
+        if (close + 1 != b) {
+            Error(At(a), "unexpected text after CompileShader(...)");
+            return false;
+        }
+        const auto args = Arguments(a + 1, close);
+        if (args.size() != 2 || args[0].second != args[0].first + 1 || !IsIdent(args[0].first)) {
+            Error(At(a), "CompileShader takes a profile and an entry point call");
+            return false;
+        }
+        call.profile = t_[args[0].first].text;
+        static const std::map<std::string, StageKind> kProfiles = {
+            {"vs", StageKind::Vertex}, {"ps", StageKind::Pixel},  {"cs", StageKind::Compute},
+            {"hs", StageKind::Hull},   {"ds", StageKind::Domain}, {"gs", StageKind::Geometry}};
+        const auto profile = kProfiles.find(call.profile.substr(0, 2));
+        const bool modelOk = call.profile.size() == 6 && call.profile[2] == '_' && call.profile[4] == '_' &&
+                             (call.profile[3] == '4' || call.profile[3] == '5');
+        if (profile == kProfiles.end() || !modelOk) {
+            Error(At(args[0].first), "unknown shader profile '" + call.profile + "'");
+            return false;
+        }
+        if (profile->second != stage) {
+            Error(At(args[0].first), "profile '" + call.profile + "' does not fit this shader stage");
+            return false;
+        }
+        const std::size_t fn = args[1].first;
+        if (!IsIdent(fn) || !Is(fn + 1, "(") || Match(fn + 1) + 1 != args[1].second) {
+            Error(At(fn), "expected an entry point call such as VS() in CompileShader");
+            return false;
+        }
+        call.function = t_[fn].text;
+        call.where = At(fn);
+        for (const auto& [x, y] : Arguments(fn + 1, Match(fn + 1))) {
+            if (y == x) {
+                Error(At(x), "empty argument in call of '" + call.function + "'");
+                return false;
+            }
+            std::string arg;
+            for (std::size_t j = x; j < y; ++j) {
+                if (!arg.empty() && (IsIdent(j) || t_[j].kind == TokenKind::Number) &&
+                    (IsIdent(j - 1) || t_[j - 1].kind == TokenKind::Number))
+                    arg += ' ';
+                arg += t_[j].text;
+            }
+            call.arguments.push_back(arg);
+        }
+        return true;
+    }
+
+    std::vector<std::string>& chain_;
+    DeclarationReader decl_;
 };
 
 }  // namespace
 
 void ParseEffectFile(EffectSource& out, const std::string& path, const std::string& text,
-                     std::vector<std::string>& chain) {
-  FileParser(out, path, text, chain).Run();
+                     std::vector<std::string>& chain)
+{
+    FileParser(out, path, text, chain).Run();
 }

@@ -5,20 +5,22 @@
 
 namespace {
 
-const char* StageName(StageKind s) {
-  switch (s) {
+const char* StageName(StageKind s)
+{
+    switch (s) {
     case StageKind::Vertex: return "vertex";
     case StageKind::Pixel: return "pixel";
     case StageKind::Compute: return "compute";
     case StageKind::Hull: return "hull";
     case StageKind::Domain: return "domain";
     case StageKind::Geometry: return "geometry";
-  }
-  return "?";
+    }
+    return "?";
 }
 
-const char* ImageFormatName(StageImageFormat f) {
-  switch (f) {
+const char* ImageFormatName(StageImageFormat f)
+{
+    switch (f) {
     case StageImageFormat::Rgba32f: return "rgba32f";
     case StageImageFormat::Rgba8: return "rgba8";
     case StageImageFormat::R32f: return "r32f";
@@ -26,176 +28,199 @@ const char* ImageFormatName(StageImageFormat f) {
     case StageImageFormat::Rgba16f: return "rgba16f";
     case StageImageFormat::R32i: return "r32i";
     case StageImageFormat::Unspecified: return "written-only";
-  }
-  return "?";
+    }
+    return "?";
 }
 
-std::string Float(float f) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%g", static_cast<double>(f));
-  return buf;
+std::string Float(float f)
+{
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%g", static_cast<double>(f));
+    return buf;
 }
 
-std::string Hex(std::uint32_t v) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "0x%X", v);
-  return buf;
+std::string Hex(std::uint32_t v)
+{
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "0x%X", v);
+    return buf;
 }
 
 template <typename T>
-std::string StateName(std::int32_t index, const std::vector<T>& states) {
-  if (index == kEffectStateUnset) return "unset";
-  if (index == kEffectStateDefault) return "NULL";
-  return states[static_cast<std::size_t>(index)].name;
+std::string StateName(std::int32_t index, const std::vector<T>& states)
+{
+    if (index == kEffectStateUnset)
+        return "unset";
+    if (index == kEffectStateDefault)
+        return "NULL";
+    return states[static_cast<std::size_t>(index)].name;
 }
 
-const char* DimensionName(StageTextureDimension d) {
-  switch (d) {
+const char* DimensionName(StageTextureDimension d)
+{
+    switch (d) {
     case StageTextureDimension::Texture2D: return "2d";
     case StageTextureDimension::TextureCube: return "cube";
     case StageTextureDimension::Texture2DArray: return "2darray";
     case StageTextureDimension::Texture3D: return "3d";
-  }
-  return "?";
+    }
+    return "?";
 }
 
-const char* TextureTypeName(StageTextureDimension d) {
-  switch (d) {
+const char* TextureTypeName(StageTextureDimension d)
+{
+    switch (d) {
     case StageTextureDimension::Texture2D: return "Texture2D";
     case StageTextureDimension::TextureCube: return "TextureCube";
     case StageTextureDimension::Texture2DArray: return "Texture2DArray";
     case StageTextureDimension::Texture3D: return "Texture3D";
-  }
-  return "?";
+    }
+    return "?";
 }
 
-std::string TypeName(const EffectVariable& v) {
-  static const char* kBase[] = {"float", "int", "uint", "bool", "struct"};
-  std::ostringstream t;
-  t << kBase[static_cast<int>(v.baseType)];
-  if (v.baseType != EffectBaseType::Struct) {
-    if (v.matrix) t << v.rows << "x" << v.columns;
-    else if (v.columns > 1) t << v.columns;
-  }
-  if (v.elements > 0) t << "[" << v.elements << "]";
-  return t.str();
+std::string TypeName(const EffectVariable& v)
+{
+    static const char* kBase[] = {"float", "int", "uint", "bool", "struct"};
+    std::ostringstream t;
+    t << kBase[static_cast<int>(v.baseType)];
+    if (v.baseType != EffectBaseType::Struct) {
+        if (v.matrix)
+            t << v.rows << "x" << v.columns;
+        else if (v.columns > 1)
+            t << v.columns;
+    }
+    if (v.elements > 0)
+        t << "[" << v.elements << "]";
+    return t.str();
 }
 
 }  // namespace
 
-std::string PrintEffect(const EffectBlob& blob, const EffectPrintOptions& options) {
-  std::ostringstream o;
-  o << "techniques " << blob.techniques.size() << "\n";
-  for (const EffectTechnique& t : blob.techniques) {
-    o << "  technique " << t.name << "\n";
-    for (const EffectPass& p : t.passes) {
-      o << "    pass " << (p.name.empty() ? "(unnamed)" : p.name) << ":";
-      for (std::size_t k = 0; k < kEffectStageCount; ++k)
-        if (p.shaders[k] >= 0) o << " " << StageName(static_cast<StageKind>(k)) << "=" << p.shaders[k];
-      o << " rasterizer=" << StateName(p.rasterizerState, blob.rasterizerStates);
-      o << " depthstencil=" << StateName(p.depthStencilState, blob.depthStencilStates);
-      if (p.depthStencilState != kEffectStateUnset) o << " ref=" << p.stencilRef;
-      o << " blend=" << StateName(p.blendState, blob.blendStates);
-      if (p.blendState != kEffectStateUnset)
-        o << " factor=(" << Float(p.blendFactor[0]) << "," << Float(p.blendFactor[1]) << ","
-          << Float(p.blendFactor[2]) << "," << Float(p.blendFactor[3]) << ") mask=" << Hex(p.sampleMask);
-      o << "\n";
+std::string PrintEffect(const EffectBlob& blob, const EffectPrintOptions& options)
+{
+    std::ostringstream o;
+    o << "techniques " << blob.techniques.size() << "\n";
+    for (const EffectTechnique& t : blob.techniques) {
+        o << "  technique " << t.name << "\n";
+        for (const EffectPass& p : t.passes) {
+            o << "    pass " << (p.name.empty() ? "(unnamed)" : p.name) << ":";
+            for (std::size_t k = 0; k < kEffectStageCount; ++k)
+                if (p.shaders[k] >= 0)
+                    o << " " << StageName(static_cast<StageKind>(k)) << "=" << p.shaders[k];
+            o << " rasterizer=" << StateName(p.rasterizerState, blob.rasterizerStates);
+            o << " depthstencil=" << StateName(p.depthStencilState, blob.depthStencilStates);
+            if (p.depthStencilState != kEffectStateUnset)
+                o << " ref=" << p.stencilRef;
+            o << " blend=" << StateName(p.blendState, blob.blendStates);
+            if (p.blendState != kEffectStateUnset)
+                o << " factor=(" << Float(p.blendFactor[0]) << "," << Float(p.blendFactor[1]) << ","
+                  << Float(p.blendFactor[2]) << "," << Float(p.blendFactor[3]) << ") mask=" << Hex(p.sampleMask);
+            o << "\n";
+        }
     }
-  }
-  o << "shaders " << blob.shaders.size() << "\n";
-  for (std::size_t i = 0; i < blob.shaders.size(); ++i) {
-    const EffectShader& s = blob.shaders[i];
-    o << "  [" << i << "] " << StageName(s.stage) << " " << s.entry << "\n";
-    const StageBlob& stage = s.parsed;
-    static const char* kComponent[] = {"float", "int", "uint"};
-    for (const StageInput& in : stage.inputs)
-      o << "    input " << in.semanticName << in.semanticIndex << " location " << in.location << " "
-        << kComponent[static_cast<int>(in.componentType)] << in.componentCount << "\n";
-    for (const StageConstantBuffer& b : stage.constantBuffers)
-      o << "    cbuffer " << b.name << " slot " << b.binding << " size " << b.byteSize << "\n";
-    for (const StageTexture& t : stage.textures) {
-      o << "    texture unit " << t.unit << " slot " << t.slot << " " << DimensionName(t.dimension);
-      if (t.samplerSlot == kStageNoSampler) o << " no sampler\n";
-      else o << " sampler " << t.samplerSlot << "\n";
+    o << "shaders " << blob.shaders.size() << "\n";
+    for (std::size_t i = 0; i < blob.shaders.size(); ++i) {
+        const EffectShader& s = blob.shaders[i];
+        o << "  [" << i << "] " << StageName(s.stage) << " " << s.entry << "\n";
+        const StageBlob& stage = s.parsed;
+        static const char* kComponent[] = {"float", "int", "uint"};
+        for (const StageInput& in : stage.inputs)
+            o << "    input " << in.semanticName << in.semanticIndex << " location " << in.location << " "
+              << kComponent[static_cast<int>(in.componentType)] << in.componentCount << "\n";
+        for (const StageConstantBuffer& b : stage.constantBuffers)
+            o << "    cbuffer " << b.name << " slot " << b.binding << " size " << b.byteSize << "\n";
+        for (const StageTexture& t : stage.textures) {
+            o << "    texture unit " << t.unit << " slot " << t.slot << " " << DimensionName(t.dimension);
+            if (t.samplerSlot == kStageNoSampler)
+                o << " no sampler\n";
+            else
+                o << " sampler " << t.samplerSlot << "\n";
+        }
+        for (const StageImage& img : stage.images)
+            o << "    image " << img.name << " unit " << img.unit << " " << ImageFormatName(img.format) << "\n";
+        if (options.glsl)
+            o << stage.glsl << "\n";
     }
-    for (const StageImage& img : stage.images)
-      o << "    image " << img.name << " unit " << img.unit << " " << ImageFormatName(img.format) << "\n";
-    if (options.glsl) o << stage.glsl << "\n";
-  }
-  o << "constant buffers " << blob.constantBuffers.size() << "\n";
-  for (const EffectConstantBuffer& b : blob.constantBuffers) {
-    o << "  " << b.name << " slot " << b.slot << " size " << b.initialData.size();
-    bool nonZero = false;
-    for (std::uint8_t byte : b.initialData) nonZero = nonZero || byte != 0;
-    o << (nonZero ? " (initialized)" : "");
-    // The shaders read a std140 copy when Direct3D's offsets cannot be declared in GLSL.
-    if (!b.runs.empty()) o << " glsl-copy " << b.gpuSize << " in " << b.runs.size() << " runs";
-    o << "\n";
-  }
-  o << "variables " << blob.variables.size() << "\n";
-  for (const EffectVariable& v : blob.variables) {
-    o << "  " << v.name << " ";
-    switch (v.kind) {
-      case EffectVariableKind::Numeric:
-        o << TypeName(v) << " buffer " << v.buffer << " offset " << v.offset << " size " << v.size;
-        if (v.elements > 0) o << " stride " << v.elementStride;
-        if (v.matrix) o << (v.columnMajor ? " column_major" : " row_major");
-        break;
-      case EffectVariableKind::Texture:
-        o << TextureTypeName(v.dimension);
-        if (v.elements > 0) o << "[" << v.elements << "]";
-        o << " slot " << v.slot;
-        break;
-      case EffectVariableKind::Uav:
-        o << "RWTexture2D " << ImageFormatName(v.format) << " slot " << v.slot;
-        break;
-      case EffectVariableKind::Sampler:
-        o << "SamplerState";
-        if (v.elements > 0) o << "[" << v.elements << "]";
-        o << " slot " << v.slot;
-        break;
+    o << "constant buffers " << blob.constantBuffers.size() << "\n";
+    for (const EffectConstantBuffer& b : blob.constantBuffers) {
+        o << "  " << b.name << " slot " << b.slot << " size " << b.initialData.size();
+        bool nonZero = false;
+        for (std::uint8_t byte : b.initialData)
+            nonZero = nonZero || byte != 0;
+        o << (nonZero ? " (initialized)" : "");
+        // The shaders read a std140 copy when Direct3D's offsets cannot be declared in GLSL.
+        if (!b.runs.empty())
+            o << " glsl-copy " << b.gpuSize << " in " << b.runs.size() << " runs";
+        o << "\n";
     }
-    o << "\n";
-  }
-  o << "samplers " << blob.samplers.size() << "\n";
-  for (const EffectSamplerDesc& s : blob.samplers)
-    o << "  " << s.name << " filter " << Hex(s.filter) << " address " << s.addressU << " " << s.addressV << " "
-      << s.addressW << " bias " << Float(s.mipLODBias) << " anisotropy " << s.maxAnisotropy << " compare "
-      << s.comparisonFunc << " border (" << Float(s.borderColor[0]) << "," << Float(s.borderColor[1]) << ","
-      << Float(s.borderColor[2]) << "," << Float(s.borderColor[3]) << ") lod " << Float(s.minLOD) << " "
-      << Float(s.maxLOD) << "\n";
-  o << "rasterizer states " << blob.rasterizerStates.size() << "\n";
-  for (const EffectRasterizerDesc& s : blob.rasterizerStates)
-    o << "  " << s.name << " fill " << s.fillMode << " cull " << s.cullMode << " ccw " << s.frontCounterClockwise
-      << " bias " << s.depthBias << " " << Float(s.depthBiasClamp) << " " << Float(s.slopeScaledDepthBias)
-      << " clip " << s.depthClipEnable << " scissor " << s.scissorEnable << " msaa " << s.multisampleEnable
-      << " aaline " << s.antialiasedLineEnable << "\n";
-  o << "depth-stencil states " << blob.depthStencilStates.size() << "\n";
-  for (const EffectDepthStencilDesc& s : blob.depthStencilStates) {
-    o << "  " << s.name << " depth " << s.depthEnable << " write " << s.depthWriteMask << " func " << s.depthFunc
-      << " stencil " << s.stencilEnable << " read " << Hex(s.stencilReadMask) << " write "
-      << Hex(s.stencilWriteMask);
-    for (const EffectStencilOpDesc* f : {&s.frontFace, &s.backFace})
-      o << " (" << f->failOp << " " << f->depthFailOp << " " << f->passOp << " " << f->func << ")";
-    o << "\n";
-  }
-  o << "blend states " << blob.blendStates.size() << "\n";
-  for (const EffectBlendDesc& s : blob.blendStates) {
-    o << "  " << s.name << " alpha-to-coverage " << s.alphaToCoverageEnable << " independent "
-      << s.independentBlendEnable << "\n";
-    for (int i = 0; i < 8; ++i) {
-      const EffectRenderTargetBlend& t = s.renderTarget[i];
-      const EffectRenderTargetBlend defaults;
-      const bool isDefault = t.blendEnable == defaults.blendEnable && t.srcBlend == defaults.srcBlend &&
-                             t.destBlend == defaults.destBlend && t.blendOp == defaults.blendOp &&
-                             t.srcBlendAlpha == defaults.srcBlendAlpha && t.destBlendAlpha == defaults.destBlendAlpha &&
-                             t.blendOpAlpha == defaults.blendOpAlpha &&
-                             t.renderTargetWriteMask == defaults.renderTargetWriteMask;
-      if (i > 0 && isDefault) continue;
-      o << "    target " << i << " enable " << t.blendEnable << " color " << t.srcBlend << " " << t.destBlend << " "
-        << t.blendOp << " alpha " << t.srcBlendAlpha << " " << t.destBlendAlpha << " " << t.blendOpAlpha
-        << " mask " << Hex(t.renderTargetWriteMask) << "\n";
+    o << "variables " << blob.variables.size() << "\n";
+    for (const EffectVariable& v : blob.variables) {
+        o << "  " << v.name << " ";
+        switch (v.kind) {
+        case EffectVariableKind::Numeric:
+            o << TypeName(v) << " buffer " << v.buffer << " offset " << v.offset << " size " << v.size;
+            if (v.elements > 0)
+                o << " stride " << v.elementStride;
+            if (v.matrix)
+                o << (v.columnMajor ? " column_major" : " row_major");
+            break;
+        case EffectVariableKind::Texture:
+            o << TextureTypeName(v.dimension);
+            if (v.elements > 0)
+                o << "[" << v.elements << "]";
+            o << " slot " << v.slot;
+            break;
+        case EffectVariableKind::Uav: o << "RWTexture2D " << ImageFormatName(v.format) << " slot " << v.slot; break;
+        case EffectVariableKind::Sampler:
+            o << "SamplerState";
+            if (v.elements > 0)
+                o << "[" << v.elements << "]";
+            o << " slot " << v.slot;
+            break;
+        }
+        o << "\n";
     }
-  }
-  return o.str();
+    o << "samplers " << blob.samplers.size() << "\n";
+    for (const EffectSamplerDesc& s : blob.samplers)
+        o << "  " << s.name << " filter " << Hex(s.filter) << " address " << s.addressU << " " << s.addressV << " "
+          << s.addressW << " bias " << Float(s.mipLODBias) << " anisotropy " << s.maxAnisotropy << " compare "
+          << s.comparisonFunc << " border (" << Float(s.borderColor[0]) << "," << Float(s.borderColor[1]) << ","
+          << Float(s.borderColor[2]) << "," << Float(s.borderColor[3]) << ") lod " << Float(s.minLOD) << " "
+          << Float(s.maxLOD) << "\n";
+    o << "rasterizer states " << blob.rasterizerStates.size() << "\n";
+    for (const EffectRasterizerDesc& s : blob.rasterizerStates)
+        o << "  " << s.name << " fill " << s.fillMode << " cull " << s.cullMode << " ccw " << s.frontCounterClockwise
+          << " bias " << s.depthBias << " " << Float(s.depthBiasClamp) << " " << Float(s.slopeScaledDepthBias)
+          << " clip " << s.depthClipEnable << " scissor " << s.scissorEnable << " msaa " << s.multisampleEnable
+          << " aaline " << s.antialiasedLineEnable << "\n";
+    o << "depth-stencil states " << blob.depthStencilStates.size() << "\n";
+    for (const EffectDepthStencilDesc& s : blob.depthStencilStates) {
+        o << "  " << s.name << " depth " << s.depthEnable << " write " << s.depthWriteMask << " func " << s.depthFunc
+          << " stencil " << s.stencilEnable << " read " << Hex(s.stencilReadMask) << " write "
+          << Hex(s.stencilWriteMask);
+        for (const EffectStencilOpDesc* f : {&s.frontFace, &s.backFace})
+            o << " (" << f->failOp << " " << f->depthFailOp << " " << f->passOp << " " << f->func << ")";
+        o << "\n";
+    }
+    o << "blend states " << blob.blendStates.size() << "\n";
+    for (const EffectBlendDesc& s : blob.blendStates) {
+        o << "  " << s.name << " alpha-to-coverage " << s.alphaToCoverageEnable << " independent "
+          << s.independentBlendEnable << "\n";
+        for (int i = 0; i < 8; ++i) {
+            const EffectRenderTargetBlend& t = s.renderTarget[i];
+            const EffectRenderTargetBlend defaults;
+            const bool isDefault = t.blendEnable == defaults.blendEnable && t.srcBlend == defaults.srcBlend &&
+                                   t.destBlend == defaults.destBlend && t.blendOp == defaults.blendOp &&
+                                   t.srcBlendAlpha == defaults.srcBlendAlpha &&
+                                   t.destBlendAlpha == defaults.destBlendAlpha &&
+                                   t.blendOpAlpha == defaults.blendOpAlpha &&
+                                   t.renderTargetWriteMask == defaults.renderTargetWriteMask;
+            if (i > 0 && isDefault)
+                continue;
+            o << "    target " << i << " enable " << t.blendEnable << " color " << t.srcBlend << " " << t.destBlend
+              << " " << t.blendOp << " alpha " << t.srcBlendAlpha << " " << t.destBlendAlpha << " " << t.blendOpAlpha
+              << " mask " << Hex(t.renderTargetWriteMask) << "\n";
+        }
+    }
+    return o.str();
 }

@@ -6,7 +6,7 @@
 #include "fxruntime/EffectBlob.h"
 
 struct EffectPrintOptions {
-  bool glsl = false;  // include each stage's GLSL source
+    bool glsl = false;  // include each stage's GLSL source
 };
 
 // `blob` as ParseEffectBlob returns it (with each stage's parsed form).

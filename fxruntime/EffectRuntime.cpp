@@ -16,7 +16,6 @@
 
 namespace {
 
-
 class EffectObject;
 struct VariableCore;
 
@@ -24,66 +23,66 @@ struct VariableCore;
 // is an inert handle.
 template <class Interface>
 class ViewBase : public Interface {
- public:
-  explicit ViewBase(VariableCore* core) : core_(core) {}
-  virtual ~ViewBase() = default;
-  ViewBase(const ViewBase&) = delete;
-  ViewBase& operator=(const ViewBase&) = delete;
+public:
+    explicit ViewBase(VariableCore* core) : core_(core) {}
+    virtual ~ViewBase() = default;
+    ViewBase(const ViewBase&) = delete;
+    ViewBase& operator=(const ViewBase&) = delete;
 
-  BOOL IsValid() override { return core_ != nullptr ? TRUE : FALSE; }
-  ID3DX11EffectScalarVariable* AsScalar() override;
-  ID3DX11EffectVectorVariable* AsVector() override;
-  ID3DX11EffectMatrixVariable* AsMatrix() override;
-  ID3DX11EffectShaderResourceVariable* AsShaderResource() override;
-  ID3DX11EffectUnorderedAccessViewVariable* AsUnorderedAccessView() override;
-  HRESULT SetRawValue(const void* pData, UINT ByteOffset, UINT ByteCount) override;
-  HRESULT GetRawValue(void* pData, UINT ByteOffset, UINT ByteCount) override;
+    BOOL IsValid() override { return core_ != nullptr ? TRUE : FALSE; }
+    ID3DX11EffectScalarVariable* AsScalar() override;
+    ID3DX11EffectVectorVariable* AsVector() override;
+    ID3DX11EffectMatrixVariable* AsMatrix() override;
+    ID3DX11EffectShaderResourceVariable* AsShaderResource() override;
+    ID3DX11EffectUnorderedAccessViewVariable* AsUnorderedAccessView() override;
+    HRESULT SetRawValue(const void* pData, UINT ByteOffset, UINT ByteCount) override;
+    HRESULT GetRawValue(void* pData, UINT ByteOffset, UINT ByteCount) override;
 
- protected:
-  VariableCore* core_;
+protected:
+    VariableCore* core_;
 };
 
 class RawView final : public ViewBase<ID3DX11EffectVariable> {
- public:
-  using ViewBase::ViewBase;
+public:
+    using ViewBase::ViewBase;
 };
 
 class ScalarView final : public ViewBase<ID3DX11EffectScalarVariable> {
- public:
-  using ViewBase::ViewBase;
-  HRESULT SetFloat(float Value) override;
-  HRESULT GetFloat(float* pValue) override;
-  HRESULT SetInt(int Value) override;
+public:
+    using ViewBase::ViewBase;
+    HRESULT SetFloat(float Value) override;
+    HRESULT GetFloat(float* pValue) override;
+    HRESULT SetInt(int Value) override;
 };
 
 class VectorView final : public ViewBase<ID3DX11EffectVectorVariable> {
- public:
-  using ViewBase::ViewBase;
-  HRESULT SetFloatVector(const float* pData) override;
-  HRESULT GetFloatVector(float* pData) override;
+public:
+    using ViewBase::ViewBase;
+    HRESULT SetFloatVector(const float* pData) override;
+    HRESULT GetFloatVector(float* pData) override;
 };
 
 class MatrixView final : public ViewBase<ID3DX11EffectMatrixVariable> {
- public:
-  using ViewBase::ViewBase;
-  HRESULT SetMatrix(const float* pData) override;
-  HRESULT GetMatrix(float* pData) override;
+public:
+    using ViewBase::ViewBase;
+    HRESULT SetMatrix(const float* pData) override;
+    HRESULT GetMatrix(float* pData) override;
 };
 
 class ShaderResourceView final : public ViewBase<ID3DX11EffectShaderResourceVariable> {
- public:
-  using ViewBase::ViewBase;
-  HRESULT SetResource(ID3D11ShaderResourceView* pResource) override;
-  HRESULT GetResource(ID3D11ShaderResourceView** ppResource) override;
-  HRESULT SetResourceArray(ID3D11ShaderResourceView** ppResources, UINT Offset, UINT Count) override;
-  HRESULT GetResourceArray(ID3D11ShaderResourceView** ppResources, UINT Offset, UINT Count) override;
+public:
+    using ViewBase::ViewBase;
+    HRESULT SetResource(ID3D11ShaderResourceView* pResource) override;
+    HRESULT GetResource(ID3D11ShaderResourceView** ppResource) override;
+    HRESULT SetResourceArray(ID3D11ShaderResourceView** ppResources, UINT Offset, UINT Count) override;
+    HRESULT GetResourceArray(ID3D11ShaderResourceView** ppResources, UINT Offset, UINT Count) override;
 };
 
 class UnorderedAccessView final : public ViewBase<ID3DX11EffectUnorderedAccessViewVariable> {
- public:
-  using ViewBase::ViewBase;
-  HRESULT SetUnorderedAccessView(ID3D11UnorderedAccessView* pResource) override;
-  HRESULT GetUnorderedAccessView(ID3D11UnorderedAccessView** ppResource) override;
+public:
+    using ViewBase::ViewBase;
+    HRESULT SetUnorderedAccessView(ID3D11UnorderedAccessView* pResource) override;
+    HRESULT GetUnorderedAccessView(ID3D11UnorderedAccessView** ppResource) override;
 };
 
 RawView g_inertRaw{nullptr};
@@ -94,682 +93,832 @@ ShaderResourceView g_inertSrv{nullptr};
 UnorderedAccessView g_inertUav{nullptr};
 
 struct ConstantBuffer {
-  ComPtr<ID3D11Buffer> buffer;
-  std::vector<std::uint8_t> data;  // Direct3D's layout, as the variables write it
-  // The std140 copy the shaders read when Direct3D's offsets cannot be declared in GLSL.
-  std::vector<std::uint8_t> gpu;
-  const std::vector<EffectCopyRun>* runs = nullptr;
-  bool dirty = false;
+    ComPtr<ID3D11Buffer> buffer;
+    std::vector<std::uint8_t> data;  // Direct3D's layout, as the variables write it
+    // The std140 copy the shaders read when Direct3D's offsets cannot be declared in GLSL.
+    std::vector<std::uint8_t> gpu;
+    const std::vector<EffectCopyRun>* runs = nullptr;
+    bool dirty = false;
 
-  const std::uint8_t* Upload() {
-    if (runs == nullptr || runs->empty()) return data.data();
-    for (const EffectCopyRun& r : *runs) std::memcpy(gpu.data() + r.to, data.data() + r.from, r.bytes);
-    return gpu.data();
-  }
+    const std::uint8_t* Upload()
+    {
+        if (runs == nullptr || runs->empty())
+            return data.data();
+        for (const EffectCopyRun& r : *runs)
+            std::memcpy(gpu.data() + r.to, data.data() + r.from, r.bytes);
+        return gpu.data();
+    }
 };
 
 // One variable of the effect with its typed views; the views that do not fit its kind are never
 // handed out.
 struct VariableCore {
-  VariableCore(EffectObject* owner, const EffectVariable* variable)
-      : effect(owner), info(variable), raw(this), scalar(this), vector(this), matrix(this), srv(this), uav(this) {
-    if (variable->kind == EffectVariableKind::Texture) views.resize(std::max(variable->elements, 1u));
-  }
+    VariableCore(EffectObject* owner, const EffectVariable* variable)
+        : effect(owner),
+          info(variable),
+          raw(this),
+          scalar(this),
+          vector(this),
+          matrix(this),
+          srv(this),
+          uav(this)
+    {
+        if (variable->kind == EffectVariableKind::Texture)
+            views.resize(std::max(variable->elements, 1u));
+    }
 
-  bool IsNumeric() const { return info->kind == EffectVariableKind::Numeric && info->baseType != EffectBaseType::Struct; }
-  bool IsScalar() const { return IsNumeric() && !info->matrix && info->columns == 1; }
-  bool IsVector() const { return IsNumeric() && !info->matrix && info->columns > 1; }
-  bool IsMatrix() const { return IsNumeric() && info->matrix; }
+    bool IsNumeric() const
+    {
+        return info->kind == EffectVariableKind::Numeric && info->baseType != EffectBaseType::Struct;
+    }
+    bool IsScalar() const { return IsNumeric() && !info->matrix && info->columns == 1; }
+    bool IsVector() const { return IsNumeric() && !info->matrix && info->columns > 1; }
+    bool IsMatrix() const { return IsNumeric() && info->matrix; }
 
-  // Bytes within the variable, bounds-checked against its size.
-  HRESULT Write(UINT offset, const void* bytes, UINT count);
-  HRESULT Read(UINT offset, void* bytes, UINT count) const;
-  // One 32-bit component, converted to the variable's base type.
-  HRESULT WriteComponent(UINT offset, float value);
-  HRESULT ReadComponent(UINT offset, float& value) const;
+    // Bytes within the variable, bounds-checked against its size.
+    HRESULT Write(UINT offset, const void* bytes, UINT count);
+    HRESULT Read(UINT offset, void* bytes, UINT count) const;
+    // One 32-bit component, converted to the variable's base type.
+    HRESULT WriteComponent(UINT offset, float value);
+    HRESULT ReadComponent(UINT offset, float& value) const;
 
-  EffectObject* effect;
-  const EffectVariable* info;
-  RawView raw;
-  ScalarView scalar;
-  VectorView vector;
-  MatrixView matrix;
-  ShaderResourceView srv;
-  UnorderedAccessView uav;
-  // Held, as the pipeline will read them at Apply: one per element (one for a texture that is no array).
-  std::vector<ComPtr<ID3D11ShaderResourceView>> views;
-  ComPtr<ID3D11UnorderedAccessView> uavView;  // held likewise
+    EffectObject* effect;
+    const EffectVariable* info;
+    RawView raw;
+    ScalarView scalar;
+    VectorView vector;
+    MatrixView matrix;
+    ShaderResourceView srv;
+    UnorderedAccessView uav;
+    // Held, as the pipeline will read them at Apply: one per element (one for a texture that is no array).
+    std::vector<ComPtr<ID3D11ShaderResourceView>> views;
+    ComPtr<ID3D11UnorderedAccessView> uavView;  // held likewise
 };
 
 // A created shader with the bindings its stage blob declares.
 struct StageShader {
-  StageKind stage = StageKind::Vertex;
-  ComPtr<ID3D11VertexShader> vs;
-  ComPtr<ID3D11PixelShader> ps;
-  ComPtr<ID3D11ComputeShader> cs;
-  std::vector<std::uint32_t> constantBuffers;
-  std::vector<std::uint32_t> textureSlots;
-  std::vector<std::uint32_t> samplerSlots;
-  std::vector<std::uint32_t> imageUnits;
-  const std::vector<std::uint8_t>* inputSignature = nullptr;  // vertex stage only: its stage blob
+    StageKind stage = StageKind::Vertex;
+    ComPtr<ID3D11VertexShader> vs;
+    ComPtr<ID3D11PixelShader> ps;
+    ComPtr<ID3D11ComputeShader> cs;
+    std::vector<std::uint32_t> constantBuffers;
+    std::vector<std::uint32_t> textureSlots;
+    std::vector<std::uint32_t> samplerSlots;
+    std::vector<std::uint32_t> imageUnits;
+    const std::vector<std::uint8_t>* inputSignature = nullptr;  // vertex stage only: its stage blob
 };
 
 class PassImpl final : public ID3DX11EffectPass {
- public:
-  PassImpl(EffectObject* owner, const EffectPass* pass) : effect_(owner), info_(pass) {}
-  virtual ~PassImpl() = default;
-  BOOL IsValid() override { return effect_ != nullptr ? TRUE : FALSE; }
-  HRESULT GetDesc(D3DX11_PASS_DESC* pDesc) override;
-  HRESULT Apply(UINT Flags, ID3D11DeviceContext* pContext) override;
+public:
+    PassImpl(EffectObject* owner, const EffectPass* pass) : effect_(owner), info_(pass) {}
+    virtual ~PassImpl() = default;
+    BOOL IsValid() override { return effect_ != nullptr ? TRUE : FALSE; }
+    HRESULT GetDesc(D3DX11_PASS_DESC* pDesc) override;
+    HRESULT Apply(UINT Flags, ID3D11DeviceContext* pContext) override;
 
- private:
-  EffectObject* effect_;
-  const EffectPass* info_;
+private:
+    EffectObject* effect_;
+    const EffectPass* info_;
 };
 
 class TechniqueImpl final : public ID3DX11EffectTechnique {
- public:
-  TechniqueImpl(EffectObject* owner, const EffectTechnique* technique) : effect_(owner), info_(technique) {
-    if (technique != nullptr)
-      for (const EffectPass& p : technique->passes) passes_.push_back(std::make_unique<PassImpl>(owner, &p));
-  }
-  virtual ~TechniqueImpl() = default;
-  BOOL IsValid() override { return effect_ != nullptr ? TRUE : FALSE; }
-  HRESULT GetDesc(D3DX11_TECHNIQUE_DESC* pDesc) override;
-  ID3DX11EffectPass* GetPassByIndex(UINT Index) override;
-  ID3DX11EffectPass* GetPassByName(LPCSTR Name) override;
+public:
+    TechniqueImpl(EffectObject* owner, const EffectTechnique* technique) : effect_(owner), info_(technique)
+    {
+        if (technique != nullptr)
+            for (const EffectPass& p : technique->passes)
+                passes_.push_back(std::make_unique<PassImpl>(owner, &p));
+    }
+    virtual ~TechniqueImpl() = default;
+    BOOL IsValid() override { return effect_ != nullptr ? TRUE : FALSE; }
+    HRESULT GetDesc(D3DX11_TECHNIQUE_DESC* pDesc) override;
+    ID3DX11EffectPass* GetPassByIndex(UINT Index) override;
+    ID3DX11EffectPass* GetPassByName(LPCSTR Name) override;
 
- private:
-  EffectObject* effect_;
-  const EffectTechnique* info_;
-  std::vector<std::unique_ptr<PassImpl>> passes_;
+private:
+    EffectObject* effect_;
+    const EffectTechnique* info_;
+    std::vector<std::unique_ptr<PassImpl>> passes_;
 };
 
 PassImpl g_inertPass{nullptr, nullptr};
 TechniqueImpl g_inertTechnique{nullptr, nullptr};
 
 class EffectObject final : public ComObject<ID3DX11Effect> {
- public:
-  explicit EffectObject(EffectBlob blob) : blob_(std::move(blob)) {}
+public:
+    explicit EffectObject(EffectBlob blob) : blob_(std::move(blob)) {}
 
-  // Creates every device object; on failure returns the device's code and leaves the rest to
-  // the destructor.
-  HRESULT Build(ID3D11Device* device);
+    // Creates every device object; on failure returns the device's code and leaves the rest to
+    // the destructor.
+    HRESULT Build(ID3D11Device* device);
 
-  IUnknown* Cast(REFIID riid) override { return riid == IID_ID3DX11Effect ? this : nullptr; }
+    IUnknown* Cast(REFIID riid) override { return riid == IID_ID3DX11Effect ? this : nullptr; }
 
-  BOOL IsValid() override { return TRUE; }
-  HRESULT GetDevice(ID3D11Device** ppDevice) override {
-    if (ppDevice == nullptr) return E_INVALIDARG;
-    *ppDevice = ComPtr(device_).Detach();
-    return S_OK;
-  }
-  HRESULT GetDesc(D3DX11_EFFECT_DESC* pDesc) override {
-    if (pDesc == nullptr) return E_INVALIDARG;
-    pDesc->ConstantBuffers = static_cast<UINT>(buffers_.size());
-    pDesc->GlobalVariables = static_cast<UINT>(variables_.size());
-    pDesc->InterfaceVariables = 0;
-    pDesc->Techniques = static_cast<UINT>(techniques_.size());
-    pDesc->Groups = 0;
-    return S_OK;
-  }
-  ID3DX11EffectVariable* GetVariableByIndex(UINT Index) override {
-    if (Index >= variables_.size()) return &g_inertRaw;
-    return &variables_[Index]->raw;
-  }
-  ID3DX11EffectVariable* GetVariableByName(LPCSTR Name) override {
-    if (Name == nullptr) return &g_inertRaw;
-    for (const auto& v : variables_)
-      if (v->info->name == Name) return &v->raw;
-    return &g_inertRaw;
-  }
-  ID3DX11EffectTechnique* GetTechniqueByIndex(UINT Index) override {
-    if (Index >= techniques_.size()) return &g_inertTechnique;
-    return techniques_[Index].get();
-  }
-  ID3DX11EffectTechnique* GetTechniqueByName(LPCSTR Name) override {
-    if (Name == nullptr) return &g_inertTechnique;
-    for (std::size_t i = 0; i < techniques_.size(); ++i)
-      if (blob_.techniques[i].name == Name) return techniques_[i].get();
-    return &g_inertTechnique;
-  }
+    BOOL IsValid() override { return TRUE; }
+    HRESULT GetDevice(ID3D11Device** ppDevice) override
+    {
+        if (ppDevice == nullptr)
+            return E_INVALIDARG;
+        *ppDevice = ComPtr(device_).Detach();
+        return S_OK;
+    }
+    HRESULT GetDesc(D3DX11_EFFECT_DESC* pDesc) override
+    {
+        if (pDesc == nullptr)
+            return E_INVALIDARG;
+        pDesc->ConstantBuffers = static_cast<UINT>(buffers_.size());
+        pDesc->GlobalVariables = static_cast<UINT>(variables_.size());
+        pDesc->InterfaceVariables = 0;
+        pDesc->Techniques = static_cast<UINT>(techniques_.size());
+        pDesc->Groups = 0;
+        return S_OK;
+    }
+    ID3DX11EffectVariable* GetVariableByIndex(UINT Index) override
+    {
+        if (Index >= variables_.size())
+            return &g_inertRaw;
+        return &variables_[Index]->raw;
+    }
+    ID3DX11EffectVariable* GetVariableByName(LPCSTR Name) override
+    {
+        if (Name == nullptr)
+            return &g_inertRaw;
+        for (const auto& v : variables_)
+            if (v->info->name == Name)
+                return &v->raw;
+        return &g_inertRaw;
+    }
+    ID3DX11EffectTechnique* GetTechniqueByIndex(UINT Index) override
+    {
+        if (Index >= techniques_.size())
+            return &g_inertTechnique;
+        return techniques_[Index].get();
+    }
+    ID3DX11EffectTechnique* GetTechniqueByName(LPCSTR Name) override
+    {
+        if (Name == nullptr)
+            return &g_inertTechnique;
+        for (std::size_t i = 0; i < techniques_.size(); ++i)
+            if (blob_.techniques[i].name == Name)
+                return techniques_[i].get();
+        return &g_inertTechnique;
+    }
 
-  void MarkDirty(std::uint32_t buffer) { buffers_[buffer].dirty = true; }
-  std::vector<std::uint8_t>& BufferData(std::uint32_t buffer) { return buffers_[buffer].data; }
-  const StageShader* Shader(std::int32_t index) const {
-    return index < 0 ? nullptr : &shaders_[static_cast<std::size_t>(index)];
-  }
-  HRESULT ApplyPass(const EffectPass& pass, ID3D11DeviceContext* context);
+    void MarkDirty(std::uint32_t buffer) { buffers_[buffer].dirty = true; }
+    std::vector<std::uint8_t>& BufferData(std::uint32_t buffer) { return buffers_[buffer].data; }
+    const StageShader* Shader(std::int32_t index) const
+    {
+        return index < 0 ? nullptr : &shaders_[static_cast<std::size_t>(index)];
+    }
+    HRESULT ApplyPass(const EffectPass& pass, ID3D11DeviceContext* context);
 
- private:
-  // The variables first (they hold views bound into the effect), the device last (its members
-  // are declared first).
-  ~EffectObject() override { variables_.clear(); }
+private:
+    // The variables first (they hold views bound into the effect), the device last (its members
+    // are declared first).
+    ~EffectObject() override { variables_.clear(); }
 
-  void BindStage(const StageShader& shader, ID3D11DeviceContext* context);
+    void BindStage(const StageShader& shader, ID3D11DeviceContext* context);
 
-  EffectBlob blob_;
-  ComPtr<ID3D11Device> device_;
-  std::vector<ConstantBuffer> buffers_;
-  std::vector<StageShader> shaders_;
-  std::vector<ComPtr<ID3D11SamplerState>> samplers_;
-  std::vector<ComPtr<ID3D11RasterizerState>> rasterizers_;
-  std::vector<ComPtr<ID3D11DepthStencilState>> depthStencils_;
-  std::vector<ComPtr<ID3D11BlendState>> blends_;
-  std::vector<std::unique_ptr<VariableCore>> variables_;
-  struct TextureSlot {
-    VariableCore* core = nullptr;
-    std::size_t element = 0;
-  };
-  std::vector<TextureSlot> textureAtSlot_;   // by shader-resource slot
-  std::vector<int> bufferAtSlot_;            // index into buffers_ by constant-buffer slot, -1 when none
-  std::vector<VariableCore*> uavAtSlot_;      // by unordered-access slot
-  std::vector<std::unique_ptr<TechniqueImpl>> techniques_;
+    EffectBlob blob_;
+    ComPtr<ID3D11Device> device_;
+    std::vector<ConstantBuffer> buffers_;
+    std::vector<StageShader> shaders_;
+    std::vector<ComPtr<ID3D11SamplerState>> samplers_;
+    std::vector<ComPtr<ID3D11RasterizerState>> rasterizers_;
+    std::vector<ComPtr<ID3D11DepthStencilState>> depthStencils_;
+    std::vector<ComPtr<ID3D11BlendState>> blends_;
+    std::vector<std::unique_ptr<VariableCore>> variables_;
+    struct TextureSlot {
+        VariableCore* core = nullptr;
+        std::size_t element = 0;
+    };
+    std::vector<TextureSlot> textureAtSlot_;  // by shader-resource slot
+    std::vector<int> bufferAtSlot_;           // index into buffers_ by constant-buffer slot, -1 when none
+    std::vector<VariableCore*> uavAtSlot_;    // by unordered-access slot
+    std::vector<std::unique_ptr<TechniqueImpl>> techniques_;
 };
 
 // ---------------------------------------------------------------------------------------------
 // Variables
 
 template <class Interface>
-ID3DX11EffectScalarVariable* ViewBase<Interface>::AsScalar() {
-  return core_ != nullptr && core_->IsScalar() ? &core_->scalar : &g_inertScalar;
+ID3DX11EffectScalarVariable* ViewBase<Interface>::AsScalar()
+{
+    return core_ != nullptr && core_->IsScalar() ? &core_->scalar : &g_inertScalar;
 }
 template <class Interface>
-ID3DX11EffectVectorVariable* ViewBase<Interface>::AsVector() {
-  return core_ != nullptr && core_->IsVector() ? &core_->vector : &g_inertVector;
+ID3DX11EffectVectorVariable* ViewBase<Interface>::AsVector()
+{
+    return core_ != nullptr && core_->IsVector() ? &core_->vector : &g_inertVector;
 }
 template <class Interface>
-ID3DX11EffectMatrixVariable* ViewBase<Interface>::AsMatrix() {
-  return core_ != nullptr && core_->IsMatrix() ? &core_->matrix : &g_inertMatrix;
+ID3DX11EffectMatrixVariable* ViewBase<Interface>::AsMatrix()
+{
+    return core_ != nullptr && core_->IsMatrix() ? &core_->matrix : &g_inertMatrix;
 }
 template <class Interface>
-ID3DX11EffectShaderResourceVariable* ViewBase<Interface>::AsShaderResource() {
-  return core_ != nullptr && core_->info->kind == EffectVariableKind::Texture ? &core_->srv : &g_inertSrv;
+ID3DX11EffectShaderResourceVariable* ViewBase<Interface>::AsShaderResource()
+{
+    return core_ != nullptr && core_->info->kind == EffectVariableKind::Texture ? &core_->srv : &g_inertSrv;
 }
 template <class Interface>
-ID3DX11EffectUnorderedAccessViewVariable* ViewBase<Interface>::AsUnorderedAccessView() {
-  return core_ != nullptr && core_->info->kind == EffectVariableKind::Uav ? &core_->uav : &g_inertUav;
+ID3DX11EffectUnorderedAccessViewVariable* ViewBase<Interface>::AsUnorderedAccessView()
+{
+    return core_ != nullptr && core_->info->kind == EffectVariableKind::Uav ? &core_->uav : &g_inertUav;
 }
 template <class Interface>
-HRESULT ViewBase<Interface>::SetRawValue(const void* pData, UINT ByteOffset, UINT ByteCount) {
-  if (core_ == nullptr) return E_FAIL;
-  return core_->Write(ByteOffset, pData, ByteCount);
+HRESULT ViewBase<Interface>::SetRawValue(const void* pData, UINT ByteOffset, UINT ByteCount)
+{
+    if (core_ == nullptr)
+        return E_FAIL;
+    return core_->Write(ByteOffset, pData, ByteCount);
 }
 template <class Interface>
-HRESULT ViewBase<Interface>::GetRawValue(void* pData, UINT ByteOffset, UINT ByteCount) {
-  if (core_ == nullptr) return E_FAIL;
-  return core_->Read(ByteOffset, pData, ByteCount);
+HRESULT ViewBase<Interface>::GetRawValue(void* pData, UINT ByteOffset, UINT ByteCount)
+{
+    if (core_ == nullptr)
+        return E_FAIL;
+    return core_->Read(ByteOffset, pData, ByteCount);
 }
 
-HRESULT VariableCore::Write(UINT offset, const void* bytes, UINT count) {
-  if (info->kind != EffectVariableKind::Numeric) return E_FAIL;
-  if (bytes == nullptr && count != 0) return E_INVALIDARG;
-  if (std::uint64_t{offset} + count > info->size) return E_INVALIDARG;
-  if (count == 0) return S_OK;
-  std::memcpy(effect->BufferData(info->buffer).data() + info->offset + offset, bytes, count);
-  effect->MarkDirty(info->buffer);
-  return S_OK;
+HRESULT VariableCore::Write(UINT offset, const void* bytes, UINT count)
+{
+    if (info->kind != EffectVariableKind::Numeric)
+        return E_FAIL;
+    if (bytes == nullptr && count != 0)
+        return E_INVALIDARG;
+    if (std::uint64_t{offset} + count > info->size)
+        return E_INVALIDARG;
+    if (count == 0)
+        return S_OK;
+    std::memcpy(effect->BufferData(info->buffer).data() + info->offset + offset, bytes, count);
+    effect->MarkDirty(info->buffer);
+    return S_OK;
 }
 
-HRESULT VariableCore::Read(UINT offset, void* bytes, UINT count) const {
-  if (info->kind != EffectVariableKind::Numeric) return E_FAIL;
-  if (bytes == nullptr && count != 0) return E_INVALIDARG;
-  if (std::uint64_t{offset} + count > info->size) return E_INVALIDARG;
-  if (count != 0) std::memcpy(bytes, effect->BufferData(info->buffer).data() + info->offset + offset, count);
-  return S_OK;
+HRESULT VariableCore::Read(UINT offset, void* bytes, UINT count) const
+{
+    if (info->kind != EffectVariableKind::Numeric)
+        return E_FAIL;
+    if (bytes == nullptr && count != 0)
+        return E_INVALIDARG;
+    if (std::uint64_t{offset} + count > info->size)
+        return E_INVALIDARG;
+    if (count != 0)
+        std::memcpy(bytes, effect->BufferData(info->buffer).data() + info->offset + offset, count);
+    return S_OK;
 }
 
-HRESULT VariableCore::WriteComponent(UINT offset, float value) {
-  std::uint8_t bytes[4] = {};
-  switch (info->baseType) {
+HRESULT VariableCore::WriteComponent(UINT offset, float value)
+{
+    std::uint8_t bytes[4] = {};
+    switch (info->baseType) {
     case EffectBaseType::Float: std::memcpy(bytes, &value, 4); break;
     case EffectBaseType::Int: {
-      const auto v = static_cast<std::int32_t>(value);
-      std::memcpy(bytes, &v, 4);
-      break;
+        const auto v = static_cast<std::int32_t>(value);
+        std::memcpy(bytes, &v, 4);
+        break;
     }
     case EffectBaseType::UInt: {
-      const auto v = value <= 0.0f ? 0u : static_cast<std::uint32_t>(value);
-      std::memcpy(bytes, &v, 4);
-      break;
+        const auto v = value <= 0.0f ? 0u : static_cast<std::uint32_t>(value);
+        std::memcpy(bytes, &v, 4);
+        break;
     }
     case EffectBaseType::Bool:
     case EffectBaseType::Struct: {
-      const std::uint32_t v = value != 0.0f ? 1u : 0u;
-      std::memcpy(bytes, &v, 4);
-      break;
+        const std::uint32_t v = value != 0.0f ? 1u : 0u;
+        std::memcpy(bytes, &v, 4);
+        break;
     }
-  }
-  return Write(offset, bytes, 4);
+    }
+    return Write(offset, bytes, 4);
 }
 
-HRESULT VariableCore::ReadComponent(UINT offset, float& value) const {
-  std::uint8_t bytes[4] = {};
-  const HRESULT hr = Read(offset, bytes, 4);
-  if (FAILED(hr)) return hr;
-  switch (info->baseType) {
+HRESULT VariableCore::ReadComponent(UINT offset, float& value) const
+{
+    std::uint8_t bytes[4] = {};
+    const HRESULT hr = Read(offset, bytes, 4);
+    if (FAILED(hr))
+        return hr;
+    switch (info->baseType) {
     case EffectBaseType::Float: std::memcpy(&value, bytes, 4); break;
     case EffectBaseType::Int: {
-      std::int32_t v;
-      std::memcpy(&v, bytes, 4);
-      value = static_cast<float>(v);
-      break;
+        std::int32_t v;
+        std::memcpy(&v, bytes, 4);
+        value = static_cast<float>(v);
+        break;
     }
     default: {
-      std::uint32_t v;
-      std::memcpy(&v, bytes, 4);
-      value = static_cast<float>(v);
-      break;
+        std::uint32_t v;
+        std::memcpy(&v, bytes, 4);
+        value = static_cast<float>(v);
+        break;
     }
-  }
-  return S_OK;
+    }
+    return S_OK;
 }
 
-HRESULT ScalarView::SetFloat(float Value) { return core_ == nullptr ? E_FAIL : core_->WriteComponent(0, Value); }
-HRESULT ScalarView::GetFloat(float* pValue) {
-  if (core_ == nullptr) return E_FAIL;
-  if (pValue == nullptr) return E_INVALIDARG;
-  return core_->ReadComponent(0, *pValue);
+HRESULT ScalarView::SetFloat(float Value)
+{
+    return core_ == nullptr ? E_FAIL : core_->WriteComponent(0, Value);
 }
-HRESULT ScalarView::SetInt(int Value) {
-  if (core_ == nullptr) return E_FAIL;
-  if (core_->info->baseType == EffectBaseType::Int) return core_->Write(0, &Value, 4);
-  return core_->WriteComponent(0, static_cast<float>(Value));
+HRESULT ScalarView::GetFloat(float* pValue)
+{
+    if (core_ == nullptr)
+        return E_FAIL;
+    if (pValue == nullptr)
+        return E_INVALIDARG;
+    return core_->ReadComponent(0, *pValue);
+}
+HRESULT ScalarView::SetInt(int Value)
+{
+    if (core_ == nullptr)
+        return E_FAIL;
+    if (core_->info->baseType == EffectBaseType::Int)
+        return core_->Write(0, &Value, 4);
+    return core_->WriteComponent(0, static_cast<float>(Value));
 }
 
-HRESULT VectorView::SetFloatVector(const float* pData) {
-  if (core_ == nullptr) return E_FAIL;
-  if (pData == nullptr) return E_INVALIDARG;
-  for (UINT c = 0; c < core_->info->columns; ++c) {
-    const HRESULT hr = core_->WriteComponent(c * 4, pData[c]);
-    if (FAILED(hr)) return hr;
-  }
-  return S_OK;
+HRESULT VectorView::SetFloatVector(const float* pData)
+{
+    if (core_ == nullptr)
+        return E_FAIL;
+    if (pData == nullptr)
+        return E_INVALIDARG;
+    for (UINT c = 0; c < core_->info->columns; ++c) {
+        const HRESULT hr = core_->WriteComponent(c * 4, pData[c]);
+        if (FAILED(hr))
+            return hr;
+    }
+    return S_OK;
 }
-HRESULT VectorView::GetFloatVector(float* pData) {
-  if (core_ == nullptr) return E_FAIL;
-  if (pData == nullptr) return E_INVALIDARG;
-  for (UINT c = 0; c < core_->info->columns; ++c) {
-    const HRESULT hr = core_->ReadComponent(c * 4, pData[c]);
-    if (FAILED(hr)) return hr;
-  }
-  return S_OK;
+HRESULT VectorView::GetFloatVector(float* pData)
+{
+    if (core_ == nullptr)
+        return E_FAIL;
+    if (pData == nullptr)
+        return E_INVALIDARG;
+    for (UINT c = 0; c < core_->info->columns; ++c) {
+        const HRESULT hr = core_->ReadComponent(c * 4, pData[c]);
+        if (FAILED(hr))
+            return hr;
+    }
+    return S_OK;
 }
 
 // Constant-buffer registers are 16 bytes. A row-major matrix keeps one row per register, a
 // column-major one one column per register: the shader sees the same matrix either way.
-UINT MatrixComponentOffset(const EffectVariable& v, UINT row, UINT column) {
-  return v.columnMajor ? column * 16 + row * 4 : row * 16 + column * 4;
+UINT MatrixComponentOffset(const EffectVariable& v, UINT row, UINT column)
+{
+    return v.columnMajor ? column * 16 + row * 4 : row * 16 + column * 4;
 }
 
-HRESULT MatrixView::SetMatrix(const float* pData) {
-  if (core_ == nullptr) return E_FAIL;
-  if (pData == nullptr) return E_INVALIDARG;
-  const EffectVariable& v = *core_->info;
-  // Check the whole range first, so that a refused matrix leaves nothing half written.
-  if (std::uint64_t{MatrixComponentOffset(v, v.rows - 1, v.columns - 1)} + 4 > v.size) return E_INVALIDARG;
-  for (UINT r = 0; r < v.rows; ++r)
-    for (UINT c = 0; c < v.columns; ++c) {
-      const HRESULT hr = core_->WriteComponent(MatrixComponentOffset(v, r, c), pData[r * 4 + c]);
-      if (FAILED(hr)) return hr;
+HRESULT MatrixView::SetMatrix(const float* pData)
+{
+    if (core_ == nullptr)
+        return E_FAIL;
+    if (pData == nullptr)
+        return E_INVALIDARG;
+    const EffectVariable& v = *core_->info;
+    // Check the whole range first, so that a refused matrix leaves nothing half written.
+    if (std::uint64_t{MatrixComponentOffset(v, v.rows - 1, v.columns - 1)} + 4 > v.size)
+        return E_INVALIDARG;
+    for (UINT r = 0; r < v.rows; ++r)
+        for (UINT c = 0; c < v.columns; ++c) {
+            const HRESULT hr = core_->WriteComponent(MatrixComponentOffset(v, r, c), pData[r * 4 + c]);
+            if (FAILED(hr))
+                return hr;
+        }
+    return S_OK;
+}
+HRESULT MatrixView::GetMatrix(float* pData)
+{
+    if (core_ == nullptr)
+        return E_FAIL;
+    if (pData == nullptr)
+        return E_INVALIDARG;
+    const EffectVariable& v = *core_->info;
+    for (UINT i = 0; i < 16; ++i)
+        pData[i] = 0.0f;
+    for (UINT r = 0; r < v.rows; ++r)
+        for (UINT c = 0; c < v.columns; ++c) {
+            const HRESULT hr = core_->ReadComponent(MatrixComponentOffset(v, r, c), pData[r * 4 + c]);
+            if (FAILED(hr))
+                return hr;
+        }
+    return S_OK;
+}
+
+HRESULT ShaderResourceView::SetResource(ID3D11ShaderResourceView* pResource)
+{
+    return SetResourceArray(&pResource, 0, 1);
+}
+HRESULT ShaderResourceView::GetResource(ID3D11ShaderResourceView** ppResource)
+{
+    return GetResourceArray(ppResource, 0, 1);
+}
+HRESULT ShaderResourceView::SetResourceArray(ID3D11ShaderResourceView** ppResources, UINT Offset, UINT Count)
+{
+    if (core_ == nullptr)
+        return E_FAIL;
+    if ((ppResources == nullptr && Count != 0) || std::uint64_t{Offset} + Count > core_->views.size())
+        return E_INVALIDARG;
+    for (UINT i = 0; i < Count; ++i) {
+        core_->views[Offset + i] = ppResources[i];
     }
-  return S_OK;
+    return S_OK;
 }
-HRESULT MatrixView::GetMatrix(float* pData) {
-  if (core_ == nullptr) return E_FAIL;
-  if (pData == nullptr) return E_INVALIDARG;
-  const EffectVariable& v = *core_->info;
-  for (UINT i = 0; i < 16; ++i) pData[i] = 0.0f;
-  for (UINT r = 0; r < v.rows; ++r)
-    for (UINT c = 0; c < v.columns; ++c) {
-      const HRESULT hr = core_->ReadComponent(MatrixComponentOffset(v, r, c), pData[r * 4 + c]);
-      if (FAILED(hr)) return hr;
+HRESULT ShaderResourceView::GetResourceArray(ID3D11ShaderResourceView** ppResources, UINT Offset, UINT Count)
+{
+    if (core_ == nullptr)
+        return E_FAIL;
+    if ((ppResources == nullptr && Count != 0) || std::uint64_t{Offset} + Count > core_->views.size())
+        return E_INVALIDARG;
+    for (UINT i = 0; i < Count; ++i) {
+        ppResources[i] = ComPtr(core_->views[Offset + i]).Detach();
     }
-  return S_OK;
+    return S_OK;
 }
 
-HRESULT ShaderResourceView::SetResource(ID3D11ShaderResourceView* pResource) {
-  return SetResourceArray(&pResource, 0, 1);
+HRESULT UnorderedAccessView::SetUnorderedAccessView(ID3D11UnorderedAccessView* pResource)
+{
+    if (core_ == nullptr)
+        return E_FAIL;
+    core_->uavView = pResource;
+    return S_OK;
 }
-HRESULT ShaderResourceView::GetResource(ID3D11ShaderResourceView** ppResource) {
-  return GetResourceArray(ppResource, 0, 1);
-}
-HRESULT ShaderResourceView::SetResourceArray(ID3D11ShaderResourceView** ppResources, UINT Offset, UINT Count) {
-  if (core_ == nullptr) return E_FAIL;
-  if ((ppResources == nullptr && Count != 0) || std::uint64_t{Offset} + Count > core_->views.size())
-    return E_INVALIDARG;
-  for (UINT i = 0; i < Count; ++i) {
-    core_->views[Offset + i] = ppResources[i];
-  }
-  return S_OK;
-}
-HRESULT ShaderResourceView::GetResourceArray(ID3D11ShaderResourceView** ppResources, UINT Offset, UINT Count) {
-  if (core_ == nullptr) return E_FAIL;
-  if ((ppResources == nullptr && Count != 0) || std::uint64_t{Offset} + Count > core_->views.size())
-    return E_INVALIDARG;
-  for (UINT i = 0; i < Count; ++i) {
-    ppResources[i] = ComPtr(core_->views[Offset + i]).Detach();
-  }
-  return S_OK;
-}
-
-HRESULT UnorderedAccessView::SetUnorderedAccessView(ID3D11UnorderedAccessView* pResource) {
-  if (core_ == nullptr) return E_FAIL;
-  core_->uavView = pResource;
-  return S_OK;
-}
-HRESULT UnorderedAccessView::GetUnorderedAccessView(ID3D11UnorderedAccessView** ppResource) {
-  if (core_ == nullptr) return E_FAIL;
-  if (ppResource == nullptr) return E_INVALIDARG;
-  *ppResource = ComPtr(core_->uavView).Detach();
-  return S_OK;
+HRESULT UnorderedAccessView::GetUnorderedAccessView(ID3D11UnorderedAccessView** ppResource)
+{
+    if (core_ == nullptr)
+        return E_FAIL;
+    if (ppResource == nullptr)
+        return E_INVALIDARG;
+    *ppResource = ComPtr(core_->uavView).Detach();
+    return S_OK;
 }
 
 // ---------------------------------------------------------------------------------------------
 // Techniques and passes
 
-HRESULT TechniqueImpl::GetDesc(D3DX11_TECHNIQUE_DESC* pDesc) {
-  if (pDesc == nullptr) return E_INVALIDARG;
-  // Inert techniques report no passes, so a drawing loop over them draws nothing.
-  pDesc->Name = info_ != nullptr ? info_->name.c_str() : "";
-  pDesc->Passes = static_cast<UINT>(passes_.size());
-  pDesc->Annotations = 0;
-  return effect_ != nullptr ? S_OK : E_FAIL;
+HRESULT TechniqueImpl::GetDesc(D3DX11_TECHNIQUE_DESC* pDesc)
+{
+    if (pDesc == nullptr)
+        return E_INVALIDARG;
+    // Inert techniques report no passes, so a drawing loop over them draws nothing.
+    pDesc->Name = info_ != nullptr ? info_->name.c_str() : "";
+    pDesc->Passes = static_cast<UINT>(passes_.size());
+    pDesc->Annotations = 0;
+    return effect_ != nullptr ? S_OK : E_FAIL;
 }
 
-ID3DX11EffectPass* TechniqueImpl::GetPassByIndex(UINT Index) {
-  if (Index >= passes_.size()) return &g_inertPass;
-  return passes_[Index].get();
+ID3DX11EffectPass* TechniqueImpl::GetPassByIndex(UINT Index)
+{
+    if (Index >= passes_.size())
+        return &g_inertPass;
+    return passes_[Index].get();
 }
 
-ID3DX11EffectPass* TechniqueImpl::GetPassByName(LPCSTR Name) {
-  if (Name == nullptr || info_ == nullptr) return &g_inertPass;
-  for (std::size_t i = 0; i < passes_.size(); ++i)
-    if (info_->passes[i].name == Name) return passes_[i].get();
-  return &g_inertPass;
+ID3DX11EffectPass* TechniqueImpl::GetPassByName(LPCSTR Name)
+{
+    if (Name == nullptr || info_ == nullptr)
+        return &g_inertPass;
+    for (std::size_t i = 0; i < passes_.size(); ++i)
+        if (info_->passes[i].name == Name)
+            return passes_[i].get();
+    return &g_inertPass;
 }
 
-HRESULT PassImpl::GetDesc(D3DX11_PASS_DESC* pDesc) {
-  if (pDesc == nullptr) return E_INVALIDARG;
-  *pDesc = D3DX11_PASS_DESC{};
-  if (effect_ == nullptr) {
-    pDesc->Name = "";
-    return E_FAIL;
-  }
-  pDesc->Name = info_->name.c_str();
-  pDesc->StencilRef = info_->stencilRef;
-  pDesc->SampleMask = info_->sampleMask;
-  std::memcpy(pDesc->BlendFactor, info_->blendFactor, sizeof(pDesc->BlendFactor));
-  const StageShader* vs = effect_->Shader(info_->shaders[static_cast<std::size_t>(StageKind::Vertex)]);
-  if (vs != nullptr && vs->inputSignature != nullptr) {
-    // The caller only reads the signature; the interface hands it out as non-const.
-    pDesc->pIAInputSignature = const_cast<BYTE*>(vs->inputSignature->data());
-    pDesc->IAInputSignatureSize = vs->inputSignature->size();
-  }
-  return S_OK;
+HRESULT PassImpl::GetDesc(D3DX11_PASS_DESC* pDesc)
+{
+    if (pDesc == nullptr)
+        return E_INVALIDARG;
+    *pDesc = D3DX11_PASS_DESC{};
+    if (effect_ == nullptr) {
+        pDesc->Name = "";
+        return E_FAIL;
+    }
+    pDesc->Name = info_->name.c_str();
+    pDesc->StencilRef = info_->stencilRef;
+    pDesc->SampleMask = info_->sampleMask;
+    std::memcpy(pDesc->BlendFactor, info_->blendFactor, sizeof(pDesc->BlendFactor));
+    const StageShader* vs = effect_->Shader(info_->shaders[static_cast<std::size_t>(StageKind::Vertex)]);
+    if (vs != nullptr && vs->inputSignature != nullptr) {
+        // The caller only reads the signature; the interface hands it out as non-const.
+        pDesc->pIAInputSignature = const_cast<BYTE*>(vs->inputSignature->data());
+        pDesc->IAInputSignatureSize = vs->inputSignature->size();
+    }
+    return S_OK;
 }
 
-HRESULT PassImpl::Apply(UINT /*Flags*/, ID3D11DeviceContext* pContext) {
-  if (effect_ == nullptr) return E_FAIL;
-  if (pContext == nullptr) return E_INVALIDARG;
-  return effect_->ApplyPass(*info_, pContext);
+HRESULT PassImpl::Apply(UINT /*Flags*/, ID3D11DeviceContext* pContext)
+{
+    if (effect_ == nullptr)
+        return E_FAIL;
+    if (pContext == nullptr)
+        return E_INVALIDARG;
+    return effect_->ApplyPass(*info_, pContext);
 }
 
 // ---------------------------------------------------------------------------------------------
 // The effect
 
-void EffectObject::BindStage(const StageShader& shader, ID3D11DeviceContext* context) {
-  for (std::uint32_t slot : shader.constantBuffers) {
-    ID3D11Buffer* buffer = buffers_[static_cast<std::size_t>(bufferAtSlot_[slot])].buffer.Get();
-    switch (shader.stage) {
-      case StageKind::Vertex: context->VSSetConstantBuffers(slot, 1, &buffer); break;
-      case StageKind::Pixel: context->PSSetConstantBuffers(slot, 1, &buffer); break;
-      case StageKind::Compute: context->CSSetConstantBuffers(slot, 1, &buffer); break;
-      default: break;
+void EffectObject::BindStage(const StageShader& shader, ID3D11DeviceContext* context)
+{
+    for (std::uint32_t slot : shader.constantBuffers) {
+        ID3D11Buffer* buffer = buffers_[static_cast<std::size_t>(bufferAtSlot_[slot])].buffer.Get();
+        switch (shader.stage) {
+        case StageKind::Vertex: context->VSSetConstantBuffers(slot, 1, &buffer); break;
+        case StageKind::Pixel: context->PSSetConstantBuffers(slot, 1, &buffer); break;
+        case StageKind::Compute: context->CSSetConstantBuffers(slot, 1, &buffer); break;
+        default: break;
+        }
     }
-  }
-  for (std::uint32_t slot : shader.textureSlots) {
-    const TextureSlot& t = textureAtSlot_[slot];
-    ID3D11ShaderResourceView* view = t.core->views[t.element].Get();
-    switch (shader.stage) {
-      case StageKind::Vertex: context->VSSetShaderResources(slot, 1, &view); break;
-      case StageKind::Pixel: context->PSSetShaderResources(slot, 1, &view); break;
-      case StageKind::Compute: context->CSSetShaderResources(slot, 1, &view); break;
-      default: break;
+    for (std::uint32_t slot : shader.textureSlots) {
+        const TextureSlot& t = textureAtSlot_[slot];
+        ID3D11ShaderResourceView* view = t.core->views[t.element].Get();
+        switch (shader.stage) {
+        case StageKind::Vertex: context->VSSetShaderResources(slot, 1, &view); break;
+        case StageKind::Pixel: context->PSSetShaderResources(slot, 1, &view); break;
+        case StageKind::Compute: context->CSSetShaderResources(slot, 1, &view); break;
+        default: break;
+        }
     }
-  }
-  for (std::uint32_t slot : shader.samplerSlots) {
-    ID3D11SamplerState* sampler = samplers_[slot].Get();
-    switch (shader.stage) {
-      case StageKind::Vertex: context->VSSetSamplers(slot, 1, &sampler); break;
-      case StageKind::Pixel: context->PSSetSamplers(slot, 1, &sampler); break;
-      case StageKind::Compute: context->CSSetSamplers(slot, 1, &sampler); break;
-      default: break;
+    for (std::uint32_t slot : shader.samplerSlots) {
+        ID3D11SamplerState* sampler = samplers_[slot].Get();
+        switch (shader.stage) {
+        case StageKind::Vertex: context->VSSetSamplers(slot, 1, &sampler); break;
+        case StageKind::Pixel: context->PSSetSamplers(slot, 1, &sampler); break;
+        case StageKind::Compute: context->CSSetSamplers(slot, 1, &sampler); break;
+        default: break;
+        }
     }
-  }
-  if (shader.stage == StageKind::Compute)
-    for (std::uint32_t unit : shader.imageUnits) {
-      ID3D11UnorderedAccessView* view = uavAtSlot_[unit]->uavView.Get();
-      context->CSSetUnorderedAccessViews(unit, 1, &view, nullptr);
-    }
+    if (shader.stage == StageKind::Compute)
+        for (std::uint32_t unit : shader.imageUnits) {
+            ID3D11UnorderedAccessView* view = uavAtSlot_[unit]->uavView.Get();
+            context->CSSetUnorderedAccessViews(unit, 1, &view, nullptr);
+        }
 }
 
-HRESULT EffectObject::ApplyPass(const EffectPass& pass, ID3D11DeviceContext* context) {
-  for (ConstantBuffer& b : buffers_) {
-    if (!b.dirty) continue;
-    if (b.buffer) context->UpdateSubresource(b.buffer.Get(), 0, nullptr, b.Upload(), 0, 0);
-    b.dirty = false;
-  }
-
-  auto stage = [&pass, this](StageKind kind) { return Shader(pass.shaders[static_cast<std::size_t>(kind)]); };
-  // A compute pass leaves the graphics stages alone and a graphics pass the compute stage, as
-  // Direct3D effects do; within its own stages a pass binds null where it sets no shader.
-  if (const StageShader* cs = stage(StageKind::Compute)) {
-    context->CSSetShader(cs->cs.Get(), nullptr, 0);
-    BindStage(*cs, context);
-  } else {
-    const StageShader* vs = stage(StageKind::Vertex);
-    const StageShader* ps = stage(StageKind::Pixel);
-    context->VSSetShader(vs != nullptr ? vs->vs.Get() : nullptr, nullptr, 0);
-    context->GSSetShader(nullptr, nullptr, 0);
-    context->PSSetShader(ps != nullptr ? ps->ps.Get() : nullptr, nullptr, 0);
-    if (vs != nullptr) BindStage(*vs, context);
-    if (ps != nullptr) BindStage(*ps, context);
-  }
-
-  auto state = [](std::int32_t ref, const auto& list) { return list[static_cast<std::size_t>(ref)].Get(); };
-  if (pass.rasterizerState == kEffectStateDefault) context->RSSetState(nullptr);
-  else if (pass.rasterizerState >= 0) context->RSSetState(state(pass.rasterizerState, rasterizers_));
-  if (pass.depthStencilState == kEffectStateDefault) context->OMSetDepthStencilState(nullptr, pass.stencilRef);
-  else if (pass.depthStencilState >= 0)
-    context->OMSetDepthStencilState(state(pass.depthStencilState, depthStencils_), pass.stencilRef);
-  if (pass.blendState == kEffectStateDefault) context->OMSetBlendState(nullptr, pass.blendFactor, pass.sampleMask);
-  else if (pass.blendState >= 0)
-    context->OMSetBlendState(state(pass.blendState, blends_), pass.blendFactor, pass.sampleMask);
-  return S_OK;
-}
-
-D3D11_RASTERIZER_DESC ToD3D(const EffectRasterizerDesc& s) {
-  return {static_cast<D3D11_FILL_MODE>(s.fillMode),
-          static_cast<D3D11_CULL_MODE>(s.cullMode),
-          s.frontCounterClockwise ? TRUE : FALSE,
-          s.depthBias,
-          s.depthBiasClamp,
-          s.slopeScaledDepthBias,
-          s.depthClipEnable ? TRUE : FALSE,
-          s.scissorEnable ? TRUE : FALSE,
-          s.multisampleEnable ? TRUE : FALSE,
-          s.antialiasedLineEnable ? TRUE : FALSE};
-}
-
-D3D11_DEPTH_STENCILOP_DESC ToD3D(const EffectStencilOpDesc& s) {
-  return {static_cast<D3D11_STENCIL_OP>(s.failOp), static_cast<D3D11_STENCIL_OP>(s.depthFailOp),
-          static_cast<D3D11_STENCIL_OP>(s.passOp), static_cast<D3D11_COMPARISON_FUNC>(s.func)};
-}
-
-D3D11_DEPTH_STENCIL_DESC ToD3D(const EffectDepthStencilDesc& s) {
-  return {s.depthEnable ? TRUE : FALSE,
-          static_cast<D3D11_DEPTH_WRITE_MASK>(s.depthWriteMask),
-          static_cast<D3D11_COMPARISON_FUNC>(s.depthFunc),
-          s.stencilEnable ? TRUE : FALSE,
-          static_cast<UINT8>(s.stencilReadMask),
-          static_cast<UINT8>(s.stencilWriteMask),
-          ToD3D(s.frontFace),
-          ToD3D(s.backFace)};
-}
-
-D3D11_BLEND_DESC ToD3D(const EffectBlendDesc& s) {
-  D3D11_BLEND_DESC d{};
-  d.AlphaToCoverageEnable = s.alphaToCoverageEnable ? TRUE : FALSE;
-  d.IndependentBlendEnable = s.independentBlendEnable ? TRUE : FALSE;
-  for (std::size_t i = 0; i < 8; ++i) {
-    const EffectRenderTargetBlend& t = s.renderTarget[i];
-    d.RenderTarget[i] = {t.blendEnable ? TRUE : FALSE,
-                         static_cast<D3D11_BLEND>(t.srcBlend),
-                         static_cast<D3D11_BLEND>(t.destBlend),
-                         static_cast<D3D11_BLEND_OP>(t.blendOp),
-                         static_cast<D3D11_BLEND>(t.srcBlendAlpha),
-                         static_cast<D3D11_BLEND>(t.destBlendAlpha),
-                         static_cast<D3D11_BLEND_OP>(t.blendOpAlpha),
-                         static_cast<UINT8>(t.renderTargetWriteMask)};
-  }
-  return d;
-}
-
-D3D11_SAMPLER_DESC ToD3D(const EffectSamplerDesc& s) {
-  D3D11_SAMPLER_DESC d{};
-  d.Filter = static_cast<D3D11_FILTER>(s.filter);
-  d.AddressU = static_cast<D3D11_TEXTURE_ADDRESS_MODE>(s.addressU);
-  d.AddressV = static_cast<D3D11_TEXTURE_ADDRESS_MODE>(s.addressV);
-  d.AddressW = static_cast<D3D11_TEXTURE_ADDRESS_MODE>(s.addressW);
-  d.MipLODBias = s.mipLODBias;
-  d.MaxAnisotropy = s.maxAnisotropy;
-  d.ComparisonFunc = static_cast<D3D11_COMPARISON_FUNC>(s.comparisonFunc);
-  std::memcpy(d.BorderColor, s.borderColor, sizeof(d.BorderColor));
-  d.MinLOD = s.minLOD;
-  d.MaxLOD = s.maxLOD;
-  return d;
-}
-
-HRESULT EffectObject::Build(ID3D11Device* device) {
-  device_ = device;
-
-  bufferAtSlot_.assign(kEffectMaxBuffers, -1);
-  for (const EffectConstantBuffer& b : blob_.constantBuffers) {
-    ConstantBuffer cb;
-    cb.data = b.initialData;
-    cb.runs = &b.runs;
-    if (!b.runs.empty()) cb.gpu.assign(b.gpuSize, 0);
-    if (!cb.data.empty()) {
-      const D3D11_BUFFER_DESC desc{b.gpuSize, D3D11_USAGE_DEFAULT, D3D11_BIND_CONSTANT_BUFFER, 0, 0, 0};
-      const D3D11_SUBRESOURCE_DATA init{cb.Upload(), 0, 0};
-      const HRESULT hr = device->CreateBuffer(&desc, &init, cb.buffer.Put());
-      if (FAILED(hr)) return hr;
+HRESULT EffectObject::ApplyPass(const EffectPass& pass, ID3D11DeviceContext* context)
+{
+    for (ConstantBuffer& b : buffers_) {
+        if (!b.dirty)
+            continue;
+        if (b.buffer)
+            context->UpdateSubresource(b.buffer.Get(), 0, nullptr, b.Upload(), 0, 0);
+        b.dirty = false;
     }
-    bufferAtSlot_[b.slot] = static_cast<int>(buffers_.size());
-    buffers_.push_back(std::move(cb));
-  }
 
-  for (const EffectVariable& v : blob_.variables) {
-    variables_.push_back(std::make_unique<VariableCore>(this, &v));
-    VariableCore* core = variables_.back().get();
-    if (v.kind == EffectVariableKind::Texture)
-      for (std::uint32_t e = 0; e < std::max(v.elements, 1u); ++e) {
-        if (textureAtSlot_.size() <= v.slot + e) textureAtSlot_.resize(v.slot + e + 1);
-        textureAtSlot_[v.slot + e] = {core, e};
-      }
-    if (v.kind == EffectVariableKind::Uav) {
-      if (uavAtSlot_.size() <= v.slot) uavAtSlot_.resize(v.slot + 1, nullptr);
-      uavAtSlot_[v.slot] = core;
+    auto stage = [&pass, this](StageKind kind) { return Shader(pass.shaders[static_cast<std::size_t>(kind)]); };
+    // A compute pass leaves the graphics stages alone and a graphics pass the compute stage, as
+    // Direct3D effects do; within its own stages a pass binds null where it sets no shader.
+    if (const StageShader* cs = stage(StageKind::Compute)) {
+        context->CSSetShader(cs->cs.Get(), nullptr, 0);
+        BindStage(*cs, context);
+    } else {
+        const StageShader* vs = stage(StageKind::Vertex);
+        const StageShader* ps = stage(StageKind::Pixel);
+        context->VSSetShader(vs != nullptr ? vs->vs.Get() : nullptr, nullptr, 0);
+        context->GSSetShader(nullptr, nullptr, 0);
+        context->PSSetShader(ps != nullptr ? ps->ps.Get() : nullptr, nullptr, 0);
+        if (vs != nullptr)
+            BindStage(*vs, context);
+        if (ps != nullptr)
+            BindStage(*ps, context);
     }
-  }
 
-  for (const EffectShader& s : blob_.shaders) {
-    // Parsed with the effect, which checked every slot it names.
-    const StageBlob& stage = s.parsed;
-    StageShader shader;
-    shader.stage = s.stage;
-    HRESULT hr = S_OK;
-    switch (s.stage) {
-      case StageKind::Vertex:
-        hr = device->CreateVertexShader(s.code.data(), s.code.size(), nullptr, shader.vs.Put());
-        // As in Direct3D, the vertex shader's own bytecode carries the signature input layouts
-        // are made against.
-        shader.inputSignature = &s.code;
-        break;
-      case StageKind::Pixel: hr = device->CreatePixelShader(s.code.data(), s.code.size(), nullptr, shader.ps.Put()); break;
-      case StageKind::Compute:
-        hr = device->CreateComputeShader(s.code.data(), s.code.size(), nullptr, shader.cs.Put());
-        break;
-      default: hr = E_NOTIMPL; break;  // the device has no hull, domain or geometry stage
+    auto state = [](std::int32_t ref, const auto& list) { return list[static_cast<std::size_t>(ref)].Get(); };
+    if (pass.rasterizerState == kEffectStateDefault)
+        context->RSSetState(nullptr);
+    else if (pass.rasterizerState >= 0)
+        context->RSSetState(state(pass.rasterizerState, rasterizers_));
+    if (pass.depthStencilState == kEffectStateDefault)
+        context->OMSetDepthStencilState(nullptr, pass.stencilRef);
+    else if (pass.depthStencilState >= 0)
+        context->OMSetDepthStencilState(state(pass.depthStencilState, depthStencils_), pass.stencilRef);
+    if (pass.blendState == kEffectStateDefault)
+        context->OMSetBlendState(nullptr, pass.blendFactor, pass.sampleMask);
+    else if (pass.blendState >= 0)
+        context->OMSetBlendState(state(pass.blendState, blends_), pass.blendFactor, pass.sampleMask);
+    return S_OK;
+}
+
+D3D11_RASTERIZER_DESC ToD3D(const EffectRasterizerDesc& s)
+{
+    return {static_cast<D3D11_FILL_MODE>(s.fillMode),
+            static_cast<D3D11_CULL_MODE>(s.cullMode),
+            s.frontCounterClockwise ? TRUE : FALSE,
+            s.depthBias,
+            s.depthBiasClamp,
+            s.slopeScaledDepthBias,
+            s.depthClipEnable ? TRUE : FALSE,
+            s.scissorEnable ? TRUE : FALSE,
+            s.multisampleEnable ? TRUE : FALSE,
+            s.antialiasedLineEnable ? TRUE : FALSE};
+}
+
+D3D11_DEPTH_STENCILOP_DESC ToD3D(const EffectStencilOpDesc& s)
+{
+    return {static_cast<D3D11_STENCIL_OP>(s.failOp), static_cast<D3D11_STENCIL_OP>(s.depthFailOp),
+            static_cast<D3D11_STENCIL_OP>(s.passOp), static_cast<D3D11_COMPARISON_FUNC>(s.func)};
+}
+
+D3D11_DEPTH_STENCIL_DESC ToD3D(const EffectDepthStencilDesc& s)
+{
+    return {s.depthEnable ? TRUE : FALSE,
+            static_cast<D3D11_DEPTH_WRITE_MASK>(s.depthWriteMask),
+            static_cast<D3D11_COMPARISON_FUNC>(s.depthFunc),
+            s.stencilEnable ? TRUE : FALSE,
+            static_cast<UINT8>(s.stencilReadMask),
+            static_cast<UINT8>(s.stencilWriteMask),
+            ToD3D(s.frontFace),
+            ToD3D(s.backFace)};
+}
+
+D3D11_BLEND_DESC ToD3D(const EffectBlendDesc& s)
+{
+    D3D11_BLEND_DESC d{};
+    d.AlphaToCoverageEnable = s.alphaToCoverageEnable ? TRUE : FALSE;
+    d.IndependentBlendEnable = s.independentBlendEnable ? TRUE : FALSE;
+    for (std::size_t i = 0; i < 8; ++i) {
+        const EffectRenderTargetBlend& t = s.renderTarget[i];
+        d.RenderTarget[i] = {t.blendEnable ? TRUE : FALSE,
+                             static_cast<D3D11_BLEND>(t.srcBlend),
+                             static_cast<D3D11_BLEND>(t.destBlend),
+                             static_cast<D3D11_BLEND_OP>(t.blendOp),
+                             static_cast<D3D11_BLEND>(t.srcBlendAlpha),
+                             static_cast<D3D11_BLEND>(t.destBlendAlpha),
+                             static_cast<D3D11_BLEND_OP>(t.blendOpAlpha),
+                             static_cast<UINT8>(t.renderTargetWriteMask)};
     }
-    shaders_.push_back(shader);
-    if (FAILED(hr)) return hr;
-    std::set<std::uint32_t> cbs, textures, samplers, images;
-    for (const StageConstantBuffer& b : stage.constantBuffers) cbs.insert(b.binding);
-    for (const StageTexture& t : stage.textures) {
-      textures.insert(t.slot);
-      if (t.samplerSlot != kStageNoSampler) samplers.insert(t.samplerSlot);
+    return d;
+}
+
+D3D11_SAMPLER_DESC ToD3D(const EffectSamplerDesc& s)
+{
+    D3D11_SAMPLER_DESC d{};
+    d.Filter = static_cast<D3D11_FILTER>(s.filter);
+    d.AddressU = static_cast<D3D11_TEXTURE_ADDRESS_MODE>(s.addressU);
+    d.AddressV = static_cast<D3D11_TEXTURE_ADDRESS_MODE>(s.addressV);
+    d.AddressW = static_cast<D3D11_TEXTURE_ADDRESS_MODE>(s.addressW);
+    d.MipLODBias = s.mipLODBias;
+    d.MaxAnisotropy = s.maxAnisotropy;
+    d.ComparisonFunc = static_cast<D3D11_COMPARISON_FUNC>(s.comparisonFunc);
+    std::memcpy(d.BorderColor, s.borderColor, sizeof(d.BorderColor));
+    d.MinLOD = s.minLOD;
+    d.MaxLOD = s.maxLOD;
+    return d;
+}
+
+HRESULT EffectObject::Build(ID3D11Device* device)
+{
+    device_ = device;
+
+    bufferAtSlot_.assign(kEffectMaxBuffers, -1);
+    for (const EffectConstantBuffer& b : blob_.constantBuffers) {
+        ConstantBuffer cb;
+        cb.data = b.initialData;
+        cb.runs = &b.runs;
+        if (!b.runs.empty())
+            cb.gpu.assign(b.gpuSize, 0);
+        if (!cb.data.empty()) {
+            const D3D11_BUFFER_DESC desc{b.gpuSize, D3D11_USAGE_DEFAULT, D3D11_BIND_CONSTANT_BUFFER, 0, 0, 0};
+            const D3D11_SUBRESOURCE_DATA init{cb.Upload(), 0, 0};
+            const HRESULT hr = device->CreateBuffer(&desc, &init, cb.buffer.Put());
+            if (FAILED(hr))
+                return hr;
+        }
+        bufferAtSlot_[b.slot] = static_cast<int>(buffers_.size());
+        buffers_.push_back(std::move(cb));
     }
-    for (const StageImage& i : stage.images) images.insert(i.unit);
-    StageShader& stored = shaders_.back();
-    stored.constantBuffers.assign(cbs.begin(), cbs.end());
-    stored.textureSlots.assign(textures.begin(), textures.end());
-    stored.samplerSlots.assign(samplers.begin(), samplers.end());
-    stored.imageUnits.assign(images.begin(), images.end());
-    for (std::uint32_t slot : stored.textureSlots)
-      if (slot >= textureAtSlot_.size() || textureAtSlot_[slot].core == nullptr) return D3DXERR_INVALIDDATA;
-    for (std::uint32_t unit : stored.imageUnits)
-      if (unit >= uavAtSlot_.size() || uavAtSlot_[unit] == nullptr) return D3DXERR_INVALIDDATA;
-    for (std::uint32_t slot : stored.constantBuffers)
-      if (slot >= bufferAtSlot_.size() || bufferAtSlot_[slot] < 0) return D3DXERR_INVALIDDATA;
-    for (std::uint32_t slot : stored.samplerSlots)
-      if (slot >= blob_.samplers.size()) return D3DXERR_INVALIDDATA;
-  }
 
-  for (const EffectSamplerDesc& s : blob_.samplers) {
-    const D3D11_SAMPLER_DESC desc = ToD3D(s);
-    const HRESULT hr = device->CreateSamplerState(&desc, samplers_.emplace_back().Put());
-    if (FAILED(hr)) return hr;
-  }
-  for (const EffectRasterizerDesc& s : blob_.rasterizerStates) {
-    const D3D11_RASTERIZER_DESC desc = ToD3D(s);
-    const HRESULT hr = device->CreateRasterizerState(&desc, rasterizers_.emplace_back().Put());
-    if (FAILED(hr)) return hr;
-  }
-  for (const EffectDepthStencilDesc& s : blob_.depthStencilStates) {
-    const D3D11_DEPTH_STENCIL_DESC desc = ToD3D(s);
-    const HRESULT hr = device->CreateDepthStencilState(&desc, depthStencils_.emplace_back().Put());
-    if (FAILED(hr)) return hr;
-  }
-  for (const EffectBlendDesc& s : blob_.blendStates) {
-    const D3D11_BLEND_DESC desc = ToD3D(s);
-    const HRESULT hr = device->CreateBlendState(&desc, blends_.emplace_back().Put());
-    if (FAILED(hr)) return hr;
-  }
+    for (const EffectVariable& v : blob_.variables) {
+        variables_.push_back(std::make_unique<VariableCore>(this, &v));
+        VariableCore* core = variables_.back().get();
+        if (v.kind == EffectVariableKind::Texture)
+            for (std::uint32_t e = 0; e < std::max(v.elements, 1u); ++e) {
+                if (textureAtSlot_.size() <= v.slot + e)
+                    textureAtSlot_.resize(v.slot + e + 1);
+                textureAtSlot_[v.slot + e] = {core, e};
+            }
+        if (v.kind == EffectVariableKind::Uav) {
+            if (uavAtSlot_.size() <= v.slot)
+                uavAtSlot_.resize(v.slot + 1, nullptr);
+            uavAtSlot_[v.slot] = core;
+        }
+    }
 
-  for (const EffectTechnique& t : blob_.techniques) techniques_.push_back(std::make_unique<TechniqueImpl>(this, &t));
-  return S_OK;
+    for (const EffectShader& s : blob_.shaders) {
+        // Parsed with the effect, which checked every slot it names.
+        const StageBlob& stage = s.parsed;
+        StageShader shader;
+        shader.stage = s.stage;
+        HRESULT hr = S_OK;
+        switch (s.stage) {
+        case StageKind::Vertex:
+            hr = device->CreateVertexShader(s.code.data(), s.code.size(), nullptr, shader.vs.Put());
+            // As in Direct3D, the vertex shader's own bytecode carries the signature input layouts
+            // are made against.
+            shader.inputSignature = &s.code;
+            break;
+        case StageKind::Pixel:
+            hr = device->CreatePixelShader(s.code.data(), s.code.size(), nullptr, shader.ps.Put());
+            break;
+        case StageKind::Compute:
+            hr = device->CreateComputeShader(s.code.data(), s.code.size(), nullptr, shader.cs.Put());
+            break;
+        default: hr = E_NOTIMPL; break;  // the device has no hull, domain or geometry stage
+        }
+        shaders_.push_back(shader);
+        if (FAILED(hr))
+            return hr;
+        std::set<std::uint32_t> cbs, textures, samplers, images;
+        for (const StageConstantBuffer& b : stage.constantBuffers)
+            cbs.insert(b.binding);
+        for (const StageTexture& t : stage.textures) {
+            textures.insert(t.slot);
+            if (t.samplerSlot != kStageNoSampler)
+                samplers.insert(t.samplerSlot);
+        }
+        for (const StageImage& i : stage.images)
+            images.insert(i.unit);
+        StageShader& stored = shaders_.back();
+        stored.constantBuffers.assign(cbs.begin(), cbs.end());
+        stored.textureSlots.assign(textures.begin(), textures.end());
+        stored.samplerSlots.assign(samplers.begin(), samplers.end());
+        stored.imageUnits.assign(images.begin(), images.end());
+        for (std::uint32_t slot : stored.textureSlots)
+            if (slot >= textureAtSlot_.size() || textureAtSlot_[slot].core == nullptr)
+                return D3DXERR_INVALIDDATA;
+        for (std::uint32_t unit : stored.imageUnits)
+            if (unit >= uavAtSlot_.size() || uavAtSlot_[unit] == nullptr)
+                return D3DXERR_INVALIDDATA;
+        for (std::uint32_t slot : stored.constantBuffers)
+            if (slot >= bufferAtSlot_.size() || bufferAtSlot_[slot] < 0)
+                return D3DXERR_INVALIDDATA;
+        for (std::uint32_t slot : stored.samplerSlots)
+            if (slot >= blob_.samplers.size())
+                return D3DXERR_INVALIDDATA;
+    }
+
+    for (const EffectSamplerDesc& s : blob_.samplers) {
+        const D3D11_SAMPLER_DESC desc = ToD3D(s);
+        const HRESULT hr = device->CreateSamplerState(&desc, samplers_.emplace_back().Put());
+        if (FAILED(hr))
+            return hr;
+    }
+    for (const EffectRasterizerDesc& s : blob_.rasterizerStates) {
+        const D3D11_RASTERIZER_DESC desc = ToD3D(s);
+        const HRESULT hr = device->CreateRasterizerState(&desc, rasterizers_.emplace_back().Put());
+        if (FAILED(hr))
+            return hr;
+    }
+    for (const EffectDepthStencilDesc& s : blob_.depthStencilStates) {
+        const D3D11_DEPTH_STENCIL_DESC desc = ToD3D(s);
+        const HRESULT hr = device->CreateDepthStencilState(&desc, depthStencils_.emplace_back().Put());
+        if (FAILED(hr))
+            return hr;
+    }
+    for (const EffectBlendDesc& s : blob_.blendStates) {
+        const D3D11_BLEND_DESC desc = ToD3D(s);
+        const HRESULT hr = device->CreateBlendState(&desc, blends_.emplace_back().Put());
+        if (FAILED(hr))
+            return hr;
+    }
+
+    for (const EffectTechnique& t : blob_.techniques)
+        techniques_.push_back(std::make_unique<TechniqueImpl>(this, &t));
+    return S_OK;
 }
 
 }  // namespace
 
 HRESULT D3DX11CreateEffectFromMemory(const void* pData, SIZE_T DataLength, UINT /*FXFlags*/, ID3D11Device* pDevice,
-                                     ID3DX11Effect** ppEffect) {
-  if (ppEffect == nullptr) return E_INVALIDARG;
-  *ppEffect = nullptr;
-  if (pData == nullptr || pDevice == nullptr) return E_INVALIDARG;
-  EffectBlob blob;
-  if (!ParseEffectBlob(pData, DataLength, blob)) return D3DXERR_INVALIDDATA;
-  auto* effect = new EffectObject(std::move(blob));
-  const HRESULT hr = effect->Build(pDevice);
-  if (FAILED(hr)) {
-    effect->Release();
-    return hr;
-  }
-  *ppEffect = effect;
-  return S_OK;
+                                     ID3DX11Effect** ppEffect)
+{
+    if (ppEffect == nullptr)
+        return E_INVALIDARG;
+    *ppEffect = nullptr;
+    if (pData == nullptr || pDevice == nullptr)
+        return E_INVALIDARG;
+    EffectBlob blob;
+    if (!ParseEffectBlob(pData, DataLength, blob))
+        return D3DXERR_INVALIDDATA;
+    auto* effect = new EffectObject(std::move(blob));
+    const HRESULT hr = effect->Build(pDevice);
+    if (FAILED(hr)) {
+        effect->Release();
+        return hr;
+    }
+    *ppEffect = effect;
+    return S_OK;
 }
 
-ID3DX11EffectTechnique* D3DX11InertTechnique() { return &g_inertTechnique; }
-ID3DX11EffectVariable* D3DX11InertVariable() { return &g_inertRaw; }
+ID3DX11EffectTechnique* D3DX11InertTechnique()
+{
+    return &g_inertTechnique;
+}
+ID3DX11EffectVariable* D3DX11InertVariable()
+{
+    return &g_inertRaw;
+}

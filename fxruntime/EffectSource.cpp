@@ -10,137 +10,162 @@
 #include "fxruntime/EffectLexer.h"
 #include "fxruntime/EffectParser.h"
 
-std::string FormatDiagnostic(const EffectDiagnostic& d) {
-  return d.file + "(" + std::to_string(d.line) + "," + std::to_string(d.column) + "): " +
-         (d.error ? "error " : "warning ") + d.code + ": " + d.text;
+std::string FormatDiagnostic(const EffectDiagnostic& d)
+{
+    return d.file + "(" + std::to_string(d.line) + "," + std::to_string(d.column) +
+           "): " + (d.error ? "error " : "warning ") + d.code + ": " + d.text;
 }
 
-std::string EffectMemberKey(const std::string& scope, const std::string& member) { return scope + "::" + member; }
-
-std::string EffectEntryCall::Key() const {
-  std::string key = function + "(";
-  for (std::size_t i = 0; i < arguments.size(); ++i) key += (i ? ", " : "") + arguments[i];
-  return key + ")";
+std::string EffectMemberKey(const std::string& scope, const std::string& member)
+{
+    return scope + "::" + member;
 }
 
-bool EffectSource::HasErrors() const {
-  return std::any_of(diagnostics.begin(), diagnostics.end(), [](const EffectDiagnostic& d) { return d.error; });
+std::string EffectEntryCall::Key() const
+{
+    std::string key = function + "(";
+    for (std::size_t i = 0; i < arguments.size(); ++i)
+        key += (i ? ", " : "") + arguments[i];
+    return key + ")";
 }
 
-const EffectFunction* EffectSource::FindFunction(const std::string& name) const {
-  for (const EffectFunction& f : functions)
-    if (f.name == name) return &f;
-  return nullptr;
+bool EffectSource::HasErrors() const
+{
+    return std::any_of(diagnostics.begin(), diagnostics.end(), [](const EffectDiagnostic& d) { return d.error; });
 }
 
-bool ParseEffectText(const std::string& path, const std::string& text, EffectSource& out) {
-  out.mainFile = path;
-  out.mainFileLines = static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1;
-  std::vector<std::string> chain{path};
-  ParseEffectFile(out, path, text, chain);
-  CheckRegisters(out);
-  return !out.HasErrors();
+const EffectFunction* EffectSource::FindFunction(const std::string& name) const
+{
+    for (const EffectFunction& f : functions)
+        if (f.name == name)
+            return &f;
+    return nullptr;
 }
 
-bool ReadEffectSource(const std::string& path, EffectSource& out) {
-  std::string text;
-  if (!ReadEffectFileText(path, text)) {
+bool ParseEffectText(const std::string& path, const std::string& text, EffectSource& out)
+{
     out.mainFile = path;
-    out.diagnostics.push_back({path, 1, 1, true, "X3501", "cannot open effect file"});
-    return false;
-  }
-  return ParseEffectText(path, text, out);
+    out.mainFileLines = static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1;
+    std::vector<std::string> chain{path};
+    ParseEffectFile(out, path, text, chain);
+    CheckRegisters(out);
+    return !out.HasErrors();
 }
 
-bool SpecializationWord(const std::string& literal, const std::string& type, std::uint32_t& word) {
-  double value = 0;
-  std::string text = literal;
-  bool negative = false;
-  if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
-    negative = text[0] == '-';
-    text.erase(0, 1);
-  }
-  if (text.empty() || !ParseNumber(text, value)) return false;
-  if (negative) value = -value;
-  if (type == "bool") {
-    word = value != 0 ? 1u : 0u;
-    return true;
-  }
-  if (type == "float") {
-    const float f = static_cast<float>(value);
-    std::memcpy(&word, &f, 4);
-    return true;
-  }
-  if (!(value >= -2147483648.0 && value <= 4294967295.0)) return false;  // no 32-bit integer
-  if (value != static_cast<double>(static_cast<long long>(value))) return false;  // 1.5 is no int
-  if (type == "int" && value <= 2147483647.0) {
-    word = static_cast<std::uint32_t>(static_cast<std::int32_t>(value));
-    return true;
-  }
-  if (type == "uint" && value >= 0 && value <= 4294967295.0) {
-    word = static_cast<std::uint32_t>(value);
-    return true;
-  }
-  return false;
-}
-
-bool MakeEntryPoint(const EffectSource& source, const EffectEntryCall& call, int wrapperIndex,
-                    std::string& entryName, std::string& wrapperCode, EffectDiagnostic& error,
-                    std::vector<std::string>* constantTypes) {
-  error = {call.where.file, call.where.line, call.where.column, true, "X3000", {}};
-  if (constantTypes != nullptr) constantTypes->clear();
-  const EffectFunction* f = source.FindFunction(call.function);
-  if (f == nullptr) {
-    error.code = "X3004";
-    error.text = "undeclared entry point '" + call.function + "'";
-    return false;
-  }
-  std::vector<const EffectFunctionParameter*> uniforms;
-  for (const EffectFunctionParameter& p : f->parameters)
-    if (p.isUniform) uniforms.push_back(&p);
-  if (call.arguments.size() != uniforms.size()) {
-    error.text = "'" + call.function + "' takes " + std::to_string(uniforms.size()) + " uniform argument" +
-                 (uniforms.size() == 1 ? "" : "s") + " but " + std::to_string(call.arguments.size()) + " were given";
-    return false;
-  }
-  wrapperCode.clear();
-  if (uniforms.empty()) {
-    entryName = call.function;
-    return true;
-  }
-  bool specialize = constantTypes != nullptr;
-  for (std::size_t i = 0; specialize && i < uniforms.size(); ++i) {
-    std::uint32_t word = 0;
-    specialize = SpecializationWord(call.arguments[i], uniforms[i]->type, word);
-  }
-  std::string constants;
-  if (specialize) {
-    entryName = "fx_" + call.function + "_specialized";
-    for (std::size_t i = 0; i < uniforms.size(); ++i) {
-      const std::string& type = uniforms[i]->type;
-      constants += "[[vk::constant_id(" + std::to_string(i) + ")]] const " + type + " " + entryName + "_" +
-                   std::to_string(i) + " = " + (type == "bool" ? "false" : type == "float" ? "0.0f" : "0") + "; ";
-      constantTypes->push_back(type);
+bool ReadEffectSource(const std::string& path, EffectSource& out)
+{
+    std::string text;
+    if (!ReadEffectFileText(path, text)) {
+        out.mainFile = path;
+        out.diagnostics.push_back({path, 1, 1, true, "X3501", "cannot open effect file"});
+        return false;
     }
-  } else {
-    entryName = "fx_" + call.function + "_" + std::to_string(wrapperIndex);
-  }
-  std::string params, args;
-  std::size_t literal = 0;
-  for (const EffectFunctionParameter& p : f->parameters) {
-    if (!args.empty()) args += ", ";
-    if (p.isUniform) {
-      args += specialize ? entryName + "_" + std::to_string(literal) : "(" + call.arguments[literal] + ")";
-      ++literal;
+    return ParseEffectText(path, text, out);
+}
+
+bool SpecializationWord(const std::string& literal, const std::string& type, std::uint32_t& word)
+{
+    double value = 0;
+    std::string text = literal;
+    bool negative = false;
+    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+        negative = text[0] == '-';
+        text.erase(0, 1);
+    }
+    if (text.empty() || !ParseNumber(text, value))
+        return false;
+    if (negative)
+        value = -value;
+    if (type == "bool") {
+        word = value != 0 ? 1u : 0u;
+        return true;
+    }
+    if (type == "float") {
+        const float f = static_cast<float>(value);
+        std::memcpy(&word, &f, 4);
+        return true;
+    }
+    if (!(value >= -2147483648.0 && value <= 4294967295.0))
+        return false;  // no 32-bit integer
+    if (value != static_cast<double>(static_cast<long long>(value)))
+        return false;  // 1.5 is no int
+    if (type == "int" && value <= 2147483647.0) {
+        word = static_cast<std::uint32_t>(static_cast<std::int32_t>(value));
+        return true;
+    }
+    if (type == "uint" && value >= 0 && value <= 4294967295.0) {
+        word = static_cast<std::uint32_t>(value);
+        return true;
+    }
+    return false;
+}
+
+bool MakeEntryPoint(const EffectSource& source, const EffectEntryCall& call, int wrapperIndex, std::string& entryName,
+                    std::string& wrapperCode, EffectDiagnostic& error, std::vector<std::string>* constantTypes)
+{
+    error = {call.where.file, call.where.line, call.where.column, true, "X3000", {}};
+    if (constantTypes != nullptr)
+        constantTypes->clear();
+    const EffectFunction* f = source.FindFunction(call.function);
+    if (f == nullptr) {
+        error.code = "X3004";
+        error.text = "undeclared entry point '" + call.function + "'";
+        return false;
+    }
+    std::vector<const EffectFunctionParameter*> uniforms;
+    for (const EffectFunctionParameter& p : f->parameters)
+        if (p.isUniform)
+            uniforms.push_back(&p);
+    if (call.arguments.size() != uniforms.size()) {
+        error.text = "'" + call.function + "' takes " + std::to_string(uniforms.size()) + " uniform argument" +
+                     (uniforms.size() == 1 ? "" : "s") + " but " + std::to_string(call.arguments.size()) +
+                     " were given";
+        return false;
+    }
+    wrapperCode.clear();
+    if (uniforms.empty()) {
+        entryName = call.function;
+        return true;
+    }
+    bool specialize = constantTypes != nullptr;
+    for (std::size_t i = 0; specialize && i < uniforms.size(); ++i) {
+        std::uint32_t word = 0;
+        specialize = SpecializationWord(call.arguments[i], uniforms[i]->type, word);
+    }
+    std::string constants;
+    if (specialize) {
+        entryName = "fx_" + call.function + "_specialized";
+        for (std::size_t i = 0; i < uniforms.size(); ++i) {
+            const std::string& type = uniforms[i]->type;
+            constants += "[[vk::constant_id(" + std::to_string(i) + ")]] const " + type + " " + entryName + "_" +
+                         std::to_string(i) + " = " +
+                         (type == "bool"    ? "false"
+                          : type == "float" ? "0.0f"
+                                            : "0") +
+                         "; ";
+            constantTypes->push_back(type);
+        }
     } else {
-      if (!params.empty()) params += ", ";
-      params += p.text;
-      args += p.name;
+        entryName = "fx_" + call.function + "_" + std::to_string(wrapperIndex);
     }
-  }
-  // One line, so that the wrapper adds nothing to the file's line count before it.
-  wrapperCode = constants + f->attributes + " " + f->returnType + " " + entryName + "(" + params + ")" +
-                (f->semantic.empty() ? "" : " : " + f->semantic) + " { " +
-                (f->returnType == "void" ? "" : "return ") + call.function + "(" + args + "); }\n";
-  return true;
+    std::string params, args;
+    std::size_t literal = 0;
+    for (const EffectFunctionParameter& p : f->parameters) {
+        if (!args.empty())
+            args += ", ";
+        if (p.isUniform) {
+            args += specialize ? entryName + "_" + std::to_string(literal) : "(" + call.arguments[literal] + ")";
+            ++literal;
+        } else {
+            if (!params.empty())
+                params += ", ";
+            params += p.text;
+            args += p.name;
+        }
+    }
+    // One line, so that the wrapper adds nothing to the file's line count before it.
+    wrapperCode = constants + f->attributes + " " + f->returnType + " " + entryName + "(" + params + ")" +
+                  (f->semantic.empty() ? "" : " : " + f->semantic) + " { " +
+                  (f->returnType == "void" ? "" : "return ") + call.function + "(" + args + "); }\n";
+    return true;
 }

@@ -13,8 +13,8 @@ bool ReadSamplerField(const EffectTokens& t, EffectSamplerDesc& d, const std::st
                       std::size_t end);
 bool ReadRasterizerField(const EffectTokens& t, EffectRasterizerDesc& d, const std::string& field, std::size_t v,
                          std::size_t end);
-bool ReadDepthStencilField(const EffectTokens& t, EffectDepthStencilDesc& d, const std::string& field,
-                           std::size_t v, std::size_t end);
+bool ReadDepthStencilField(const EffectTokens& t, EffectDepthStencilDesc& d, const std::string& field, std::size_t v,
+                           std::size_t end);
 // `index` is the render target of a per-target field (0 when none was given); `independentSet`
 // records that the block sets IndependentBlendEnable itself.
 bool ReadBlendField(const EffectTokens& t, EffectBlendDesc& d, bool& independentSet, const std::string& field,

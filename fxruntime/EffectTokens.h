@@ -12,128 +12,154 @@
 #include "fxruntime/EffectSource.h"
 
 class EffectTokens {
- public:
-  EffectTokens(EffectSource& out, std::string path, const std::string& text)
-      : out_(out), path_(std::move(path)), text_(text), stripped_(text) {}
+public:
+    EffectTokens(EffectSource& out, std::string path, const std::string& text)
+        : out_(out),
+          path_(std::move(path)),
+          text_(text),
+          stripped_(text)
+    {}
 
-  EffectSourceLocation At(std::size_t k) const {
-    if (k >= t_.size()) {
-      if (t_.empty()) return {path_, 1, 1};
-      return {path_, t_.back().line, t_.back().column + static_cast<int>(t_.back().text.size())};
+    EffectSourceLocation At(std::size_t k) const
+    {
+        if (k >= t_.size()) {
+            if (t_.empty())
+                return {path_, 1, 1};
+            return {path_, t_.back().line, t_.back().column + static_cast<int>(t_.back().text.size())};
+        }
+        return {path_, t_[k].line, t_[k].column};
     }
-    return {path_, t_[k].line, t_[k].column};
-  }
-  void Report(const EffectSourceLocation& where, bool error, const char* code, const std::string& text) {
-    out_.diagnostics.push_back({where.file, where.line, where.column, error, code, text});
-  }
-  void Error(const EffectSourceLocation& where, const std::string& text) { Report(where, true, "X3000", text); }
-  bool Is(std::size_t k, const char* text) const { return k < t_.size() && t_[k].text == text; }
-  bool IsIdent(std::size_t k) const { return k < t_.size() && t_[k].kind == TokenKind::Identifier; }
-  bool IsNumber(std::size_t k) const { return k < t_.size() && t_[k].kind == TokenKind::Number; }
-  const std::string& Text(std::size_t k) const {
-    static const std::string kEnd = "end of file";
-    return k < t_.size() ? t_[k].text : kEnd;
-  }
-  std::size_t Size() const { return t_.size(); }
-  bool Expect(std::size_t& k, const char* text) {
-    if (Is(k, text)) {
-      ++k;
-      return true;
+    void Report(const EffectSourceLocation& where, bool error, const char* code, const std::string& text)
+    {
+        out_.diagnostics.push_back({where.file, where.line, where.column, error, code, text});
     }
-    Error(At(k), std::string("expected '") + text + "' but found '" + Text(k) + "'");
-    return false;
-  }
-  // Index of the bracket that closes the one at k, or Size() when unbalanced.
-  std::size_t Match(std::size_t k) const {
-    const std::string open = t_[k].text;
-    const std::string close = open == "(" ? ")" : open == "{" ? "}" : open == "[" ? "]" : ">";
-    int depth = 0;
-    for (std::size_t j = k; j < t_.size(); ++j) {
-      if (t_[j].text == open) ++depth;
-      if (t_[j].text == close && --depth == 0) return j;
+    void Error(const EffectSourceLocation& where, const std::string& text) { Report(where, true, "X3000", text); }
+    bool Is(std::size_t k, const char* text) const { return k < t_.size() && t_[k].text == text; }
+    bool IsIdent(std::size_t k) const { return k < t_.size() && t_[k].kind == TokenKind::Identifier; }
+    bool IsNumber(std::size_t k) const { return k < t_.size() && t_[k].kind == TokenKind::Number; }
+    const std::string& Text(std::size_t k) const
+    {
+        static const std::string kEnd = "end of file";
+        return k < t_.size() ? t_[k].text : kEnd;
     }
-    return t_.size();
-  }
-  // Blanks the tokens [a, b] out of the text, keeping line breaks so that lines stay put.
-  void Blank(std::size_t a, std::size_t b) {
-    const std::size_t from = t_[a].begin;
-    const std::size_t to = b < t_.size() ? t_[b].end : text_.size();
-    for (std::size_t i = from; i < to; ++i)
-      if (stripped_[i] != '\n') stripped_[i] = ' ';
-  }
-  // Replaces the tokens [a, b] by `text` in the text for the HLSL compiler once the file is read
-  // (replacements may change lengths; blanking keeps offsets, so it is done at once).
-  void Replace(std::size_t a, std::size_t b, std::string text) {
-    if (a < t_.size() && b < t_.size() && a <= b) edits_.push_back({t_[a].begin, t_[b].end, std::move(text)});
-  }
-  const Token& Tok(std::size_t k) const { return t_[k]; }
-  EffectSource& Out() { return out_; }
-  const std::string& Path() const { return path_; }
-  std::string Source(std::size_t a, std::size_t b) const {  // tokens [a, b] as written
-    if (a > b || b >= t_.size()) return {};
-    std::string s = text_.substr(t_[a].begin, t_[b].end - t_[a].begin);
-    for (char& c : s)
-      if (c == '\n' || c == '\r' || c == '\t') c = ' ';
-    return s;
-  }
+    std::size_t Size() const { return t_.size(); }
+    bool Expect(std::size_t& k, const char* text)
+    {
+        if (Is(k, text)) {
+            ++k;
+            return true;
+        }
+        Error(At(k), std::string("expected '") + text + "' but found '" + Text(k) + "'");
+        return false;
+    }
+    // Index of the bracket that closes the one at k, or Size() when unbalanced.
+    std::size_t Match(std::size_t k) const
+    {
+        const std::string open = t_[k].text;
+        const std::string close = open == "(" ? ")" : open == "{" ? "}" : open == "[" ? "]" : ">";
+        int depth = 0;
+        for (std::size_t j = k; j < t_.size(); ++j) {
+            if (t_[j].text == open)
+                ++depth;
+            if (t_[j].text == close && --depth == 0)
+                return j;
+        }
+        return t_.size();
+    }
+    // Blanks the tokens [a, b] out of the text, keeping line breaks so that lines stay put.
+    void Blank(std::size_t a, std::size_t b)
+    {
+        const std::size_t from = t_[a].begin;
+        const std::size_t to = b < t_.size() ? t_[b].end : text_.size();
+        for (std::size_t i = from; i < to; ++i)
+            if (stripped_[i] != '\n')
+                stripped_[i] = ' ';
+    }
+    // Replaces the tokens [a, b] by `text` in the text for the HLSL compiler once the file is read
+    // (replacements may change lengths; blanking keeps offsets, so it is done at once).
+    void Replace(std::size_t a, std::size_t b, std::string text)
+    {
+        if (a < t_.size() && b < t_.size() && a <= b)
+            edits_.push_back({t_[a].begin, t_[b].end, std::move(text)});
+    }
+    const Token& Tok(std::size_t k) const { return t_[k]; }
+    EffectSource& Out() { return out_; }
+    const std::string& Path() const { return path_; }
+    std::string Source(std::size_t a, std::size_t b) const
+    {  // tokens [a, b] as written
+        if (a > b || b >= t_.size())
+            return {};
+        std::string s = text_.substr(t_[a].begin, t_[b].end - t_[a].begin);
+        for (char& c : s)
+            if (c == '\n' || c == '\r' || c == '\t')
+                c = ' ';
+        return s;
+    }
 
-  // State-field values: one token (an enumeration name, TRUE/FALSE or a number), a signed number,
-  // or float4(...) for colours, in the tokens [v, end).
-  bool FloatValue(std::size_t v, std::size_t end, float& out) const;
-  bool Float4Value(std::size_t v, std::size_t end, float (&out)[4]) const;
+    // State-field values: one token (an enumeration name, TRUE/FALSE or a number), a signed number,
+    // or float4(...) for colours, in the tokens [v, end).
+    bool FloatValue(std::size_t v, std::size_t end, float& out) const;
+    bool Float4Value(std::size_t v, std::size_t end, float (&out)[4]) const;
 
- protected:
-  // The text for the HLSL compiler: blanked constructs, then the replacements, last first.
-  std::string StrippedText() const {
-    std::string s = stripped_;
-    std::vector<Edit> edits = edits_;
-    std::sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.begin > b.begin; });
-    std::size_t limit = s.size();
-    for (const Edit& e : edits) {
-      if (e.end > limit) continue;  // overlaps a later one; the first wins
-      // Line breaks inside the replaced span stay, so that every later line keeps its number.
-      const auto breaks = std::count(s.begin() + static_cast<std::ptrdiff_t>(e.begin),
-                                     s.begin() + static_cast<std::ptrdiff_t>(e.end), '\n');
-      s.replace(e.begin, e.end - e.begin, e.text + std::string(static_cast<std::size_t>(breaks), '\n'));
-      limit = e.begin;
+protected:
+    // The text for the HLSL compiler: blanked constructs, then the replacements, last first.
+    std::string StrippedText() const
+    {
+        std::string s = stripped_;
+        std::vector<Edit> edits = edits_;
+        std::sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.begin > b.begin; });
+        std::size_t limit = s.size();
+        for (const Edit& e : edits) {
+            if (e.end > limit)
+                continue;  // overlaps a later one; the first wins
+            // Line breaks inside the replaced span stay, so that every later line keeps its number.
+            const auto breaks = std::count(s.begin() + static_cast<std::ptrdiff_t>(e.begin),
+                                           s.begin() + static_cast<std::ptrdiff_t>(e.end), '\n');
+            s.replace(e.begin, e.end - e.begin, e.text + std::string(static_cast<std::size_t>(breaks), '\n'));
+            limit = e.begin;
+        }
+        return s;
     }
-    return s;
-  }
 
-  struct Edit {
-    std::size_t begin, end;
-    std::string text;
-  };
-  EffectSource& out_;
-  std::string path_;
-  const std::string& text_;
-  std::string stripped_;
-  std::vector<Token> t_;
-  std::vector<Edit> edits_;
+    struct Edit {
+        std::size_t begin, end;
+        std::string text;
+    };
+    EffectSource& out_;
+    std::string path_;
+    const std::string& text_;
+    std::string stripped_;
+    std::vector<Token> t_;
+    std::vector<Edit> edits_;
 };
 
-inline bool EffectTokens::FloatValue(std::size_t v, std::size_t end, float& out) const {
-  double d = 0;
-  bool negative = false;
-  if (Is(v, "-")) {
-    negative = true;
-    ++v;
-  }
-  if (end != v + 1 || !ParseNumber(Text(v), d)) return false;
-  out = static_cast<float>(negative ? -d : d);
-  return true;
-}
-inline bool EffectTokens::Float4Value(std::size_t v, std::size_t end, float (&out)[4]) const {
-  std::vector<double> values;
-  for (std::size_t j = v; j < end; ++j) {
+inline bool EffectTokens::FloatValue(std::size_t v, std::size_t end, float& out) const
+{
     double d = 0;
-    if (IsNumber(j)) {
-      if (!ParseNumber(t_[j].text, d)) return false;
-      values.push_back(j > v && t_[j - 1].text == "-" ? -d : d);
+    bool negative = false;
+    if (Is(v, "-")) {
+        negative = true;
+        ++v;
     }
-  }
-  if (values.size() != 4) return false;
-  for (int i = 0; i < 4; ++i) out[i] = static_cast<float>(values[static_cast<std::size_t>(i)]);
-  return true;
+    if (end != v + 1 || !ParseNumber(Text(v), d))
+        return false;
+    out = static_cast<float>(negative ? -d : d);
+    return true;
 }
-
+inline bool EffectTokens::Float4Value(std::size_t v, std::size_t end, float (&out)[4]) const
+{
+    std::vector<double> values;
+    for (std::size_t j = v; j < end; ++j) {
+        double d = 0;
+        if (IsNumber(j)) {
+            if (!ParseNumber(t_[j].text, d))
+                return false;
+            values.push_back(j > v && t_[j - 1].text == "-" ? -d : d);
+        }
+    }
+    if (values.size() != 4)
+        return false;
+    for (int i = 0; i < 4; ++i)
+        out[i] = static_cast<float>(values[static_cast<std::size_t>(i)]);
+    return true;
+}

@@ -13,152 +13,169 @@
 namespace {
 
 struct IncludeContext {
-  const std::map<std::string, std::string>* files;
-  std::atomic<bool> readOtherFiles{false};
+    const std::map<std::string, std::string>* files;
+    std::atomic<bool> readOtherFiles{false};
 };
 
 struct IncludeResult {
-  shaderc_include_result result{};
-  std::string name;
-  std::string content;
+    shaderc_include_result result{};
+    std::string name;
+    std::string content;
 };
 
-shaderc_include_result* ResolveInclude(void* userData, const char* requested, int, const char* requesting,
-                                       std::size_t) {
-  auto* ctx = static_cast<IncludeContext*>(userData);
-  auto* r = new IncludeResult;
-  namespace fs = std::filesystem;
-  r->name = (fs::path(requesting).parent_path() / requested).lexically_normal().string();
-  const auto* known = ctx->files != nullptr && ctx->files->count(r->name) != 0 ? &ctx->files->at(r->name) : nullptr;
-  if (known != nullptr) {
-    r->content = *known;
-  } else {
-    // Only regular files: a device or a pipe could be read forever.
-    std::error_code ec;
-    std::ifstream f;
-    if (fs::is_regular_file(r->name, ec)) f.open(r->name, std::ios::binary);
-    if (f.is_open()) {
-      ctx->readOtherFiles = true;
-      std::stringstream ss;
-      ss << f.rdbuf();
-      r->content = ss.str();
+shaderc_include_result* ResolveInclude(void* userData, const char* requested, int, const char* requesting, std::size_t)
+{
+    auto* ctx = static_cast<IncludeContext*>(userData);
+    auto* r = new IncludeResult;
+    namespace fs = std::filesystem;
+    r->name = (fs::path(requesting).parent_path() / requested).lexically_normal().string();
+    const auto* known = ctx->files != nullptr && ctx->files->count(r->name) != 0 ? &ctx->files->at(r->name) : nullptr;
+    if (known != nullptr) {
+        r->content = *known;
     } else {
-      // An empty name tells the compiler the include failed; the content is its message.
-      r->content = "cannot open include file '" + std::string(requested) + "'";
-      r->name.clear();
+        // Only regular files: a device or a pipe could be read forever.
+        std::error_code ec;
+        std::ifstream f;
+        if (fs::is_regular_file(r->name, ec))
+            f.open(r->name, std::ios::binary);
+        if (f.is_open()) {
+            ctx->readOtherFiles = true;
+            std::stringstream ss;
+            ss << f.rdbuf();
+            r->content = ss.str();
+        } else {
+            // An empty name tells the compiler the include failed; the content is its message.
+            r->content = "cannot open include file '" + std::string(requested) + "'";
+            r->name.clear();
+        }
     }
-  }
-  r->result.source_name = r->name.c_str();
-  r->result.source_name_length = r->name.size();
-  r->result.content = r->content.c_str();
-  r->result.content_length = r->content.size();
-  r->result.user_data = r;
-  return &r->result;
+    r->result.source_name = r->name.c_str();
+    r->result.source_name_length = r->name.size();
+    r->result.content = r->content.c_str();
+    r->result.content_length = r->content.size();
+    r->result.user_data = r;
+    return &r->result;
 }
 
-void ReleaseInclude(void*, shaderc_include_result* result) { delete static_cast<IncludeResult*>(result->user_data); }
+void ReleaseInclude(void*, shaderc_include_result* result)
+{
+    delete static_cast<IncludeResult*>(result->user_data);
+}
 
 // One compiler object for the process: creating it is not free, and it is safe to share.
-shaderc_compiler_t Compiler() {
-  static const std::unique_ptr<std::remove_pointer_t<shaderc_compiler_t>, void (*)(shaderc_compiler_t)> compiler(
-      shaderc_compiler_initialize(), shaderc_compiler_release);
-  return compiler.get();
+shaderc_compiler_t Compiler()
+{
+    static const std::unique_ptr<std::remove_pointer_t<shaderc_compiler_t>, void (*)(shaderc_compiler_t)> compiler(
+        shaderc_compiler_initialize(), shaderc_compiler_release);
+    return compiler.get();
 }
 
 int ColumnOf(const std::map<std::string, std::string>& files, const std::string& file, int line,
-             const std::string& token) {
-  if (token.empty()) return 1;
-  const auto it = files.find(file);
-  if (it == files.end()) return 1;
-  std::istringstream in(it->second);
-  std::string text;
-  for (int i = 0; i < line && std::getline(in, text); ++i) {
-  }
-  const std::size_t at = text.find(token);
-  return at == std::string::npos ? 1 : static_cast<int>(at) + 1;
+             const std::string& token)
+{
+    if (token.empty())
+        return 1;
+    const auto it = files.find(file);
+    if (it == files.end())
+        return 1;
+    std::istringstream in(it->second);
+    std::string text;
+    for (int i = 0; i < line && std::getline(in, text); ++i) {
+    }
+    const std::size_t at = text.find(token);
+    return at == std::string::npos ? 1 : static_cast<int>(at) + 1;
 }
 
 }  // namespace
 
 std::vector<EffectDiagnostic> ParseHlslMessages(const std::string& text,
-                                                const std::map<std::string, std::string>& files) {
-  static const std::regex withLine(R"(^(.*):(\d+): (error|warning): (.*)$)");
-  static const std::regex noLine(R"(^(.*): (error|warning): (.*)$)");
-  static const std::regex quoted(R"(^'([^']*)' :)");
-  std::vector<EffectDiagnostic> out;
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    std::smatch m;
-    EffectDiagnostic d;
-    if (std::regex_match(line, m, withLine)) {
-      d.file = m[1];
-      d.line = std::stoi(m[2]);
-      d.error = m[3] == "error";
-      d.text = m[4];
-    } else if (std::regex_match(line, m, noLine)) {
-      d.file = m[1];
-      d.line = 1;
-      d.error = m[2] == "error";
-      d.text = m[3];
-    } else {
-      continue;  // summaries such as "1 error generated."
+                                                const std::map<std::string, std::string>& files)
+{
+    static const std::regex withLine(R"(^(.*):(\d+): (error|warning): (.*)$)");
+    static const std::regex noLine(R"(^(.*): (error|warning): (.*)$)");
+    static const std::regex quoted(R"(^'([^']*)' :)");
+    std::vector<EffectDiagnostic> out;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        std::smatch m;
+        EffectDiagnostic d;
+        if (std::regex_match(line, m, withLine)) {
+            d.file = m[1];
+            d.line = std::stoi(m[2]);
+            d.error = m[3] == "error";
+            d.text = m[4];
+        } else if (std::regex_match(line, m, noLine)) {
+            d.file = m[1];
+            d.line = 1;
+            d.error = m[2] == "error";
+            d.text = m[3];
+        } else {
+            continue;  // summaries such as "1 error generated."
+        }
+        // glslang prefixes the offending token: "'foo' : undeclared identifier".
+        std::smatch q;
+        std::string token;
+        if (std::regex_search(d.text, q, quoted))
+            token = q[1];
+        d.column = ColumnOf(files, d.file, d.line, token);
+        d.code = !d.error ? "X3206"
+                 : (d.text.find("undeclared identifier") != std::string::npos ||
+                    d.text.find("unknown variable") != std::string::npos)
+                     ? "X3004"
+                     : "X3000";
+        out.push_back(std::move(d));
     }
-    // glslang prefixes the offending token: "'foo' : undeclared identifier".
-    std::smatch q;
-    std::string token;
-    if (std::regex_search(d.text, q, quoted)) token = q[1];
-    d.column = ColumnOf(files, d.file, d.line, token);
-    d.code = !d.error ? "X3206" : (d.text.find("undeclared identifier") != std::string::npos ||
-                                 d.text.find("unknown variable") != std::string::npos)
-                                    ? "X3004"
-                                    : "X3000";
-    out.push_back(std::move(d));
-  }
-  return out;
+    return out;
 }
 
-HlslCompileOutput CompileHlslToSpirv(const HlslCompileInput& input) {
-  HlslCompileOutput out;
-  shaderc_compile_options_t options = shaderc_compile_options_initialize();
-  shaderc_compile_options_set_source_language(options, shaderc_source_language_hlsl);
-  shaderc_compile_options_set_hlsl_functionality1(options, true);  // keeps semantics as UserSemantic
-  shaderc_compile_options_set_auto_bind_uniforms(options, true);
-  shaderc_compile_options_set_hlsl_io_mapping(options, true);
-  shaderc_compile_options_set_target_env(options, shaderc_target_env_opengl, 0);
-  shaderc_compile_options_set_optimization_level(options, shaderc_optimization_level_zero);
-  IncludeContext ctx;
-  ctx.files = input.files;
-  shaderc_compile_options_set_include_callbacks(options, ResolveInclude, ReleaseInclude, &ctx);
+HlslCompileOutput CompileHlslToSpirv(const HlslCompileInput& input)
+{
+    HlslCompileOutput out;
+    shaderc_compile_options_t options = shaderc_compile_options_initialize();
+    shaderc_compile_options_set_source_language(options, shaderc_source_language_hlsl);
+    shaderc_compile_options_set_hlsl_functionality1(options, true);  // keeps semantics as UserSemantic
+    shaderc_compile_options_set_auto_bind_uniforms(options, true);
+    shaderc_compile_options_set_hlsl_io_mapping(options, true);
+    shaderc_compile_options_set_target_env(options, shaderc_target_env_opengl, 0);
+    shaderc_compile_options_set_optimization_level(options, shaderc_optimization_level_zero);
+    IncludeContext ctx;
+    ctx.files = input.files;
+    shaderc_compile_options_set_include_callbacks(options, ResolveInclude, ReleaseInclude, &ctx);
 
-  shaderc_shader_kind kind = shaderc_vertex_shader;
-  if (input.stage == StageKind::Pixel) kind = shaderc_fragment_shader;
-  if (input.stage == StageKind::Compute) kind = shaderc_compute_shader;
-  shaderc_compilation_result_t result =
-      shaderc_compile_into_spv(Compiler(), input.source.data(), input.source.size(), kind, input.fileName.c_str(),
-                               input.entryPoint.c_str(), options);
-  const char* messages = shaderc_result_get_error_message(result);
-  if (messages != nullptr && *messages != '\0') {
-    std::map<std::string, std::string> files;
-    if (input.files != nullptr) files = *input.files;
-    files[input.fileName] = input.source;
-    out.diagnostics = ParseHlslMessages(messages, files);
-  }
-  if (shaderc_result_get_compilation_status(result) == shaderc_compilation_status_success) {
-    const std::size_t bytes = shaderc_result_get_length(result);
-    out.words.resize(bytes / 4);
-    std::memcpy(out.words.data(), shaderc_result_get_bytes(result), out.words.size() * 4);
-    out.succeeded = true;
-  } else if (out.diagnostics.empty() || !out.diagnostics.back().error) {
-    // No message with a line: the compiler failed after the HLSL was read (its optimizer's
-    // "internal error" texts speak of SPIR-V, which means nothing in an effect file).
-    out.diagnostics.push_back({input.fileName, 1, 1, true, "X3000",
-                               "compilation of '" + input.entryPoint +
-                                   "' failed after the HLSL was read; it uses a construct this compiler cannot translate"});
-  }
-  shaderc_result_release(result);
-  shaderc_compile_options_release(options);
-  out.readOtherFiles = ctx.readOtherFiles;
-  return out;
+    shaderc_shader_kind kind = shaderc_vertex_shader;
+    if (input.stage == StageKind::Pixel)
+        kind = shaderc_fragment_shader;
+    if (input.stage == StageKind::Compute)
+        kind = shaderc_compute_shader;
+    shaderc_compilation_result_t result = shaderc_compile_into_spv(Compiler(), input.source.data(), input.source.size(),
+                                                                   kind, input.fileName.c_str(),
+                                                                   input.entryPoint.c_str(), options);
+    const char* messages = shaderc_result_get_error_message(result);
+    if (messages != nullptr && *messages != '\0') {
+        std::map<std::string, std::string> files;
+        if (input.files != nullptr)
+            files = *input.files;
+        files[input.fileName] = input.source;
+        out.diagnostics = ParseHlslMessages(messages, files);
+    }
+    if (shaderc_result_get_compilation_status(result) == shaderc_compilation_status_success) {
+        const std::size_t bytes = shaderc_result_get_length(result);
+        out.words.resize(bytes / 4);
+        std::memcpy(out.words.data(), shaderc_result_get_bytes(result), out.words.size() * 4);
+        out.succeeded = true;
+    } else if (out.diagnostics.empty() || !out.diagnostics.back().error) {
+        // No message with a line: the compiler failed after the HLSL was read (its optimizer's
+        // "internal error" texts speak of SPIR-V, which means nothing in an effect file).
+        out.diagnostics.push_back(
+            {input.fileName, 1, 1, true, "X3000",
+             "compilation of '" + input.entryPoint +
+                 "' failed after the HLSL was read; it uses a construct this compiler cannot translate"});
+    }
+    shaderc_result_release(result);
+    shaderc_compile_options_release(options);
+    out.readOtherFiles = ctx.readOtherFiles;
+    return out;
 }

@@ -9,21 +9,21 @@
 #include "fxruntime/EffectSource.h"
 
 struct HlslCompileInput {
-  std::string fileName;  // names the source in messages
-  std::string source;
-  std::string entryPoint;
-  StageKind stage = StageKind::Vertex;
-  // Text for #include, by normalized path (the effect front end's stripped files). Files not in
-  // the map (one that appeared after the front end looked) are read from disk as they are, if
-  // they are regular files.
-  const std::map<std::string, std::string>* files = nullptr;
+    std::string fileName;  // names the source in messages
+    std::string source;
+    std::string entryPoint;
+    StageKind stage = StageKind::Vertex;
+    // Text for #include, by normalized path (the effect front end's stripped files). Files not in
+    // the map (one that appeared after the front end looked) are read from disk as they are, if
+    // they are regular files.
+    const std::map<std::string, std::string>* files = nullptr;
 };
 
 struct HlslCompileOutput {
-  bool succeeded = false;
-  std::vector<std::uint32_t> words;  // SPIR-V
-  std::vector<EffectDiagnostic> diagnostics;
-  bool readOtherFiles = false;  // an include came from disk rather than from `files`
+    bool succeeded = false;
+    std::vector<std::uint32_t> words;  // SPIR-V
+    std::vector<EffectDiagnostic> diagnostics;
+    bool readOtherFiles = false;  // an include came from disk rather than from `files`
 };
 
 HlslCompileOutput CompileHlslToSpirv(const HlslCompileInput& input);

@@ -93,4 +93,7 @@ void Camera::RebuildView()
     View.m[3][3] = 1.0f;
 }
 
-Float4x4 Camera::ViewProjection() const { return View * Projection; }
+Float4x4 Camera::ViewProjection() const
+{
+    return View * Projection;
+}

@@ -93,15 +93,12 @@ void GeometryBuilder::MakeGeosphere(float radius, std::uint32_t subdivisions, Ge
 
     const float x = 0.525731f;
     const float z = 0.850651f;
-    static const Float3 kCorners[12] = {
-        {-x, 0.0f, z}, {x, 0.0f, z},  {-x, 0.0f, -z}, {x, 0.0f, -z},
-        {0.0f, z, x},  {0.0f, z, -x}, {0.0f, -z, x},  {0.0f, -z, -x},
-        {z, x, 0.0f},  {-z, x, 0.0f}, {z, -x, 0.0f},  {-z, -x, 0.0f}};
-    static const std::uint32_t kFaces[60] = {
-        1, 4, 0,  4, 9, 0,  4, 5, 9,  8, 5, 4,  1, 8, 4,
-        1, 10, 8, 10, 3, 8, 8, 3, 5,  3, 2, 5,  3, 7, 2,
-        3, 10, 7, 10, 6, 7, 6, 11, 7, 6, 0, 11, 6, 1, 0,
-        10, 1, 6, 11, 0, 9, 2, 11, 9, 5, 2, 9,  11, 2, 7};
+    static const Float3 kCorners[12] = {{-x, 0.0f, z}, {x, 0.0f, z},  {-x, 0.0f, -z}, {x, 0.0f, -z},
+                                        {0.0f, z, x},  {0.0f, z, -x}, {0.0f, -z, x},  {0.0f, -z, -x},
+                                        {z, x, 0.0f},  {-z, x, 0.0f}, {z, -x, 0.0f},  {-z, -x, 0.0f}};
+    static const std::uint32_t kFaces[60] = {1, 4,  0, 4, 9, 0,  4, 5, 9,  8, 5, 4,  1,  8,  4, 1, 10, 8,  10, 3,
+                                             8, 8,  3, 5, 3, 2,  5, 3, 7,  2, 3, 10, 7,  10, 6, 7, 6,  11, 7,  6,
+                                             0, 11, 6, 1, 0, 10, 1, 6, 11, 0, 9, 2,  11, 9,  5, 2, 9,  11, 2,  7};
 
     mesh.Vertices.clear();
     mesh.Indices.clear();
@@ -136,9 +133,9 @@ void GeometryBuilder::Subdivide(GeneratedMesh& mesh)
     const std::size_t vertexCount = mesh.Vertices.size();
     for (std::size_t i = 0; i < indexCount; ++i) {
         if (mesh.Indices[i] >= vertexCount)
-            throw std::invalid_argument("Subdivide: index " + std::to_string(mesh.Indices[i]) +
-                                        " at position " + std::to_string(i) + " is past the " +
-                                        std::to_string(vertexCount) + " vertices");
+            throw std::invalid_argument("Subdivide: index " + std::to_string(mesh.Indices[i]) + " at position " +
+                                        std::to_string(i) + " is past the " + std::to_string(vertexCount) +
+                                        " vertices");
     }
     const std::size_t triangleCount = indexCount / 3;
     if (triangleCount > std::numeric_limits<std::uint32_t>::max() / 6)

@@ -3,8 +3,14 @@
 #include <cmath>
 #include <limits>
 
-bool operator==(const Float2& a, const Float2& b) { return a.x == b.x && a.y == b.y; }
-bool operator==(const Float3& a, const Float3& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
+bool operator==(const Float2& a, const Float2& b)
+{
+    return a.x == b.x && a.y == b.y;
+}
+bool operator==(const Float3& a, const Float3& b)
+{
+    return a.x == b.x && a.y == b.y && a.z == b.z;
+}
 bool operator==(const Float4& a, const Float4& b)
 {
     return a.x == b.x && a.y == b.y && a.z == b.z && a.w == b.w;
@@ -18,26 +24,62 @@ bool operator==(const Float4x4& a, const Float4x4& b)
     return true;
 }
 
-Float2 operator+(const Float2& a, const Float2& b) { return {a.x + b.x, a.y + b.y}; }
-Float2 operator-(const Float2& a, const Float2& b) { return {a.x - b.x, a.y - b.y}; }
+Float2 operator+(const Float2& a, const Float2& b)
+{
+    return {a.x + b.x, a.y + b.y};
+}
+Float2 operator-(const Float2& a, const Float2& b)
+{
+    return {a.x - b.x, a.y - b.y};
+}
 
-Float3 operator+(const Float3& a, const Float3& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-Float3 operator-(const Float3& a, const Float3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Float3 operator-(const Float3& v) { return {-v.x, -v.y, -v.z}; }
-Float3 operator*(const Float3& v, float s) { return {v.x * s, v.y * s, v.z * s}; }
-Float3 operator*(float s, const Float3& v) { return v * s; }
-Float3& operator+=(Float3& a, const Float3& b) { return a = a + b; }
-Float3& operator-=(Float3& a, const Float3& b) { return a = a - b; }
-Float3& operator*=(Float3& v, float s) { return v = v * s; }
+Float3 operator+(const Float3& a, const Float3& b)
+{
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+Float3 operator-(const Float3& a, const Float3& b)
+{
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+Float3 operator-(const Float3& v)
+{
+    return {-v.x, -v.y, -v.z};
+}
+Float3 operator*(const Float3& v, float s)
+{
+    return {v.x * s, v.y * s, v.z * s};
+}
+Float3 operator*(float s, const Float3& v)
+{
+    return v * s;
+}
+Float3& operator+=(Float3& a, const Float3& b)
+{
+    return a = a + b;
+}
+Float3& operator-=(Float3& a, const Float3& b)
+{
+    return a = a - b;
+}
+Float3& operator*=(Float3& v, float s)
+{
+    return v = v * s;
+}
 
-float Dot3(const Float3& a, const Float3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+float Dot3(const Float3& a, const Float3& b)
+{
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 
 Float3 Cross3(const Float3& a, const Float3& b)
 {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
 
-float Length3(const Float3& v) { return std::sqrt(Dot3(v, v)); }
+float Length3(const Float3& v)
+{
+    return std::sqrt(Dot3(v, v));
+}
 
 Float3 Normalize3(const Float3& v)
 {
@@ -58,8 +100,7 @@ Float4x4 operator*(const Float4x4& a, const Float4x4& b)
     Float4x4 r;
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j)
-            r.m[i][j] = a.m[i][0] * b.m[0][j] + a.m[i][1] * b.m[1][j] + a.m[i][2] * b.m[2][j] +
-                        a.m[i][3] * b.m[3][j];
+            r.m[i][j] = a.m[i][0] * b.m[0][j] + a.m[i][1] * b.m[1][j] + a.m[i][2] * b.m[2][j] + a.m[i][3] * b.m[3][j];
     return r;
 }
 
@@ -222,8 +263,7 @@ Float4x4 PerspectiveFov(float fovY, float aspect, float nearZ, float farZ)
 Float3 TransformNormal(const Float3& v, const Float4x4& m)
 {
     const auto& a = m.m;
-    return {v.x * a[0][0] + v.y * a[1][0] + v.z * a[2][0],
-            v.x * a[0][1] + v.y * a[1][1] + v.z * a[2][1],
+    return {v.x * a[0][0] + v.y * a[1][0] + v.z * a[2][0], v.x * a[0][1] + v.y * a[1][1] + v.z * a[2][1],
             v.x * a[0][2] + v.y * a[1][2] + v.z * a[2][2]};
 }
 

@@ -35,9 +35,8 @@ constexpr UINT kAllSamples = 0xffffffffu;
 
 }  // namespace
 
-void DrawLitMesh(ID3D11DeviceContext* context, const MeshBuffers& mesh, const Float4x4& world,
-                 const Material& material, const SpotLight& spot, const DirectionalLights& lights,
-                 const Camera& camera)
+void DrawLitMesh(ID3D11DeviceContext* context, const MeshBuffers& mesh, const Float4x4& world, const Material& material,
+                 const SpotLight& spot, const DirectionalLights& lights, const Camera& camera)
 {
     BasicEffect* fx = EffectLibrary::BasicFx.get();
     if (!context || !fx) {

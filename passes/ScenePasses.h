@@ -22,9 +22,8 @@ struct MeshBuffers {
 using DirectionalLights = std::array<DirectionalLight, 3>;
 
 // An untextured lit model (sheep, text) with the "Light1" technique of the basic effect.
-void DrawLitMesh(ID3D11DeviceContext* context, const MeshBuffers& mesh, const Float4x4& world,
-                 const Material& material, const SpotLight& spot, const DirectionalLights& lights,
-                 const Camera& camera);
+void DrawLitMesh(ID3D11DeviceContext* context, const MeshBuffers& mesh, const Float4x4& world, const Material& material,
+                 const SpotLight& spot, const DirectionalLights& lights, const Camera& camera);
 
 // One instanced group of spheres: geometry, per-instance records and the group's world matrix.
 struct SphereGroup {
@@ -47,10 +46,10 @@ void DrawCombine(ID3D11DeviceContext* context, ID3D11Buffer* quadVertexBuffer, I
 // A normal-mapped, fogged model cut into ranges (pod, room), drawn once per copy, texture group by
 // texture group, through the second scene's camera.
 struct PartModelDraw {
-    MeshBuffers mesh;                      // indexCount unused: the ranges say what to draw
-    std::span<const MeshRange> ranges;     // one per slot of the model's part table
-    std::span<const DrawStep> steps;       // texture groups in drawing order
-    std::span<const ModelCopy> copies;     // z offsets and slots drawn per copy
+    MeshBuffers mesh;                   // indexCount unused: the ranges say what to draw
+    std::span<const MeshRange> ranges;  // one per slot of the model's part table
+    std::span<const DrawStep> steps;    // texture groups in drawing order
+    std::span<const ModelCopy> copies;  // z offsets and slots drawn per copy
     Float4x4 baseWorld;
     Material material;
 };

@@ -35,7 +35,10 @@ constexpr const char* kUsage =
     "  --version    print the version and exit\n";
 
 // Async-signal-safe: only sets a flag the frame loop looks at.
-void OnStateRequest(int) { D3DApp::RequestStateReport(); }
+void OnStateRequest(int)
+{
+    D3DApp::RequestStateReport();
+}
 
 int RunShow(HINSTANCE instance)
 {
@@ -55,7 +58,7 @@ int main(int argc, char** argv)
             return status;
         }
         const std::string problem = IsOption(argv[i]) ? std::string("unknown option \"") + argv[i] + "\""
-                                                       : std::string("takes no arguments (\"") + argv[i] + "\")";
+                                                      : std::string("takes no arguments (\"") + argv[i] + "\")";
         return UsageError("vexa-rhino", problem, kUsage);
     }
     if (!IsProcessorFeaturePresent(kProcessorFeatureSse) || !IsProcessorFeaturePresent(kProcessorFeatureSse2)) {

@@ -232,8 +232,8 @@ void BoxApp::LoadTextures()
 {
     for (size_t slot = 0; slot < kSceneTextureCount; ++slot) {
         const std::wstring path = WideFromNarrow(kSceneTextureFiles[slot]);
-        D3DX11CreateShaderResourceViewFromFileW(device.Get(), path.c_str(), nullptr, nullptr,
-                                                sceneTextures[slot].Put(), nullptr);
+        D3DX11CreateShaderResourceViewFromFileW(device.Get(), path.c_str(), nullptr, nullptr, sceneTextures[slot].Put(),
+                                                nullptr);
     }
 }
 
@@ -392,37 +392,33 @@ void BoxApp::RenderSecondScene()
 
 void BoxApp::DrawSheep()
 {
-    DrawLitMesh(context.Get(), sheep.Buffers(), show.sheepWorld, sheepMaterial,
-                darkSpot, firstSceneLights, show.camera);
+    DrawLitMesh(context.Get(), sheep.Buffers(), show.sheepWorld, sheepMaterial, darkSpot, firstSceneLights,
+                show.camera);
 }
 
 void BoxApp::DrawText1()
 {
-    DrawLitMesh(context.Get(), text1.Buffers(), show.text1World, textMaterial,
-                show.activeCameraSpot, firstSceneLights, show.camera);
+    DrawLitMesh(context.Get(), text1.Buffers(), show.text1World, textMaterial, show.activeCameraSpot, firstSceneLights,
+                show.camera);
 }
 
 void BoxApp::DrawText2()
 {
-    DrawLitMesh(context.Get(), text2.Buffers(), text2World, textMaterial,
-                show.activeCameraSpot, firstSceneLights, show.camera);
+    DrawLitMesh(context.Get(), text2.Buffers(), text2World, textMaterial, show.activeCameraSpot, firstSceneLights,
+                show.camera);
 }
 
 void BoxApp::DrawText3()
 {
-    DrawLitMesh(context.Get(), text3.Buffers(), text3World, textMaterial,
-                show.activeCameraSpot, firstSceneLights, show.secondCamera);
+    DrawLitMesh(context.Get(), text3.Buffers(), text3World, textMaterial, show.activeCameraSpot, firstSceneLights,
+                show.secondCamera);
 }
 
 void BoxApp::DrawSpheres()
 {
-    const SphereGroup cloud{sphere.Buffers(),
-                            sphereInstanceBuffer.Get(),
-                            static_cast<UINT>(show.visibleSphereCount),
+    const SphereGroup cloud{sphere.Buffers(), sphereInstanceBuffer.Get(), static_cast<UINT>(show.visibleSphereCount),
                             show.sphereCloudWorld};
-    const SphereGroup big{bigSphere.Buffers(),
-                          bigSphereInstanceBuffer.Get(),
-                          static_cast<UINT>(show.bigSphereCount),
+    const SphereGroup big{bigSphere.Buffers(), bigSphereInstanceBuffer.Get(), static_cast<UINT>(show.bigSphereCount),
                           show.bigSphereWorld};
     ::DrawSpheres(context.Get(), cloud, big, show.camera);
 }
@@ -435,24 +431,15 @@ void BoxApp::DrawCombine()
 
 void BoxApp::DrawPods()
 {
-    const PartModelDraw pods{pod.Buffers(),
-                             podRanges,
-                             kPodDrawSteps,
-                             kPodCopies,
-                             podWorld,
-                             podMaterial};
+    const PartModelDraw pods{pod.Buffers(), podRanges, kPodDrawSteps, kPodCopies, podWorld, podMaterial};
     DrawPartModel(context.Get(), pods, {secondSceneLights, show.secondCameraSpot}, show.secondCamera, sceneTextures);
 }
 
 void BoxApp::DrawRoom()
 {
-    const PartModelDraw roomDraw{room.Buffers(),
-                             roomRanges,
-                             kRoomDrawSteps,
-                             kRoomCopies,
-                             roomWorld,
-                             roomMaterial};
-    DrawPartModel(context.Get(), roomDraw, {secondSceneLights, show.secondCameraSpot}, show.secondCamera, sceneTextures);
+    const PartModelDraw roomDraw{room.Buffers(), roomRanges, kRoomDrawSteps, kRoomCopies, roomWorld, roomMaterial};
+    DrawPartModel(context.Get(), roomDraw, {secondSceneLights, show.secondCameraSpot}, show.secondCamera,
+                  sceneTextures);
 }
 
 void BoxApp::MouseDown(WPARAM buttons, int x, int y)

@@ -10,7 +10,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string_view> ShowAssetFiles() {
+std::vector<std::string_view> ShowAssetFiles()
+{
     std::vector<std::string_view> files(kSceneTextureFiles.begin(), kSceneTextureFiles.end());
     files.insert(files.end(), kTextModelFiles.begin(), kTextModelFiles.end());
     files.insert(files.end(), {kSkyCubeMapFile, kSheepModelFile, kPodModelFile, kRoomModelFile, "Res/vexa-rhino.mp3"});
@@ -19,7 +20,8 @@ std::vector<std::string_view> ShowAssetFiles() {
 
 }  // namespace
 
-bool HoldsShowAssets(const fs::path& folder) {
+bool HoldsShowAssets(const fs::path& folder)
+{
     // One file is enough: a Res/ that lost some assets is still the show's, and says so file by file.
     static const std::vector<std::string_view> files = ShowAssetFiles();
     for (std::string_view file : files) {
@@ -31,7 +33,8 @@ bool HoldsShowAssets(const fs::path& folder) {
     return false;
 }
 
-std::optional<fs::path> FindResourceFolder(const fs::path& workingDirectory, const fs::path& executableFolder) {
+std::optional<fs::path> FindResourceFolder(const fs::path& workingDirectory, const fs::path& executableFolder)
+{
     if (HoldsShowAssets(workingDirectory)) {
         return workingDirectory;
     }
@@ -41,7 +44,8 @@ std::optional<fs::path> FindResourceFolder(const fs::path& workingDirectory, con
     return std::nullopt;
 }
 
-bool EnterResourceFolder(std::string& error) {
+bool EnterResourceFolder(std::string& error)
+{
     std::error_code ec;
     const fs::path workingDirectory = fs::current_path(ec);
     const fs::path executable = fs::read_symlink("/proc/self/exe", ec);

@@ -71,8 +71,8 @@ SpotLight InitialActiveCameraSpot()
 
 SpotLight DarkSpot()
 {
-    SpotLight light = MakeSpotLight({0.0f, 0.0f, 0.0f, 1.0f}, {0.0f, 0.0f, 0.0f, 1.0f}, {0.0f, 0.0f, 0.0f, 1.0f},
-                                    48.0f, {1.0f, 0.0f, 0.0f});
+    SpotLight light = MakeSpotLight({0.0f, 0.0f, 0.0f, 1.0f}, {0.0f, 0.0f, 0.0f, 1.0f}, {0.0f, 0.0f, 0.0f, 1.0f}, 48.0f,
+                                    {1.0f, 0.0f, 0.0f});
     light.Direction = {0.0f, 0.0f, 1.0f};
     return light;
 }
@@ -84,8 +84,7 @@ Material SheepMaterial()
 
 Material TextMaterial()
 {
-    return MakeMaterial({0.2f, 0.2f, 0.2f, 1.0f}, {0.482353f, 0.705882f, 0.811765f, 1.0f},
-                        {0.8f, 0.8f, 0.8f, 96.0f});
+    return MakeMaterial({0.2f, 0.2f, 0.2f, 1.0f}, {0.482353f, 0.705882f, 0.811765f, 1.0f}, {0.8f, 0.8f, 0.8f, 96.0f});
 }
 
 Material PodMaterial()

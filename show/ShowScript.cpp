@@ -31,7 +31,7 @@ void PlaceFirstSceneFinalView(Camera& camera)
 int CountOf(size_t size)
 {
     return size > static_cast<size_t>(std::numeric_limits<int>::max()) ? std::numeric_limits<int>::max()
-                                                                        : static_cast<int>(size);
+                                                                       : static_cast<int>(size);
 }
 
 // Places the camera for the beat; false when no segment holds it (the script is over).

@@ -21,5 +21,4 @@ std::vector<InstanceRecord> BuildSphereInstances();
 std::vector<InstanceRecord> BuildBigSphereInstances();
 
 // An immutable vertex buffer of the records (80 bytes each); null and E_INVALIDARG when empty.
-HRESULT CreateInstanceBuffer(ID3D11Device* device, const std::vector<InstanceRecord>& records,
-                             ID3D11Buffer** buffer);
+HRESULT CreateInstanceBuffer(ID3D11Device* device, const std::vector<InstanceRecord>& records, ID3D11Buffer** buffer);

@@ -34,8 +34,10 @@ void WriteModel()
 {
     std::FILE* mtl = std::fopen("bench-model.mtl", "wb");
     for (int m = 0; m < kMaterials; ++m) {
-        std::fprintf(mtl, "newmtl material%d\nKa 0.1 0.1 0.1\nKd 0.%d 0.5 0.5\nKs 1 1 1\nNs 32\nd 1\nillum 2\n"
-                          "map_Kd texture%d.png\n\n", m, m + 1, m);
+        std::fprintf(mtl,
+                     "newmtl material%d\nKa 0.1 0.1 0.1\nKd 0.%d 0.5 0.5\nKs 1 1 1\nNs 32\nd 1\nillum 2\n"
+                     "map_Kd texture%d.png\n\n",
+                     m, m + 1, m);
     }
     std::fclose(mtl);
 
@@ -81,8 +83,8 @@ void WriteModel()
 
 void SetRate(benchmark::State& state)
 {
-    state.counters["MB/s"] =
-        benchmark::Counter(double(modelBytes) * double(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
+    state.counters["MB/s"] = benchmark::Counter(double(modelBytes) * double(state.iterations()) / 1e6,
+                                                benchmark::Counter::kIsRate);
     state.counters["MB"] = double(modelBytes) / 1e6;
 }
 

@@ -241,8 +241,7 @@ int Compare(ID3D11Device* device, ID3D11DeviceContext* context, int repetitions)
     DirectBlur direct;
 
     if (!blurFx->runtimeEffect || !srv || !uav || !ours.ScratchUav()) {
-        std::fprintf(stderr, "blur_bench: the show's blur could not be set up (is Res/Blur.fx in %s?)\n",
-                     SHOW_BIN_DIR);
+        std::fprintf(stderr, "blur_bench: the show's blur could not be set up (is Res/Blur.fx in %s?)\n", SHOW_BIN_DIR);
         status = 1;
     } else if (!direct.Create(image)) {
         std::fprintf(stderr, "blur_bench: the direct GL blur could not be set up\n");
@@ -289,9 +288,12 @@ int Compare(ID3D11Device* device, ID3D11DeviceContext* context, int repetitions)
     }
 
     direct.Destroy();
-    if (uav) uav->Release();
-    if (srv) srv->Release();
-    if (texture) texture->Release();
+    if (uav)
+        uav->Release();
+    if (srv)
+        srv->Release();
+    if (texture)
+        texture->Release();
     EffectLibrary::BlurFx.reset();
     return status;
 }
@@ -301,8 +303,8 @@ int Run(int repetitions)
     D3D_FEATURE_LEVEL level{};
     ID3D11Device* device = nullptr;
     ID3D11DeviceContext* context = nullptr;
-    if (FAILED(D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, nullptr, 0, D3D11_SDK_VERSION,
-                                 &device, &level, &context))) {
+    if (FAILED(D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, nullptr, 0, D3D11_SDK_VERSION, &device,
+                                 &level, &context))) {
         std::fprintf(stderr, "blur_bench: no device\n");
         return 1;
     }

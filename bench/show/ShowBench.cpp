@@ -100,8 +100,8 @@ int main(int argc, char** argv)
 
         const SceneTimes first = MeasureScene(app, 1.0, 47.0, frames);
         const SceneTimes second = MeasureScene(app, 49.0, 111.0, frames);
-        std::printf("LP_NUM_THREADS=%s, %dx%d, %d frames per scene\n", threads ? threads : "(unset)",
-                    app.ClientWidth(), app.ClientHeight(), frames);
+        std::printf("LP_NUM_THREADS=%s, %dx%d, %d frames per scene\n", threads ? threads : "(unset)", app.ClientWidth(),
+                    app.ClientHeight(), frames);
         std::printf("start-up to first frame: %.0f ms\n", startup);
         std::printf("first scene median frame:  %.1f ms\n", first.medianMs);
         std::printf("second scene median frame: %.1f ms\n", second.medianMs);

@@ -14,7 +14,7 @@ template <typename T>
 class ComPtr {
 public:
     ComPtr() = default;
-    ComPtr(std::nullptr_t) {}  // NOLINT: implicit, as for a raw pointer
+    ComPtr(std::nullptr_t) {}            // NOLINT: implicit, as for a raw pointer
     ComPtr(T* object) : pointer(object)  // NOLINT: implicit, as for a raw pointer
     {
         if (pointer != nullptr) {

@@ -140,8 +140,7 @@ public:
         Trace("IASetInputLayout", {});
         inputLayout = static_cast<InputLayoutImpl*>(layout);
     }
-    void IASetVertexBuffers(UINT s, UINT n, ID3D11Buffer* const* b, const UINT* strides,
-                            const UINT* offsets) override
+    void IASetVertexBuffers(UINT s, UINT n, ID3D11Buffer* const* b, const UINT* strides, const UINT* offsets) override
     {
         Trace("IASetVertexBuffers", {s, n});
         for (UINT i = 0; i < n && s + i < kVbSlots; ++i) {
@@ -167,8 +166,8 @@ public:
         Trace("OMSetRenderTargets", {n});
         Framebuffers::Attachments attachments;
         for (UINT i = 0; i < kTargetSlots; ++i) {
-            renderTargets[i] =
-                i < n && views != nullptr && views[i] != nullptr ? static_cast<RtvImpl*>(views[i]) : nullptr;
+            renderTargets[i] = i < n && views != nullptr && views[i] != nullptr ? static_cast<RtvImpl*>(views[i])
+                                                                                : nullptr;
             if (const RtvImpl* rtv = renderTargets[i].Get()) {
                 attachments.colors[i] = rtv->glName;
                 attachments.colorLevels[i] = rtv->level;
@@ -336,8 +335,8 @@ public:
         if (!Core().MakeCurrent()) {
             return DXGI_ERROR_DEVICE_REMOVED;
         }
-        const GLbitfield access =
-            GL_MAP_WRITE_BIT | (type == D3D11_MAP_WRITE_DISCARD ? GL_MAP_INVALIDATE_BUFFER_BIT : GL_MAP_UNSYNCHRONIZED_BIT);
+        const GLbitfield access = GL_MAP_WRITE_BIT | (type == D3D11_MAP_WRITE_DISCARD ? GL_MAP_INVALIDATE_BUFFER_BIT
+                                                                                      : GL_MAP_UNSYNCHRONIZED_BIT);
         void* data = Core().gl.MapBuffer(b->name, b->desc.ByteWidth, access);
         if (data == nullptr) {
             return E_OUTOFMEMORY;
@@ -481,7 +480,8 @@ private:
         for (const auto& t : shader.bindings.textures) {
             const SrvImpl* view = t.slot < kSrvSlots ? slots.views[t.slot].Get() : nullptr;
             gl.BindTexture(t.unit, view != nullptr ? view->glName : 0);
-            const SamplerStateImpl* sampler = t.samplerSlot < kSamplerSlots ? slots.samplers[t.samplerSlot].Get() : nullptr;
+            const SamplerStateImpl* sampler = t.samplerSlot < kSamplerSlots ? slots.samplers[t.samplerSlot].Get()
+                                                                            : nullptr;
             gl.BindSampler(t.unit, sampler != nullptr ? sampler->sampler : 0);
         }
         for (const auto& b : shader.bindings.buffers) {

@@ -75,7 +75,8 @@ HRESULT D3D11CreateDevice(IDXGIAdapter*, D3D_DRIVER_TYPE driverType, HMODULE, UI
     if (ppContext != nullptr) {
         *ppContext = nullptr;
     }
-    if (sdkVersion != D3D11_SDK_VERSION || (levels == nullptr && levelCount != 0) || driverType > D3D_DRIVER_TYPE_WARP) {
+    if (sdkVersion != D3D11_SDK_VERSION || (levels == nullptr && levelCount != 0) ||
+        driverType > D3D_DRIVER_TYPE_WARP) {
         return Refuse(Rule::DeviceArguments);
     }
     std::shared_ptr<DeviceCore> core = CreateCore();

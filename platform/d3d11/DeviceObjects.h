@@ -40,9 +40,10 @@ protected:
 class BufferImpl final : public DeviceChild<ID3D11Buffer> {
 public:
     BufferImpl(std::shared_ptr<DeviceCore> core, const D3D11_BUFFER_DESC& desc, GLuint name)
-        : DeviceChild(std::move(core)), desc(desc), name(name)
-    {
-    }
+        : DeviceChild(std::move(core)),
+          desc(desc),
+          name(name)
+    {}
     ~BufferImpl() override;
     void GetType(D3D11_RESOURCE_DIMENSION* d) override { *d = D3D11_RESOURCE_DIMENSION_BUFFER; }
     void GetDesc(D3D11_BUFFER_DESC* d) override { *d = desc; }
@@ -55,9 +56,11 @@ public:
 class TextureImpl final : public DeviceChild<ID3D11Texture2D> {
 public:
     TextureImpl(std::shared_ptr<DeviceCore> core, const D3D11_TEXTURE2D_DESC& desc, GLuint name, GLenum target)
-        : DeviceChild(std::move(core)), desc(desc), name(name), target(target)
-    {
-    }
+        : DeviceChild(std::move(core)),
+          desc(desc),
+          name(name),
+          target(target)
+    {}
     ~TextureImpl() override;
     void GetType(D3D11_RESOURCE_DIMENSION* d) override { *d = D3D11_RESOURCE_DIMENSION_TEXTURE2D; }
     void GetDesc(D3D11_TEXTURE2D_DESC* d) override { *d = desc; }
@@ -65,7 +68,8 @@ public:
 
     const D3D11_TEXTURE2D_DESC desc;  // MipLevels is the real count, never 0
     const GLuint name;
-    const GLenum target;  // GL_TEXTURE_2D, GL_TEXTURE_2D_ARRAY, GL_TEXTURE_CUBE_MAP, or GL_TEXTURE_3D inside a Texture3DImpl
+    const GLenum
+        target;  // GL_TEXTURE_2D, GL_TEXTURE_2D_ARRAY, GL_TEXTURE_CUBE_MAP, or GL_TEXTURE_3D inside a Texture3DImpl
 };
 
 // A 3D texture: its GL storage is a TextureImpl (Depth in desc.ArraySize), so views and bindings
@@ -73,9 +77,10 @@ public:
 class Texture3DImpl final : public DeviceChild<ID3D11Texture3D> {
 public:
     Texture3DImpl(std::shared_ptr<DeviceCore> core, const D3D11_TEXTURE3D_DESC& desc, ComPtr<TextureImpl> storage)
-        : DeviceChild(std::move(core)), desc(desc), storage(std::move(storage))
-    {
-    }
+        : DeviceChild(std::move(core)),
+          desc(desc),
+          storage(std::move(storage))
+    {}
     void GetType(D3D11_RESOURCE_DIMENSION* d) override { *d = D3D11_RESOURCE_DIMENSION_TEXTURE3D; }
     void GetDesc(D3D11_TEXTURE3D_DESC* d) override { *d = desc; }
     IUnknown* Cast(REFIID riid) override;
@@ -92,9 +97,10 @@ template <typename Interface, typename Desc>
 class ViewImpl final : public DeviceChild<Interface> {
 public:
     ViewImpl(std::shared_ptr<DeviceCore> core, TextureImpl* texture, const Desc& desc)
-        : DeviceChild<Interface>(std::move(core)), texture(texture), desc(desc)
-    {
-    }
+        : DeviceChild<Interface>(std::move(core)),
+          texture(texture),
+          desc(desc)
+    {}
     ~ViewImpl() override;
     void GetResource(ID3D11Resource** out) override
     {
@@ -170,9 +176,12 @@ class StateImpl final : public DeviceChild<Interface> {
 public:
     StateImpl(std::shared_ptr<DeviceCore> core, const Desc& desc, const Record& gl,
               std::map<std::string, IUnknown*>* registry, std::string key)
-        : DeviceChild<Interface>(std::move(core)), desc(desc), gl(gl), registry(registry), key(std::move(key))
-    {
-    }
+        : DeviceChild<Interface>(std::move(core)),
+          desc(desc),
+          gl(gl),
+          registry(registry),
+          key(std::move(key))
+    {}
     ~StateImpl() override;
     void GetDesc(Desc* d) override { *d = desc; }
 

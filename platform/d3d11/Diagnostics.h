@@ -24,12 +24,12 @@ std::uint64_t D3D11GLCallCount(ID3D11DeviceContext* context);
 bool D3D11ReadTexture(ID3D11Texture2D* texture, UINT mipLevel, UINT arraySlice, std::vector<std::uint8_t>& bytes);
 
 struct D3D11DeviceOptions {
-  // Reports at most this GL version when choosing the feature level (0 = no cap), so that the
-  // refusal of a lesser device can be exercised on any machine. SHOW_GL_VERSION_CAP=33 does the same.
-  int glVersionCap = 0;
-  // Re-issues every GL state at every draw instead of skipping unchanged state.
-  // SHOW_GL_STATE_CACHE=0 does the same.
-  bool bypassStateCache = false;
+    // Reports at most this GL version when choosing the feature level (0 = no cap), so that the
+    // refusal of a lesser device can be exercised on any machine. SHOW_GL_VERSION_CAP=33 does the same.
+    int glVersionCap = 0;
+    // Re-issues every GL state at every draw instead of skipping unchanged state.
+    // SHOW_GL_STATE_CACHE=0 does the same.
+    bool bypassStateCache = false;
 };
 // Applies to devices created afterwards.
 void D3D11SetDeviceOptions(const D3D11DeviceOptions& options);
@@ -38,7 +38,7 @@ void D3D11SetDeviceOptions(const D3D11DeviceOptions& options);
 // With no bridge registered (or a null result), devices are headless and swap chains present nowhere.
 struct SDL_Window;
 struct D3D11WindowBridge {
-  SDL_Window* (*windowFromHwnd)(HWND hwnd) = nullptr;
+    SDL_Window* (*windowFromHwnd)(HWND hwnd) = nullptr;
 };
 void D3D11SetWindowBridge(const D3D11WindowBridge* bridge);
 

@@ -33,8 +33,7 @@ GLuint Framebuffers::For(const Attachments& attachments)
     }
     glNamedFramebufferDrawBuffers(framebuffer, 8, drawBuffers);
     if (attachments.depth != 0) {
-        glNamedFramebufferTexture(framebuffer, GL_DEPTH_STENCIL_ATTACHMENT, attachments.depth,
-                                  attachments.depthLevel);
+        glNamedFramebufferTexture(framebuffer, GL_DEPTH_STENCIL_ATTACHMENT, attachments.depth, attachments.depthLevel);
     }
     const GLenum status = glCheckNamedFramebufferStatus(framebuffer, GL_DRAW_FRAMEBUFFER);
     if (status != GL_FRAMEBUFFER_COMPLETE) {

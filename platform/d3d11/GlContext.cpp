@@ -19,8 +19,7 @@ namespace {
 const GlContext* current = nullptr;
 
 #ifndef NDEBUG
-void GLAPIENTRY DebugOutput(GLenum, GLenum type, GLuint, GLenum severity, GLsizei, const GLchar* message,
-                            const void*)
+void GLAPIENTRY DebugOutput(GLenum, GLenum type, GLuint, GLenum severity, GLsizei, const GLchar* message, const void*)
 {
     // Errors and undefined behaviour only: Mesa's portability notes fire on every separable pipeline.
     if (type != GL_DEBUG_TYPE_ERROR && type != GL_DEBUG_TYPE_UNDEFINED_BEHAVIOR && severity != GL_DEBUG_SEVERITY_HIGH) {
@@ -138,11 +137,15 @@ bool GlContext::CreateEgl()
     }
     // 4.5 for the full layer; 3.3 only so that a lesser driver is reported as such and refused.
     for (const auto& [major, minor] : {std::pair{4, 5}, std::pair{3, 3}}) {
-        const EGLint attributes[] = {EGL_CONTEXT_MAJOR_VERSION,       major,
-                                     EGL_CONTEXT_MINOR_VERSION,       minor,
-                                     EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT,
+        const EGLint attributes[] = {EGL_CONTEXT_MAJOR_VERSION,
+                                     major,
+                                     EGL_CONTEXT_MINOR_VERSION,
+                                     minor,
+                                     EGL_CONTEXT_OPENGL_PROFILE_MASK,
+                                     EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT,
 #ifndef NDEBUG
-                                     EGL_CONTEXT_OPENGL_DEBUG,        EGL_TRUE,
+                                     EGL_CONTEXT_OPENGL_DEBUG,
+                                     EGL_TRUE,
 #endif
                                      EGL_NONE};
         EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, attributes);
@@ -199,9 +202,8 @@ void GlContext::ProbeCapabilities()
         caps.clipControl = version >= 45;
     }
     glGetIntegerv(GL_MAX_COMBINED_TEXTURE_IMAGE_UNITS, &caps.maxCombinedTextureUnits);
-    caps.anisotropicFiltering =
-        epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic") &&
-        !HasUnboundedAnisotropicFilter(reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    caps.anisotropicFiltering = epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic") &&
+                                !HasUnboundedAnisotropicFilter(reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
     if (version >= 45 && caps.computeShaders && caps.imageLoadStore && caps.clipControl) {
         caps.featureLevel = D3D_FEATURE_LEVEL_11_0;
     } else if (version >= 40) {

@@ -157,10 +157,9 @@ void GlState::Viewport(const D3D11_VIEWPORT& value)
 
 void GlState::Enable(Capability capability, bool on)
 {
-    static constexpr GLenum kNames[kCapabilityCount] = {GL_CULL_FACE,  GL_DEPTH_CLAMP,
-                                                        GL_SCISSOR_TEST, GL_POLYGON_OFFSET_FILL,
-                                                        GL_SAMPLE_ALPHA_TO_COVERAGE, GL_DEPTH_TEST,
-                                                        GL_STENCIL_TEST};
+    static constexpr GLenum kNames[kCapabilityCount] = {
+        GL_CULL_FACE,  GL_DEPTH_CLAMP, GL_SCISSOR_TEST, GL_POLYGON_OFFSET_FILL, GL_SAMPLE_ALPHA_TO_COVERAGE,
+        GL_DEPTH_TEST, GL_STENCIL_TEST};
     if (!Changes(fixed.capabilities[capability], on)) {
         return;
     }
@@ -231,8 +230,8 @@ void GlState::Apply(std::uint64_t id, const BlendGl& b, const float factor[4])
             }
         }
         if (t.enabled) {
-            if (Changes(fixed.blendFunc[i], std::array<GLenum, 4>{t.source, t.destination, t.sourceAlpha,
-                                                                  t.destinationAlpha})) {
+            if (Changes(fixed.blendFunc[i],
+                        std::array<GLenum, 4>{t.source, t.destination, t.sourceAlpha, t.destinationAlpha})) {
                 Gl(glBlendFuncSeparatei, i, t.source, t.destination, t.sourceAlpha, t.destinationAlpha);
             }
             if (Changes(fixed.blendEquation[i], std::array<GLenum, 2>{t.operation, t.operationAlpha})) {
@@ -286,8 +285,7 @@ void GlState::ClearColor(GLuint texture, GLint level, const float rgba[4])
     Gl(glClearTexImage, texture, level, GLenum(GL_RGBA), GLenum(GL_FLOAT), static_cast<const void*>(rgba));
 }
 
-void GlState::ClearDepthStencil(GLuint framebufferName, bool depth, bool stencil, float depthValue,
-                                GLint stencilValue)
+void GlState::ClearDepthStencil(GLuint framebufferName, bool depth, bool stencil, float depthValue, GLint stencilValue)
 {
     // Framebuffer clears obey the write masks and the scissor.
     Enable(kScissorTest, false);
@@ -319,9 +317,9 @@ void GlState::DrawElements(GLenum mode, GLsizei count, GLenum indexType, std::ui
 void GlState::Dispatch(GLuint x, GLuint y, GLuint z)
 {
     Gl(glDispatchCompute, x, y, z);
-    Gl(glMemoryBarrier, GLbitfield(GL_TEXTURE_FETCH_BARRIER_BIT | GL_SHADER_IMAGE_ACCESS_BARRIER_BIT |
-                                   GL_FRAMEBUFFER_BARRIER_BIT | GL_TEXTURE_UPDATE_BARRIER_BIT |
-                                   GL_PIXEL_BUFFER_BARRIER_BIT));
+    Gl(glMemoryBarrier,
+       GLbitfield(GL_TEXTURE_FETCH_BARRIER_BIT | GL_SHADER_IMAGE_ACCESS_BARRIER_BIT | GL_FRAMEBUFFER_BARRIER_BIT |
+                  GL_TEXTURE_UPDATE_BARRIER_BIT | GL_PIXEL_BUFFER_BARRIER_BIT));
 }
 
 void* GlState::MapBuffer(GLuint buffer, GLsizeiptr size, GLbitfield access)
@@ -339,8 +337,8 @@ void GlState::BufferSubData(GLuint buffer, GLintptr offset, GLsizeiptr size, con
     Gl(glNamedBufferSubData, buffer, offset, size, data);
 }
 
-void GlState::TextureSubImage(GLuint texture, GLint level, GLint x, GLint y, GLint slice, GLsizei width,
-                              GLsizei height, GLint rowLength, GLenum format, GLenum type, const void* data)
+void GlState::TextureSubImage(GLuint texture, GLint level, GLint x, GLint y, GLint slice, GLsizei width, GLsizei height,
+                              GLint rowLength, GLenum format, GLenum type, const void* data)
 {
     Gl(glPixelStorei, GLenum(GL_UNPACK_ROW_LENGTH), rowLength);
     Gl(glTextureSubImage3D, texture, level, x, y, slice, width, height, GLsizei(1), format, type, data);
@@ -355,8 +353,8 @@ void GlState::CopyBuffer(GLuint source, GLuint destination, GLsizeiptr size)
 void GlState::CopyTextureLevel(GLuint source, GLenum sourceTarget, GLuint destination, GLenum destinationTarget,
                                GLint level, GLsizei width, GLsizei height, GLsizei slices)
 {
-    Gl(glCopyImageSubData, source, sourceTarget, level, 0, 0, 0, destination, destinationTarget, level, 0, 0, 0,
-       width, height, slices);
+    Gl(glCopyImageSubData, source, sourceTarget, level, 0, 0, 0, destination, destinationTarget, level, 0, 0, 0, width,
+       height, slices);
 }
 
 void GlState::GenerateMipmap(GLuint texture)

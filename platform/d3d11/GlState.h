@@ -65,8 +65,8 @@ public:
     void TextureSubImage(GLuint texture, GLint level, GLint x, GLint y, GLint slice, GLsizei width, GLsizei height,
                          GLint rowLength, GLenum format, GLenum type, const void* data);
     void CopyBuffer(GLuint source, GLuint destination, GLsizeiptr size);
-    void CopyTextureLevel(GLuint source, GLenum sourceTarget, GLuint destination, GLenum destinationTarget,
-                          GLint level, GLsizei width, GLsizei height, GLsizei slices);
+    void CopyTextureLevel(GLuint source, GLenum sourceTarget, GLuint destination, GLenum destinationTarget, GLint level,
+                          GLsizei width, GLsizei height, GLsizei slices);
     void GenerateMipmap(GLuint texture);
     void Flush();
     // Into the default framebuffer, upside down (the window's row 0 is its bottom).
@@ -96,8 +96,16 @@ private:
     template <typename T>
     bool Changes(Slot<T>& slot, const T& value);
 
-    enum Capability { kCullFace, kDepthClamp, kScissorTest, kPolygonOffsetFill, kAlphaToCoverage, kDepthTest,
-                      kStencilTest, kCapabilityCount };
+    enum Capability {
+        kCullFace,
+        kDepthClamp,
+        kScissorTest,
+        kPolygonOffsetFill,
+        kAlphaToCoverage,
+        kDepthTest,
+        kStencilTest,
+        kCapabilityCount
+    };
     void Enable(Capability capability, bool on);
     void DepthMask(bool write);
     void StencilMask(GLuint mask);

@@ -158,9 +158,8 @@ BufferImpl* AsBuffer(ID3D11Resource* resource)
     }
     D3D11_RESOURCE_DIMENSION dimension = D3D11_RESOURCE_DIMENSION_UNKNOWN;
     resource->GetType(&dimension);
-    return dimension == D3D11_RESOURCE_DIMENSION_BUFFER
-               ? static_cast<BufferImpl*>(static_cast<ID3D11Buffer*>(resource))
-               : nullptr;
+    return dimension == D3D11_RESOURCE_DIMENSION_BUFFER ? static_cast<BufferImpl*>(static_cast<ID3D11Buffer*>(resource))
+                                                        : nullptr;
 }
 
 template <typename Interface, typename Desc>
@@ -345,9 +344,8 @@ HRESULT DeviceImpl::CreateTexture3D(const D3D11_TEXTURE3D_DESC* requested, const
         return E_OUTOFMEMORY;
     }
     SetDefaultSampling(name, desc.MipLevels);
-    const D3D11_TEXTURE2D_DESC storageDesc{desc.Width,     desc.Height, desc.MipLevels, desc.Depth,
-                                           desc.Format,    {1, 0},      desc.Usage,     desc.BindFlags,
-                                           desc.CPUAccessFlags, 0};
+    const D3D11_TEXTURE2D_DESC storageDesc{desc.Width, desc.Height, desc.MipLevels, desc.Depth,          desc.Format,
+                                           {1, 0},     desc.Usage,  desc.BindFlags, desc.CPUAccessFlags, 0};
     auto storage = ComPtr<TextureImpl>::Adopt(new TextureImpl(core, storageDesc, name, GL_TEXTURE_3D));
     if (initialData != nullptr) {
         for (UINT level = 0; level < desc.MipLevels; ++level) {
@@ -388,8 +386,8 @@ HRESULT DeviceImpl::CreateShaderResourceView(ID3D11Resource* resource, const D3D
     desc.Texture2DArray = {0, t->desc.MipLevels, 0, t->target == GL_TEXTURE_2D_ARRAY ? t->desc.ArraySize : 1};
     if (requested != nullptr) {
         // A single 2D texture may also be viewed as an array of one.
-        const bool asArray =
-            t->target == GL_TEXTURE_2D && requested->ViewDimension == D3D11_SRV_DIMENSION_TEXTURE2DARRAY;
+        const bool asArray = t->target == GL_TEXTURE_2D &&
+                             requested->ViewDimension == D3D11_SRV_DIMENSION_TEXTURE2DARRAY;
         if (!FormatFits(requested->Format, t->desc.Format) ||
             (requested->ViewDimension != desc.ViewDimension && !asArray)) {
             return Refuse(Rule::ViewDescription);
@@ -429,8 +427,8 @@ HRESULT DeviceImpl::CreateShaderResourceView(ID3D11Resource* resource, const D3D
     }
     view->glName = t->name;
     const D3D11_TEX2D_ARRAY_SRV& range = desc.Texture2DArray;
-    const bool allSlices =
-        t->target != GL_TEXTURE_2D_ARRAY || (range.FirstArraySlice == 0 && range.ArraySize == t->desc.ArraySize);
+    const bool allSlices = t->target != GL_TEXTURE_2D_ARRAY ||
+                           (range.FirstArraySlice == 0 && range.ArraySize == t->desc.ArraySize);
     const bool viewTarget = t->target == GL_TEXTURE_2D && desc.ViewDimension == D3D11_SRV_DIMENSION_TEXTURE2DARRAY;
     if (range.MostDetailedMip != 0 || range.MipLevels != t->desc.MipLevels || !allSlices || viewTarget) {
         // A sub-range (or a 2D texture seen as an array) needs its own GL texture view, so that
@@ -461,7 +459,8 @@ HRESULT DeviceImpl::CreateRenderTargetView(ID3D11Resource* resource, const D3D11
     desc.Format = t->desc.Format;
     desc.ViewDimension = D3D11_RTV_DIMENSION_TEXTURE2D;
     if (requested != nullptr) {
-        if (!FormatFits(requested->Format, t->desc.Format) || requested->ViewDimension != D3D11_RTV_DIMENSION_TEXTURE2D ||
+        if (!FormatFits(requested->Format, t->desc.Format) ||
+            requested->ViewDimension != D3D11_RTV_DIMENSION_TEXTURE2D ||
             requested->Texture2D.MipSlice >= t->desc.MipLevels) {
             return Refuse(Rule::ViewDescription);
         }
@@ -484,7 +483,8 @@ HRESULT DeviceImpl::CreateDepthStencilView(ID3D11Resource* resource, const D3D11
     desc.Format = t->desc.Format;
     desc.ViewDimension = D3D11_DSV_DIMENSION_TEXTURE2D;
     if (requested != nullptr) {
-        if (!FormatFits(requested->Format, t->desc.Format) || requested->ViewDimension != D3D11_DSV_DIMENSION_TEXTURE2D ||
+        if (!FormatFits(requested->Format, t->desc.Format) ||
+            requested->ViewDimension != D3D11_DSV_DIMENSION_TEXTURE2D ||
             requested->Texture2D.MipSlice >= t->desc.MipLevels || requested->Flags != 0) {
             return Refuse(Rule::ViewDescription);
         }
@@ -508,7 +508,8 @@ HRESULT DeviceImpl::CreateUnorderedAccessView(ID3D11Resource* resource,
     desc.Format = t->desc.Format;
     desc.ViewDimension = D3D11_UAV_DIMENSION_TEXTURE2D;
     if (requested != nullptr) {
-        if (!FormatFits(requested->Format, t->desc.Format) || requested->ViewDimension != D3D11_UAV_DIMENSION_TEXTURE2D ||
+        if (!FormatFits(requested->Format, t->desc.Format) ||
+            requested->ViewDimension != D3D11_UAV_DIMENSION_TEXTURE2D ||
             requested->Texture2D.MipSlice >= t->desc.MipLevels) {
             return Refuse(Rule::ViewDescription);
         }

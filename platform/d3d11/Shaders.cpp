@@ -77,22 +77,25 @@ HRESULT DeviceImpl::CreateInputLayout(const D3D11_INPUT_ELEMENT_DESC* elements, 
         const D3D11_INPUT_ELEMENT_DESC& e = elements[i];
         const FormatInfo* f = LookupFormat(e.Format);
         if (e.SemanticName == nullptr || f == nullptr || f->components == 0 ||
-            e.InputSlot >= D3D11_IA_VERTEX_INPUT_RESOURCE_SLOT_COUNT || e.InputSlotClass > D3D11_INPUT_PER_INSTANCE_DATA ||
+            e.InputSlot >= D3D11_IA_VERTEX_INPUT_RESOURCE_SLOT_COUNT ||
+            e.InputSlotClass > D3D11_INPUT_PER_INSTANCE_DATA ||
             (e.InputSlotClass == D3D11_INPUT_PER_VERTEX_DATA && e.InstanceDataStepRate != 0)) {
             Report(Rule::LayoutElement, "element %u", i);
             return E_INVALIDARG;
         }
-        const int rate = e.InputSlotClass == D3D11_INPUT_PER_INSTANCE_DATA ? static_cast<int>(e.InstanceDataStepRate) : 0;
+        const int rate = e.InputSlotClass == D3D11_INPUT_PER_INSTANCE_DATA ? static_cast<int>(e.InstanceDataStepRate)
+                                                                           : 0;
         if (stepRate[e.InputSlot] != -1 && stepRate[e.InputSlot] != rate) {
             Report(Rule::LayoutStepRates, "slot %u", e.InputSlot);
             return E_INVALIDARG;
         }
         stepRate[e.InputSlot] = rate;
-        const UINT offset =
-            e.AlignedByteOffset == D3D11_APPEND_ALIGNED_ELEMENT ? nextOffset[e.InputSlot] : e.AlignedByteOffset;
+        const UINT offset = e.AlignedByteOffset == D3D11_APPEND_ALIGNED_ELEMENT ? nextOffset[e.InputSlot]
+                                                                                : e.AlignedByteOffset;
         nextOffset[e.InputSlot] = offset + f->blockBytes;
         for (const Resolved& r : resolved) {
-            if (r.element->SemanticIndex == e.SemanticIndex && Upper(r.element->SemanticName) == Upper(e.SemanticName)) {
+            if (r.element->SemanticIndex == e.SemanticIndex &&
+                Upper(r.element->SemanticName) == Upper(e.SemanticName)) {
                 Report(Rule::LayoutDuplicateSemantic, "%s%u", e.SemanticName, e.SemanticIndex);
                 return E_INVALIDARG;
             }
@@ -244,8 +247,7 @@ HRESULT DeviceImpl::CreatePixelShader(const void* code, SIZE_T length, ID3D11Cla
     return CreateShader<PixelShaderImpl>(StageKind::Pixel, code, length, out);
 }
 
-HRESULT DeviceImpl::CreateComputeShader(const void* code, SIZE_T length, ID3D11ClassLinkage*,
-                                        ID3D11ComputeShader** out)
+HRESULT DeviceImpl::CreateComputeShader(const void* code, SIZE_T length, ID3D11ClassLinkage*, ID3D11ComputeShader** out)
 {
     return CreateShader<ComputeShaderImpl>(StageKind::Compute, code, length, out);
 }

@@ -17,27 +17,27 @@ enum class StageTextureDimension : std::uint32_t { Texture2D = 0, TextureCube = 
 // Storage-image formats a compute stage may declare for its UAVs. Unspecified: the image is only
 // written, so the GLSL declares no format and the bound view's format applies.
 enum class StageImageFormat : std::uint32_t {
-  Rgba32f = 0,
-  Rgba8 = 1,
-  R32f = 2,
-  R32ui = 3,
-  Rgba16f = 4,
-  R32i = 5,
-  Unspecified = 6,
+    Rgba32f = 0,
+    Rgba8 = 1,
+    R32f = 2,
+    R32ui = 3,
+    Rgba16f = 4,
+    R32i = 5,
+    Unspecified = 6,
 };
 
 struct StageInput {
-  std::string semanticName;  // e.g. "POSITION", matched case-insensitively as Direct3D does
-  std::uint32_t semanticIndex = 0;
-  std::uint32_t location = 0;  // GL attribute location
-  StageComponentType componentType = StageComponentType::Float;
-  std::uint32_t componentCount = 4;  // 1..4
+    std::string semanticName;  // e.g. "POSITION", matched case-insensitively as Direct3D does
+    std::uint32_t semanticIndex = 0;
+    std::uint32_t location = 0;  // GL attribute location
+    StageComponentType componentType = StageComponentType::Float;
+    std::uint32_t componentCount = 4;  // 1..4
 };
 
 struct StageConstantBuffer {
-  std::string name;
-  std::uint32_t binding = 0;  // GL uniform-buffer binding, equal to the Direct3D slot
-  std::uint32_t byteSize = 0;
+    std::string name;
+    std::uint32_t binding = 0;  // GL uniform-buffer binding, equal to the Direct3D slot
+    std::uint32_t byteSize = 0;
 };
 
 constexpr std::uint32_t kStageNoSampler = 0xFFFFFFFFu;
@@ -46,32 +46,32 @@ constexpr std::uint32_t kStageNoSampler = 0xFFFFFFFFu;
 // Load-only textures). At draw time the device binds the view in `slot` and the sampler state in
 // `samplerSlot` to GL texture unit `unit`.
 struct StageTexture {
-  std::string name;
-  std::uint32_t unit = 0;  // GL texture unit, unique within the blob
-  StageTextureDimension dimension = StageTextureDimension::Texture2D;
-  std::uint32_t slot = 0;  // Direct3D shader-resource slot
-  std::uint32_t samplerSlot = kStageNoSampler;  // Direct3D sampler slot
+    std::string name;
+    std::uint32_t unit = 0;  // GL texture unit, unique within the blob
+    StageTextureDimension dimension = StageTextureDimension::Texture2D;
+    std::uint32_t slot = 0;                       // Direct3D shader-resource slot
+    std::uint32_t samplerSlot = kStageNoSampler;  // Direct3D sampler slot
 };
 
 struct StageSampler {
-  std::string name;
-  std::uint32_t unit = 0;  // Direct3D sampler slot (informational: textures say where it is used)
+    std::string name;
+    std::uint32_t unit = 0;  // Direct3D sampler slot (informational: textures say where it is used)
 };
 
 struct StageImage {
-  std::string name;
-  std::uint32_t unit = 0;  // GL image unit, equal to the Direct3D UAV slot
-  StageImageFormat format = StageImageFormat::Rgba32f;
+    std::string name;
+    std::uint32_t unit = 0;  // GL image unit, equal to the Direct3D UAV slot
+    StageImageFormat format = StageImageFormat::Rgba32f;
 };
 
 struct StageBlob {
-  StageKind stage = StageKind::Vertex;
-  std::string glsl;  // complete "#version 450" source for a separable program
-  std::vector<StageInput> inputs;  // vertex stage only; empty for the others
-  std::vector<StageConstantBuffer> constantBuffers;
-  std::vector<StageTexture> textures;
-  std::vector<StageSampler> samplers;
-  std::vector<StageImage> images;
+    StageKind stage = StageKind::Vertex;
+    std::string glsl;                // complete "#version 450" source for a separable program
+    std::vector<StageInput> inputs;  // vertex stage only; empty for the others
+    std::vector<StageConstantBuffer> constantBuffers;
+    std::vector<StageTexture> textures;
+    std::vector<StageSampler> samplers;
+    std::vector<StageImage> images;
 };
 
 constexpr std::uint32_t kStageBlobVersion = 1;

@@ -115,9 +115,9 @@ HRESULT DeviceImpl::CreateBlendState(const D3D11_BLEND_DESC* d, ID3D11BlendState
         if (i < used) {
             // The factors of a disabled target are not looked at.
             if (t.RenderTargetWriteMask > 0xF ||
-                (t.BlendEnable && (!ValidBlend(t.SrcBlend) || !ValidBlend(t.DestBlend) || !ValidBlend(t.SrcBlendAlpha) ||
-                                   !ValidBlend(t.DestBlendAlpha) || !ValidBlendOperation(t.BlendOp) ||
-                                   !ValidBlendOperation(t.BlendOpAlpha)))) {
+                (t.BlendEnable && (!ValidBlend(t.SrcBlend) || !ValidBlend(t.DestBlend) ||
+                                   !ValidBlend(t.SrcBlendAlpha) || !ValidBlend(t.DestBlendAlpha) ||
+                                   !ValidBlendOperation(t.BlendOp) || !ValidBlendOperation(t.BlendOpAlpha)))) {
                 return Refuse(Rule::BlendDescription);
             }
         }
@@ -132,7 +132,8 @@ HRESULT DeviceImpl::CreateDepthStencilState(const D3D11_DEPTH_STENCIL_DESC* d, I
     if (out != nullptr) {
         *out = nullptr;
     }
-    if (d == nullptr || d->DepthWriteMask > D3D11_DEPTH_WRITE_MASK_ALL || (d->DepthEnable && !ValidCompare(d->DepthFunc))) {
+    if (d == nullptr || d->DepthWriteMask > D3D11_DEPTH_WRITE_MASK_ALL ||
+        (d->DepthEnable && !ValidCompare(d->DepthFunc))) {
         return Refuse(Rule::DepthStencilDescription);
     }
     if (d->StencilEnable) {

@@ -19,213 +19,271 @@ std::vector<SwapChainImpl*> g_windowedChains;
 std::vector<HWND> g_noAltEnter;
 
 class SwapChainImpl final : public ComObject<IDXGISwapChain> {
- public:
-  SwapChainImpl(DeviceImpl* device, const DXGI_SWAP_CHAIN_DESC& desc, SDL_Window* window)
-      : device_(device), desc_(desc), windowId_(window != nullptr ? SDL_GetWindowID(window) : 0) {
-    if (windowId_ != 0) g_windowedChains.push_back(this);
-  }
-  ~SwapChainImpl() override {
-    if (SDL_Window* window = Window(); window != nullptr && fullscreen_) SDL_SetWindowFullscreen(window, 0);
-    std::erase(g_windowedChains, this);
-  }
-  // Looked up by id each time: the window may be destroyed before the swap chain is released.
-  SDL_Window* Window() const { return windowId_ != 0 ? SDL_GetWindowFromID(windowId_) : nullptr; }
-  std::uint32_t WindowId() const { return windowId_; }
-  HWND OutputWindow() const { return desc_.OutputWindow; }
-  bool Fullscreen() const { return fullscreen_; }
-  IUnknown* Cast(REFIID riid) override {
-    return riid == IID_IDXGISwapChain || riid == IID_IDXGIObject ? this : nullptr;
-  }
-
-  HRESULT CreateBackBuffer(UINT width, UINT height) {
-    D3D11_TEXTURE2D_DESC td{};
-    td.Width = std::max(1u, width);
-    td.Height = std::max(1u, height);
-    td.MipLevels = 1;
-    td.ArraySize = 1;
-    td.Format = desc_.BufferDesc.Format;
-    td.SampleDesc = {1, 0};
-    td.Usage = D3D11_USAGE_DEFAULT;
-    td.BindFlags = D3D11_BIND_RENDER_TARGET | D3D11_BIND_SHADER_RESOURCE;
-    ID3D11Texture2D* texture = nullptr;
-    const HRESULT hr = device_->CreateTexture2D(&td, nullptr, &texture);
-    if (FAILED(hr)) return hr;
-    backBuffer_ = ComPtr<TextureImpl>::Adopt(static_cast<TextureImpl*>(texture));
-    desc_.BufferDesc.Width = td.Width;
-    desc_.BufferDesc.Height = td.Height;
-    return S_OK;
-  }
-
-  HRESULT GetParent(REFIID riid, void** out) override;
-
-  HRESULT Present(UINT syncInterval, UINT) override {
-    DeviceCore& core = *device_->Core();
-    if (windowId_ == 0) {  // headless: the frame stays in the back buffer
-      if (core.MakeCurrent()) core.gl.Flush();
-      return S_OK;
+public:
+    SwapChainImpl(DeviceImpl* device, const DXGI_SWAP_CHAIN_DESC& desc, SDL_Window* window)
+        : device_(device),
+          desc_(desc),
+          windowId_(window != nullptr ? SDL_GetWindowID(window) : 0)
+    {
+        if (windowId_ != 0)
+            g_windowedChains.push_back(this);
     }
-    SDL_Window* window = Window();
-    if (window == nullptr) return DXGI_ERROR_INVALID_CALL;  // the output window is gone
-    if (SDL_GetWindowFlags(window) & SDL_WINDOW_MINIMIZED) return DXGI_STATUS_OCCLUDED;
-    if (!core.AttachWindow(window)) return DXGI_ERROR_DEVICE_REMOVED;
-    if (swapInterval_ != static_cast<int>(syncInterval)) {
-      SDL_GL_SetSwapInterval(syncInterval > 0 ? 1 : 0);
-      swapInterval_ = static_cast<int>(syncInterval);
+    ~SwapChainImpl() override
+    {
+        if (SDL_Window* window = Window(); window != nullptr && fullscreen_)
+            SDL_SetWindowFullscreen(window, 0);
+        std::erase(g_windowedChains, this);
     }
-    Framebuffers::Attachments attachments;
-    attachments.colors[0] = backBuffer_->name;
-    const GLuint source = core.framebuffers.For(attachments);
-    int w = 0, h = 0;
-    SDL_GL_GetDrawableSize(window, &w, &h);
-    // Row 0 of our textures is the top of the picture; the window's row 0 is its bottom.
-    core.gl.BlitToWindow(source, static_cast<GLint>(backBuffer_->desc.Width), static_cast<GLint>(backBuffer_->desc.Height), w, h);
-    SDL_GL_SwapWindow(window);
-    return S_OK;
-  }
-
-  HRESULT GetBuffer(UINT index, REFIID riid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    if (index != 0 || !backBuffer_) return DXGI_ERROR_INVALID_CALL;
-    return backBuffer_->QueryInterface(riid, out);
-  }
-
-  HRESULT SetFullscreenState(BOOL fullscreen, void*) override {
-    SDL_Window* window = Window();
-    if (window == nullptr) return DXGI_ERROR_UNSUPPORTED;
-    if (SDL_SetWindowFullscreen(window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return DXGI_ERROR_UNSUPPORTED;
-    fullscreen_ = fullscreen != 0;
-    return S_OK;
-  }
-
-  HRESULT GetDesc(DXGI_SWAP_CHAIN_DESC* out) override {
-    if (out == nullptr) return E_INVALIDARG;
-    *out = desc_;
-    out->Windowed = fullscreen_ ? FALSE : TRUE;
-    return S_OK;
-  }
-
-  HRESULT ResizeBuffers(UINT count, UINT width, UINT height, DXGI_FORMAT format, UINT) override {
-    if (count > 1 || (format != DXGI_FORMAT_UNKNOWN && format != DXGI_FORMAT_R8G8B8A8_UNORM &&
-                      format != DXGI_FORMAT_B8G8R8A8_UNORM)) {
-      Report(Rule::ResizeArguments);
-      return DXGI_ERROR_INVALID_CALL;
+    // Looked up by id each time: the window may be destroyed before the swap chain is released.
+    SDL_Window* Window() const { return windowId_ != 0 ? SDL_GetWindowFromID(windowId_) : nullptr; }
+    std::uint32_t WindowId() const { return windowId_; }
+    HWND OutputWindow() const { return desc_.OutputWindow; }
+    bool Fullscreen() const { return fullscreen_; }
+    IUnknown* Cast(REFIID riid) override
+    {
+        return riid == IID_IDXGISwapChain || riid == IID_IDXGIObject ? this : nullptr;
     }
-    if (format != DXGI_FORMAT_UNKNOWN) desc_.BufferDesc.Format = format;
-    // Zero means "the window's size", as in DXGI; headless, it keeps the current size.
-    if (SDL_Window* window = Window(); (width == 0 || height == 0) && window != nullptr) {
-      int w = 0, h = 0;
-      SDL_GL_GetDrawableSize(window, &w, &h);
-      if (width == 0) width = static_cast<UINT>(std::max(w, 1));
-      if (height == 0) height = static_cast<UINT>(std::max(h, 1));
-    }
-    if (width == 0) width = desc_.BufferDesc.Width;
-    if (height == 0) height = desc_.BufferDesc.Height;
-    // The old back buffer lives on while the caller still holds views of it.
-    return CreateBackBuffer(width, height);
-  }
 
- private:
-  ComPtr<DeviceImpl> device_;
-  DXGI_SWAP_CHAIN_DESC desc_;
-  std::uint32_t windowId_;
-  ComPtr<TextureImpl> backBuffer_;
-  int swapInterval_ = -1;
-  bool fullscreen_ = false;
+    HRESULT CreateBackBuffer(UINT width, UINT height)
+    {
+        D3D11_TEXTURE2D_DESC td{};
+        td.Width = std::max(1u, width);
+        td.Height = std::max(1u, height);
+        td.MipLevels = 1;
+        td.ArraySize = 1;
+        td.Format = desc_.BufferDesc.Format;
+        td.SampleDesc = {1, 0};
+        td.Usage = D3D11_USAGE_DEFAULT;
+        td.BindFlags = D3D11_BIND_RENDER_TARGET | D3D11_BIND_SHADER_RESOURCE;
+        ID3D11Texture2D* texture = nullptr;
+        const HRESULT hr = device_->CreateTexture2D(&td, nullptr, &texture);
+        if (FAILED(hr))
+            return hr;
+        backBuffer_ = ComPtr<TextureImpl>::Adopt(static_cast<TextureImpl*>(texture));
+        desc_.BufferDesc.Width = td.Width;
+        desc_.BufferDesc.Height = td.Height;
+        return S_OK;
+    }
+
+    HRESULT GetParent(REFIID riid, void** out) override;
+
+    HRESULT Present(UINT syncInterval, UINT) override
+    {
+        DeviceCore& core = *device_->Core();
+        if (windowId_ == 0) {  // headless: the frame stays in the back buffer
+            if (core.MakeCurrent())
+                core.gl.Flush();
+            return S_OK;
+        }
+        SDL_Window* window = Window();
+        if (window == nullptr)
+            return DXGI_ERROR_INVALID_CALL;  // the output window is gone
+        if (SDL_GetWindowFlags(window) & SDL_WINDOW_MINIMIZED)
+            return DXGI_STATUS_OCCLUDED;
+        if (!core.AttachWindow(window))
+            return DXGI_ERROR_DEVICE_REMOVED;
+        if (swapInterval_ != static_cast<int>(syncInterval)) {
+            SDL_GL_SetSwapInterval(syncInterval > 0 ? 1 : 0);
+            swapInterval_ = static_cast<int>(syncInterval);
+        }
+        Framebuffers::Attachments attachments;
+        attachments.colors[0] = backBuffer_->name;
+        const GLuint source = core.framebuffers.For(attachments);
+        int w = 0, h = 0;
+        SDL_GL_GetDrawableSize(window, &w, &h);
+        // Row 0 of our textures is the top of the picture; the window's row 0 is its bottom.
+        core.gl.BlitToWindow(source, static_cast<GLint>(backBuffer_->desc.Width),
+                             static_cast<GLint>(backBuffer_->desc.Height), w, h);
+        SDL_GL_SwapWindow(window);
+        return S_OK;
+    }
+
+    HRESULT GetBuffer(UINT index, REFIID riid, void** out) override
+    {
+        if (out == nullptr)
+            return E_POINTER;
+        *out = nullptr;
+        if (index != 0 || !backBuffer_)
+            return DXGI_ERROR_INVALID_CALL;
+        return backBuffer_->QueryInterface(riid, out);
+    }
+
+    HRESULT SetFullscreenState(BOOL fullscreen, void*) override
+    {
+        SDL_Window* window = Window();
+        if (window == nullptr)
+            return DXGI_ERROR_UNSUPPORTED;
+        if (SDL_SetWindowFullscreen(window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
+            return DXGI_ERROR_UNSUPPORTED;
+        fullscreen_ = fullscreen != 0;
+        return S_OK;
+    }
+
+    HRESULT GetDesc(DXGI_SWAP_CHAIN_DESC* out) override
+    {
+        if (out == nullptr)
+            return E_INVALIDARG;
+        *out = desc_;
+        out->Windowed = fullscreen_ ? FALSE : TRUE;
+        return S_OK;
+    }
+
+    HRESULT ResizeBuffers(UINT count, UINT width, UINT height, DXGI_FORMAT format, UINT) override
+    {
+        if (count > 1 || (format != DXGI_FORMAT_UNKNOWN && format != DXGI_FORMAT_R8G8B8A8_UNORM &&
+                          format != DXGI_FORMAT_B8G8R8A8_UNORM)) {
+            Report(Rule::ResizeArguments);
+            return DXGI_ERROR_INVALID_CALL;
+        }
+        if (format != DXGI_FORMAT_UNKNOWN)
+            desc_.BufferDesc.Format = format;
+        // Zero means "the window's size", as in DXGI; headless, it keeps the current size.
+        if (SDL_Window* window = Window(); (width == 0 || height == 0) && window != nullptr) {
+            int w = 0, h = 0;
+            SDL_GL_GetDrawableSize(window, &w, &h);
+            if (width == 0)
+                width = static_cast<UINT>(std::max(w, 1));
+            if (height == 0)
+                height = static_cast<UINT>(std::max(h, 1));
+        }
+        if (width == 0)
+            width = desc_.BufferDesc.Width;
+        if (height == 0)
+            height = desc_.BufferDesc.Height;
+        // The old back buffer lives on while the caller still holds views of it.
+        return CreateBackBuffer(width, height);
+    }
+
+private:
+    ComPtr<DeviceImpl> device_;
+    DXGI_SWAP_CHAIN_DESC desc_;
+    std::uint32_t windowId_;
+    ComPtr<TextureImpl> backBuffer_;
+    int swapInterval_ = -1;
+    bool fullscreen_ = false;
 };
 
 class FactoryImpl final : public ComObject<IDXGIFactory> {
- public:
-  IUnknown* Cast(REFIID riid) override { return riid == IID_IDXGIFactory || riid == IID_IDXGIObject ? this : nullptr; }
-  HRESULT GetParent(REFIID, void** out) override {
-    if (out != nullptr) *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  HRESULT MakeWindowAssociation(HWND window, UINT flags) override {
-    std::erase(g_noAltEnter, window);
-    if ((flags & DXGI_MWA_NO_ALT_ENTER) != 0 && window != nullptr) g_noAltEnter.push_back(window);
-    return S_OK;
-  }
-  HRESULT CreateSwapChain(IUnknown* deviceUnknown, DXGI_SWAP_CHAIN_DESC* desc, IDXGISwapChain** out) override {
-    if (out != nullptr) *out = nullptr;
-    if (deviceUnknown == nullptr || desc == nullptr || out == nullptr) {
-      Report(Rule::SwapChainArguments);
-      return DXGI_ERROR_INVALID_CALL;
+public:
+    IUnknown* Cast(REFIID riid) override
+    {
+        return riid == IID_IDXGIFactory || riid == IID_IDXGIObject ? this : nullptr;
     }
-    ID3D11Device* d3dDevice = nullptr;
-    if (FAILED(deviceUnknown->QueryInterface(IID_ID3D11Device, reinterpret_cast<void**>(&d3dDevice))))
-      return DXGI_ERROR_INVALID_CALL;
-    auto* device = static_cast<DeviceImpl*>(d3dDevice);
-    const auto hold = ComPtr<DeviceImpl>::Adopt(device);
-    if (desc->BufferCount < 1 || desc->BufferCount > 2 || desc->SampleDesc.Count != 1 ||
-        (desc->BufferDesc.Format != DXGI_FORMAT_R8G8B8A8_UNORM && desc->BufferDesc.Format != DXGI_FORMAT_B8G8R8A8_UNORM)) {
-      Report(Rule::SwapChainArguments);
-      return DXGI_ERROR_INVALID_CALL;
+    HRESULT GetParent(REFIID, void** out) override
+    {
+        if (out != nullptr)
+            *out = nullptr;
+        return E_NOINTERFACE;
     }
-    SDL_Window* window = nullptr;
-    if (WindowBridge().windowFromHwnd != nullptr && desc->OutputWindow != nullptr) {
-      window = WindowBridge().windowFromHwnd(desc->OutputWindow);
-      if (window != nullptr && !device->Core()->AttachWindow(window)) return DXGI_ERROR_INVALID_CALL;
+    HRESULT MakeWindowAssociation(HWND window, UINT flags) override
+    {
+        std::erase(g_noAltEnter, window);
+        if ((flags & DXGI_MWA_NO_ALT_ENTER) != 0 && window != nullptr)
+            g_noAltEnter.push_back(window);
+        return S_OK;
     }
-    UINT width = desc->BufferDesc.Width, height = desc->BufferDesc.Height;
-    if ((width == 0 || height == 0) && window != nullptr) {
-      int w = 0, h = 0;
-      SDL_GL_GetDrawableSize(window, &w, &h);
-      width = width ? width : static_cast<UINT>(w);
-      height = height ? height : static_cast<UINT>(h);
+    HRESULT CreateSwapChain(IUnknown* deviceUnknown, DXGI_SWAP_CHAIN_DESC* desc, IDXGISwapChain** out) override
+    {
+        if (out != nullptr)
+            *out = nullptr;
+        if (deviceUnknown == nullptr || desc == nullptr || out == nullptr) {
+            Report(Rule::SwapChainArguments);
+            return DXGI_ERROR_INVALID_CALL;
+        }
+        ID3D11Device* d3dDevice = nullptr;
+        if (FAILED(deviceUnknown->QueryInterface(IID_ID3D11Device, reinterpret_cast<void**>(&d3dDevice))))
+            return DXGI_ERROR_INVALID_CALL;
+        auto* device = static_cast<DeviceImpl*>(d3dDevice);
+        const auto hold = ComPtr<DeviceImpl>::Adopt(device);
+        if (desc->BufferCount < 1 || desc->BufferCount > 2 || desc->SampleDesc.Count != 1 ||
+            (desc->BufferDesc.Format != DXGI_FORMAT_R8G8B8A8_UNORM &&
+             desc->BufferDesc.Format != DXGI_FORMAT_B8G8R8A8_UNORM)) {
+            Report(Rule::SwapChainArguments);
+            return DXGI_ERROR_INVALID_CALL;
+        }
+        SDL_Window* window = nullptr;
+        if (WindowBridge().windowFromHwnd != nullptr && desc->OutputWindow != nullptr) {
+            window = WindowBridge().windowFromHwnd(desc->OutputWindow);
+            if (window != nullptr && !device->Core()->AttachWindow(window))
+                return DXGI_ERROR_INVALID_CALL;
+        }
+        UINT width = desc->BufferDesc.Width, height = desc->BufferDesc.Height;
+        if ((width == 0 || height == 0) && window != nullptr) {
+            int w = 0, h = 0;
+            SDL_GL_GetDrawableSize(window, &w, &h);
+            width = width ? width : static_cast<UINT>(w);
+            height = height ? height : static_cast<UINT>(h);
+        }
+        auto* chain = new SwapChainImpl(device, *desc, window);
+        const HRESULT hr = chain->CreateBackBuffer(width, height);
+        if (FAILED(hr)) {
+            chain->Release();
+            return hr;
+        }
+        *out = chain;
+        return S_OK;
     }
-    auto* chain = new SwapChainImpl(device, *desc, window);
-    const HRESULT hr = chain->CreateBackBuffer(width, height);
-    if (FAILED(hr)) {
-      chain->Release();
-      return hr;
-    }
-    *out = chain;
-    return S_OK;
-  }
 };
 
 class AdapterImpl final : public ComObject<IDXGIAdapter> {
- public:
-  IUnknown* Cast(REFIID riid) override { return riid == IID_IDXGIAdapter || riid == IID_IDXGIObject ? this : nullptr; }
-  HRESULT GetParent(REFIID riid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    if (!(riid == IID_IDXGIFactory)) return E_NOINTERFACE;
-    *out = static_cast<IDXGIFactory*>(new FactoryImpl());
-    return S_OK;
-  }
+public:
+    IUnknown* Cast(REFIID riid) override
+    {
+        return riid == IID_IDXGIAdapter || riid == IID_IDXGIObject ? this : nullptr;
+    }
+    HRESULT GetParent(REFIID riid, void** out) override
+    {
+        if (out == nullptr)
+            return E_POINTER;
+        *out = nullptr;
+        if (!(riid == IID_IDXGIFactory))
+            return E_NOINTERFACE;
+        *out = static_cast<IDXGIFactory*>(new FactoryImpl());
+        return S_OK;
+    }
 };
 
 class DxgiDeviceImpl final : public ComObject<IDXGIDevice> {
- public:
-  explicit DxgiDeviceImpl(DeviceImpl* device) : device_(device) {}
-  IUnknown* Cast(REFIID riid) override {
-    if (riid == IID_IDXGIDevice || riid == IID_IDXGIObject) return this;
-    if (riid == IID_ID3D11Device) return device_.Get();
-    return nullptr;
-  }
-  HRESULT GetParent(REFIID riid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    if (!(riid == IID_IDXGIAdapter)) return E_NOINTERFACE;
-    *out = static_cast<IDXGIAdapter*>(new AdapterImpl());
-    return S_OK;
-  }
-  HRESULT GetAdapter(IDXGIAdapter** out) override { return GetParent(IID_IDXGIAdapter, reinterpret_cast<void**>(out)); }
+public:
+    explicit DxgiDeviceImpl(DeviceImpl* device) : device_(device) {}
+    IUnknown* Cast(REFIID riid) override
+    {
+        if (riid == IID_IDXGIDevice || riid == IID_IDXGIObject)
+            return this;
+        if (riid == IID_ID3D11Device)
+            return device_.Get();
+        return nullptr;
+    }
+    HRESULT GetParent(REFIID riid, void** out) override
+    {
+        if (out == nullptr)
+            return E_POINTER;
+        *out = nullptr;
+        if (!(riid == IID_IDXGIAdapter))
+            return E_NOINTERFACE;
+        *out = static_cast<IDXGIAdapter*>(new AdapterImpl());
+        return S_OK;
+    }
+    HRESULT GetAdapter(IDXGIAdapter** out) override
+    {
+        return GetParent(IID_IDXGIAdapter, reinterpret_cast<void**>(out));
+    }
 
- private:
-  ComPtr<DeviceImpl> device_;
+private:
+    ComPtr<DeviceImpl> device_;
 };
 
 }  // namespace
 
-HRESULT SwapChainImpl::GetParent(REFIID riid, void** out) {
-  if (out == nullptr) return E_POINTER;
-  *out = nullptr;
-  if (!(riid == IID_IDXGIFactory)) return E_NOINTERFACE;
-  *out = static_cast<IDXGIFactory*>(new FactoryImpl());
-  return S_OK;
+HRESULT SwapChainImpl::GetParent(REFIID riid, void** out)
+{
+    if (out == nullptr)
+        return E_POINTER;
+    *out = nullptr;
+    if (!(riid == IID_IDXGIFactory))
+        return E_NOINTERFACE;
+    *out = static_cast<IDXGIFactory*>(new FactoryImpl());
+    return S_OK;
 }
 
 ComPtr<IDXGIDevice> MakeDxgiDevice(DeviceImpl* device)
@@ -237,15 +295,17 @@ ComPtr<IDXGIDevice> MakeDxgiDevice(DeviceImpl* device)
 
 using namespace d3dgl;
 
-bool D3D11HandleSdlEvent(const SDL_Event& event) {
-  if (event.type != SDL_KEYDOWN || event.key.repeat != 0 || event.key.keysym.sym != SDLK_RETURN ||
-      (event.key.keysym.mod & KMOD_ALT) == 0)
+bool D3D11HandleSdlEvent(const SDL_Event& event)
+{
+    if (event.type != SDL_KEYDOWN || event.key.repeat != 0 || event.key.keysym.sym != SDLK_RETURN ||
+        (event.key.keysym.mod & KMOD_ALT) == 0)
+        return false;
+    for (SwapChainImpl* chain : g_windowedChains) {
+        if (chain->WindowId() != event.key.windowID)
+            continue;
+        if (std::find(g_noAltEnter.begin(), g_noAltEnter.end(), chain->OutputWindow()) != g_noAltEnter.end())
+            return false;
+        return SUCCEEDED(chain->SetFullscreenState(chain->Fullscreen() ? FALSE : TRUE, nullptr));
+    }
     return false;
-  for (SwapChainImpl* chain : g_windowedChains) {
-    if (chain->WindowId() != event.key.windowID) continue;
-    if (std::find(g_noAltEnter.begin(), g_noAltEnter.end(), chain->OutputWindow()) != g_noAltEnter.end()) return false;
-    return SUCCEEDED(chain->SetFullscreenState(chain->Fullscreen() ? FALSE : TRUE, nullptr));
-  }
-  return false;
 }
-

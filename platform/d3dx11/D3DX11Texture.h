@@ -23,15 +23,15 @@ HRESULT D3DX11CreateShaderResourceViewFromFileW(ID3D11Device* pDevice, LPCWSTR p
 // is read again), so decoding overlaps whatever the caller does meanwhile. Only the first of
 // several living prefetches is used. `workers` 0 picks a count from the processor count.
 class D3DX11ImagePrefetch {
- public:
-  explicit D3DX11ImagePrefetch(const std::vector<std::wstring>& files, unsigned workers = 0);
-  ~D3DX11ImagePrefetch();  // stops the workers; pictures never asked for are dropped
-  D3DX11ImagePrefetch(const D3DX11ImagePrefetch&) = delete;
-  D3DX11ImagePrefetch& operator=(const D3DX11ImagePrefetch&) = delete;
+public:
+    explicit D3DX11ImagePrefetch(const std::vector<std::wstring>& files, unsigned workers = 0);
+    ~D3DX11ImagePrefetch();  // stops the workers; pictures never asked for are dropped
+    D3DX11ImagePrefetch(const D3DX11ImagePrefetch&) = delete;
+    D3DX11ImagePrefetch& operator=(const D3DX11ImagePrefetch&) = delete;
 
-  struct State;
+    struct State;
 
- private:
-  std::unique_ptr<State> state_;
-  std::vector<std::thread> threads_;
+private:
+    std::unique_ptr<State> state_;
+    std::vector<std::thread> threads_;
 };

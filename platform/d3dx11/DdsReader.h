@@ -10,19 +10,19 @@
 #include "platform/d3d11/DXGI.h"
 
 struct DdsSubresource {
-  std::uint32_t width = 0, height = 0;
-  std::uint32_t rowPitch = 0;  // bytes per row of pixels, or per row of 4x4 blocks
-  std::size_t offset = 0;      // into DdsImage::data
-  std::size_t size = 0;
+    std::uint32_t width = 0, height = 0;
+    std::uint32_t rowPitch = 0;  // bytes per row of pixels, or per row of 4x4 blocks
+    std::size_t offset = 0;      // into DdsImage::data
+    std::size_t size = 0;
 };
 
 struct DdsImage {
-  std::uint32_t width = 0, height = 0;
-  std::uint32_t mipLevels = 1;
-  std::uint32_t faces = 1;  // 6 for a cube map, in the order +X -X +Y -Y +Z -Z
-  DXGI_FORMAT format = DXGI_FORMAT_UNKNOWN;  // R8G8B8A8_UNORM or BC1/BC2/BC3_UNORM
-  std::vector<std::uint8_t> data;
-  std::vector<DdsSubresource> subresources;  // face-major: face * mipLevels + level
+    std::uint32_t width = 0, height = 0;
+    std::uint32_t mipLevels = 1;
+    std::uint32_t faces = 1;                   // 6 for a cube map, in the order +X -X +Y -Y +Z -Z
+    DXGI_FORMAT format = DXGI_FORMAT_UNKNOWN;  // R8G8B8A8_UNORM or BC1/BC2/BC3_UNORM
+    std::vector<std::uint8_t> data;
+    std::vector<DdsSubresource> subresources;  // face-major: face * mipLevels + level
 };
 
 constexpr std::uint32_t kDdsMaxDimension = 16384;

@@ -35,21 +35,27 @@ struct State {
     Mix_Music* current = nullptr;  // the track last started
 };
 
-State& Global() {
+State& Global()
+{
     static State state;
     return state;
 }
 
-std::string Lower(std::string text) {
+std::string Lower(std::string text)
+{
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
 }
 
-bool SameName(const std::string& a, const std::string& b) { return Lower(a) == Lower(b); }
+bool SameName(const std::string& a, const std::string& b)
+{
+    return Lower(a) == Lower(b);
+}
 
 // Splits on blanks; double quotes group a word with blanks in it.
-MCIERROR Tokenize(const std::string& command, std::vector<std::string>& words) {
+MCIERROR Tokenize(const std::string& command, std::vector<std::string>& words)
+{
     std::size_t i = 0;
     while (i < command.size()) {
         if (std::isspace(static_cast<unsigned char>(command[i])) != 0) {
@@ -74,7 +80,8 @@ MCIERROR Tokenize(const std::string& command, std::vector<std::string>& words) {
     return 0;
 }
 
-Device* FindDevice(const std::string& name) {
+Device* FindDevice(const std::string& name)
+{
     for (Device& device : Global().devices) {
         if (SameName(device.name, name)) {
             return &device;
@@ -83,33 +90,49 @@ Device* FindDevice(const std::string& name) {
     return nullptr;
 }
 
-void ExitHook() { MciShutdown(); }
+void ExitHook()
+{
+    MciShutdown();
+}
 
-std::int64_t Counter() {
+std::int64_t Counter()
+{
     LARGE_INTEGER value{};
     QueryPerformanceCounter(&value);
     return value.QuadPart;
 }
 
-double SecondsSince(std::int64_t start) {
+double SecondsSince(std::int64_t start)
+{
     LARGE_INTEGER frequency{};
     QueryPerformanceFrequency(&frequency);
     return static_cast<double>(Counter() - start) / static_cast<double>(frequency.QuadPart);
 }
 
-bool IsCurrent(const Device& device) { return Global().current == device.music; }
+bool IsCurrent(const Device& device)
+{
+    return Global().current == device.music;
+}
 
-bool IsPaused(const Device& device) { return IsCurrent(device) && Mix_PausedMusic() != 0; }
+bool IsPaused(const Device& device)
+{
+    return IsCurrent(device) && Mix_PausedMusic() != 0;
+}
 
 // Mix_PlayingMusic stays true for a paused track.
-bool IsPlaying(const Device& device) { return IsCurrent(device) && Mix_PlayingMusic() != 0 && !IsPaused(device); }
+bool IsPlaying(const Device& device)
+{
+    return IsCurrent(device) && Mix_PlayingMusic() != 0 && !IsPaused(device);
+}
 
-double LengthSeconds(const Device& device) {
+double LengthSeconds(const Device& device)
+{
     const double length = Mix_MusicDuration(device.music);
     return length > 0.0 ? length : 0.0;
 }
 
-double PlayedSeconds(const Device& device) {
+double PlayedSeconds(const Device& device)
+{
     double played = device.playedSeconds;
     if (device.sounding) {
         played += SecondsSince(device.soundingSince);
@@ -122,17 +145,20 @@ double PlayedSeconds(const Device& device) {
     return played;
 }
 
-void StartSounding(Device& device) {
+void StartSounding(Device& device)
+{
     device.soundingSince = Counter();
     device.sounding = true;
 }
 
-void StopSounding(Device& device) {
+void StopSounding(Device& device)
+{
     device.playedSeconds = PlayedSeconds(device);
     device.sounding = false;
 }
 
-bool OpenAudio() {
+bool OpenAudio()
+{
     State& state = Global();
     if (state.audioOpen) {
         return true;
@@ -156,7 +182,8 @@ bool OpenAudio() {
     return true;
 }
 
-void CloseAudioIfUnused() {
+void CloseAudioIfUnused()
+{
     State& state = Global();
     if (state.audioOpen && state.devices.empty()) {
         Mix_HaltMusic();
@@ -171,7 +198,8 @@ void CloseAudioIfUnused() {
     }
 }
 
-void CloseDevice(Device& device) {
+void CloseDevice(Device& device)
+{
     State& state = Global();
     device.sounding = false;
     if (state.current == device.music) {
@@ -182,12 +210,14 @@ void CloseDevice(Device& device) {
     device.music = nullptr;
 }
 
-bool KnownType(const std::string& type) {
+bool KnownType(const std::string& type)
+{
     const std::string lower = Lower(type);
     return lower == "mpegvideo" || lower == "waveaudio";
 }
 
-bool KnownExtension(const std::string& file) {
+bool KnownExtension(const std::string& file)
+{
     const std::size_t dot = file.rfind('.');
     if (dot == std::string::npos) {
         return false;
@@ -196,7 +226,8 @@ bool KnownExtension(const std::string& file) {
     return extension == "mp3" || extension == "wav" || extension == "ogg";
 }
 
-MCIERROR Open(const std::vector<std::string>& words) {
+MCIERROR Open(const std::vector<std::string>& words)
+{
     if (words.size() < 2) {
         return MCIERR_MISSING_PARAMETER;
     }
@@ -238,7 +269,8 @@ MCIERROR Open(const std::vector<std::string>& words) {
     return 0;
 }
 
-MCIERROR Play(const std::vector<std::string>& words) {
+MCIERROR Play(const std::vector<std::string>& words)
+{
     if (words.size() < 2) {
         return MCIERR_MISSING_PARAMETER;
     }
@@ -276,7 +308,8 @@ MCIERROR Play(const std::vector<std::string>& words) {
 
 // pause and resume: only a playing track pauses and only a paused one resumes; otherwise they do
 // nothing and succeed, so a caller need not know whether the track has ended meanwhile.
-MCIERROR PauseOrResume(const std::vector<std::string>& words, bool pause) {
+MCIERROR PauseOrResume(const std::vector<std::string>& words, bool pause)
+{
     if (words.size() < 2) {
         return MCIERR_MISSING_PARAMETER;
     }
@@ -297,7 +330,8 @@ MCIERROR PauseOrResume(const std::vector<std::string>& words, bool pause) {
     return 0;
 }
 
-MCIERROR Status(const std::vector<std::string>& words, std::string& result) {
+MCIERROR Status(const std::vector<std::string>& words, std::string& result)
+{
     if (words.size() < 3) {
         return MCIERR_MISSING_PARAMETER;
     }
@@ -321,7 +355,8 @@ MCIERROR Status(const std::vector<std::string>& words, std::string& result) {
     return 0;
 }
 
-MCIERROR Close(const std::vector<std::string>& words) {
+MCIERROR Close(const std::vector<std::string>& words)
+{
     if (words.size() < 2) {
         return MCIERR_MISSING_PARAMETER;
     }
@@ -345,7 +380,8 @@ MCIERROR Close(const std::vector<std::string>& words) {
 
 }  // namespace
 
-MCIERROR mciSendStringW(LPCWSTR command, LPWSTR returnString, UINT returnLength, HWND) {
+MCIERROR mciSendStringW(LPCWSTR command, LPWSTR returnString, UINT returnLength, HWND)
+{
     if (returnString != nullptr && returnLength > 0) {
         returnString[0] = L'\0';
     }
@@ -386,7 +422,8 @@ MCIERROR mciSendStringW(LPCWSTR command, LPWSTR returnString, UINT returnLength,
     return error;
 }
 
-void MciShutdown() {
+void MciShutdown()
+{
     State& state = Global();
     for (Device& device : state.devices) {
         CloseDevice(device);

@@ -14,58 +14,57 @@ namespace win32window {
 
 namespace {
 
-WPARAM ButtonFlag(int button) {
+WPARAM ButtonFlag(int button)
+{
     switch (button) {
-    case 0:
-        return MK_LBUTTON;
-    case 1:
-        return MK_RBUTTON;
-    case 2:
-        return MK_MBUTTON;
-    default:
-        return 0;
+    case 0: return MK_LBUTTON;
+    case 1: return MK_RBUTTON;
+    case 2: return MK_MBUTTON;
+    default: return 0;
     }
 }
 
-UINT ButtonMessage(int button, bool down) {
+UINT ButtonMessage(int button, bool down)
+{
     static constexpr UINT kDown[] = {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN};
     static constexpr UINT kUp[] = {WM_LBUTTONUP, WM_RBUTTONUP, WM_MBUTTONUP};
     return down ? kDown[button] : kUp[button];
 }
 
-bool InsideClient(const Window& window, int x, int y) {
+bool InsideClient(const Window& window, int x, int y)
+{
     return x >= 0 && y >= 0 && x < window.clientWidth && y < window.clientHeight;
 }
 
 // A window sees the pointer outside its client area only while it holds the capture.
-bool MouseInputReaches(const Window& window, int x, int y) {
+bool MouseInputReaches(const Window& window, int x, int y)
+{
     return Global().capture == window.handle || InsideClient(window, x, y);
 }
 
 }  // namespace
 
-LPARAM PackPoint(int x, int y) {
+LPARAM PackPoint(int x, int y)
+{
     return MAKELPARAM(static_cast<WORD>(static_cast<std::uint32_t>(x) & 0xFFFFu),
                       static_cast<WORD>(static_cast<std::uint32_t>(y) & 0xFFFFu));
 }
 
-int GenericVirtualKey(int vk) {
+int GenericVirtualKey(int vk)
+{
     switch (vk) {
     case VK_LSHIFT:
-    case VK_RSHIFT:
-        return VK_SHIFT;
+    case VK_RSHIFT: return VK_SHIFT;
     case VK_LCONTROL:
-    case VK_RCONTROL:
-        return VK_CONTROL;
+    case VK_RCONTROL: return VK_CONTROL;
     case VK_LMENU:
-    case VK_RMENU:
-        return VK_MENU;
-    default:
-        return 0;
+    case VK_RMENU: return VK_MENU;
+    default: return 0;
     }
 }
 
-void NoteKey(int vk, bool down) {
+void NoteKey(int vk, bool down)
+{
     State& state = Global();
     if (down) {
         state.pressedSinceQuery[static_cast<std::size_t>(vk)] = true;
@@ -75,7 +74,8 @@ void NoteKey(int vk, bool down) {
     }
 }
 
-void QueueKeyMessage(HWND target, int vk, int scancode, bool down, bool repeat, bool alt) {
+void QueueKeyMessage(HWND target, int vk, int scancode, bool down, bool repeat, bool alt)
+{
     if (target == nullptr) {
         return;
     }
@@ -94,7 +94,8 @@ void QueueKeyMessage(HWND target, int vk, int scancode, bool down, bool repeat, 
     Post(target, message, static_cast<WPARAM>(vk), static_cast<LPARAM>(bits));
 }
 
-WPARAM ModifierFlags() {
+WPARAM ModifierFlags()
+{
     State& state = Global();
     WPARAM flags = 0;
     if (state.mode == Mode::Display) {
@@ -109,19 +110,21 @@ WPARAM ModifierFlags() {
     if (state.injectedKeyDown[VK_SHIFT] || state.injectedKeyDown[VK_LSHIFT] || state.injectedKeyDown[VK_RSHIFT]) {
         flags |= MK_SHIFT;
     }
-    if (state.injectedKeyDown[VK_CONTROL] || state.injectedKeyDown[VK_LCONTROL] ||
-        state.injectedKeyDown[VK_RCONTROL]) {
+    if (state.injectedKeyDown[VK_CONTROL] || state.injectedKeyDown[VK_LCONTROL] || state.injectedKeyDown[VK_RCONTROL]) {
         flags |= MK_CONTROL;
     }
     return flags;
 }
 
-void QueueButton(Window& window, int button, bool down, int x, int y) {
+void QueueButton(Window& window, int button, bool down, int x, int y)
+{
     State& state = Global();
     const WPARAM flag = ButtonFlag(button);
     if (down) {
         state.mouseButtons |= flag;
-        state.pressedSinceQuery[static_cast<std::size_t>(button == 0 ? VK_LBUTTON : button == 1 ? VK_RBUTTON : VK_MBUTTON)] = true;
+        state.pressedSinceQuery[static_cast<std::size_t>(button == 0   ? VK_LBUTTON
+                                                         : button == 1 ? VK_RBUTTON
+                                                                       : VK_MBUTTON)] = true;
     } else {
         state.mouseButtons &= ~flag;
     }
@@ -134,7 +137,8 @@ using namespace win32window;
 
 // ---- Injection ----------------------------------------------------------------------------------
 
-bool Win32InjectSize(HWND handle, WPARAM sizeType, int clientWidth, int clientHeight) {
+bool Win32InjectSize(HWND handle, WPARAM sizeType, int clientWidth, int clientHeight)
+{
     Window* window = Find(handle);
     if (window == nullptr || sizeType > SIZE_MAXIMIZED) {
         return false;
@@ -143,7 +147,8 @@ bool Win32InjectSize(HWND handle, WPARAM sizeType, int clientWidth, int clientHe
     return true;
 }
 
-bool Win32InjectActivate(HWND handle, bool active) {
+bool Win32InjectActivate(HWND handle, bool active)
+{
     if (Find(handle) == nullptr) {
         return false;
     }
@@ -151,7 +156,8 @@ bool Win32InjectActivate(HWND handle, bool active) {
     return true;
 }
 
-bool Win32InjectMouseButton(HWND handle, int button, bool down, int x, int y) {
+bool Win32InjectMouseButton(HWND handle, int button, bool down, int x, int y)
+{
     Window* window = Find(handle);
     if (window == nullptr || ButtonFlag(button) == 0 || !MouseInputReaches(*window, x, y)) {
         return false;
@@ -160,7 +166,8 @@ bool Win32InjectMouseButton(HWND handle, int button, bool down, int x, int y) {
     return true;
 }
 
-bool Win32InjectMouseMove(HWND handle, int x, int y) {
+bool Win32InjectMouseMove(HWND handle, int x, int y)
+{
     Window* window = Find(handle);
     if (window == nullptr || !MouseInputReaches(*window, x, y)) {
         return false;
@@ -168,7 +175,8 @@ bool Win32InjectMouseMove(HWND handle, int x, int y) {
     return Post(handle, WM_MOUSEMOVE, Global().mouseButtons | ModifierFlags(), PackPoint(x, y));
 }
 
-void Win32InjectKey(int virtualKey, bool down) {
+void Win32InjectKey(int virtualKey, bool down)
+{
     if (virtualKey <= 0 || virtualKey > 0xFF) {
         return;
     }
@@ -176,13 +184,15 @@ void Win32InjectKey(int virtualKey, bool down) {
     const bool wasDown = state.injectedKeyDown[static_cast<std::size_t>(virtualKey)];
     state.injectedKeyDown[static_cast<std::size_t>(virtualKey)] = down;
     NoteKey(virtualKey, down);
-    const bool alt = state.injectedKeyDown[VK_MENU] || state.injectedKeyDown[VK_LMENU] || state.injectedKeyDown[VK_RMENU];
+    const bool alt = state.injectedKeyDown[VK_MENU] || state.injectedKeyDown[VK_LMENU] ||
+                     state.injectedKeyDown[VK_RMENU];
     // Messages name the generic modifier key, as Windows' do.
     const int messageVk = GenericVirtualKey(virtualKey) != 0 ? GenericVirtualKey(virtualKey) : virtualKey;
     QueueKeyMessage(state.foreground, messageVk, 0, down, down && wasDown, alt);
 }
 
-void Win32ResetInput() {
+void Win32ResetInput()
+{
     State& state = Global();
     state.injectedKeyDown.fill(false);
     state.pressedSinceQuery.fill(false);
@@ -191,7 +201,8 @@ void Win32ResetInput() {
 
 // ---- Input state --------------------------------------------------------------------------------
 
-SHORT GetAsyncKeyState(int virtualKey) {
+SHORT GetAsyncKeyState(int virtualKey)
+{
     if (virtualKey <= 0 || virtualKey > 0xFF) {
         return 0;
     }
@@ -216,7 +227,8 @@ SHORT GetAsyncKeyState(int virtualKey) {
     return static_cast<SHORT>((down ? 0x8000 : 0) | (pressed ? 1 : 0));
 }
 
-HWND SetCapture(HWND handle) {
+HWND SetCapture(HWND handle)
+{
     State& state = Global();
     const HWND previous = state.capture;
     if (Find(handle) == nullptr) {
@@ -234,7 +246,8 @@ HWND SetCapture(HWND handle) {
     return previous;
 }
 
-BOOL ReleaseCapture() {
+BOOL ReleaseCapture()
+{
     State& state = Global();
     const HWND previous = state.capture;
     state.capture = nullptr;
@@ -247,4 +260,7 @@ BOOL ReleaseCapture() {
     return TRUE;
 }
 
-HWND GetCapture() { return Global().capture; }
+HWND GetCapture()
+{
+    return Global().capture;
+}

@@ -23,7 +23,8 @@ VirtualClock* virtualClock = nullptr;
 
 constexpr std::int64_t kMonotonicFrequency = 1'000'000'000;
 
-std::int64_t MonotonicNanoseconds() {
+std::int64_t MonotonicNanoseconds()
+{
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     return static_cast<std::int64_t>(now.tv_sec) * kMonotonicFrequency + now.tv_nsec;
@@ -35,7 +36,8 @@ std::int64_t MonotonicNanoseconds() {
 // an error instead.
 constexpr char32_t kEscapeBase = 0xDC00;
 
-bool DecodeUtf8(std::string_view in, std::u32string& out, bool strict) {
+bool DecodeUtf8(std::string_view in, std::u32string& out, bool strict)
+{
     out.clear();
     out.reserve(in.size());
     std::size_t i = 0;
@@ -86,7 +88,8 @@ bool DecodeUtf8(std::string_view in, std::u32string& out, bool strict) {
 
 // Returns false when a code point cannot be written (a surrogate that is not an escaped byte, or a
 // value past U+10FFFF) and strict is set; otherwise writes U+FFFD for it and notes the replacement.
-bool EncodeUtf8(std::wstring_view in, std::string& out, bool strict, bool& replaced) {
+bool EncodeUtf8(std::wstring_view in, std::string& out, bool strict, bool& replaced)
+{
     out.clear();
     out.reserve(in.size());
     replaced = false;
@@ -122,20 +125,23 @@ bool EncodeUtf8(std::wstring_view in, std::string& out, bool strict, bool& repla
     return true;
 }
 
-bool IsUtf8CodePage(UINT codePage) {
+bool IsUtf8CodePage(UINT codePage)
+{
     return codePage == CP_ACP || codePage == CP_OEMCP || codePage == CP_THREAD_ACP || codePage == CP_UTF8;
 }
 
 // Reads the text of a null-terminated string or of an explicit length, as the conversion calls do.
 template <typename Char>
-std::basic_string_view<Char> SourceView(const Char* text, int count) {
+std::basic_string_view<Char> SourceView(const Char* text, int count)
+{
     if (count < 0) {
         return std::basic_string_view<Char>(text, std::char_traits<Char>::length(text) + 1);
     }
     return std::basic_string_view<Char>(text, static_cast<std::size_t>(count));
 }
 
-bool TracerAttached() {
+bool TracerAttached()
+{
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line)) {
@@ -146,7 +152,8 @@ bool TracerAttached() {
     return false;
 }
 
-void WriteDebugText(const std::string& text) {
+void WriteDebugText(const std::string& text)
+{
     std::fwrite(text.data(), 1, text.size(), stderr);
     std::fflush(stderr);
 }
@@ -156,38 +163,49 @@ void WriteDebugText(const std::string& text) {
 // ---- Performance counter and Sleep --------------------------------------------------------------
 
 VirtualClock::VirtualClock(std::int64_t frequency_, std::int64_t start)
-    : frequency(frequency_ > 0 ? frequency_ : 1), counter(start) {}
+    : frequency(frequency_ > 0 ? frequency_ : 1),
+      counter(start)
+{}
 
-void VirtualClock::Advance(std::int64_t ticks) {
+void VirtualClock::Advance(std::int64_t ticks)
+{
     // The counter is monotonic: going back is refused.
     if (ticks > 0) {
         counter += ticks;
     }
 }
 
-void VirtualClock::AdvanceSeconds(double seconds) {
+void VirtualClock::AdvanceSeconds(double seconds)
+{
     Advance(static_cast<std::int64_t>(seconds * static_cast<double>(frequency)));
 }
 
-void VirtualClock::AdvanceMilliseconds(DWORD milliseconds) {
+void VirtualClock::AdvanceMilliseconds(DWORD milliseconds)
+{
     Advance(static_cast<std::int64_t>(milliseconds) * frequency / 1000);
 }
 
-void InstallVirtualClock(VirtualClock* clock) { virtualClock = clock; }
+void InstallVirtualClock(VirtualClock* clock)
+{
+    virtualClock = clock;
+}
 
-std::int64_t PerformanceCounterSource::Frequency() {
+std::int64_t PerformanceCounterSource::Frequency()
+{
     LARGE_INTEGER value{};
     QueryPerformanceFrequency(&value);
     return value.QuadPart;
 }
 
-std::int64_t PerformanceCounterSource::Counter() {
+std::int64_t PerformanceCounterSource::Counter()
+{
     LARGE_INTEGER value{};
     QueryPerformanceCounter(&value);
     return value.QuadPart;
 }
 
-BOOL QueryPerformanceCounter(LARGE_INTEGER* count) {
+BOOL QueryPerformanceCounter(LARGE_INTEGER* count)
+{
     if (count == nullptr) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -196,7 +214,8 @@ BOOL QueryPerformanceCounter(LARGE_INTEGER* count) {
     return TRUE;
 }
 
-BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
+BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency)
+{
     if (frequency == nullptr) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -205,7 +224,8 @@ BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
     return TRUE;
 }
 
-void Sleep(DWORD milliseconds) {
+void Sleep(DWORD milliseconds)
+{
     if (virtualClock != nullptr) {
         virtualClock->AdvanceMilliseconds(milliseconds);
         return;
@@ -221,26 +241,21 @@ void Sleep(DWORD milliseconds) {
 // which every ARMv8-A processor has, so the answer there is yes; other targets build the math
 // without vector instructions, which any processor of the target runs.
 
-BOOL IsProcessorFeaturePresent(DWORD feature) {
+BOOL IsProcessorFeaturePresent(DWORD feature)
+{
 #if defined(__x86_64__) || defined(__i386__)
     __builtin_cpu_init();
     switch (feature) {
-    case PF_XMMI_INSTRUCTIONS_AVAILABLE:
-        return __builtin_cpu_supports("sse") ? TRUE : FALSE;
-    case PF_XMMI64_INSTRUCTIONS_AVAILABLE:
-        return __builtin_cpu_supports("sse2") ? TRUE : FALSE;
-    case PF_SSE3_INSTRUCTIONS_AVAILABLE:
-        return __builtin_cpu_supports("sse3") ? TRUE : FALSE;
-    default:
-        return FALSE;
+    case PF_XMMI_INSTRUCTIONS_AVAILABLE: return __builtin_cpu_supports("sse") ? TRUE : FALSE;
+    case PF_XMMI64_INSTRUCTIONS_AVAILABLE: return __builtin_cpu_supports("sse2") ? TRUE : FALSE;
+    case PF_SSE3_INSTRUCTIONS_AVAILABLE: return __builtin_cpu_supports("sse3") ? TRUE : FALSE;
+    default: return FALSE;
     }
 #else
     switch (feature) {
     case PF_XMMI_INSTRUCTIONS_AVAILABLE:
-    case PF_XMMI64_INSTRUCTIONS_AVAILABLE:
-        return TRUE;
-    default:
-        return FALSE;
+    case PF_XMMI64_INSTRUCTIONS_AVAILABLE: return TRUE;
+    default: return FALSE;
     }
 #endif
 }
@@ -252,7 +267,8 @@ namespace {
 HMODULE const kExecutableModule = reinterpret_cast<HMODULE>(static_cast<std::uintptr_t>(0x400000));
 }  // namespace
 
-HMODULE GetModuleHandleW(LPCWSTR moduleName) {
+HMODULE GetModuleHandleW(LPCWSTR moduleName)
+{
     if (moduleName != nullptr) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return nullptr;
@@ -260,7 +276,8 @@ HMODULE GetModuleHandleW(LPCWSTR moduleName) {
     return kExecutableModule;
 }
 
-std::wstring Win32ExecutablePath() {
+std::wstring Win32ExecutablePath()
+{
     std::vector<char> buffer(256);
     for (;;) {
         const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
@@ -278,7 +295,8 @@ std::wstring Win32ExecutablePath() {
 // Keeps the Win32 contract: a path that does not fit is cut to size - 1 characters and terminated,
 // the result is the size and the last error ERROR_INSUFFICIENT_BUFFER, so a caller can tell a cut
 // path from a whole one and ask again with a larger buffer. There is no other length limit.
-DWORD GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size) {
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size)
+{
     if (module != nullptr && module != kExecutableModule) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -315,21 +333,23 @@ DWORD GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size) {
 // output size asks for the size needed; a buffer that is too small fails with
 // ERROR_INSUFFICIENT_BUFFER and the result 0.
 
-std::wstring WideFromNarrow(std::string_view text) {
+std::wstring WideFromNarrow(std::string_view text)
+{
     std::u32string points;
     DecodeUtf8(text, points, false);
     return std::wstring(points.begin(), points.end());
 }
 
-std::string NarrowFromWide(std::wstring_view text) {
+std::string NarrowFromWide(std::wstring_view text)
+{
     std::string out;
     bool replaced = false;
     EncodeUtf8(text, out, false, replaced);
     return out;
 }
 
-int MultiByteToWideChar(UINT codePage, DWORD flags, LPCCH multiByte, int multiByteCount, LPWSTR wide,
-                        int wideCount) {
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCCH multiByte, int multiByteCount, LPWSTR wide, int wideCount)
+{
     if (!IsUtf8CodePage(codePage)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -362,8 +382,9 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCCH multiByte, int multiBy
     return needed;
 }
 
-int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideCount, LPSTR multiByte,
-                        int multiByteCount, LPCCH defaultChar, LPBOOL usedDefaultChar) {
+int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideCount, LPSTR multiByte, int multiByteCount,
+                        LPCCH defaultChar, LPBOOL usedDefaultChar)
+{
     if (!IsUtf8CodePage(codePage)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -402,27 +423,39 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideCount, 
 
 // ---- Last error, debug output, debugger ---------------------------------------------------------
 
-DWORD GetLastError() { return lastError; }
-void SetLastError(DWORD error) { lastError = error; }
+DWORD GetLastError()
+{
+    return lastError;
+}
+void SetLastError(DWORD error)
+{
+    lastError = error;
+}
 
 // There is no debugger output channel on Linux: the text goes to standard error as it is.
-void OutputDebugStringW(LPCWSTR text) {
+void OutputDebugStringW(LPCWSTR text)
+{
     if (text != nullptr) {
         WriteDebugText(NarrowFromWide(text));
     }
 }
 
-void OutputDebugStringA(LPCSTR text) {
+void OutputDebugStringA(LPCSTR text)
+{
     if (text != nullptr) {
         WriteDebugText(text);
     }
 }
 
-BOOL IsDebuggerPresent() { return TracerAttached() ? TRUE : FALSE; }
+BOOL IsDebuggerPresent()
+{
+    return TracerAttached() ? TRUE : FALSE;
+}
 
 // Without a debugger SIGTRAP would end the process with a core dump, so the break happens only
 // when one is attached.
-void DebugBreak() {
+void DebugBreak()
+{
     if (TracerAttached()) {
         std::raise(SIGTRAP);
     }

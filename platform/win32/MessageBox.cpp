@@ -13,7 +13,8 @@
 
 namespace {
 
-MessageBoxHook& Hook() {
+MessageBoxHook& Hook()
+{
     static MessageBoxHook hook;
     return hook;
 }
@@ -23,62 +24,55 @@ struct Button {
     const char* label;
 };
 
-std::vector<Button> ButtonsOf(UINT kind) {
+std::vector<Button> ButtonsOf(UINT kind)
+{
     switch (kind) {
-    case MB_OKCANCEL:
-        return {{IDOK, "OK"}, {IDCANCEL, "Cancel"}};
-    case MB_YESNOCANCEL:
-        return {{IDYES, "Yes"}, {IDNO, "No"}, {IDCANCEL, "Cancel"}};
-    case MB_YESNO:
-        return {{IDYES, "Yes"}, {IDNO, "No"}};
-    default:
-        return {{IDOK, "OK"}};
+    case MB_OKCANCEL: return {{IDOK, "OK"}, {IDCANCEL, "Cancel"}};
+    case MB_YESNOCANCEL: return {{IDYES, "Yes"}, {IDNO, "No"}, {IDCANCEL, "Cancel"}};
+    case MB_YESNO: return {{IDYES, "Yes"}, {IDNO, "No"}};
+    default: return {{IDOK, "OK"}};
     }
 }
 
-int DefaultAnswer(UINT kind) {
+int DefaultAnswer(UINT kind)
+{
     switch (kind) {
     case MB_OKCANCEL:
-    case MB_YESNOCANCEL:
-        return IDCANCEL;
-    case MB_YESNO:
-        return IDNO;
-    default:
-        return IDOK;
+    case MB_YESNOCANCEL: return IDCANCEL;
+    case MB_YESNO: return IDNO;
+    default: return IDOK;
     }
 }
 
-const char* AnswerName(int answer) {
+const char* AnswerName(int answer)
+{
     switch (answer) {
-    case IDOK:
-        return "OK";
-    case IDCANCEL:
-        return "Cancel";
-    case IDYES:
-        return "Yes";
-    case IDNO:
-        return "No";
-    default:
-        return "?";
+    case IDOK: return "OK";
+    case IDCANCEL: return "Cancel";
+    case IDYES: return "Yes";
+    case IDNO: return "No";
+    default: return "?";
     }
 }
 
-Uint32 SdlIconFlags(UINT type) {
+Uint32 SdlIconFlags(UINT type)
+{
     switch (type & MB_ICONMASK) {
-    case MB_ICONERROR:
-        return SDL_MESSAGEBOX_ERROR;
-    case MB_ICONWARNING:
-        return SDL_MESSAGEBOX_WARNING;
-    default:
-        return SDL_MESSAGEBOX_INFORMATION;
+    case MB_ICONERROR: return SDL_MESSAGEBOX_ERROR;
+    case MB_ICONWARNING: return SDL_MESSAGEBOX_WARNING;
+    default: return SDL_MESSAGEBOX_INFORMATION;
     }
 }
 
 }  // namespace
 
-void Win32SetMessageBoxHook(MessageBoxHook hook) { Hook() = std::move(hook); }
+void Win32SetMessageBoxHook(MessageBoxHook hook)
+{
+    Hook() = std::move(hook);
+}
 
-int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
+{
     // A null caption is Windows' default one.
     const std::string narrowCaption = caption != nullptr ? NarrowFromWide(caption) : std::string("Error");
     const std::string narrowText = text != nullptr ? NarrowFromWide(text) : std::string();

@@ -16,9 +16,13 @@ constexpr std::size_t kQueueLimit = 10000;  // Win32's default per-thread posted
 
 }  // namespace
 
-DWORD MessageTime() { return static_cast<DWORD>(SDL_GetTicks64()); }
+DWORD MessageTime()
+{
+    return static_cast<DWORD>(SDL_GetTicks64());
+}
 
-LRESULT Send(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Send(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
+{
     Window* window = Find(handle);
     if (window == nullptr) {
         return 0;
@@ -27,7 +31,8 @@ LRESULT Send(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     return proc(handle, message, wParam, lParam);
 }
 
-bool Post(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+bool Post(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
+{
     State& state = Global();
     if (state.queue.size() >= kQueueLimit) {
         SetLastError(ERROR_NOT_ENOUGH_QUOTA);
@@ -37,7 +42,8 @@ bool Post(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     return true;
 }
 
-void Deliver(bool now, HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+void Deliver(bool now, HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
+{
     if (now) {
         Send(handle, message, wParam, lParam);
     } else {
@@ -49,7 +55,8 @@ void Deliver(bool now, HWND handle, UINT message, WPARAM wParam, LPARAM lParam) 
 
 using namespace win32window;
 
-LRESULT SendMessageW(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT SendMessageW(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
+{
     if (Find(handle) == nullptr) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
@@ -57,7 +64,8 @@ LRESULT SendMessageW(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     return Send(handle, message, wParam, lParam);
 }
 
-BOOL PeekMessageW(LPMSG msg, HWND handle, UINT filterMin, UINT filterMax, UINT removeMessage) {
+BOOL PeekMessageW(LPMSG msg, HWND handle, UINT filterMin, UINT filterMax, UINT removeMessage)
+{
     if (msg == nullptr) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -87,7 +95,8 @@ BOOL PeekMessageW(LPMSG msg, HWND handle, UINT filterMin, UINT filterMax, UINT r
     return FALSE;
 }
 
-BOOL TranslateMessage(const MSG* msg) {
+BOOL TranslateMessage(const MSG* msg)
+{
     // Character messages are not produced: nothing here reads them.
     if (msg == nullptr) {
         return FALSE;
@@ -96,7 +105,8 @@ BOOL TranslateMessage(const MSG* msg) {
     return m == WM_KEYDOWN || m == WM_KEYUP || m == WM_SYSKEYDOWN || m == WM_SYSKEYUP ? TRUE : FALSE;
 }
 
-LRESULT DispatchMessageW(const MSG* msg) {
+LRESULT DispatchMessageW(const MSG* msg)
+{
     if (msg == nullptr || msg->hwnd == nullptr) {
         return 0;
     }
@@ -107,7 +117,8 @@ LRESULT DispatchMessageW(const MSG* msg) {
     return Send(msg->hwnd, msg->message, msg->wParam, msg->lParam);
 }
 
-BOOL PostMessageW(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+BOOL PostMessageW(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
+{
     if (handle != nullptr && Find(handle) == nullptr) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
@@ -115,7 +126,8 @@ BOOL PostMessageW(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     return Post(handle, message, wParam, lParam) ? TRUE : FALSE;
 }
 
-void PostQuitMessage(int exitCode) {
+void PostQuitMessage(int exitCode)
+{
     State& state = Global();
     state.quitPosted = true;
     state.quitCode = exitCode;

@@ -19,17 +19,18 @@ struct KeyName {
 };
 
 constexpr KeyName kNamedKeys[] = {
-    {VK_BACK, SDL_SCANCODE_BACKSPACE}, {VK_TAB, SDL_SCANCODE_TAB},         {VK_RETURN, SDL_SCANCODE_RETURN},
-    {VK_PAUSE, SDL_SCANCODE_PAUSE},    {VK_ESCAPE, SDL_SCANCODE_ESCAPE},   {VK_SPACE, SDL_SCANCODE_SPACE},
-    {VK_PRIOR, SDL_SCANCODE_PAGEUP},   {VK_NEXT, SDL_SCANCODE_PAGEDOWN},   {VK_END, SDL_SCANCODE_END},
-    {VK_HOME, SDL_SCANCODE_HOME},      {VK_LEFT, SDL_SCANCODE_LEFT},       {VK_UP, SDL_SCANCODE_UP},
-    {VK_RIGHT, SDL_SCANCODE_RIGHT},    {VK_DOWN, SDL_SCANCODE_DOWN},       {VK_INSERT, SDL_SCANCODE_INSERT},
-    {VK_DELETE, SDL_SCANCODE_DELETE},  {VK_LSHIFT, SDL_SCANCODE_LSHIFT},   {VK_RSHIFT, SDL_SCANCODE_RSHIFT},
+    {VK_BACK, SDL_SCANCODE_BACKSPACE}, {VK_TAB, SDL_SCANCODE_TAB},        {VK_RETURN, SDL_SCANCODE_RETURN},
+    {VK_PAUSE, SDL_SCANCODE_PAUSE},    {VK_ESCAPE, SDL_SCANCODE_ESCAPE},  {VK_SPACE, SDL_SCANCODE_SPACE},
+    {VK_PRIOR, SDL_SCANCODE_PAGEUP},   {VK_NEXT, SDL_SCANCODE_PAGEDOWN},  {VK_END, SDL_SCANCODE_END},
+    {VK_HOME, SDL_SCANCODE_HOME},      {VK_LEFT, SDL_SCANCODE_LEFT},      {VK_UP, SDL_SCANCODE_UP},
+    {VK_RIGHT, SDL_SCANCODE_RIGHT},    {VK_DOWN, SDL_SCANCODE_DOWN},      {VK_INSERT, SDL_SCANCODE_INSERT},
+    {VK_DELETE, SDL_SCANCODE_DELETE},  {VK_LSHIFT, SDL_SCANCODE_LSHIFT},  {VK_RSHIFT, SDL_SCANCODE_RSHIFT},
     {VK_LCONTROL, SDL_SCANCODE_LCTRL}, {VK_RCONTROL, SDL_SCANCODE_RCTRL}, {VK_LMENU, SDL_SCANCODE_LALT},
     {VK_RMENU, SDL_SCANCODE_RALT},
 };
 
-int VirtualKeyFromScancode(SDL_Scancode code) {
+int VirtualKeyFromScancode(SDL_Scancode code)
+{
     if (code >= SDL_SCANCODE_A && code <= SDL_SCANCODE_Z) {
         return 'A' + (code - SDL_SCANCODE_A);
     }
@@ -50,20 +51,18 @@ int VirtualKeyFromScancode(SDL_Scancode code) {
     return 0;
 }
 
-int ButtonFromSdl(Uint8 button) {
+int ButtonFromSdl(Uint8 button)
+{
     switch (button) {
-    case SDL_BUTTON_LEFT:
-        return 0;
-    case SDL_BUTTON_RIGHT:
-        return 1;
-    case SDL_BUTTON_MIDDLE:
-        return 2;
-    default:
-        return -1;
+    case SDL_BUTTON_LEFT: return 0;
+    case SDL_BUTTON_RIGHT: return 1;
+    case SDL_BUTTON_MIDDLE: return 2;
+    default: return -1;
     }
 }
 
-void SyncSizeFromSdl(Window& window) {
+void SyncSizeFromSdl(Window& window)
+{
     const Uint32 flags = SDL_GetWindowFlags(window.sdl);
     int width = 0;
     int height = 0;
@@ -77,7 +76,8 @@ void SyncSizeFromSdl(Window& window) {
     ApplySize(window, sizeState, width, height, false);
 }
 
-void TranslateWindowEvent(const SDL_WindowEvent& event) {
+void TranslateWindowEvent(const SDL_WindowEvent& event)
+{
     Window* window = FindBySdlId(event.windowID);
     if (window == nullptr) {
         return;
@@ -87,29 +87,19 @@ void TranslateWindowEvent(const SDL_WindowEvent& event) {
     case SDL_WINDOWEVENT_RESIZED:
     case SDL_WINDOWEVENT_MINIMIZED:
     case SDL_WINDOWEVENT_MAXIMIZED:
-    case SDL_WINDOWEVENT_RESTORED:
-        SyncSizeFromSdl(*window);
-        break;
-    case SDL_WINDOWEVENT_FOCUS_GAINED:
-        SetActive(window->handle, true, false);
-        break;
-    case SDL_WINDOWEVENT_FOCUS_LOST:
-        SetActive(window->handle, false, false);
-        break;
-    case SDL_WINDOWEVENT_CLOSE:
-        Post(window->handle, WM_CLOSE, 0, 0);
-        break;
-    default:
-        break;
+    case SDL_WINDOWEVENT_RESTORED: SyncSizeFromSdl(*window); break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED: SetActive(window->handle, true, false); break;
+    case SDL_WINDOWEVENT_FOCUS_LOST: SetActive(window->handle, false, false); break;
+    case SDL_WINDOWEVENT_CLOSE: Post(window->handle, WM_CLOSE, 0, 0); break;
+    default: break;
     }
 }
 
-void TranslateEvent(const SDL_Event& event) {
+void TranslateEvent(const SDL_Event& event)
+{
     State& state = Global();
     switch (event.type) {
-    case SDL_WINDOWEVENT:
-        TranslateWindowEvent(event.window);
-        break;
+    case SDL_WINDOWEVENT: TranslateWindowEvent(event.window); break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
         const int button = ButtonFromSdl(event.button.button);
@@ -161,7 +151,8 @@ void TranslateEvent(const SDL_Event& event) {
 
 }  // namespace
 
-bool SdlKeyDown(int vk) {
+bool SdlKeyDown(int vk)
+{
     int count = 0;
     const Uint8* keys = SDL_GetKeyboardState(&count);
     for (int code = 0; code < count; ++code) {
@@ -176,7 +167,8 @@ bool SdlKeyDown(int vk) {
     return false;
 }
 
-void PumpSdl() {
+void PumpSdl()
+{
     State& state = Global();
     if (state.mode != Mode::Display) {
         return;
@@ -194,4 +186,7 @@ void PumpSdl() {
 
 using namespace win32window;
 
-void Win32SetSdlEventObserver(SdlEventObserver observer) { Global().observer = std::move(observer); }
+void Win32SetSdlEventObserver(SdlEventObserver observer)
+{
+    Global().observer = std::move(observer);
+}

@@ -98,21 +98,41 @@ struct CREATESTRUCTW {
 // ---------------------------------------------------------------------------------------------
 // Word and parameter helpers
 
-constexpr WORD LOWORD(std::uintptr_t value) { return static_cast<WORD>(value & 0xFFFFu); }
-constexpr WORD HIWORD(std::uintptr_t value) { return static_cast<WORD>((value >> 16) & 0xFFFFu); }
-constexpr LPARAM MAKELPARAM(WORD low, WORD high) {
+constexpr WORD LOWORD(std::uintptr_t value)
+{
+    return static_cast<WORD>(value & 0xFFFFu);
+}
+constexpr WORD HIWORD(std::uintptr_t value)
+{
+    return static_cast<WORD>((value >> 16) & 0xFFFFu);
+}
+constexpr LPARAM MAKELPARAM(WORD low, WORD high)
+{
     return static_cast<LPARAM>(static_cast<DWORD>(low) | (static_cast<DWORD>(high) << 16));
 }
-constexpr WPARAM MAKEWPARAM(WORD low, WORD high) {
+constexpr WPARAM MAKEWPARAM(WORD low, WORD high)
+{
     return static_cast<WPARAM>(static_cast<DWORD>(low) | (static_cast<DWORD>(high) << 16));
 }
-constexpr LRESULT MAKELRESULT(WORD low, WORD high) { return MAKELPARAM(low, high); }
+constexpr LRESULT MAKELRESULT(WORD low, WORD high)
+{
+    return MAKELPARAM(low, high);
+}
 // Client coordinates are signed 16-bit values: negative left of or above the client area.
-constexpr int GET_X_LPARAM(LPARAM lp) { return static_cast<SHORT>(LOWORD(static_cast<std::uintptr_t>(lp))); }
-constexpr int GET_Y_LPARAM(LPARAM lp) { return static_cast<SHORT>(HIWORD(static_cast<std::uintptr_t>(lp))); }
+constexpr int GET_X_LPARAM(LPARAM lp)
+{
+    return static_cast<SHORT>(LOWORD(static_cast<std::uintptr_t>(lp)));
+}
+constexpr int GET_Y_LPARAM(LPARAM lp)
+{
+    return static_cast<SHORT>(HIWORD(static_cast<std::uintptr_t>(lp)));
+}
 
 // MAKEINTRESOURCE-style identifiers for the stock icon and cursor.
-inline LPCWSTR MakeIntResourceW(std::uintptr_t id) { return reinterpret_cast<LPCWSTR>(id); }
+inline LPCWSTR MakeIntResourceW(std::uintptr_t id)
+{
+    return reinterpret_cast<LPCWSTR>(id);
+}
 #define IDI_APPLICATION MakeIntResourceW(32512)
 #define IDC_ARROW MakeIntResourceW(32512)
 
@@ -220,8 +240,8 @@ constexpr DWORD WS_MAXIMIZE = 0x01000000u;
 constexpr DWORD WS_VISIBLE = 0x10000000u;
 constexpr DWORD WS_MINIMIZE = 0x20000000u;
 constexpr DWORD WS_POPUP = 0x80000000u;
-constexpr DWORD WS_OVERLAPPEDWINDOW =
-    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+constexpr DWORD WS_OVERLAPPEDWINDOW = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX |
+                                      WS_MAXIMIZEBOX;
 constexpr int CW_USEDEFAULT = static_cast<int>(0x80000000u);
 
 // ShowWindow commands.
@@ -287,8 +307,8 @@ constexpr DWORD MAX_PATH = 260;
 
 ATOM RegisterClassW(const WNDCLASSW* windowClass);
 BOOL UnregisterClassW(LPCWSTR className, HINSTANCE instance);
-HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
-                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
+HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
+                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
 BOOL DestroyWindow(HWND window);
 BOOL IsWindow(HWND window);
 BOOL ShowWindow(HWND window, int command);
@@ -326,10 +346,9 @@ void Sleep(DWORD milliseconds);
 BOOL IsProcessorFeaturePresent(DWORD feature);
 HMODULE GetModuleHandleW(LPCWSTR moduleName);
 DWORD GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size);
-int MultiByteToWideChar(UINT codePage, DWORD flags, LPCCH multiByte, int multiByteCount, LPWSTR wide,
-                        int wideCount);
-int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideCount, LPSTR multiByte,
-                        int multiByteCount, LPCCH defaultChar, LPBOOL usedDefaultChar);
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCCH multiByte, int multiByteCount, LPWSTR wide, int wideCount);
+int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideCount, LPSTR multiByte, int multiByteCount,
+                        LPCCH defaultChar, LPBOOL usedDefaultChar);
 DWORD GetLastError();
 void SetLastError(DWORD error);
 void OutputDebugStringW(LPCWSTR text);

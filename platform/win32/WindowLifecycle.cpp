@@ -25,7 +25,8 @@ struct Frame {
     int left, top, right, bottom;
 };
 
-Frame FrameOf(DWORD style, bool menu) {
+Frame FrameOf(DWORD style, bool menu)
+{
     int border = 0;
     if ((style & WS_THICKFRAME) != 0) {
         border = 8;
@@ -40,7 +41,8 @@ Frame FrameOf(DWORD style, bool menu) {
 
 }  // namespace
 
-void ApplySize(Window& window, WPARAM sizeState, int width, int height, bool now) {
+void ApplySize(Window& window, WPARAM sizeState, int width, int height, bool now)
+{
     if (sizeState == SIZE_MINIMIZED) {
         width = 0;
         height = 0;
@@ -56,11 +58,11 @@ void ApplySize(Window& window, WPARAM sizeState, int width, int height, bool now
     window.clientWidth = width;
     window.clientHeight = height;
     window.sizeSent = true;
-    Deliver(now, window.handle, WM_SIZE, sizeState,
-            MAKELPARAM(static_cast<WORD>(width), static_cast<WORD>(height)));
+    Deliver(now, window.handle, WM_SIZE, sizeState, MAKELPARAM(static_cast<WORD>(width), static_cast<WORD>(height)));
 }
 
-void SetActive(HWND handle, bool active, bool now) {
+void SetActive(HWND handle, bool active, bool now)
+{
     State& state = Global();
     if (active) {
         if (state.foreground == handle) {
@@ -87,7 +89,8 @@ void SetActive(HWND handle, bool active, bool now) {
 
 using namespace win32window;
 
-BOOL AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu) {
+BOOL AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu)
+{
     if (rect == nullptr) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -101,7 +104,8 @@ BOOL AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu) {
 }
 
 HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
-                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
+                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param)
+{
     const RegisteredClass* registered = FindClass(className);
     if (registered == nullptr) {
         SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
@@ -164,8 +168,18 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
     window->clientWidth = clientWidth;
     window->clientHeight = clientHeight;
 
-    CREATESTRUCTW create{param,  instance, menu, parent, height, width, y, x, static_cast<LONG>(style),
-                         window->title.c_str(), registered->name.c_str(), exStyle};
+    CREATESTRUCTW create{param,
+                         instance,
+                         menu,
+                         parent,
+                         height,
+                         width,
+                         y,
+                         x,
+                         static_cast<LONG>(style),
+                         window->title.c_str(),
+                         registered->name.c_str(),
+                         exStyle};
     if (Send(handle, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&create)) == FALSE) {
         if (Find(handle) != nullptr) {
             Send(handle, WM_NCDESTROY, 0, 0);
@@ -190,7 +204,8 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
     return Find(handle) != nullptr ? handle : nullptr;
 }
 
-BOOL DestroyWindow(HWND handle) {
+BOOL DestroyWindow(HWND handle)
+{
     Window* window = Find(handle);
     if (window == nullptr) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
@@ -220,7 +235,8 @@ BOOL DestroyWindow(HWND handle) {
     return TRUE;
 }
 
-BOOL ShowWindow(HWND handle, int command) {
+BOOL ShowWindow(HWND handle, int command)
+{
     Window* window = Find(handle);
     if (window == nullptr) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
@@ -287,12 +303,14 @@ BOOL ShowWindow(HWND handle, int command) {
     return wasVisible ? TRUE : FALSE;
 }
 
-BOOL UpdateWindow(HWND handle) {
+BOOL UpdateWindow(HWND handle)
+{
     // Nothing is painted through messages here: drawing goes through the graphics layer.
     return Find(handle) != nullptr ? TRUE : FALSE;
 }
 
-BOOL SetWindowTextW(HWND handle, LPCWSTR text) {
+BOOL SetWindowTextW(HWND handle, LPCWSTR text)
+{
     if (Find(handle) == nullptr) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
@@ -300,7 +318,8 @@ BOOL SetWindowTextW(HWND handle, LPCWSTR text) {
     return Send(handle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)) != 0 ? TRUE : FALSE;
 }
 
-int GetWindowTextW(HWND handle, LPWSTR buffer, int maxCount) {
+int GetWindowTextW(HWND handle, LPWSTR buffer, int maxCount)
+{
     const Window* window = Find(handle);
     if (window == nullptr || buffer == nullptr || maxCount <= 0) {
         SetLastError(window == nullptr ? ERROR_INVALID_WINDOW_HANDLE : ERROR_INVALID_PARAMETER);
@@ -312,7 +331,8 @@ int GetWindowTextW(HWND handle, LPWSTR buffer, int maxCount) {
     return static_cast<int>(count);
 }
 
-BOOL GetClientRect(HWND handle, LPRECT rect) {
+BOOL GetClientRect(HWND handle, LPRECT rect)
+{
     const Window* window = Find(handle);
     if (window == nullptr || rect == nullptr) {
         SetLastError(window == nullptr ? ERROR_INVALID_WINDOW_HANDLE : ERROR_INVALID_PARAMETER);
@@ -322,13 +342,11 @@ BOOL GetClientRect(HWND handle, LPRECT rect) {
     return TRUE;
 }
 
-LRESULT DefWindowProcW(HWND handle, UINT message, WPARAM, LPARAM lParam) {
+LRESULT DefWindowProcW(HWND handle, UINT message, WPARAM, LPARAM lParam)
+{
     switch (message) {
-    case WM_CLOSE:
-        DestroyWindow(handle);
-        return 0;
-    case WM_NCCREATE:
-        return TRUE;
+    case WM_CLOSE: DestroyWindow(handle); return 0;
+    case WM_NCCREATE: return TRUE;
     case WM_SETTEXT: {
         Window* window = Find(handle);
         if (window == nullptr) {
@@ -341,9 +359,11 @@ LRESULT DefWindowProcW(HWND handle, UINT message, WPARAM, LPARAM lParam) {
         }
         return TRUE;
     }
-    default:
-        return 0;
+    default: return 0;
     }
 }
 
-HWND GetForegroundWindow() { return Global().foreground; }
+HWND GetForegroundWindow()
+{
+    return Global().foreground;
+}

@@ -14,16 +14,21 @@ namespace win32window {
 
 namespace {
 
-void ExitHook() { Win32Shutdown(); }
+void ExitHook()
+{
+    Win32Shutdown();
+}
 
 }  // namespace
 
-State& Global() {
+State& Global()
+{
     static State state;
     return state;
 }
 
-Window* Find(HWND handle) {
+Window* Find(HWND handle)
+{
     auto& windows = Global().windows;
     const auto it = windows.find(reinterpret_cast<std::uintptr_t>(handle));
     if (it == windows.end() || it->second->destroying) {
@@ -32,7 +37,8 @@ Window* Find(HWND handle) {
     return it->second.get();
 }
 
-Window* FindBySdlId(Uint32 id) {
+Window* FindBySdlId(Uint32 id)
+{
     for (auto& [key, window] : Global().windows) {
         if (window->sdl != nullptr && SDL_GetWindowID(window->sdl) == id && !window->destroying) {
             return window.get();
@@ -41,7 +47,8 @@ Window* FindBySdlId(Uint32 id) {
     return nullptr;
 }
 
-Mode DecideMode() {
+Mode DecideMode()
+{
     State& state = Global();
     if (state.mode != Mode::Undecided) {
         return state.mode;
@@ -68,7 +75,8 @@ Mode DecideMode() {
     return state.mode;
 }
 
-void ForgetWindow(HWND handle) {
+void ForgetWindow(HWND handle)
+{
     State& state = Global();
     auto& queue = state.queue;
     queue.erase(std::remove_if(queue.begin(), queue.end(), [handle](const MSG& m) { return m.hwnd == handle; }),
@@ -79,7 +87,8 @@ void ForgetWindow(HWND handle) {
     state.windows.erase(reinterpret_cast<std::uintptr_t>(handle));
 }
 
-const RegisteredClass* FindClass(LPCWSTR name) {
+const RegisteredClass* FindClass(LPCWSTR name)
+{
     auto& classes = Global().classes;
     if (name == nullptr) {
         return nullptr;
@@ -103,14 +112,19 @@ using namespace win32window;
 
 // ---- Platform hooks -----------------------------------------------------------------------------
 
-SDL_Window* Win32GetSdlWindow(HWND window) {
+SDL_Window* Win32GetSdlWindow(HWND window)
+{
     const Window* found = Find(window);
     return found != nullptr ? found->sdl : nullptr;
 }
 
-bool Win32HasDisplay() { return DecideMode() == Mode::Display; }
+bool Win32HasDisplay()
+{
+    return DecideMode() == Mode::Display;
+}
 
-bool Win32SetHeadless(bool headless) {
+bool Win32SetHeadless(bool headless)
+{
     State& state = Global();
     if (state.mode == Mode::Undecided) {
         state.wantHeadless = headless;
@@ -119,7 +133,8 @@ bool Win32SetHeadless(bool headless) {
     return (state.mode == Mode::Headless) == headless;
 }
 
-void Win32Shutdown() {
+void Win32Shutdown()
+{
     State& state = Global();
     // No messages here: at exit the window procedures' objects may already be gone.
     if (state.capture != nullptr && state.mode == Mode::Display) {
@@ -154,7 +169,8 @@ void Win32Shutdown() {
 
 // ---- Window classes -----------------------------------------------------------------------------
 
-ATOM RegisterClassW(const WNDCLASSW* windowClass) {
+ATOM RegisterClassW(const WNDCLASSW* windowClass)
+{
     if (windowClass == nullptr || windowClass->lpfnWndProc == nullptr || windowClass->lpszClassName == nullptr ||
         reinterpret_cast<std::uintptr_t>(windowClass->lpszClassName) < 0x10000 ||
         windowClass->lpszClassName[0] == L'\0') {
@@ -177,7 +193,8 @@ ATOM RegisterClassW(const WNDCLASSW* windowClass) {
     return registered.atom;
 }
 
-BOOL UnregisterClassW(LPCWSTR className, HINSTANCE) {
+BOOL UnregisterClassW(LPCWSTR className, HINSTANCE)
+{
     const RegisteredClass* registered = FindClass(className);
     if (registered == nullptr) {
         SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
@@ -187,18 +204,24 @@ BOOL UnregisterClassW(LPCWSTR className, HINSTANCE) {
     return TRUE;
 }
 
-BOOL IsWindow(HWND handle) { return Find(handle) != nullptr ? TRUE : FALSE; }
+BOOL IsWindow(HWND handle)
+{
+    return Find(handle) != nullptr ? TRUE : FALSE;
+}
 
 // The stock icon, cursor and brushes are only names here: nothing draws with them.
-HICON LoadIconW(HINSTANCE, LPCWSTR name) {
+HICON LoadIconW(HINSTANCE, LPCWSTR name)
+{
     return name != nullptr ? reinterpret_cast<HICON>(static_cast<std::uintptr_t>(0x10003)) : nullptr;
 }
 
-HCURSOR LoadCursorW(HINSTANCE, LPCWSTR name) {
+HCURSOR LoadCursorW(HINSTANCE, LPCWSTR name)
+{
     return name != nullptr ? reinterpret_cast<HCURSOR>(static_cast<std::uintptr_t>(0x10005)) : nullptr;
 }
 
-HGDIOBJ GetStockObject(int object) {
+HGDIOBJ GetStockObject(int object)
+{
     if (object < 0 || object > 19) {
         return nullptr;
     }

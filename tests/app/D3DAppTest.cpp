@@ -6,9 +6,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <random>
-#include <utility>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/D3DApp.h"
@@ -25,11 +25,13 @@ public:
     TestApp() : D3DApp(nullptr) {}
     ~TestApp() override { UnregisterClassW(L"D3DWndClassName", nullptr); }
 
-    void HandleResize() override {
+    void HandleResize() override
+    {
         D3DApp::HandleResize();
         ++resizeCount;
     }
-    void UpdateFrame(float deltaTime) override {
+    void UpdateFrame(float deltaTime) override
+    {
         deltas.push_back(deltaTime);
         if (++frames == quitAfterFrames) {
             PostMessageW(mainWindow, WM_CLOSE, 0, 0);
@@ -58,14 +60,16 @@ public:
 class StuckApp : public TestApp {
 public:
     StuckApp() { frameTimeLimit = std::chrono::milliseconds(200); }
-    void RenderFrame() override {
+    void RenderFrame() override
+    {
         if (++rendered == 3) {
             std::this_thread::sleep_for(std::chrono::seconds(30));
         }
     }
 };
 
-std::wstring Title(HWND window) {
+std::wstring Title(HWND window)
+{
     wchar_t buffer[512] = {};
     GetWindowTextW(window, buffer, 512);
     return buffer;
@@ -73,7 +77,8 @@ std::wstring Title(HWND window) {
 
 class D3DAppTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         Win32SetHeadless(true);
         InstallVirtualClock(&clock);
         Win32SetMessageBoxHook([this](HWND, LPCWSTR text, LPCWSTR, UINT) {
@@ -81,7 +86,8 @@ protected:
             return IDOK;
         });
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         Win32SetMessageBoxHook(nullptr);
         InstallVirtualClock(nullptr);
         Win32ResetInput();
@@ -91,7 +97,8 @@ protected:
     std::vector<std::wstring> boxes;
 };
 
-TEST_F(D3DAppTest, DeactivationStopsTheTimerAndActivationResumesWithoutAJump) {
+TEST_F(D3DAppTest, DeactivationStopsTheTimerAndActivationResumesWithoutAJump)
+{
     TestApp app;
     ASSERT_TRUE(app.CreateMainWindow());
     app.Timer().Reset();
@@ -116,7 +123,8 @@ TEST_F(D3DAppTest, DeactivationStopsTheTimerAndActivationResumesWithoutAJump) {
 // Any order of deactivations, minimizes, restores, maximizes and drags: the show is paused exactly
 // while the window is inactive, minimized or dragged (and says so when asked), and the soundtrack's
 // position stays equal to the timer's running time, so picture and music never part.
-TEST_F(D3DAppTest, MusicAndRunningTimeAgreeAfterAnyNumberOfPauses) {
+TEST_F(D3DAppTest, MusicAndRunningTimeAgreeAfterAnyNumberOfPauses)
+{
     ASSERT_TRUE(WriteSilentWav("d3dapp-pause-track.wav", 300));  // longer than the walk plays
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     {
@@ -126,10 +134,10 @@ TEST_F(D3DAppTest, MusicAndRunningTimeAgreeAfterAnyNumberOfPauses) {
         ASSERT_EQ(mciSendStringW(L"play track", nullptr, 0, nullptr), 0u);
         app.SetSoundtrack(L"track");
         app.Timer().Reset();
-        const std::pair<UINT, WPARAM> events[] = {
-            {WM_ACTIVATE, WA_INACTIVE}, {WM_ACTIVATE, WA_ACTIVE},   {WM_ACTIVATE, WA_CLICKACTIVE},
-            {WM_SIZE, SIZE_MINIMIZED},  {WM_SIZE, SIZE_RESTORED},   {WM_SIZE, SIZE_MAXIMIZED},
-            {WM_ENTERSIZEMOVE, 0},      {WM_EXITSIZEMOVE, 0}};
+        const std::pair<UINT, WPARAM> events[] = {{WM_ACTIVATE, WA_INACTIVE},    {WM_ACTIVATE, WA_ACTIVE},
+                                                  {WM_ACTIVATE, WA_CLICKACTIVE}, {WM_SIZE, SIZE_MINIMIZED},
+                                                  {WM_SIZE, SIZE_RESTORED},      {WM_SIZE, SIZE_MAXIMIZED},
+                                                  {WM_ENTERSIZEMOVE, 0},         {WM_EXITSIZEMOVE, 0}};
         bool inactive = false, minimized = false, dragged = false;
         int pauses = 0;
         std::mt19937 random(15);
@@ -159,7 +167,8 @@ TEST_F(D3DAppTest, MusicAndRunningTimeAgreeAfterAnyNumberOfPauses) {
     EXPECT_EQ(D3D11LiveObjectCount(), 0);
 }
 
-TEST_F(D3DAppTest, SizeMessagesBeforeTheDeviceOnlyRecordTheClientSize) {
+TEST_F(D3DAppTest, SizeMessagesBeforeTheDeviceOnlyRecordTheClientSize)
+{
     TestApp app;
     ASSERT_TRUE(app.CreateMainWindow());
     EXPECT_EQ(app.Width(), 1280);
@@ -172,7 +181,8 @@ TEST_F(D3DAppTest, SizeMessagesBeforeTheDeviceOnlyRecordTheClientSize) {
     EXPECT_EQ(app.resizeCount, 0);
 }
 
-TEST_F(D3DAppTest, MessageTableAnswers) {
+TEST_F(D3DAppTest, MessageTableAnswers)
+{
     TestApp app;
     ASSERT_TRUE(app.CreateMainWindow());
     MINMAXINFO info{};
@@ -182,7 +192,8 @@ TEST_F(D3DAppTest, MessageTableAnswers) {
     EXPECT_EQ(app.HandleMessage(app.MainWindow(), WM_MENUCHAR, 0, 0), 0x10000);
 }
 
-TEST_F(D3DAppTest, TitleShowsCaptionFpsAndFrameTimeOncePerSecond) {
+TEST_F(D3DAppTest, TitleShowsCaptionFpsAndFrameTimeOncePerSecond)
+{
     TestApp app;
     ASSERT_TRUE(app.CreateMainWindow());
     app.SetCaption(L"Caption");
@@ -195,7 +206,8 @@ TEST_F(D3DAppTest, TitleShowsCaptionFpsAndFrameTimeOncePerSecond) {
     EXPECT_EQ(Title(app.MainWindow()), L"Caption    FPS: 60    Frame Time: 16.6667 (ms)");
 }
 
-TEST_F(D3DAppTest, TitleCatchesUpAfterAStallOneSecondAtATime) {
+TEST_F(D3DAppTest, TitleCatchesUpAfterAStallOneSecondAtATime)
+{
     TestApp app;
     ASSERT_TRUE(app.CreateMainWindow());
     app.SetCaption(L"C");
@@ -217,12 +229,15 @@ TEST_F(D3DAppTest, TitleCatchesUpAfterAStallOneSecondAtATime) {
     }
     // Several consecutive updates (the last update time moves by exactly one second each), then none.
     std::size_t run = 0;
-    while (run < updated.size() && updated[run]) ++run;
+    while (run < updated.size() && updated[run])
+        ++run;
     EXPECT_GE(run, 8u);
-    for (std::size_t i = run; i < updated.size(); ++i) EXPECT_FALSE(updated[i]) << i;
+    for (std::size_t i = run; i < updated.size(); ++i)
+        EXPECT_FALSE(updated[i]) << i;
 }
 
-TEST_F(D3DAppTest, DeviceComesWithOneResizeAndEveryMinimizeRestoreMaximizeFollowsTheRules) {
+TEST_F(D3DAppTest, DeviceComesWithOneResizeAndEveryMinimizeRestoreMaximizeFollowsTheRules)
+{
     {
         TestApp app;
         ASSERT_TRUE(app.Initialize()) << (boxes.empty() ? std::string() : NarrowFromWide(boxes.front()));
@@ -261,7 +276,8 @@ TEST_F(D3DAppTest, DeviceComesWithOneResizeAndEveryMinimizeRestoreMaximizeFollow
     EXPECT_EQ(D3D11LiveObjectCount(), 0);
 }
 
-TEST_F(D3DAppTest, FrameLoopDrainsMessagesThenRunsFramesUntilTheQuitMessage) {
+TEST_F(D3DAppTest, FrameLoopDrainsMessagesThenRunsFramesUntilTheQuitMessage)
+{
     {
         TestApp app;
         ASSERT_TRUE(app.Initialize());
@@ -274,7 +290,8 @@ TEST_F(D3DAppTest, FrameLoopDrainsMessagesThenRunsFramesUntilTheQuitMessage) {
     EXPECT_EQ(D3D11LiveObjectCount(), 0);
 }
 
-TEST_F(D3DAppTest, AFrameStuckPastTheLimitEndsTheProgramNamingTheFrame) {
+TEST_F(D3DAppTest, AFrameStuckPastTheLimitEndsTheProgramNamingTheFrame)
+{
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
@@ -288,7 +305,8 @@ TEST_F(D3DAppTest, AFrameStuckPastTheLimitEndsTheProgramNamingTheFrame) {
         ::testing::ExitedWithCode(1), "frame 2 \\(0.000 s into the run\\) has not finished after 0.2 s");
 }
 
-TEST_F(D3DAppTest, ALesserDeviceIsRefusedWithItsMessage) {
+TEST_F(D3DAppTest, ALesserDeviceIsRefusedWithItsMessage)
+{
     D3D11DeviceOptions options;
     options.glVersionCap = 33;
     D3D11SetDeviceOptions(options);

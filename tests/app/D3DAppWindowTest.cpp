@@ -17,7 +17,10 @@
 #include "tests/platform/win32/XServer.h"
 
 // SDL's video subsystem connects to D-Bus, and libdbus keeps a buffer it never frees.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\n"; }
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libdbus-1.so\n";
+}
 
 namespace {
 
@@ -25,7 +28,8 @@ using Clock = std::chrono::steady_clock;
 
 class WindowApp : public D3DApp {
 public:
-    WindowApp() : D3DApp(nullptr) {
+    WindowApp() : D3DApp(nullptr)
+    {
         clientWidth = 320;
         clientHeight = 240;
     }
@@ -38,7 +42,8 @@ public:
 };
 
 // Dispatches window messages, as the frame loop would, until the condition holds (or 10 s pass).
-bool PumpUntil(const std::function<bool()>& done) {
+bool PumpUntil(const std::function<bool()>& done)
+{
     for (const auto end = Clock::now() + std::chrono::seconds(10); Clock::now() < end;) {
         MSG msg{};
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -52,19 +57,22 @@ bool PumpUntil(const std::function<bool()>& done) {
     return false;
 }
 
-void PumpFor(std::chrono::milliseconds span) {
+void PumpFor(std::chrono::milliseconds span)
+{
     const auto end = Clock::now() + span;
     PumpUntil([end] { return Clock::now() >= end; });
 }
 
-TEST(D3DAppWindow, FocusAndUnmapPauseTheMusicWithTheTimer) {
+TEST(D3DAppWindow, FocusAndUnmapPauseTheMusicWithTheTimer)
+{
     XServer server;
     std::string error;
     ASSERT_TRUE(server.Start(error)) << error;
     // SDL lets go of the X server before it stops, however the test ends.
     const struct Stop {
         XServer& server;
-        ~Stop() {
+        ~Stop()
+        {
             Win32Shutdown();
             server.Stop();
         }

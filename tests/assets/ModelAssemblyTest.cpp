@@ -40,20 +40,19 @@ protected:
 };
 
 // Three triangles around the shared position 1, each corner with its own normal.
-const char* const kFan =
-    "# fan\n"
-    "v 0 0 0\n"
-    "v 1 0 0\n"
-    "v 1 1 0\n"
-    "v 0 1 0\n"
-    "v -1 0 0\n"
-    "vn 0 1 0\n"
-    "vn 0 0 1\n"
-    "g First\n"
-    "f 1//1 2//1 3//2\n"
-    "f 1//2 3//1 4//1\n"
-    "g Second\n"
-    "f 1//1 4//2 5//2\n";
+const char* const kFan = "# fan\n"
+                         "v 0 0 0\n"
+                         "v 1 0 0\n"
+                         "v 1 1 0\n"
+                         "v 0 1 0\n"
+                         "v -1 0 0\n"
+                         "vn 0 1 0\n"
+                         "vn 0 0 1\n"
+                         "g First\n"
+                         "f 1//1 2//1 3//2\n"
+                         "f 1//2 3//1 4//1\n"
+                         "g Second\n"
+                         "f 1//1 4//2 5//2\n";
 
 TEST_F(ModelAssemblyTest, FlattensOneVertexPerCorner)
 {
@@ -117,13 +116,12 @@ std::string PartFile(const std::vector<std::pair<std::string, int>>& meshes)
 
 TEST_F(ModelAssemblyTest, PodRangesMatchWholeNames)
 {
-    const PartModelData pod = AssemblePodModel(
-        Write("pod.obj", PartFile({{"A", 10},
-                                   {"NumPad_NumPadMesh", 4},
-                                   {"VerticalSupport_VerticalSupportMesh", 2},
-                                   {"VerticalSupport", 1},
-                                   {"Hosepipe0_Hosepipe0Mesh", 1}})),
-        warnings);
+    const PartModelData pod = AssemblePodModel(Write("pod.obj", PartFile({{"A", 10},
+                                                                          {"NumPad_NumPadMesh", 4},
+                                                                          {"VerticalSupport_VerticalSupportMesh", 2},
+                                                                          {"VerticalSupport", 1},
+                                                                          {"Hosepipe0_Hosepipe0Mesh", 1}})),
+                                               warnings);
 
     ASSERT_EQ(pod.ranges.size(), kPodPartCount);
     EXPECT_EQ(pod.ranges[2], (MeshRange{12, 30}));  // NumPad after the 30 corners of A
@@ -140,10 +138,11 @@ TEST_F(ModelAssemblyTest, PodRangesMatchWholeNames)
 
 TEST_F(ModelAssemblyTest, RoomNegatesTexCoordsAndUsesItsOwnTable)
 {
-    const std::string path =
-        Write("room.obj", PartFile({{"Floor_FloorMesh", 1}, {"HosePipe5_HosePipe5Mesh", 1},
-                                    {"HosePipe5_Hosepipe5Mesh", 2}, {"Support2_Support2Mesh", 1},
-                                    {"Drawing3_Drawing3Mesh", 1}}));
+    const std::string path = Write("room.obj", PartFile({{"Floor_FloorMesh", 1},
+                                                         {"HosePipe5_HosePipe5Mesh", 1},
+                                                         {"HosePipe5_Hosepipe5Mesh", 2},
+                                                         {"Support2_Support2Mesh", 1},
+                                                         {"Drawing3_Drawing3Mesh", 1}}));
     const PartModelData room = AssembleRoomModel(path, warnings);
     const PartModelData pod = AssemblePodModel(path, warnings);
 
@@ -203,8 +202,8 @@ TEST(ComputeTangents, RemovesTheNormalPartAndKeepsTheNormal)
 {
     // The normal leans towards +x, so the raw u direction (+x) is not perpendicular to it.
     const Float3 normal{2, 0, -2};
-    std::vector<PosNormalTexTanVertex> vertices = {
-        Corner({0, 0, 0}, normal, {0, 0}), Corner({1, 0, 0}, normal, {1, 0}), Corner({0, 1, 0}, normal, {0, 1})};
+    std::vector<PosNormalTexTanVertex> vertices = {Corner({0, 0, 0}, normal, {0, 0}), Corner({1, 0, 0}, normal, {1, 0}),
+                                                   Corner({0, 1, 0}, normal, {0, 1})};
     ComputeTangents(vertices, {0, 1, 2});
     const float s = std::sqrt(0.5f);
     for (const PosNormalTexTanVertex& v : vertices) {
@@ -243,9 +242,9 @@ TEST(ComputeTangents, DegenerateTexCoordsStillGiveUnitPerpendicularTangents)
 
 TEST(ComputeTangents, ToleratesBadIndexLists)
 {
-    std::vector<PosNormalTexTanVertex> vertices = {
-        Corner({0, 0, 0}, {0, 0, -1}, {0, 0}), Corner({1, 0, 0}, {0, 0, -1}, {1, 0}),
-        Corner({0, 1, 0}, {0, 0, -1}, {0, 1})};
+    std::vector<PosNormalTexTanVertex> vertices = {Corner({0, 0, 0}, {0, 0, -1}, {0, 0}),
+                                                   Corner({1, 0, 0}, {0, 0, -1}, {1, 0}),
+                                                   Corner({0, 1, 0}, {0, 0, -1}, {0, 1})};
     // An index past the vertices and a trailing partial triangle are skipped.
     ComputeTangents(vertices, {0, 1, 7, 0, 1, 2, 2, 1});
     for (const PosNormalTexTanVertex& v : vertices) {
@@ -306,7 +305,8 @@ TEST_F(ModelAssemblyTest, BadFacesAreErrorsNamingFileLineAndFace)
     const Case cases[] = {
         {"quad", "f 1/1/1 2/1/1 3/1/1 3/1/1", false, "face 2: has 4 corners"},
         {"missing normal", "f 1/1 2/1/1 3/1/1", false, "face 2: corner 1 gives no normal index"},
-        {"normal past the end", "f 1/1/1 2/1/2 3/1/1", false, "corner 2 has the normal index 2 but the file has 1 normals"},
+        {"normal past the end", "f 1/1/1 2/1/2 3/1/1", false,
+         "corner 2 has the normal index 2 but the file has 1 normals"},
         {"relative position", "f 1/1/1 2/1/1 -1/1/1", false, "corner 3 has the position index -1"},
         {"position past the end", "f 1/1/1 2/1/1 4/1/1", false, "position index 4 but the file has 3 positions"},
         {"missing texture coordinate", "f 1//1 2/1/1 3/1/1", true, "corner 1 gives no texture coordinate index"},

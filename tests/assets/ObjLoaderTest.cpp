@@ -59,18 +59,17 @@ std::vector<ObjFaceVertex> Corners(const ObjFace& face)
 
 TEST_F(ObjLoaderTest, ReadsVertexLines)
 {
-    const ObjLoader loader = Load(
-        "v 1 2 3\n"
-        "v 1 2 3 0.5 0.25 1\n"
-        "v -1 -2 -3 0.5 0.25 1 9 9\n"  // values after the colour are ignored
-        "v 1.5abc 0 0\n"               // a number ends where its text stops reading as one
-        "vt 0.5 0.25 0\n"
-        "vn 0 2 0 7\n"                 // stored as written, not normalised
-        "V 9 9 9\n"                    // keywords are case-sensitive
-        "v\t9\t9\t9\n"                 // a tab does not separate tokens
-        " v 9 9 9\n"                   // the first token is empty
-        "# v 9 9 9\n"
-        "s 1\nl 1 2\nvp 1 2\nv\nvt\n");
+    const ObjLoader loader = Load("v 1 2 3\n"
+                                  "v 1 2 3 0.5 0.25 1\n"
+                                  "v -1 -2 -3 0.5 0.25 1 9 9\n"  // values after the colour are ignored
+                                  "v 1.5abc 0 0\n"               // a number ends where its text stops reading as one
+                                  "vt 0.5 0.25 0\n"
+                                  "vn 0 2 0 7\n"  // stored as written, not normalised
+                                  "V 9 9 9\n"     // keywords are case-sensitive
+                                  "v\t9\t9\t9\n"  // a tab does not separate tokens
+                                  " v 9 9 9\n"    // the first token is empty
+                                  "# v 9 9 9\n"
+                                  "s 1\nl 1 2\nvp 1 2\nv\nvt\n");
     ASSERT_EQ(loader.positions.size(), 4u);
     const float expected[4][7] = {
         {1, 2, 3, 0, 0, 0, 1}, {1, 2, 3, 0.5f, 0.25f, 1, 1}, {-1, -2, -3, 0.5f, 0.25f, 1, 1}, {1.5f, 0, 0, 0, 0, 0, 1}};
@@ -101,13 +100,12 @@ TEST_F(ObjLoaderTest, TinyValuesReadAsTheNearestFloat)
 
 TEST_F(ObjLoaderTest, ReadsFaceCornersAsWritten)
 {
-    const ObjLoader loader = Load(
-        "f 1/2/3 4/5/6 7/8/9\n"
-        "f 1//3 2//4 3//5\n"
-        "f 1/2 3/4 5/6/\n"
-        "f 1 2 3 4\n"
-        "f -1/-2/-3 1/2/3/4 \t5\n"
-        "f 1 2 3 4 5 6\n");
+    const ObjLoader loader = Load("f 1/2/3 4/5/6 7/8/9\n"
+                                  "f 1//3 2//4 3//5\n"
+                                  "f 1/2 3/4 5/6/\n"
+                                  "f 1 2 3 4\n"
+                                  "f -1/-2/-3 1/2/3/4 \t5\n"
+                                  "f 1 2 3 4 5 6\n");
     using V = ObjFaceVertex;
     const std::vector<std::vector<V>> expected = {
         {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}},
@@ -141,7 +139,7 @@ TEST_F(ObjLoaderTest, GroupsFacesIntoMeshes)
         {"", {""}, {0}},
         {"f 1 2 3\nf 1 2 3\n", {""}, {2}},
         {"v 0 0 0\nf 1 1 1\ng A\nf 1 1 1\ng B\nf 1 1 1\n", {"A", "B"}, {2, 1}},
-        {"g A\nf 1 1 1\ng\nf 1 1 1\n", {"A"}, {2}},          // "g" without a name is skipped
+        {"g A\nf 1 1 1\ng\nf 1 1 1\n", {"A"}, {2}},  // "g" without a name is skipped
         {"o A\nf 1 1 1\ng B\no C\nf 1 1 1", {"A", "B", "C"}, {1, 0, 1}},
         {"g A B\nf 1 1 1\n", {"A"}, {1}},
     };
@@ -171,15 +169,14 @@ TEST_F(ObjLoaderTest, MeshesTakeTheMaterialCurrentWhenTheyClose)
 {
     Write("first.mtl", "newmtl red\nKd 1 0 0\nnewmtl shared\nKd 0 1 0\n");
     Write("second.mtl", "newmtl shared\nKd 0 0 1\nnewmtl blue\nKd 0 0 1\n");
-    const ObjLoader loader = Load(
-        "usemtl red\n"          // before any library: finds nothing
-        "g Plain\nf 1 1 1\n"
-        "mtllib first.mtl\n"
-        "mtllib second.mtl\n"
-        "g Red\nusemtl red\n"
-        "g Inherits\nusemtl nothing-by-this-name\n"
-        "g Shared\nusemtl shared\n"
-        "g Blue\nusemtl blue\n");
+    const ObjLoader loader = Load("usemtl red\n"  // before any library: finds nothing
+                                  "g Plain\nf 1 1 1\n"
+                                  "mtllib first.mtl\n"
+                                  "mtllib second.mtl\n"
+                                  "g Red\nusemtl red\n"
+                                  "g Inherits\nusemtl nothing-by-this-name\n"
+                                  "g Shared\nusemtl shared\n"
+                                  "g Blue\nusemtl blue\n");
     std::vector<std::string> names;
     std::vector<std::string> materialNames;
     std::vector<float> green;
@@ -337,11 +334,13 @@ TEST_F(ObjLoaderTest, IncompleteLinesAndCornersAreFormatErrors)
             Write("lib.mtl", c.mtlText);
         }
         const std::string path = c.mtlText != nullptr ? "lib.mtl" : "model.obj";
-        ExpectLoadError<ObjFormatError>([&] { Load(c.objText); }, path, c.line, [&](const ObjFormatError& e) {
-            const std::string what = e.what();
-            EXPECT_EQ(what.rfind(path + ":" + std::to_string(c.line) + ": ", 0), 0u) << what;
-            EXPECT_NE(what.find(c.problem), std::string::npos) << what;
-        });
+        ExpectLoadError<ObjFormatError>([&] { Load(c.objText); }, path, c.line,
+                                        [&](const ObjFormatError& e) {
+                                            const std::string what = e.what();
+                                            EXPECT_EQ(what.rfind(path + ":" + std::to_string(c.line) + ": ", 0), 0u)
+                                                << what;
+                                            EXPECT_NE(what.find(c.problem), std::string::npos) << what;
+                                        });
     }
 }
 

@@ -34,15 +34,15 @@ TEST(SplitString, FollowsTheTokenRules)
     };
     const Case cases[] = {
         {" ", "v 1 2 3", {"v", "1", "2", "3"}},
-        {" ", "v 1 2 3 ", {"v", "1", "2", "3"}},       // a trailing delimiter adds nothing
-        {" ", " v 1", {"", "v", "1"}},                  // a leading one gives an empty first token
-        {" ", "a  b", {"a", "", "b"}},                  // each repeated delimiter gives one empty token
+        {" ", "v 1 2 3 ", {"v", "1", "2", "3"}},  // a trailing delimiter adds nothing
+        {" ", " v 1", {"", "v", "1"}},            // a leading one gives an empty first token
+        {" ", "a  b", {"a", "", "b"}},            // each repeated delimiter gives one empty token
         {" ", "a   b", {"a", "", "", "b"}},
         {" ", "a  ", {"a", ""}},
         {" ", " ", {""}},
         {" ", "", {}},
         {" ", "x", {"x"}},
-        {" ", "a\tb c", {"a\tb", "c"}},                 // a tab is an ordinary character
+        {" ", "a\tb c", {"a\tb", "c"}},  // a tab is an ordinary character
         {"/", "1/2/3", {"1", "2", "3"}},
         {"/", "1//3", {"1", "", "3"}},
         {"/", "1/2", {"1", "2"}},
@@ -53,7 +53,7 @@ TEST(SplitString, FollowsTheTokenRules)
         // After an empty token the scan moves on by one character only, so the second half of a
         // longer delimiter becomes text.
         {"--", "a----b", {"a", "", "-b"}},
-        {"--", "ab-", {"ab-"}},                          // a partial delimiter at the end is text
+        {"--", "ab-", {"ab-"}},  // a partial delimiter at the end is text
         {"--", "a-b", {"a-b"}},
         {"--", "--a", {"", "-a"}},
     };
@@ -138,9 +138,33 @@ NumberStatus StandardStatus(Convert convert)
 TEST(ParseInt, AgreesWithStoi)
 {
     const std::string texts[] = {
-        "0", "7", "-7", "+7", "007", "12abc", "  \t42", "\v\f\r9", "2147483647", "2147483648", "-2147483648",
-        "-2147483649", "99999999999999999999999", "-", "+", "", "abc", "+-1", "--1", " ", "1 2", "0x1F", "1.9",
-        std::string("5\0" "9", 3), "\n3",
+        "0",
+        "7",
+        "-7",
+        "+7",
+        "007",
+        "12abc",
+        "  \t42",
+        "\v\f\r9",
+        "2147483647",
+        "2147483648",
+        "-2147483648",
+        "-2147483649",
+        "99999999999999999999999",
+        "-",
+        "+",
+        "",
+        "abc",
+        "+-1",
+        "--1",
+        " ",
+        "1 2",
+        "0x1F",
+        "1.9",
+        std::string("5\0"
+                    "9",
+                    3),
+        "\n3",
     };
     for (const std::string& text : texts) {
         int32_t ours = -12345;
@@ -178,12 +202,55 @@ void ExpectAgreesWithStof(const std::string& text, int& underflows)
 TEST(ParseFloat, AgreesWithStofOnDecimalNumbers)
 {
     const std::string texts[] = {
-        "0", "-0", "1", "1.5", "-1.5", "+.5", "-.5e1", "5.", "1.5abc", "1e", "1e+", "1e-", "1e5x", " \t\v\f\r7",
-        "0.1", "3.14159265358979", "123456789012345678901234567890", "1e38", "3.4028235e38", "3.4028236e38",
-        "1e39", "1e999", "-1e999", "1e-38", "1.17549435e-38", "1.1754942e-38", "1e-40", "1e-45", "1e-46", "1e-50",
-        "0e999999", "00000.0000001e-300", "1e99999999999999999999", "1e-99999999999999999999",
-        "1.40129846432481707092372958328991613128026194187651577175706828388979108268586060148663818836212158203125e-45",
-        "", "-", "+", ".", ".e1", "e5", "abc", "+-1", " ", std::string("2.5\0" "9", 5), "1,5",
+        "0",
+        "-0",
+        "1",
+        "1.5",
+        "-1.5",
+        "+.5",
+        "-.5e1",
+        "5.",
+        "1.5abc",
+        "1e",
+        "1e+",
+        "1e-",
+        "1e5x",
+        " \t\v\f\r7",
+        "0.1",
+        "3.14159265358979",
+        "123456789012345678901234567890",
+        "1e38",
+        "3.4028235e38",
+        "3.4028236e38",
+        "1e39",
+        "1e999",
+        "-1e999",
+        "1e-38",
+        "1.17549435e-38",
+        "1.1754942e-38",
+        "1e-40",
+        "1e-45",
+        "1e-46",
+        "1e-50",
+        "0e999999",
+        "00000.0000001e-300",
+        "1e99999999999999999999",
+        "1e-99999999999999999999",
+        "1.40129846432481707092372958328991613128026194187651577175706828388979108268586060148663818836212158203125e-"
+        "45",
+        "",
+        "-",
+        "+",
+        ".",
+        ".e1",
+        "e5",
+        "abc",
+        "+-1",
+        " ",
+        std::string("2.5\0"
+                    "9",
+                    5),
+        "1,5",
     };
     int underflows = 0;
     for (const std::string& text : texts) {
@@ -222,10 +289,8 @@ TEST(ParseFloat, ReadsDecimalNumbersOnly)
     };
     const Case cases[] = {
         {"0x10", NumberStatus::ok, 0.0f},  // a hexadecimal number stops after its 0
-        {"inf", NumberStatus::invalid, 0.0f},
-        {"-infinity", NumberStatus::invalid, 0.0f},
-        {"nan", NumberStatus::invalid, 0.0f},
-        {"1e400x", NumberStatus::outOfRange, 0.0f},
+        {"inf", NumberStatus::invalid, 0.0f}, {"-infinity", NumberStatus::invalid, 0.0f},
+        {"nan", NumberStatus::invalid, 0.0f}, {"1e400x", NumberStatus::outOfRange, 0.0f},
     };
     for (const Case& c : cases) {
         float value = 0.0f;

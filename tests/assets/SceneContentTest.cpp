@@ -58,7 +58,8 @@ TEST(SceneContent, TextureGroupsUseEveryTextureSlotOnce)
 
 // Walks the copies and steps the way the corridor is drawn, counting draws per slot.
 template <size_t S, size_t C>
-std::vector<int> DrawsPerSlot(const std::array<DrawStep, S>& steps, const std::array<ModelCopy, C>& copies, size_t slots)
+std::vector<int> DrawsPerSlot(const std::array<DrawStep, S>& steps, const std::array<ModelCopy, C>& copies,
+                              size_t slots)
 {
     std::vector<int> draws(slots, 0);
     for (const ModelCopy& copy : copies) {

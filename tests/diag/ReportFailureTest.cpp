@@ -158,7 +158,9 @@ TEST_F(ReportFailureTest, LongFileNamesAreCutNotOverrun)
 
 TEST_F(ReportFailureTest, NonAsciiFileNamesAreShownNotMangledIntoACrash)
 {
-    ReportFailure("Eff\xC3\xA9" "cts", 30, E_FAIL, nullptr, true);
+    ReportFailure("Eff\xC3\xA9"
+                  "cts",
+                  30, E_FAIL, nullptr, true);
     EXPECT_EQ(fake.debugWrites.front(), L"Eff\u00E9cts(30): ");
     EXPECT_EQ(fake.boxes.at(0).text, BoxText(L"Eff\u00E9cts", L""));
 
@@ -256,4 +258,4 @@ TEST(DefaultReportPlatform, WritesToStandardErrorAndNeverBlocks)
     EXPECT_EQ(CurrentReportPlatform().ForegroundWindow(), nullptr);
 }
 
-} // namespace
+}  // namespace

@@ -68,4 +68,4 @@ TEST(ResultCodeName, TableIsSortedWithOneNamePerCode)
     }
 }
 
-} // namespace
+}  // namespace

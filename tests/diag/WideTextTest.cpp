@@ -18,8 +18,13 @@ TEST(FixedWideText, CutsAtSizeLessOneAndStaysTerminated)
     EXPECT_STREQ(none.Text(), L"");
 
     FixedWideText<32> numbers;
-    numbers.AppendUnsigned(0).Append(L' ').AppendUnsigned(4294967295u).Append(L' ').AppendHex8(0xABCu)
-        .Append(static_cast<const wchar_t*>(nullptr)).AppendNarrow(nullptr);
+    numbers.AppendUnsigned(0)
+        .Append(L' ')
+        .AppendUnsigned(4294967295u)
+        .Append(L' ')
+        .AppendHex8(0xABCu)
+        .Append(static_cast<const wchar_t*>(nullptr))
+        .AppendNarrow(nullptr);
     EXPECT_STREQ(numbers.Text(), L"0 4294967295 00000abc");
 }
 
@@ -35,7 +40,11 @@ TEST(DecodeUtf8, DecodesWellFormedAndReplacesTheRest)
         {"two bytes", "\xC3\xA9", L"\u00E9"},
         {"three bytes", "\xE2\x82\xAC", L"\u20AC"},
         {"four bytes", "\xF0\x9F\x98\x80", std::wstring(1, static_cast<wchar_t>(0x1F600))},
-        {"stray continuation", "\x80" "a", L"\uFFFD" "a"},
+        {"stray continuation",
+         "\x80"
+         "a",
+         L"\uFFFD"
+         "a"},
         {"overlong", "\xC0\xAF", L"\uFFFD\uFFFD"},
         {"overlong three", "\xE0\x80\xAF", L"\uFFFD\uFFFD\uFFFD"},
         {"surrogate", "\xED\xA0\x80", L"\uFFFD\uFFFD\uFFFD"},
@@ -52,10 +61,9 @@ TEST(DecodeUtf8, DecodesWellFormedAndReplacesTheRest)
 
 TEST(NarrowToUtf8, EncodesAndReplacesInvalidCodePoints)
 {
-    const wchar_t text[] = {L'a', 0xE9, 0x20AC, static_cast<wchar_t>(0x1F600), 0xD800,
-                            static_cast<wchar_t>(0x110000), 0};
-    EXPECT_EQ(NarrowToUtf8(text),
-              "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xEF\xBF\xBD\xEF\xBF\xBD");
+    const wchar_t text[] = {L'a', 0xE9, 0x20AC, static_cast<wchar_t>(0x1F600), 0xD800, static_cast<wchar_t>(0x110000),
+                            0};
+    EXPECT_EQ(NarrowToUtf8(text), "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xEF\xBF\xBD\xEF\xBF\xBD");
     EXPECT_EQ(NarrowToUtf8(nullptr), "");
 
     // What the decoder reads back is what was encoded.
@@ -64,4 +72,4 @@ TEST(NarrowToUtf8, EncodesAndReplacesInvalidCodePoints)
     EXPECT_STREQ(back.Text(), L"\u00E9\u20AC");
 }
 
-} // namespace
+}  // namespace

@@ -3,14 +3,14 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <vector>
 #include <unistd.h>
+#include <vector>
 
 #include "diag/ReportPlatform.h"
-#include "effects/Effects.h"
-#include "platform/d3d11/Diagnostics.h"
 #include "effects/EffectPaths.h"
+#include "effects/Effects.h"
 #include "effects/VertexLayouts.h"
+#include "platform/d3d11/Diagnostics.h"
 #include "platform/win32/Win32Platform.h"
 #include "tests/fxruntime/runtime/EffectTestSupport.h"
 
@@ -19,297 +19,318 @@ namespace {
 namespace fs = std::filesystem;
 
 std::wstring g_fakeExecutable;
-std::wstring FakeExecutable() { return g_fakeExecutable; }
+std::wstring FakeExecutable()
+{
+    return g_fakeExecutable;
+}
 
 // Records what a failure report writes and shows, answering No.
 class FakeReportPlatform : public ReportPlatform {
- public:
-  void OutputDebugText(LPCWSTR text) override { debugText += text; }
-  HWND ForegroundWindow() override { return nullptr; }
-  int ShowMessageBox(HWND, LPCWSTR, LPCWSTR, UINT) override {
-    ++boxes;
-    return IDNO;
-  }
-  void BreakIntoDebugger() override { ++breaks; }
+public:
+    void OutputDebugText(LPCWSTR text) override { debugText += text; }
+    HWND ForegroundWindow() override { return nullptr; }
+    int ShowMessageBox(HWND, LPCWSTR, LPCWSTR, UINT) override
+    {
+        ++boxes;
+        return IDNO;
+    }
+    void BreakIntoDebugger() override { ++breaks; }
 
-  std::wstring debugText;
-  int boxes = 0;
-  int breaks = 0;
+    std::wstring debugText;
+    int boxes = 0;
+    int breaks = 0;
 };
 
 class Effects : public fxtest::DeviceTest {
- protected:
-  void SetUp() override {
-    DeviceTest::SetUp();
-    UseExecutableIn(SHOW_BIN_DIR);
-    SetReportPlatform(&report);
-    Win32SetMessageBoxHook([this](HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
-      boxes.push_back({owner, text != nullptr ? text : L"", caption, type});
-      return IDOK;
-    });
-  }
-  void TearDown() override {
-    VertexLayouts::ReleaseAll();
-    EffectLibrary::ReleaseAll();
-    Win32SetMessageBoxHook(nullptr);
-    SetReportPlatform(nullptr);
-    SetExecutablePathSource(nullptr);
-    if (!tempDir.empty()) fs::remove_all(tempDir);
-    DeviceTest::TearDown();
-  }
+protected:
+    void SetUp() override
+    {
+        DeviceTest::SetUp();
+        UseExecutableIn(SHOW_BIN_DIR);
+        SetReportPlatform(&report);
+        Win32SetMessageBoxHook([this](HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+            boxes.push_back({owner, text != nullptr ? text : L"", caption, type});
+            return IDOK;
+        });
+    }
+    void TearDown() override
+    {
+        VertexLayouts::ReleaseAll();
+        EffectLibrary::ReleaseAll();
+        Win32SetMessageBoxHook(nullptr);
+        SetReportPlatform(nullptr);
+        SetExecutablePathSource(nullptr);
+        if (!tempDir.empty())
+            fs::remove_all(tempDir);
+        DeviceTest::TearDown();
+    }
 
-  static void UseExecutableIn(const fs::path& directory) {
-    g_fakeExecutable = (directory / "show").wstring();
-    SetExecutablePathSource(FakeExecutable);
-  }
+    static void UseExecutableIn(const fs::path& directory)
+    {
+        g_fakeExecutable = (directory / "show").wstring();
+        SetExecutablePathSource(FakeExecutable);
+    }
 
-  // A copy of the shipped effect files in a folder of its own, with some replaced.
-  void UseEffectCopy(const std::vector<std::pair<std::string, std::string>>& replaced) {
-    tempDir = fs::temp_directory_path() / ("effects-test-" + std::to_string(getpid()));
-    fs::remove_all(tempDir);
-    fs::create_directories(tempDir / "Res");
-    fs::copy(fs::path(SHOW_BIN_DIR) / "Res", tempDir / "Res", fs::copy_options::recursive);
-    for (const auto& [name, text] : replaced) std::ofstream(tempDir / "Res" / name, std::ios::trunc) << text;
-    UseExecutableIn(tempDir);
-  }
+    // A copy of the shipped effect files in a folder of its own, with some replaced.
+    void UseEffectCopy(const std::vector<std::pair<std::string, std::string>>& replaced)
+    {
+        tempDir = fs::temp_directory_path() / ("effects-test-" + std::to_string(getpid()));
+        fs::remove_all(tempDir);
+        fs::create_directories(tempDir / "Res");
+        fs::copy(fs::path(SHOW_BIN_DIR) / "Res", tempDir / "Res", fs::copy_options::recursive);
+        for (const auto& [name, text] : replaced)
+            std::ofstream(tempDir / "Res" / name, std::ios::trunc) << text;
+        UseExecutableIn(tempDir);
+    }
 
-  struct Box {
-    HWND owner;
-    std::wstring text;
-    LPCWSTR caption;
-    UINT type;
-  };
-  std::vector<Box> boxes;
-  FakeReportPlatform report;
-  fs::path tempDir;
+    struct Box {
+        HWND owner;
+        std::wstring text;
+        LPCWSTR caption;
+        UINT type;
+    };
+    std::vector<Box> boxes;
+    FakeReportPlatform report;
+    fs::path tempDir;
 };
 
 // Collects the handles that are not valid, by name.
 class Check {
- public:
-  template <typename Handle>
-  void operator()(const std::string& name, Handle* handle) {
-    if (handle == nullptr || !handle->IsValid()) invalid.push_back(name);
-  }
-  std::vector<std::string> invalid;
+public:
+    template <typename Handle>
+    void operator()(const std::string& name, Handle* handle)
+    {
+        if (handle == nullptr || !handle->IsValid())
+            invalid.push_back(name);
+    }
+    std::vector<std::string> invalid;
 };
 
 #define SHOW_CHECK_LIT(name) check(#name, fx->name##Tech);
 #define SHOW_CHECK_REFLECT(name) check(#name "Reflect", fx->name##ReflectTech);
 
-TEST_F(Effects, EveryNameResolvesInTheShippedFiles) {
-  EffectLibrary::CreateAll(device);
-  EXPECT_TRUE(boxes.empty()) << "the shipped files compile without messages";
-  EXPECT_EQ(L"", report.debugText);
-  Check check;
-  {
-    auto* fx = EffectLibrary::ColorFx.get();
-    check("ColorTech", fx->ColorTech);
-    check("color gWorldViewProj", fx->WorldViewProj);
-  }
-  {
-    auto* fx = EffectLibrary::BasicFx.get();
-    check("Basic Light1", fx->Light1Tech);
-    check("Basic Light2", fx->Light2Tech);
-    check("Basic Light3", fx->Light3Tech);
-    check("Basic gWorldViewProj", fx->WorldViewProj);
-    check("Basic gWorld", fx->World);
-    check("Basic gWorldInvTranspose", fx->WorldInvTranspose);
-    check("Basic gEyePosW", fx->EyePosW);
-    check("Basic gDirLights", fx->DirLights);
-    check("Basic gSpotLight", fx->SpotLight);
-    check("Basic gMaterial", fx->Mat);
-  }
-  {
-    auto* fx = EffectLibrary::Basic32Fx.get();
-    for (auto* t : {fx->Light1Tech, fx->Light2Tech, fx->Light3Tech, fx->Light0TexTech, fx->Light1TexTech,
-                    fx->Light2TexTech, fx->Light3TexTech})
-      check("Basic32 technique", t);
-    check("Basic32 gWorldViewProj", fx->WorldViewProj);
-    check("Basic32 gWorld", fx->World);
-    check("Basic32 gWorldInvTranspose", fx->WorldInvTranspose);
-    check("Basic32 gTexTransform", fx->TexTransform);
-    check("Basic32 gEyePosW", fx->EyePosW);
-    check("Basic32 gDirLights", fx->DirLights);
-    check("Basic32 gMaterial", fx->Mat);
-    check("Basic32 gDiffuseMap", fx->DiffuseMap);
-  }
-  auto litVariables = [&check](const std::string& file, auto* fx) {
-    check(file + " gWorld", fx->World);
-    check(file + " gWorldInvTranspose", fx->WorldInvTranspose);
-    check(file + " gTexTransform", fx->TexTransform);
-    check(file + " gEyePosW", fx->EyePosW);
-    check(file + " gFogColor", fx->FogColor);
-    check(file + " gFogStart", fx->FogStart);
-    check(file + " gFogRange", fx->FogRange);
-    check(file + " gDirLights", fx->DirLights);
-    check(file + " gMaterial", fx->Mat);
-    check(file + " gDiffuseMap", fx->DiffuseMap);
-  };
-  {
-    auto* fx = EffectLibrary::Basic32BFFx.get();
-    SHOW_LIT_TECHNIQUES(SHOW_CHECK_LIT)
-    check("Basic32BF gWorldViewProj", fx->WorldViewProj);
-    litVariables("Basic32BF", fx);
-  }
-  {
-    auto* fx = EffectLibrary::BlurFx.get();
-    check("HorzBlur", fx->HorzBlurTech);
-    check("VertBlur", fx->VertBlurTech);
-    check("gWeights", fx->Weights);
-    check("gInput", fx->Input);
-    check("gOutput", fx->Output);
-  }
-  {
-    auto* fx = EffectLibrary::InstancedBasicFx.get();
-    SHOW_LIT_TECHNIQUES(SHOW_CHECK_LIT)
-    check("InstancedBasic gViewProj", fx->ViewProj);
-    litVariables("InstancedBasic", fx);
-  }
-  {
-    auto* fx = EffectLibrary::PostFx.get();
-    check("Post Tech1", fx->Tech1);
-    check("Post gWorldViewProj", fx->WorldViewProj);
-    check("Post gWorld", fx->World);
-    check("Post gWorldInvTranspose", fx->WorldInvTranspose);
-    check("Post gTexTransform", fx->TexTransform);
-    check("Post gDiffuseMap", fx->DiffuseMap);
-    check("Post gDiffuseMap2", fx->DiffuseMap2);
-  }
-  {
-    auto* fx = EffectLibrary::SkyFx.get();
-    check("SkyTech", fx->SkyTech);
-    check("Sky gWorldViewProj", fx->WorldViewProj);
-    check("Sky gCubeMap", fx->CubeMap);
-  }
-  {
-    auto* fx = EffectLibrary::InstancedBasicMTRFx.get();
-    check("MTR Tech1", fx->Tech1);
-    check("MTR Tech1 again", fx->Tech1Alias);
-    EXPECT_EQ(fx->Tech1, fx->Tech1Alias) << "both handles name the one technique";
-    check("MTR gViewProj", fx->ViewProj);
-    check("MTR gWorld", fx->World);
-    check("MTR gWorldInvTranspose", fx->WorldInvTranspose);
-    check("MTR gEyePosW", fx->EyePosW);
-    check("MTR gFogColor", fx->FogColor);
-    check("MTR gFogStart", fx->FogStart);
-    check("MTR gFogRange", fx->FogRange);
-  }
-  {
-    auto* fx = EffectLibrary::NormalMapFx.get();
-    SHOW_LIT_TECHNIQUES(SHOW_CHECK_LIT)
-    SHOW_LIT_TECHNIQUES(SHOW_CHECK_REFLECT)
-    check("NormalMap gWorldViewProj", fx->WorldViewProj);
-    litVariables("NormalMap", fx);
-    check("NormalMap gSpotLight", fx->SpotLight);
-    check("NormalMap gCubeMap", fx->CubeMap);
-    check("NormalMap gNormalMap", fx->NormalMap);
-  }
-  {
-    auto* fx = EffectLibrary::DisplacementMapFx.get();
-    SHOW_LIT_TECHNIQUES(SHOW_CHECK_LIT)
-    SHOW_LIT_TECHNIQUES(SHOW_CHECK_REFLECT)
-    check("DisplacementMap gViewProj", fx->ViewProj);
-    check("DisplacementMap gWorldViewProj", fx->WorldViewProj);
-    litVariables("DisplacementMap", fx);
-    for (auto* s : {fx->HeightScale, fx->MaxTessDistance, fx->MinTessDistance, fx->MinTessFactor, fx->MaxTessFactor})
-      check("DisplacementMap tessellation scalar", s);
-    check("DisplacementMap gCubeMap", fx->CubeMap);
-    check("DisplacementMap gNormalMap", fx->NormalMap);
-  }
-  EXPECT_TRUE(check.invalid.empty()) << "first invalid handle: " << check.invalid.front() << " ("
-                                     << check.invalid.size() << " in all)";
+TEST_F(Effects, EveryNameResolvesInTheShippedFiles)
+{
+    EffectLibrary::CreateAll(device);
+    EXPECT_TRUE(boxes.empty()) << "the shipped files compile without messages";
+    EXPECT_EQ(L"", report.debugText);
+    Check check;
+    {
+        auto* fx = EffectLibrary::ColorFx.get();
+        check("ColorTech", fx->ColorTech);
+        check("color gWorldViewProj", fx->WorldViewProj);
+    }
+    {
+        auto* fx = EffectLibrary::BasicFx.get();
+        check("Basic Light1", fx->Light1Tech);
+        check("Basic Light2", fx->Light2Tech);
+        check("Basic Light3", fx->Light3Tech);
+        check("Basic gWorldViewProj", fx->WorldViewProj);
+        check("Basic gWorld", fx->World);
+        check("Basic gWorldInvTranspose", fx->WorldInvTranspose);
+        check("Basic gEyePosW", fx->EyePosW);
+        check("Basic gDirLights", fx->DirLights);
+        check("Basic gSpotLight", fx->SpotLight);
+        check("Basic gMaterial", fx->Mat);
+    }
+    {
+        auto* fx = EffectLibrary::Basic32Fx.get();
+        for (auto* t : {fx->Light1Tech, fx->Light2Tech, fx->Light3Tech, fx->Light0TexTech, fx->Light1TexTech,
+                        fx->Light2TexTech, fx->Light3TexTech})
+            check("Basic32 technique", t);
+        check("Basic32 gWorldViewProj", fx->WorldViewProj);
+        check("Basic32 gWorld", fx->World);
+        check("Basic32 gWorldInvTranspose", fx->WorldInvTranspose);
+        check("Basic32 gTexTransform", fx->TexTransform);
+        check("Basic32 gEyePosW", fx->EyePosW);
+        check("Basic32 gDirLights", fx->DirLights);
+        check("Basic32 gMaterial", fx->Mat);
+        check("Basic32 gDiffuseMap", fx->DiffuseMap);
+    }
+    auto litVariables = [&check](const std::string& file, auto* fx) {
+        check(file + " gWorld", fx->World);
+        check(file + " gWorldInvTranspose", fx->WorldInvTranspose);
+        check(file + " gTexTransform", fx->TexTransform);
+        check(file + " gEyePosW", fx->EyePosW);
+        check(file + " gFogColor", fx->FogColor);
+        check(file + " gFogStart", fx->FogStart);
+        check(file + " gFogRange", fx->FogRange);
+        check(file + " gDirLights", fx->DirLights);
+        check(file + " gMaterial", fx->Mat);
+        check(file + " gDiffuseMap", fx->DiffuseMap);
+    };
+    {
+        auto* fx = EffectLibrary::Basic32BFFx.get();
+        SHOW_LIT_TECHNIQUES(SHOW_CHECK_LIT)
+        check("Basic32BF gWorldViewProj", fx->WorldViewProj);
+        litVariables("Basic32BF", fx);
+    }
+    {
+        auto* fx = EffectLibrary::BlurFx.get();
+        check("HorzBlur", fx->HorzBlurTech);
+        check("VertBlur", fx->VertBlurTech);
+        check("gWeights", fx->Weights);
+        check("gInput", fx->Input);
+        check("gOutput", fx->Output);
+    }
+    {
+        auto* fx = EffectLibrary::InstancedBasicFx.get();
+        SHOW_LIT_TECHNIQUES(SHOW_CHECK_LIT)
+        check("InstancedBasic gViewProj", fx->ViewProj);
+        litVariables("InstancedBasic", fx);
+    }
+    {
+        auto* fx = EffectLibrary::PostFx.get();
+        check("Post Tech1", fx->Tech1);
+        check("Post gWorldViewProj", fx->WorldViewProj);
+        check("Post gWorld", fx->World);
+        check("Post gWorldInvTranspose", fx->WorldInvTranspose);
+        check("Post gTexTransform", fx->TexTransform);
+        check("Post gDiffuseMap", fx->DiffuseMap);
+        check("Post gDiffuseMap2", fx->DiffuseMap2);
+    }
+    {
+        auto* fx = EffectLibrary::SkyFx.get();
+        check("SkyTech", fx->SkyTech);
+        check("Sky gWorldViewProj", fx->WorldViewProj);
+        check("Sky gCubeMap", fx->CubeMap);
+    }
+    {
+        auto* fx = EffectLibrary::InstancedBasicMTRFx.get();
+        check("MTR Tech1", fx->Tech1);
+        check("MTR Tech1 again", fx->Tech1Alias);
+        EXPECT_EQ(fx->Tech1, fx->Tech1Alias) << "both handles name the one technique";
+        check("MTR gViewProj", fx->ViewProj);
+        check("MTR gWorld", fx->World);
+        check("MTR gWorldInvTranspose", fx->WorldInvTranspose);
+        check("MTR gEyePosW", fx->EyePosW);
+        check("MTR gFogColor", fx->FogColor);
+        check("MTR gFogStart", fx->FogStart);
+        check("MTR gFogRange", fx->FogRange);
+    }
+    {
+        auto* fx = EffectLibrary::NormalMapFx.get();
+        SHOW_LIT_TECHNIQUES(SHOW_CHECK_LIT)
+        SHOW_LIT_TECHNIQUES(SHOW_CHECK_REFLECT)
+        check("NormalMap gWorldViewProj", fx->WorldViewProj);
+        litVariables("NormalMap", fx);
+        check("NormalMap gSpotLight", fx->SpotLight);
+        check("NormalMap gCubeMap", fx->CubeMap);
+        check("NormalMap gNormalMap", fx->NormalMap);
+    }
+    {
+        auto* fx = EffectLibrary::DisplacementMapFx.get();
+        SHOW_LIT_TECHNIQUES(SHOW_CHECK_LIT)
+        SHOW_LIT_TECHNIQUES(SHOW_CHECK_REFLECT)
+        check("DisplacementMap gViewProj", fx->ViewProj);
+        check("DisplacementMap gWorldViewProj", fx->WorldViewProj);
+        litVariables("DisplacementMap", fx);
+        for (auto* s :
+             {fx->HeightScale, fx->MaxTessDistance, fx->MinTessDistance, fx->MinTessFactor, fx->MaxTessFactor})
+            check("DisplacementMap tessellation scalar", s);
+        check("DisplacementMap gCubeMap", fx->CubeMap);
+        check("DisplacementMap gNormalMap", fx->NormalMap);
+    }
+    EXPECT_TRUE(check.invalid.empty()) << "first invalid handle: " << check.invalid.front() << " ("
+                                       << check.invalid.size() << " in all)";
 }
 
-TEST_F(Effects, LayoutsAreCreatedAgainstTheirTechniques) {
-  EffectLibrary::CreateAll(device);
-  VertexLayouts::CreateAll(device);
-  const ID3D11InputLayout* layouts[] = {
-      VertexLayouts::PosColorLayout.Get(),     VertexLayouts::PosNormalLayout.Get(), VertexLayouts::Basic32Layout.Get(),
-      VertexLayouts::InstancedBasic32Layout.Get(), VertexLayouts::PosTexLayout.Get(), VertexLayouts::PosLayout.Get(),
-      VertexLayouts::InstancedPosLayout.Get(), VertexLayouts::PosNormalTexTanLayout.Get()};
-  for (std::size_t i = 0; i < std::size(layouts); ++i) EXPECT_NE(nullptr, layouts[i]) << "layout " << i;
+TEST_F(Effects, LayoutsAreCreatedAgainstTheirTechniques)
+{
+    EffectLibrary::CreateAll(device);
+    VertexLayouts::CreateAll(device);
+    const ID3D11InputLayout* layouts[] = {
+        VertexLayouts::PosColorLayout.Get(),     VertexLayouts::PosNormalLayout.Get(),
+        VertexLayouts::Basic32Layout.Get(),      VertexLayouts::InstancedBasic32Layout.Get(),
+        VertexLayouts::PosTexLayout.Get(),       VertexLayouts::PosLayout.Get(),
+        VertexLayouts::InstancedPosLayout.Get(), VertexLayouts::PosNormalTexTanLayout.Get()};
+    for (std::size_t i = 0; i < std::size(layouts); ++i)
+        EXPECT_NE(nullptr, layouts[i]) << "layout " << i;
 
-  // A layout that lacks an input the shader reads is refused.
-  D3DX11_PASS_DESC pass{};
-  EffectLibrary::NormalMapFx->Light1Tech->GetPassByIndex(0)->GetDesc(&pass);
-  ID3D11InputLayout* wrong = nullptr;
-  EXPECT_TRUE(FAILED(device->CreateInputLayout(InputLayoutDesc::PosNormal, 2, pass.pIAInputSignature,
-                                               pass.IAInputSignatureSize, &wrong)));
-  EXPECT_EQ(nullptr, wrong);
+    // A layout that lacks an input the shader reads is refused.
+    D3DX11_PASS_DESC pass{};
+    EffectLibrary::NormalMapFx->Light1Tech->GetPassByIndex(0)->GetDesc(&pass);
+    ID3D11InputLayout* wrong = nullptr;
+    EXPECT_TRUE(FAILED(device->CreateInputLayout(InputLayoutDesc::PosNormal, 2, pass.pIAInputSignature,
+                                                 pass.IAInputSignatureSize, &wrong)));
+    EXPECT_EQ(nullptr, wrong);
 
-  VertexLayouts::ReleaseAll();
-  for (ID3D11InputLayout* layout : {VertexLayouts::PosColorLayout.Get(), VertexLayouts::PosLayout.Get(),
-                                    VertexLayouts::PosNormalTexTanLayout.Get()})
-    EXPECT_EQ(nullptr, layout);
-  VertexLayouts::ReleaseAll();
+    VertexLayouts::ReleaseAll();
+    for (ID3D11InputLayout* layout : {VertexLayouts::PosColorLayout.Get(), VertexLayouts::PosLayout.Get(),
+                                      VertexLayouts::PosNormalTexTanLayout.Get()})
+        EXPECT_EQ(nullptr, layout);
+    VertexLayouts::ReleaseAll();
 }
 
-TEST_F(Effects, ReleaseAllTwiceLeavesEverythingNull) {
-  const long before = D3D11LiveObjectCount();
-  EffectLibrary::CreateAll(device);
-  EffectLibrary::ReleaseAll();
-  EffectLibrary::ReleaseAll();
-  EXPECT_EQ(nullptr, EffectLibrary::ColorFx.get());
-  EXPECT_EQ(nullptr, EffectLibrary::BlurFx.get());
-  EXPECT_EQ(nullptr, EffectLibrary::DisplacementMapFx.get());
-  EXPECT_EQ(before, D3D11LiveObjectCount()) << "every effect and what it made is gone";
+TEST_F(Effects, ReleaseAllTwiceLeavesEverythingNull)
+{
+    const long before = D3D11LiveObjectCount();
+    EffectLibrary::CreateAll(device);
+    EffectLibrary::ReleaseAll();
+    EffectLibrary::ReleaseAll();
+    EXPECT_EQ(nullptr, EffectLibrary::ColorFx.get());
+    EXPECT_EQ(nullptr, EffectLibrary::BlurFx.get());
+    EXPECT_EQ(nullptr, EffectLibrary::DisplacementMapFx.get());
+    EXPECT_EQ(before, D3D11LiveObjectCount()) << "every effect and what it made is gone";
 }
 
-TEST_F(Effects, FailedCompileIsReportedOnceAndLeavesInertHandles) {
-  UseEffectCopy({{"Basic.fx", "float4 VS(float3 p : POSITION) : SV_POSITION { return undefinedThing; }\n"
-                              "technique11 Light1 { pass P0 { SetVertexShader(CompileShader(vs_5_0, VS())); } }\n"}});
-  EffectLibrary::CreateAll(device);
-  VertexLayouts::CreateAll(device);
+TEST_F(Effects, FailedCompileIsReportedOnceAndLeavesInertHandles)
+{
+    UseEffectCopy({{"Basic.fx", "float4 VS(float3 p : POSITION) : SV_POSITION { return undefinedThing; }\n"
+                                "technique11 Light1 { pass P0 { SetVertexShader(CompileShader(vs_5_0, VS())); } }\n"}});
+    EffectLibrary::CreateAll(device);
+    VertexLayouts::CreateAll(device);
 
-  ASSERT_EQ(1u, boxes.size()) << "only the broken file shows its messages";
-  EXPECT_EQ(nullptr, boxes[0].owner);
-  EXPECT_EQ(nullptr, boxes[0].caption);
-  EXPECT_EQ(MB_OK, boxes[0].type);
-  EXPECT_NE(std::wstring::npos, boxes[0].text.find(L"Basic.fx")) << NarrowFromWide(boxes[0].text);
-  EXPECT_NE(std::wstring::npos, boxes[0].text.find(L"error")) << NarrowFromWide(boxes[0].text);
-  EXPECT_EQ(L"Effects(30): D3DX11CompileFromFile hr=E_FAIL (0x80004005)\n", report.debugText);
-  EXPECT_EQ(1, report.boxes);
-  EXPECT_EQ(0, report.breaks);
+    ASSERT_EQ(1u, boxes.size()) << "only the broken file shows its messages";
+    EXPECT_EQ(nullptr, boxes[0].owner);
+    EXPECT_EQ(nullptr, boxes[0].caption);
+    EXPECT_EQ(MB_OK, boxes[0].type);
+    EXPECT_NE(std::wstring::npos, boxes[0].text.find(L"Basic.fx")) << NarrowFromWide(boxes[0].text);
+    EXPECT_NE(std::wstring::npos, boxes[0].text.find(L"error")) << NarrowFromWide(boxes[0].text);
+    EXPECT_EQ(L"Effects(30): D3DX11CompileFromFile hr=E_FAIL (0x80004005)\n", report.debugText);
+    EXPECT_EQ(1, report.boxes);
+    EXPECT_EQ(0, report.breaks);
 
-  BasicEffect* basic = EffectLibrary::BasicFx.get();
-  ASSERT_NE(nullptr, basic);
-  EXPECT_EQ(nullptr, basic->runtimeEffect);
-  EXPECT_FALSE(basic->Light1Tech->IsValid());
-  D3DX11_TECHNIQUE_DESC desc{};
-  desc.Passes = 5;
-  basic->Light1Tech->GetDesc(&desc);
-  EXPECT_EQ(0u, desc.Passes);
-  EXPECT_EQ(E_FAIL, basic->Light1Tech->GetPassByIndex(0)->Apply(0, context));
-  const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-  EXPECT_EQ(E_FAIL, basic->World->SetMatrix(identity));
-  EXPECT_EQ(E_FAIL, basic->DirLights->SetRawValue(identity, 0, 64));
-  EXPECT_EQ(nullptr, VertexLayouts::PosNormalLayout.Get()) << "no layout against a missing effect";
+    BasicEffect* basic = EffectLibrary::BasicFx.get();
+    ASSERT_NE(nullptr, basic);
+    EXPECT_EQ(nullptr, basic->runtimeEffect);
+    EXPECT_FALSE(basic->Light1Tech->IsValid());
+    D3DX11_TECHNIQUE_DESC desc{};
+    desc.Passes = 5;
+    basic->Light1Tech->GetDesc(&desc);
+    EXPECT_EQ(0u, desc.Passes);
+    EXPECT_EQ(E_FAIL, basic->Light1Tech->GetPassByIndex(0)->Apply(0, context));
+    const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    EXPECT_EQ(E_FAIL, basic->World->SetMatrix(identity));
+    EXPECT_EQ(E_FAIL, basic->DirLights->SetRawValue(identity, 0, 64));
+    EXPECT_EQ(nullptr, VertexLayouts::PosNormalLayout.Get()) << "no layout against a missing effect";
 
-  // The rest loaded as usual.
-  EXPECT_NE(nullptr, EffectLibrary::SkyFx->runtimeEffect);
-  EXPECT_NE(nullptr, VertexLayouts::PosLayout.Get());
+    // The rest loaded as usual.
+    EXPECT_NE(nullptr, EffectLibrary::SkyFx->runtimeEffect);
+    EXPECT_NE(nullptr, VertexLayouts::PosLayout.Get());
 }
 
-TEST_F(Effects, WarningsShowOnceAndTheEffectStillLoads) {
-  std::ifstream in(std::string(FX_TEST_INPUTS) + "/warning_only.fx");
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  ASSERT_FALSE(text.empty());
-  UseEffectCopy({{"color.fx", text}});
-  ColorEffect color(device, L"Res/color.fx");
-  ASSERT_EQ(1u, boxes.size());
-  EXPECT_NE(std::wstring::npos, boxes[0].text.find(L"warning")) << NarrowFromWide(boxes[0].text);
-  EXPECT_EQ(L"", report.debugText) << "a warning is no failure";
-  EXPECT_NE(nullptr, color.runtimeEffect);
+TEST_F(Effects, WarningsShowOnceAndTheEffectStillLoads)
+{
+    std::ifstream in(std::string(FX_TEST_INPUTS) + "/warning_only.fx");
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(text.empty());
+    UseEffectCopy({{"color.fx", text}});
+    ColorEffect color(device, L"Res/color.fx");
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_NE(std::wstring::npos, boxes[0].text.find(L"warning")) << NarrowFromWide(boxes[0].text);
+    EXPECT_EQ(L"", report.debugText) << "a warning is no failure";
+    EXPECT_NE(nullptr, color.runtimeEffect);
 }
 
-TEST_F(Effects, MissingFileIsReportedAndTheProgramGoesOn) {
-  UseExecutableIn(fs::temp_directory_path() / "no-such-show-folder");
-  SkyEffect sky(device, L"Res/Sky.fx");
-  EXPECT_EQ(nullptr, sky.runtimeEffect);
-  EXPECT_FALSE(sky.SkyTech->IsValid());
-  EXPECT_EQ(1, report.boxes);
-  EXPECT_EQ(0u, report.debugText.rfind(L"Effects(30): D3DX11CompileFromFile hr=", 0));
+TEST_F(Effects, MissingFileIsReportedAndTheProgramGoesOn)
+{
+    UseExecutableIn(fs::temp_directory_path() / "no-such-show-folder");
+    SkyEffect sky(device, L"Res/Sky.fx");
+    EXPECT_EQ(nullptr, sky.runtimeEffect);
+    EXPECT_FALSE(sky.SkyTech->IsValid());
+    EXPECT_EQ(1, report.boxes);
+    EXPECT_EQ(0u, report.debugText.rfind(L"Effects(30): D3DX11CompileFromFile hr=", 0));
 }
 
 }  // namespace

@@ -3,7 +3,8 @@
  * that pointed at them and LeakSanitizer reports them against an "unknown module", where no
  * suppression can name the library. Keeping every module loaded leaves such blocks reachable
  * (as they would be had the library been linked), while leaks of our own code are still found. */
-int dlclose(void* handle) {
-  (void)handle;
-  return 0;
+int dlclose(void* handle)
+{
+    (void)handle;
+    return 0;
 }

@@ -23,316 +23,341 @@ namespace fs = std::filesystem;
 namespace {
 
 // "inputs/x.fx" and "dialect/y.fx", relative to the test folder.
-std::vector<std::string> InputFiles(const char* folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(fs::path(FX_TEST_DIR) / folder))
-    if (entry.path().extension() == ".fx") names.push_back(std::string(folder) + "/" + entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
+std::vector<std::string> InputFiles(const char* folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(fs::path(FX_TEST_DIR) / folder))
+        if (entry.path().extension() == ".fx")
+            names.push_back(std::string(folder) + "/" + entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream ss;
-  ss << f.rdbuf();
-  return ss.str();
+std::string ReadFile(const fs::path& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream ss;
+    ss << f.rdbuf();
+    return ss.str();
 }
 
 // Compiles with paths relative to the test folder, so messages read "inputs/x.fx(...)".
-std::string CompileListing(const std::string& name) {
-  const fs::path previous = fs::current_path();
-  fs::current_path(FX_TEST_DIR);
-  const EffectCompileResult result = CompileEffectFile(name);
-  fs::current_path(previous);
-  std::string text = result.Messages();
-  if (!result.succeeded) return text + "compilation failed\n";
-  EffectBlob blob;
-  if (!ParseEffectBlob(result.code.data(), result.code.size(), blob)) return text + "blob does not parse\n";
-  return text + PrintEffect(blob);
+std::string CompileListing(const std::string& name)
+{
+    const fs::path previous = fs::current_path();
+    fs::current_path(FX_TEST_DIR);
+    const EffectCompileResult result = CompileEffectFile(name);
+    fs::current_path(previous);
+    std::string text = result.Messages();
+    if (!result.succeeded)
+        return text + "compilation failed\n";
+    EffectBlob blob;
+    if (!ParseEffectBlob(result.code.data(), result.code.size(), blob))
+        return text + "blob does not parse\n";
+    return text + PrintEffect(blob);
 }
 
 class EffectReference : public testing::TestWithParam<std::string> {};
 
-TEST_P(EffectReference, MatchesExpectedListing) {
-  const std::string name = GetParam();
-  const std::string actual = CompileListing(name);
-  const fs::path input(name);
-  const fs::path expectedDir = input.parent_path() == "inputs" ? fs::path("expected") : input.parent_path() / "expected";
-  const fs::path expectedPath = fs::path(FX_TEST_DIR) / expectedDir / (input.stem().string() + ".txt");
-  const char* update = std::getenv("FX_UPDATE_REFERENCE");
-  if (update != nullptr && std::string(update) == "1") {
-    std::ofstream(expectedPath, std::ios::binary) << actual;
-    GTEST_SKIP() << "rewrote " << expectedPath;
-  }
-  ASSERT_TRUE(fs::exists(expectedPath)) << "no reference " << expectedPath << "; run with FX_UPDATE_REFERENCE=1";
-  EXPECT_EQ(ReadFile(expectedPath), actual) << "listing of " << name << " changed";
+TEST_P(EffectReference, MatchesExpectedListing)
+{
+    const std::string name = GetParam();
+    const std::string actual = CompileListing(name);
+    const fs::path input(name);
+    const fs::path expectedDir = input.parent_path() == "inputs" ? fs::path("expected")
+                                                                 : input.parent_path() / "expected";
+    const fs::path expectedPath = fs::path(FX_TEST_DIR) / expectedDir / (input.stem().string() + ".txt");
+    const char* update = std::getenv("FX_UPDATE_REFERENCE");
+    if (update != nullptr && std::string(update) == "1") {
+        std::ofstream(expectedPath, std::ios::binary) << actual;
+        GTEST_SKIP() << "rewrote " << expectedPath;
+    }
+    ASSERT_TRUE(fs::exists(expectedPath)) << "no reference " << expectedPath << "; run with FX_UPDATE_REFERENCE=1";
+    EXPECT_EQ(ReadFile(expectedPath), actual) << "listing of " << name << " changed";
 }
 
-std::string CaseName(const testing::TestParamInfo<std::string>& info) {
-  std::string n = fs::path(info.param).stem().string();
-  std::replace_if(n.begin(), n.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
-  return n;
+std::string CaseName(const testing::TestParamInfo<std::string>& info)
+{
+    std::string n = fs::path(info.param).stem().string();
+    std::replace_if(
+        n.begin(), n.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+    return n;
 }
 
 INSTANTIATE_TEST_SUITE_P(Inputs, EffectReference, testing::ValuesIn(InputFiles("inputs")), CaseName);
 INSTANTIATE_TEST_SUITE_P(Dialect, EffectReference, testing::ValuesIn(InputFiles("dialect")), CaseName);
 
-TEST(EffectSourceStrip, KeepsEveryLineAndOffset) {
-  const std::string text =
-      "float4 gColor;\n"
-      "SamplerState samLinear\n{\n    Filter = MIN_MAG_MIP_LINEAR;\n};\n"
-      "BlendState B { BlendEnable[0] = TRUE; };\n"
-      "technique11 T\n{\n    pass P0\n    {\n        SetPixelShader( CompileShader( ps_5_0, PS() ) );\n    }\n}\n"
-      "float4 PS() : SV_Target { return gColor; }\n";
-  EffectSource source;
-  ASSERT_TRUE(ParseEffectText("mem.fx", text, source));
-  const std::string& stripped = source.strippedFiles.at("mem.fx");
-  ASSERT_EQ(text.size(), stripped.size());
-  for (std::size_t i = 0; i < text.size(); ++i)
-    if (text[i] == '\n') {
-      ASSERT_EQ('\n', stripped[i]) << "line break moved at " << i;
-    }
-  EXPECT_NE(std::string::npos, stripped.find("SamplerState samLinear"));
-  EXPECT_EQ(std::string::npos, stripped.find("technique11"));
-  EXPECT_EQ(std::string::npos, stripped.find("BlendEnable"));
-  EXPECT_EQ(std::string::npos, stripped.find("Filter"));
-  EXPECT_NE(std::string::npos, stripped.find("float4 PS() : SV_Target { return gColor; }"));
+TEST(EffectSourceStrip, KeepsEveryLineAndOffset)
+{
+    const std::string text =
+        "float4 gColor;\n"
+        "SamplerState samLinear\n{\n    Filter = MIN_MAG_MIP_LINEAR;\n};\n"
+        "BlendState B { BlendEnable[0] = TRUE; };\n"
+        "technique11 T\n{\n    pass P0\n    {\n        SetPixelShader( CompileShader( ps_5_0, PS() ) );\n    }\n}\n"
+        "float4 PS() : SV_Target { return gColor; }\n";
+    EffectSource source;
+    ASSERT_TRUE(ParseEffectText("mem.fx", text, source));
+    const std::string& stripped = source.strippedFiles.at("mem.fx");
+    ASSERT_EQ(text.size(), stripped.size());
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\n') {
+            ASSERT_EQ('\n', stripped[i]) << "line break moved at " << i;
+        }
+    EXPECT_NE(std::string::npos, stripped.find("SamplerState samLinear"));
+    EXPECT_EQ(std::string::npos, stripped.find("technique11"));
+    EXPECT_EQ(std::string::npos, stripped.find("BlendEnable"));
+    EXPECT_EQ(std::string::npos, stripped.find("Filter"));
+    EXPECT_NE(std::string::npos, stripped.find("float4 PS() : SV_Target { return gColor; }"));
 }
 
 // One-wide matrices and sampler arrays are rewritten for the HLSL compiler; the rewrites may
 // change a line's length but never the line a token is on.
-TEST(EffectSourceStrip, RewritesKeepEveryLine) {
-  const std::string text =
-      "float1x4 gRow;\n"
-      "float3x1 gColumn[2];\n"
-      "SamplerState samplers[2];\n"
-      "Texture2D gTex;\n"
-      "float4 PS(float2 uv : TEXCOORD) : SV_Target\n"
-      "{\n"
-      "    return gRow[\n"
-      "        0] * gColumn[1][2][0] + gColumn[0]._m10 + gTex.Sample(samplers[1], uv);\n"
-      "}\n";
-  EffectSource source;
-  ASSERT_TRUE(ParseEffectText("mem.fx", text, source));
-  const std::string& stripped = source.strippedFiles.at("mem.fx");
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), std::count(stripped.begin(), stripped.end(), '\n'));
-  std::istringstream lines(stripped);
-  std::vector<std::string> l;
-  for (std::string line; std::getline(lines, line);) l.push_back(line);
-  ASSERT_EQ(9u, l.size());
-  EXPECT_EQ("float4 gRow;", l[0]);
-  EXPECT_EQ("float3 gColumn[2];", l[1]);
-  EXPECT_EQ("SamplerState fx_samplers_samplers_0, fx_samplers_samplers_1;", l[2]);
-  EXPECT_EQ("    return gRow", l[6]);
-  EXPECT_EQ(" * gColumn[1][2] + gColumn[0].y + gTex.Sample(fx_samplers_samplers_1, uv);", l[7]);
-  const EffectMemberDecl& row = source.memberDecls.at(EffectMemberKey("$Globals", "gRow"));
-  EXPECT_EQ(1u, row.matrixRows);
-  EXPECT_EQ(4u, row.matrixColumns);
-  EXPECT_FALSE(row.rowMajor);
+TEST(EffectSourceStrip, RewritesKeepEveryLine)
+{
+    const std::string text = "float1x4 gRow;\n"
+                             "float3x1 gColumn[2];\n"
+                             "SamplerState samplers[2];\n"
+                             "Texture2D gTex;\n"
+                             "float4 PS(float2 uv : TEXCOORD) : SV_Target\n"
+                             "{\n"
+                             "    return gRow[\n"
+                             "        0] * gColumn[1][2][0] + gColumn[0]._m10 + gTex.Sample(samplers[1], uv);\n"
+                             "}\n";
+    EffectSource source;
+    ASSERT_TRUE(ParseEffectText("mem.fx", text, source));
+    const std::string& stripped = source.strippedFiles.at("mem.fx");
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), std::count(stripped.begin(), stripped.end(), '\n'));
+    std::istringstream lines(stripped);
+    std::vector<std::string> l;
+    for (std::string line; std::getline(lines, line);)
+        l.push_back(line);
+    ASSERT_EQ(9u, l.size());
+    EXPECT_EQ("float4 gRow;", l[0]);
+    EXPECT_EQ("float3 gColumn[2];", l[1]);
+    EXPECT_EQ("SamplerState fx_samplers_samplers_0, fx_samplers_samplers_1;", l[2]);
+    EXPECT_EQ("    return gRow", l[6]);
+    EXPECT_EQ(" * gColumn[1][2] + gColumn[0].y + gTex.Sample(fx_samplers_samplers_1, uv);", l[7]);
+    const EffectMemberDecl& row = source.memberDecls.at(EffectMemberKey("$Globals", "gRow"));
+    EXPECT_EQ(1u, row.matrixRows);
+    EXPECT_EQ(4u, row.matrixColumns);
+    EXPECT_FALSE(row.rowMajor);
 }
 
-TEST(EffectSourceStrip, UnterminatedBlocksAreErrorsNotCrashes) {
-  for (const char* text : {"technique11 T { pass P0 { SetPixelShader( CompileShader( ps_5_0, PS() ) );",
-                           "technique11", "RasterizerState R { FillMode = ", "BlendState B { BlendEnable[9] = TRUE; };",
-                           "SamplerState s { Filter = ; };", "/* never closed", "technique11 T { pass { Foo(); } }",
-                           "technique11 T { pass { SetPixelShader( CompileShader( ps_5_0, PS() ) ) } }"}) {
-    EffectSource source;
-    EXPECT_FALSE(ParseEffectText("mem.fx", text, source)) << text;
-    EXPECT_TRUE(source.HasErrors()) << text;
-  }
+TEST(EffectSourceStrip, UnterminatedBlocksAreErrorsNotCrashes)
+{
+    for (const char* text :
+         {"technique11 T { pass P0 { SetPixelShader( CompileShader( ps_5_0, PS() ) );", "technique11",
+          "RasterizerState R { FillMode = ", "BlendState B { BlendEnable[9] = TRUE; };",
+          "SamplerState s { Filter = ; };", "/* never closed", "technique11 T { pass { Foo(); } }",
+          "technique11 T { pass { SetPixelShader( CompileShader( ps_5_0, PS() ) ) } }"}) {
+        EffectSource source;
+        EXPECT_FALSE(ParseEffectText("mem.fx", text, source)) << text;
+        EXPECT_TRUE(source.HasErrors()) << text;
+    }
 }
 
 // A directory in place of an effect file opens as a stream and reads as nothing; it must fail like
 // a missing file instead of compiling to an empty effect.
-TEST(EffectSourceRead, MissingFileAndDirectoryCannotBeOpened) {
-  const fs::path dir = fs::temp_directory_path() / ("fx-read-" + std::to_string(::getpid()));
-  fs::create_directories(dir / "folder.fx");
-  for (const fs::path& path : {dir / "absent.fx", dir / "folder.fx"}) {
-    EffectSource source;
-    EXPECT_FALSE(ReadEffectSource(path.string(), source)) << path;
-    ASSERT_EQ(source.diagnostics.size(), 1u) << path;
-    EXPECT_EQ(source.diagnostics[0].code, "X3501");
-    EXPECT_EQ(source.diagnostics[0].file, path.string());
-  }
-  fs::remove_all(dir);
+TEST(EffectSourceRead, MissingFileAndDirectoryCannotBeOpened)
+{
+    const fs::path dir = fs::temp_directory_path() / ("fx-read-" + std::to_string(::getpid()));
+    fs::create_directories(dir / "folder.fx");
+    for (const fs::path& path : {dir / "absent.fx", dir / "folder.fx"}) {
+        EffectSource source;
+        EXPECT_FALSE(ReadEffectSource(path.string(), source)) << path;
+        ASSERT_EQ(source.diagnostics.size(), 1u) << path;
+        EXPECT_EQ(source.diagnostics[0].code, "X3501");
+        EXPECT_EQ(source.diagnostics[0].file, path.string());
+    }
+    fs::remove_all(dir);
 }
 
 // An include naming a device, a pipe or a folder is not read (a device like /dev/zero never ends):
 // the compile fails naming the include instead of hanging.
-TEST(EffectSourceRead, IncludesOfNonRegularFilesFailInsteadOfReading) {
-  const fs::path dir = fs::temp_directory_path() / ("fx-include-" + std::to_string(::getpid()));
-  fs::create_directories(dir / "folder.fxh");
-  for (const std::string target : {"/dev/zero", "folder.fxh"}) {
-    const fs::path file = dir / "Main.fx";
-    std::ofstream(file) << "#include \"" << target << "\"\n"
-                        << "float4 VS(float3 p : POSITION) : SV_POSITION { return float4(p, 1); }\n"
-                        << "technique11 T { pass P0 { SetVertexShader( CompileShader( vs_5_0, VS() ) ); } }\n";
-    const EffectCompileResult result = CompileEffectFile(file.string());
-    EXPECT_FALSE(result.succeeded) << target;
-    EXPECT_NE(result.Messages().find(target), std::string::npos) << result.Messages();
-  }
-  fs::remove_all(dir);
-}
-
-TEST(EffectSourceStrip, MangledFilesAreRejectedOrParsedNeverCrash) {
-  // Deterministic mutations of real inputs: cut, duplicate and swap spans, drop brackets. The
-  // front end must either parse or report errors, and the full compile must come back.
-  std::vector<std::string> texts;
-  for (const char* name : {"states.fx", "uniform_args.fx", "compute_uav.fx"})
-    texts.push_back(ReadFile(fs::path(FX_TEST_DIR) / "inputs" / name));
-  std::uint32_t seed = 12345;
-  auto next = [&seed](std::size_t bound) {
-    seed = seed * 1664525u + 1013904223u;
-    return bound == 0 ? 0 : static_cast<std::size_t>(seed >> 8) % bound;
-  };
-  for (int round = 0; round < 400; ++round) {
-    std::string text = texts[static_cast<std::size_t>(round) % texts.size()];
-    for (int edit = 0; edit < 3; ++edit) {
-      const std::size_t at = next(text.size()), len = next(40);
-      switch (next(4)) {
-        case 0: text.erase(at, len); break;
-        case 1: text.insert(at, text.substr(next(text.size()), len)); break;
-        case 2: text.insert(at, 1, "{}()<>[];=,\"\n"[next(14)]); break;
-        default:
-          for (char& c : text)
-            if ((c == '}' || c == ')') && next(8) == 0) c = ' ';
-      }
+TEST(EffectSourceRead, IncludesOfNonRegularFilesFailInsteadOfReading)
+{
+    const fs::path dir = fs::temp_directory_path() / ("fx-include-" + std::to_string(::getpid()));
+    fs::create_directories(dir / "folder.fxh");
+    for (const std::string target : {"/dev/zero", "folder.fxh"}) {
+        const fs::path file = dir / "Main.fx";
+        std::ofstream(file) << "#include \"" << target << "\"\n"
+                            << "float4 VS(float3 p : POSITION) : SV_POSITION { return float4(p, 1); }\n"
+                            << "technique11 T { pass P0 { SetVertexShader( CompileShader( vs_5_0, VS() ) ); } }\n";
+        const EffectCompileResult result = CompileEffectFile(file.string());
+        EXPECT_FALSE(result.succeeded) << target;
+        EXPECT_NE(result.Messages().find(target), std::string::npos) << result.Messages();
     }
-    EffectSource source;
-    const bool parsed = ParseEffectText("mangled.fx", text, source);
-    EXPECT_EQ(parsed, !source.HasErrors());
-    if (round % 20 == 0) {
-      const EffectCompileResult result = CompileEffectText("mangled.fx", text);
-      EXPECT_EQ(result.succeeded, !result.code.empty());
-      if (!result.succeeded) {
-        EXPECT_FALSE(result.Messages().empty()) << "a failure must say why";
-      }
+    fs::remove_all(dir);
+}
+
+TEST(EffectSourceStrip, MangledFilesAreRejectedOrParsedNeverCrash)
+{
+    // Deterministic mutations of real inputs: cut, duplicate and swap spans, drop brackets. The
+    // front end must either parse or report errors, and the full compile must come back.
+    std::vector<std::string> texts;
+    for (const char* name : {"states.fx", "uniform_args.fx", "compute_uav.fx"})
+        texts.push_back(ReadFile(fs::path(FX_TEST_DIR) / "inputs" / name));
+    std::uint32_t seed = 12345;
+    auto next = [&seed](std::size_t bound) {
+        seed = seed * 1664525u + 1013904223u;
+        return bound == 0 ? 0 : static_cast<std::size_t>(seed >> 8) % bound;
+    };
+    for (int round = 0; round < 400; ++round) {
+        std::string text = texts[static_cast<std::size_t>(round) % texts.size()];
+        for (int edit = 0; edit < 3; ++edit) {
+            const std::size_t at = next(text.size()), len = next(40);
+            switch (next(4)) {
+            case 0: text.erase(at, len); break;
+            case 1: text.insert(at, text.substr(next(text.size()), len)); break;
+            case 2: text.insert(at, 1, "{}()<>[];=,\"\n"[next(14)]); break;
+            default:
+                for (char& c : text)
+                    if ((c == '}' || c == ')') && next(8) == 0)
+                        c = ' ';
+            }
+        }
+        EffectSource source;
+        const bool parsed = ParseEffectText("mangled.fx", text, source);
+        EXPECT_EQ(parsed, !source.HasErrors());
+        if (round % 20 == 0) {
+            const EffectCompileResult result = CompileEffectText("mangled.fx", text);
+            EXPECT_EQ(result.succeeded, !result.code.empty());
+            if (!result.succeeded) {
+                EXPECT_FALSE(result.Messages().empty()) << "a failure must say why";
+            }
+        }
     }
-  }
 }
 
-TEST(EffectCompile, VertexOutputsMeetPixelInputsBySemantic) {
-  // The pixel stage declares its inputs in another order than the vertex stage writes them.
-  const std::string text =
-      "struct VOut { float4 PosH : SV_POSITION; float3 A : TEXCOORD0; float2 B : COLOR1; float C : NORMAL; };\n"
-      "struct PIn { float4 PosH : SV_POSITION; float C : NORMAL; float2 B : COLOR1; float3 A : TEXCOORD0; };\n"
-      "VOut VS(float3 p : POSITION) { VOut o; o.PosH = float4(p, 1); o.A = p; o.B = p.xy; o.C = p.z; return o; }\n"
-      "float4 PS(PIn i) : SV_Target { return float4(i.A + float3(i.B, i.C), 1); }\n"
-      "technique11 T { pass P { SetVertexShader(CompileShader(vs_5_0, VS())); "
-      "SetPixelShader(CompileShader(ps_5_0, PS())); } }\n";
-  const EffectCompileResult result = CompileEffectText("mem.fx", text);
-  ASSERT_TRUE(result.succeeded) << result.Messages();
-  EffectBlob blob;
-  ASSERT_TRUE(ParseEffectBlob(result.code.data(), result.code.size(), blob));
-  StageBlob vs, ps;
-  ASSERT_TRUE(ParseStageBlob(blob.shaders[0].code.data(), blob.shaders[0].code.size(), vs));
-  ASSERT_TRUE(ParseStageBlob(blob.shaders[1].code.data(), blob.shaders[1].code.size(), ps));
-  auto location = [](const std::string& glsl, const std::string& direction, const std::string& member) {
-    // e.g. "layout(location = 2) out vec2 _entryPointOutput_B;"
-    std::istringstream in(glsl);
-    std::string line;
-    while (std::getline(in, line)) {
-      const std::string suffix = "_" + member + ";";
-      if (line.find(") " + direction + " ") != std::string::npos && line.size() > suffix.size() &&
-          line.compare(line.size() - suffix.size(), suffix.size(), suffix) == 0) {
-        const std::size_t eq = line.find("location = ");
-        if (eq != std::string::npos) return std::stoi(line.substr(eq + 11));
-      }
+TEST(EffectCompile, VertexOutputsMeetPixelInputsBySemantic)
+{
+    // The pixel stage declares its inputs in another order than the vertex stage writes them.
+    const std::string text =
+        "struct VOut { float4 PosH : SV_POSITION; float3 A : TEXCOORD0; float2 B : COLOR1; float C : NORMAL; };\n"
+        "struct PIn { float4 PosH : SV_POSITION; float C : NORMAL; float2 B : COLOR1; float3 A : TEXCOORD0; };\n"
+        "VOut VS(float3 p : POSITION) { VOut o; o.PosH = float4(p, 1); o.A = p; o.B = p.xy; o.C = p.z; return o; }\n"
+        "float4 PS(PIn i) : SV_Target { return float4(i.A + float3(i.B, i.C), 1); }\n"
+        "technique11 T { pass P { SetVertexShader(CompileShader(vs_5_0, VS())); "
+        "SetPixelShader(CompileShader(ps_5_0, PS())); } }\n";
+    const EffectCompileResult result = CompileEffectText("mem.fx", text);
+    ASSERT_TRUE(result.succeeded) << result.Messages();
+    EffectBlob blob;
+    ASSERT_TRUE(ParseEffectBlob(result.code.data(), result.code.size(), blob));
+    StageBlob vs, ps;
+    ASSERT_TRUE(ParseStageBlob(blob.shaders[0].code.data(), blob.shaders[0].code.size(), vs));
+    ASSERT_TRUE(ParseStageBlob(blob.shaders[1].code.data(), blob.shaders[1].code.size(), ps));
+    auto location = [](const std::string& glsl, const std::string& direction, const std::string& member) {
+        // e.g. "layout(location = 2) out vec2 _entryPointOutput_B;"
+        std::istringstream in(glsl);
+        std::string line;
+        while (std::getline(in, line)) {
+            const std::string suffix = "_" + member + ";";
+            if (line.find(") " + direction + " ") != std::string::npos && line.size() > suffix.size() &&
+                line.compare(line.size() - suffix.size(), suffix.size(), suffix) == 0) {
+                const std::size_t eq = line.find("location = ");
+                if (eq != std::string::npos)
+                    return std::stoi(line.substr(eq + 11));
+            }
+        }
+        return -1;
+    };
+    for (const char* member : {"A", "B", "C"}) {
+        const int out = location(vs.glsl, "out", member);
+        const int in = location(ps.glsl, "in", member);
+        EXPECT_GE(out, 0) << member << "\n" << vs.glsl;
+        EXPECT_EQ(out, in) << member << "\n" << vs.glsl << ps.glsl;
     }
-    return -1;
-  };
-  for (const char* member : {"A", "B", "C"}) {
-    const int out = location(vs.glsl, "out", member);
-    const int in = location(ps.glsl, "in", member);
-    EXPECT_GE(out, 0) << member << "\n" << vs.glsl;
-    EXPECT_EQ(out, in) << member << "\n" << vs.glsl << ps.glsl;
-  }
 }
 
-TEST(EffectCompile, EachPassGetsItsOwnLiteralArguments) {
-  // One compilation serves PS(1, false) and PS(2, true); each variant must carry its own values.
-  const fs::path previous = fs::current_path();
-  fs::current_path(FX_TEST_DIR);
-  const EffectCompileResult result = CompileEffectFile("inputs/uniform_args.fx");
-  fs::current_path(previous);
-  ASSERT_TRUE(result.succeeded) << result.Messages();
-  EffectBlob blob;
-  ASSERT_TRUE(ParseEffectBlob(result.code.data(), result.code.size(), blob));
-  ASSERT_EQ(4u, blob.shaders.size());
-  auto glsl = [&](std::size_t i) {
-    StageBlob stage;
-    EXPECT_TRUE(ParseStageBlob(blob.shaders[i].code.data(), blob.shaders[i].code.size(), stage));
-    return stage.glsl;
-  };
-  const std::string one = glsl(1), two = glsl(2), solid = glsl(3);
-  EXPECT_NE(std::string::npos, one.find("CONSTANT_ID_0 1\n")) << one;
-  EXPECT_NE(std::string::npos, one.find("CONSTANT_ID_1 false\n")) << one;
-  EXPECT_NE(std::string::npos, two.find("CONSTANT_ID_0 2\n")) << two;
-  EXPECT_NE(std::string::npos, two.find("CONSTANT_ID_1 true\n")) << two;
-  EXPECT_NE(std::string::npos, solid.find("vec4(1.0, 0.5, 0.0, 1.0)")) << solid;
+TEST(EffectCompile, EachPassGetsItsOwnLiteralArguments)
+{
+    // One compilation serves PS(1, false) and PS(2, true); each variant must carry its own values.
+    const fs::path previous = fs::current_path();
+    fs::current_path(FX_TEST_DIR);
+    const EffectCompileResult result = CompileEffectFile("inputs/uniform_args.fx");
+    fs::current_path(previous);
+    ASSERT_TRUE(result.succeeded) << result.Messages();
+    EffectBlob blob;
+    ASSERT_TRUE(ParseEffectBlob(result.code.data(), result.code.size(), blob));
+    ASSERT_EQ(4u, blob.shaders.size());
+    auto glsl = [&](std::size_t i) {
+        StageBlob stage;
+        EXPECT_TRUE(ParseStageBlob(blob.shaders[i].code.data(), blob.shaders[i].code.size(), stage));
+        return stage.glsl;
+    };
+    const std::string one = glsl(1), two = glsl(2), solid = glsl(3);
+    EXPECT_NE(std::string::npos, one.find("CONSTANT_ID_0 1\n")) << one;
+    EXPECT_NE(std::string::npos, one.find("CONSTANT_ID_1 false\n")) << one;
+    EXPECT_NE(std::string::npos, two.find("CONSTANT_ID_0 2\n")) << two;
+    EXPECT_NE(std::string::npos, two.find("CONSTANT_ID_1 true\n")) << two;
+    EXPECT_NE(std::string::npos, solid.find("vec4(1.0, 0.5, 0.0, 1.0)")) << solid;
 }
 
-TEST(EffectCompile, InitializersLandAtReflectedOffsets) {
-  const fs::path previous = fs::current_path();
-  fs::current_path(FX_TEST_DIR);
-  const EffectCompileResult result = CompileEffectFile("inputs/compute_uav.fx");
-  fs::current_path(previous);
-  ASSERT_TRUE(result.succeeded) << result.Messages();
-  EffectBlob blob;
-  ASSERT_TRUE(ParseEffectBlob(result.code.data(), result.code.size(), blob));
-  auto find = [&](const std::string& name) {
-    for (const EffectVariable& v : blob.variables)
-      if (v.name == name) return v;
-    ADD_FAILURE() << name;
-    return EffectVariable{};
-  };
-  auto floatAt = [&](const EffectVariable& v, std::size_t at) {
-    float f = 0;
-    std::memcpy(&f, &blob.constantBuffers[v.buffer].initialData[v.offset + at], 4);
-    return f;
-  };
-  const EffectVariable weights = find("gWeights");
-  ASSERT_EQ(3u, weights.elements);
-  ASSERT_EQ(16u, weights.elementStride);  // one row per element, as Direct3D packs arrays
-  EXPECT_FLOAT_EQ(0.25f, floatAt(weights, 0));
-  EXPECT_FLOAT_EQ(0.5f, floatAt(weights, 16));
-  EXPECT_FLOAT_EQ(0.25f, floatAt(weights, 32));
-  const EffectVariable bias = find("gBias");
-  EXPECT_FLOAT_EQ(0.1f, floatAt(bias, 4));
-  EXPECT_FLOAT_EQ(-0.2f, floatAt(bias, 8));
-  const EffectVariable steps = find("gSteps");
-  std::int32_t n = 0;
-  std::memcpy(&n, &blob.constantBuffers[steps.buffer].initialData[steps.offset], 4);
-  EXPECT_EQ(4, n);
+TEST(EffectCompile, InitializersLandAtReflectedOffsets)
+{
+    const fs::path previous = fs::current_path();
+    fs::current_path(FX_TEST_DIR);
+    const EffectCompileResult result = CompileEffectFile("inputs/compute_uav.fx");
+    fs::current_path(previous);
+    ASSERT_TRUE(result.succeeded) << result.Messages();
+    EffectBlob blob;
+    ASSERT_TRUE(ParseEffectBlob(result.code.data(), result.code.size(), blob));
+    auto find = [&](const std::string& name) {
+        for (const EffectVariable& v : blob.variables)
+            if (v.name == name)
+                return v;
+        ADD_FAILURE() << name;
+        return EffectVariable{};
+    };
+    auto floatAt = [&](const EffectVariable& v, std::size_t at) {
+        float f = 0;
+        std::memcpy(&f, &blob.constantBuffers[v.buffer].initialData[v.offset + at], 4);
+        return f;
+    };
+    const EffectVariable weights = find("gWeights");
+    ASSERT_EQ(3u, weights.elements);
+    ASSERT_EQ(16u, weights.elementStride);  // one row per element, as Direct3D packs arrays
+    EXPECT_FLOAT_EQ(0.25f, floatAt(weights, 0));
+    EXPECT_FLOAT_EQ(0.5f, floatAt(weights, 16));
+    EXPECT_FLOAT_EQ(0.25f, floatAt(weights, 32));
+    const EffectVariable bias = find("gBias");
+    EXPECT_FLOAT_EQ(0.1f, floatAt(bias, 4));
+    EXPECT_FLOAT_EQ(-0.2f, floatAt(bias, 8));
+    const EffectVariable steps = find("gSteps");
+    std::int32_t n = 0;
+    std::memcpy(&n, &blob.constantBuffers[steps.buffer].initialData[steps.offset], 4);
+    EXPECT_EQ(4, n);
 }
 
 }  // namespace
 
-TEST(EffectSourceNumbers, ValuesNoIntegerHoldsAreRefusedNotConverted) {
-  // Converting these to the integer fields would be undefined; each must be reported instead.
-  const char* const texts[] = {
-      "RasterizerState R { DepthBias = 1e20; };\n",
-      "RasterizerState R { DepthBias = -3e9; };\n",
-      "SamplerState S { MaxAnisotropy = nan; };\n",
-      "SamplerState S { Filter = inf; };\n",
-      "technique11 T { pass P { SetDepthStencilState(NULL, nan); } }\n",
-  };
-  for (const char* text : texts) {
+TEST(EffectSourceNumbers, ValuesNoIntegerHoldsAreRefusedNotConverted)
+{
+    // Converting these to the integer fields would be undefined; each must be reported instead.
+    const char* const texts[] = {
+        "RasterizerState R { DepthBias = 1e20; };\n",
+        "RasterizerState R { DepthBias = -3e9; };\n",
+        "SamplerState S { MaxAnisotropy = nan; };\n",
+        "SamplerState S { Filter = inf; };\n",
+        "technique11 T { pass P { SetDepthStencilState(NULL, nan); } }\n",
+    };
+    for (const char* text : texts) {
+        EffectSource source;
+        EXPECT_FALSE(ParseEffectText("numbers.fx", text, source)) << text;
+        EXPECT_TRUE(source.HasErrors()) << text;
+    }
     EffectSource source;
-    EXPECT_FALSE(ParseEffectText("numbers.fx", text, source)) << text;
-    EXPECT_TRUE(source.HasErrors()) << text;
-  }
-  EffectSource source;
-  EXPECT_TRUE(ParseEffectText("numbers.fx", "RasterizerState R { DepthBias = -100000; };\n", source));
-  ASSERT_EQ(source.rasterizerStates.size(), 1u);
-  EXPECT_EQ(source.rasterizerStates[0].depthBias, -100000);
+    EXPECT_TRUE(ParseEffectText("numbers.fx", "RasterizerState R { DepthBias = -100000; };\n", source));
+    ASSERT_EQ(source.rasterizerStates.size(), 1u);
+    EXPECT_EQ(source.rasterizerStates[0].depthBias, -100000);
 
-  std::uint32_t word = 7;
-  for (const char* literal : {"1e300", "-1e300", "inf", "nan", "4294967296", "-2147483649"})
-    for (const char* type : {"int", "uint"}) EXPECT_FALSE(SpecializationWord(literal, type, word)) << literal << type;
-  EXPECT_FALSE(SpecializationWord("nan", "float", word));
-  EXPECT_TRUE(SpecializationWord("-2147483648", "int", word));
-  EXPECT_EQ(word, 0x80000000u);
-  EXPECT_TRUE(SpecializationWord("4294967295", "uint", word));
-  EXPECT_EQ(word, 0xFFFFFFFFu);
+    std::uint32_t word = 7;
+    for (const char* literal : {"1e300", "-1e300", "inf", "nan", "4294967296", "-2147483649"})
+        for (const char* type : {"int", "uint"})
+            EXPECT_FALSE(SpecializationWord(literal, type, word)) << literal << type;
+    EXPECT_FALSE(SpecializationWord("nan", "float", word));
+    EXPECT_TRUE(SpecializationWord("-2147483648", "int", word));
+    EXPECT_EQ(word, 0x80000000u);
+    EXPECT_TRUE(SpecializationWord("4294967295", "uint", word));
+    EXPECT_EQ(word, 0xFFFFFFFFu);
 }

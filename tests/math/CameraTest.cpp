@@ -11,8 +11,8 @@ constexpr float kHalfPi = 1.5707964f;
 
 ::testing::AssertionResult Orthonormal(const Camera& c, float tolerance)
 {
-    const float checks[] = {Length3(c.Right) - 1.0f, Length3(c.Up) - 1.0f,     Length3(c.Look) - 1.0f,
-                            Dot3(c.Right, c.Up),     Dot3(c.Up, c.Look),       Dot3(c.Look, c.Right)};
+    const float checks[] = {Length3(c.Right) - 1.0f, Length3(c.Up) - 1.0f, Length3(c.Look) - 1.0f,
+                            Dot3(c.Right, c.Up),     Dot3(c.Up, c.Look),   Dot3(c.Look, c.Right)};
     for (float e : checks)
         if (!(std::fabs(e) <= tolerance))
             return ::testing::AssertionFailure() << "axes not orthonormal: right " << ToString(c.Right) << " up "

@@ -57,8 +57,8 @@ TEST(MakeSphere, HasFixedCountsPolesAndIndexOrder)
     EXPECT_EQ(mesh.Vertices.back().Position, (Float3{0, -5000, 0}));
 
     // First ring, first vertex: phi = pi/30, theta = 0.
-    EXPECT_TRUE(Near3(mesh.Vertices[1].Position, {5000.0f * std::sin(0.10471976f), 5000.0f * std::cos(0.10471976f), 0},
-                      1e-2f));
+    EXPECT_TRUE(
+        Near3(mesh.Vertices[1].Position, {5000.0f * std::sin(0.10471976f), 5000.0f * std::cos(0.10471976f), 0}, 1e-2f));
     // The seam vertex of every ring repeats the ring's first position.
     for (int ring = 0; ring < 29; ++ring)
         EXPECT_TRUE(Near3(mesh.Vertices[1 + 31 * ring + 30].Position, mesh.Vertices[1 + 31 * ring].Position, 2e-3f))
@@ -87,8 +87,8 @@ TEST(MakeGeosphere, CountsFollowTheSubdivisionLevelAndClampAtFive)
         std::size_t triangles;
     };
     const Case cases[] = {
-        {0, 12, 20},       {1, 120, 80},         {2, 480, 320},        {3, 1920, 1280},
-        {4, 7680, 5120},   {5, 30720, 20480},    {6, 30720, 20480},    {16, 30720, 20480},
+        {0, 12, 20},     {1, 120, 80},      {2, 480, 320},     {3, 1920, 1280},
+        {4, 7680, 5120}, {5, 30720, 20480}, {6, 30720, 20480}, {16, 30720, 20480},
     };
     for (const Case& c : cases) {
         GeneratedMesh mesh = JunkMesh();
@@ -166,7 +166,7 @@ TEST(Subdivide, SplitsEachTriangleIntoFourWithUnsharedVertices)
     EXPECT_EQ(mesh.Vertices[0].TexCoord, (Float2{0.25f, 0.5f}));
     EXPECT_EQ(mesh.Vertices[0].Normal, (Float3{0, 0, -1}));
 
-    EXPECT_EQ(mesh.Indices, (std::vector<std::uint32_t>{0, 3, 5, 3, 4, 5, 5, 4, 2, 3, 1, 4,  //
+    EXPECT_EQ(mesh.Indices, (std::vector<std::uint32_t>{0, 3, 5,  3, 4,  5,  5,  4,  2, 3, 1, 4,  //
                                                         6, 9, 11, 9, 10, 11, 11, 10, 8, 9, 7, 10}));
 }
 

@@ -101,12 +101,9 @@ TEST(MatrixBuilders, ScalingTranslationAndPerspectiveRows)
 
     // 45 degrees, 16:9, near 1, far 1000: h = cot(22.5 deg), w = h / aspect, r = 1000 / 999.
     const Float4x4 p = PerspectiveFov(0.7853982f, 16.0f / 9.0f, 1.0f, 1000.0f);
-    EXPECT_TRUE(NearMatrix(p,
-                           MatrixFromRows({{1.3579951f, 0, 0, 0},
-                                           {0, 2.4142137f, 0, 0},
-                                           {0, 0, 1.001001f, 1},
-                                           {0, 0, -1.001001f, 0}}),
-                           2e-6f));
+    EXPECT_TRUE(NearMatrix(
+        p, MatrixFromRows({{1.3579951f, 0, 0, 0}, {0, 2.4142137f, 0, 0}, {0, 0, 1.001001f, 1}, {0, 0, -1.001001f, 0}}),
+        2e-6f));
 
     // Depth runs from 0 at the near plane to 1 at the far plane, after the divide by w.
     const Float4x4 q = PerspectiveFov(1.0f, 1.5f, 2.0f, 50.0f);
@@ -180,8 +177,8 @@ TEST(MatrixInverse, SingularMatrixGivesZeroDeterminantAndNonFiniteElements)
 TEST(InverseTranspose, DropsTranslationAndInvertsScale)
 {
     EXPECT_EQ(InverseTranspose(Translation(3, -4, 5)), Identity());
-    EXPECT_TRUE(NearMatrix(InverseTranspose(Scaling(2, 4, 8) * Translation(1, 2, 3)), Scaling(0.5f, 0.25f, 0.125f),
-                           1e-7f));
+    EXPECT_TRUE(
+        NearMatrix(InverseTranspose(Scaling(2, 4, 8) * Translation(1, 2, 3)), Scaling(0.5f, 0.25f, 0.125f), 1e-7f));
     // A rotation is its own inverse transpose.
     const Float4x4 r = RotationX(0.4f) * RotationY(-1.1f);
     EXPECT_TRUE(NearMatrix(InverseTranspose(r * Translation(9, 9, 9)), r, 1e-6f));

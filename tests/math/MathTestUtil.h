@@ -38,9 +38,8 @@ inline ::testing::AssertionResult NearMatrix(const Float4x4& actual, const Float
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 4; ++c)
             if (!(std::fabs(actual.m[r][c] - expected.m[r][c]) <= tolerance))
-                return ::testing::AssertionFailure()
-                       << "element [" << r << "][" << c << "]: " << ToString(actual) << " is not within "
-                       << tolerance << " of " << ToString(expected);
+                return ::testing::AssertionFailure() << "element [" << r << "][" << c << "]: " << ToString(actual)
+                                                     << " is not within " << tolerance << " of " << ToString(expected);
     return ::testing::AssertionSuccess();
 }
 

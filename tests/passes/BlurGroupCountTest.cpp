@@ -11,7 +11,7 @@ TEST(BlurGroupCountTest, CoversEveryPixelWith256PerGroup)
         UINT groups;
     };
     const Case cases[] = {
-        {0, 0},  {1, 1},  {255, 1},   {256, 1},   {257, 2},    {720, 3},
+        {0, 0},   {1, 1},    {255, 1},  {256, 1},  {257, 2},  {720, 3},
         {800, 4}, {1024, 4}, {1025, 5}, {1280, 5}, {1920, 8}, {16384, 64},
     };
     for (const Case& c : cases) {

@@ -63,8 +63,9 @@ bool StartsWith(const std::string& text, const char* prefix)
 // The calls that make the composition: targets, clears, draws, dispatches, blend and compute unbinds.
 Trace Composition(const Trace& trace)
 {
-    static const char* const kept[] = {"OMSetRenderTargets", "ClearRenderTargetView", "ClearDepthStencilView",
-                                       "DrawIndexed",        "Dispatch",              "CSSetShader("};
+    static const char* const kept[] = {
+        "OMSetRenderTargets", "ClearRenderTargetView", "ClearDepthStencilView", "DrawIndexed",
+        "Dispatch",           "CSSetShader("};
     Trace result;
     for (const std::string& call : trace) {
         for (const char* prefix : kept) {
@@ -314,8 +315,8 @@ TEST_F(BoxAppFrameTest, LeftDragTurnsBothCamerasWhileTheCaptureIsHeld)
     EXPECT_FALSE(app->State().camera.Look == lookBefore);
     EXPECT_FALSE(app->State().secondCamera.Look == secondLookBefore);
     // 160 pixels at a quarter degree each: a 40 degree turn to the left about the vertical axis.
-    const float turned = std::atan2(lookBefore.x, lookBefore.z) - std::atan2(app->State().camera.Look.x,
-                                                                              app->State().camera.Look.z);
+    const float turned = std::atan2(lookBefore.x, lookBefore.z) -
+                         std::atan2(app->State().camera.Look.x, app->State().camera.Look.z);
     EXPECT_NEAR(std::remainder(turned, 2.0f * kPi), 40.0f * kDegreesToRadians, 1e-3f);
 
     ASSERT_TRUE(Win32InjectMouseButton(window, 0, false, -60, 100));

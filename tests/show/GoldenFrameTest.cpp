@@ -107,13 +107,11 @@ TEST(GoldenFrameTest, FramesAcrossTheShowMatchTheApprovedReferences)
             const std::string diffPath = (outDir / (name + "-diff.png")).string();
             WritePng(actualPath, actual);
             WritePng(diffPath, DifferenceImage(expected, actual, kChannelTolerance));
-            failures.push_back(name + ": " + std::to_string(difference.percentOverTolerance) +
-                               "% of the pixels differ by more than " + std::to_string(kChannelTolerance) +
-                               " (largest " + std::to_string(difference.maxChannelDelta) + "), " +
-                               std::to_string(difference.pixelsUnexplained) +
-                               " of them not by an edge one pixel over (largest " +
-                               std::to_string(difference.maxUnexplainedDelta) + "); see " + actualPath + " and " +
-                               diffPath);
+            failures.push_back(
+                name + ": " + std::to_string(difference.percentOverTolerance) + "% of the pixels differ by more than " +
+                std::to_string(kChannelTolerance) + " (largest " + std::to_string(difference.maxChannelDelta) + "), " +
+                std::to_string(difference.pixelsUnexplained) + " of them not by an edge one pixel over (largest " +
+                std::to_string(difference.maxUnexplainedDelta) + "); see " + actualPath + " and " + diffPath);
         }
         return true;
     });

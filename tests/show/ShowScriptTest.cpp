@@ -139,8 +139,8 @@ TEST(ShowScript, TimelineAndCameraPlacementThroughTheShow)
         if (row.justBelow) {
             t = std::nextafter(t, 0.0f);
         }
-        SCOPED_TRACE(::testing::Message() << "beat " << row.beat << (row.justBelow ? " (just below)" : "")
-                                          << ", t = " << t);
+        SCOPED_TRACE(::testing::Message()
+                     << "beat " << row.beat << (row.justBelow ? " (just below)" : "") << ", t = " << t);
         EXPECT_FALSE(Update(state, t));
         EXPECT_EQ(state.sceneMode, row.sceneMode);
         EXPECT_EQ(state.textMode, row.textMode);
@@ -183,8 +183,8 @@ TEST(ShowScript, EverySegmentMovesAtItsSpeedAndTurnRateToItsEnd)
         const float middle = TimeAtBeat((segment.fromBeat + segment.toBeat) / 2);
         const float end = std::nextafter(TimeAtBeat(segment.toBeat), 0.0f);
         for (const float t : {start, middle, end}) {
-            SCOPED_TRACE(::testing::Message() << "segment " << segment.fromBeat << " to " << segment.toBeat
-                                              << ", beat " << Beat(t) << ", t = " << t);
+            SCOPED_TRACE(::testing::Message() << "segment " << segment.fromBeat << " to " << segment.toBeat << ", beat "
+                                              << Beat(t) << ", t = " << t);
             ShowState state;
             ASSERT_FALSE(Update(state, t));
             ASSERT_EQ(state.sceneMode, segment.secondScene ? 1 : 0);
@@ -202,18 +202,18 @@ TEST(ShowScript, EverySegmentMovesAtItsSpeedAndTurnRateToItsEnd)
                               {static_cast<float>(std::sin(cloud)), 0, static_cast<float>(std::cos(cloud))}, 1e-4f));
             // The first text swings 4.5 units out from its pivot at (31, 13, -61), by pi / (t + 1.5) - pi / 4.
             const double swing = kPiD / (t + 1.5) - kPiD / 4;
-            EXPECT_TRUE(Near3(TransformPoint({0, 0, 0}, state.text1World),
-                              {static_cast<float>(31 + 4.5 * std::cos(swing)), 13,
-                               static_cast<float>(-61 - 4.5 * std::sin(swing))},
-                              1e-4f));
+            EXPECT_TRUE(Near3(
+                TransformPoint({0, 0, 0}, state.text1World),
+                {static_cast<float>(31 + 4.5 * std::cos(swing)), 13, static_cast<float>(-61 - 4.5 * std::sin(swing))},
+                1e-4f));
         }
     }
 }
 
 TEST(ShowScript, TimesOutsideTheScriptAskToClose)
 {
-    for (float t : {-1.0f, -0.0001f, 1000.0f, std::numeric_limits<float>::infinity(),
-                    std::numeric_limits<float>::quiet_NaN()}) {
+    for (float t :
+         {-1.0f, -0.0001f, 1000.0f, std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()}) {
         ShowState state;
         EXPECT_TRUE(Update(state, t)) << t;
         EXPECT_EQ(state.sceneMode, 0) << t;  // nothing is switched on the way out

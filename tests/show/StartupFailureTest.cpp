@@ -76,13 +76,12 @@ ProcessResult RunProgramIn(const fs::path& folder)
     return result;
 }
 
-const char* const kBadNumberSheep =
-    "# sheep with a broken coordinate\n"
-    "v 0 0 0\n"
-    "v 1 x 0\n"
-    "v 0 1 0\n"
-    "vn 0 0 1\n"
-    "f 1//1 2//1 3//1\n";
+const char* const kBadNumberSheep = "# sheep with a broken coordinate\n"
+                                    "v 0 0 0\n"
+                                    "v 1 x 0\n"
+                                    "v 0 1 0\n"
+                                    "vn 0 0 1\n"
+                                    "f 1//1 2//1 3//1\n";
 
 TEST(StartupFailureTest, MalformedModelStopsTheStartNamingFileAndLine)
 {

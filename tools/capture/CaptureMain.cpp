@@ -148,7 +148,8 @@ int ParseOptions(int argc, char** argv, Options& options)
         } else if (IsOption(arg)) {
             const bool known = arg == "--beats" || arg == "--out" || arg == "--mp4" || arg == "--frame-timeout" ||
                                arg == "--fps" || arg == "--size" || arg == "--render";
-            const std::string problem = known ? "option \"" + arg + "\" needs a value" : "unknown option \"" + arg + "\"";
+            const std::string problem = known ? "option \"" + arg + "\" needs a value"
+                                              : "unknown option \"" + arg + "\"";
             return UsageError("capture", problem, kUsage);
         } else {
             return UsageError("capture", "unexpected argument \"" + arg + "\"", kUsage);
@@ -398,7 +399,7 @@ int main(int argc, char** argv)
     // run never reads the quit event they would post.
     std::signal(SIGINT, OnInterrupt);
     std::signal(SIGTERM, OnInterrupt);
-    const int status = options.discard          ? CaptureDiscard(options)
+    const int status = options.discard           ? CaptureDiscard(options)
                        : options.mp4Path.empty() ? CapturePngs(options)
                                                  : CaptureMp4(options);
     // Lets a test check that nothing the show created outlived it, as vexa-rhino does.

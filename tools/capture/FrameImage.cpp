@@ -69,8 +69,8 @@ RgbaImage Downscale(const RgbaImage& source, int width, int height)
             }
             const unsigned long count = static_cast<unsigned long>((y1 - y0) * (x1 - x0));
             for (int c = 0; c < 4; ++c) {
-                result.pixels[(static_cast<std::size_t>(y) * width + x) * 4 + c] =
-                    static_cast<std::uint8_t>((sums[c] + count / 2) / count);
+                result.pixels[(static_cast<std::size_t>(y) * width + x) * 4 + c] = static_cast<std::uint8_t>(
+                    (sums[c] + count / 2) / count);
             }
         }
     }

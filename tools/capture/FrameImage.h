@@ -27,7 +27,7 @@ void MakeOpaque(RgbaImage& image);
 
 struct ImageDifference {
     bool sameSize = false;
-    int maxChannelDelta = 0;         // largest difference of one channel anywhere
+    int maxChannelDelta = 0;  // largest difference of one channel anywhere
     std::size_t pixelsOverTolerance = 0;
     double percentOverTolerance = 0.0;
     // Of the pixels over the tolerance, those that a shift of one pixel does not explain: a pixel is

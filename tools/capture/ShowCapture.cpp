@@ -20,7 +20,10 @@ constexpr std::int64_t kClockFrequency = 10'000'000;
 class CapturingApp : public BoxApp {
 public:
     CapturingApp(VirtualClock& clock, const CaptureRequest& request, const FrameSink& sink)
-        : BoxApp(nullptr), clock(clock), request(request), sink(sink)
+        : BoxApp(nullptr),
+          clock(clock),
+          request(request),
+          sink(sink)
     {
         frameTimeLimit = std::chrono::duration<double>(request.frameTimeLimit);
     }

@@ -23,9 +23,9 @@ struct CaptureRequest {
 };
 
 struct CapturedFrame {
-    int index = 0;          // 0-based among the frames handed over
-    double time = 0.0;      // running time the frame shows, seconds
-    float beat = 0.0f;      // the show's beat at that frame
+    int index = 0;      // 0-based among the frames handed over
+    double time = 0.0;  // running time the frame shows, seconds
+    float beat = 0.0f;  // the show's beat at that frame
     const RgbaImage* image = nullptr;
 };
 
@@ -33,8 +33,8 @@ struct CapturedFrame {
 using FrameSink = std::function<bool(const CapturedFrame& frame)>;
 
 struct CaptureResult {
-    bool started = false;       // the show initialised
-    int exitCode = 0;           // the frame loop's exit code
+    bool started = false;  // the show initialised
+    int exitCode = 0;      // the frame loop's exit code
     int framesDelivered = 0;
     long liveObjectsAfter = 0;  // device objects alive once the show was destroyed
     std::string error;

@@ -30,52 +30,62 @@ constexpr const char* kUsage =
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  EffectPrintOptions options;
-  bool werror = false;
-  bool quiet = false;
-  const char* path = nullptr;
-  const char* out = nullptr;
-  bool optionsEnded = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (!optionsEnded && IsOption(arg)) {
-      if (const int status = AnswerStandardOption(arg, "fxcompile", kUsage); status >= 0) return status;
-      if (arg == "--glsl") options.glsl = true;
-      else if (arg == "--werror") werror = true;
-      else if (arg == "--quiet") quiet = true;
-      else if (arg == "--out" && i + 1 < argc) out = argv[++i];
-      else if (arg == "--") optionsEnded = true;
-      else return UsageError("fxcompile", "unknown option \"" + arg + "\"", kUsage);
-    } else if (path != nullptr) {
-      return UsageError("fxcompile", "compiles one file at a time", kUsage);
-    } else {
-      path = argv[i];
+int main(int argc, char** argv)
+{
+    EffectPrintOptions options;
+    bool werror = false;
+    bool quiet = false;
+    const char* path = nullptr;
+    const char* out = nullptr;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (!optionsEnded && IsOption(arg)) {
+            if (const int status = AnswerStandardOption(arg, "fxcompile", kUsage); status >= 0)
+                return status;
+            if (arg == "--glsl")
+                options.glsl = true;
+            else if (arg == "--werror")
+                werror = true;
+            else if (arg == "--quiet")
+                quiet = true;
+            else if (arg == "--out" && i + 1 < argc)
+                out = argv[++i];
+            else if (arg == "--")
+                optionsEnded = true;
+            else
+                return UsageError("fxcompile", "unknown option \"" + arg + "\"", kUsage);
+        } else if (path != nullptr) {
+            return UsageError("fxcompile", "compiles one file at a time", kUsage);
+        } else {
+            path = argv[i];
+        }
     }
-  }
-  if (path == nullptr) return UsageError("fxcompile", "no effect file given", kUsage);
-  const EffectCompileResult result = CompileEffectFile(path);
-  const std::string messages = result.Messages();
-  std::fputs(messages.c_str(), stdout);
-  if (!result.succeeded) {
-    std::printf("%s: compilation failed\n", path);
-    return 1;
-  }
-  EffectBlob blob;
-  if (!ParseEffectBlob(result.code.data(), result.code.size(), blob)) {
-    std::printf("%s: the compiled effect does not read back\n", path);
-    return 1;
-  }
-  if (!quiet) std::fputs(PrintEffect(blob, options).c_str(), stdout);
-  if (out != nullptr &&
-      !std::ofstream(out, std::ios::binary).write(reinterpret_cast<const char*>(result.code.data()),
-                                                  static_cast<std::streamsize>(result.code.size()))) {
-    std::printf("%s: cannot write\n", out);
-    return 1;
-  }
-  if (werror && !result.diagnostics.empty()) {
-    std::printf("%s: warnings treated as errors\n", path);
-    return 1;
-  }
-  return 0;
+    if (path == nullptr)
+        return UsageError("fxcompile", "no effect file given", kUsage);
+    const EffectCompileResult result = CompileEffectFile(path);
+    const std::string messages = result.Messages();
+    std::fputs(messages.c_str(), stdout);
+    if (!result.succeeded) {
+        std::printf("%s: compilation failed\n", path);
+        return 1;
+    }
+    EffectBlob blob;
+    if (!ParseEffectBlob(result.code.data(), result.code.size(), blob)) {
+        std::printf("%s: the compiled effect does not read back\n", path);
+        return 1;
+    }
+    if (!quiet)
+        std::fputs(PrintEffect(blob, options).c_str(), stdout);
+    if (out != nullptr && !std::ofstream(out, std::ios::binary)
+                               .write(reinterpret_cast<const char*>(result.code.data()),
+                                      static_cast<std::streamsize>(result.code.size()))) {
+        std::printf("%s: cannot write\n", out);
+        return 1;
+    }
+    if (werror && !result.diagnostics.empty()) {
+        std::printf("%s: warnings treated as errors\n", path);
+        return 1;
+    }
+    return 0;
 }

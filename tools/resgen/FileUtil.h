@@ -15,4 +15,4 @@ void Progress(const std::string& message);
 // A line on standard error whatever it is (errors), serialized with the progress lines.
 void Report(const std::string& message);
 
-} // namespace resgen
+}  // namespace resgen

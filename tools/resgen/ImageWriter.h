@@ -10,7 +10,7 @@ namespace resgen {
 struct Image {
     int width = 0;
     int height = 0;
-    int channels = 4; // 3 (RGB) or 4 (RGBA), 8 bits each, rows top to bottom
+    int channels = 4;  // 3 (RGB) or 4 (RGBA), 8 bits each, rows top to bottom
     std::vector<uint8_t> pixels;
 
     Image() = default;
@@ -34,4 +34,4 @@ void WriteImage(const std::string& path, const Image& image);
 // all six face flags (0xFE00). No DX10 header. Then each face's rows, top row first, faces in order.
 std::vector<uint8_t> EncodeDdsCube(const std::array<Image, 6>& faces);
 
-} // namespace resgen
+}  // namespace resgen

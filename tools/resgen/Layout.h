@@ -14,14 +14,14 @@ constexpr double kWallX0 = 0.0;
 constexpr double kWallX1 = 16.0;
 constexpr double kWallTopY = 2.0;
 constexpr double kRoofY = 4.5;
-constexpr double kSlopeInset = 3.0;   // the slopes run from the wall tops 3 units in to the roof
+constexpr double kSlopeInset = 3.0;  // the slopes run from the wall tops 3 units in to the roof
 
-constexpr double kPodX = 3.4;         // pod axis, at z = 0 in the pod model
+constexpr double kPodX = 3.4;  // pod axis, at z = 0 in the pod model
 constexpr double kPodRadius = 1.0;
 
-constexpr double kStrip = kRoomPeriod / 8; // surfaces are cut every kStrip along z
+constexpr double kStrip = kRoomPeriod / 8;  // surfaces are cut every kStrip along z
 
 // Texture repeats that divide the period, so the seam between copies is invisible.
 constexpr double kUvPerUnit = 16.0 / 43.0;
 
-} // namespace resgen::layout
+}  // namespace resgen::layout

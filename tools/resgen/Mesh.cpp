@@ -4,35 +4,42 @@
 
 namespace resgen {
 
-uint32_t MeshGroup::AddVertex(const MeshVertex& v) {
+uint32_t MeshGroup::AddVertex(const MeshVertex& v)
+{
     vertices.push_back(v);
     return static_cast<uint32_t>(vertices.size() - 1);
 }
 
-void MeshGroup::AddTriangle(uint32_t a, uint32_t b, uint32_t c) {
+void MeshGroup::AddTriangle(uint32_t a, uint32_t b, uint32_t c)
+{
     const Vec3 pa = vertices[a].position, pb = vertices[b].position, pc = vertices[c].position;
     Vec3 n = Cross(pb - pa, pc - pa);
-    if (Length(n) < 1e-9) return;
+    if (Length(n) < 1e-9)
+        return;
     Vec3 avg = vertices[a].normal + vertices[b].normal + vertices[c].normal;
     // In a left-handed frame a clockwise triangle seen from its front has Cross(b-a, c-a) pointing
     // towards the viewer, so the cross product must agree with the outward normal.
-    if (Dot(n, avg) < 0) std::swap(b, c);
+    if (Dot(n, avg) < 0)
+        std::swap(b, c);
     triangles.push_back({a, b, c});
 }
 
-MeshGroup& Mesh::Begin(const std::string& name, const std::string& material) {
+MeshGroup& Mesh::Begin(const std::string& name, const std::string& material)
+{
     groups.push_back(MeshGroup{name, material, {}, {}});
     return groups.back();
 }
 
-size_t Mesh::TriangleCount() const {
+size_t Mesh::TriangleCount() const
+{
     size_t n = 0;
-    for (const auto& g : groups) n += g.triangles.size();
+    for (const auto& g : groups)
+        n += g.triangles.size();
     return n;
 }
 
-void AddQuad(MeshGroup& g, Vec3 p0, Vec3 p1, Vec3 p2, Vec3 p3, Vec3 normal, Vec2 t0, Vec2 t1, Vec2 t2,
-             Vec2 t3) {
+void AddQuad(MeshGroup& g, Vec3 p0, Vec3 p1, Vec3 p2, Vec3 p3, Vec3 normal, Vec2 t0, Vec2 t1, Vec2 t2, Vec2 t3)
+{
     uint32_t a = g.AddVertex({p0, normal, t0});
     uint32_t b = g.AddVertex({p1, normal, t1});
     uint32_t c = g.AddVertex({p2, normal, t2});
@@ -41,9 +48,12 @@ void AddQuad(MeshGroup& g, Vec3 p0, Vec3 p1, Vec3 p2, Vec3 p3, Vec3 normal, Vec2
     g.AddTriangle(a, c, d);
 }
 
-void AddBox(MeshGroup& g, const Frame& f, Vec3 half, double uvScale) {
+void AddBox(MeshGroup& g, const Frame& f, Vec3 half, double uvScale)
+{
     // Each face: outward axis and the in-plane axis its texture's v runs against.
-    struct FaceDef { Vec3 n, v; };
+    struct FaceDef {
+        Vec3 n, v;
+    };
     const FaceDef faces[6] = {
         {{1, 0, 0}, {0, 1, 0}},  {{-1, 0, 0}, {0, 1, 0}}, {{0, 1, 0}, {0, 0, 1}},
         {{0, -1, 0}, {0, 0, 1}}, {{0, 0, 1}, {0, 1, 0}},  {{0, 0, -1}, {0, 1, 0}},
@@ -60,18 +70,20 @@ void AddBox(MeshGroup& g, const Frame& f, Vec3 half, double uvScale) {
         double lu = Length(f.ax * du.x + f.ay * du.y + f.az * du.z) * 2 * uvScale;
         double lv = Length(f.ax * dv.x + f.ay * dv.y + f.az * dv.z) * 2 * uvScale;
         if (mirrored)
-            AddQuad(g, f.Point(corners[0]), f.Point(corners[1]), f.Point(corners[2]), f.Point(corners[3]), wn,
-                    {lu, lv}, {0, lv}, {0, 0}, {lu, 0});
+            AddQuad(g, f.Point(corners[0]), f.Point(corners[1]), f.Point(corners[2]), f.Point(corners[3]), wn, {lu, lv},
+                    {0, lv}, {0, 0}, {lu, 0});
         else
-            AddQuad(g, f.Point(corners[0]), f.Point(corners[1]), f.Point(corners[2]), f.Point(corners[3]), wn,
-                    {0, lv}, {lu, lv}, {lu, 0}, {0, 0});
+            AddQuad(g, f.Point(corners[0]), f.Point(corners[1]), f.Point(corners[2]), f.Point(corners[3]), wn, {0, lv},
+                    {lu, lv}, {lu, 0}, {0, 0});
     }
 }
 
-void AddTube(MeshGroup& g, const std::vector<Vec3>& path, const std::vector<double>& radius, int sides,
-             bool capStart, bool capEnd, double uvScale) {
+void AddTube(MeshGroup& g, const std::vector<Vec3>& path, const std::vector<double>& radius, int sides, bool capStart,
+             bool capEnd, double uvScale)
+{
     const size_t n = path.size();
-    if (n < 2) return;
+    if (n < 2)
+        return;
     // Tangents and parallel-transported frames, so the tube does not twist.
     std::vector<Vec3> tangent(n), side(n);
     for (size_t i = 0; i < n; ++i) {
@@ -86,15 +98,16 @@ void AddTube(MeshGroup& g, const std::vector<Vec3>& path, const std::vector<doub
     double along = 0;
     std::vector<uint32_t> prev;
     for (size_t i = 0; i < n; ++i) {
-        if (i > 0) along += Length(path[i] - path[i - 1]);
+        if (i > 0)
+            along += Length(path[i] - path[i - 1]);
         Vec3 b = Cross(tangent[i], side[i]);
         std::vector<uint32_t> ring;
         double circumference = 2 * kPi * radius[i];
         for (int s = 0; s <= sides; ++s) {
             double a = 2 * kPi * s / sides;
             Vec3 dir = side[i] * std::cos(a) + b * std::sin(a);
-            ring.push_back(g.AddVertex({path[i] + dir * radius[i], dir,
-                                        {circumference * s / sides * uvScale, along * uvScale}}));
+            ring.push_back(
+                g.AddVertex({path[i] + dir * radius[i], dir, {circumference * s / sides * uvScale, along * uvScale}}));
         }
         if (i > 0) {
             for (int s = 0; s < sides; ++s) {
@@ -106,37 +119,45 @@ void AddTube(MeshGroup& g, const std::vector<Vec3>& path, const std::vector<doub
     }
     auto cap = [&](size_t i, Vec3 normal) {
         Vec3 b = Cross(tangent[i], side[i]);
-        const double flip = Dot(normal, tangent[i]) > 0 ? 1.0 : -1.0; // keep (u, v, n) right-handed
+        const double flip = Dot(normal, tangent[i]) > 0 ? 1.0 : -1.0;  // keep (u, v, n) right-handed
         uint32_t c = g.AddVertex({path[i], normal, {0.5, 0.5}});
         std::vector<uint32_t> ring;
         for (int s = 0; s <= sides; ++s) {
             double a = 2 * kPi * s / sides;
             Vec3 dir = side[i] * std::cos(a) + b * std::sin(a);
             ring.push_back(g.AddVertex(
-                {path[i] + dir * radius[i], normal,
+                {path[i] + dir * radius[i],
+                 normal,
                  {0.5 + std::cos(a) * radius[i] * uvScale, 0.5 + flip * std::sin(a) * radius[i] * uvScale}}));
         }
-        for (int s = 0; s < sides; ++s) g.AddTriangle(c, ring[s], ring[s + 1]);
+        for (int s = 0; s < sides; ++s)
+            g.AddTriangle(c, ring[s], ring[s + 1]);
     };
-    if (capStart) cap(0, -tangent[0]);
-    if (capEnd) cap(n - 1, tangent[n - 1]);
+    if (capStart)
+        cap(0, -tangent[0]);
+    if (capEnd)
+        cap(n - 1, tangent[n - 1]);
 }
 
 void AddLathe(MeshGroup& g, const Frame& f, const std::vector<Vec2>& profile, int segments, double uvScaleU,
-              double uvScaleV, double angle0, double angle1) {
+              double uvScaleV, double angle0, double angle1)
+{
     const size_t n = profile.size();
-    if (n < 2) return;
+    if (n < 2)
+        return;
     // Normals from the profile's slope (perpendicular to it in the (r, h) plane).
     std::vector<Vec2> pn(n);
     for (size_t i = 0; i < n; ++i) {
         Vec2 d = i == 0 ? profile[1] - profile[0]
                         : (i == n - 1 ? profile[i] - profile[i - 1] : profile[i + 1] - profile[i - 1]);
-        pn[i] = Normalize(Vec2{d.y, -d.x}); // (dr, dh) -> outward (dh, -dr)
+        pn[i] = Normalize(Vec2{d.y, -d.x});  // (dr, dh) -> outward (dh, -dr)
     }
     std::vector<double> along(n, 0.0);
-    for (size_t i = 1; i < n; ++i) along[i] = along[i - 1] + Length(profile[i] - profile[i - 1]);
+    for (size_t i = 1; i < n; ++i)
+        along[i] = along[i - 1] + Length(profile[i] - profile[i - 1]);
     double maxR = 0;
-    for (auto p : profile) maxR = std::max(maxR, p.x);
+    for (auto p : profile)
+        maxR = std::max(maxR, p.x);
     std::vector<std::vector<uint32_t>> rings(n);
     for (size_t i = 0; i < n; ++i) {
         for (int s = 0; s <= segments; ++s) {
@@ -152,14 +173,17 @@ void AddLathe(MeshGroup& g, const Frame& f, const std::vector<Vec2>& profile, in
     for (size_t i = 1; i < n; ++i) {
         for (int s = 0; s < segments; ++s) {
             uint32_t a = rings[i - 1][s], b = rings[i - 1][s + 1], c = rings[i][s + 1], d = rings[i][s];
-            if (profile[i - 1].x > 1e-9) g.AddTriangle(a, b, c);
-            if (profile[i].x > 1e-9) g.AddTriangle(a, c, d);
+            if (profile[i - 1].x > 1e-9)
+                g.AddTriangle(a, b, c);
+            if (profile[i].x > 1e-9)
+                g.AddTriangle(a, c, d);
         }
     }
 }
 
 void AddTorus(MeshGroup& g, const Frame& f, double majorRadius, double minorRadius, int majorSegments,
-              int minorSegments, double uvScale) {
+              int minorSegments, double uvScale)
+{
     // A circle in the (radius, height) plane, walked so that the lathe normals point out.
     std::vector<Vec2> p2;
     for (int i = 0; i <= minorSegments; ++i) {
@@ -169,7 +193,8 @@ void AddTorus(MeshGroup& g, const Frame& f, double majorRadius, double minorRadi
     AddLathe(g, f, p2, majorSegments, uvScale, uvScale);
 }
 
-std::vector<Vec3> SagCurve(Vec3 a, Vec3 b, double sag, int points) {
+std::vector<Vec3> SagCurve(Vec3 a, Vec3 b, double sag, int points)
+{
     std::vector<Vec3> out;
     for (int i = 0; i <= points; ++i) {
         double t = static_cast<double>(i) / points;
@@ -180,4 +205,4 @@ std::vector<Vec3> SagCurve(Vec3 a, Vec3 b, double sag, int points) {
     return out;
 }
 
-} // namespace resgen
+}  // namespace resgen

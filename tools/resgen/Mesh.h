@@ -11,7 +11,7 @@ namespace resgen {
 
 struct MeshVertex {
     Vec3 position;
-    Vec3 normal; // outward, unit length
+    Vec3 normal;  // outward, unit length
     Vec2 uv;
 };
 
@@ -42,21 +42,20 @@ struct Frame {
 };
 
 // A flat quad p0..p3 (in order around it) with its normal; uv per corner.
-void AddQuad(MeshGroup& g, Vec3 p0, Vec3 p1, Vec3 p2, Vec3 p3, Vec3 normal,
-             Vec2 t0, Vec2 t1, Vec2 t2, Vec2 t3);
+void AddQuad(MeshGroup& g, Vec3 p0, Vec3 p1, Vec3 p2, Vec3 p3, Vec3 normal, Vec2 t0, Vec2 t1, Vec2 t2, Vec2 t3);
 
 // A box of the given half sizes in the frame's axes; texture coordinates are world lengths times
 // uvScale, so textures keep one density over differently sized boxes.
 void AddBox(MeshGroup& g, const Frame& f, Vec3 half, double uvScale);
 
 // A tube swept along a polyline (at least two points), radius per point; u goes around, v along.
-void AddTube(MeshGroup& g, const std::vector<Vec3>& path, const std::vector<double>& radius,
-             int sides, bool capStart, bool capEnd, double uvScale);
+void AddTube(MeshGroup& g, const std::vector<Vec3>& path, const std::vector<double>& radius, int sides, bool capStart,
+             bool capEnd, double uvScale);
 
 // A surface of revolution about the frame's y axis: profile points are (radius, height) from
 // bottom to top; a radius of zero closes the surface at that end.
-void AddLathe(MeshGroup& g, const Frame& f, const std::vector<Vec2>& profile, int segments,
-              double uvScaleU, double uvScaleV, double angle0 = 0.0, double angle1 = 2 * kPi);
+void AddLathe(MeshGroup& g, const Frame& f, const std::vector<Vec2>& profile, int segments, double uvScaleU,
+              double uvScaleV, double angle0 = 0.0, double angle1 = 2 * kPi);
 
 // A torus about the frame's y axis.
 void AddTorus(MeshGroup& g, const Frame& f, double majorRadius, double minorRadius, int majorSegments,
@@ -65,4 +64,4 @@ void AddTorus(MeshGroup& g, const Frame& f, double majorRadius, double minorRadi
 // Points of a hanging cable between a and b (a parabola sagging by sag along -y).
 std::vector<Vec3> SagCurve(Vec3 a, Vec3 b, double sag, int points);
 
-} // namespace resgen
+}  // namespace resgen

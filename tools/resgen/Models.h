@@ -14,4 +14,4 @@ Mesh BuildRoomMesh();
 // The words of each text model, one string per line.
 const char* const* TextLines(int which, int* lineCount);
 
-} // namespace resgen
+}  // namespace resgen

@@ -15,11 +15,18 @@ namespace {
 
 constexpr double kSr = kSampleRate;
 
-double MidiHz(double note) { return 440.0 * std::pow(2.0, (note - 69.0) / 12.0); }
+double MidiHz(double note)
+{
+    return 440.0 * std::pow(2.0, (note - 69.0) / 12.0);
+}
 
-size_t BeatSample(double beat) { return static_cast<size_t>(std::llround(beat * kBeatSeconds * kSr)); }
+size_t BeatSample(double beat)
+{
+    return static_cast<size_t>(std::llround(beat * kBeatSeconds * kSr));
+}
 
-double PolyBlep(double t, double dt) {
+double PolyBlep(double t, double dt)
+{
     if (t < dt) {
         t /= dt;
         return t + t - t * t - 1.0;
@@ -34,28 +41,35 @@ double PolyBlep(double t, double dt) {
 // Band-limited sawtooth and square with polyBLEP correction at the discontinuities.
 struct Oscillator {
     double phase = 0;
-    double Saw(double hz) {
+    double Saw(double hz)
+    {
         double dt = hz / kSr;
         double v = 2.0 * phase - 1.0 - PolyBlep(phase, dt);
         phase += dt;
-        if (phase >= 1.0) phase -= 1.0;
+        if (phase >= 1.0)
+            phase -= 1.0;
         return v;
     }
-    double Square(double hz, double width = 0.5) {
+    double Square(double hz, double width = 0.5)
+    {
         double dt = hz / kSr;
         double v = phase < width ? 1.0 : -1.0;
         v += PolyBlep(phase, dt);
         double t2 = phase - width;
-        if (t2 < 0) t2 += 1.0;
+        if (t2 < 0)
+            t2 += 1.0;
         v -= PolyBlep(t2, dt);
         phase += dt;
-        if (phase >= 1.0) phase -= 1.0;
+        if (phase >= 1.0)
+            phase -= 1.0;
         return v;
     }
-    double Sine(double hz) {
+    double Sine(double hz)
+    {
         double v = std::sin(2 * kPi * phase);
         phase += hz / kSr;
-        if (phase >= 1.0) phase -= 1.0;
+        if (phase >= 1.0)
+            phase -= 1.0;
         return v;
     }
 };
@@ -64,7 +78,8 @@ struct Oscillator {
 struct LowPass {
     double ic1 = 0, ic2 = 0;
     double lastCutoff = -1, lastResonance = -1, a1 = 0, a2 = 0, a3 = 0;
-    double Process(double x, double cutoff, double resonance) {
+    double Process(double x, double cutoff, double resonance)
+    {
         cutoff = Clamp(cutoff, 20.0, kSr * 0.45);
         // The tangent is the costly part; small cutoff moves reuse the last coefficients.
         if (std::fabs(cutoff - lastCutoff) > cutoff * 0.003 || resonance != lastResonance) {
@@ -88,16 +103,21 @@ struct LowPass {
 struct Adsr {
     double attack, decay, sustain, release;
     // Level at time t after note-on for a note held for `held` seconds.
-    double At(double t, double held) const {
+    double At(double t, double held) const
+    {
         auto level = [&](double x) {
-            if (x < attack) return x / attack;
+            if (x < attack)
+                return x / attack;
             x -= attack;
-            if (x < decay) return 1.0 - (1.0 - sustain) * (x / decay);
+            if (x < decay)
+                return 1.0 - (1.0 - sustain) * (x / decay);
             return sustain;
         };
-        if (t < held) return level(t);
+        if (t < held)
+            return level(t);
         double r = t - held;
-        if (r >= release) return 0.0;
+        if (r >= release)
+            return 0.0;
         return level(held) * (1.0 - r / release);
     }
     double Length(double held) const { return held + release; }
@@ -106,8 +126,10 @@ struct Adsr {
 class Mixer {
 public:
     explicit Mixer(size_t frames) : left(frames, 0.0), right(frames, 0.0) {}
-    void Add(size_t i, double v, double pan) { // pan -1..1
-        if (i >= left.size()) return;
+    void Add(size_t i, double v, double pan)
+    {  // pan -1..1
+        if (i >= left.size())
+            return;
         double a = (pan + 1) * 0.25 * kPi;
         left[i] += v * std::cos(a);
         right[i] += v * std::sin(a);
@@ -117,7 +139,8 @@ public:
 
 // ---- instruments ---------------------------------------------------------------------------
 
-void Kick(Mixer& m, double beat, double gain) {
+void Kick(Mixer& m, double beat, double gain)
+{
     size_t start = BeatSample(beat);
     double phase = 0;
     for (size_t i = 0; i < static_cast<size_t>(0.45 * kSr); ++i) {
@@ -130,7 +153,8 @@ void Kick(Mixer& m, double beat, double gain) {
     }
 }
 
-void Snare(Mixer& m, Random& rng, double beat, double gain) {
+void Snare(Mixer& m, Random& rng, double beat, double gain)
+{
     size_t start = BeatSample(beat);
     LowPass lp;
     Oscillator tone;
@@ -138,7 +162,7 @@ void Snare(Mixer& m, Random& rng, double beat, double gain) {
     for (size_t i = 0; i < static_cast<size_t>(0.3 * kSr); ++i) {
         double t = i / kSr;
         double n = rng.Range(-1, 1);
-        double hp = n - prev; // brighten the noise
+        double hp = n - prev;  // brighten the noise
         prev = n;
         double noise = lp.Process(hp, 7000.0, 0.2) * std::exp(-t * 16.0);
         double body = tone.Sine(185.0 + 40 * std::exp(-t * 40)) * std::exp(-t * 25.0);
@@ -146,21 +170,23 @@ void Snare(Mixer& m, Random& rng, double beat, double gain) {
     }
 }
 
-void Hat(Mixer& m, Random& rng, double beat, double gain, bool open, double pan) {
+void Hat(Mixer& m, Random& rng, double beat, double gain, bool open, double pan)
+{
     size_t start = BeatSample(beat);
     double decay = open ? 9.0 : 55.0;
     double prev = 0, prev2 = 0;
     for (size_t i = 0; i < static_cast<size_t>((open ? 0.35 : 0.08) * kSr); ++i) {
         double t = i / kSr;
         double n = rng.Range(-1, 1);
-        double hp = n - 2 * prev + prev2; // second difference: a crude high-pass
+        double hp = n - 2 * prev + prev2;  // second difference: a crude high-pass
         prev2 = prev;
         prev = n;
         m.Add(start + i, hp * 0.35 * std::exp(-t * decay) * gain, pan);
     }
 }
 
-void Crash(Mixer& m, Random& rng, double beat, double gain) {
+void Crash(Mixer& m, Random& rng, double beat, double gain)
+{
     size_t start = BeatSample(beat);
     double prevL = 0, prevR = 0;
     for (size_t i = 0; i < static_cast<size_t>(2.2 * kSr); ++i) {
@@ -177,7 +203,8 @@ void Crash(Mixer& m, Random& rng, double beat, double gain) {
 }
 
 // A rising filtered-noise sweep over [fromBeat, toBeat).
-void Riser(Mixer& m, Random& rng, double fromBeat, double toBeat, double gain) {
+void Riser(Mixer& m, Random& rng, double fromBeat, double toBeat, double gain)
+{
     size_t s0 = BeatSample(fromBeat), s1 = BeatSample(toBeat);
     LowPass lp;
     for (size_t i = s0; i < s1; ++i) {
@@ -191,7 +218,8 @@ struct Note {
     double beat, length, midi, velocity;
 };
 
-void Bass(Mixer& m, const Note& n, double cutoff, double resonance) {
+void Bass(Mixer& m, const Note& n, double cutoff, double resonance)
+{
     size_t start = BeatSample(n.beat);
     Adsr env{0.004, 0.12, 0.6, 0.06};
     double held = n.length * kBeatSeconds;
@@ -207,7 +235,8 @@ void Bass(Mixer& m, const Note& n, double cutoff, double resonance) {
     }
 }
 
-void Pad(Mixer& m, const std::vector<double>& chord, double beat, double beats, double gain, double cutoff) {
+void Pad(Mixer& m, const std::vector<double>& chord, double beat, double beats, double gain, double cutoff)
+{
     size_t start = BeatSample(beat);
     double held = beats * kBeatSeconds;
     Adsr env{0.6, 0.5, 0.8, 1.2};
@@ -222,7 +251,8 @@ void Pad(Mixer& m, const std::vector<double>& chord, double beat, double beats, 
             double fc = cutoff;
             for (size_t i = 0; i < static_cast<size_t>(env.Length(held) * kSr); ++i) {
                 double t = i / kSr;
-                if ((i & 63) == 0) fc = cutoff * (1.0 + 0.2 * std::sin(t * 1.3 + voice)); // slow sweep
+                if ((i & 63) == 0)
+                    fc = cutoff * (1.0 + 0.2 * std::sin(t * 1.3 + voice));  // slow sweep
                 double x = lp.Process(o.Saw(hz), fc, 0.1);
                 m.Add(start + i, x * env.At(t, held) * gain * 0.06, pan);
             }
@@ -231,7 +261,8 @@ void Pad(Mixer& m, const std::vector<double>& chord, double beat, double beats, 
     }
 }
 
-void Pluck(Mixer& m, const Note& n, double cutoff, double pan) {
+void Pluck(Mixer& m, const Note& n, double cutoff, double pan)
+{
     size_t start = BeatSample(n.beat);
     double held = n.length * kBeatSeconds;
     Adsr env{0.002, 0.15, 0.25, 0.12};
@@ -246,7 +277,8 @@ void Pluck(Mixer& m, const Note& n, double cutoff, double pan) {
     }
 }
 
-void Lead(Mixer& m, const Note& n, double brightness) {
+void Lead(Mixer& m, const Note& n, double brightness)
+{
     size_t start = BeatSample(n.beat);
     double held = n.length * kBeatSeconds;
     Adsr env{0.02, 0.2, 0.7, 0.25};
@@ -265,8 +297,8 @@ void Lead(Mixer& m, const Note& n, double brightness) {
 // ---- the arrangement ---------------------------------------------------------------------------
 
 struct Chord {
-    double root;               // bass note
-    std::vector<double> notes; // pad voicing
+    double root;                // bass note
+    std::vector<double> notes;  // pad voicing
 };
 
 const Chord kAm{45, {57, 60, 64, 69}};
@@ -277,69 +309,92 @@ const Chord kDm{38, {57, 62, 65, 69}};
 const Chord kBb{46, {58, 62, 65, 70}};
 const Chord kE{40, {56, 59, 64, 68}};
 
-const Chord& ChordOfBar(int bar) {
+const Chord& ChordOfBar(int bar)
+{
     static const Chord* const main[4] = {&kAm, &kF, &kC, &kG};
     static const Chord* const dark[4] = {&kAm, &kDm, &kBb, &kE};
     static const Chord* const outro[4] = {&kF, &kG, &kAm, &kAm};
-    if (bar >= 12 && bar < 16) return *dark[bar % 4];
-    if (bar >= 24) return *outro[bar % 4];
+    if (bar >= 12 && bar < 16)
+        return *dark[bar % 4];
+    if (bar >= 24)
+        return *outro[bar % 4];
     return *main[bar % 4];
 }
 
-const std::vector<Note>& Melody() {
+const std::vector<Note>& Melody()
+{
     static const std::vector<Note> notes = {
-        {0, 1.5, 76, 1}, {1.5, 0.5, 74, 0.8}, {2, 1, 72, 0.9}, {3, 1, 69, 0.8},
-        {4, 1.5, 72, 1}, {5.5, 0.5, 74, 0.8}, {6, 2, 77, 1},
-        {8, 1.5, 76, 1}, {9.5, 0.5, 74, 0.8}, {10, 1, 72, 0.9}, {11, 1, 67, 0.8},
-        {12, 1, 71, 0.9}, {13, 1, 74, 0.9}, {14, 2, 74, 1},
+        {0, 1.5, 76, 1},     {1.5, 0.5, 74, 0.8}, {2, 1, 72, 0.9},  {3, 1, 69, 0.8},     {4, 1.5, 72, 1},
+        {5.5, 0.5, 74, 0.8}, {6, 2, 77, 1},       {8, 1.5, 76, 1},  {9.5, 0.5, 74, 0.8}, {10, 1, 72, 0.9},
+        {11, 1, 67, 0.8},    {12, 1, 71, 0.9},    {13, 1, 74, 0.9}, {14, 2, 74, 1},
     };
     return notes;
 }
 
-} // namespace
+}  // namespace
 
-StereoBuffer SynthesizeTrack() {
+StereoBuffer SynthesizeTrack()
+{
     const size_t frames = BeatSample(kTrackBeats) + static_cast<size_t>(kTailSeconds * kSr);
     Mixer drums(frames), music(frames);
     Random rng(130);
 
     // Downbeats of the sections carry a crash so the picture's cuts land on them.
-    for (int b : {0, 16, 32, 48, 64, 80, 96}) Crash(drums, rng, b, b == 48 ? 0.6 : 1.0);
+    for (int b : {0, 16, 32, 48, 64, 80, 96})
+        Crash(drums, rng, b, b == 48 ? 0.6 : 1.0);
 
     for (int beat = 0; beat < kTrackBeats; ++beat) {
         // Kick pattern by section.
         bool kick = false;
         double kg = 1.0;
-        if (beat < 16) kick = beat % 4 == 0, kg = 0.8;
-        else if (beat < 48) kick = true;
-        else if (beat < 64) kick = beat % 4 == 0, kg = 0.55;
-        else if (beat < 72) kick = beat % 2 == 0, kg = 0.85;
-        else if (beat < 96) kick = true;
-        else if (beat < 104) kick = true, kg = 0.7;
-        else kick = beat % 4 == 0, kg = 0.6;
-        if (beat == 0) kg = 1.0;
-        if (kick) Kick(drums, beat, kg);
+        if (beat < 16)
+            kick = beat % 4 == 0, kg = 0.8;
+        else if (beat < 48)
+            kick = true;
+        else if (beat < 64)
+            kick = beat % 4 == 0, kg = 0.55;
+        else if (beat < 72)
+            kick = beat % 2 == 0, kg = 0.85;
+        else if (beat < 96)
+            kick = true;
+        else if (beat < 104)
+            kick = true, kg = 0.7;
+        else
+            kick = beat % 4 == 0, kg = 0.6;
+        if (beat == 0)
+            kg = 1.0;
+        if (kick)
+            Kick(drums, beat, kg);
 
         if ((beat >= 32 && beat < 48) || (beat >= 80 && beat < 96)) {
-            if (beat % 2 == 1) Snare(drums, rng, beat, 0.8);
+            if (beat % 2 == 1)
+                Snare(drums, rng, beat, 0.8);
         }
-        if (beat >= 96 && beat < 104 && beat % 2 == 1) Snare(drums, rng, beat, 0.5);
+        if (beat >= 96 && beat < 104 && beat % 2 == 1)
+            Snare(drums, rng, beat, 0.5);
 
         // Hats.
-        if (beat >= 16 && beat < 32) Hat(drums, rng, beat + 0.5, 0.7, false, 0.3);
+        if (beat >= 16 && beat < 32)
+            Hat(drums, rng, beat + 0.5, 0.7, false, 0.3);
         if ((beat >= 32 && beat < 48) || (beat >= 80 && beat < 96)) {
-            for (int s = 0; s < 4; ++s) Hat(drums, rng, beat + s * 0.25, s == 2 ? 0.8 : 0.45, false, 0.3);
-            if (beat >= 80) Hat(drums, rng, beat + 0.5, 0.5, true, -0.3);
+            for (int s = 0; s < 4; ++s)
+                Hat(drums, rng, beat + s * 0.25, s == 2 ? 0.8 : 0.45, false, 0.3);
+            if (beat >= 80)
+                Hat(drums, rng, beat + 0.5, 0.5, true, -0.3);
         }
-        if (beat >= 48 && beat < 64) Hat(drums, rng, beat + 0.5, 0.35, false, -0.4);
+        if (beat >= 48 && beat < 64)
+            Hat(drums, rng, beat + 0.5, 0.35, false, -0.4);
         if (beat >= 64 && beat < 80) {
             Hat(drums, rng, beat + 0.5, 0.6, false, 0.3);
-            if (beat >= 72) Hat(drums, rng, beat + 0.25, 0.3, false, -0.3), Hat(drums, rng, beat + 0.75, 0.3, false, -0.3);
+            if (beat >= 72)
+                Hat(drums, rng, beat + 0.25, 0.3, false, -0.3), Hat(drums, rng, beat + 0.75, 0.3, false, -0.3);
         }
-        if (beat >= 96 && beat < 108) Hat(drums, rng, beat + 0.5, 0.5 * (1.0 - (beat - 96) / 14.0), false, 0.3);
+        if (beat >= 96 && beat < 108)
+            Hat(drums, rng, beat + 0.5, 0.5 * (1.0 - (beat - 96) / 14.0), false, 0.3);
     }
     // A snare roll into the peak.
-    for (int i = 0; i < 32; ++i) Snare(drums, rng, 76 + i * 0.125, 0.25 + 0.6 * i / 32.0);
+    for (int i = 0; i < 32; ++i)
+        Snare(drums, rng, 76 + i * 0.125, 0.25 + 0.6 * i / 32.0);
     Riser(drums, rng, 60, 64, 0.35);
     Riser(drums, rng, 76, 80, 0.5);
 
@@ -347,7 +402,10 @@ StereoBuffer SynthesizeTrack() {
         const Chord& chord = ChordOfBar(bar);
         const double b0 = bar * 4.0;
         // Pads everywhere; darker in the corridor, brightest at the peak.
-        double cutoff = b0 < 16 ? 900 + b0 * 40 : (b0 < 48 ? 1800 : (b0 < 64 ? 700 : (b0 < 80 ? 900 + (b0 - 64) * 80 : (b0 < 96 ? 3200 : 1400))));
+        double cutoff = b0 < 16
+                            ? 900 + b0 * 40
+                            : (b0 < 48 ? 1800
+                                       : (b0 < 64 ? 700 : (b0 < 80 ? 900 + (b0 - 64) * 80 : (b0 < 96 ? 3200 : 1400))));
         Pad(music, chord.notes, b0, 4.0, b0 >= 48 && b0 < 64 ? 1.1 : 1.0, cutoff);
 
         // Bass.
@@ -386,8 +444,10 @@ StereoBuffer SynthesizeTrack() {
             for (const Note& n : Melody()) {
                 Note x = n;
                 x.beat += start + rep;
-                if (start == 80.0) x.midi += 12, x.velocity *= 0.85;
-                if (start == 96.0) x.velocity *= 0.7;
+                if (start == 80.0)
+                    x.midi += 12, x.velocity *= 0.85;
+                if (start == 96.0)
+                    x.velocity *= 0.7;
                 Lead(music, x, start == 80.0 ? 1.0 : 0.5);
             }
         }
@@ -404,8 +464,10 @@ StereoBuffer SynthesizeTrack() {
         for (size_t i = 0; i < static_cast<size_t>(0.3 * kSr) && s + i < frames; ++i)
             duck[s + i] = std::min(duck[s + i], 1.0 - depth * std::exp(-(i / kSr) * 12.0));
     };
-    for (int beat = 16; beat < 48; ++beat) duckAt(beat, 0.45);
-    for (int beat = 72; beat < 96; ++beat) duckAt(beat, 0.5);
+    for (int beat = 16; beat < 48; ++beat)
+        duckAt(beat, 0.45);
+    for (int beat = 72; beat < 96; ++beat)
+        duckAt(beat, 0.5);
 
     // Delay on the music bus (three eighths), then a soft limiter.
     const size_t delay = BeatSample(0.75);
@@ -429,9 +491,11 @@ StereoBuffer SynthesizeTrack() {
     return out;
 }
 
-std::vector<uint8_t> EncodeMp3(const StereoBuffer& audio) {
+std::vector<uint8_t> EncodeMp3(const StereoBuffer& audio)
+{
     lame_global_flags* gf = lame_init();
-    if (!gf) throw std::runtime_error("LAME initialisation failed");
+    if (!gf)
+        throw std::runtime_error("LAME initialisation failed");
     lame_set_in_samplerate(gf, kSampleRate);
     lame_set_out_samplerate(gf, kSampleRate);
     lame_set_num_channels(gf, 2);
@@ -467,9 +531,10 @@ std::vector<uint8_t> EncodeMp3(const StereoBuffer& audio) {
     // The first frame was reserved for the info tag; fill it now that the totals are known.
     std::vector<uint8_t> tag(4096);
     size_t tagSize = lame_get_lametag_frame(gf, tag.data(), tag.size());
-    if (tagSize > 0 && tagSize <= out.size()) std::copy(tag.begin(), tag.begin() + tagSize, out.begin());
+    if (tagSize > 0 && tagSize <= out.size())
+        std::copy(tag.begin(), tag.begin() + tagSize, out.begin());
     lame_close(gf);
     return out;
 }
 
-} // namespace resgen
+}  // namespace resgen

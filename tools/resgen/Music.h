@@ -22,4 +22,4 @@ StereoBuffer SynthesizeTrack();
 // delay and padding, so gapless decoders start on sample 0. Throws std::runtime_error on failure.
 std::vector<uint8_t> EncodeMp3(const StereoBuffer& audio);
 
-} // namespace resgen
+}  // namespace resgen

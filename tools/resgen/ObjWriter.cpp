@@ -8,8 +8,10 @@
 
 namespace resgen {
 
-std::string FormatFixed(double v, int decimals) {
-    if (!std::isfinite(v)) throw std::runtime_error("non-finite number in model data");
+std::string FormatFixed(double v, int decimals)
+{
+    if (!std::isfinite(v))
+        throw std::runtime_error("non-finite number in model data");
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
     std::string s = buf;
@@ -17,15 +19,18 @@ std::string FormatFixed(double v, int decimals) {
     size_t dot = s.find('.');
     if (dot != std::string::npos) {
         size_t end = s.size();
-        while (end > dot + 2 && s[end - 1] == '0') --end;
+        while (end > dot + 2 && s[end - 1] == '0')
+            --end;
         s.resize(end);
     }
-    if (s == "-0.0") s = "0.0";
+    if (s == "-0.0")
+        s = "0.0";
     return s;
 }
 
 void WriteObj(const std::string& dir, const std::string& baseName, const Mesh& mesh,
-              const std::vector<MaterialDef>& materials, const ObjOptions& options) {
+              const std::vector<MaterialDef>& materials, const ObjOptions& options)
+{
     std::string mtl;
     mtl += "# " + options.header + " materials\n";
     for (const auto& m : materials) {
@@ -34,8 +39,10 @@ void WriteObj(const std::string& dir, const std::string& baseName, const Mesh& m
         mtl += "Kd " + FormatFixed(m.diffuse.x, 4) + " " + FormatFixed(m.diffuse.y, 4) + " " +
                FormatFixed(m.diffuse.z, 4) + "\n";
         mtl += "Ks 0.5 0.5 0.5\nNs 32.0\nNi 1.0\nd 1.0\nillum 2\n";
-        if (!m.diffuseMap.empty()) mtl += "map_Kd " + m.diffuseMap + "\n";
-        if (!m.bumpMap.empty()) mtl += "map_Bump " + m.bumpMap + "\n";
+        if (!m.diffuseMap.empty())
+            mtl += "map_Kd " + m.diffuseMap + "\n";
+        if (!m.bumpMap.empty())
+            mtl += "map_Bump " + m.bumpMap + "\n";
     }
     WriteTextFile(dir + "/" + baseName + ".mtl", mtl);
 
@@ -80,4 +87,4 @@ void WriteObj(const std::string& dir, const std::string& baseName, const Mesh& m
     WriteTextFile(dir + "/" + baseName + ".obj", out);
 }
 
-} // namespace resgen
+}  // namespace resgen

@@ -12,16 +12,18 @@ using namespace layout;
 
 namespace {
 
-constexpr double kUv = 1.0 / 1.5; // one texture repeat per 1.5 units
+constexpr double kUv = 1.0 / 1.5;  // one texture repeat per 1.5 units
 
-Frame PodFrame() {
+Frame PodFrame()
+{
     Frame f;
     f.origin = {kPodX, 0, 0};
     return f;
 }
 
 // Points of a cubic Bezier curve.
-std::vector<Vec3> Bezier(Vec3 a, Vec3 b, Vec3 c, Vec3 d, int n) {
+std::vector<Vec3> Bezier(Vec3 a, Vec3 b, Vec3 c, Vec3 d, int n)
+{
     std::vector<Vec3> out;
     for (int i = 0; i <= n; ++i) {
         double t = static_cast<double>(i) / n, u = 1 - t;
@@ -30,9 +32,10 @@ std::vector<Vec3> Bezier(Vec3 a, Vec3 b, Vec3 c, Vec3 d, int n) {
     return out;
 }
 
-} // namespace
+}  // namespace
 
-Mesh BuildPodMesh() {
+Mesh BuildPodMesh()
+{
     Mesh mesh;
     const Frame pod = PodFrame();
     const double r = kPodRadius;
@@ -43,8 +46,13 @@ Mesh BuildPodMesh() {
         // Lower collar and the domed top cap.
         AddLathe(g, pod, {{r + 0.12, kFloorY + 0.3}, {r + 0.12, glassBottom - 0.05}, {r + 0.04, glassBottom + 0.12}},
                  40, kUv, kUv);
-        AddLathe(g, pod, {{r + 0.04, glassTop - 0.12}, {r + 0.12, glassTop + 0.05}, {r + 0.12, glassTop + 0.35},
-                          {r * 0.85, glassTop + 0.7}, {r * 0.5, glassTop + 0.88}, {0.0, glassTop + 0.93}},
+        AddLathe(g, pod,
+                 {{r + 0.04, glassTop - 0.12},
+                  {r + 0.12, glassTop + 0.05},
+                  {r + 0.12, glassTop + 0.35},
+                  {r * 0.85, glassTop + 0.7},
+                  {r * 0.5, glassTop + 0.88},
+                  {0.0, glassTop + 0.93}},
                  40, kUv, kUv);
         // Four ribs up the glass, clear of the side facing the corridor.
         for (double a : {0.9, 2.2, 4.1, 5.4}) {
@@ -59,8 +67,9 @@ Mesh BuildPodMesh() {
     }
     {
         MeshGroup& g = mesh.Begin("CircleSupport_CircleSupportMesh", "GreasyMetal");
-        AddLathe(g, pod, {{r + 0.3, kFloorY}, {r + 0.3, kFloorY + 0.18}, {r + 0.2, kFloorY + 0.3}, {0.0, kFloorY + 0.3}},
-                 48, kUv, kUv);
+        AddLathe(g, pod,
+                 {{r + 0.3, kFloorY}, {r + 0.3, kFloorY + 0.18}, {r + 0.2, kFloorY + 0.3}, {0.0, kFloorY + 0.3}}, 48,
+                 kUv, kUv);
         Frame ring = pod;
         ring.origin.y = glassBottom + 0.3;
         AddTorus(g, ring, r + 0.06, 0.05, 48, 10, kUv);
@@ -106,24 +115,56 @@ Mesh BuildPodMesh() {
     {
         MeshGroup& g = mesh.Begin("HumanShield_HumanShieldMesh", "LeakDecal");
         // The glass, with texture rows running downwards along the capsule so leaks run down.
-        std::vector<Vec2> profile = {{r - 0.03, glassBottom}, {r, glassBottom + 0.15}, {r, glassTop - 0.15},
-                                     {r - 0.03, glassTop}};
+        std::vector<Vec2> profile = {
+            {r - 0.03, glassBottom}, {r, glassBottom + 0.15}, {r, glassTop - 0.15}, {r - 0.03, glassTop}};
         MeshGroup tmp;
         AddLathe(tmp, pod, profile, 48, 1.0 / (2 * kPi * r), 1.0 / (glassTop - glassBottom));
-        for (auto& v : tmp.vertices) v.uv.y = 1.0 + v.uv.y; // 0 at the top, 1 at the bottom
+        for (auto& v : tmp.vertices)
+            v.uv.y = 1.0 + v.uv.y;  // 0 at the top, 1 at the bottom
         g.vertices = tmp.vertices;
         g.triangles = tmp.triangles;
     }
     // Hoses from the top cap and the base back to the wall.
     const Vec3 c = pod.origin;
-    const struct { Vec3 a, b, cc, d; double radius; } hoses[7] = {
-        {c + Vec3{-0.3, glassTop + 0.8, 0.2}, c + Vec3{-0.4, glassTop + 1.6, 0.3}, {1.2, 3.0, 0.6}, {0.3, 1.7, 0.7}, 0.07},
-        {c + Vec3{-0.2, glassTop + 0.85, -0.2}, c + Vec3{-0.3, glassTop + 1.5, -0.4}, {1.0, 3.1, -0.5}, {0.3, 2.2, -0.6}, 0.06},
-        {c + Vec3{-0.8, glassTop + 0.45, 0.5}, c + Vec3{-1.5, glassTop + 0.4, 0.9}, {0.8, 0.6, 1.1}, {0.3, 0.3, 1.2}, 0.08},
-        {c + Vec3{-0.8, glassTop + 0.45, -0.5}, c + Vec3{-1.6, glassTop + 0.2, -0.9}, {0.7, 0.0, -1.2}, {0.3, -0.4, -1.2}, 0.08},
-        {c + Vec3{-1.2, kFloorY + 0.2, 0.3}, c + Vec3{-1.8, kFloorY + 0.1, 0.5}, {0.8, kFloorY + 0.1, 0.7}, {0.3, kFloorY + 0.8, 0.8}, 0.09},
-        {c + Vec3{-1.2, kFloorY + 0.2, -0.3}, c + Vec3{-1.8, kFloorY + 0.1, -0.6}, {0.8, kFloorY + 0.1, -0.9}, {0.3, kFloorY + 0.6, -1.0}, 0.09},
-        {c + Vec3{-0.9, glassBottom + 0.1, 0.0}, c + Vec3{-1.6, glassBottom - 0.3, 0.0}, {0.6, kFloorY + 1.2, 0.1}, {0.3, kFloorY + 1.4, 0.0}, 0.06},
+    const struct {
+        Vec3 a, b, cc, d;
+        double radius;
+    } hoses[7] = {
+        {c + Vec3{-0.3, glassTop + 0.8, 0.2},
+         c + Vec3{-0.4, glassTop + 1.6, 0.3},
+         {1.2, 3.0, 0.6},
+         {0.3, 1.7, 0.7},
+         0.07},
+        {c + Vec3{-0.2, glassTop + 0.85, -0.2},
+         c + Vec3{-0.3, glassTop + 1.5, -0.4},
+         {1.0, 3.1, -0.5},
+         {0.3, 2.2, -0.6},
+         0.06},
+        {c + Vec3{-0.8, glassTop + 0.45, 0.5},
+         c + Vec3{-1.5, glassTop + 0.4, 0.9},
+         {0.8, 0.6, 1.1},
+         {0.3, 0.3, 1.2},
+         0.08},
+        {c + Vec3{-0.8, glassTop + 0.45, -0.5},
+         c + Vec3{-1.6, glassTop + 0.2, -0.9},
+         {0.7, 0.0, -1.2},
+         {0.3, -0.4, -1.2},
+         0.08},
+        {c + Vec3{-1.2, kFloorY + 0.2, 0.3},
+         c + Vec3{-1.8, kFloorY + 0.1, 0.5},
+         {0.8, kFloorY + 0.1, 0.7},
+         {0.3, kFloorY + 0.8, 0.8},
+         0.09},
+        {c + Vec3{-1.2, kFloorY + 0.2, -0.3},
+         c + Vec3{-1.8, kFloorY + 0.1, -0.6},
+         {0.8, kFloorY + 0.1, -0.9},
+         {0.3, kFloorY + 0.6, -1.0},
+         0.09},
+        {c + Vec3{-0.9, glassBottom + 0.1, 0.0},
+         c + Vec3{-1.6, glassBottom - 0.3, 0.0},
+         {0.6, kFloorY + 1.2, 0.1},
+         {0.3, kFloorY + 1.4, 0.0},
+         0.06},
     };
     for (int i = 0; i < 7; ++i) {
         std::string n = std::to_string(i);
@@ -134,4 +175,4 @@ Mesh BuildPodMesh() {
     return mesh;
 }
 
-} // namespace resgen
+}  // namespace resgen

@@ -32,35 +32,48 @@ struct Job {
     std::function<void(const std::string& dir)> run;
 };
 
-std::vector<MaterialDef> PodMaterials() {
+std::vector<MaterialDef> PodMaterials()
+{
     return {{"GreasyMetal", {0.6, 0.6, 0.62}, "Res/greasy-metal-pan1-albedo.png", "Res/greasy-metal-pan1-normal.png"},
-            {"LeakDecal", {0.6, 0.75, 0.8}, "Res/Texora_DecalsLeaking0208_2_S.jpg",
+            {"LeakDecal",
+             {0.6, 0.75, 0.8},
+             "Res/Texora_DecalsLeaking0208_2_S.jpg",
              "Res/Texora_DecalsLeaking0208_1_masked_S.png"},
             {"Rubber", {0.1, 0.1, 0.1}, "Res/synth-rubber-albedo.png", "Res/synth-rubber-normal.png"}};
 }
 
-std::vector<MaterialDef> RoomMaterials() {
-    return {{"MetalGrid", {0.45, 0.45, 0.47}, "Res/metalgrid3_basecolor.png", "Res/metalgrid3_normal-ogl.png"},
-            {"ScifiFloor", {0.45, 0.47, 0.5}, "Res/Texora_Scifi_Floor4_1K_albedo.tif",
-             "Res/Texora_Scifi_Floor4_1K_normal.tif"},
-            {"Container", {0.2, 0.35, 0.42}, "Res/storage-container2-albedo.png",
-             "Res/storage-container2-normal-ogl.png"},
-            {"Padded", {0.78, 0.8, 0.82}, "Res/Texora_Plastic_Padded_1K_albedo.tif",
-             "Res/Texora_Plastic_Padded_1K_normal.tif"},
-            {"RedPlastic", {0.62, 0.1, 0.08}, "Res/scuffed-plastic4-alb.png", "Res/scuffed-plastic-normal.png"},
-            {"Rubber", {0.1, 0.1, 0.1}, "Res/synth-rubber-albedo.png", "Res/synth-rubber-normal.png"},
-            {"ChippedPaint", {0.78, 0.55, 0.1}, "Res/chipped-paint-metal-albedo.png",
-             "Res/chipped-paint-metal-normal-ogl.png"},
-            {"RustStreaks", {0.45, 0.28, 0.15}, "Res/rustediron-streaks_basecolor.png",
-             "Res/rustediron-streaks_normal.png"},
-            {"RoofGrid", {0.5, 0.52, 0.55}, "Res/Texora_Metal_Grid_1K_albedo.tif", "Res/Texora_Metal_Grid_1K_normal.tif"},
-            {"Drawing0", {0.5, 0.4, 0.3}, "Res/iron-rusted_sp1-basecolor.png", "Res/iron-rusted4-normal.png"},
-            {"Drawing1", {0.5, 0.4, 0.3}, "Res/iron-rusted_sp2-basecolor.png", "Res/iron-rusted4-normal.png"},
-            {"Drawing2", {0.5, 0.4, 0.3}, "Res/iron-rusted_sp3-basecolor.png", "Res/iron-rusted4-normal.png"},
-            {"Drawing3", {0.5, 0.4, 0.3}, "Res/iron-rusted_sp4-basecolor.png", "Res/iron-rusted4-normal.png"}};
+std::vector<MaterialDef> RoomMaterials()
+{
+    return {
+        {"MetalGrid", {0.45, 0.45, 0.47}, "Res/metalgrid3_basecolor.png", "Res/metalgrid3_normal-ogl.png"},
+        {"ScifiFloor",
+         {0.45, 0.47, 0.5},
+         "Res/Texora_Scifi_Floor4_1K_albedo.tif",
+         "Res/Texora_Scifi_Floor4_1K_normal.tif"},
+        {"Container", {0.2, 0.35, 0.42}, "Res/storage-container2-albedo.png", "Res/storage-container2-normal-ogl.png"},
+        {"Padded",
+         {0.78, 0.8, 0.82},
+         "Res/Texora_Plastic_Padded_1K_albedo.tif",
+         "Res/Texora_Plastic_Padded_1K_normal.tif"},
+        {"RedPlastic", {0.62, 0.1, 0.08}, "Res/scuffed-plastic4-alb.png", "Res/scuffed-plastic-normal.png"},
+        {"Rubber", {0.1, 0.1, 0.1}, "Res/synth-rubber-albedo.png", "Res/synth-rubber-normal.png"},
+        {"ChippedPaint",
+         {0.78, 0.55, 0.1},
+         "Res/chipped-paint-metal-albedo.png",
+         "Res/chipped-paint-metal-normal-ogl.png"},
+        {"RustStreaks",
+         {0.45, 0.28, 0.15},
+         "Res/rustediron-streaks_basecolor.png",
+         "Res/rustediron-streaks_normal.png"},
+        {"RoofGrid", {0.5, 0.52, 0.55}, "Res/Texora_Metal_Grid_1K_albedo.tif", "Res/Texora_Metal_Grid_1K_normal.tif"},
+        {"Drawing0", {0.5, 0.4, 0.3}, "Res/iron-rusted_sp1-basecolor.png", "Res/iron-rusted4-normal.png"},
+        {"Drawing1", {0.5, 0.4, 0.3}, "Res/iron-rusted_sp2-basecolor.png", "Res/iron-rusted4-normal.png"},
+        {"Drawing2", {0.5, 0.4, 0.3}, "Res/iron-rusted_sp3-basecolor.png", "Res/iron-rusted4-normal.png"},
+        {"Drawing3", {0.5, 0.4, 0.3}, "Res/iron-rusted_sp4-basecolor.png", "Res/iron-rusted4-normal.png"}};
 }
 
-std::vector<Job> AllJobs() {
+std::vector<Job> AllJobs()
+{
     std::vector<Job> jobs;
     // Longest first, so two workers finish close together.
     jobs.push_back({"vexa-rhino.mp3", [](const std::string& dir) {
@@ -85,24 +98,24 @@ std::vector<Job> AllJobs() {
                     }});
     for (int i = 1; i <= 3; ++i) {
         std::string base = "Text" + std::to_string(i);
-        jobs.push_back({base + ".obj", [i, base](const std::string& dir) {
-                            ObjOptions o;
-                            o.writeTexCoords = false;
-                            o.negateNormals = true;
-                            o.header = base;
-                            WriteObj(dir, base, BuildTextMesh(i, kFontPath), {{"TextMaterial", {0.48, 0.7, 0.81}, "", ""}}, o);
-                        }});
+        jobs.push_back(
+            {base + ".obj", [i, base](const std::string& dir) {
+                 ObjOptions o;
+                 o.writeTexCoords = false;
+                 o.negateNormals = true;
+                 o.header = base;
+                 WriteObj(dir, base, BuildTextMesh(i, kFontPath), {{"TextMaterial", {0.48, 0.7, 0.81}, "", ""}}, o);
+             }});
     }
-    jobs.push_back({"10.dds", [](const std::string& dir) {
-                        WriteBinaryFile(dir + "/10.dds", EncodeDdsCube(MakeSkyCube(512)));
-                    }});
+    jobs.push_back(
+        {"10.dds", [](const std::string& dir) { WriteBinaryFile(dir + "/10.dds", EncodeDdsCube(MakeSkyCube(512))); }});
     for (auto& t : TextureJobs()) {
         jobs.push_back({t.fileName, [t](const std::string& dir) { t.run(dir + "/" + t.fileName); }});
     }
     return jobs;
 }
 
-} // namespace
+}  // namespace
 
 constexpr const char* kUsage =
     "usage: resgen [--] FOLDER [ASSET...]\n"
@@ -115,7 +128,8 @@ constexpr const char* kUsage =
     "  -h, --help   print this help and exit\n"
     "  --version    print the version and exit\n";
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     std::vector<std::string> operands;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
@@ -174,9 +188,11 @@ int main(int argc, char** argv) {
     };
     const unsigned threads = std::max(1u, std::min(2u, std::thread::hardware_concurrency()));
     std::vector<std::thread> pool;
-    for (unsigned t = 1; t < threads; ++t) pool.emplace_back(worker);
+    for (unsigned t = 1; t < threads; ++t)
+        pool.emplace_back(worker);
     worker();
-    for (auto& t : pool) t.join();
+    for (auto& t : pool)
+        t.join();
     const double total = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     char line[128];
     std::snprintf(line, sizeof line, "%zu assets in %.1f s%s", jobs.size(), total, failures ? ", with errors" : "");

@@ -30,29 +30,34 @@ constexpr double kGround = -0.5;
 // Fleece: the body under the tufts (an ellipsoid) and the tufts on it.
 const Vec3 kBodyCentre{0, -0.01, -0.06};
 const Vec3 kBodyRadii{0.155, 0.195, 0.54};
-constexpr double kTuftClosest = 0.08;    // least distance between tuft centres when placed
-constexpr double kTuftSpacing = 0.1;     // neighbours nearer than this are pushed apart
+constexpr double kTuftClosest = 0.08;  // least distance between tuft centres when placed
+constexpr double kTuftSpacing = 0.1;   // neighbours nearer than this are pushed apart
 constexpr double kTuftRadiusMin = 0.045;
 constexpr double kTuftRadiusMax = 0.062;
-constexpr double kTuftBlend = 0.01;      // small, so a crease stays between neighbours
+constexpr double kTuftBlend = 0.01;  // small, so a crease stays between neighbours
 
 // Neck (woolly) and head (bare), in the head's frame: poll at kPoll, axis kHeadAxis down the face.
 const Vec3 kNeckFrom{0, 0.04, 0.34};
 const Vec3 kNeckTo{0, 0.17, 0.54};
 constexpr double kNeckRadius = 0.085;
 const Vec3 kPoll{0, 0.25, 0.59};
-const Vec3 kHeadAxis = Normalize(Vec3{0, -0.58, 1.0}); // about 30 degrees below level
+const Vec3 kHeadAxis = Normalize(Vec3{0, -0.58, 1.0});  // about 30 degrees below level
 
-double SmoothMin(double a, double b, double k) {
+double SmoothMin(double a, double b, double k)
+{
     double h = Clamp(0.5 + 0.5 * (b - a) / k, 0.0, 1.0);
     return Mix(b, a, h) - k * h * (1.0 - h);
 }
 
-double SmoothMax(double a, double b, double k) { return -SmoothMin(-a, -b, k); }
+double SmoothMax(double a, double b, double k)
+{
+    return -SmoothMin(-a, -b, k);
+}
 
 // Central-difference gradient of f at p.
 template <typename F>
-Vec3 GradientOf(const F& f, Vec3 p, double e) {
+Vec3 GradientOf(const F& f, Vec3 p, double e)
+{
     return Vec3{f(p + Vec3{e, 0, 0}) - f(p - Vec3{e, 0, 0}), f(p + Vec3{0, e, 0}) - f(p - Vec3{0, e, 0}),
                 f(p + Vec3{0, 0, e}) - f(p - Vec3{0, 0, e})} *
            (1.0 / (2 * e));
@@ -60,7 +65,8 @@ Vec3 GradientOf(const F& f, Vec3 p, double e) {
 
 // One Newton step of p towards the surface f = 0, along the gradient.
 template <typename F>
-Vec3 NewtonStep(const F& f, Vec3 p, double e) {
+Vec3 NewtonStep(const F& f, Vec3 p, double e)
+{
     const Vec3 g = GradientOf(f, p, e);
     const double l2 = Dot(g, g);
     return l2 > 1e-12 ? p - g * (f(p) / l2) : p;
@@ -68,7 +74,8 @@ Vec3 NewtonStep(const F& f, Vec3 p, double e) {
 
 // Signed distance to an ellipsoid, close to exact near its surface however unequal the radii, so
 // that an offset of it (the fleece's base) is an even shell.
-double Ellipsoid(Vec3 p, Vec3 c, Vec3 r) {
+double Ellipsoid(Vec3 p, Vec3 c, Vec3 r)
+{
     const Vec3 d = p - c;
     const double k0 = Length(Vec3{d.x / r.x, d.y / r.y, d.z / r.z});
     const double k1 = Length(Vec3{d.x / (r.x * r.x), d.y / (r.y * r.y), d.z / (r.z * r.z)});
@@ -76,7 +83,8 @@ double Ellipsoid(Vec3 p, Vec3 c, Vec3 r) {
 }
 
 // A capsule whose radius runs from ra at a to rb at b.
-double TaperedCapsule(Vec3 p, Vec3 a, Vec3 b, double ra, double rb) {
+double TaperedCapsule(Vec3 p, Vec3 a, Vec3 b, double ra, double rb)
+{
     Vec3 pa = p - a, ba = b - a;
     double h = Clamp(Dot(pa, ba) / Dot(ba, ba), 0.0, 1.0);
     return Length(pa - ba * h) - Mix(ra, rb, h);
@@ -97,11 +105,13 @@ struct HeadFrame {
 
 class SheepField {
 public:
-    SheepField() {
+    SheepField()
+    {
         PlaceFleeceTufts();
         // A cap of wool on the poll, between the ears.
         const HeadFrame f;
-        for (double x : {-0.03, 0.03}) tufts_.push_back({f.Point(x, 0.0, -0.005), 0.036, f.t});
+        for (double x : {-0.03, 0.03})
+            tufts_.push_back({f.Point(x, 0.0, -0.005), 0.036, f.t});
         tufts_.push_back({f.Point(0, 0.012, 0.03), 0.034, f.t});
         // The tail: a short woolly stub hanging at the rump.
         tufts_.push_back({{0, 0.1, -0.66}, 0.05, {0, 0, -1}});
@@ -112,21 +122,25 @@ public:
 
 private:
     // The surface the fleece tufts sit on: body and neck.
-    static double WoolBase(Vec3 p) {
+    static double WoolBase(Vec3 p)
+    {
         double body = Ellipsoid(p, kBodyCentre, kBodyRadii);
         double neck = TaperedCapsule(p, kNeckFrom, kNeckTo, kNeckRadius, kNeckRadius * 0.8);
         return SmoothMin(body, neck, 0.08);
     }
 
-    static Vec3 OntoWoolBase(Vec3 p) {
-        for (int i = 0; i < 5; ++i) p = NewtonStep(WoolBase, p, 1e-4);
+    static Vec3 OntoWoolBase(Vec3 p)
+    {
+        for (int i = 0; i < 5; ++i)
+            p = NewtonStep(WoolBase, p, 1e-4);
         return p;
     }
 
     // Bare skin from the poll forward: the face and the front of the head.
     static bool OnFace(Vec3 p) { return Dot(p - kPoll, HeadFrame{}.s) > -0.005 && p.z > 0.49; }
 
-    void PlaceFleeceTufts() {
+    void PlaceFleeceTufts()
+    {
         // Dart throwing on the base surface (candidates from a thin shell around it, pulled onto it,
         // kept when no centre so far is nearer than the closest spacing), then a few rounds of
         // pushing near neighbours apart along the surface, so that the tufts lie evenly: every one
@@ -136,9 +150,11 @@ private:
         std::vector<Vec3> centres;
         for (int attempt = 0; attempt < 300000; ++attempt) {
             Vec3 p{rng.Range(lo.x, hi.x), rng.Range(lo.y, hi.y), rng.Range(lo.z, hi.z)};
-            if (std::fabs(WoolBase(p)) > 0.03) continue;
+            if (std::fabs(WoolBase(p)) > 0.03)
+                continue;
             p = OntoWoolBase(p);
-            if (std::fabs(WoolBase(p)) > 1e-4 || OnFace(p)) continue;
+            if (std::fabs(WoolBase(p)) > 1e-4 || OnFace(p))
+                continue;
             bool free = true;
             for (const Vec3& c : centres) {
                 if (Length(c - p) < kTuftClosest) {
@@ -146,7 +162,8 @@ private:
                     break;
                 }
             }
-            if (free) centres.push_back(p);
+            if (free)
+                centres.push_back(p);
         }
         for (int round = 0; round < 30; ++round) {
             std::vector<Vec3> moved = centres;
@@ -155,23 +172,27 @@ private:
                 for (size_t j = 0; j < centres.size(); ++j) {
                     const Vec3 d = centres[i] - centres[j];
                     const double l = Length(d);
-                    if (j != i && l < kTuftSpacing && l > 1e-9) push += d * ((kTuftSpacing - l) / l);
+                    if (j != i && l < kTuftSpacing && l > 1e-9)
+                        push += d * ((kTuftSpacing - l) / l);
                 }
                 moved[i] = OntoWoolBase(centres[i] + push * 0.25);
             }
             centres = moved;
         }
         for (const Vec3& c : centres) {
-            if (OnFace(c)) continue;
+            if (OnFace(c))
+                continue;
             tufts_.push_back({c, rng.Range(kTuftRadiusMin, kTuftRadiusMax), Normalize(GradientOf(WoolBase, c, 1e-4))});
         }
     }
 
-    double Fleece(Vec3 p) const {
+    double Fleece(Vec3 p) const
+    {
         double tufts = 1.0;
         for (const Tuft& t : tufts_) {
             Vec3 q = p - t.c;
-            if (std::fabs(q.x) > t.r + 0.05 || std::fabs(q.y) > t.r + 0.05 || std::fabs(q.z) > t.r + 0.05) continue;
+            if (std::fabs(q.x) > t.r + 0.05 || std::fabs(q.y) > t.r + 0.05 || std::fabs(q.z) > t.r + 0.05)
+                continue;
             const double along = Dot(q, t.n);
             tufts = SmoothMin(tufts, Length(q + t.n * (along * 0.3)) - t.r, kTuftBlend);
         }
@@ -184,7 +205,8 @@ private:
         return d - 0.007 * curl;
     }
 
-    static double Head(Vec3 p) {
+    static double Head(Vec3 p)
+    {
         const HeadFrame f;
         Vec3 q = p - kPoll;
         double x = q.x, up = Dot(q, f.t), along = Dot(q, f.s);
@@ -214,10 +236,12 @@ private:
 // drops it when it has no area. Moving the vertices towards the surface can fold a small triangle in a
 // crease, or leave one whose corners' normals lean away from the way it faces; such a triangle is
 // turned to face out and gets corners of its own with its own normal, so it is lit as it faces.
-void AddWoundTriangle(MeshGroup& g, uint32_t a, uint32_t b, uint32_t c, Vec3 out) {
+void AddWoundTriangle(MeshGroup& g, uint32_t a, uint32_t b, uint32_t c, Vec3 out)
+{
     Vec3 pa = g.vertices[a].position, pb = g.vertices[b].position, pc = g.vertices[c].position;
     Vec3 n = Cross(pb - pa, pc - pa);
-    if (Length(n) < 1e-12) return;
+    if (Length(n) < 1e-12)
+        return;
     if (Dot(n, out) < 0) {
         std::swap(b, c);
         std::swap(pb, pc);
@@ -234,7 +258,8 @@ void AddWoundTriangle(MeshGroup& g, uint32_t a, uint32_t b, uint32_t c, Vec3 out
 
 // Surface nets: one vertex per grid cell the surface passes through, moved onto the surface; one quad
 // per grid edge the surface crosses, joining the four cells around that edge.
-void Polygonise(MeshGroup& g, const SheepField& field, Vec3 lo, Vec3 hi, double h) {
+void Polygonise(MeshGroup& g, const SheepField& field, Vec3 lo, Vec3 hi, double h)
+{
     const int nx = static_cast<int>(std::ceil((hi.x - lo.x) / h)), ny = static_cast<int>(std::ceil((hi.y - lo.y) / h)),
               nz = static_cast<int>(std::ceil((hi.z - lo.z) / h));
     auto point = [&](int x, int y, int z) { return lo + Vec3{x * h, y * h, z * h}; };
@@ -242,7 +267,8 @@ void Polygonise(MeshGroup& g, const SheepField& field, Vec3 lo, Vec3 hi, double 
     std::vector<double> values(static_cast<size_t>(nx + 1) * (ny + 1) * (nz + 1));
     for (int z = 0; z <= nz; ++z)
         for (int y = 0; y <= ny; ++y)
-            for (int x = 0; x <= nx; ++x) values[at(x, y, z)] = field(point(x, y, z));
+            for (int x = 0; x <= nx; ++x)
+                values[at(x, y, z)] = field(point(x, y, z));
 
     static const int corner[8][3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0},
                                      {0, 0, 1}, {1, 0, 1}, {0, 1, 1}, {1, 1, 1}};
@@ -252,13 +278,16 @@ void Polygonise(MeshGroup& g, const SheepField& field, Vec3 lo, Vec3 hi, double 
     auto vertexOf = [&](int x, int y, int z) -> uint32_t {
         const size_t key = at(x, y, z);
         auto it = cellVertex.find(key);
-        if (it != cellVertex.end()) return it->second;
+        if (it != cellVertex.end())
+            return it->second;
         double v[8];
-        for (int k = 0; k < 8; ++k) v[k] = values[at(x + corner[k][0], y + corner[k][1], z + corner[k][2])];
+        for (int k = 0; k < 8; ++k)
+            v[k] = values[at(x + corner[k][0], y + corner[k][1], z + corner[k][2])];
         Vec3 sum{};
         int crossings = 0;
         for (const auto& e : edge) {
-            if ((v[e[0]] < 0) == (v[e[1]] < 0)) continue;
+            if ((v[e[0]] < 0) == (v[e[1]] < 0))
+                continue;
             const double t = v[e[0]] / (v[e[0]] - v[e[1]]);
             const Vec3 a{double(corner[e[0]][0]), double(corner[e[0]][1]), double(corner[e[0]][2])};
             const Vec3 b{double(corner[e[1]][0]), double(corner[e[1]][1]), double(corner[e[1]][2])};
@@ -285,8 +314,10 @@ void Polygonise(MeshGroup& g, const SheepField& field, Vec3 lo, Vec3 hi, double 
                 const bool inside = values[at(x, y, z)] < 0;
                 const int next[3][3] = {{x + 1, y, z}, {x, y + 1, z}, {x, y, z + 1}};
                 for (int a = 0; a < 3; ++a) {
-                    if (next[a][0] > nx || next[a][1] > ny || next[a][2] > nz) continue;
-                    if ((values[at(next[a][0], next[a][1], next[a][2])] < 0) == inside) continue;
+                    if (next[a][0] > nx || next[a][1] > ny || next[a][2] > nz)
+                        continue;
+                    if ((values[at(next[a][0], next[a][1], next[a][2])] < 0) == inside)
+                        continue;
                     int du[3] = {0, 0, 0}, dv[3] = {0, 0, 0};
                     du[(a + 1) % 3] = 1;
                     dv[(a + 2) % 3] = 1;
@@ -298,7 +329,8 @@ void Polygonise(MeshGroup& g, const SheepField& field, Vec3 lo, Vec3 hi, double 
                     // field rises along the edge. The winding comes from the grid, not from the vertex
                     // normals, which can disagree with a small triangle in a crease.
                     uint32_t q[4] = {cell(0, 0), cell(1, 0), cell(1, 1), cell(0, 1)};
-                    if (!inside) std::swap(q[1], q[3]);
+                    if (!inside)
+                        std::swap(q[1], q[3]);
                     // Split along the diagonal whose two triangles both face the way the surface does
                     // here (+a or -a); a quad bent across the other diagonal would fold one of them.
                     const auto pos = [&](int i) { return g.vertices[q[i]].position; };
@@ -326,7 +358,8 @@ void Polygonise(MeshGroup& g, const SheepField& field, Vec3 lo, Vec3 hi, double 
 // perpendicular to the axis) by `flatScale`; profile points are (radius, distance along the axis),
 // closed where the radius is zero. Normals follow the flattening (inverse transpose).
 void AddFlattenedLathe(MeshGroup& g, Vec3 base, Vec3 axis, Vec3 flat, double flatScale,
-                       const std::vector<Vec2>& profile, int segments) {
+                       const std::vector<Vec2>& profile, int segments)
+{
     const Vec3 other = Cross(axis, flat);
     const size_t n = profile.size();
     std::vector<std::vector<uint32_t>> rings(n);
@@ -334,7 +367,7 @@ void AddFlattenedLathe(MeshGroup& g, Vec3 base, Vec3 axis, Vec3 flat, double fla
         const Vec2 d = i == 0       ? profile[1] - profile[0]
                        : i == n - 1 ? profile[i] - profile[i - 1]
                                     : profile[i + 1] - profile[i - 1];
-        Vec2 pn = Normalize(Vec2{d.y, -d.x}); // outward in the (radius, along) plane
+        Vec2 pn = Normalize(Vec2{d.y, -d.x});  // outward in the (radius, along) plane
         for (int s = 0; s < segments; ++s) {
             const double a = 2 * kPi * s / segments;
             const double cf = std::cos(a), co = std::sin(a);
@@ -346,28 +379,32 @@ void AddFlattenedLathe(MeshGroup& g, Vec3 base, Vec3 axis, Vec3 flat, double fla
     for (size_t i = 1; i < n; ++i) {
         for (int s = 0; s < segments; ++s) {
             const int t = (s + 1) % segments;
-            if (profile[i - 1].x > 1e-9) g.AddTriangle(rings[i - 1][s], rings[i - 1][t], rings[i][t]);
-            if (profile[i].x > 1e-9) g.AddTriangle(rings[i - 1][s], rings[i][t], rings[i][s]);
+            if (profile[i - 1].x > 1e-9)
+                g.AddTriangle(rings[i - 1][s], rings[i - 1][t], rings[i][t]);
+            if (profile[i].x > 1e-9)
+                g.AddTriangle(rings[i - 1][s], rings[i][t], rings[i][s]);
         }
     }
 }
 
 // An ear: a leaf, thin across and pointed, from the side of the poll out and a little down and back.
-void AddEar(MeshGroup& g, double side) {
+void AddEar(MeshGroup& g, double side)
+{
     const HeadFrame f;
     const Vec3 root = f.Point(side * 0.045, 0.0, 0.045);
     const Vec3 axis = Normalize(Vec3{side, -0.22, -0.12});
     // Its broad side faces forward and a little down, as a sheep holds its ears.
     const Vec3 facing{0, -0.35, 1};
     const Vec3 flat = Normalize(facing - axis * Dot(facing, axis));
-    const std::vector<Vec2> profile = {{0, -0.01},     {0.02, 0.0},   {0.035, 0.035}, {0.042, 0.075},
+    const std::vector<Vec2> profile = {{0, -0.01},    {0.02, 0.0},    {0.035, 0.035}, {0.042, 0.075},
                                        {0.039, 0.11}, {0.028, 0.145}, {0.013, 0.168}, {0, 0.18}};
     AddFlattenedLathe(g, root, axis, flat, 0.4, profile, 14);
 }
 
 // A leg: a tapering tube from inside the fleece through the knee to the fetlock, on a hoof with a
 // flat sole. `stride` swings it forward (positive) or back about its top.
-void AddLeg(MeshGroup& g, double x, double z, double stride, bool hind) {
+void AddLeg(MeshGroup& g, double x, double z, double stride, bool hind)
+{
     const double top = -0.12, knee = hind ? -0.34 : -0.36, fetlock = kGround + 0.045;
     const double lean = std::tan(stride);
     auto at = [&](double y, double back) { return Vec3{x, y, z + (top - y) * lean + back}; };
@@ -380,14 +417,15 @@ void AddLeg(MeshGroup& g, double x, double z, double stride, bool hind) {
     const Vec3 foot = path.back();
     Frame frame;
     frame.origin = {foot.x, kGround, foot.z + 0.004};
-    const std::vector<Vec2> hoof = {{0.0, 0.0},    {0.03, 0.0},  {0.031, 0.006},
+    const std::vector<Vec2> hoof = {{0.0, 0.0},    {0.03, 0.0},   {0.031, 0.006},
                                     {0.027, 0.04}, {0.02, 0.055}, {0.0, 0.056}};
     AddLathe(g, frame, hoof, 12, 1.0, 1.0);
 }
 
-} // namespace
+}  // namespace
 
-Mesh BuildSheepMesh() {
+Mesh BuildSheepMesh()
+{
     Mesh mesh;
     MeshGroup& g = mesh.Begin("Sheep", "Wool");
     const SheepField field;
@@ -402,4 +440,4 @@ Mesh BuildSheepMesh() {
     return mesh;
 }
 
-} // namespace resgen
+}  // namespace resgen

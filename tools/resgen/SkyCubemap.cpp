@@ -8,7 +8,8 @@
 
 namespace resgen {
 
-Vec3 CubeFaceDirection(int face, double x, double y, int size) {
+Vec3 CubeFaceDirection(int face, double x, double y, int size)
+{
     double s = 2.0 * (x + 0.5) / size - 1.0;
     double t = 2.0 * (y + 0.5) / size - 1.0;
     switch (face) {
@@ -23,7 +24,8 @@ Vec3 CubeFaceDirection(int face, double x, double y, int size) {
 
 namespace {
 
-Vec3 SkyColour(Vec3 d) {
+Vec3 SkyColour(Vec3 d)
+{
     const double h = d.y;
     Vec3 zenith{0.015, 0.025, 0.09};
     Vec3 mid{0.06, 0.07, 0.22};
@@ -51,9 +53,10 @@ Vec3 SkyColour(Vec3 d) {
     return c;
 }
 
-} // namespace
+}  // namespace
 
-std::array<Image, 6> MakeSkyCube(int size) {
+std::array<Image, 6> MakeSkyCube(int size)
+{
     // Stars are points on the sphere, splatted onto whichever face they fall on, so they stay
     // consistent across face edges.
     struct Star {
@@ -91,22 +94,38 @@ std::array<Image, 6> MakeSkyCube(int size) {
             }
         }
         for (const Star& s : stars) {
-            if (s.dir.y < -0.02) continue; // none below the horizon
+            if (s.dir.y < -0.02)
+                continue;  // none below the horizon
             // Which face and where: the major axis picks the face.
             Vec3 d = s.dir;
             double ax = std::fabs(d.x), ay = std::fabs(d.y), az = std::fabs(d.z);
             int face;
             double sc, tc, ma;
-            if (ax >= ay && ax >= az) { face = d.x > 0 ? 0 : 1; ma = ax; sc = d.x > 0 ? -d.z : d.z; tc = -d.y; }
-            else if (ay >= az) { face = d.y > 0 ? 2 : 3; ma = ay; sc = d.x; tc = d.y > 0 ? d.z : -d.z; }
-            else { face = d.z > 0 ? 4 : 5; ma = az; sc = d.z > 0 ? d.x : -d.x; tc = -d.y; }
-            if (face != f) continue;
+            if (ax >= ay && ax >= az) {
+                face = d.x > 0 ? 0 : 1;
+                ma = ax;
+                sc = d.x > 0 ? -d.z : d.z;
+                tc = -d.y;
+            } else if (ay >= az) {
+                face = d.y > 0 ? 2 : 3;
+                ma = ay;
+                sc = d.x;
+                tc = d.y > 0 ? d.z : -d.z;
+            } else {
+                face = d.z > 0 ? 4 : 5;
+                ma = az;
+                sc = d.z > 0 ? d.x : -d.x;
+                tc = -d.y;
+            }
+            if (face != f)
+                continue;
             double px = (sc / ma + 1) * 0.5 * size - 0.5, py = (tc / ma + 1) * 0.5 * size - 0.5;
             double fade = Smoothstep(-0.02, 0.25, d.y);
             for (int oy = -2; oy <= 2; ++oy) {
                 for (int ox = -2; ox <= 2; ++ox) {
                     int ix = static_cast<int>(std::floor(px)) + ox, iy = static_cast<int>(std::floor(py)) + oy;
-                    if (ix < 0 || iy < 0 || ix >= size || iy >= size) continue;
+                    if (ix < 0 || iy < 0 || ix >= size || iy >= size)
+                        continue;
                     double dx = ix - px, dy = iy - py;
                     double w = std::exp(-(dx * dx + dy * dy) / 0.6) * s.brightness * fade;
                     acc[static_cast<size_t>(iy) * size + ix] += s.tint * w;
@@ -129,4 +148,4 @@ std::array<Image, 6> MakeSkyCube(int size) {
     return faces;
 }
 
-} // namespace resgen
+}  // namespace resgen

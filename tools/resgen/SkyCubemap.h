@@ -13,4 +13,4 @@ Vec3 CubeFaceDirection(int face, double x, double y, int size);
 // A dusk sky: deep blue zenith, a warm band at the horizon, stars and a moon.
 std::array<Image, 6> MakeSkyCube(int size);
 
-} // namespace resgen
+}  // namespace resgen

@@ -31,42 +31,50 @@ struct TextStyle {
     Vec2 centre;       // (model x, model z) of the block's centre
 };
 
-TextStyle StyleOf(int which) {
+TextStyle StyleOf(int which)
+{
     switch (which) {
-    case 1: // swings about a pivot 4.5 units from its origin (model x = -4.5); its first letters
-            // swing furthest, so the word sits towards the pivot to stay inside the first camera
+    case 1:  // swings about a pivot 4.5 units from its origin (model x = -4.5); its first letters
+        // swing furthest, so the word sits towards the pivot to stay inside the first camera
         return {{"VEXA RHINO", nullptr, nullptr}, 1, 6.4, 2.0, 1.0, 0.35, {-1.3, 0.0}};
-    case 2: // seen from straight above at scale 2, the camera's view centred on model (-8, 2.5)
+    case 2:  // seen from straight above at scale 2, the camera's view centred on model (-8, 2.5)
         return {{"CODE + MUSIC", "MADE FROM SCRATCH", nullptr}, 2, 17.0, 1.6, 0.62, 0.3, {-8.0, 2.5}};
-    default: // stands ahead of the corridor camera, centred on world (10, 0.6, 13)
+    default:  // stands ahead of the corridor camera, centred on world (10, 0.6, 13)
         return {{"THANKS FOR", "WATCHING", nullptr}, 2, 7.6, 0.9, 1.0, 0.28, {-4.0, -1.4}};
     }
 }
 
 using Contour = std::vector<Vec2>;
 
-std::vector<unsigned char> ReadFile(const std::string& path) {
+std::vector<unsigned char> ReadFile(const std::string& path)
+{
     FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) throw std::runtime_error(path + ": cannot open font");
+    if (!f)
+        throw std::runtime_error(path + ": cannot open font");
     std::vector<unsigned char> data;
     unsigned char buf[65536];
     size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data.insert(data.end(), buf, buf + n);
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+        data.insert(data.end(), buf, buf + n);
     std::fclose(f);
-    if (data.empty()) throw std::runtime_error(path + ": empty font file");
+    if (data.empty())
+        throw std::runtime_error(path + ": empty font file");
     return data;
 }
 
 // Appends the closed contours of one glyph, in font units offset by (ox, oy) and scaled.
 void GlyphContours(const stbtt_fontinfo& font, int codepoint, double ox, double scale, double oy,
-                   std::vector<Contour>& out) {
+                   std::vector<Contour>& out)
+{
     stbtt_vertex* v = nullptr;
     int n = stbtt_GetCodepointShape(&font, codepoint, &v);
     Contour cur;
     Vec2 last{0, 0};
     auto flush = [&] {
-        while (cur.size() > 1 && Length(cur.front() - cur.back()) < 1e-9) cur.pop_back();
-        if (cur.size() >= 3) out.push_back(cur);
+        while (cur.size() > 1 && Length(cur.front() - cur.back()) < 1e-9)
+            cur.pop_back();
+        if (cur.size() >= 3)
+            out.push_back(cur);
         cur.clear();
     };
     auto map = [&](double x, double y) { return Vec2{ox + x * scale, oy + y * scale}; };
@@ -77,9 +85,7 @@ void GlyphContours(const stbtt_fontinfo& font, int codepoint, double ox, double 
             flush();
             cur.push_back(p);
             break;
-        case STBTT_vline:
-            cur.push_back(p);
-            break;
+        case STBTT_vline: cur.push_back(p); break;
         case STBTT_vcurve: {
             Vec2 c = map(v[i].cx, v[i].cy);
             const int steps = 8;
@@ -98,8 +104,7 @@ void GlyphContours(const stbtt_fontinfo& font, int codepoint, double ox, double 
             }
             break;
         }
-        default:
-            break;
+        default: break;
         }
         last = p;
     }
@@ -108,17 +113,21 @@ void GlyphContours(const stbtt_fontinfo& font, int codepoint, double ox, double 
 }
 
 // Drops points closer than eps to their predecessor.
-void Clean(Contour& c) {
+void Clean(Contour& c)
+{
     Contour out;
     for (const Vec2& p : c)
-        if (out.empty() || Length(p - out.back()) > 1e-5) out.push_back(p);
-    while (out.size() > 1 && Length(out.front() - out.back()) <= 1e-5) out.pop_back();
+        if (out.empty() || Length(p - out.back()) > 1e-5)
+            out.push_back(p);
+    while (out.size() > 1 && Length(out.front() - out.back()) <= 1e-5)
+        out.pop_back();
     c = out;
 }
 
 // The filled side of a TrueType outline is to the right of its direction (outer contours run
 // clockwise, holes anticlockwise), so insetting moves each point to the right.
-Contour Inset(const Contour& c, double d) {
+Contour Inset(const Contour& c, double d)
+{
     const size_t n = c.size();
     Contour out(n);
     for (size_t i = 0; i < n; ++i) {
@@ -134,7 +143,7 @@ Contour Inset(const Contour& c, double d) {
 }
 
 struct TessResult {
-    std::deque<std::array<double, 3>> storage; // stable addresses for GLU
+    std::deque<std::array<double, 3>> storage;  // stable addresses for GLU
     std::vector<const std::array<double, 3>*> corners;
     bool failed = false;
 };
@@ -142,22 +151,29 @@ struct TessResult {
 extern "C" {
 static void GLAPIENTRY TessBegin(GLenum, void*) {}
 static void GLAPIENTRY TessEdgeFlag(GLboolean, void*) {}
-static void GLAPIENTRY TessVertex(void* vertex, void* data) {
+static void GLAPIENTRY TessVertex(void* vertex, void* data)
+{
     static_cast<TessResult*>(data)->corners.push_back(static_cast<const std::array<double, 3>*>(vertex));
 }
-static void GLAPIENTRY TessCombine(GLdouble coords[3], void*[4], GLfloat[4], void** out, void* data) {
+static void GLAPIENTRY TessCombine(GLdouble coords[3], void* [4], GLfloat[4], void** out, void* data)
+{
     auto* r = static_cast<TessResult*>(data);
     r->storage.push_back({coords[0], coords[1], coords[2]});
     *out = &r->storage.back();
 }
-static void GLAPIENTRY TessError(GLenum, void* data) { static_cast<TessResult*>(data)->failed = true; }
+static void GLAPIENTRY TessError(GLenum, void* data)
+{
+    static_cast<TessResult*>(data)->failed = true;
+}
 }
 
 // Triangulates the region of the contours under the non-zero rule; returns 2D triangles.
-std::vector<std::array<Vec2, 3>> Triangulate(const std::vector<Contour>& contours) {
+std::vector<std::array<Vec2, 3>> Triangulate(const std::vector<Contour>& contours)
+{
     TessResult r;
     GLUtesselator* tess = gluNewTess();
-    if (!tess) throw std::runtime_error("GLU tessellator unavailable");
+    if (!tess)
+        throw std::runtime_error("GLU tessellator unavailable");
     gluTessCallback(tess, GLU_TESS_BEGIN_DATA, reinterpret_cast<_GLUfuncptr>(TessBegin));
     gluTessCallback(tess, GLU_TESS_EDGE_FLAG_DATA, reinterpret_cast<_GLUfuncptr>(TessEdgeFlag));
     gluTessCallback(tess, GLU_TESS_VERTEX_DATA, reinterpret_cast<_GLUfuncptr>(TessVertex));
@@ -166,36 +182,42 @@ std::vector<std::array<Vec2, 3>> Triangulate(const std::vector<Contour>& contour
     gluTessProperty(tess, GLU_TESS_WINDING_RULE, GLU_TESS_WINDING_NONZERO);
     gluTessNormal(tess, 0, 0, 1);
     for (const auto& c : contours)
-        for (const auto& p : c) r.storage.push_back({p.x, p.y, 0.0});
+        for (const auto& p : c)
+            r.storage.push_back({p.x, p.y, 0.0});
     gluTessBeginPolygon(tess, &r);
     size_t k = 0;
     for (const auto& c : contours) {
         gluTessBeginContour(tess);
-        for (size_t i = 0; i < c.size(); ++i, ++k) gluTessVertex(tess, r.storage[k].data(), r.storage[k].data());
+        for (size_t i = 0; i < c.size(); ++i, ++k)
+            gluTessVertex(tess, r.storage[k].data(), r.storage[k].data());
         gluTessEndContour(tess);
     }
     gluTessEndPolygon(tess);
     gluDeleteTess(tess);
-    if (r.failed) throw std::runtime_error("text outline could not be triangulated");
+    if (r.failed)
+        throw std::runtime_error("text outline could not be triangulated");
     std::vector<std::array<Vec2, 3>> tris;
     for (size_t i = 0; i + 2 < r.corners.size(); i += 3) {
         std::array<Vec2, 3> t;
-        for (int j = 0; j < 3; ++j) t[j] = {(*r.corners[i + j])[0], (*r.corners[i + j])[1]};
+        for (int j = 0; j < 3; ++j)
+            t[j] = {(*r.corners[i + j])[0], (*r.corners[i + j])[1]};
         tris.push_back(t);
     }
     return tris;
 }
 
-} // namespace
+}  // namespace
 
-const char* const* TextLines(int which, int* lineCount) {
+const char* const* TextLines(int which, int* lineCount)
+{
     static TextStyle styles[3] = {StyleOf(1), StyleOf(2), StyleOf(3)};
     const TextStyle& s = styles[(which - 1) % 3];
     *lineCount = s.lineCount;
     return s.lines;
 }
 
-Mesh BuildTextMesh(int which, const std::string& fontPath) {
+Mesh BuildTextMesh(int which, const std::string& fontPath)
+{
     const TextStyle style = StyleOf(which);
     std::vector<unsigned char> fontData = ReadFile(fontPath);
     stbtt_fontinfo font;
@@ -212,7 +234,8 @@ Mesh BuildTextMesh(int which, const std::string& fontPath) {
             int adv, lsb;
             stbtt_GetCodepointHMetrics(&font, *c, &adv, &lsb);
             w += adv;
-            if (c[1]) w += stbtt_GetCodepointKernAdvance(&font, *c, c[1]);
+            if (c[1])
+                w += stbtt_GetCodepointKernAdvance(&font, *c, c[1]);
         }
         return w;
     };
@@ -230,7 +253,7 @@ Mesh BuildTextMesh(int which, const std::string& fontPath) {
         lineCaps.push_back(cap * (l == 0 ? 1.0 : style.lineScale));
         totalHeight += lineCaps.back() + (l > 0 ? cap * 0.45 : 0.0);
     }
-    double top = totalHeight / 2; // glyph-plane y of the first line's cap top
+    double top = totalHeight / 2;  // glyph-plane y of the first line's cap top
     for (int l = 0; l < style.lineCount; ++l) {
         double lc = lineCaps[l];
         double scale = lc / capUnits;
@@ -242,16 +265,19 @@ Mesh BuildTextMesh(int which, const std::string& fontPath) {
             int adv, lsb;
             stbtt_GetCodepointHMetrics(&font, *c, &adv, &lsb);
             x += adv * scale;
-            if (c[1]) x += stbtt_GetCodepointKernAdvance(&font, *c, c[1]) * scale;
+            if (c[1])
+                x += stbtt_GetCodepointKernAdvance(&font, *c, c[1]) * scale;
         }
         top = base - cap * 0.45;
     }
-    for (auto& c : contours) Clean(c);
+    for (auto& c : contours)
+        Clean(c);
 
     const double bevel = cap * 0.045;
     const double depth = style.depth;
     std::vector<Contour> inset;
-    for (const auto& c : contours) inset.push_back(Inset(c, bevel));
+    for (const auto& c : contours)
+        inset.push_back(Inset(c, bevel));
 
     // Glyph plane (gx, gy) at extrusion e to model space: reading towards -x, up is +z.
     auto toModel = [&](Vec2 g, double e) { return Vec3{style.centre.x - g.x, e, style.centre.y + g.y}; };
@@ -275,7 +301,7 @@ Mesh BuildTextMesh(int which, const std::string& fontPath) {
         const Contour& c = contours[ci];
         const Contour& in = inset[ci];
         const size_t n = c.size();
-        std::vector<Vec2> edgeNormal(n); // outward (left of direction), edge i -> i+1
+        std::vector<Vec2> edgeNormal(n);  // outward (left of direction), edge i -> i+1
         for (size_t i = 0; i < n; ++i) {
             Vec2 d = Normalize(c[(i + 1) % n] - c[i]);
             edgeNormal[i] = {-d.y, d.x};
@@ -286,7 +312,8 @@ Mesh BuildTextMesh(int which, const std::string& fontPath) {
             auto vertexNormal = [&](size_t v, size_t edge) {
                 size_t prevEdge = (v + n - 1) % n;
                 Vec2 a = edgeNormal[prevEdge], b = edgeNormal[v];
-                if (Dot(a, b) > 0.8) return Normalize(a + b);
+                if (Dot(a, b) > 0.8)
+                    return Normalize(a + b);
                 return edgeNormal[edge];
             };
             Vec2 ni = vertexNormal(i, i), nj = vertexNormal(j, i);
@@ -313,4 +340,4 @@ Mesh BuildTextMesh(int which, const std::string& fontPath) {
     return mesh;
 }
 
-} // namespace resgen
+}  // namespace resgen

@@ -19,17 +19,28 @@ namespace {
 struct Rgb {
     double r = 0, g = 0, b = 0;
 };
-Rgb operator*(Rgb a, double s) { return {a.r * s, a.g * s, a.b * s}; }
-Rgb operator+(Rgb a, Rgb b) { return {a.r + b.r, a.g + b.g, a.b + b.b}; }
-Rgb MixRgb(Rgb a, Rgb b, double t) { return a * (1 - t) + b * t; }
+Rgb operator*(Rgb a, double s)
+{
+    return {a.r * s, a.g * s, a.b * s};
+}
+Rgb operator+(Rgb a, Rgb b)
+{
+    return {a.r + b.r, a.g + b.g, a.b + b.b};
+}
+Rgb MixRgb(Rgb a, Rgb b, double t)
+{
+    return a * (1 - t) + b * t;
+}
 
 // Tileable noise over the unit square: freq must be a power of two up to 256.
-double Noise(double u, double v, int freq, int seed) {
+double Noise(double u, double v, int freq, int seed)
+{
     return stb_perlin_noise3_seed(static_cast<float>(u * freq), static_cast<float>(v * freq),
                                   static_cast<float>(seed) * 0.618f, freq, freq, 0, seed);
 }
 
-double Fbm(double u, double v, int freq, int octaves, int seed, double gain = 0.5) {
+double Fbm(double u, double v, int freq, int octaves, int seed, double gain = 0.5)
+{
     double sum = 0, amp = 1, norm = 0;
     for (int i = 0; i < octaves && freq <= 256; ++i) {
         sum += amp * Noise(u, v, freq, seed + i * 17);
@@ -37,17 +48,18 @@ double Fbm(double u, double v, int freq, int octaves, int seed, double gain = 0.
         amp *= gain;
         freq *= 2;
     }
-    return sum / norm; // about -0.7..0.7
+    return sum / norm;  // about -0.7..0.7
 }
 
 // Distance to the nearest cell border of an n x n grid, in cell units (0 at the border, 0.5 at centre).
-double CellEdge(double u, double v, double n) {
+double CellEdge(double u, double v, double n)
+{
     double fu = u * n - std::floor(u * n), fv = v * n - std::floor(v * n);
     return std::min(std::min(fu, 1 - fu), std::min(fv, 1 - fv));
 }
 
 struct Texel {
-    double height = 0; // 0..1
+    double height = 0;  // 0..1
     Rgb colour;
     double alpha = 1;
 };
@@ -59,7 +71,8 @@ struct Field {
     std::vector<Texel> texels;
 };
 
-Field Evaluate(int size, const TexelFn& fn) {
+Field Evaluate(int size, const TexelFn& fn)
+{
     Field f;
     f.size = size;
     f.texels.resize(static_cast<size_t>(size) * size);
@@ -69,9 +82,13 @@ Field Evaluate(int size, const TexelFn& fn) {
     return f;
 }
 
-uint8_t ToByte(double v) { return static_cast<uint8_t>(std::lround(Clamp(v, 0.0, 1.0) * 255.0)); }
+uint8_t ToByte(double v)
+{
+    return static_cast<uint8_t>(std::lround(Clamp(v, 0.0, 1.0) * 255.0));
+}
 
-Image ColourImage(const Field& f, int channels) {
+Image ColourImage(const Field& f, int channels)
+{
     Image img(f.size, f.size, channels);
     for (int y = 0; y < f.size; ++y) {
         for (int x = 0; x < f.size; ++x) {
@@ -80,7 +97,8 @@ Image ColourImage(const Field& f, int channels) {
             p[0] = ToByte(t.colour.r);
             p[1] = ToByte(t.colour.g);
             p[2] = ToByte(t.colour.b);
-            if (channels == 4) p[3] = ToByte(t.alpha);
+            if (channels == 4)
+                p[3] = ToByte(t.alpha);
         }
     }
     return img;
@@ -89,20 +107,22 @@ Image ColourImage(const Field& f, int channels) {
 // Tangent-space normals from the height field; strength is the height of 1.0 in texels. Green
 // points down the image (along +v): the normal-mapping shader builds its bitangent as
 // cross(normal, tangent), which is +v for the models' texture layout.
-Image NormalImage(const Field& f, double strength, int channels, bool alphaFromField = false) {
+Image NormalImage(const Field& f, double strength, int channels, bool alphaFromField = false)
+{
     Image img(f.size, f.size, channels);
     const int n = f.size;
     auto h = [&](int x, int y) { return f.texels[static_cast<size_t>((y + n) % n) * n + (x + n) % n].height; };
     for (int y = 0; y < n; ++y) {
         for (int x = 0; x < n; ++x) {
             double dx = (h(x + 1, y) - h(x - 1, y)) * 0.5 * strength;
-            double dy = (h(x, y + 1) - h(x, y - 1)) * 0.5 * strength; // image y runs down
+            double dy = (h(x, y + 1) - h(x, y - 1)) * 0.5 * strength;  // image y runs down
             Vec3 nrm = Normalize(Vec3{-dx, -dy, 1.0});
             uint8_t* p = img.At(x, y);
             p[0] = ToByte(nrm.x * 0.5 + 0.5);
             p[1] = ToByte(nrm.y * 0.5 + 0.5);
             p[2] = ToByte(nrm.z * 0.5 + 0.5);
-            if (channels == 4) p[3] = alphaFromField ? ToByte(f.texels[static_cast<size_t>(y) * n + x].alpha) : 255;
+            if (channels == 4)
+                p[3] = alphaFromField ? ToByte(f.texels[static_cast<size_t>(y) * n + x].alpha) : 255;
         }
     }
     return img;
@@ -115,18 +135,21 @@ struct SharedField {
     Field field;
     int size;
     TexelFn fn;
-    const Field& Get() {
+    const Field& Get()
+    {
         std::call_once(once, [&] { field = Evaluate(size, fn); });
         return field;
     }
 };
 
-void AddPair(std::vector<TextureJob>& jobs, const std::string& colourName, const std::string& normalName,
-             int size, double strength, TexelFn fn) {
+void AddPair(std::vector<TextureJob>& jobs, const std::string& colourName, const std::string& normalName, int size,
+             double strength, TexelFn fn)
+{
     auto shared = std::make_shared<SharedField>();
     shared->size = size;
     shared->fn = std::move(fn);
-    jobs.push_back({colourName, [shared](const std::string& path) { WriteImage(path, ColourImage(shared->Get(), 3)); }});
+    jobs.push_back(
+        {colourName, [shared](const std::string& path) { WriteImage(path, ColourImage(shared->Get(), 3)); }});
     jobs.push_back({normalName, [shared, strength](const std::string& path) {
                         WriteImage(path, NormalImage(shared->Get(), strength, 3));
                     }});
@@ -134,9 +157,10 @@ void AddPair(std::vector<TextureJob>& jobs, const std::string& colourName, const
 
 // ---- the materials --------------------------------------------------------------------------
 
-Texel GreasyMetal(double u, double v) {
+Texel GreasyMetal(double u, double v)
+{
     Texel t;
-    double seam = CellEdge(u, v, 2); // four panels
+    double seam = CellEdge(u, v, 2);  // four panels
     double groove = Smoothstep(0.0, 0.012, seam);
     // Rivets along the panel edges.
     double ru = u * 2 * 8, rv = v * 2 * 8;
@@ -154,7 +178,8 @@ Texel GreasyMetal(double u, double v) {
     return t;
 }
 
-double LeakMask(double u, double v) {
+double LeakMask(double u, double v)
+{
     // Streaks run down the image from a few sources near the top.
     double m = 0;
     for (int i = 0; i < 9; ++i) {
@@ -165,7 +190,8 @@ double LeakMask(double u, double v) {
         double wobble = Noise(u, v * 0.5, 8, 40 + i) * 0.03;
         double du = std::fabs(std::remainder(u - cx - wobble, 1.0));
         double along = (v - top) / len;
-        if (along < 0 || along > 1) continue;
+        if (along < 0 || along > 1)
+            continue;
         double w = width * (1.0 - 0.6 * along);
         double s = Smoothstep(w, w * 0.3, du) * (1 - along * along);
         m = std::max(m, s);
@@ -174,7 +200,8 @@ double LeakMask(double u, double v) {
     return Clamp(std::max(m, blot), 0.0, 1.0);
 }
 
-Texel LeakDecal(double u, double v) {
+Texel LeakDecal(double u, double v)
+{
     Texel t;
     double m = LeakMask(u, v);
     double grime = Fbm(u, v, 8, 5, 5);
@@ -187,9 +214,10 @@ Texel LeakDecal(double u, double v) {
     return t;
 }
 
-Texel SynthRubber(double u, double v) {
+Texel SynthRubber(double u, double v)
+{
     Texel t;
-    double rib = 0.5 + 0.5 * std::cos(v * 2 * kPi * 16); // corrugation across the image
+    double rib = 0.5 + 0.5 * std::cos(v * 2 * kPi * 16);  // corrugation across the image
     double grain = Fbm(u, v, 64, 3, 13);
     double wear = Smoothstep(0.1, 0.5, Fbm(u, v, 4, 4, 17));
     t.height = rib * 0.7 + grain * 0.1;
@@ -198,7 +226,8 @@ Texel SynthRubber(double u, double v) {
     return t;
 }
 
-Texel ScuffedPlastic(double u, double v) {
+Texel ScuffedPlastic(double u, double v)
+{
     Texel t;
     double scratches = 0;
     for (int i = 0; i < 40; ++i) {
@@ -207,7 +236,8 @@ Texel ScuffedPlastic(double u, double v) {
         double dx = std::remainder(u - x0, 1.0), dy = std::remainder(v - y0, 1.0);
         double along = dx * std::cos(ang) + dy * std::sin(ang);
         double across = -dx * std::sin(ang) + dy * std::cos(ang);
-        if (std::fabs(along) < len) scratches = std::max(scratches, Smoothstep(0.0025, 0.0, std::fabs(across)));
+        if (std::fabs(along) < len)
+            scratches = std::max(scratches, Smoothstep(0.0025, 0.0, std::fabs(across)));
     }
     double scuff = Smoothstep(0.2, 0.5, Fbm(u, v, 8, 5, 23));
     double n = Fbm(u, v, 32, 3, 29);
@@ -218,11 +248,12 @@ Texel ScuffedPlastic(double u, double v) {
     return t;
 }
 
-Texel MetalGrid3(double u, double v) {
+Texel MetalGrid3(double u, double v)
+{
     Texel t;
     const double cells = 8;
-    double e = CellEdge(u, v, cells);     // distance from a bar centre line, in cells
-    double bar = Smoothstep(0.13, 0.09, e); // 1 on the bars
+    double e = CellEdge(u, v, cells);        // distance from a bar centre line, in cells
+    double bar = Smoothstep(0.13, 0.09, e);  // 1 on the bars
     double n = Fbm(u, v, 16, 4, 31);
     double rust = Smoothstep(0.15, 0.45, Fbm(u, v, 4, 4, 37));
     t.height = bar * (0.85 + n * 0.1);
@@ -233,7 +264,8 @@ Texel MetalGrid3(double u, double v) {
     return t;
 }
 
-Texel ScifiFloor(double u, double v) {
+Texel ScifiFloor(double u, double v)
+{
     Texel t;
     double e = CellEdge(u, v, 2);
     double groove = Smoothstep(0.0, 0.015, e);
@@ -247,12 +279,14 @@ Texel ScifiFloor(double u, double v) {
     t.height = 0.5 - (1 - groove) * 0.4 + insetEdge * 0.08 + n * 0.04;
     Rgb base{0.42, 0.45, 0.5};
     base = base * (0.9 + n * 0.2);
-    if (stripe >= 0) base = stripe > 0.5 ? Rgb{0.85, 0.65, 0.1} : Rgb{0.1, 0.1, 0.1};
+    if (stripe >= 0)
+        base = stripe > 0.5 ? Rgb{0.85, 0.65, 0.1} : Rgb{0.1, 0.1, 0.1};
     t.colour = MixRgb(base, Rgb{0.2, 0.18, 0.15}, dirt * 0.5) * (0.4 + 0.6 * groove) * (0.85 + 0.15 * insetEdge);
     return t;
 }
 
-Texel StorageContainer(double u, double v) {
+Texel StorageContainer(double u, double v)
+{
     Texel t;
     // Trapezoidal corrugation across u, in 12 ribs.
     double x = std::fmod(u * 12, 1.0);
@@ -267,14 +301,16 @@ Texel StorageContainer(double u, double v) {
     t.colour = MixRgb(paint, rustC, Clamp(rust * 0.8 + streak, 0.0, 1.0));
     // Weld seams between container sheets, every quarter of the height.
     double seam = std::fabs(std::fmod(v * 4, 1.0) - 0.5);
-    if (seam > 0.49) t.colour = t.colour * 0.6, t.height -= 0.1;
+    if (seam > 0.49)
+        t.colour = t.colour * 0.6, t.height -= 0.1;
     return t;
 }
 
-Texel ChippedPaint(double u, double v) {
+Texel ChippedPaint(double u, double v)
+{
     Texel t;
     double chips = Fbm(u, v, 8, 6, 61);
-    double chip = Smoothstep(0.18, 0.24, chips); // 1 where paint is gone
+    double chip = Smoothstep(0.18, 0.24, chips);  // 1 where paint is gone
     double n = Fbm(u, v, 32, 3, 63);
     double edge = CellEdge(u, v, 1);
     double frame = Smoothstep(0.06, 0.07, edge);
@@ -287,7 +323,8 @@ Texel ChippedPaint(double u, double v) {
     return t;
 }
 
-Texel PaddedPlastic(double u, double v) {
+Texel PaddedPlastic(double u, double v)
+{
     Texel t;
     const double cells = 6;
     // Diamond quilting: rotate the grid by 45 degrees (still tileable with these counts).
@@ -302,7 +339,8 @@ Texel PaddedPlastic(double u, double v) {
     return t;
 }
 
-Texel RustStreaks(double u, double v) {
+Texel RustStreaks(double u, double v)
+{
     Texel t;
     double streaks = Noise(u, v * 0.125, 64, 81) * 0.5 + 0.5;
     double big = Fbm(u, v, 4, 5, 83);
@@ -316,7 +354,8 @@ Texel RustStreaks(double u, double v) {
     return t;
 }
 
-Texel MetalGrid1K(double u, double v) {
+Texel MetalGrid1K(double u, double v)
+{
     Texel t;
     // Diagonal expanded-metal mesh over a dark backing plate.
     const double cells = 16;
@@ -332,20 +371,23 @@ Texel MetalGrid1K(double u, double v) {
 }
 
 // Shapes of the four wall pictures, as coverage 0..1 at (x, y) in 0..1 (y down).
-double Disc(double x, double y, double cx, double cy, double rx, double ry) {
+double Disc(double x, double y, double cx, double cy, double rx, double ry)
+{
     double d = std::hypot((x - cx) / rx, (y - cy) / ry);
     return Smoothstep(1.02, 0.98, d);
 }
-double Rect(double x, double y, double x0, double y0, double x1, double y1) {
+double Rect(double x, double y, double x0, double y0, double x1, double y1)
+{
     return (x > x0 && x < x1 && y > y0 && y < y1) ? 1.0 : 0.0;
 }
 
 // Returns coverage and the paint colour of the picture at (x, y).
-std::pair<double, Rgb> Picture(int which, double x, double y) {
+std::pair<double, Rgb> Picture(int which, double x, double y)
+{
     double c = 0;
     Rgb col{0.9, 0.88, 0.8};
     switch (which) {
-    case 0: { // a sheep
+    case 0: {  // a sheep
         for (int i = 0; i < 7; ++i) {
             double a = i / 7.0 * 2 * kPi;
             c = std::max(c, Disc(x, y, 0.48 + 0.18 * std::cos(a), 0.5 + 0.1 * std::sin(a), 0.1, 0.1));
@@ -353,7 +395,8 @@ std::pair<double, Rgb> Picture(int which, double x, double y) {
         c = std::max(c, Disc(x, y, 0.48, 0.5, 0.22, 0.14));
         double head = Disc(x, y, 0.76, 0.44, 0.07, 0.09);
         double legs = 0;
-        for (double lx : {0.36, 0.44, 0.54, 0.62}) legs = std::max(legs, Rect(x, y, lx - 0.02, 0.6, lx + 0.02, 0.8));
+        for (double lx : {0.36, 0.44, 0.54, 0.62})
+            legs = std::max(legs, Rect(x, y, lx - 0.02, 0.6, lx + 0.02, 0.8));
         double ear = Disc(x, y, 0.82, 0.37, 0.05, 0.02);
         double dark = std::max({head, legs, ear});
         if (dark > c) {
@@ -362,7 +405,7 @@ std::pair<double, Rgb> Picture(int which, double x, double y) {
         }
         break;
     }
-    case 1: { // a rhino
+    case 1: {  // a rhino
         double body = Disc(x, y, 0.45, 0.52, 0.25, 0.15);
         double head = Disc(x, y, 0.72, 0.56, 0.1, 0.08);
         // Two horns on the snout: triangles pointing up and forwards.
@@ -371,15 +414,17 @@ std::pair<double, Rgb> Picture(int which, double x, double y) {
             double s1 = side(a, b), s2 = side(b, c), s3 = side(c, a);
             return ((s1 >= 0 && s2 >= 0 && s3 >= 0) || (s1 <= 0 && s2 <= 0 && s3 <= 0)) ? 1.0 : 0.0;
         };
-        double horn = std::max(tri({0.76, 0.53}, {0.83, 0.53}, {0.84, 0.36}), tri({0.7, 0.5}, {0.75, 0.5}, {0.74, 0.42}));
+        double horn = std::max(tri({0.76, 0.53}, {0.83, 0.53}, {0.84, 0.36}),
+                               tri({0.7, 0.5}, {0.75, 0.5}, {0.74, 0.42}));
         double legs = 0;
-        for (double lx : {0.28, 0.36, 0.52, 0.6}) legs = std::max(legs, Rect(x, y, lx - 0.03, 0.6, lx + 0.03, 0.8));
+        for (double lx : {0.28, 0.36, 0.52, 0.6})
+            legs = std::max(legs, Rect(x, y, lx - 0.03, 0.6, lx + 0.03, 0.8));
         double ear = Disc(x, y, 0.67, 0.45, 0.02, 0.04);
         c = std::max({body, head, horn, legs, ear});
         col = {0.55, 0.6, 0.62};
         break;
     }
-    case 2: { // a rocket
+    case 2: {  // a rocket
         double body = Disc(x, y, 0.5, 0.45, 0.09, 0.25);
         double window = Disc(x, y, 0.5, 0.38, 0.04, 0.04);
         double finL = (x > 0.36 && x < 0.45 && y > 0.55 && y < 0.72 && (y - 0.55) > (0.45 - x) * 1.5) ? 1.0 : 0.0;
@@ -387,15 +432,17 @@ std::pair<double, Rgb> Picture(int which, double x, double y) {
         double flame = Disc(x, y, 0.5, 0.78, 0.05, 0.1);
         c = std::max({body, finL, finR});
         col = {0.85, 0.85, 0.82};
-        if (finL + finR > 0.5) col = {0.75, 0.15, 0.1};
-        if (window > 0.5) col = {0.2, 0.45, 0.7};
+        if (finL + finR > 0.5)
+            col = {0.75, 0.15, 0.1};
+        if (window > 0.5)
+            col = {0.2, 0.45, 0.7};
         if (flame > c) {
             c = flame;
             col = {0.95, 0.6, 0.1};
         }
         break;
     }
-    default: { // a ringed planet and stars
+    default: {  // a ringed planet and stars
         double planet = Disc(x, y, 0.5, 0.5, 0.2, 0.2);
         double ring = Disc(x, y, 0.5, 0.5, 0.38, 0.08) * (1 - Disc(x, y, 0.5, 0.5, 0.27, 0.05));
         bool behind = y < 0.5 && planet > 0.5;
@@ -414,17 +461,20 @@ std::pair<double, Rgb> Picture(int which, double x, double y) {
     return {c, col};
 }
 
-double RustedPlateHeight(double u, double v) {
+double RustedPlateHeight(double u, double v)
+{
     double frame = CellEdge(u, v, 1);
     double lip = Smoothstep(0.03, 0.045, frame);
     double bolts = 0;
     for (double cx : {0.025, 0.975})
-        for (double cy : {0.025, 0.975}) bolts = std::max(bolts, Smoothstep(0.018, 0.01, std::hypot(u - cx, v - cy)));
+        for (double cy : {0.025, 0.975})
+            bolts = std::max(bolts, Smoothstep(0.018, 0.01, std::hypot(u - cx, v - cy)));
     return 0.5 + Fbm(u, v, 8, 5, 101) * 0.2 - (1 - lip) * 0.0 + lip * 0.1 + bolts * 0.3 -
            Smoothstep(0.3, 0.5, Fbm(u, v, 32, 3, 103)) * 0.15;
 }
 
-Texel RustedPicture(int which, double u, double v) {
+Texel RustedPicture(int which, double u, double v)
+{
     Texel t;
     double rust = Fbm(u, v, 4, 6, 111 + which);
     double n = Fbm(u, v, 32, 3, 113 + which);
@@ -433,7 +483,8 @@ Texel RustedPicture(int which, double u, double v) {
     // Dark painted background panel, then the figure, with flaking paint.
     double panel = Smoothstep(0.06, 0.08, CellEdge(u, v, 1));
     Rgb bg = which % 2 == 0 ? Rgb{0.08, 0.12, 0.2} : Rgb{0.18, 0.08, 0.06};
-    if (which == 0) bg = v < 0.72 ? Rgb{0.35, 0.55, 0.75} : Rgb{0.25, 0.45, 0.15}; // sky over a meadow
+    if (which == 0)
+        bg = v < 0.72 ? Rgb{0.35, 0.55, 0.75} : Rgb{0.25, 0.45, 0.15};  // sky over a meadow
     auto [cover, col] = Picture(which, u, v);
     double flake = Smoothstep(0.22, 0.3, Fbm(u, v, 16, 4, 121 + which));
     Rgb painted = MixRgb(bg, col, cover);
@@ -442,9 +493,10 @@ Texel RustedPicture(int which, double u, double v) {
     return t;
 }
 
-} // namespace
+}  // namespace
 
-std::vector<TextureJob> TextureJobs() {
+std::vector<TextureJob> TextureJobs()
+{
     std::vector<TextureJob> jobs;
     AddPair(jobs, "greasy-metal-pan1-albedo.png", "greasy-metal-pan1-normal.png", 512, 6.0, GreasyMetal);
     {
@@ -471,12 +523,11 @@ std::vector<TextureJob> TextureJobs() {
     AddPair(jobs, "Texora_Metal_Grid_1K_albedo.tif", "Texora_Metal_Grid_1K_normal.tif", 1024, 10.0, MetalGrid1K);
     for (int i = 0; i < 4; ++i) {
         std::string name = "iron-rusted_sp" + std::to_string(i + 1) + "-basecolor.png";
-        jobs.push_back({name, [i](const std::string& path) {
-                            WriteImage(path, ColourImage(Evaluate(512, [i](double u, double v) {
-                                                             return RustedPicture(i, u, v);
-                                                         }),
-                                                         3));
-                        }});
+        jobs.push_back(
+            {name, [i](const std::string& path) {
+                 WriteImage(path,
+                            ColourImage(Evaluate(512, [i](double u, double v) { return RustedPicture(i, u, v); }), 3));
+             }});
     }
     jobs.push_back({"iron-rusted4-normal.png", [](const std::string& path) {
                         WriteImage(path, NormalImage(Evaluate(512,
@@ -490,4 +541,4 @@ std::vector<TextureJob> TextureJobs() {
     return jobs;
 }
 
-} // namespace resgen
+}  // namespace resgen

@@ -16,4 +16,4 @@ struct TextureJob {
 // same height field as their colour map.
 std::vector<TextureJob> TextureJobs();
 
-} // namespace resgen
+}  // namespace resgen

@@ -21,12 +21,11 @@ static const char* const kVertexShader =
     "layout(location = 0) out vec2 vUv;\n"
     "void main() { gl_Position = wvp * vec4(pos, 1.0); vUv = uv; }\n";
 
-static const char* const kFragmentShader =
-    "#version 450\n"
-    "layout(location = 0) in vec2 vUv;\n"
-    "layout(location = 0) out vec4 color;\n"
-    "layout(binding = 0) uniform sampler2D tex;\n"
-    "void main() { color = texture(tex, vUv); }\n";
+static const char* const kFragmentShader = "#version 450\n"
+                                           "layout(location = 0) in vec2 vUv;\n"
+                                           "layout(location = 0) out vec4 color;\n"
+                                           "layout(binding = 0) uniform sampler2D tex;\n"
+                                           "void main() { color = texture(tex, vUv); }\n";
 
 static GLuint CompileShader(GLenum type, const char* text)
 {
@@ -53,9 +52,9 @@ int main(int argc, char** argv)
         fprintf(stderr, "no EGL surfaceless display\n");
         return 1;
     }
-    const EGLint contextAttributes[] = {EGL_CONTEXT_MAJOR_VERSION, 4, EGL_CONTEXT_MINOR_VERSION, 5,
-                                        EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT,
-                                        EGL_NONE};
+    const EGLint contextAttributes[] = {
+        EGL_CONTEXT_MAJOR_VERSION,           4,       EGL_CONTEXT_MINOR_VERSION, 5, EGL_CONTEXT_OPENGL_PROFILE_MASK,
+        EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
     EGLContext context = eglCreateContext(display, EGL_NO_CONFIG_KHR, EGL_NO_CONTEXT, contextAttributes);
     if (context == EGL_NO_CONTEXT || !eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context)) {
         fprintf(stderr, "no OpenGL 4.5 core context\n");
@@ -97,16 +96,13 @@ int main(int argc, char** argv)
      * a sliver of 0.00045 square pixels around (699.5, 380.5) that covers one pixel centre. The
      * texture coordinates change by 0.37 across it, about 550 per pixel in x. */
     const float vertices[] = {
-        15.1933403f, 1.79387999f, 76.8678284f, 0.282739997f, 6.04465008f,
-        15.2057896f, 1.74987996f, 76.8767166f, 0.37698999f,  6.04465008f,
-        15.2079000f, 1.79208004f, 77.0581665f, 0.37698999f,  6.41257000f,
+        15.1933403f, 1.79387999f, 76.8678284f, 0.282739997f, 6.04465008f, 15.2057896f, 1.74987996f, 76.8767166f,
+        0.37698999f, 6.04465008f, 15.2079000f, 1.79208004f,  77.0581665f, 0.37698999f, 6.41257000f,
     };
     /* Row-major: a 45-degree perspective (aspect 16:9, near 1, far 1000) from (10, 0, 0.99) down +z. */
     const float transform[16] = {
-        1.35799503f, 0.0f,        0.0f,      -13.5799503f,
-        0.0f,        2.41421342f, 0.0f,       0.0f,
-        0.0f,        0.0f,        1.001001f, -1.99430013f,
-        0.0f,        0.0f,        1.0f,      -0.992305756f,
+        1.35799503f, 0.0f, 0.0f,      -13.5799503f, 0.0f, 2.41421342f, 0.0f, 0.0f,
+        0.0f,        0.0f, 1.001001f, -1.99430013f, 0.0f, 0.0f,        1.0f, -0.992305756f,
     };
     GLuint vertexBuffer, uniformBuffer, vertexArray;
     glCreateBuffers(1, &vertexBuffer);

@@ -61,132 +61,144 @@ technique11 Read { pass P0 { SetComputeShader( CompileShader( cs_5_0, CS() ) ); 
 )";
 
 class EffectLayoutGpu : public fxtest::DeviceTest {
- protected:
-  // A float RGBA texture the shaders write, read back afterwards.
-  ID3D11UnorderedAccessView* MakeFloatUav(UINT width, ID3D11Texture2D** texture) {
-    D3D11_TEXTURE2D_DESC d{};
-    d.Width = width;
-    d.Height = 1;
-    d.MipLevels = 1;
-    d.ArraySize = 1;
-    d.Format = DXGI_FORMAT_R32G32B32A32_FLOAT;
-    d.SampleDesc = {1, 0};
-    d.Usage = D3D11_USAGE_DEFAULT;
-    d.BindFlags = D3D11_BIND_UNORDERED_ACCESS;
-    EXPECT_EQ(S_OK, device->CreateTexture2D(&d, nullptr, texture));
-    Keep(*texture);
-    return MakeUav(*texture);
-  }
-  std::vector<Float4> Run(ID3DX11Effect* effect, UINT width) {
-    ID3D11Texture2D* texture = nullptr;
-    ID3D11UnorderedAccessView* uav = MakeFloatUav(width, &texture);
-    effect->GetVariableByName("gOut")->AsUnorderedAccessView()->SetUnorderedAccessView(uav);
-    EXPECT_EQ(S_OK, effect->GetTechniqueByIndex(0)->GetPassByIndex(0)->Apply(0, context));
-    context->Dispatch(1, 1, 1);
-    effect->GetVariableByName("gOut")->AsUnorderedAccessView()->SetUnorderedAccessView(nullptr);
-    effect->GetTechniqueByIndex(0)->GetPassByIndex(0)->Apply(0, context);
-    return ReadFloat(texture);
-  }
+protected:
+    // A float RGBA texture the shaders write, read back afterwards.
+    ID3D11UnorderedAccessView* MakeFloatUav(UINT width, ID3D11Texture2D** texture)
+    {
+        D3D11_TEXTURE2D_DESC d{};
+        d.Width = width;
+        d.Height = 1;
+        d.MipLevels = 1;
+        d.ArraySize = 1;
+        d.Format = DXGI_FORMAT_R32G32B32A32_FLOAT;
+        d.SampleDesc = {1, 0};
+        d.Usage = D3D11_USAGE_DEFAULT;
+        d.BindFlags = D3D11_BIND_UNORDERED_ACCESS;
+        EXPECT_EQ(S_OK, device->CreateTexture2D(&d, nullptr, texture));
+        Keep(*texture);
+        return MakeUav(*texture);
+    }
+    std::vector<Float4> Run(ID3DX11Effect* effect, UINT width)
+    {
+        ID3D11Texture2D* texture = nullptr;
+        ID3D11UnorderedAccessView* uav = MakeFloatUav(width, &texture);
+        effect->GetVariableByName("gOut")->AsUnorderedAccessView()->SetUnorderedAccessView(uav);
+        EXPECT_EQ(S_OK, effect->GetTechniqueByIndex(0)->GetPassByIndex(0)->Apply(0, context));
+        context->Dispatch(1, 1, 1);
+        effect->GetVariableByName("gOut")->AsUnorderedAccessView()->SetUnorderedAccessView(nullptr);
+        effect->GetTechniqueByIndex(0)->GetPassByIndex(0)->Apply(0, context);
+        return ReadFloat(texture);
+    }
 };
 
-TEST_F(EffectLayoutGpu, ValuesSetAtDirect3DOffsetsAreWhatTheShaderReads) {
-  ID3DX11Effect* effect = MakeEffect(kLayoutEffect);
-  ASSERT_NE(nullptr, effect);
-  auto var = [&](const char* name) { return effect->GetVariableByName(name); };
-  auto raw = [&](const char* name, std::initializer_list<std::pair<UINT, float>> values, UINT size) {
-    std::vector<std::uint8_t> bytes(size, 0);
-    for (const auto& [at, v] : values) std::memcpy(&bytes[at], &v, 4);
-    EXPECT_EQ(S_OK, var(name)->SetRawValue(bytes.data(), 0, size)) << name;
-  };
-  // Arrays: elements 16 bytes apart, the last one unpadded.
-  raw("a", {{0, 1.0f}, {16, 2.0f}}, 20);
-  EXPECT_EQ(E_INVALIDARG, var("a")->SetRawValue(std::vector<std::uint8_t>(24).data(), 0, 24));
-  var("b")->AsScalar()->SetFloat(3.0f);
-  raw("d", {{0, 10}, {4, 11}, {8, 12}, {16, 13}, {20, 14}, {24, 15}, {32, 16}, {36, 17}, {40, 18}}, 44);
-  var("c")->AsScalar()->SetFloat(4.0f);
-  // float3x3, column-major: SetMatrix takes rows; element (r, c) lands in column c's register.
-  const float m[16] = {21, 22, 23, 0, 24, 25, 26, 0, 27, 28, 29, 0, 0, 0, 0, 0};
-  EXPECT_EQ(S_OK, var("m")->AsMatrix()->SetMatrix(m));
-  var("s")->AsScalar()->SetFloat(5.0f);
-  var("f1")->AsScalar()->SetFloat(6.0f);
-  raw("v3", {{0, 31}, {4, 32}, {8, 33}}, 12);
-  // One-wide matrices: a row-major 3x1 is three registers, a column-major 1x4 four.
-  const float r31[16] = {41, 0, 0, 0, 42, 0, 0, 0, 43, 0, 0, 0, 0, 0, 0, 0};
-  EXPECT_EQ(S_OK, var("r31")->AsMatrix()->SetMatrix(r31));
-  const float m14[16] = {51, 52, 53, 54};
-  EXPECT_EQ(S_OK, var("m14")->AsMatrix()->SetMatrix(m14));
-  raw("m31", {{0, 61}, {4, 62}, {8, 63}}, 12);  // one column of three: one register
-  raw("light", {{0, 71}, {4, 72}, {8, 73}, {12, 74}, {16, 75}}, 20);
-  var("tail")->AsScalar()->SetFloat(7.0f);
-  var("k")->AsScalar()->SetInt(-8);
-  var("on")->AsScalar()->SetInt(1);
+TEST_F(EffectLayoutGpu, ValuesSetAtDirect3DOffsetsAreWhatTheShaderReads)
+{
+    ID3DX11Effect* effect = MakeEffect(kLayoutEffect);
+    ASSERT_NE(nullptr, effect);
+    auto var = [&](const char* name) { return effect->GetVariableByName(name); };
+    auto raw = [&](const char* name, std::initializer_list<std::pair<UINT, float>> values, UINT size) {
+        std::vector<std::uint8_t> bytes(size, 0);
+        for (const auto& [at, v] : values)
+            std::memcpy(&bytes[at], &v, 4);
+        EXPECT_EQ(S_OK, var(name)->SetRawValue(bytes.data(), 0, size)) << name;
+    };
+    // Arrays: elements 16 bytes apart, the last one unpadded.
+    raw("a", {{0, 1.0f}, {16, 2.0f}}, 20);
+    EXPECT_EQ(E_INVALIDARG, var("a")->SetRawValue(std::vector<std::uint8_t>(24).data(), 0, 24));
+    var("b")->AsScalar()->SetFloat(3.0f);
+    raw("d", {{0, 10}, {4, 11}, {8, 12}, {16, 13}, {20, 14}, {24, 15}, {32, 16}, {36, 17}, {40, 18}}, 44);
+    var("c")->AsScalar()->SetFloat(4.0f);
+    // float3x3, column-major: SetMatrix takes rows; element (r, c) lands in column c's register.
+    const float m[16] = {21, 22, 23, 0, 24, 25, 26, 0, 27, 28, 29, 0, 0, 0, 0, 0};
+    EXPECT_EQ(S_OK, var("m")->AsMatrix()->SetMatrix(m));
+    var("s")->AsScalar()->SetFloat(5.0f);
+    var("f1")->AsScalar()->SetFloat(6.0f);
+    raw("v3", {{0, 31}, {4, 32}, {8, 33}}, 12);
+    // One-wide matrices: a row-major 3x1 is three registers, a column-major 1x4 four.
+    const float r31[16] = {41, 0, 0, 0, 42, 0, 0, 0, 43, 0, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(S_OK, var("r31")->AsMatrix()->SetMatrix(r31));
+    const float m14[16] = {51, 52, 53, 54};
+    EXPECT_EQ(S_OK, var("m14")->AsMatrix()->SetMatrix(m14));
+    raw("m31", {{0, 61}, {4, 62}, {8, 63}}, 12);  // one column of three: one register
+    raw("light", {{0, 71}, {4, 72}, {8, 73}, {12, 74}, {16, 75}}, 20);
+    var("tail")->AsScalar()->SetFloat(7.0f);
+    var("k")->AsScalar()->SetInt(-8);
+    var("on")->AsScalar()->SetInt(1);
 
-  const std::vector<Float4> px = Run(effect, 12);
-  ASSERT_EQ(12u, px.size());
-  EXPECT_TRUE(NearFloat4(px[0], {1, 2, 3, 4}));
-  EXPECT_TRUE(NearFloat4(px[1], {10, 11, 12, 13}));
-  EXPECT_TRUE(NearFloat4(px[2], {14, 15, 16, 17}));
-  EXPECT_TRUE(NearFloat4(px[3], {18, 5, 6, 0}));
-  EXPECT_TRUE(NearFloat4(px[4], {21, 22, 23, 24}));
-  EXPECT_TRUE(NearFloat4(px[5], {25, 26, 27, 28}));
-  EXPECT_TRUE(NearFloat4(px[6], {29, 31, 32, 33}));
-  EXPECT_TRUE(NearFloat4(px[7], {41, 42, 43, 61}));
-  EXPECT_TRUE(NearFloat4(px[8], {62, 63, 7, -8}));
-  EXPECT_TRUE(NearFloat4(px[9], {51, 52, 53, 54}));
-  EXPECT_TRUE(NearFloat4(px[10], {71, 72, 73, 74}));
-  EXPECT_TRUE(NearFloat4(px[11], {75, 1, 51 + 52 + 53 + 54, 0}));
+    const std::vector<Float4> px = Run(effect, 12);
+    ASSERT_EQ(12u, px.size());
+    EXPECT_TRUE(NearFloat4(px[0], {1, 2, 3, 4}));
+    EXPECT_TRUE(NearFloat4(px[1], {10, 11, 12, 13}));
+    EXPECT_TRUE(NearFloat4(px[2], {14, 15, 16, 17}));
+    EXPECT_TRUE(NearFloat4(px[3], {18, 5, 6, 0}));
+    EXPECT_TRUE(NearFloat4(px[4], {21, 22, 23, 24}));
+    EXPECT_TRUE(NearFloat4(px[5], {25, 26, 27, 28}));
+    EXPECT_TRUE(NearFloat4(px[6], {29, 31, 32, 33}));
+    EXPECT_TRUE(NearFloat4(px[7], {41, 42, 43, 61}));
+    EXPECT_TRUE(NearFloat4(px[8], {62, 63, 7, -8}));
+    EXPECT_TRUE(NearFloat4(px[9], {51, 52, 53, 54}));
+    EXPECT_TRUE(NearFloat4(px[10], {71, 72, 73, 74}));
+    EXPECT_TRUE(NearFloat4(px[11], {75, 1, 51 + 52 + 53 + 54, 0}));
 
-  // The column-major 1x4 matrix keeps one element per register: raw bytes 16 apart.
-  float back[13] = {};
-  ASSERT_EQ(S_OK, var("m14")->GetRawValue(back, 0, 52));
-  EXPECT_EQ(51.0f, back[0]);
-  EXPECT_EQ(52.0f, back[4]);
-  EXPECT_EQ(54.0f, back[12]);
+    // The column-major 1x4 matrix keeps one element per register: raw bytes 16 apart.
+    float back[13] = {};
+    ASSERT_EQ(S_OK, var("m14")->GetRawValue(back, 0, 52));
+    EXPECT_EQ(51.0f, back[0]);
+    EXPECT_EQ(52.0f, back[4]);
+    EXPECT_EQ(54.0f, back[12]);
 }
 
 // Random buffers of floats (RandomConstantBuffers.h): every component written at the offset
 // Direct3D's rules give it must be what the shader reads, one component per output texel.
-TEST_F(EffectLayoutGpu, RandomBuffersReadBackComponentByComponent) {
-  fxtest::Random random(7);
-  for (int round = 0; round < 12; ++round) {
-    const fxtest::RandomBuffer b = fxtest::MakeRandomBuffer(random, true);
-    std::string writes;
-    std::vector<float> expected;
-    std::vector<std::uint8_t> bytes(b.size, 0);
-    for (const fxtest::RandomMember& m : b.members)
-      for (std::uint32_t e = 0; e < std::max(m.elements, 1u); ++e)
-        for (std::uint32_t r = 0; r < m.rows; ++r)
-          for (std::uint32_t c = 0; c < m.columns; ++c) {
-            // Appended piece by piece: GCC 12 warns wrongly about chains of string additions.
-            std::string read = m.name;
-            auto index = [&read](std::uint32_t i) {
-              read += '[';
-              read += std::to_string(i);
-              read += ']';
-            };
-            if (m.elements > 0) index(e);
-            if (m.matrix) index(r);
-            if (m.matrix || m.columns > 1) index(c);
-            const float value = static_cast<float>(1000 * round) + static_cast<float>(expected.size()) + 1.0f;
-            std::memcpy(&bytes[m.At(e, r, c)], &value, 4);
-            writes += "    gOut[int2(";
-            writes += std::to_string(expected.size());
-            writes += ", 0)] = float4(";
-            writes += read;
-            writes += ", 0.0f, 0.0f, 1.0f);\n";
-            expected.push_back(value);
-          }
-    const std::string text = b.Declaration("cbRandom") + "RWTexture2D<float4> gOut;\n[numthreads(1, 1, 1)]\nvoid CS()\n{\n" +
-                             writes + "}\ntechnique11 T { pass P0 { SetComputeShader( CompileShader( cs_5_0, CS() ) ); } }\n";
-    ID3DX11Effect* effect = MakeEffect(text);
-    ASSERT_NE(nullptr, effect) << text;
-    // Each member takes its bytes of the buffer image, so SetRawValue sees the Direct3D layout.
-    for (const fxtest::RandomMember& m : b.members)
-      ASSERT_EQ(S_OK, effect->GetVariableByName(m.name.c_str())->SetRawValue(&bytes[m.offset], 0, m.size)) << m.name;
-    const std::vector<Float4> px = Run(effect, static_cast<UINT>(expected.size()));
-    ASSERT_EQ(expected.size(), px.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) ASSERT_EQ(expected[i], px[i][0]) << "component " << i << "\n" << text;
-  }
+TEST_F(EffectLayoutGpu, RandomBuffersReadBackComponentByComponent)
+{
+    fxtest::Random random(7);
+    for (int round = 0; round < 12; ++round) {
+        const fxtest::RandomBuffer b = fxtest::MakeRandomBuffer(random, true);
+        std::string writes;
+        std::vector<float> expected;
+        std::vector<std::uint8_t> bytes(b.size, 0);
+        for (const fxtest::RandomMember& m : b.members)
+            for (std::uint32_t e = 0; e < std::max(m.elements, 1u); ++e)
+                for (std::uint32_t r = 0; r < m.rows; ++r)
+                    for (std::uint32_t c = 0; c < m.columns; ++c) {
+                        // Appended piece by piece: GCC 12 warns wrongly about chains of string additions.
+                        std::string read = m.name;
+                        auto index = [&read](std::uint32_t i) {
+                            read += '[';
+                            read += std::to_string(i);
+                            read += ']';
+                        };
+                        if (m.elements > 0)
+                            index(e);
+                        if (m.matrix)
+                            index(r);
+                        if (m.matrix || m.columns > 1)
+                            index(c);
+                        const float value = static_cast<float>(1000 * round) + static_cast<float>(expected.size()) +
+                                            1.0f;
+                        std::memcpy(&bytes[m.At(e, r, c)], &value, 4);
+                        writes += "    gOut[int2(";
+                        writes += std::to_string(expected.size());
+                        writes += ", 0)] = float4(";
+                        writes += read;
+                        writes += ", 0.0f, 0.0f, 1.0f);\n";
+                        expected.push_back(value);
+                    }
+        const std::string text =
+            b.Declaration("cbRandom") + "RWTexture2D<float4> gOut;\n[numthreads(1, 1, 1)]\nvoid CS()\n{\n" + writes +
+            "}\ntechnique11 T { pass P0 { SetComputeShader( CompileShader( cs_5_0, CS() ) ); } }\n";
+        ID3DX11Effect* effect = MakeEffect(text);
+        ASSERT_NE(nullptr, effect) << text;
+        // Each member takes its bytes of the buffer image, so SetRawValue sees the Direct3D layout.
+        for (const fxtest::RandomMember& m : b.members)
+            ASSERT_EQ(S_OK, effect->GetVariableByName(m.name.c_str())->SetRawValue(&bytes[m.offset], 0, m.size))
+                << m.name;
+        const std::vector<Float4> px = Run(effect, static_cast<UINT>(expected.size()));
+        ASSERT_EQ(expected.size(), px.size());
+        for (std::size_t i = 0; i < expected.size(); ++i)
+            ASSERT_EQ(expected[i], px[i][0]) << "component " << i << "\n" << text;
+    }
 }
 
 const char* const kResourceEffect = R"(
@@ -210,64 +222,66 @@ void CS()
 technique11 Read { pass P0 { SetComputeShader( CompileShader( cs_5_0, CS() ) ); } }
 )";
 
-TEST_F(EffectLayoutGpu, TextureArraysVolumesAndRegistersBindWhereDeclared) {
-  ID3DX11Effect* effect = MakeEffect(kResourceEffect);
-  ASSERT_NE(nullptr, effect);
-  // A 1x1 array of three layers, the third 80/255 in red.
-  D3D11_TEXTURE2D_DESC ad{1, 1, 1, 3, DXGI_FORMAT_R8G8B8A8_UNORM, {1, 0}, D3D11_USAGE_DEFAULT,
-                          D3D11_BIND_SHADER_RESOURCE, 0, 0};
-  const std::uint8_t layers[3][4] = {{10, 0, 0, 255}, {20, 0, 0, 255}, {80, 0, 0, 255}};
-  const D3D11_SUBRESOURCE_DATA layerData[3] = {{layers[0], 4, 0}, {layers[1], 4, 0}, {layers[2], 4, 0}};
-  ID3D11Texture2D* array = nullptr;
-  ASSERT_EQ(S_OK, device->CreateTexture2D(&ad, layerData, &array));
-  Keep(array);
-  ID3D11ShaderResourceView* arrayView = nullptr;
-  ASSERT_EQ(S_OK, device->CreateShaderResourceView(array, nullptr, &arrayView));
-  Keep(arrayView);
-  D3D11_SHADER_RESOURCE_VIEW_DESC got{};
-  arrayView->GetDesc(&got);
-  EXPECT_EQ(D3D11_SRV_DIMENSION_TEXTURE2DARRAY, got.ViewDimension);
-  EXPECT_EQ(3u, got.Texture2DArray.ArraySize);
+TEST_F(EffectLayoutGpu, TextureArraysVolumesAndRegistersBindWhereDeclared)
+{
+    ID3DX11Effect* effect = MakeEffect(kResourceEffect);
+    ASSERT_NE(nullptr, effect);
+    // A 1x1 array of three layers, the third 80/255 in red.
+    D3D11_TEXTURE2D_DESC ad{
+        1, 1, 1, 3, DXGI_FORMAT_R8G8B8A8_UNORM, {1, 0}, D3D11_USAGE_DEFAULT, D3D11_BIND_SHADER_RESOURCE, 0, 0};
+    const std::uint8_t layers[3][4] = {{10, 0, 0, 255}, {20, 0, 0, 255}, {80, 0, 0, 255}};
+    const D3D11_SUBRESOURCE_DATA layerData[3] = {{layers[0], 4, 0}, {layers[1], 4, 0}, {layers[2], 4, 0}};
+    ID3D11Texture2D* array = nullptr;
+    ASSERT_EQ(S_OK, device->CreateTexture2D(&ad, layerData, &array));
+    Keep(array);
+    ID3D11ShaderResourceView* arrayView = nullptr;
+    ASSERT_EQ(S_OK, device->CreateShaderResourceView(array, nullptr, &arrayView));
+    Keep(arrayView);
+    D3D11_SHADER_RESOURCE_VIEW_DESC got{};
+    arrayView->GetDesc(&got);
+    EXPECT_EQ(D3D11_SRV_DIMENSION_TEXTURE2DARRAY, got.ViewDimension);
+    EXPECT_EQ(3u, got.Texture2DArray.ArraySize);
 
-  // A 2x1x2 volume; texel (1, 0, 1) is green 160/255.
-  const D3D11_TEXTURE3D_DESC vd{2, 1, 2, 1, DXGI_FORMAT_R8G8B8A8_UNORM, D3D11_USAGE_DEFAULT,
-                                D3D11_BIND_SHADER_RESOURCE, 0, 0};
-  const std::uint8_t voxels[16] = {0, 1, 0, 255, 0, 2, 0, 255, 0, 3, 0, 255, 0, 160, 0, 255};
-  const D3D11_SUBRESOURCE_DATA volumeData{voxels, 8, 8};
-  ID3D11Texture3D* volume = nullptr;
-  ASSERT_EQ(S_OK, device->CreateTexture3D(&vd, &volumeData, &volume));
-  Keep(volume);
-  ID3D11ShaderResourceView* volumeView = nullptr;
-  ASSERT_EQ(S_OK, device->CreateShaderResourceView(volume, nullptr, &volumeView));
-  Keep(volumeView);
-  ID3D11Resource* back = nullptr;
-  volumeView->GetResource(&back);
-  D3D11_RESOURCE_DIMENSION dimension{};
-  back->GetType(&dimension);
-  EXPECT_EQ(D3D11_RESOURCE_DIMENSION_TEXTURE3D, dimension);
-  back->Release();
+    // A 2x1x2 volume; texel (1, 0, 1) is green 160/255.
+    const D3D11_TEXTURE3D_DESC vd{
+        2, 1, 2, 1, DXGI_FORMAT_R8G8B8A8_UNORM, D3D11_USAGE_DEFAULT, D3D11_BIND_SHADER_RESOURCE, 0, 0};
+    const std::uint8_t voxels[16] = {0, 1, 0, 255, 0, 2, 0, 255, 0, 3, 0, 255, 0, 160, 0, 255};
+    const D3D11_SUBRESOURCE_DATA volumeData{voxels, 8, 8};
+    ID3D11Texture3D* volume = nullptr;
+    ASSERT_EQ(S_OK, device->CreateTexture3D(&vd, &volumeData, &volume));
+    Keep(volume);
+    ID3D11ShaderResourceView* volumeView = nullptr;
+    ASSERT_EQ(S_OK, device->CreateShaderResourceView(volume, nullptr, &volumeView));
+    Keep(volumeView);
+    ID3D11Resource* back = nullptr;
+    volumeView->GetResource(&back);
+    D3D11_RESOURCE_DIMENSION dimension{};
+    back->GetType(&dimension);
+    EXPECT_EQ(D3D11_RESOURCE_DIMENSION_TEXTURE3D, dimension);
+    back->Release();
 
-  ID3D11ShaderResourceView* maps[2] = {MakeTexture(1, 1, {0, 0, 40, 255}), MakeTexture(1, 1, {0, 0, 120, 255})};
-  ID3D11ShaderResourceView* plain = MakeTexture(1, 1, {0, 0, 0, 100});
-  ID3DX11EffectShaderResourceVariable* mapsVar = effect->GetVariableByName("gMaps")->AsShaderResource();
-  EXPECT_EQ(S_OK, mapsVar->SetResourceArray(maps, 0, 2));
-  EXPECT_EQ(E_INVALIDARG, mapsVar->SetResourceArray(maps, 1, 2));
-  effect->GetVariableByName("gLayers")->AsShaderResource()->SetResource(arrayView);
-  effect->GetVariableByName("gVolume")->AsShaderResource()->SetResource(volumeView);
-  effect->GetVariableByName("gPlain")->AsShaderResource()->SetResource(plain);
+    ID3D11ShaderResourceView* maps[2] = {MakeTexture(1, 1, {0, 0, 40, 255}), MakeTexture(1, 1, {0, 0, 120, 255})};
+    ID3D11ShaderResourceView* plain = MakeTexture(1, 1, {0, 0, 0, 100});
+    ID3DX11EffectShaderResourceVariable* mapsVar = effect->GetVariableByName("gMaps")->AsShaderResource();
+    EXPECT_EQ(S_OK, mapsVar->SetResourceArray(maps, 0, 2));
+    EXPECT_EQ(E_INVALIDARG, mapsVar->SetResourceArray(maps, 1, 2));
+    effect->GetVariableByName("gLayers")->AsShaderResource()->SetResource(arrayView);
+    effect->GetVariableByName("gVolume")->AsShaderResource()->SetResource(volumeView);
+    effect->GetVariableByName("gPlain")->AsShaderResource()->SetResource(plain);
 
-  const std::vector<Float4> px = Run(effect, 4);
-  ASSERT_EQ(4u, px.size());
-  const float tolerance = 0.5f / 255;
-  EXPECT_TRUE(NearFloat4(px[0], {80 / 255.0f, 0, 0, 1}, tolerance));
-  EXPECT_TRUE(NearFloat4(px[1], {0, 160 / 255.0f, 0, 1}, tolerance));
-  EXPECT_TRUE(NearFloat4(px[2], {0, 0, 120 / 255.0f, 1}, tolerance));
-  EXPECT_TRUE(NearFloat4(px[3], {0, 0, 40 / 255.0f, 1 + 100 / 255.0f}, tolerance));
-  for (ID3D11ShaderResourceView* v : {arrayView, volumeView, plain})
-    for (const char* name : {"gLayers", "gVolume", "gPlain"})
-      if (v != nullptr) effect->GetVariableByName(name)->AsShaderResource()->SetResource(nullptr);
-  ID3D11ShaderResourceView* none[2] = {nullptr, nullptr};
-  mapsVar->SetResourceArray(none, 0, 2);
+    const std::vector<Float4> px = Run(effect, 4);
+    ASSERT_EQ(4u, px.size());
+    const float tolerance = 0.5f / 255;
+    EXPECT_TRUE(NearFloat4(px[0], {80 / 255.0f, 0, 0, 1}, tolerance));
+    EXPECT_TRUE(NearFloat4(px[1], {0, 160 / 255.0f, 0, 1}, tolerance));
+    EXPECT_TRUE(NearFloat4(px[2], {0, 0, 120 / 255.0f, 1}, tolerance));
+    EXPECT_TRUE(NearFloat4(px[3], {0, 0, 40 / 255.0f, 1 + 100 / 255.0f}, tolerance));
+    for (ID3D11ShaderResourceView* v : {arrayView, volumeView, plain})
+        for (const char* name : {"gLayers", "gVolume", "gPlain"})
+            if (v != nullptr)
+                effect->GetVariableByName(name)->AsShaderResource()->SetResource(nullptr);
+    ID3D11ShaderResourceView* none[2] = {nullptr, nullptr};
+    mapsVar->SetResourceArray(none, 0, 2);
 }
 
 const char* const kReadWriteEffect = R"(
@@ -285,32 +299,41 @@ technique11 Show { pass P0 { SetComputeShader( CompileShader( cs_5_0, Show() ) )
 technique11 Scale { pass P0 { SetComputeShader( CompileShader( cs_5_0, Scale() ) ); } }
 )";
 
-TEST_F(EffectLayoutGpu, ScalarWritableTexturesAreReadAndWritten) {
-  ID3DX11Effect* effect = MakeEffect(kReadWriteEffect);
-  ASSERT_NE(nullptr, effect);
-  const float heights[2] = {1.5f, -4.0f};
-  const D3D11_TEXTURE2D_DESC d{2, 1, 1, 1, DXGI_FORMAT_R32_FLOAT, {1, 0}, D3D11_USAGE_DEFAULT,
-                               D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_UNORDERED_ACCESS, 0, 0};
-  const D3D11_SUBRESOURCE_DATA init{heights, 8, 0};
-  ID3D11Texture2D* texture = nullptr;
-  ASSERT_EQ(S_OK, device->CreateTexture2D(&d, &init, &texture));
-  Keep(texture);
-  ID3D11UnorderedAccessView* uav = MakeUav(texture);
-  ID3D11ShaderResourceView* srv = nullptr;
-  ASSERT_EQ(S_OK, device->CreateShaderResourceView(texture, nullptr, &srv));
-  Keep(srv);
-  ID3DX11EffectPass* scale = effect->GetTechniqueByName("Scale")->GetPassByIndex(0);
-  effect->GetVariableByName("gHeights")->AsUnorderedAccessView()->SetUnorderedAccessView(uav);
-  ASSERT_EQ(S_OK, scale->Apply(0, context));
-  context->Dispatch(1, 1, 1);
-  effect->GetVariableByName("gHeights")->AsUnorderedAccessView()->SetUnorderedAccessView(nullptr);
-  scale->Apply(0, context);
-  effect->GetVariableByName("gIn")->AsShaderResource()->SetResource(srv);
-  const std::vector<Float4> px = Run(effect, 2);
-  effect->GetVariableByName("gIn")->AsShaderResource()->SetResource(nullptr);
-  ASSERT_EQ(2u, px.size());
-  EXPECT_TRUE(NearFloat4(px[0], {4.0f, 0, 0, 1}));
-  EXPECT_TRUE(NearFloat4(px[1], {-7.0f, 0, 0, 1}));
+TEST_F(EffectLayoutGpu, ScalarWritableTexturesAreReadAndWritten)
+{
+    ID3DX11Effect* effect = MakeEffect(kReadWriteEffect);
+    ASSERT_NE(nullptr, effect);
+    const float heights[2] = {1.5f, -4.0f};
+    const D3D11_TEXTURE2D_DESC d{2,
+                                 1,
+                                 1,
+                                 1,
+                                 DXGI_FORMAT_R32_FLOAT,
+                                 {1, 0},
+                                 D3D11_USAGE_DEFAULT,
+                                 D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_UNORDERED_ACCESS,
+                                 0,
+                                 0};
+    const D3D11_SUBRESOURCE_DATA init{heights, 8, 0};
+    ID3D11Texture2D* texture = nullptr;
+    ASSERT_EQ(S_OK, device->CreateTexture2D(&d, &init, &texture));
+    Keep(texture);
+    ID3D11UnorderedAccessView* uav = MakeUav(texture);
+    ID3D11ShaderResourceView* srv = nullptr;
+    ASSERT_EQ(S_OK, device->CreateShaderResourceView(texture, nullptr, &srv));
+    Keep(srv);
+    ID3DX11EffectPass* scale = effect->GetTechniqueByName("Scale")->GetPassByIndex(0);
+    effect->GetVariableByName("gHeights")->AsUnorderedAccessView()->SetUnorderedAccessView(uav);
+    ASSERT_EQ(S_OK, scale->Apply(0, context));
+    context->Dispatch(1, 1, 1);
+    effect->GetVariableByName("gHeights")->AsUnorderedAccessView()->SetUnorderedAccessView(nullptr);
+    scale->Apply(0, context);
+    effect->GetVariableByName("gIn")->AsShaderResource()->SetResource(srv);
+    const std::vector<Float4> px = Run(effect, 2);
+    effect->GetVariableByName("gIn")->AsShaderResource()->SetResource(nullptr);
+    ASSERT_EQ(2u, px.size());
+    EXPECT_TRUE(NearFloat4(px[0], {4.0f, 0, 0, 1}));
+    EXPECT_TRUE(NearFloat4(px[1], {-7.0f, 0, 0, 1}));
 }
 
 }  // namespace

@@ -22,37 +22,39 @@ std::vector<std::uint8_t> CompileText(const std::string& text, std::string* mess
 std::vector<std::uint8_t> CompileFile(const std::string& path, std::string* messages = nullptr);
 
 class DeviceTest : public ::testing::Test {
- protected:
-  void SetUp() override;
-  void TearDown() override;
+protected:
+    void SetUp() override;
+    void TearDown() override;
 
-  template <typename T>
-  T* Keep(T* object) {
-    if (object != nullptr) kept_.push_back(object);
-    return object;
-  }
-  // An effect from text; fails the test when it does not compile or build.
-  ID3DX11Effect* MakeEffect(const std::string& text);
+    template <typename T>
+    T* Keep(T* object)
+    {
+        if (object != nullptr)
+            kept_.push_back(object);
+        return object;
+    }
+    // An effect from text; fails the test when it does not compile or build.
+    ID3DX11Effect* MakeEffect(const std::string& text);
 
-  struct Target {
-    ID3D11Texture2D* texture = nullptr;
-    ID3D11RenderTargetView* rtv = nullptr;
-  };
-  // A 32-bit float RGBA target of width x height, cleared to -1.
-  Target MakeFloatTarget(UINT width, UINT height);
-  // The same, bound alone with a matching viewport and a triangle-list topology.
-  Target BindFloatTarget(UINT width, UINT height);
-  ID3D11ShaderResourceView* MakeTexture(UINT width, UINT height, const std::vector<std::uint8_t>& rgba,
-                                        ID3D11Texture2D** texture = nullptr, UINT extraBind = 0);
-  ID3D11UnorderedAccessView* MakeUav(ID3D11Texture2D* texture);
-  std::vector<Float4> ReadFloat(ID3D11Texture2D* texture);
-  std::vector<std::uint8_t> ReadBytes(ID3D11Texture2D* texture);
+    struct Target {
+        ID3D11Texture2D* texture = nullptr;
+        ID3D11RenderTargetView* rtv = nullptr;
+    };
+    // A 32-bit float RGBA target of width x height, cleared to -1.
+    Target MakeFloatTarget(UINT width, UINT height);
+    // The same, bound alone with a matching viewport and a triangle-list topology.
+    Target BindFloatTarget(UINT width, UINT height);
+    ID3D11ShaderResourceView* MakeTexture(UINT width, UINT height, const std::vector<std::uint8_t>& rgba,
+                                          ID3D11Texture2D** texture = nullptr, UINT extraBind = 0);
+    ID3D11UnorderedAccessView* MakeUav(ID3D11Texture2D* texture);
+    std::vector<Float4> ReadFloat(ID3D11Texture2D* texture);
+    std::vector<std::uint8_t> ReadBytes(ID3D11Texture2D* texture);
 
-  ID3D11Device* device = nullptr;
-  ID3D11DeviceContext* context = nullptr;
+    ID3D11Device* device = nullptr;
+    ID3D11DeviceContext* context = nullptr;
 
- private:
-  std::vector<IUnknown*> kept_;
+private:
+    std::vector<IUnknown*> kept_;
 };
 
 ::testing::AssertionResult NearFloat4(const Float4& actual, const Float4& expected, float tolerance = 1e-5f);

@@ -24,7 +24,8 @@ namespace fs = std::filesystem;
 constexpr const wchar_t* kOpen = L"open Res/vexa-rhino.mp3 type mpegvideo";
 constexpr const wchar_t* kPlay = L"play Res/vexa-rhino.mp3";
 
-bool WriteSineMp3(const fs::path& path, double seconds) {
+bool WriteSineMp3(const fs::path& path, double seconds)
+{
     lame_t encoder = lame_init();
     if (encoder == nullptr) {
         return false;
@@ -57,7 +58,8 @@ bool WriteSineMp3(const fs::path& path, double seconds) {
     return static_cast<bool>(out);
 }
 
-std::wstring Status(const wchar_t* name, const wchar_t* item) {
+std::wstring Status(const wchar_t* name, const wchar_t* item)
+{
     wchar_t answer[32] = L"?";
     const std::wstring command = std::wstring(L"status ") + name + L" " + item;
     if (mciSendStringW(command.c_str(), answer, 32, nullptr) != 0) {
@@ -66,18 +68,26 @@ std::wstring Status(const wchar_t* name, const wchar_t* item) {
     return answer;
 }
 
-std::wstring Mode(const wchar_t* name) { return Status(name, L"mode"); }
+std::wstring Mode(const wchar_t* name)
+{
+    return Status(name, L"mode");
+}
 
-long Position(const wchar_t* name) {
+long Position(const wchar_t* name)
+{
     const std::wstring text = Status(name, L"position");
     return text == L"error" ? -1 : std::stol(text);
 }
 
-MCIERROR Send(const wchar_t* command) { return mciSendStringW(command, nullptr, 0, nullptr); }
+MCIERROR Send(const wchar_t* command)
+{
+    return mciSendStringW(command, nullptr, 0, nullptr);
+}
 
 class Soundtrack : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
+    static void SetUpTestSuite()
+    {
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         previous = fs::current_path();
         folder = fs::temp_directory_path() / ("mci-test-" + std::to_string(getpid()));
@@ -90,12 +100,14 @@ protected:
         std::ofstream("Res/not-music.mp3") << "this is text, not an MP3 stream\n";
     }
 
-    static void TearDownTestSuite() {
+    static void TearDownTestSuite()
+    {
         fs::current_path(previous);
         fs::remove_all(folder);
     }
 
-    void TearDown() override {
+    void TearDown() override
+    {
         InstallVirtualClock(nullptr);
         MciShutdown();
         setenv("SDL_AUDIODRIVER", "dummy", 1);
@@ -105,7 +117,8 @@ protected:
     static inline fs::path folder;
 };
 
-TEST_F(Soundtrack, OpensPlaysWithoutBlockingAndEndsOnItsOwn) {
+TEST_F(Soundtrack, OpensPlaysWithoutBlockingAndEndsOnItsOwn)
+{
     const auto start = std::chrono::steady_clock::now();
     ASSERT_EQ(mciSendStringW(kOpen, nullptr, 0, nullptr), 0u);
     ASSERT_EQ(mciSendStringW(kPlay, nullptr, 0, nullptr), 0u);
@@ -126,7 +139,8 @@ TEST_F(Soundtrack, OpensPlaysWithoutBlockingAndEndsOnItsOwn) {
     EXPECT_EQ(Mode(L"Res/vexa-rhino.mp3"), L"error");
 }
 
-TEST_F(Soundtrack, FailedCommandsReturnTheirCodeAndChangeNothing) {
+TEST_F(Soundtrack, FailedCommandsReturnTheirCodeAndChangeNothing)
+{
     const std::tuple<const wchar_t*, MCIERROR> cases[] = {
         {L"open Res/missing.mp3 type mpegvideo", MCIERR_FILE_NOT_FOUND},
         {L"open Res type mpegvideo", MCIERR_FILE_NOT_FOUND},
@@ -162,7 +176,8 @@ TEST_F(Soundtrack, FailedCommandsReturnTheirCodeAndChangeNothing) {
     EXPECT_EQ(std::wstring(tiny), L"");
 }
 
-TEST_F(Soundtrack, QuotedNamesAndAliases) {
+TEST_F(Soundtrack, QuotedNamesAndAliases)
+{
     fs::copy_file("Res/vexa-rhino.mp3", "Res/with blank.mp3", fs::copy_options::overwrite_existing);
     ASSERT_EQ(mciSendStringW(L"open \"Res/with blank.mp3\" type mpegvideo alias track", nullptr, 0, nullptr), 0u);
     EXPECT_EQ(mciSendStringW(L"play track", nullptr, 0, nullptr), 0u);
@@ -171,7 +186,8 @@ TEST_F(Soundtrack, QuotedNamesAndAliases) {
     EXPECT_EQ(Mode(L"track"), L"error");
 }
 
-TEST_F(Soundtrack, MissingAudioDeviceLeavesTheShowSilent) {
+TEST_F(Soundtrack, MissingAudioDeviceLeavesTheShowSilent)
+{
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     EXPECT_EQ(mciSendStringW(kOpen, nullptr, 0, nullptr), MCIERR_HARDWARE);
     EXPECT_EQ(mciSendStringW(kPlay, nullptr, 0, nullptr), MCIERR_INVALID_DEVICE_NAME);
@@ -184,7 +200,8 @@ TEST_F(Soundtrack, MissingAudioDeviceLeavesTheShowSilent) {
 // The position is the time the track has sounded: it runs with the clock while playing and holds
 // while paused; a virtual clock moves it as it moves the frame timer. Pausing or resuming a track in
 // the other state changes nothing, and play on a paused track continues it.
-TEST_F(Soundtrack, PauseHoldsThePositionAndResumeContinuesFromIt) {
+TEST_F(Soundtrack, PauseHoldsThePositionAndResumeContinuesFromIt)
+{
     VirtualClock clock(1'000'000);
     InstallVirtualClock(&clock);
     ASSERT_EQ(Send(L"open Res/long.mp3 type mpegvideo alias long"), 0u);
@@ -192,10 +209,10 @@ TEST_F(Soundtrack, PauseHoldsThePositionAndResumeContinuesFromIt) {
     EXPECT_GE(length, 8000);  // the decoder also counts the encoder's delay and padding, a few frames
     EXPECT_LE(length, 8200);
     const std::tuple<const wchar_t*, DWORD, const wchar_t*, long> steps[] = {
-        {L"pause long", 500, L"stopped", 0},   {L"play long", 1250, L"playing", 1250},
-        {L"resume long", 0, L"playing", 1250}, {L"pause long", 5000, L"paused", 1250},
-        {L"pause long", 700, L"paused", 1250}, {L"resume long", 500, L"playing", 1750},
-        {L"pause long", 900, L"paused", 1750}, {L"play long", 250, L"playing", 2000},
+        {L"pause long", 500, L"stopped", 0},        {L"play long", 1250, L"playing", 1250},
+        {L"resume long", 0, L"playing", 1250},      {L"pause long", 5000, L"paused", 1250},
+        {L"pause long", 700, L"paused", 1250},      {L"resume long", 500, L"playing", 1750},
+        {L"pause long", 900, L"paused", 1750},      {L"play long", 250, L"playing", 2000},
         {L"play long", 60'000, L"playing", length},  // the position ends at the track's length
     };
     for (const auto& [command, advanceMs, mode, position] : steps) {
@@ -208,7 +225,8 @@ TEST_F(Soundtrack, PauseHoldsThePositionAndResumeContinuesFromIt) {
 
 // On the real clock a paused track must stand still on the audio thread: paused longer than it
 // lasts, it is still there to resume, and it then plays out to its end.
-TEST_F(Soundtrack, APausedTrackDoesNotRunOutAndFinishesAfterItsResume) {
+TEST_F(Soundtrack, APausedTrackDoesNotRunOutAndFinishesAfterItsResume)
+{
     ASSERT_EQ(Send(kOpen), 0u);
     ASSERT_EQ(Send(kPlay), 0u);
     ASSERT_EQ(Send(L"pause Res/vexa-rhino.mp3"), 0u);

@@ -6,7 +6,8 @@
 
 namespace {
 
-TEST(FrameTimerOnVirtualClock, PausedSpansAndSleepsAreExcluded) {
+TEST(FrameTimerOnVirtualClock, PausedSpansAndSleepsAreExcluded)
+{
     VirtualClock clock(1000);
     InstallVirtualClock(&clock);
     PerformanceCounterSource counter;

@@ -17,19 +17,22 @@
 
 namespace {
 
-std::int64_t ReadCounter() {
+std::int64_t ReadCounter()
+{
     LARGE_INTEGER value{};
     EXPECT_TRUE(QueryPerformanceCounter(&value));
     return value.QuadPart;
 }
 
-std::int64_t ReadFrequency() {
+std::int64_t ReadFrequency()
+{
     LARGE_INTEGER value{};
     EXPECT_TRUE(QueryPerformanceFrequency(&value));
     return value.QuadPart;
 }
 
-TEST(PerformanceCounter, VirtualClockDrivesCounterAndSleep) {
+TEST(PerformanceCounter, VirtualClockDrivesCounterAndSleep)
+{
     VirtualClock clock(1000, 5000);
     InstallVirtualClock(&clock);
     PerformanceCounterSource source;
@@ -52,19 +55,22 @@ TEST(PerformanceCounter, VirtualClockDrivesCounterAndSleep) {
     EXPECT_FALSE(QueryPerformanceFrequency(nullptr));
 }
 
-TEST(Processor, VectorInstructionsOfTheMathArePresent) {
+TEST(Processor, VectorInstructionsOfTheMathArePresent)
+{
     EXPECT_TRUE(IsProcessorFeaturePresent(PF_XMMI_INSTRUCTIONS_AVAILABLE));
     EXPECT_TRUE(IsProcessorFeaturePresent(PF_XMMI64_INSTRUCTIONS_AVAILABLE));
     EXPECT_FALSE(IsProcessorFeaturePresent(9999));
 }
 
-std::string ReadLink(const char* path) {
+std::string ReadLink(const char* path)
+{
     std::vector<char> buffer(65536);
     const ssize_t length = readlink(path, buffer.data(), buffer.size());
     return length > 0 ? std::string(buffer.data(), static_cast<std::size_t>(length)) : std::string();
 }
 
-TEST(ExecutablePath, ModuleFileNameKeepsTheBufferContract) {
+TEST(ExecutablePath, ModuleFileNameKeepsTheBufferContract)
+{
     const std::wstring expected = WideFromNarrow(ReadLink("/proc/self/exe"));
     ASSERT_FALSE(expected.empty());
     EXPECT_EQ(Win32ExecutablePath(), expected);
@@ -94,11 +100,13 @@ TEST(ExecutablePath, ModuleFileNameKeepsTheBufferContract) {
 }
 
 // Run by the next test from a copy of this executable in a deep folder.
-TEST(ExecutablePath, DISABLED_PrintOwnPath) {
+TEST(ExecutablePath, DISABLED_PrintOwnPath)
+{
     std::printf("PATH-LENGTH %zu %s\n", Win32ExecutablePath().size(), NarrowFromWide(Win32ExecutablePath()).c_str());
 }
 
-TEST(ExecutablePath, PathsLongerThan260CharactersAreWhole) {
+TEST(ExecutablePath, PathsLongerThan260CharactersAreWhole)
+{
     namespace fs = std::filesystem;
     const fs::path self = ReadLink("/proc/self/exe");
     fs::path deep = fs::temp_directory_path() / ("win32-path-" + std::to_string(getpid()));
@@ -130,7 +138,8 @@ TEST(ExecutablePath, PathsLongerThan260CharactersAreWhole) {
     EXPECT_NE(output.find(expected), std::string::npos) << output;
 }
 
-TEST(CodePages, ConversionsAreUtf8ForEveryNarrowCodePage) {
+TEST(CodePages, ConversionsAreUtf8ForEveryNarrowCodePage)
+{
     const std::tuple<std::string, std::wstring> cases[] = {
         {"Res/Basic.fx", L"Res/Basic.fx"},
         {"caf\xC3\xA9 \xE2\x82\xAC", L"caf\u00E9 \u20AC"},
@@ -154,7 +163,8 @@ TEST(CodePages, ConversionsAreUtf8ForEveryNarrowCodePage) {
     }
 }
 
-TEST(CodePages, InvalidInputAndSmallBuffersFail) {
+TEST(CodePages, InvalidInputAndSmallBuffersFail)
+{
     wchar_t wide[4];
     char narrow[4];
     SetLastError(0);
@@ -186,7 +196,8 @@ TEST(CodePages, InvalidInputAndSmallBuffersFail) {
     EXPECT_EQ(WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, lone, -1, big, 8, nullptr, nullptr), 0);
 }
 
-TEST(CodePages, FileNamesThatAreNotUtf8SurviveARoundTrip) {
+TEST(CodePages, FileNamesThatAreNotUtf8SurviveARoundTrip)
+{
     const std::string names[] = {"Res/\xFF\xFE.obj", "a\xC3", "\x80\x80 \xE2\x82\xAC", "\xED\xA0\x80"};
     for (const std::string& name : names) {
         const std::wstring wide = WideFromNarrow(name);
@@ -195,7 +206,8 @@ TEST(CodePages, FileNamesThatAreNotUtf8SurviveARoundTrip) {
     EXPECT_EQ(WideFromNarrow("\xFF"), std::wstring(1, static_cast<wchar_t>(0xDCFF)));
 }
 
-TEST(DebugOutput, GoesToStandardErrorAndBreakNeedsADebugger) {
+TEST(DebugOutput, GoesToStandardErrorAndBreakNeedsADebugger)
+{
     ::testing::internal::CaptureStderr();
     OutputDebugStringW(L"Effects(30): D3DX11CompileFromFile hr=E_FAIL (0x80004005)\n");
     OutputDebugStringW(nullptr);

@@ -17,7 +17,8 @@
 
 namespace {
 
-std::vector<UINT> MessagesOf(const std::vector<Recorded>& recorded) {
+std::vector<UINT> MessagesOf(const std::vector<Recorded>& recorded)
+{
     std::vector<UINT> messages;
     for (const Recorded& r : recorded) {
         messages.push_back(r.message);
@@ -25,7 +26,8 @@ std::vector<UINT> MessagesOf(const std::vector<Recorded>& recorded) {
     return messages;
 }
 
-std::vector<Recorded> Only(UINT message) {
+std::vector<Recorded> Only(UINT message)
+{
     std::vector<Recorded> out;
     for (const Recorded& r : Recording()) {
         if (r.message == message) {
@@ -37,18 +39,21 @@ std::vector<Recorded> Only(UINT message) {
 
 class HeadlessWindow : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(Win32SetHeadless(true));
         Recording().clear();
         ASSERT_TRUE(RegisterRecordingClass());
     }
 
-    void TearDown() override {
+    void TearDown() override
+    {
         Win32SetMessageBoxHook(nullptr);
         Win32Shutdown();
     }
 
-    HWND CreateShown() {
+    HWND CreateShown()
+    {
         HWND hwnd = CreateRecordingWindow(1280, 720);
         EXPECT_NE(hwnd, nullptr);
         ShowWindow(hwnd, SW_SHOW);
@@ -58,7 +63,8 @@ protected:
     }
 };
 
-TEST_F(HeadlessWindow, CreationAndShowingSendSizeBeforeActivationBeforeReturning) {
+TEST_F(HeadlessWindow, CreationAndShowingSendSizeBeforeActivationBeforeReturning)
+{
     RECT rect{0, 0, 1280, 720};
     ASSERT_TRUE(AdjustWindowRect(&rect, WS_OVERLAPPEDWINDOW, FALSE));
     EXPECT_GT(rect.right - rect.left, 1280);
@@ -88,7 +94,8 @@ TEST_F(HeadlessWindow, CreationAndShowingSendSizeBeforeActivationBeforeReturning
     EXPECT_EQ(DrainMessages(), 0) << "nothing is left queued by creation";
 }
 
-TEST_F(HeadlessWindow, MinimumTrackingSizeHoldsForCreationAndResizes) {
+TEST_F(HeadlessWindow, MinimumTrackingSizeHoldsForCreationAndResizes)
+{
     const int minWidth = 200 - 16;  // the 200-pixel outer minimum less the frame
     const int minHeight = 200 - 39;
     HWND hwnd = CreateRecordingWindow(50, 50);
@@ -106,7 +113,8 @@ TEST_F(HeadlessWindow, MinimumTrackingSizeHoldsForCreationAndResizes) {
     EXPECT_EQ(GET_Y_LPARAM(Only(WM_SIZE)[0].lParam), 500);
 }
 
-TEST_F(HeadlessWindow, SizeSequencesGiveOneSizeMessagePerChange) {
+TEST_F(HeadlessWindow, SizeSequencesGiveOneSizeMessagePerChange)
+{
     HWND hwnd = CreateShown();
     struct Step {
         WPARAM type;
@@ -115,12 +123,10 @@ TEST_F(HeadlessWindow, SizeSequencesGiveOneSizeMessagePerChange) {
         int expectWidth, expectHeight;
     };
     const Step steps[] = {
-        {SIZE_MINIMIZED, 1280, 720, true, 0, 0},     // minimized windows report no client area
-        {SIZE_MINIMIZED, 0, 0, false, 0, 0},         // repeated: nothing new
-        {SIZE_RESTORED, 1280, 720, true, 1280, 720},
-        {SIZE_MAXIMIZED, 1920, 1050, true, 1920, 1050},
-        {SIZE_MAXIMIZED, 1920, 1050, false, 0, 0},
-        {SIZE_RESTORED, 1280, 720, true, 1280, 720},
+        {SIZE_MINIMIZED, 1280, 720, true, 0, 0},  // minimized windows report no client area
+        {SIZE_MINIMIZED, 0, 0, false, 0, 0},      // repeated: nothing new
+        {SIZE_RESTORED, 1280, 720, true, 1280, 720}, {SIZE_MAXIMIZED, 1920, 1050, true, 1920, 1050},
+        {SIZE_MAXIMIZED, 1920, 1050, false, 0, 0},   {SIZE_RESTORED, 1280, 720, true, 1280, 720},
         {SIZE_RESTORED, 1000, 700, true, 1000, 700},  // a border drag: one message per new size
         {SIZE_RESTORED, 1000, 700, false, 0, 0},
     };
@@ -141,7 +147,8 @@ TEST_F(HeadlessWindow, SizeSequencesGiveOneSizeMessagePerChange) {
     EXPECT_FALSE(Win32InjectSize(reinterpret_cast<HWND>(0x1234), SIZE_RESTORED, 10, 10));
 }
 
-TEST_F(HeadlessWindow, ActivationChangesForegroundAndIsReportedOnce) {
+TEST_F(HeadlessWindow, ActivationChangesForegroundAndIsReportedOnce)
+{
     HWND hwnd = CreateShown();
     ASSERT_TRUE(Win32InjectActivate(hwnd, false));
     ASSERT_TRUE(Win32InjectActivate(hwnd, false));
@@ -158,15 +165,15 @@ TEST_F(HeadlessWindow, ActivationChangesForegroundAndIsReportedOnce) {
     EXPECT_EQ(GetForegroundWindow(), hwnd);
 }
 
-TEST_F(HeadlessWindow, MouseCoordinatesAreSignedSixteenBitClientCoordinates) {
+TEST_F(HeadlessWindow, MouseCoordinatesAreSignedSixteenBitClientCoordinates)
+{
     HWND hwnd = CreateShown();
     ASSERT_TRUE(Win32InjectMouseButton(hwnd, 0, true, 100, 50));  // takes the capture
     DrainMessages();
     ASSERT_EQ(GetCapture(), hwnd);
 
     const std::tuple<int, int, WORD> moves[] = {
-        {0, 0, 0x0000},       {1279, 719, 0x04FF}, {-1, -2, 0xFFFF},
-        {-300, -40, 0xFED4}, {2000, 900, 0x07D0},
+        {0, 0, 0x0000}, {1279, 719, 0x04FF}, {-1, -2, 0xFFFF}, {-300, -40, 0xFED4}, {2000, 900, 0x07D0},
     };
     for (const auto& [x, y, lowWord] : moves) {
         Recording().clear();
@@ -194,7 +201,8 @@ TEST_F(HeadlessWindow, MouseCoordinatesAreSignedSixteenBitClientCoordinates) {
     EXPECT_FALSE(Win32InjectMouseButton(hwnd, 1, true, 5, 9999));
 }
 
-TEST_F(HeadlessWindow, ButtonFlagsFollowEveryButton) {
+TEST_F(HeadlessWindow, ButtonFlagsFollowEveryButton)
+{
     HWND hwnd = CreateShown();
     Win32InjectMouseButton(hwnd, 1, true, 10, 10);
     Win32InjectMouseButton(hwnd, 2, true, 10, 10);
@@ -217,7 +225,8 @@ struct LoopResult {
     WPARAM exitCode = 0;
 };
 
-LoopResult RunLoop(int maxIdle, void (*onIdle)(int)) {
+LoopResult RunLoop(int maxIdle, void (*onIdle)(int))
+{
     LoopResult result;
     MSG msg{};
     int idle = 0;
@@ -235,7 +244,8 @@ LoopResult RunLoop(int maxIdle, void (*onIdle)(int)) {
     return result;
 }
 
-TEST_F(HeadlessWindow, QueueIsDrainedBeforeIdleAndCloseEndsTheLoop) {
+TEST_F(HeadlessWindow, QueueIsDrainedBeforeIdleAndCloseEndsTheLoop)
+{
     static HWND hwnd;
     hwnd = CreateShown();
     PostMessageW(hwnd, WM_USER, 0, 0);
@@ -249,14 +259,14 @@ TEST_F(HeadlessWindow, QueueIsDrainedBeforeIdleAndCloseEndsTheLoop) {
     });
     EXPECT_EQ(result.trace, (std::vector<std::string>{"msg 1024", "msg 1025", "idle", "msg 16", "msg 18"}));
     EXPECT_EQ(result.exitCode, 0u);
-    EXPECT_EQ(MessagesOf(Recording()),
-              (std::vector<UINT>{WM_USER, WM_USER + 1, WM_CLOSE, WM_DESTROY, WM_NCDESTROY}));
+    EXPECT_EQ(MessagesOf(Recording()), (std::vector<UINT>{WM_USER, WM_USER + 1, WM_CLOSE, WM_DESTROY, WM_NCDESTROY}));
     EXPECT_FALSE(IsWindow(hwnd));
     EXPECT_FALSE(PostMessageW(hwnd, WM_CLOSE, 0, 0));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
 }
 
-TEST_F(HeadlessWindow, QuitComesAfterQueuedMessagesOnceWithItsCode) {
+TEST_F(HeadlessWindow, QuitComesAfterQueuedMessagesOnceWithItsCode)
+{
     HWND hwnd = CreateShown();
     PostQuitMessage(3);
     PostMessageW(hwnd, WM_USER, 0, 0);
@@ -281,7 +291,8 @@ TEST_F(HeadlessWindow, QuitComesAfterQueuedMessagesOnceWithItsCode) {
     EXPECT_FALSE(PeekMessageW(nullptr, nullptr, 0, 0, PM_REMOVE));
 }
 
-TEST_F(HeadlessWindow, PostedMessagesAreBoundedByTheQuota) {
+TEST_F(HeadlessWindow, PostedMessagesAreBoundedByTheQuota)
+{
     HWND hwnd = CreateShown();
     int posted = 0;
     while (PostMessageW(hwnd, WM_USER, 0, 0) && posted < 20000) {
@@ -292,7 +303,8 @@ TEST_F(HeadlessWindow, PostedMessagesAreBoundedByTheQuota) {
     EXPECT_EQ(DrainMessages(), 10000);
 }
 
-TEST_F(HeadlessWindow, AsyncKeyStateReportsDownAndPressedSinceLastCall) {
+TEST_F(HeadlessWindow, AsyncKeyStateReportsDownAndPressedSinceLastCall)
+{
     HWND hwnd = CreateShown();
     EXPECT_EQ(GetAsyncKeyState(VK_ESCAPE), 0);
     Win32InjectKey(VK_ESCAPE, true);
@@ -328,7 +340,8 @@ TEST_F(HeadlessWindow, AsyncKeyStateReportsDownAndPressedSinceLastCall) {
     EXPECT_EQ(GetAsyncKeyState(VK_ESCAPE), 0);
 }
 
-TEST_F(HeadlessWindow, CaptureMovesBetweenWindowsAndEndsWithTheWindow) {
+TEST_F(HeadlessWindow, CaptureMovesBetweenWindowsAndEndsWithTheWindow)
+{
     HWND first = CreateShown();
     HWND second = CreateRecordingWindow(300, 300);
     Recording().clear();
@@ -344,7 +357,8 @@ TEST_F(HeadlessWindow, CaptureMovesBetweenWindowsAndEndsWithTheWindow) {
     EXPECT_EQ(SetCapture(reinterpret_cast<HWND>(0x99)), nullptr) << "no capture for unknown windows";
 }
 
-TEST_F(HeadlessWindow, TitleGoesThroughTheWindowProcedure) {
+TEST_F(HeadlessWindow, TitleGoesThroughTheWindowProcedure)
+{
     HWND hwnd = CreateShown();
     const std::wstring title = L"Now Loading... 1 minute 16 seconds    FPS: 60    Frame Time: 16.6667 (ms)";
     ASSERT_TRUE(SetWindowTextW(hwnd, title.c_str()));
@@ -359,12 +373,14 @@ TEST_F(HeadlessWindow, TitleGoesThroughTheWindowProcedure) {
     EXPECT_FALSE(SetWindowTextW(reinterpret_cast<HWND>(0x77), L"x"));
 }
 
-LRESULT RefuseCreation(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT RefuseCreation(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
     Recording().push_back({hwnd, message, wParam, lParam});
     return message == WM_CREATE ? -1 : DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-TEST_F(HeadlessWindow, ClassAndCreationFailuresAreReported) {
+TEST_F(HeadlessWindow, ClassAndCreationFailuresAreReported)
+{
     WNDCLASSW wc{};
     wc.lpfnWndProc = RecordingProc;
     wc.lpszClassName = L"D3DWndClassName";
@@ -374,8 +390,8 @@ TEST_F(HeadlessWindow, ClassAndCreationFailuresAreReported) {
     EXPECT_EQ(RegisterClassW(&wc), 0);
     EXPECT_EQ(RegisterClassW(nullptr), 0);
 
-    EXPECT_EQ(CreateWindowExW(0, L"NoSuchClass", L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
-                              nullptr, nullptr),
+    EXPECT_EQ(CreateWindowExW(0, L"NoSuchClass", L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr, nullptr,
+                              nullptr),
               nullptr);
     EXPECT_EQ(GetLastError(), ERROR_CANNOT_FIND_WND_CLASS);
 
@@ -383,14 +399,15 @@ TEST_F(HeadlessWindow, ClassAndCreationFailuresAreReported) {
     wc.lpszClassName = L"Refusing";
     ASSERT_NE(RegisterClassW(&wc), 0);
     Recording().clear();
-    EXPECT_EQ(CreateWindowExW(0, L"Refusing", L"", WS_OVERLAPPEDWINDOW, 0, 0, 300, 300, nullptr, nullptr, nullptr,
-                              nullptr),
-              nullptr);
+    EXPECT_EQ(
+        CreateWindowExW(0, L"Refusing", L"", WS_OVERLAPPEDWINDOW, 0, 0, 300, 300, nullptr, nullptr, nullptr, nullptr),
+        nullptr);
     EXPECT_EQ(MessagesOf(Recording()),
               (std::vector<UINT>{WM_GETMINMAXINFO, WM_NCCREATE, WM_CREATE, WM_DESTROY, WM_NCDESTROY}));
 }
 
-TEST_F(HeadlessWindow, MessageBoxWithoutDisplayAnswersWithoutWaiting) {
+TEST_F(HeadlessWindow, MessageBoxWithoutDisplayAnswersWithoutWaiting)
+{
     const std::tuple<UINT, int> cases[] = {
         {MB_OK, IDOK},
         {MB_YESNO | MB_ICONERROR, IDNO},
@@ -405,7 +422,8 @@ TEST_F(HeadlessWindow, MessageBoxWithoutDisplayAnswersWithoutWaiting) {
     }
 }
 
-TEST_F(HeadlessWindow, MessageBoxHookScriptsTheAnswer) {
+TEST_F(HeadlessWindow, MessageBoxHookScriptsTheAnswer)
+{
     HWND owner = CreateShown();
     std::wstring seenText;
     UINT seenType = 0;
@@ -432,7 +450,8 @@ TEST_F(HeadlessWindow, MessageBoxHookScriptsTheAnswer) {
 namespace {
 
 // Run by the next test in a child process that has no display.
-TEST(NoDisplay, DISABLED_ReportWhatAWindowAndABoxDo) {
+TEST(NoDisplay, DISABLED_ReportWhatAWindowAndABoxDo)
+{
     ASSERT_TRUE(RegisterRecordingClass());
     HWND hwnd = CreateRecordingWindow(1280, 720);
     ShowWindow(hwnd, SW_SHOW);
@@ -442,7 +461,8 @@ TEST(NoDisplay, DISABLED_ReportWhatAWindowAndABoxDo) {
     Win32Shutdown();
 }
 
-TEST(NoDisplay, WindowsBecomeHeadlessAndBoxesDoNotWait) {
+TEST(NoDisplay, WindowsBecomeHeadlessAndBoxesDoNotWait)
+{
     std::string self(4096, '\0');
     self.resize(static_cast<std::size_t>(std::max<ssize_t>(readlink("/proc/self/exe", self.data(), self.size()), 0)));
     const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11 timeout 20 " + self +

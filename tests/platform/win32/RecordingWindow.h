@@ -13,36 +13,30 @@ struct Recorded {
     LPARAM lParam;
 };
 
-inline std::vector<Recorded>& Recording() {
+inline std::vector<Recorded>& Recording()
+{
     static std::vector<Recorded> messages;
     return messages;
 }
 
-inline LRESULT RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+inline LRESULT RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
     Recording().push_back({hwnd, message, wParam, lParam});
     switch (message) {
-    case WM_GETMINMAXINFO:
-        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{200, 200};
-        return 0;
+    case WM_GETMINMAXINFO: reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{200, 200}; return 0;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-        SetCapture(hwnd);
-        return 0;
+    case WM_MBUTTONDOWN: SetCapture(hwnd); return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
-    case WM_MBUTTONUP:
-        ReleaseCapture();
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    default:
-        return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_MBUTTONUP: ReleaseCapture(); return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: return DefWindowProcW(hwnd, message, wParam, lParam);
     }
 }
 
-inline bool RegisterRecordingClass() {
+inline bool RegisterRecordingClass()
+{
     WNDCLASSW wc{};
     wc.style = CS_HREDRAW | CS_VREDRAW;
     wc.lpfnWndProc = RecordingProc;
@@ -54,15 +48,17 @@ inline bool RegisterRecordingClass() {
 }
 
 // Creates a window the way the application does, for a client area of the given size.
-inline HWND CreateRecordingWindow(int clientWidth, int clientHeight, int x = CW_USEDEFAULT, int y = CW_USEDEFAULT) {
+inline HWND CreateRecordingWindow(int clientWidth, int clientHeight, int x = CW_USEDEFAULT, int y = CW_USEDEFAULT)
+{
     RECT rect{0, 0, clientWidth, clientHeight};
     AdjustWindowRect(&rect, WS_OVERLAPPEDWINDOW, FALSE);
-    return CreateWindowExW(0, L"D3DWndClassName", L"Now Loading...", WS_OVERLAPPEDWINDOW, x, y,
-                           rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, nullptr, nullptr);
+    return CreateWindowExW(0, L"D3DWndClassName", L"Now Loading...", WS_OVERLAPPEDWINDOW, x, y, rect.right - rect.left,
+                           rect.bottom - rect.top, nullptr, nullptr, nullptr, nullptr);
 }
 
 // Takes and dispatches everything queued; returns how many messages there were.
-inline int DrainMessages() {
+inline int DrainMessages()
+{
     int count = 0;
     MSG msg{};
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {

@@ -17,7 +17,8 @@ namespace {
 
 class XServerEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override {
+    void SetUp() override
+    {
         std::string error;
         started = server.Start(error);
         if (!started) {
@@ -35,7 +36,8 @@ private:
 [[maybe_unused]] ::testing::Environment* const kXServer = ::testing::AddGlobalTestEnvironment(new XServerEnvironment);
 
 // Pumps and dispatches until the condition holds or five seconds pass.
-bool PumpUntil(const std::function<bool()>& done) {
+bool PumpUntil(const std::function<bool()>& done)
+{
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (std::chrono::steady_clock::now() < deadline) {
         DrainMessages();
@@ -47,7 +49,8 @@ bool PumpUntil(const std::function<bool()>& done) {
     return false;
 }
 
-const Recorded* Find(UINT message, const std::function<bool(const Recorded&)>& also = nullptr) {
+const Recorded* Find(UINT message, const std::function<bool(const Recorded&)>& also = nullptr)
+{
     for (const Recorded& r : Recording()) {
         if (r.message == message && (!also || also(r))) {
             return &r;
@@ -56,14 +59,16 @@ const Recorded* Find(UINT message, const std::function<bool(const Recorded&)>& a
     return nullptr;
 }
 
-int Field(const std::string& text, const std::string& label) {
+int Field(const std::string& text, const std::string& label)
+{
     const std::size_t at = text.find(label);
     return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + label.size());
 }
 
 class RealWindow : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(XServerEnvironment::started);
         ASSERT_TRUE(Win32HasDisplay());
         Recording().clear();
@@ -73,7 +78,8 @@ protected:
     void TearDown() override { Win32Shutdown(); }
 
     // A shown window with keyboard focus, so SDL can grab the pointer for the capture.
-    HWND CreateFocused(int width, int height, int x, int y, unsigned long& xid) {
+    HWND CreateFocused(int width, int height, int x, int y, unsigned long& xid)
+    {
         HWND hwnd = CreateRecordingWindow(width, height, x, y);
         EXPECT_NE(hwnd, nullptr);
         ShowWindow(hwnd, SW_SHOW);
@@ -86,7 +92,8 @@ protected:
     }
 };
 
-TEST_F(RealWindow, ClientAreaTitleAndMinimumSizeReachTheXServer) {
+TEST_F(RealWindow, ClientAreaTitleAndMinimumSizeReachTheXServer)
+{
     HWND hwnd = CreateRecordingWindow(1280, 720);
     ASSERT_NE(hwnd, nullptr);
     ShowWindow(hwnd, SW_SHOW);
@@ -113,7 +120,8 @@ TEST_F(RealWindow, ClientAreaTitleAndMinimumSizeReachTheXServer) {
     EXPECT_EQ(client.bottom, 720);
 }
 
-TEST_F(RealWindow, KeysArriveAsMessagesAndKeyState) {
+TEST_F(RealWindow, KeysArriveAsMessagesAndKeyState)
+{
     unsigned long xid = 0;
     HWND hwnd = CreateFocused(320, 240, 100, 100, xid);
     int observedAltEnter = 0;
@@ -139,13 +147,16 @@ TEST_F(RealWindow, KeysArriveAsMessagesAndKeyState) {
     EXPECT_EQ(observedAltEnter, 1);
 }
 
-TEST_F(RealWindow, DragOutsideTheWindowKeepsArrivingWhileCaptured) {
+TEST_F(RealWindow, DragOutsideTheWindowKeepsArrivingWhileCaptured)
+{
     unsigned long xid = 0;
     HWND hwnd = CreateFocused(320, 240, 200, 150, xid);
     int left = 0;
     int top = 0;
     SDL_GetWindowPosition(Win32GetSdlWindow(hwnd), &left, &top);
-    const auto moveTo = [](int x, int y) { RunCommand("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y)); };
+    const auto moveTo = [](int x, int y) {
+        RunCommand("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y));
+    };
 
     moveTo(left + 50, top + 40);
     RunCommand("xdotool mousedown 1");
@@ -156,9 +167,8 @@ TEST_F(RealWindow, DragOutsideTheWindowKeepsArrivingWhileCaptured) {
     EXPECT_EQ(GetCapture(), hwnd) << "the window procedure took the capture";
 
     moveTo(left - 30, top - 20);  // up and to the left of the client area
-    ASSERT_TRUE(PumpUntil([] {
-        return Find(WM_MOUSEMOVE, [](const Recorded& r) { return GET_X_LPARAM(r.lParam) < 0; });
-    }));
+    ASSERT_TRUE(
+        PumpUntil([] { return Find(WM_MOUSEMOVE, [](const Recorded& r) { return GET_X_LPARAM(r.lParam) < 0; }); }));
     const Recorded* outside = Find(WM_MOUSEMOVE, [](const Recorded& r) { return GET_X_LPARAM(r.lParam) < 0; });
     EXPECT_EQ(GET_X_LPARAM(outside->lParam), -30);
     EXPECT_EQ(GET_Y_LPARAM(outside->lParam), -20);
@@ -171,7 +181,8 @@ TEST_F(RealWindow, DragOutsideTheWindowKeepsArrivingWhileCaptured) {
     EXPECT_EQ(GetCapture(), nullptr);
 }
 
-TEST_F(RealWindow, CloseRequestDestroysTheWindowAndQuits) {
+TEST_F(RealWindow, CloseRequestDestroysTheWindowAndQuits)
+{
     HWND hwnd = CreateRecordingWindow(320, 240);
     ASSERT_NE(hwnd, nullptr);
     ShowWindow(hwnd, SW_SHOW);

@@ -17,7 +17,8 @@ constexpr int kStartTimeoutMs = 10000;
 
 }  // namespace
 
-bool XServer::Start(std::string& error) {
+bool XServer::Start(std::string& error)
+{
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         int fds[2];
         if (pipe(fds) != 0) {
@@ -67,7 +68,8 @@ bool XServer::Start(std::string& error) {
     return false;
 }
 
-void XServer::Stop() {
+void XServer::Stop()
+{
     if (pid > 0) {
         kill(pid, SIGTERM);
         int status = 0;
@@ -77,7 +79,8 @@ void XServer::Stop() {
     }
 }
 
-std::string RunCommand(const std::string& command) {
+std::string RunCommand(const std::string& command)
+{
     std::string output;
     FILE* pipe = popen(("timeout 10 " + command + " 2>&1").c_str(), "r");
     if (pipe == nullptr) {
@@ -97,7 +100,8 @@ std::string RunCommand(const std::string& command) {
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
 
-unsigned long X11WindowOf(SDL_Window* window) {
+unsigned long X11WindowOf(SDL_Window* window)
+{
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (window == nullptr || SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) {
@@ -106,7 +110,8 @@ unsigned long X11WindowOf(SDL_Window* window) {
     return info.info.x11.window;
 }
 
-bool SendCloseRequest(unsigned long xwindow) {
+bool SendCloseRequest(unsigned long xwindow)
+{
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
         return false;

@@ -44,7 +44,7 @@ TEST(FrameImageTest, DownscaleAveragesBlocksAndKeepsRowOrder)
     const RgbaImage small = Downscale(source, 2, 2);
     ASSERT_EQ(small.width, 2);
     ASSERT_EQ(small.height, 2);
-    EXPECT_EQ(small.pixels[0], 255);                  // top-left stays white
+    EXPECT_EQ(small.pixels[0], 255);                   // top-left stays white
     EXPECT_EQ(small.pixels[(1 * 2 + 1) * 4 + 0], 50);  // 200 / 4
     EXPECT_EQ(small.pixels[(1 * 2 + 0) * 4 + 0], 0);   // bottom-left black
 }
@@ -87,8 +87,10 @@ TEST(FrameImageTest, AnEdgeOnePixelOverIsExplainedWhatIsDrawnOrLostIsNot)
     RgbaImage expected = Filled(12, 10, 20, 20, 20);
     RgbaImage shifted = expected;
     for (int y = 0; y < 10; ++y) {
-        for (int x = 5; x < 12; ++x) SetPixel(expected, x, y, 200, 180, 160);
-        for (int x = 6; x < 12; ++x) SetPixel(shifted, x, y, 200, 180, 160);
+        for (int x = 5; x < 12; ++x)
+            SetPixel(expected, x, y, 200, 180, 160);
+        for (int x = 6; x < 12; ++x)
+            SetPixel(shifted, x, y, 200, 180, 160);
     }
     ImageDifference difference = CompareImages(expected, shifted, 3);
     EXPECT_EQ(difference.pixelsOverTolerance, 10u);  // the column the edge moved across
@@ -97,12 +99,14 @@ TEST(FrameImageTest, AnEdgeOnePixelOverIsExplainedWhatIsDrawnOrLostIsNot)
 
     // A partly covered edge pixel takes a value between its neighbours: explained as well.
     RgbaImage blended = expected;
-    for (int y = 0; y < 10; ++y) SetPixel(blended, 5, y, 110, 100, 90);
+    for (int y = 0; y < 10; ++y)
+        SetPixel(blended, 5, y, 110, 100, 90);
     EXPECT_EQ(CompareImages(expected, blended, 3).pixelsUnexplained, 0u);
 
     // A one-pixel line lost, or one drawn where there was none, is not explained, either way round.
     RgbaImage lined = expected;
-    for (int x = 0; x < 5; ++x) SetPixel(lined, x, 4, 250, 250, 250);
+    for (int x = 0; x < 5; ++x)
+        SetPixel(lined, x, 4, 250, 250, 250);
     difference = CompareImages(lined, expected, 3);
     EXPECT_EQ(difference.pixelsUnexplained, 5u);
     EXPECT_EQ(difference.maxUnexplainedDelta, 230);
@@ -111,7 +115,8 @@ TEST(FrameImageTest, AnEdgeOnePixelOverIsExplainedWhatIsDrawnOrLostIsNot)
     // Nor is a change of shade over an area, such as different lighting.
     RgbaImage darker = expected;
     for (int y = 0; y < 10; ++y) {
-        for (int x = 8; x < 12; ++x) SetPixel(darker, x, y, 190, 170, 150);
+        for (int x = 8; x < 12; ++x)
+            SetPixel(darker, x, y, 190, 170, 150);
     }
     difference = CompareImages(expected, darker, 3);
     EXPECT_EQ(difference.pixelsOverTolerance, 40u);

@@ -13,23 +13,30 @@ using namespace resgen;
 
 namespace {
 
-TEST(ResGenParts, NumbersAreWrittenAsPlainDecimals) {
-    const struct { double v; int decimals; const char* text; } cases[] = {
-        {1e-9, 5, "0.0"},          // tiny values never turn into exponents
-        {-1e-9, 5, "0.0"},         // nor into a negative zero
-        {123456.5, 5, "123456.5"}, // large values neither
-        {-0.25, 4, "-0.25"},
-        {2.0, 5, "2.0"},
+TEST(ResGenParts, NumbersAreWrittenAsPlainDecimals)
+{
+    const struct {
+        double v;
+        int decimals;
+        const char* text;
+    } cases[] = {
+        {1e-9, 5, "0.0"},           // tiny values never turn into exponents
+        {-1e-9, 5, "0.0"},          // nor into a negative zero
+        {123456.5, 5, "123456.5"},  // large values neither
+        {-0.25, 4, "-0.25"},       {2.0, 5, "2.0"},
     };
-    for (const auto& c : cases) EXPECT_EQ(FormatFixed(c.v, c.decimals), c.text) << c.v;
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatFixed(c.v, c.decimals), c.text) << c.v;
     EXPECT_THROW(FormatFixed(std::nan(""), 5), std::runtime_error);
     EXPECT_THROW(FormatFixed(INFINITY, 5), std::runtime_error);
 }
 
-TEST(ResGenParts, TrianglesAreWoundClockwiseSeenFromTheirNormal) {
+TEST(ResGenParts, TrianglesAreWoundClockwiseSeenFromTheirNormal)
+{
     MeshGroup g;
-    const Vec3 n{0, 0, -1}; // facing a viewer at -z, as a left-handed camera at the origin sees it
-    uint32_t a = g.AddVertex({{0, 0, 0}, n, {}}), b = g.AddVertex({{1, 0, 0}, n, {}}), c = g.AddVertex({{0, 1, 0}, n, {}});
+    const Vec3 n{0, 0, -1};  // facing a viewer at -z, as a left-handed camera at the origin sees it
+    uint32_t a = g.AddVertex({{0, 0, 0}, n, {}}), b = g.AddVertex({{1, 0, 0}, n, {}}),
+             c = g.AddVertex({{0, 1, 0}, n, {}});
     g.AddTriangle(a, b, c);
     ASSERT_EQ(g.triangles.size(), 1u);
     const auto& t = g.triangles[0];
@@ -42,15 +49,18 @@ TEST(ResGenParts, TrianglesAreWoundClockwiseSeenFromTheirNormal) {
     EXPECT_EQ(g.triangles.size(), 1u);
 }
 
-TEST(ResGenParts, CubeFacesMeetAtTheirEdges) {
+TEST(ResGenParts, CubeFacesMeetAtTheirEdges)
+{
     // Adjacent faces must agree on the direction along a shared edge, or the sky shows seams.
     const int n = 64;
-    struct Edge { int faceA, xA, yA, faceB, xB, yB; } edges[] = {
-        {0, n - 1, n / 2, 5, 0, n / 2},   // +X right edge meets -Z left edge
-        {4, n - 1, n / 2, 0, 0, n / 2},   // +Z right edge meets +X left edge
-        {2, n / 2, n - 1, 4, n / 2, 0},   // +Y bottom edge meets +Z top edge
-        {3, n / 2, 0, 4, n / 2, n - 1},   // -Y top edge meets +Z bottom edge
-        {1, n - 1, n / 2, 4, 0, n / 2},   // -X right edge meets +Z left edge
+    struct Edge {
+        int faceA, xA, yA, faceB, xB, yB;
+    } edges[] = {
+        {0, n - 1, n / 2, 5, 0, n / 2},  // +X right edge meets -Z left edge
+        {4, n - 1, n / 2, 0, 0, n / 2},  // +Z right edge meets +X left edge
+        {2, n / 2, n - 1, 4, n / 2, 0},  // +Y bottom edge meets +Z top edge
+        {3, n / 2, 0, 4, n / 2, n - 1},  // -Y top edge meets +Z bottom edge
+        {1, n - 1, n / 2, 4, 0, n / 2},  // -X right edge meets +Z left edge
     };
     for (const Edge& e : edges) {
         Vec3 a = CubeFaceDirection(e.faceA, e.xA, e.yA, n), b = CubeFaceDirection(e.faceB, e.xB, e.yB, n);
@@ -59,9 +69,11 @@ TEST(ResGenParts, CubeFacesMeetAtTheirEdges) {
     EXPECT_GT(CubeFaceDirection(2, n / 2, n / 2, n).y, 0.99);
 }
 
-TEST(ResGenParts, CubeMapEncodingRejectsMismatchedFaces) {
+TEST(ResGenParts, CubeMapEncodingRejectsMismatchedFaces)
+{
     std::array<Image, 6> faces;
-    for (auto& f : faces) f = Image(4, 4, 4);
+    for (auto& f : faces)
+        f = Image(4, 4, 4);
     EXPECT_EQ(EncodeDdsCube(faces).size(), 128u + 6 * 4 * 4 * 4);
     faces[3] = Image(4, 2, 4);
     EXPECT_THROW(EncodeDdsCube(faces), std::runtime_error);
@@ -69,14 +81,16 @@ TEST(ResGenParts, CubeMapEncodingRejectsMismatchedFaces) {
     EXPECT_THROW(EncodeDdsCube(faces), std::runtime_error);
 }
 
-TEST(ResGenParts, TrackStartsOnTheDownbeatAndStaysInRange) {
+TEST(ResGenParts, TrackStartsOnTheDownbeatAndStaysInRange)
+{
     const StereoBuffer track = SynthesizeTrack();
     const size_t beatSamples = static_cast<size_t>(std::llround(kBeatSeconds * kSampleRate));
     ASSERT_EQ(track.left.size(), track.right.size());
     EXPECT_GE(track.left.size(), size_t(kTrackBeats) * beatSamples + size_t(1.5 * kSampleRate));
     // Loud within the first 10 ms: the picture's first cut has a sound to land on.
     float early = 0;
-    for (size_t i = 0; i < 441; ++i) early = std::max(early, std::fabs(track.left[i]));
+    for (size_t i = 0; i < 441; ++i)
+        early = std::max(early, std::fabs(track.left[i]));
     EXPECT_GT(early, 0.3f);
     float peak = 0;
     for (size_t i = 0; i < track.left.size(); ++i) {
@@ -89,4 +103,4 @@ TEST(ResGenParts, TrackStartsOnTheDownbeatAndStaysInRange) {
     EXPECT_EQ(track.left.back(), 0.0f);
 }
 
-} // namespace
+}  // namespace

@@ -16,7 +16,8 @@ struct Placement {
 };
 
 // The second camera from beat 48 to 112, the wrap of the corridor included.
-inline std::optional<Placement> SecondCameraAt(double t) {
+inline std::optional<Placement> SecondCameraAt(double t)
+{
     const double beat = t / kBeat;
     Placement p;
     if (beat >= 48 && beat < 64) {
@@ -34,7 +35,8 @@ inline std::optional<Placement> SecondCameraAt(double t) {
     } else {
         return std::nullopt;
     }
-    if (p.position.z > 43) p.position.z -= 43;
+    if (p.position.z > 43)
+        p.position.z -= 43;
     return p;
 }
 
@@ -42,7 +44,8 @@ inline std::optional<Placement> SecondCameraAt(double t) {
 struct Axes {
     Vec3 right, up, look;
 };
-inline Axes CameraAxes(double yaw, double pitch) {
+inline Axes CameraAxes(double yaw, double pitch)
+{
     auto ry = [&](Vec3 v) {
         return Vec3{v.x * std::cos(yaw) + v.z * std::sin(yaw), v.y, -v.x * std::sin(yaw) + v.z * std::cos(yaw)};
     };
@@ -58,16 +61,24 @@ inline Axes CameraAxes(double yaw, double pitch) {
 
 // Projects a world point to normalised screen coordinates (x right, y up; visible in -1..1) for a
 // 45 degree vertical field of view at 16:9; nullopt behind the near plane.
-inline std::optional<Vec2> Project(Vec3 p, Vec3 eye, const Axes& a) {
+inline std::optional<Vec2> Project(Vec3 p, Vec3 eye, const Axes& a)
+{
     Vec3 d = p - eye;
     double z = Dot(d, a.look);
-    if (z < 1.0) return std::nullopt;
+    if (z < 1.0)
+        return std::nullopt;
     const double t = std::tan(kPi32 / 8);
     return Vec2{Dot(d, a.right) / (z * t * 16.0 / 9.0), Dot(d, a.up) / (z * t)};
 }
 
 // Row-vector transforms used by the show's world matrices.
-inline Vec3 RotX(Vec3 v, double a) { return {v.x, v.y * std::cos(a) - v.z * std::sin(a), v.y * std::sin(a) + v.z * std::cos(a)}; }
-inline Vec3 RotY(Vec3 v, double a) { return {v.x * std::cos(a) + v.z * std::sin(a), v.y, -v.x * std::sin(a) + v.z * std::cos(a)}; }
+inline Vec3 RotX(Vec3 v, double a)
+{
+    return {v.x, v.y * std::cos(a) - v.z * std::sin(a), v.y * std::sin(a) + v.z * std::cos(a)};
+}
+inline Vec3 RotY(Vec3 v, double a)
+{
+    return {v.x * std::cos(a) + v.z * std::sin(a), v.y, -v.x * std::sin(a) + v.z * std::cos(a)};
+}
 
-} // namespace resgen::test
+}  // namespace resgen::test
