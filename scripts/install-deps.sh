@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   # toolchain
-  build-essential cmake ninja-build clang pkg-config
+  build-essential cmake ninja-build clang clang-format pkg-config
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev libtinyobjloader-dev valgrind
   # window, input, audio
