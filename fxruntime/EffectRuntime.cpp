@@ -770,6 +770,21 @@ D3D11_SAMPLER_DESC ToD3D(const EffectSamplerDesc& s)
     return d;
 }
 
+// One state object per stored description, made by the device's creating call for its kind; the
+// first failure ends the loop.
+template <typename Stored, typename Desc, typename Object>
+HRESULT CreateStates(ID3D11Device* device, HRESULT (ID3D11Device::*create)(const Desc*, Object**),
+                     const std::vector<Stored>& stored, std::vector<ComPtr<Object>>& created)
+{
+    for (const Stored& s : stored) {
+        const Desc desc = ToD3D(s);
+        const HRESULT hr = (device->*create)(&desc, created.emplace_back().Put());
+        if (FAILED(hr))
+            return hr;
+    }
+    return S_OK;
+}
+
 HRESULT EffectObject::Build(ID3D11Device* device)
 {
     device_ = device;
@@ -861,30 +876,15 @@ HRESULT EffectObject::Build(ID3D11Device* device)
                 return D3DXERR_INVALIDDATA;
     }
 
-    for (const EffectSamplerDesc& s : blob_.samplers) {
-        const D3D11_SAMPLER_DESC desc = ToD3D(s);
-        const HRESULT hr = device->CreateSamplerState(&desc, samplers_.emplace_back().Put());
-        if (FAILED(hr))
-            return hr;
-    }
-    for (const EffectRasterizerDesc& s : blob_.rasterizerStates) {
-        const D3D11_RASTERIZER_DESC desc = ToD3D(s);
-        const HRESULT hr = device->CreateRasterizerState(&desc, rasterizers_.emplace_back().Put());
-        if (FAILED(hr))
-            return hr;
-    }
-    for (const EffectDepthStencilDesc& s : blob_.depthStencilStates) {
-        const D3D11_DEPTH_STENCIL_DESC desc = ToD3D(s);
-        const HRESULT hr = device->CreateDepthStencilState(&desc, depthStencils_.emplace_back().Put());
-        if (FAILED(hr))
-            return hr;
-    }
-    for (const EffectBlendDesc& s : blob_.blendStates) {
-        const D3D11_BLEND_DESC desc = ToD3D(s);
-        const HRESULT hr = device->CreateBlendState(&desc, blends_.emplace_back().Put());
-        if (FAILED(hr))
-            return hr;
-    }
+    HRESULT states = CreateStates(device, &ID3D11Device::CreateSamplerState, blob_.samplers, samplers_);
+    if (SUCCEEDED(states))
+        states = CreateStates(device, &ID3D11Device::CreateRasterizerState, blob_.rasterizerStates, rasterizers_);
+    if (SUCCEEDED(states))
+        states = CreateStates(device, &ID3D11Device::CreateDepthStencilState, blob_.depthStencilStates, depthStencils_);
+    if (SUCCEEDED(states))
+        states = CreateStates(device, &ID3D11Device::CreateBlendState, blob_.blendStates, blends_);
+    if (FAILED(states))
+        return states;
 
     for (const EffectTechnique& t : blob_.techniques)
         techniques_.push_back(std::make_unique<TechniqueImpl>(this, &t));
