@@ -1,6 +1,7 @@
 #!/bin/bash
 # Our per-frame time against apitrace replaying the GL calls we made for the same frames, once on
-# llvmpipe (frame time) and once with the GPU work discarded (GALLIUM_NOOP=1: CPU cost), and the
+# llvmpipe (frame time) and once with the GPU work discarded (GALLIUM_NOOP=1: CPU cost), then on
+# llvmpipe without our per-frame read-back (pipelined: the same work the replayer does), and the
 # redundant state calls per frame found in the trace.
 #   bench/replay-compare.sh BUILD_DIR [FRAMES_PER_SCENE]
 # Needs apitrace (Debian package apitrace) and xvfb-run: the replayer wants an X display.
@@ -37,6 +38,7 @@ apitrace dump --color=never "$work/show.trace" >"$work/show.dump" || fail "apitr
 # Ours and the replay alternate, so a busy machine slows both alike.
 "$showbench" "$frames" >"$work/ours.out" 2>&1 || fail "show_bench failed"
 xvfb-run -a apitrace replay --pcpu "$work/show.trace" >"$work/replay.pcpu" 2>&1 || fail "the replay failed"
+"$showbench" --pipelined "$frames" >"$work/ours-pipelined.out" 2>&1 || fail "show_bench --pipelined failed"
 GALLIUM_NOOP=1 "$showbench" "$frames" >"$work/ours-noop.out" 2>&1 || fail "show_bench failed"
 GALLIUM_NOOP=1 xvfb-run -a apitrace replay --pcpu "$work/show.trace" >"$work/replay-noop.pcpu" 2>&1 ||
     fail "the replay failed"
@@ -46,7 +48,7 @@ python3 "$here/trace_frames.py" "$work/show.dump" "$frames" "$work/replay.pcpu" 
 cat "$work/frames.out"
 
 median() { sed -n "s/^$2 scene median $3: *\([0-9.]*\) ms/\1/p" "$work/$1"; }
-replay() { sed -n "s/^replay .*$1: first scene \([0-9.]*\) ms, second scene \([0-9.]*\) ms/\1 \2/p" "$work/frames.out"; }
+replay() { sed -n "s/^replay [^ ]*$1: first scene \([0-9.]*\) ms, second scene \([0-9.]*\) ms/\1 \2/p" "$work/frames.out"; }
 # The replayer skips glGet* calls, so the per-frame read-back is not in its times. With the GPU
 # work discarded the read-back is pure copying, and that copy (from the NOOP run) is taken out of
 # both of our figures; on llvmpipe the read-back also waits for the frame to finish, and that wait
@@ -66,3 +68,15 @@ report() {
 }
 report frame ours.out "replay.pcpu"
 report cpu ours-noop.out "replay-noop.pcpu"
+
+# The same work on both sides: ours without the per-frame read-back (one at the end of each scene),
+# the replay's mean frame, so that in both a frame may start while the driver finishes the last.
+pipelined() { sed -n "s/^$1 scene mean frame, pipelined: *\([0-9.]*\) ms/\1/p" "$work/ours-pipelined.out"; }
+replay_mean() { sed -n "s/^replay mean [^ ]*replay.pcpu: first scene \([0-9.]*\) ms, second scene \([0-9.]*\) ms/\1 \2/p" "$work/frames.out"; }
+awk -v o1="$(pipelined first)" -v o2="$(pipelined second)" -v t="$(replay_mean)" '
+    BEGIN {
+        split(t, r, " ")
+        if (o1 == "" || r[1] == "" || r[1] + r[2] == 0) { print "pipelined ours/replay: n/a"; exit }
+        printf "pipelined ours: %.2f / %.2f ms, replay: %.2f / %.2f ms\n", o1, o2, r[1], r[2]
+        printf "pipelined ours/replay: %.2f\n", (o1 + o2) / (r[1] + r[2])
+    }'

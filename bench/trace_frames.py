@@ -5,7 +5,7 @@ into frames: the first is the start-up frame, then FRAMES frames of each scene.
 
 Prints the GL calls per frame, the state calls per frame that set a value equal to the current one
 (the same program, texture, sampler, buffer, capability, mask... as the last call for that slot),
-and for each profile the median replayed frame time of each scene in milliseconds.
+and for each profile the median and the mean replayed frame time of each scene in milliseconds.
 
     trace_frames.py DUMP FRAMES_PER_SCENE [PCPU_PROFILE ...]
 """
@@ -110,9 +110,9 @@ def analyse(calls, frames):
     return readbacks, per_frame_calls, per_frame_redundant, offenders
 
 
-def frame_times(profile, readbacks, frames):
-    """Median replayed frame time per scene (ms) from an --pcpu profile: a frame runs from the first
-    profiled call after one read-back to the first after the next."""
+def replayed_frames(profile, readbacks):
+    """Replayed frame times (ms) from an --pcpu profile: a frame runs from the first profiled call
+    after one read-back to the first after the next. None when the profile stops early."""
     starts = []
     with open(profile, encoding="utf-8", errors="replace") as lines:
         for line in lines:
@@ -127,8 +127,23 @@ def frame_times(profile, readbacks, frames):
     boundaries = [first_after(r) for r in readbacks]
     if any(b is None for b in boundaries):
         return None
-    times = [(boundaries[i + 1] - boundaries[i]) / 1e6 for i in range(len(boundaries) - 1)]
+    return [(boundaries[i + 1] - boundaries[i]) / 1e6 for i in range(len(boundaries) - 1)]
+
+
+def frame_times(profile, readbacks, frames):
+    """Median replayed frame time per scene (ms), or None."""
+    times = replayed_frames(profile, readbacks)
+    if times is None:
+        return None
     return statistics.median(times[:frames]), statistics.median(times[frames:])
+
+
+def frame_means(profile, readbacks, frames):
+    """Mean replayed frame time per scene (ms), or None: what show_bench --pipelined measures."""
+    times = replayed_frames(profile, readbacks)
+    if times is None:
+        return None
+    return statistics.mean(times[:frames]), statistics.mean(times[frames:2 * frames])
 
 
 def main():
@@ -147,7 +162,9 @@ def main():
         if medians is None:
             print(f"replay {profile}: n/a (the profile does not cover every frame)")
         else:
+            means = frame_means(profile, readbacks, frames)
             print(f"replay {profile}: first scene {medians[0]:.2f} ms, second scene {medians[1]:.2f} ms")
+            print(f"replay mean {profile}: first scene {means[0]:.2f} ms, second scene {means[1]:.2f} ms")
 
 
 if __name__ == "__main__":

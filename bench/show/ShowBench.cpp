@@ -2,7 +2,12 @@
 // Each measured frame is update + render + present + a read-back of the back buffer, so the GPU
 // work is finished inside the measurement (the capture tool pays the same read-back). Also prints
 // the GL calls the layer issued per frame of each scene.
-//   show_bench [FRAMES_PER_SCENE]      (run with LP_NUM_THREADS set; the working folder is set here)
+//
+// With --pipelined the frames are not read back one by one: each ends with its present, one
+// read-back ends the scene, and the figure is the scene's time over its frames. That is what a
+// replay of the same GL calls does (the replayer skips read-backs), so frames may overlap in the
+// driver there too.
+//   show_bench [--pipelined] [FRAMES_PER_SCENE]   (run with LP_NUM_THREADS set; the working folder is set here)
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,6 +15,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "effects/EffectPaths.h"
@@ -47,37 +53,52 @@ void FinishFrame(BoxApp& app)
 
 struct SceneTimes {
     double medianMs = 0.0;
+    double meanMs = 0.0;
     double readBackMedianMs = 0.0;
     double glCallsPerFrame = 0.0;
 };
 
-SceneTimes MeasureScene(BoxApp& app, double firstBeat, double lastBeat, int frames)
+SceneTimes MeasureScene(BoxApp& app, double firstBeat, double lastBeat, int frames, bool pipelined)
 {
     std::vector<double> times;
     std::vector<double> readBacks;
     const std::uint64_t callsBefore = D3D11GLCallCount(app.Context());
+    const auto sceneStart = Clock::now();
     for (int i = 0; i < frames; ++i) {
         const double beat = firstBeat + (lastBeat - firstBeat) * i / std::max(1, frames - 1);
         const auto start = Clock::now();
         app.UpdateAt(static_cast<float>(BeatTime(beat)));
         app.RenderFrame();
+        if (pipelined) {
+            continue;
+        }
         const auto readBackStart = Clock::now();
         FinishFrame(app);
         const auto end = Clock::now();
         times.push_back(Milliseconds(end - start));
         readBacks.push_back(Milliseconds(end - readBackStart));
     }
-    const std::uint64_t calls = D3D11GLCallCount(app.Context()) - callsBefore;
-    std::sort(times.begin(), times.end());
-    std::sort(readBacks.begin(), readBacks.end());
-    return {times[times.size() / 2], readBacks[readBacks.size() / 2], double(calls) / frames};
+    SceneTimes scene;
+    if (pipelined) {
+        FinishFrame(app);  // waits for every frame of the scene
+        scene.meanMs = Milliseconds(Clock::now() - sceneStart) / frames;
+    } else {
+        std::sort(times.begin(), times.end());
+        std::sort(readBacks.begin(), readBacks.end());
+        scene.medianMs = times[times.size() / 2];
+        scene.readBackMedianMs = readBacks[readBacks.size() / 2];
+    }
+    scene.glCallsPerFrame = double(D3D11GLCallCount(app.Context()) - callsBefore) / frames;
+    return scene;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    const int frames = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
+    const bool pipelined = argc > 1 && std::strcmp(argv[1], "--pipelined") == 0;
+    const int framesArg = pipelined ? 2 : 1;
+    const int frames = argc > framesArg ? std::max(1, std::atoi(argv[framesArg])) : 30;
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     SetExecutablePathSource(&BenchExecutablePath);
     if (chdir(SHOW_BIN_DIR) != 0) {
@@ -98,17 +119,22 @@ int main(int argc, char** argv)
         FinishFrame(app);
         const double startup = Milliseconds(Clock::now() - start);
 
-        const SceneTimes first = MeasureScene(app, 1.0, 47.0, frames);
-        const SceneTimes second = MeasureScene(app, 49.0, 111.0, frames);
+        const SceneTimes first = MeasureScene(app, 1.0, 47.0, frames, pipelined);
+        const SceneTimes second = MeasureScene(app, 49.0, 111.0, frames, pipelined);
         std::printf("LP_NUM_THREADS=%s, %dx%d, %d frames per scene\n", threads ? threads : "(unset)", app.ClientWidth(),
                     app.ClientHeight(), frames);
         std::printf("start-up to first frame: %.0f ms\n", startup);
-        std::printf("first scene median frame:  %.1f ms\n", first.medianMs);
-        std::printf("second scene median frame: %.1f ms\n", second.medianMs);
-        // The read-back's share: with the GPU work discarded it is pure copying, which a replay of
-        // the trace skips (replayers do not run glGet* calls).
-        std::printf("first scene median read-back:  %.2f ms\n", first.readBackMedianMs);
-        std::printf("second scene median read-back: %.2f ms\n", second.readBackMedianMs);
+        if (pipelined) {
+            std::printf("first scene mean frame, pipelined:  %.1f ms\n", first.meanMs);
+            std::printf("second scene mean frame, pipelined: %.1f ms\n", second.meanMs);
+        } else {
+            std::printf("first scene median frame:  %.1f ms\n", first.medianMs);
+            std::printf("second scene median frame: %.1f ms\n", second.medianMs);
+            // The read-back's share: with the GPU work discarded it is pure copying, which a replay
+            // of the trace skips (replayers do not run glGet* calls).
+            std::printf("first scene median read-back:  %.2f ms\n", first.readBackMedianMs);
+            std::printf("second scene median read-back: %.2f ms\n", second.readBackMedianMs);
+        }
         // SHOW_GL_STATE_CACHE=0 re-issues every state; the difference is what the cache saves.
         std::printf("first scene GL calls per frame:  %.0f\n", first.glCallsPerFrame);
         std::printf("second scene GL calls per frame: %.0f\n", second.glCallsPerFrame);

@@ -78,6 +78,9 @@ class TraceFramesTest(unittest.TestCase):
         first, second = trace_frames.frame_times(f.name, readbacks, 2)
         self.assertAlmostEqual(first, 3.0)   # median of 2 ms and 4 ms
         self.assertAlmostEqual(second, 1.5)  # median of 1 ms and 2 ms
+        first, second = trace_frames.frame_means(f.name, readbacks, 2)
+        self.assertAlmostEqual(first, 3.0)   # 6 ms over two frames
+        self.assertAlmostEqual(second, 1.5)  # 3 ms over two frames
 
     def test_profile_that_stops_early_gives_no_times(self):
         text = dump(["glFlush()"], ["glFlush()"], ["glFlush()"])
