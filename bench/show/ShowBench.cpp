@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "effects/EffectPaths.h"
+#include "platform/d3d11/ComPtr.h"
 #include "platform/d3d11/Diagnostics.h"
 #include "platform/media/Mci.h"
 #include "platform/win32/PerformanceCounter.h"
@@ -42,12 +43,11 @@ double Milliseconds(Clock::duration d)
 
 void FinishFrame(BoxApp& app)
 {
-    ID3D11Texture2D* backBuffer = nullptr;
-    app.SwapChain()->GetBuffer(0, __uuidof(ID3D11Texture2D), reinterpret_cast<void**>(&backBuffer));
+    ComPtr<ID3D11Texture2D> backBuffer;
+    app.SwapChain()->GetBuffer(0, __uuidof(ID3D11Texture2D), reinterpret_cast<void**>(backBuffer.Put()));
     std::vector<std::uint8_t> pixels;
     if (backBuffer) {
-        D3D11ReadTexture(backBuffer, 0, 0, pixels);
-        backBuffer->Release();
+        D3D11ReadTexture(backBuffer.Get(), 0, 0, pixels);
     }
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "platform/d3d11/ComPtr.h"
 #include "platform/d3d11/Diagnostics.h"
 #include "platform/media/Mci.h"
 #include "platform/win32/PerformanceCounter.h"
@@ -68,15 +69,14 @@ private:
     bool Deliver(double now)
     {
         RgbaImage image;
-        ID3D11Texture2D* backBuffer = nullptr;
-        SwapChain()->GetBuffer(0, __uuidof(ID3D11Texture2D), reinterpret_cast<void**>(&backBuffer));
+        ComPtr<ID3D11Texture2D> backBuffer;
+        SwapChain()->GetBuffer(0, __uuidof(ID3D11Texture2D), reinterpret_cast<void**>(backBuffer.Put()));
         if (backBuffer) {
-            D3D11ReadTexture(backBuffer, 0, 0, image.pixels);
+            D3D11ReadTexture(backBuffer.Get(), 0, 0, image.pixels);
             D3D11_TEXTURE2D_DESC desc{};
             backBuffer->GetDesc(&desc);
             image.width = static_cast<int>(desc.Width);
             image.height = static_cast<int>(desc.Height);
-            backBuffer->Release();
         }
         MakeOpaque(image);
         CapturedFrame frame;
