@@ -87,10 +87,33 @@ bool FormatFits(DXGI_FORMAT requested, DXGI_FORMAT texture)
     return requested == DXGI_FORMAT_UNKNOWN || requested == texture;
 }
 
-// A view of one mip level (render target, depth stencil and unordered access views).
-template <typename Impl, typename Interface, typename Desc>
-HRESULT MakeLevelView(const std::shared_ptr<DeviceCore>& core, TextureImpl* t, const Desc& desc, Interface** out)
+// A view of one mip level (render target, depth stencil and unordered access views) of a plain 2D
+// texture made with the view's bind flag, in the texture's format or one the request names that fits.
+template <typename Impl, typename Interface, typename Desc, typename Dimension>
+HRESULT CreateLevelView(const std::shared_ptr<DeviceCore>& core, ID3D11Resource* resource, const Desc* requested,
+                        UINT bindFlag, Dimension dimension, Interface** out)
 {
+    if (out != nullptr) {
+        *out = nullptr;
+    }
+    TextureImpl* t = AsTexture(resource);
+    if (t == nullptr || (t->desc.BindFlags & bindFlag) == 0 || t->target != GL_TEXTURE_2D) {
+        return Refuse(Rule::ViewResource);
+    }
+    Desc desc{};
+    desc.Format = t->desc.Format;
+    desc.ViewDimension = dimension;
+    if (requested != nullptr) {
+        bool fits = FormatFits(requested->Format, t->desc.Format) && requested->ViewDimension == dimension &&
+                    requested->Texture2D.MipSlice < t->desc.MipLevels;
+        if constexpr (requires { requested->Flags; }) {
+            fits = fits && requested->Flags == 0;  // read-only depth or stencil views are not supported
+        }
+        if (!fits) {
+            return Refuse(Rule::ViewDescription);
+        }
+        desc.Texture2D = requested->Texture2D;
+    }
     auto* view = new Impl(core, t, desc);
     view->glName = t->name;
     view->level = static_cast<GLint>(desc.Texture2D.MipSlice);
@@ -448,74 +471,23 @@ HRESULT DeviceImpl::CreateShaderResourceView(ID3D11Resource* resource, const D3D
 HRESULT DeviceImpl::CreateRenderTargetView(ID3D11Resource* resource, const D3D11_RENDER_TARGET_VIEW_DESC* requested,
                                            ID3D11RenderTargetView** out)
 {
-    if (out != nullptr) {
-        *out = nullptr;
-    }
-    TextureImpl* t = AsTexture(resource);
-    if (t == nullptr || (t->desc.BindFlags & D3D11_BIND_RENDER_TARGET) == 0 || t->target != GL_TEXTURE_2D) {
-        return Refuse(Rule::ViewResource);
-    }
-    D3D11_RENDER_TARGET_VIEW_DESC desc{};
-    desc.Format = t->desc.Format;
-    desc.ViewDimension = D3D11_RTV_DIMENSION_TEXTURE2D;
-    if (requested != nullptr) {
-        if (!FormatFits(requested->Format, t->desc.Format) ||
-            requested->ViewDimension != D3D11_RTV_DIMENSION_TEXTURE2D ||
-            requested->Texture2D.MipSlice >= t->desc.MipLevels) {
-            return Refuse(Rule::ViewDescription);
-        }
-        desc.Texture2D = requested->Texture2D;
-    }
-    return MakeLevelView<RtvImpl>(core, t, desc, out);
+    return CreateLevelView<RtvImpl>(core, resource, requested, D3D11_BIND_RENDER_TARGET, D3D11_RTV_DIMENSION_TEXTURE2D,
+                                    out);
 }
 
 HRESULT DeviceImpl::CreateDepthStencilView(ID3D11Resource* resource, const D3D11_DEPTH_STENCIL_VIEW_DESC* requested,
                                            ID3D11DepthStencilView** out)
 {
-    if (out != nullptr) {
-        *out = nullptr;
-    }
-    TextureImpl* t = AsTexture(resource);
-    if (t == nullptr || (t->desc.BindFlags & D3D11_BIND_DEPTH_STENCIL) == 0 || t->target != GL_TEXTURE_2D) {
-        return Refuse(Rule::ViewResource);
-    }
-    D3D11_DEPTH_STENCIL_VIEW_DESC desc{};
-    desc.Format = t->desc.Format;
-    desc.ViewDimension = D3D11_DSV_DIMENSION_TEXTURE2D;
-    if (requested != nullptr) {
-        if (!FormatFits(requested->Format, t->desc.Format) ||
-            requested->ViewDimension != D3D11_DSV_DIMENSION_TEXTURE2D ||
-            requested->Texture2D.MipSlice >= t->desc.MipLevels || requested->Flags != 0) {
-            return Refuse(Rule::ViewDescription);
-        }
-        desc.Texture2D = requested->Texture2D;
-    }
-    return MakeLevelView<DsvImpl>(core, t, desc, out);
+    return CreateLevelView<DsvImpl>(core, resource, requested, D3D11_BIND_DEPTH_STENCIL, D3D11_DSV_DIMENSION_TEXTURE2D,
+                                    out);
 }
 
 HRESULT DeviceImpl::CreateUnorderedAccessView(ID3D11Resource* resource,
                                               const D3D11_UNORDERED_ACCESS_VIEW_DESC* requested,
                                               ID3D11UnorderedAccessView** out)
 {
-    if (out != nullptr) {
-        *out = nullptr;
-    }
-    TextureImpl* t = AsTexture(resource);
-    if (t == nullptr || (t->desc.BindFlags & D3D11_BIND_UNORDERED_ACCESS) == 0 || t->target != GL_TEXTURE_2D) {
-        return Refuse(Rule::ViewResource);
-    }
-    D3D11_UNORDERED_ACCESS_VIEW_DESC desc{};
-    desc.Format = t->desc.Format;
-    desc.ViewDimension = D3D11_UAV_DIMENSION_TEXTURE2D;
-    if (requested != nullptr) {
-        if (!FormatFits(requested->Format, t->desc.Format) ||
-            requested->ViewDimension != D3D11_UAV_DIMENSION_TEXTURE2D ||
-            requested->Texture2D.MipSlice >= t->desc.MipLevels) {
-            return Refuse(Rule::ViewDescription);
-        }
-        desc.Texture2D = requested->Texture2D;
-    }
-    return MakeLevelView<UavImpl>(core, t, desc, out);
+    return CreateLevelView<UavImpl>(core, resource, requested, D3D11_BIND_UNORDERED_ACCESS,
+                                    D3D11_UAV_DIMENSION_TEXTURE2D, out);
 }
 
 }  // namespace d3dgl
