@@ -45,30 +45,6 @@ std::vector<std::uint8_t> CompileText(const std::string& text, std::string* mess
     return bytes;
 }
 
-void DeviceTest::SetUp()
-{
-    ASSERT_EQ(D3D11LiveObjectCount(), 0) << "a previous test leaked device objects";
-    D3D_FEATURE_LEVEL level{};
-    ASSERT_EQ(D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, nullptr, 0, D3D11_SDK_VERSION, &device,
-                                &level, &context),
-              S_OK);
-}
-
-void DeviceTest::TearDown()
-{
-    for (auto it = kept_.rbegin(); it != kept_.rend(); ++it)
-        (*it)->Release();
-    kept_.clear();
-    if (context != nullptr) {
-        context->ClearState();
-        context->Release();
-    }
-    if (device != nullptr)
-        device->Release();
-    // One count for device objects, effects and compile blobs alike.
-    EXPECT_EQ(D3D11LiveObjectCount(), 0) << "objects still alive at the end of the test";
-}
-
 ID3DX11Effect* DeviceTest::MakeEffect(const std::string& text)
 {
     std::string messages;

@@ -1,6 +1,6 @@
 #pragma once
-// Shared by the effect runtime and effect wrapper tests: a headless device per test, effects
-// compiled from text, float render targets read back, and the live-object checks at the end.
+// Shared by the effect runtime and effect wrapper tests: effects compiled from text and float render
+// targets read back, on the graphics layer's test fixture.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -11,6 +11,7 @@
 #include "fxruntime/D3DX11Compile.h"
 #include "fxruntime/D3DX11Effect.h"
 #include "platform/d3d11/D3D11.h"
+#include "tests/platform/d3d11/GpuTestSupport.h"
 
 namespace fxtest {
 
@@ -21,25 +22,13 @@ using Float4 = std::array<float, 4>;
 std::vector<std::uint8_t> CompileText(const std::string& text, std::string* messages = nullptr);
 std::vector<std::uint8_t> CompileFile(const std::string& path, std::string* messages = nullptr);
 
-class DeviceTest : public ::testing::Test {
+// The graphics layer's test fixture (a headless device per test, Keep, the live-object checks),
+// with effects and float targets.
+class DeviceTest : public gputest::GpuTest {
 protected:
-    void SetUp() override;
-    void TearDown() override;
-
-    template <typename T>
-    T* Keep(T* object)
-    {
-        if (object != nullptr)
-            kept_.push_back(object);
-        return object;
-    }
     // An effect from text; fails the test when it does not compile or build.
     ID3DX11Effect* MakeEffect(const std::string& text);
 
-    struct Target {
-        ID3D11Texture2D* texture = nullptr;
-        ID3D11RenderTargetView* rtv = nullptr;
-    };
     // A 32-bit float RGBA target of width x height, cleared to -1.
     Target MakeFloatTarget(UINT width, UINT height);
     // The same, bound alone with a matching viewport and a triangle-list topology.
@@ -49,12 +38,6 @@ protected:
     ID3D11UnorderedAccessView* MakeUav(ID3D11Texture2D* texture);
     std::vector<Float4> ReadFloat(ID3D11Texture2D* texture);
     std::vector<std::uint8_t> ReadBytes(ID3D11Texture2D* texture);
-
-    ID3D11Device* device = nullptr;
-    ID3D11DeviceContext* context = nullptr;
-
-private:
-    std::vector<IUnknown*> kept_;
 };
 
 ::testing::AssertionResult NearFloat4(const Float4& actual, const Float4& expected, float tolerance = 1e-5f);
