@@ -171,6 +171,20 @@ bool DeclarationReader::Dimensions(std::size_t& k, std::vector<std::uint32_t>& d
     return true;
 }
 
+bool DeclarationReader::ResourceArraySize(std::size_t& k, EffectResourceDecl& decl)
+{
+    std::vector<std::uint32_t> dims;
+    if (!Dimensions(k, dims, decl.name))
+        return false;
+    if (dims.size() > 1) {
+        t_.Error(decl.where, "'" + decl.name + "' is an array of arrays; declare a one-dimensional array");
+        return false;
+    }
+    if (!dims.empty())
+        decl.elements = dims[0];
+    return true;
+}
+
 EffectRegister DeclarationReader::Register(std::size_t k, char cls, const std::string& what, std::size_t& after)
 {
     EffectRegister reg;
@@ -327,15 +341,8 @@ std::size_t DeclarationReader::Resource(std::size_t k)
         decl.elementType = elementType;
         decl.where = t_.At(n);
         ++n;
-        std::vector<std::uint32_t> dims;
-        if (!Dimensions(n, dims, decl.name))
+        if (!ResourceArraySize(n, decl))
             return n;
-        if (dims.size() > 1) {
-            t_.Error(decl.where, "'" + decl.name + "' is an array of arrays; declare a one-dimensional array");
-            return n;
-        }
-        if (!dims.empty())
-            decl.elements = dims[0];
         if (decl.kind == EffectResourceKind::Uav && decl.elements > 0) {
             t_.Error(decl.where, "arrays of writable textures are not supported ('" + decl.name + "')");
             return n;
@@ -357,15 +364,8 @@ std::size_t DeclarationReader::SamplerDeclaration(std::size_t k, EffectResourceD
     decl.name = t_.Text(k + 1);
     decl.where = t_.At(k + 1);
     std::size_t n = k + 2;
-    std::vector<std::uint32_t> dims;
-    if (!Dimensions(n, dims, decl.name))
+    if (!ResourceArraySize(n, decl))
         return n;
-    if (dims.size() > 1) {
-        t_.Error(decl.where, "'" + decl.name + "' is an array of arrays; declare a one-dimensional array");
-        return n;
-    }
-    if (!dims.empty())
-        decl.elements = dims[0];
     std::size_t after = n;
     decl.reg = Register(n, 's', decl.name, after);
     return after;

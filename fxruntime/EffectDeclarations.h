@@ -44,6 +44,9 @@ private:
     bool RowMajorAt(std::size_t k) const;
     // Array dimensions [N][M] at k; false (with an error) when one is not a literal number.
     bool Dimensions(std::size_t& k, std::vector<std::uint32_t>& dims, const std::string& what);
+    // A resource's array size at k, if any, into decl.elements; false (with an error) when it is not
+    // a literal or the array has more than one dimension.
+    bool ResourceArraySize(std::size_t& k, EffectResourceDecl& decl);
 
     EffectTokens& t_;
     std::vector<PackMatrixPragma> pragmas_;
