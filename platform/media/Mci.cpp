@@ -90,6 +90,16 @@ Device* FindDevice(const std::string& name)
     return nullptr;
 }
 
+// The words of a command that takes one device name and nothing else ("play <name>"): 0, or the
+// code for a missing or extra word.
+MCIERROR OneNameOnly(const std::vector<std::string>& words)
+{
+    if (words.size() < 2) {
+        return MCIERR_MISSING_PARAMETER;
+    }
+    return words.size() > 2 ? MCIERR_UNRECOGNIZED_KEYWORD : 0;
+}
+
 void ExitHook()
 {
     MciShutdown();
@@ -271,11 +281,8 @@ MCIERROR Open(const std::vector<std::string>& words)
 
 MCIERROR Play(const std::vector<std::string>& words)
 {
-    if (words.size() < 2) {
-        return MCIERR_MISSING_PARAMETER;
-    }
-    if (words.size() > 2) {
-        return MCIERR_UNRECOGNIZED_KEYWORD;
+    if (const MCIERROR error = OneNameOnly(words)) {
+        return error;
     }
     Device* device = FindDevice(words[1]);
     if (device == nullptr) {
@@ -310,11 +317,8 @@ MCIERROR Play(const std::vector<std::string>& words)
 // nothing and succeed, so a caller need not know whether the track has ended meanwhile.
 MCIERROR PauseOrResume(const std::vector<std::string>& words, bool pause)
 {
-    if (words.size() < 2) {
-        return MCIERR_MISSING_PARAMETER;
-    }
-    if (words.size() > 2) {
-        return MCIERR_UNRECOGNIZED_KEYWORD;
+    if (const MCIERROR error = OneNameOnly(words)) {
+        return error;
     }
     Device* device = FindDevice(words[1]);
     if (device == nullptr) {
@@ -357,11 +361,8 @@ MCIERROR Status(const std::vector<std::string>& words, std::string& result)
 
 MCIERROR Close(const std::vector<std::string>& words)
 {
-    if (words.size() < 2) {
-        return MCIERR_MISSING_PARAMETER;
-    }
-    if (words.size() > 2) {
-        return MCIERR_UNRECOGNIZED_KEYWORD;
+    if (const MCIERROR error = OneNameOnly(words)) {
+        return error;
     }
     State& state = Global();
     if (Lower(words[1]) == "all") {
