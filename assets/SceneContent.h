@@ -47,6 +47,10 @@ inline constexpr std::array<std::string_view, kSceneTextureCount> kSceneTextureF
 
 inline constexpr std::string_view kSkyCubeMapFile = "Res/10.dds";
 
+// ---- Soundtrack ----
+
+inline constexpr std::string_view kMusicFile = "Res/vexa-rhino.mp3";
+
 // ---- Model files ----
 
 inline constexpr std::string_view kSheepModelFile = "Res/sheep.obj";

@@ -271,14 +271,15 @@ void BoxApp::BuildScreenQuadBuffers()
 void BoxApp::StartMusic()
 {
     // Failures leave the show silent; the timeline runs by the clock alone.
-    mciSendStringW(L"open Res/vexa-rhino.mp3 type mpegvideo", nullptr, 0, nullptr);
-    if (mciSendStringW(L"play Res/vexa-rhino.mp3", nullptr, 0, nullptr) != 0) {
+    const std::wstring music = WideFromNarrow(kMusicFile);
+    mciSendStringW((L"open " + music + L" type mpegvideo").c_str(), nullptr, 0, nullptr);
+    if (mciSendStringW((L"play " + music).c_str(), nullptr, 0, nullptr) != 0) {
         return;
     }
     // From here the music pauses and resumes with the timer.
-    soundtrack = L"Res/vexa-rhino.mp3";
+    soundtrack = music;
     if (appPaused) {
-        mciSendStringW(L"pause Res/vexa-rhino.mp3", nullptr, 0, nullptr);
+        mciSendStringW((L"pause " + music).c_str(), nullptr, 0, nullptr);
     }
 }
 

@@ -14,7 +14,7 @@ std::vector<std::string_view> ShowAssetFiles()
 {
     std::vector<std::string_view> files(kSceneTextureFiles.begin(), kSceneTextureFiles.end());
     files.insert(files.end(), kTextModelFiles.begin(), kTextModelFiles.end());
-    files.insert(files.end(), {kSkyCubeMapFile, kSheepModelFile, kPodModelFile, kRoomModelFile, "Res/vexa-rhino.mp3"});
+    files.insert(files.end(), {kSkyCubeMapFile, kSheepModelFile, kPodModelFile, kRoomModelFile, kMusicFile});
     return files;
 }
 

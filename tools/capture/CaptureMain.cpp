@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "assets/SceneContent.h"
 #include "platform/d3d11/Diagnostics.h"
 #include "show/ResourceFolder.h"
 #include "show/ShowScript.h"
@@ -278,9 +279,9 @@ int CaptureMp4(const Options& options)
             std::ostringstream command;
             command << "ffmpeg -hide_banner -loglevel error -y -f rawvideo -pix_fmt rgba -s " << frame.image->width
                     << "x" << frame.image->height << " -framerate " << options.fps << " -i -";
-            const bool haveMusic = std::filesystem::exists("Res/vexa-rhino.mp3");
+            const bool haveMusic = std::filesystem::exists(kMusicFile);
             if (haveMusic) {
-                command << " -i Res/vexa-rhino.mp3";
+                command << " -i " << kMusicFile;
             }
             command << " -c:v libx264 -pix_fmt yuv420p";
             if (haveMusic) {
