@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 
 #include "ShowVersion.h"
@@ -47,4 +49,10 @@ int UsageError(std::string_view program, std::string_view problem, std::string_v
     }
     std::fwrite(usage.data(), 1, usage.size(), stderr);
     return 2;
+}
+
+bool ProgressShown()
+{
+    static const bool terminal = ::isatty(STDERR_FILENO) == 1;
+    return terminal;
 }

@@ -4,6 +4,7 @@
 //   --version    "<program> (Vexa Rhino) <version>" on standard output, status 0
 //   an option the program does not know (any argument starting with '-'): a line naming it and the
 //   usage on standard error, status 2
+//   progress only when standard error is a terminal
 #include <string>
 #include <string_view>
 
@@ -29,3 +30,7 @@ int AnswerStandardOption(std::string_view argument, std::string_view program, st
 // Writes "<program>: <problem>" (when the problem is not empty) and the usage to standard error;
 // returns 2, the status for a command line the program cannot use.
 int UsageError(std::string_view program, std::string_view problem, std::string_view usage);
+
+// True when standard error is a terminal: only then do the programs show progress (a log or a pipe
+// gets only what goes wrong, not lines of progress or carriage returns).
+bool ProgressShown();

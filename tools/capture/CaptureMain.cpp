@@ -165,14 +165,7 @@ int ParseOptions(int argc, char** argv, Options& options)
     return -1;
 }
 
-// Progress is a bar on a terminal and nothing when standard error goes to a file or a pipe, where
-// it would only pile up carriage returns.
-bool ProgressShown()
-{
-    static const bool terminal = ::isatty(STDERR_FILENO) == 1;
-    return terminal;
-}
-
+// Progress is a bar, shown only on a terminal (ProgressShown).
 void ShowProgress(double fraction)
 {
     if (!ProgressShown()) {

@@ -6,7 +6,7 @@
 #include <mutex>
 #include <stdexcept>
 
-#include <unistd.h>
+#include "app/CommandLine.h"
 
 namespace resgen {
 
@@ -43,9 +43,7 @@ void WriteBinaryFile(const std::string& path, const std::vector<uint8_t>& bytes)
 
 void Progress(const std::string& message)
 {
-    // A build log or a pipe gets no progress lines, only what goes wrong.
-    static const bool terminal = ::isatty(STDERR_FILENO) == 1;
-    if (terminal) {
+    if (ProgressShown()) {
         Report(message);
     }
 }
