@@ -19,6 +19,8 @@ packages=(
   libstb-dev libtiff-dev libglu1-mesa-dev libmp3lame-dev fonts-dejavu-core
   # real-window tests, soak, capture and the layering check
   xvfb xauth xdotool x11-utils ffmpeg time python3
+  # the core fonts SDL's X11 message boxes are drawn with: without them no box can be shown
+  xfonts-base
   # performance report (make bench)
   apitrace
 )

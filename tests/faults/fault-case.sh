@@ -3,18 +3,22 @@
 # a user would see: the right exit status, no signal, no hang, a message on stderr that names the
 # file and the problem, and no device object left alive.
 #
-#   fault-case.sh BIN_DIR WORK_DIR CASE
+#   fault-case.sh BIN_DIR WORK_DIR CASE [LOCALE]
 #
-# CASE is KIND:ARG (see apply_fault below). The copy is made afresh in WORK_DIR/<case> each run:
+# CASE is KIND:ARG (see apply_fault below). LOCALE, when given, is the locale the program runs
+# under: a name for LANG (every LC_ variable unset), or "unset" for none at all; without it the
+# program gets the caller's. The copy is made afresh in WORK_DIR/<case> each run:
 # executables hard-linked (effect files are found beside the executable, so it cannot be a
 # symlink into BIN_DIR), every Res file symlinked except the one the fault replaces or removes.
 set -u
 
+here=$(cd "$(dirname "$0")" && pwd)
 bin=$1
 work=$2
 case_id=$3
 kind=${case_id%%:*}
 arg=${case_id#*:}
+locale=${4:-}
 
 # Seconds one start-up may take on a loaded two-core CI machine before it counts as a hang.
 limit=${FAULT_TIMEOUT:-150}
@@ -22,6 +26,11 @@ limit=${FAULT_TIMEOUT:-150}
 export SDL_AUDIODRIVER=dummy
 export LP_NUM_THREADS=${LP_NUM_THREADS:-2}
 export SHOW_REPORT_LIVE_OBJECTS=1
+if [ -n "$locale" ]; then
+    unset LANGUAGE LC_ALL LC_CTYPE LC_NUMERIC LC_TIME LC_COLLATE LC_MONETARY LC_MESSAGES LC_PAPER LC_NAME \
+        LC_ADDRESS LC_TELEPHONE LC_MEASUREMENT LC_IDENTIFICATION
+    if [ "$locale" = unset ]; then unset LANG; else export LANG=$locale; fi
+fi
 
 fail() {
     echo "FAIL [$case_id]: $*" >&2
@@ -32,7 +41,7 @@ fail() {
     exit 1
 }
 
-dir=$work/$(printf '%s' "$case_id" | tr -c 'A-Za-z0-9._-' '_')
+dir=$work/$(printf '%s' "$case_id${locale:+@$locale}" | tr -c 'A-Za-z0-9._-' '_')
 rm -rf "$dir"
 mkdir -p "$dir/Res" || exit 1
 for exe in capture vexa-rhino; do
@@ -236,32 +245,15 @@ vexa-rhino)
     env -u DISPLAY -u WAYLAND_DISPLAY timeout -k 10 "$limit" ./vexa-rhino 2>stderr.txt >stdout.txt
     ;;
 window | window-escape)
-    # Boxes are answered with Escape (No, or OK where that is the only button), as a user
-    # dismissing them would; with window-escape the show's own window is then closed with Escape.
-    # A box SDL cannot show answers by itself, so nothing here waits for one to appear.
-    # shellcheck disable=SC2016
-    timeout -k 10 "$limit" xvfb-run -a -s "-screen 0 1920x1080x24" sh -c '
-        ./vexa-rhino 2>stderr.txt >stdout.txt &
-        show=$!
-        while kill -0 $show 2>/dev/null; do
-            for box in $(xdotool search --name "^(Error|Unexpected error encountered)$" 2>/dev/null); do
-                xdotool windowfocus --sync "$box" key Escape 2>/dev/null
-            done
-            if [ "$1" = window-escape ]; then
-                win=$(xdotool search --name "Now Loading" 2>/dev/null | head -n 1)
-                if [ -n "$win" ]; then
-                    sleep 2
-                    xdotool windowfocus --sync "$win" key Escape 2>/dev/null
-                fi
-            fi
-            sleep 1
-        done
-        wait $show
-    ' fault-window "$program"
+    timeout -k 10 "$limit" xvfb-run -a -s "-screen 0 1920x1080x24" \
+        "$here/drive-window.sh" $([ "$program" = window-escape ] && echo --close)
     ;;
 esac
 code=$?
 
+if [ -s waited.txt ]; then
+    fail "$(cat waited.txt)"
+fi
 if [ "$code" -eq 124 ] || [ "$code" -eq 137 ]; then
     fail "no end within $limit s (hang)"
 fi
