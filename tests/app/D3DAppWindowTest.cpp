@@ -6,9 +6,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
-#include <functional>
 #include <string>
-#include <thread>
 
 #include "app/D3DApp.h"
 #include "platform/d3d11/Diagnostics.h"
@@ -40,22 +38,6 @@ public:
     bool Paused() const { return appPaused; }
     void SetSoundtrack(const wchar_t* device) { soundtrack = device; }
 };
-
-// Dispatches window messages, as the frame loop would, until the condition holds (or 10 s pass).
-bool PumpUntil(const std::function<bool()>& done)
-{
-    for (const auto end = Clock::now() + std::chrono::seconds(10); Clock::now() < end;) {
-        MSG msg{};
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageW(&msg);
-        }
-        if (done()) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return false;
-}
 
 void PumpFor(std::chrono::milliseconds span)
 {

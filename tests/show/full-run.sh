@@ -3,9 +3,13 @@
 # with status 0 and no device object left alive.
 #   full-run.sh BIN_DIR            play untouched
 #   full-run.sh BIN_DIR --disturb  resize, hide, show and refocus the window repeatedly while it plays
+# A play runs about a minute plus what it spends paused; one still running after PLAY_LIMIT seconds
+# (default 300) is ended and reported as a hang.
 set -u
 bin=$1
 mode=${2:-}
+play_limit=${PLAY_LIMIT:-300}
+here=$(cd "$(dirname "$0")/.." && pwd)
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 
@@ -17,10 +21,16 @@ cd "$bin" || { echo "full-run: no folder $bin" >&2; exit 1; }
 
 if [ "$mode" = "--disturb" ]; then
     # shellcheck disable=SC2016
-    xvfb-run -a -s "-screen 0 1920x1080x24" sh -c '
+    timeout -k 10 "$play_limit" xvfb-run -a -s "-screen 0 1920x1080x24" sh -c '
+        . "$2/x-windows.sh"
         ./vexa-rhino 2>"$1" &
         show=$!
-        win=$(xdotool search --sync --name "Now Loading" | head -n 1)
+        if ! win=$(wait_for_window "Now Loading.*" 60 $show); then
+            echo "full-run: no window titled Now Loading... on the display within 60 s" >&2
+            kill $show 2>/dev/null
+            wait $show
+            exit 1
+        fi
         for size in "800 600" "1400 800" "640 360" "1280 720"; do
             sleep 2
             xdotool windowsize "$win" $size 2>/dev/null
@@ -34,14 +44,18 @@ if [ "$mode" = "--disturb" ]; then
             xdotool windowfocus "$win" 2>/dev/null
         done
         wait $show
-    ' full-run "$log"
+    ' full-run "$log" "$here"
     status=$?
 else
-    xvfb-run -a -s "-screen 0 1920x1080x24" ./vexa-rhino 2>"$log"
+    timeout -k 10 "$play_limit" xvfb-run -a -s "-screen 0 1920x1080x24" ./vexa-rhino 2>"$log"
     status=$?
 fi
 
 cat "$log" >&2
+if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
+    echo "full-run: the show was still playing after $play_limit s (a hang)" >&2
+    exit 1
+fi
 if [ "$status" -ne 0 ]; then
     echo "full-run: the show exited with status $status" >&2
     exit 1

@@ -39,6 +39,8 @@ fail() {
     exit 1
 }
 
+. "$(dirname "$0")/../x-windows.sh"
+
 for tool in xvfb-run xdotool /usr/bin/time; do
     command -v "$tool" >/dev/null 2>&1 || fail "$tool is missing (packages xvfb, xdotool, time)"
 done
@@ -124,12 +126,8 @@ play_one() {
     show=$!
 
     # The window appears once the show has built its device; give a loaded machine time.
-    for _ in $(seq 1 600); do
-        win=$(xdotool search --name "Now Loading" 2>/dev/null | head -n 1)
-        [ -n "$win" ] && break
-        kill -0 "$show" 2>/dev/null || break
-        sleep 0.1
-    done
+    win=$(wait_for_window "Now Loading.*" 60 "$show") ||
+        echo "soak: run $run: no window titled Now Loading... on the display within 60 s" >>"$work/overrun.$run"
     if [ -n "$win" ]; then
         pid=$(xdotool getwindowpid "$win" 2>/dev/null)
         [ -n "$pid" ] || pid=$(pgrep -P "$show" | head -n 1)

@@ -169,11 +169,18 @@ TEST_F(WindowTest, PresentShowsTheTopOfTheBackBufferAtTheTopOfTheWindow)
 TEST_F(WindowTest, ResizeBuffersWithZeroTakesTheWindowSize)
 {
     SDL_SetWindowSize(g_window, 80, 60);
-    for (int i = 0; i < 20; ++i) {  // let the X server carry out the resize
-        SDL_PumpEvents();
-        SDL_Delay(10);
-    }
+    const unsigned long xid = X11WindowOf(g_window);
     int w = 0, h = 0;
+    const auto end = std::chrono::steady_clock::now() + kXEventDeadline;
+    do {  // until the X server has carried out the resize
+        SDL_PumpEvents();
+        XWindowSize(xid, w, h);
+        if (w == 80 && h == 60)
+            break;
+        SDL_Delay(10);
+    } while (std::chrono::steady_clock::now() < end);
+    ASSERT_EQ(w, 80) << "the X server did not resize the window within " << kXEventDeadline.count() << " s";
+    ASSERT_EQ(h, 60);
     SDL_GL_GetDrawableSize(g_window, &w, &h);
     ASSERT_EQ(swapChain->ResizeBuffers(1, 0, 0, DXGI_FORMAT_R8G8B8A8_UNORM, 0), S_OK);
     DXGI_SWAP_CHAIN_DESC d{};

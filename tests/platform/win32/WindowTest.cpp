@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <functional>
 #include <string>
 #include <thread>
 
@@ -34,20 +33,6 @@ private:
 };
 
 [[maybe_unused]] ::testing::Environment* const kXServer = ::testing::AddGlobalTestEnvironment(new XServerEnvironment);
-
-// Pumps and dispatches until the condition holds or five seconds pass.
-bool PumpUntil(const std::function<bool()>& done)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (std::chrono::steady_clock::now() < deadline) {
-        DrainMessages();
-        if (done()) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-}
 
 const Recorded* Find(UINT message, const std::function<bool(const Recorded&)>& also = nullptr)
 {
@@ -77,17 +62,27 @@ protected:
 
     void TearDown() override { Win32Shutdown(); }
 
-    // A shown window with keyboard focus, so SDL can grab the pointer for the capture.
+    // A shown window with keyboard focus, so SDL can grab the pointer for the capture; null, with
+    // the reason reported, when it cannot be had.
     HWND CreateFocused(int width, int height, int x, int y, unsigned long& xid)
     {
         HWND hwnd = CreateRecordingWindow(width, height, x, y);
-        EXPECT_NE(hwnd, nullptr);
+        if (hwnd == nullptr) {
+            ADD_FAILURE() << "no window";
+            return nullptr;
+        }
         ShowWindow(hwnd, SW_SHOW);
-        xid = X11WindowOf(Win32GetSdlWindow(hwnd));
-        EXPECT_NE(xid, 0u);
-        RunCommand("xdotool windowfocus " + std::to_string(xid));
         SDL_Window* sdl = Win32GetSdlWindow(hwnd);
-        EXPECT_TRUE(PumpUntil([sdl] { return SDL_GetKeyboardFocus() == sdl; }));
+        xid = X11WindowOf(sdl);
+        if (xid == 0) {
+            ADD_FAILURE() << "no X window behind the window";
+            return nullptr;
+        }
+        RunCommand("xdotool windowfocus " + std::to_string(xid));
+        if (!PumpUntil([sdl] { return SDL_GetKeyboardFocus() == sdl; })) {
+            ADD_FAILURE() << "the window did not get the keyboard focus within " << kXEventDeadline.count() << " s";
+            return nullptr;
+        }
         return hwnd;
     }
 };
@@ -124,6 +119,7 @@ TEST_F(RealWindow, KeysArriveAsMessagesAndKeyState)
 {
     unsigned long xid = 0;
     HWND hwnd = CreateFocused(320, 240, 100, 100, xid);
+    ASSERT_NE(hwnd, nullptr);
     int observedAltEnter = 0;
     Win32SetSdlEventObserver([&](const SDL_Event& event) {
         if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_RETURN && (event.key.keysym.mod & KMOD_ALT)) {
@@ -151,6 +147,7 @@ TEST_F(RealWindow, DragOutsideTheWindowKeepsArrivingWhileCaptured)
 {
     unsigned long xid = 0;
     HWND hwnd = CreateFocused(320, 240, 200, 150, xid);
+    ASSERT_NE(hwnd, nullptr);
     int left = 0;
     int top = 0;
     SDL_GetWindowPosition(Win32GetSdlWindow(hwnd), &left, &top);
@@ -191,7 +188,7 @@ TEST_F(RealWindow, CloseRequestDestroysTheWindowAndQuits)
     ASSERT_TRUE(SendCloseRequest(X11WindowOf(Win32GetSdlWindow(hwnd))));
 
     MSG msg{};
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    const auto deadline = std::chrono::steady_clock::now() + kXEventDeadline;
     while (msg.message != WM_QUIT && std::chrono::steady_clock::now() < deadline) {
         if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             DispatchMessageW(&msg);

@@ -1,4 +1,5 @@
 #include "tests/platform/win32/XServer.h"
+#include "tests/platform/win32/RecordingWindow.h"
 
 #include <cerrno>
 #include <csignal>
@@ -9,6 +10,8 @@
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <thread>
 
 namespace {
 
@@ -79,6 +82,21 @@ void XServer::Stop()
     }
 }
 
+bool PumpUntil(const std::function<bool()>& done, std::chrono::steady_clock::duration deadline)
+{
+    const auto end = std::chrono::steady_clock::now() + deadline;
+    while (true) {
+        DrainMessages();
+        if (done()) {
+            return true;
+        }
+        if (std::chrono::steady_clock::now() >= end) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
 std::string RunCommand(const std::string& command)
 {
     std::string output;
@@ -108,6 +126,22 @@ unsigned long X11WindowOf(SDL_Window* window)
         return 0;
     }
     return info.info.x11.window;
+}
+
+void XWindowSize(unsigned long xwindow, int& width, int& height)
+{
+    width = 0;
+    height = 0;
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        return;
+    }
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(display, xwindow, &attributes) != 0) {
+        width = attributes.width;
+        height = attributes.height;
+    }
+    XCloseDisplay(display);
 }
 
 bool SendCloseRequest(unsigned long xwindow)
