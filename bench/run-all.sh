@@ -111,6 +111,14 @@ startup_cold=$(pick show_cold "start-up to first frame:")
 first_ms=$(pick show "first scene median frame:")
 second_ms=$(pick show "second scene median frame:")
 first_calls=$(pick show "first scene GL calls per frame:")
+# Whole lines: "sheep 1.20 / text 0.31 / ... (12.3 in all)".
+passes_of() {
+    local line
+    line=$(grep -h "^$1 scene GPU time per pass" "$work/show.out" 2>/dev/null | head -n 1)
+    echo "${line#*): }"
+}
+first_passes=$(passes_of first)
+second_passes=$(passes_of second)
 second_calls=$(pick show "second scene GL calls per frame:")
 first_bypass=$(pick show_bypass "first scene GL calls per frame:")
 second_bypass=$(pick show_bypass "second scene GL calls per frame:")
@@ -153,6 +161,8 @@ Measured $(date -u '+%Y-%m-%d %H:%M UTC') on $(nproc) cores, LP_NUM_THREADS=$LP_
 | Frame time ours / apitrace replay, both pipelined (no per-frame read-back) | ${pipelined_replay} | <= 1.02 | $(goal "$pipelined_replay" "<=" 1.02) |
 | CPU cost ours / apitrace replay (GALLIUM_NOOP=1) | ${cpu_replay} | <= 1.02 | $(goal "$cpu_replay" "<=" 1.02) |
 | GL calls per frame, first / second scene | $first_calls / $second_calls | | |
+| GPU time per pass, one first-scene frame (beat 24, ms, timestamp queries) | ${first_passes:-n/a} | | |
+| GPU time per pass, one second-scene frame (beat 80, ms) | ${second_passes:-n/a} | | |
 | Redundant state calls per frame (state set to its current value, from the trace) | ${redundant} | 0 | $(goal "$redundant" "<=" 0) |
 | State calls the cache saves per frame, first / second scene | $redundant_cached | | |
 | Submission of a frame-shaped sequence (GALLIUM_NOOP=1) | ${submit_us:-n/a} us, ${submit_calls:-n/a} GL calls (${submit_bypass_calls:-n/a} without the cache) | | |

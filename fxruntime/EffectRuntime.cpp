@@ -16,6 +16,29 @@
 
 namespace {
 
+// What GPU tools call a shader: its entry point, and the first pass that runs it.
+std::string ShaderLabel(const EffectBlob& blob, std::size_t index)
+{
+    std::string label = blob.shaders[index].entry;
+    for (const EffectTechnique& technique : blob.techniques) {
+        for (const EffectPass& pass : technique.passes) {
+            for (const std::int32_t shader : pass.shaders) {
+                if (shader == static_cast<std::int32_t>(index)) {
+                    return label + " (" + technique.name + "/" + pass.name + ")";
+                }
+            }
+        }
+    }
+    return label;
+}
+
+void Label(ID3D11DeviceChild* object, const std::string& label)
+{
+    if (object != nullptr) {
+        object->SetPrivateData(WKPDID_D3DDebugObjectName, static_cast<UINT>(label.size()), label.data());
+    }
+}
+
 class EffectObject;
 struct VariableCore;
 
@@ -802,6 +825,7 @@ HRESULT EffectObject::Build(ID3D11Device* device)
             const HRESULT hr = device->CreateBuffer(&desc, &init, cb.buffer.Put());
             if (FAILED(hr))
                 return hr;
+            Label(cb.buffer.Get(), "cbuffer " + b.name);
         }
         bufferAtSlot_[b.slot] = static_cast<int>(buffers_.size());
         buffers_.push_back(std::move(cb));
@@ -847,6 +871,10 @@ HRESULT EffectObject::Build(ID3D11Device* device)
         shaders_.push_back(shader);
         if (FAILED(hr))
             return hr;
+        const std::string label = ShaderLabel(blob_, shaders_.size() - 1);
+        Label(shader.vs.Get(), label);
+        Label(shader.ps.Get(), label);
+        Label(shader.cs.Get(), label);
         std::set<std::uint32_t> cbs, textures, samplers, images;
         for (const StageConstantBuffer& b : stage.constantBuffers)
             cbs.insert(b.binding);

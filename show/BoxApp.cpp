@@ -21,19 +21,43 @@
 
 namespace {
 
-// A texture of the description and its three views; null views where the device refused.
-OffscreenTarget CreateOffscreenTarget(ID3D11Device* device, const D3D11_TEXTURE2D_DESC& desc)
+// A texture of the description and its three views; null views where the device refused. The
+// name is what GPU tools call the texture.
+OffscreenTarget CreateOffscreenTarget(ID3D11Device* device, const D3D11_TEXTURE2D_DESC& desc, std::string_view name)
 {
     OffscreenTarget target;
     ComPtr<ID3D11Texture2D> texture;
     device->CreateTexture2D(&desc, nullptr, texture.Put());
     if (texture) {
+        texture->SetPrivateData(WKPDID_D3DDebugObjectName, static_cast<UINT>(name.size()), name.data());
         device->CreateShaderResourceView(texture.Get(), nullptr, target.srv.Put());
         device->CreateRenderTargetView(texture.Get(), nullptr, target.rtv.Put());
         device->CreateUnorderedAccessView(texture.Get(), nullptr, target.uav.Put());
     }
     return target;
 }
+
+// A named group of the frame's calls, for GPU tools and the pass timer; nothing when none listens.
+class PassEvent {
+public:
+    PassEvent(ID3DUserDefinedAnnotation* annotation, const wchar_t* name) : annotation(annotation)
+    {
+        if (annotation != nullptr) {
+            annotation->BeginEvent(name);
+        }
+    }
+    ~PassEvent()
+    {
+        if (annotation != nullptr) {
+            annotation->EndEvent();
+        }
+    }
+    PassEvent(const PassEvent&) = delete;
+    PassEvent& operator=(const PassEvent&) = delete;
+
+private:
+    ID3DUserDefinedAnnotation* annotation;
+};
 
 constexpr float kOffscreenClear[4] = {0.0f, 0.0f, 0.0f, 0.0f};
 constexpr float kCombineClear[4] = {0.065f, 0.075f, 0.1f, 0.0f};
@@ -196,6 +220,7 @@ bool BoxApp::Initialize()
     if (!CreateDevice()) {
         return false;
     }
+    context->QueryInterface(__uuidof(ID3DUserDefinedAnnotation), reinterpret_cast<void**>(annotation.Put()));
     times.Step("device");
 
     EffectLibrary::CreateAll(device.Get());
@@ -310,9 +335,9 @@ void BoxApp::BuildOffscreenTargets()
     blurTarget.Reset();
     colorTarget.Reset();
     desc.MipLevels = 1;
-    blurTarget = CreateOffscreenTarget(device.Get(), desc);
+    blurTarget = CreateOffscreenTarget(device.Get(), desc, "blur target");
     desc.MipLevels = 0;  // a full chain; only the top level is written
-    colorTarget = CreateOffscreenTarget(device.Get(), desc);
+    colorTarget = CreateOffscreenTarget(device.Get(), desc, "colour target");
 }
 
 std::string BoxApp::DescribeFrame(long frame, double time) const
@@ -360,20 +385,34 @@ void BoxApp::RenderFirstScene()
     context->ClearRenderTargetView(colorTarget.rtv.Get(), kOffscreenClear);
     context->ClearDepthStencilView(depthStencilView.Get(), D3D11_CLEAR_DEPTH | D3D11_CLEAR_STENCIL, 1.0f, 0);
 
-    DrawSheep();
-    if (show.textMode == 0) {
-        DrawText1();
-    } else if (show.textMode == 1) {
-        DrawText2();
+    {
+        const PassEvent event(annotation.Get(), L"sheep");
+        DrawSheep();
     }
-    DrawSpheres();
+    if (show.textMode == 0 || show.textMode == 1) {
+        const PassEvent event(annotation.Get(), L"text");
+        if (show.textMode == 0) {
+            DrawText1();
+        } else {
+            DrawText2();
+        }
+    }
+    {
+        const PassEvent event(annotation.Get(), L"spheres");
+        DrawSpheres();
+    }
     if (sky) {
+        const PassEvent event(annotation.Get(), L"sky");
         sky->Draw(context.Get(), show.camera);
     }
 
     context->OMSetRenderTargets(1, renderTargetView.GetAddressOf(), depthStencilView.Get());
-    blur.BlurInPlace(context.Get(), blurTarget.srv.Get(), blurTarget.uav.Get());
+    {
+        const PassEvent event(annotation.Get(), L"blur");
+        blur.BlurInPlace(context.Get(), blurTarget.srv.Get(), blurTarget.uav.Get());
+    }
 
+    const PassEvent event(annotation.Get(), L"combine");
     context->ClearRenderTargetView(renderTargetView.Get(), kCombineClear);
     context->ClearDepthStencilView(depthStencilView.Get(), D3D11_CLEAR_DEPTH | D3D11_CLEAR_STENCIL, 1.0f, 0);
     DrawCombine();
@@ -384,9 +423,16 @@ void BoxApp::RenderSecondScene()
     context->OMSetRenderTargets(1, renderTargetView.GetAddressOf(), depthStencilView.Get());
     context->ClearRenderTargetView(renderTargetView.Get(), kCorridorClear);
     context->ClearDepthStencilView(depthStencilView.Get(), D3D11_CLEAR_DEPTH | D3D11_CLEAR_STENCIL, 1.0f, 0);
-    DrawPods();
-    DrawRoom();
+    {
+        const PassEvent event(annotation.Get(), L"pods");
+        DrawPods();
+    }
+    {
+        const PassEvent event(annotation.Get(), L"room");
+        DrawRoom();
+    }
     if (show.textMode == 2) {
+        const PassEvent event(annotation.Get(), L"text");
         DrawText3();
     }
 }

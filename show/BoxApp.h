@@ -125,6 +125,7 @@ private:
     DeviceMesh text3;
     DeviceMesh screenQuad;
     std::array<ComPtr<ID3D11ShaderResourceView>, kSceneTextureCount> sceneTextures;
+    ComPtr<ID3DUserDefinedAnnotation> annotation;  // the frame's pass groups
     OffscreenTarget blurTarget;
     OffscreenTarget colorTarget;
     ComPtr<ID3D11Buffer> sphereInstanceBuffer;

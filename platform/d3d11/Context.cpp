@@ -1,15 +1,28 @@
 // The immediate context. Set* calls record what is bound (holding references, as Direct3D does);
 // OMSetRenderTargets also picks the framebuffer. Draw*, Dispatch, clears and updates hand the
 // recorded state and the work to the device's GlState, the only way this file reaches GL.
+#include <cstring>
 #include <initializer_list>
 #include <string>
 
 #include "platform/d3d11/DeviceObjects.h"
+#include "platform/d3d11/Diagnostics.h"
 #include "platform/d3d11/Formats.h"
+#include "platform/d3d11/PassTimer.h"
+#include "platform/win32/Win32Platform.h"
 
 namespace d3dgl {
 
 namespace {
+
+// The depth view's texture as the framebuffer attaches it.
+void AttachDepth(const DsvImpl& view, Framebuffers::Attachments& attachments)
+{
+    attachments.depth = view.glName;
+    attachments.depthLevel = view.level;
+    const FormatInfo* format = LookupFormat(view.texture->desc.Format);
+    attachments.depthHasStencil = format != nullptr && format->stencil;
+}
 
 constexpr UINT kSrvSlots = D3D11_COMMONSHADER_INPUT_RESOURCE_SLOT_COUNT;
 constexpr UINT kCbSlots = D3D11_COMMONSHADER_CONSTANT_BUFFER_API_SLOT_COUNT;
@@ -50,16 +63,75 @@ struct StageSlots {
     }
 };
 
-class ContextImpl final : public DeviceChild<ID3D11DeviceContext> {
+class ContextImpl final : public DeviceChild<ID3D11DeviceContext>, public ID3DUserDefinedAnnotation {
 public:
     explicit ContextImpl(std::shared_ptr<DeviceCore> core) : DeviceChild(std::move(core)) { ClearState(); }
-    ~ContextImpl() override { ClearState(); }
+    ~ContextImpl() override
+    {
+        ClearState();
+        if (Core().MakeCurrent()) {
+            passTimer.Discard();
+        }
+    }
     IUnknown* Cast(REFIID riid) override
     {
         if (riid == IID_ID3D11DeviceContext) {
-            return this;
+            return static_cast<ID3D11DeviceContext*>(this);
+        }
+        if (riid == IID_ID3DUserDefinedAnnotation) {
+            return static_cast<ID3DUserDefinedAnnotation*>(this);
         }
         return DeviceChild::Cast(riid);
+    }
+    // One object behind both interfaces, as in Direct3D.
+    ULONG AddRef() override { return DeviceChild::AddRef(); }
+    ULONG Release() override { return DeviceChild::Release(); }
+    HRESULT QueryInterface(REFIID riid, void** out) override { return DeviceChild::QueryInterface(riid, out); }
+
+    // ---- annotations: GL debug groups (with SHOW_GL_DEBUG=1) and the pass timer ----
+    BOOL GetStatus() override { return Core().context.DebugOutput() || passTimer.Running(); }
+    INT BeginEvent(LPCWSTR name) override
+    {
+        if (!GetStatus() || !Core().MakeCurrent()) {
+            return -1;
+        }
+        const std::string text = name != nullptr ? NarrowFromWide(name) : std::string();
+        if (Core().context.DebugOutput()) {
+            Core().gl.PushDebugGroup(text);
+        }
+        if (passTimer.Running()) {
+            passTimer.Begin(text);
+        }
+        return eventDepth++;
+    }
+    INT EndEvent() override
+    {
+        if (eventDepth == 0 || !Core().MakeCurrent()) {
+            return -1;
+        }
+        if (Core().context.DebugOutput()) {
+            Core().gl.PopDebugGroup();
+        }
+        if (passTimer.Running()) {
+            passTimer.End();
+        }
+        return --eventDepth;
+    }
+    void SetMarker(LPCWSTR name) override
+    {
+        if (Core().context.DebugOutput() && name != nullptr && Core().MakeCurrent()) {
+            Core().gl.DebugMarker(NarrowFromWide(name));
+        }
+    }
+    void StartPassTiming()
+    {
+        if (Core().MakeCurrent()) {
+            passTimer.Start();
+        }
+    }
+    std::vector<PassTimer::Time> StopPassTiming()
+    {
+        return Core().MakeCurrent() ? passTimer.Stop() : std::vector<PassTimer::Time>{};
     }
 
     // ---- recording ----
@@ -175,8 +247,7 @@ public:
         }
         depthView = static_cast<DsvImpl*>(dsv);
         if (const DsvImpl* view = depthView.Get()) {
-            attachments.depth = view->glName;
-            attachments.depthLevel = view->level;
+            AttachDepth(*view, attachments);
         }
         // The framebuffer is chosen here, once per binding, and kept alive by the views bound.
         drawFramebuffer = 0;
@@ -269,11 +340,13 @@ public:
         if (view == nullptr || !(clearDepth || clearStencil) || !Core().MakeCurrent()) {
             return;
         }
-        const auto* dsv = static_cast<DsvImpl*>(view);
         Framebuffers::Attachments attachments;
-        attachments.depth = dsv->glName;
-        attachments.depthLevel = dsv->level;
-        Core().gl.ClearDepthStencil(Core().framebuffers.For(attachments), clearDepth, clearStencil, depth, stencil);
+        AttachDepth(*static_cast<DsvImpl*>(view), attachments);
+        if (!clearDepth && !attachments.depthHasStencil) {
+            return;  // a depth-only format has no stencil to clear
+        }
+        Core().gl.ClearDepthStencil(Core().framebuffers.For(attachments), clearDepth,
+                                    clearStencil && attachments.depthHasStencil, depth, stencil);
     }
 
     void DrawIndexed(UINT count, UINT start, INT base) override
@@ -302,6 +375,10 @@ public:
         Trace("Dispatch", {x, y, z});
         if (!computeShader) {
             Report(Rule::DispatchNoShader);
+            return;
+        }
+        if (!computeShader->Linked()) {
+            Report(Rule::DrawShaderRefused);
             return;
         }
         if (x == 0 || y == 0 || z == 0 || !Core().MakeCurrent()) {
@@ -371,7 +448,11 @@ public:
                 Report(Rule::UpdateArguments, "buffer");
                 return;
             }
-            Core().gl.BufferSubData(b->name, first, last - first, data);
+            if (b->contents.empty() || !Core().uniforms.Ready()) {
+                Core().gl.BufferSubData(b->name, first, last - first, data);
+                return;
+            }
+            UpdateConstantBuffer(*b, first, last, data);
             return;
         }
         TextureImpl* t = AsTexture(resource);
@@ -405,7 +486,11 @@ public:
                 Report(Rule::CopyMismatch, "buffers of %u and %u bytes", bs->desc.ByteWidth, bd->desc.ByteWidth);
                 return;
             }
-            Core().gl.CopyBuffer(bs->name, bd->name, bd->desc.ByteWidth);
+            Core().gl.CopyBuffer(bs->boundBuffer, bs->boundOffset, bd->name, bd->desc.ByteWidth);
+            // The destination's contents are now in its own storage, and unknown here.
+            bd->boundBuffer = bd->name;
+            bd->boundOffset = 0;
+            bd->contentsKnown = false;
             return;
         }
         TextureImpl *td = AsTexture(destination), *ts = AsTexture(source);
@@ -473,6 +558,20 @@ private:
         trace.push_back(std::move(entry));
     }
 
+    // The whole contents, completed by the update, go to a fresh range of the upload ring: storage
+    // an earlier draw may still read is never rewritten.
+    void UpdateConstantBuffer(BufferImpl& b, UINT first, UINT last, const void* data)
+    {
+        if (!b.contentsKnown && (first != 0 || last != b.desc.ByteWidth)) {
+            Core().gl.GetBufferSubData(b.boundBuffer, b.boundOffset, b.desc.ByteWidth, b.contents.data());
+        }
+        std::memcpy(b.contents.data() + first, data, last - first);
+        b.contentsKnown = true;
+        const UploadRing::Range range = Core().uniforms.Write(b.contents.data(), b.contents.size());
+        b.boundBuffer = range.buffer;
+        b.boundOffset = range.offset;
+    }
+
     template <typename Shader>
     void BindStageResources(const Shader& shader, const StageSlots& slots)
     {
@@ -486,7 +585,11 @@ private:
         }
         for (const auto& b : shader.bindings.buffers) {
             const BufferImpl* buffer = b.slot < kCbSlots ? slots.buffers[b.slot].Get() : nullptr;
-            gl.BindUniformBuffer(b.binding, buffer != nullptr ? buffer->name : 0);
+            if (buffer != nullptr) {
+                gl.BindUniformBuffer(b.binding, buffer->boundBuffer, buffer->boundOffset, buffer->desc.ByteWidth);
+            } else {
+                gl.BindUniformBuffer(b.binding, 0, 0, 0);
+            }
         }
     }
 
@@ -496,6 +599,10 @@ private:
     {
         if (!vertexShader) {
             Report(Rule::DrawNoShader);
+            return false;
+        }
+        if (!vertexShader->Linked() || (pixelShader && !pixelShader->Linked())) {
+            Report(Rule::DrawShaderRefused);
             return false;
         }
         if (!hasViewport) {
@@ -611,6 +718,8 @@ private:
     UINT indexOffset = 0;
     D3D11_PRIMITIVE_TOPOLOGY topology = D3D11_PRIMITIVE_TOPOLOGY_UNDEFINED;
     ComPtr<RtvImpl> renderTargets[kTargetSlots];
+    PassTimer passTimer;
+    int eventDepth = 0;  // annotation groups open
     ComPtr<DsvImpl> depthView;
     GLuint drawFramebuffer = 0;  // for the bound targets; 0 when none is bound
     ComPtr<BlendStateImpl> blend;
@@ -656,4 +765,27 @@ std::vector<std::string> D3D11EndCallTrace(ID3D11DeviceContext* context)
 std::uint64_t D3D11GLCallCount(ID3D11DeviceContext* context)
 {
     return context != nullptr ? AsContext(context)->Core().gl.Calls() : 0;
+}
+
+void D3D11BeginPassTiming(ID3D11DeviceContext* context)
+{
+    if (context != nullptr) {
+        AsContext(context)->StartPassTiming();
+    }
+}
+
+std::vector<D3D11PassTime> D3D11EndPassTiming(ID3D11DeviceContext* context)
+{
+    std::vector<D3D11PassTime> times;
+    if (context != nullptr) {
+        for (const PassTimer::Time& t : AsContext(context)->StopPassTiming()) {
+            times.push_back({t.name, t.depth, t.milliseconds});
+        }
+    }
+    return times;
+}
+
+std::string D3D11ContextPlatform(ID3D11DeviceContext* context)
+{
+    return context != nullptr ? AsContext(context)->Core().context.Platform() : std::string();
 }

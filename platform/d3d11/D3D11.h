@@ -405,10 +405,27 @@ inline constexpr IID IID_ID3D11Texture2D = {
 inline constexpr IID IID_ID3D11Texture3D = {
     0x037e866e, 0xf56d, 0x4357, {0xa8, 0xaf, 0x9d, 0xab, 0xbe, 0x6e, 0x25, 0x0e}};
 
+// The private-data key of the name debuggers and GPU tools show for an object.
+inline constexpr GUID WKPDID_D3DDebugObjectName = {
+    0x429b8c22, 0x9188, 0x4b0c, {0x87, 0x42, 0xac, 0xb0, 0xbf, 0x85, 0xc2, 0x00}};
+
 struct ID3D11Device;
 
 struct ID3D11DeviceChild : IUnknown {
     virtual void GetDevice(ID3D11Device** ppDevice) = 0;
+    virtual HRESULT GetPrivateData(REFGUID guid, UINT* pDataSize, void* pData) = 0;
+    virtual HRESULT SetPrivateData(REFGUID guid, UINT DataSize, const void* pData) = 0;
+};
+
+// Named, nested groups of a context's calls, which GPU tools show as a tree (Direct3D 11.1;
+// queried from the immediate context).
+inline constexpr IID IID_ID3DUserDefinedAnnotation = {
+    0xb2daad8b, 0x03d4, 0x4dbf, {0x95, 0xeb, 0x32, 0xab, 0x4b, 0x63, 0xd0, 0xab}};
+struct ID3DUserDefinedAnnotation : IUnknown {
+    virtual INT BeginEvent(LPCWSTR Name) = 0;
+    virtual INT EndEvent() = 0;
+    virtual void SetMarker(LPCWSTR Name) = 0;
+    virtual BOOL GetStatus() = 0;
 };
 
 struct ID3D11Resource : ID3D11DeviceChild {

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "platform/d3d11/DeviceOptions.h"
@@ -25,6 +26,9 @@ std::shared_ptr<DeviceCore> CreateCore()
     glCreateProgramPipelines(1, &core->graphicsPipeline);
     glCreateProgramPipelines(1, &core->computePipeline);
     glCreateVertexArrays(1, &core->emptyVertexArray);
+    if (!core->uniforms.Create(core->Caps().uniformBufferAlignment)) {
+        LogError("no persistently mapped buffer for constant-buffer updates; they are written in place");
+    }
     return core;
 }
 
@@ -32,6 +36,7 @@ DeviceCore::~DeviceCore()
 {
     if (MakeCurrent()) {
         framebuffers.DeleteAll();
+        uniforms.Destroy();
         glDeleteProgramPipelines(1, &graphicsPipeline);
         glDeleteProgramPipelines(1, &computePipeline);
         glDeleteVertexArrays(1, &emptyVertexArray);
@@ -60,6 +65,18 @@ bool DeviceCore::AttachWindow(SDL_Window* window)
         gl.Reset();
     }
     return true;
+}
+
+void DeviceCore::Label(GLenum identifier, GLuint name, const std::string& label)
+{
+    if (name == 0 || !MakeCurrent()) {
+        return;
+    }
+    GLint longest = 256;  // the least GL_MAX_LABEL_LENGTH a driver may have
+    glGetIntegerv(GL_MAX_LABEL_LENGTH, &longest);
+    const auto length = static_cast<GLsizei>(
+        std::min<std::size_t>(label.size(), static_cast<std::size_t>(longest - 1)));
+    glObjectLabel(identifier, name, length, label.c_str());
 }
 
 void DeviceCore::ForgetTexture(GLuint texture)

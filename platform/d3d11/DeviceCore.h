@@ -10,6 +10,7 @@
 #include "platform/d3d11/Framebuffers.h"
 #include "platform/d3d11/GlContext.h"
 #include "platform/d3d11/GlState.h"
+#include "platform/d3d11/UploadRing.h"
 
 namespace d3dgl {
 
@@ -29,10 +30,13 @@ public:
     const Capabilities& Caps() const { return context.Caps(); }
     // Deletes the framebuffers that attach the texture and forgets the texture's bindings.
     void ForgetTexture(GLuint texture);
+    // Names a GL object for GL debuggers (glObjectLabel); `name` 0 is no object and is skipped.
+    void Label(GLenum identifier, GLuint name, const std::string& label);
 
     GlContext context;
     GlState gl;
     Framebuffers framebuffers;
+    UploadRing uniforms;           // constant-buffer updates
     DeviceImpl* device = nullptr;  // null once the device is gone
 
     // Shared state objects by description (not owning; each removes itself when released).

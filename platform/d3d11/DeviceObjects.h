@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -30,11 +31,19 @@ public:
     explicit DeviceChild(std::shared_ptr<DeviceCore> core) : core(std::move(core)) {}
     DeviceCore& Core() const { return *core; }
     void GetDevice(ID3D11Device** out) override;
+    HRESULT GetPrivateData(REFGUID guid, UINT* size, void* data) override;
+    // WKPDID_D3DDebugObjectName also labels the object's GL names, so GL debuggers show it.
+    HRESULT SetPrivateData(REFGUID guid, UINT size, const void* data) override;
 
 protected:
     IUnknown* Cast(REFIID riid) override { return riid == IID_ID3D11DeviceChild ? this : nullptr; }
+    // Gives the object's GL names the debug name, where it has any.
+    virtual void LabelGl(const std::string&) {}
 
     std::shared_ptr<DeviceCore> core;
+
+private:
+    std::vector<std::pair<GUID, std::vector<std::uint8_t>>> privateData;
 };
 
 class BufferImpl final : public DeviceChild<ID3D11Buffer> {
@@ -49,8 +58,18 @@ public:
     void GetDesc(D3D11_BUFFER_DESC* d) override { *d = desc; }
     IUnknown* Cast(REFIID riid) override;
 
+    void LabelGl(const std::string& label) override { Core().Label(GL_BUFFER, name, label); }
+
     const D3D11_BUFFER_DESC desc;
     const GLuint name;
+
+    // A constant buffer is bound from where its contents are: the upload ring once it was updated,
+    // its own storage before. `contents` is a copy of them that partial updates complete; it is
+    // unknown after a copy into the buffer, until read back.
+    GLuint boundBuffer = 0;
+    GLintptr boundOffset = 0;
+    std::vector<std::uint8_t> contents;
+    bool contentsKnown = true;
 };
 
 class TextureImpl final : public DeviceChild<ID3D11Texture2D> {
@@ -65,6 +84,7 @@ public:
     void GetType(D3D11_RESOURCE_DIMENSION* d) override { *d = D3D11_RESOURCE_DIMENSION_TEXTURE2D; }
     void GetDesc(D3D11_TEXTURE2D_DESC* d) override { *d = desc; }
     IUnknown* Cast(REFIID riid) override;
+    void LabelGl(const std::string& label) override { Core().Label(GL_TEXTURE, name, label); }
 
     const D3D11_TEXTURE2D_DESC desc;  // MipLevels is the real count, never 0
     const GLuint name;
@@ -109,6 +129,7 @@ public:
         *out = resource;
     }
     void GetDesc(Desc* d) override { *d = desc; }
+    void LabelGl(const std::string& label) override { this->Core().Label(GL_TEXTURE, ownedView, label); }
 
     const ComPtr<TextureImpl> texture;
     ComPtr<ID3D11Resource> owner;  // the resource the caller made the view of, when it is not `texture` (3D)
@@ -148,11 +169,20 @@ class ShaderImpl final : public DeviceChild<Interface> {
 public:
     using DeviceChild<Interface>::DeviceChild;
     ~ShaderImpl() override;
+    void LabelGl(const std::string& label) override { this->Core().Label(GL_PROGRAM, program, label); }
+
+    // Where the driver compiles in parallel, the program is left to it at creation, and its link
+    // result and bindings are read only here, when the shader is first drawn or dispatched with:
+    // by then the driver has had the whole start-up's shaders to compile at once. False (reported
+    // once) when the driver refused the program.
+    bool Linked();
 
     GLuint program = 0;
     StageKind kind = StageKind::Vertex;
     ShaderBindings bindings;
     std::vector<StageInput> inputs;
+    enum class Link { Pending, Done, Refused } link = Link::Pending;
+    StageBlob blob;  // what the bindings are read from; emptied once linked
 };
 using VertexShaderImpl = ShaderImpl<ID3D11VertexShader>;
 using PixelShaderImpl = ShaderImpl<ID3D11PixelShader>;
@@ -162,6 +192,7 @@ class InputLayoutImpl final : public DeviceChild<ID3D11InputLayout> {
 public:
     using DeviceChild::DeviceChild;
     ~InputLayoutImpl() override;
+    void LabelGl(const std::string& label) override { Core().Label(GL_VERTEX_ARRAY, vertexArray, label); }
 
     GLuint vertexArray = 0;
     std::vector<UINT> slots;  // input slots the layout reads
@@ -184,6 +215,7 @@ public:
     {}
     ~StateImpl() override;
     void GetDesc(Desc* d) override { *d = desc; }
+    void LabelGl(const std::string& label) override { this->Core().Label(GL_SAMPLER, sampler, label); }
 
     const Desc desc;
     const Record gl;
@@ -255,6 +287,45 @@ void DeviceChild<Interface>::GetDevice(ID3D11Device** out)
     if (*out != nullptr) {
         (*out)->AddRef();
     }
+}
+
+template <typename Interface>
+HRESULT DeviceChild<Interface>::GetPrivateData(REFGUID guid, UINT* size, void* data)
+{
+    if (size == nullptr) {
+        return E_INVALIDARG;
+    }
+    for (const auto& [key, bytes] : privateData) {
+        if (key == guid) {
+            const auto held = static_cast<UINT>(bytes.size());
+            if (data != nullptr && *size < held) {
+                *size = held;
+                return DXGI_ERROR_MORE_DATA;
+            }
+            if (data != nullptr) {
+                std::memcpy(data, bytes.data(), held);
+            }
+            *size = held;
+            return S_OK;
+        }
+    }
+    *size = 0;
+    return DXGI_ERROR_NOT_FOUND;
+}
+
+template <typename Interface>
+HRESULT DeviceChild<Interface>::SetPrivateData(REFGUID guid, UINT size, const void* data)
+{
+    std::erase_if(privateData, [&](const auto& entry) { return entry.first == guid; });
+    if (data != nullptr && size > 0) {
+        const auto* bytes = static_cast<const std::uint8_t*>(data);
+        privateData.emplace_back(guid, std::vector<std::uint8_t>(bytes, bytes + size));
+    }
+    if (guid == WKPDID_D3DDebugObjectName) {
+        const auto* text = static_cast<const char*>(data);
+        LabelGl(data != nullptr ? std::string(text, strnlen(text, size)) : std::string());
+    }
+    return S_OK;
 }
 
 // The device's one immediate context (Context.cpp).

@@ -39,6 +39,11 @@ void D3D11SetDeviceOptions(const D3D11DeviceOptions& newOptions)
     options = newOptions;
 }
 
+std::uint64_t D3D11GLDebugProblemCount()
+{
+    return GlDebugProblemCount();
+}
+
 void D3D11SetWindowBridge(const D3D11WindowBridge* bridge)
 {
     windowBridge = bridge != nullptr ? *bridge : D3D11WindowBridge{};

@@ -30,9 +30,34 @@ struct D3D11DeviceOptions {
     // Re-issues every GL state at every draw instead of skipping unchanged state.
     // SHOW_GL_STATE_CACHE=0 does the same.
     bool bypassStateCache = false;
+    // EGL extensions (names separated by spaces) treated as missing, so that the paths of an EGL
+    // library without them can be tried on any machine.
+    std::string hiddenEglExtensions;
+    // Reads each program's link result at creation even where the driver compiles in parallel (and
+    // the result would otherwise wait for the first draw), so that both paths can be tried anywhere.
+    bool serialShaderCompile = false;
 };
 // Applies to devices created afterwards.
 void D3D11SetDeviceOptions(const D3D11DeviceOptions& options);
+
+// Where the GL context of the context's device came from ("EGL device 0 (software)", "EGL surfaceless
+// platform", "SDL window system (x11)", ...).
+std::string D3D11ContextPlatform(ID3D11DeviceContext* context);
+
+// GPU time of the groups the context's ID3DUserDefinedAnnotation begins and ends, from timestamp
+// queries. Beginning starts recording (and turns the annotations on); ending waits for the GPU and
+// returns every group since, in the order they began.
+struct D3D11PassTime {
+    std::string name;
+    int depth = 0;  // 0 for a group at the top, 1 inside one, ...
+    double milliseconds = 0;
+};
+void D3D11BeginPassTiming(ID3D11DeviceContext* context);
+std::vector<D3D11PassTime> D3D11EndPassTiming(ID3D11DeviceContext* context);
+
+// GL errors, undefined behaviour and high-severity messages the GL debug output (SHOW_GL_DEBUG=1)
+// has reported in this process so far.
+std::uint64_t D3D11GLDebugProblemCount();
 
 // The windowed path: the window layer registers how to reach the SDL window behind an HWND.
 // With no bridge registered (or a null result), devices are headless and swap chains present nowhere.

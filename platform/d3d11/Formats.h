@@ -17,7 +17,8 @@ struct FormatInfo {
     GLint components = 0;
     GLenum attribType = 0;
     bool normalized = false;
-    bool integer = false;
+    bool integer = false;  // read as integers: GL samples such a texture only with nearest filtering
+    bool stencil = false;  // a depth format with a stencil part
 };
 
 // Null for formats the layer does not support.

@@ -33,7 +33,10 @@ GLuint Framebuffers::For(const Attachments& attachments)
     }
     glNamedFramebufferDrawBuffers(framebuffer, 8, drawBuffers);
     if (attachments.depth != 0) {
-        glNamedFramebufferTexture(framebuffer, GL_DEPTH_STENCIL_ATTACHMENT, attachments.depth, attachments.depthLevel);
+        // A depth-only texture on the combined attachment leaves the framebuffer incomplete.
+        glNamedFramebufferTexture(framebuffer,
+                                  attachments.depthHasStencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
+                                  attachments.depth, attachments.depthLevel);
     }
     const GLenum status = glCheckNamedFramebufferStatus(framebuffer, GL_DRAW_FRAMEBUFFER);
     if (status != GL_FRAMEBUFFER_COMPLETE) {

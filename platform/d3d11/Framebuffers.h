@@ -18,6 +18,7 @@ public:
         std::array<GLint, 8> colorLevels{};
         GLuint depth = 0;
         GLint depthLevel = 0;
+        bool depthHasStencil = false;  // attached as depth and stencil, else as depth only
 
         bool Empty() const;
         auto operator<=>(const Attachments&) const = default;

@@ -116,13 +116,18 @@ void GlState::BindSampler(GLuint unit, GLuint sampler)
     samplers[unit] = sampler;
 }
 
-void GlState::BindUniformBuffer(GLuint binding, GLuint buffer)
+void GlState::BindUniformBuffer(GLuint binding, GLuint buffer, GLintptr offset, GLsizeiptr size)
 {
-    if (binding >= uniformBuffers.size() || (!bypass && uniformBuffers[binding] == buffer)) {
+    const UniformRange range{buffer, buffer != 0 ? offset : 0, buffer != 0 ? size : 0};
+    if (binding >= uniformBuffers.size() || (!bypass && uniformBuffers[binding] == range)) {
         return;
     }
-    Gl(glBindBufferBase, GL_UNIFORM_BUFFER, binding, buffer);
-    uniformBuffers[binding] = buffer;
+    if (buffer == 0) {
+        Gl(glBindBufferBase, GL_UNIFORM_BUFFER, binding, GLuint(0));
+    } else {
+        Gl(glBindBufferRange, GL_UNIFORM_BUFFER, binding, buffer, offset, size);
+    }
+    uniformBuffers[binding] = range;
 }
 
 void GlState::BindImage(GLuint unit, GLuint texture, GLint level, GLenum format)
@@ -345,9 +350,31 @@ void GlState::TextureSubImage(GLuint texture, GLint level, GLint x, GLint y, GLi
     Gl(glPixelStorei, GLenum(GL_UNPACK_ROW_LENGTH), 0);
 }
 
-void GlState::CopyBuffer(GLuint source, GLuint destination, GLsizeiptr size)
+void GlState::PushDebugGroup(const std::string& name)
 {
-    Gl(glCopyNamedBufferSubData, source, destination, GLintptr(0), GLintptr(0), size);
+    Gl(glPushDebugGroup, GLenum(GL_DEBUG_SOURCE_APPLICATION), GLuint(0), static_cast<GLsizei>(name.size()),
+       name.c_str());
+}
+
+void GlState::PopDebugGroup()
+{
+    Gl(glPopDebugGroup);
+}
+
+void GlState::DebugMarker(const std::string& text)
+{
+    Gl(glDebugMessageInsert, GLenum(GL_DEBUG_SOURCE_APPLICATION), GLenum(GL_DEBUG_TYPE_MARKER), GLuint(0),
+       GLenum(GL_DEBUG_SEVERITY_NOTIFICATION), static_cast<GLsizei>(text.size()), text.c_str());
+}
+
+void GlState::CopyBuffer(GLuint source, GLintptr sourceOffset, GLuint destination, GLsizeiptr size)
+{
+    Gl(glCopyNamedBufferSubData, source, destination, sourceOffset, GLintptr(0), size);
+}
+
+void GlState::GetBufferSubData(GLuint buffer, GLintptr offset, GLsizeiptr size, void* data)
+{
+    Gl(glGetNamedBufferSubData, buffer, offset, size, data);
 }
 
 void GlState::CopyTextureLevel(GLuint source, GLenum sourceTarget, GLuint destination, GLenum destinationTarget,
@@ -396,9 +423,9 @@ void GlState::ForgetTexture(GLuint texture)
 
 void GlState::ForgetBuffer(GLuint buffer)
 {
-    for (GLuint& b : uniformBuffers) {
-        if (b == buffer) {
-            b = kUnknown;
+    for (UniformRange& range : uniformBuffers) {
+        if (range.buffer == buffer) {
+            range.buffer = kUnknown;
         }
     }
 }
@@ -441,7 +468,7 @@ void GlState::Reset()
     stagePrograms.fill(kUnknown);
     textures.fill(kUnknown);
     samplers.fill(kUnknown);
-    uniformBuffers.fill(kUnknown);
+    uniformBuffers.fill(UniformRange{kUnknown, 0, 0});
     for (Image& image : images) {
         image.texture = kUnknown;
     }

@@ -3,11 +3,13 @@
 // of work the context sends to GL goes through the device's one GlState. It remembers what GL holds,
 // skips calls that would change nothing, and counts the calls it makes (the count tests and the
 // benchmarks read). Object creation and deletion stay with the objects (Resources.cpp, Shaders.cpp,
-// States.cpp, Framebuffers.cpp, GlContext.cpp); nothing else in the layer calls GL.
+// States.cpp, Framebuffers.cpp, GlContext.cpp, DeviceCore.cpp, UploadRing.cpp, PassTimer.cpp);
+// nothing else in the layer calls GL (scripts/check-gl-boundary.py lists them and why).
 #include <epoxy/gl.h>
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "platform/d3d11/D3D11.h"
 #include "platform/d3d11/GlRecords.h"
@@ -35,7 +37,8 @@ public:
     void AttachIndexBuffer(GLuint vertexArray, VertexArrayAttachments* attached, std::uint64_t bufferId, GLuint buffer);
     void BindTexture(GLuint unit, GLuint texture);
     void BindSampler(GLuint unit, GLuint sampler);
-    void BindUniformBuffer(GLuint binding, GLuint buffer);
+    // `size` bytes from `offset` of the buffer (0 for none).
+    void BindUniformBuffer(GLuint binding, GLuint buffer, GLintptr offset, GLsizeiptr size);
     void BindImage(GLuint unit, GLuint texture, GLint level, GLenum format);
     void Viewport(const D3D11_VIEWPORT& viewport);
 
@@ -64,11 +67,17 @@ public:
     // Rows `rowLength` pixels apart.
     void TextureSubImage(GLuint texture, GLint level, GLint x, GLint y, GLint slice, GLsizei width, GLsizei height,
                          GLint rowLength, GLenum format, GLenum type, const void* data);
-    void CopyBuffer(GLuint source, GLuint destination, GLsizeiptr size);
+    void CopyBuffer(GLuint source, GLintptr sourceOffset, GLuint destination, GLsizeiptr size);
+    // Reads back into `data` (a stall: for the rare updates that need what a copy left).
+    void GetBufferSubData(GLuint buffer, GLintptr offset, GLsizeiptr size, void* data);
     void CopyTextureLevel(GLuint source, GLenum sourceTarget, GLuint destination, GLenum destinationTarget, GLint level,
                           GLsizei width, GLsizei height, GLsizei slices);
     void GenerateMipmap(GLuint texture);
     void Flush();
+    // Debug groups and markers, which GL debuggers show (the debug output must be on).
+    void PushDebugGroup(const std::string& name);
+    void PopDebugGroup();
+    void DebugMarker(const std::string& text);
     // Into the default framebuffer, upside down (the window's row 0 is its bottom).
     void BlitToWindow(GLuint source, GLint width, GLint height, GLint windowWidth, GLint windowHeight);
 
@@ -118,7 +127,13 @@ private:
     GLuint framebuffer = kUnknown, pipeline = kUnknown, vertexArray = kUnknown, program = kUnknown;
     std::array<GLuint, 3> stagePrograms{kUnknown, kUnknown, kUnknown};  // by StageKind
     std::array<GLuint, 192> textures{}, samplers{};
-    std::array<GLuint, 64> uniformBuffers{};
+    struct UniformRange {
+        GLuint buffer = 0;
+        GLintptr offset = 0;
+        GLsizeiptr size = 0;
+        bool operator==(const UniformRange&) const = default;
+    };
+    std::array<UniformRange, 64> uniformBuffers{};
     struct Image {
         GLuint texture = 0;
         GLint level = 0;

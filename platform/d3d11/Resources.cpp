@@ -72,14 +72,26 @@ void Upload3D(const TextureImpl& t, const FormatInfo& f, UINT level, UINT depth,
                         static_cast<GLsizei>(depth), f.format, f.type, tight.data());
 }
 
-// Direct3D's default sampler: trilinear, clamped. Used whenever no sampler state is bound.
-void SetDefaultSampling(GLuint name, UINT mipLevels)
+// Direct3D's default sampler: trilinear, clamped. Used whenever no sampler state is bound, which is
+// how a texture that is only read with Load is bound. Integer textures get nearest filtering: with
+// any other, GL counts them incomplete and every read returns 0.
+void SetDefaultSampling(GLuint name, UINT mipLevels, bool integer)
 {
-    glTextureParameteri(name, GL_TEXTURE_MIN_FILTER, mipLevels > 1 ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
-    glTextureParameteri(name, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    const GLint minFilter = integer ? (mipLevels > 1 ? GL_NEAREST_MIPMAP_NEAREST : GL_NEAREST)
+                                    : (mipLevels > 1 ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
+    glTextureParameteri(name, GL_TEXTURE_MIN_FILTER, minFilter);
+    glTextureParameteri(name, GL_TEXTURE_MAG_FILTER, integer ? GL_NEAREST : GL_LINEAR);
     glTextureParameteri(name, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTextureParameteri(name, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTextureParameteri(name, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
+}
+
+// GL keeps an error until it is read, so one left by any earlier call would be taken for the failure
+// of the creation that follows. Read before creating, the check after it sees only its own.
+void DiscardGlErrors()
+{
+    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
+    }
 }
 
 bool FormatFits(DXGI_FORMAT requested, DXGI_FORMAT texture)
@@ -225,6 +237,7 @@ HRESULT DeviceImpl::CreateBuffer(const D3D11_BUFFER_DESC* desc, const D3D11_SUBR
     } else if (desc->Usage == D3D11_USAGE_DYNAMIC) {
         flags = GL_DYNAMIC_STORAGE_BIT | GL_MAP_WRITE_BIT;
     }
+    DiscardGlErrors();
     GLuint name = 0;
     glCreateBuffers(1, &name);
     glNamedBufferStorage(name, desc->ByteWidth, initialData != nullptr ? initialData->pSysMem : nullptr, flags);
@@ -232,7 +245,14 @@ HRESULT DeviceImpl::CreateBuffer(const D3D11_BUFFER_DESC* desc, const D3D11_SUBR
         glDeleteBuffers(1, &name);
         return E_OUTOFMEMORY;
     }
-    return Hand<ID3D11Buffer>(new BufferImpl(core, *desc, name), out);
+    auto* buffer = new BufferImpl(core, *desc, name);
+    buffer->boundBuffer = name;
+    if ((desc->BindFlags & D3D11_BIND_CONSTANT_BUFFER) != 0) {
+        const auto* bytes = initialData != nullptr ? static_cast<const std::uint8_t*>(initialData->pSysMem) : nullptr;
+        buffer->contents = bytes != nullptr ? std::vector<std::uint8_t>(bytes, bytes + desc->ByteWidth)
+                                            : std::vector<std::uint8_t>(desc->ByteWidth, 0);
+    }
+    return Hand<ID3D11Buffer>(buffer, out);
 }
 
 HRESULT DeviceImpl::CreateTexture2D(const D3D11_TEXTURE2D_DESC* requested, const D3D11_SUBRESOURCE_DATA* initialData,
@@ -289,6 +309,7 @@ HRESULT DeviceImpl::CreateTexture2D(const D3D11_TEXTURE2D_DESC* requested, const
     }
 
     const GLenum target = cube ? GL_TEXTURE_CUBE_MAP : array ? GL_TEXTURE_2D_ARRAY : GL_TEXTURE_2D;
+    DiscardGlErrors();
     GLuint name = 0;
     glCreateTextures(target, 1, &name);
     if (array) {
@@ -303,7 +324,7 @@ HRESULT DeviceImpl::CreateTexture2D(const D3D11_TEXTURE2D_DESC* requested, const
         glDeleteTextures(1, &name);
         return E_OUTOFMEMORY;
     }
-    SetDefaultSampling(name, desc.MipLevels);
+    SetDefaultSampling(name, desc.MipLevels, f->integer);
     auto* texture = new TextureImpl(core, desc, name, target);
     if (initialData != nullptr) {
         for (UINT slice = 0; slice < desc.ArraySize; ++slice) {
@@ -358,6 +379,7 @@ HRESULT DeviceImpl::CreateTexture3D(const D3D11_TEXTURE3D_DESC* requested, const
     if (!core->MakeCurrent()) {
         return DXGI_ERROR_DEVICE_REMOVED;
     }
+    DiscardGlErrors();
     GLuint name = 0;
     glCreateTextures(GL_TEXTURE_3D, 1, &name);
     glTextureStorage3D(name, static_cast<GLsizei>(desc.MipLevels), f->internalFormat, static_cast<GLsizei>(desc.Width),
@@ -366,7 +388,7 @@ HRESULT DeviceImpl::CreateTexture3D(const D3D11_TEXTURE3D_DESC* requested, const
         glDeleteTextures(1, &name);
         return E_OUTOFMEMORY;
     }
-    SetDefaultSampling(name, desc.MipLevels);
+    SetDefaultSampling(name, desc.MipLevels, f->integer);
     const D3D11_TEXTURE2D_DESC storageDesc{desc.Width, desc.Height, desc.MipLevels, desc.Depth,          desc.Format,
                                            {1, 0},     desc.Usage,  desc.BindFlags, desc.CPUAccessFlags, 0};
     auto storage = ComPtr<TextureImpl>::Adopt(new TextureImpl(core, storageDesc, name, GL_TEXTURE_3D));
@@ -461,8 +483,10 @@ HRESULT DeviceImpl::CreateShaderResourceView(ID3D11Resource* resource, const D3D
         const GLuint firstLayer = t->target == GL_TEXTURE_2D_ARRAY ? range.FirstArraySlice : 0;
         const GLuint layers = layered ? range.ArraySize : t->target == GL_TEXTURE_3D ? 1 : t->desc.ArraySize;
         glGenTextures(1, &view->ownedView);
-        glTextureView(view->ownedView, target, t->name, LookupFormat(t->desc.Format)->internalFormat,
-                      range.MostDetailedMip, range.MipLevels, firstLayer, layers);
+        const FormatInfo* format = LookupFormat(t->desc.Format);
+        glTextureView(view->ownedView, target, t->name, format->internalFormat, range.MostDetailedMip, range.MipLevels,
+                      firstLayer, layers);
+        SetDefaultSampling(view->ownedView, range.MipLevels, format->integer);
         view->glName = view->ownedView;
     }
     return Hand<ID3D11ShaderResourceView>(view, out);

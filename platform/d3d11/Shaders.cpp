@@ -155,9 +155,6 @@ ShaderImpl<Interface>::~ShaderImpl()
         glDeleteProgram(program);
     }
 }
-template class ShaderImpl<ID3D11VertexShader>;
-template class ShaderImpl<ID3D11PixelShader>;
-template class ShaderImpl<ID3D11ComputeShader>;
 
 template <typename Impl, typename Interface>
 HRESULT DeviceImpl::CreateShader(StageKind kind, const void* code, SIZE_T length, Interface** out)
@@ -186,6 +183,29 @@ HRESULT DeviceImpl::CreateShader(StageKind kind, const void* code, SIZE_T length
                                                    : GL_COMPUTE_SHADER;
     const char* source = blob.glsl.c_str();
     const GLuint program = glCreateShaderProgramv(type, 1, &source);
+    auto* shader = new Impl(core);
+    shader->program = program;
+    shader->kind = kind;
+    shader->inputs = blob.inputs;
+    shader->blob = std::move(blob);
+    // Without parallel compilation there is nothing to wait for: the result is known now, and a
+    // refused program is refused here, as Direct3D refuses bad bytecode.
+    if (!core->Caps().parallelShaderCompile && !shader->Linked()) {
+        shader->Release();
+        return E_INVALIDARG;
+    }
+    return Hand<Interface>(shader, out);
+}
+
+template <typename Interface>
+bool ShaderImpl<Interface>::Linked()
+{
+    if (link != Link::Pending) {
+        return link == Link::Done;
+    }
+    if (!this->Core().MakeCurrent()) {
+        return false;
+    }
     GLint linked = GL_FALSE;
     if (program != 0) {
         glGetProgramiv(program, GL_LINK_STATUS, &linked);
@@ -198,13 +218,9 @@ HRESULT DeviceImpl::CreateShader(StageKind kind, const void* code, SIZE_T length
         }
         log.resize(static_cast<std::size_t>(n));
         Report(Rule::ShaderCompile, "%s shader: %s", StageName(kind), log.c_str());
-        glDeleteProgram(program);
-        return E_INVALIDARG;
+        link = Link::Refused;
+        return false;
     }
-    auto* shader = new Impl(core);
-    shader->program = program;
-    shader->kind = kind;
-    shader->inputs = blob.inputs;
     for (const StageConstantBuffer& cb : blob.constantBuffers) {
         const GLuint index = glGetUniformBlockIndex(program, cb.name.c_str());
         if (index == GL_INVALID_INDEX) {
@@ -212,7 +228,7 @@ HRESULT DeviceImpl::CreateShader(StageKind kind, const void* code, SIZE_T length
         }
         const GLuint binding = UniformBindingBase(kind) + cb.binding;
         glUniformBlockBinding(program, index, binding);
-        shader->bindings.buffers.push_back({binding, cb.binding});
+        bindings.buffers.push_back({binding, cb.binding});
     }
     GLuint nextUnit = TextureUnitBase(kind);
     for (const StageTexture& t : blob.textures) {
@@ -222,7 +238,7 @@ HRESULT DeviceImpl::CreateShader(StageKind kind, const void* code, SIZE_T length
         }
         const GLuint unit = nextUnit++;
         glProgramUniform1i(program, location, static_cast<GLint>(unit));
-        shader->bindings.textures.push_back({unit, t.slot, t.samplerSlot});
+        bindings.textures.push_back({unit, t.slot, t.samplerSlot});
     }
     for (const StageImage& image : blob.images) {
         const GLint location = glGetUniformLocation(program, image.name.c_str());
@@ -232,10 +248,16 @@ HRESULT DeviceImpl::CreateShader(StageKind kind, const void* code, SIZE_T length
         glProgramUniform1i(program, location, static_cast<GLint>(image.unit));
         // The declared format; an image declared without one (written only) takes its view's at binding.
         static constexpr GLenum kFormats[] = {GL_RGBA32F, GL_RGBA8, GL_R32F, GL_R32UI, GL_RGBA16F, GL_R32I, 0};
-        shader->bindings.images.push_back({image.unit, image.unit, kFormats[static_cast<int>(image.format)]});
+        bindings.images.push_back({image.unit, image.unit, kFormats[static_cast<int>(image.format)]});
     }
-    return Hand<Interface>(shader, out);
+    blob = StageBlob{};
+    link = Link::Done;
+    return true;
 }
+
+template class ShaderImpl<ID3D11VertexShader>;
+template class ShaderImpl<ID3D11PixelShader>;
+template class ShaderImpl<ID3D11ComputeShader>;
 
 HRESULT DeviceImpl::CreateVertexShader(const void* code, SIZE_T length, ID3D11ClassLinkage*, ID3D11VertexShader** out)
 {

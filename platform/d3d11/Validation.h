@@ -57,6 +57,7 @@
     RULE(CopyMismatch, "CopyResource", "the resources differ in kind, size, format or mip count; ignored")             \
     RULE(TargetsIncomplete, "OMSetRenderTargets", "the bound views do not form a complete GL framebuffer")             \
     RULE(DrawNoShader, "Draw*", "no vertex shader; draw dropped")                                                      \
+    RULE(DrawShaderRefused, "Draw*/Dispatch", "a bound shader's program was refused by the driver; dropped")           \
     RULE(DrawNoViewport, "Draw*", "no viewport; draw dropped")                                                         \
     RULE(DrawTopology, "Draw*", "the primitive topology is undefined or not supported; draw dropped")                  \
     RULE(DrawNoLayout, "Draw*", "the vertex shader reads inputs but no input layout is bound; draw dropped")           \

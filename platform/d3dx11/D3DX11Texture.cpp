@@ -250,7 +250,9 @@ std::unique_ptr<DecodedTexture> Decode(const std::string& path)
     return t;
 }
 
-HRESULT CreateView(ID3D11Device* device, const DecodedTexture& t, ID3D11ShaderResourceView** out, std::string& error)
+// The texture is named after its file, for GPU tools.
+HRESULT CreateView(ID3D11Device* device, const DecodedTexture& t, const std::string& path,
+                   ID3D11ShaderResourceView** out, std::string& error)
 {
     if (FAILED(t.hr)) {
         error = t.error;
@@ -258,8 +260,10 @@ HRESULT CreateView(ID3D11Device* device, const DecodedTexture& t, ID3D11ShaderRe
     }
     ComPtr<ID3D11Texture2D> texture;  // the view holds it once made
     HRESULT hr = device->CreateTexture2D(&t.desc, t.init.data(), texture.Put());
-    if (SUCCEEDED(hr))
+    if (SUCCEEDED(hr)) {
+        texture->SetPrivateData(WKPDID_D3DDebugObjectName, static_cast<UINT>(path.size()), path.data());
         hr = device->CreateShaderResourceView(texture.Get(), nullptr, out);
+    }
     if (FAILED(hr))
         error = "the device refused the texture";
     return hr;
@@ -396,7 +400,7 @@ HRESULT Load(ID3D11Device* device, const std::string& path, ID3D11ShaderResource
     }
     if (!texture)
         texture = Decode(path);
-    return CreateView(device, *texture, out, error);
+    return CreateView(device, *texture, path, out, error);
 }
 
 }  // namespace

@@ -83,7 +83,15 @@ constexpr const char* kUsage =
     "  -h, --help           print this help and exit\n"
     "  --version            print the version and exit\n"
     "The assets are read from Res/ in the working directory, or else from Res/ beside the program.\n"
-    "Progress is shown only when standard error is a terminal. Ctrl+C stops after the current frame.\n";
+    "Progress is shown only when standard error is a terminal. Ctrl+C stops after the current frame.\n"
+    "\n"
+    "Environment (all of them in the README):\n"
+    "  SHOW_EGL_PLATFORM    device, surfaceless or default: the only EGL platform to try (default: the\n"
+    "                       device platform's GPUs, its software devices, surfaceless, default, in turn)\n"
+    "  SHOW_EGL_DEVICE=N    the EGL device to render on, counted as EGL enumerates them\n"
+    "  SHOW_GL_INFO=1       print the GL vendor, renderer, version and EGL platform at the start\n"
+    "  SHOW_GL_DEBUG=1      a GL debug context; every driver message is printed once\n"
+    "  SHOW_EFFECT_CACHE_DIR, SHOW_EFFECT_CACHE=0, SHOW_STARTUP_TIMES=1, SHOW_REPORT_LIVE_OBJECTS=1\n";
 
 bool ParseBeats(const std::string& text, std::vector<double>& beats)
 {

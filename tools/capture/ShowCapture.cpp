@@ -129,6 +129,7 @@ CaptureResult CaptureShow(const CaptureRequest& request, const FrameSink& sink)
             Win32InjectSize(app.MainWindow(), SIZE_RESTORED, request.width, request.height);
         }
         if (result.started) {
+            result.platform = D3D11ContextPlatform(app.Context());
             result.exitCode = app.Run();
         } else {
             result.error = app.StartupError().empty() ? "the show could not start" : app.StartupError();

@@ -37,6 +37,7 @@ struct CaptureResult {
     int exitCode = 0;      // the frame loop's exit code
     int framesDelivered = 0;
     long liveObjectsAfter = 0;  // device objects alive once the show was destroyed
+    std::string platform;       // where the GL context came from (D3D11ContextPlatform)
     std::string error;
 };
 

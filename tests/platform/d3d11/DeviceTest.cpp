@@ -1,5 +1,6 @@
 // Device creation, the DXGI chain and swap chain, validation of descriptions, state sharing, the
 // call trace and the live-object count.
+#include "tests/platform/d3d11/GlDebugCheck.h"
 #include "tests/platform/d3d11/GpuTestSupport.h"
 
 namespace gputest {
@@ -279,9 +280,6 @@ TEST_F(DeviceTest, InvalidDescriptionsAreRefusedByTheirRuleWithNullResults)
     EXPECT_TRUE(RefusedBy(D3D11Rule::ShaderStage,
                           [&] { return device->CreateVertexShader(psBlob.data(), psBlob.size(), nullptr, &vs); }));
     EXPECT_TRUE(RefusedBy(D3D11Rule::ShaderBlob, [&] { return device->CreateVertexShader("DXBC", 4, nullptr, &vs); }));
-    const auto broken = PixelBlob("#version 450\nvoid main(){ this is not glsl }\n");
-    EXPECT_TRUE(RefusedBy(D3D11Rule::ShaderCompile,
-                          [&] { return device->CreatePixelShader(broken.data(), broken.size(), nullptr, &ps); }));
     EXPECT_TRUE(vs == nullptr && ps == nullptr);
 
     // State descriptions with out-of-range enumerations.
@@ -313,6 +311,65 @@ TEST_F(DeviceTest, InvalidDescriptionsAreRefusedByTheirRuleWithNullResults)
 
 // A draw that cannot produce anything is dropped, and says why: the rule is counted and no GL draw
 // is issued.
+// GLSL the driver refuses: at creation where programs compile one at a time, at the first draw where
+// they compile in parallel (the result is read only then, so start-up's programs compile at once).
+TEST(ShaderCompile, RefusedGlslFailsAtCreationOrDropsTheFirstDrawNamingTheRule)
+{
+    AllowGlDebugErrorsInThisTest();
+    const auto broken = PixelBlob("#version 450\nvoid main(){ this is not glsl }\n");
+    for (const bool serial : {true, false}) {
+        D3D11DeviceOptions options;
+        options.serialShaderCompile = serial;
+        D3D11SetDeviceOptions(options);
+        ID3D11Device* device = nullptr;
+        ID3D11DeviceContext* context = nullptr;
+        ASSERT_EQ(D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, nullptr, 0, D3D11_SDK_VERSION,
+                                    &device, nullptr, &context),
+                  S_OK);
+        D3D11SetDeviceOptions({});
+        ID3D11PixelShader* ps = nullptr;
+        const std::uint64_t compile = D3D11RuleCount(D3D11Rule::ShaderCompile);
+        const HRESULT hr = device->CreatePixelShader(broken.data(), broken.size(), nullptr, &ps);
+        if (serial || FAILED(hr)) {
+            EXPECT_EQ(hr, E_INVALIDARG) << (serial ? "serial" : "parallel");
+            EXPECT_EQ(ps, nullptr);
+            EXPECT_EQ(D3D11RuleCount(D3D11Rule::ShaderCompile), compile + 1);
+        } else {
+            // Deferred: the draw that would run it is dropped, naming both rules.
+            ID3D11VertexShader* vs = nullptr;
+            const auto vsBlob = VertexBlob(kFullScreenVs, {});
+            ASSERT_EQ(device->CreateVertexShader(vsBlob.data(), vsBlob.size(), nullptr, &vs), S_OK);
+            D3D11_TEXTURE2D_DESC td{
+                4, 4, 1, 1, DXGI_FORMAT_R8G8B8A8_UNORM, {1, 0}, D3D11_USAGE_DEFAULT, D3D11_BIND_RENDER_TARGET, 0, 0};
+            ID3D11Texture2D* texture = nullptr;
+            ID3D11RenderTargetView* rtv = nullptr;
+            ASSERT_EQ(device->CreateTexture2D(&td, nullptr, &texture), S_OK);
+            ASSERT_EQ(device->CreateRenderTargetView(texture, nullptr, &rtv), S_OK);
+            const D3D11_VIEWPORT viewport{0, 0, 4, 4, 0, 1};
+            context->RSSetViewports(1, &viewport);
+            context->OMSetRenderTargets(1, &rtv, nullptr);
+            context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
+            context->VSSetShader(vs, nullptr, 0);
+            context->PSSetShader(ps, nullptr, 0);
+            const std::uint64_t refused = D3D11RuleCount(D3D11Rule::DrawShaderRefused);
+            const std::uint64_t calls = D3D11GLCallCount(context);
+            context->Draw(3, 0);
+            context->Draw(3, 0);
+            EXPECT_EQ(D3D11RuleCount(D3D11Rule::ShaderCompile), compile + 1) << "reported once";
+            EXPECT_EQ(D3D11RuleCount(D3D11Rule::DrawShaderRefused), refused + 2);
+            EXPECT_EQ(D3D11GLCallCount(context), calls) << "a dropped draw reaches no GL";
+            context->ClearState();
+            rtv->Release();
+            texture->Release();
+            vs->Release();
+            ps->Release();
+        }
+        context->Release();
+        device->Release();
+    }
+    EXPECT_EQ(D3D11LiveObjectCount(), 0);
+}
+
 TEST_F(DeviceTest, DroppedDrawsNameTheirRuleAndReachNoGl)
 {
     const D3D11_TEXTURE2D_DESC cd{
