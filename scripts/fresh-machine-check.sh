@@ -52,6 +52,8 @@ cleanup() {
     fi
 }
 trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 unmount_all
 rm -rf "$root" "$logs"

@@ -5,8 +5,9 @@
 set -euo pipefail
 
 packages=(
-  # toolchain
-  build-essential cmake ninja-build clang clang-format pkg-config
+  # toolchain; clang's sanitizer runtimes are only a recommendation of clang, which a minimal
+  # install leaves out, and the sanitizer build cannot link without them
+  build-essential cmake ninja-build clang libclang-rt-14-dev clang-format pkg-config
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev libtinyobjloader-dev valgrind
   # window, input, audio
