@@ -65,6 +65,9 @@ Mode DecideMode()
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // Capture is what SetCapture says, as on Windows, not an automatic grab on every press.
     SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
+    // Windows delivers the press that activates a window; SDL on X11 drops a press that comes
+    // within 10 ms of the focus, which after a slow frame is the first press of a drag.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "Win32: no display (%s); windows are headless\n", SDL_GetError());
         state.mode = Mode::Headless;

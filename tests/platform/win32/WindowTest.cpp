@@ -178,6 +178,20 @@ TEST_F(RealWindow, DragOutsideTheWindowKeepsArrivingWhileCaptured)
     EXPECT_EQ(GetCapture(), nullptr);
 }
 
+TEST_F(RealWindow, ThePressThatFocusesTheWindowArrivesLikeAnyOther)
+{
+    HWND hwnd = CreateRecordingWindow(320, 240, 200, 150);
+    ASSERT_NE(hwnd, nullptr);
+    ShowWindow(hwnd, SW_SHOW);
+    const std::string xid = std::to_string(X11WindowOf(Win32GetSdlWindow(hwnd)));
+    // The focus and the click wait unread and are taken in one pump, as after a long frame.
+    RunCommand("xdotool windowfocus --sync " + xid + " mousemove --window " + xid + " 50 40 click 1");
+    ASSERT_TRUE(PumpUntil([] { return Find(WM_LBUTTONUP) != nullptr; }));
+    ASSERT_NE(Find(WM_LBUTTONDOWN), nullptr);
+    EXPECT_EQ(GET_X_LPARAM(Find(WM_LBUTTONDOWN)->lParam), 50);
+    EXPECT_EQ(GET_Y_LPARAM(Find(WM_LBUTTONDOWN)->lParam), 40);
+}
+
 TEST_F(RealWindow, CloseRequestDestroysTheWindowAndQuits)
 {
     HWND hwnd = CreateRecordingWindow(320, 240);
