@@ -1,6 +1,8 @@
 #include "effects/EffectPaths.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/win32/Win32Platform.h"
 
@@ -32,4 +34,15 @@ std::string EffectFilePath(const std::string& directory, const std::string& file
     std::string path = directory + "/" + file;
     std::replace(path.begin(), path.end(), '\\', '/');
     return path;
+}
+
+std::string FindEffectFile(const std::string& directory, const std::string& file)
+{
+    const std::string besideTheProgram = EffectFilePath(directory, file);
+    std::error_code ec;
+    if (std::filesystem::exists(besideTheProgram, ec)) {
+        return besideTheProgram;
+    }
+    const std::string installed = EffectFilePath(directory + "/" + kInstalledDataFolder, file);
+    return std::filesystem::exists(installed, ec) ? installed : besideTheProgram;
 }

@@ -11,7 +11,7 @@
 
 Effect::Effect(ID3D11Device* device, const std::wstring& fileName)
 {
-    const std::string path = EffectFilePath(ExecutableDirectory(), NarrowFromWide(fileName));
+    const std::string path = FindEffectFile(ExecutableDirectory(), NarrowFromWide(fileName));
 
     ComPtr<ID3D10Blob> compiledShader;
     ComPtr<ID3D10Blob> compilationMsgs;

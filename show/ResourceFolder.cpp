@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "assets/SceneContent.h"
+#include "effects/EffectPaths.h"
 
 namespace fs = std::filesystem;
 
@@ -33,13 +34,22 @@ bool HoldsShowAssets(const fs::path& folder)
     return false;
 }
 
+std::vector<fs::path> ResourceFolderCandidates(const fs::path& workingDirectory, const fs::path& executableFolder)
+{
+    std::vector<fs::path> folders{workingDirectory};
+    if (!executableFolder.empty()) {
+        folders.push_back(executableFolder);
+        folders.push_back((executableFolder / kInstalledDataFolder).lexically_normal());
+    }
+    return folders;
+}
+
 std::optional<fs::path> FindResourceFolder(const fs::path& workingDirectory, const fs::path& executableFolder)
 {
-    if (HoldsShowAssets(workingDirectory)) {
-        return workingDirectory;
-    }
-    if (!executableFolder.empty() && HoldsShowAssets(executableFolder)) {
-        return executableFolder;
+    for (const fs::path& folder : ResourceFolderCandidates(workingDirectory, executableFolder)) {
+        if (HoldsShowAssets(folder)) {
+            return folder;
+        }
     }
     return std::nullopt;
 }
@@ -52,9 +62,12 @@ bool EnterResourceFolder(std::string& error)
     const fs::path executableFolder = ec ? fs::path() : executable.parent_path();
     const std::optional<fs::path> folder = FindResourceFolder(workingDirectory, executableFolder);
     if (!folder) {
-        error = "no Res/ folder with the show's assets in the working directory (" + workingDirectory.string() +
-                ") or beside the program (" + executableFolder.string() +
-                "); run it from the folder that holds them, such as build/release/bin";
+        std::string tried;
+        for (const fs::path& candidate : ResourceFolderCandidates(workingDirectory, executableFolder)) {
+            tried += (tried.empty() ? "" : ", ") + candidate.string();
+        }
+        error = "no Res/ folder with the show's assets in any of " + tried +
+                "; run it from the folder that holds them, such as build/release/bin, or install it";
         return false;
     }
     if (*folder != workingDirectory) {

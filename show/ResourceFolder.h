@@ -1,20 +1,26 @@
 #pragma once
 // Where the show's assets are: the working directory when it has a Res/ folder holding them, else
-// the folder of the executable (so the program also starts from elsewhere, by its full path). Every
-// asset path of the show is relative ("Res/..."), so the chosen folder becomes the working directory.
+// the folder of the executable (so the program also starts from elsewhere, by its full path), else
+// the installed data folder beside it (P/share/vexa-rhino for P/bin). Every asset path of the show
+// is relative ("Res/..."), so the chosen folder becomes the working directory.
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 // True when folder/Res holds at least one of the files the show reads from there (models, textures,
 // sky, music). A Res/ with effect sources only, as the repository's own, does not count.
 bool HoldsShowAssets(const std::filesystem::path& folder);
 
-// The working directory when it holds the assets, else the executable's folder when that does, else
-// nothing.
+// The folders looked in, in order: the working directory, then (when known) the executable's folder
+// and the installed data folder beside it.
+std::vector<std::filesystem::path> ResourceFolderCandidates(const std::filesystem::path& workingDirectory,
+                                                            const std::filesystem::path& executableFolder);
+
+// The first candidate that holds the assets, else nothing.
 std::optional<std::filesystem::path> FindResourceFolder(const std::filesystem::path& workingDirectory,
                                                         const std::filesystem::path& executableFolder);
 
-// Makes the folder found the working directory. False, with one line for the user in `error`, when
-// neither folder holds the assets or the change fails.
+// Makes the folder found the working directory. False, with one line for the user in `error` that
+// names every folder tried, when none holds the assets or the change fails.
 bool EnterResourceFolder(std::string& error);

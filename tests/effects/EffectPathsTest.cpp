@@ -2,7 +2,10 @@
 // kind, joined with a backslash and then written with forward slashes only.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "effects/EffectPaths.h"
@@ -58,6 +61,24 @@ TEST(EffectPaths, ExecutableDirectoryComesFromTheWholeExecutablePath)
     SetExecutablePathSource(nullptr);
     EXPECT_EQ("C:\\" + std::string(300, 'd') + "\\sub", directory);
     EXPECT_EQ("C:/" + std::string(300, 'd') + "/sub/Res/Sky.fx", EffectFilePath(directory, "Res/Sky.fx"));
+}
+
+TEST(EffectPaths, EffectFilesBesideTheProgramComeBeforeTheInstalledOnes)
+{
+    namespace fs = std::filesystem;
+    const fs::path root = fs::temp_directory_path() / ("vexa-fx-" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    const std::string bin = (root / "bin").string();
+    fs::create_directories(root / "bin/Res");
+    fs::create_directories(root / "share/vexa-rhino/Res");
+
+    EXPECT_EQ(bin + "/Res/Sky.fx", FindEffectFile(bin, "Res/Sky.fx"))
+        << "neither: the failure names the program's folder";
+    std::ofstream(root / "share/vexa-rhino/Res/Sky.fx") << "\n";
+    EXPECT_EQ(bin + "/../share/vexa-rhino/Res/Sky.fx", FindEffectFile(bin, "Res/Sky.fx"));
+    std::ofstream(root / "bin/Res/Sky.fx") << "\n";
+    EXPECT_EQ(bin + "/Res/Sky.fx", FindEffectFile(bin, "Res\\Sky.fx"));
+    fs::remove_all(root);
 }
 
 }  // namespace
