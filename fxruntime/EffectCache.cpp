@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +17,7 @@
 #include <system_error>
 #include <vector>
 
+#include "assets/WholeFile.h"
 #include "fxruntime/EffectBlob.h"
 #include "platform/d3d11/ByteStream.h"
 
@@ -170,31 +170,16 @@ bool ReadEntry(const std::filesystem::path& file, std::vector<std::uint8_t>& byt
     return static_cast<bool>(in.read(reinterpret_cast<char*>(bytes.data()), size));
 }
 
-// Written beside the entry and renamed over it, so a reader never sees half an entry, whichever of
-// two processes finishes first.
+// Written whole beside the entry and renamed over it, so a reader never sees half an entry, whichever
+// of two processes finishes first. A cache that cannot be written only costs the next start its
+// compile.
 void WriteEntry(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes)
 {
-    static std::atomic<unsigned> counter{0};
     std::error_code ec;
     std::filesystem::create_directories(file.parent_path(), ec);
-    if (ec)
-        return;
-    const std::filesystem::path temp = file.string() + ".tmp." + std::to_string(::getpid()) + "." +
-                                       std::to_string(counter++);
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return;
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        if (!out.flush()) {
-            out.close();
-            std::filesystem::remove(temp, ec);
-            return;
-        }
-    }
-    std::filesystem::rename(temp, file, ec);
-    if (ec)
-        std::filesystem::remove(temp, ec);
+    std::string error;
+    if (!ec)
+        WriteWholeFile(file.string(), bytes, error);
 }
 
 bool IsHex(std::string_view text)

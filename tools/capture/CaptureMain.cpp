@@ -82,7 +82,8 @@ constexpr const char* kUsage =
     "  --frame-timeout S    a frame that takes longer ends the capture with status 1 (default 60; 0: never)\n"
     "  -h, --help           print this help and exit\n"
     "  --version            print the version and exit\n"
-    "The assets are read from Res/ in the working directory, or else from Res/ beside the program.\n"
+    "The assets are read from Res/ in the working directory, else from Res/ beside the program, else\n"
+    "from ../share/vexa-rhino/Res beside it (an installed tree).\n"
     "Progress is shown only when standard error is a terminal. Ctrl+C stops after the current frame.\n"
     "\n"
     "Environment (all of them in the README):\n"
@@ -193,14 +194,24 @@ void EndProgress()
     }
 }
 
+// beat-008.png for a whole beat, beat-008.500.png for a fraction, with more decimals only where three
+// would give two beats one name (8.0001 and 8.0002 are beat-008.0001.png and beat-008.0002.png).
 std::string BeatFileName(double beat)
 {
     char name[64];
     if (beat == static_cast<double>(static_cast<long>(beat))) {
         std::snprintf(name, sizeof name, "beat-%03ld.png", static_cast<long>(beat));
-    } else {
-        std::snprintf(name, sizeof name, "beat-%07.3f.png", beat);
+        return name;
     }
+    for (int decimals = 3; decimals < 17; ++decimals) {
+        std::snprintf(name, sizeof name, "%.*f", decimals, beat);
+        if (std::strtod(name, nullptr) == beat) {
+            break;
+        }
+    }
+    const std::string digits = name;
+    const std::size_t point = digits.find('.');
+    std::snprintf(name, sizeof name, "beat-%03d%s.png", std::atoi(digits.c_str()), digits.c_str() + point);
     return name;
 }
 

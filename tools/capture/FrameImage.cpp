@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "assets/WholeFile.h"
+
 #include <stb_image.h>
 #include <stb_image_write.h>
 
@@ -14,9 +16,23 @@ bool WritePng(const std::string& path, const RgbaImage& image, std::string* erro
         }
         return false;
     }
-    if (!stbi_write_png(path.c_str(), image.width, image.height, 4, image.pixels.data(), image.width * 4)) {
+    // Encoded in memory and written whole: stb's own file writer does not check its writes, so a
+    // full disk would leave a cut PNG that claims success.
+    std::vector<std::uint8_t> png;
+    const auto append = [](void* context, void* data, int size) {
+        auto* out = static_cast<std::vector<std::uint8_t>*>(context);
+        out->insert(out->end(), static_cast<std::uint8_t*>(data), static_cast<std::uint8_t*>(data) + size);
+    };
+    if (!stbi_write_png_to_func(append, &png, image.width, image.height, 4, image.pixels.data(), image.width * 4)) {
         if (error) {
-            *error = path + ": cannot write the PNG file";
+            *error = path + ": cannot encode the PNG";
+        }
+        return false;
+    }
+    std::string writeError;
+    if (!WriteWholeFile(path, png, writeError)) {
+        if (error) {
+            *error = writeError;
         }
         return false;
     }

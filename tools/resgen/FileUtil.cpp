@@ -1,12 +1,11 @@
 #include "tools/resgen/FileUtil.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <mutex>
 #include <stdexcept>
 
 #include "app/CommandLine.h"
+#include "assets/WholeFile.h"
 
 namespace resgen {
 
@@ -14,13 +13,9 @@ namespace {
 
 void WriteBytes(const std::string& path, const void* data, size_t size)
 {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        throw std::runtime_error(path + ": cannot open for writing: " + std::strerror(errno));
-    size_t written = size ? std::fwrite(data, 1, size, f) : 0;
-    int closeResult = std::fclose(f);
-    if (written != size || closeResult != 0)
-        throw std::runtime_error(path + ": write failed: " + std::strerror(errno));
+    std::string error;
+    if (!WriteWholeFile(path, data, size, error))
+        throw std::runtime_error(error);
 }
 
 std::mutex& ProgressMutex()

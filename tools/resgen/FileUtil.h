@@ -5,7 +5,8 @@
 
 namespace resgen {
 
-// Write whole files; throw std::runtime_error naming the file and the reason on failure.
+// Write whole files (never half of one under its name); throw std::runtime_error naming the file and
+// the reason on failure.
 void WriteTextFile(const std::string& path, const std::string& text);
 void WriteBinaryFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
