@@ -126,8 +126,17 @@ play_one() {
     show=$!
 
     # The window appears once the show has built its device; give a loaded machine time.
-    win=$(wait_for_window "Now Loading.*" 60 "$show") ||
-        echo "soak: run $run: no window titled Now Loading... on the display within 60 s" >>"$work/overrun.$run"
+    if ! win=$(wait_for_window "Now Loading.*" 60 "$show"); then
+        {
+            if kill -0 "$show" 2>/dev/null; then
+                echo "soak: run $run: no window titled Now Loading... on the display within 60 s"
+            else
+                echo "soak: run $run: the show ended after $((SECONDS - started)) s without a window titled Now Loading..."
+            fi
+            echo "soak:   what it wrote so far:"
+            tail -n 5 "$work/log.$run" | sed 's/^/soak:     /'
+        } >>"$work/overrun.$run"
+    fi
     if [ -n "$win" ]; then
         pid=$(xdotool getwindowpid "$win" 2>/dev/null)
         [ -n "$pid" ] || pid=$(pgrep -P "$show" | head -n 1)
