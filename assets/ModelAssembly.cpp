@@ -75,13 +75,22 @@ void CheckIndexable(size_t corners, const std::string& path)
     }
 }
 
-// A loader of a file that could be opened always has a mesh: the reader closes one at the end.
+// A loader of a file that could be opened always has a mesh: the reader closes one at the end. A
+// material library that could not be read is named too; the model still draws, without its materials.
 bool WarnIfUnreadable(const ObjLoader& loader, const std::string& path, std::ostream& warnings)
 {
+    for (const std::string& unreadable : loader.unreadableFiles) {
+        if (unreadable.compare(0, path.size() + 2, path + ": ") != 0) {
+            warnings << "warning: " << unreadable << "; its materials are missing\n";
+        }
+    }
     if (!loader.meshes.empty()) {
         return false;
     }
-    warnings << "warning: " << path << ": cannot open the model file; the model is left empty and draws nothing\n";
+    const std::string reason = !loader.unreadableFiles.empty() ? loader.unreadableFiles.front().substr(path.size() + 2)
+                                                               : "cannot be read";
+    warnings << "warning: " << path << ": cannot open the model file (" << reason
+             << "); the model is left empty and draws nothing\n";
     return true;
 }
 

@@ -9,12 +9,11 @@
 #include <memory>
 #include <utility>
 
-#include <fcntl.h>
 #include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "assets/ObjText.h"
+#include "assets/WholeFile.h"
 
 // ---- ObjFace ----
 
@@ -123,10 +122,14 @@ std::string Quoted(std::string_view text)
     return Concat({"\"", text, "\""});
 }
 
-// The whole text of one file. A regular file is mapped into memory (one system call, no copy of the
-// file cache, which matters for models of a hundred megabytes); anything else is read into a string.
-// Model files are not rewritten while the show loads them; a file cut short by another process during
-// the read would fault, as with any mapped file.
+// Model files past this are not the show's (its largest is a few megabytes) nor anyone's by mistake.
+constexpr std::uint64_t kMaxModelFileBytes = 1ull << 30;
+
+// The whole text of one file, mapped into memory (one system call, no copy of the file cache, which
+// matters for models of a hundred megabytes). Only a regular file is read: opened without blocking
+// and looked at first, so a FIFO or a device in a model's place is refused rather than waited on or
+// read forever. Model files are not rewritten while the show loads them; a file cut short by another
+// process during the read would fault, as with any mapped file.
 class FileText {
 public:
     FileText() = default;
@@ -139,14 +142,15 @@ public:
         }
     }
 
-    // False when the file cannot be opened or read; a directory counts as a file that cannot be opened.
-    bool Load(const std::string& path)
+    // False, with the reason, when the file cannot be opened or read or is not a regular file.
+    bool Load(const std::string& path, std::string& reason)
     {
-        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        std::uint64_t size = 0;
+        const int fd = OpenRegularFile(path, kMaxModelFileBytes, size, reason);
         if (fd < 0) {
             return false;
         }
-        const bool loaded = LoadFrom(fd);
+        const bool loaded = LoadFrom(fd, static_cast<size_t>(size), reason);
         close(fd);
         return loaded;
     }
@@ -158,20 +162,17 @@ public:
     }
 
 private:
-    bool LoadFrom(int fd)
+    bool LoadFrom(int fd, size_t size, std::string& reason)
     {
-        struct stat info {};
-        if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-            return false;
-        }
-        if (S_ISREG(info.st_mode) && info.st_size > 0) {
-            void* view = mmap(nullptr, static_cast<size_t>(info.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+        if (size > 0) {
+            void* view = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
             if (view != MAP_FAILED) {
                 mapped = view;
-                mappedSize = static_cast<size_t>(info.st_size);
+                mappedSize = size;
                 return true;
             }
         }
+        // Where it cannot be mapped (an empty file, a file system without mappings), it is read.
         char chunk[1 << 16];
         for (;;) {
             const ssize_t got = ::read(fd, chunk, sizeof chunk);
@@ -182,7 +183,7 @@ private:
                 if (errno == EINTR) {
                     continue;
                 }
-                // A file that fails while being read is treated like one that could not be opened.
+                reason = std::strerror(errno);
                 return false;
             }
             read.append(chunk, static_cast<size_t>(got));
@@ -372,7 +373,8 @@ T& Append(std::vector<T>& list)
 void ObjLoader::LoadFile(const std::string& path)
 {
     FileText file;
-    if (!file.Load(path)) {
+    if (std::string reason; !file.Load(path, reason)) {
+        unreadableFiles.push_back(path + ": " + reason);
         return;
     }
     const std::string_view contents = file.Text();
@@ -458,7 +460,8 @@ void ObjLoader::LoadFile(const std::string& path)
 void ObjLoader::LoadMaterials(const std::string& path)
 {
     FileText file;
-    if (!file.Load(path)) {
+    if (std::string reason; !file.Load(path, reason)) {
+        unreadableFiles.push_back(path + ": " + reason);
         return;
     }
     const std::string_view contents = file.Text();

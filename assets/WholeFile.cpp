@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -29,7 +30,67 @@ int WriteAll(int fd, const unsigned char* data, std::size_t size)
     return 0;
 }
 
+template <typename Bytes>
+bool ReadInto(const std::string& path, std::uint64_t limit, Bytes& bytes, std::string& reason)
+{
+    bytes.clear();
+    std::uint64_t size = 0;
+    const int fd = OpenRegularFile(path, limit, size, reason);
+    if (fd < 0) {
+        return false;
+    }
+    bytes.resize(static_cast<std::size_t>(size));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = ::read(fd, reinterpret_cast<char*>(bytes.data()) + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            reason = got < 0 ? std::strerror(errno) : "shorter than its size (changed while read)";
+            ::close(fd);
+            bytes.clear();
+            return false;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    ::close(fd);
+    return true;
+}
+
 }  // namespace
+
+int OpenRegularFile(const std::string& path, std::uint64_t limit, std::uint64_t& size, std::string& reason)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        reason = std::strerror(errno);
+        return -1;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        reason = "not a regular file";
+        ::close(fd);
+        return -1;
+    }
+    size = static_cast<std::uint64_t>(info.st_size);
+    if (size > limit) {
+        reason = "larger than " + std::to_string(limit >> 20) + " MiB";
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool ReadWholeFile(const std::string& path, std::uint64_t limit, std::string& bytes, std::string& reason)
+{
+    return ReadInto(path, limit, bytes, reason);
+}
+
+bool ReadWholeFile(const std::string& path, std::uint64_t limit, std::vector<std::uint8_t>& bytes, std::string& reason)
+{
+    return ReadInto(path, limit, bytes, reason);
+}
 
 bool WriteWholeFile(const std::string& path, const void* data, std::size_t size, std::string& error)
 {

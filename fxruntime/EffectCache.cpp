@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <mutex>
 #include <string_view>
@@ -158,16 +157,9 @@ bool Decode(const std::vector<std::uint8_t>& bytes, const std::string& key, Effe
 
 bool ReadEntry(const std::filesystem::path& file, std::vector<std::uint8_t>& bytes)
 {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        return false;
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size <= 0 || size > std::streamoff(kMaxBlob) * 2)
-        return false;
-    bytes.resize(static_cast<std::size_t>(size));
-    in.seekg(0);
-    return static_cast<bool>(in.read(reinterpret_cast<char*>(bytes.data()), size));
+    // Read without blocking and bounded: a FIFO or a device in the cache is a miss, not a hang.
+    std::string reason;
+    return ReadWholeFile(file.string(), std::uint64_t(kMaxBlob) * 2, bytes, reason) && !bytes.empty();
 }
 
 // Written whole beside the entry and renamed over it, so a reader never sees half an entry, whichever

@@ -1,28 +1,23 @@
 #include "fxruntime/EffectIncludeReader.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+
+#include "assets/WholeFile.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
+// Effect files are text of some kilobytes; anything past this is not one.
+constexpr std::uint64_t kMaxEffectFileBytes = 16u << 20;
+
 bool ReadRegularFile(const std::string& path, std::string& text)
 {
-    // A directory opens as a stream and reads as empty text; a device or a pipe could be read
-    // forever. Neither is an effect file.
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec))
-        return false;
-    std::ifstream f(path, std::ios::binary);
-    if (!f)
-        return false;
-    std::stringstream ss;
-    ss << f.rdbuf();
-    text = ss.str();
-    return true;
+    // A directory, a device or a pipe is not an effect file: one could be read forever.
+    std::string reason;
+    return ReadWholeFile(path, kMaxEffectFileBytes, text, reason);
 }
 
 }  // namespace

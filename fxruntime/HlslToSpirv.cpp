@@ -5,10 +5,11 @@
 #include <atomic>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <regex>
 #include <sstream>
+
+#include "fxruntime/EffectIncludeReader.h"
 
 namespace {
 
@@ -33,16 +34,9 @@ shaderc_include_result* ResolveInclude(void* userData, const char* requested, in
     if (known != nullptr) {
         r->content = *known;
     } else {
-        // Only regular files: a device or a pipe could be read forever.
-        std::error_code ec;
-        std::ifstream f;
-        if (fs::is_regular_file(r->name, ec))
-            f.open(r->name, std::ios::binary);
-        if (f.is_open()) {
+        // Read as the effect files are: regular files of a bounded size only.
+        if (ReadEffectFileText(r->name, r->content)) {
             ctx->readOtherFiles = true;
-            std::stringstream ss;
-            ss << f.rdbuf();
-            r->content = ss.str();
         } else {
             // An empty name tells the compiler the include failed; the content is its message.
             r->content = "cannot open include file '" + std::string(requested) + "'";

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "assets/WholeFile.h"
 #include "platform/d3d11/ComPtr.h"
 #include "platform/d3dx11/DdsReader.h"
 
@@ -167,19 +168,9 @@ struct DecodedTexture {
     std::vector<D3D11_SUBRESOURCE_DATA> init;
 };
 
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes)
-{
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), std::fclose);
-    if (!f)
-        return false;
-    std::uint8_t chunk[1 << 16];
-    for (;;) {
-        const std::size_t n = std::fread(chunk, 1, sizeof chunk, f.get());
-        bytes.insert(bytes.end(), chunk, chunk + n);
-        if (n < sizeof chunk)
-            return std::ferror(f.get()) == 0;
-    }
-}
+// More than any texture file the device could take (a 16384-square RGBA8 image holds 1 GiB only
+// when stored raw, and the show's are a few megabytes); a sparse or runaway file is refused unread.
+constexpr std::uint64_t kMaxTextureFileBytes = 512ull << 20;
 
 std::unique_ptr<DecodedTexture> Decode(const std::string& path)
 {
@@ -192,12 +183,9 @@ std::unique_ptr<DecodedTexture> Decode(const std::string& path)
         return t;
     }
     std::vector<std::uint8_t> file;
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (!ec && size < (std::uintmax_t(1) << 31))
-        file.reserve(static_cast<std::size_t>(size));
-    if (!ReadWholeFile(path, file)) {
-        t->error = file.empty() ? "file not found or unreadable" : "read error";
-        t->hr = file.empty() ? D3D11_ERROR_FILE_NOT_FOUND : E_FAIL;
+    if (std::string reason; !ReadWholeFile(path, kMaxTextureFileBytes, file, reason)) {
+        t->error = reason;
+        t->hr = E_FAIL;
         return t;
     }
     D3D11_TEXTURE2D_DESC& desc = t->desc;

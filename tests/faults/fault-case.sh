@@ -183,6 +183,31 @@ directory)  # ARG: comma-separated files, each replaced by a directory of the sa
 }$text"
     done
     ;;
+fifo | device | sparse)  # ARG: comma-separated files, each replaced by a FIFO no one writes, a link to
+    # /dev/zero, or a sparse 4 GiB file: each is refused at once, by name, never waited on or read
+    for f in ${arg//,/ }; do
+        rm -f "$dir/Res/$f" || exit 1
+        case $kind in
+        fifo) mkfifo "$dir/Res/$f" ;;
+        device) ln -s /dev/zero "$dir/Res/$f" ;;
+        sparse) truncate -s 4G "$dir/Res/$f" ;;
+        esac || fail "cannot make Res/$f a $kind"
+        reason="not a regular file"
+        case $kind:$f in
+        sparse:*.obj | sparse:*.mtl) reason="larger than 1024 MiB" ;;
+        sparse:*) reason="larger than 512 MiB" ;;
+        esac
+        case $f in
+        *.obj) text="warning: Res/$f: cannot open the model file ($reason)" ;;
+        *.mtl) text="warning: Res/$f: $reason; its materials are missing" ;;
+        *.mp3) text="Res/$f: not found or not a file" ;;
+        *.fx) text="Res/$f(1,1): error X3501: cannot open effect file" ;;
+        *) text="Res/$f: $reason" ;;
+        esac
+        must="$must${must:+
+}$text"
+    done
+    ;;
 empty-file)  # ARG: comma-separated images, each replaced by an empty file
     for f in ${arg//,/ }; do
         own "$f"

@@ -3,6 +3,8 @@
 // entries, failures and an unusable cache folder never change the result; pruning keeps the folder
 // bounded without touching anything the cache did not write.
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -152,6 +154,11 @@ TEST_F(EffectCacheTest, DamagedEntriesAreCompiledAgainAndReplaced)
     fs::remove(entry);
     fs::create_directory(entry);  // a folder where the entry should be
     EXPECT_EQ(Compile(false).code, good.code);
+    fs::remove(entry);
+    ASSERT_EQ(mkfifo(entry.c_str(), 0600), 0);  // a FIFO no one writes would block an ordinary open
+    EXPECT_EQ(Compile(false).code, good.code);
+    ASSERT_TRUE(fs::is_regular_file(entry)) << "the FIFO is replaced by the entry";
+    EXPECT_EQ(Slurp(entry), bytes);
 }
 
 TEST_F(EffectCacheTest, AnUnusableOrDisabledCacheOnlyCostsTheCompilation)
