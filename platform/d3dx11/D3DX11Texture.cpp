@@ -168,9 +168,10 @@ struct DecodedTexture {
     std::vector<D3D11_SUBRESOURCE_DATA> init;
 };
 
-// More than any texture file the device could take (a 16384-square RGBA8 image holds 1 GiB only
-// when stored raw, and the show's are a few megabytes); a sparse or runaway file is refused unread.
-constexpr std::uint64_t kMaxTextureFileBytes = 512ull << 20;
+// More than any texture file the device could take: the largest, a raw 16384-square RGBA8 DDS with
+// its mip chain, is 1.34 GiB (the show's are a few megabytes); a sparse or runaway file is refused
+// unread.
+constexpr std::uint64_t kMaxTextureFileBytes = 1536ull << 20;
 
 std::unique_ptr<DecodedTexture> Decode(const std::string& path)
 {

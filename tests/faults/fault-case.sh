@@ -195,7 +195,7 @@ fifo | device | sparse)  # ARG: comma-separated files, each replaced by a FIFO n
         reason="not a regular file"
         case $kind:$f in
         sparse:*.obj | sparse:*.mtl) reason="larger than 1024 MiB" ;;
-        sparse:*) reason="larger than 512 MiB" ;;
+        sparse:*) reason="larger than 1536 MiB" ;;
         esac
         case $f in
         *.obj) text="warning: Res/$f: cannot open the model file ($reason)" ;;
