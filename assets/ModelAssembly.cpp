@@ -79,16 +79,17 @@ void CheckIndexable(size_t corners, const std::string& path)
 // material library that could not be read is named too; the model still draws, without its materials.
 bool WarnIfUnreadable(const ObjLoader& loader, const std::string& path, std::ostream& warnings)
 {
-    for (const std::string& unreadable : loader.unreadableFiles) {
-        if (unreadable.compare(0, path.size() + 2, path + ": ") != 0) {
-            warnings << "warning: " << unreadable << "; its materials are missing\n";
+    std::string reason = "cannot be read";
+    for (const ObjLoader::UnreadableFile& unreadable : loader.unreadableFiles) {
+        if (unreadable.path == path) {
+            reason = unreadable.reason;
+        } else {
+            warnings << "warning: " << unreadable.path << ": " << unreadable.reason << "; its materials are missing\n";
         }
     }
     if (!loader.meshes.empty()) {
         return false;
     }
-    const std::string reason = !loader.unreadableFiles.empty() ? loader.unreadableFiles.front().substr(path.size() + 2)
-                                                               : "cannot be read";
     warnings << "warning: " << path << ": cannot open the model file (" << reason
              << "); the model is left empty and draws nothing\n";
     return true;

@@ -374,7 +374,7 @@ void ObjLoader::LoadFile(const std::string& path)
 {
     FileText file;
     if (std::string reason; !file.Load(path, reason)) {
-        unreadableFiles.push_back(path + ": " + reason);
+        unreadableFiles.push_back({path, reason});
         return;
     }
     const std::string_view contents = file.Text();
@@ -461,7 +461,7 @@ void ObjLoader::LoadMaterials(const std::string& path)
 {
     FileText file;
     if (std::string reason; !file.Load(path, reason)) {
-        unreadableFiles.push_back(path + ": " + reason);
+        unreadableFiles.push_back({path, reason});
         return;
     }
     const std::string_view contents = file.Text();

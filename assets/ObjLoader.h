@@ -182,7 +182,12 @@ public:
     std::vector<int32_t> positionIndices;  // each corner's position index minus 1
     std::vector<ObjMesh> meshes;
     std::vector<ObjMaterial> materials;
-    // "<file>: <reason>" for each model or material file that could not be read (missing, not a
-    // regular file, too large); what it would have held is simply absent.
-    std::vector<std::string> unreadableFiles;
+    // Each model or material file that could not be read (missing, not a regular file, too large)
+    // and why; what it would have held is simply absent.
+    struct UnreadableFile {
+        std::string path;
+        std::string reason;
+        bool operator==(const UnreadableFile&) const = default;
+    };
+    std::vector<UnreadableFile> unreadableFiles;
 };

@@ -163,7 +163,8 @@ TEST_F(ObjLoaderTest, MissingFileGivesNoMesh)
     const ObjLoader missing("no-such-file.obj");
     EXPECT_TRUE(missing.meshes.empty());
     EXPECT_TRUE(missing.positions.empty());
-    EXPECT_EQ(missing.unreadableFiles, std::vector<std::string>{"no-such-file.obj: No such file or directory"});
+    EXPECT_EQ(missing.unreadableFiles,
+              (std::vector<ObjLoader::UnreadableFile>{{"no-such-file.obj", "No such file or directory"}}));
     fs::create_directory("folder.obj");
     EXPECT_TRUE(ObjLoader("folder.obj").meshes.empty());
 }
@@ -174,13 +175,13 @@ TEST_F(ObjLoaderTest, AFifoOrADeviceInPlaceOfAModelOrItsLibraryIsRefusedAtOnce)
     ASSERT_EQ(mkfifo("pipe.obj", 0600), 0);
     const ObjLoader fifo("pipe.obj");
     EXPECT_TRUE(fifo.meshes.empty());
-    EXPECT_EQ(fifo.unreadableFiles, std::vector<std::string>{"pipe.obj: not a regular file"});
+    EXPECT_EQ(fifo.unreadableFiles, (std::vector<ObjLoader::UnreadableFile>{{"pipe.obj", "not a regular file"}}));
 
     fs::create_symlink("/dev/zero", "zero.mtl");
     const ObjLoader loader = Load("mtllib zero.mtl\nv 0 0 0\nf 1 1 1\n");
     EXPECT_EQ(loader.faces.size(), 1u) << "the model itself still loads";
     EXPECT_TRUE(loader.materials.empty());
-    EXPECT_EQ(loader.unreadableFiles, std::vector<std::string>{"zero.mtl: not a regular file"});
+    EXPECT_EQ(loader.unreadableFiles, (std::vector<ObjLoader::UnreadableFile>{{"zero.mtl", "not a regular file"}}));
 }
 
 TEST_F(ObjLoaderTest, MeshesTakeTheMaterialCurrentWhenTheyClose)
