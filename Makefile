@@ -50,7 +50,7 @@ run: build
 		cd $(BIN_DIR) && ./vexa-rhino; \
 	else \
 		echo "No display: rendering the show to build/$(PRESET)/vexa-rhino.mp4 instead"; \
-		cd $(BIN_DIR) && ./capture --mp4 ../vexa-rhino.mp4 && \
+		cd $(BIN_DIR) && ./vexa-rhino-capture --mp4 ../vexa-rhino.mp4 && \
 		echo "Rendered: $$(cd .. && pwd)/vexa-rhino.mp4"; \
 	fi
 

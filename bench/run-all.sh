@@ -19,7 +19,7 @@ benchdir=$build/bench
 bin=$build/bin
 here=$(cd "$(dirname "$0")" && pwd)
 for program in "$benchdir/show_bench" "$benchdir/blur_bench" "$benchdir/objloader_bench" \
-    "$benchdir/d3d11_submit_bench" "$benchdir/fxcompile_bench" "$bin/capture"; do
+    "$benchdir/d3d11_submit_bench" "$benchdir/fxcompile_bench" "$bin/vexa-rhino-capture"; do
     [ -x "$program" ] || fail "$program is missing: build the folder first"
 done
 
@@ -94,7 +94,7 @@ fx_ms=$(grep -h "^CompileAllEffects" "$work/fx.out" | head -n 1 | awk '{ print $
 # 6. Peak memory over the show: a frame every eight beats from start to end, rendered headless.
 beats=$(awk 'BEGIN { for (b = 0; b < 112; b += 8) printf "%s%d", (b ? "," : ""), b }')
 mkdir -p "$work/frames"
-( cd "$bin" && step memory /usr/bin/time -f "peak RSS %M KiB" ./capture --beats "$beats" \
+( cd "$bin" && step memory /usr/bin/time -f "peak RSS %M KiB" ./vexa-rhino-capture --beats "$beats" \
     --out "$work/frames" --size 64x36 --render 1280x720 )
 
 # 7. Our per-frame time against apitrace replaying the same calls (when apitrace works here).

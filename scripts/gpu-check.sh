@@ -30,7 +30,7 @@ while [ $# -gt 0 ]; do
 done
 
 build=$(cd "$build" 2>/dev/null && pwd) || { echo "gpu-check: no build folder $build (run make build)" >&2; exit 1; }
-for program in "$build/bin/capture" "$build/tests/show_golden_tests" "$build/bench/show_bench"; do
+for program in "$build/bin/vexa-rhino-capture" "$build/tests/show_golden_tests" "$build/bench/show_bench"; do
     [ -x "$program" ] || { echo "gpu-check: $program is missing: build first" >&2; exit 1; }
 done
 
@@ -49,7 +49,7 @@ section() {
 }
 
 section "driver"
-if ! (cd "$build/bin" && timeout 120 ./capture --beats 8 --out "$work/driver") 2>"$work/driver.err"; then
+if ! (cd "$build/bin" && timeout 120 ./vexa-rhino-capture --beats 8 --out "$work/driver") 2>"$work/driver.err"; then
     cat "$work/driver.err" >&2
     echo "gpu-check: no frame on the EGL device platform" >&2
     exit 1
@@ -71,7 +71,7 @@ grep -E '^\[ *(OK|FAILED) *\]|beat-[0-9]+:|GL debug' "$work/golden.out" | sort -
 [ "$golden" -eq 0 ] || { echo "gpu-check: reference frames failed (frames in $build/tests/golden-out)"; status=1; }
 
 section "every frame of the 1280x720 capture at 30 fps, 20 s a frame at most"
-(cd "$build/bin" && timeout 300 ./capture --discard --fps 30 --render 1280x720 --frame-timeout 20) \
+(cd "$build/bin" && timeout 300 ./vexa-rhino-capture --discard --fps 30 --render 1280x720 --frame-timeout 20) \
     >"$work/sweep.out" 2>"$work/sweep.err"
 sweep=$?
 grep -v '^GL: ' "$work/sweep.err" | tail -n 3

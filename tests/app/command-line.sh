@@ -15,15 +15,15 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
 
-for program in vexa-rhino capture fxcompile resgen; do
+for program in vexa-rhino vexa-rhino-capture vexa-rhino-fxcompile resgen; do
     exe=$bin/$program
-    [ "$program" = fxcompile ] && exe=$fxcompile
+    [ "$program" = vexa-rhino-fxcompile ] && exe=$fxcompile
     [ "$program" = resgen ] && exe=$resgen
     for arg in --help -h --version --no-such-option -x - late; do
         case $arg:$program in
         late:vexa-rhino) args=(stray) ;;
-        late:capture) args=(--beats 1 --out made --bogus) ;;
-        late:fxcompile) args=(--quiet a.fx --bogus) ;;
+        late:vexa-rhino-capture) args=(--beats 1 --out made --bogus) ;;
+        late:vexa-rhino-fxcompile) args=(--quiet a.fx --bogus) ;;
         late:resgen) args=(made Text1.obj --bogus) ;;
         *) args=("$arg") ;;
         esac
@@ -59,13 +59,13 @@ fi
 # A Res/ with effect sources only (as the repository root's) does not count: capture takes the
 # assets beside itself, and its output stays where it was started.
 mkdir -p root/Res && cp "$bin/Res/Basic.fx" root/Res/
-(cd root && "$bin/capture" --beats 1 --out frames 2>../err)
+(cd root && "$bin/vexa-rhino-capture" --beats 1 --out frames 2>../err)
 check "capture from a folder without assets: status $? ($(tail -n 2 err))" [ -s root/frames/beat-001.png ]
 
 # Neither folder holds them: one message, status 1, at once.
-mkdir alone && cp "$bin/vexa-rhino" "$bin/capture" alone/
-for program in vexa-rhino capture; do
-    (cd alone && timeout 20 "./$program" $([ "$program" = capture ] && echo --discard) 2>../err)
+mkdir alone && cp "$bin/vexa-rhino" "$bin/vexa-rhino-capture" alone/
+for program in vexa-rhino vexa-rhino-capture; do
+    (cd alone && timeout 20 "./$program" $([ "$program" = vexa-rhino-capture ] && echo --discard) 2>../err)
     status=$?
     check "$program without assets: status $status, expected 1" [ "$status" = 1 ]
     check "$program without assets: one line, '$(cat err)'" [ "$(wc -l <err)" = 1 ]

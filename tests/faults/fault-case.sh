@@ -44,7 +44,7 @@ fail() {
 dir=$work/$(printf '%s' "$case_id${locale:+@$locale}" | tr -c 'A-Za-z0-9._-' '_')
 rm -rf "$dir"
 mkdir -p "$dir/Res" || exit 1
-for exe in capture vexa-rhino; do
+for exe in vexa-rhino-capture vexa-rhino; do
     [ -x "$bin/$exe" ] || { echo "fault-case: $bin/$exe is missing; build it first" >&2; exit 1; }
     ln "$bin/$exe" "$dir/$exe" 2>/dev/null || cp "$bin/$exe" "$dir/$exe" || exit 1
 done
@@ -264,7 +264,7 @@ esac
 cd "$dir" || exit 1
 case $program in
 capture)
-    timeout -k 10 "$limit" ./capture --beats 1 --out out 2>stderr.txt >stdout.txt
+    timeout -k 10 "$limit" ./vexa-rhino-capture --beats 1 --out out 2>stderr.txt >stdout.txt
     ;;
 vexa-rhino)
     env -u DISPLAY -u WAYLAND_DISPLAY timeout -k 10 "$limit" ./vexa-rhino 2>stderr.txt >stdout.txt

@@ -6,14 +6,14 @@ set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-build/release}
 bin=$(cd "$build/bin" && pwd)
-if [ ! -x "$bin/capture" ]; then
-    echo "approve-golden: $bin/capture not found; build the 'capture' target first" >&2
+if [ ! -x "$bin/vexa-rhino-capture" ]; then
+    echo "approve-golden: $bin/vexa-rhino-capture not found; build the 'capture' target first" >&2
     exit 1
 fi
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 (cd "$bin" && LP_NUM_THREADS=${LP_NUM_THREADS:-2} SDL_AUDIODRIVER=dummy \
-    ./capture --beats 8,12,24,40,46,56,72,88,104 --out "$out" --size 320x180)
+    ./vexa-rhino-capture --beats 8,12,24,40,46,56,72,88,104 --out "$out" --size 320x180)
 mkdir -p "$here/golden"
 for f in "$out"/beat-*.png; do
     cp "$f" "$here/golden/"

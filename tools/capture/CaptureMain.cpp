@@ -1,12 +1,12 @@
-// capture: renders the show headless and writes PNG frames at chosen beats or the whole show as an
+// vexa-rhino-capture: renders the show headless and writes PNG frames at chosen beats or the whole show as an
 // MP4 with its soundtrack. The assets come from Res/ in the working directory, or else from Res/
 // beside the executable (the build's bin folder); paths given on the command line are taken
 // relative to the working directory it was started in.
 //
-//   capture --beats 8,24,40 --out DIR [--size WxH]   one PNG per beat: DIR/beat-008.png ...,
+//   vexa-rhino-capture --beats 8,24,40 --out DIR [--size WxH]   one PNG per beat: DIR/beat-008.png ...,
 //                                                     downscaled to WxH when given
-//   capture --mp4 FILE [--fps N]                      every frame, piped to ffmpeg
-//   capture --discard [--fps N]                       every frame rendered and read back, then
+//   vexa-rhino-capture --mp4 FILE [--fps N]                      every frame, piped to ffmpeg
+//   vexa-rhino-capture --discard [--fps N]                       every frame rendered and read back, then
 //                                                     dropped; reports the slowest (a hang check)
 //   --render WxH                                      renders at that client size (all modes)
 //   --frame-timeout SECONDS                           a frame that takes longer ends the capture with
@@ -57,18 +57,21 @@ volatile std::sig_atomic_t interrupted = 0;
 void OnInterrupt(int)
 {
     if (interrupted) {
-        static const char message[] = "capture: interrupted again; ending now\n";
+        static const char message[] = "vexa-rhino-capture: interrupted again; ending now\n";
         (void)!::write(STDERR_FILENO, message, sizeof message - 1);
         _exit(1);
     }
     interrupted = 1;
 }
 
+// The installed name: "capture" alone would clash with other packages.
+constexpr const char* kProgram = "vexa-rhino-capture";
+
 constexpr const char* kUsage =
-    "usage: capture --beats B1,B2,... --out DIR [--size WxH] [--render WxH] [--frame-timeout S]\n"
-    "       capture --mp4 FILE [--fps N] [--render WxH] [--frame-timeout S]\n"
-    "       capture --discard [--fps N] [--render WxH] [--frame-timeout S]\n"
-    "       capture --help | --version\n"
+    "usage: vexa-rhino-capture --beats B1,B2,... --out DIR [--size WxH] [--render WxH] [--frame-timeout S]\n"
+    "       vexa-rhino-capture --mp4 FILE [--fps N] [--render WxH] [--frame-timeout S]\n"
+    "       vexa-rhino-capture --discard [--fps N] [--render WxH] [--frame-timeout S]\n"
+    "       vexa-rhino-capture --help | --version\n"
     "Renders the Vexa Rhino show headless: PNG frames at chosen beats (DIR/beat-008.png, ...), the\n"
     "whole show as an MP4 with its soundtrack (through ffmpeg), or every frame dropped (a hang check).\n"
     "\n"
@@ -103,11 +106,11 @@ bool ParseBeats(const std::string& text, std::vector<double>& beats)
         errno = 0;
         const double beat = std::strtod(item.c_str(), &end);
         if (item.empty() || *end != '\0' || errno != 0 || !(beat >= 0.0) || beat >= kShowEndBeat) {
-            std::cerr << "capture: bad beat \"" << item << "\" (beats run from 0 to below " << kShowEndBeat << ")\n";
+            std::cerr << "vexa-rhino-capture: bad beat \"" << item << "\" (beats run from 0 to below " << kShowEndBeat << ")\n";
             return false;
         }
         if (!beats.empty() && beat <= beats.back()) {
-            std::cerr << "capture: beats must ascend (\"" << item << "\")\n";
+            std::cerr << "vexa-rhino-capture: beats must ascend (\"" << item << "\")\n";
             return false;
         }
         beats.push_back(beat);
@@ -121,13 +124,13 @@ int ParseOptions(int argc, char** argv, Options& options)
 {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (const int status = AnswerStandardOption(arg, "capture", kUsage); status >= 0) {
+        if (const int status = AnswerStandardOption(arg, kProgram, kUsage); status >= 0) {
             return status;
         }
         const bool hasValue = i + 1 < argc;
         if (arg == "--beats" && hasValue) {
             if (!ParseBeats(argv[++i], options.beats)) {
-                return UsageError("capture", "", kUsage);
+                return UsageError(kProgram, "", kUsage);
             }
         } else if (arg == "--out" && hasValue) {
             options.outDir = argv[++i];
@@ -139,13 +142,13 @@ int ParseOptions(int argc, char** argv, Options& options)
             char* end = nullptr;
             options.frameTimeLimit = std::strtod(argv[++i], &end);
             if (*end != '\0' || !(options.frameTimeLimit >= 0.0 && options.frameTimeLimit <= 86400.0)) {
-                return UsageError("capture", "--frame-timeout takes seconds from 0 (never) to 86400", kUsage);
+                return UsageError(kProgram, "--frame-timeout takes seconds from 0 (never) to 86400", kUsage);
             }
         } else if (arg == "--fps" && hasValue) {
             char* end = nullptr;
             options.fps = std::strtod(argv[++i], &end);
             if (*end != '\0' || !(options.fps >= 1.0 && options.fps <= 240.0)) {
-                return UsageError("capture", "--fps takes a rate from 1 to 240", kUsage);
+                return UsageError(kProgram, "--fps takes a rate from 1 to 240", kUsage);
             }
         } else if ((arg == "--size" || arg == "--render") && hasValue) {
             int& width = arg == "--size" ? options.pngWidth : options.renderWidth;
@@ -153,23 +156,23 @@ int ParseOptions(int argc, char** argv, Options& options)
             // The window's minimum and a sane upper bound for one texture.
             if (std::sscanf(argv[++i], "%dx%d", &width, &height) != 2 || width < 16 || height < 16 || width > 8192 ||
                 height > 8192) {
-                return UsageError("capture", arg + " takes WIDTHxHEIGHT, each from 16 to 8192", kUsage);
+                return UsageError(kProgram, arg + " takes WIDTHxHEIGHT, each from 16 to 8192", kUsage);
             }
         } else if (IsOption(arg)) {
             const bool known = arg == "--beats" || arg == "--out" || arg == "--mp4" || arg == "--frame-timeout" ||
                                arg == "--fps" || arg == "--size" || arg == "--render";
             const std::string problem = known ? "option \"" + arg + "\" needs a value"
                                               : "unknown option \"" + arg + "\"";
-            return UsageError("capture", problem, kUsage);
+            return UsageError(kProgram, problem, kUsage);
         } else {
-            return UsageError("capture", "unexpected argument \"" + arg + "\"", kUsage);
+            return UsageError(kProgram, "unexpected argument \"" + arg + "\"", kUsage);
         }
     }
     const bool pngMode = !options.beats.empty() || !options.outDir.empty();
     const bool mp4Mode = !options.mp4Path.empty();
     if (int(pngMode) + int(mp4Mode) + int(options.discard) != 1 ||
         (pngMode && (options.beats.empty() || options.outDir.empty()))) {
-        return UsageError("capture", "choose one of --beats with --out, --mp4 or --discard", kUsage);
+        return UsageError(kProgram, "choose one of --beats with --out, --mp4 or --discard", kUsage);
     }
     return -1;
 }
@@ -230,7 +233,7 @@ int CapturePngs(const Options& options)
     std::error_code ec;
     std::filesystem::create_directories(options.outDir, ec);
     if (ec) {
-        std::cerr << "capture: cannot create " << options.outDir << ": " << ec.message() << "\n";
+        std::cerr << "vexa-rhino-capture: cannot create " << options.outDir << ": " << ec.message() << "\n";
         return 1;
     }
     CaptureRequest request;
@@ -253,7 +256,7 @@ int CapturePngs(const Options& options)
         const std::string path = (std::filesystem::path(options.outDir) / BeatFileName(beat)).string();
         std::string error;
         if (!WritePng(path, image, &error)) {
-            std::cerr << "capture: " << error << "\n";
+            std::cerr << "vexa-rhino-capture: " << error << "\n";
             writeFailed = true;
             return false;
         }
@@ -261,7 +264,7 @@ int CapturePngs(const Options& options)
         return true;
     });
     if (!result.started) {
-        std::cerr << "capture: " << result.error << "\n";
+        std::cerr << "vexa-rhino-capture: " << result.error << "\n";
         return 1;
     }
     if (writeFailed || result.framesDelivered != static_cast<int>(options.beats.size())) {
@@ -302,14 +305,14 @@ int CaptureMp4(const Options& options)
             command << " " << ShellQuote(options.mp4Path);
             encoder = popen(command.str().c_str(), "w");
             if (!encoder) {
-                std::cerr << "capture: cannot start ffmpeg: " << std::strerror(errno) << "\n";
+                std::cerr << "vexa-rhino-capture: cannot start ffmpeg: " << std::strerror(errno) << "\n";
                 encoderFailed = true;
                 return false;
             }
         }
         const auto& pixels = frame.image->pixels;
         if (std::fwrite(pixels.data(), 1, pixels.size(), encoder) != pixels.size()) {
-            std::cerr << "\ncapture: ffmpeg stopped taking frames\n";
+            std::cerr << "\nvexa-rhino-capture: ffmpeg stopped taking frames\n";
             encoderFailed = true;
             return false;
         }
@@ -322,18 +325,18 @@ int CaptureMp4(const Options& options)
     }
     EndProgress();
     if (!result.started) {
-        std::cerr << "capture: " << result.error << "\n";
+        std::cerr << "vexa-rhino-capture: " << result.error << "\n";
         return 1;
     }
     if (interrupted) {
-        std::cerr << "capture: interrupted; " << result.framesDelivered << " frames are in " << options.mp4Path << "\n";
+        std::cerr << "vexa-rhino-capture: interrupted; " << result.framesDelivered << " frames are in " << options.mp4Path << "\n";
         return 1;
     }
     if (encoderFailed || encoderStatus != 0) {
-        std::cerr << "capture: ffmpeg failed writing " << options.mp4Path << "\n";
+        std::cerr << "vexa-rhino-capture: ffmpeg failed writing " << options.mp4Path << "\n";
         return 1;
     }
-    std::cerr << "capture: " << result.framesDelivered << " frames written to " << options.mp4Path << "\n";
+    std::cerr << "vexa-rhino-capture: " << result.framesDelivered << " frames written to " << options.mp4Path << "\n";
     return 0;
 }
 
@@ -370,14 +373,14 @@ int CaptureDiscard(const Options& options)
     });
     EndProgress();
     if (!result.started) {
-        std::cerr << "capture: " << result.error << "\n";
+        std::cerr << "vexa-rhino-capture: " << result.error << "\n";
         return 1;
     }
     if (interrupted) {
-        std::cerr << "capture: interrupted after " << result.framesDelivered << " frames\n";
+        std::cerr << "vexa-rhino-capture: interrupted after " << result.framesDelivered << " frames\n";
         return 1;
     }
-    std::fprintf(stderr, "capture: %d frames rendered", result.framesDelivered);
+    std::fprintf(stderr, "vexa-rhino-capture: %d frames rendered", result.framesDelivered);
     if (slowestSeconds >= 0.0) {
         std::fprintf(stderr, "; slowest: frame %d (beat %.3f), %.3f s", slowestIndex, slowestBeat, slowestSeconds);
     }
@@ -403,7 +406,7 @@ int main(int argc, char** argv)
         options.mp4Path = std::filesystem::absolute(options.mp4Path, ec).string();
     }
     if (std::string error; !EnterResourceFolder(error)) {
-        std::cerr << "capture: " << error << "\n";
+        std::cerr << "vexa-rhino-capture: " << error << "\n";
         return 1;
     }
     // No sound card is needed to render; the soundtrack goes into the video from its file.
@@ -417,7 +420,7 @@ int main(int argc, char** argv)
                                                  : CaptureMp4(options);
     // Lets a test check that nothing the show created outlived it, as vexa-rhino does.
     if (const char* report = std::getenv("SHOW_REPORT_LIVE_OBJECTS"); report && *report && *report != '0') {
-        std::fprintf(stderr, "capture: live device objects at exit: %ld\n", D3D11LiveObjectCount());
+        std::fprintf(stderr, "vexa-rhino-capture: live device objects at exit: %ld\n", D3D11LiveObjectCount());
     }
     return status;
 }

@@ -1,4 +1,4 @@
-// fxcompile: compiles one effect file and prints its diagnostics and what the compiled effect
+// vexa-rhino-fxcompile: compiles one effect file and prints its diagnostics and what the compiled effect
 // holds (techniques, passes, shaders with their input signatures, variables with their offsets,
 // states). --out writes the compiled effect to a file (the blob fuzzer's seeds are made so).
 // Exits 1 when compilation fails (or, with --werror, when it warns), 2 on bad usage.
@@ -13,9 +13,12 @@
 
 namespace {
 
+// The installed name: "fxcompile" alone would clash with other packages.
+constexpr const char* kProgram = "vexa-rhino-fxcompile";
+
 constexpr const char* kUsage =
-    "usage: fxcompile [--glsl] [--werror] [--quiet] [--out BLOB] [--] FILE.fx\n"
-    "       fxcompile --help | --version\n"
+    "usage: vexa-rhino-fxcompile [--glsl] [--werror] [--quiet] [--out BLOB] [--] FILE.fx\n"
+    "       vexa-rhino-fxcompile --help | --version\n"
     "Compiles one effect file as the show does and prints its diagnostics and what the compiled effect\n"
     "holds: techniques, passes, shaders with their input signatures, variables with their offsets, states.\n"
     "Exits 1 when compilation fails. The compiled-effect cache is not used.\n"
@@ -41,7 +44,7 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (!optionsEnded && IsOption(arg)) {
-            if (const int status = AnswerStandardOption(arg, "fxcompile", kUsage); status >= 0)
+            if (const int status = AnswerStandardOption(arg, kProgram, kUsage); status >= 0)
                 return status;
             if (arg == "--glsl")
                 options.glsl = true;
@@ -54,15 +57,15 @@ int main(int argc, char** argv)
             else if (arg == "--")
                 optionsEnded = true;
             else
-                return UsageError("fxcompile", "unknown option \"" + arg + "\"", kUsage);
+                return UsageError(kProgram, "unknown option \"" + arg + "\"", kUsage);
         } else if (path != nullptr) {
-            return UsageError("fxcompile", "compiles one file at a time", kUsage);
+            return UsageError(kProgram, "compiles one file at a time", kUsage);
         } else {
             path = argv[i];
         }
     }
     if (path == nullptr)
-        return UsageError("fxcompile", "no effect file given", kUsage);
+        return UsageError(kProgram, "no effect file given", kUsage);
     const EffectCompileResult result = CompileEffectFile(path);
     const std::string messages = result.Messages();
     std::fputs(messages.c_str(), stdout);

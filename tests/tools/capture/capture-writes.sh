@@ -21,7 +21,7 @@ mkdir -p "$work"
 cd "$bin" || fail "no folder $bin"
 
 # 8.0001 and 8.0002 round to one name at three decimals.
-./capture --beats 8.0001,8.0002,8.5 --render 320x180 --out "$work/names" 2>"$work/names.err" ||
+./vexa-rhino-capture --beats 8.0001,8.0002,8.5 --render 320x180 --out "$work/names" 2>"$work/names.err" ||
     fail "the capture of three close beats failed: $(cat "$work/names.err")"
 for name in beat-008.0001.png beat-008.0002.png beat-008.500.png; do
     [ -s "$work/names/$name" ] || fail "no $name; the folder holds: $(ls "$work/names")"
@@ -35,10 +35,10 @@ if [ "$(id -u)" -ne 0 ] || ! mount -t tmpfs -o size=64k tmpfs "$full" 2>"$work/m
     exit 0
 fi
 trap 'umount "$full"' EXIT
-./capture --beats 8,70,92 --out "$full" 2>"$work/full.err"
+./vexa-rhino-capture --beats 8,70,92 --out "$full" 2>"$work/full.err"
 status=$?
 [ "$status" -eq 1 ] || fail "status $status on a full folder (wanted 1): $(cat "$work/full.err")"
-grep -q "^capture: $full/beat-008.png: cannot write: No space left on device$" "$work/full.err" ||
+grep -q "^vexa-rhino-capture: $full/beat-008.png: cannot write: No space left on device$" "$work/full.err" ||
     fail "the first frame's failure is not named: $(cat "$work/full.err")"
 left=$(ls -A "$full")
 [ -z "$left" ] || fail "left behind in the full folder: $left"

@@ -10,7 +10,7 @@ export SDL_AUDIODRIVER=dummy
 export LP_NUM_THREADS=${LP_NUM_THREADS:-2}
 
 cd "$bin" || { echo "frame-sweep: no folder $bin" >&2; exit 1; }
-./capture --discard --fps "$fps" --render "$size" --frame-timeout "$deadline"
+./vexa-rhino-capture --discard --fps "$fps" --render "$size" --frame-timeout "$deadline"
 status=$?
 if [ "$status" -ne 0 ]; then
     echo "frame-sweep: the sweep at $size, $fps fps failed (status $status)" >&2
