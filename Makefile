@@ -3,7 +3,7 @@ PRESET ?= release
 JOBS ?= $(shell nproc)
 CTEST_ARGS ?=
 
-.PHONY: all deps configure build test test-asan test-clang bench fuzz run clean
+.PHONY: all deps configure build test test-asan test-clang bench fuzz run install package clean
 
 all: build
 
@@ -53,6 +53,20 @@ run: build
 		cd $(BIN_DIR) && ./vexa-rhino-capture --mp4 ../vexa-rhino.mp4 && \
 		echo "Rendered: $$(cd .. && pwd)/vexa-rhino.mp4"; \
 	fi
+
+# The programs, their data, the desktop entry, icons and manual pages under PREFIX (DESTDIR, when
+# set, is put in front of every path, as for a package's staging folder).
+PREFIX ?= /usr/local
+install: build
+	cmake --install build/$(PRESET) --prefix "$(PREFIX)"
+
+# build/<preset>/packages/: vexa-rhino_<version>_amd64.deb, a tarball that runs from wherever it is
+# unpacked, and screenshot.png, the frame to publish for the AppStream metadata.
+package: build
+	cmake --build --preset $(PRESET) --target show_screenshot
+	cd build/$(PRESET) && cpack --config CPackConfig.cmake
+	cp build/$(PRESET)/packaging/screenshot.png build/$(PRESET)/packages/
+	@ls -l build/$(PRESET)/packages/
 
 clean:
 	rm -rf build

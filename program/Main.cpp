@@ -15,6 +15,7 @@
 #include "program/Win32ReportPlatform.h"
 #include "show/BoxApp.h"
 #include "show/ResourceFolder.h"
+#include "show/ShowHelp.h"
 
 namespace {
 
@@ -22,18 +23,21 @@ constexpr DWORD kProcessorFeatureSse = 6;
 constexpr DWORD kProcessorFeatureSse2 = 10;
 constexpr int kStartFailed = 1;
 
-constexpr const char* kUsage =
-    "usage: vexa-rhino [--help | --version]\n"
+// --help: the manual page is made from it.
+constexpr const char* kUsageHead =
+    "Usage: vexa-rhino [--help | --version]\n"
     "Plays the Vexa Rhino show (about 52 seconds) in a 1280x720 window with its soundtrack, then exits.\n"
     "Escape ends it early, dragging with the left mouse button turns the camera, Alt+Enter toggles\n"
-    "fullscreen. Deactivating or minimizing the window pauses picture and music together.\n"
+    "fullscreen. Deactivating or minimizing the window pauses picture and music together. Without a\n"
+    "display it plays headless. SIGUSR1 makes it write one line on standard error saying what it is doing.\n"
+    "Exit status: 0 after the show, 1 when it cannot start, 2 for a command line it does not take.\n"
     "\n"
-    "The assets are read from Res/ in the working directory, else from Res/ beside the program, else\n"
-    "from ../share/vexa-rhino/Res beside it (an installed tree).\n"
-    "SIGUSR1 makes it write one line on standard error saying what it is doing.\n"
-    "\n"
+    "Options:\n"
     "  -h, --help   print this help and exit\n"
-    "  --version    print the version and exit\n";
+    "  --version    print the version and exit\n"
+    "\n";
+
+const std::string kUsage = std::string(kUsageHead) + kShowEnvironmentHelp + "\n" + kShowFilesHelp;
 
 // Async-signal-safe: only sets a flag the frame loop looks at.
 void OnStateRequest(int)

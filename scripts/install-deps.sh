@@ -24,6 +24,8 @@ packages=(
   xfonts-base
   # performance report (make bench)
   apitrace
+  # manual pages (made at build time from --help), the packages and the checks of what they hold
+  help2man dpkg-dev desktop-file-utils appstream lintian
 )
 
 missing=()

@@ -32,7 +32,7 @@ for program in vexa-rhino vexa-rhino-capture vexa-rhino-fxcompile resgen; do
         case $arg in
         --help | -h)
             check "$program $arg: status $status" [ "$status" = 0 ]
-            check "$program $arg: usage on standard output" grep -q "^usage: $program" out
+            check "$program $arg: usage on standard output" grep -q "^Usage: $program" out
             check "$program $arg: nothing on standard error" [ ! -s err ] ;;
         --version)
             check "$program --version: status $status" [ "$status" = 0 ]
@@ -40,11 +40,23 @@ for program in vexa-rhino vexa-rhino-capture vexa-rhino-fxcompile resgen; do
         *)
             check "$program ${args[*]}: status $status, expected 2" [ "$status" = 2 ]
             check "$program ${args[*]}: nothing on standard output" [ ! -s out ]
-            check "$program ${args[*]}: usage on standard error" grep -q "^usage: $program" err ;;
+            check "$program ${args[*]}: usage on standard error" grep -q "^Usage: $program" err ;;
         esac
     done
 done
 check "a refused command line made a folder" [ ! -e made ]
+
+# The manual pages are made from --help, so it names every variable README.md's table gives the
+# program, and the cache it writes.
+readme=$(dirname "$0")/../../README.md
+for program in vexa-rhino vexa-rhino-capture; do
+    "$bin/$program" --help >help
+    for variable in $(grep '^| `[A-Z_]*' "$readme" | grep "| \`$program\`\|, \`$program\`" |
+        grep -o '^| `[^`]*`\(, `[^`]*`\)*' | grep -o '[A-Z][A-Z_]*[A-Z]'); do
+        check "$program --help names $variable" grep -q "$variable" help
+    done
+    check "$program --help names the cache it writes" grep -q "vexa-rhino/effects" help
+done
 check "resgen made a folder named -x" [ ! -e ./-x ]
 
 # Progress only on a terminal.

@@ -32,6 +32,7 @@
 #include "assets/SceneContent.h"
 #include "platform/d3d11/Diagnostics.h"
 #include "show/ResourceFolder.h"
+#include "show/ShowHelp.h"
 #include "show/ShowScript.h"
 #include "tools/capture/ShowCapture.h"
 
@@ -67,14 +68,19 @@ void OnInterrupt(int)
 // The installed name: "capture" alone would clash with other packages.
 constexpr const char* kProgram = "vexa-rhino-capture";
 
-constexpr const char* kUsage =
-    "usage: vexa-rhino-capture --beats B1,B2,... --out DIR [--size WxH] [--render WxH] [--frame-timeout S]\n"
-    "       vexa-rhino-capture --mp4 FILE [--fps N] [--render WxH] [--frame-timeout S]\n"
-    "       vexa-rhino-capture --discard [--fps N] [--render WxH] [--frame-timeout S]\n"
-    "       vexa-rhino-capture --help | --version\n"
+// --help: the manual page is made from it.
+constexpr const char* kUsageHead =
+    "Usage: vexa-rhino-capture --beats B1,B2,... --out DIR [--size WxH] [--render WxH] [--frame-timeout S]\n"
+    "  or:  vexa-rhino-capture --mp4 FILE [--fps N] [--render WxH] [--frame-timeout S]\n"
+    "  or:  vexa-rhino-capture --discard [--fps N] [--render WxH] [--frame-timeout S]\n"
+    "  or:  vexa-rhino-capture --help | --version\n"
     "Renders the Vexa Rhino show headless: PNG frames at chosen beats (DIR/beat-008.png, ...), the\n"
     "whole show as an MP4 with its soundtrack (through ffmpeg), or every frame dropped (a hang check).\n"
+    "Progress is shown only when standard error is a terminal. Ctrl+C stops after the current frame.\n"
+    "Exit status: 0 when every frame was written, 1 when the capture failed, 2 for a command line it\n"
+    "does not take.\n"
     "\n"
+    "Options:\n"
     "  --beats B1,B2,...    ascending beats from 0 to below 112 (fractions allowed)\n"
     "  --out DIR            folder for the PNG frames (made when missing)\n"
     "  --size WxH           downscale the PNG frames to WxH\n"
@@ -85,17 +91,14 @@ constexpr const char* kUsage =
     "  --frame-timeout S    a frame that takes longer ends the capture with status 1 (default 60; 0: never)\n"
     "  -h, --help           print this help and exit\n"
     "  --version            print the version and exit\n"
-    "The assets are read from Res/ in the working directory, else from Res/ beside the program, else\n"
-    "from ../share/vexa-rhino/Res beside it (an installed tree).\n"
-    "Progress is shown only when standard error is a terminal. Ctrl+C stops after the current frame.\n"
-    "\n"
-    "Environment (all of them in the README):\n"
-    "  SHOW_EGL_PLATFORM    device, surfaceless or default: the only EGL platform to try (default: the\n"
-    "                       device platform's GPUs, its software devices, surfaceless, default, in turn)\n"
-    "  SHOW_EGL_DEVICE=N    the EGL device to render on, counted as EGL enumerates them\n"
-    "  SHOW_GL_INFO=1       print the GL vendor, renderer, version and EGL platform at the start\n"
-    "  SHOW_GL_DEBUG=1      a GL debug context; every driver message is printed once\n"
-    "  SHOW_EFFECT_CACHE_DIR, SHOW_EFFECT_CACHE=0, SHOW_STARTUP_TIMES=1, SHOW_REPORT_LIVE_OBJECTS=1\n";
+    "\n";
+
+// The files only this program writes, after the shared ones.
+constexpr const char* kUsageFiles =
+    "  DIR/beat-008.png  a frame (beat-008.500.png for a fraction), written whole: a temporary, then a rename\n"
+    "  FILE  the MP4, written by ffmpeg\n";
+
+const std::string kUsage = std::string(kUsageHead) + kShowEnvironmentHelp + "\n" + kShowFilesHelp + kUsageFiles;
 
 bool ParseBeats(const std::string& text, std::vector<double>& beats)
 {
@@ -106,7 +109,8 @@ bool ParseBeats(const std::string& text, std::vector<double>& beats)
         errno = 0;
         const double beat = std::strtod(item.c_str(), &end);
         if (item.empty() || *end != '\0' || errno != 0 || !(beat >= 0.0) || beat >= kShowEndBeat) {
-            std::cerr << "vexa-rhino-capture: bad beat \"" << item << "\" (beats run from 0 to below " << kShowEndBeat << ")\n";
+            std::cerr << "vexa-rhino-capture: bad beat \"" << item << "\" (beats run from 0 to below " << kShowEndBeat
+                      << ")\n";
             return false;
         }
         if (!beats.empty() && beat <= beats.back()) {
@@ -329,7 +333,8 @@ int CaptureMp4(const Options& options)
         return 1;
     }
     if (interrupted) {
-        std::cerr << "vexa-rhino-capture: interrupted; " << result.framesDelivered << " frames are in " << options.mp4Path << "\n";
+        std::cerr << "vexa-rhino-capture: interrupted; " << result.framesDelivered << " frames are in "
+                  << options.mp4Path << "\n";
         return 1;
     }
     if (encoderFailed || encoderStatus != 0) {

@@ -17,12 +17,15 @@ namespace {
 constexpr const char* kProgram = "vexa-rhino-fxcompile";
 
 constexpr const char* kUsage =
-    "usage: vexa-rhino-fxcompile [--glsl] [--werror] [--quiet] [--out BLOB] [--] FILE.fx\n"
-    "       vexa-rhino-fxcompile --help | --version\n"
+    "Usage: vexa-rhino-fxcompile [--glsl] [--werror] [--quiet] [--out BLOB] [--] FILE.fx\n"
+    "  or:  vexa-rhino-fxcompile --help | --version\n"
     "Compiles one effect file as the show does and prints its diagnostics and what the compiled effect\n"
     "holds: techniques, passes, shaders with their input signatures, variables with their offsets, states.\n"
-    "Exits 1 when compilation fails. The compiled-effect cache is not used.\n"
+    "The compiled-effect cache is not used, and no environment variable is read.\n"
+    "Exit status: 0 when the file compiles, 1 when it does not (or, with --werror, warns), 2 for a\n"
+    "command line it does not take.\n"
     "\n"
+    "Options:\n"
     "  --glsl       also print the GLSL generated for each shader\n"
     "  --werror     exit 1 when the compiler warns\n"
     "  --quiet      print the diagnostics only\n"

@@ -14,6 +14,7 @@
 
 #include "app/CommandLine.h"
 #include "tools/resgen/FileUtil.h"
+#include "tools/resgen/Icon.h"
 #include "tools/resgen/ImageWriter.h"
 #include "tools/resgen/Models.h"
 #include "tools/resgen/Music.h"
@@ -118,20 +119,46 @@ std::vector<Job> AllJobs()
 }  // namespace
 
 constexpr const char* kUsage =
-    "usage: resgen [--] FOLDER [ASSET...]\n"
-    "       resgen --help | --version\n"
+    "Usage: resgen [--] FOLDER [ASSET...]\n"
+    "  or:  resgen --icons FOLDER\n"
+    "  or:  resgen --help | --version\n"
     "Writes every asset the Vexa Rhino show reads from Res/ (models, textures, sky cube map, music)\n"
     "into FOLDER, made when missing; naming assets (for example Text1.obj) writes only those. The\n"
     "output depends only on this program, byte for byte. Progress is shown only on a terminal.\n"
     "\n"
+    "Options:\n"
+    "  --icons      write the program's icon instead, as FOLDER/48x48/apps/vexa-rhino.png and the same\n"
+    "               at 128 and 256 pixels (the layout of share/icons/hicolor)\n"
     "  --           what follows are the folder and assets, even when they start with '-'\n"
     "  -h, --help   print this help and exit\n"
     "  --version    print the version and exit\n";
+
+// The icon at each installed size, in the hicolor theme's layout under dir.
+int WriteIcons(const std::string& dir)
+{
+    for (const int size : kIconSizes) {
+        const std::string folder = dir + "/" + std::to_string(size) + "x" + std::to_string(size) + "/apps";
+        std::error_code ec;
+        std::filesystem::create_directories(folder, ec);
+        try {
+            if (ec) {
+                throw std::runtime_error(folder + ": cannot create folder: " + ec.message());
+            }
+            WritePng(folder + "/vexa-rhino.png", RenderIcon(size));
+        } catch (const std::exception& e) {
+            Report(std::string("error: ") + e.what());
+            return 1;
+        }
+        Progress(folder + "/vexa-rhino.png");
+    }
+    return 0;
+}
 
 int main(int argc, char** argv)
 {
     std::vector<std::string> operands;
     bool optionsEnded = false;
+    bool icons = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (optionsEnded || !IsOption(arg)) {
@@ -140,12 +167,20 @@ int main(int argc, char** argv)
             return status;
         } else if (arg == "--") {
             optionsEnded = true;
+        } else if (arg == "--icons") {
+            icons = true;
         } else {
             return UsageError("resgen", "unknown option \"" + arg + "\"", kUsage);
         }
     }
     if (operands.empty()) {
         return UsageError("resgen", "no output folder given", kUsage);
+    }
+    if (icons) {
+        if (operands.size() > 1) {
+            return UsageError("resgen", "--icons takes a folder and nothing else", kUsage);
+        }
+        return WriteIcons(operands[0]);
     }
     const std::string dir = operands[0];
     std::error_code ec;

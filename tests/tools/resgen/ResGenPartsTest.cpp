@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "tools/resgen/Icon.h"
 #include "tools/resgen/ImageWriter.h"
 #include "tools/resgen/Mesh.h"
 #include "tools/resgen/Music.h"
@@ -101,6 +102,35 @@ TEST(ResGenParts, TrackStartsOnTheDownbeatAndStaysInRange)
     EXPECT_GT(peak, 0.5f);
     // Ends in silence.
     EXPECT_EQ(track.left.back(), 0.0f);
+}
+
+// The icon: clear outside its rounded tile, opaque inside it, with the white sheep in the middle
+// at every installed size (a broken projection leaves an empty tile; a wrong fit clips the sheep).
+TEST(ResGenParts, TheIconIsTheSheepOnAnOpaqueTile)
+{
+    for (const int size : kIconSizes) {
+        const Image icon = RenderIcon(size);
+        ASSERT_EQ(icon.width, size);
+        ASSERT_EQ(icon.height, size);
+        ASSERT_EQ(icon.channels, 4);
+        EXPECT_EQ(icon.At(0, 0)[3], 0) << size;
+        EXPECT_EQ(icon.At(size - 1, size - 1)[3], 0) << size;
+        int wool = 0, woolAtTheBorder = 0;
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size; ++x) {
+                const uint8_t* p = icon.At(x, y);
+                const bool white = p[0] > 180 && p[1] > 180 && p[2] > 180;
+                wool += white;
+                woolAtTheBorder += white &&
+                                   (x < size / 20 || y < size / 20 || x >= size - size / 20 || y >= size - size / 20);
+            }
+        }
+        EXPECT_EQ(icon.At(size / 2, size / 2)[3], 255) << size;
+        EXPECT_GT(wool, size * size / 10) << size;
+        EXPECT_LT(wool, size * size / 2) << size;
+        EXPECT_EQ(woolAtTheBorder, 0) << size;
+    }
+    EXPECT_THROW(RenderIcon(8), std::runtime_error);
 }
 
 }  // namespace
