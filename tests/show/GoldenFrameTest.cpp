@@ -88,6 +88,23 @@ bool LibraryLoaded(const std::string& part)
     return false;
 }
 
+// Empty when actual is within the tolerance of expected; otherwise by how much it is not.
+std::string Mismatch(const RgbaImage& expected, const RgbaImage& actual, const Tolerance& tolerance)
+{
+    const ImageDifference difference = CompareImages(expected, actual, tolerance.channel);
+    if (!difference.sameSize) {
+        return "the sizes differ";
+    }
+    if (difference.percentOverTolerance <= tolerance.percentOver &&
+        difference.pixelsUnexplained <= tolerance.unexplained) {
+        return "";
+    }
+    return std::to_string(difference.percentOverTolerance) + "% of the pixels differ by more than " +
+           std::to_string(tolerance.channel) + " (largest " + std::to_string(difference.maxChannelDelta) + "), " +
+           std::to_string(difference.pixelsUnexplained) + " of them not by an edge one pixel over (largest " +
+           std::to_string(difference.maxUnexplainedDelta) + ")";
+}
+
 TEST(GoldenFrameTest, FramesAcrossTheShowMatchTheApprovedReferences)
 {
     ASSERT_TRUE(EnterShowFolder());
@@ -128,17 +145,11 @@ TEST(GoldenFrameTest, FramesAcrossTheShowMatchTheApprovedReferences)
                                ", approve it with tests/show/approve-golden.sh");
             return true;
         }
-        const ImageDifference difference = CompareImages(expected, actual, tolerance.channel);
-        if (!difference.sameSize || difference.percentOverTolerance > tolerance.percentOver ||
-            difference.pixelsUnexplained > tolerance.unexplained) {
+        if (const std::string problem = Mismatch(expected, actual, tolerance); !problem.empty()) {
             const std::string diffPath = (outDir / (name + "-diff.png")).string();
             WritePng(actualPath, actual);
             WritePng(diffPath, DifferenceImage(expected, actual, tolerance.channel));
-            failures.push_back(
-                name + ": " + std::to_string(difference.percentOverTolerance) + "% of the pixels differ by more than " +
-                std::to_string(tolerance.channel) + " (largest " + std::to_string(difference.maxChannelDelta) + "), " +
-                std::to_string(difference.pixelsUnexplained) + " of them not by an edge one pixel over (largest " +
-                std::to_string(difference.maxUnexplainedDelta) + "); see " + actualPath + " and " + diffPath);
+            failures.push_back(name + ": " + problem + "; see " + actualPath + " and " + diffPath);
         }
         return true;
     });
@@ -154,6 +165,32 @@ TEST(GoldenFrameTest, FramesAcrossTheShowMatchTheApprovedReferences)
     for (const std::string& failure : failures) {
         ADD_FAILURE() << failure;
     }
+}
+
+// Frames another program wrote, such as an installed vexa-rhino-capture with --size 320x180 (the
+// package test): each beat-NNN.png in the folder SHOW_GOLDEN_CANDIDATES names matches its reference.
+TEST(GoldenFrameTest, FramesInAFolderMatchTheirReferences)
+{
+    const char* folder = std::getenv("SHOW_GOLDEN_CANDIDATES");
+    if (folder == nullptr || *folder == '\0') {
+        GTEST_SKIP() << "SHOW_GOLDEN_CANDIDATES names no folder of frames";
+    }
+    const Tolerance tolerance = ToleranceFromEnvironment();
+    int compared = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const std::string file = entry.path().filename().string();
+        RgbaImage expected, actual;
+        std::string error;
+        if (!ReadPng(std::string(SHOW_GOLDEN_DIR) + "/" + file, expected, &error)) {
+            ADD_FAILURE() << file << ": no reference (" << error << ")";
+            continue;
+        }
+        ASSERT_TRUE(ReadPng(entry.path().string(), actual, &error)) << error;
+        const std::string problem = Mismatch(expected, actual, tolerance);
+        EXPECT_EQ(problem, "") << entry.path().string();
+        ++compared;
+    }
+    EXPECT_GT(compared, 0) << "no frames in " << folder;
 }
 
 TEST(GoldenFrameTest, EveryReferenceIsOneTheTestRenders)
