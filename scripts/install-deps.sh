@@ -22,6 +22,8 @@ packages=(
   xvfb xauth xdotool x11-utils ffmpeg time python3
   # the core fonts SDL's X11 message boxes are drawn with: without them no box can be shown
   xfonts-base
+  # the native Wayland test: a headless compositor, a virtual keyboard, screenshots
+  sway wtype grim
   # performance report (make bench)
   apitrace
   # manual pages (made at build time from --help), the packages and the checks of what they hold
