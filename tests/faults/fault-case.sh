@@ -270,7 +270,7 @@ vexa-rhino)
     env -u DISPLAY -u WAYLAND_DISPLAY timeout -k 10 "$limit" ./vexa-rhino 2>stderr.txt >stdout.txt
     ;;
 window | window-escape)
-    timeout -k 10 "$limit" xvfb-run -a -s "-screen 0 1920x1080x24" \
+    timeout -k 10 "$limit" "$here/../with-x-server.sh" \
         "$here/drive-window.sh" $([ "$program" = window-escape ] && echo --close)
     ;;
 esac

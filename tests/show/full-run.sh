@@ -21,7 +21,7 @@ cd "$bin" || { echo "full-run: no folder $bin" >&2; exit 1; }
 
 if [ "$mode" = "--disturb" ]; then
     # shellcheck disable=SC2016
-    timeout -k 10 "$play_limit" xvfb-run -a -s "-screen 0 1920x1080x24" sh -c '
+    timeout -k 10 "$play_limit" "$here/with-x-server.sh" sh -c '
         . "$2/x-windows.sh"
         ./vexa-rhino 2>"$1" &
         show=$!
@@ -47,7 +47,7 @@ if [ "$mode" = "--disturb" ]; then
     ' full-run "$log" "$here"
     status=$?
 else
-    timeout -k 10 "$play_limit" xvfb-run -a -s "-screen 0 1920x1080x24" ./vexa-rhino 2>"$log"
+    timeout -k 10 "$play_limit" "$here/with-x-server.sh" ./vexa-rhino 2>"$log"
     status=$?
 fi
 

@@ -41,7 +41,7 @@ fail() {
 
 . "$(dirname "$0")/../x-windows.sh"
 
-for tool in xvfb-run xdotool /usr/bin/time; do
+for tool in Xvfb xdotool /usr/bin/time; do
     command -v "$tool" >/dev/null 2>&1 || fail "$tool is missing (packages xvfb, xdotool, time)"
 done
 [ -x "$bin/vexa-rhino" ] || fail "no program $bin/vexa-rhino"
@@ -236,7 +236,7 @@ fi
 
 # Outer part: one private X server for all runs (this script again, inside it), then check
 # what each run left behind.
-SOAK_INNER=1 SOAK_WORK="$work" xvfb-run -a -s "-screen 0 1920x1080x24" \
+SOAK_INNER=1 SOAK_WORK="$work" "$(dirname "$0")/../with-x-server.sh" \
     bash "$0" "$bin" "$runs" "$events" "$seed" || fail "the X server or the runner failed"
 
 status_all=0
