@@ -58,7 +58,7 @@ run: build
 # set, is put in front of every path, as for a package's staging folder).
 PREFIX ?= /usr/local
 install: build
-	cmake --install build/$(PRESET) --prefix "$(PREFIX)"
+	DESTDIR="$(DESTDIR)" cmake --install build/$(PRESET) --prefix "$(PREFIX)"
 
 # build/<preset>/packages/: vexa-rhino_<version>_amd64.deb, a tarball that runs from wherever it is
 # unpacked, and screenshot.png, the frame to publish for the AppStream metadata.
