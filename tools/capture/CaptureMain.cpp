@@ -16,6 +16,7 @@
 // one ends the process at once, for a frame that does not finish.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -34,6 +35,7 @@
 #include "show/ResourceFolder.h"
 #include "show/ShowHelp.h"
 #include "show/ShowScript.h"
+#include "tools/capture/Mp4Encoder.h"
 #include "tools/capture/ShowCapture.h"
 
 namespace {
@@ -53,13 +55,34 @@ struct Options {
 
 volatile std::sig_atomic_t interrupted = 0;
 
+// The running encoder and its temporary file, for the handler below (which may only read them).
+volatile pid_t encoderPid = -1;
+char encoderTemporary[4096];
+
+void PublishEncoder(const Mp4Encoder& encoder)
+{
+    encoderPid = -1;
+    const std::string& path = encoder.TemporaryPath();
+    const std::size_t length = std::min(path.size(), sizeof encoderTemporary - 1);
+    std::memcpy(encoderTemporary, path.data(), length);
+    encoderTemporary[length] = '\0';
+    encoderPid = encoder.EncoderPid();
+}
+
 // The first signal asks for a stop after the current frame; a second one ends the process at once,
-// since a frame stuck in the driver never reaches the check between frames.
+// since a frame stuck in the driver never reaches the check between frames. The encoder goes with
+// it, and its unfinished file.
 void OnInterrupt(int)
 {
     if (interrupted) {
-        static const char message[] = "vexa-rhino-capture: interrupted again; ending now\n";
+        static const char message[] = "vexa-rhino-capture: interrupted again; ending now, no MP4 written\n";
         (void)!::write(STDERR_FILENO, message, sizeof message - 1);
+        if (encoderPid > 0) {
+            kill(encoderPid, SIGKILL);
+            if (encoderTemporary[0] != '\0') {
+                unlink(encoderTemporary);
+            }
+        }
         _exit(1);
     }
     interrupted = 1;
@@ -223,15 +246,6 @@ std::string BeatFileName(double beat)
 }
 
 // Single quotes around a shell word, with embedded quotes escaped.
-std::string ShellQuote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
-}
-
 int CapturePngs(const Options& options)
 {
     std::error_code ec;
@@ -280,8 +294,9 @@ int CapturePngs(const Options& options)
 int CaptureMp4(const Options& options)
 {
     // The encoder is started at the first frame, when the frame size is known.
-    FILE* encoder = nullptr;
-    bool encoderFailed = false;
+    Mp4Encoder encoder;
+    bool encoderStarted = false;
+    std::string encoderError;
     const double showSeconds = BeatTime(kShowEndBeat);
     CaptureRequest request;
     request.framesPerSecond = options.fps;
@@ -294,55 +309,49 @@ int CaptureMp4(const Options& options)
         if (interrupted) {
             return false;
         }
-        if (!encoder) {
-            std::ostringstream command;
-            command << "ffmpeg -hide_banner -loglevel error -y -f rawvideo -pix_fmt rgba -s " << frame.image->width
-                    << "x" << frame.image->height << " -framerate " << options.fps << " -i -";
-            const bool haveMusic = std::filesystem::exists(kMusicFile);
-            if (haveMusic) {
-                command << " -i " << kMusicFile;
+        if (!encoderStarted) {
+            Mp4Settings settings;
+            settings.outputPath = options.mp4Path;
+            if (std::filesystem::exists(kMusicFile)) {
+                settings.musicPath = std::string(kMusicFile);
             }
-            command << " -c:v libx264 -pix_fmt yuv420p";
-            if (haveMusic) {
-                command << " -c:a aac -shortest";
-            }
-            command << " " << ShellQuote(options.mp4Path);
-            encoder = popen(command.str().c_str(), "w");
-            if (!encoder) {
-                std::cerr << "vexa-rhino-capture: cannot start ffmpeg: " << std::strerror(errno) << "\n";
-                encoderFailed = true;
+            settings.width = frame.image->width;
+            settings.height = frame.image->height;
+            settings.framesPerSecond = options.fps;
+            settings.deadlineSeconds = options.frameTimeLimit;
+            if (!encoder.Start(settings, encoderError)) {
                 return false;
             }
+            encoderStarted = true;
+            PublishEncoder(encoder);
         }
-        const auto& pixels = frame.image->pixels;
-        if (std::fwrite(pixels.data(), 1, pixels.size(), encoder) != pixels.size()) {
-            std::cerr << "\nvexa-rhino-capture: ffmpeg stopped taking frames\n";
-            encoderFailed = true;
+        if (!encoder.Write(frame.image->pixels, encoderError)) {
             return false;
         }
         ShowProgress(std::min(1.0, frame.time / showSeconds));
         return true;
     });
-    int encoderStatus = 0;
-    if (encoder) {
-        encoderStatus = pclose(encoder);
-    }
     EndProgress();
+    // Ctrl+C ends the encoding in order too: what was rendered so far becomes the MP4.
+    const bool finished = encoderError.empty() && encoderStarted && encoder.Finish(encoderError);
+    PublishEncoder(encoder);
     if (!result.started) {
         std::cerr << "vexa-rhino-capture: " << result.error << "\n";
         return 1;
     }
+    if (!finished) {
+        std::cerr << "vexa-rhino-capture: " << options.mp4Path << ": "
+                  << (encoderError.empty() ? std::string("no frame was rendered") : encoderError)
+                  << "; no MP4 written\n";
+        return 1;
+    }
     if (interrupted) {
-        std::cerr << "vexa-rhino-capture: interrupted; " << result.framesDelivered << " frames are in "
+        std::cerr << "vexa-rhino-capture: interrupted; " << encoder.FramesWritten() << " frames are in "
                   << options.mp4Path << "\n";
         return 1;
     }
-    if (encoderFailed || encoderStatus != 0) {
-        std::cerr << "vexa-rhino-capture: ffmpeg failed writing " << options.mp4Path << "\n";
-        return 1;
-    }
-    std::cerr << "vexa-rhino-capture: " << result.framesDelivered << " frames written to " << options.mp4Path << "\n";
-    return 0;
+    std::cerr << "vexa-rhino-capture: " << encoder.FramesWritten() << " frames written to " << options.mp4Path << "\n";
+    return result.framesDelivered == encoder.FramesWritten() ? 0 : 1;
 }
 
 // Every frame at the rate, read back and dropped. The time between two delivered frames is the

@@ -84,7 +84,12 @@ private:
         frame.time = now;
         frame.beat = State().beat;
         frame.image = &image;
-        return sink(frame);
+        // The sink's time is not the renderer's: a slow disk or encoder has deadlines of its own,
+        // and the watchdog's message would blame the graphics driver.
+        frameWatchdog.FrameEnded();
+        const bool more = sink(frame);
+        frameWatchdog.FrameBegun(now);
+        return more;
     }
 
     void AdvanceTo(double now, double seconds)
