@@ -18,6 +18,7 @@ int statsFrameCount = 0;
 float statsLastUpdate = 0.0f;
 
 volatile std::sig_atomic_t stateReportRequested = 0;
+volatile std::sig_atomic_t closeSignal = 0;
 
 }  // namespace
 
@@ -231,7 +232,12 @@ int D3DApp::Run()
     }
     frameWatchdog.Start(frameTimeLimit, [this](long frame, double time) { return DescribeFrame(frame, time); });
 
+    bool closePosted = false;
     while (msg.message != WM_QUIT) {
+        if (closeSignal != 0 && !closePosted) {
+            PostMessageW(mainWindow, WM_CLOSE, 0, 0);
+            closePosted = true;
+        }
         if (stateReportRequested) {
             stateReportRequested = 0;
             std::fprintf(stderr, "%s: state: %s\n", program_invocation_short_name, DescribeState().c_str());
@@ -260,6 +266,16 @@ int D3DApp::Run()
 void D3DApp::RequestStateReport() noexcept
 {
     stateReportRequested = 1;
+}
+
+void D3DApp::RequestClose(int signal) noexcept
+{
+    closeSignal = signal;
+}
+
+int D3DApp::CloseSignal() noexcept
+{
+    return closeSignal;
 }
 
 std::string D3DApp::DescribeState() const

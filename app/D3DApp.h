@@ -37,6 +37,11 @@ public:
     // Asks the frame loop to write one line on standard error saying what it is doing (running or
     // paused and why, the frame and the running time). Safe to call from a signal handler.
     static void RequestStateReport() noexcept;
+    // Asks the frame loop to close the window as Escape does (the show is torn down in order), for
+    // SIGINT and SIGTERM; remembers the signal for the exit status. Safe to call from a signal handler.
+    static void RequestClose(int signal) noexcept;
+    // The signal RequestClose was given, or 0.
+    static int CloseSignal() noexcept;
     // That line, without the program name: "paused (inactive), frame 12 (...), running time 3.500 s".
     std::string DescribeState() const;
     // Names a frame in the watchdog's message. Runs on the watchdog's thread while the frame thread

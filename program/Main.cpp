@@ -1,6 +1,8 @@
 // Program entry: reads the command line, checks the processor, finds the assets, builds the show,
 // runs it and tears it down. The process exit code is the quit message's code after a full run,
 // 1 when the show cannot start, and 2 for a command line it does not take.
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -30,7 +32,9 @@ constexpr const char* kUsageHead =
     "Escape ends it early, dragging with the left mouse button turns the camera, Alt+Enter toggles\n"
     "fullscreen. Deactivating or minimizing the window pauses picture and music together. Without a\n"
     "display it plays headless. SIGUSR1 makes it write one line on standard error saying what it is doing.\n"
-    "Exit status: 0 after the show, 1 when it cannot start, 2 for a command line it does not take.\n"
+    "Ctrl+C (SIGINT) or SIGTERM closes it as Escape does; a second one ends it at once.\n"
+    "Exit status: 0 after the show, 1 when it cannot start, 2 for a command line it does not take,\n"
+    "130 or 143 when SIGINT or SIGTERM closed it.\n"
     "\n"
     "Options:\n"
     "  -h, --help   print this help and exit\n"
@@ -43,6 +47,18 @@ const std::string kUsage = std::string(kUsageHead) + kShowEnvironmentHelp + "\n"
 void OnStateRequest(int)
 {
     D3DApp::RequestStateReport();
+}
+
+// The first SIGINT or SIGTERM closes the show as Escape does; a second one ends the process at
+// once, for a frame that does not finish. Async-signal-safe.
+void OnCloseRequest(int signal)
+{
+    if (D3DApp::CloseSignal() != 0) {
+        static const char message[] = "vexa-rhino: interrupted again; ending now\n";
+        (void)!::write(STDERR_FILENO, message, sizeof message - 1);
+        _exit(128 + signal);
+    }
+    D3DApp::RequestClose(signal);
 }
 
 int RunShow(HINSTANCE instance)
@@ -76,11 +92,18 @@ int main(int argc, char** argv)
         return kStartFailed;
     }
     std::signal(SIGUSR1, OnStateRequest);
+    // Installed before the window layer starts SDL, which then keeps its own handlers out.
+    std::signal(SIGINT, OnCloseRequest);
+    std::signal(SIGTERM, OnCloseRequest);
 
     Win32ReportPlatform reportPlatform;
     SetReportPlatform(&reportPlatform);
 
-    const int exitCode = RunShow(GetModuleHandleW(nullptr));
+    int exitCode = RunShow(GetModuleHandleW(nullptr));
+    // A show closed by a signal says so in its status, as a shell expects.
+    if (D3DApp::CloseSignal() != 0 && exitCode != kStartFailed) {
+        exitCode = 128 + D3DApp::CloseSignal();
+    }
 
     SetReportPlatform(nullptr);
     MciShutdown();
