@@ -74,6 +74,17 @@ mkdir -p root/Res && cp "$bin/Res/Basic.fx" root/Res/
 (cd root && "$bin/vexa-rhino-capture" --beats 1 --out frames 2>../err)
 check "capture from a folder without assets: status $? ($(tail -n 2 err))" [ -s root/frames/beat-001.png ]
 
+# Sizes: exactly WIDTHxHEIGHT; even for an MP4; and never silently another size than asked.
+"$bin/vexa-rhino-capture" --beats 1 --render 1280x720x3 --out sizes 2>err
+check "--render 1280x720x3: status $?, expected 2" grep -q 'takes WIDTHxHEIGHT' err
+"$bin/vexa-rhino-capture" --mp4 odd.mp4 --render 321x181 2>err
+check "--mp4 --render 321x181: status $?, expected 2" grep -q 'needs an even --render width and height' err
+"$bin/vexa-rhino-capture" --beats 1 --render 100x400 --out sizes 2>err
+status=$?
+check "--render 100x400: status $status ($(tail -n 1 err))" [ "$status" = 1 ]
+check "--render 100x400 names the size it became" grep -q 'cannot render at 100x400: the window keeps a minimum size and became 184x400' err
+check "--render 100x400 wrote a frame" [ ! -e sizes/beat-001.png ]
+
 # Neither folder holds them: one message, status 1, at once.
 mkdir alone && cp "$bin/vexa-rhino" "$bin/vexa-rhino-capture" alone/
 for program in vexa-rhino vexa-rhino-capture; do

@@ -1,17 +1,17 @@
-// vexa-rhino-capture: renders the show headless and writes PNG frames at chosen beats or the whole show as an
-// MP4 with its soundtrack. The assets come from Res/ in the working directory, or else from Res/
-// beside the executable (the build's bin folder); paths given on the command line are taken
-// relative to the working directory it was started in.
+// vexa-rhino-capture: renders the show headless and writes PNG frames at chosen beats or the whole
+// show as an MP4 with its soundtrack. The assets come from Res/ in the working directory, or else
+// from Res/ beside the executable (the build's bin folder); paths given on the command line are
+// taken relative to the working directory it was started in.
 //
-//   vexa-rhino-capture --beats 8,24,40 --out DIR [--size WxH]   one PNG per beat: DIR/beat-008.png ...,
-//                                                     downscaled to WxH when given
-//   vexa-rhino-capture --mp4 FILE [--fps N]                      every frame, piped to ffmpeg
-//   vexa-rhino-capture --discard [--fps N]                       every frame rendered and read back, then
-//                                                     dropped; reports the slowest (a hang check)
-//   --render WxH                                      renders at that client size (all modes)
-//   --frame-timeout SECONDS                           a frame that takes longer ends the capture with
-//                                                     status 1, naming it (default 60; 0: never)
-//   --help, -h / --version                            usage / version on standard output
+//   --beats 8,24,40 --out DIR [--size WxH]   one PNG per beat: DIR/beat-008.png ..., downscaled to
+//                                            WxH when given
+//   --mp4 FILE [--fps N]                     every frame, through ffmpeg (Mp4Encoder)
+//   --discard [--fps N]                      every frame rendered and read back, then dropped;
+//                                            reports the slowest (a hang check)
+//   --render WxH                             renders at that client size (all modes)
+//   --frame-timeout SECONDS                  a frame that takes longer ends the capture with status
+//                                            1, naming it (default 60; 0: never)
+//   --help, -h / --version                   usage / version on standard output
 // Ctrl+C (or SIGTERM) stops after the current frame; the MP4 written so far stays playable. A second
 // one ends the process at once, for a frame that does not finish.
 #include <unistd.h>
@@ -110,7 +110,8 @@ constexpr const char* kUsageHead =
     "  --mp4 FILE           write the whole show to FILE\n"
     "  --discard            render every frame and drop it; print the slowest\n"
     "  --fps N              frames per second of the show's clock for --mp4 and --discard (default 30)\n"
-    "  --render WxH         render at that client size (default 1280x720)\n"
+    "  --render WxH         render at that client size (default 1280x720; at least the window's\n"
+    "                       minimum, 184x161; even for --mp4)\n"
     "  --frame-timeout S    a frame that takes longer ends the capture with status 1 (default 60; 0: never)\n"
     "  -h, --help           print this help and exit\n"
     "  --version            print the version and exit\n"
@@ -143,6 +144,22 @@ bool ParseBeats(const std::string& text, std::vector<double>& beats)
         beats.push_back(beat);
     }
     return !beats.empty();
+}
+
+// WIDTHxHEIGHT in decimal digits and nothing else ("1280x720x3" and "+5x5" are not sizes).
+bool ParseSize(const std::string& text, int& width, int& height)
+{
+    const std::size_t x = text.find('x');
+    const auto digits = [](const std::string& part) {
+        return !part.empty() && part.size() <= 5 &&
+               std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (x == std::string::npos || !digits(text.substr(0, x)) || !digits(text.substr(x + 1))) {
+        return false;
+    }
+    width = std::stoi(text.substr(0, x));
+    height = std::stoi(text.substr(x + 1));
+    return true;
 }
 
 // -1 when the capture is to run; otherwise the status to exit with (0 after --help or --version,
@@ -180,9 +197,9 @@ int ParseOptions(int argc, char** argv, Options& options)
         } else if ((arg == "--size" || arg == "--render") && hasValue) {
             int& width = arg == "--size" ? options.pngWidth : options.renderWidth;
             int& height = arg == "--size" ? options.pngHeight : options.renderHeight;
-            // The window's minimum and a sane upper bound for one texture.
-            if (std::sscanf(argv[++i], "%dx%d", &width, &height) != 2 || width < 16 || height < 16 || width > 8192 ||
-                height > 8192) {
+            // A sane upper bound for one texture; --render below the window's minimum is refused once
+            // the window says what that is.
+            if (!ParseSize(argv[++i], width, height) || width < 16 || height < 16 || width > 8192 || height > 8192) {
                 return UsageError(kProgram, arg + " takes WIDTHxHEIGHT, each from 16 to 8192", kUsage);
             }
         } else if (IsOption(arg)) {
@@ -200,6 +217,9 @@ int ParseOptions(int argc, char** argv, Options& options)
     if (int(pngMode) + int(mp4Mode) + int(options.discard) != 1 ||
         (pngMode && (options.beats.empty() || options.outDir.empty()))) {
         return UsageError(kProgram, "choose one of --beats with --out, --mp4 or --discard", kUsage);
+    }
+    if (mp4Mode && (options.renderWidth % 2 != 0 || options.renderHeight % 2 != 0)) {
+        return UsageError(kProgram, "--mp4 needs an even --render width and height (the video is 4:2:0)", kUsage);
     }
     return -1;
 }

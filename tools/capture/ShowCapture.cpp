@@ -132,11 +132,21 @@ CaptureResult CaptureShow(const CaptureRequest& request, const FrameSink& sink)
         result.started = app.Initialize();
         if (result.started && request.width > 0 && request.height > 0) {
             Win32InjectSize(app.MainWindow(), SIZE_RESTORED, request.width, request.height);
+            // The window keeps its minimum size, as on Windows; frames of another size than asked
+            // would be a silent surprise.
+            RECT client{};
+            GetClientRect(app.MainWindow(), &client);
+            if (client.right != request.width || client.bottom != request.height) {
+                result.started = false;
+                result.error = "cannot render at " + std::to_string(request.width) + "x" +
+                               std::to_string(request.height) + ": the window keeps a minimum size and became " +
+                               std::to_string(client.right) + "x" + std::to_string(client.bottom);
+            }
         }
         if (result.started) {
             result.platform = D3D11ContextPlatform(app.Context());
             result.exitCode = app.Run();
-        } else {
+        } else if (result.error.empty()) {
             result.error = app.StartupError().empty() ? "the show could not start" : app.StartupError();
         }
         result.framesDelivered = app.delivered;
