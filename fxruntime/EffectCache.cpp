@@ -254,13 +254,27 @@ EffectCachePruneResult PruneEffectCache(const std::filesystem::path& dir, const 
     return result;
 }
 
+namespace {
+
+// The working directory the process started in, read before main: the programs then change to the
+// folder that holds Res/, but a relative SHOW_EFFECT_CACHE_DIR names a folder from where the user was.
+const std::filesystem::path kStartDirectory = [] {
+    std::error_code ec;
+    return std::filesystem::current_path(ec);
+}();
+
+}  // namespace
+
 std::string EffectCacheDirectory()
 {
     const char* off = std::getenv("SHOW_EFFECT_CACHE");
     if (off != nullptr && std::string(off) == "0")
         return {};
-    if (const char* dir = std::getenv("SHOW_EFFECT_CACHE_DIR"); dir != nullptr && *dir != '\0')
-        return dir;
+    if (const char* dir = std::getenv("SHOW_EFFECT_CACHE_DIR"); dir != nullptr && *dir != '\0') {
+        if (dir[0] == '/' || kStartDirectory.empty())
+            return dir;
+        return (kStartDirectory / dir).lexically_normal().string();
+    }
     // Relative values are to be ignored, as the XDG rules say.
     if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg != nullptr && xdg[0] == '/')
         return std::string(xdg) + "/vexa-rhino/effects";

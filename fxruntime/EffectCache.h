@@ -19,7 +19,8 @@
 
 #include "fxruntime/EffectCompiler.h"
 
-// The folder entries go to; empty when the cache is off or no folder can be named.
+// The folder entries go to; empty when the cache is off or no folder can be named. A relative
+// SHOW_EFFECT_CACHE_DIR is taken from the working directory the process started in.
 std::string EffectCacheDirectory();
 
 // CompileEffectFile through the cache. `fromCache`, when given, tells whether the result came from it.

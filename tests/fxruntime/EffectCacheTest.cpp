@@ -193,6 +193,19 @@ TEST_F(EffectCacheTest, AnUnusableOrDisabledCacheOnlyCostsTheCompilation)
     }
 }
 
+// Read as the cache reads its own, before main and before any test changes folder.
+const fs::path kTestStartDirectory = fs::current_path();
+
+TEST_F(EffectCacheTest, ARelativeCacheFolderIsTakenFromWhereTheProgramStarted)
+{
+    // The programs change to the folder that holds Res/ before the first effect is compiled.
+    const fs::path before = fs::current_path();
+    fs::current_path(root);
+    setenv("SHOW_EFFECT_CACHE_DIR", "relative/../cache-here", 1);
+    EXPECT_EQ(EffectCacheDirectory(), (kTestStartDirectory / "cache-here").string());
+    fs::current_path(before);
+}
+
 // An entry name as the cache makes it: 32 hex digits of the key, ".fxc".
 std::string EntryName(int n)
 {
