@@ -1,5 +1,8 @@
 #include "effects/Effects.h"
 
+#include <cstdio>
+#include <string>
+
 #include "diag/ReportFailure.h"
 #include "effects/EffectPaths.h"
 #include "fxruntime/D3DX11Compile.h"
@@ -10,9 +13,8 @@
 #define SHOW_LOOKUP_REFLECT_TECHNIQUE(name) name##ReflectTech = Technique(#name "Reflect");
 
 Effect::Effect(ID3D11Device* device, const std::wstring& fileName)
+    : path(FindEffectFile(ExecutableDirectory(), NarrowFromWide(fileName)))
 {
-    const std::string path = FindEffectFile(ExecutableDirectory(), NarrowFromWide(fileName));
-
     ComPtr<ID3D10Blob> compiledShader;
     ComPtr<ID3D10Blob> compilationMsgs;
     const HRESULT hr = D3DX11CompileFromFileW(WideFromNarrow(path).c_str(), nullptr, nullptr, nullptr, "fx_5_0", 0, 0,
@@ -38,14 +40,70 @@ Effect::Effect(ID3D11Device* device, const std::wstring& fileName)
 
 Effect::~Effect() = default;
 
+void Effect::Warn(const std::string& problem) const
+{
+    std::fprintf(stderr, "warning: %s: %s\n", path.c_str(), problem.c_str());
+}
+
 ID3DX11EffectTechnique* Effect::Technique(const char* name)
 {
-    return runtimeEffect ? runtimeEffect->GetTechniqueByName(name) : D3DX11InertTechnique();
+    // Without an effect the compiler's message has already named the file.
+    if (!runtimeEffect) {
+        return D3DX11InertTechnique();
+    }
+    ID3DX11EffectTechnique* technique = runtimeEffect->GetTechniqueByName(name);
+    if (!technique->IsValid()) {
+        Warn(std::string("no technique named \"") + name + "\"; what it draws is left out");
+    }
+    return technique;
 }
 
 ID3DX11EffectVariable* Effect::Variable(const char* name)
 {
-    return runtimeEffect ? runtimeEffect->GetVariableByName(name) : D3DX11InertVariable();
+    if (!runtimeEffect) {
+        return D3DX11InertVariable();
+    }
+    ID3DX11EffectVariable* variable = runtimeEffect->GetVariableByName(name);
+    if (!variable->IsValid()) {
+        Warn(std::string("no variable named \"") + name + "\"; setting it does nothing");
+    }
+    return variable;
+}
+
+template <typename View>
+View* Effect::Typed(const char* name, View* (ID3DX11EffectVariable::*as)(), const char* kind)
+{
+    ID3DX11EffectVariable* variable = Variable(name);
+    View* view = (variable->*as)();
+    if (variable->IsValid() && !view->IsValid()) {
+        Warn(std::string("the variable \"") + name + "\" is not " + kind + "; setting it does nothing");
+    }
+    return view;
+}
+
+ID3DX11EffectMatrixVariable* Effect::Matrix(const char* name)
+{
+    return Typed(name, &ID3DX11EffectVariable::AsMatrix, "a matrix");
+}
+
+ID3DX11EffectVectorVariable* Effect::Vector(const char* name)
+{
+    return Typed(name, &ID3DX11EffectVariable::AsVector, "a vector");
+}
+
+ID3DX11EffectScalarVariable* Effect::Scalar(const char* name)
+{
+    return Typed(name, &ID3DX11EffectVariable::AsScalar, "a scalar");
+}
+
+ID3DX11EffectShaderResourceVariable* Effect::Texture(const char* name)
+{
+    return Typed(name, &ID3DX11EffectVariable::AsShaderResource, "a shader resource");
+}
+
+ID3DX11EffectUnorderedAccessViewVariable* Effect::WritableTexture(const char* name)
+{
+    return Typed(name, &ID3DX11EffectVariable::AsUnorderedAccessView, "an unordered-access view");
 }
 
 ColorEffect::ColorEffect(ID3D11Device* device, const std::wstring& fileName) : Effect(device, fileName)

@@ -37,17 +37,24 @@ public:
     ComPtr<ID3DX11Effect> runtimeEffect;
 
 protected:
-    // Lookups; without an effect they give the shared inert handles.
+    // Lookups; without an effect they give the shared inert handles. A name the compiled effect
+    // lacks, or holds as another kind of variable, also gives an inert handle, and one warning
+    // naming the file, since what it drew or set is then silently missing.
     ID3DX11EffectTechnique* Technique(const char* name);
     ID3DX11EffectVariable* Variable(const char* name);
-    ID3DX11EffectMatrixVariable* Matrix(const char* name) { return Variable(name)->AsMatrix(); }
-    ID3DX11EffectVectorVariable* Vector(const char* name) { return Variable(name)->AsVector(); }
-    ID3DX11EffectScalarVariable* Scalar(const char* name) { return Variable(name)->AsScalar(); }
-    ID3DX11EffectShaderResourceVariable* Texture(const char* name) { return Variable(name)->AsShaderResource(); }
-    ID3DX11EffectUnorderedAccessViewVariable* WritableTexture(const char* name)
-    {
-        return Variable(name)->AsUnorderedAccessView();
-    }
+    ID3DX11EffectMatrixVariable* Matrix(const char* name);
+    ID3DX11EffectVectorVariable* Vector(const char* name);
+    ID3DX11EffectScalarVariable* Scalar(const char* name);
+    ID3DX11EffectShaderResourceVariable* Texture(const char* name);
+    ID3DX11EffectUnorderedAccessViewVariable* WritableTexture(const char* name);
+
+private:
+    // The typed view of a variable, with the warning when the variable is of another kind.
+    template <typename View>
+    View* Typed(const char* name, View* (ID3DX11EffectVariable::*as)(), const char* kind);
+    void Warn(const std::string& problem) const;
+
+    std::string path;  // the effect file, for the warnings
 };
 
 class ColorEffect : public Effect {

@@ -126,6 +126,18 @@ effect-syntax)  # ARG: an effect file that gets a line the compiler cannot parse
     must="Res/$arg($line
 Effects(30): D3DX11CompileFromFile hr="
     ;;
+effect-renamed-technique)  # ARG: file:technique; the technique is renamed, the show goes on without it
+    file=${arg%%:*} technique=${arg#*:}
+    own "$file"
+    sed -i "s/^technique11 $technique\$/technique11 ${technique}Renamed/" "$dir/Res/$file" || exit 1
+    grep -q "^technique11 ${technique}Renamed\$" "$dir/Res/$file" || fail "no technique $technique in Res/$file"
+    must="Res/$file: no technique named \"$technique\"; what it draws is left out"
+    ;;
+effect-empty)  # ARG: an effect file made empty: it compiles to an effect without techniques or variables
+    own "$arg"
+    : >"$dir/Res/$arg"
+    must="Res/$arg: no technique named"
+    ;;
 obj-number)  # ARG: model; its first vertex gets a coordinate that is not a number
     own "$arg"
     n=$(first_line "$arg" v)
