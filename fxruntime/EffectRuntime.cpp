@@ -3,6 +3,7 @@
 // pass names to the context.
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <set>
@@ -176,6 +177,7 @@ struct VariableCore {
     // Held, as the pipeline will read them at Apply: one per element (one for a texture that is no array).
     std::vector<ComPtr<ID3D11ShaderResourceView>> views;
     ComPtr<ID3D11UnorderedAccessView> uavView;  // held likewise
+    bool dimensionWarned = false;               // a view of the wrong dimension was refused and said
 };
 
 // A created shader with the bindings its stage blob declares.
@@ -540,12 +542,70 @@ HRESULT ShaderResourceView::GetResource(ID3D11ShaderResourceView** ppResource)
 {
     return GetResourceArray(ppResource, 0, 1);
 }
+namespace {
+
+D3D11_SRV_DIMENSION ViewDimensionOf(StageTextureDimension dimension)
+{
+    switch (dimension) {
+    case StageTextureDimension::Texture2D: return D3D11_SRV_DIMENSION_TEXTURE2D;
+    case StageTextureDimension::TextureCube: return D3D11_SRV_DIMENSION_TEXTURECUBE;
+    case StageTextureDimension::Texture2DArray: return D3D11_SRV_DIMENSION_TEXTURE2DARRAY;
+    case StageTextureDimension::Texture3D: return D3D11_SRV_DIMENSION_TEXTURE3D;
+    }
+    return D3D11_SRV_DIMENSION_UNKNOWN;
+}
+
+const char* DimensionName(D3D11_SRV_DIMENSION dimension)
+{
+    switch (dimension) {
+    case D3D11_SRV_DIMENSION_TEXTURE2D: return "a 2D texture";
+    case D3D11_SRV_DIMENSION_TEXTURECUBE: return "a cube map";
+    case D3D11_SRV_DIMENSION_TEXTURE2DARRAY: return "a 2D texture array";
+    case D3D11_SRV_DIMENSION_TEXTURE3D: return "a 3D texture";
+    default: return "a buffer or another kind of view";
+    }
+}
+
+// What the view shows: the texture's debug name (its file, for loaded textures), or "a view".
+std::string ViewName(ID3D11ShaderResourceView* view)
+{
+    ComPtr<ID3D11Resource> resource;
+    view->GetResource(resource.Put());
+    char name[512];
+    UINT size = sizeof name;
+    if (resource && SUCCEEDED(resource->GetPrivateData(WKPDID_D3DDebugObjectName, &size, name)) && size > 0) {
+        return std::string(name, size);
+    }
+    return "a view";
+}
+
+}  // namespace
+
 HRESULT ShaderResourceView::SetResourceArray(ID3D11ShaderResourceView** ppResources, UINT Offset, UINT Count)
 {
     if (core_ == nullptr)
         return E_FAIL;
     if ((ppResources == nullptr && Count != 0) || std::uint64_t{Offset} + Count > core_->views.size())
         return E_INVALIDARG;
+    // A view of another dimension than the shader declares samples nothing on GL (an incomplete
+    // texture), so it is refused as the Direct3D debug layer refuses it, and said once.
+    const D3D11_SRV_DIMENSION wanted = ViewDimensionOf(core_->info->dimension);
+    for (UINT i = 0; i < Count; ++i) {
+        if (ppResources[i] == nullptr) {
+            continue;
+        }
+        D3D11_SHADER_RESOURCE_VIEW_DESC desc{};
+        ppResources[i]->GetDesc(&desc);
+        if (desc.ViewDimension != wanted) {
+            if (!core_->dimensionWarned) {
+                core_->dimensionWarned = true;
+                std::fprintf(stderr, "warning: %s: %s given to the effect's %s, which takes %s; it is not bound\n",
+                             ViewName(ppResources[i]).c_str(), DimensionName(desc.ViewDimension),
+                             core_->info->name.c_str(), DimensionName(wanted));
+            }
+            return E_INVALIDARG;
+        }
+    }
     for (UINT i = 0; i < Count; ++i) {
         core_->views[Offset + i] = ppResources[i];
     }

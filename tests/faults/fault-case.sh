@@ -84,6 +84,7 @@ half() {
 program=capture
 status=0
 frame=1
+beats=1  # what the capture renders: beat 1 of the first scene, or also the second scene's beat 80
 must=""
 
 model_error() {  # the model's name and the line that must be named
@@ -137,6 +138,16 @@ effect-empty)  # ARG: an effect file made empty: it compiles to an effect withou
     own "$arg"
     : >"$dir/Res/$arg"
     must="Res/$arg: no technique named"
+    ;;
+swapped)  # ARG: target=source; the asset target holds a copy of source (a 2D image as the cube map, say)
+    target=${arg%%=*} source=${arg#*=}
+    own "$target"
+    cp --remove-destination "$(readlink -f "$dir/Res/$source")" "$dir/Res/$target" || exit 1
+    beats=1,80
+    case $target in
+    *.dds) must="warning: Res/$target: a 2D texture given to the effect's gCubeMap, which takes a cube map; it is not bound" ;;
+    *) must="warning: Res/$target: a cube map given to the effect's gDiffuseMap, which takes a 2D texture; it is not bound" ;;
+    esac
     ;;
 obj-number)  # ARG: model; its first vertex gets a coordinate that is not a number
     own "$arg"
@@ -276,7 +287,7 @@ esac
 cd "$dir" || exit 1
 case $program in
 capture)
-    timeout -k 10 "$limit" ./vexa-rhino-capture --beats 1 --out out 2>stderr.txt >stdout.txt
+    timeout -k 10 "$limit" ./vexa-rhino-capture --beats "$beats" --out out 2>stderr.txt >stdout.txt
     ;;
 vexa-rhino)
     env -u DISPLAY -u WAYLAND_DISPLAY timeout -k 10 "$limit" ./vexa-rhino 2>stderr.txt >stdout.txt
