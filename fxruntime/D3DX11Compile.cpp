@@ -68,7 +68,18 @@ HRESULT D3DX11CompileFromFileW(LPCWSTR pSrcFile, const D3D10_SHADER_MACRO* pDefi
     if (macros || pInclude != nullptr || pPump != nullptr)
         return Finish(E_NOTIMPL, pHResult);
 
-    const EffectCompileResult result = CompileEffectFileCached(NarrowFromWide(pSrcFile));
+    const std::string path = NarrowFromWide(pSrcFile);
+    EffectCompileResult result;
+    try {
+        result = CompileEffectFileCached(path);
+    } catch (const std::bad_alloc&) {
+        // The compilers allocate in proportion to the file; failing that is this file's failure,
+        // reported like any other, not the end of the program.
+        const std::string message = path + "(1,1): error X3000: out of memory while compiling the effect\n";
+        if (ppErrorMsgs != nullptr)
+            *ppErrorMsgs = MakeBlob(message.c_str(), message.size() + 1);
+        return Finish(E_OUTOFMEMORY, pHResult);
+    }
     const std::string messages = result.Messages();
     if (!messages.empty() && ppErrorMsgs != nullptr) {
         // The text keeps its terminator, as compiler message blobs do, so it can be used as a C string.

@@ -18,6 +18,7 @@
 
 #include "assets/WholeFile.h"
 #include "fxruntime/EffectBlob.h"
+#include "fxruntime/LargeStack.h"
 #include "platform/d3d11/ByteStream.h"
 
 namespace {
@@ -288,7 +289,8 @@ EffectCompileResult CompileEffectFileCached(const std::string& path, bool* fromC
     if (fromCache != nullptr)
         *fromCache = false;
     EffectSource source;
-    const bool read = ReadEffectSource(path, source);
+    bool read = false;
+    RunOnLargeStack([&] { read = ReadEffectSource(path, source); });
     const std::string dir = EffectCacheDirectory();
     if (!read || dir.empty())
         return CompileEffectSource(source);

@@ -13,10 +13,12 @@
 #include <memory>
 #include <set>
 #include <sstream>
+#include <system_error>
 #include <thread>
 
 #include "fxruntime/CbufferPacking.h"
 #include "fxruntime/HlslToSpirv.h"
+#include "fxruntime/LargeStack.h"
 
 namespace {
 
@@ -250,8 +252,15 @@ private:
         std::vector<std::future<void>> jobs;
         for (std::size_t next = 0; next < compiled.size();) {
             jobs.clear();
-            for (unsigned i = 0; i < threads && next < compiled.size(); ++i, ++next)
-                jobs.push_back(std::async(std::launch::async, compileOne, compiled[next]));
+            for (unsigned i = 0; i < threads && next < compiled.size(); ++i, ++next) {
+                StageWork* w = compiled[next];
+                const auto job = [&compileOne, w] { RunOnLargeStack([&] { compileOne(w); }); };
+                try {
+                    jobs.push_back(std::async(std::launch::async, job));
+                } catch (const std::system_error&) {
+                    job();  // no thread to be had (an address-space limit): compile it here
+                }
+            }
             for (auto& j : jobs)
                 j.get();
         }
@@ -931,8 +940,10 @@ EffectCompileResult CompileEffectText(const std::string& path, const std::string
 {
     EffectCompileResult result;
     EffectSource source;
-    ParseEffectText(path, text, source);
-    Compilation(result).Run(source);
+    RunOnLargeStack([&] {
+        ParseEffectText(path, text, source);
+        Compilation(result).Run(source);
+    });
     if (!result.succeeded)
         result.code.clear();
     return result;
@@ -941,7 +952,7 @@ EffectCompileResult CompileEffectText(const std::string& path, const std::string
 EffectCompileResult CompileEffectSource(EffectSource& source)
 {
     EffectCompileResult result;
-    Compilation(result).Run(source);
+    RunOnLargeStack([&] { Compilation(result).Run(source); });
     if (!result.succeeded)
         result.code.clear();
     return result;
@@ -950,6 +961,6 @@ EffectCompileResult CompileEffectSource(EffectSource& source)
 EffectCompileResult CompileEffectFile(const std::string& path)
 {
     EffectSource source;
-    ReadEffectSource(path, source);
+    RunOnLargeStack([&] { ReadEffectSource(path, source); });
     return CompileEffectSource(source);
 }

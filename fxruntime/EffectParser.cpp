@@ -4,6 +4,8 @@
 #include <cctype>
 #include <map>
 #include <optional>
+#include <set>
+#include <string>
 
 #include "fxruntime/EffectDeclarations.h"
 #include "fxruntime/EffectIncludeReader.h"
@@ -30,6 +32,8 @@ public:
             Error({path_, lexed.errorLine, 1}, lexed.error);
         for (const IncludeDirective& inc : lexed.includes)
             ReadInclude(inc);
+        if (!WithinDepthLimits())
+            return;
         TopLevel();
         WarnImplicitTruncations(*this);
         decl_.RewriteOneWideMatrices();
@@ -52,6 +56,41 @@ private:
         FileParser(out_, name, text, chain_).Run();
         chain_.pop_back();
     }
+
+    // The HLSL compiler and the cross-compiler recurse once per level of nesting and per operator
+    // of an expression; far past anything a shader needs they run out of stack, which ends the whole
+    // program. So such input is refused here, at the first token past a limit.
+    bool WithinDepthLimits()
+    {
+        static const std::set<std::string> kOperators = {
+            "+", "-", "*",  "/",  "%",  "&",  "|", "^", "<<", ">>", "&&", "||",
+            "<", ">", "<=", ">=", "==", "!=", "!", "~", "?",  "=",  "++", "--"};
+        int depth = 0;
+        std::size_t operators = 0;
+        for (const Token& t : t_) {
+            if (t.kind != TokenKind::Punct)
+                continue;
+            if (t.text == "(" || t.text == "[" || t.text == "{") {
+                if (++depth > kMaxNesting) {
+                    Error({path_, t.line, t.column},
+                          "brackets nested deeper than " + std::to_string(kMaxNesting) + " levels");
+                    return false;
+                }
+            } else if (t.text == ")" || t.text == "]" || t.text == "}") {
+                depth = std::max(depth - 1, 0);
+            }
+            if (t.text == ";" || t.text == "{" || t.text == "}") {
+                operators = 0;
+            } else if (kOperators.count(t.text) != 0 && ++operators > kMaxOperators) {
+                Error({path_, t.line, t.column}, "more than " + std::to_string(kMaxOperators) +
+                                                     " operators in one statement; split the expression");
+                return false;
+            }
+        }
+        return true;
+    }
+    static constexpr int kMaxNesting = 512;
+    static constexpr std::size_t kMaxOperators = 8192;
 
     void TopLevel()
     {

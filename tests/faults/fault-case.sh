@@ -85,6 +85,7 @@ program=capture
 status=0
 frame=1
 beats=1  # what the capture renders: beat 1 of the first scene, or also the second scene's beat 80
+stack_kib=""  # a process stack limit (ulimit -s) for the run
 must=""
 
 model_error() {  # the model's name and the line that must be named
@@ -148,6 +149,10 @@ swapped)  # ARG: target=source; the asset target holds a copy of source (a 2D im
     *.dds) must="warning: Res/$target: a 2D texture given to the effect's gCubeMap, which takes a cube map; it is not bound" ;;
     *) must="warning: Res/$target: a cube map given to the effect's gDiffuseMap, which takes a 2D texture; it is not bound" ;;
     esac
+    ;;
+small-stack)  # ARG: KiB; the whole start-up, every effect compiled afresh, under that stack limit
+    stack_kib=$arg
+    export SHOW_EFFECT_CACHE=0
     ;;
 obj-number)  # ARG: model; its first vertex gets a coordinate that is not a number
     own "$arg"
@@ -287,7 +292,10 @@ esac
 cd "$dir" || exit 1
 case $program in
 capture)
-    timeout -k 10 "$limit" ./vexa-rhino-capture --beats "$beats" --out out 2>stderr.txt >stdout.txt
+    (
+        if [ -n "$stack_kib" ]; then ulimit -s "$stack_kib" || exit 1; fi
+        exec timeout -k 10 "$limit" ./vexa-rhino-capture --beats "$beats" --out out 2>stderr.txt >stdout.txt
+    )
     ;;
 vexa-rhino)
     env -u DISPLAY -u WAYLAND_DISPLAY timeout -k 10 "$limit" ./vexa-rhino 2>stderr.txt >stdout.txt

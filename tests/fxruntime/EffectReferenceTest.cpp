@@ -361,3 +361,51 @@ TEST(EffectSourceNumbers, ValuesNoIntegerHoldsAreRefusedNotConverted)
     EXPECT_TRUE(SpecializationWord("4294967295", "uint", word));
     EXPECT_EQ(word, 0xFFFFFFFFu);
 }
+
+namespace {
+
+std::string Repeat(const std::string& piece, int times)
+{
+    std::string text;
+    text.reserve(piece.size() * static_cast<std::size_t>(times));
+    for (int i = 0; i < times; ++i)
+        text += piece;
+    return text;
+}
+
+std::string PixelShaderReturning(const std::string& expression)
+{
+    return "float4 PS(float4 p : SV_POSITION) : SV_Target { return " + expression +
+           "; }\n"
+           "technique11 T { pass P { SetPixelShader(CompileShader(ps_5_0, PS())); } }\n";
+}
+
+// Input nested or chained far past what shaders need ran glslang or SPIRV-Cross out of stack, which
+// ended the process; now it is refused at the first token past the limit, and what is within the
+// limits compiles whatever `ulimit -s` says, on the compiler's own large stacks.
+TEST(EffectCompile, DeepInputIsRefusedNotACrash)
+{
+    const struct {
+        const char* what;
+        std::string expression;
+        std::string error;
+    } refused[] = {
+        {"100,000 nested brackets", Repeat("(", 100000) + "p" + Repeat(")", 100000),
+         "error X3000: brackets nested deeper than 512 levels"},
+        {"a 100,000-term sum", Repeat("p+", 100000) + "p",
+         "error X3000: more than 8192 operators in one statement; split the expression"},
+        {"100,000 unary minuses", Repeat("- ", 100000) + "p",
+         "error X3000: more than 8192 operators in one statement; split the expression"},
+    };
+    for (const auto& c : refused) {
+        const EffectCompileResult result = CompileEffectText("deep.fx", PixelShaderReturning(c.expression));
+        EXPECT_FALSE(result.succeeded) << c.what;
+        EXPECT_NE(result.Messages().find(c.error), std::string::npos) << c.what << ": " << result.Messages();
+    }
+    for (const std::string& within : {Repeat("(", 500) + "p" + Repeat(")", 500), Repeat("p+", 4000) + "p"}) {
+        const EffectCompileResult result = CompileEffectText("deep.fx", PixelShaderReturning(within));
+        EXPECT_TRUE(result.succeeded) << result.Messages();
+    }
+}
+
+}  // namespace
