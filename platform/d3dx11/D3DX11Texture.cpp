@@ -69,10 +69,22 @@ bool DecodeWithStb(const std::vector<std::uint8_t>& file, Rgba8Image& image, std
     int w = 0, h = 0, channels = 0;
     if (file.size() > 0x7FFFFFFF)
         return error = "file too large", false;
-    if (!stbi_info_from_memory(file.data(), static_cast<int>(file.size()), &w, &h, &channels) || w <= 0 || h <= 0 ||
-        w > int(kDdsMaxDimension) || h > int(kDdsMaxDimension)) {
+    if (!stbi_info_from_memory(file.data(), static_cast<int>(file.size()), &w, &h, &channels) || w <= 0 || h <= 0) {
         error = std::string("not a decodable PNG or JPEG image (") +
                 (stbi_failure_reason() ? stbi_failure_reason() : "?") + ")";
+        return false;
+    }
+    if (w > int(kDdsMaxDimension) || h > int(kDdsMaxDimension)) {
+        error = std::to_string(w) + "x" + std::to_string(h) + " is larger than the " +
+                std::to_string(kDdsMaxDimension) + "x" + std::to_string(kDdsMaxDimension) + " a texture can be";
+        return false;
+    }
+    // Every 8x8 block of a JPEG costs at least a few bits, so a file far smaller than its header's
+    // size is cut short: stb would fill the rest with garbage (and gigabytes of it).
+    const bool jpeg = file.size() >= 2 && file[0] == 0xFF && file[1] == 0xD8;
+    if (jpeg && file.size() < std::uint64_t(w) * std::uint64_t(h) / 256) {
+        error = "the file is far too small for the " + std::to_string(w) + "x" + std::to_string(h) +
+                " its header gives (cut short?)";
         return false;
     }
     image.pixels = {stbi_load_from_memory(file.data(), static_cast<int>(file.size()), &w, &h, &channels, 4),
@@ -101,8 +113,12 @@ bool DecodeTiff(const std::string& path, Rgba8Image& image, std::string& error)
     std::uint32_t w = 0, h = 0;
     TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &w);
     TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &h);
-    if (w == 0 || h == 0 || w > kDdsMaxDimension || h > kDdsMaxDimension)
-        return error = "TIFF size out of range", false;
+    if (w == 0 || h == 0)
+        return error = "a TIFF without a size", false;
+    if (w > kDdsMaxDimension || h > kDdsMaxDimension)
+        return error = std::to_string(w) + "x" + std::to_string(h) + " is larger than the " +
+                       std::to_string(kDdsMaxDimension) + "x" + std::to_string(kDdsMaxDimension) + " a texture can be",
+               false;
     if (!image.Allocate(w, h))
         return error = "out of memory", false;
     // libtiff packs each pixel as a native 32-bit word with red in the low byte.

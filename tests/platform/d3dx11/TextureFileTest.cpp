@@ -209,6 +209,41 @@ TEST_F(TextureFileTest, MissingOrUndecodableFilesFailWithANullView)
               E_INVALIDARG);
 }
 
+// Sizes a texture cannot have are refused from the header, before any pixel is decoded, and the
+// message gives the size: a 20000-wide PNG, and a small JPEG whose header claims 16000x16000 (stb
+// would decode gigabytes of garbage from it).
+TEST_F(TextureFileTest, ImpossibleSizesAreRefusedFromTheHeaderWithTheSizeNamed)
+{
+    const auto dir = Dir();
+    const std::vector<std::uint8_t> row(20000 * 4, 200);
+    stbi_write_png((dir / "wide.png").string().c_str(), 20000, 1, 4, row.data(), 20000 * 4);
+    std::vector<std::uint8_t> jpeg;
+    stbi_write_jpg_to_func(
+        [](void* ctx, void* data, int size) {
+            auto* v = static_cast<std::vector<std::uint8_t>*>(ctx);
+            v->insert(v->end(), static_cast<std::uint8_t*>(data), static_cast<std::uint8_t*>(data) + size);
+        },
+        &jpeg, 8, 8, 4, Quadrants().data(), 90);
+    // The frame header (SOF0, FF C0): length, precision, then height and width, big-endian.
+    std::size_t sof = 0;
+    while (sof + 9 < jpeg.size() && !(jpeg[sof] == 0xFF && jpeg[sof + 1] == 0xC0))
+        ++sof;
+    ASSERT_LT(sof + 9, jpeg.size());
+    jpeg[sof + 5] = jpeg[sof + 7] = 16000 >> 8;
+    jpeg[sof + 6] = jpeg[sof + 8] = 16000 & 0xFF;
+    WriteFile(dir / "claims-16000.jpg", jpeg);
+
+    testing::internal::CaptureStderr();
+    Load(dir / "wide.png", E_FAIL);
+    Load(dir / "claims-16000.jpg", E_FAIL);
+    const std::string messages = testing::internal::GetCapturedStderr();
+    EXPECT_NE(messages.find("wide.png: 20000x1 is larger than the 16384x16384 a texture can be"), std::string::npos)
+        << messages;
+    EXPECT_NE(messages.find("claims-16000.jpg: the file is far too small for the 16000x16000 its header gives"),
+              std::string::npos)
+        << messages;
+}
+
 // Levels are box-filtered: 2x2 averages rounded to nearest, and an odd last row or column folded
 // into the texel before it (so a 5x3 image's level 1 averages 3x3 texels at its right edge).
 TEST_F(TextureFileTest, MipLevelsAverageTheirTexelsAndFoldOddEdges)
