@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <new>
 #include <string>
 
 #include "app/CommandLine.h"
@@ -99,7 +100,13 @@ int main(int argc, char** argv)
     Win32ReportPlatform reportPlatform;
     SetReportPlatform(&reportPlatform);
 
-    int exitCode = RunShow(GetModuleHandleW(nullptr));
+    int exitCode = kStartFailed;
+    try {
+        exitCode = RunShow(GetModuleHandleW(nullptr));
+    } catch (const std::bad_alloc&) {
+        std::cerr << "vexa-rhino: out of memory" << std::endl;
+        return kStartFailed;
+    }
     // A show closed by a signal says so in its status, as a shell expects.
     if (D3DApp::CloseSignal() != 0 && exitCode != kStartFailed) {
         exitCode = 128 + D3DApp::CloseSignal();

@@ -25,6 +25,7 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <new>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -449,9 +450,16 @@ int main(int argc, char** argv)
     // run never reads the quit event they would post.
     std::signal(SIGINT, OnInterrupt);
     std::signal(SIGTERM, OnInterrupt);
-    const int status = options.discard           ? CaptureDiscard(options)
-                       : options.mp4Path.empty() ? CapturePngs(options)
-                                                 : CaptureMp4(options);
+    int status = 1;
+    try {
+        status = options.discard           ? CaptureDiscard(options)
+                 : options.mp4Path.empty() ? CapturePngs(options)
+                                           : CaptureMp4(options);
+    } catch (const std::bad_alloc&) {
+        // What was being read or built has said so where it could; this is the last word.
+        std::cerr << "vexa-rhino-capture: out of memory\n";
+        return 1;
+    }
     // Lets a test check that nothing the show created outlived it, as vexa-rhino does.
     if (const char* report = std::getenv("SHOW_REPORT_LIVE_OBJECTS"); report && *report && *report != '0') {
         std::fprintf(stderr, "vexa-rhino-capture: live device objects at exit: %ld\n", D3D11LiveObjectCount());
