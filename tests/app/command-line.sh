@@ -85,6 +85,13 @@ check "--render 100x400: status $status ($(tail -n 1 err))" [ "$status" = 1 ]
 check "--render 100x400 names the size it became" grep -q 'cannot render at 100x400: the window keeps a minimum size and became 184x400' err
 check "--render 100x400 wrote a frame" [ ! -e sizes/beat-001.png ]
 
+# --out through a link to a folder that is not there names the link, not "File exists".
+ln -s "$work/no-such-folder" dangling
+"$bin/vexa-rhino-capture" --beats 1 --out dangling 2>err
+status=$?
+check "--out to a dangling link: status $status, expected 1" [ "$status" = 1 ]
+check "--out to a dangling link says so: $(cat err)" grep -q "it is a symbolic link to $work/no-such-folder, which does not exist" err
+
 # Neither folder holds them: one message, status 1, at once.
 mkdir alone && cp "$bin/vexa-rhino" "$bin/vexa-rhino-capture" alone/
 for program in vexa-rhino vexa-rhino-capture; do

@@ -272,7 +272,13 @@ int CapturePngs(const Options& options)
     std::error_code ec;
     std::filesystem::create_directories(options.outDir, ec);
     if (ec) {
-        std::cerr << "vexa-rhino-capture: cannot create " << options.outDir << ": " << ec.message() << "\n";
+        // A link to a folder that is not there makes the system say "File exists"; say what it is.
+        std::error_code linkError;
+        const std::filesystem::path target = std::filesystem::read_symlink(options.outDir, linkError);
+        const bool dangling = !linkError && !std::filesystem::exists(options.outDir, linkError);
+        const std::string why = !dangling ? ec.message()
+                                          : "it is a symbolic link to " + target.string() + ", which does not exist";
+        std::cerr << "vexa-rhino-capture: cannot create " << options.outDir << ": " << why << "\n";
         return 1;
     }
     CaptureRequest request;
