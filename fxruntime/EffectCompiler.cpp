@@ -8,12 +8,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <future>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
 #include <sstream>
-#include <system_error>
 #include <thread>
 
 #include "fxruntime/CbufferPacking.h"
@@ -249,20 +248,11 @@ private:
         };
         // Distinct compilations are independent; spread them over the cores.
         const unsigned threads = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
-        std::vector<std::future<void>> jobs;
         for (std::size_t next = 0; next < compiled.size();) {
-            jobs.clear();
-            for (unsigned i = 0; i < threads && next < compiled.size(); ++i, ++next) {
-                StageWork* w = compiled[next];
-                const auto job = [&compileOne, w] { RunOnLargeStack([&] { compileOne(w); }); };
-                try {
-                    jobs.push_back(std::async(std::launch::async, job));
-                } catch (const std::system_error&) {
-                    job();  // no thread to be had (an address-space limit): compile it here
-                }
-            }
-            for (auto& j : jobs)
-                j.get();
+            std::vector<std::function<void()>> batch;
+            for (unsigned i = 0; i < threads && next < compiled.size(); ++i, ++next)
+                batch.push_back([&compileOne, w = compiled[next]] { compileOne(w); });
+            RunOnLargeStacks(batch);
         }
 
         bool ok = true;
@@ -936,31 +926,45 @@ std::string EffectCompileResult::Messages() const
     return text;
 }
 
+namespace {
+
+// The compilation proper, on the calling thread's stack.
+EffectCompileResult CompileOnThisStack(EffectSource& source)
+{
+    EffectCompileResult result;
+    Compilation(result).Run(source);
+    if (!result.succeeded)
+        result.code.clear();
+    return result;
+}
+
+}  // namespace
+
 EffectCompileResult CompileEffectText(const std::string& path, const std::string& text)
 {
     EffectCompileResult result;
-    EffectSource source;
     RunOnLargeStack([&] {
+        EffectSource source;
         ParseEffectText(path, text, source);
-        Compilation(result).Run(source);
+        result = CompileOnThisStack(source);
     });
-    if (!result.succeeded)
-        result.code.clear();
     return result;
 }
 
 EffectCompileResult CompileEffectSource(EffectSource& source)
 {
     EffectCompileResult result;
-    RunOnLargeStack([&] { Compilation(result).Run(source); });
-    if (!result.succeeded)
-        result.code.clear();
+    RunOnLargeStack([&] { result = CompileOnThisStack(source); });
     return result;
 }
 
 EffectCompileResult CompileEffectFile(const std::string& path)
 {
-    EffectSource source;
-    RunOnLargeStack([&] { ReadEffectSource(path, source); });
-    return CompileEffectSource(source);
+    EffectCompileResult result;
+    RunOnLargeStack([&] {
+        EffectSource source;
+        ReadEffectSource(path, source);
+        result = CompileOnThisStack(source);
+    });
+    return result;
 }

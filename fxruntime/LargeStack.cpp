@@ -24,21 +24,29 @@ void* RunJob(void* argument)
 
 }  // namespace
 
-void RunOnLargeStack(const std::function<void()>& work)
+void RunOnLargeStacks(const std::vector<std::function<void()>>& work)
 {
-    Job job{&work, nullptr};
+    std::vector<Job> jobs(work.size());
+    std::vector<pthread_t> threads(work.size());
+    std::vector<bool> started(work.size(), false);
     pthread_attr_t attributes;
-    pthread_t thread;
-    const bool made = pthread_attr_init(&attributes) == 0 &&
-                      pthread_attr_setstacksize(&attributes, kCompilerStackBytes) == 0 &&
-                      pthread_create(&thread, &attributes, RunJob, &job) == 0;
-    pthread_attr_destroy(&attributes);
-    if (!made) {
-        work();
-        return;
+    const bool sized = pthread_attr_init(&attributes) == 0 &&
+                       pthread_attr_setstacksize(&attributes, kCompilerStackBytes) == 0;
+    for (std::size_t i = 0; i < work.size(); ++i) {
+        jobs[i] = {&work[i], nullptr};
+        started[i] = sized && pthread_create(&threads[i], &attributes, RunJob, &jobs[i]) == 0;
     }
-    pthread_join(thread, nullptr);
-    if (job.failure) {
-        std::rethrow_exception(job.failure);
+    pthread_attr_destroy(&attributes);
+    for (std::size_t i = 0; i < work.size(); ++i) {
+        if (started[i]) {
+            pthread_join(threads[i], nullptr);
+        } else {
+            RunJob(&jobs[i]);
+        }
+    }
+    for (const Job& job : jobs) {
+        if (job.failure) {
+            std::rethrow_exception(job.failure);
+        }
     }
 }
