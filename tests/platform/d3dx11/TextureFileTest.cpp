@@ -41,6 +41,13 @@ std::filesystem::path Dir()
     return dir;
 }
 
+// stb's write callback for an image encoded into a std::vector<std::uint8_t> (the context).
+void AppendToBytes(void* context, void* data, int size)
+{
+    auto* bytes = static_cast<std::vector<std::uint8_t>*>(context);
+    bytes->insert(bytes->end(), static_cast<std::uint8_t*>(data), static_cast<std::uint8_t*>(data) + size);
+}
+
 void WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes)
 {
     std::ofstream out(path, std::ios::binary);
@@ -187,12 +194,7 @@ TEST_F(TextureFileTest, MissingOrUndecodableFilesFailWithANullView)
     const auto dir = Dir();
     WriteFile(dir / "garbage.png", {0x89, 'P', 'N', 'G', 1, 2, 3});
     std::vector<std::uint8_t> png;
-    stbi_write_png_to_func(
-        [](void* ctx, void* data, int size) {
-            auto* v = static_cast<std::vector<std::uint8_t>*>(ctx);
-            v->insert(v->end(), static_cast<std::uint8_t*>(data), static_cast<std::uint8_t*>(data) + size);
-        },
-        &png, 8, 8, 4, Quadrants().data(), 32);
+    stbi_write_png_to_func(AppendToBytes, &png, 8, 8, 4, Quadrants().data(), 32);
     png.resize(png.size() / 2);
     WriteFile(dir / "truncated.png", png);
     WriteFile(dir / "truncated.dds", ddstest::DdsHeader(ddstest::DdsSpec{}));
@@ -218,12 +220,7 @@ TEST_F(TextureFileTest, ImpossibleSizesAreRefusedFromTheHeaderWithTheSizeNamed)
     const std::vector<std::uint8_t> row(20000 * 4, 200);
     stbi_write_png((dir / "wide.png").string().c_str(), 20000, 1, 4, row.data(), 20000 * 4);
     std::vector<std::uint8_t> jpeg;
-    stbi_write_jpg_to_func(
-        [](void* ctx, void* data, int size) {
-            auto* v = static_cast<std::vector<std::uint8_t>*>(ctx);
-            v->insert(v->end(), static_cast<std::uint8_t*>(data), static_cast<std::uint8_t*>(data) + size);
-        },
-        &jpeg, 8, 8, 4, Quadrants().data(), 90);
+    stbi_write_jpg_to_func(AppendToBytes, &jpeg, 8, 8, 4, Quadrants().data(), 90);
     // The frame header (SOF0, FF C0): length, precision, then height and width, big-endian.
     std::size_t sof = 0;
     while (sof + 9 < jpeg.size() && !(jpeg[sof] == 0xFF && jpeg[sof + 1] == 0xC0))

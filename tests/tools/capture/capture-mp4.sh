@@ -7,6 +7,7 @@
 set -u
 [ $# -eq 2 ] || { echo "usage: capture-mp4.sh BIN_DIR WORK_DIR" >&2; exit 2; }
 bin=$1
+here=$(cd "$(dirname "$0")" && pwd)
 work=$2/capture-mp4
 export SDL_AUDIODRIVER=dummy
 export LP_NUM_THREADS=${LP_NUM_THREADS:-2}
@@ -54,12 +55,8 @@ check_refused failing "stopped taking frames (it exited with status 3)"
 check_refused stuck "took no frame for 5 s" --frame-timeout 5
 
 full=$work/full
-mkdir -p "$full"
-if [ "$(id -u)" -ne 0 ] || ! mount -t tmpfs -o size=64k tmpfs "$full" 2>"$work/mount.err"; then
-    echo "capture-mp4: the full-disk case needs a tmpfs, which only root may mount here: skipped"
-    exit 0
-fi
-trap 'umount "$full"' EXIT
+. "$here/small-disk.sh"
+small_disk "$full" capture-mp4
 "${capture[@]}" --mp4 "$full/show.mp4" 2>"$work/full.err"
 status=$?
 [ "$status" = 1 ] || fail "status $status on a full disk (wanted 1): $(cat "$work/full.err")"
