@@ -75,6 +75,25 @@ void CheckIndexable(size_t corners, const std::string& path)
     }
 }
 
+// Said before anything else, so that a model that then fails or draws nothing comes with the likely reason.
+void WarnOfTextNotes(const ObjLoader& loader, std::ostream& warnings)
+{
+    for (const ObjLoader::TextNote& note : loader.textNotes) {
+        warnings << "warning: " << note.path << ":" << note.line << ": " << note.problem << "\n";
+    }
+}
+
+// Models drawn by their first mesh alone draw nothing when that mesh is empty, as when an empty group
+// comes before the one that holds the faces.
+void WarnIfFirstMeshEmpty(const ObjLoader& loader, const std::string& path, std::ostream& warnings)
+{
+    const ObjMesh& first = loader.meshes.front();
+    if (first.faces.empty()) {
+        warnings << "warning: " << path << ": its first group (\"" << first.name
+                 << "\") has no faces, and only the first group of this model is drawn; the model draws nothing\n";
+    }
+}
+
 // A loader of a file that could be opened always has a mesh: the reader closes one at the end. A
 // material library that could not be read is named too; the model still draws, without its materials.
 bool WarnIfUnreadable(const ObjLoader& loader, const std::string& path, std::ostream& warnings)
@@ -169,8 +188,12 @@ LitModelData AssembleLitModel(const std::string& path, IndexCountRule countRule,
 {
     const ObjLoader loader(path);
     LitModelData model;
+    WarnOfTextNotes(loader, warnings);
     if (WarnIfUnreadable(loader, path, warnings) || WarnIfFaceless(loader, path, warnings)) {
         return model;
+    }
+    if (countRule == IndexCountRule::FirstMeshTriangles) {
+        WarnIfFirstMeshEmpty(loader, path, warnings);
     }
     CheckIndexable(loader.positionIndices.size(), path);
 
@@ -229,6 +252,7 @@ PartModelData AssemblePartModel(const std::string& path, std::span<const ModelPa
     const ObjLoader loader(path);
     PartModelData model;
     model.ranges.resize(parts.size());
+    WarnOfTextNotes(loader, warnings);
     if (WarnIfUnreadable(loader, path, warnings) || WarnIfFaceless(loader, path, warnings)) {
         return model;
     }

@@ -195,6 +195,65 @@ private:
     std::string read;
 };
 
+// Collects a file's text notes (ObjLoader::textNotes), the first of each kind only.
+class TextNotes {
+public:
+    enum Kind { byteOrderMark, tabs, carriageReturns, hexadecimal, kindCount };
+
+    TextNotes(const std::string& path, std::vector<ObjLoader::TextNote>& notes) : path(path), notes(notes) {}
+
+    void Note(Kind kind, size_t line, std::string problem)
+    {
+        if (!noted[kind]) {
+            noted[kind] = true;
+            notes.push_back({path, line, std::move(problem)});
+        }
+    }
+
+    // The notes that the file's text shows before any line is read.
+    void NoteWholeText(std::string_view text)
+    {
+        if (text.starts_with("\xEF\xBB\xBF")) {
+            Note(byteOrderMark, 1,
+                 "the file starts with a UTF-8 byte order mark, which the reader takes as part of the first word, "
+                 "so line 1 is skipped");
+        }
+        // Looking at the first carriage return is enough: a file's lines end all the same way.
+        const size_t cr = text.find('\r');
+        if (cr != std::string_view::npos && (cr + 1 == text.size() || text[cr + 1] != '\n')) {
+            const size_t line = 1 + static_cast<size_t>(std::count(text.begin(), text.begin() + cr, '\n'));
+            Note(carriageReturns, line,
+                 "this line ends in a carriage return alone; only a line feed ends a line, so what follows is "
+                 "read as part of this line");
+        }
+    }
+
+    // A line of one token whose keyword is followed by a tab: "v\t1\t2\t3" is one unknown word. A comment
+    // is skipped either way.
+    void NoteIfTabSeparated(std::string_view token, size_t line)
+    {
+        const size_t tab = token.find('\t');
+        if (tab != std::string_view::npos && tab > 0 && token[0] != '#') {
+            Note(tabs, line,
+                 Concat({"tabs separate the fields of this line; only spaces do, so the line (",
+                         Quoted(token.substr(0, tab)), " and what follows) is skipped"}));
+        }
+    }
+
+private:
+    const std::string& path;
+    std::vector<ObjLoader::TextNote>& notes;
+    bool noted[kindCount] = {};
+};
+
+bool LooksHexadecimal(std::string_view token)
+{
+    if (!token.empty() && (token[0] == '+' || token[0] == '-')) {
+        token.remove_prefix(1);
+    }
+    return token.size() > 2 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X');
+}
+
 // Converts the numeric tokens of one file, raising errors that say where they happened.
 class NumberReader {
 public:
@@ -226,15 +285,27 @@ public:
 
     [[noreturn]] void Fail(const std::string& problem) const { throw ObjFormatError(problem, path, line); }
 
+    // A hexadecimal float reads as the 0 before its x: the number is decimal. Said once per file.
+    float FloatNoting(std::string_view token, TextNotes& notes) const
+    {
+        const float value = Float(token);
+        if (value == 0.0f && LooksHexadecimal(token)) {
+            notes.Note(TextNotes::hexadecimal, line,
+                       Concat({Quoted(token), " is read as 0: numbers are decimal, and the reader stops at the x"}));
+        }
+        return value;
+    }
+
     // Token index of a keyword line as a float. A line that ends before it fails with what the keyword
     // needs; the values before it have been read by then, so a bad number earlier on the line is
     // reported as such.
-    float FloatAt(const std::vector<std::string_view>& tokens, size_t index, std::string_view needs) const
+    float FloatAt(const std::vector<std::string_view>& tokens, size_t index, std::string_view needs,
+                  TextNotes& notes) const
     {
         if (index >= tokens.size()) {
             Fail(Concat({Quoted(tokens[0]), " needs ", needs, ", found ", std::to_string(tokens.size() - 1)}));
         }
-        return Float(tokens[index]);
+        return FloatNoting(tokens[index], notes);
     }
 
 private:
@@ -397,11 +468,16 @@ void ObjLoader::LoadFile(const std::string& path)
     };
 
     NumberReader numbers(path);
+    TextNotes notes(path, textNotes);
+    notes.NoteWholeText(contents);
     objtext::LineSplitter lines(contents);
     std::vector<std::string_view> tokens;
     while (lines.Next(tokens)) {
         numbers.line = lines.LineNumber();
         if (tokens.size() < 2) {
+            if (tokens.size() == 1) {
+                notes.NoteIfTabSeparated(tokens[0], numbers.line);
+            }
             continue;
         }
         const std::string_view keyword = tokens[0];
@@ -418,25 +494,25 @@ void ObjLoader::LoadFile(const std::string& path)
         } else if (keyword == "v") {
             constexpr std::string_view needs = "3 values (x y z) or 6 (x y z r g b)";
             ObjPosition position;
-            position.x = numbers.FloatAt(tokens, 1, needs);
-            position.y = numbers.FloatAt(tokens, 2, needs);
-            position.z = numbers.FloatAt(tokens, 3, needs);
+            position.x = numbers.FloatAt(tokens, 1, needs, notes);
+            position.y = numbers.FloatAt(tokens, 2, needs, notes);
+            position.z = numbers.FloatAt(tokens, 3, needs, notes);
             if (tokens.size() > 4) {
-                position.r = numbers.FloatAt(tokens, 4, needs);
-                position.g = numbers.FloatAt(tokens, 5, needs);
-                position.b = numbers.FloatAt(tokens, 6, needs);
+                position.r = numbers.FloatAt(tokens, 4, needs, notes);
+                position.g = numbers.FloatAt(tokens, 5, needs, notes);
+                position.b = numbers.FloatAt(tokens, 6, needs, notes);
             }
             Append(positions) = position;
         } else if (keyword == "vt") {
             ObjTexCoord texCoord;
-            texCoord.u = numbers.FloatAt(tokens, 1, "2 values (u v)");
-            texCoord.v = numbers.FloatAt(tokens, 2, "2 values (u v)");
+            texCoord.u = numbers.FloatAt(tokens, 1, "2 values (u v)", notes);
+            texCoord.v = numbers.FloatAt(tokens, 2, "2 values (u v)", notes);
             Append(texCoords) = texCoord;
         } else if (keyword == "vn") {
             ObjNormal normal;
-            normal.x = numbers.FloatAt(tokens, 1, "3 values (x y z)");
-            normal.y = numbers.FloatAt(tokens, 2, "3 values (x y z)");
-            normal.z = numbers.FloatAt(tokens, 3, "3 values (x y z)");
+            normal.x = numbers.FloatAt(tokens, 1, "3 values (x y z)", notes);
+            normal.y = numbers.FloatAt(tokens, 2, "3 values (x y z)", notes);
+            normal.z = numbers.FloatAt(tokens, 3, "3 values (x y z)", notes);
             Append(normals) = normal;
         } else if (keyword == "g" || keyword == "o") {
             if (!firstGroup) {
@@ -470,17 +546,22 @@ void ObjLoader::LoadMaterials(const std::string& path)
     size_t newmtlCount = 0;
 
     NumberReader numbers(path);
+    TextNotes notes(path, textNotes);
+    notes.NoteWholeText(contents);
     objtext::LineSplitter lines(contents);
     std::vector<std::string_view> tokens;
     while (lines.Next(tokens)) {
         numbers.line = lines.LineNumber();
         if (tokens.size() < 2) {
+            if (tokens.size() == 1) {
+                notes.NoteIfTabSeparated(tokens[0], numbers.line);
+            }
             continue;
         }
         const std::string_view keyword = tokens[0];
         auto readColour = [&](float(&colour)[3]) {
             for (size_t i = 0; i < 3; ++i) {
-                colour[i] = numbers.FloatAt(tokens, i + 1, "3 values (r g b)");
+                colour[i] = numbers.FloatAt(tokens, i + 1, "3 values (r g b)", notes);
             }
         };
         if (keyword == "newmtl") {
@@ -497,11 +578,11 @@ void ObjLoader::LoadMaterials(const std::string& path)
         } else if (keyword == "Ks") {
             readColour(material.Ks);
         } else if (keyword == "Ns") {
-            material.Ns = numbers.Float(tokens[1]);
+            material.Ns = numbers.FloatNoting(tokens[1], notes);
         } else if (keyword == "Ni") {
-            material.Ni = numbers.Float(tokens[1]);
+            material.Ni = numbers.FloatNoting(tokens[1], notes);
         } else if (keyword == "d") {
-            material.d = numbers.Float(tokens[1]);
+            material.d = numbers.FloatNoting(tokens[1], notes);
         } else if (keyword == "illum") {
             material.illum = numbers.Int(tokens[1]);
         } else if (keyword == "map_Ka") {

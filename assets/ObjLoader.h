@@ -190,4 +190,15 @@ public:
         bool operator==(const UnreadableFile&) const = default;
     };
     std::vector<UnreadableFile> unreadableFiles;
+    // What the reader read in a way its writer most likely did not mean, though the grammar says so: a
+    // byte order mark glued to the first keyword, fields separated by tabs, lines that end in a carriage
+    // return alone, a hexadecimal number read as its leading 0. One note per kind and file, at the first
+    // line it happened on, so that a model that then fails or draws nothing comes with the reason.
+    struct TextNote {
+        std::string path;
+        size_t line = 0;  // 1-based
+        std::string problem;
+        bool operator==(const TextNote&) const = default;
+    };
+    std::vector<TextNote> textNotes;
 };

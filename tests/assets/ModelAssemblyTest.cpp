@@ -294,6 +294,28 @@ TEST_F(ModelAssemblyTest, MissingOrFacelessFileGivesAnEmptyModelAndAWarning)
     }
 }
 
+// The sheep and the first two texts draw their first group only; an empty one before the faces makes
+// them vanish, which is said. A text note comes before the error it explains.
+TEST_F(ModelAssemblyTest, WhatMakesAModelVanishOrFailIsSaidFirst)
+{
+    const std::string grouped = Write("grouped.obj",
+                                      "v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\ng Empty\ng Body\nf 1//1 2//1 3//1\n");
+    std::ostringstream said;
+    EXPECT_EQ(AssembleSheepModel(grouped, said).indexCount, 0u);
+    EXPECT_EQ(said.str(), "warning: " + grouped +
+                              ": its first group (\"Empty\") has no faces, and only the first group of this model is "
+                              "drawn; the model draws nothing\n");
+    std::ostringstream allCorners;
+    EXPECT_EQ(AssembleTextModel(3, grouped, allCorners).indexCount, 3u);
+    EXPECT_EQ(allCorners.str(), "");
+
+    const std::string marked = Write("marked.obj", "\xEF\xBB\xBFv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
+    std::ostringstream before;
+    EXPECT_THROW(AssemblePodModel(marked, before), ObjFormatError);
+    EXPECT_EQ(before.str().rfind("warning: " + marked + ":1: the file starts with a UTF-8 byte order mark", 0), 0u)
+        << before.str();
+}
+
 TEST_F(ModelAssemblyTest, BadFacesAreErrorsNamingFileLineAndFace)
 {
     struct Case {

@@ -269,6 +269,43 @@ TEST_F(ObjLoaderTest, DropsCarriageReturnsBeforeLineFeeds)
     EXPECT_EQ(Corners(loader.faces.at(0))[2], (ObjFaceVertex{1, 2, 3}));
 }
 
+// What the grammar reads one way and the writer most likely meant another is read as the grammar says,
+// with one note per kind at the first line where it happened.
+TEST_F(ObjLoaderTest, TextReadOtherwiseThanItsWriterMeantIsNotedWithItsLine)
+{
+    struct Case {
+        const char* name;
+        std::string text;
+        size_t positions;  // read as the grammar says
+        size_t line;       // of the one note
+        const char* says;
+    };
+    const Case cases[] = {
+        {"byte order mark", "\xEF\xBB\xBFv 1 2 3\nv 4 5 6\n", 1, 1, "byte order mark"},
+        {"tabs", "#\tcomment\nv 0 0 0\nv\t1\t2\t3\nv\t4\t5\t6\n", 1, 3, "tabs separate the fields of this line"},
+        {"carriage returns alone", "v 1 2 3\rv 4 5 6\rv 7 8 9\r", 1, 1, "carriage return alone"},
+        {"carriage return on a later line", "v 1 2 3\nv 4 5 6\rv 7 8 9\n", 2, 2, "carriage return alone"},
+        {"hexadecimal", "v 1 1 1\nvn 0x1p3 -0X2 0\nvt 0x1 0\n", 1, 2, "\"0x1p3\" is read as 0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ObjLoader loader = Load(c.text);
+        EXPECT_EQ(loader.positions.size(), c.positions);
+        ASSERT_EQ(loader.textNotes.size(), 1u);
+        EXPECT_EQ(loader.textNotes[0].path, "model.obj");
+        EXPECT_EQ(loader.textNotes[0].line, c.line);
+        EXPECT_NE(loader.textNotes[0].problem.find(c.says), std::string::npos) << loader.textNotes[0].problem;
+    }
+
+    // The notes of a library name the library; ordinary text, CR-LF lines and a zero written 0 have none.
+    Write("lib.mtl", "newmtl a\r\nNs 0x10\r\n");
+    const ObjLoader withLibrary = Load("mtllib lib.mtl\r\nv 0 0.0 -0\r\n# x\ty\r\n\tv\r\n");
+    ASSERT_EQ(withLibrary.textNotes.size(), 1u);
+    EXPECT_EQ(withLibrary.textNotes[0], (ObjLoader::TextNote{"lib.mtl", 2,
+                                                             "\"0x10\" is read as 0: numbers are "
+                                                             "decimal, and the reader stops at the x"}));
+}
+
 // Runs a load and returns the error it raised, checking its location.
 template <typename Error>
 void ExpectLoadError(const std::function<void()>& load, const std::string& path, size_t line,

@@ -198,6 +198,39 @@ obj-tiny)  # ARG: model; its first vertex gets coordinates below the normal floa
     n=$(first_line "$arg" v)
     edit_line "$arg" "$n" '/.*/v 1e-40 1.4e-45 -1e-50/'
     ;;
+obj-bom)  # ARG: model; rewritten to start with a UTF-8 byte order mark right before its first vertex
+    own "$arg"
+    { printf '\xEF\xBB\xBF'; grep -v '^#\|^mtllib' "$(readlink -f "$bin/Res/$arg")"; } >"$dir/Res/$arg" ||
+        fail "cannot rewrite Res/$arg"
+    status=1
+    frame=0
+    must="warning: Res/$arg:1: the file starts with a UTF-8 byte order mark, which the reader takes as part of the first word, so line 1 is skipped
+but the file has"
+    ;;
+obj-tabs)  # ARG: model; every space a tab: no line is read, and the first such line is named
+    own "$arg"
+    sed -i 's/ /\t/g' "$dir/Res/$arg" || fail "cannot edit Res/$arg"
+    must="warning: Res/$arg:2: tabs separate the fields of this line; only spaces do, so the line (\"mtllib\" and what follows) is skipped
+warning: Res/$arg: the model file has no faces; the model draws nothing"
+    ;;
+obj-cr)  # ARG: model; lines end in a carriage return alone: the file reads as one comment line
+    own "$arg"
+    tr '\n' '\r' <"$(readlink -f "$bin/Res/$arg")" >"$dir/Res/$arg" || fail "cannot rewrite Res/$arg"
+    must="warning: Res/$arg:1: this line ends in a carriage return alone; only a line feed ends a line, so what follows is read as part of this line
+warning: Res/$arg: the model file has no faces; the model draws nothing"
+    ;;
+obj-hex)  # ARG: model; its first vertex gets a hexadecimal coordinate, which reads as 0
+    own "$arg"
+    n=$(first_line "$arg" v)
+    edit_line "$arg" "$n" '/^v [^ ]*/v 0x1p3/'
+    must="warning: Res/$arg:$n: \"0x1p3\" is read as 0: numbers are decimal, and the reader stops at the x"
+    ;;
+obj-empty-first-group)  # ARG: model; an empty group before its first: a model drawn by its first group vanishes
+    own "$arg"
+    n=$(grep -n -m1 '^[go] ' "$dir/Res/$arg" | cut -d: -f1)
+    sed -i "${n}i g Empty" "$dir/Res/$arg" || fail "cannot edit Res/$arg"
+    must="warning: Res/$arg: its first group (\"Empty\") has no faces, and only the first group of this model is drawn; the model draws nothing"
+    ;;
 directory)  # ARG: comma-separated files, each replaced by a directory of the same name
     for f in ${arg//,/ }; do
         rm "$dir/Res/$f" && mkdir "$dir/Res/$f" || exit 1
