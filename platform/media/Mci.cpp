@@ -1,6 +1,7 @@
 // Multimedia command strings over SDL2_mixer. Music streams on SDL's audio thread, so no command
 // here waits for playback.
 #include "platform/media/Mci.h"
+#include "platform/media/AudioFileScan.h"
 #include "platform/win32/Win32Platform.h"
 
 #include <SDL.h>
@@ -11,6 +12,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -236,6 +239,48 @@ bool KnownExtension(const std::string& file)
     return extension == "mp3" || extension == "wav" || extension == "ogg";
 }
 
+// Music files past this are not scanned (the scan reads the whole file); they play as they are.
+constexpr off_t kMaxScannedBytes = off_t{512} << 20;
+
+bool ExpectsMpeg(const std::string& element, const std::string& type)
+{
+    if (!type.empty()) {
+        return Lower(type) == "mpegvideo";
+    }
+    const std::size_t dot = element.rfind('.');
+    return Lower(element.substr(dot + 1)) == "mp3";
+}
+
+// Loads a track said to be MPEG audio after looking at what it holds: audio of another kind is
+// played as what it is (as a decoder that looks at the content would), a file that holds no MPEG
+// audio is refused, and one cut short is named and played as far as it goes. Null when refused.
+Mix_Music* LoadMpegTrack(const std::string& element, off_t size)
+{
+    if (size > kMaxScannedBytes) {
+        return Mix_LoadMUS(element.c_str());
+    }
+    std::ifstream file(element, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const AudioFileScan scan = ScanAudioFile(bytes);
+    switch (scan.content) {
+    case AudioContent::mpeg:
+        if (scan.CutShort()) {
+            std::fprintf(stderr, "mciSendString: %s: %s\n", element.c_str(), DescribeCutShort(scan).c_str());
+        }
+        return Mix_LoadMUS(element.c_str());
+    case AudioContent::unknown:
+        std::fprintf(stderr, "mciSendString: %s: not MPEG audio (no MPEG audio frames near its start)\n",
+                     element.c_str());
+        Mix_SetError("not MPEG audio");
+        return nullptr;
+    default:
+        std::fprintf(stderr, "mciSendString: %s: holds %s audio, not MPEG; it is played as what it holds\n",
+                     element.c_str(), AudioContentName(scan.content));
+        // Without a type to go by, SDL_mixer chooses the decoder by the content.
+        return Mix_LoadMUS_RW(SDL_RWFromFile(element.c_str(), "rb"), 1);
+    }
+}
+
 MCIERROR Open(const std::vector<std::string>& words)
 {
     if (words.size() < 2) {
@@ -269,7 +314,7 @@ MCIERROR Open(const std::vector<std::string>& words)
     if (!OpenAudio()) {
         return MCIERR_HARDWARE;
     }
-    Mix_Music* music = Mix_LoadMUS(element.c_str());
+    Mix_Music* music = ExpectsMpeg(element, type) ? LoadMpegTrack(element, info.st_size) : Mix_LoadMUS(element.c_str());
     if (music == nullptr) {
         std::fprintf(stderr, "mciSendString: %s: cannot be played (%s)\n", element.c_str(), Mix_GetError());
         CloseAudioIfUnused();

@@ -231,6 +231,24 @@ obj-empty-first-group)  # ARG: model; an empty group before its first: a model d
     sed -i "${n}i g Empty" "$dir/Res/$arg" || fail "cannot edit Res/$arg"
     must="warning: Res/$arg: its first group (\"Empty\") has no faces, and only the first group of this model is drawn; the model draws nothing"
     ;;
+music-wav)  # the music replaced by a second of silence as WAV, under the MP3's name
+    rm "$dir/Res/vexa-rhino.mp3" || exit 1
+    python3 -c 'import sys, wave
+w = wave.open(sys.argv[1], "wb"); w.setnchannels(1); w.setsampwidth(2); w.setframerate(44100)
+w.writeframes(bytes(88200)); w.close()' "$dir/Res/vexa-rhino.mp3" || fail "cannot write the WAV"
+    must="mciSendString: Res/vexa-rhino.mp3: holds WAV audio, not MPEG; it is played as what it holds"
+    ;;
+music-cut)  # the music cut to half its length
+    own vexa-rhino.mp3
+    half vexa-rhino.mp3
+    must="mciSendString: Res/vexa-rhino.mp3: ends inside its frame
+its header gives (cut short?); it plays"
+    ;;
+music-not-audio)  # text under the music's name
+    rm "$dir/Res/vexa-rhino.mp3" || exit 1
+    echo "not music" >"$dir/Res/vexa-rhino.mp3"
+    must="mciSendString: Res/vexa-rhino.mp3: not MPEG audio (no MPEG audio frames near its start)"
+    ;;
 directory)  # ARG: comma-separated files, each replaced by a directory of the same name
     for f in ${arg//,/ }; do
         rm "$dir/Res/$f" && mkdir "$dir/Res/$f" || exit 1

@@ -186,6 +186,31 @@ TEST_F(Soundtrack, QuotedNamesAndAliases)
     EXPECT_EQ(Mode(L"track"), L"error");
 }
 
+// A WAV file under an MP3's name plays as the WAV it is (SDL_mixer alone would decode it as MPEG: noise,
+// then silence); a file cut short still plays as far as it goes.
+TEST_F(Soundtrack, AFileIsPlayedAsWhatItHolds)
+{
+    const uint32_t samples = 22050;
+    std::string wav = "RIFF" + std::string(4, '\0') + "WAVEfmt ";
+    auto put32 = [&](uint32_t v) { wav.append(reinterpret_cast<const char*>(&v), 4); };
+    auto put16 = [&](uint16_t v) { wav.append(reinterpret_cast<const char*>(&v), 2); };
+    put32(16), put16(1), put16(1), put32(44100), put32(88200), put16(2), put16(16);
+    wav += "data";
+    put32(2 * samples);
+    wav.append(2 * samples, '\0');
+    const uint32_t riffSize = static_cast<uint32_t>(wav.size() - 8);
+    wav.replace(4, 4, reinterpret_cast<const char*>(&riffSize), 4);
+    std::ofstream("Res/wav.mp3", std::ios::binary) << wav;
+    ASSERT_EQ(Send(L"open Res/wav.mp3 type mpegvideo"), 0u);
+    EXPECT_EQ(Status(L"Res/wav.mp3", L"length"), L"500");
+
+    fs::copy_file("Res/long.mp3", "Res/cut.mp3", fs::copy_options::overwrite_existing);
+    fs::resize_file("Res/cut.mp3", fs::file_size("Res/long.mp3") / 2);
+    ASSERT_EQ(Send(L"open Res/cut.mp3 type mpegvideo"), 0u);
+    EXPECT_EQ(Send(L"play Res/cut.mp3"), 0u);
+    EXPECT_EQ(Mode(L"Res/cut.mp3"), L"playing");
+}
+
 TEST_F(Soundtrack, MissingAudioDeviceLeavesTheShowSilent)
 {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
