@@ -162,11 +162,18 @@ HlslCompileOutput CompileHlslToSpirv(const HlslCompileInput& input)
         out.succeeded = true;
     } else if (out.diagnostics.empty() || !out.diagnostics.back().error) {
         // No message with a line: the compiler failed after the HLSL was read (its optimizer's
-        // "internal error" texts speak of SPIR-V, which means nothing in an effect file).
+        // "internal error" texts speak of SPIR-V, which means nothing in an effect file). An internal
+        // error with no text at all is what shaderc reports for an exception it caught, which in
+        // practice is an allocation that failed.
+        const bool silent = messages == nullptr || *messages == '\0';
+        const bool internal = shaderc_result_get_compilation_status(result) ==
+                              shaderc_compilation_status_internal_error;
         out.diagnostics.push_back(
             {input.fileName, 1, 1, true, "X3000",
              "compilation of '" + input.entryPoint +
-                 "' failed after the HLSL was read; it uses a construct this compiler cannot translate"});
+                 (silent && internal ? "' failed inside the HLSL compiler without a message (out of memory?)"
+                                     : "' failed after the HLSL was read; it uses a construct this compiler "
+                                       "cannot translate")});
     }
     shaderc_result_release(result);
     shaderc_compile_options_release(options);

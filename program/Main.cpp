@@ -17,6 +17,7 @@
 #include "platform/win32/Win32Platform.h"
 #include "program/Win32ReportPlatform.h"
 #include "show/BoxApp.h"
+#include "show/MemoryLimits.h"
 #include "show/ResourceFolder.h"
 #include "show/ShowHelp.h"
 
@@ -87,6 +88,10 @@ int main(int argc, char** argv)
         std::cout << "xna math not supported" << std::endl;
         return kStartFailed;
     }
+    if (std::string error; !FitAddressSpaceLimit(error)) {
+        std::cerr << "vexa-rhino: " << error << "\n";
+        return kStartFailed;
+    }
     // Without its assets the show would only warn about each file and play black for a minute.
     if (std::string error; !EnterResourceFolder(error)) {
         std::cerr << "vexa-rhino: " << error << "\n";
@@ -104,8 +109,9 @@ int main(int argc, char** argv)
     try {
         exitCode = RunShow(GetModuleHandleW(nullptr));
     } catch (const std::bad_alloc&) {
+        // Unwinding has released what the show made; the count below still says so.
         std::cerr << "vexa-rhino: out of memory" << std::endl;
-        return kStartFailed;
+        exitCode = kStartFailed;
     }
     // A show closed by a signal says so in its status, as a shell expects.
     if (D3DApp::CloseSignal() != 0 && exitCode != kStartFailed) {

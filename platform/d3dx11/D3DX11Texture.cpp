@@ -269,8 +269,10 @@ HRESULT CreateView(ID3D11Device* device, const DecodedTexture& t, const std::str
         texture->SetPrivateData(WKPDID_D3DDebugObjectName, static_cast<UINT>(path.size()), path.data());
         hr = device->CreateShaderResourceView(texture.Get(), nullptr, out);
     }
-    if (FAILED(hr))
-        error = "the device refused the texture";
+    if (FAILED(hr)) {
+        error = hr == E_OUTOFMEMORY ? "the device refused the texture: out of memory"
+                                    : "the device refused the texture";
+    }
     return hr;
 }
 

@@ -33,6 +33,7 @@
 #include "app/CommandLine.h"
 #include "assets/SceneContent.h"
 #include "platform/d3d11/Diagnostics.h"
+#include "show/MemoryLimits.h"
 #include "show/ResourceFolder.h"
 #include "show/ShowHelp.h"
 #include "show/ShowScript.h"
@@ -293,14 +294,20 @@ int CapturePngs(const Options& options)
         if (interrupted) {
             return false;
         }
-        RgbaImage image = *frame.image;
-        if (options.pngWidth > 0) {
-            image = Downscale(image, options.pngWidth, options.pngHeight);
-        }
         const double beat = options.beats[static_cast<size_t>(frame.index)];
         const std::string path = (std::filesystem::path(options.outDir) / BeatFileName(beat)).string();
         std::string error;
-        if (!WritePng(path, image, &error)) {
+        bool written = false;
+        try {
+            RgbaImage image = *frame.image;
+            if (options.pngWidth > 0) {
+                image = Downscale(image, options.pngWidth, options.pngHeight);
+            }
+            written = WritePng(path, image, &error);
+        } catch (const std::bad_alloc&) {
+            error = path + ": out of memory making the PNG";
+        }
+        if (!written) {
             std::cerr << "vexa-rhino-capture: " << error << "\n";
             writeFailed = true;
             return false;
@@ -446,6 +453,10 @@ int main(int argc, char** argv)
     if (!options.mp4Path.empty()) {
         options.mp4Path = std::filesystem::absolute(options.mp4Path, ec).string();
     }
+    if (std::string error; !FitAddressSpaceLimit(error)) {
+        std::cerr << "vexa-rhino-capture: " << error << "\n";
+        return 1;
+    }
     if (std::string error; !EnterResourceFolder(error)) {
         std::cerr << "vexa-rhino-capture: " << error << "\n";
         return 1;
@@ -464,7 +475,7 @@ int main(int argc, char** argv)
     } catch (const std::bad_alloc&) {
         // What was being read or built has said so where it could; this is the last word.
         std::cerr << "vexa-rhino-capture: out of memory\n";
-        return 1;
+        status = 1;
     }
     // Lets a test check that nothing the show created outlived it, as vexa-rhino does.
     if (const char* report = std::getenv("SHOW_REPORT_LIVE_OBJECTS"); report && *report && *report != '0') {

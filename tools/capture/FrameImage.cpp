@@ -25,7 +25,8 @@ bool WritePng(const std::string& path, const RgbaImage& image, std::string* erro
     };
     if (!stbi_write_png_to_func(append, &png, image.width, image.height, 4, image.pixels.data(), image.width * 4)) {
         if (error) {
-            *error = path + ": cannot encode the PNG";
+            // stb fails only when an allocation fails.
+            *error = path + ": cannot encode the PNG: out of memory";
         }
         return false;
     }

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <iostream>
+#include <new>
 
 #include "platform/d3d11/ComPtr.h"
 #include "platform/d3d11/Diagnostics.h"
@@ -72,7 +74,14 @@ private:
         ComPtr<ID3D11Texture2D> backBuffer;
         SwapChain()->GetBuffer(0, __uuidof(ID3D11Texture2D), reinterpret_cast<void**>(backBuffer.Put()));
         if (backBuffer) {
-            D3D11ReadTexture(backBuffer.Get(), 0, 0, image.pixels);
+            try {
+                D3D11ReadTexture(backBuffer.Get(), 0, 0, image.pixels);
+            } catch (const std::bad_alloc&) {
+                // Delivering fewer frames than asked for is the capture's failure.
+                std::cerr << "vexa-rhino-capture: out of memory reading frame " << delivered << " (beat "
+                          << State().beat << ") back from the renderer\n";
+                return false;
+            }
             D3D11_TEXTURE2D_DESC desc{};
             backBuffer->GetDesc(&desc);
             image.width = static_cast<int>(desc.Width);
