@@ -1,7 +1,10 @@
 #include "fxruntime/EffectLexer.h"
 
 #include <cctype>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <map>
 
 namespace {
 
@@ -45,8 +48,19 @@ public:
                 continue;
             }
             if (c == '#' && lineStart) {
-                Directive(out);
+                if (!Directive(out))
+                    return;
                 continue;
+            }
+            if (static_cast<unsigned char>(c) >= 0x80) {
+                // The HLSL compiler would name a "<bad token>" at the start of the line.
+                char byte[8];
+                std::snprintf(byte, sizeof byte, "0x%02X", static_cast<unsigned char>(c));
+                out.error = std::string("a non-ASCII character (byte ") + byte +
+                            ") outside a comment or string; HLSL names and symbols are ASCII";
+                out.errorLine = line_;
+                out.errorColumn = column_;
+                return;
             }
             lineStart = false;
             Token t{TokenKind::Punct, i_, i_, line_, column_, {}};
@@ -97,8 +111,9 @@ private:
         }
         ++i_;
     }
-    // A directive runs to the end of the line, continued by a trailing backslash.
-    void Directive(LexedText& out)
+    // A directive runs to the end of the line, continued by a trailing backslash. False when it is
+    // malformed in a way the text cannot be read past (out.error says how).
+    bool Directive(LexedText& out)
     {
         const std::size_t offset = i_;
         const int line = line_;
@@ -125,23 +140,108 @@ private:
                 out.packMatrix.push_back({offset, true});
             if (compact == "pack_matrix(column_major)")
                 out.packMatrix.push_back({offset, false});
-            return;
+            return true;
+        }
+        if (text.compare(p, 4, "line") == 0 && (p + 4 == text.size() || !IsIdentChar(text[p + 4])))
+            return LineDirective(out, text.substr(p + 4), {offset, i_}, line, column);
+        if (text.compare(p, 6, "define") == 0 && p + 6 < text.size() && !IsIdentChar(text[p + 6]))
+            return Define(out, text.substr(p + 6), line, column);
+        if (text.compare(p, 5, "undef") == 0 && p + 5 < text.size() && !IsIdentChar(text[p + 5])) {
+            macroSizes_.erase(FirstIdentifier(text, p + 5));
+            return true;
         }
         if (text.compare(p, 7, "include") != 0)
-            return;
+            return true;
         p += 7;
         while (p < text.size() && std::isspace(static_cast<unsigned char>(text[p])))
             ++p;
         if (p >= text.size() || (text[p] != '"' && text[p] != '<'))
-            return;
+            return true;
         const char close = text[p] == '"' ? '"' : '>';
         const std::size_t q = text.find(close, p + 1);
         if (q == std::string::npos)
-            return;
+            return true;
         out.includes.push_back({text.substr(p + 1, q - p - 1), line, column});
+        return true;
     }
 
+    static std::string FirstIdentifier(const std::string& text, std::size_t p)
+    {
+        while (p < text.size() && std::isspace(static_cast<unsigned char>(text[p])))
+            ++p;
+        std::size_t q = p;
+        while (q < text.size() && IsIdentChar(text[q]))
+            ++q;
+        return text.substr(p, q - p);
+    }
+
+    // Keeps the number of tokens each macro expands to, counting the macros its body names by their
+    // own expansions: a chain of macros that each use the one before twice reaches 2^40 tokens in 40
+    // lines, which the HLSL compiler's preprocessor would expand for minutes while memory lasts.
+    bool Define(LexedText& out, const std::string& rest, int line, int column)
+    {
+        const std::string name = FirstIdentifier(rest, 0);
+        if (name.empty())
+            return true;  // the HLSL compiler says what is wrong
+        std::size_t p = rest.find(name) + name.size();
+        if (p < rest.size() && rest[p] == '(') {
+            const std::size_t close = rest.find(')', p);
+            p = close == std::string::npos ? rest.size() : close + 1;
+        }
+        std::uint64_t size = 0;
+        while (p < rest.size() && size <= kMaxMacroTokens) {
+            const char c = rest[p];
+            if (std::isspace(static_cast<unsigned char>(c))) {
+                ++p;
+            } else if (IsIdentStart(c)) {
+                std::size_t q = p;
+                while (q < rest.size() && IsIdentChar(rest[q]))
+                    ++q;
+                const auto known = macroSizes_.find(rest.substr(p, q - p));
+                size += known != macroSizes_.end() ? known->second : 1;
+                p = q;
+            } else {
+                ++size;
+                ++p;
+            }
+        }
+        if (size > kMaxMacroTokens) {
+            out.error = "the macro '" + name + "' expands to more than " + std::to_string(kMaxMacroTokens) +
+                        " tokens; no shader needs that many";
+            out.errorLine = line;
+            out.errorColumn = column;
+            return false;
+        }
+        macroSizes_[name] = size;
+        return true;
+    }
+
+    // "#line N" or "#line N "file"": N must be a line number the preprocessor can count from.
+    static bool LineDirective(LexedText& out, const std::string& rest, TextSpan span, int line, int column)
+    {
+        std::size_t p = 0;
+        while (p < rest.size() && std::isspace(static_cast<unsigned char>(rest[p])))
+            ++p;
+        std::size_t q = p;
+        while (q < rest.size() && !std::isspace(static_cast<unsigned char>(rest[q])))
+            ++q;
+        const std::string number = rest.substr(p, q - p);
+        const bool digits = !number.empty() && number.size() <= 10 &&
+                            number.find_first_not_of("0123456789") == std::string::npos;
+        if (!digits || std::strtoull(number.c_str(), nullptr, 10) - 1 >= 2147483647ull) {
+            out.error = "#line takes a line number from 1 to 2147483647, not \"" + number + "\"";
+            out.errorLine = line;
+            out.errorColumn = column;
+            return false;
+        }
+        out.lineDirectives.push_back(span);
+        return true;
+    }
+
+    static constexpr std::uint64_t kMaxMacroTokens = 1000000;
+
     const std::string& s_;
+    std::map<std::string, std::uint64_t> macroSizes_;
     std::size_t i_ = 0;
     int line_ = 1;
     int column_ = 1;

@@ -32,12 +32,22 @@ struct PackMatrixPragma {
     bool rowMajor;
 };
 
+// A byte range of the text, end excluded.
+struct TextSpan {
+    std::size_t begin;
+    std::size_t end;
+};
+
 struct LexedText {
     std::vector<Token> tokens;
     std::vector<IncludeDirective> includes;
     std::vector<PackMatrixPragma> packMatrix;
+    // The #line directives: left out of the text for the HLSL compiler, so that its messages give
+    // lines of the file as it is (which is what an editor shows) rather than renumbered ones.
+    std::vector<TextSpan> lineDirectives;
     std::string error;  // empty when the text could be split
     int errorLine = 0;
+    int errorColumn = 1;
 };
 
 LexedText LexEffectText(const std::string& text);

@@ -29,7 +29,9 @@ public:
         t_ = std::move(lexed.tokens);
         decl_.SetPragmas(std::move(lexed.packMatrix));
         if (!lexed.error.empty())
-            Error({path_, lexed.errorLine, 1}, lexed.error);
+            Error({path_, lexed.errorLine, lexed.errorColumn}, lexed.error);
+        for (const TextSpan& directive : lexed.lineDirectives)
+            BlankBytes(directive.begin, directive.end);
         for (const IncludeDirective& inc : lexed.includes)
             ReadInclude(inc);
         if (!WithinDepthLimits())
@@ -826,5 +828,13 @@ private:
 void ParseEffectFile(EffectSource& out, const std::string& path, const std::string& text,
                      std::vector<std::string>& chain)
 {
+    // Editors on Windows start UTF-8 files with a byte order mark, which the HLSL compiler would take
+    // for a bad token; it is not part of the text. Line 1's columns count from after it.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (std::string_view(text).starts_with(kByteOrderMark)) {
+        const std::string unmarked = text.substr(kByteOrderMark.size());
+        FileParser(out, path, unmarked, chain).Run();
+        return;
+    }
     FileParser(out, path, text, chain).Run();
 }

@@ -67,11 +67,11 @@ public:
         return t_.size();
     }
     // Blanks the tokens [a, b] out of the text, keeping line breaks so that lines stay put.
-    void Blank(std::size_t a, std::size_t b)
+    void Blank(std::size_t a, std::size_t b) { BlankBytes(t_[a].begin, b < t_.size() ? t_[b].end : text_.size()); }
+    // Blanks the bytes [from, to) of the text for the HLSL compiler, line breaks kept.
+    void BlankBytes(std::size_t from, std::size_t to)
     {
-        const std::size_t from = t_[a].begin;
-        const std::size_t to = b < t_.size() ? t_[b].end : text_.size();
-        for (std::size_t i = from; i < to; ++i)
+        for (std::size_t i = from; i < to && i < stripped_.size(); ++i)
             if (stripped_[i] != '\n')
                 stripped_[i] = ' ';
     }

@@ -406,6 +406,55 @@ TEST(EffectCompile, DeepInputIsRefusedNotACrash)
         const EffectCompileResult result = CompileEffectText("deep.fx", PixelShaderReturning(within));
         EXPECT_TRUE(result.succeeded) << result.Messages();
     }
+
+    // Forty macros, each twice the one before: 2^40 tokens, which the preprocessor expanded for minutes.
+    // An #undef forgets a macro's size, so the same name may be defined again.
+    std::string doubling = "#define A0 p\n";
+    for (int i = 1; i <= 40; ++i) {
+        doubling += "#define A" + std::to_string(i) + " (A" + std::to_string(i - 1) + "+A" + std::to_string(i - 1) +
+                    ")\n";
+    }
+    const EffectCompileResult bomb = CompileEffectText("deep.fx", doubling + PixelShaderReturning("A40"));
+    EXPECT_EQ(bomb.Messages().substr(0, bomb.Messages().find('\n')),
+              "deep.fx(19,1): error X3000: the macro 'A18' expands to more than 1000000 tokens; no shader needs that "
+              "many");
+    const EffectCompileResult redefined = CompileEffectText(
+        "deep.fx", "#define B p+p\n#undef B\n#define B p\n#define C B+B\n" + PixelShaderReturning("C"));
+    EXPECT_TRUE(redefined.succeeded) << redefined.Messages();
+}
+
+// Text that editors and generators write: a byte order mark is not part of the text, a non-ASCII
+// character is named where it stands (not as a "<bad token>" at the start of its line), a #line
+// number that cannot be one is refused, and a valid #line leaves the messages at the file's own lines.
+TEST(EffectCompile, MessagesStayAtTheirPlaceWhateverTheTextHolds)
+{
+    const std::string undeclared = "float4 PS() : SV_Target { return q; }\n"
+                                   "technique11 T { pass P { SetPixelShader(CompileShader(ps_5_0, PS())); } }\n";
+    const struct {
+        const char* what;
+        std::string text;
+        std::string message;  // the first line of the messages
+    } cases[] = {
+        {"byte order mark", "\xEF\xBB\xBF" + undeclared, "quirk.fx(1,34): error X3004: 'q' : unknown variable"},
+        {"non-ASCII name", "float4 u;\nfloat \xC3\xA9 = 1;\n" + undeclared,
+         "quirk.fx(2,7): error X3000: a non-ASCII character (byte 0xC3) outside a comment or string; HLSL names and "
+         "symbols are ASCII"},
+        {"negative #line", "#line -5\n" + undeclared,
+         "quirk.fx(1,1): error X3000: #line takes a line number from 1 to 2147483647, not \"-5\""},
+        {"#line 0", "// x\n#line 0\n" + undeclared,
+         "quirk.fx(2,1): error X3000: #line takes a line number from 1 to 2147483647, not \"0\""},
+        {"#line with a file", "#line 100 \"other.fx\"\n" + undeclared,
+         "quirk.fx(2,34): error X3004: 'q' : unknown variable"},
+    };
+    for (const auto& c : cases) {
+        const EffectCompileResult result = CompileEffectText("quirk.fx", c.text);
+        EXPECT_FALSE(result.succeeded) << c.what;
+        const std::string messages = result.Messages();
+        EXPECT_EQ(messages.substr(0, messages.find('\n')), c.message) << c.what;
+    }
+    const EffectCompileResult accented = CompileEffectText("quirk.fx", "// caf\xC3\xA9\n" + PixelShaderReturning("p") +
+                                                                           "// \xC3\xA9\n");
+    EXPECT_TRUE(accented.succeeded) << "non-ASCII text in comments is fine: " << accented.Messages();
 }
 
 }  // namespace
