@@ -415,6 +415,8 @@ struct ID3D11DeviceChild : IUnknown {
     virtual void GetDevice(ID3D11Device** ppDevice) = 0;
     virtual HRESULT GetPrivateData(REFGUID guid, UINT* pDataSize, void* pData) = 0;
     virtual HRESULT SetPrivateData(REFGUID guid, UINT DataSize, const void* pData) = 0;
+    // Holds a reference to pData (null removes the entry), released when the object is destroyed.
+    virtual HRESULT SetPrivateDataInterface(REFGUID guid, const IUnknown* pData) = 0;
 };
 
 // Named, nested groups of a context's calls, which GPU tools show as a tree (Direct3D 11.1;

@@ -34,6 +34,7 @@ public:
     HRESULT GetPrivateData(REFGUID guid, UINT* size, void* data) override;
     // WKPDID_D3DDebugObjectName also labels the object's GL names, so GL debuggers show it.
     HRESULT SetPrivateData(REFGUID guid, UINT size, const void* data) override;
+    HRESULT SetPrivateDataInterface(REFGUID guid, const IUnknown* data) override;
 
 protected:
     IUnknown* Cast(REFIID riid) override { return riid == IID_ID3D11DeviceChild ? this : nullptr; }
@@ -44,6 +45,7 @@ protected:
 
 private:
     std::vector<std::pair<GUID, std::vector<std::uint8_t>>> privateData;
+    std::vector<std::pair<GUID, ComPtr<IUnknown>>> privateInterfaces;
 };
 
 class BufferImpl final : public DeviceChild<ID3D11Buffer> {
@@ -309,13 +311,42 @@ HRESULT DeviceChild<Interface>::GetPrivateData(REFGUID guid, UINT* size, void* d
             return S_OK;
         }
     }
+    for (const auto& [key, held] : privateInterfaces) {
+        if (key == guid) {
+            // As in Direct3D: the interface pointer itself, with a reference for the caller.
+            constexpr auto kPointerSize = static_cast<UINT>(sizeof(IUnknown*));
+            if (data != nullptr && *size < kPointerSize) {
+                *size = kPointerSize;
+                return DXGI_ERROR_MORE_DATA;
+            }
+            if (data != nullptr) {
+                IUnknown* pointer = held.Get();
+                pointer->AddRef();
+                std::memcpy(data, &pointer, kPointerSize);
+            }
+            *size = kPointerSize;
+            return S_OK;
+        }
+    }
     *size = 0;
     return DXGI_ERROR_NOT_FOUND;
 }
 
 template <typename Interface>
+HRESULT DeviceChild<Interface>::SetPrivateDataInterface(REFGUID guid, const IUnknown* data)
+{
+    std::erase_if(privateData, [&](const auto& entry) { return entry.first == guid; });
+    std::erase_if(privateInterfaces, [&](const auto& entry) { return entry.first == guid; });
+    if (data != nullptr) {
+        privateInterfaces.emplace_back(guid, ComPtr<IUnknown>(const_cast<IUnknown*>(data)));  // adds the reference
+    }
+    return S_OK;
+}
+
+template <typename Interface>
 HRESULT DeviceChild<Interface>::SetPrivateData(REFGUID guid, UINT size, const void* data)
 {
+    std::erase_if(privateInterfaces, [&](const auto& entry) { return entry.first == guid; });
     std::erase_if(privateData, [&](const auto& entry) { return entry.first == guid; });
     if (data != nullptr && size > 0) {
         const auto* bytes = static_cast<const std::uint8_t*>(data);

@@ -4,6 +4,7 @@
 #include <tiffio.h>
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <condition_variable>
 #include <cstdio>
@@ -13,9 +14,11 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "assets/WholeFile.h"
+#include "platform/d3d11/ComObject.h"
 #include "platform/d3d11/ComPtr.h"
 #include "platform/d3dx11/DdsReader.h"
 
@@ -51,6 +54,75 @@ std::string Utf8(LPCWSTR wide)
 
 // Pixel memory comes from malloc (stb's own, or ours without zero-filling it first): these are
 // megabytes that are written in full right away.
+std::atomic<std::uint64_t> g_decodedBytes{0};
+std::atomic<std::uint64_t> g_decodedBudget{kDecodedTextureBudgetBytes};
+
+std::string SizeText(std::uint64_t bytes)
+{
+    if (bytes < (1u << 20))
+        return std::to_string((bytes + 1023) >> 10) + " KiB";
+    return std::to_string((bytes + (1u << 19)) >> 20) + " MiB";
+}
+
+// A share of the decoded-texture budget, returned when it is destroyed.
+class BudgetShare {
+public:
+    BudgetShare() = default;
+    BudgetShare(const BudgetShare&) = delete;
+    BudgetShare& operator=(const BudgetShare&) = delete;
+    BudgetShare(BudgetShare&& other) noexcept : bytes(std::exchange(other.bytes, 0)), refused(other.refused) {}
+    ~BudgetShare() { g_decodedBytes -= bytes; }
+
+    // Takes `wanted` bytes for a w x h texture; false, with the figures in `error`, past the budget.
+    bool Take(std::uint64_t wanted, std::uint32_t w, std::uint32_t h, std::string& error)
+    {
+        std::uint64_t held = g_decodedBytes.load();
+        const std::uint64_t budget = g_decodedBudget.load();
+        do {
+            if (wanted > budget || held > budget - wanted) {
+                error = std::to_string(w) + "x" + std::to_string(h) + " (" + SizeText(wanted) +
+                        " with its mip levels) would take the textures read from files past their " + SizeText(budget) +
+                        " budget (" + SizeText(held) + " are in use)";
+                refused = true;
+                return false;
+            }
+        } while (!g_decodedBytes.compare_exchange_weak(held, held + wanted));
+        bytes += wanted;
+        return true;
+    }
+
+    bool Refused() const { return refused; }
+
+private:
+    std::uint64_t bytes = 0;
+    bool refused = false;
+};
+
+// Holds a texture's share for as long as the texture lives (as its private data).
+class BudgetToken final : public ComObject<IUnknown> {
+public:
+    explicit BudgetToken(BudgetShare share) : share(std::move(share)) {}
+
+private:
+    BudgetShare share;
+};
+
+// The private-data key of the token.
+constexpr GUID kBudgetTokenKey = {0x6a1d3c52, 0x0f7e, 0x4b91, {0x9c, 0x2e, 0x51, 0x3a, 0x7d, 0x08, 0xe4, 0x6b}};
+
+// An RGBA8 image with its full mip chain.
+std::uint64_t ChainBytes(std::uint32_t w, std::uint32_t h)
+{
+    std::uint64_t bytes = 0;
+    for (;;) {
+        bytes += std::uint64_t{w} * h * 4;
+        if (w == 1 && h == 1)
+            return bytes;
+        w = std::max(1u, w / 2);
+        h = std::max(1u, h / 2);
+    }
+}
+
 struct Rgba8Image {
     std::uint32_t width = 0, height = 0;
     std::unique_ptr<std::uint8_t, void (*)(void*)> pixels{nullptr, std::free};  // rows top-first
@@ -64,7 +136,7 @@ struct Rgba8Image {
     }
 };
 
-bool DecodeWithStb(const std::vector<std::uint8_t>& file, Rgba8Image& image, std::string& error)
+bool DecodeWithStb(const std::vector<std::uint8_t>& file, Rgba8Image& image, BudgetShare& share, std::string& error)
 {
     int w = 0, h = 0, channels = 0;
     if (file.size() > 0x7FFFFFFF)
@@ -87,6 +159,10 @@ bool DecodeWithStb(const std::vector<std::uint8_t>& file, Rgba8Image& image, std
                 " its header gives (cut short?)";
         return false;
     }
+    const auto width = static_cast<std::uint32_t>(w);
+    const auto height = static_cast<std::uint32_t>(h);
+    if (!share.Take(ChainBytes(width, height), width, height, error))
+        return false;
     image.pixels = {stbi_load_from_memory(file.data(), static_cast<int>(file.size()), &w, &h, &channels, 4),
                     stbi_image_free};
     if (!image.pixels) {
@@ -98,7 +174,7 @@ bool DecodeWithStb(const std::vector<std::uint8_t>& file, Rgba8Image& image, std
     return true;
 }
 
-bool DecodeTiff(const std::string& path, Rgba8Image& image, std::string& error)
+bool DecodeTiff(const std::string& path, Rgba8Image& image, BudgetShare& share, std::string& error)
 {
     // libtiff reports through global handlers; ours are silent and the reason is given below. Set
     // once: files are decoded on several threads.
@@ -119,6 +195,8 @@ bool DecodeTiff(const std::string& path, Rgba8Image& image, std::string& error)
         return error = std::to_string(w) + "x" + std::to_string(h) + " is larger than the " +
                        std::to_string(kDdsMaxDimension) + "x" + std::to_string(kDdsMaxDimension) + " a texture can be",
                false;
+    if (!share.Take(ChainBytes(w, h), w, h, error))
+        return false;
     if (!image.Allocate(w, h))
         return error = "out of memory", false;
     // libtiff packs each pixel as a native 32-bit word with red in the low byte.
@@ -182,6 +260,7 @@ struct DecodedTexture {
     DdsImage dds;
     std::vector<Rgba8Image> chain;  // a 2D image's levels, largest first
     std::vector<D3D11_SUBRESOURCE_DATA> init;
+    BudgetShare share;  // handed on to the texture made from it
 };
 
 // More than any texture file the device could take: the largest, a raw 16384-square RGBA8 DDS with
@@ -217,6 +296,10 @@ std::unique_ptr<DecodedTexture> Decode(const std::string& path)
             t->hr = E_FAIL;
             return t;
         }
+        if (!t->share.Take(dds.data.size(), dds.width, dds.height, t->error)) {
+            t->hr = E_OUTOFMEMORY;
+            return t;
+        }
         desc.Width = dds.width;
         desc.Height = dds.height;
         desc.MipLevels = dds.mipLevels;
@@ -231,8 +314,8 @@ std::unique_ptr<DecodedTexture> Decode(const std::string& path)
     Rgba8Image image;
     const bool tiff = file.size() >= 4 && ((file[0] == 'I' && file[1] == 'I' && file[2] == 42 && file[3] == 0) ||
                                            (file[0] == 'M' && file[1] == 'M' && file[2] == 0 && file[3] == 42));
-    if (!(tiff ? DecodeTiff(path, image, t->error) : DecodeWithStb(file, image, t->error))) {
-        t->hr = E_FAIL;
+    if (!(tiff ? DecodeTiff(path, image, t->share, t->error) : DecodeWithStb(file, image, t->share, t->error))) {
+        t->hr = t->share.Refused() ? E_OUTOFMEMORY : E_FAIL;
         return t;
     }
     file = {};
@@ -256,8 +339,8 @@ std::unique_ptr<DecodedTexture> Decode(const std::string& path)
 }
 
 // The texture is named after its file, for GPU tools.
-HRESULT CreateView(ID3D11Device* device, const DecodedTexture& t, const std::string& path,
-                   ID3D11ShaderResourceView** out, std::string& error)
+HRESULT CreateView(ID3D11Device* device, DecodedTexture& t, const std::string& path, ID3D11ShaderResourceView** out,
+                   std::string& error)
 {
     if (FAILED(t.hr)) {
         error = t.error;
@@ -267,6 +350,8 @@ HRESULT CreateView(ID3D11Device* device, const DecodedTexture& t, const std::str
     HRESULT hr = device->CreateTexture2D(&t.desc, t.init.data(), texture.Put());
     if (SUCCEEDED(hr)) {
         texture->SetPrivateData(WKPDID_D3DDebugObjectName, static_cast<UINT>(path.size()), path.data());
+        const auto token = ComPtr<BudgetToken>::Adopt(new BudgetToken(std::move(t.share)));
+        texture->SetPrivateDataInterface(kBudgetTokenKey, token.Get());
         hr = device->CreateShaderResourceView(texture.Get(), nullptr, out);
     }
     if (FAILED(hr)) {
@@ -411,6 +496,16 @@ HRESULT Load(ID3D11Device* device, const std::string& path, ID3D11ShaderResource
 }
 
 }  // namespace
+
+std::uint64_t D3DX11DecodedTextureBytes()
+{
+    return g_decodedBytes.load();
+}
+
+std::uint64_t D3DX11SetDecodedTextureBudget(std::uint64_t bytes)
+{
+    return g_decodedBudget.exchange(bytes);
+}
 
 HRESULT D3DX11CreateShaderResourceViewFromFileW(ID3D11Device* pDevice, LPCWSTR pSrcFile,
                                                 D3DX11_IMAGE_LOAD_INFO* pLoadInfo, ID3DX11ThreadPump* pPump,

@@ -1,5 +1,6 @@
 #pragma once
 // Texture files to shader-resource views: PNG, JPEG, TIFF and DDS (2D and cube maps).
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <thread>
@@ -17,6 +18,17 @@ struct ID3DX11ThreadPump;       // loading is always synchronous; pass null
 HRESULT D3DX11CreateShaderResourceViewFromFileW(ID3D11Device* pDevice, LPCWSTR pSrcFile,
                                                 D3DX11_IMAGE_LOAD_INFO* pLoadInfo, ID3DX11ThreadPump* pPump,
                                                 ID3D11ShaderResourceView** ppShaderResourceView, HRESULT* pHResult);
+
+// Every texture made from a file holds its decoded size (all its mip levels) against one budget for
+// the process, from before its pixels are decoded until the texture is destroyed: a file that would
+// take the total past it is refused from its header (E_OUTOFMEMORY, both figures named) instead of
+// decoding gigabytes. The show's 27 textures take about 150 MiB; four 16384-square images would
+// take 5.3 GiB.
+inline constexpr std::uint64_t kDecodedTextureBudgetBytes = std::uint64_t{2048} << 20;
+// The bytes held against the budget now.
+std::uint64_t D3DX11DecodedTextureBytes();
+// Replaces the budget (tests use a small one); returns the one it replaces.
+std::uint64_t D3DX11SetDecodedTextureBudget(std::uint64_t bytes);
 
 // Decodes image files on worker threads ahead of time: while it lives, the function above takes a
 // listed file's decoded picture from here instead of reading the file again (a file changed since

@@ -34,6 +34,7 @@ public:
     void GetDevice(ID3D11Device** device) override { *device = nullptr; }
     HRESULT GetPrivateData(REFGUID, UINT*, void*) override { return E_NOTIMPL; }
     HRESULT SetPrivateData(REFGUID, UINT, const void*) override { return E_NOTIMPL; }
+    HRESULT SetPrivateDataInterface(REFGUID, const IUnknown*) override { return E_NOTIMPL; }
     void GetType(D3D11_RESOURCE_DIMENSION* dimension) override { *dimension = D3D11_RESOURCE_DIMENSION_BUFFER; }
     void GetDesc(D3D11_BUFFER_DESC* out) override { *out = desc; }
 

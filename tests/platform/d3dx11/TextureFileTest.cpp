@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/d3d11/ComPtr.h"
 #include "platform/d3dx11/D3DX11Texture.h"
 #include "tests/platform/d3d11/GpuTestSupport.h"
 #include "tests/platform/d3dx11/DdsTestFiles.h"
@@ -239,6 +240,42 @@ TEST_F(TextureFileTest, ImpossibleSizesAreRefusedFromTheHeaderWithTheSizeNamed)
     EXPECT_NE(messages.find("claims-16000.jpg: the file is far too small for the 16000x16000 its header gives"),
               std::string::npos)
         << messages;
+}
+
+// Textures read from files share one budget, held from before decoding until the texture is gone.
+TEST_F(TextureFileTest, TexturesFromFilesShareOneBudgetUntilTheyAreReleased)
+{
+    const auto dir = Dir();
+    const std::vector<std::uint8_t> pixels(64 * 64 * 4, 90);
+    for (const char* name : {"a.png", "b.png"})
+        stbi_write_png((dir / name).string().c_str(), 64, 64, 4, pixels.data(), 64 * 4);
+    constexpr std::uint64_t kWithMips = 4 * (4096 + 1024 + 256 + 64 + 16 + 4 + 1);
+    const std::uint64_t before = D3DX11DecodedTextureBytes();
+    const std::uint64_t previous = D3DX11SetDecodedTextureBudget(before + kWithMips + kWithMips / 2);
+
+    auto load = [&](const char* name, ComPtr<ID3D11ShaderResourceView>& view) {
+        return D3DX11CreateShaderResourceViewFromFileW(device, (dir / name).wstring().c_str(), nullptr, nullptr,
+                                                       view.Put(), nullptr);
+    };
+    ComPtr<ID3D11ShaderResourceView> a, b;
+    EXPECT_EQ(load("a.png", a), S_OK);
+    EXPECT_EQ(D3DX11DecodedTextureBytes(), before + kWithMips);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(load("b.png", b), E_OUTOFMEMORY);
+    const std::string messages = testing::internal::GetCapturedStderr();
+    EXPECT_NE(messages.find("b.png: 64x64 (22 KiB with its mip levels) would take the textures read from files past "
+                            "their "),
+              std::string::npos)
+        << messages;
+    EXPECT_EQ(b, nullptr);
+    EXPECT_EQ(D3DX11DecodedTextureBytes(), before + kWithMips) << "a refused file holds nothing";
+
+    a = nullptr;  // the view held the texture, the texture its share
+    EXPECT_EQ(D3DX11DecodedTextureBytes(), before);
+    EXPECT_EQ(load("b.png", b), S_OK);
+    b = nullptr;
+    D3DX11SetDecodedTextureBudget(previous);
+    EXPECT_EQ(D3DX11DecodedTextureBytes(), before);
 }
 
 // Levels are box-filtered: 2x2 averages rounded to nearest, and an odd last row or column folded
