@@ -74,6 +74,10 @@ public:
     bool contentsKnown = true;
 };
 
+// The largest width and height of a 2D texture (Direct3D 11's limit, which every GL 4.5 driver the
+// layer runs on reaches).
+inline constexpr UINT kMaxTextureSize = 16384;
+
 class TextureImpl final : public DeviceChild<ID3D11Texture2D> {
 public:
     TextureImpl(std::shared_ptr<DeviceCore> core, const D3D11_TEXTURE2D_DESC& desc, GLuint name, GLenum target)

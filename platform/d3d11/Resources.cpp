@@ -9,8 +9,6 @@ namespace d3dgl {
 
 namespace {
 
-constexpr UINT kMaxTextureSize = 16384;
-
 UINT FullMipCount(UINT width, UINT height)
 {
     UINT levels = 1;

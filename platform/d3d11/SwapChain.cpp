@@ -150,6 +150,12 @@ public:
             width = desc_.BufferDesc.Width;
         if (height == 0)
             height = desc_.BufferDesc.Height;
+        // Refused before anything is allocated; a window larger than the device can draw keeps
+        // showing its last picture at the old size.
+        if (width > kMaxTextureSize || height > kMaxTextureSize) {
+            Report(Rule::ResizeTooLarge);
+            return DXGI_ERROR_INVALID_CALL;
+        }
         // The old back buffer lives on while the caller still holds views of it.
         return CreateBackBuffer(width, height);
     }

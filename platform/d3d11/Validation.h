@@ -70,7 +70,9 @@
     RULE(SwapChainArguments, "CreateSwapChain",                                                                        \
          "no device or description, a buffer count other than 1 or 2, multisampling or a format other than "           \
          "R8G8B8A8/B8G8R8A8 UNORM")                                                                                    \
-    RULE(ResizeArguments, "ResizeBuffers", "a buffer count above 1 or an unsupported format")
+    RULE(ResizeArguments, "ResizeBuffers", "a buffer count above 1 or an unsupported format")                          \
+    RULE(ResizeTooLarge, "ResizeBuffers",                                                                              \
+         "a width or height above 16384, the largest texture the device makes; the buffers keep their size")
 
 enum class D3D11Rule : unsigned {
 #define D3D11_RULE_NAME(name, call, message) name,

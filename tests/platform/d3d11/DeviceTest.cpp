@@ -99,6 +99,11 @@ void main() { outColor = vec4(1.0, 1.0, 0.0, 1.0); }
     context->VSSetShader(MakeVs(VertexBlob(kFullScreenVs, {})), nullptr, 0);
     context->PSSetShader(MakePs(PixelBlob(ps)), nullptr, 0);
     context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
+    // Larger than the device draws: refused before anything is allocated, the buffers keep their size.
+    const std::uint64_t tooLarge = D3D11RuleCount(D3D11Rule::ResizeTooLarge);
+    EXPECT_EQ(swapChain->ResizeBuffers(1, 16385, 16, DXGI_FORMAT_R8G8B8A8_UNORM, 0), DXGI_ERROR_INVALID_CALL);
+    EXPECT_EQ(swapChain->ResizeBuffers(1, 16, 20000, DXGI_FORMAT_R8G8B8A8_UNORM, 0), DXGI_ERROR_INVALID_CALL);
+    EXPECT_EQ(D3D11RuleCount(D3D11Rule::ResizeTooLarge), tooLarge + 2);
     for (auto [w, h] : {std::pair{64u, 48u}, std::pair{100u, 30u}, std::pair{17u, 90u}}) {
         ASSERT_EQ(swapChain->ResizeBuffers(1, w, h, DXGI_FORMAT_R8G8B8A8_UNORM, 0), S_OK);
         ID3D11Texture2D* backBuffer = nullptr;
