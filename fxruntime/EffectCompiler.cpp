@@ -42,6 +42,7 @@ struct CombinedSampler {
 struct NamedId {
     spvc_variable_id id = 0;
     std::string name;
+    spvc_type_id typeId = 0;  // a buffer's block type, whose name GLSL gives the block
 };
 
 // One distinct entry point on its way from HLSL to a stage blob.
@@ -416,7 +417,7 @@ private:
                                         [&](const PackedBuffer& p) { return p.blockType == list[i].base_type_id; });
             if (b == w.buffers.end())
                 return FailSpvc(w);
-            w.bufferIds.push_back({list[i].id, b->name});
+            w.bufferIds.push_back({list[i].id, b->name, list[i].base_type_id});
         }
         spvc_resources_get_resource_list_for_type(res, SPVC_RESOURCE_TYPE_STORAGE_BUFFER, &list, &count);
         if (count > 0) {
@@ -775,7 +776,12 @@ private:
                 const std::uint32_t slot = bufferSlot_.at(b.name);
                 spvc_compiler_set_decoration(w->compiler, b.id, SpvDecorationBinding, slot);
                 spvc_compiler_set_decoration(w->compiler, b.id, SpvDecorationDescriptorSet, 0);
-                stage.constantBuffers.push_back({b.name, slot, bufferGpuSize_.at(b.name)});
+                // The device finds the block by name. An HLSL name GLSL cannot take ("$Globals", a
+                // keyword such as "buffer") would be renamed by SPIRV-Cross, and the block then found
+                // by nobody: every block gets a name of its own, made from its slot.
+                const std::string blockName = "fx_cb" + std::to_string(slot);
+                spvc_compiler_set_name(w->compiler, b.typeId, blockName.c_str());
+                stage.constantBuffers.push_back({blockName, slot, bufferGpuSize_.at(b.name)});
             }
             std::set<std::string> samplersUsed;
             std::uint32_t unit = 0;

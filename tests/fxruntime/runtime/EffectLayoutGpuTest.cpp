@@ -148,6 +148,36 @@ TEST_F(EffectLayoutGpu, ValuesSetAtDirect3DOffsetsAreWhatTheShaderReads)
     EXPECT_EQ(54.0f, back[12]);
 }
 
+// Buffers whose HLSL name GLSL cannot take: the file-scope $Globals and a cbuffer named after a GLSL
+// keyword. SPIRV-Cross renames their blocks; each must still be bound where its values are.
+TEST_F(EffectLayoutGpu, BuffersReachTheShaderWhateverGlslCallsThem)
+{
+    ID3DX11Effect* effect = MakeEffect(R"(
+float4 gLoose;
+cbuffer buffer { float4 gKeyword; };
+cbuffer cbPlain { float4 gPlainValue; };
+RWTexture2D<float4> gOut;
+[numthreads(1, 1, 1)]
+void CS()
+{
+    gOut[int2(0, 0)] = gLoose;
+    gOut[int2(1, 0)] = gKeyword;
+    gOut[int2(2, 0)] = gPlainValue;
+}
+technique11 T { pass P0 { SetComputeShader( CompileShader( cs_5_0, CS() ) ); } }
+)");
+    ASSERT_NE(nullptr, effect);
+    const float loose[4] = {1, 2, 3, 4}, keyword[4] = {5, 6, 7, 8}, plain[4] = {9, 10, 11, 12};
+    EXPECT_EQ(S_OK, effect->GetVariableByName("gLoose")->AsVector()->SetFloatVector(loose));
+    EXPECT_EQ(S_OK, effect->GetVariableByName("gKeyword")->AsVector()->SetFloatVector(keyword));
+    EXPECT_EQ(S_OK, effect->GetVariableByName("gPlainValue")->AsVector()->SetFloatVector(plain));
+    const std::vector<Float4> px = Run(effect, 3);
+    ASSERT_EQ(3u, px.size());
+    EXPECT_TRUE(NearFloat4(px[0], {1, 2, 3, 4}));
+    EXPECT_TRUE(NearFloat4(px[1], {5, 6, 7, 8}));
+    EXPECT_TRUE(NearFloat4(px[2], {9, 10, 11, 12}));
+}
+
 // Random buffers of floats (RandomConstantBuffers.h): every component written at the offset
 // Direct3D's rules give it must be what the shader reads, one component per output texel.
 TEST_F(EffectLayoutGpu, RandomBuffersReadBackComponentByComponent)
