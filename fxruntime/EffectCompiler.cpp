@@ -45,6 +45,24 @@ struct NamedId {
     spvc_type_id typeId = 0;  // a buffer's block type, whose name GLSL gives the block
 };
 
+// Calls visit(offset, opcode, word count) for each instruction of a SPIR-V module, after its
+// five-word header, while visit returns true; an instruction whose length is 0 or runs past the end
+// ends the walk (glslang's output has none). False when a visit returned false.
+template <typename Visit>
+bool ForEachInstruction(const std::vector<std::uint32_t>& s, Visit visit)
+{
+    constexpr std::size_t kHeaderWords = 5;
+    for (std::size_t i = kHeaderWords; i < s.size();) {
+        const std::uint32_t count = s[i] >> 16, op = s[i] & 0xFFFF;
+        if (count == 0 || i + count > s.size())
+            break;
+        if (!visit(i, op, count))
+            return false;
+        i += count;
+    }
+    return true;
+}
+
 // One distinct entry point on its way from HLSL to a stage blob.
 struct StageWork {
     EffectEntryCall call;
@@ -289,40 +307,44 @@ private:
             return true;
         std::vector<std::uint32_t>& s = w.spirv.words;
         std::map<std::uint32_t, std::uint32_t> specIdOf;  // result id -> constant id
-        for (std::size_t i = 5; i < s.size();) {
-            const std::uint32_t count = s[i] >> 16, op = s[i] & 0xFFFF;
-            if (count == 0 || i + count > s.size())
-                break;
+        ForEachInstruction(s, [&](std::size_t i, std::uint32_t op, std::uint32_t count) {
             if (op == SpvOpDecorate && count >= 4 && s[i + 2] == SpvDecorationSpecId)
                 specIdOf[s[i + 1]] = s[i + 3];
-            i += count;
-        }
-        std::size_t written = 0;
-        for (std::size_t i = 5; i < s.size();) {
-            const std::uint32_t count = s[i] >> 16, op = s[i] & 0xFFFF;
-            if (count == 0 || i + count > s.size())
-                break;
+            return true;
+        });
+        // Constants the entry never reads are dropped by the compiler; that is fine.
+        return ForEachInstruction(s, [&](std::size_t i, std::uint32_t op, std::uint32_t count) {
             const bool isSpec = op == SpvOpSpecConstantTrue || op == SpvOpSpecConstantFalse || op == SpvOpSpecConstant;
             const auto id = isSpec && count >= 3 ? specIdOf.find(s[i + 2]) : specIdOf.end();
-            if (id != specIdOf.end() && id->second < w.constantTypes.size()) {
-                std::uint32_t word = 0;
-                if (!SpecializationWord(w.call.arguments[id->second], w.constantTypes[id->second], word)) {
-                    Error(w.call.where,
-                          "cannot use '" + w.call.arguments[id->second] + "' as a " + w.constantTypes[id->second]);
-                    return false;
-                }
-                if (op == SpvOpSpecConstant && count == 4) {
-                    s[i + 3] = word;
-                } else if (op != SpvOpSpecConstant) {
-                    s[i] = (count << 16) | (word != 0 ? SpvOpSpecConstantTrue : SpvOpSpecConstantFalse);
-                }
-                ++written;
+            if (id == specIdOf.end() || id->second >= w.constantTypes.size())
+                return true;
+            std::uint32_t word = 0;
+            if (!SpecializationWord(w.call.arguments[id->second], w.constantTypes[id->second], word)) {
+                Error(w.call.where,
+                      "cannot use '" + w.call.arguments[id->second] + "' as a " + w.constantTypes[id->second]);
+                return false;
             }
-            i += count;
-        }
-        // Constants the entry never reads are dropped by the compiler; that is fine.
-        (void)written;
-        return true;
+            if (op == SpvOpSpecConstant && count == 4) {
+                s[i + 3] = word;
+            } else if (op != SpvOpSpecConstant) {
+                s[i] = (count << 16) | (word != 0 ? SpvOpSpecConstantTrue : SpvOpSpecConstantFalse);
+            }
+            return true;
+        });
+    }
+
+    // HLSL's % and fmod take the sign of the dividend (x - y * trunc(x / y)), as C does; glslang
+    // translates them to the modulo that takes the divisor's sign (GLSL's mod), so 42 % -5 would be -3
+    // instead of 2. The remainder instructions take the same operands.
+    static void UseHlslRemainders(std::vector<std::uint32_t>& s)
+    {
+        ForEachInstruction(s, [&](std::size_t i, std::uint32_t op, std::uint32_t count) {
+            if (op == SpvOpFMod)
+                s[i] = (count << 16) | SpvOpFRem;
+            else if (op == SpvOpSMod)
+                s[i] = (count << 16) | SpvOpSRem;
+            return true;
+        });
     }
 
     const EffectResourceDecl* Resource(const std::string& name, EffectResourceKind kind) const
@@ -379,6 +401,7 @@ private:
         spvc_parsed_ir ir = nullptr;
         if (!InferImageFormats(w))
             return false;
+        UseHlslRemainders(w.spirv.words);
         // Direct3D's layout for the variables, std140 written into the code for the GLSL.
         EffectDiagnostic packError;
         if (!PackConstantBuffers(w.spirv.words, *source_, w.buffers, packError)) {

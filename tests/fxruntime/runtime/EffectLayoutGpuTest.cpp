@@ -178,6 +178,34 @@ technique11 T { pass P0 { SetComputeShader( CompileShader( cs_5_0, CS() ) ); } }
     EXPECT_TRUE(NearFloat4(px[2], {9, 10, 11, 12}));
 }
 
+// HLSL's remainders take the dividend's sign, as C's do (GLSL's mod takes the divisor's).
+TEST_F(EffectLayoutGpu, RemaindersTakeTheDividendsSign)
+{
+    ID3DX11Effect* effect = MakeEffect(R"(
+float2 gXY;
+int2 gIJ;
+RWTexture2D<float4> gOut;
+[numthreads(1, 1, 1)]
+void CS()
+{
+    float x = gXY.x, y = gXY.y;
+    int i = gIJ.x, j = gIJ.y;
+    gOut[int2(0, 0)] = float4(x % y, -x % y, fmod(x, -y), fmod(-x, y));
+    gOut[int2(1, 0)] = float4(i % j, -i % j, i % -j, -i % -j);
+}
+technique11 T { pass P0 { SetComputeShader( CompileShader( cs_5_0, CS() ) ); } }
+)");
+    ASSERT_NE(nullptr, effect);
+    const float xy[2] = {42, 5};
+    const int ij[2] = {42, 5};
+    EXPECT_EQ(S_OK, effect->GetVariableByName("gXY")->SetRawValue(xy, 0, sizeof xy));
+    EXPECT_EQ(S_OK, effect->GetVariableByName("gIJ")->SetRawValue(ij, 0, sizeof ij));
+    const std::vector<Float4> px = Run(effect, 2);
+    ASSERT_EQ(2u, px.size());
+    EXPECT_TRUE(NearFloat4(px[0], {2, -2, 2, -2}));
+    EXPECT_TRUE(NearFloat4(px[1], {2, -2, 2, -2}));
+}
+
 // Random buffers of floats (RandomConstantBuffers.h): every component written at the offset
 // Direct3D's rules give it must be what the shader reads, one component per output texel.
 TEST_F(EffectLayoutGpu, RandomBuffersReadBackComponentByComponent)
