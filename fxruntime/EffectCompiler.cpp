@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "fxruntime/CbufferPacking.h"
+#include "fxruntime/CompileIsolation.h"
 #include "fxruntime/HlslToSpirv.h"
 #include "fxruntime/LargeStack.h"
 
@@ -969,31 +970,38 @@ EffectCompileResult CompileOnThisStack(EffectSource& source)
 
 }  // namespace
 
+// Each compilation runs in a child process (CompileIsolation.h), on a large stack there.
 EffectCompileResult CompileEffectText(const std::string& path, const std::string& text)
 {
-    EffectCompileResult result;
-    RunOnLargeStack([&] {
-        EffectSource source;
-        ParseEffectText(path, text, source);
-        result = CompileOnThisStack(source);
+    return CompileInChildProcess(path, [&] {
+        EffectCompileResult result;
+        RunOnLargeStack([&] {
+            EffectSource source;
+            ParseEffectText(path, text, source);
+            result = CompileOnThisStack(source);
+        });
+        return result;
     });
-    return result;
 }
 
 EffectCompileResult CompileEffectSource(EffectSource& source)
 {
-    EffectCompileResult result;
-    RunOnLargeStack([&] { result = CompileOnThisStack(source); });
-    return result;
+    return CompileInChildProcess(source.mainFile, [&] {
+        EffectCompileResult result;
+        RunOnLargeStack([&] { result = CompileOnThisStack(source); });
+        return result;
+    });
 }
 
 EffectCompileResult CompileEffectFile(const std::string& path)
 {
-    EffectCompileResult result;
-    RunOnLargeStack([&] {
-        EffectSource source;
-        ReadEffectSource(path, source);
-        result = CompileOnThisStack(source);
+    return CompileInChildProcess(path, [&] {
+        EffectCompileResult result;
+        RunOnLargeStack([&] {
+            EffectSource source;
+            ReadEffectSource(path, source);
+            result = CompileOnThisStack(source);
+        });
+        return result;
     });
-    return result;
 }

@@ -137,6 +137,14 @@ effect-renamed-technique)  # ARG: file:technique; the technique is renamed, the 
     grep -q "^technique11 ${technique}Renamed\$" "$dir/Res/$file" || fail "no technique $technique in Res/$file"
     must="Res/$file: no technique named \"$technique\"; what it draws is left out"
     ;;
+effect-fatal)  # ARG: an effect file replaced by one on which the HLSL compiler's libraries die (glslang faults
+    # on a name declared twice): that effect fails to compile, the show goes on
+    rm "$dir/Res/$arg" || exit 1
+    printf '%s\n' 'float a = 1;' 'int a = 2;' 'float4 PS() : SV_Target { return a; }' \
+        'technique11 T { pass P { SetPixelShader(CompileShader(ps_5_0, PS())); } }' >"$dir/Res/$arg"
+    export SHOW_EFFECT_CACHE=0
+    must="Res/$arg(1,1): error X3000: the HLSL compiler failed on this shader (it ended with signal"
+    ;;
 effect-empty)  # ARG: an effect file made empty: it compiles to an effect without techniques or variables
     own "$arg"
     : >"$dir/Res/$arg"

@@ -423,6 +423,39 @@ TEST(EffectCompile, DeepInputIsRefusedNotACrash)
     EXPECT_TRUE(redefined.succeeded) << redefined.Messages();
 }
 
+// Inputs on which glslang, SPIRV-Tools or SPIRV-Cross end the process (a segmentation fault, a
+// floating-point trap): the compilation runs in a child process, so each costs only its effect,
+// reported as an error at the file, and the next compilation works as before.
+TEST(EffectCompile, ACompilerThatDiesFailsTheEffectNotTheProgram)
+{
+    const std::string technique = "technique11 T { pass P { SetPixelShader(CompileShader(ps_5_0, PS())); } }\n";
+    const struct {
+        const char* what;
+        std::string text;
+    } fatal[] = {
+        {"[numthreads] without arguments",
+         "[numthreads]\nvoid CS() {}\ntechnique11 T { pass P { SetComputeShader(CompileShader(cs_5_0, CS())); } }\n"},
+        {"INT_MIN / -1 folded",
+         "float4 PS() : SV_Target { int x = -2147483648; int y = -1; return x / y; }\n" + technique},
+        {"a name declared twice at file scope",
+         "float a = 1;\nint a = 2;\nfloat4 PS() : SV_Target { return a; }\n" + technique},
+        {"GetRenderTargetSampleCount",
+         "float4 PS() : SV_Target { return GetRenderTargetSampleCount(); }\n" + technique},
+        {"a case label that is not a constant",
+         "int a;\nfloat4 PS() : SV_Target { switch (a) { case 1 + a: return 1; default: return 0; } }\n" + technique},
+    };
+    for (const auto& c : fatal) {
+        const EffectCompileResult result = CompileEffectText("fatal.fx", c.text);
+        EXPECT_FALSE(result.succeeded) << c.what;
+        const std::string messages = result.Messages();
+        EXPECT_NE(messages.find("fatal.fx("), std::string::npos) << c.what << ": " << messages;
+        EXPECT_NE(messages.find("error X"), std::string::npos) << c.what << ": " << messages;
+    }
+    const EffectCompileResult after = CompileEffectText("fine.fx", PixelShaderReturning("p"));
+    EXPECT_TRUE(after.succeeded) << after.Messages();
+    EXPECT_FALSE(after.code.empty());
+}
+
 // Text that editors and generators write: a byte order mark is not part of the text, a non-ASCII
 // character is named where it stands (not as a "<bad token>" at the start of its line), a #line
 // number that cannot be one is refused, and a valid #line leaves the messages at the file's own lines.

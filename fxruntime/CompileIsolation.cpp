@@ -1,0 +1,160 @@
+#include "fxruntime/CompileIsolation.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/d3d11/ByteStream.h"
+
+namespace {
+
+constexpr std::uint32_t kMaxText = 1u << 20;
+constexpr std::uint32_t kMaxDiagnostics = 100000;
+constexpr std::uint32_t kMaxCode = 256u << 20;
+
+std::vector<std::uint8_t> Encode(const EffectCompileResult& result)
+{
+    ByteWriter w;
+    w.Bool(result.succeeded);
+    w.Bool(result.selfContained);
+    w.U32(static_cast<std::uint32_t>(result.diagnostics.size()));
+    for (const EffectDiagnostic& d : result.diagnostics) {
+        w.Str(d.file);
+        w.I32(d.line);
+        w.I32(d.column);
+        w.Bool(d.error);
+        w.Str(d.code);
+        w.Str(d.text);
+    }
+    w.Data(result.code);
+    return std::move(w.out);
+}
+
+bool Decode(const std::vector<std::uint8_t>& bytes, EffectCompileResult& result)
+{
+    ByteReader r(bytes.data(), bytes.size());
+    std::uint32_t count = 0;
+    if (!r.Bool(result.succeeded) || !r.Bool(result.selfContained) || !r.U32(count) || count > kMaxDiagnostics)
+        return false;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        EffectDiagnostic d;
+        if (!r.Str(d.file, kMaxText, true) || !r.I32(d.line) || !r.I32(d.column) || !r.Bool(d.error) ||
+            !r.Str(d.code, kMaxText, true) || !r.Str(d.text, kMaxText, true))
+            return false;
+        result.diagnostics.push_back(std::move(d));
+    }
+    return r.Data(result.code, kMaxCode) && r.Left() == 0;
+}
+
+bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+[[noreturn]] void RunChild(int out, const std::function<EffectCompileResult()>& compile)
+{
+    EffectCompileResult result;
+    try {
+        result = compile();
+    } catch (const std::bad_alloc&) {
+        result = {};
+        result.diagnostics.push_back({"", 1, 1, true, "X3000", "out of memory while compiling the effect"});
+    }
+    // _exit: the parent's exit handlers (audio, windows, leak reports) are not the child's to run.
+    _exit(WriteAll(out, Encode(result)) ? 0 : 1);
+}
+
+// Reads the child's whole answer, up to the deadline. False when it ran out.
+bool ReadUntilEnd(int fd, std::chrono::steady_clock::time_point deadline, std::vector<std::uint8_t>& bytes)
+{
+    std::uint8_t chunk[1 << 16];
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
+                                                                                std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return false;
+        pollfd p{fd, POLLIN, 0};
+        const int ready = poll(&p, 1, static_cast<int>(std::min<long long>(left.count(), 1000)));
+        if (ready < 0 && errno != EINTR)
+            return true;  // nothing more can come; what came is judged below
+        if (ready <= 0)
+            continue;
+        const ssize_t n = read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return true;
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    }
+}
+
+EffectCompileResult Failure(const std::string& mainFile, const std::string& why)
+{
+    EffectCompileResult result;
+    result.diagnostics.push_back(
+        {mainFile, 1, 1, true, "X3000", "the HLSL compiler failed on this shader (" + why + "); it is not compiled"});
+    return result;
+}
+
+}  // namespace
+
+EffectCompileResult CompileInChildProcess(const std::string& mainFile,
+                                          const std::function<EffectCompileResult()>& compile)
+{
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0)
+        return compile();
+    const pid_t child = fork();
+    if (child < 0) {
+        close(fds[0]);
+        close(fds[1]);
+        return compile();
+    }
+    if (child == 0) {
+        close(fds[0]);
+        RunChild(fds[1], compile);
+    }
+    close(fds[1]);
+    std::vector<std::uint8_t> bytes;
+    const bool inTime = ReadUntilEnd(
+        fds[0], std::chrono::steady_clock::now() + std::chrono::seconds(kCompileSecondsLimit), bytes);
+    close(fds[0]);
+    if (!inTime)
+        kill(child, SIGKILL);
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (!inTime)
+        return Failure(mainFile, "it ran for more than " + std::to_string(kCompileSecondsLimit) + " s");
+    if (WIFSIGNALED(status)) {
+        const int signal = WTERMSIG(status);
+        return Failure(mainFile, "it ended with signal " + std::to_string(signal) + ", " + strsignal(signal));
+    }
+    EffectCompileResult result;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || !Decode(bytes, result))
+        return Failure(mainFile, "it ended without a result");
+    // A failure with no place of its own belongs to the file compiled.
+    for (EffectDiagnostic& d : result.diagnostics) {
+        if (d.file.empty())
+            d.file = mainFile;
+    }
+    return result;
+}

@@ -1,0 +1,19 @@
+#pragma once
+// Runs an effect compilation in a child process of its own. glslang, SPIRV-Tools and SPIRV-Cross
+// end the process on some inputs (a segmentation fault, a floating-point trap while folding
+// INT_MIN / -1, an abort); isolated, such a fault costs that one effect, reported as a compile
+// error, and the program goes on as for any other failed effect. The child is a fork: it shares
+// nothing back but the result, written through a pipe.
+#include <functional>
+#include <string>
+
+#include "fxruntime/EffectCompiler.h"
+
+// How long one compilation may take before it counts as runaway and its child is killed.
+inline constexpr int kCompileSecondsLimit = 300;
+
+// The result `compile` gives, computed in a child process; where the child dies, runs past the
+// limit or sends nothing readable, one error at (1,1) of `mainFile` that says so. Where no child
+// can be started (fork refused), `compile` runs in this process.
+EffectCompileResult CompileInChildProcess(const std::string& mainFile,
+                                          const std::function<EffectCompileResult()>& compile);
