@@ -5,6 +5,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <mutex>
 #include <new>
 #include <vector>
 
@@ -13,6 +14,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "fxruntime/HlslToSpirv.h"
+#include "fxruntime/LargeStack.h"
 #include "platform/d3d11/ByteStream.h"
 
 namespace {
@@ -119,6 +122,9 @@ EffectCompileResult Failure(const std::string& mainFile, const std::string& why)
 EffectCompileResult CompileInChildProcess(const std::string& mainFile,
                                           const std::function<EffectCompileResult()>& compile)
 {
+    // Building the compiler's tables in each child cost a third of the start-up's compile time.
+    static std::once_flag warmedUp;
+    std::call_once(warmedUp, [] { RunOnLargeStack(WarmUpHlslCompiler); });
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)
         return compile();
