@@ -119,9 +119,26 @@ EffectCompileResult Failure(const std::string& mainFile, const std::string& why)
 
 }  // namespace
 
+bool CompilesInChildProcesses()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    return false;
+#else
+    return true;
+#endif
+#else
+    return true;
+#endif
+}
+
 EffectCompileResult CompileInChildProcess(const std::string& mainFile,
                                           const std::function<EffectCompileResult()>& compile)
 {
+    if (!CompilesInChildProcesses())
+        return compile();
     // Building the compiler's tables in each child cost a third of the start-up's compile time.
     static std::once_flag warmedUp;
     std::call_once(warmedUp, [] { RunOnLargeStack(WarmUpHlslCompiler); });

@@ -9,11 +9,19 @@
 
 #include "fxruntime/EffectCompiler.h"
 
-// How long one compilation may take before it counts as runaway and its child is killed.
-inline constexpr int kCompileSecondsLimit = 300;
+// How long one compilation may take before it counts as runaway and its child is killed (the
+// shipped effects take well under a second each).
+inline constexpr int kCompileSecondsLimit = 60;
+
+// Whether compilations run in a child process in this build. Not under AddressSanitizer: clang 14's
+// runtime does not hold its allocator's locks across fork, so a child forked while another thread
+// allocates (the texture prefetch does, during start-up) can wait forever on a lock nobody will
+// release. There compilations run in the program itself.
+bool CompilesInChildProcesses();
 
 // The result `compile` gives, computed in a child process; where the child dies, runs past the
 // limit or sends nothing readable, one error at (1,1) of `mainFile` that says so. Where no child
-// can be started (fork refused), `compile` runs in this process.
+// can be started (fork refused, or CompilesInChildProcesses() is false), `compile` runs in this
+// process.
 EffectCompileResult CompileInChildProcess(const std::string& mainFile,
                                           const std::function<EffectCompileResult()>& compile);
