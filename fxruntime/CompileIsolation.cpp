@@ -14,9 +14,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "fxruntime/DiagnosticStream.h"
 #include "fxruntime/HlslToSpirv.h"
 #include "fxruntime/LargeStack.h"
-#include "platform/d3d11/ByteStream.h"
 
 namespace {
 
@@ -30,14 +30,8 @@ std::vector<std::uint8_t> Encode(const EffectCompileResult& result)
     w.Bool(result.succeeded);
     w.Bool(result.selfContained);
     w.U32(static_cast<std::uint32_t>(result.diagnostics.size()));
-    for (const EffectDiagnostic& d : result.diagnostics) {
-        w.Str(d.file);
-        w.I32(d.line);
-        w.I32(d.column);
-        w.Bool(d.error);
-        w.Str(d.code);
-        w.Str(d.text);
-    }
+    for (const EffectDiagnostic& d : result.diagnostics)
+        WriteDiagnostic(w, d);
     w.Data(result.code);
     return std::move(w.out);
 }
@@ -50,8 +44,7 @@ bool Decode(const std::vector<std::uint8_t>& bytes, EffectCompileResult& result)
         return false;
     for (std::uint32_t i = 0; i < count; ++i) {
         EffectDiagnostic d;
-        if (!r.Str(d.file, kMaxText, true) || !r.I32(d.line) || !r.I32(d.column) || !r.Bool(d.error) ||
-            !r.Str(d.code, kMaxText, true) || !r.Str(d.text, kMaxText, true))
+        if (!ReadDiagnostic(r, d, kMaxText))
             return false;
         result.diagnostics.push_back(std::move(d));
     }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "assets/WholeFile.h"
+#include "fxruntime/DiagnosticStream.h"
 #include "fxruntime/EffectBlob.h"
 #include "fxruntime/LargeStack.h"
 #include "platform/d3d11/ByteStream.h"
@@ -119,14 +120,8 @@ std::vector<std::uint8_t> Encode(const std::string& key, const EffectCompileResu
     w.U32(kEntryVersion);
     w.Str(key);
     w.U32(static_cast<std::uint32_t>(result.diagnostics.size()));
-    for (const EffectDiagnostic& diag : result.diagnostics) {
-        w.Str(diag.file);
-        w.I32(diag.line);
-        w.I32(diag.column);
-        w.Bool(diag.error);
-        w.Str(diag.code);
-        w.Str(diag.text);
-    }
+    for (const EffectDiagnostic& diag : result.diagnostics)
+        WriteDiagnostic(w, diag);
     w.Data(result.code);
     w.Str(DigestOf(result.code));
     return std::move(w.out);
@@ -142,8 +137,7 @@ bool Decode(const std::vector<std::uint8_t>& bytes, const std::string& key, Effe
         return false;
     for (std::uint32_t i = 0; i < count; ++i) {
         EffectDiagnostic diag;
-        if (!r.Str(diag.file, kMaxText, true) || !r.I32(diag.line) || !r.I32(diag.column) || !r.Bool(diag.error) ||
-            !r.Str(diag.code, kMaxText, true) || !r.Str(diag.text, kMaxText, true) || diag.error)
+        if (!ReadDiagnostic(r, diag, kMaxText) || diag.error)
             return false;  // only successful compilations are kept, so an error cannot be in one
         result.diagnostics.push_back(std::move(diag));
     }
