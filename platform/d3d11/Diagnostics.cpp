@@ -5,6 +5,7 @@
 
 #include "platform/d3d11/DeviceObjects.h"
 #include "platform/d3d11/DeviceOptions.h"
+#include "platform/d3d11/Formats.h"
 
 namespace d3dgl {
 
@@ -57,20 +58,20 @@ bool D3D11ReadTexture(ID3D11Texture2D* texture, UINT mipLevel, UINT arraySlice, 
     if (t == nullptr || mipLevel >= t->desc.MipLevels || arraySlice >= t->desc.ArraySize) {
         return false;
     }
+    const FormatInfo* info = LookupFormat(t->desc.Format);
     const DXGI_FORMAT format = t->desc.Format;
-    if (format != DXGI_FORMAT_R8G8B8A8_UNORM && format != DXGI_FORMAT_R32G32B32A32_FLOAT) {
+    if (format != DXGI_FORMAT_R8G8B8A8_UNORM && format != DXGI_FORMAT_R32G32B32A32_FLOAT &&
+        format != DXGI_FORMAT_R32G32B32A32_UINT && format != DXGI_FORMAT_R32G32B32A32_SINT) {
         return false;
     }
     if (!t->Core().MakeCurrent()) {
         return false;
     }
     const UINT w = std::max(1u, t->desc.Width >> mipLevel), h = std::max(1u, t->desc.Height >> mipLevel);
-    const UINT pixel = format == DXGI_FORMAT_R8G8B8A8_UNORM ? 4 : 16;
-    bytes.assign(std::size_t(w) * h * pixel, 0);
+    bytes.assign(std::size_t(w) * h * info->blockBytes, 0);
     glMemoryBarrier(GL_TEXTURE_UPDATE_BARRIER_BIT | GL_FRAMEBUFFER_BARRIER_BIT);
     glGetTextureSubImage(t->name, static_cast<GLint>(mipLevel), 0, 0, static_cast<GLint>(arraySlice),
-                         static_cast<GLsizei>(w), static_cast<GLsizei>(h), 1, GL_RGBA,
-                         format == DXGI_FORMAT_R8G8B8A8_UNORM ? GL_UNSIGNED_BYTE : GL_FLOAT,
+                         static_cast<GLsizei>(w), static_cast<GLsizei>(h), 1, info->format, info->type,
                          static_cast<GLsizei>(bytes.size()), bytes.data());
     return glGetError() == GL_NO_ERROR;
 }

@@ -20,7 +20,7 @@ std::vector<std::string> D3D11EndCallTrace(ID3D11DeviceContext* context);
 std::uint64_t D3D11GLCallCount(ID3D11DeviceContext* context);
 
 // Reads one subresource as tightly packed rows, top row first (Direct3D's row order). Works for
-// the 8-bit RGBA and 32-bit float RGBA formats; false otherwise.
+// the 8-bit RGBA and the 32-bit float, uint and sint RGBA formats; false otherwise.
 bool D3D11ReadTexture(ID3D11Texture2D* texture, UINT mipLevel, UINT arraySlice, std::vector<std::uint8_t>& bytes);
 
 struct D3D11DeviceOptions {

@@ -55,10 +55,18 @@ GLenum ImageFormatFor(DXGI_FORMAT format)
 {
     switch (format) {
     case DXGI_FORMAT_R8G8B8A8_UNORM: return GL_RGBA8;
+    case DXGI_FORMAT_R8G8B8A8_UINT: return GL_RGBA8UI;
     case DXGI_FORMAT_R32G32B32A32_FLOAT: return GL_RGBA32F;
+    case DXGI_FORMAT_R32G32B32A32_UINT: return GL_RGBA32UI;
+    case DXGI_FORMAT_R32G32B32A32_SINT: return GL_RGBA32I;
     case DXGI_FORMAT_R16G16B16A16_FLOAT: return GL_RGBA16F;
+    case DXGI_FORMAT_R32G32_FLOAT: return GL_RG32F;
+    case DXGI_FORMAT_R32G32_UINT: return GL_RG32UI;
+    case DXGI_FORMAT_R32G32_SINT: return GL_RG32I;
     case DXGI_FORMAT_R32_FLOAT: return GL_R32F;
     case DXGI_FORMAT_R32_UINT: return GL_R32UI;
+    case DXGI_FORMAT_R32_SINT: return GL_R32I;
+    case DXGI_FORMAT_R16_UINT: return GL_R16UI;
     default: return 0;
     }
 }
