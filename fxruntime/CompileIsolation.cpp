@@ -11,6 +11,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,6 +24,33 @@ namespace {
 constexpr std::uint32_t kMaxText = 1u << 20;
 constexpr std::uint32_t kMaxDiagnostics = 100000;
 constexpr std::uint32_t kMaxCode = 256u << 20;
+
+// The step each compile thread is in, and where a child that dies of a signal leaves the step of the
+// thread the signal hit, for the parent to name.
+thread_local const char* currentStep = "the effect compiler";
+constexpr std::size_t kStepNoteBytes = 128;
+char* stepNote = nullptr;  // shared with the parent, in the child only
+
+void NoteStepAndDie(int signal)
+{
+    // Only async-signal-safe work: a byte copy, then the default action of the same signal.
+    const char* step = currentStep;
+    std::size_t i = 0;
+    for (; step != nullptr && step[i] != '\0' && i + 1 < kStepNoteBytes; ++i)
+        stepNote[i] = step[i];
+    stepNote[i] = '\0';
+    raise(signal);
+}
+
+void CatchFaults()
+{
+    struct sigaction action {};
+    action.sa_handler = NoteStepAndDie;
+    action.sa_flags = SA_RESETHAND | SA_NODEFER;
+    sigemptyset(&action.sa_mask);
+    for (const int signal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
+        sigaction(signal, &action, nullptr);
+}
 
 std::vector<std::uint8_t> Encode(const EffectCompileResult& result)
 {
@@ -67,6 +95,8 @@ bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes)
 
 [[noreturn]] void RunChild(int out, const std::function<EffectCompileResult()>& compile)
 {
+    if (stepNote != nullptr)
+        CatchFaults();
     EffectCompileResult result;
     try {
         result = compile();
@@ -112,6 +142,11 @@ EffectCompileResult Failure(const std::string& mainFile, const std::string& why)
 
 }  // namespace
 
+void NoteCompileStep(const char* step)
+{
+    currentStep = step;
+}
+
 bool CompilesInChildProcesses()
 {
 #if defined(__SANITIZE_ADDRESS__)
@@ -138,14 +173,19 @@ EffectCompileResult CompileInChildProcess(const std::string& mainFile,
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)
         return compile();
+    void* shared = mmap(nullptr, kStepNoteBytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    char* note = shared == MAP_FAILED ? nullptr : static_cast<char*>(shared);
     const pid_t child = fork();
     if (child < 0) {
         close(fds[0]);
         close(fds[1]);
+        if (note != nullptr)
+            munmap(note, kStepNoteBytes);
         return compile();
     }
     if (child == 0) {
         close(fds[0]);
+        stepNote = note;
         RunChild(fds[1], compile);
     }
     close(fds[1]);
@@ -160,9 +200,16 @@ EffectCompileResult CompileInChildProcess(const std::string& mainFile,
     }
     if (!inTime)
         return Failure(mainFile, "it ran for more than " + std::to_string(kCompileSecondsLimit) + " s");
+    std::string step;
+    if (note != nullptr) {
+        step.assign(note, strnlen(note, kStepNoteBytes));
+        munmap(note, kStepNoteBytes);
+    }
     if (WIFSIGNALED(status)) {
         const int signal = WTERMSIG(status);
-        return Failure(mainFile, "it ended with signal " + std::to_string(signal) + ", " + strsignal(signal));
+        // A stack overflow leaves no room for the handler, so the step may be unknown.
+        return Failure(mainFile, (step.empty() ? std::string() : "in " + step + ", ") + "it ended with signal " +
+                                     std::to_string(signal) + ", " + strsignal(signal));
     }
     EffectCompileResult result;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || !Decode(bytes, result))

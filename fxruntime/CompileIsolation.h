@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "fxruntime/CompileStep.h"
 #include "fxruntime/EffectCompiler.h"
 
 // How long one compilation may take before it counts as runaway and its child is killed (the

@@ -19,6 +19,7 @@
 #include "fxruntime/CompileIsolation.h"
 #include "fxruntime/HlslToSpirv.h"
 #include "fxruntime/LargeStack.h"
+#include "fxruntime/SpirvRewrites.h"
 
 namespace {
 
@@ -334,20 +335,6 @@ private:
         });
     }
 
-    // HLSL's % and fmod take the sign of the dividend (x - y * trunc(x / y)), as C does; glslang
-    // translates them to the modulo that takes the divisor's sign (GLSL's mod), so 42 % -5 would be -3
-    // instead of 2. The remainder instructions take the same operands.
-    static void UseHlslRemainders(std::vector<std::uint32_t>& s)
-    {
-        ForEachInstruction(s, [&](std::size_t i, std::uint32_t op, std::uint32_t count) {
-            if (op == SpvOpFMod)
-                s[i] = (count << 16) | SpvOpFRem;
-            else if (op == SpvOpSMod)
-                s[i] = (count << 16) | SpvOpSRem;
-            return true;
-        });
-    }
-
     const EffectResourceDecl* Resource(const std::string& name, EffectResourceKind kind) const
     {
         for (const EffectResourceDecl& r : source_->resources)
@@ -402,13 +389,19 @@ private:
         spvc_parsed_ir ir = nullptr;
         if (!InferImageFormats(w))
             return false;
-        UseHlslRemainders(w.spirv.words);
+        std::string rewriteError;
+        if (!ApplyHlslRules(w.spirv.words, rewriteError)) {
+            Error(w.call.where,
+                  "the HLSL compiler's output for '" + w.call.Key() + "' cannot be read: " + rewriteError);
+            return false;
+        }
         // Direct3D's layout for the variables, std140 written into the code for the GLSL.
         EffectDiagnostic packError;
         if (!PackConstantBuffers(w.spirv.words, *source_, w.buffers, packError)) {
             result_.diagnostics.push_back(packError);
             return false;
         }
+        const CompileStep step("SPIRV-Cross");
         if (spvc_context_parse_spirv(w.context, w.spirv.words.data(), w.spirv.words.size(), &ir) != SPVC_SUCCESS)
             return FailSpvc(w);
         if (spvc_context_create_compiler(w.context, SPVC_BACKEND_GLSL, ir, SPVC_CAPTURE_MODE_TAKE_OWNERSHIP,
@@ -876,6 +869,7 @@ private:
                 }
             }
             const char* glsl = nullptr;
+            const CompileStep step("SPIRV-Cross");
             if (spvc_compiler_compile(w->compiler, &glsl) != SPVC_SUCCESS)
                 return FailSpvc(*w);
             stage.glsl = glsl;

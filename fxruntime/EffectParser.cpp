@@ -7,11 +7,13 @@
 #include <set>
 #include <string>
 
+#include "fxruntime/ArrayInitializers.h"
 #include "fxruntime/EffectDeclarations.h"
 #include "fxruntime/EffectIncludeReader.h"
 #include "fxruntime/EffectStateFields.h"
 #include "fxruntime/EffectTokens.h"
 #include "fxruntime/ImplicitTruncation.h"
+#include "fxruntime/UnsupportedConstructs.h"
 
 namespace {
 
@@ -38,6 +40,8 @@ public:
             return;
         TopLevel();
         WarnImplicitTruncations(*this);
+        RefuseUnsupportedConstructs(*this);
+        RegroupArrayInitializers(*this);
         decl_.RewriteOneWideMatrices();
         decl_.RewriteSamplerArrays();
         out_.strippedFiles[path_] = StrippedText();

@@ -9,6 +9,7 @@
 #include <regex>
 #include <sstream>
 
+#include "fxruntime/CompileStep.h"
 #include "fxruntime/EffectIncludeReader.h"
 
 namespace {
@@ -125,6 +126,20 @@ std::vector<EffectDiagnostic> ParseHlslMessages(const std::string& text,
     return out;
 }
 
+// Intrinsics glslang translates otherwise than HLSL defines them, given the HLSL definition as
+// function-like macros of the preamble (which leaves the file's line numbers alone). glslang folds
+// fmod of constants, and translates it, with GLSL's modulo (the divisor's sign); lit's specular term
+// comes out n_dot_h * m instead of n_dot_h to the power m; sign returns a float where HLSL's is an
+// int; ldexp takes only an integer exponent. An argument of one of these is evaluated twice, so a
+// side effect inside one (lit(i++, ...)) happens twice.
+constexpr const char* kIntrinsicMacros[][2] = {
+    {"fmod(x, y)", "((x) - (y) * trunc((x) / (y)))"},
+    {"lit(n_dot_l, n_dot_h, m)",
+     "float4(1, max((n_dot_l), 0), ((n_dot_l) < 0 || (n_dot_h) < 0) ? 0 : pow((n_dot_h), (m)), 1)"},
+    {"sign(x)", "(((x) > 0) - ((x) < 0))"},
+    {"ldexp(x, e)", "((x) * exp2(e))"},
+};
+
 HlslCompileOutput CompileHlslToSpirv(const HlslCompileInput& input)
 {
     HlslCompileOutput out;
@@ -135,6 +150,8 @@ HlslCompileOutput CompileHlslToSpirv(const HlslCompileInput& input)
     shaderc_compile_options_set_hlsl_io_mapping(options, true);
     shaderc_compile_options_set_target_env(options, shaderc_target_env_opengl, 0);
     shaderc_compile_options_set_optimization_level(options, shaderc_optimization_level_zero);
+    for (const auto& [name, body] : kIntrinsicMacros)
+        shaderc_compile_options_add_macro_definition(options, name, std::strlen(name), body, std::strlen(body));
     IncludeContext ctx;
     ctx.files = input.files;
     shaderc_compile_options_set_include_callbacks(options, ResolveInclude, ReleaseInclude, &ctx);
@@ -144,9 +161,12 @@ HlslCompileOutput CompileHlslToSpirv(const HlslCompileInput& input)
         kind = shaderc_fragment_shader;
     if (input.stage == StageKind::Compute)
         kind = shaderc_compute_shader;
-    shaderc_compilation_result_t result = shaderc_compile_into_spv(Compiler(), input.source.data(), input.source.size(),
-                                                                   kind, input.fileName.c_str(),
-                                                                   input.entryPoint.c_str(), options);
+    shaderc_compilation_result_t result = nullptr;
+    {
+        const CompileStep step("glslang's HLSL front end or SPIRV-Tools' legalization (shaderc)");
+        result = shaderc_compile_into_spv(Compiler(), input.source.data(), input.source.size(), kind,
+                                          input.fileName.c_str(), input.entryPoint.c_str(), options);
+    }
     const char* messages = shaderc_result_get_error_message(result);
     if (messages != nullptr && *messages != '\0') {
         std::map<std::string, std::string> files;

@@ -15,7 +15,7 @@ packages=(
   # OpenGL and EGL; the Vulkan drivers give the reference frames a second GL driver (zink on lavapipe)
   libepoxy-dev libegl-dev libgl-dev libegl-mesa0 libgl1-mesa-dri mesa-vulkan-drivers
   # effect compiler
-  libshaderc-dev libspirv-cross-c-shared-dev
+  libshaderc-dev libspirv-cross-c-shared-dev spirv-headers
   # images, fonts, text triangulation, soundtrack
   libstb-dev libtiff-dev libglu1-mesa-dev libmp3lame-dev fonts-dejavu-core
   # real-window tests, soak, capture and the layering check

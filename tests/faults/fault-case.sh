@@ -143,7 +143,7 @@ effect-fatal)  # ARG: an effect file replaced by one on which the HLSL compiler'
     printf '%s\n' 'float a = 1;' 'int a = 2;' 'float4 PS() : SV_Target { return a; }' \
         'technique11 T { pass P { SetPixelShader(CompileShader(ps_5_0, PS())); } }' >"$dir/Res/$arg"
     export SHOW_EFFECT_CACHE=0
-    must="Res/$arg(1,1): error X3000: the HLSL compiler failed on this shader (it ended with signal"
+    must="Res/$arg(1,1): error X3000: the HLSL compiler failed on this shader (in glslang's HLSL front end or SPIRV-Tools' legalization (shaderc), it ended with signal"
     ;;
 effect-empty)  # ARG: an effect file made empty: it compiles to an effect without techniques or variables
     own "$arg"

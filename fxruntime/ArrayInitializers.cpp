@@ -1,0 +1,103 @@
+#include "fxruntime/ArrayInitializers.h"
+
+#include <regex>
+
+namespace {
+
+// The components of a vector or matrix type name (float4: 4, int2x3: 6); 0 for anything else.
+std::size_t ComponentsOf(const std::string& type)
+{
+    static const std::regex shape(R"((?:float|int|uint|bool|half|min16float|min16int|min16uint)([1-4])(?:x([1-4]))?)");
+    std::smatch m;
+    if (!std::regex_match(type, m, shape))
+        return 0;
+    const std::size_t rows = static_cast<std::size_t>(std::stoi(m[1]));
+    return m[2].matched ? rows * static_cast<std::size_t>(std::stoi(m[2])) : rows;
+}
+
+// The scalars of a brace list [open, close] of literal numbers (each optionally negated), as written;
+// false when the list holds anything else.
+bool LiteralScalars(const EffectTokens& t, std::size_t open, std::size_t close, std::vector<std::string>& out)
+{
+    for (std::size_t k = open + 1; k < close; ++k) {
+        std::string value;
+        if (t.Is(k, "-") || t.Is(k, "+")) {
+            value = t.Text(k);
+            ++k;
+        }
+        if (!t.IsNumber(k))
+            return false;
+        out.push_back(value + t.Text(k));
+        ++k;
+        if (k < close && !t.Is(k, ","))
+            return false;
+    }
+    return !out.empty();
+}
+
+}  // namespace
+
+void RegroupArrayInitializers(EffectTokens& t)
+{
+    int functionDepth = 0;  // brace depth inside function bodies; 0 at file scope
+    bool staticOrConst = false;
+    for (std::size_t k = 0; k < t.Size(); ++k) {
+        if (functionDepth == 0 && (t.Is(k, "cbuffer") || t.Is(k, "tbuffer") || t.Is(k, "struct"))) {
+            // Members are read elsewhere; skip the block.
+            while (k < t.Size() && !t.Is(k, "{") && !t.Is(k, ";"))
+                ++k;
+            if (t.Is(k, "{"))
+                k = t.Match(k);
+            continue;
+        }
+        if (t.Is(k, "{")) {
+            // A brace at file scope after ')' (possibly with a semantic or attributes between) opens
+            // a function body; other file-scope braces (state blocks, techniques) are not bodies,
+            // and their depth is not counted.
+            if (functionDepth > 0) {
+                ++functionDepth;
+            } else if (k > 0 && (t.Is(k - 1, ")") || (k > 2 && t.Is(k - 2, ":")))) {
+                functionDepth = 1;
+            }
+            continue;
+        }
+        if (t.Is(k, "}")) {
+            functionDepth = std::max(functionDepth - 1, 0);
+            continue;
+        }
+        if (t.Is(k, ";")) {
+            staticOrConst = false;
+            continue;
+        }
+        if (t.Is(k, "static") || t.Is(k, "const")) {
+            staticOrConst = true;
+            continue;
+        }
+        // TYPE NAME [ N? ] = { literals }
+        const std::size_t components = t.IsIdent(k) ? ComponentsOf(t.Text(k)) : 0;
+        if (components < 2 || !t.IsIdent(k + 1) || !t.Is(k + 2, "[") || (functionDepth == 0 && !staticOrConst))
+            continue;
+        const std::size_t openBracket = k + 2;
+        const std::size_t closeBracket = t.Is(openBracket + 1, "]") ? openBracket + 1 : openBracket + 2;
+        if (!t.Is(closeBracket, "]") || (closeBracket == openBracket + 2 && !t.IsNumber(openBracket + 1)) ||
+            !t.Is(closeBracket + 1, "=") || !t.Is(closeBracket + 2, "{"))
+            continue;
+        const std::size_t open = closeBracket + 2, close = t.Match(open);
+        std::vector<std::string> scalars;
+        if (close >= t.Size() || !LiteralScalars(t, open, close, scalars) || scalars.size() % components != 0)
+            continue;
+        const std::size_t elements = scalars.size() / components;
+        if (closeBracket == openBracket + 2 && t.Text(openBracket + 1) != std::to_string(elements))
+            continue;  // a size that disagrees with the list: the HLSL compiler's message
+        std::string list = "{";
+        for (std::size_t e = 0; e < elements; ++e) {
+            list += (e == 0 ? "" : ", ") + t.Text(k) + "(";
+            for (std::size_t c = 0; c < components; ++c)
+                list += (c == 0 ? "" : ", ") + scalars[e * components + c];
+            list += ")";
+        }
+        list += "}";
+        t.Replace(openBracket, close, "[" + std::to_string(elements) + "] = " + list);
+        k = close;
+    }
+}

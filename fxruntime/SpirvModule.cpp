@@ -1,0 +1,241 @@
+#include "fxruntime/SpirvModule.h"
+
+#define SPV_ENABLE_UTILITY_CODE
+#include <spirv/unified1/GLSL.std.450.h>
+#include <spirv/unified1/spirv.h>
+
+#include <cstring>
+
+namespace {
+
+constexpr std::size_t kHeaderWords = 5;
+
+bool IsTypeOrConstant(std::uint32_t opcode)
+{
+    switch (opcode) {
+    case SpvOpTypeVoid:
+    case SpvOpTypeBool:
+    case SpvOpTypeInt:
+    case SpvOpTypeFloat:
+    case SpvOpTypeVector:
+    case SpvOpTypeMatrix:
+    case SpvOpTypePointer:
+    case SpvOpTypeArray:
+    case SpvOpTypeStruct:
+    case SpvOpTypeFunction:
+    case SpvOpTypeImage:
+    case SpvOpTypeSampler:
+    case SpvOpTypeSampledImage:
+    case SpvOpTypeRuntimeArray:
+    case SpvOpConstant:
+    case SpvOpConstantTrue:
+    case SpvOpConstantFalse:
+    case SpvOpConstantComposite:
+    case SpvOpConstantNull: return true;
+    default: return false;
+    }
+}
+
+}  // namespace
+
+bool SpirvModule::Read(const std::vector<std::uint32_t>& words, SpirvModule& out, std::string& error)
+{
+    out = SpirvModule{};
+    if (words.size() < kHeaderWords || words[0] != SpvMagicNumber) {
+        error = "not a SPIR-V module (no header)";
+        return false;
+    }
+    std::memcpy(out.header_, words.data(), sizeof out.header_);
+    for (std::size_t i = kHeaderWords; i < words.size();) {
+        const std::uint32_t count = words[i] >> 16;
+        if (count == 0 || i + count > words.size()) {
+            error = "the SPIR-V instruction at word " + std::to_string(i) + " has a length of " +
+                    std::to_string(count) + ", which does not fit the module";
+            return false;
+        }
+        SpirvInstruction instruction;
+        instruction.opcode = words[i] & 0xFFFF;
+        instruction.operands.assign(words.begin() + static_cast<long>(i) + 1,
+                                    words.begin() + static_cast<long>(i + count));
+        bool hasResult = false, hasType = false;
+        SpvHasResultAndType(static_cast<SpvOp>(instruction.opcode), &hasResult, &hasType);
+        const std::size_t need = std::size_t{hasType} + std::size_t{hasResult};
+        if (instruction.operands.size() < need) {
+            error = "the SPIR-V instruction at word " + std::to_string(i) + " is too short for its opcode";
+            return false;
+        }
+        if (hasType)
+            instruction.resultType = instruction.operands[0];
+        if (hasResult)
+            instruction.result = instruction.operands[hasType ? 1 : 0];
+        if (instruction.opcode == SpvOpExtInstImport && instruction.operands.size() >= 2 &&
+            std::strncmp(reinterpret_cast<const char*>(&instruction.operands[1]), "GLSL.std.450",
+                         (instruction.operands.size() - 1) * 4) == 0)
+            out.glslStd450_ = instruction.result;
+        out.Note(instruction);
+        out.instructions.push_back(std::move(instruction));
+        i += count;
+    }
+    return true;
+}
+
+std::vector<std::uint32_t> SpirvModule::Words() const
+{
+    std::vector<std::uint32_t> words(header_, header_ + kHeaderWords);
+    auto write = [&](const SpirvInstruction& instruction) {
+        words.push_back(static_cast<std::uint32_t>(instruction.operands.size() + 1) << 16 | instruction.opcode);
+        words.insert(words.end(), instruction.operands.begin(), instruction.operands.end());
+    };
+    bool globalsWritten = addedGlobals_.empty();
+    for (const SpirvInstruction& instruction : instructions) {
+        if (!globalsWritten && instruction.opcode == SpvOpFunction) {
+            for (const SpirvInstruction& global : addedGlobals_)
+                write(global);
+            globalsWritten = true;
+        }
+        write(instruction);
+    }
+    if (!globalsWritten)
+        for (const SpirvInstruction& global : addedGlobals_)
+            write(global);
+    return words;
+}
+
+void SpirvModule::Note(const SpirvInstruction& instruction)
+{
+    if (instruction.result == 0)
+        return;
+    if (IsTypeOrConstant(instruction.opcode))
+        declarations_[instruction.result] = instruction;
+    if (instruction.resultType != 0)
+        typeOf_[instruction.result] = instruction.resultType;
+}
+
+std::uint32_t SpirvModule::FindOrAdd(std::uint32_t opcode, std::uint32_t resultType,
+                                     const std::vector<std::uint32_t>& operands)
+{
+    // Operands after the result id; a type's own id is its result, a constant's comes after its type.
+    const std::size_t skip = resultType != 0 ? 2 : 1;
+    for (const auto& [id, d] : declarations_) {
+        if (d.opcode == opcode && d.resultType == resultType && d.operands.size() == operands.size() + skip &&
+            std::equal(operands.begin(), operands.end(), d.operands.begin() + static_cast<long>(skip)))
+            return id;
+    }
+    SpirvInstruction instruction;
+    instruction.opcode = opcode;
+    instruction.resultType = resultType;
+    instruction.result = NewId();
+    if (resultType != 0)
+        instruction.operands.push_back(resultType);
+    instruction.operands.push_back(instruction.result);
+    instruction.operands.insert(instruction.operands.end(), operands.begin(), operands.end());
+    Note(instruction);
+    addedGlobals_.push_back(instruction);
+    return instruction.result;
+}
+
+std::uint32_t SpirvModule::TypeBool()
+{
+    return FindOrAdd(SpvOpTypeBool, 0, {});
+}
+std::uint32_t SpirvModule::TypeInt(bool isSigned)
+{
+    return FindOrAdd(SpvOpTypeInt, 0, {32, isSigned ? 1u : 0u});
+}
+std::uint32_t SpirvModule::TypeFloat()
+{
+    return FindOrAdd(SpvOpTypeFloat, 0, {32});
+}
+
+std::uint32_t SpirvModule::TypeVector(std::uint32_t component, std::uint32_t count)
+{
+    return count == 1 ? component : FindOrAdd(SpvOpTypeVector, 0, {component, count});
+}
+
+std::uint32_t SpirvModule::TypePointer(std::uint32_t storageClass, std::uint32_t type)
+{
+    return FindOrAdd(SpvOpTypePointer, 0, {storageClass, type});
+}
+
+std::uint32_t SpirvModule::Constant(std::uint32_t type, std::uint32_t bits)
+{
+    const std::uint32_t component = ComponentType(type);
+    const SpirvInstruction* d = Declaration(component);
+    std::uint32_t scalar = 0;
+    if (d != nullptr && d->opcode == SpvOpTypeBool)
+        scalar = FindOrAdd(bits != 0 ? SpvOpConstantTrue : SpvOpConstantFalse, component, {});
+    else
+        scalar = FindOrAdd(SpvOpConstant, component, {bits});
+    const std::uint32_t count = ComponentCount(type);
+    if (count == 1)
+        return scalar;
+    return FindOrAdd(SpvOpConstantComposite, type, std::vector<std::uint32_t>(count, scalar));
+}
+
+std::uint32_t SpirvModule::GlslStd450()
+{
+    if (glslStd450_ != 0)
+        return glslStd450_;
+    SpirvInstruction import;
+    import.opcode = SpvOpExtInstImport;
+    import.result = NewId();
+    import.operands = {import.result};
+    const char name[16] = "GLSL.std.450";  // with its terminator, padded to whole words
+    for (std::size_t i = 0; i < sizeof name; i += 4) {
+        std::uint32_t word = 0;
+        std::memcpy(&word, name + i, 4);
+        import.operands.push_back(word);
+    }
+    // Imports come right after the capabilities and extensions, before the memory model.
+    std::size_t at = 0;
+    while (at < instructions.size() &&
+           (instructions[at].opcode == SpvOpCapability || instructions[at].opcode == SpvOpExtension ||
+            instructions[at].opcode == SpvOpExtInstImport))
+        ++at;
+    instructions.insert(instructions.begin() + static_cast<long>(at), import);
+    glslStd450_ = import.result;
+    return glslStd450_;
+}
+
+const SpirvInstruction* SpirvModule::Declaration(std::uint32_t id) const
+{
+    const auto it = declarations_.find(id);
+    return it == declarations_.end() ? nullptr : &it->second;
+}
+
+std::uint32_t SpirvModule::TypeOf(std::uint32_t value) const
+{
+    const auto it = typeOf_.find(value);
+    return it == typeOf_.end() ? 0 : it->second;
+}
+
+std::uint32_t SpirvModule::ComponentCount(std::uint32_t type) const
+{
+    const SpirvInstruction* d = Declaration(type);
+    return d != nullptr && d->opcode == SpvOpTypeVector && d->operands.size() >= 3 ? d->operands[2] : 1;
+}
+
+std::uint32_t SpirvModule::ComponentType(std::uint32_t type) const
+{
+    const SpirvInstruction* d = Declaration(type);
+    return d != nullptr && d->opcode == SpvOpTypeVector && d->operands.size() >= 3 ? d->operands[1] : type;
+}
+
+std::uint32_t SpirvModule::BoolShaped(std::uint32_t type)
+{
+    return TypeVector(TypeBool(), ComponentCount(type));
+}
+
+std::uint32_t SpirvModule::Emit(std::vector<SpirvInstruction>& body, std::uint32_t opcode, std::uint32_t resultType,
+                                std::vector<std::uint32_t> operands)
+{
+    SpirvInstruction instruction;
+    instruction.opcode = opcode;
+    instruction.resultType = resultType;
+    instruction.result = NewId();
+    instruction.operands = {resultType, instruction.result};
+    instruction.operands.insert(instruction.operands.end(), operands.begin(), operands.end());
+    Note(instruction);
+    body.push_back(std::move(instruction));
+    return body.back().result;
+}
