@@ -365,11 +365,24 @@ private:
         const spvc_reflected_resource* list = nullptr;
         std::size_t count = 0;
         spvc_resources_get_resource_list_for_type(res, type, &list, &count);
+        std::map<std::string, std::uint32_t> seen;  // semantic and index -> how many had them so far
         for (std::size_t i = 0; i < count; ++i) {
             Varying v;
             v.id = list[i].id;
             const char* semantic = spvc_compiler_get_decoration_string(w.compiler, v.id, SpvDecorationUserSemantic);
-            SplitSemantic(semantic != nullptr && *semantic != '\0' ? semantic : list[i].name, v.semantic, v.index);
+            if (semantic != nullptr && *semantic != '\0') {
+                SplitSemantic(semantic, v.semantic, v.index);
+            } else {
+                // glslang gives no semantic to the members of a struct in an array of structs
+                // ("o.items[1].v"); both stages name them by the path inside their parameter, which
+                // is what meets.
+                const std::string name = spvc_compiler_get_name(w.compiler, v.id);
+                const std::size_t dot = name.find('.');
+                v.semantic = "." + Upper(dot == std::string::npos ? name : name.substr(dot + 1));
+            }
+            // A member's semantic in an array of structs comes once per element ("ITEM" twice for
+            // Item items[2]); as in Direct3D, element k takes the semantic's index plus k.
+            v.index += seen[v.semantic + "#" + std::to_string(v.index)]++;
             v.location = spvc_compiler_get_decoration(w.compiler, v.id, SpvDecorationLocation);
             const spvc_type t = spvc_compiler_get_type_handle(w.compiler, list[i].type_id);
             v.baseType = spvc_type_get_basetype(t);

@@ -2,7 +2,7 @@
 // float, so an int operand beside a half (a literal with the h suffix) converts as it does beside a
 // float: 3 / 2.h = 1.5, 1.5h * 2 = 3,
 // 1.5h * i = 1.5 with i = 1, (half)i + 0.25h = 1.25.
-// open glslang does not read the h suffix of a literal (2.h); the file is refused
+// open glslang refuses an int operand beside a half ('Could not perform requested binary operation'); 1.5h alone and 3.0 / 2.h compile
 // set gI = int 1
 // expect 1.5 3 1.5 1.25
 int gI;

@@ -1,6 +1,6 @@
-// Vertex outputs that are a struct, and an array of structs, reach the pixel shader: every vertex
-// writes the same values, so every pixel reads them exactly.
-// open an array of structs between the vertex and pixel shader reads 0 in the pixel shader
+// Vertex outputs that are a struct, and an array of structs whose members have no semantic of their
+// own, reach the pixel shader: every vertex writes the same values, so every pixel reads them exactly.
+// The left pixel reads the struct, the right one the array.
 // expect 1 2 3 4
 // expect 1 2 3 4
 struct Pair { float2 a : PAIR_A; float2 b : PAIR_B; };
