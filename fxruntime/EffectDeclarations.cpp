@@ -379,6 +379,7 @@ void DeclarationReader::RewriteOneWideMatrices()
     struct OneWide {
         std::uint32_t rows, columns;
         std::size_t dimensions;  // array dimensions of the variable, indexed before the matrix
+        std::string scalar;      // the element type, "float" of float4x1
     };
     std::map<std::string, OneWide> names;
     for (std::size_t k = 0; k < t_.Size(); ++k) {
@@ -419,7 +420,8 @@ void DeclarationReader::RewriteOneWideMatrices()
         std::size_t n = k + 1;
         while (t_.IsIdent(n) && !t_.Is(n + 1, "(")) {
             OneWide& entry = names[t_.Text(n)];
-            entry = {rows, columns, 0};
+            const std::string& type = t_.Text(k);
+            entry = {rows, columns, 0, type.substr(0, type.find_first_of("1234"))};
             ++n;
             for (; t_.Is(n, "[") && t_.Match(n) < t_.Size(); ++entry.dimensions)
                 n = t_.Match(n) + 1;
@@ -450,12 +452,34 @@ void DeclarationReader::RewriteOneWideMatrices()
                                    "each its own name");
         return;
     }
+    // mul(column, row) of a one-column and a one-row matrix is their outer product, a full matrix;
+    // of the two vectors they became, mul would take the dot product. Row i is column[i] * row.
+    for (std::size_t k = 0; k + 5 < t_.Size(); ++k) {
+        if (!t_.Is(k, "mul") || !t_.Is(k + 1, "(") || !t_.Is(k + 3, ",") || !t_.Is(k + 5, ")") ||
+            names.count(t_.Text(k + 2)) == 0 || names.count(t_.Text(k + 4)) == 0)
+            continue;
+        const OneWide& column = names[t_.Text(k + 2)];
+        const OneWide& row = names[t_.Text(k + 4)];
+        if (column.dimensions != 0 || row.dimensions != 0 || column.columns != 1 || row.rows != 1 || column.rows == 1 ||
+            row.columns == 1)
+            continue;
+        std::string outer = column.scalar;
+        outer.append(std::to_string(column.rows)).append("x").append(std::to_string(row.columns)).append("(");
+        for (std::uint32_t r = 0; r < column.rows; ++r) {
+            if (r > 0)
+                outer += ", ";
+            outer.append(t_.Text(k + 2)).append("[").append(std::to_string(r)).append("] * ").append(t_.Text(k + 4));
+        }
+        outer += ")";
+        t_.Replace(k, k + 5, outer);
+        k += 5;
+    }
     static const char kLetters[] = "xyzw";
     for (std::size_t k = 0; k < t_.Size(); ++k) {
         // Struct members (s.m) are found by their name after the dot, the same way.
         if (!t_.IsIdent(k) || names.count(t_.Text(k)) == 0)
             continue;
-        const auto [rows, columns, dimensions] = names[t_.Text(k)];
+        const auto [rows, columns, dimensions, scalar] = names[t_.Text(k)];
         const std::string& name = t_.Text(k);
         // The array indices of an array of such matrices come first and stay as they are.
         std::size_t at = k + 1;

@@ -13,6 +13,7 @@
 #include "fxruntime/EffectStateFields.h"
 #include "fxruntime/EffectTokens.h"
 #include "fxruntime/ImplicitTruncation.h"
+#include "fxruntime/MatrixProducts.h"
 #include "fxruntime/UnsupportedConstructs.h"
 
 namespace {
@@ -42,6 +43,7 @@ public:
         WarnImplicitTruncations(*this);
         RefuseUnsupportedConstructs(*this);
         RegroupArrayInitializers(*this);
+        RewriteMatrixElementProducts(*this);
         decl_.RewriteOneWideMatrices();
         decl_.RewriteSamplerArrays();
         out_.strippedFiles[path_] = StrippedText();

@@ -5,7 +5,6 @@
 // C = float3x4 rows (1, 0, 2, 0), (0, 1, 0, 3), (1, 1, 1, 1): mul(A, C) = [[4, 5, 5, 9], [10, 11, 14, 21]].
 // P = [[1, 2], [3, 4]], Q = [[5, 6], [7, 8]]: mul(P, Q) = [[19, 22], [43, 50]],
 // mul(Q, P) = [[23, 34], [31, 46]], P * Q = [[5, 12], [21, 32]].
-// open glslang translates * of two matrices as the matrix product; HLSL's is per component (texel 8)
 // set gR0 = 1 2 3 0
 // set gR1 = 4 5 6 0
 // set gB = 7 8 9 10

@@ -3,7 +3,6 @@
 // M * N = [[5, 12], [21, 32]], mul(M, N) = [[19, 22], [43, 50]], M + N = [[6, 8], [10, 12]],
 // M / N = [[0.2, 1/3], [3/7, 0.5]], M * 2 = [[2, 4], [6, 8]]. Each texel is (row 0, row 1);
 // texel 5 is M * N with literal matrices.
-// open glslang translates * of two matrices as the matrix product; HLSL's is per component
 // set gM = 1 2 0 0 3 4
 // set gN = 5 6 0 0 7 8
 // tolerance 1e-5

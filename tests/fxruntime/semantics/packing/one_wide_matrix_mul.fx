@@ -1,9 +1,9 @@
 // One-column and one-row matrices multiply as matrices: mul(float4x1 c, float1x4 r) is the 4x4
 // outer product, row i = c[i] * r; with c = (1, 2, 3, 4), r = (5, 10, 15, 20), v = (1, 2, 3, 4):
 // v * outer = (v . c) r = 30 r; r * v = 5 + 20 + 45 + 80 = 150.
-// open mul() of a one-column by a one-row matrix (the outer product) is handed to the HLSL compiler as a dot product of two vectors
 // set gColumn = 1 2 3 4
-// set gRow = 5 10 15 20
+// A float1x4 is column-major by default: four columns of one element, one register each.
+// set gRow = 5 0 0 0 10 0 0 0 15 0 0 0 20
 // expect 5 10 15 20
 // expect 10 20 30 40
 // expect 150 300 450 600
