@@ -79,6 +79,7 @@ struct StageWork {
     std::vector<NamedId> bufferIds;  // same order as buffers
     std::vector<Varying> inputs, outputs;
     std::vector<CombinedSampler> combined;
+    std::set<std::string> comparedTextures;  // textures read with SampleCmp
     std::vector<NamedId> images;
     std::set<std::string> imagesRead;  // UAVs the stage loads from (or updates atomically)
     std::map<std::string, StageImageFormat> imageFormats;
@@ -461,6 +462,12 @@ private:
             // An image the stage only writes is declared without a format: the view's applies.
             if (w.imagesRead.count(w.images.back().name) == 0)
                 spvc_compiler_set_decoration(w.compiler, list[i].id, SpvDecorationNonReadable, 0);
+        }
+        // glslang gives a texture read with SampleCmp a depth image type.
+        spvc_resources_get_resource_list_for_type(res, SPVC_RESOURCE_TYPE_SEPARATE_IMAGE, &list, &count);
+        for (std::size_t i = 0; i < count; ++i) {
+            if (spvc_type_get_image_is_depth(spvc_compiler_get_type_handle(w.compiler, list[i].type_id)))
+                w.comparedTextures.insert(spvc_compiler_get_name(w.compiler, list[i].id));
         }
         const spvc_combined_image_sampler* combined = nullptr;
         spvc_compiler_get_combined_image_samplers(w.compiler, &combined, &count);
@@ -848,6 +855,7 @@ private:
                     t.slot = tex->second + e;
                     t.dimension = texture->dimension;
                     t.samplerSlot = samplerSlot;
+                    t.comparison = w->comparedTextures.count(c.texture) != 0;
                     stage.textures.push_back(std::move(t));
                 }
             }

@@ -384,6 +384,9 @@ public:
         if (x == 0 || y == 0 || z == 0 || !Core().MakeCurrent()) {
             return;  // nothing to run, as in Direct3D
         }
+        if (!ComparedTexturesAreDepth(*computeShader, Slots(StageKind::Compute))) {
+            return;
+        }
         GlState& gl = Core().gl;
         gl.BindPipeline(Core().computePipeline);
         gl.UseProgram(Core().computePipeline, StageKind::Compute, computeShader->program);
@@ -572,6 +575,23 @@ private:
         b.boundOffset = range.offset;
     }
 
+    // GL compares only with textures of a depth format; a colour texture read with SampleCmp would be
+    // sampled without the comparison, a wrong picture without a word, so such a call is dropped.
+    template <typename Shader>
+    bool ComparedTexturesAreDepth(const Shader& shader, const StageSlots& slots)
+    {
+        for (const auto& t : shader.bindings.textures) {
+            const SrvImpl* view = t.comparison && t.slot < kSrvSlots ? slots.views[t.slot].Get() : nullptr;
+            const FormatInfo* format = view != nullptr ? LookupFormat(view->texture->desc.Format) : nullptr;
+            if (format != nullptr && !format->depth) {
+                Report(Rule::DrawComparisonOnColour, "slot %u, format %d", t.slot,
+                       static_cast<int>(view->texture->desc.Format));
+                return false;
+            }
+        }
+        return true;
+    }
+
     template <typename Shader>
     void BindStageResources(const Shader& shader, const StageSlots& slots)
     {
@@ -628,6 +648,10 @@ private:
                     return false;
                 }
             }
+        }
+        if (!ComparedTexturesAreDepth(*vertexShader, Slots(StageKind::Vertex)) ||
+            (pixelShader && !ComparedTexturesAreDepth(*pixelShader, Slots(StageKind::Pixel)))) {
+            return false;
         }
         if (!Core().MakeCurrent()) {
             return false;

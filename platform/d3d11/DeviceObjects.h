@@ -155,6 +155,7 @@ struct ShaderBindings {
         GLuint unit;
         UINT slot;
         UINT samplerSlot;
+        bool comparison;  // read with SampleCmp
     };
     struct Buffer {
         GLuint binding;

@@ -238,7 +238,7 @@ bool ShaderImpl<Interface>::Linked()
         }
         const GLuint unit = nextUnit++;
         glProgramUniform1i(program, location, static_cast<GLint>(unit));
-        bindings.textures.push_back({unit, t.slot, t.samplerSlot});
+        bindings.textures.push_back({unit, t.slot, t.samplerSlot, t.comparison});
     }
     for (const StageImage& image : blob.images) {
         const GLint location = glGetUniformLocation(program, image.name.c_str());

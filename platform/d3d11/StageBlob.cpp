@@ -125,6 +125,7 @@ std::vector<std::uint8_t> WriteStageBlob(const StageBlob& blob)
         w.U32(static_cast<std::uint32_t>(t.dimension));
         w.U32(t.slot);
         w.U32(t.samplerSlot);
+        w.U32(t.comparison ? 1 : 0);
     }
     w.U32(static_cast<std::uint32_t>(blob.samplers.size()));
     for (const auto& s : blob.samplers) {
@@ -158,13 +159,17 @@ bool ParseStageBlob(const void* data, std::size_t size, StageBlob& out)
                                      // A constant buffer is at most 4096 float4 rows in Direct3D 11.
                                      return rr.U32(cb.byteSize) && cb.byteSize > 0 && cb.byteSize <= 65536;
                                  }) &&
-                    ReadBindings(r, blob.textures, 20,
+                    ReadBindings(r, blob.textures, 24,
                                  [](Reader& rr, StageTexture& t) {
-                                     std::uint32_t d = 0;
+                                     std::uint32_t d = 0, comparison = 0;
                                      if (!rr.U32(d) || d > static_cast<std::uint32_t>(StageTextureDimension::Texture3D))
                                          return false;
                                      t.dimension = static_cast<StageTextureDimension>(d);
-                                     return rr.U32(t.slot) && rr.U32(t.samplerSlot) && t.slot < kStageBlobMaxBindings &&
+                                     if (!rr.U32(t.slot) || !rr.U32(t.samplerSlot) || !rr.U32(comparison) ||
+                                         comparison > 1)
+                                         return false;
+                                     t.comparison = comparison == 1;
+                                     return t.slot < kStageBlobMaxBindings &&
                                             (t.samplerSlot < kStageMaxSamplerSlots || t.samplerSlot == kStageNoSampler);
                                  }) &&
                     ReadBindings(r, blob.samplers, 8, [](Reader&, StageSampler&) { return true; }) &&

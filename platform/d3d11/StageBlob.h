@@ -51,6 +51,7 @@ struct StageTexture {
     StageTextureDimension dimension = StageTextureDimension::Texture2D;
     std::uint32_t slot = 0;                       // Direct3D shader-resource slot
     std::uint32_t samplerSlot = kStageNoSampler;  // Direct3D sampler slot
+    bool comparison = false;  // sampled with a comparison (SampleCmp): GL compares depth formats only
 };
 
 struct StageSampler {
@@ -74,7 +75,7 @@ struct StageBlob {
     std::vector<StageImage> images;
 };
 
-constexpr std::uint32_t kStageBlobVersion = 1;
+constexpr std::uint32_t kStageBlobVersion = 2;
 // Limits the parser enforces so that hostile input cannot make it allocate without bound.
 constexpr std::uint32_t kStageBlobMaxSource = 4u << 20;
 constexpr std::uint32_t kStageBlobMaxName = 256;

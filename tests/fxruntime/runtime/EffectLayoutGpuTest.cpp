@@ -1,7 +1,7 @@
 // What the shaders read, on a headless device: constant buffers set by Direct3D 11's offsets
 // (SetRawValue, SetMatrix, SetFloat) reach the compute shader intact however GLSL lays the block
 // out; texture arrays, sampler arrays, registers, Texture2DArray, Texture3D and read-write
-// scalar UAVs bind where the effect says.
+// scalar UAVs bind where the effect says; a colour texture read with SampleCmp is refused.
 #include <cstring>
 
 #include "tests/fxruntime/RandomConstantBuffers.h"
@@ -395,3 +395,38 @@ TEST_F(EffectLayoutGpu, ScalarWritableTexturesAreReadAndWritten)
 }
 
 }  // namespace
+
+// GL compares only with textures of a depth format: a colour texture read with SampleCmp would be
+// sampled without the comparison, so the dispatch is dropped with its rule, and nothing is written.
+TEST_F(EffectLayoutGpu, ComparisonSamplingOfAColourTextureIsDropped)
+{
+    ID3DX11Effect* effect = MakeEffect(R"(
+Texture2D<float> gMap;
+SamplerComparisonState gLess { Filter = COMPARISON_MIN_MAG_MIP_POINT; ComparisonFunc = LESS; };
+RWTexture2D<float4> gOut;
+[numthreads(1, 1, 1)]
+void CS() { gOut[int2(0, 0)] = gMap.SampleCmpLevelZero(gLess, float2(0.5, 0.5), 0.5); }
+technique11 T { pass P0 { SetComputeShader( CompileShader( cs_5_0, CS() ) ); } }
+)");
+    ASSERT_NE(nullptr, effect);
+    D3D11_TEXTURE2D_DESC d{};
+    d.Width = d.Height = d.MipLevels = d.ArraySize = 1;
+    d.Format = DXGI_FORMAT_R32_FLOAT;
+    d.SampleDesc = {1, 0};
+    d.Usage = D3D11_USAGE_DEFAULT;
+    d.BindFlags = D3D11_BIND_SHADER_RESOURCE;
+    const float texel = 0.75f;
+    const D3D11_SUBRESOURCE_DATA init{&texel, 4, 0};
+    ID3D11Texture2D* texture = nullptr;
+    ASSERT_EQ(S_OK, device->CreateTexture2D(&d, &init, &texture));
+    Keep(texture);
+    ID3D11ShaderResourceView* view = nullptr;
+    ASSERT_EQ(S_OK, device->CreateShaderResourceView(texture, nullptr, &view));
+    Keep(view);
+    EXPECT_EQ(S_OK, effect->GetVariableByName("gMap")->AsShaderResource()->SetResource(view));
+    const std::uint64_t before = D3D11RuleCount(D3D11Rule::DrawComparisonOnColour);
+    const std::vector<Float4> px = Run(effect, 1);
+    EXPECT_EQ(before + 1, D3D11RuleCount(D3D11Rule::DrawComparisonOnColour));
+    ASSERT_EQ(1u, px.size());
+    EXPECT_TRUE(NearFloat4(px[0], {0, 0, 0, 0}));  // the texture as created: nothing was written
+}

@@ -26,7 +26,7 @@ struct Setting {
 
 struct TextureInput {
     std::string name;
-    std::string format;  // r32f, rgba32f
+    std::string format;  // r32f, rgba32f, d32f (a depth texture cleared to its one value)
     UINT width = 1, height = 1;
     std::vector<float> values;
 };
@@ -104,10 +104,10 @@ Case ReadCase(const fs::path& path)
             s.values.assign(args.begin() + static_cast<long>(first), args.end());
             c.settings.push_back(s);
         } else if (word == "texture") {
-            // texture NAME r32f|rgba32f WIDTH HEIGHT = v...
+            // texture NAME r32f|rgba32f|d32f WIDTH HEIGHT = v...
             TextureInput t;
-            if (args.size() < 6 || args[4] != "=" || (args[1] != "r32f" && args[1] != "rgba32f")) {
-                c.error = "a texture line reads: // texture NAME r32f|rgba32f WIDTH HEIGHT = values: " + line;
+            if (args.size() < 6 || args[4] != "=" || (args[1] != "r32f" && args[1] != "rgba32f" && args[1] != "d32f")) {
+                c.error = "a texture line reads: // texture NAME r32f|rgba32f|d32f WIDTH HEIGHT = values: " + line;
                 continue;
             }
             t.name = args[0];
@@ -116,7 +116,7 @@ Case ReadCase(const fs::path& path)
             t.height = static_cast<UINT>(std::stoul(args[3]));
             for (size_t i = 5; i < args.size(); ++i)
                 t.values.push_back(std::stof(args[i]));
-            const size_t want = size_t{t.width} * t.height * (t.format == "r32f" ? 1 : 4);
+            const size_t want = t.format == "d32f" ? 1 : size_t{t.width} * t.height * (t.format == "r32f" ? 1 : 4);
             if (t.values.size() != want)
                 c.error = "texture " + t.name + " needs " + std::to_string(want) + " values";
             c.textures.push_back(t);
@@ -226,6 +226,8 @@ protected:
     }
     ID3D11ShaderResourceView* MakeInput(const TextureInput& t)
     {
+        if (t.format == "d32f")
+            return MakeDepthInput(t);
         D3D11_TEXTURE2D_DESC d{};
         d.Width = t.width;
         d.Height = t.height;
@@ -240,6 +242,28 @@ protected:
         ID3D11Texture2D* texture = nullptr;
         EXPECT_EQ(S_OK, device->CreateTexture2D(&d, &init, &texture));
         Keep(texture);
+        ID3D11ShaderResourceView* view = nullptr;
+        EXPECT_EQ(S_OK, device->CreateShaderResourceView(texture, nullptr, &view));
+        return Keep(view);
+    }
+    ID3D11ShaderResourceView* MakeDepthInput(const TextureInput& t)
+    {
+        D3D11_TEXTURE2D_DESC d{};
+        d.Width = t.width;
+        d.Height = t.height;
+        d.MipLevels = 1;
+        d.ArraySize = 1;
+        d.Format = DXGI_FORMAT_D32_FLOAT;
+        d.SampleDesc = {1, 0};
+        d.Usage = D3D11_USAGE_DEFAULT;
+        d.BindFlags = D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_DEPTH_STENCIL;
+        ID3D11Texture2D* texture = nullptr;
+        EXPECT_EQ(S_OK, device->CreateTexture2D(&d, nullptr, &texture));
+        Keep(texture);
+        ID3D11DepthStencilView* dsv = nullptr;
+        EXPECT_EQ(S_OK, device->CreateDepthStencilView(texture, nullptr, &dsv));
+        Keep(dsv);
+        context->ClearDepthStencilView(dsv, D3D11_CLEAR_DEPTH, t.values[0], 0);
         ID3D11ShaderResourceView* view = nullptr;
         EXPECT_EQ(S_OK, device->CreateShaderResourceView(texture, nullptr, &view));
         return Keep(view);

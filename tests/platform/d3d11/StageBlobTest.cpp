@@ -15,7 +15,7 @@ StageBlob SampleVertexBlob()
                 {"TEXCOORD", 1, 3, StageComponentType::Float, 2},
                 {"BLENDINDICES", 0, 5, StageComponentType::UInt, 4}};
     b.constantBuffers = {{"cbPerObject", 0, 128}, {"cbPerFrame", 1, 256}};
-    b.textures = {{"gDiffuseMap", 0, StageTextureDimension::Texture2D, 0, 0},
+    b.textures = {{"gDiffuseMap", 0, StageTextureDimension::Texture2D, 0, 0, true},
                   {"gCubeMap", 1, StageTextureDimension::TextureCube, 2, kStageNoSampler}};
     b.samplers = {{"samAnisotropic", 0}};
     return b;
@@ -46,6 +46,7 @@ void ExpectSame(const StageBlob& a, const StageBlob& b)
         EXPECT_EQ(a.textures[i].dimension, b.textures[i].dimension);
         EXPECT_EQ(a.textures[i].slot, b.textures[i].slot);
         EXPECT_EQ(a.textures[i].samplerSlot, b.textures[i].samplerSlot);
+        EXPECT_EQ(a.textures[i].comparison, b.textures[i].comparison);
     }
     ASSERT_EQ(a.samplers.size(), b.samplers.size());
     ASSERT_EQ(a.images.size(), b.images.size());
@@ -78,7 +79,7 @@ TEST(StageBlob, HeaderIsLittleEndianWithMagicVersionAndSize)
     const std::vector<uint8_t> bytes = WriteStageBlob(SampleVertexBlob());
     ASSERT_GE(bytes.size(), 16u);
     EXPECT_EQ(0, std::memcmp(bytes.data(), "SHSB", 4));
-    EXPECT_EQ(bytes[4], 1);
+    EXPECT_EQ(bytes[4], 2);
     EXPECT_EQ(bytes[5] | bytes[6] | bytes[7], 0);
     const uint32_t total = bytes[12] | bytes[13] << 8 | bytes[14] << 16 | uint32_t(bytes[15]) << 24;
     EXPECT_EQ(total, bytes.size());
@@ -121,7 +122,7 @@ TEST(StageBlob, RejectsMalformedFields)
     trailing.push_back(0);
     std::vector<Case> cases = {
         {"bad magic", Patched(good, 0, 0x42534844)},
-        {"future version", Patched(good, 4, 2)},
+        {"future version", Patched(good, 4, 3)},
         {"unknown stage", Patched(good, 8, 6)},
         {"size field too large", Patched(good, 12, uint32_t(good.size() + 1))},
         {"source length past the end", Patched(good, 16, 0x7FFFFFFF)},

@@ -1,6 +1,6 @@
 // SampleCmpLevelZero compares the reference with the texel of an R32_FLOAT view (point filtering):
 // with LESS, 1 where reference < texel, else 0. Texels 0.25 and 0.75; reference 0.5.
-// open GL compares only with textures of a depth format; an R32_FLOAT colour texture is sampled without the comparison
+// open GL compares only with textures of a depth format: the dispatch is dropped with the rule DrawComparisonOnColour (EffectLayoutGpu.ComparisonSamplingOfAColourTextureIsDropped)
 // texture gDepth r32f 2 1 = 0.25 0.75
 // set gRef = 0.5
 // expect 0 1 0 0
