@@ -65,7 +65,7 @@
     RULE(DrawNoVertexBuffer, "Draw*", "an input slot the layout reads has no vertex buffer; draw dropped")             \
     RULE(DrawComparisonOnColour, "Draw*/Dispatch",                                                                     \
          "a texture read with SampleCmp is of a colour format; GL compares only textures of a depth format "           \
-         "(create it as D32_FLOAT, D24_UNORM_S8_UINT or D16_UNORM); dropped")                                         \
+         "(create it as D32_FLOAT, D24_UNORM_S8_UINT or D16_UNORM); dropped")                                          \
     RULE(DrawIndexBuffer, "DrawIndexed*",                                                                              \
          "no index buffer, or an index format other than R16_UINT and R32_UINT; draw dropped")                         \
     RULE(DrawIndicesPastEnd, "DrawIndexed*", "the indices run past the end of the index buffer; draw dropped")         \
