@@ -8,6 +8,7 @@
 #include <string>
 
 #include "fxruntime/ArrayInitializers.h"
+#include "fxruntime/Direct3DRefusals.h"
 #include "fxruntime/EffectDeclarations.h"
 #include "fxruntime/EffectIncludeReader.h"
 #include "fxruntime/EffectStateFields.h"
@@ -42,6 +43,7 @@ public:
         TopLevel();
         WarnImplicitTruncations(*this);
         RefuseUnsupportedConstructs(*this);
+        RefuseWhatDirect3DRefuses(*this);
         RegroupArrayInitializers(*this);
         RewriteMatrixElementProducts(*this);
         decl_.RewriteOneWideMatrices();

@@ -1,0 +1,108 @@
+#include "fxruntime/Direct3DRefusals.h"
+
+#include <regex>
+#include <set>
+
+namespace {
+
+constexpr std::uint64_t kMaxGroupThreads = 1024, kMaxGroupX = 1024, kMaxGroupY = 1024, kMaxGroupZ = 64;
+constexpr std::uint64_t kMaxGroupSharedBytes = 32768;
+
+// Bytes of a scalar, vector or matrix type of 32-bit components (float3: 12, float4x4: 64); 0 for
+// other types (structs are not counted).
+std::uint64_t TypeBytes(const std::string& type)
+{
+    static const std::regex shape(R"((?:float|int|uint|bool|dword|half)([1-4])?(?:x([1-4]))?)");
+    std::smatch m;
+    if (!std::regex_match(type, m, shape))
+        return 0;
+    const std::uint64_t rows = m[1].matched ? std::stoull(m[1]) : 1, columns = m[2].matched ? std::stoull(m[2]) : 1;
+    return 4 * rows * columns;
+}
+
+bool Number(const EffectTokens& t, std::size_t k, std::uint64_t& out)
+{
+    double d = 0;
+    if (!t.IsNumber(k) || !ParseNumber(t.Text(k), d) || d < 0 || d > 1e12)
+        return false;
+    out = static_cast<std::uint64_t>(d);
+    return true;
+}
+
+void CheckThreadGroup(EffectTokens& t, std::size_t k)
+{
+    // [numthreads(X, Y, Z)] with three literal counts; anything else is left to the HLSL compiler.
+    std::uint64_t x = 0, y = 0, z = 0;
+    if (!t.Is(k + 1, "(") || !Number(t, k + 2, x) || !t.Is(k + 3, ",") || !Number(t, k + 4, y) || !t.Is(k + 5, ",") ||
+        !Number(t, k + 6, z) || !t.Is(k + 7, ")"))
+        return;
+    if (x == 0 || y == 0 || z == 0 || x > kMaxGroupX || y > kMaxGroupY || z > kMaxGroupZ ||
+        x * y * z > kMaxGroupThreads) {
+        t.Error(t.At(k),
+                "thread group size (" + std::to_string(x) + ", " + std::to_string(y) + ", " + std::to_string(z) +
+                    ") is outside shader model 5's limits: X and Y 1 to 1024, Z 1 to 64, X * Y * Z at most 1024");
+    }
+}
+
+bool RepeatsAComponent(const std::string& swizzle)
+{
+    if (swizzle.empty() || swizzle.size() > 4 ||
+        (swizzle.find_first_not_of("xyzw") != std::string::npos &&
+         swizzle.find_first_not_of("rgba") != std::string::npos))
+        return false;
+    for (std::size_t i = 0; i < swizzle.size(); ++i)
+        if (swizzle.find(swizzle[i], i + 1) != std::string::npos)
+            return true;
+    return false;
+}
+
+// Names declared only with vector types (float3 v), so that `v.xx` is surely a swizzle, not a member.
+std::set<std::string> VectorNames(const EffectTokens& t)
+{
+    static const std::regex vector(R"((?:float|int|uint|bool|dword|half)[2-4])");
+    std::set<std::string> vectors, others;
+    for (std::size_t k = 0; k + 1 < t.Size(); ++k) {
+        if (!t.IsIdent(k) || !t.IsIdent(k + 1) || t.Is(k + 2, "("))
+            continue;
+        (std::regex_match(t.Text(k), vector) ? vectors : others).insert(t.Text(k + 1));
+    }
+    for (const std::string& name : others)
+        vectors.erase(name);
+    return vectors;
+}
+
+}  // namespace
+
+void RefuseWhatDirect3DRefuses(EffectTokens& t)
+{
+    const std::set<std::string> vectors = VectorNames(t);
+    static const char* const kAssignments[] = {"=", "+=", "-=", "*=", "/=", "%=", "&=", "|=", "^=", "<<=", ">>="};
+    std::uint64_t sharedBytes = 0;
+    std::size_t firstShared = 0;
+    for (std::size_t k = 0; k < t.Size(); ++k) {
+        if (t.Is(k, "numthreads") && k > 0 && t.Is(k - 1, "[")) {
+            CheckThreadGroup(t, k);
+        } else if (t.Is(k, "groupshared") && t.IsIdent(k + 1) && t.IsIdent(k + 2)) {
+            std::uint64_t bytes = TypeBytes(t.Text(k + 1));
+            for (std::size_t j = k + 3; bytes != 0 && t.Is(j, "["); j += 3) {
+                std::uint64_t n = 0;
+                bytes = Number(t, j + 1, n) && t.Is(j + 2, "]") ? bytes * n : 0;
+            }
+            if (sharedBytes == 0)
+                firstShared = k;
+            sharedBytes += bytes;
+        } else if (t.Is(k, ".") && k > 0 && vectors.count(t.Text(k - 1)) != 0 && t.IsIdent(k + 1) &&
+                   RepeatsAComponent(t.Text(k + 1))) {
+            for (const char* op : kAssignments) {
+                if (t.Is(k + 2, op)) {
+                    t.Error(t.At(k + 1),
+                            "the swizzle '" + t.Text(k + 1) + "' names a component twice, so it cannot be assigned to");
+                    break;
+                }
+            }
+        }
+    }
+    if (sharedBytes > kMaxGroupSharedBytes)
+        t.Error(t.At(firstShared), "groupshared memory of " + std::to_string(sharedBytes) + " bytes is past the " +
+                                       std::to_string(kMaxGroupSharedBytes) + " bytes shader model 5 allows");
+}

@@ -1,0 +1,11 @@
+#pragma once
+// What Direct3D's compiler refuses and glslang's HLSL front end takes without a word, refused here at
+// its place with the rule Direct3D applies, so an effect that compiles here compiles there:
+// - a thread group past shader model 5's limits: X and Y at most 1024, Z at most 64, X * Y * Z at
+//   most 1024, none 0 (`[numthreads(2048, 1, 1)]`);
+// - more than 32768 bytes of groupshared memory (counted from declarations with literal sizes);
+// - a swizzle that names a component twice as the target of an assignment (`v.xx = ...`), where `v`
+//   is declared with a vector type.
+#include "fxruntime/EffectTokens.h"
+
+void RefuseWhatDirect3DRefuses(EffectTokens& tokens);

@@ -1,0 +1,9 @@
+// A function with two bodies.
+// refused function already has a body
+float4 gF;
+RWTexture2D<float4> gOut;
+float F(float x) { return x; }
+float F(float x) { return 2 * x; }
+[numthreads(1, 1, 1)]
+void CS() { gOut[int2(0, 0)] = F(gF.x); }
+technique11 T { pass P0 { SetComputeShader( CompileShader( cs_5_0, CS() ) ); } }
