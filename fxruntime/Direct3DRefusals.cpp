@@ -56,6 +56,22 @@ bool RepeatsAComponent(const std::string& swizzle)
     return false;
 }
 
+// A struct whose body [open, close] declares a member twice: the second declaration, reported.
+void CheckMembersOnce(EffectTokens& t, std::size_t open, std::size_t close)
+{
+    std::set<std::string> members;
+    for (std::size_t k = open + 1; k < close; ++k) {
+        if (t.Is(k, "{")) {  // a nested struct's own members are its own
+            k = t.Match(k);
+            continue;
+        }
+        const bool declarator = t.IsIdent(k) && k > open + 1 && (t.IsIdent(k - 1) || t.Is(k - 1, ",")) &&
+                                (t.Is(k + 1, ";") || t.Is(k + 1, ",") || t.Is(k + 1, ":") || t.Is(k + 1, "["));
+        if (declarator && !members.insert(t.Text(k)).second)
+            t.Error(t.At(k), "'" + t.Text(k) + "': redefinition of a struct member");
+    }
+}
+
 // Names declared only with vector types (float3 v), so that `v.xx` is surely a swizzle, not a member.
 std::set<std::string> VectorNames(const EffectTokens& t)
 {
@@ -82,6 +98,19 @@ void RefuseWhatDirect3DRefuses(EffectTokens& t)
     for (std::size_t k = 0; k < t.Size(); ++k) {
         if (t.Is(k, "numthreads") && k > 0 && t.Is(k - 1, "[")) {
             CheckThreadGroup(t, k);
+        } else if (t.Is(k, "struct") && t.IsIdent(k + 1) && t.Is(k + 2, "{") && t.Match(k + 2) < t.Size()) {
+            CheckMembersOnce(t, k + 2, t.Match(k + 2));
+        } else if (t.Is(k, "case") && (t.IsNumber(k + 1) || (t.Is(k + 1, "-") && t.IsNumber(k + 2)))) {
+            const std::string& label = t.Text(t.IsNumber(k + 1) ? k + 1 : k + 2);
+            const bool hex = label.size() > 1 && (label[1] == 'x' || label[1] == 'X');
+            if (!hex && label.find_first_of(".eEfFhH") != std::string::npos)
+                t.Error(t.At(k + 1), "a case label is an integer, not '" + label + "'");
+        } else if (t.Is(k, "[") && k > 0 && t.IsIdent(k - 1) && (t.Is(k + 1, "-") || t.Is(k + 1, "0")) && k > 1 &&
+                   t.IsIdent(k - 2) && TypeBytes(t.Text(k - 2)) != 0) {
+            // TYPE NAME[0] or TYPE NAME[-N]: an array has 1 to 65536 elements.
+            std::uint64_t n = 0;
+            if ((t.Is(k + 1, "0") && t.Is(k + 2, "]")) || (t.Is(k + 1, "-") && Number(t, k + 2, n)))
+                t.Error(t.At(k + 1), "'" + t.Text(k - 1) + "': an array has at least one element");
         } else if (t.Is(k, "groupshared") && t.IsIdent(k + 1) && t.IsIdent(k + 2)) {
             std::uint64_t bytes = TypeBytes(t.Text(k + 1));
             for (std::size_t j = k + 3; bytes != 0 && t.Is(j, "["); j += 3) {

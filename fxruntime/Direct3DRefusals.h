@@ -4,6 +4,8 @@
 // - a thread group past shader model 5's limits: X and Y at most 1024, Z at most 64, X * Y * Z at
 //   most 1024, none 0 (`[numthreads(2048, 1, 1)]`);
 // - more than 32768 bytes of groupshared memory (counted from declarations with literal sizes);
+// - a struct member declared twice, a case label that is not an integer (`case 1.5:`), an array of 0
+//   or a negative number of elements;
 // - a swizzle that names a component twice as the target of an assignment (`v.xx = ...`), where `v`
 //   is declared with a vector type.
 #include "fxruntime/EffectTokens.h"

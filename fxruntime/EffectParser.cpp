@@ -14,7 +14,8 @@
 #include "fxruntime/EffectStateFields.h"
 #include "fxruntime/EffectTokens.h"
 #include "fxruntime/ImplicitTruncation.h"
-#include "fxruntime/MatrixProducts.h"
+#include "fxruntime/LiteralFolding.h"
+#include "fxruntime/MatrixRewrites.h"
 #include "fxruntime/UnsupportedConstructs.h"
 
 namespace {
@@ -46,8 +47,10 @@ public:
         RefuseWhatDirect3DRefuses(*this);
         RegroupArrayInitializers(*this);
         RewriteMatrixElementProducts(*this);
+        RewriteMatrixElementRuns(*this);
         decl_.RewriteOneWideMatrices();
         decl_.RewriteSamplerArrays();
+        KeepLiteralsFromFolding(*this);  // last: it leaves alone what the rewrites above replaced
         out_.strippedFiles[path_] = StrippedText();
         out_.originalFiles[path_] = text_;
     }

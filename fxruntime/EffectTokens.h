@@ -82,6 +82,13 @@ public:
         if (a < t_.size() && b < t_.size() && a <= b)
             edits_.push_back({t_[a].begin, t_[b].end, std::move(text)});
     }
+    // Whether token k lies in a replacement already made (a later one overlapping it would be lost).
+    bool Edited(std::size_t k) const
+    {
+        return k < t_.size() && std::any_of(edits_.begin(), edits_.end(), [&](const Edit& e) {
+                   return t_[k].begin >= e.begin && t_[k].end <= e.end;
+               });
+    }
     const Token& Tok(std::size_t k) const { return t_[k]; }
     EffectSource& Out() { return out_; }
     const std::string& Path() const { return path_; }

@@ -130,15 +130,23 @@ std::vector<EffectDiagnostic> ParseHlslMessages(const std::string& text,
 // function-like macros of the preamble (which leaves the file's line numbers alone). glslang folds
 // fmod of constants, and translates it, with GLSL's modulo (the divisor's sign); lit's specular term
 // comes out n_dot_h * m instead of n_dot_h to the power m; sign returns a float where HLSL's is an
-// int; ldexp takes only an integer exponent. An argument of one of these is evaluated twice, so a
-// side effect inside one (lit(i++, ...)) happens twice.
+// int; ldexp takes only an integer exponent; mad is not translated for integers. An argument of
+// fmod, lit or sign is evaluated twice, so a side effect inside one (lit(i++, ...)) happens twice.
 constexpr const char* kIntrinsicMacros[][2] = {
     {"fmod(x, y)", "((x) - (y) * trunc((x) / (y)))"},
     {"lit(n_dot_l, n_dot_h, m)",
      "float4(1, max((n_dot_l), 0), ((n_dot_l) < 0 || (n_dot_h) < 0) ? 0 : pow((n_dot_h), (m)), 1)"},
     {"sign(x)", "(((x) > 0) - ((x) < 0))"},
     {"ldexp(x, e)", "((x) * exp2(e))"},
+    {"mad(a, b, c)", "((a) * (b) + (c))"},
 };
+
+// The identity functions LiteralFolding.h wraps literals in, so that glslang does not fold the
+// expressions around them (SPIRV-Tools folds them afterwards, rightly). `#line 1` gives the file its
+// own line numbers back.
+constexpr char kLiteralPrelude[] = "float fx_literal(float v) { return v; } int fx_literal(int v) { return v; } "
+                                   "uint fx_literal(uint v) { return v; } bool fx_literal(bool v) { return v; }\n"
+                                   "#line 1\n";
 
 HlslCompileOutput CompileHlslToSpirv(const HlslCompileInput& input)
 {
@@ -161,11 +169,12 @@ HlslCompileOutput CompileHlslToSpirv(const HlslCompileInput& input)
         kind = shaderc_fragment_shader;
     if (input.stage == StageKind::Compute)
         kind = shaderc_compute_shader;
+    const std::string source = kLiteralPrelude + input.source;
     shaderc_compilation_result_t result = nullptr;
     {
         const CompileStep step("glslang's HLSL front end or SPIRV-Tools' legalization (shaderc)");
-        result = shaderc_compile_into_spv(Compiler(), input.source.data(), input.source.size(), kind,
-                                          input.fileName.c_str(), input.entryPoint.c_str(), options);
+        result = shaderc_compile_into_spv(Compiler(), source.data(), source.size(), kind, input.fileName.c_str(),
+                                          input.entryPoint.c_str(), options);
     }
     const char* messages = shaderc_result_get_error_message(result);
     if (messages != nullptr && *messages != '\0') {

@@ -8,7 +8,7 @@
 // texel 2, inputs NaN, +INF, -INF: ((int)NaN, (uint)NaN, (int)INF, (uint)-INF) = (0, 0, 2147483647, 0)
 // texel 3, inputs: ((int)-INF, (uint)INF, (int)-2147483904.0, (uint)4294967040.0) =
 // (-2147483648 (bits 2147483648), 4294967295, -2147483648, 4294967040)
-// open conversions of literal constants are folded by glslang and SPIRV-Tools before the saturating rewrite sees them ((int)3e9, (uint)-1.0, (uint)5e9, (int)NaN; texels 0 and 1)
+// open SPIRV-Tools' legalization folds a conversion of a literal with the host's conversion (which wraps) before the saturating rewrite sees it ((int)3e9, (uint)-1.0, (int)(0.0 / 0.0); texels 0 and 1)
 // set gV = uint 0x7FC00000 0x7F800000 0xFF800000
 // set gW = -2147483904 4294967040
 // output uint

@@ -3,7 +3,6 @@
 // true; int (0, 0, 7, 0): any true, all false; int (1, -1, 5, 9): all true, and all of
 // (1, -1, 5) - 1 = (0, -2, 4) false, any of (1, -1) true, all of (5, 9) - 9 = (-4, 0) false;
 // the literal scalar int 0: any false; int2 (1, 0): all false.
-// open glslang folds any()/all() of literal vectors wrongly: false, or a component's value (texels 3 and 4)
 // set gA = 0 0 0 0.5
 // set gB = 0 -0 0 0
 // set gC = 1 2 -3 0.5

@@ -4,7 +4,6 @@
 // a = (1, 2, 3, 4), b = (5, -6, 7, -8): dot over 4 components = -18, over 3 = 14, over 2 = -7;
 // int (2, -3, 4) . (5, 6, -7) = -36, from uniforms and from literals;
 // cross((1, 2, 3), (4, 5, 6)) = (-3, 6, -3), the other way (3, -6, 3); cross((1, 0, 0), (0, 1, 0)) = (0, 0, 1).
-// open glslang folds an integer dot() of literal vectors to 0 (texel 1)
 // set gA = 1 2 3 4
 // set gB = 5 -6 7 -8
 // set gC = 4 5 6 0

@@ -2,8 +2,8 @@
 // Bits (NaN 0x7FC00000, +INF, -INF, 1.0): isnan (1, 0, 0, 0), isinf (0, 1, 1, 0), isfinite (0, 0, 0, 1);
 // (largest float 0x7F7FFFFF, 0, smallest denormal 1, negative NaN 0xFFFFFFFF): isnan (0, 0, 0, 1),
 // isinf (0, 0, 0, 0), isfinite (1, 1, 1, 0). Computed values count too: INF - INF is NaN, the
-// largest float times 2 overflows to INF, neither is finite.
-// open INF - INF computed from a literal INF is folded to 0, not NaN (texel 6)
+// largest float times 2 overflows to INF, neither is finite (precise: without it HLSL lets the
+// compiler take x - x as 0).
 // set gA = uint 0x7FC00000 0x7F800000 0xFF800000 0x3F800000
 // set gB = uint 0x7F7FFFFF 0 1 0xFFFFFFFF
 // output uint
@@ -26,8 +26,8 @@ void CS()
     gOut[int2(3, 0)] = uint4(isnan(gB));
     gOut[int2(4, 0)] = uint4(isinf(gB));
     gOut[int2(5, 0)] = uint4(isfinite(gB));
-    float nan = gA.y - gA.y;
-    float inf = gB.x * 2;
+    precise float nan = gA.y - gA.y;  // without precise, x - x may be taken as 0
+    precise float inf = gB.x * 2;
     gOut[int2(6, 0)] = uint4(isnan(nan), isinf(inf), isfinite(nan), isfinite(inf));
 }
 technique11 T { pass P0 { SetComputeShader( CompileShader( cs_5_0, CS() ) ); } }

@@ -1,7 +1,6 @@
 // mad takes any numeric type (shader model 5): for int and uint it is the integer m * a + b, and the
 // result keeps the integer type. int mad(-3, 4, 5) = -7, mad(7, 1, 0) / 2 = 3 (integer division);
 // uint mad(0x10000, 0x10000, 5) = 5 (the product wraps modulo 2^32), mad(6, 7, 8) = 50.
-// open mad() of integers is not translated (refused: 'uses a construct this compiler cannot translate')
 // set gI = int -3 4 5 7
 // set gU = uint 0x10000 5 6 7
 // output int

@@ -2,7 +2,6 @@
 // float and int arguments alike. So sign(-1.0) / 2 * 4 is the integer expression -1 / 2 * 4 = 0
 // (a float result would give -2).
 // Floats (-2.5, 0, 0.001, -0) give (-1, 0, 1, 0); ints (-9, 0, 12, -2147483648) give (-1, 0, 1, -1).
-// open glslang folds a comparison of a constant vector with a scalar by its first component, so sign() of a literal vector comes out -1 everywhere (texel 2)
 // set gV = -2.5 0 0.001 -0
 // set gI = int -9 0 12 -2147483648
 // output int

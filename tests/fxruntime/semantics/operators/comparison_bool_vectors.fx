@@ -5,7 +5,6 @@
 // A vector compared with a scalar compares each component with it: a > 2 = (0, 0, 1, 1).
 // Texels 9-13 repeat checks with literals, which the compiler folds: a < b; a <= b; a >= b;
 // a > 2; int4 i < j.
-// open glslang folds an ordering comparison (<, <=, >, >=) of literal vectors, or of a literal vector with a scalar, by the first components (texels 9-13)
 // set gA = 1 2 3 4
 // set gB = 4 2 1 4
 // set gI = int -1 5 0 7

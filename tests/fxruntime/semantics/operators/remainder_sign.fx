@@ -1,6 +1,5 @@
 // % and fmod take the dividend's sign, as C's remainder does: x - y * trunc(x / y).
 // 42 % 5 = 2, -42 % 5 = -2, fmod(42, -5) = 2, fmod(-42, 5) = -2; the same for int.
-// open glslang folds % of two float literals to the dividend (-2.5 % 2.0 gives -2.5; texel 2)
 // set gXY = 42 5
 // set gIJ = int 42 5
 // expect 2 -2 2 -2

@@ -5,7 +5,6 @@
 // component); a ? x : y converts a to bool per component (non-zero true) = (10, -2, 30, 40).
 // texel 3: c ? Bump(n, x) : Bump(m, y) calls both (n = 1, m = 1) and picks per component.
 // texel 5 is (a > 1) ? x : y with literals.
-// open glslang folds a comparison of a literal vector with a scalar by its first component, so ?: picks one side whole (texel 5)
 // set gA = 2 0 3 -1
 // set gX = 10 20 30 40
 // set gY = -1 -2 -3 -4

@@ -4,7 +4,6 @@
 // [4, 5, 6], [7, 8, 9]] stored by columns: raw 1 4 7 _ 2 5 8 _ 3 6 9.
 // texel 0: (M._m00_m11_m22, M._31) = (1, 5, 9, 7); texel 1: (M._12_21, M._m20_m02) = (2, 4, 7, 3)
 // texel 2: a copy m with m._m01_m10 = (20, 40): (m[0].y, m[1].x, m._m00, m._m11) = (20, 40, 1, 5)
-// open reading several matrix elements at once (m._m00_m11_m22) is refused: 'uses a construct this compiler cannot translate'
 // set gM = 1 4 7 -1 2 5 8 -1 3 6 9
 // expect 1 5 9 7
 // expect 2 4 7 3

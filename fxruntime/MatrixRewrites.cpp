@@ -1,4 +1,4 @@
-#include "fxruntime/MatrixProducts.h"
+#include "fxruntime/MatrixRewrites.h"
 
 #include <map>
 #include <regex>
@@ -102,5 +102,41 @@ void RewriteMatrixElementProducts(EffectTokens& t)
             t.Replace(k, b.last, assigned);
             k = b.last;
         }
+    }
+}
+
+void RewriteMatrixElementRuns(EffectTokens& t)
+{
+    static const std::regex element(R"(_m[0-3][0-3]|_[1-4][1-4])");
+    const std::map<std::string, std::string> matrices = MatrixNames(t);
+    for (std::size_t k = 0; k + 2 < t.Size(); ++k) {
+        const auto matrix = t.IsIdent(k) ? matrices.find(t.Text(k)) : matrices.end();
+        if (matrix == matrices.end() || !t.Is(k + 1, ".") || !t.IsIdent(k + 2) || (k > 0 && t.Is(k - 1, ".")))
+            continue;
+        const std::string& run = t.Text(k + 2);
+        std::vector<std::string> names;
+        std::size_t at = 0;
+        for (std::sregex_iterator it(run.begin(), run.end(), element), end; it != end; ++it) {
+            if (static_cast<std::size_t>(it->position()) != at)
+                break;
+            names.push_back(it->str());
+            at += static_cast<std::size_t>(it->length());
+        }
+        // One element is a scalar glslang reads; a run that is written stays as it is.
+        static const std::set<std::string> kAssignments = {"=", "+=", "-=", "*=", "/=", "%="};
+        if (at != run.size() || names.size() < 2 || names.size() > 4 || kAssignments.count(t.Text(k + 3)) != 0)
+            continue;
+        const std::string& type = matrix->second;
+        std::string vector = type.substr(0, type.find_first_of("1234"));
+        vector += std::to_string(names.size());
+        vector += '(';
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            if (i > 0)
+                vector += ", ";
+            vector.append(t.Text(k)).append(".").append(names[i]);
+        }
+        vector += ')';
+        t.Replace(k, k + 2, vector);
+        k += 2;
     }
 }
