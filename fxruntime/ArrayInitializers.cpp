@@ -1,18 +1,16 @@
 #include "fxruntime/ArrayInitializers.h"
 
-#include <regex>
+#include "fxruntime/HlslTypeNames.h"
 
 namespace {
 
 // The components of a vector or matrix type name (float4: 4, int2x3: 6); 0 for anything else.
 std::size_t ComponentsOf(const std::string& type)
 {
-    static const std::regex shape(R"((?:float|int|uint|bool|half|min16float|min16int|min16uint)([1-4])(?:x([1-4]))?)");
-    std::smatch m;
-    if (!std::regex_match(type, m, shape))
+    HlslTypeName name;
+    if (!ParseHlslTypeName(type, name) || (!name.vector && !name.Matrix()))
         return 0;
-    const std::size_t rows = static_cast<std::size_t>(std::stoi(m[1]));
-    return m[2].matched ? rows * static_cast<std::size_t>(std::stoi(m[2])) : rows;
+    return static_cast<std::size_t>(name.Components());
 }
 
 // The scalars of a brace list [open, close] of literal numbers (each optionally negated), as written;

@@ -1,23 +1,22 @@
 #include "fxruntime/Direct3DRefusals.h"
 
-#include <regex>
 #include <set>
+
+#include "fxruntime/HlslTypeNames.h"
 
 namespace {
 
 constexpr std::uint64_t kMaxGroupThreads = 1024, kMaxGroupX = 1024, kMaxGroupY = 1024, kMaxGroupZ = 64;
 constexpr std::uint64_t kMaxGroupSharedBytes = 32768;
 
-// Bytes of a scalar, vector or matrix type of 32-bit components (float3: 12, float4x4: 64); 0 for
-// other types (structs are not counted).
+// Bytes of a scalar, vector or matrix type (float3: 12, float4x4: 64, double2: 16); 0 for other
+// types (structs are not counted).
 std::uint64_t TypeBytes(const std::string& type)
 {
-    static const std::regex shape(R"((?:float|int|uint|bool|dword|half)([1-4])?(?:x([1-4]))?)");
-    std::smatch m;
-    if (!std::regex_match(type, m, shape))
+    HlslTypeName name;
+    if (!ParseHlslTypeName(type, name) || name.scalar.substr(0, 3) == "min")
         return 0;
-    const std::uint64_t rows = m[1].matched ? std::stoull(m[1]) : 1, columns = m[2].matched ? std::stoull(m[2]) : 1;
-    return 4 * rows * columns;
+    return (name.scalar == "double" ? 8u : 4u) * static_cast<std::uint64_t>(name.Components());
 }
 
 bool Number(const EffectTokens& t, std::size_t k, std::uint64_t& out)
@@ -75,12 +74,13 @@ void CheckMembersOnce(EffectTokens& t, std::size_t open, std::size_t close)
 // Names declared only with vector types (float3 v), so that `v.xx` is surely a swizzle, not a member.
 std::set<std::string> VectorNames(const EffectTokens& t)
 {
-    static const std::regex vector(R"((?:float|int|uint|bool|dword|half)[2-4])");
     std::set<std::string> vectors, others;
     for (std::size_t k = 0; k + 1 < t.Size(); ++k) {
         if (!t.IsIdent(k) || !t.IsIdent(k + 1) || t.Is(k + 2, "("))
             continue;
-        (std::regex_match(t.Text(k), vector) ? vectors : others).insert(t.Text(k + 1));
+        HlslTypeName name;
+        const bool vector = ParseHlslTypeName(t.Text(k), name) && name.vector && !name.Matrix() && name.rows >= 2;
+        (vector ? vectors : others).insert(t.Text(k + 1));
     }
     for (const std::string& name : others)
         vectors.erase(name);

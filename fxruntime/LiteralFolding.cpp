@@ -1,13 +1,13 @@
 #include "fxruntime/LiteralFolding.h"
 
-#include <regex>
+#include "fxruntime/HlslTypeNames.h"
 
 namespace {
 
 bool IsNumericType(const std::string& word)
 {
-    static const std::regex type(R"((?:float|int|uint|bool|half|dword)(?:[1-4](?:x[1-4])?)?)");
-    return std::regex_match(word, type);
+    HlslTypeName name;
+    return ParseHlslTypeName(word, name) && name.scalar != "double" && name.scalar.substr(0, 3) != "min";
 }
 
 // A literal glslang takes as float, int, uint or bool (not a double or 64-bit one).

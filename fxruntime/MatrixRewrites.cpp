@@ -1,8 +1,9 @@
 #include "fxruntime/MatrixRewrites.h"
 
 #include <map>
-#include <regex>
 #include <set>
+
+#include "fxruntime/HlslTypeNames.h"
 
 namespace {
 
@@ -10,9 +11,12 @@ namespace {
 // for anything else (one-wide matrices are rewritten into vectors elsewhere).
 int MatrixRows(const std::string& type)
 {
-    static const std::regex shape(R"((?:float|half|double|min16float)([2-4])x([2-4]))");
-    std::smatch m;
-    return std::regex_match(type, m, shape) ? std::stoi(m[1]) : 0;
+    HlslTypeName name;
+    if (!ParseHlslTypeName(type, name) || name.rows < 2 || name.columns < 2)
+        return 0;
+    const bool floats = name.scalar == "float" || name.scalar == "half" || name.scalar == "double" ||
+                        name.scalar == "min16float";
+    return floats ? name.rows : 0;
 }
 
 // Names declared with a matrix type, with that type; a name declared with two types is left out.
@@ -107,20 +111,24 @@ void RewriteMatrixElementProducts(EffectTokens& t)
 
 void RewriteMatrixElementRuns(EffectTokens& t)
 {
-    static const std::regex element(R"(_m[0-3][0-3]|_[1-4][1-4])");
     const std::map<std::string, std::string> matrices = MatrixNames(t);
     for (std::size_t k = 0; k + 2 < t.Size(); ++k) {
         const auto matrix = t.IsIdent(k) ? matrices.find(t.Text(k)) : matrices.end();
         if (matrix == matrices.end() || !t.Is(k + 1, ".") || !t.IsIdent(k + 2) || (k > 0 && t.Is(k - 1, ".")))
             continue;
         const std::string& run = t.Text(k + 2);
+        // _mRC (from 0) or _RC (from 1), one after another.
         std::vector<std::string> names;
         std::size_t at = 0;
-        for (std::sregex_iterator it(run.begin(), run.end(), element), end; it != end; ++it) {
-            if (static_cast<std::size_t>(it->position()) != at)
+        while (at < run.size() && run[at] == '_') {
+            const bool zeroBased = at + 1 < run.size() && run[at + 1] == 'm';
+            const std::size_t digits = at + (zeroBased ? 2 : 1);
+            const char low = zeroBased ? '0' : '1', high = zeroBased ? '3' : '4';
+            if (digits + 2 > run.size() || run[digits] < low || run[digits] > high || run[digits + 1] < low ||
+                run[digits + 1] > high)
                 break;
-            names.push_back(it->str());
-            at += static_cast<std::size_t>(it->length());
+            names.push_back(run.substr(at, digits + 2 - at));
+            at = digits + 2;
         }
         // One element is a scalar glslang reads; a run that is written stays as it is.
         static const std::set<std::string> kAssignments = {"=", "+=", "-=", "*=", "/=", "%="};

@@ -4,6 +4,7 @@
 #include <spirv/unified1/GLSL.std.450.h>
 #include <spirv/unified1/spirv.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -46,6 +47,7 @@ bool SpirvModule::Read(const std::vector<std::uint32_t>& words, SpirvModule& out
         return false;
     }
     std::memcpy(out.header_, words.data(), sizeof out.header_);
+    out.instructions.reserve(words.size() / 4);
     for (std::size_t i = kHeaderWords; i < words.size();) {
         const std::uint32_t count = words[i] >> 16;
         if (count == 0 || i + count > words.size()) {
@@ -82,6 +84,10 @@ bool SpirvModule::Read(const std::vector<std::uint32_t>& words, SpirvModule& out
 std::vector<std::uint32_t> SpirvModule::Words() const
 {
     std::vector<std::uint32_t> words(header_, header_ + kHeaderWords);
+    std::size_t size = kHeaderWords;
+    for (const SpirvInstruction& instruction : instructions)
+        size += instruction.operands.size() + 1;
+    words.reserve(size + 8 * addedGlobals_.size());
     auto write = [&](const SpirvInstruction& instruction) {
         words.push_back(static_cast<std::uint32_t>(instruction.operands.size() + 1) << 16 | instruction.opcode);
         words.insert(words.end(), instruction.operands.begin(), instruction.operands.end());
@@ -107,8 +113,11 @@ void SpirvModule::Note(const SpirvInstruction& instruction)
         return;
     if (IsTypeOrConstant(instruction.opcode))
         declarations_[instruction.result] = instruction;
-    if (instruction.resultType != 0)
+    if (instruction.resultType != 0) {
+        if (instruction.result >= typeOf_.size())
+            typeOf_.resize(std::max<std::size_t>(instruction.result + 1, header_[3]), 0);
         typeOf_[instruction.result] = instruction.resultType;
+    }
 }
 
 std::uint32_t SpirvModule::FindOrAdd(std::uint32_t opcode, std::uint32_t resultType,
@@ -205,8 +214,7 @@ const SpirvInstruction* SpirvModule::Declaration(std::uint32_t id) const
 
 std::uint32_t SpirvModule::TypeOf(std::uint32_t value) const
 {
-    const auto it = typeOf_.find(value);
-    return it == typeOf_.end() ? 0 : it->second;
+    return value < typeOf_.size() ? typeOf_[value] : 0;
 }
 
 std::uint32_t SpirvModule::ComponentCount(std::uint32_t type) const

@@ -58,6 +58,6 @@ private:
     std::uint32_t header_[5] = {};
     std::vector<SpirvInstruction> addedGlobals_;
     std::map<std::uint32_t, SpirvInstruction> declarations_;  // types and constants by id
-    std::map<std::uint32_t, std::uint32_t> typeOf_;           // value id -> its type
+    std::vector<std::uint32_t> typeOf_;                       // value id -> its type (0: none known)
     std::uint32_t glslStd450_ = 0;
 };

@@ -3,7 +3,9 @@
 #include <spirv/unified1/GLSL.std.450.h>
 #include <spirv/unified1/spirv.h>
 
+#include <algorithm>
 #include <bit>
+#include <initializer_list>
 #include <map>
 #include <set>
 
@@ -36,12 +38,19 @@ bool ConstantWhere(const SpirvModule& m, std::uint32_t id, Keep keep)
     return false;
 }
 
-// Passes each instruction to `rewrite`, which appends what takes its place to the new body.
+// Passes each instruction to `rewrite`, which appends what takes its place to the new body (moving
+// the instruction there when it stays). Modules without an instruction of the `opcodes` are left as
+// they are, without the copy.
 template <typename Rewrite>
-void RewriteEach(SpirvModule& m, Rewrite rewrite)
+void RewriteEach(SpirvModule& m, std::initializer_list<std::uint32_t> opcodes, Rewrite rewrite)
 {
+    const bool any = std::any_of(m.instructions.begin(), m.instructions.end(), [&](const SpirvInstruction& i) {
+        return std::find(opcodes.begin(), opcodes.end(), i.opcode) != opcodes.end();
+    });
+    if (!any)
+        return;
     Body out;
-    out.reserve(m.instructions.size());
+    out.reserve(m.instructions.size() + m.instructions.size() / 8);
     for (SpirvInstruction& instruction : m.instructions)
         rewrite(instruction, out);
     m.instructions = std::move(out);
@@ -59,28 +68,33 @@ void UseHlslRemainders(SpirvModule& m)
 
 void MaskShiftCounts(SpirvModule& m)
 {
-    RewriteEach(m, [&](SpirvInstruction& instruction, Body& out) {
-        const bool shift = instruction.opcode == SpvOpShiftLeftLogical ||
-                           instruction.opcode == SpvOpShiftRightLogical ||
-                           instruction.opcode == SpvOpShiftRightArithmetic;
-        if (shift && instruction.operands.size() == 4) {
-            const std::uint32_t count = instruction.operands[3], type = m.TypeOf(count);
-            if (type != 0 && !ConstantWhere(m, count, [](std::uint32_t c) { return c < 32; }))
-                instruction.operands[3] = m.Emit(out, SpvOpBitwiseAnd, type, {count, m.Constant(type, 31)});
-        }
-        out.push_back(instruction);
-    });
+    RewriteEach(m, {SpvOpShiftLeftLogical, SpvOpShiftRightLogical, SpvOpShiftRightArithmetic},
+                [&](SpirvInstruction& instruction, Body& out) {
+                    const bool shift = instruction.opcode == SpvOpShiftLeftLogical ||
+                                       instruction.opcode == SpvOpShiftRightLogical ||
+                                       instruction.opcode == SpvOpShiftRightArithmetic;
+                    if (shift && instruction.operands.size() == 4) {
+                        const std::uint32_t count = instruction.operands[3], type = m.TypeOf(count);
+                        if (type != 0 && !ConstantWhere(m, count, [](std::uint32_t c) { return c < 32; }))
+                            instruction.operands[3] = m.Emit(out, SpvOpBitwiseAnd, type, {count, m.Constant(type, 31)});
+                    }
+                    out.push_back(std::move(instruction));
+                });
 }
 
 void SaturateFloatToInteger(SpirvModule& m)
 {
+    if (std::none_of(m.instructions.begin(), m.instructions.end(), [](const SpirvInstruction& i) {
+            return i.opcode == SpvOpConvertFToU || i.opcode == SpvOpConvertFToS;
+        }))
+        return;
     const std::uint32_t glsl = m.GlslStd450();
-    RewriteEach(m, [&](SpirvInstruction& instruction, Body& out) {
+    RewriteEach(m, {SpvOpConvertFToU, SpvOpConvertFToS}, [&](SpirvInstruction& instruction, Body& out) {
         const bool toUint = instruction.opcode == SpvOpConvertFToU, toInt = instruction.opcode == SpvOpConvertFToS;
         const std::uint32_t x = instruction.operands.size() == 3 ? instruction.operands[2] : 0;
         const std::uint32_t floatType = x != 0 ? m.TypeOf(x) : 0;
         if ((!toUint && !toInt) || floatType == 0) {
-            out.push_back(instruction);
+            out.push_back(std::move(instruction));
             return;
         }
         // The largest float below the top of the range converts exactly; past it the result is the
@@ -100,13 +114,13 @@ void SaturateFloatToInteger(SpirvModule& m)
                                            {x, m.Constant(floatType, FloatBits(top))});
         instruction.opcode = SpvOpSelect;
         instruction.operands = {type, instruction.result, above, m.Constant(type, topValue), converted};
-        out.push_back(instruction);
+        out.push_back(std::move(instruction));
     });
 }
 
 void DefineIntegerDivision(SpirvModule& m)
 {
-    RewriteEach(m, [&](SpirvInstruction& instruction, Body& out) {
+    RewriteEach(m, {SpvOpUDiv, SpvOpUMod, SpvOpSDiv, SpvOpSRem}, [&](SpirvInstruction& instruction, Body& out) {
         const std::uint32_t op = instruction.opcode;
         const bool isUnsigned = op == SpvOpUDiv || op == SpvOpUMod, isSigned = op == SpvOpSDiv || op == SpvOpSRem;
         const std::uint32_t a = instruction.operands.size() == 4 ? instruction.operands[2] : 0;
@@ -115,7 +129,7 @@ void DefineIntegerDivision(SpirvModule& m)
         const bool plainDivisor = ConstantWhere(m, b,
                                                 [&](std::uint32_t c) { return c != 0 && !(isSigned && c == ~0u); });
         if ((!isUnsigned && !isSigned) || aType == 0 || bType == 0 || plainDivisor) {
-            out.push_back(instruction);
+            out.push_back(std::move(instruction));
             return;
         }
         const std::uint32_t bools = m.BoolShaped(bType);
@@ -138,7 +152,7 @@ void DefineIntegerDivision(SpirvModule& m)
         }
         instruction.opcode = SpvOpSelect;
         instruction.operands = {type, instruction.result, zero, byZero, value};
-        out.push_back(instruction);
+        out.push_back(std::move(instruction));
     });
 }
 
@@ -194,7 +208,7 @@ void DemoteLoopMergePhis(SpirvModule& m)
     if (variableOf.empty())
         return;
     bool firstBlock = false, storesDone = false;
-    RewriteEach(m, [&](SpirvInstruction& instruction, Body& out) {
+    RewriteEach(m, {SpvOpPhi}, [&](SpirvInstruction& instruction, Body& out) {
         const std::uint32_t op = instruction.opcode;
         if (op == SpvOpFunction) {
             function = instruction.result;
@@ -203,7 +217,7 @@ void DemoteLoopMergePhis(SpirvModule& m)
         if (op == SpvOpLabel) {
             block = instruction.operands[0];
             storesDone = false;
-            out.push_back(instruction);
+            out.push_back(std::move(instruction));
             if (firstBlock) {
                 for (const SpirvInstruction& variable : variablesOf[function])
                     out.push_back(variable);
@@ -225,7 +239,7 @@ void DemoteLoopMergePhis(SpirvModule& m)
             instruction.opcode = SpvOpLoad;
             instruction.operands = {instruction.resultType, instruction.result, demoted->second};
         }
-        out.push_back(instruction);
+        out.push_back(std::move(instruction));
     });
 }
 
