@@ -145,6 +145,14 @@ effect-fatal)  # ARG: an effect file replaced by one on which the HLSL compiler'
     export SHOW_EFFECT_CACHE=0
     must="Res/$arg(1,1): error X3000: the HLSL compiler failed on this shader (in glslang's HLSL front end or SPIRV-Tools' legalization (shaderc), it ended with signal"
     ;;
+effect-crash-case)  # ARG: EFFECT=FILE: an effect file replaced by one of the compiler's crash cases
+    # (tests/fxruntime/semantics/crashes): that effect fails to compile with a message at the file,
+    # the show goes on
+    effect=${arg%%=*}
+    rm "$dir/Res/$effect" && cp "${arg#*=}" "$dir/Res/$effect" || exit 1
+    export SHOW_EFFECT_CACHE=0
+    must="Res/$effect("$'\n'"): error X"
+    ;;
 effect-empty)  # ARG: an effect file made empty: it compiles to an effect without techniques or variables
     own "$arg"
     : >"$dir/Res/$arg"
