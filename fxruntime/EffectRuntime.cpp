@@ -161,6 +161,9 @@ struct VariableCore {
 
     // Bytes within the variable, bounds-checked against its size.
     HRESULT Write(UINT offset, const void* bytes, UINT count);
+    // The variable's bytes [offset, offset + count) to write in place, checked once and marked changed;
+    // null when the range is not inside the variable.
+    std::uint8_t* Place(UINT offset, UINT count);
     HRESULT Read(UINT offset, void* bytes, UINT count) const;
     // One 32-bit component, converted to the variable's base type.
     HRESULT WriteComponent(UINT offset, float value);
@@ -381,6 +384,14 @@ HRESULT VariableCore::Write(UINT offset, const void* bytes, UINT count)
     return S_OK;
 }
 
+std::uint8_t* VariableCore::Place(UINT offset, UINT count)
+{
+    if (info->kind != EffectVariableKind::Numeric || std::uint64_t{offset} + count > info->size)
+        return nullptr;
+    effect->MarkDirty(info->buffer);
+    return effect->BufferData(info->buffer).data() + info->offset + offset;
+}
+
 HRESULT VariableCore::Read(UINT offset, void* bytes, UINT count) const
 {
     if (info->kind != EffectVariableKind::Numeric)
@@ -470,6 +481,8 @@ HRESULT VectorView::SetFloatVector(const float* pData)
         return E_FAIL;
     if (pData == nullptr)
         return E_INVALIDARG;
+    if (core_->info->baseType == EffectBaseType::Float)
+        return core_->Write(0, pData, core_->info->columns * 4);  // the floats as they are, in one copy
     for (UINT c = 0; c < core_->info->columns; ++c) {
         const HRESULT hr = core_->WriteComponent(c * 4, pData[c]);
         if (FAILED(hr))
@@ -505,15 +518,21 @@ HRESULT MatrixView::SetMatrix(const float* pData)
     if (pData == nullptr)
         return E_INVALIDARG;
     const EffectVariable& v = *core_->info;
-    // Check the whole range first, so that a refused matrix leaves nothing half written.
-    if (std::uint64_t{MatrixComponentOffset(v, v.rows - 1, v.columns - 1)} + 4 > v.size)
+    // The range is checked once, so that a refused matrix leaves nothing half written, then each
+    // element goes to its place, the row-major data transposed where the variable is column-major.
+    const UINT end = MatrixComponentOffset(v, v.rows - 1, v.columns - 1) + 4;
+    if (std::uint64_t{end} > v.size)
         return E_INVALIDARG;
+    if (v.baseType == EffectBaseType::Float) {  // every matrix the compiler makes: copied as it is
+        std::uint8_t* bytes = core_->Place(0, end);
+        for (UINT r = 0; r < v.rows; ++r)
+            for (UINT c = 0; c < v.columns; ++c)
+                std::memcpy(bytes + MatrixComponentOffset(v, r, c), &pData[r * 4 + c], 4);
+        return S_OK;
+    }
     for (UINT r = 0; r < v.rows; ++r)
-        for (UINT c = 0; c < v.columns; ++c) {
-            const HRESULT hr = core_->WriteComponent(MatrixComponentOffset(v, r, c), pData[r * 4 + c]);
-            if (FAILED(hr))
-                return hr;
-        }
+        for (UINT c = 0; c < v.columns; ++c)
+            core_->WriteComponent(MatrixComponentOffset(v, r, c), pData[r * 4 + c]);
     return S_OK;
 }
 HRESULT MatrixView::GetMatrix(float* pData)
