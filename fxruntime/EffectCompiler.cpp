@@ -361,7 +361,7 @@ private:
         return false;
     }
 
-    bool ReadVaryings(StageWork& w, spvc_resources res, spvc_resource_type type, std::vector<Varying>& out)
+    void ReadVaryings(StageWork& w, spvc_resources res, spvc_resource_type type, std::vector<Varying>& out)
     {
         const spvc_reflected_resource* list = nullptr;
         std::size_t count = 0;
@@ -393,7 +393,6 @@ private:
                 v.locations *= std::max(1u, static_cast<unsigned>(spvc_type_get_array_dimension(t, d)));
             out.push_back(v);
         }
-        return true;
     }
 
     bool ReflectStage(StageWork& w)

@@ -649,6 +649,10 @@ private:
                 }
             }
         }
+        if ((sampleMask & 1u) == 0) {
+            Report(Rule::DrawSampleMaskZero, "mask 0x%x", sampleMask);
+            return false;
+        }
         if (!ComparedTexturesAreDepth(*vertexShader, Slots(StageKind::Vertex)) ||
             (pixelShader && !ComparedTexturesAreDepth(*pixelShader, Slots(StageKind::Pixel)))) {
             return false;

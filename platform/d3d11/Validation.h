@@ -63,6 +63,9 @@
     RULE(DrawNoLayout, "Draw*", "the vertex shader reads inputs but no input layout is bound; draw dropped")           \
     RULE(DrawNoTargets, "Draw*", "no render target and no depth view bound; draw dropped")                             \
     RULE(DrawNoVertexBuffer, "Draw*", "an input slot the layout reads has no vertex buffer; draw dropped")             \
+    RULE(DrawSampleMaskZero, "Draw*",                                                                                  \
+         "the blend state's sample mask leaves out sample 0, the only sample of the layer's targets; GL applies no "   \
+         "sample mask to single-sample targets, so the draw, which would write nothing, is dropped")                   \
     RULE(DrawComparisonOnColour, "Draw*/Dispatch",                                                                     \
          "a texture read with SampleCmp is of a colour format; GL compares only textures of a depth format "           \
          "(create it as D32_FLOAT, D24_UNORM_S8_UINT or D16_UNORM); dropped")                                          \

@@ -422,6 +422,9 @@ TEST_F(DeviceTest, DroppedDrawsNameTheirRuleAndReachNoGl)
     EXPECT_TRUE(dropped(D3D11Rule::DrawIndexBuffer, [&] { context->DrawIndexed(3, 0, 0); }));
     context->IASetIndexBuffer(ib, DXGI_FORMAT_R16_UINT, 0);
     EXPECT_TRUE(dropped(D3D11Rule::DrawIndicesPastEnd, [&] { context->DrawIndexed(3, 1, 0); }));
+    context->OMSetBlendState(nullptr, nullptr, 0xFFFFFFFEu);  // sample 0 left out: nothing would be written
+    EXPECT_TRUE(dropped(D3D11Rule::DrawSampleMaskZero, [&] { context->DrawIndexed(3, 0, 0); }));
+    context->OMSetBlendState(nullptr, nullptr, 0x1u);  // sample 0 alone is all the target has
     const std::uint64_t before = D3D11GLCallCount(context);
     context->DrawIndexed(3, 0, 0);
     EXPECT_GT(D3D11GLCallCount(context), before) << "with everything bound the draw reaches GL";
