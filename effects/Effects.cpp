@@ -27,6 +27,8 @@ Effect::Effect(ID3D11Device* device, const std::wstring& fileName)
         MessageBoxW(nullptr, WideFromNarrow(message).c_str(), nullptr, MB_OK);
     }
 
+    // The report names the place the original program's check stood ("Effects(30)"), the text its
+    // users and the fault cases know, rather than this file's own line.
     if (FAILED(hr))
         CheckResultAt("Effects", 30, hr, L"D3DX11CompileFromFile");
 

@@ -2,9 +2,8 @@
 // The GL boundary of the immediate context: every bind, every fixed-function value and every piece
 // of work the context sends to GL goes through the device's one GlState. It remembers what GL holds,
 // skips calls that would change nothing, and counts the calls it makes (the count tests and the
-// benchmarks read). Object creation and deletion stay with the objects (Resources.cpp, Shaders.cpp,
-// States.cpp, Framebuffers.cpp, GlContext.cpp, DeviceCore.cpp, UploadRing.cpp, PassTimer.cpp);
-// nothing else in the layer calls GL (scripts/check-gl-boundary.py lists them and why).
+// benchmarks read). Object creation and deletion stay with the objects' own files; the one list of
+// the files that may call GL, and why each may, is scripts/check-gl-boundary.py (checked by a test).
 #include <epoxy/gl.h>
 
 #include <array>
