@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <sstream>
 
-#include "platform/d3d11/Diagnostics.h"
+#include "platform/d3d11/WindowBridge.h"
 #include "platform/media/Mci.h"
 #include "platform/win32/Win32Platform.h"
 

@@ -1,6 +1,8 @@
 #pragma once
-// The process-wide switches set through Diagnostics.h, as the layer reads them.
+// The process-wide switches set through Diagnostics.h and the window bridge of WindowBridge.h, as the
+// layer reads them.
 #include "platform/d3d11/Diagnostics.h"
+#include "platform/d3d11/WindowBridge.h"
 
 namespace d3dgl {
 

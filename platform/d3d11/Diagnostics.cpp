@@ -1,4 +1,4 @@
-// The hooks of Diagnostics.h: options, the window bridge, the live count and the read-back.
+// The hooks of Diagnostics.h: options, the live count and the read-back.
 #include "platform/d3d11/Diagnostics.h"
 
 #include <algorithm>
@@ -12,18 +12,12 @@ namespace d3dgl {
 namespace {
 
 D3D11DeviceOptions options;
-D3D11WindowBridge windowBridge;
 
 }  // namespace
 
 const D3D11DeviceOptions& DeviceOptions()
 {
     return options;
-}
-
-const D3D11WindowBridge& WindowBridge()
-{
-    return windowBridge;
 }
 
 }  // namespace d3dgl
@@ -43,11 +37,6 @@ void D3D11SetDeviceOptions(const D3D11DeviceOptions& newOptions)
 std::uint64_t D3D11GLDebugProblemCount()
 {
     return GlDebugProblemCount();
-}
-
-void D3D11SetWindowBridge(const D3D11WindowBridge* bridge)
-{
-    windowBridge = bridge != nullptr ? *bridge : D3D11WindowBridge{};
 }
 
 // A test and tool hook, not part of the context's work: it reads GL directly and is not counted

@@ -58,17 +58,3 @@ std::vector<D3D11PassTime> D3D11EndPassTiming(ID3D11DeviceContext* context);
 // GL errors, undefined behaviour and high-severity messages the GL debug output (SHOW_GL_DEBUG=1)
 // has reported in this process so far.
 std::uint64_t D3D11GLDebugProblemCount();
-
-// The windowed path: the window layer registers how to reach the SDL window behind an HWND.
-// With no bridge registered (or a null result), devices are headless and swap chains present nowhere.
-struct SDL_Window;
-struct D3D11WindowBridge {
-    SDL_Window* (*windowFromHwnd)(HWND hwnd) = nullptr;
-};
-void D3D11SetWindowBridge(const D3D11WindowBridge* bridge);
-
-// Alt+Enter toggles the fullscreen state of the windowed swap chain of the event's window, as DXGI
-// does, unless the factory's MakeWindowAssociation asked for DXGI_MWA_NO_ALT_ENTER. The window layer
-// hands every SDL event here (Win32SetSdlEventObserver). True when the event was used.
-union SDL_Event;
-bool D3D11HandleSdlEvent(const SDL_Event& event);

@@ -6,6 +6,7 @@
 #include "platform/d3d11/D3D11.h"
 #include "platform/d3d11/Diagnostics.h"
 #include "platform/d3d11/StageBlob.h"
+#include "platform/d3d11/WindowBridge.h"
 #include "tests/platform/win32/XServer.h"
 
 // SDL's video subsystem connects to D-Bus, and libdbus keeps a buffer it never frees.
