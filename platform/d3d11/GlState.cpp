@@ -254,12 +254,12 @@ void GlState::Apply(std::uint64_t id, const BlendGl& b, const float factor[4])
 void GlState::Apply(std::uint64_t id, const DepthStencilGl& d, UINT stencilRef)
 {
     // The reference value belongs to the binding, not the object, so it is part of what was applied.
-    const std::uint64_t key = id * 256 + stencilRef;
     std::uint64_t& applied = appliedObjects[static_cast<int>(StateBlock::DepthStencil)];
-    if (!bypass && applied == key) {
+    if (!bypass && applied == id && appliedStencilRef == stencilRef) {
         return;
     }
-    applied = key;
+    applied = id;
+    appliedStencilRef = stencilRef;
     Enable(kDepthTest, d.depthTest);
     if (d.depthTest) {
         if (Changes(fixed.depthFunc, d.depthFunction)) {

@@ -143,6 +143,7 @@ private:
 
     // The state objects applied last, by block.
     std::array<std::uint64_t, static_cast<int>(StateBlock::Count)> appliedObjects{kNoObject, kNoObject, kNoObject};
+    UINT appliedStencilRef = 0;  // with the depth-stencil object applied last
 
     struct FixedFunction {
         std::array<Slot<bool>, kCapabilityCount> capabilities{};

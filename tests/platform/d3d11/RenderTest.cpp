@@ -155,6 +155,40 @@ TEST_F(RenderTest, TopOfClipSpaceIsRowZeroAndDepthTestKeepsTheNearest)
     EXPECT_TRUE(Near(Pixel(px, 32, 16, 16), {255, 0, 0, 255}));
 }
 
+// The stencil reference belongs to the binding: a state bound with one reference, then the next
+// state object with another, must both reach GL, whatever the two ids and references are (a key
+// made of id * 256 + reference once took object n with reference 256 for object n + 1 with 0).
+TEST_F(RenderTest, EachDepthStencilBindingReachesGlWhateverItsStencilReference)
+{
+    Target t = MakeTarget(8, 8);
+    ID3D11DepthStencilView* dsv = MakeDepth(8, 8);
+    UseColorPipeline();
+    context->OMSetRenderTargets(1, &t.rtv, dsv);
+    SetViewport(8, 8);
+    D3D11_DEPTH_STENCIL_DESC d{};
+    d.DepthEnable = TRUE;
+    d.DepthWriteMask = D3D11_DEPTH_WRITE_MASK_ALL;
+    d.DepthFunc = D3D11_COMPARISON_LESS;
+    d.FrontFace = d.BackFace = {D3D11_STENCIL_OP_KEEP, D3D11_STENCIL_OP_KEEP, D3D11_STENCIL_OP_KEEP,
+                                D3D11_COMPARISON_ALWAYS};
+    ID3D11DepthStencilState* depthTested = nullptr;
+    ASSERT_EQ(device->CreateDepthStencilState(&d, &depthTested), S_OK);
+    Keep(depthTested);
+    d.DepthEnable = FALSE;  // made right after: the next object
+    ID3D11DepthStencilState* depthOff = nullptr;
+    ASSERT_EQ(device->CreateDepthStencilState(&d, &depthOff), S_OK);
+    Keep(depthOff);
+    const float black[4] = {0, 0, 0, 1};
+    context->ClearRenderTargetView(t.rtv, black);
+    context->ClearDepthStencilView(dsv, D3D11_CLEAR_DEPTH, 0.25f, 0);
+    context->OMSetDepthStencilState(depthTested, 256);
+    DrawTriangles(Quad(-1, -1, 1, 1, 0.5f, {1, 0, 0, 1}));  // behind the cleared depth: hidden
+    EXPECT_TRUE(Near(Pixel(Capture(t.texture, "-tested"), 8, 4, 4), {0, 0, 0, 255}));
+    context->OMSetDepthStencilState(depthOff, 0);
+    DrawTriangles(Quad(-1, -1, 1, 1, 0.5f, {0, 1, 0, 1}));  // no depth test: drawn
+    EXPECT_TRUE(Near(Pixel(Capture(t.texture, "-off"), 8, 4, 4), {0, 255, 0, 255}));
+}
+
 TEST_F(RenderTest, SixteenBitIndicesWithStartIndexAndBaseVertex)
 {
     Target t = MakeTarget(32, 32);
