@@ -1,5 +1,6 @@
 #include "platform/d3d11/GlState.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace d3dgl {
@@ -23,6 +24,26 @@ bool GlState::Changes(Slot<T>& slot, const T& value)
 }
 
 // ---- bindings ----
+
+namespace {
+
+// Units and bindings come from shaders the device checked at creation (Shaders.cpp), so one past the
+// arrays kept here is a fault of the layer itself: said once per call, and the binding ignored rather
+// than written outside the array.
+bool WithinRange(const char* call, std::size_t index, std::size_t size, bool& said)
+{
+    if (index < size) {
+        return true;
+    }
+    if (!said) {
+        said = true;
+        std::fprintf(stderr, "d3d11: GlState::%s: unit %zu is past the %zu kept (a fault of the layer); ignored\n",
+                     call, index, size);
+    }
+    return false;
+}
+
+}  // namespace
 
 void GlState::BindDrawFramebuffer(GLuint name)
 {
@@ -52,7 +73,8 @@ void GlState::UseProgram(GLuint pipelineName, StageKind stage, GLuint name)
 {
     static constexpr GLbitfield kStageBits[] = {GL_VERTEX_SHADER_BIT, GL_FRAGMENT_SHADER_BIT, GL_COMPUTE_SHADER_BIT};
     const auto index = static_cast<size_t>(stage);
-    if (index >= stagePrograms.size()) {
+    static bool said = false;
+    if (!WithinRange("UseProgram", index, stagePrograms.size(), said)) {
         return;
     }
     GLuint& current = stagePrograms[index];
@@ -100,7 +122,8 @@ void GlState::AttachIndexBuffer(GLuint vertexArrayName, VertexArrayAttachments* 
 
 void GlState::BindTexture(GLuint unit, GLuint texture)
 {
-    if (unit >= textures.size() || (!bypass && textures[unit] == texture)) {
+    static bool said = false;
+    if (!WithinRange("BindTexture", unit, textures.size(), said) || (!bypass && textures[unit] == texture)) {
         return;
     }
     Gl(glBindTextureUnit, unit, texture);
@@ -109,7 +132,8 @@ void GlState::BindTexture(GLuint unit, GLuint texture)
 
 void GlState::BindSampler(GLuint unit, GLuint sampler)
 {
-    if (unit >= samplers.size() || (!bypass && samplers[unit] == sampler)) {
+    static bool said = false;
+    if (!WithinRange("BindSampler", unit, samplers.size(), said) || (!bypass && samplers[unit] == sampler)) {
         return;
     }
     Gl(glBindSampler, unit, sampler);
@@ -119,7 +143,9 @@ void GlState::BindSampler(GLuint unit, GLuint sampler)
 void GlState::BindUniformBuffer(GLuint binding, GLuint buffer, GLintptr offset, GLsizeiptr size)
 {
     const UniformRange range{buffer, buffer != 0 ? offset : 0, buffer != 0 ? size : 0};
-    if (binding >= uniformBuffers.size() || (!bypass && uniformBuffers[binding] == range)) {
+    static bool said = false;
+    if (!WithinRange("BindUniformBuffer", binding, uniformBuffers.size(), said) ||
+        (!bypass && uniformBuffers[binding] == range)) {
         return;
     }
     if (buffer == 0) {
@@ -132,7 +158,8 @@ void GlState::BindUniformBuffer(GLuint binding, GLuint buffer, GLintptr offset, 
 
 void GlState::BindImage(GLuint unit, GLuint texture, GLint level, GLenum format)
 {
-    if (unit >= images.size()) {
+    static bool said = false;
+    if (!WithinRange("BindImage", unit, images.size(), said)) {
         return;
     }
     Image& image = images[unit];

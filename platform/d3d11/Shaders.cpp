@@ -32,7 +32,8 @@ const char* StageName(StageKind kind)
 }
 
 // GL texture units and uniform-buffer bindings are shared by all stages, while each Direct3D stage
-// numbers its slots from 0; every stage therefore gets its own range.
+// numbers its slots from 0; every stage therefore gets its own range of units, this many wide.
+constexpr std::size_t kTextureUnitsPerStage = 32;
 GLuint TextureUnitBase(StageKind kind)
 {
     return kind == StageKind::Vertex ? 32 : 0;
@@ -175,6 +176,15 @@ HRESULT DeviceImpl::CreateShader(StageKind kind, const void* code, SIZE_T length
     if (kind == StageKind::Compute && !core->Caps().computeShaders) {
         return Refuse(Rule::ShaderUnsupported);
     }
+    // What the stage binds must fit its range of GL units, so that no binding lands outside it.
+    const bool imagesFit = std::all_of(blob.images.begin(), blob.images.end(), [](const StageImage& image) {
+        return image.unit < D3D11_PS_CS_UAV_REGISTER_COUNT;
+    });
+    if (blob.textures.size() > kTextureUnitsPerStage || !imagesFit) {
+        Report(Rule::ShaderUnsupported, "%s shader: %zu textures (at most %zu) or a writable texture above u%u",
+               StageName(kind), blob.textures.size(), kTextureUnitsPerStage, D3D11_PS_CS_UAV_REGISTER_COUNT - 1);
+        return E_INVALIDARG;
+    }
     if (!core->MakeCurrent()) {
         return DXGI_ERROR_DEVICE_REMOVED;
     }
@@ -242,8 +252,8 @@ bool ShaderImpl<Interface>::Linked()
     }
     for (const StageImage& image : blob.images) {
         const GLint location = glGetUniformLocation(program, image.name.c_str());
-        if (location < 0 || image.unit >= D3D11_PS_CS_UAV_REGISTER_COUNT) {
-            continue;
+        if (location < 0) {
+            continue;  // declared but optimized away; its unit was checked at creation
         }
         glProgramUniform1i(program, location, static_cast<GLint>(image.unit));
         // The declared format; an image declared without one (written only) takes its view's at binding.

@@ -285,6 +285,14 @@ TEST_F(DeviceTest, InvalidDescriptionsAreRefusedByTheirRuleWithNullResults)
     EXPECT_TRUE(RefusedBy(D3D11Rule::ShaderStage,
                           [&] { return device->CreateVertexShader(psBlob.data(), psBlob.size(), nullptr, &vs); }));
     EXPECT_TRUE(RefusedBy(D3D11Rule::ShaderBlob, [&] { return device->CreateVertexShader("DXBC", 4, nullptr, &vs); }));
+    // More textures than a stage's 32 GL units: the bindings would land in the next stage's units.
+    std::vector<StageTexture> many;
+    for (std::uint32_t i = 0; i < 33; ++i)
+        many.push_back({"t" + std::to_string(i), i, StageTextureDimension::Texture2D, i, kStageNoSampler});
+    const auto crowded = PixelBlob("#version 450\nlayout(location=0) out vec4 c;\nvoid main(){ c = vec4(1); }\n", {},
+                                   many);
+    EXPECT_TRUE(RefusedBy(D3D11Rule::ShaderUnsupported,
+                          [&] { return device->CreatePixelShader(crowded.data(), crowded.size(), nullptr, &ps); }));
     EXPECT_TRUE(vs == nullptr && ps == nullptr);
 
     // State descriptions with out-of-range enumerations.
