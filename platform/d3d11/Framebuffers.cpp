@@ -40,7 +40,11 @@ GLuint Framebuffers::For(const Attachments& attachments)
     }
     const GLenum status = glCheckNamedFramebufferStatus(framebuffer, GL_DRAW_FRAMEBUFFER);
     if (status != GL_FRAMEBUFFER_COMPLETE) {
+        // Drawing into it would be a GL error at every draw; kept as "none", the set's draws are
+        // dropped by their rule instead, and binding the set again finds that answer.
         Report(Rule::TargetsIncomplete, "GL status 0x%x", status);
+        glDeleteFramebuffers(1, &framebuffer);
+        framebuffer = 0;
     }
     byAttachments.emplace(attachments, framebuffer);
     return framebuffer;

@@ -24,7 +24,8 @@ public:
         auto operator<=>(const Attachments&) const = default;
     };
 
-    // The framebuffer with these attachments, made on first use (the context must be current).
+    // The framebuffer with these attachments, made on first use (the context must be current); 0 when
+    // GL finds them incomplete (reported once, as TargetsIncomplete), so that nothing draws into it.
     GLuint For(const Attachments& attachments);
     // Deletes every framebuffer that attaches the texture, and has `state` forget them.
     void ForgetTexture(GLuint texture, GlState& state);

@@ -61,7 +61,9 @@
     RULE(DrawNoViewport, "Draw*", "no viewport; draw dropped")                                                         \
     RULE(DrawTopology, "Draw*", "the primitive topology is undefined or not supported; draw dropped")                  \
     RULE(DrawNoLayout, "Draw*", "the vertex shader reads inputs but no input layout is bound; draw dropped")           \
-    RULE(DrawNoTargets, "Draw*", "no render target and no depth view bound; draw dropped")                             \
+    RULE(DrawNoTargets, "Draw*",                                                                                       \
+         "no render target and no depth view bound, or the bound ones do not form a complete framebuffer; draw "       \
+         "dropped")                                                                                                    \
     RULE(DrawNoVertexBuffer, "Draw*", "an input slot the layout reads has no vertex buffer; draw dropped")             \
     RULE(DrawSampleMaskZero, "Draw*",                                                                                  \
          "the blend state's sample mask leaves out sample 0, the only sample of the layer's targets; GL applies no "   \
