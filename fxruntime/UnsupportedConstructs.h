@@ -5,7 +5,8 @@
 // - `[numthreads]` without its three counts, or with another number of them;
 // - `GetRenderTargetSampleCount()` and `GetRenderTargetSamplePosition()`, which need the render
 //   target's sample pattern at run time, which the compiled code does not have;
-// - `msad4`, which glslang has no translation for and crashes on.
+// - `msad4`, which glslang has no translation for and crashes on;
+// - a case label that names a variable (`case 1 + a:` with `int a = ...`).
 #include "fxruntime/EffectTokens.h"
 
 void RefuseUnsupportedConstructs(EffectTokens& tokens);

@@ -1,5 +1,5 @@
 // A case label must be a constant.
-// refused case
+// refused a case label is a constant, and 'a' is a variable
 float4 gV;
 RWTexture2D<float4> gOut;
 [numthreads(1, 1, 1)]
