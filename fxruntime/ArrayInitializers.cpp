@@ -37,10 +37,9 @@ bool LiteralScalars(const EffectTokens& t, std::size_t open, std::size_t close, 
 
 void RegroupArrayInitializers(EffectTokens& t)
 {
-    int functionDepth = 0;  // brace depth inside function bodies; 0 at file scope
-    bool staticOrConst = false;
+    BodyScope scope;
     for (std::size_t k = 0; k < t.Size(); ++k) {
-        if (functionDepth == 0 && (t.Is(k, "cbuffer") || t.Is(k, "tbuffer") || t.Is(k, "struct"))) {
+        if (!scope.InFunctionBody() && (t.Is(k, "cbuffer") || t.Is(k, "tbuffer") || t.Is(k, "struct"))) {
             // Members are read elsewhere; skip the block.
             while (k < t.Size() && !t.Is(k, "{") && !t.Is(k, ";"))
                 ++k;
@@ -48,32 +47,11 @@ void RegroupArrayInitializers(EffectTokens& t)
                 k = t.Match(k);
             continue;
         }
-        if (t.Is(k, "{")) {
-            // A brace at file scope after ')' (possibly with a semantic or attributes between) opens
-            // a function body; other file-scope braces (state blocks, techniques) are not bodies,
-            // and their depth is not counted.
-            if (functionDepth > 0) {
-                ++functionDepth;
-            } else if (k > 0 && (t.Is(k - 1, ")") || (k > 2 && t.Is(k - 2, ":")))) {
-                functionDepth = 1;
-            }
-            continue;
-        }
-        if (t.Is(k, "}")) {
-            functionDepth = std::max(functionDepth - 1, 0);
-            continue;
-        }
-        if (t.Is(k, ";")) {
-            staticOrConst = false;
-            continue;
-        }
-        if (t.Is(k, "static") || t.Is(k, "const")) {
-            staticOrConst = true;
-            continue;
-        }
+        scope.See(t, k);
         // TYPE NAME [ N? ] = { literals }
         const std::size_t components = t.IsIdent(k) ? ComponentsOf(t.Text(k)) : 0;
-        if (components < 2 || !t.IsIdent(k + 1) || !t.Is(k + 2, "[") || (functionDepth == 0 && !staticOrConst))
+        if (components < 2 || !t.IsIdent(k + 1) || !t.Is(k + 2, "[") ||
+            (!scope.InFunctionBody() && !scope.InConstantDeclaration()))
             continue;
         const std::size_t openBracket = k + 2;
         const std::size_t closeBracket = t.Is(openBracket + 1, "]") ? openBracket + 1 : openBracket + 2;
@@ -89,13 +67,18 @@ void RegroupArrayInitializers(EffectTokens& t)
             continue;  // a size that disagrees with the list: the HLSL compiler's message
         std::string list = "{";
         for (std::size_t e = 0; e < elements; ++e) {
-            list += (e == 0 ? "" : ", ") + t.Text(k) + "(";
+            if (e > 0)
+                list += ", ";
+            list.append(t.Text(k)).append("(");
             for (std::size_t c = 0; c < components; ++c)
-                list += (c == 0 ? "" : ", ") + scalars[e * components + c];
+                list.append(c == 0 ? "" : ", ").append(scalars[e * components + c]);
             list += ")";
         }
         list += "}";
-        t.Replace(openBracket, close, "[" + std::to_string(elements) + "] = " + list);
+        // Built by appending: GCC 12 misfires -Wrestrict on chains of operator+ here.
+        std::string replacement = "[";
+        replacement.append(std::to_string(elements)).append("] = ").append(list);
+        t.Replace(openBracket, close, replacement);
         k = close;
     }
 }

@@ -5,6 +5,8 @@
 #include <map>
 #include <regex>
 
+#include "fxruntime/HlslTypeNames.h"
+
 namespace {
 
 struct ResourceType {
@@ -53,61 +55,35 @@ const std::set<std::string>& Modifiers()
 // "float3x1" -> rows 3, columns 1, vector "float3"; false for anything else.
 bool OneWideMatrix(const std::string& type, std::uint32_t& rows, std::uint32_t& columns, std::string& vector)
 {
-    static const char* const kScalars[] = {"bool",   "int",        "uint",       "dword",    "half",     "float",
-                                           "double", "min16float", "min10float", "min16int", "min12int", "min16uint"};
-    if (type.size() < 6 || type[type.size() - 2] != 'x')
-        return false;  // cheap test first: "...RxC"
-    const char r = type[type.size() - 3], c = type[type.size() - 1];
-    if (r < '1' || r > '4' || c < '1' || c > '4' || (r != '1' && c != '1'))
+    HlslTypeName name;
+    if (!ParseHlslTypeName(type, name) || !name.Matrix() || (name.rows != 1 && name.columns != 1))
         return false;
-    const std::string base = type.substr(0, type.size() - 3);
-    for (const char* scalar : kScalars)
-        if (base == scalar) {
-            rows = static_cast<std::uint32_t>(r - '0');
-            columns = static_cast<std::uint32_t>(c - '0');
-            vector = rows * columns == 1 ? base : base + std::to_string(rows * columns);
-            return true;
-        }
-    return false;
+    rows = static_cast<std::uint32_t>(name.rows);
+    columns = static_cast<std::uint32_t>(name.columns);
+    vector = std::string(name.scalar);
+    if (rows * columns != 1)
+        vector += std::to_string(rows * columns);
+    return true;
 }
 
 // bool, float3, int4x4, min16float2 and the like.
 bool IsNumericType(const std::string& type)
 {
-    static const char* const kScalars[] = {"bool",   "int",        "uint",       "dword",    "half",     "float",
-                                           "double", "min16float", "min10float", "min16int", "min12int", "min16uint"};
-    for (const char* scalar : kScalars) {
-        const std::size_t n = std::char_traits<char>::length(scalar);
-        if (type.compare(0, n, scalar) != 0)
-            continue;
-        const std::string rest = type.substr(n);
-        if (rest.empty() || (rest.size() == 1 && rest[0] >= '1' && rest[0] <= '4') ||
-            (rest.size() == 3 && rest[0] >= '1' && rest[0] <= '4' && rest[1] == 'x' && rest[2] >= '1' &&
-             rest[2] <= '4'))
-            return true;
-    }
-    return false;
+    HlslTypeName name;
+    return ParseHlslTypeName(type, name);
 }
 
 bool IsOneComponentVector(const std::string& type)
 {
-    return type.size() > 1 && type.back() == '1' && type.find('x') == std::string::npos &&
-           IsNumericType(type.substr(0, type.size() - 1));
+    HlslTypeName name;
+    return ParseHlslTypeName(type, name) && name.vector && name.rows == 1;
 }
 
 bool IsIntegerMatrix(const std::string& type)
 {
-    static const char* const kIntegers[] = {"bool", "int", "uint", "dword", "min16int", "min12int", "min16uint"};
-    if (type.size() < 6 || type[type.size() - 2] != 'x')
-        return false;
-    const char r = type[type.size() - 3], c = type[type.size() - 1];
-    if (r < '1' || r > '4' || c < '1' || c > '4')
-        return false;
-    const std::string base = type.substr(0, type.size() - 3);
-    for (const char* integer : kIntegers)
-        if (base == integer)
-            return true;
-    return false;
+    HlslTypeName name;
+    return ParseHlslTypeName(type, name) && name.Matrix() && name.scalar != "float" && name.scalar != "half" &&
+           name.scalar != "double" && name.scalar != "min16float" && name.scalar != "min10float";
 }
 
 bool IsBoolType(const std::string& type)

@@ -170,3 +170,32 @@ inline bool EffectTokens::Float4Value(std::size_t v, std::size_t end, float (&ou
         out[i] = static_cast<float>(values[static_cast<std::size_t>(i)]);
     return true;
 }
+
+// What the passes that rewrite function bodies ask of each token, kept while they walk the tokens in
+// order: whether it lies in a function body, and whether its statement is a static or const
+// declaration (which may need constant initializers). A brace at file scope after ')' (or after a
+// semantic, `) : SV_Target {`) opens a body; other file-scope braces (state blocks, techniques) do
+// not count.
+class BodyScope {
+public:
+    // Call for every token, in order, before looking at it.
+    void See(const EffectTokens& t, std::size_t k)
+    {
+        if (t.Is(k, "{")) {
+            if (depth_ > 0 || (k > 0 && (t.Is(k - 1, ")") || (k > 2 && t.Is(k - 2, ":")))))
+                ++depth_;
+        } else if (t.Is(k, "}")) {
+            depth_ = std::max(depth_ - 1, 0);
+        } else if (t.Is(k, ";")) {
+            constant_ = false;
+        } else if (t.Is(k, "static") || t.Is(k, "const")) {
+            constant_ = true;
+        }
+    }
+    bool InFunctionBody() const { return depth_ > 0; }
+    bool InConstantDeclaration() const { return constant_; }
+
+private:
+    int depth_ = 0;
+    bool constant_ = false;
+};

@@ -3,24 +3,16 @@
 #include <map>
 #include <string>
 
+#include "fxruntime/HlslTypeNames.h"
+
 namespace {
 
 // The component count of a scalar or vector type name (float, float3, half2, uint ...); 0 when
 // the word is no such type.
 int Width(const std::string& word)
 {
-    static const char* const kScalars[] = {"bool",   "int",        "uint",       "dword",    "half",     "float",
-                                           "double", "min16float", "min10float", "min16int", "min12int", "min16uint"};
-    for (const char* scalar : kScalars) {
-        const std::size_t n = std::char_traits<char>::length(scalar);
-        if (word.compare(0, n, scalar) != 0)
-            continue;
-        if (word.size() == n)
-            return 1;
-        if (word.size() == n + 1 && word[n] >= '1' && word[n] <= '4')
-            return word[n] - '0';
-    }
-    return 0;
+    HlslTypeName name;
+    return ParseHlslTypeName(word, name) && !name.Matrix() ? name.rows : 0;
 }
 
 int SwizzleWidth(const std::string& word)

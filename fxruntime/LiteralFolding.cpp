@@ -78,25 +78,10 @@ private:
 void KeepLiteralsFromFolding(EffectTokens& t)
 {
     Wrapper wrap(t);
-    int functionDepth = 0;
-    bool constantDeclaration = false;
+    BodyScope scope;
     for (std::size_t k = 0; k < t.Size(); ++k) {
-        if (t.Is(k, "{")) {
-            if (functionDepth > 0 || (k > 0 && (t.Is(k - 1, ")") || (k > 2 && t.Is(k - 2, ":")))))
-                ++functionDepth;
-            continue;
-        }
-        if (t.Is(k, "}")) {
-            functionDepth = std::max(functionDepth - 1, 0);
-            continue;
-        }
-        if (t.Is(k, ";")) {
-            constantDeclaration = false;
-            continue;
-        }
-        if (t.Is(k, "static") || t.Is(k, "const"))
-            constantDeclaration = true;
-        if (functionDepth == 0 || constantDeclaration)
+        scope.See(t, k);
+        if (!scope.InFunctionBody() || scope.InConstantDeclaration())
             continue;
         if (t.IsIdent(k) && IsNumericType(t.Text(k)) && t.Is(k + 1, "(")) {
             // TYPE(literal, ...): a constructor of literals.

@@ -92,8 +92,15 @@ std::vector<std::uint32_t> SpirvModule::Words() const
         words.push_back(static_cast<std::uint32_t>(instruction.operands.size() + 1) << 16 | instruction.opcode);
         words.insert(words.end(), instruction.operands.begin(), instruction.operands.end());
     };
-    bool globalsWritten = addedGlobals_.empty();
+    bool globalsWritten = addedGlobals_.empty(), importWritten = addedImport_.opcode == 0;
     for (const SpirvInstruction& instruction : instructions) {
+        // Imports come right after the capabilities and extensions, before the memory model.
+        const bool preamble = instruction.opcode == SpvOpCapability || instruction.opcode == SpvOpExtension ||
+                              instruction.opcode == SpvOpExtInstImport;
+        if (!importWritten && !preamble) {
+            write(addedImport_);
+            importWritten = true;
+        }
         if (!globalsWritten && instruction.opcode == SpvOpFunction) {
             for (const SpirvInstruction& global : addedGlobals_)
                 write(global);
@@ -195,13 +202,7 @@ std::uint32_t SpirvModule::GlslStd450()
         std::memcpy(&word, name + i, 4);
         import.operands.push_back(word);
     }
-    // Imports come right after the capabilities and extensions, before the memory model.
-    std::size_t at = 0;
-    while (at < instructions.size() &&
-           (instructions[at].opcode == SpvOpCapability || instructions[at].opcode == SpvOpExtension ||
-            instructions[at].opcode == SpvOpExtInstImport))
-        ++at;
-    instructions.insert(instructions.begin() + static_cast<long>(at), import);
+    addedImport_ = import;  // Words() writes it where imports go; the instructions stay as they are
     glslStd450_ = import.result;
     return glslStd450_;
 }

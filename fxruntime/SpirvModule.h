@@ -30,7 +30,7 @@ public:
     std::uint32_t TypePointer(std::uint32_t storageClass, std::uint32_t type);
     // A constant of `type` with `bits` in every component (a composite for a vector type).
     std::uint32_t Constant(std::uint32_t type, std::uint32_t bits);
-    // The GLSL.std.450 instruction set, imported when the module has not.
+    // The GLSL.std.450 instruction set, imported when the module has not (Words() writes the import).
     std::uint32_t GlslStd450();
 
     // The declaration of a type or constant, or null.
@@ -57,6 +57,7 @@ private:
 
     std::uint32_t header_[5] = {};
     std::vector<SpirvInstruction> addedGlobals_;
+    SpirvInstruction addedImport_;  // GLSL.std.450, when a pass needed it and the module had not
     std::map<std::uint32_t, SpirvInstruction> declarations_;  // types and constants by id
     std::vector<std::uint32_t> typeOf_;                       // value id -> its type (0: none known)
     std::uint32_t glslStd450_ = 0;

@@ -84,11 +84,6 @@ void MaskShiftCounts(SpirvModule& m)
 
 void SaturateFloatToInteger(SpirvModule& m)
 {
-    if (std::none_of(m.instructions.begin(), m.instructions.end(), [](const SpirvInstruction& i) {
-            return i.opcode == SpvOpConvertFToU || i.opcode == SpvOpConvertFToS;
-        }))
-        return;
-    const std::uint32_t glsl = m.GlslStd450();
     RewriteEach(m, {SpvOpConvertFToU, SpvOpConvertFToS}, [&](SpirvInstruction& instruction, Body& out) {
         const bool toUint = instruction.opcode == SpvOpConvertFToU, toInt = instruction.opcode == SpvOpConvertFToS;
         const std::uint32_t x = instruction.operands.size() == 3 ? instruction.operands[2] : 0;
@@ -103,7 +98,7 @@ void SaturateFloatToInteger(SpirvModule& m)
         const float top = toUint ? 4294967296.0f : 2147483648.0f;
         const std::uint32_t topValue = toUint ? 0xFFFFFFFFu : 0x7FFFFFFFu;
         const std::uint32_t type = instruction.resultType, bools = m.BoolShaped(floatType);
-        const std::uint32_t nan = m.Emit(out, SpvOpIsNan, bools, {x});
+        const std::uint32_t glsl = m.GlslStd450(), nan = m.Emit(out, SpvOpIsNan, bools, {x});
         const std::uint32_t clamped = m.Emit(
             out, SpvOpExtInst, floatType,
             {glsl, GLSLstd450FClamp, x, m.Constant(floatType, FloatBits(low)), m.Constant(floatType, FloatBits(high))});
