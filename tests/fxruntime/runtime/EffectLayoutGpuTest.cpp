@@ -65,17 +65,7 @@ protected:
     // A float RGBA texture the shaders write, read back afterwards.
     ID3D11UnorderedAccessView* MakeFloatUav(UINT width, ID3D11Texture2D** texture)
     {
-        D3D11_TEXTURE2D_DESC d{};
-        d.Width = width;
-        d.Height = 1;
-        d.MipLevels = 1;
-        d.ArraySize = 1;
-        d.Format = DXGI_FORMAT_R32G32B32A32_FLOAT;
-        d.SampleDesc = {1, 0};
-        d.Usage = D3D11_USAGE_DEFAULT;
-        d.BindFlags = D3D11_BIND_UNORDERED_ACCESS;
-        EXPECT_EQ(S_OK, device->CreateTexture2D(&d, nullptr, texture));
-        Keep(*texture);
+        *texture = MakeTexture2D(width, 1, DXGI_FORMAT_R32G32B32A32_FLOAT, D3D11_BIND_UNORDERED_ACCESS);
         return MakeUav(*texture);
     }
     std::vector<Float4> Run(ID3DX11Effect* effect, UINT width)
@@ -409,17 +399,8 @@ void CS() { gOut[int2(0, 0)] = gMap.SampleCmpLevelZero(gLess, float2(0.5, 0.5), 
 technique11 T { pass P0 { SetComputeShader( CompileShader( cs_5_0, CS() ) ); } }
 )");
     ASSERT_NE(nullptr, effect);
-    D3D11_TEXTURE2D_DESC d{};
-    d.Width = d.Height = d.MipLevels = d.ArraySize = 1;
-    d.Format = DXGI_FORMAT_R32_FLOAT;
-    d.SampleDesc = {1, 0};
-    d.Usage = D3D11_USAGE_DEFAULT;
-    d.BindFlags = D3D11_BIND_SHADER_RESOURCE;
     const float texel = 0.75f;
-    const D3D11_SUBRESOURCE_DATA init{&texel, 4, 0};
-    ID3D11Texture2D* texture = nullptr;
-    ASSERT_EQ(S_OK, device->CreateTexture2D(&d, &init, &texture));
-    Keep(texture);
+    ID3D11Texture2D* texture = MakeTexture2D(1, 1, DXGI_FORMAT_R32_FLOAT, D3D11_BIND_SHADER_RESOURCE, &texel, 4);
     ID3D11ShaderResourceView* view = nullptr;
     ASSERT_EQ(S_OK, device->CreateShaderResourceView(texture, nullptr, &view));
     Keep(view);

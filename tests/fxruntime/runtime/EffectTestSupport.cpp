@@ -57,20 +57,7 @@ ID3DX11Effect* DeviceTest::MakeEffect(const std::string& text)
 
 DeviceTest::Target DeviceTest::MakeFloatTarget(UINT width, UINT height)
 {
-    D3D11_TEXTURE2D_DESC d{};
-    d.Width = width;
-    d.Height = height;
-    d.MipLevels = 1;
-    d.ArraySize = 1;
-    d.Format = DXGI_FORMAT_R32G32B32A32_FLOAT;
-    d.SampleDesc = {1, 0};
-    d.Usage = D3D11_USAGE_DEFAULT;
-    d.BindFlags = D3D11_BIND_RENDER_TARGET;
-    Target t;
-    EXPECT_EQ(S_OK, device->CreateTexture2D(&d, nullptr, &t.texture));
-    Keep(t.texture);
-    EXPECT_EQ(S_OK, device->CreateRenderTargetView(t.texture, nullptr, &t.rtv));
-    Keep(t.rtv);
+    const Target t = MakeTarget(width, height, DXGI_FORMAT_R32G32B32A32_FLOAT);
     const float clear[4] = {-1, -1, -1, -1};
     context->ClearRenderTargetView(t.rtv, clear);
     return t;
@@ -89,19 +76,9 @@ DeviceTest::Target DeviceTest::BindFloatTarget(UINT width, UINT height)
 ID3D11ShaderResourceView* DeviceTest::MakeTexture(UINT width, UINT height, const std::vector<std::uint8_t>& rgba,
                                                   ID3D11Texture2D** texture, UINT extraBind)
 {
-    D3D11_TEXTURE2D_DESC d{};
-    d.Width = width;
-    d.Height = height;
-    d.MipLevels = 1;
-    d.ArraySize = 1;
-    d.Format = DXGI_FORMAT_R8G8B8A8_UNORM;
-    d.SampleDesc = {1, 0};
-    d.Usage = D3D11_USAGE_DEFAULT;
-    d.BindFlags = D3D11_BIND_SHADER_RESOURCE | extraBind;
-    const D3D11_SUBRESOURCE_DATA init{rgba.data(), width * 4, 0};
-    ID3D11Texture2D* tex = nullptr;
-    EXPECT_EQ(S_OK, device->CreateTexture2D(&d, rgba.empty() ? nullptr : &init, &tex));
-    Keep(tex);
+    ID3D11Texture2D* tex = MakeTexture2D(width, height, DXGI_FORMAT_R8G8B8A8_UNORM,
+                                         D3D11_BIND_SHADER_RESOURCE | extraBind, rgba.empty() ? nullptr : rgba.data(),
+                                         width * 4);
     if (texture != nullptr)
         *texture = tex;
     ID3D11ShaderResourceView* view = nullptr;

@@ -209,61 +209,22 @@ DXGI_FORMAT OutputFormat(Kind kind)
 
 class Semantics : public fxtest::DeviceTest, public ::testing::WithParamInterface<std::string> {
 protected:
-    ID3D11Texture2D* MakeOutput(UINT width, UINT height, DXGI_FORMAT format, UINT bind)
-    {
-        D3D11_TEXTURE2D_DESC d{};
-        d.Width = width;
-        d.Height = height;
-        d.MipLevels = 1;
-        d.ArraySize = 1;
-        d.Format = format;
-        d.SampleDesc = {1, 0};
-        d.Usage = D3D11_USAGE_DEFAULT;
-        d.BindFlags = bind;
-        ID3D11Texture2D* texture = nullptr;
-        EXPECT_EQ(S_OK, device->CreateTexture2D(&d, nullptr, &texture));
-        return Keep(texture);
-    }
     ID3D11ShaderResourceView* MakeInput(const TextureInput& t)
     {
-        if (t.format == "d32f")
-            return MakeDepthInput(t);
-        D3D11_TEXTURE2D_DESC d{};
-        d.Width = t.width;
-        d.Height = t.height;
-        d.MipLevels = 1;
-        d.ArraySize = 1;
-        d.Format = t.format == "r32f" ? DXGI_FORMAT_R32_FLOAT : DXGI_FORMAT_R32G32B32A32_FLOAT;
-        d.SampleDesc = {1, 0};
-        d.Usage = D3D11_USAGE_DEFAULT;
-        d.BindFlags = D3D11_BIND_SHADER_RESOURCE;
-        const UINT pitch = t.width * (t.format == "r32f" ? 4 : 16);
-        const D3D11_SUBRESOURCE_DATA init{t.values.data(), pitch, 0};
         ID3D11Texture2D* texture = nullptr;
-        EXPECT_EQ(S_OK, device->CreateTexture2D(&d, &init, &texture));
-        Keep(texture);
-        ID3D11ShaderResourceView* view = nullptr;
-        EXPECT_EQ(S_OK, device->CreateShaderResourceView(texture, nullptr, &view));
-        return Keep(view);
-    }
-    ID3D11ShaderResourceView* MakeDepthInput(const TextureInput& t)
-    {
-        D3D11_TEXTURE2D_DESC d{};
-        d.Width = t.width;
-        d.Height = t.height;
-        d.MipLevels = 1;
-        d.ArraySize = 1;
-        d.Format = DXGI_FORMAT_D32_FLOAT;
-        d.SampleDesc = {1, 0};
-        d.Usage = D3D11_USAGE_DEFAULT;
-        d.BindFlags = D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_DEPTH_STENCIL;
-        ID3D11Texture2D* texture = nullptr;
-        EXPECT_EQ(S_OK, device->CreateTexture2D(&d, nullptr, &texture));
-        Keep(texture);
-        ID3D11DepthStencilView* dsv = nullptr;
-        EXPECT_EQ(S_OK, device->CreateDepthStencilView(texture, nullptr, &dsv));
-        Keep(dsv);
-        context->ClearDepthStencilView(dsv, D3D11_CLEAR_DEPTH, t.values[0], 0);
+        if (t.format == "d32f") {
+            // A depth texture cannot be given data; it is cleared to its one value.
+            texture = MakeTexture2D(t.width, t.height, DXGI_FORMAT_D32_FLOAT,
+                                    D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_DEPTH_STENCIL);
+            ID3D11DepthStencilView* dsv = nullptr;
+            EXPECT_EQ(S_OK, device->CreateDepthStencilView(texture, nullptr, &dsv));
+            Keep(dsv);
+            context->ClearDepthStencilView(dsv, D3D11_CLEAR_DEPTH, t.values[0], 0);
+        } else {
+            const bool scalar = t.format == "r32f";
+            texture = MakeTexture2D(t.width, t.height, scalar ? DXGI_FORMAT_R32_FLOAT : DXGI_FORMAT_R32G32B32A32_FLOAT,
+                                    D3D11_BIND_SHADER_RESOURCE, t.values.data(), t.width * (scalar ? 4 : 16));
+        }
         ID3D11ShaderResourceView* view = nullptr;
         EXPECT_EQ(S_OK, device->CreateShaderResourceView(texture, nullptr, &view));
         return Keep(view);
@@ -285,7 +246,7 @@ protected:
         const DXGI_FORMAT format = OutputFormat(c.output);
         ID3D11Texture2D* texture = nullptr;
         if (c.compute) {
-            texture = MakeOutput(width, height, format, D3D11_BIND_UNORDERED_ACCESS);
+            texture = MakeTexture2D(width, height, format, D3D11_BIND_UNORDERED_ACCESS);
             ID3DX11EffectUnorderedAccessViewVariable* out = effect->GetVariableByName("gOut")->AsUnorderedAccessView();
             EXPECT_EQ(S_OK, out->SetUnorderedAccessView(MakeUav(texture)));
             EXPECT_EQ(S_OK, pass->Apply(0, context));
@@ -293,7 +254,7 @@ protected:
             out->SetUnorderedAccessView(nullptr);
             pass->Apply(0, context);
         } else {
-            texture = MakeOutput(width, height, format, D3D11_BIND_RENDER_TARGET);
+            texture = MakeTexture2D(width, height, format, D3D11_BIND_RENDER_TARGET);
             ID3D11RenderTargetView* rtv = nullptr;
             EXPECT_EQ(S_OK, device->CreateRenderTargetView(texture, nullptr, &rtv));
             Keep(rtv);

@@ -84,7 +84,8 @@ void GpuTest::TearDown()
     EXPECT_EQ(D3D11LiveObjectCount(), 0) << "device objects still alive at the end of the test";
 }
 
-GpuTest::Target GpuTest::MakeTarget(UINT width, UINT height, DXGI_FORMAT format, UINT extraBind)
+ID3D11Texture2D* GpuTest::MakeTexture2D(UINT width, UINT height, DXGI_FORMAT format, UINT bind, const void* data,
+                                        UINT pitch)
 {
     D3D11_TEXTURE2D_DESC d{};
     d.Width = width;
@@ -94,10 +95,17 @@ GpuTest::Target GpuTest::MakeTarget(UINT width, UINT height, DXGI_FORMAT format,
     d.Format = format;
     d.SampleDesc = {1, 0};
     d.Usage = D3D11_USAGE_DEFAULT;
-    d.BindFlags = D3D11_BIND_RENDER_TARGET | extraBind;
+    d.BindFlags = bind;
+    const D3D11_SUBRESOURCE_DATA init{data, pitch, 0};
+    ID3D11Texture2D* texture = nullptr;
+    EXPECT_EQ(device->CreateTexture2D(&d, data != nullptr ? &init : nullptr, &texture), S_OK) << format;
+    return Keep(texture);
+}
+
+GpuTest::Target GpuTest::MakeTarget(UINT width, UINT height, DXGI_FORMAT format, UINT extraBind)
+{
     Target t;
-    EXPECT_EQ(device->CreateTexture2D(&d, nullptr, &t.texture), S_OK);
-    Keep(t.texture);
+    t.texture = MakeTexture2D(width, height, format, D3D11_BIND_RENDER_TARGET | extraBind);
     EXPECT_EQ(device->CreateRenderTargetView(t.texture, nullptr, &t.rtv), S_OK);
     Keep(t.rtv);
     return t;

@@ -53,6 +53,10 @@ protected:
         ID3D11Texture2D* texture = nullptr;
         ID3D11RenderTargetView* rtv = nullptr;
     };
+    // A default-usage 2D texture of one level and one slice, with the first level's rows when given
+    // (`pitch` bytes apart); kept.
+    ID3D11Texture2D* MakeTexture2D(UINT width, UINT height, DXGI_FORMAT format, UINT bind, const void* data = nullptr,
+                                   UINT pitch = 0);
     Target MakeTarget(UINT width, UINT height, DXGI_FORMAT format = DXGI_FORMAT_R8G8B8A8_UNORM, UINT extraBind = 0);
     ID3D11DepthStencilView* MakeDepth(UINT width, UINT height);
     ID3D11Buffer* MakeBuffer(UINT bind, const void* data, UINT size, D3D11_USAGE usage = D3D11_USAGE_IMMUTABLE);

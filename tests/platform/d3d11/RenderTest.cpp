@@ -49,6 +49,16 @@ protected:
         context->IASetInputLayout(Keep(layout));
         context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
     }
+    // A size x size colour target with a depth view, bound with the colour pipeline and a viewport.
+    Target BindColorAndDepth(UINT size, ID3D11DepthStencilView** dsv)
+    {
+        const Target t = MakeTarget(size, size);
+        *dsv = MakeDepth(size, size);
+        UseColorPipeline();
+        context->OMSetRenderTargets(1, &t.rtv, *dsv);
+        SetViewport(size, size);
+        return t;
+    }
     void DrawTriangles(const std::vector<ColorVertex>& vertices)
     {
         ID3D11Buffer* vb = MakeBuffer(D3D11_BIND_VERTEX_BUFFER, vertices.data(),
@@ -127,11 +137,8 @@ TEST_F(RenderTest, ClockwiseTriangleSurvivesBackCullingAndCounterClockwiseDoesNo
 
 TEST_F(RenderTest, TopOfClipSpaceIsRowZeroAndDepthTestKeepsTheNearest)
 {
-    Target t = MakeTarget(32, 32);
-    ID3D11DepthStencilView* dsv = MakeDepth(32, 32);
-    UseColorPipeline();
-    context->OMSetRenderTargets(1, &t.rtv, dsv);
-    SetViewport(32, 32);
+    ID3D11DepthStencilView* dsv = nullptr;
+    const Target t = BindColorAndDepth(32, &dsv);
     const float black[4] = {0, 0, 0, 1};
     context->ClearRenderTargetView(t.rtv, black);
     context->ClearDepthStencilView(dsv, D3D11_CLEAR_DEPTH | D3D11_CLEAR_STENCIL, 1.0f, 0);
@@ -160,11 +167,8 @@ TEST_F(RenderTest, TopOfClipSpaceIsRowZeroAndDepthTestKeepsTheNearest)
 // made of id * 256 + reference once took object n with reference 256 for object n + 1 with 0).
 TEST_F(RenderTest, EachDepthStencilBindingReachesGlWhateverItsStencilReference)
 {
-    Target t = MakeTarget(8, 8);
-    ID3D11DepthStencilView* dsv = MakeDepth(8, 8);
-    UseColorPipeline();
-    context->OMSetRenderTargets(1, &t.rtv, dsv);
-    SetViewport(8, 8);
+    ID3D11DepthStencilView* dsv = nullptr;
+    const Target t = BindColorAndDepth(8, &dsv);
     D3D11_DEPTH_STENCIL_DESC d{};
     d.DepthEnable = TRUE;
     d.DepthWriteMask = D3D11_DEPTH_WRITE_MASK_ALL;
