@@ -1,6 +1,8 @@
-// The immediate context. Set* calls record what is bound (holding references, as Direct3D does);
-// OMSetRenderTargets also picks the framebuffer. Draw*, Dispatch, clears and updates hand the
-// recorded state and the work to the device's GlState, the only way this file reaches GL.
+// The immediate context. Set* calls record what is bound (holding references, as Direct3D does),
+// the facts draws are validated against (Checks.h), and which binding ranges changed;
+// OMSetRenderTargets also picks the framebuffer. A draw or dispatch is validated first, without GL,
+// then hands GL only the ranges that changed since the last one, through the device's GlState, the
+// only way this file reaches GL.
 #include <cstring>
 #include <initializer_list>
 #include <string>
@@ -36,13 +38,45 @@ const RasterizerGl kDefaultRasterizer{};
 const BlendGl kDefaultBlend{};
 const DepthStencilGl kDefaultDepthStencil{};
 
+// Records the range; true when any slot of it changed.
 template <typename Impl, typename Interface>
-void SetRange(ComPtr<Impl>* slots, UINT capacity, UINT start, UINT count, Interface* const* items)
+bool SetRange(ComPtr<Impl>* slots, UINT capacity, UINT start, UINT count, Interface* const* items)
 {
+    bool changed = false;
     for (UINT i = 0; i < count && start + i < capacity; ++i) {
-        slots[start + i] = items != nullptr && items[i] != nullptr ? static_cast<Impl*>(items[i]) : nullptr;
+        Impl* item = items != nullptr && items[i] != nullptr ? static_cast<Impl*>(items[i]) : nullptr;
+        if (slots[start + i].Get() != item) {
+            slots[start + i] = item;
+            changed = true;
+        }
     }
+    return changed;
 }
+
+// The binding ranges that changed since a draw or dispatch last handed them to GL. The state that
+// is one GL call each (framebuffer, programs, state objects, viewport) is handed over at every draw
+// and compared by GlState, which clears and copies change too; these bits spare the walks over a
+// shader's bindings and a layout's vertex buffers.
+using DirtyRanges = std::uint32_t;
+constexpr DirtyRanges Textures(StageKind stage)  // views and samplers
+{
+    return 1u << static_cast<unsigned>(stage);
+}
+constexpr DirtyRanges ConstantBuffers(StageKind stage)
+{
+    return 8u << static_cast<unsigned>(stage);
+}
+constexpr DirtyRanges kVertexBuffers = 1u << 6, kImages = 1u << 7, kAllRanges = 0xFFu;
+constexpr DirtyRanges kAllConstantBuffers = ConstantBuffers(StageKind::Vertex) | ConstantBuffers(StageKind::Pixel) |
+                                            ConstantBuffers(StageKind::Compute);
+constexpr DirtyRanges StageRanges(StageKind stage)
+{
+    return Textures(stage) | ConstantBuffers(stage) | (stage == StageKind::Compute ? kImages : 0);
+}
+// Compute shares texture units with the pixel stage and uniform-buffer bindings with the vertex
+// stage (Shaders.cpp), so handing either over makes the other's out of date in GL.
+constexpr DirtyRanges kOverwrittenByDispatch = Textures(StageKind::Pixel) | ConstantBuffers(StageKind::Vertex);
+constexpr DirtyRanges kOverwrittenByDraw = Textures(StageKind::Compute) | ConstantBuffers(StageKind::Compute);
 
 // What one shader stage has bound.
 struct StageSlots {
@@ -138,100 +172,131 @@ public:
     void VSSetConstantBuffers(UINT s, UINT n, ID3D11Buffer* const* b) override
     {
         Trace("VSSetConstantBuffers", {s, n});
-        SetRange(Slots(StageKind::Vertex).buffers, kCbSlots, s, n, b);
+        if (SetRange(Slots(StageKind::Vertex).buffers, kCbSlots, s, n, b)) {
+            dirty |= ConstantBuffers(StageKind::Vertex);
+        }
     }
     void PSSetConstantBuffers(UINT s, UINT n, ID3D11Buffer* const* b) override
     {
         Trace("PSSetConstantBuffers", {s, n});
-        SetRange(Slots(StageKind::Pixel).buffers, kCbSlots, s, n, b);
+        if (SetRange(Slots(StageKind::Pixel).buffers, kCbSlots, s, n, b)) {
+            dirty |= ConstantBuffers(StageKind::Pixel);
+        }
     }
     void CSSetConstantBuffers(UINT s, UINT n, ID3D11Buffer* const* b) override
     {
         Trace("CSSetConstantBuffers", {s, n});
-        SetRange(Slots(StageKind::Compute).buffers, kCbSlots, s, n, b);
+        if (SetRange(Slots(StageKind::Compute).buffers, kCbSlots, s, n, b)) {
+            dirty |= ConstantBuffers(StageKind::Compute);
+        }
     }
     void VSSetShaderResources(UINT s, UINT n, ID3D11ShaderResourceView* const* v) override
     {
         Trace("VSSetShaderResources", {s, n});
-        SetRange(Slots(StageKind::Vertex).views, kSrvSlots, s, n, v);
+        SetViews(StageKind::Vertex, s, n, v);
     }
     void PSSetShaderResources(UINT s, UINT n, ID3D11ShaderResourceView* const* v) override
     {
         Trace("PSSetShaderResources", {s, n});
-        SetRange(Slots(StageKind::Pixel).views, kSrvSlots, s, n, v);
+        SetViews(StageKind::Pixel, s, n, v);
     }
     void CSSetShaderResources(UINT s, UINT n, ID3D11ShaderResourceView* const* v) override
     {
         Trace("CSSetShaderResources", {s, n});
-        SetRange(Slots(StageKind::Compute).views, kSrvSlots, s, n, v);
+        SetViews(StageKind::Compute, s, n, v);
     }
     void VSSetSamplers(UINT s, UINT n, ID3D11SamplerState* const* p) override
     {
         Trace("VSSetSamplers", {s, n});
-        SetRange(Slots(StageKind::Vertex).samplers, kSamplerSlots, s, n, p);
+        if (SetRange(Slots(StageKind::Vertex).samplers, kSamplerSlots, s, n, p)) {
+            dirty |= Textures(StageKind::Vertex);
+        }
     }
     void PSSetSamplers(UINT s, UINT n, ID3D11SamplerState* const* p) override
     {
         Trace("PSSetSamplers", {s, n});
-        SetRange(Slots(StageKind::Pixel).samplers, kSamplerSlots, s, n, p);
+        if (SetRange(Slots(StageKind::Pixel).samplers, kSamplerSlots, s, n, p)) {
+            dirty |= Textures(StageKind::Pixel);
+        }
     }
     void CSSetSamplers(UINT s, UINT n, ID3D11SamplerState* const* p) override
     {
         Trace("CSSetSamplers", {s, n});
-        SetRange(Slots(StageKind::Compute).samplers, kSamplerSlots, s, n, p);
+        if (SetRange(Slots(StageKind::Compute).samplers, kSamplerSlots, s, n, p)) {
+            dirty |= Textures(StageKind::Compute);
+        }
     }
     void VSSetShader(ID3D11VertexShader* shader, ID3D11ClassInstance* const*, UINT) override
     {
         Trace("VSSetShader", {});
-        vertexShader = static_cast<VertexShaderImpl*>(shader);
+        SetShader(StageKind::Vertex, vertexShader, static_cast<VertexShaderImpl*>(shader), facts.vertex);
     }
     void PSSetShader(ID3D11PixelShader* shader, ID3D11ClassInstance* const*, UINT) override
     {
         Trace("PSSetShader", {});
-        pixelShader = static_cast<PixelShaderImpl*>(shader);
+        SetShader(StageKind::Pixel, pixelShader, static_cast<PixelShaderImpl*>(shader), facts.pixel);
     }
     void CSSetShader(ID3D11ComputeShader* shader, ID3D11ClassInstance* const*, UINT) override
     {
         Trace("CSSetShader", {});
-        computeShader = static_cast<ComputeShaderImpl*>(shader);
+        SetShader(StageKind::Compute, computeShader, static_cast<ComputeShaderImpl*>(shader), facts.compute);
     }
     void GSSetShader(ID3D11GeometryShader* shader, ID3D11ClassInstance* const*, UINT) override
     {
         Trace("GSSetShader", {});
-        if (shader != nullptr) {
-            Report(Rule::GeometryShader);
+        if (Verdict broken = CheckGeometryShader(shader)) {
+            Report(*broken);
         }
     }
     void CSSetUnorderedAccessViews(UINT s, UINT n, ID3D11UnorderedAccessView* const* v, const UINT*) override
     {
         Trace("CSSetUnorderedAccessViews", {s, n});
-        SetRange(uavs, kUavSlots, s, n, v);
+        if (SetRange(uavs, kUavSlots, s, n, v)) {
+            dirty |= kImages;
+        }
     }
     void IASetInputLayout(ID3D11InputLayout* layout) override
     {
         Trace("IASetInputLayout", {});
-        inputLayout = static_cast<InputLayoutImpl*>(layout);
+        auto* impl = static_cast<InputLayoutImpl*>(layout);
+        if (inputLayout.Get() != impl) {
+            inputLayout = impl;
+            dirty |= kVertexBuffers;
+        }
+        facts.layout = impl != nullptr;
+        facts.layoutSlots = 0;
+        for (UINT slot : impl != nullptr ? impl->slots : std::vector<UINT>{}) {
+            facts.layoutSlots |= 1u << slot;
+        }
     }
     void IASetVertexBuffers(UINT s, UINT n, ID3D11Buffer* const* b, const UINT* strides, const UINT* offsets) override
     {
         Trace("IASetVertexBuffers", {s, n});
         for (UINT i = 0; i < n && s + i < kVbSlots; ++i) {
-            vertexBuffers[s + i] = b != nullptr && b[i] != nullptr ? static_cast<BufferImpl*>(b[i]) : nullptr;
-            vertexStrides[s + i] = strides != nullptr ? strides[i] : 0;
-            vertexOffsets[s + i] = offsets != nullptr ? offsets[i] : 0;
+            const UINT stride = strides != nullptr ? strides[i] : 0, offset = offsets != nullptr ? offsets[i] : 0;
+            if (SetRange(&vertexBuffers[s + i], 1, 0, 1, b != nullptr ? &b[i] : nullptr) ||
+                vertexStrides[s + i] != stride || vertexOffsets[s + i] != offset) {
+                dirty |= kVertexBuffers;
+            }
+            vertexStrides[s + i] = stride;
+            vertexOffsets[s + i] = offset;
+            facts.vertexBuffers = vertexBuffers[s + i] ? facts.vertexBuffers | (1u << (s + i))
+                                                       : facts.vertexBuffers & ~(1u << (s + i));
         }
     }
     void IASetIndexBuffer(ID3D11Buffer* b, DXGI_FORMAT format, UINT offset) override
     {
         Trace("IASetIndexBuffer", {format, offset});
         indexBuffer = static_cast<BufferImpl*>(b);
-        indexFormat = format;
-        indexOffset = offset;
+        facts.indexBuffer = indexBuffer.Get() != nullptr;
+        facts.indexFormat = format;
+        facts.indexOffset = offset;
+        facts.indexBufferBytes = indexBuffer ? indexBuffer->desc.ByteWidth : 0;
     }
     void IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY t) override
     {
         Trace("IASetPrimitiveTopology", {t});
-        topology = t;
+        facts.topology = t;
     }
     void OMSetRenderTargets(UINT n, ID3D11RenderTargetView* const* views, ID3D11DepthStencilView* dsv) override
     {
@@ -254,6 +319,7 @@ public:
         if (!attachments.Empty() && Core().MakeCurrent()) {
             drawFramebuffer = Core().framebuffers.For(attachments);
         }
+        facts.framebuffer = drawFramebuffer != 0;
     }
     void OMSetBlendState(ID3D11BlendState* state, const float factor[4], UINT mask) override
     {
@@ -262,7 +328,7 @@ public:
         for (int i = 0; i < 4; ++i) {
             blendFactor[i] = factor != nullptr ? factor[i] : 1.0f;
         }
-        sampleMask = mask;
+        facts.sampleMask = mask;
     }
     void OMSetDepthStencilState(ID3D11DepthStencilState* state, UINT ref) override
     {
@@ -278,8 +344,8 @@ public:
     void RSSetViewports(UINT n, const D3D11_VIEWPORT* viewports) override
     {
         Trace("RSSetViewports", {n});
-        hasViewport = n > 0 && viewports != nullptr;
-        if (hasViewport) {
+        facts.viewport = n > 0 && viewports != nullptr;
+        if (facts.viewport) {
             viewport = viewports[0];
         }
     }
@@ -303,9 +369,6 @@ public:
         vertexStrides.fill(0);
         vertexOffsets.fill(0);
         indexBuffer.Reset();
-        indexFormat = DXGI_FORMAT_UNKNOWN;
-        indexOffset = 0;
-        topology = D3D11_PRIMITIVE_TOPOLOGY_UNDEFINED;
         for (auto& r : renderTargets) {
             r.Reset();
         }
@@ -315,11 +378,11 @@ public:
         for (float& f : blendFactor) {
             f = 1.0f;
         }
-        sampleMask = D3D11_DEFAULT_SAMPLE_MASK;
         depthStencil.Reset();
         stencilRef = 0;
         rasterizer.Reset();
-        hasViewport = false;
+        facts = PipelineFacts{};
+        dirty = kAllRanges;
     }
 
     // ---- work ----
@@ -373,31 +436,29 @@ public:
     void Dispatch(UINT x, UINT y, UINT z) override
     {
         Trace("Dispatch", {x, y, z});
-        if (!computeShader) {
-            Report(Rule::DispatchNoShader);
-            return;
-        }
-        if (!computeShader->Linked()) {
-            Report(Rule::DrawShaderRefused);
+        ResolveLinks();
+        if (Verdict broken = ValidateDispatch(facts)) {
+            Report(*broken);
             return;
         }
         if (x == 0 || y == 0 || z == 0 || !Core().MakeCurrent()) {
             return;  // nothing to run, as in Direct3D
         }
-        if (!ComparedTexturesAreDepth(*computeShader, Slots(StageKind::Compute))) {
-            return;
-        }
         GlState& gl = Core().gl;
+        TakeResets();
         gl.BindPipeline(Core().computePipeline);
         gl.UseProgram(Core().computePipeline, StageKind::Compute, computeShader->program);
-        BindStageResources(*computeShader, Slots(StageKind::Compute));
-        for (const auto& image : computeShader->bindings.images) {
-            if (const UavImpl* uav = uavs[image.slot].Get()) {
-                gl.BindImage(image.unit, uav->glName, uav->level, ImageFormatFor(uav->texture->desc.Format));
-            } else {
-                gl.BindImage(image.unit, 0, 0, 0);
+        ApplyStage(StageKind::Compute, *computeShader);
+        if ((dirty & kImages) != 0) {
+            for (const auto& image : computeShader->bindings.images) {
+                if (const UavImpl* uav = uavs[image.slot].Get()) {
+                    gl.BindImage(image.unit, uav->glName, uav->level, ImageFormatFor(uav->texture->desc.Format));
+                } else {
+                    gl.BindImage(image.unit, 0, 0, 0);
+                }
             }
         }
+        dirty = (dirty & ~StageRanges(StageKind::Compute)) | kOverwrittenByDispatch;
         gl.Dispatch(x, y, z);
     }
 
@@ -408,9 +469,8 @@ public:
         if (mapped != nullptr) {
             *mapped = {};
         }
-        if (b == nullptr || sub != 0 || mapped == nullptr || b->desc.Usage != D3D11_USAGE_DYNAMIC ||
-            (type != D3D11_MAP_WRITE_DISCARD && type != D3D11_MAP_WRITE_NO_OVERWRITE)) {
-            return Refuse(Rule::MapArguments);
+        if (Verdict broken = CheckMap(b != nullptr ? &b->desc : nullptr, sub, type, mapped)) {
+            return Refuse(*broken);
         }
         if (!Core().MakeCurrent()) {
             return DXGI_ERROR_DEVICE_REMOVED;
@@ -442,13 +502,9 @@ public:
             return;
         }
         if (BufferImpl* b = AsBuffer(resource)) {
-            UINT first = 0, last = b->desc.ByteWidth;
-            if (box != nullptr) {
-                first = box->left;
-                last = box->right;
-            }
-            if (b->desc.Usage != D3D11_USAGE_DEFAULT || sub != 0 || first >= last || last > b->desc.ByteWidth) {
-                Report(Rule::UpdateArguments, "buffer");
+            UINT first = 0, last = 0;
+            if (Verdict broken = CheckBufferUpdate(b->desc, sub, box, first, last)) {
+                Report(*broken);
                 return;
             }
             if (b->contents.empty() || !Core().uniforms.Ready()) {
@@ -459,22 +515,16 @@ public:
             return;
         }
         TextureImpl* t = AsTexture(resource);
-        if (t == nullptr || t->desc.Usage != D3D11_USAGE_DEFAULT || sub >= t->desc.MipLevels * t->desc.ArraySize) {
-            Report(Rule::UpdateArguments, "texture");
+        TextureUpdate u{};
+        if (Verdict broken = CheckTextureUpdate(t != nullptr ? &t->desc : nullptr, sub, box, rowPitch, u)) {
+            Report(*broken);
             return;
         }
         const FormatInfo* f = LookupFormat(t->desc.Format);
-        const UINT level = sub % t->desc.MipLevels, slice = sub / t->desc.MipLevels;
-        const UINT w = std::max(1u, t->desc.Width >> level), h = std::max(1u, t->desc.Height >> level);
-        const D3D11_BOX b = box != nullptr ? *box : D3D11_BOX{0, 0, 0, w, h, 1};
-        if (f == nullptr || f->compressed || f->depth || b.left >= b.right || b.top >= b.bottom || b.right > w ||
-            b.bottom > h || rowPitch % f->blockBytes != 0) {
-            Report(Rule::UpdateArguments, "texture");
-            return;
-        }
         const auto gl = [](UINT v) { return static_cast<GLint>(v); };
-        Core().gl.TextureSubImage(t->name, gl(level), gl(b.left), gl(b.top), gl(slice), gl(b.right - b.left),
-                                  gl(b.bottom - b.top), gl(rowPitch / f->blockBytes), f->format, f->type, data);
+        Core().gl.TextureSubImage(t->name, gl(u.level), gl(u.box.left), gl(u.box.top), gl(u.slice),
+                                  gl(u.box.right - u.box.left), gl(u.box.bottom - u.box.top),
+                                  gl(rowPitch / f->blockBytes), f->format, f->type, data);
     }
 
     void CopyResource(ID3D11Resource* destination, ID3D11Resource* source) override
@@ -485,8 +535,8 @@ public:
         }
         BufferImpl *bd = AsBuffer(destination), *bs = AsBuffer(source);
         if (bd != nullptr && bs != nullptr) {
-            if (bd->desc.ByteWidth != bs->desc.ByteWidth) {
-                Report(Rule::CopyMismatch, "buffers of %u and %u bytes", bs->desc.ByteWidth, bd->desc.ByteWidth);
+            if (Verdict broken = CheckBufferCopy(bd->desc, bs->desc)) {
+                Report(*broken);
                 return;
             }
             Core().gl.CopyBuffer(bs->boundBuffer, bs->boundOffset, bd->name, bd->desc.ByteWidth);
@@ -494,13 +544,13 @@ public:
             bd->boundBuffer = bd->name;
             bd->boundOffset = 0;
             bd->contentsKnown = false;
+            dirty |= kAllConstantBuffers;
             return;
         }
         TextureImpl *td = AsTexture(destination), *ts = AsTexture(source);
-        if (td == nullptr || ts == nullptr || td->desc.Width != ts->desc.Width || td->desc.Height != ts->desc.Height ||
-            td->desc.MipLevels != ts->desc.MipLevels || td->desc.ArraySize != ts->desc.ArraySize ||
-            td->desc.Format != ts->desc.Format) {
-            Report(Rule::CopyMismatch);
+        if (Verdict broken = CheckTextureCopy(td != nullptr ? &td->desc : nullptr,
+                                              ts != nullptr ? &ts->desc : nullptr)) {
+            Report(*broken);
             return;
         }
         for (UINT level = 0; level < td->desc.MipLevels; ++level) {
@@ -573,123 +623,131 @@ private:
         const UploadRing::Range range = Core().uniforms.Write(b.contents.data(), b.contents.size());
         b.boundBuffer = range.buffer;
         b.boundOffset = range.offset;
+        dirty |= kAllConstantBuffers;  // wherever it is bound, it is bound from elsewhere now
     }
 
-    // GL compares only with textures of a depth format; a colour texture read with SampleCmp would be
-    // sampled without the comparison, a wrong picture without a word, so such a call is dropped.
-    template <typename Shader>
-    bool ComparedTexturesAreDepth(const Shader& shader, const StageSlots& slots)
+    // Views are recorded with whether they can be compared: GL compares only textures of a depth
+    // format, so a colour texture read with SampleCmp would be sampled without the comparison, a wrong
+    // picture without a word; validation drops such a call.
+    void SetViews(StageKind stage, UINT start, UINT count, ID3D11ShaderResourceView* const* views)
     {
-        for (const auto& t : shader.bindings.textures) {
-            const SrvImpl* view = t.comparison && t.slot < kSrvSlots ? slots.views[t.slot].Get() : nullptr;
-            const FormatInfo* format = view != nullptr ? LookupFormat(view->texture->desc.Format) : nullptr;
-            if (format != nullptr && !format->depth) {
-                Report(Rule::DrawComparisonOnColour, "slot %u, format %d", t.slot,
-                       static_cast<int>(view->texture->desc.Format));
-                return false;
-            }
+        StageSlots& slots = Slots(stage);
+        if (!SetRange(slots.views, kSrvSlots, start, count, views)) {
+            return;
         }
-        return true;
+        dirty |= Textures(stage);
+        ResourceSlotSet& colour = facts.colourViews[static_cast<size_t>(stage)];
+        for (UINT slot = start; slot < start + count && slot < kSrvSlots; ++slot) {
+            const SrvImpl* view = slots.views[slot].Get();
+            const FormatInfo* format = view != nullptr ? LookupFormat(view->texture->desc.Format) : nullptr;
+            colour.set(slot, format != nullptr && !format->depth);
+        }
     }
 
-    template <typename Shader>
-    void BindStageResources(const Shader& shader, const StageSlots& slots)
+    template <typename Impl>
+    void SetShader(StageKind stage, ComPtr<Impl>& bound, Impl* shader, const ShaderFacts*& shaderFacts)
+    {
+        if (bound.Get() != shader) {
+            bound = shader;
+            dirty |= StageRanges(stage);
+        }
+        shaderFacts = shader != nullptr ? &shader->facts : nullptr;
+    }
+
+    // A program the driver compiles in parallel is known to be linked, and its facts complete, only
+    // once asked.
+    void ResolveLinks()
+    {
+        if (vertexShader) {
+            vertexShader->Linked();
+        }
+        if (pixelShader) {
+            pixelShader->Linked();
+        }
+        if (computeShader) {
+            computeShader->Linked();
+        }
+    }
+
+    // After another context ran (GlState forgot what GL holds) or with the state cache bypassed,
+    // every range is handed over again.
+    void TakeResets()
     {
         GlState& gl = Core().gl;
-        for (const auto& t : shader.bindings.textures) {
-            const SrvImpl* view = t.slot < kSrvSlots ? slots.views[t.slot].Get() : nullptr;
-            gl.BindTexture(t.unit, view != nullptr ? view->glName : 0);
-            const SamplerStateImpl* sampler = t.samplerSlot < kSamplerSlots ? slots.samplers[t.samplerSlot].Get()
-                                                                            : nullptr;
-            gl.BindSampler(t.unit, sampler != nullptr ? sampler->sampler : 0);
-        }
-        for (const auto& b : shader.bindings.buffers) {
-            const BufferImpl* buffer = b.slot < kCbSlots ? slots.buffers[b.slot].Get() : nullptr;
-            if (buffer != nullptr) {
-                gl.BindUniformBuffer(b.binding, buffer->boundBuffer, buffer->boundOffset, buffer->desc.ByteWidth);
-            } else {
-                gl.BindUniformBuffer(b.binding, 0, 0, 0);
-            }
+        if (gl.bypass || gl.Resets() != seenResets) {
+            dirty = kAllRanges;
+            seenResets = gl.Resets();
         }
     }
 
-    // Hands the recorded pipeline to GL. False (with the rule reported) when the draw cannot
-    // produce anything.
-    bool PrepareDraw()
+    // The shader's textures, samplers and constant buffers, where their ranges changed.
+    template <typename Shader>
+    void ApplyStage(StageKind stage, const Shader& shader)
     {
-        if (!vertexShader) {
-            Report(Rule::DrawNoShader);
-            return false;
+        GlState& gl = Core().gl;
+        const StageSlots& slots = Slots(stage);
+        if ((dirty & Textures(stage)) != 0) {
+            for (const auto& t : shader.bindings.textures) {
+                const SrvImpl* view = t.slot < kSrvSlots ? slots.views[t.slot].Get() : nullptr;
+                gl.BindTexture(t.unit, view != nullptr ? view->glName : 0);
+                const SamplerStateImpl* sampler = t.samplerSlot < kSamplerSlots ? slots.samplers[t.samplerSlot].Get()
+                                                                                : nullptr;
+                gl.BindSampler(t.unit, sampler != nullptr ? sampler->sampler : 0);
+            }
         }
-        if (!vertexShader->Linked() || (pixelShader && !pixelShader->Linked())) {
-            Report(Rule::DrawShaderRefused);
-            return false;
-        }
-        if (!hasViewport) {
-            Report(Rule::DrawNoViewport);
-            return false;
-        }
-        if (TranslateTopology(topology) == 0) {
-            Report(Rule::DrawTopology, "topology %d", static_cast<int>(topology));
-            return false;
-        }
-        if (!vertexShader->inputs.empty() && !inputLayout) {
-            Report(Rule::DrawNoLayout);
-            return false;
-        }
-        if (drawFramebuffer == 0) {
-            Report(Rule::DrawNoTargets);
-            return false;
-        }
-        if (inputLayout) {
-            for (UINT slot : inputLayout->slots) {
-                if (!vertexBuffers[slot]) {
-                    Report(Rule::DrawNoVertexBuffer, "slot %u", slot);
-                    return false;
+        if ((dirty & ConstantBuffers(stage)) != 0) {
+            for (const auto& b : shader.bindings.buffers) {
+                const BufferImpl* buffer = b.slot < kCbSlots ? slots.buffers[b.slot].Get() : nullptr;
+                if (buffer != nullptr) {
+                    gl.BindUniformBuffer(b.binding, buffer->boundBuffer, buffer->boundOffset, buffer->desc.ByteWidth);
+                } else {
+                    gl.BindUniformBuffer(b.binding, 0, 0, 0);
                 }
             }
         }
-        if ((sampleMask & 1u) == 0) {
-            Report(Rule::DrawSampleMaskZero, "mask 0x%x", sampleMask);
-            return false;
-        }
-        if (!ComparedTexturesAreDepth(*vertexShader, Slots(StageKind::Vertex)) ||
-            (pixelShader && !ComparedTexturesAreDepth(*pixelShader, Slots(StageKind::Pixel)))) {
-            return false;
-        }
-        if (!Core().MakeCurrent()) {
-            return false;
-        }
+    }
+
+    void ApplyVertexInput()
+    {
         GlState& gl = Core().gl;
-        gl.BindDrawFramebuffer(drawFramebuffer);
-
-        const GLuint pipeline = Core().graphicsPipeline;
-        gl.BindPipeline(pipeline);
-        gl.UseProgram(pipeline, StageKind::Vertex, vertexShader->program);
-        gl.UseProgram(pipeline, StageKind::Pixel, pixelShader ? pixelShader->program : 0);
-        BindStageResources(*vertexShader, Slots(StageKind::Vertex));
-        if (pixelShader) {
-            BindStageResources(*pixelShader, Slots(StageKind::Pixel));
+        if (!inputLayout) {
+            gl.BindVertexArray(Core().emptyVertexArray);
+            return;
         }
-
-        if (inputLayout) {
-            InputLayoutImpl& layout = *inputLayout;
+        InputLayoutImpl& layout = *inputLayout;
+        if ((dirty & kVertexBuffers) != 0) {
             for (UINT slot : layout.slots) {
                 const BufferImpl& b = *vertexBuffers[slot];
                 gl.AttachVertexBuffer(layout.vertexArray, layout.attached, slot, b.Id(), b.name, vertexOffsets[slot],
                                       vertexStrides[slot]);
             }
-            gl.BindVertexArray(layout.vertexArray);
-        } else {
-            gl.BindVertexArray(Core().emptyVertexArray);
         }
+        gl.BindVertexArray(layout.vertexArray);
+    }
 
+    // Hands the validated pipeline to GL: what changed of the bindings, and every one-call state.
+    void ApplyDraw()
+    {
+        GlState& gl = Core().gl;
+        TakeResets();
+        gl.BindDrawFramebuffer(drawFramebuffer);
+        const GLuint pipeline = Core().graphicsPipeline;
+        gl.BindPipeline(pipeline);
+        gl.UseProgram(pipeline, StageKind::Vertex, vertexShader->program);
+        gl.UseProgram(pipeline, StageKind::Pixel, pixelShader ? pixelShader->program : 0);
+        ApplyStage(StageKind::Vertex, *vertexShader);
+        DirtyRanges handed = StageRanges(StageKind::Vertex) | kVertexBuffers;
+        if (pixelShader) {
+            ApplyStage(StageKind::Pixel, *pixelShader);
+            handed |= StageRanges(StageKind::Pixel);
+        }
+        ApplyVertexInput();
+        dirty = (dirty & ~handed) | kOverwrittenByDraw;
         gl.Apply(rasterizer ? rasterizer->Id() : 0, rasterizer ? rasterizer->gl : kDefaultRasterizer);
         gl.Apply(blend ? blend->Id() : 0, blend ? blend->gl : kDefaultBlend, blendFactor);
         gl.Apply(depthStencil ? depthStencil->Id() : 0, depthStencil ? depthStencil->gl : kDefaultDepthStencil,
                  stencilRef);
         gl.Viewport(viewport);
-        return true;
     }
 
     void DrawIndexedImpl(UINT count, UINT instances, UINT start, INT base, UINT firstInstance)
@@ -697,39 +755,41 @@ private:
         if (count == 0 || instances == 0) {
             return;  // nothing to draw, as in Direct3D
         }
-        const bool wide = indexFormat == DXGI_FORMAT_R32_UINT;
-        if (!indexBuffer || (!wide && indexFormat != DXGI_FORMAT_R16_UINT)) {
-            Report(Rule::DrawIndexBuffer);
+        ResolveLinks();
+        if (Verdict broken = ValidateIndexedDraw(facts, count, start)) {
+            Report(*broken);
             return;
         }
-        const UINT size = wide ? 4 : 2;
-        // Indices past the end of the buffer would be read from outside it; Direct3D reads them as 0,
-        // GL may fault, so such a draw is dropped.
-        const std::uint64_t end = std::uint64_t(indexOffset) + (std::uint64_t(start) + count) * size;
-        if (end > indexBuffer->desc.ByteWidth) {
-            Report(Rule::DrawIndicesPastEnd, "index %u of a buffer of %u bytes", start + count - 1,
-                   indexBuffer->desc.ByteWidth);
+        if (!Core().MakeCurrent()) {
             return;
         }
-        if (!PrepareDraw()) {
-            return;
-        }
+        ApplyDraw();
         InputLayoutImpl* layout = inputLayout.Get();
         Core().gl.AttachIndexBuffer(layout != nullptr ? layout->vertexArray : Core().emptyVertexArray,
                                     layout != nullptr ? &layout->attached : nullptr, indexBuffer->Id(),
                                     indexBuffer->name);
-        const auto offset = static_cast<std::uintptr_t>(indexOffset) + std::uintptr_t(start) * size;
-        Core().gl.DrawElements(TranslateTopology(topology), static_cast<GLsizei>(count),
+        const bool wide = facts.indexFormat == DXGI_FORMAT_R32_UINT;
+        const auto offset = static_cast<std::uintptr_t>(facts.indexOffset) + std::uintptr_t(start) * (wide ? 4 : 2);
+        Core().gl.DrawElements(TranslateTopology(facts.topology), static_cast<GLsizei>(count),
                                wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT, offset, static_cast<GLsizei>(instances),
                                base, firstInstance);
     }
 
     void DrawImpl(UINT count, UINT instances, UINT start, UINT firstInstance)
     {
-        if (count == 0 || instances == 0 || !PrepareDraw()) {
+        if (count == 0 || instances == 0) {
+            return;  // nothing to draw, as in Direct3D
+        }
+        ResolveLinks();
+        if (Verdict broken = ValidateDraw(facts)) {
+            Report(*broken);
             return;
         }
-        Core().gl.DrawArrays(TranslateTopology(topology), static_cast<GLint>(start), static_cast<GLsizei>(count),
+        if (!Core().MakeCurrent()) {
+            return;
+        }
+        ApplyDraw();
+        Core().gl.DrawArrays(TranslateTopology(facts.topology), static_cast<GLint>(start), static_cast<GLsizei>(count),
                              static_cast<GLsizei>(instances), firstInstance);
     }
 
@@ -742,9 +802,6 @@ private:
     ComPtr<BufferImpl> vertexBuffers[kVbSlots];
     std::array<UINT, kVbSlots> vertexStrides{}, vertexOffsets{};
     ComPtr<BufferImpl> indexBuffer;
-    DXGI_FORMAT indexFormat = DXGI_FORMAT_UNKNOWN;
-    UINT indexOffset = 0;
-    D3D11_PRIMITIVE_TOPOLOGY topology = D3D11_PRIMITIVE_TOPOLOGY_UNDEFINED;
     ComPtr<RtvImpl> renderTargets[kTargetSlots];
     PassTimer passTimer;
     int eventDepth = 0;  // annotation groups open
@@ -752,12 +809,13 @@ private:
     GLuint drawFramebuffer = 0;  // for the bound targets; 0 when none is bound
     ComPtr<BlendStateImpl> blend;
     float blendFactor[4] = {1, 1, 1, 1};
-    UINT sampleMask = D3D11_DEFAULT_SAMPLE_MASK;
     ComPtr<DepthStencilStateImpl> depthStencil;
     UINT stencilRef = 0;
     ComPtr<RasterizerStateImpl> rasterizer;
     D3D11_VIEWPORT viewport{};
-    bool hasViewport = false;
+    PipelineFacts facts;  // what the calls above recorded, as draws are validated against it
+    DirtyRanges dirty = kAllRanges;
+    std::uint64_t seenResets = 0;  // GlState's resets when the ranges were last handed over
     bool tracing = false;
     std::vector<std::string> trace;
 };

@@ -1,8 +1,8 @@
 // D3D11CreateDevice and the device object. What the device creates lives in Resources.cpp,
 // Shaders.cpp and States.cpp; the swap chain and the DXGI chain in SwapChain.cpp.
+#include "platform/d3d11/Checks.h"
 #include "platform/d3d11/DXGI.h"
 #include "platform/d3d11/DeviceObjects.h"
-#include "platform/d3d11/Formats.h"
 
 namespace d3dgl {
 
@@ -39,13 +39,11 @@ HRESULT DeviceImpl::QueryInterface(REFIID riid, void** out)
 
 HRESULT DeviceImpl::CheckMultisampleQualityLevels(DXGI_FORMAT format, UINT count, UINT* levels)
 {
-    if (levels == nullptr) {
-        return Refuse(Rule::MultisampleQuery);
+    if (levels != nullptr) {
+        *levels = 0;
     }
-    *levels = 0;
-    const FormatInfo* f = LookupFormat(format);
-    if (f == nullptr || f->internalFormat == 0 || f->compressed || count == 0 || count > 32) {
-        return Refuse(Rule::MultisampleQuery);
+    if (Verdict broken = CheckMultisampleQuery(format, count, levels)) {
+        return Refuse(*broken);
     }
     // Multisampled resources are not supported, so only single sampling has a quality level.
     *levels = count == 1 ? 1 : 0;
@@ -75,31 +73,17 @@ HRESULT D3D11CreateDevice(IDXGIAdapter*, D3D_DRIVER_TYPE driverType, HMODULE, UI
     if (ppContext != nullptr) {
         *ppContext = nullptr;
     }
-    if (sdkVersion != D3D11_SDK_VERSION || (levels == nullptr && levelCount != 0) ||
-        driverType > D3D_DRIVER_TYPE_WARP) {
-        return Refuse(Rule::DeviceArguments);
+    if (Verdict broken = CheckDeviceArguments(driverType, levels, levelCount, sdkVersion)) {
+        return Refuse(*broken);
     }
     std::shared_ptr<DeviceCore> core = CreateCore();
     if (!core) {
         Report(Rule::DeviceNoContext);
         return DXGI_ERROR_UNSUPPORTED;
     }
-    // The achieved level is the highest requested one the GL context can honour.
-    static constexpr D3D_FEATURE_LEVEL kDefaults[] = {D3D_FEATURE_LEVEL_11_0, D3D_FEATURE_LEVEL_10_1,
-                                                      D3D_FEATURE_LEVEL_10_0, D3D_FEATURE_LEVEL_9_3,
-                                                      D3D_FEATURE_LEVEL_9_2,  D3D_FEATURE_LEVEL_9_1};
-    const D3D_FEATURE_LEVEL* list = levels != nullptr ? levels : kDefaults;
-    const UINT count = levels != nullptr ? levelCount : 6;
-    bool found = false;
     D3D_FEATURE_LEVEL achieved = D3D_FEATURE_LEVEL_9_1;
-    for (UINT i = 0; i < count; ++i) {
-        if (list[i] <= core->Caps().featureLevel && (!found || list[i] > achieved)) {
-            achieved = list[i];
-            found = true;
-        }
-    }
-    if (!found) {
-        Report(Rule::DeviceFeatureLevel);
+    if (Verdict broken = ChooseFeatureLevel(levels, levelCount, core->Caps().featureLevel, achieved)) {
+        Report(*broken);
         return DXGI_ERROR_UNSUPPORTED;
     }
     core->context.LowerFeatureLevel(achieved);

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/d3d11/Checks.h"
 #include "platform/d3d11/ComObject.h"
 #include "platform/d3d11/ComPtr.h"
 #include "platform/d3d11/D3D11.h"
@@ -73,10 +74,6 @@ public:
     std::vector<std::uint8_t> contents;
     bool contentsKnown = true;
 };
-
-// The largest width and height of a 2D texture (Direct3D 11's limit, which every GL 4.5 driver the
-// layer runs on reaches).
-inline constexpr UINT kMaxTextureSize = 16384;
 
 class TextureImpl final : public DeviceChild<ID3D11Texture2D> {
 public:
@@ -189,7 +186,8 @@ public:
     ShaderBindings bindings;
     std::vector<StageInput> inputs;
     enum class Link { Pending, Done, Refused } link = Link::Pending;
-    StageBlob blob;  // what the bindings are read from; emptied once linked
+    StageBlob blob;     // what the bindings are read from; emptied once linked
+    ShaderFacts facts;  // what draws are validated against; complete once linked
 };
 using VertexShaderImpl = ShaderImpl<ID3D11VertexShader>;
 using PixelShaderImpl = ShaderImpl<ID3D11PixelShader>;

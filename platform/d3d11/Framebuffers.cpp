@@ -1,7 +1,7 @@
 #include "platform/d3d11/Framebuffers.h"
 
+#include "platform/d3d11/Checks.h"
 #include "platform/d3d11/GlState.h"
-#include "platform/d3d11/Validation.h"
 
 namespace d3dgl {
 
@@ -38,11 +38,10 @@ GLuint Framebuffers::For(const Attachments& attachments)
                                   attachments.depthHasStencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
                                   attachments.depth, attachments.depthLevel);
     }
-    const GLenum status = glCheckNamedFramebufferStatus(framebuffer, GL_DRAW_FRAMEBUFFER);
-    if (status != GL_FRAMEBUFFER_COMPLETE) {
+    if (Verdict broken = CheckFramebufferStatus(glCheckNamedFramebufferStatus(framebuffer, GL_DRAW_FRAMEBUFFER))) {
         // Drawing into it would be a GL error at every draw; kept as "none", the set's draws are
         // dropped by their rule instead, and binding the set again finds that answer.
-        Report(Rule::TargetsIncomplete, "GL status 0x%x", status);
+        Report(*broken);
         glDeleteFramebuffers(1, &framebuffer);
         framebuffer = 0;
     }

@@ -157,6 +157,11 @@ SamplerGl TranslateSampler(const D3D11_SAMPLER_DESC& desc, bool anisotropyAllowe
     return gl;
 }
 
+bool DrawableTopology(D3D11_PRIMITIVE_TOPOLOGY topology)
+{
+    return topology >= D3D11_PRIMITIVE_TOPOLOGY_POINTLIST && topology <= D3D11_PRIMITIVE_TOPOLOGY_TRIANGLESTRIP;
+}
+
 GLenum TranslateTopology(D3D11_PRIMITIVE_TOPOLOGY topology)
 {
     switch (topology) {

@@ -77,6 +77,8 @@ BlendGl TranslateBlend(const D3D11_BLEND_DESC& desc);
 DepthStencilGl TranslateDepthStencil(const D3D11_DEPTH_STENCIL_DESC& desc);
 // `anisotropyAllowed` is false on drivers whose anisotropic filter is unsafe to use.
 SamplerGl TranslateSampler(const D3D11_SAMPLER_DESC& desc, bool anisotropyAllowed);
-GLenum TranslateTopology(D3D11_PRIMITIVE_TOPOLOGY topology);  // 0 for topologies the layer cannot draw
+// The topologies the layer draws: point, line and triangle lists and strips.
+bool DrawableTopology(D3D11_PRIMITIVE_TOPOLOGY topology);
+GLenum TranslateTopology(D3D11_PRIMITIVE_TOPOLOGY topology);  // of a drawable topology
 
 }  // namespace d3dgl

@@ -491,6 +491,7 @@ void GlState::ForgetVertexArray(GLuint name)
 
 void GlState::Reset()
 {
+    ++resets;
     framebuffer = pipeline = vertexArray = program = kUnknown;
     stagePrograms.fill(kUnknown);
     textures.fill(kUnknown);

@@ -23,6 +23,8 @@ public:
 
     // GL calls made so far.
     std::uint64_t Calls() const { return calls; }
+    // Times Reset forgot everything: what a caller handed over before the last one is unknown to GL.
+    std::uint64_t Resets() const { return resets; }
 
     // ---- bindings ----
     void BindDrawFramebuffer(GLuint framebuffer);
@@ -122,6 +124,7 @@ private:
     static constexpr std::uint64_t kNoObject = ~0ull;
 
     std::uint64_t calls = 0;
+    std::uint64_t resets = 0;
 
     GLuint framebuffer = kUnknown, pipeline = kUnknown, vertexArray = kUnknown, program = kUnknown;
     std::array<GLuint, 3> stagePrograms{kUnknown, kUnknown, kUnknown};  // by StageKind

@@ -2,21 +2,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/d3d11/Checks.h"
 #include "platform/d3d11/DeviceObjects.h"
 #include "platform/d3d11/Formats.h"
 
 namespace d3dgl {
 
 namespace {
-
-UINT FullMipCount(UINT width, UINT height)
-{
-    UINT levels = 1;
-    for (UINT size = std::max(width, height); size > 1; size >>= 1) {
-        ++levels;
-    }
-    return levels;
-}
 
 // Uploads one subresource, repacking rows when the caller's pitch is not tight.
 void Upload(const TextureImpl& t, const FormatInfo& f, UINT level, UINT slice, const D3D11_SUBRESOURCE_DATA& data)
@@ -92,37 +84,33 @@ void DiscardGlErrors()
     }
 }
 
-bool FormatFits(DXGI_FORMAT requested, DXGI_FORMAT texture)
+TextureShape ShapeOf(const TextureImpl& t)
 {
-    return requested == DXGI_FORMAT_UNKNOWN || requested == texture;
+    switch (t.target) {
+    case GL_TEXTURE_CUBE_MAP: return TextureShape::Cube;
+    case GL_TEXTURE_2D_ARRAY: return TextureShape::Array;
+    case GL_TEXTURE_3D: return TextureShape::Volume;
+    default: return TextureShape::Plain;
+    }
 }
 
-// A view of one mip level (render target, depth stencil and unordered access views) of a plain 2D
-// texture made with the view's bind flag, in the texture's format or one the request names that fits.
-template <typename Impl, typename Interface, typename Desc, typename Dimension>
+ViewedTexture Viewed(const TextureImpl* t)
+{
+    return t != nullptr ? ViewedTexture{&t->desc, ShapeOf(*t)} : ViewedTexture{};
+}
+
+// A view of one mip level: render target, depth stencil and unordered access views.
+template <typename Impl, typename Interface, typename Desc, typename Check>
 HRESULT CreateLevelView(const std::shared_ptr<DeviceCore>& core, ID3D11Resource* resource, const Desc* requested,
-                        UINT bindFlag, Dimension dimension, Interface** out)
+                        Check check, Interface** out)
 {
     if (out != nullptr) {
         *out = nullptr;
     }
     TextureImpl* t = AsTexture(resource);
-    if (t == nullptr || (t->desc.BindFlags & bindFlag) == 0 || t->target != GL_TEXTURE_2D) {
-        return Refuse(Rule::ViewResource);
-    }
     Desc desc{};
-    desc.Format = t->desc.Format;
-    desc.ViewDimension = dimension;
-    if (requested != nullptr) {
-        bool fits = FormatFits(requested->Format, t->desc.Format) && requested->ViewDimension == dimension &&
-                    requested->Texture2D.MipSlice < t->desc.MipLevels;
-        if constexpr (requires { requested->Flags; }) {
-            fits = fits && requested->Flags == 0;  // read-only depth or stencil views are not supported
-        }
-        if (!fits) {
-            return Refuse(Rule::ViewDescription);
-        }
-        desc.Texture2D = requested->Texture2D;
+    if (Verdict broken = check(Viewed(t), requested, desc)) {
+        return Refuse(*broken);
     }
     auto* view = new Impl(core, t, desc);
     view->glName = t->name;
@@ -214,17 +202,8 @@ HRESULT DeviceImpl::CreateBuffer(const D3D11_BUFFER_DESC* desc, const D3D11_SUBR
     if (out != nullptr) {
         *out = nullptr;
     }
-    if (desc == nullptr || desc->ByteWidth == 0 || desc->Usage > D3D11_USAGE_DYNAMIC) {
-        return Refuse(Rule::BufferDescription);
-    }
-    if ((desc->BindFlags & D3D11_BIND_CONSTANT_BUFFER) != 0 && (desc->ByteWidth % 16 != 0 || desc->ByteWidth > 65536)) {
-        return Refuse(Rule::BufferConstantSize);
-    }
-    if (desc->Usage == D3D11_USAGE_IMMUTABLE && (initialData == nullptr || initialData->pSysMem == nullptr)) {
-        return Refuse(Rule::BufferImmutableData);
-    }
-    if (initialData != nullptr && initialData->pSysMem == nullptr) {
-        return Refuse(Rule::InitialDataNull);
+    if (Verdict broken = CheckBuffer(desc, initialData)) {
+        return Refuse(*broken);
     }
     if (!core->MakeCurrent()) {
         return DXGI_ERROR_DEVICE_REMOVED;
@@ -259,49 +238,13 @@ HRESULT DeviceImpl::CreateTexture2D(const D3D11_TEXTURE2D_DESC* requested, const
     if (out != nullptr) {
         *out = nullptr;
     }
-    if (requested == nullptr) {
-        return Refuse(Rule::TextureDescription);
+    D3D11_TEXTURE2D_DESC desc;
+    if (Verdict broken = CheckTexture2D(requested, initialData, desc)) {
+        return Refuse(*broken);
     }
-    D3D11_TEXTURE2D_DESC desc = *requested;
     const FormatInfo* f = LookupFormat(desc.Format);
     const bool cube = (desc.MiscFlags & D3D11_RESOURCE_MISC_TEXTURECUBE) != 0;
-    if (f == nullptr || f->internalFormat == 0 || desc.Width == 0 || desc.Height == 0 || desc.Width > kMaxTextureSize ||
-        desc.Height > kMaxTextureSize || desc.SampleDesc.Count != 1 || desc.Usage > D3D11_USAGE_DYNAMIC) {
-        return Refuse(Rule::TextureDescription);
-    }
-    if (cube ? (desc.ArraySize != 6 || desc.Width != desc.Height) : (desc.ArraySize == 0 || desc.ArraySize > 2048)) {
-        return Refuse(Rule::TextureArraySize);
-    }
     const bool array = !cube && desc.ArraySize > 1;
-    if (array &&
-        (desc.BindFlags & (D3D11_BIND_RENDER_TARGET | D3D11_BIND_DEPTH_STENCIL | D3D11_BIND_UNORDERED_ACCESS)) != 0) {
-        return Refuse(Rule::TextureArrayBinding);
-    }
-    if (f->compressed && (desc.Width % 4 != 0 || desc.Height % 4 != 0)) {
-        return Refuse(Rule::TextureBlockSize);
-    }
-    if ((f->depth && (desc.BindFlags & (D3D11_BIND_RENDER_TARGET | D3D11_BIND_UNORDERED_ACCESS)) != 0) ||
-        ((desc.BindFlags & D3D11_BIND_DEPTH_STENCIL) != 0 && !f->depth) ||
-        ((desc.BindFlags & D3D11_BIND_UNORDERED_ACCESS) != 0 && ImageFormatFor(desc.Format) == 0)) {
-        return Refuse(Rule::TextureBindFormat);
-    }
-    const UINT full = FullMipCount(desc.Width, desc.Height);
-    if (desc.MipLevels == 0) {
-        desc.MipLevels = full;
-    }
-    if (desc.MipLevels > full) {
-        return Refuse(Rule::TextureMipLevels);
-    }
-    if (desc.Usage == D3D11_USAGE_IMMUTABLE && initialData == nullptr) {
-        return Refuse(Rule::TextureImmutableData);
-    }
-    if (initialData != nullptr) {
-        for (UINT i = 0; i < desc.MipLevels * desc.ArraySize; ++i) {
-            if (initialData[i].pSysMem == nullptr) {
-                return Refuse(Rule::InitialDataNull);
-            }
-        }
-    }
     if (!core->MakeCurrent()) {
         return DXGI_ERROR_DEVICE_REMOVED;
     }
@@ -340,40 +283,11 @@ HRESULT DeviceImpl::CreateTexture3D(const D3D11_TEXTURE3D_DESC* requested, const
     if (out != nullptr) {
         *out = nullptr;
     }
-    if (requested == nullptr) {
-        return Refuse(Rule::Texture3DDescription);
+    D3D11_TEXTURE3D_DESC desc;
+    if (Verdict broken = CheckTexture3D(requested, initialData, desc)) {
+        return Refuse(*broken);
     }
-    D3D11_TEXTURE3D_DESC desc = *requested;
     const FormatInfo* f = LookupFormat(desc.Format);
-    constexpr UINT kMax3D = 2048;
-    if (f == nullptr || f->internalFormat == 0 || f->compressed || f->depth || desc.Width == 0 || desc.Height == 0 ||
-        desc.Depth == 0 || desc.Width > kMax3D || desc.Height > kMax3D || desc.Depth > kMax3D ||
-        desc.Usage > D3D11_USAGE_DYNAMIC || desc.MiscFlags != 0) {
-        return Refuse(Rule::Texture3DDescription);
-    }
-    if ((desc.BindFlags & ~static_cast<UINT>(D3D11_BIND_SHADER_RESOURCE)) != 0) {
-        return Refuse(Rule::TextureArrayBinding);
-    }
-    UINT full = 1;
-    for (UINT size = std::max({desc.Width, desc.Height, desc.Depth}); size > 1; size >>= 1) {
-        ++full;
-    }
-    if (desc.MipLevels == 0) {
-        desc.MipLevels = full;
-    }
-    if (desc.MipLevels > full) {
-        return Refuse(Rule::TextureMipLevels);
-    }
-    if (desc.Usage == D3D11_USAGE_IMMUTABLE && initialData == nullptr) {
-        return Refuse(Rule::TextureImmutableData);
-    }
-    if (initialData != nullptr) {
-        for (UINT i = 0; i < desc.MipLevels; ++i) {
-            if (initialData[i].pSysMem == nullptr) {
-                return Refuse(Rule::InitialDataNull);
-            }
-        }
-    }
     if (!core->MakeCurrent()) {
         return DXGI_ERROR_DEVICE_REMOVED;
     }
@@ -414,52 +328,9 @@ HRESULT DeviceImpl::CreateShaderResourceView(ID3D11Resource* resource, const D3D
         volume = static_cast<Texture3DImpl*>(static_cast<ID3D11Texture3D*>(resource));
         t = volume->storage.Get();
     }
-    if (t == nullptr || (t->desc.BindFlags & D3D11_BIND_SHADER_RESOURCE) == 0) {
-        return Refuse(Rule::ViewResource);
-    }
-    D3D11_SHADER_RESOURCE_VIEW_DESC desc{};
-    desc.Format = t->desc.Format;
-    switch (t->target) {
-    case GL_TEXTURE_CUBE_MAP: desc.ViewDimension = D3D11_SRV_DIMENSION_TEXTURECUBE; break;
-    case GL_TEXTURE_2D_ARRAY: desc.ViewDimension = D3D11_SRV_DIMENSION_TEXTURE2DARRAY; break;
-    case GL_TEXTURE_3D: desc.ViewDimension = D3D11_SRV_DIMENSION_TEXTURE3D; break;
-    default: desc.ViewDimension = D3D11_SRV_DIMENSION_TEXTURE2D; break;
-    }
-    // The mip range first (the same place in every member of the union), then the slices of an array.
-    desc.Texture2DArray = {0, t->desc.MipLevels, 0, t->target == GL_TEXTURE_2D_ARRAY ? t->desc.ArraySize : 1};
-    if (requested != nullptr) {
-        // A single 2D texture may also be viewed as an array of one.
-        const bool asArray = t->target == GL_TEXTURE_2D &&
-                             requested->ViewDimension == D3D11_SRV_DIMENSION_TEXTURE2DARRAY;
-        if (!FormatFits(requested->Format, t->desc.Format) ||
-            (requested->ViewDimension != desc.ViewDimension && !asArray)) {
-            return Refuse(Rule::ViewDescription);
-        }
-        if (asArray) {
-            desc.ViewDimension = D3D11_SRV_DIMENSION_TEXTURE2DARRAY;
-        }
-        const UINT first = requested->Texture2D.MostDetailedMip;  // same layout for the other members
-        UINT count = requested->Texture2D.MipLevels;
-        if (first >= t->desc.MipLevels) {
-            return Refuse(Rule::ViewDescription);
-        }
-        if (count == UINT(-1)) {
-            count = t->desc.MipLevels - first;
-        }
-        if (count == 0 || count > t->desc.MipLevels - first) {
-            return Refuse(Rule::ViewDescription);
-        }
-        desc.Texture2DArray.MostDetailedMip = first;
-        desc.Texture2DArray.MipLevels = count;
-        if (desc.ViewDimension == D3D11_SRV_DIMENSION_TEXTURE2DARRAY) {
-            const UINT slices = t->target == GL_TEXTURE_2D_ARRAY ? t->desc.ArraySize : 1;
-            const D3D11_TEX2D_ARRAY_SRV& a = requested->Texture2DArray;
-            if (a.ArraySize == 0 || a.FirstArraySlice >= slices || a.ArraySize > slices - a.FirstArraySlice) {
-                return Refuse(Rule::ViewDescription);
-            }
-            desc.Texture2DArray.FirstArraySlice = a.FirstArraySlice;
-            desc.Texture2DArray.ArraySize = a.ArraySize;
-        }
+    D3D11_SHADER_RESOURCE_VIEW_DESC desc;
+    if (Verdict broken = CheckShaderResourceView(Viewed(t), requested, desc)) {
+        return Refuse(*broken);
     }
     if (!core->MakeCurrent()) {
         return DXGI_ERROR_DEVICE_REMOVED;
@@ -493,23 +364,20 @@ HRESULT DeviceImpl::CreateShaderResourceView(ID3D11Resource* resource, const D3D
 HRESULT DeviceImpl::CreateRenderTargetView(ID3D11Resource* resource, const D3D11_RENDER_TARGET_VIEW_DESC* requested,
                                            ID3D11RenderTargetView** out)
 {
-    return CreateLevelView<RtvImpl>(core, resource, requested, D3D11_BIND_RENDER_TARGET, D3D11_RTV_DIMENSION_TEXTURE2D,
-                                    out);
+    return CreateLevelView<RtvImpl>(core, resource, requested, CheckRenderTargetView, out);
 }
 
 HRESULT DeviceImpl::CreateDepthStencilView(ID3D11Resource* resource, const D3D11_DEPTH_STENCIL_VIEW_DESC* requested,
                                            ID3D11DepthStencilView** out)
 {
-    return CreateLevelView<DsvImpl>(core, resource, requested, D3D11_BIND_DEPTH_STENCIL, D3D11_DSV_DIMENSION_TEXTURE2D,
-                                    out);
+    return CreateLevelView<DsvImpl>(core, resource, requested, CheckDepthStencilView, out);
 }
 
 HRESULT DeviceImpl::CreateUnorderedAccessView(ID3D11Resource* resource,
                                               const D3D11_UNORDERED_ACCESS_VIEW_DESC* requested,
                                               ID3D11UnorderedAccessView** out)
 {
-    return CreateLevelView<UavImpl>(core, resource, requested, D3D11_BIND_UNORDERED_ACCESS,
-                                    D3D11_UAV_DIMENSION_TEXTURE2D, out);
+    return CreateLevelView<UavImpl>(core, resource, requested, CheckUnorderedAccessView, out);
 }
 
 }  // namespace d3dgl

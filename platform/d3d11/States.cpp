@@ -1,6 +1,7 @@
 // State objects: validated, translated to their GL records once, and shared by description.
 #include <string>
 
+#include "platform/d3d11/Checks.h"
 #include "platform/d3d11/DeviceObjects.h"
 
 namespace d3dgl {
@@ -18,27 +19,6 @@ public:
     }
     std::string key;
 };
-
-bool ValidBlend(UINT blend)
-{
-    return blend >= D3D11_BLEND_ZERO && blend <= 19 && blend != 12 && blend != 13;
-}
-bool ValidBlendOperation(UINT operation)
-{
-    return operation >= D3D11_BLEND_OP_ADD && operation <= D3D11_BLEND_OP_MAX;
-}
-bool ValidCompare(UINT comparison)
-{
-    return comparison >= D3D11_COMPARISON_NEVER && comparison <= D3D11_COMPARISON_ALWAYS;
-}
-bool ValidStencilOperation(UINT operation)
-{
-    return operation >= D3D11_STENCIL_OP_KEEP && operation <= D3D11_STENCIL_OP_DECR;
-}
-bool ValidAddress(UINT address)
-{
-    return address >= D3D11_TEXTURE_ADDRESS_WRAP && address <= D3D11_TEXTURE_ADDRESS_MIRROR_ONCE;
-}
 
 // Returns the existing object for an equal description, AddRef'ed; else makes one from the record
 // and lets `finish` add what it needs (the GL sampler).
@@ -88,9 +68,8 @@ HRESULT DeviceImpl::CreateRasterizerState(const D3D11_RASTERIZER_DESC* d, ID3D11
     if (out != nullptr) {
         *out = nullptr;
     }
-    if (d == nullptr || (d->FillMode != D3D11_FILL_SOLID && d->FillMode != D3D11_FILL_WIREFRAME) ||
-        d->CullMode < D3D11_CULL_NONE || d->CullMode > D3D11_CULL_BACK) {
-        return Refuse(Rule::RasterizerDescription);
+    if (Verdict broken = CheckRasterizer(d)) {
+        return Refuse(*broken);
     }
     KeyBuilder k;
     k.Add(d->FillMode).Add(d->CullMode).Add(d->FrontCounterClockwise != 0).Add(d->DepthBias).Add(d->DepthBiasClamp);
@@ -104,23 +83,12 @@ HRESULT DeviceImpl::CreateBlendState(const D3D11_BLEND_DESC* d, ID3D11BlendState
     if (out != nullptr) {
         *out = nullptr;
     }
-    if (d == nullptr) {
-        return Refuse(Rule::BlendDescription);
+    if (Verdict broken = CheckBlend(d)) {
+        return Refuse(*broken);
     }
     KeyBuilder k;
     k.Add(d->AlphaToCoverageEnable != 0).Add(d->IndependentBlendEnable != 0);
-    const int used = d->IndependentBlendEnable ? 8 : 1;
-    for (int i = 0; i < 8; ++i) {
-        const D3D11_RENDER_TARGET_BLEND_DESC& t = d->RenderTarget[i];
-        if (i < used) {
-            // The factors of a disabled target are not looked at.
-            if (t.RenderTargetWriteMask > 0xF ||
-                (t.BlendEnable && (!ValidBlend(t.SrcBlend) || !ValidBlend(t.DestBlend) ||
-                                   !ValidBlend(t.SrcBlendAlpha) || !ValidBlend(t.DestBlendAlpha) ||
-                                   !ValidBlendOperation(t.BlendOp) || !ValidBlendOperation(t.BlendOpAlpha)))) {
-                return Refuse(Rule::BlendDescription);
-            }
-        }
+    for (const D3D11_RENDER_TARGET_BLEND_DESC& t : d->RenderTarget) {
         k.Add(t.BlendEnable != 0).Add(t.SrcBlend).Add(t.DestBlend).Add(t.BlendOp).Add(t.SrcBlendAlpha);
         k.Add(t.DestBlendAlpha).Add(t.BlendOpAlpha).Add(t.RenderTargetWriteMask);
     }
@@ -132,17 +100,8 @@ HRESULT DeviceImpl::CreateDepthStencilState(const D3D11_DEPTH_STENCIL_DESC* d, I
     if (out != nullptr) {
         *out = nullptr;
     }
-    if (d == nullptr || d->DepthWriteMask > D3D11_DEPTH_WRITE_MASK_ALL ||
-        (d->DepthEnable && !ValidCompare(d->DepthFunc))) {
-        return Refuse(Rule::DepthStencilDescription);
-    }
-    if (d->StencilEnable) {
-        for (const D3D11_DEPTH_STENCILOP_DESC* f : {&d->FrontFace, &d->BackFace}) {
-            if (!ValidStencilOperation(f->StencilFailOp) || !ValidStencilOperation(f->StencilDepthFailOp) ||
-                !ValidStencilOperation(f->StencilPassOp) || !ValidCompare(f->StencilFunc)) {
-                return Refuse(Rule::DepthStencilDescription);
-            }
-        }
+    if (Verdict broken = CheckDepthStencil(d)) {
+        return Refuse(*broken);
     }
     KeyBuilder k;
     k.Add(d->DepthEnable != 0).Add(d->DepthWriteMask).Add(d->DepthFunc).Add(d->StencilEnable != 0);
@@ -158,14 +117,8 @@ HRESULT DeviceImpl::CreateSamplerState(const D3D11_SAMPLER_DESC* d, ID3D11Sample
     if (out != nullptr) {
         *out = nullptr;
     }
-    if (d == nullptr || (d->Filter & ~0xD5u) != 0 || !ValidAddress(d->AddressU) || !ValidAddress(d->AddressV) ||
-        !ValidAddress(d->AddressW) || d->MaxAnisotropy > 16 || !(d->MinLOD <= d->MaxLOD)) {
-        return Refuse(Rule::SamplerDescription);
-    }
-    const bool comparison = (d->Filter & 0x80) != 0;
-    const bool anisotropic = (d->Filter & 0x40) != 0;
-    if ((comparison && !ValidCompare(d->ComparisonFunc)) || (anisotropic && d->MaxAnisotropy < 1)) {
-        return Refuse(Rule::SamplerDescription);
+    if (Verdict broken = CheckSampler(d)) {
+        return Refuse(*broken);
     }
     if (!core->MakeCurrent()) {
         return DXGI_ERROR_DEVICE_REMOVED;
