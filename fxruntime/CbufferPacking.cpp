@@ -49,8 +49,9 @@ public:
     const std::vector<std::uint32_t>& Blocks() const { return blocks_; }
     void Patch(std::size_t word, std::uint32_t value)
     {
-        if (word != 0 && word < s_.size())
+        if (word != 0 && word < s_.size()) {
             s_[word] = value;
+        }
     }
 
 private:
@@ -69,8 +70,9 @@ private:
         std::vector<std::pair<std::uint32_t, std::size_t>> arrayStrides;
         for (std::size_t i = 5; i < s_.size();) {
             const std::uint32_t count = s_[i] >> 16, op = s_[i] & 0xFFFF;
-            if (count == 0 || i + count > s_.size())
+            if (count == 0 || i + count > s_.size()) {
                 break;
+            }
             const std::uint32_t* w = &s_[i];
             auto text = [&](std::size_t from) {
                 return std::string(reinterpret_cast<const char*>(w + from),
@@ -78,31 +80,38 @@ private:
             };
             switch (op) {
             case SpvOpName:
-                if (count >= 3)
+                if (count >= 3) {
                     names[w[1]] = text(2);
+                }
                 break;
             case SpvOpMemberName:
-                if (count >= 4)
+                if (count >= 4) {
                     memberNames[{w[1], w[2]}] = text(3);
+                }
                 break;
             case SpvOpDecorate:
-                if (count >= 3 && w[2] == SpvDecorationBlock)
+                if (count >= 3 && w[2] == SpvDecorationBlock) {
                     blockTypes.insert(w[1]);
-                if (count >= 4 && w[2] == SpvDecorationArrayStride)
+                }
+                if (count >= 4 && w[2] == SpvDecorationArrayStride) {
                     arrayStrides.emplace_back(w[1], i + 3);
+                }
                 break;
             case SpvOpMemberDecorate:
-                if (count >= 4)
+                if (count >= 4) {
                     memberDecorations.push_back({w[1], w[2], w[3], count >= 5 ? i + 4 : 0});
+                }
                 break;
             case SpvOpTypeBool: types_[w[1]] = Scalar(EffectBaseType::Bool, true); break;
             case SpvOpTypeInt:
-                if (count >= 4)
+                if (count >= 4) {
                     types_[w[1]] = Scalar(w[3] != 0 ? EffectBaseType::Int : EffectBaseType::UInt, w[2] == 32);
+                }
                 break;
             case SpvOpTypeFloat:
-                if (count >= 3)
+                if (count >= 3) {
                     types_[w[1]] = Scalar(EffectBaseType::Float, w[2] == 32);
+                }
                 break;
             case SpvOpTypeVector:
                 if (count >= 4) {
@@ -150,53 +159,65 @@ private:
                 }
                 break;
             case SpvOpConstant:
-                if (count >= 4)
+                if (count >= 4) {
                     constants[w[2]] = w[3];
+                }
                 break;
             case SpvOpVariable:
-                if (count >= 4)
+                if (count >= 4) {
                     variables.emplace_back(w[1], w[3]);
+                }
                 break;
             default: break;
             }
             i += count;
         }
         for (auto& [id, t] : types_) {
-            if (t.kind != Kind::Struct)
+            if (t.kind != Kind::Struct) {
                 continue;
+            }
             const auto n = names.find(id);
-            if (n != names.end())
+            if (n != names.end()) {
                 t.name = n->second;
+            }
             t.memberNames.resize(t.members.size());
             for (std::size_t m = 0; m < t.members.size(); ++m) {
                 const auto mn = memberNames.find({id, static_cast<std::uint32_t>(m)});
-                if (mn != memberNames.end())
+                if (mn != memberNames.end()) {
                     t.memberNames[m] = mn->second;
+                }
             }
         }
         for (const MemberDecoration& d : memberDecorations) {
             const auto it = types_.find(d.type);
-            if (it == types_.end() || it->second.kind != Kind::Struct || d.member >= it->second.members.size())
+            if (it == types_.end() || it->second.kind != Kind::Struct || d.member >= it->second.members.size()) {
                 continue;
+            }
             Type& t = it->second;
-            if (d.decoration == SpvDecorationOffset)
+            if (d.decoration == SpvDecorationOffset) {
                 t.offsetWord[d.member] = d.word;
-            if (d.decoration == SpvDecorationMatrixStride)
+            }
+            if (d.decoration == SpvDecorationMatrixStride) {
                 t.matrixStrideWord[d.member] = d.word;
-            if (d.decoration == SpvDecorationRowMajor)
+            }
+            if (d.decoration == SpvDecorationRowMajor) {
                 t.rowMajor[d.member] = true;
+            }
         }
         for (const auto& [id, word] : arrayStrides) {
             const auto it = types_.find(id);
-            if (it != types_.end())
+            if (it != types_.end()) {
                 it->second.arrayStrideWord = word;
+            }
         }
         for (const auto& [pointer, storage] : variables) {
-            if (storage != SpvStorageClassUniform || pointee.count(pointer) == 0)
+            if (storage != SpvStorageClassUniform || pointee.count(pointer) == 0) {
                 continue;
+            }
             const std::uint32_t block = pointee[pointer];
-            if (blockTypes.count(block) != 0 && std::find(blocks_.begin(), blocks_.end(), block) == blocks_.end())
+            if (blockTypes.count(block) != 0 && std::find(blocks_.begin(), blocks_.end(), block) == blocks_.end()) {
                 blocks_.push_back(block);
+            }
         }
     }
 
@@ -244,26 +265,31 @@ public:
     bool Pack(std::uint32_t blockType, PackedBuffer& out)
     {
         const Type* block = m_.Find(blockType);
-        if (block == nullptr || block->kind != Kind::Struct)
+        if (block == nullptr || block->kind != Kind::Struct) {
             return Fail({}, "a constant buffer has an unreadable type");
+        }
         out.blockType = blockType;
         out.name = block->name;
-        if (out.name == "$Global" || out.name == "_Global" || out.name.empty())
+        if (out.name == "$Global" || out.name == "_Global" || out.name.empty()) {
             out.name = "$Globals";
+        }
         std::uint32_t end = 0;
-        if (!LayOutStruct(*block, out.name, &out, end))
+        if (!LayOutStruct(*block, out.name, &out, end)) {
             return false;
+        }
         out.size = RoundUp(std::max(end, 1u), kRegister);
-        if (out.size > kEffectMaxBufferSize)
+        if (out.size > kEffectMaxBufferSize) {
             return Fail(Decl(out.name, block->memberNames.empty() ? "" : block->memberNames.back()),
                         "constant buffer '" + out.name + "' is larger than 64 KiB (4096 registers)");
+        }
         std::uint32_t gpuEnd = 0;
         Std140Struct(*block, gpuEnd);
         out.gpuSize = RoundUp(std::max(gpuEnd, 1u), kRegister);
-        if (out.gpuSize > kEffectMaxBufferSize)
+        if (out.gpuSize > kEffectMaxBufferSize) {
             return Fail(Decl(out.name, block->memberNames.empty() ? "" : block->memberNames.back()),
                         "constant buffer '" + out.name +
                             "' needs more than 64 KiB once its arrays are padded for GLSL");
+        }
         // Copy map: every 4-byte component from its Direct3D offset to its std140 one.
         std::vector<std::pair<std::uint32_t, std::uint32_t>> pairs;
         Components(*block, out.name, 0, 0, pairs);
@@ -278,8 +304,9 @@ public:
                 out.runs.push_back({from, to, 4});
             }
         }
-        if (same)
+        if (same) {
             out.runs.clear();
+        }
         return true;
     }
 
@@ -318,8 +345,9 @@ private:
             product = t->length == 0 ? 0x100000000ull : std::min<std::uint64_t>(product * t->length, 0x100000000ull);
             t = m_.Find(t->element);
         }
-        if (array)
+        if (array) {
             elements = product >= 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<std::uint32_t>(product);
+        }
         return t;
     }
 
@@ -327,8 +355,9 @@ private:
     {
         Shape s;
         const EffectMemberDecl* d = Note(scope, parent.memberNames[member]);
-        if (t.kind == Kind::Vector)
+        if (t.kind == Kind::Vector) {
             s.columns = t.components;
+        }
         if (t.kind == Kind::Matrix) {
             s.matrix = true;
             s.rows = t.columns;
@@ -367,8 +396,9 @@ private:
         case Kind::Matrix: p = MatrixPlacement(s); return true;
         case Kind::Struct: {
             std::uint32_t end = 0;
-            if (!LayOutStruct(t, t.name, nullptr, end))
+            if (!LayOutStruct(t, t.name, nullptr, end)) {
                 return false;
+            }
             p = {end, true};
             return true;
         }
@@ -392,23 +422,28 @@ private:
             const EffectSourceLocation where = Decl(scope, name);
             std::uint32_t elements = 0;
             const Type* t = Innermost(st.members[m], elements);
-            if (t == nullptr || t->kind == Kind::Other)
+            if (t == nullptr || t->kind == Kind::Other) {
                 return Fail(where, "'" + name + "' has a type that cannot be placed in a constant buffer");
+            }
             const Type* scalar = t->kind == Kind::Struct ? nullptr : t;
-            if (scalar != nullptr && !scalar->supportedScalar)
+            if (scalar != nullptr && !scalar->supportedScalar) {
                 return Fail(where, "'" + name + "': 64-bit and 16-bit numbers are not supported in constant buffers");
+            }
             const Shape s = ShapeOf(*t, st, m, scope);
             Placement p;
-            if (!ElementPlacement(*t, s, "'" + name + "'", p))
+            if (!ElementPlacement(*t, s, "'" + name + "'", p)) {
                 return false;
+            }
             std::uint32_t stride = 0;
             if (elements > 0) {
-                if (elements == 0xFFFFFFFFu)
+                if (elements == 0xFFFFFFFFu) {
                     return Fail(where, "'" + name + "' has an array size that cannot be read");
+                }
                 stride = RoundUp(p.size, kRegister);
                 const std::uint64_t size = std::uint64_t{elements - 1} * stride + p.size;
-                if (size > kEffectMaxBufferSize)
+                if (size > kEffectMaxBufferSize) {
                     return Fail(where, "'" + name + "' is larger than a constant buffer");
+                }
                 p = {static_cast<std::uint32_t>(size), true};
             }
             const EffectMemberDecl* d = Note(scope, name);
@@ -416,24 +451,30 @@ private:
             if (d != nullptr && d->hasPackOffset && out != nullptr) {
                 anyPacked = true;
                 offset = d->packOffset;
-                if (p.newRegister && offset % kRegister != 0)
+                if (p.newRegister && offset % kRegister != 0) {
                     return Fail(where, "packoffset of '" + name +
                                            "' must name component x of a register, since it starts a "
                                            "register");
-                if (!p.newRegister && offset % kRegister + p.size > kRegister)
+                }
+                if (!p.newRegister && offset % kRegister + p.size > kRegister) {
                     return Fail(where, "packoffset of '" + name + "' makes it straddle a register boundary");
+                }
             } else {
                 anyUnpacked = true;
                 offset = at;
-                if (p.newRegister || at % kRegister + p.size > kRegister)
+                if (p.newRegister || at % kRegister + p.size > kRegister) {
                     offset = RoundUp(at, kRegister);
+                }
             }
-            if (anyPacked && anyUnpacked)
+            if (anyPacked && anyUnpacked) {
                 return Fail(where, "'" + name + "': in a constant buffer that uses packoffset, every member needs one");
-            for (const Taken& other : taken)
-                if (offset < other.to && other.from < offset + p.size)
+            }
+            for (const Taken& other : taken) {
+                if (offset < other.to && other.from < offset + p.size) {
                     return Fail(where,
                                 "'" + name + "' overlaps '" + other.name + "' in constant buffer '" + scope + "'");
+                }
+            }
             taken.push_back({offset, offset + p.size, name});
             at = std::max(at, offset + p.size);
             if (out != nullptr) {
@@ -443,8 +484,9 @@ private:
                 v.offset = offset;
                 v.size = p.size;
                 v.baseType = t->kind == Kind::Struct ? EffectBaseType::Struct : t->base;
-                if (d != nullptr && d->declaredBool && v.baseType != EffectBaseType::Struct)
+                if (d != nullptr && d->declaredBool && v.baseType != EffectBaseType::Struct) {
                     v.baseType = EffectBaseType::Bool;
+                }
                 v.rows = s.rows;
                 v.columns = s.columns;
                 v.columnMajor = s.matrix && s.columnMajor;
@@ -462,16 +504,18 @@ private:
     // std140, rewritten into the module: what the GLSL block will declare.
     static std::uint32_t Std140Align(const Type& t)
     {
-        if (t.kind == Kind::Scalar)
+        if (t.kind == Kind::Scalar) {
             return 4;
+        }
         return t.kind == Kind::Vector && t.components == 2 ? 8 : 16;
     }
 
     std::uint32_t Std140Size(std::uint32_t id, bool rowMajor)
     {
         const Type* t = m_.Find(id);
-        if (t == nullptr)
+        if (t == nullptr) {
             return 0;
+        }
         switch (t->kind) {
         case Kind::Scalar: return 4;
         case Kind::Vector: return 4 * t->components;
@@ -495,8 +539,9 @@ private:
         std::uint32_t at = 0;
         for (std::size_t m = 0; m < st.members.size(); ++m) {
             const Type* t = m_.Find(st.members[m]);
-            if (t == nullptr)
+            if (t == nullptr) {
                 continue;
+            }
             const std::uint32_t size = Std140Size(st.members[m], st.rowMajor[m]);
             at = RoundUp(at, Std140Align(*t));
             m_.Patch(st.offsetWord[m], at);
@@ -517,8 +562,9 @@ private:
         std::uint32_t glAt = 0;
         for (std::size_t m = 0; m < st.members.size(); ++m) {
             const Type* mt = m_.Find(st.members[m]);
-            if (mt == nullptr || m >= tmp.members.size())
+            if (mt == nullptr || m >= tmp.members.size()) {
                 continue;
+            }
             const std::uint32_t glSize = Std140Size(st.members[m], st.rowMajor[m]);
             glAt = RoundUp(glAt, Std140Align(*mt));
             const EffectVariable& v = tmp.members[m];
@@ -532,20 +578,23 @@ private:
                  std::vector<std::pair<std::uint32_t, std::uint32_t>>& out)
     {
         const Type* t = m_.Find(id);
-        if (t == nullptr)
+        if (t == nullptr) {
             return;
+        }
         if (t->kind == Kind::Array) {
             const Type* inner = m_.Find(t->element);
-            if (inner == nullptr)
+            if (inner == nullptr) {
                 return;
+            }
             const std::uint32_t glStride = RoundUp(Std140Size(t->element, parent.rowMajor[member]), kRegister);
             // Direct3D's stride of this level: its element's span rounded to whole registers.
             std::uint32_t innerElements = 0;
             Innermost(t->element, innerElements);
             const std::uint32_t perElement = std::max(innerElements, 1u);
             const std::uint32_t d3dStride = v.elementStride * perElement;
-            for (std::uint32_t e = 0; e < t->length; ++e)
+            for (std::uint32_t e = 0; e < t->length; ++e) {
                 Element(t->element, parent, member, scope, v, d3d + e * d3dStride, gl + e * glStride, out);
+            }
             return;
         }
         if (t->kind == Kind::Struct) {
@@ -555,12 +604,13 @@ private:
         const Shape s = ShapeOf(*t, parent, member, scope);
         if (t->kind == Kind::Matrix) {
             // HLSL element (r, c) is SPIR-V column r, row c.
-            for (std::uint32_t r = 0; r < s.rows; ++r)
+            for (std::uint32_t r = 0; r < s.rows; ++r) {
                 for (std::uint32_t c = 0; c < s.columns; ++c) {
                     const std::uint32_t d3dAt = s.columnMajor ? c * kRegister + r * 4 : r * kRegister + c * 4;
                     const std::uint32_t glAt = parent.rowMajor[member] ? c * kRegister + r * 4 : r * kRegister + c * 4;
                     out.emplace_back(d3d + d3dAt, gl + glAt);
                 }
+            }
             return;
         }
         if (s.degenerate) {
@@ -572,8 +622,9 @@ private:
             }
             return;
         }
-        for (std::uint32_t i = 0; i < t->components; ++i)
+        for (std::uint32_t i = 0; i < t->components; ++i) {
             out.emplace_back(d3d + 4 * i, gl + 4 * i);
+        }
     }
 
     Module& m_;
@@ -590,8 +641,9 @@ bool PackConstantBuffers(std::vector<std::uint32_t>& spirv, const EffectSource& 
     Packer packer(module, source, error);
     for (std::uint32_t block : module.Blocks()) {
         PackedBuffer b;
-        if (!packer.Pack(block, b))
+        if (!packer.Pack(block, b)) {
             return false;
+        }
         out.push_back(std::move(b));
     }
     return true;

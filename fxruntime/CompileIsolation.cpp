@@ -36,8 +36,9 @@ void NoteStepAndDie(int signal)
     // Only async-signal-safe work: a byte copy, then the default action of the same signal.
     const char* step = currentStep;
     std::size_t i = 0;
-    for (; step != nullptr && step[i] != '\0' && i + 1 < kStepNoteBytes; ++i)
+    for (; step != nullptr && step[i] != '\0' && i + 1 < kStepNoteBytes; ++i) {
         stepNote[i] = step[i];
+    }
     stepNote[i] = '\0';
     raise(signal);
 }
@@ -48,8 +49,9 @@ void CatchFaults()
     action.sa_handler = NoteStepAndDie;
     action.sa_flags = SA_RESETHAND | SA_NODEFER;
     sigemptyset(&action.sa_mask);
-    for (const int signal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
+    for (const int signal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) {
         sigaction(signal, &action, nullptr);
+    }
 }
 
 std::vector<std::uint8_t> Encode(const EffectCompileResult& result)
@@ -58,8 +60,9 @@ std::vector<std::uint8_t> Encode(const EffectCompileResult& result)
     w.Bool(result.succeeded);
     w.Bool(result.selfContained);
     w.U32(static_cast<std::uint32_t>(result.diagnostics.size()));
-    for (const EffectDiagnostic& d : result.diagnostics)
+    for (const EffectDiagnostic& d : result.diagnostics) {
         WriteDiagnostic(w, d);
+    }
     w.Data(result.code);
     return std::move(w.out);
 }
@@ -68,12 +71,14 @@ bool Decode(const std::vector<std::uint8_t>& bytes, EffectCompileResult& result)
 {
     ByteReader r(bytes.data(), bytes.size());
     std::uint32_t count = 0;
-    if (!r.Bool(result.succeeded) || !r.Bool(result.selfContained) || !r.U32(count) || count > kMaxDiagnostics)
+    if (!r.Bool(result.succeeded) || !r.Bool(result.selfContained) || !r.U32(count) || count > kMaxDiagnostics) {
         return false;
+    }
     for (std::uint32_t i = 0; i < count; ++i) {
         EffectDiagnostic d;
-        if (!ReadDiagnostic(r, d, kMaxText))
+        if (!ReadDiagnostic(r, d, kMaxText)) {
             return false;
+        }
         result.diagnostics.push_back(std::move(d));
     }
     return r.Data(result.code, kMaxCode) && r.Left() == 0;
@@ -84,10 +89,12 @@ bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes)
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
+        if (n < 0 && errno == EINTR) {
             continue;
-        if (n <= 0)
+        }
+        if (n <= 0) {
             return false;
+        }
         done += static_cast<std::size_t>(n);
     }
     return true;
@@ -95,8 +102,9 @@ bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes)
 
 [[noreturn]] void RunChild(int out, const std::function<EffectCompileResult()>& compile)
 {
-    if (stepNote != nullptr)
+    if (stepNote != nullptr) {
         CatchFaults();
+    }
     EffectCompileResult result;
     try {
         result = compile();
@@ -115,19 +123,24 @@ bool ReadUntilEnd(int fd, std::chrono::steady_clock::time_point deadline, std::v
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
                                                                                 std::chrono::steady_clock::now());
-        if (left.count() <= 0)
+        if (left.count() <= 0) {
             return false;
+        }
         pollfd p{fd, POLLIN, 0};
         const int ready = poll(&p, 1, static_cast<int>(std::min<long long>(left.count(), 1000)));
-        if (ready < 0 && errno != EINTR)
+        if (ready < 0 && errno != EINTR) {
             return true;  // nothing more can come; what came is judged below
-        if (ready <= 0)
+        }
+        if (ready <= 0) {
             continue;
+        }
         const ssize_t n = read(fd, chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR)
+        if (n < 0 && errno == EINTR) {
             continue;
-        if (n <= 0)
+        }
+        if (n <= 0) {
             return true;
+        }
         bytes.insert(bytes.end(), chunk, chunk + n);
     }
 }
@@ -165,22 +178,25 @@ bool CompilesInChildProcesses()
 EffectCompileResult CompileInChildProcess(const std::string& mainFile,
                                           const std::function<EffectCompileResult()>& compile)
 {
-    if (!CompilesInChildProcesses())
+    if (!CompilesInChildProcesses()) {
         return compile();
+    }
     // Building the compiler's tables in each child cost a third of the start-up's compile time.
     static std::once_flag warmedUp;
     std::call_once(warmedUp, [] { RunOnLargeStack(WarmUpHlslCompiler); });
     int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0)
+    if (pipe2(fds, O_CLOEXEC) != 0) {
         return compile();
+    }
     void* shared = mmap(nullptr, kStepNoteBytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
     char* note = shared == MAP_FAILED ? nullptr : static_cast<char*>(shared);
     const pid_t child = fork();
     if (child < 0) {
         close(fds[0]);
         close(fds[1]);
-        if (note != nullptr)
+        if (note != nullptr) {
             munmap(note, kStepNoteBytes);
+        }
         return compile();
     }
     if (child == 0) {
@@ -193,13 +209,15 @@ EffectCompileResult CompileInChildProcess(const std::string& mainFile,
     const bool inTime = ReadUntilEnd(
         fds[0], std::chrono::steady_clock::now() + std::chrono::seconds(kCompileSecondsLimit), bytes);
     close(fds[0]);
-    if (!inTime)
+    if (!inTime) {
         kill(child, SIGKILL);
+    }
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    if (!inTime)
+    if (!inTime) {
         return Failure(mainFile, "it ran for more than " + std::to_string(kCompileSecondsLimit) + " s");
+    }
     std::string step;
     if (note != nullptr) {
         step.assign(note, strnlen(note, kStepNoteBytes));
@@ -212,12 +230,14 @@ EffectCompileResult CompileInChildProcess(const std::string& mainFile,
                                      std::to_string(signal) + ", " + strsignal(signal));
     }
     EffectCompileResult result;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || !Decode(bytes, result))
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || !Decode(bytes, result)) {
         return Failure(mainFile, "it ended without a result");
+    }
     // A failure with no place of its own belongs to the file compiled.
     for (EffectDiagnostic& d : result.diagnostics) {
-        if (d.file.empty())
+        if (d.file.empty()) {
             d.file = mainFile;
+        }
     }
     return result;
 }

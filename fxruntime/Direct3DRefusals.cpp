@@ -14,16 +14,18 @@ constexpr std::uint64_t kMaxGroupSharedBytes = 32768;
 std::uint64_t TypeBytes(const std::string& type)
 {
     HlslTypeName name;
-    if (!ParseHlslTypeName(type, name) || name.scalar.substr(0, 3) == "min")
+    if (!ParseHlslTypeName(type, name) || name.scalar.substr(0, 3) == "min") {
         return 0;
+    }
     return (name.scalar == "double" ? 8u : 4u) * static_cast<std::uint64_t>(name.Components());
 }
 
 bool Number(const EffectTokens& t, std::size_t k, std::uint64_t& out)
 {
     double d = 0;
-    if (!t.IsNumber(k) || !ParseNumber(t.Text(k), d) || d < 0 || d > 1e12)
+    if (!t.IsNumber(k) || !ParseNumber(t.Text(k), d) || d < 0 || d > 1e12) {
         return false;
+    }
     out = static_cast<std::uint64_t>(d);
     return true;
 }
@@ -33,8 +35,9 @@ void CheckThreadGroup(EffectTokens& t, std::size_t k)
     // [numthreads(X, Y, Z)] with three literal counts; anything else is left to the HLSL compiler.
     std::uint64_t x = 0, y = 0, z = 0;
     if (!t.Is(k + 1, "(") || !Number(t, k + 2, x) || !t.Is(k + 3, ",") || !Number(t, k + 4, y) || !t.Is(k + 5, ",") ||
-        !Number(t, k + 6, z) || !t.Is(k + 7, ")"))
+        !Number(t, k + 6, z) || !t.Is(k + 7, ")")) {
         return;
+    }
     if (x == 0 || y == 0 || z == 0 || x > kMaxGroupX || y > kMaxGroupY || z > kMaxGroupZ ||
         x * y * z > kMaxGroupThreads) {
         t.Error(t.At(k),
@@ -47,11 +50,14 @@ bool RepeatsAComponent(const std::string& swizzle)
 {
     if (swizzle.empty() || swizzle.size() > 4 ||
         (swizzle.find_first_not_of("xyzw") != std::string::npos &&
-         swizzle.find_first_not_of("rgba") != std::string::npos))
+         swizzle.find_first_not_of("rgba") != std::string::npos)) {
         return false;
-    for (std::size_t i = 0; i < swizzle.size(); ++i)
-        if (swizzle.find(swizzle[i], i + 1) != std::string::npos)
+    }
+    for (std::size_t i = 0; i < swizzle.size(); ++i) {
+        if (swizzle.find(swizzle[i], i + 1) != std::string::npos) {
             return true;
+        }
+    }
     return false;
 }
 
@@ -66,8 +72,9 @@ void CheckMembersOnce(EffectTokens& t, std::size_t open, std::size_t close)
         }
         const bool declarator = t.IsIdent(k) && k > open + 1 && (t.IsIdent(k - 1) || t.Is(k - 1, ",")) &&
                                 (t.Is(k + 1, ";") || t.Is(k + 1, ",") || t.Is(k + 1, ":") || t.Is(k + 1, "["));
-        if (declarator && !members.insert(t.Text(k)).second)
+        if (declarator && !members.insert(t.Text(k)).second) {
             t.Error(t.At(k), "'" + t.Text(k) + "': redefinition of a struct member");
+        }
     }
 }
 
@@ -76,14 +83,16 @@ std::set<std::string> VectorNames(const EffectTokens& t)
 {
     std::set<std::string> vectors, others;
     for (std::size_t k = 0; k + 1 < t.Size(); ++k) {
-        if (!t.IsIdent(k) || !t.IsIdent(k + 1) || t.Is(k + 2, "("))
+        if (!t.IsIdent(k) || !t.IsIdent(k + 1) || t.Is(k + 2, "(")) {
             continue;
+        }
         HlslTypeName name;
         const bool vector = ParseHlslTypeName(t.Text(k), name) && name.vector && !name.Matrix() && name.rows >= 2;
         (vector ? vectors : others).insert(t.Text(k + 1));
     }
-    for (const std::string& name : others)
+    for (const std::string& name : others) {
         vectors.erase(name);
+    }
     return vectors;
 }
 
@@ -103,22 +112,25 @@ void RefuseWhatDirect3DRefuses(EffectTokens& t)
         } else if (t.Is(k, "case") && (t.IsNumber(k + 1) || (t.Is(k + 1, "-") && t.IsNumber(k + 2)))) {
             const std::string& label = t.Text(t.IsNumber(k + 1) ? k + 1 : k + 2);
             const bool hex = label.size() > 1 && (label[1] == 'x' || label[1] == 'X');
-            if (!hex && label.find_first_of(".eEfFhH") != std::string::npos)
+            if (!hex && label.find_first_of(".eEfFhH") != std::string::npos) {
                 t.Error(t.At(k + 1), "a case label is an integer, not '" + label + "'");
+            }
         } else if (t.Is(k, "[") && k > 0 && t.IsIdent(k - 1) && (t.Is(k + 1, "-") || t.Is(k + 1, "0")) && k > 1 &&
                    t.IsIdent(k - 2) && TypeBytes(t.Text(k - 2)) != 0) {
             // TYPE NAME[0] or TYPE NAME[-N]: an array has 1 to 65536 elements.
             std::uint64_t n = 0;
-            if ((t.Is(k + 1, "0") && t.Is(k + 2, "]")) || (t.Is(k + 1, "-") && Number(t, k + 2, n)))
+            if ((t.Is(k + 1, "0") && t.Is(k + 2, "]")) || (t.Is(k + 1, "-") && Number(t, k + 2, n))) {
                 t.Error(t.At(k + 1), "'" + t.Text(k - 1) + "': an array has at least one element");
+            }
         } else if (t.Is(k, "groupshared") && t.IsIdent(k + 1) && t.IsIdent(k + 2)) {
             std::uint64_t bytes = TypeBytes(t.Text(k + 1));
             for (std::size_t j = k + 3; bytes != 0 && t.Is(j, "["); j += 3) {
                 std::uint64_t n = 0;
                 bytes = Number(t, j + 1, n) && t.Is(j + 2, "]") ? bytes * n : 0;
             }
-            if (sharedBytes == 0)
+            if (sharedBytes == 0) {
                 firstShared = k;
+            }
             sharedBytes += bytes;
         } else if (t.Is(k, ".") && k > 0 && vectors.count(t.Text(k - 1)) != 0 && t.IsIdent(k + 1) &&
                    RepeatsAComponent(t.Text(k + 1))) {
@@ -131,7 +143,8 @@ void RefuseWhatDirect3DRefuses(EffectTokens& t)
             }
         }
     }
-    if (sharedBytes > kMaxGroupSharedBytes)
+    if (sharedBytes > kMaxGroupSharedBytes) {
         t.Error(t.At(firstShared), "groupshared memory of " + std::to_string(sharedBytes) + " bytes is past the " +
                                        std::to_string(kMaxGroupSharedBytes) + " bytes shader model 5 allows");
+    }
 }

@@ -112,8 +112,9 @@ std::vector<std::uint8_t> WriteEffectBlob(const EffectBlob& blob)
         w.F32(s.mipLODBias);
         w.U32(s.maxAnisotropy);
         w.U32(s.comparisonFunc);
-        for (float c : s.borderColor)
+        for (float c : s.borderColor) {
             w.F32(c);
+        }
         w.F32(s.minLOD);
         w.F32(s.maxLOD);
     }
@@ -165,47 +166,55 @@ std::vector<std::uint8_t> WriteEffectBlob(const EffectBlob& blob)
         w.U32(static_cast<std::uint32_t>(t.passes.size()));
         for (const EffectPass& p : t.passes) {
             w.Str(p.name);
-            for (std::int32_t s : p.shaders)
+            for (std::int32_t s : p.shaders) {
                 w.I32(s);
+            }
             w.I32(p.rasterizerState);
             w.I32(p.depthStencilState);
             w.U32(p.stencilRef);
             w.I32(p.blendState);
-            for (float f : p.blendFactor)
+            for (float f : p.blendFactor) {
                 w.F32(f);
+            }
             w.U32(p.sampleMask);
         }
     }
     const auto total = static_cast<std::uint32_t>(w.out.size());
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         w.out[8 + i] = static_cast<std::uint8_t>(total >> (8 * i));
+    }
     return w.out;
 }
 
 bool ParseEffectBlob(const void* data, std::size_t size, EffectBlob& out)
 {
-    if (data == nullptr || size < kHeaderSize || std::memcmp(data, kMagic, 4) != 0)
+    if (data == nullptr || size < kHeaderSize || std::memcmp(data, kMagic, 4) != 0) {
         return false;
+    }
     Reader r(static_cast<const std::uint8_t*>(data) + 4, size - 4);
     std::uint32_t version = 0, total = 0, n = 0;
-    if (!r.U32(version) || version != kEffectBlobVersion || !r.U32(total) || total != size)
+    if (!r.U32(version) || version != kEffectBlobVersion || !r.U32(total) || total != size) {
         return false;
+    }
 
     EffectBlob blob;
-    if (!r.Count(n, kEffectMaxShaders, 12))
+    if (!r.Count(n, kEffectMaxShaders, 12)) {
         return false;
+    }
     blob.shaders.resize(n);
     for (EffectShader& s : blob.shaders) {
         std::uint32_t stage = 0;
-        if (!r.Enum(stage, 0, 5) || !r.Str(s.entry, false) || !r.Data(s.code, kEffectMaxStageBlob))
+        if (!r.Enum(stage, 0, 5) || !r.Str(s.entry, false) || !r.Data(s.code, kEffectMaxStageBlob)) {
             return false;
+        }
         s.stage = static_cast<StageKind>(stage);
     }
 
     std::set<std::string> names;
     std::set<std::uint32_t> bufferSlots;
-    if (!r.Count(n, kEffectMaxBuffers, 20))
+    if (!r.Count(n, kEffectMaxBuffers, 20)) {
         return false;
+    }
     blob.constantBuffers.resize(n);
     for (std::size_t i = 0; i < n; ++i) {
         EffectConstantBuffer& b = blob.constantBuffers[i];
@@ -213,173 +222,217 @@ bool ParseEffectBlob(const void* data, std::size_t size, EffectBlob& out)
         if (!r.Str(b.name, false) || !SetOnce(names, b.name) || !r.U32(b.slot) || b.slot >= kEffectMaxBuffers ||
             !bufferSlots.insert(b.slot).second || !r.Data(b.initialData, kEffectMaxBufferSize) ||
             b.initialData.size() % 16 != 0 || !r.U32(b.gpuSize) || b.gpuSize % 16 != 0 || b.gpuSize == 0 ||
-            b.gpuSize > kEffectMaxBufferSize || !r.Count(runs, kEffectMaxBufferSize / 4, 12))
+            b.gpuSize > kEffectMaxBufferSize || !r.Count(runs, kEffectMaxBufferSize / 4, 12)) {
             return false;
+        }
         // Without runs the shaders read the buffer as it is; with them, a copy every run stays inside.
-        if (runs == 0 && b.gpuSize != b.initialData.size())
+        if (runs == 0 && b.gpuSize != b.initialData.size()) {
             return false;
+        }
         b.runs.resize(runs);
         for (EffectCopyRun& run : b.runs) {
             if (!r.U32(run.from) || !r.U32(run.to) || !r.U32(run.bytes) || run.bytes == 0 ||
                 std::uint64_t{run.from} + run.bytes > b.initialData.size() ||
-                std::uint64_t{run.to} + run.bytes > b.gpuSize)
+                std::uint64_t{run.to} + run.bytes > b.gpuSize) {
                 return false;
+            }
         }
     }
 
     names.clear();
-    if (!r.Count(n, kEffectMaxVariables, 60))
+    if (!r.Count(n, kEffectMaxVariables, 60)) {
         return false;
+    }
     blob.variables.resize(n);
     for (EffectVariable& v : blob.variables) {
         std::uint32_t kind = 0, base = 0, dim = 0, format = 0;
         if (!r.Str(v.name, false) || !SetOnce(names, v.name) || !r.Enum(kind, 0, 3) || !r.U32(v.buffer) ||
             !r.U32(v.offset) || !r.U32(v.size) || !r.Enum(base, 0, 4) || !r.Enum(v.rows, 1, 4) ||
             !r.Enum(v.columns, 1, 4) || !r.U32(v.elements) || !r.U32(v.elementStride) || !r.Bool(v.columnMajor) ||
-            !r.Bool(v.matrix) || !r.U32(v.slot) || !r.Enum(dim, 0, 3) || !r.Enum(format, 0, 6))
+            !r.Bool(v.matrix) || !r.U32(v.slot) || !r.Enum(dim, 0, 3) || !r.Enum(format, 0, 6)) {
             return false;
+        }
         v.kind = static_cast<EffectVariableKind>(kind);
         v.baseType = static_cast<EffectBaseType>(base);
         v.dimension = static_cast<StageTextureDimension>(dim);
         v.format = static_cast<StageImageFormat>(format);
         switch (v.kind) {
         case EffectVariableKind::Numeric: {
-            if (v.buffer >= blob.constantBuffers.size() || v.size == 0)
+            if (v.buffer >= blob.constantBuffers.size() || v.size == 0) {
                 return false;
+            }
             const std::uint64_t end = std::uint64_t{v.offset} + v.size;
-            if (end > blob.constantBuffers[v.buffer].initialData.size())
+            if (end > blob.constantBuffers[v.buffer].initialData.size()) {
                 return false;
-            if (v.elements > kEffectMaxBufferSize || (v.elements > 0 && v.elementStride == 0))
+            }
+            if (v.elements > kEffectMaxBufferSize || (v.elements > 0 && v.elementStride == 0)) {
                 return false;
+            }
             break;
         }
         case EffectVariableKind::Texture:
-            if (std::uint64_t{v.slot} + std::max(v.elements, 1u) > kEffectMaxTextures)
+            if (std::uint64_t{v.slot} + std::max(v.elements, 1u) > kEffectMaxTextures) {
                 return false;
+            }
             break;
         case EffectVariableKind::Uav:
-            if (v.elements != 0 || v.slot >= kEffectMaxUavs)
+            if (v.elements != 0 || v.slot >= kEffectMaxUavs) {
                 return false;
+            }
             break;
         case EffectVariableKind::Sampler: break;  // checked against the sampler list below
         }
     }
 
-    if (!r.Count(n, kEffectMaxSamplers, 56))
+    if (!r.Count(n, kEffectMaxSamplers, 56)) {
         return false;
+    }
     blob.samplers.resize(n);
     for (EffectSamplerDesc& s : blob.samplers) {
         if (!r.Str(s.name, false) || !r.U32(s.filter) || !ValidFilter(s.filter) || !r.Enum(s.addressU, 1, 5) ||
             !r.Enum(s.addressV, 1, 5) || !r.Enum(s.addressW, 1, 5) || !r.F32(s.mipLODBias) ||
-            !r.Enum(s.maxAnisotropy, 0, 16) || !r.Enum(s.comparisonFunc, 1, 8))
+            !r.Enum(s.maxAnisotropy, 0, 16) || !r.Enum(s.comparisonFunc, 1, 8)) {
             return false;
-        for (float& c : s.borderColor)
-            if (!r.F32(c))
+        }
+        for (float& c : s.borderColor) {
+            if (!r.F32(c)) {
                 return false;
-        if (!r.F32(s.minLOD) || !r.F32(s.maxLOD))
+            }
+        }
+        if (!r.F32(s.minLOD) || !r.F32(s.maxLOD)) {
             return false;
+        }
     }
     std::set<std::uint32_t> textureSlots, uavSlots;
     for (const EffectVariable& v : blob.variables) {
         const std::uint32_t count = std::max(v.elements, 1u);
-        if (v.kind == EffectVariableKind::Sampler && std::uint64_t{v.slot} + count > blob.samplers.size())
+        if (v.kind == EffectVariableKind::Sampler && std::uint64_t{v.slot} + count > blob.samplers.size()) {
             return false;
-        for (std::uint32_t e = 0; v.kind == EffectVariableKind::Texture && e < count; ++e)
-            if (!textureSlots.insert(v.slot + e).second)
+        }
+        for (std::uint32_t e = 0; v.kind == EffectVariableKind::Texture && e < count; ++e) {
+            if (!textureSlots.insert(v.slot + e).second) {
                 return false;
-        if (v.kind == EffectVariableKind::Uav && !uavSlots.insert(v.slot).second)
+            }
+        }
+        if (v.kind == EffectVariableKind::Uav && !uavSlots.insert(v.slot).second) {
             return false;
+        }
     }
     // Every binding a stage makes must name something the effect owns, or the runtime would bind
     // from outside its tables.
     for (EffectShader& s : blob.shaders) {
         StageBlob& stage = s.parsed;
-        if (!ParseStageBlob(s.code.data(), s.code.size(), stage) || stage.stage != s.stage)
+        if (!ParseStageBlob(s.code.data(), s.code.size(), stage) || stage.stage != s.stage) {
             return false;
-        for (const StageConstantBuffer& b : stage.constantBuffers)
-            if (bufferSlots.count(b.binding) == 0 || b.name.empty())
+        }
+        for (const StageConstantBuffer& b : stage.constantBuffers) {
+            if (bufferSlots.count(b.binding) == 0 || b.name.empty()) {
                 return false;
-        for (const StageTexture& t : stage.textures)
+            }
+        }
+        for (const StageTexture& t : stage.textures) {
             if (textureSlots.count(t.slot) == 0 ||
-                (t.samplerSlot != kStageNoSampler && t.samplerSlot >= blob.samplers.size()))
+                (t.samplerSlot != kStageNoSampler && t.samplerSlot >= blob.samplers.size())) {
                 return false;
-        for (const StageImage& i : stage.images)
-            if (uavSlots.count(i.unit) == 0)
+            }
+        }
+        for (const StageImage& i : stage.images) {
+            if (uavSlots.count(i.unit) == 0) {
                 return false;
+            }
+        }
     }
 
-    if (!r.Count(n, kEffectMaxStates, 44))
+    if (!r.Count(n, kEffectMaxStates, 44)) {
         return false;
+    }
     blob.rasterizerStates.resize(n);
     for (EffectRasterizerDesc& s : blob.rasterizerStates) {
         if (!r.Str(s.name, false) || !r.Enum(s.fillMode, 2, 3) || !r.Enum(s.cullMode, 1, 3) ||
             !r.Bool(s.frontCounterClockwise) || !r.I32(s.depthBias) || !r.F32(s.depthBiasClamp) ||
             !r.F32(s.slopeScaledDepthBias) || !r.Bool(s.depthClipEnable) || !r.Bool(s.scissorEnable) ||
-            !r.Bool(s.multisampleEnable) || !r.Bool(s.antialiasedLineEnable))
+            !r.Bool(s.multisampleEnable) || !r.Bool(s.antialiasedLineEnable)) {
             return false;
+        }
     }
-    if (!r.Count(n, kEffectMaxStates, 60))
+    if (!r.Count(n, kEffectMaxStates, 60)) {
         return false;
+    }
     blob.depthStencilStates.resize(n);
     for (EffectDepthStencilDesc& s : blob.depthStencilStates) {
         if (!r.Str(s.name, false) || !r.Bool(s.depthEnable) || !r.Enum(s.depthWriteMask, 0, 1) ||
             !r.Enum(s.depthFunc, 1, 8) || !r.Bool(s.stencilEnable) || !r.Enum(s.stencilReadMask, 0, 0xFF) ||
-            !r.Enum(s.stencilWriteMask, 0, 0xFF) || !ReadStencilOp(r, s.frontFace) || !ReadStencilOp(r, s.backFace))
+            !r.Enum(s.stencilWriteMask, 0, 0xFF) || !ReadStencilOp(r, s.frontFace) || !ReadStencilOp(r, s.backFace)) {
             return false;
+        }
     }
-    if (!r.Count(n, kEffectMaxStates, 268))
+    if (!r.Count(n, kEffectMaxStates, 268)) {
         return false;
+    }
     blob.blendStates.resize(n);
     for (EffectBlendDesc& s : blob.blendStates) {
-        if (!r.Str(s.name, false) || !r.Bool(s.alphaToCoverageEnable) || !r.Bool(s.independentBlendEnable))
+        if (!r.Str(s.name, false) || !r.Bool(s.alphaToCoverageEnable) || !r.Bool(s.independentBlendEnable)) {
             return false;
+        }
         for (EffectRenderTargetBlend& t : s.renderTarget) {
             if (!r.Bool(t.blendEnable) || !r.U32(t.srcBlend) || !r.U32(t.destBlend) || !r.Enum(t.blendOp, 1, 5) ||
                 !r.U32(t.srcBlendAlpha) || !r.U32(t.destBlendAlpha) || !r.Enum(t.blendOpAlpha, 1, 5) ||
-                !r.Enum(t.renderTargetWriteMask, 0, 0xF))
+                !r.Enum(t.renderTargetWriteMask, 0, 0xF)) {
                 return false;
+            }
             // Disabled targets may carry zeros, as descriptions built with memset do.
             if (t.blendEnable && (!ValidBlendFactor(t.srcBlend) || !ValidBlendFactor(t.destBlend) ||
-                                  !ValidBlendFactor(t.srcBlendAlpha) || !ValidBlendFactor(t.destBlendAlpha)))
+                                  !ValidBlendFactor(t.srcBlendAlpha) || !ValidBlendFactor(t.destBlendAlpha))) {
                 return false;
+            }
         }
     }
 
     names.clear();
-    if (!r.Count(n, kEffectMaxTechniques, 8))
+    if (!r.Count(n, kEffectMaxTechniques, 8)) {
         return false;
+    }
     blob.techniques.resize(n);
     for (EffectTechnique& t : blob.techniques) {
         std::uint32_t passes = 0;
-        if (!r.Str(t.name, false) || !SetOnce(names, t.name) || !r.Count(passes, kEffectMaxPasses, 64))
+        if (!r.Str(t.name, false) || !SetOnce(names, t.name) || !r.Count(passes, kEffectMaxPasses, 64)) {
             return false;
+        }
         t.passes.resize(passes);
         for (EffectPass& p : t.passes) {
-            if (!r.Str(p.name, true))
+            if (!r.Str(p.name, true)) {
                 return false;
+            }
             for (std::size_t k = 0; k < kEffectStageCount; ++k) {
                 std::int32_t& s = p.shaders[k];
-                if (!r.I32(s) || s < -1 || s >= static_cast<std::int32_t>(blob.shaders.size()))
+                if (!r.I32(s) || s < -1 || s >= static_cast<std::int32_t>(blob.shaders.size())) {
                     return false;
-                if (s >= 0 && blob.shaders[static_cast<std::size_t>(s)].stage != static_cast<StageKind>(k))
+                }
+                if (s >= 0 && blob.shaders[static_cast<std::size_t>(s)].stage != static_cast<StageKind>(k)) {
                     return false;
+                }
             }
             auto state = [&r](std::int32_t& v, std::size_t count) {
                 return r.I32(v) && v >= kEffectStateDefault && v < static_cast<std::int32_t>(count);
             };
             if (!state(p.rasterizerState, blob.rasterizerStates.size()) ||
                 !state(p.depthStencilState, blob.depthStencilStates.size()) || !r.U32(p.stencilRef) ||
-                !state(p.blendState, blob.blendStates.size()))
+                !state(p.blendState, blob.blendStates.size())) {
                 return false;
-            for (float& f : p.blendFactor)
-                if (!r.F32(f))
+            }
+            for (float& f : p.blendFactor) {
+                if (!r.F32(f)) {
                     return false;
-            if (!r.U32(p.sampleMask))
+                }
+            }
+            if (!r.U32(p.sampleMask)) {
                 return false;
+            }
         }
     }
-    if (r.Left() != 0)
+    if (r.Left() != 0) {
         return false;
+    }
     out = std::move(blob);
     return true;
 }

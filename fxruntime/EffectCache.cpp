@@ -120,8 +120,9 @@ std::vector<std::uint8_t> Encode(const std::string& key, const EffectCompileResu
     w.U32(kEntryVersion);
     w.Str(key);
     w.U32(static_cast<std::uint32_t>(result.diagnostics.size()));
-    for (const EffectDiagnostic& diag : result.diagnostics)
+    for (const EffectDiagnostic& diag : result.diagnostics) {
         WriteDiagnostic(w, diag);
+    }
     w.Data(result.code);
     w.Str(DigestOf(result.code));
     return std::move(w.out);
@@ -133,19 +134,23 @@ bool Decode(const std::vector<std::uint8_t>& bytes, const std::string& key, Effe
     std::uint32_t magic = 0, version = 0, count = 0;
     std::string storedKey;
     if (!r.U32(magic) || magic != kEntryMagic || !r.U32(version) || version != kEntryVersion ||
-        !r.Str(storedKey, 64, false) || storedKey != key || !r.Count(count, kMaxDiagnostics, 24))
+        !r.Str(storedKey, 64, false) || storedKey != key || !r.Count(count, kMaxDiagnostics, 24)) {
         return false;
+    }
     for (std::uint32_t i = 0; i < count; ++i) {
         EffectDiagnostic diag;
-        if (!ReadDiagnostic(r, diag, kMaxText) || diag.error)
+        if (!ReadDiagnostic(r, diag, kMaxText) || diag.error) {
             return false;  // only successful compilations are kept, so an error cannot be in one
+        }
         result.diagnostics.push_back(std::move(diag));
     }
     // The digest tells a damaged entry from an intact one; the blob itself is read once, by the
     // runtime that builds the effect from it.
     std::string digest;
-    if (!r.Data(result.code, kMaxBlob) || !r.Str(digest, 64, false) || r.Left() != 0 || digest != DigestOf(result.code))
+    if (!r.Data(result.code, kMaxBlob) || !r.Str(digest, 64, false) || r.Left() != 0 ||
+        digest != DigestOf(result.code)) {
         return false;
+    }
     result.succeeded = true;
     return true;
 }
@@ -165,8 +170,9 @@ void WriteEntry(const std::filesystem::path& file, const std::vector<std::uint8_
     std::error_code ec;
     std::filesystem::create_directories(file.parent_path(), ec);
     std::string error;
-    if (!ec)
+    if (!ec) {
         WriteWholeFile(file.string(), bytes, error);
+    }
 }
 
 bool IsHex(std::string_view text)
@@ -180,10 +186,12 @@ enum class CacheFile { entry, temporary, other };
 
 CacheFile KindOf(const std::string& name)
 {
-    if (name.size() < 36 || !IsHex(std::string_view(name).substr(0, 32)) || name.compare(32, 4, ".fxc") != 0)
+    if (name.size() < 36 || !IsHex(std::string_view(name).substr(0, 32)) || name.compare(32, 4, ".fxc") != 0) {
         return CacheFile::other;
-    if (name.size() == 36)
+    }
+    if (name.size() == 36) {
         return CacheFile::entry;
+    }
     return name.compare(36, 5, ".tmp.") == 0 ? CacheFile::temporary : CacheFile::other;
 }
 
@@ -210,24 +218,29 @@ EffectCachePruneResult PruneEffectCache(const std::filesystem::path& dir, const 
     std::error_code ec;
     auto remove = [&](const fs::path& path) {
         std::error_code removeError;
-        if (fs::remove(path, removeError))
+        if (fs::remove(path, removeError)) {
             ++result.removed;
+        }
     };
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code statError;
-        if (!it->is_regular_file(statError))
+        if (!it->is_regular_file(statError)) {
             continue;
+        }
         const CacheFile kind = KindOf(it->path().filename().string());
-        if (kind == CacheFile::other)
+        if (kind == CacheFile::other) {
             continue;
+        }
         const fs::file_time_type used = it->last_write_time(statError);
         const std::uintmax_t size = it->file_size(statError);
-        if (statError)
+        if (statError) {
             continue;
+        }
         if (kind == CacheFile::temporary) {
             // A writer renames its file within moments; one this old was left by a process that died.
-            if (now - used > std::chrono::hours(1))
+            if (now - used > std::chrono::hours(1)) {
                 remove(it->path());
+            }
             continue;
         }
         if (now - used > limits.maxUnused) {
@@ -263,31 +276,37 @@ const std::filesystem::path kStartDirectory = [] {
 std::string EffectCacheDirectory()
 {
     const char* off = std::getenv("SHOW_EFFECT_CACHE");
-    if (off != nullptr && std::string(off) == "0")
+    if (off != nullptr && std::string(off) == "0") {
         return {};
+    }
     if (const char* dir = std::getenv("SHOW_EFFECT_CACHE_DIR"); dir != nullptr && *dir != '\0') {
-        if (dir[0] == '/' || kStartDirectory.empty())
+        if (dir[0] == '/' || kStartDirectory.empty()) {
             return dir;
+        }
         return (kStartDirectory / dir).lexically_normal().string();
     }
     // Relative values are to be ignored, as the XDG rules say.
-    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg != nullptr && xdg[0] == '/')
+    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg != nullptr && xdg[0] == '/') {
         return std::string(xdg) + "/vexa-rhino/effects";
-    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/')
+    }
+    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
         return std::string(home) + "/.cache/vexa-rhino/effects";
+    }
     return {};
 }
 
 EffectCompileResult CompileEffectFileCached(const std::string& path, bool* fromCache)
 {
-    if (fromCache != nullptr)
+    if (fromCache != nullptr) {
         *fromCache = false;
+    }
     EffectSource source;
     bool read = false;
     RunOnLargeStack([&] { read = ReadEffectSource(path, source); });
     const std::string dir = EffectCacheDirectory();
-    if (!read || dir.empty())
+    if (!read || dir.empty()) {
         return CompileEffectSource(source);
+    }
 
     static std::once_flag pruned;
     std::call_once(pruned, [&] { PruneEffectCache(dir, {}, std::filesystem::file_time_type::clock::now()); });
@@ -299,14 +318,16 @@ EffectCompileResult CompileEffectFileCached(const std::string& path, bool* fromC
         EffectCompileResult cached;
         if (Decode(bytes, key, cached)) {
             MarkUsed(entry);
-            if (fromCache != nullptr)
+            if (fromCache != nullptr) {
                 *fromCache = true;
+            }
             return cached;
         }
     }
     EffectCompileResult result = CompileEffectSource(source);
     // A result that read files the key does not cover could not tell when it is out of date.
-    if (result.succeeded && result.selfContained)
+    if (result.succeeded && result.selfContained) {
         WriteEntry(entry, Encode(key, result));
+    }
     return result;
 }

@@ -56,10 +56,12 @@ bool ForEachInstruction(const std::vector<std::uint32_t>& s, Visit visit)
     constexpr std::size_t kHeaderWords = 5;
     for (std::size_t i = kHeaderWords; i < s.size();) {
         const std::uint32_t count = s[i] >> 16, op = s[i] & 0xFFFF;
-        if (count == 0 || i + count > s.size())
+        if (count == 0 || i + count > s.size()) {
             break;
-        if (!visit(i, op, count))
+        }
+        if (!visit(i, op, count)) {
             return false;
+        }
         i += count;
     }
     return true;
@@ -90,15 +92,17 @@ struct StageWork {
     StageWork& operator=(const StageWork&) = delete;
     ~StageWork()
     {
-        if (context != nullptr)
+        if (context != nullptr) {
             spvc_context_destroy(context);
+        }
     }
 };
 
 std::string Upper(std::string s)
 {
-    for (char& c : s)
+    for (char& c : s) {
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
     return s;
 }
 
@@ -106,8 +110,9 @@ std::string Upper(std::string s)
 void SplitSemantic(const std::string& semantic, std::string& name, std::uint32_t& index)
 {
     std::size_t end = semantic.size();
-    while (end > 0 && std::isdigit(static_cast<unsigned char>(semantic[end - 1])))
+    while (end > 0 && std::isdigit(static_cast<unsigned char>(semantic[end - 1]))) {
         --end;
+    }
     name = Upper(semantic.substr(0, end));
     index = end < semantic.size() ? static_cast<std::uint32_t>(std::stoul(semantic.substr(end))) : 0;
 }
@@ -124,25 +129,34 @@ public:
     void Run(EffectSource& source)
     {
         source_ = &source;
-        for (const EffectDiagnostic& d : source.diagnostics)
+        for (const EffectDiagnostic& d : source.diagnostics) {
             result_.diagnostics.push_back(d);
-        if (source.HasErrors())
+        }
+        if (source.HasErrors()) {
             return;
+        }
         EffectBlob blob;
-        if (!Techniques(blob))
+        if (!Techniques(blob)) {
             return;
-        if (!CompileStages())
+        }
+        if (!CompileStages()) {
             return;
-        if (!Reflect())
+        }
+        if (!Reflect()) {
             return;
-        if (!BuildTables(blob))
+        }
+        if (!BuildTables(blob)) {
             return;
-        if (!AssignVaryings())
+        }
+        if (!AssignVaryings()) {
             return;
-        if (!EmitStages(blob))
+        }
+        if (!EmitStages(blob)) {
             return;
-        if (!Initializers(blob))
+        }
+        if (!Initializers(blob)) {
             return;
+        }
         result_.code = WriteEffectBlob(blob);
         result_.succeeded = true;
     }
@@ -165,11 +179,12 @@ private:
             out = kEffectStateDefault;
             return true;
         }
-        for (std::size_t i = 0; i < states.size(); ++i)
+        for (std::size_t i = 0; i < states.size(); ++i) {
             if (states[i].name == ref.name) {
                 out = static_cast<std::int32_t>(i);
                 return true;
             }
+        }
         Error(ref.where, std::string("undeclared ") + kind + " '" + ref.name + "'", "X3004");
         return false;
     }
@@ -195,8 +210,9 @@ private:
                 EffectPass pass;
                 pass.name = p.name;
                 for (std::size_t k = 0; k < kEffectStageCount; ++k) {
-                    if (!p.shaders[k])
+                    if (!p.shaders[k]) {
                         continue;
+                    }
                     const EffectEntryCall& call = *p.shaders[k];
                     if (call.stage == StageKind::Hull || call.stage == StageKind::Domain ||
                         call.stage == StageKind::Geometry) {
@@ -253,16 +269,19 @@ private:
         const std::string& main = source_->strippedFiles.at(source_->mainFile);
         std::map<std::string, StageWork*> firstOfKey;
         std::vector<StageWork*> compiled;
-        for (const auto& w : work_)
-            if (firstOfKey.emplace(w->compileKey, w.get()).second)
+        for (const auto& w : work_) {
+            if (firstOfKey.emplace(w->compileKey, w.get()).second) {
                 compiled.push_back(w.get());
+            }
+        }
 
         auto compileOne = [this, &main](StageWork* w) {
             HlslCompileInput in;
             in.fileName = source_->mainFile;
             in.source = main;
-            if (!w->wrapper.empty())
+            if (!w->wrapper.empty()) {
                 in.source += "\n" + w->wrapper;
+            }
             in.entryPoint = w->entryName;
             in.stage = ShaderStageOf(w->call);
             in.files = &source_->strippedFiles;
@@ -272,8 +291,9 @@ private:
         const unsigned threads = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
         for (std::size_t next = 0; next < compiled.size();) {
             std::vector<std::function<void()>> batch;
-            for (unsigned i = 0; i < threads && next < compiled.size(); ++i, ++next)
+            for (unsigned i = 0; i < threads && next < compiled.size(); ++i, ++next) {
                 batch.push_back([&compileOne, w = compiled[next]] { compileOne(w); });
+            }
             RunOnLargeStacks(batch);
         }
 
@@ -281,8 +301,9 @@ private:
         std::set<std::string> seen;
         for (const auto& w : work_) {
             const StageWork* from = firstOfKey.at(w->compileKey);
-            if (from != w.get())
+            if (from != w.get()) {
                 w->spirv = from->spirv;
+            }
             for (EffectDiagnostic d : w->spirv.diagnostics) {
                 // Lines past the end of the file belong to the generated wrapper, and a failure with no
                 // line to the entry point as a whole: point at the call.
@@ -293,11 +314,13 @@ private:
                     d.column = w->call.where.column;
                 }
                 const std::string text = FormatDiagnostic(d);
-                if (seen.insert(text).second)
+                if (seen.insert(text).second) {
                     result_.diagnostics.push_back(d);
+                }
             }
-            if (w->spirv.readOtherFiles)
+            if (w->spirv.readOtherFiles) {
                 result_.selfContained = false;
+            }
             ok = ok && w->spirv.succeeded && Specialize(*w);
         }
         return ok;
@@ -306,21 +329,24 @@ private:
     // Writes the entry's literal arguments into its specialization constants.
     bool Specialize(StageWork& w)
     {
-        if (w.constantTypes.empty())
+        if (w.constantTypes.empty()) {
             return true;
+        }
         std::vector<std::uint32_t>& s = w.spirv.words;
         std::map<std::uint32_t, std::uint32_t> specIdOf;  // result id -> constant id
         ForEachInstruction(s, [&](std::size_t i, std::uint32_t op, std::uint32_t count) {
-            if (op == SpvOpDecorate && count >= 4 && s[i + 2] == SpvDecorationSpecId)
+            if (op == SpvOpDecorate && count >= 4 && s[i + 2] == SpvDecorationSpecId) {
                 specIdOf[s[i + 1]] = s[i + 3];
+            }
             return true;
         });
         // Constants the entry never reads are dropped by the compiler; that is fine.
         return ForEachInstruction(s, [&](std::size_t i, std::uint32_t op, std::uint32_t count) {
             const bool isSpec = op == SpvOpSpecConstantTrue || op == SpvOpSpecConstantFalse || op == SpvOpSpecConstant;
             const auto id = isSpec && count >= 3 ? specIdOf.find(s[i + 2]) : specIdOf.end();
-            if (id == specIdOf.end() || id->second >= w.constantTypes.size())
+            if (id == specIdOf.end() || id->second >= w.constantTypes.size()) {
                 return true;
+            }
             std::uint32_t word = 0;
             if (!SpecializationWord(w.call.arguments[id->second], w.constantTypes[id->second], word)) {
                 Error(w.call.where,
@@ -338,17 +364,21 @@ private:
 
     const EffectResourceDecl* Resource(const std::string& name, EffectResourceKind kind) const
     {
-        for (const EffectResourceDecl& r : source_->resources)
-            if (r.name == name && r.kind == kind)
+        for (const EffectResourceDecl& r : source_->resources) {
+            if (r.name == name && r.kind == kind) {
                 return &r;
+            }
+        }
         return nullptr;
     }
 
     bool Reflect()
     {
-        for (const auto& w : work_)
-            if (!ReflectStage(*w))
+        for (const auto& w : work_) {
+            if (!ReflectStage(*w)) {
                 return false;
+            }
+        }
         return true;
     }
 
@@ -389,19 +419,22 @@ private:
             v.baseType = spvc_type_get_basetype(t);
             v.vectorSize = spvc_type_get_vector_size(t);
             v.locations = spvc_type_get_columns(t);
-            for (unsigned d = 0; d < spvc_type_get_num_array_dimensions(t); ++d)
+            for (unsigned d = 0; d < spvc_type_get_num_array_dimensions(t); ++d) {
                 v.locations *= std::max(1u, static_cast<unsigned>(spvc_type_get_array_dimension(t, d)));
+            }
             out.push_back(v);
         }
     }
 
     bool ReflectStage(StageWork& w)
     {
-        if (spvc_context_create(&w.context) != SPVC_SUCCESS)
+        if (spvc_context_create(&w.context) != SPVC_SUCCESS) {
             return false;
+        }
         spvc_parsed_ir ir = nullptr;
-        if (!InferImageFormats(w))
+        if (!InferImageFormats(w)) {
             return false;
+        }
         std::string rewriteError;
         if (!ApplyHlslRules(w.spirv.words, rewriteError)) {
             Error(w.call.where,
@@ -415,11 +448,13 @@ private:
             return false;
         }
         const CompileStep step("SPIRV-Cross");
-        if (spvc_context_parse_spirv(w.context, w.spirv.words.data(), w.spirv.words.size(), &ir) != SPVC_SUCCESS)
+        if (spvc_context_parse_spirv(w.context, w.spirv.words.data(), w.spirv.words.size(), &ir) != SPVC_SUCCESS) {
             return FailSpvc(w);
+        }
         if (spvc_context_create_compiler(w.context, SPVC_BACKEND_GLSL, ir, SPVC_CAPTURE_MODE_TAKE_OWNERSHIP,
-                                         &w.compiler) != SPVC_SUCCESS)
+                                         &w.compiler) != SPVC_SUCCESS) {
             return FailSpvc(w);
+        }
         spvc_compiler_options options = nullptr;
         spvc_compiler_create_compiler_options(w.compiler, &options);
         spvc_compiler_options_set_uint(options, SPVC_COMPILER_OPTION_GLSL_VERSION, 450);
@@ -432,12 +467,14 @@ private:
 
         spvc_variable_id dummy = 0;
         if (spvc_compiler_build_dummy_sampler_for_combined_images(w.compiler, &dummy) != SPVC_SUCCESS ||
-            spvc_compiler_build_combined_image_samplers(w.compiler) != SPVC_SUCCESS)
+            spvc_compiler_build_combined_image_samplers(w.compiler) != SPVC_SUCCESS) {
             return FailSpvc(w);
+        }
 
         spvc_resources res = nullptr;
-        if (spvc_compiler_create_shader_resources(w.compiler, &res) != SPVC_SUCCESS)
+        if (spvc_compiler_create_shader_resources(w.compiler, &res) != SPVC_SUCCESS) {
             return FailSpvc(w);
+        }
 
         const spvc_reflected_resource* list = nullptr;
         std::size_t count = 0;
@@ -445,8 +482,9 @@ private:
         for (std::size_t i = 0; i < count; ++i) {
             const auto b = std::find_if(w.buffers.begin(), w.buffers.end(),
                                         [&](const PackedBuffer& p) { return p.blockType == list[i].base_type_id; });
-            if (b == w.buffers.end())
+            if (b == w.buffers.end()) {
                 return FailSpvc(w);
+            }
             w.bufferIds.push_back({list[i].id, b->name, list[i].base_type_id});
         }
         spvc_resources_get_resource_list_for_type(res, SPVC_RESOURCE_TYPE_STORAGE_BUFFER, &list, &count);
@@ -459,14 +497,16 @@ private:
             const char* name = spvc_compiler_get_name(w.compiler, list[i].id);
             w.images.push_back({list[i].id, name != nullptr ? name : ""});
             // An image the stage only writes is declared without a format: the view's applies.
-            if (w.imagesRead.count(w.images.back().name) == 0)
+            if (w.imagesRead.count(w.images.back().name) == 0) {
                 spvc_compiler_set_decoration(w.compiler, list[i].id, SpvDecorationNonReadable, 0);
+            }
         }
         // glslang gives a texture read with SampleCmp a depth image type.
         spvc_resources_get_resource_list_for_type(res, SPVC_RESOURCE_TYPE_SEPARATE_IMAGE, &list, &count);
         for (std::size_t i = 0; i < count; ++i) {
-            if (spvc_type_get_image_is_depth(spvc_compiler_get_type_handle(w.compiler, list[i].type_id)))
+            if (spvc_type_get_image_is_depth(spvc_compiler_get_type_handle(w.compiler, list[i].type_id))) {
                 w.comparedTextures.insert(spvc_compiler_get_name(w.compiler, list[i].id));
+            }
         }
         const spvc_combined_image_sampler* combined = nullptr;
         spvc_compiler_get_combined_image_samplers(w.compiler, &combined, &count);
@@ -474,8 +514,9 @@ private:
             CombinedSampler c;
             c.id = combined[i].combined_id;
             c.texture = spvc_compiler_get_name(w.compiler, combined[i].image_id);
-            if (combined[i].sampler_id != dummy)
+            if (combined[i].sampler_id != dummy) {
                 c.sampler = spvc_compiler_get_name(w.compiler, combined[i].sampler_id);
+            }
             w.combined.push_back(c);
         }
         ReadVaryings(w, res, SPVC_RESOURCE_TYPE_STAGE_INPUT, w.inputs);
@@ -495,47 +536,58 @@ private:
         std::set<std::uint32_t> readVars;
         for (std::size_t i = 5; i < s.size();) {
             const std::uint32_t count = s[i] >> 16, op = s[i] & 0xFFFF;
-            if (count == 0 || i + count > s.size())
+            if (count == 0 || i + count > s.size()) {
                 break;
-            if (op == SpvOpName && count >= 3)
+            }
+            if (op == SpvOpName && count >= 3) {
                 names[s[i + 1]] = std::string(reinterpret_cast<const char*>(&s[i + 2]),
                                               strnlen(reinterpret_cast<const char*>(&s[i + 2]), (count - 2) * 4));
-            if (op == SpvOpVariable && count >= 4)
+            }
+            if (op == SpvOpVariable && count >= 4) {
                 varType[s[i + 2]] = s[i + 1];
-            if (op == SpvOpTypePointer && count >= 4)
+            }
+            if (op == SpvOpTypePointer && count >= 4) {
                 pointee[s[i + 1]] = s[i + 3];
-            if (op == SpvOpTypeImage && count >= 9)
+            }
+            if (op == SpvOpTypeImage && count >= 9) {
                 imageAt[s[i + 1]] = i;
-            if (op == SpvOpLoad && count >= 4)
+            }
+            if (op == SpvOpLoad && count >= 4) {
                 loadedFrom[s[i + 2]] = s[i + 3];
-            if ((op == SpvOpImageRead || op == SpvOpImageSparseRead) && count >= 5 && loadedFrom.count(s[i + 3]) != 0)
+            }
+            if ((op == SpvOpImageRead || op == SpvOpImageSparseRead) && count >= 5 && loadedFrom.count(s[i + 3]) != 0) {
                 readVars.insert(loadedFrom[s[i + 3]]);
-            if (op == SpvOpImageTexelPointer && count >= 6)
+            }
+            if (op == SpvOpImageTexelPointer && count >= 6) {
                 readVars.insert(s[i + 3]);  // atomics
+            }
             i += count;
         }
         std::map<std::string, std::size_t> typeOf;  // the word index of each texture's image type
         std::map<std::string, const EffectResourceDecl*> declOf;
         for (const auto& [id, name] : names) {
             const EffectResourceDecl* decl = Resource(name, EffectResourceKind::Uav);
-            if (decl == nullptr || varType.count(id) == 0)
+            if (decl == nullptr || varType.count(id) == 0) {
                 continue;
+            }
             const auto p = pointee.find(varType[id]);
-            if (p == pointee.end() || imageAt.count(p->second) == 0)
+            if (p == pointee.end() || imageAt.count(p->second) == 0) {
                 continue;
+            }
             StageImageFormat format = StageImageFormat::Unspecified;
             if (readVars.count(id) != 0) {
                 w.imagesRead.insert(name);
                 std::string type = decl->elementType.empty() ? "float4" : decl->elementType;
-                if (type.size() > 1 && type.back() == '1')
+                if (type.size() > 1 && type.back() == '1') {
                     type.pop_back();
-                if (type == "float")
+                }
+                if (type == "float") {
                     format = StageImageFormat::R32f;
-                else if (type == "uint" || type == "dword")
+                } else if (type == "uint" || type == "dword") {
                     format = StageImageFormat::R32ui;
-                else if (type == "int")
+                } else if (type == "int") {
                     format = StageImageFormat::R32i;
-                else {
+                } else {
                     result_.diagnostics.push_back(
                         {decl->where.file, decl->where.line, decl->where.column, true, "X3676",
                          "typed UAV loads are only allowed for single-component 32-bit element "
@@ -551,9 +603,11 @@ private:
         // The HLSL compiler gives textures of one element type one image type, so one read and one
         // only written share the read one's format; the written one is then told which view it needs.
         std::map<std::size_t, StageImageFormat> typeFormat;
-        for (const auto& [name, format] : w.imageFormats)
-            if (format != StageImageFormat::Unspecified)
+        for (const auto& [name, format] : w.imageFormats) {
+            if (format != StageImageFormat::Unspecified) {
                 typeFormat[typeOf[name]] = format;
+            }
+        }
         static const std::map<StageImageFormat, std::pair<SpvImageFormat, const char*>> kSpv = {
             {StageImageFormat::R32f, {SpvImageFormatR32f, "R32_FLOAT"}},
             {StageImageFormat::R32ui, {SpvImageFormatR32ui, "R32_UINT"}},
@@ -592,9 +646,10 @@ private:
                 }
                 const PackedBuffer& x = **it;
                 bool same = x.size == b.size && x.gpuSize == b.gpuSize && x.members.size() == b.members.size();
-                for (std::size_t i = 0; same && i < b.members.size(); ++i)
+                for (std::size_t i = 0; same && i < b.members.size(); ++i) {
                     same = x.members[i].name == b.members[i].name && x.members[i].offset == b.members[i].offset &&
                            x.members[i].size == b.members[i].size;
+                }
                 if (!same) {
                     Error(w->call.where, "constant buffer '" + b.name + "' is laid out differently in entry points '" +
                                              firstEntry[static_cast<std::size_t>(it - buffers.begin())] + "' and '" +
@@ -683,8 +738,9 @@ private:
                     v.format = StageImageFormat::Unspecified;
                     for (const auto& w : work_) {
                         const auto f = w->imageFormats.find(r.name);
-                        if (f != w->imageFormats.end() && f->second != StageImageFormat::Unspecified)
+                        if (f != w->imageFormats.end() && f->second != StageImageFormat::Unspecified) {
                             v.format = f->second;
+                        }
                     }
                     uavSlot_[r.name] = v.slot;
                 } else {
@@ -703,18 +759,22 @@ private:
         blob.samplers.assign(samplerSlots, EffectSamplerDesc{});
         for (const EffectSamplerDesc& desc : source_->samplers) {
             const auto slot = samplerSlot_.find(desc.name);
-            if (slot == samplerSlot_.end())
+            if (slot == samplerSlot_.end()) {
                 continue;
+            }
             const EffectResourceDecl* decl = Resource(desc.name, EffectResourceKind::Sampler);
             for (std::uint32_t e = 0; e < std::max(decl != nullptr ? decl->elements : 0u, 1u); ++e) {
                 blob.samplers[slot->second + e] = desc;
-                if (decl != nullptr && decl->elements > 0)
+                if (decl != nullptr && decl->elements > 0) {
                     blob.samplers[slot->second + e].name += "[" + std::to_string(e) + "]";
+                }
             }
         }
-        for (EffectSamplerDesc& desc : blob.samplers)
-            if (desc.name.empty())
+        for (EffectSamplerDesc& desc : blob.samplers) {
+            if (desc.name.empty()) {
                 desc.name = "(default)";
+            }
+        }
         return true;
     }
 
@@ -731,30 +791,38 @@ private:
         std::vector<bool> taken(limit, false);
         slots.assign(requests.size(), 0);
         for (std::size_t i = 0; i < requests.size(); ++i) {
-            if (!requests[i].reg.given)
+            if (!requests[i].reg.given) {
                 continue;
-            if (requests[i].reg.slot + requests[i].count > limit)
+            }
+            if (requests[i].reg.slot + requests[i].count > limit) {
                 return false;
+            }
             slots[i] = requests[i].reg.slot;
-            for (std::uint32_t k = 0; k < requests[i].count; ++k)
+            for (std::uint32_t k = 0; k < requests[i].count; ++k) {
                 taken[slots[i] + k] = true;
+            }
         }
         for (std::size_t i = 0; i < requests.size(); ++i) {
-            if (requests[i].reg.given)
+            if (requests[i].reg.given) {
                 continue;
+            }
             std::uint32_t at = 0;
             for (;; ++at) {
-                if (at + requests[i].count > limit)
+                if (at + requests[i].count > limit) {
                     return false;
+                }
                 bool free = true;
-                for (std::uint32_t k = 0; free && k < requests[i].count; ++k)
+                for (std::uint32_t k = 0; free && k < requests[i].count; ++k) {
                     free = !taken[at + k];
-                if (free)
+                }
+                if (free) {
                     break;
+                }
             }
             slots[i] = at;
-            for (std::uint32_t k = 0; k < requests[i].count; ++k)
+            for (std::uint32_t k = 0; k < requests[i].count; ++k) {
                 taken[at + k] = true;
+            }
         }
         return true;
     }
@@ -780,17 +848,24 @@ private:
             spvc_compiler_set_decoration(w.compiler, v.id, SpvDecorationLocation, v.location);
             return true;
         };
-        for (const auto& w : work_)
-            if (w->call.stage == StageKind::Vertex)
-                for (Varying& v : w->outputs)
-                    if (!assign(*w, v))
-                        return false;
         for (const auto& w : work_) {
-            if (w->call.stage != StageKind::Pixel)
+            if (w->call.stage == StageKind::Vertex) {
+                for (Varying& v : w->outputs) {
+                    if (!assign(*w, v)) {
+                        return false;
+                    }
+                }
+            }
+        }
+        for (const auto& w : work_) {
+            if (w->call.stage != StageKind::Pixel) {
                 continue;
-            for (Varying& v : w->inputs)
-                if (!assign(*w, v))
+            }
+            for (Varying& v : w->inputs) {
+                if (!assign(*w, v)) {
                     return false;
+                }
+            }
             for (Varying& v : w->outputs) {
                 if (v.semantic != "SV_TARGET") {
                     Error(w->call.where, "pixel shader output '" + v.semantic + "' is not a render target");
@@ -840,8 +915,9 @@ private:
                         return false;
                     }
                     samplerSlot = s->second + (element != source_->samplerElements.end() ? element->second.index : 0);
-                    if (samplersUsed.insert(c.sampler).second)
+                    if (samplersUsed.insert(c.sampler).second) {
                         stage.samplers.push_back({c.sampler, samplerSlot});
+                    }
                 }
                 const std::string name = "fx_" + c.texture + (c.sampler.empty() ? "" : "_" + c.sampler);
                 spvc_compiler_set_name(w->compiler, c.id, name.c_str());
@@ -872,26 +948,29 @@ private:
             }
             if (w->call.stage == StageKind::Vertex) {
                 for (const Varying& v : w->inputs) {
-                    if (v.semantic.rfind("SV_", 0) == 0)
+                    if (v.semantic.rfind("SV_", 0) == 0) {
                         continue;
+                    }
                     StageComponentType type = StageComponentType::Float;
-                    if (v.baseType == SPVC_BASETYPE_INT32)
+                    if (v.baseType == SPVC_BASETYPE_INT32) {
                         type = StageComponentType::SInt;
-                    else if (v.baseType == SPVC_BASETYPE_UINT32)
+                    } else if (v.baseType == SPVC_BASETYPE_UINT32) {
                         type = StageComponentType::UInt;
-                    else if (v.baseType != SPVC_BASETYPE_FP32) {
+                    } else if (v.baseType != SPVC_BASETYPE_FP32) {
                         Error(w->call.where, "vertex input '" + v.semantic + "' has an unsupported type");
                         return false;
                     }
                     // A matrix input takes one location and one semantic index per row.
-                    for (std::uint32_t k = 0; k < v.locations; ++k)
+                    for (std::uint32_t k = 0; k < v.locations; ++k) {
                         stage.inputs.push_back({v.semantic, v.index + k, v.location + k, type, v.vectorSize});
+                    }
                 }
             }
             const char* glsl = nullptr;
             const CompileStep step("SPIRV-Cross");
-            if (spvc_compiler_compile(w->compiler, &glsl) != SPVC_SUCCESS)
+            if (spvc_compiler_compile(w->compiler, &glsl) != SPVC_SUCCESS) {
                 return FailSpvc(*w);
+            }
             stage.glsl = glsl;
             EffectShader shader;
             shader.stage = stage.stage;
@@ -917,8 +996,9 @@ private:
             const auto v = std::find_if(blob.variables.begin(), blob.variables.end(), [&](const EffectVariable& x) {
                 return x.name == name && x.kind == EffectVariableKind::Numeric;
             });
-            if (v == blob.variables.end())
+            if (v == blob.variables.end()) {
                 continue;  // in a buffer no pass uses
+            }
             if (v->matrix || v->baseType == EffectBaseType::Struct) {
                 Error(init.where,
                       "initializer of '" + name + "': only scalars, vectors and their arrays take initial values");
@@ -946,8 +1026,9 @@ private:
                 } else {
                     bits = static_cast<std::uint32_t>(init.values[i]);
                 }
-                if (at + 4 > data.size())
+                if (at + 4 > data.size()) {
                     continue;
+                }
                 std::memcpy(&data[at], &bits, 4);
             }
         }
@@ -965,8 +1046,9 @@ private:
 std::string EffectCompileResult::Messages() const
 {
     std::string text;
-    for (const EffectDiagnostic& d : diagnostics)
+    for (const EffectDiagnostic& d : diagnostics) {
         text += FormatDiagnostic(d) + "\n";
+    }
     return text;
 }
 
@@ -977,8 +1059,9 @@ EffectCompileResult CompileOnThisStack(EffectSource& source)
 {
     EffectCompileResult result;
     Compilation(result).Run(source);
-    if (!result.succeeded)
+    if (!result.succeeded) {
         result.code.clear();
+    }
     return result;
 }
 

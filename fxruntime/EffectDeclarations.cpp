@@ -56,13 +56,15 @@ const std::set<std::string>& Modifiers()
 bool OneWideMatrix(const std::string& type, std::uint32_t& rows, std::uint32_t& columns, std::string& vector)
 {
     HlslTypeName name;
-    if (!ParseHlslTypeName(type, name) || !name.Matrix() || (name.rows != 1 && name.columns != 1))
+    if (!ParseHlslTypeName(type, name) || !name.Matrix() || (name.rows != 1 && name.columns != 1)) {
         return false;
+    }
     rows = static_cast<std::uint32_t>(name.rows);
     columns = static_cast<std::uint32_t>(name.columns);
     vector = std::string(name.scalar);
-    if (rows * columns != 1)
+    if (rows * columns != 1) {
         vector += std::to_string(rows * columns);
+    }
     return true;
 }
 
@@ -112,12 +114,16 @@ std::string Where(const EffectSourceLocation& w)
 
 bool DeclarationReader::IsResourceType(const std::string& word)
 {
-    for (const ResourceType& r : kResourceTypes)
-        if (word == r.name)
+    for (const ResourceType& r : kResourceTypes) {
+        if (word == r.name) {
             return true;
-    for (const char* r : kUnsupportedResourceTypes)
-        if (word == r)
+        }
+    }
+    for (const char* r : kUnsupportedResourceTypes) {
+        if (word == r) {
             return true;
+        }
+    }
     return false;
 }
 
@@ -125,9 +131,11 @@ bool DeclarationReader::RowMajorAt(std::size_t k) const
 {
     bool rowMajor = false;
     const std::size_t at = k < t_.Size() ? t_.Tok(k).begin : ~std::size_t{0};
-    for (const PackMatrixPragma& p : pragmas_)
-        if (p.offset < at)
+    for (const PackMatrixPragma& p : pragmas_) {
+        if (p.offset < at) {
             rowMajor = p.rowMajor;
+        }
+    }
     return rowMajor;
 }
 
@@ -150,14 +158,16 @@ bool DeclarationReader::Dimensions(std::size_t& k, std::vector<std::uint32_t>& d
 bool DeclarationReader::ResourceArraySize(std::size_t& k, EffectResourceDecl& decl)
 {
     std::vector<std::uint32_t> dims;
-    if (!Dimensions(k, dims, decl.name))
+    if (!Dimensions(k, dims, decl.name)) {
         return false;
+    }
     if (dims.size() > 1) {
         t_.Error(decl.where, "'" + decl.name + "' is an array of arrays; declare a one-dimensional array");
         return false;
     }
-    if (!dims.empty())
+    if (!dims.empty()) {
         decl.elements = dims[0];
+    }
     return true;
 }
 
@@ -165,8 +175,9 @@ EffectRegister DeclarationReader::Register(std::size_t k, char cls, const std::s
 {
     EffectRegister reg;
     after = k;
-    if (!t_.Is(k, ":") || !t_.Is(k + 1, "register") || !t_.Is(k + 2, "("))
+    if (!t_.Is(k, ":") || !t_.Is(k + 1, "register") || !t_.Is(k + 2, "(")) {
         return reg;
+    }
     const std::size_t close = t_.Match(k + 2);
     after = close < t_.Size() ? close + 1 : t_.Size();
     const std::string& r = t_.Text(k + 3);
@@ -187,22 +198,27 @@ void DeclarationReader::Members(std::size_t start, std::size_t end, const std::s
     std::size_t j = start;
     bool rowMajor = false, columnMajor = false;
     while (j < end && t_.IsIdent(j) && Modifiers().count(t_.Text(j)) != 0) {
-        if (t_.Text(j) == "row_major")
+        if (t_.Text(j) == "row_major") {
             rowMajor = true;
-        if (t_.Text(j) == "column_major")
+        }
+        if (t_.Text(j) == "column_major") {
             columnMajor = true;
+        }
         ++j;
     }
-    if (j >= end || !t_.IsIdent(j))
+    if (j >= end || !t_.IsIdent(j)) {
         return;
+    }
     const std::size_t typeAt = j;
     const std::string type = t_.Text(j++);
-    if (type == "typedef" || type == "struct" || type == "return")
+    if (type == "typedef" || type == "struct" || type == "return") {
         return;
+    }
     if (t_.Is(j, "<")) {
         const std::size_t close = t_.Match(j);
-        if (close >= end)
+        if (close >= end) {
             return;
+        }
         j = close + 1;
     }
     std::uint32_t rows = 0, columns = 0;
@@ -211,8 +227,9 @@ void DeclarationReader::Members(std::size_t start, std::size_t end, const std::s
     const bool isRowMajor = rowMajor || (!columnMajor && RowMajorAt(typeAt));
     while (j < end && t_.IsIdent(j)) {
         const std::size_t nameAt = j++;
-        if (t_.Is(j, "("))
+        if (t_.Is(j, "(")) {
             return;  // a function declaration
+        }
         EffectMemberDecl decl;
         decl.where = t_.At(nameAt);
         decl.declaredBool = IsBoolType(type);
@@ -223,8 +240,9 @@ void DeclarationReader::Members(std::size_t start, std::size_t end, const std::s
         }
         while (t_.Is(j, "[")) {
             const std::size_t close = t_.Match(j);
-            if (close >= end)
+            if (close >= end) {
                 return;
+            }
             j = close + 1;
         }
         while (t_.Is(j, ":") && j + 1 < end) {
@@ -271,15 +289,18 @@ void DeclarationReader::Members(std::size_t start, std::size_t end, const std::s
         if (t_.Is(j, "=")) {
             int depth = 0;
             while (j < end && !(depth == 0 && t_.Is(j, ","))) {
-                if (t_.Is(j, "{") || t_.Is(j, "("))
+                if (t_.Is(j, "{") || t_.Is(j, "(")) {
                     ++depth;
-                if (t_.Is(j, "}") || t_.Is(j, ")"))
+                }
+                if (t_.Is(j, "}") || t_.Is(j, ")")) {
                     --depth;
+                }
                 ++j;
             }
         }
-        if (!t_.Is(j, ","))
+        if (!t_.Is(j, ",")) {
             return;
+        }
         ++j;
     }
 }
@@ -288,21 +309,26 @@ std::size_t DeclarationReader::Resource(std::size_t k)
 {
     const std::string type = t_.Text(k);
     const ResourceType* known = nullptr;
-    for (const ResourceType& r : kResourceTypes)
-        if (type == r.name)
+    for (const ResourceType& r : kResourceTypes) {
+        if (type == r.name) {
             known = &r;
+        }
+    }
     std::size_t n = k + 1;
     std::string elementType;
     if (t_.Is(n, "<")) {
         const std::size_t close = t_.Match(n);
-        if (close >= t_.Size())
+        if (close >= t_.Size()) {
             return k + 1;
-        if (close > n + 1)
+        }
+        if (close > n + 1) {
             elementType = t_.Source(n + 1, close - 1);
+        }
         n = close + 1;
     }
-    if (!t_.IsIdent(n))
+    if (!t_.IsIdent(n)) {
         return k + 1;  // a type used elsewhere, e.g. in a cast
+    }
     if (known == nullptr) {
         t_.Error(t_.At(k), "'" + type +
                                "' is not supported; use Texture2D, Texture2DArray, Texture3D, TextureCube or "
@@ -317,8 +343,9 @@ std::size_t DeclarationReader::Resource(std::size_t k)
         decl.elementType = elementType;
         decl.where = t_.At(n);
         ++n;
-        if (!ResourceArraySize(n, decl))
+        if (!ResourceArraySize(n, decl)) {
             return n;
+        }
         if (decl.kind == EffectResourceKind::Uav && decl.elements > 0) {
             t_.Error(decl.where, "arrays of writable textures are not supported ('" + decl.name + "')");
             return n;
@@ -327,8 +354,9 @@ std::size_t DeclarationReader::Resource(std::size_t k)
         decl.reg = Register(n, RegisterClass(decl.kind), decl.name, after);
         n = after;
         t_.Out().resources.push_back(decl);
-        if (!t_.Is(n, ","))
+        if (!t_.Is(n, ",")) {
             break;
+        }
         ++n;
     }
     return n;
@@ -340,8 +368,9 @@ std::size_t DeclarationReader::SamplerDeclaration(std::size_t k, EffectResourceD
     decl.name = t_.Text(k + 1);
     decl.where = t_.At(k + 1);
     std::size_t n = k + 2;
-    if (!ResourceArraySize(n, decl))
+    if (!ResourceArraySize(n, decl)) {
         return n;
+    }
     std::size_t after = n;
     decl.reg = Register(n, 's', decl.name, after);
     return after;
@@ -359,16 +388,18 @@ void DeclarationReader::RewriteOneWideMatrices()
     };
     std::map<std::string, OneWide> names;
     for (std::size_t k = 0; k < t_.Size(); ++k) {
-        if (!t_.IsIdent(k))
+        if (!t_.IsIdent(k)) {
             continue;
+        }
         std::uint32_t rows = 0, columns = 0;
         std::string vector;
         if (t_.Text(k) == "matrix" && t_.Is(k + 1, "<")) {
             // matrix<float, 1, 4> is the same type; it is refused rather than guessed at.
             const std::size_t close = t_.Match(k + 1);
-            if (close == k + 7 && (t_.Text(k + 4) == "1" || t_.Text(k + 6) == "1"))
+            if (close == k + 7 && (t_.Text(k + 4) == "1" || t_.Text(k + 6) == "1")) {
                 t_.Error(t_.At(k), "write a matrix one row or one column wide as " + t_.Text(k + 2) + t_.Text(k + 4) +
                                        "x" + t_.Text(k + 6) + ", not matrix<...>");
+            }
             continue;
         }
         if (IsOneComponentVector(t_.Text(k))) {
@@ -384,8 +415,9 @@ void DeclarationReader::RewriteOneWideMatrices()
                                    "vectors or a float matrix");
             continue;
         }
-        if (!OneWideMatrix(t_.Text(k), rows, columns, vector))
+        if (!OneWideMatrix(t_.Text(k), rows, columns, vector)) {
             continue;
+        }
         if (k > 0 && t_.Is(k - 1, "typedef")) {
             t_.Error(t_.At(k),
                      "a typedef of the matrix type '" + t_.Text(k) + "' is not supported; use the type itself");
@@ -399,30 +431,36 @@ void DeclarationReader::RewriteOneWideMatrices()
             const std::string& type = t_.Text(k);
             entry = {rows, columns, 0, type.substr(0, type.find_first_of("1234"))};
             ++n;
-            for (; t_.Is(n, "[") && t_.Match(n) < t_.Size(); ++entry.dimensions)
+            for (; t_.Is(n, "[") && t_.Match(n) < t_.Size(); ++entry.dimensions) {
                 n = t_.Match(n) + 1;
+            }
             while (t_.Is(n, ":") && t_.IsIdent(n + 1)) {  // semantics, packoffset(...), register(...)
                 n += 2;
-                if (t_.Is(n, "(") && t_.Match(n) < t_.Size())
+                if (t_.Is(n, "(") && t_.Match(n) < t_.Size()) {
                     n = t_.Match(n) + 1;
+                }
             }
-            if (t_.Is(n, "="))
+            if (t_.Is(n, "=")) {
                 break;
-            if (!t_.Is(n, ","))
+            }
+            if (!t_.Is(n, ",")) {
                 break;
+            }
             ++n;
         }
     }
-    if (names.empty())
+    if (names.empty()) {
         return;
+    }
     // A name also declared with another numeric type cannot be told apart from it in the code, so
     // its element accesses could not be rewritten safely: refused instead.
     for (std::size_t k = 0; k + 1 < t_.Size(); ++k) {
         std::uint32_t rows = 0, columns = 0;
         std::string vector;
         if (!t_.IsIdent(k) || !t_.IsIdent(k + 1) || names.count(t_.Text(k + 1)) == 0 || !IsNumericType(t_.Text(k)) ||
-            OneWideMatrix(t_.Text(k), rows, columns, vector))
+            OneWideMatrix(t_.Text(k), rows, columns, vector)) {
             continue;
+        }
         t_.Error(t_.At(k + 1), "'" + t_.Text(k + 1) +
                                    "' is also declared as a matrix one row or one column wide; give "
                                    "each its own name");
@@ -432,18 +470,21 @@ void DeclarationReader::RewriteOneWideMatrices()
     // of the two vectors they became, mul would take the dot product. Row i is column[i] * row.
     for (std::size_t k = 0; k + 5 < t_.Size(); ++k) {
         if (!t_.Is(k, "mul") || !t_.Is(k + 1, "(") || !t_.Is(k + 3, ",") || !t_.Is(k + 5, ")") ||
-            names.count(t_.Text(k + 2)) == 0 || names.count(t_.Text(k + 4)) == 0)
+            names.count(t_.Text(k + 2)) == 0 || names.count(t_.Text(k + 4)) == 0) {
             continue;
+        }
         const OneWide& column = names[t_.Text(k + 2)];
         const OneWide& row = names[t_.Text(k + 4)];
         if (column.dimensions != 0 || row.dimensions != 0 || column.columns != 1 || row.rows != 1 || column.rows == 1 ||
-            row.columns == 1)
+            row.columns == 1) {
             continue;
+        }
         std::string outer = column.scalar;
         outer.append(std::to_string(column.rows)).append("x").append(std::to_string(row.columns)).append("(");
         for (std::uint32_t r = 0; r < column.rows; ++r) {
-            if (r > 0)
+            if (r > 0) {
                 outer += ", ";
+            }
             outer.append(t_.Text(k + 2)).append("[").append(std::to_string(r)).append("] * ").append(t_.Text(k + 4));
         }
         outer += ")";
@@ -453,17 +494,20 @@ void DeclarationReader::RewriteOneWideMatrices()
     static const char kLetters[] = "xyzw";
     for (std::size_t k = 0; k < t_.Size(); ++k) {
         // Struct members (s.m) are found by their name after the dot, the same way.
-        if (!t_.IsIdent(k) || names.count(t_.Text(k)) == 0)
+        if (!t_.IsIdent(k) || names.count(t_.Text(k)) == 0) {
             continue;
+        }
         const auto [rows, columns, dimensions, scalar] = names[t_.Text(k)];
         const std::string& name = t_.Text(k);
         // The array indices of an array of such matrices come first and stay as they are.
         std::size_t at = k + 1;
         std::size_t skipped = 0;
-        for (; skipped < dimensions && t_.Is(at, "[") && t_.Match(at) < t_.Size(); ++skipped)
+        for (; skipped < dimensions && t_.Is(at, "[") && t_.Match(at) < t_.Size(); ++skipped) {
             at = t_.Match(at) + 1;
-        if (skipped < dimensions)
+        }
+        if (skipped < dimensions) {
             continue;  // the array as a whole
+        }
         // m._m01 / m._12 (and runs of them): the elements' places in the vector.
         if (t_.Is(at, ".") && t_.IsIdent(at + 1) && t_.Text(at + 1).size() >= 3 && t_.Text(at + 1)[0] == '_') {
             static const std::regex kElement(R"(_m([0-3])([0-3])|_([1-4])([1-4]))");
@@ -472,18 +516,20 @@ void DeclarationReader::RewriteOneWideMatrices()
             std::size_t consumed = 0;
             bool ok = true;
             for (std::sregex_iterator it(s.begin(), s.end(), kElement), e; it != e; ++it) {
-                if (static_cast<std::size_t>(it->position()) != consumed)
+                if (static_cast<std::size_t>(it->position()) != consumed) {
                     ok = false;
+                }
                 consumed += static_cast<std::size_t>(it->length());
                 const auto& m = *it;
                 const std::uint32_t r = m[1].matched ? static_cast<std::uint32_t>(std::stoul(m[1]))
                                                      : static_cast<std::uint32_t>(std::stoul(m[3])) - 1;
                 const std::uint32_t c = m[2].matched ? static_cast<std::uint32_t>(std::stoul(m[2]))
                                                      : static_cast<std::uint32_t>(std::stoul(m[4])) - 1;
-                if (r >= rows || c >= columns)
+                if (r >= rows || c >= columns) {
                     ok = false;
-                else
+                } else {
                     letters += kLetters[rows == 1 ? c : r];
+                }
             }
             if (!ok || consumed != s.size() || letters.empty()) {
                 t_.Error(t_.At(at + 1), "'" + s + "' is not an element of the " + std::to_string(rows) + "x" +
@@ -493,11 +539,13 @@ void DeclarationReader::RewriteOneWideMatrices()
             t_.Replace(at + 1, at + 1, letters);
             continue;
         }
-        if (!t_.Is(at, "["))
+        if (!t_.Is(at, "[")) {
             continue;
+        }
         std::size_t close = t_.Match(at);
-        if (close >= t_.Size())
+        if (close >= t_.Size()) {
             continue;
+        }
         if (rows == 1) {
             // m[0] is the one row: the vector itself.
             if (close != at + 2 || t_.Text(at + 1) != "0") {
@@ -506,18 +554,22 @@ void DeclarationReader::RewriteOneWideMatrices()
             }
             t_.Replace(at, close, "");
             at = close + 1;
-            if (!t_.Is(at, "["))
+            if (!t_.Is(at, "[")) {
                 continue;
+            }
             close = t_.Match(at);
-            if (close >= t_.Size() || columns != 1)
+            if (close >= t_.Size() || columns != 1) {
                 continue;  // m[0][c] is the vector's component c
+            }
         } else {
             at = close + 1;
-            if (!t_.Is(at, "["))
+            if (!t_.Is(at, "[")) {
                 continue;  // m[r]: the one column's element r, the vector's component r
+            }
             close = t_.Match(at);
-            if (close >= t_.Size())
+            if (close >= t_.Size()) {
                 continue;
+            }
         }
         // m[r][0] of a one-column matrix: component r, already taken by m[r].
         if (close == at + 2 && t_.Text(at + 1) == "0") {
@@ -533,19 +585,24 @@ void DeclarationReader::RewriteSamplerArrays()
     // The GLSL translation cannot index arrays of samplers, so each element becomes a sampler of its
     // own; Direct3D 11 (shader model 5.0) indexes them with literals only, so nothing is lost.
     std::map<std::string, std::uint32_t> arrays;
-    for (const EffectResourceDecl& r : t_.Out().resources)
-        if (r.kind == EffectResourceKind::Sampler && r.elements > 0)
+    for (const EffectResourceDecl& r : t_.Out().resources) {
+        if (r.kind == EffectResourceKind::Sampler && r.elements > 0) {
             arrays[r.name] = r.elements;
-    if (arrays.empty())
+        }
+    }
+    if (arrays.empty()) {
         return;
+    }
     for (std::size_t k = 0; k < t_.Size(); ++k) {
-        if (!t_.IsIdent(k) || arrays.count(t_.Text(k)) == 0 || !t_.Is(k + 1, "["))
+        if (!t_.IsIdent(k) || arrays.count(t_.Text(k)) == 0 || !t_.Is(k + 1, "[")) {
             continue;
+        }
         const std::string name = t_.Text(k);
         const std::uint32_t count = arrays[name];
         const std::size_t close = t_.Match(k + 1);
-        if (close >= t_.Size())
+        if (close >= t_.Size()) {
             continue;
+        }
         const bool declaration = k > 0 && (t_.Is(k - 1, "SamplerState") || t_.Is(k - 1, "SamplerComparisonState"));
         if (declaration) {
             std::string names;
@@ -581,10 +638,11 @@ void CheckRegisters(EffectSource& source)
     std::map<char, std::vector<Range>> taken;
     auto add = [&](char cls, const EffectRegister& reg, std::uint32_t count, const std::string& name,
                    const EffectSourceLocation& where) {
-        if (!reg.given)
+        if (!reg.given) {
             return;
+        }
         const Range r{reg.slot, reg.slot + std::max(count, 1u), name, where};
-        for (const Range& other : taken[cls])
+        for (const Range& other : taken[cls]) {
             if (r.from < other.to && other.from < r.to) {
                 source.diagnostics.push_back(
                     {where.file, where.line, where.column, true, "X4500",
@@ -592,23 +650,29 @@ void CheckRegisters(EffectSource& source)
                          "' is already used by '" + other.name + "' declared at " + Where(other.where)});
                 return;
             }
+        }
         taken[cls].push_back(r);
     };
-    for (const EffectConstantBufferDecl& b : source.constantBuffers)
+    for (const EffectConstantBufferDecl& b : source.constantBuffers) {
         add('b', b.reg, 1, b.name, b.where);
-    for (const EffectResourceDecl& r : source.resources)
+    }
+    for (const EffectResourceDecl& r : source.resources) {
         add(RegisterClass(r.kind), r.reg, r.elements, r.name, r.where);
+    }
     // Direct3D 11's slot counts per stage.
     const std::map<char, std::pair<std::uint32_t, const char*>> kLimits = {{'b', {14, "constant buffer"}},
                                                                            {'t', {128, "texture"}},
                                                                            {'s', {16, "sampler"}},
                                                                            {'u', {8, "writable texture"}}};
-    for (const auto& [cls, ranges] : taken)
-        for (const Range& r : ranges)
-            if (r.to > kLimits.at(cls).first)
+    for (const auto& [cls, ranges] : taken) {
+        for (const Range& r : ranges) {
+            if (r.to > kLimits.at(cls).first) {
                 source.diagnostics.push_back({r.where.file, r.where.line, r.where.column, true, "X4500",
                                               "'" + r.name + "' reaches register " + std::string(1, cls) +
                                                   std::to_string(r.to - 1) + "; a stage has " +
                                                   std::to_string(kLimits.at(cls).first) + " " + kLimits.at(cls).second +
                                                   " registers"});
+            }
+        }
+    }
 }

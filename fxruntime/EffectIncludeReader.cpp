@@ -45,7 +45,8 @@ IncludeOutcome ReadIncludedFile(const std::string& path, const IncludeDirective&
         error = "#include nested too deeply";
         return IncludeOutcome::Refused;
     }
-    if (alreadyRead)
+    if (alreadyRead) {
         return IncludeOutcome::Skipped;
+    }
     return ReadRegularFile(path, text) ? IncludeOutcome::Read : IncludeOutcome::Skipped;
 }

@@ -28,16 +28,18 @@ public:
                 continue;
             }
             if (c == '/' && Peek(1) == '/') {
-                while (i_ < s_.size() && s_[i_] != '\n')
+                while (i_ < s_.size() && s_[i_] != '\n') {
                     Advance();
+                }
                 continue;
             }
             if (c == '/' && Peek(1) == '*') {
                 const int startLine = line_;
                 Advance();
                 Advance();
-                while (i_ < s_.size() && !(s_[i_] == '*' && Peek(1) == '/'))
+                while (i_ < s_.size() && !(s_[i_] == '*' && Peek(1) == '/')) {
                     Advance();
+                }
                 if (i_ >= s_.size()) {
                     out.error = "unterminated comment";
                     out.errorLine = startLine;
@@ -48,8 +50,9 @@ public:
                 continue;
             }
             if (c == '#' && lineStart) {
-                if (!Directive(out))
+                if (!Directive(out)) {
                     return;
+                }
                 continue;
             }
             if (static_cast<unsigned char>(c) >= 0x80) {
@@ -66,8 +69,9 @@ public:
             Token t{TokenKind::Punct, i_, i_, line_, column_, {}};
             if (IsIdentStart(c)) {
                 t.kind = TokenKind::Identifier;
-                while (i_ < s_.size() && IsIdentChar(s_[i_]))
+                while (i_ < s_.size() && IsIdentChar(s_[i_])) {
                     Advance();
+                }
             } else if (std::isdigit(static_cast<unsigned char>(c)) ||
                        (c == '.' && std::isdigit(static_cast<unsigned char>(Peek(1))))) {
                 t.kind = TokenKind::Number;
@@ -76,16 +80,19 @@ public:
                     const bool exponent = !hex && (s_[i_] == 'e' || s_[i_] == 'E') &&
                                           (Peek(1) == '+' || Peek(1) == '-');
                     Advance();
-                    if (exponent)
+                    if (exponent) {
                         Advance();
+                    }
                 }
             } else if (c == '"') {
                 t.kind = TokenKind::String;
                 Advance();
-                while (i_ < s_.size() && s_[i_] != '"' && s_[i_] != '\n')
+                while (i_ < s_.size() && s_[i_] != '"' && s_[i_] != '\n') {
                     Advance();
-                if (i_ < s_.size() && s_[i_] == '"')
+                }
+                if (i_ < s_.size() && s_[i_] == '"') {
                     Advance();
+                }
             } else {
                 Advance();
             }
@@ -129,49 +136,62 @@ private:
             Advance();
         }
         std::size_t p = 1;
-        while (p < text.size() && std::isspace(static_cast<unsigned char>(text[p])))
+        while (p < text.size() && std::isspace(static_cast<unsigned char>(text[p]))) {
             ++p;
+        }
         if (text.compare(p, 6, "pragma") == 0) {
             std::string compact;
-            for (std::size_t q = p + 6; q < text.size(); ++q)
-                if (!std::isspace(static_cast<unsigned char>(text[q])))
+            for (std::size_t q = p + 6; q < text.size(); ++q) {
+                if (!std::isspace(static_cast<unsigned char>(text[q]))) {
                     compact += text[q];
-            if (compact == "pack_matrix(row_major)")
+                }
+            }
+            if (compact == "pack_matrix(row_major)") {
                 out.packMatrix.push_back({offset, true});
-            if (compact == "pack_matrix(column_major)")
+            }
+            if (compact == "pack_matrix(column_major)") {
                 out.packMatrix.push_back({offset, false});
+            }
             return true;
         }
-        if (text.compare(p, 4, "line") == 0 && (p + 4 == text.size() || !IsIdentChar(text[p + 4])))
+        if (text.compare(p, 4, "line") == 0 && (p + 4 == text.size() || !IsIdentChar(text[p + 4]))) {
             return LineDirective(out, text.substr(p + 4), {offset, i_}, line, column);
-        if (text.compare(p, 6, "define") == 0 && p + 6 < text.size() && !IsIdentChar(text[p + 6]))
+        }
+        if (text.compare(p, 6, "define") == 0 && p + 6 < text.size() && !IsIdentChar(text[p + 6])) {
             return Define(out, text.substr(p + 6), line, column);
+        }
         if (text.compare(p, 5, "undef") == 0 && p + 5 < text.size() && !IsIdentChar(text[p + 5])) {
             macroSizes_.erase(FirstIdentifier(text, p + 5));
             return true;
         }
-        if (text.compare(p, 7, "include") != 0)
+        if (text.compare(p, 7, "include") != 0) {
             return true;
+        }
         p += 7;
-        while (p < text.size() && std::isspace(static_cast<unsigned char>(text[p])))
+        while (p < text.size() && std::isspace(static_cast<unsigned char>(text[p]))) {
             ++p;
-        if (p >= text.size() || (text[p] != '"' && text[p] != '<'))
+        }
+        if (p >= text.size() || (text[p] != '"' && text[p] != '<')) {
             return true;
+        }
         const char close = text[p] == '"' ? '"' : '>';
         const std::size_t q = text.find(close, p + 1);
-        if (q == std::string::npos)
+        if (q == std::string::npos) {
             return true;
+        }
         out.includes.push_back({text.substr(p + 1, q - p - 1), line, column});
         return true;
     }
 
     static std::string FirstIdentifier(const std::string& text, std::size_t p)
     {
-        while (p < text.size() && std::isspace(static_cast<unsigned char>(text[p])))
+        while (p < text.size() && std::isspace(static_cast<unsigned char>(text[p]))) {
             ++p;
+        }
         std::size_t q = p;
-        while (q < text.size() && IsIdentChar(text[q]))
+        while (q < text.size() && IsIdentChar(text[q])) {
             ++q;
+        }
         return text.substr(p, q - p);
     }
 
@@ -181,8 +201,9 @@ private:
     bool Define(LexedText& out, const std::string& rest, int line, int column)
     {
         const std::string name = FirstIdentifier(rest, 0);
-        if (name.empty())
+        if (name.empty()) {
             return true;  // the HLSL compiler says what is wrong
+        }
         std::size_t p = rest.find(name) + name.size();
         if (p < rest.size() && rest[p] == '(') {
             const std::size_t close = rest.find(')', p);
@@ -195,8 +216,9 @@ private:
                 ++p;
             } else if (IsIdentStart(c)) {
                 std::size_t q = p;
-                while (q < rest.size() && IsIdentChar(rest[q]))
+                while (q < rest.size() && IsIdentChar(rest[q])) {
                     ++q;
+                }
                 const auto known = macroSizes_.find(rest.substr(p, q - p));
                 size += known != macroSizes_.end() ? known->second : 1;
                 p = q;
@@ -220,11 +242,13 @@ private:
     static bool LineDirective(LexedText& out, const std::string& rest, TextSpan span, int line, int column)
     {
         std::size_t p = 0;
-        while (p < rest.size() && std::isspace(static_cast<unsigned char>(rest[p])))
+        while (p < rest.size() && std::isspace(static_cast<unsigned char>(rest[p]))) {
             ++p;
+        }
         std::size_t q = p;
-        while (q < rest.size() && !std::isspace(static_cast<unsigned char>(rest[q])))
+        while (q < rest.size() && !std::isspace(static_cast<unsigned char>(rest[q]))) {
             ++q;
+        }
         const std::string number = rest.substr(p, q - p);
         const bool digits = !number.empty() && number.size() <= 10 &&
                             number.find_first_not_of("0123456789") == std::string::npos;
@@ -269,8 +293,9 @@ bool IsIdentChar(char c)
 
 std::string Upper(std::string s)
 {
-    for (char& c : s)
+    for (char& c : s) {
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
     return s;
 }
 
@@ -291,16 +316,20 @@ bool ParseNumber(const std::string& text, double& value)
         return true;
     }
     if (!t.empty() && (t.back() == 'f' || t.back() == 'F' || t.back() == 'h' || t.back() == 'H') &&
-        !(t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X')))
+        !(t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X'))) {
         t.pop_back();
-    if (!t.empty() && (t.back() == 'u' || t.back() == 'U' || t.back() == 'l' || t.back() == 'L'))
+    }
+    if (!t.empty() && (t.back() == 'u' || t.back() == 'U' || t.back() == 'l' || t.back() == 'L')) {
         t.pop_back();
-    if (t.empty())
+    }
+    if (t.empty()) {
         return false;
+    }
     // strtod also reads "nan" and "inf", which are no HLSL literals and would reach integer casts.
     const std::size_t digit = t[0] == '-' || t[0] == '+' ? 1 : 0;
-    if (digit >= t.size() || !(std::isdigit(static_cast<unsigned char>(t[digit])) || t[digit] == '.'))
+    if (digit >= t.size() || !(std::isdigit(static_cast<unsigned char>(t[digit])) || t[digit] == '.')) {
         return false;
+    }
     char* end = nullptr;
     if (t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X')) {
         value = static_cast<double>(std::strtoull(t.c_str() + 2, &end, 16));

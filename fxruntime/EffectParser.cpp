@@ -33,14 +33,18 @@ public:
         LexedText lexed = LexEffectText(text_);
         t_ = std::move(lexed.tokens);
         decl_.SetPragmas(std::move(lexed.packMatrix));
-        if (!lexed.error.empty())
+        if (!lexed.error.empty()) {
             Error({path_, lexed.errorLine, lexed.errorColumn}, lexed.error);
-        for (const TextSpan& directive : lexed.lineDirectives)
+        }
+        for (const TextSpan& directive : lexed.lineDirectives) {
             BlankBytes(directive.begin, directive.end);
-        for (const IncludeDirective& inc : lexed.includes)
+        }
+        for (const IncludeDirective& inc : lexed.includes) {
             ReadInclude(inc);
-        if (!WithinDepthLimits())
+        }
+        if (!WithinDepthLimits()) {
             return;
+        }
         TopLevel();
         WarnImplicitTruncations(*this);
         RefuseUnsupportedConstructs(*this);
@@ -81,8 +85,9 @@ private:
         int depth = 0;
         std::size_t operators = 0;
         for (const Token& t : t_) {
-            if (t.kind != TokenKind::Punct)
+            if (t.kind != TokenKind::Punct) {
                 continue;
+            }
             if (t.text == "(" || t.text == "[" || t.text == "{") {
                 if (++depth > kMaxNesting) {
                     Error({path_, t.line, t.column},
@@ -174,8 +179,9 @@ private:
             if (w == "{") {
                 const std::size_t end = Match(k);
                 k = end < t_.size() ? end + 1 : t_.size();
-                if (Is(k, ";"))
+                if (Is(k, ";")) {
                     ++k;
+                }
                 statementStart = k;
                 continue;
             }
@@ -203,10 +209,12 @@ private:
         std::size_t end = k;
         int depth = 0;
         while (end < t_.size() && !(depth == 0 && Is(end, ";"))) {
-            if (Is(end, "(") || Is(end, "{"))
+            if (Is(end, "(") || Is(end, "{")) {
                 ++depth;
-            if (Is(end, ")") || Is(end, "}"))
+            }
+            if (Is(end, ")") || Is(end, "}")) {
                 --depth;
+            }
             ++end;
         }
         const std::string& name = t_[k + 1].text;
@@ -227,8 +235,9 @@ private:
                 return next;
             }
             EffectEntryCall call;
-            if (!CompileShaderCall(k + 3, end, var.stage, call))
+            if (!CompileShaderCall(k + 3, end, var.stage, call)) {
                 return next;
+            }
             var.call = std::move(call);
         }
         if (out_.shaderVariables.count(name) != 0) {
@@ -245,20 +254,25 @@ private:
     {
         std::size_t n = k + 1;
         std::string name;
-        if (IsIdent(n))
+        if (IsIdent(n)) {
             name = t_[n++].text;
-        if (!Is(n, "{"))
+        }
+        if (!Is(n, "{")) {
             return n;  // "struct S" used as a type
+        }
         const std::size_t close = Match(n);
-        if (close >= t_.size())
+        if (close >= t_.size()) {
             return t_.size();
+        }
         std::size_t start = n + 1;
-        for (std::size_t j = n + 1; j < close; ++j)
+        for (std::size_t j = n + 1; j < close; ++j) {
             if (Is(j, ";")) {
-                if (!name.empty())
+                if (!name.empty()) {
                     decl_.Members(start, j, name, false);
+                }
                 start = j + 1;
             }
+        }
         return close + 1;
     }
 
@@ -271,10 +285,11 @@ private:
             Error(At(k), "unterminated attribute");
             return t_.size();
         }
-        if (Is(k + 2, "vk") && Is(k + 3, ":"))
+        if (Is(k + 2, "vk") && Is(k + 3, ":")) {
             Error(At(k), "'" + Source(k, close) +
                              "' is a Vulkan attribute, not Direct3D 11 HLSL; a writable "
                              "texture's format follows from its element type");
+        }
         return close + 1;
     }
 
@@ -291,10 +306,12 @@ private:
             n = after;
             out_.constantBuffers.push_back(buffer);
         }
-        while (n < t_.size() && !Is(n, "{"))
+        while (n < t_.size() && !Is(n, "{")) {
             ++n;
-        if (n >= t_.size())
+        }
+        if (n >= t_.size()) {
             return n;
+        }
         const std::size_t close = Match(n);
         std::size_t start = n + 1;
         for (std::size_t j = n + 1; j < close && j < t_.size(); ++j) {
@@ -308,8 +325,9 @@ private:
             }
         }
         std::size_t end = close < t_.size() ? close + 1 : t_.size();
-        if (Is(end, ";"))
+        if (Is(end, ";")) {
             ++end;
+        }
         return end;
     }
 
@@ -320,22 +338,28 @@ private:
         std::size_t end = eq + 1;
         int depth = 0;
         while (end < t_.size() && !(depth == 0 && t_[end].text == terminator)) {
-            if (t_[end].text == "{" || t_[end].text == "(")
+            if (t_[end].text == "{" || t_[end].text == "(") {
                 ++depth;
-            if (t_[end].text == "}" || t_[end].text == ")")
+            }
+            if (t_[end].text == "}" || t_[end].text == ")") {
                 --depth;
+            }
             ++end;
         }
         bool constant = false;
-        for (std::size_t j = start; j < eq; ++j)
-            if (t_[j].text == "static" || t_[j].text == "const")
+        for (std::size_t j = start; j < eq; ++j) {
+            if (t_[j].text == "static" || t_[j].text == "const") {
                 constant = true;
-        if (constant)
+            }
+        }
+        if (constant) {
             return end < t_.size() ? end + 1 : end;  // compile-time constants stay as they are
+        }
         std::size_t nameAt = eq - 1;
         if (Is(nameAt, "]")) {
-            while (nameAt > start && !Is(nameAt, "["))
+            while (nameAt > start && !Is(nameAt, "[")) {
                 --nameAt;
+            }
             --nameAt;
         }
         if (nameAt >= t_.size() || !IsIdent(nameAt) || nameAt < start) {
@@ -351,8 +375,9 @@ private:
                     Error(At(j), "bad number '" + t_[j].text + "'");
                     continue;
                 }
-                if (j > eq + 1 && t_[j - 1].text == "-")
+                if (j > eq + 1 && t_[j - 1].text == "-") {
                     v = -v;
+                }
                 init.values.push_back(v);
             } else if (t_[j].kind == TokenKind::Identifier && !Is(j + 1, "(")) {
                 Error(At(j), "initializer of '" + t_[nameAt].text + "' must be made of literal numbers");
@@ -372,32 +397,39 @@ private:
         std::size_t typeStart = statementStart;
         while (Is(typeStart, "[")) {
             const std::size_t end = Match(typeStart);
-            if (end >= nameAt)
+            if (end >= nameAt) {
                 break;
+            }
             typeStart = end + 1;
         }
-        if (typeStart > statementStart)
+        if (typeStart > statementStart) {
             f.attributes = Source(statementStart, typeStart - 1);
-        if (typeStart < nameAt)
+        }
+        if (typeStart < nameAt) {
             f.returnType = Source(typeStart, nameAt - 1);
+        }
         std::size_t p = nameAt + 2;
         while (p < close) {
             std::size_t q = p;
             int depth = 0;
             while (q < close && !(depth == 0 && t_[q].text == ",")) {
-                if (t_[q].text == "(" || t_[q].text == "[" || t_[q].text == "<")
+                if (t_[q].text == "(" || t_[q].text == "[" || t_[q].text == "<") {
                     ++depth;
-                if (t_[q].text == ")" || t_[q].text == "]" || t_[q].text == ">")
+                }
+                if (t_[q].text == ")" || t_[q].text == "]" || t_[q].text == ">") {
                     --depth;
+                }
                 ++q;
             }
             EffectFunctionParameter param;
             param.text = Source(p, q - 1);
             for (std::size_t j = p; j < q; ++j) {
-                if (t_[j].text == "uniform")
+                if (t_[j].text == "uniform") {
                     param.isUniform = true;
-                if (t_[j].text == ":" || t_[j].text == "=" || t_[j].text == "[")
+                }
+                if (t_[j].text == ":" || t_[j].text == "=" || t_[j].text == "[") {
                     break;
+                }
                 if (IsIdent(j)) {
                     param.type = param.name;
                     param.name = t_[j].text;
@@ -412,12 +444,14 @@ private:
     std::size_t Sampler(std::size_t k)
     {
         const bool comparison = t_[k].text == "SamplerComparisonState";
-        if (!IsIdent(k + 1))
+        if (!IsIdent(k + 1)) {
             return k + 1;  // the type used elsewhere, e.g. a parameter
+        }
         EffectSamplerDesc desc;
         desc.name = t_[k + 1].text;
-        if (comparison)
+        if (comparison) {
             desc.filter = 0x95;
+        }
         EffectResourceDecl decl;
         std::size_t n = decl_.SamplerDeclaration(k, decl);
         if (Is(n, "{") && decl.elements > 0) {
@@ -434,8 +468,9 @@ private:
                 return ReadSamplerField(*this, desc, field, v, vEnd);
             });
             std::size_t end = close;
-            if (Is(close + 1, ";"))
+            if (Is(close + 1, ";")) {
                 end = close + 1;
+            }
             Blank(n, end);
             // The declaration stays for the HLSL compiler; only the block goes.
             stripped_[t_[n].begin] = ';';
@@ -447,11 +482,12 @@ private:
 
     void AddSampler(const EffectSamplerDesc& desc, const EffectResourceDecl& decl)
     {
-        for (const EffectSamplerDesc& s : out_.samplers)
+        for (const EffectSamplerDesc& s : out_.samplers) {
             if (s.name == desc.name) {
                 Error(decl.where, "sampler state '" + desc.name + "' is declared twice");
                 return;
             }
+        }
         out_.samplers.push_back(desc);
         out_.resources.push_back(decl);
     }
@@ -479,17 +515,20 @@ private:
                 index = static_cast<int>(v);
                 k += 3;
             }
-            if (!Expect(k, "="))
+            if (!Expect(k, "=")) {
                 return;
+            }
             std::size_t end = k;
-            while (end < close && !Is(end, ";"))
+            while (end < close && !Is(end, ";")) {
                 ++end;
+            }
             if (end == k) {
                 Error(At(k), "missing value for '" + field + "'");
                 return;
             }
-            if (!apply(field, index, k, end))
+            if (!apply(field, index, k, end)) {
                 Error(At(fieldAt), BadField(field, k, end));
+            }
             k = end + 1;
         }
     }
@@ -502,11 +541,12 @@ private:
     template <typename T>
     bool Unique(const std::vector<T>& list, const std::string& name, const EffectSourceLocation& where)
     {
-        for (const T& s : list)
+        for (const T& s : list) {
             if (s.name == name) {
                 Error(where, "state '" + name + "' is declared twice");
                 return false;
             }
+        }
         return true;
     }
 
@@ -536,41 +576,50 @@ private:
         if (kind == "RasterizerState") {
             EffectRasterizerDesc d;
             d.name = name;
-            if (hasBlock)
+            if (hasBlock) {
                 Fields(n, close, [&](const std::string& f, int, std::size_t v, std::size_t e) {
                     return ReadRasterizerField(*this, d, f, v, e);
                 });
-            if (Unique(out_.rasterizerStates, name, where))
+            }
+            if (Unique(out_.rasterizerStates, name, where)) {
                 out_.rasterizerStates.push_back(d);
+            }
         } else if (kind == "DepthStencilState") {
             EffectDepthStencilDesc d;
             d.name = name;
-            if (hasBlock)
+            if (hasBlock) {
                 Fields(n, close, [&](const std::string& f, int, std::size_t v, std::size_t e) {
                     return ReadDepthStencilField(*this, d, f, v, e);
                 });
-            if (Unique(out_.depthStencilStates, name, where))
+            }
+            if (Unique(out_.depthStencilStates, name, where)) {
                 out_.depthStencilStates.push_back(d);
+            }
         } else {
             EffectBlendDesc d;
             d.name = name;
             bool independentSet = false;
             bool laterTargets = false;
-            if (hasBlock)
+            if (hasBlock) {
                 Fields(n, close, [&](const std::string& f, int index, std::size_t v, std::size_t e) {
-                    if (index > 0)
+                    if (index > 0) {
                         laterTargets = true;
+                    }
                     return ReadBlendField(*this, d, independentSet, f, index, v, e);
                 });
+            }
             // Describing a target beyond the first only means something with independent blending.
-            if (!independentSet)
+            if (!independentSet) {
                 d.independentBlendEnable = laterTargets;
-            if (Unique(out_.blendStates, name, where))
+            }
+            if (Unique(out_.blendStates, name, where)) {
                 out_.blendStates.push_back(d);
+            }
         }
         std::size_t end = hasBlock ? close : n;
-        if (hasBlock && Is(close + 1, ";"))
+        if (hasBlock && Is(close + 1, ";")) {
             end = close + 1;
+        }
         Blank(k, end);
         return end + 1;
     }
@@ -586,8 +635,9 @@ private:
         tech.name = t_[n].text;
         tech.where = At(n);
         ++n;
-        if (Is(n, "<"))
+        if (Is(n, "<")) {
             n = Match(n) + 1;  // annotations
+        }
         if (!Is(n, "{")) {
             Error(At(n), "expected '{' after technique '" + tech.name + "' but found '" + Text(n) + "'");
             return SkipBlock(k);
@@ -606,10 +656,12 @@ private:
             }
             EffectSourcePass pass;
             ++p;
-            if (IsIdent(p))
+            if (IsIdent(p)) {
                 pass.name = t_[p++].text;
-            if (Is(p, "<"))
+            }
+            if (Is(p, "<")) {
                 p = Match(p) + 1;
+            }
             if (!Is(p, "{")) {
                 Error(At(p), "expected '{' after pass '" + pass.name + "' but found '" + Text(p) + "'");
                 break;
@@ -619,18 +671,22 @@ private:
                 Error(At(p), "unterminated pass '" + pass.name + "'");
                 break;
             }
-            if (!PassBody(p + 1, passClose, pass))
+            if (!PassBody(p + 1, passClose, pass)) {
                 break;
+            }
             tech.passes.push_back(std::move(pass));
             p = passClose + 1;
         }
-        for (const EffectSourceTechnique& t : out_.techniques)
-            if (t.name == tech.name)
+        for (const EffectSourceTechnique& t : out_.techniques) {
+            if (t.name == tech.name) {
                 Error(tech.where, "technique '" + tech.name + "' is declared twice");
+            }
+        }
         out_.techniques.push_back(std::move(tech));
         std::size_t end = close;
-        if (Is(close + 1, ";"))
+        if (Is(close + 1, ";")) {
             end = close + 1;
+        }
         Blank(k, end);
         return end + 1;
     }
@@ -638,8 +694,9 @@ private:
     std::size_t SkipBlock(std::size_t k)
     {
         std::size_t n = k;
-        while (n < t_.size() && !Is(n, "{"))
+        while (n < t_.size() && !Is(n, "{")) {
             ++n;
+        }
         const std::size_t close = n < t_.size() ? Match(n) : t_.size();
         const std::size_t end = std::min(close, t_.size() - 1);
         Blank(k, end);
@@ -650,15 +707,18 @@ private:
     std::vector<std::pair<std::size_t, std::size_t>> Arguments(std::size_t open, std::size_t close) const
     {
         std::vector<std::pair<std::size_t, std::size_t>> args;
-        if (close == open + 1)
+        if (close == open + 1) {
             return args;
+        }
         std::size_t start = open + 1;
         int depth = 0;
         for (std::size_t j = open + 1; j < close; ++j) {
-            if (t_[j].text == "(" || t_[j].text == "{")
+            if (t_[j].text == "(" || t_[j].text == "{") {
                 ++depth;
-            if (t_[j].text == ")" || t_[j].text == "}")
+            }
+            if (t_[j].text == ")" || t_[j].text == "}") {
                 --depth;
+            }
             if (depth == 0 && t_[j].text == ",") {
                 args.emplace_back(start, j);
                 start = j + 1;
@@ -717,8 +777,9 @@ private:
                     slot = var->second.call;
                 } else {
                     EffectEntryCall call;
-                    if (!CompileShaderCall(args[0].first, args[0].second, setter->second, call))
+                    if (!CompileShaderCall(args[0].first, args[0].second, setter->second, call)) {
                         return false;
+                    }
                     slot = std::move(call);
                 }
             } else if (what == "SetRasterizerState" || what == "SetDepthStencilState" || what == "SetBlendState") {
@@ -767,8 +828,9 @@ private:
                 return false;
             }
             k = end + 1;
-            if (!Expect(k, ";"))
+            if (!Expect(k, ";")) {
                 return false;
+            }
         }
         return true;
     }
@@ -821,8 +883,9 @@ private:
             std::string arg;
             for (std::size_t j = x; j < y; ++j) {
                 if (!arg.empty() && (IsIdent(j) || t_[j].kind == TokenKind::Number) &&
-                    (IsIdent(j - 1) || t_[j - 1].kind == TokenKind::Number))
+                    (IsIdent(j - 1) || t_[j - 1].kind == TokenKind::Number)) {
                     arg += ' ';
+                }
                 arg += t_[j].text;
             }
             call.arguments.push_back(arg);

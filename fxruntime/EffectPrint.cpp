@@ -49,10 +49,12 @@ std::string Hex(std::uint32_t v)
 template <typename T>
 std::string StateName(std::int32_t index, const std::vector<T>& states)
 {
-    if (index == kEffectStateUnset)
+    if (index == kEffectStateUnset) {
         return "unset";
-    if (index == kEffectStateDefault)
+    }
+    if (index == kEffectStateDefault) {
         return "NULL";
+    }
     return states[static_cast<std::size_t>(index)].name;
 }
 
@@ -84,13 +86,15 @@ std::string TypeName(const EffectVariable& v)
     std::ostringstream t;
     t << kBase[static_cast<int>(v.baseType)];
     if (v.baseType != EffectBaseType::Struct) {
-        if (v.matrix)
+        if (v.matrix) {
             t << v.rows << "x" << v.columns;
-        else if (v.columns > 1)
+        } else if (v.columns > 1) {
             t << v.columns;
+        }
     }
-    if (v.elements > 0)
+    if (v.elements > 0) {
         t << "[" << v.elements << "]";
+    }
     return t.str();
 }
 
@@ -104,17 +108,21 @@ std::string PrintEffect(const EffectBlob& blob, const EffectPrintOptions& option
         o << "  technique " << t.name << "\n";
         for (const EffectPass& p : t.passes) {
             o << "    pass " << (p.name.empty() ? "(unnamed)" : p.name) << ":";
-            for (std::size_t k = 0; k < kEffectStageCount; ++k)
-                if (p.shaders[k] >= 0)
+            for (std::size_t k = 0; k < kEffectStageCount; ++k) {
+                if (p.shaders[k] >= 0) {
                     o << " " << StageName(static_cast<StageKind>(k)) << "=" << p.shaders[k];
+                }
+            }
             o << " rasterizer=" << StateName(p.rasterizerState, blob.rasterizerStates);
             o << " depthstencil=" << StateName(p.depthStencilState, blob.depthStencilStates);
-            if (p.depthStencilState != kEffectStateUnset)
+            if (p.depthStencilState != kEffectStateUnset) {
                 o << " ref=" << p.stencilRef;
+            }
             o << " blend=" << StateName(p.blendState, blob.blendStates);
-            if (p.blendState != kEffectStateUnset)
+            if (p.blendState != kEffectStateUnset) {
                 o << " factor=(" << Float(p.blendFactor[0]) << "," << Float(p.blendFactor[1]) << ","
                   << Float(p.blendFactor[2]) << "," << Float(p.blendFactor[3]) << ") mask=" << Hex(p.sampleMask);
+            }
             o << "\n";
         }
     }
@@ -124,33 +132,40 @@ std::string PrintEffect(const EffectBlob& blob, const EffectPrintOptions& option
         o << "  [" << i << "] " << StageName(s.stage) << " " << s.entry << "\n";
         const StageBlob& stage = s.parsed;
         static const char* kComponent[] = {"float", "int", "uint"};
-        for (const StageInput& in : stage.inputs)
+        for (const StageInput& in : stage.inputs) {
             o << "    input " << in.semanticName << in.semanticIndex << " location " << in.location << " "
               << kComponent[static_cast<int>(in.componentType)] << in.componentCount << "\n";
-        for (const StageConstantBuffer& b : stage.constantBuffers)
+        }
+        for (const StageConstantBuffer& b : stage.constantBuffers) {
             o << "    cbuffer " << b.name << " slot " << b.binding << " size " << b.byteSize << "\n";
+        }
         for (const StageTexture& t : stage.textures) {
             o << "    texture unit " << t.unit << " slot " << t.slot << " " << DimensionName(t.dimension);
-            if (t.samplerSlot == kStageNoSampler)
+            if (t.samplerSlot == kStageNoSampler) {
                 o << " no sampler\n";
-            else
+            } else {
                 o << " sampler " << t.samplerSlot << "\n";
+            }
         }
-        for (const StageImage& img : stage.images)
+        for (const StageImage& img : stage.images) {
             o << "    image " << img.name << " unit " << img.unit << " " << ImageFormatName(img.format) << "\n";
-        if (options.glsl)
+        }
+        if (options.glsl) {
             o << stage.glsl << "\n";
+        }
     }
     o << "constant buffers " << blob.constantBuffers.size() << "\n";
     for (const EffectConstantBuffer& b : blob.constantBuffers) {
         o << "  " << b.name << " slot " << b.slot << " size " << b.initialData.size();
         bool nonZero = false;
-        for (std::uint8_t byte : b.initialData)
+        for (std::uint8_t byte : b.initialData) {
             nonZero = nonZero || byte != 0;
+        }
         o << (nonZero ? " (initialized)" : "");
         // The shaders read a std140 copy when Direct3D's offsets cannot be declared in GLSL.
-        if (!b.runs.empty())
+        if (!b.runs.empty()) {
             o << " glsl-copy " << b.gpuSize << " in " << b.runs.size() << " runs";
+        }
         o << "\n";
     }
     o << "variables " << blob.variables.size() << "\n";
@@ -159,47 +174,54 @@ std::string PrintEffect(const EffectBlob& blob, const EffectPrintOptions& option
         switch (v.kind) {
         case EffectVariableKind::Numeric:
             o << TypeName(v) << " buffer " << v.buffer << " offset " << v.offset << " size " << v.size;
-            if (v.elements > 0)
+            if (v.elements > 0) {
                 o << " stride " << v.elementStride;
-            if (v.matrix)
+            }
+            if (v.matrix) {
                 o << (v.columnMajor ? " column_major" : " row_major");
+            }
             break;
         case EffectVariableKind::Texture:
             o << TextureTypeName(v.dimension);
-            if (v.elements > 0)
+            if (v.elements > 0) {
                 o << "[" << v.elements << "]";
+            }
             o << " slot " << v.slot;
             break;
         case EffectVariableKind::Uav: o << "RWTexture2D " << ImageFormatName(v.format) << " slot " << v.slot; break;
         case EffectVariableKind::Sampler:
             o << "SamplerState";
-            if (v.elements > 0)
+            if (v.elements > 0) {
                 o << "[" << v.elements << "]";
+            }
             o << " slot " << v.slot;
             break;
         }
         o << "\n";
     }
     o << "samplers " << blob.samplers.size() << "\n";
-    for (const EffectSamplerDesc& s : blob.samplers)
+    for (const EffectSamplerDesc& s : blob.samplers) {
         o << "  " << s.name << " filter " << Hex(s.filter) << " address " << s.addressU << " " << s.addressV << " "
           << s.addressW << " bias " << Float(s.mipLODBias) << " anisotropy " << s.maxAnisotropy << " compare "
           << s.comparisonFunc << " border (" << Float(s.borderColor[0]) << "," << Float(s.borderColor[1]) << ","
           << Float(s.borderColor[2]) << "," << Float(s.borderColor[3]) << ") lod " << Float(s.minLOD) << " "
           << Float(s.maxLOD) << "\n";
+    }
     o << "rasterizer states " << blob.rasterizerStates.size() << "\n";
-    for (const EffectRasterizerDesc& s : blob.rasterizerStates)
+    for (const EffectRasterizerDesc& s : blob.rasterizerStates) {
         o << "  " << s.name << " fill " << s.fillMode << " cull " << s.cullMode << " ccw " << s.frontCounterClockwise
           << " bias " << s.depthBias << " " << Float(s.depthBiasClamp) << " " << Float(s.slopeScaledDepthBias)
           << " clip " << s.depthClipEnable << " scissor " << s.scissorEnable << " msaa " << s.multisampleEnable
           << " aaline " << s.antialiasedLineEnable << "\n";
+    }
     o << "depth-stencil states " << blob.depthStencilStates.size() << "\n";
     for (const EffectDepthStencilDesc& s : blob.depthStencilStates) {
         o << "  " << s.name << " depth " << s.depthEnable << " write " << s.depthWriteMask << " func " << s.depthFunc
           << " stencil " << s.stencilEnable << " read " << Hex(s.stencilReadMask) << " write "
           << Hex(s.stencilWriteMask);
-        for (const EffectStencilOpDesc* f : {&s.frontFace, &s.backFace})
+        for (const EffectStencilOpDesc* f : {&s.frontFace, &s.backFace}) {
             o << " (" << f->failOp << " " << f->depthFailOp << " " << f->passOp << " " << f->func << ")";
+        }
         o << "\n";
     }
     o << "blend states " << blob.blendStates.size() << "\n";
@@ -215,8 +237,9 @@ std::string PrintEffect(const EffectBlob& blob, const EffectPrintOptions& option
                                    t.destBlendAlpha == defaults.destBlendAlpha &&
                                    t.blendOpAlpha == defaults.blendOpAlpha &&
                                    t.renderTargetWriteMask == defaults.renderTargetWriteMask;
-            if (i > 0 && isDefault)
+            if (i > 0 && isDefault) {
                 continue;
+            }
             o << "    target " << i << " enable " << t.blendEnable << " color " << t.srcBlend << " " << t.destBlend
               << " " << t.blendOp << " alpha " << t.srcBlendAlpha << " " << t.destBlendAlpha << " " << t.blendOpAlpha
               << " mask " << Hex(t.renderTargetWriteMask) << "\n";

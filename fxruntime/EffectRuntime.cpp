@@ -126,10 +126,12 @@ struct ConstantBuffer {
 
     const std::uint8_t* Upload()
     {
-        if (runs == nullptr || runs->empty())
+        if (runs == nullptr || runs->empty()) {
             return data.data();
-        for (const EffectCopyRun& r : *runs)
+        }
+        for (const EffectCopyRun& r : *runs) {
             std::memcpy(gpu.data() + r.to, data.data() + r.from, r.bytes);
+        }
         return gpu.data();
     }
 };
@@ -147,8 +149,9 @@ struct VariableCore {
           srv(this),
           uav(this)
     {
-        if (variable->kind == EffectVariableKind::Texture)
+        if (variable->kind == EffectVariableKind::Texture) {
             views.resize(std::max(variable->elements, 1u));
+        }
     }
 
     bool IsNumeric() const
@@ -213,9 +216,11 @@ class TechniqueImpl final : public ID3DX11EffectTechnique {
 public:
     TechniqueImpl(EffectObject* owner, const EffectTechnique* technique) : effect_(owner), info_(technique)
     {
-        if (technique != nullptr)
-            for (const EffectPass& p : technique->passes)
+        if (technique != nullptr) {
+            for (const EffectPass& p : technique->passes) {
                 passes_.push_back(std::make_unique<PassImpl>(owner, &p));
+            }
+        }
     }
     virtual ~TechniqueImpl() = default;
     BOOL IsValid() override { return effect_ != nullptr ? TRUE : FALSE; }
@@ -245,15 +250,17 @@ public:
     BOOL IsValid() override { return TRUE; }
     HRESULT GetDevice(ID3D11Device** ppDevice) override
     {
-        if (ppDevice == nullptr)
+        if (ppDevice == nullptr) {
             return E_INVALIDARG;
+        }
         *ppDevice = ComPtr(device_).Detach();
         return S_OK;
     }
     HRESULT GetDesc(D3DX11_EFFECT_DESC* pDesc) override
     {
-        if (pDesc == nullptr)
+        if (pDesc == nullptr) {
             return E_INVALIDARG;
+        }
         pDesc->ConstantBuffers = static_cast<UINT>(buffers_.size());
         pDesc->GlobalVariables = static_cast<UINT>(variables_.size());
         pDesc->InterfaceVariables = 0;
@@ -263,32 +270,40 @@ public:
     }
     ID3DX11EffectVariable* GetVariableByIndex(UINT Index) override
     {
-        if (Index >= variables_.size())
+        if (Index >= variables_.size()) {
             return &g_inertRaw;
+        }
         return &variables_[Index]->raw;
     }
     ID3DX11EffectVariable* GetVariableByName(LPCSTR Name) override
     {
-        if (Name == nullptr)
+        if (Name == nullptr) {
             return &g_inertRaw;
-        for (const auto& v : variables_)
-            if (v->info->name == Name)
+        }
+        for (const auto& v : variables_) {
+            if (v->info->name == Name) {
                 return &v->raw;
+            }
+        }
         return &g_inertRaw;
     }
     ID3DX11EffectTechnique* GetTechniqueByIndex(UINT Index) override
     {
-        if (Index >= techniques_.size())
+        if (Index >= techniques_.size()) {
             return &g_inertTechnique;
+        }
         return techniques_[Index].get();
     }
     ID3DX11EffectTechnique* GetTechniqueByName(LPCSTR Name) override
     {
-        if (Name == nullptr)
+        if (Name == nullptr) {
             return &g_inertTechnique;
-        for (std::size_t i = 0; i < techniques_.size(); ++i)
-            if (blob_.techniques[i].name == Name)
+        }
+        for (std::size_t i = 0; i < techniques_.size(); ++i) {
+            if (blob_.techniques[i].name == Name) {
                 return techniques_[i].get();
+            }
+        }
         return &g_inertTechnique;
     }
 
@@ -357,28 +372,34 @@ ID3DX11EffectUnorderedAccessViewVariable* ViewBase<Interface>::AsUnorderedAccess
 template <class Interface>
 HRESULT ViewBase<Interface>::SetRawValue(const void* pData, UINT ByteOffset, UINT ByteCount)
 {
-    if (core_ == nullptr)
+    if (core_ == nullptr) {
         return E_FAIL;
+    }
     return core_->Write(ByteOffset, pData, ByteCount);
 }
 template <class Interface>
 HRESULT ViewBase<Interface>::GetRawValue(void* pData, UINT ByteOffset, UINT ByteCount)
 {
-    if (core_ == nullptr)
+    if (core_ == nullptr) {
         return E_FAIL;
+    }
     return core_->Read(ByteOffset, pData, ByteCount);
 }
 
 HRESULT VariableCore::Write(UINT offset, const void* bytes, UINT count)
 {
-    if (info->kind != EffectVariableKind::Numeric)
+    if (info->kind != EffectVariableKind::Numeric) {
         return E_FAIL;
-    if (bytes == nullptr && count != 0)
+    }
+    if (bytes == nullptr && count != 0) {
         return E_INVALIDARG;
-    if (std::uint64_t{offset} + count > info->size)
+    }
+    if (std::uint64_t{offset} + count > info->size) {
         return E_INVALIDARG;
-    if (count == 0)
+    }
+    if (count == 0) {
         return S_OK;
+    }
     std::memcpy(effect->BufferData(info->buffer).data() + info->offset + offset, bytes, count);
     effect->MarkDirty(info->buffer);
     return S_OK;
@@ -386,22 +407,27 @@ HRESULT VariableCore::Write(UINT offset, const void* bytes, UINT count)
 
 std::uint8_t* VariableCore::Place(UINT offset, UINT count)
 {
-    if (info->kind != EffectVariableKind::Numeric || std::uint64_t{offset} + count > info->size)
+    if (info->kind != EffectVariableKind::Numeric || std::uint64_t{offset} + count > info->size) {
         return nullptr;
+    }
     effect->MarkDirty(info->buffer);
     return effect->BufferData(info->buffer).data() + info->offset + offset;
 }
 
 HRESULT VariableCore::Read(UINT offset, void* bytes, UINT count) const
 {
-    if (info->kind != EffectVariableKind::Numeric)
+    if (info->kind != EffectVariableKind::Numeric) {
         return E_FAIL;
-    if (bytes == nullptr && count != 0)
+    }
+    if (bytes == nullptr && count != 0) {
         return E_INVALIDARG;
-    if (std::uint64_t{offset} + count > info->size)
+    }
+    if (std::uint64_t{offset} + count > info->size) {
         return E_INVALIDARG;
-    if (count != 0)
+    }
+    if (count != 0) {
         std::memcpy(bytes, effect->BufferData(info->buffer).data() + info->offset + offset, count);
+    }
     return S_OK;
 }
 
@@ -434,8 +460,9 @@ HRESULT VariableCore::ReadComponent(UINT offset, float& value) const
 {
     std::uint8_t bytes[4] = {};
     const HRESULT hr = Read(offset, bytes, 4);
-    if (FAILED(hr))
+    if (FAILED(hr)) {
         return hr;
+    }
     switch (info->baseType) {
     case EffectBaseType::Float: std::memcpy(&value, bytes, 4); break;
     case EffectBaseType::Int: {
@@ -460,46 +487,57 @@ HRESULT ScalarView::SetFloat(float Value)
 }
 HRESULT ScalarView::GetFloat(float* pValue)
 {
-    if (core_ == nullptr)
+    if (core_ == nullptr) {
         return E_FAIL;
-    if (pValue == nullptr)
+    }
+    if (pValue == nullptr) {
         return E_INVALIDARG;
+    }
     return core_->ReadComponent(0, *pValue);
 }
 HRESULT ScalarView::SetInt(int Value)
 {
-    if (core_ == nullptr)
+    if (core_ == nullptr) {
         return E_FAIL;
-    if (core_->info->baseType == EffectBaseType::Int)
+    }
+    if (core_->info->baseType == EffectBaseType::Int) {
         return core_->Write(0, &Value, 4);
+    }
     return core_->WriteComponent(0, static_cast<float>(Value));
 }
 
 HRESULT VectorView::SetFloatVector(const float* pData)
 {
-    if (core_ == nullptr)
+    if (core_ == nullptr) {
         return E_FAIL;
-    if (pData == nullptr)
+    }
+    if (pData == nullptr) {
         return E_INVALIDARG;
-    if (core_->info->baseType == EffectBaseType::Float)
+    }
+    if (core_->info->baseType == EffectBaseType::Float) {
         return core_->Write(0, pData, core_->info->columns * 4);  // the floats as they are, in one copy
+    }
     for (UINT c = 0; c < core_->info->columns; ++c) {
         const HRESULT hr = core_->WriteComponent(c * 4, pData[c]);
-        if (FAILED(hr))
+        if (FAILED(hr)) {
             return hr;
+        }
     }
     return S_OK;
 }
 HRESULT VectorView::GetFloatVector(float* pData)
 {
-    if (core_ == nullptr)
+    if (core_ == nullptr) {
         return E_FAIL;
-    if (pData == nullptr)
+    }
+    if (pData == nullptr) {
         return E_INVALIDARG;
+    }
     for (UINT c = 0; c < core_->info->columns; ++c) {
         const HRESULT hr = core_->ReadComponent(c * 4, pData[c]);
-        if (FAILED(hr))
+        if (FAILED(hr)) {
             return hr;
+        }
     }
     return S_OK;
 }
@@ -513,43 +551,55 @@ UINT MatrixComponentOffset(const EffectVariable& v, UINT row, UINT column)
 
 HRESULT MatrixView::SetMatrix(const float* pData)
 {
-    if (core_ == nullptr)
+    if (core_ == nullptr) {
         return E_FAIL;
-    if (pData == nullptr)
+    }
+    if (pData == nullptr) {
         return E_INVALIDARG;
+    }
     const EffectVariable& v = *core_->info;
     // The range is checked once, so that a refused matrix leaves nothing half written, then each
     // element goes to its place, the row-major data transposed where the variable is column-major.
     const UINT end = MatrixComponentOffset(v, v.rows - 1, v.columns - 1) + 4;
-    if (std::uint64_t{end} > v.size)
+    if (std::uint64_t{end} > v.size) {
         return E_INVALIDARG;
+    }
     if (v.baseType == EffectBaseType::Float) {  // every matrix the compiler makes: copied as it is
         std::uint8_t* bytes = core_->Place(0, end);
-        for (UINT r = 0; r < v.rows; ++r)
-            for (UINT c = 0; c < v.columns; ++c)
+        for (UINT r = 0; r < v.rows; ++r) {
+            for (UINT c = 0; c < v.columns; ++c) {
                 std::memcpy(bytes + MatrixComponentOffset(v, r, c), &pData[r * 4 + c], 4);
+            }
+        }
         return S_OK;
     }
-    for (UINT r = 0; r < v.rows; ++r)
-        for (UINT c = 0; c < v.columns; ++c)
+    for (UINT r = 0; r < v.rows; ++r) {
+        for (UINT c = 0; c < v.columns; ++c) {
             core_->WriteComponent(MatrixComponentOffset(v, r, c), pData[r * 4 + c]);
+        }
+    }
     return S_OK;
 }
 HRESULT MatrixView::GetMatrix(float* pData)
 {
-    if (core_ == nullptr)
+    if (core_ == nullptr) {
         return E_FAIL;
-    if (pData == nullptr)
+    }
+    if (pData == nullptr) {
         return E_INVALIDARG;
+    }
     const EffectVariable& v = *core_->info;
-    for (UINT i = 0; i < 16; ++i)
+    for (UINT i = 0; i < 16; ++i) {
         pData[i] = 0.0f;
-    for (UINT r = 0; r < v.rows; ++r)
+    }
+    for (UINT r = 0; r < v.rows; ++r) {
         for (UINT c = 0; c < v.columns; ++c) {
             const HRESULT hr = core_->ReadComponent(MatrixComponentOffset(v, r, c), pData[r * 4 + c]);
-            if (FAILED(hr))
+            if (FAILED(hr)) {
                 return hr;
+            }
         }
+    }
     return S_OK;
 }
 
@@ -602,10 +652,12 @@ std::string ViewName(ID3D11ShaderResourceView* view)
 
 HRESULT ShaderResourceView::SetResourceArray(ID3D11ShaderResourceView** ppResources, UINT Offset, UINT Count)
 {
-    if (core_ == nullptr)
+    if (core_ == nullptr) {
         return E_FAIL;
-    if ((ppResources == nullptr && Count != 0) || std::uint64_t{Offset} + Count > core_->views.size())
+    }
+    if ((ppResources == nullptr && Count != 0) || std::uint64_t{Offset} + Count > core_->views.size()) {
         return E_INVALIDARG;
+    }
     // A view of another dimension than the shader declares samples nothing on GL (an incomplete
     // texture), so it is refused as the Direct3D debug layer refuses it, and said once.
     const D3D11_SRV_DIMENSION wanted = ViewDimensionOf(core_->info->dimension);
@@ -632,10 +684,12 @@ HRESULT ShaderResourceView::SetResourceArray(ID3D11ShaderResourceView** ppResour
 }
 HRESULT ShaderResourceView::GetResourceArray(ID3D11ShaderResourceView** ppResources, UINT Offset, UINT Count)
 {
-    if (core_ == nullptr)
+    if (core_ == nullptr) {
         return E_FAIL;
-    if ((ppResources == nullptr && Count != 0) || std::uint64_t{Offset} + Count > core_->views.size())
+    }
+    if ((ppResources == nullptr && Count != 0) || std::uint64_t{Offset} + Count > core_->views.size()) {
         return E_INVALIDARG;
+    }
     for (UINT i = 0; i < Count; ++i) {
         ppResources[i] = ComPtr(core_->views[Offset + i]).Detach();
     }
@@ -644,17 +698,20 @@ HRESULT ShaderResourceView::GetResourceArray(ID3D11ShaderResourceView** ppResour
 
 HRESULT UnorderedAccessView::SetUnorderedAccessView(ID3D11UnorderedAccessView* pResource)
 {
-    if (core_ == nullptr)
+    if (core_ == nullptr) {
         return E_FAIL;
+    }
     core_->uavView = pResource;
     return S_OK;
 }
 HRESULT UnorderedAccessView::GetUnorderedAccessView(ID3D11UnorderedAccessView** ppResource)
 {
-    if (core_ == nullptr)
+    if (core_ == nullptr) {
         return E_FAIL;
-    if (ppResource == nullptr)
+    }
+    if (ppResource == nullptr) {
         return E_INVALIDARG;
+    }
     *ppResource = ComPtr(core_->uavView).Detach();
     return S_OK;
 }
@@ -664,8 +721,9 @@ HRESULT UnorderedAccessView::GetUnorderedAccessView(ID3D11UnorderedAccessView** 
 
 HRESULT TechniqueImpl::GetDesc(D3DX11_TECHNIQUE_DESC* pDesc)
 {
-    if (pDesc == nullptr)
+    if (pDesc == nullptr) {
         return E_INVALIDARG;
+    }
     // Inert techniques report no passes, so a drawing loop over them draws nothing.
     pDesc->Name = info_ != nullptr ? info_->name.c_str() : "";
     pDesc->Passes = static_cast<UINT>(passes_.size());
@@ -675,25 +733,30 @@ HRESULT TechniqueImpl::GetDesc(D3DX11_TECHNIQUE_DESC* pDesc)
 
 ID3DX11EffectPass* TechniqueImpl::GetPassByIndex(UINT Index)
 {
-    if (Index >= passes_.size())
+    if (Index >= passes_.size()) {
         return &g_inertPass;
+    }
     return passes_[Index].get();
 }
 
 ID3DX11EffectPass* TechniqueImpl::GetPassByName(LPCSTR Name)
 {
-    if (Name == nullptr || info_ == nullptr)
+    if (Name == nullptr || info_ == nullptr) {
         return &g_inertPass;
-    for (std::size_t i = 0; i < passes_.size(); ++i)
-        if (info_->passes[i].name == Name)
+    }
+    for (std::size_t i = 0; i < passes_.size(); ++i) {
+        if (info_->passes[i].name == Name) {
             return passes_[i].get();
+        }
+    }
     return &g_inertPass;
 }
 
 HRESULT PassImpl::GetDesc(D3DX11_PASS_DESC* pDesc)
 {
-    if (pDesc == nullptr)
+    if (pDesc == nullptr) {
         return E_INVALIDARG;
+    }
     *pDesc = D3DX11_PASS_DESC{};
     if (effect_ == nullptr) {
         pDesc->Name = "";
@@ -714,10 +777,12 @@ HRESULT PassImpl::GetDesc(D3DX11_PASS_DESC* pDesc)
 
 HRESULT PassImpl::Apply(UINT /*Flags*/, ID3D11DeviceContext* pContext)
 {
-    if (effect_ == nullptr)
+    if (effect_ == nullptr) {
         return E_FAIL;
-    if (pContext == nullptr)
+    }
+    if (pContext == nullptr) {
         return E_INVALIDARG;
+    }
     return effect_->ApplyPass(*info_, pContext);
 }
 
@@ -754,20 +819,23 @@ void EffectObject::BindStage(const StageShader& shader, ID3D11DeviceContext* con
         default: break;
         }
     }
-    if (shader.stage == StageKind::Compute)
+    if (shader.stage == StageKind::Compute) {
         for (std::uint32_t unit : shader.imageUnits) {
             ID3D11UnorderedAccessView* view = uavAtSlot_[unit]->uavView.Get();
             context->CSSetUnorderedAccessViews(unit, 1, &view, nullptr);
         }
+    }
 }
 
 HRESULT EffectObject::ApplyPass(const EffectPass& pass, ID3D11DeviceContext* context)
 {
     for (ConstantBuffer& b : buffers_) {
-        if (!b.dirty)
+        if (!b.dirty) {
             continue;
-        if (b.buffer)
+        }
+        if (b.buffer) {
             context->UpdateSubresource(b.buffer.Get(), 0, nullptr, b.Upload(), 0, 0);
+        }
         b.dirty = false;
     }
 
@@ -783,25 +851,30 @@ HRESULT EffectObject::ApplyPass(const EffectPass& pass, ID3D11DeviceContext* con
         context->VSSetShader(vs != nullptr ? vs->vs.Get() : nullptr, nullptr, 0);
         context->GSSetShader(nullptr, nullptr, 0);
         context->PSSetShader(ps != nullptr ? ps->ps.Get() : nullptr, nullptr, 0);
-        if (vs != nullptr)
+        if (vs != nullptr) {
             BindStage(*vs, context);
-        if (ps != nullptr)
+        }
+        if (ps != nullptr) {
             BindStage(*ps, context);
+        }
     }
 
     auto state = [](std::int32_t ref, const auto& list) { return list[static_cast<std::size_t>(ref)].Get(); };
-    if (pass.rasterizerState == kEffectStateDefault)
+    if (pass.rasterizerState == kEffectStateDefault) {
         context->RSSetState(nullptr);
-    else if (pass.rasterizerState >= 0)
+    } else if (pass.rasterizerState >= 0) {
         context->RSSetState(state(pass.rasterizerState, rasterizers_));
-    if (pass.depthStencilState == kEffectStateDefault)
+    }
+    if (pass.depthStencilState == kEffectStateDefault) {
         context->OMSetDepthStencilState(nullptr, pass.stencilRef);
-    else if (pass.depthStencilState >= 0)
+    } else if (pass.depthStencilState >= 0) {
         context->OMSetDepthStencilState(state(pass.depthStencilState, depthStencils_), pass.stencilRef);
-    if (pass.blendState == kEffectStateDefault)
+    }
+    if (pass.blendState == kEffectStateDefault) {
         context->OMSetBlendState(nullptr, pass.blendFactor, pass.sampleMask);
-    else if (pass.blendState >= 0)
+    } else if (pass.blendState >= 0) {
         context->OMSetBlendState(state(pass.blendState, blends_), pass.blendFactor, pass.sampleMask);
+    }
     return S_OK;
 }
 
@@ -881,8 +954,9 @@ HRESULT CreateStates(ID3D11Device* device, HRESULT (ID3D11Device::*create)(const
     for (const Stored& s : stored) {
         const Desc desc = ToD3D(s);
         const HRESULT hr = (device->*create)(&desc, created.emplace_back().Put());
-        if (FAILED(hr))
+        if (FAILED(hr)) {
             return hr;
+        }
     }
     return S_OK;
 }
@@ -896,14 +970,16 @@ HRESULT EffectObject::Build(ID3D11Device* device)
         ConstantBuffer cb;
         cb.data = b.initialData;
         cb.runs = &b.runs;
-        if (!b.runs.empty())
+        if (!b.runs.empty()) {
             cb.gpu.assign(b.gpuSize, 0);
+        }
         if (!cb.data.empty()) {
             const D3D11_BUFFER_DESC desc{b.gpuSize, D3D11_USAGE_DEFAULT, D3D11_BIND_CONSTANT_BUFFER, 0, 0, 0};
             const D3D11_SUBRESOURCE_DATA init{cb.Upload(), 0, 0};
             const HRESULT hr = device->CreateBuffer(&desc, &init, cb.buffer.Put());
-            if (FAILED(hr))
+            if (FAILED(hr)) {
                 return hr;
+            }
             Label(cb.buffer.Get(), "cbuffer " + b.name);
         }
         bufferAtSlot_[b.slot] = static_cast<int>(buffers_.size());
@@ -913,15 +989,18 @@ HRESULT EffectObject::Build(ID3D11Device* device)
     for (const EffectVariable& v : blob_.variables) {
         variables_.push_back(std::make_unique<VariableCore>(this, &v));
         VariableCore* core = variables_.back().get();
-        if (v.kind == EffectVariableKind::Texture)
+        if (v.kind == EffectVariableKind::Texture) {
             for (std::uint32_t e = 0; e < std::max(v.elements, 1u); ++e) {
-                if (textureAtSlot_.size() <= v.slot + e)
+                if (textureAtSlot_.size() <= v.slot + e) {
                     textureAtSlot_.resize(v.slot + e + 1);
+                }
                 textureAtSlot_[v.slot + e] = {core, e};
             }
+        }
         if (v.kind == EffectVariableKind::Uav) {
-            if (uavAtSlot_.size() <= v.slot)
+            if (uavAtSlot_.size() <= v.slot) {
                 uavAtSlot_.resize(v.slot + 1, nullptr);
+            }
             uavAtSlot_[v.slot] = core;
         }
     }
@@ -948,53 +1027,70 @@ HRESULT EffectObject::Build(ID3D11Device* device)
         default: hr = E_NOTIMPL; break;  // the device has no hull, domain or geometry stage
         }
         shaders_.push_back(shader);
-        if (FAILED(hr))
+        if (FAILED(hr)) {
             return hr;
+        }
         const std::string label = ShaderLabel(blob_, shaders_.size() - 1);
         Label(shader.vs.Get(), label);
         Label(shader.ps.Get(), label);
         Label(shader.cs.Get(), label);
         std::set<std::uint32_t> cbs, textures, samplers, images;
-        for (const StageConstantBuffer& b : stage.constantBuffers)
+        for (const StageConstantBuffer& b : stage.constantBuffers) {
             cbs.insert(b.binding);
+        }
         for (const StageTexture& t : stage.textures) {
             textures.insert(t.slot);
-            if (t.samplerSlot != kStageNoSampler)
+            if (t.samplerSlot != kStageNoSampler) {
                 samplers.insert(t.samplerSlot);
+            }
         }
-        for (const StageImage& i : stage.images)
+        for (const StageImage& i : stage.images) {
             images.insert(i.unit);
+        }
         StageShader& stored = shaders_.back();
         stored.constantBuffers.assign(cbs.begin(), cbs.end());
         stored.textureSlots.assign(textures.begin(), textures.end());
         stored.samplerSlots.assign(samplers.begin(), samplers.end());
         stored.imageUnits.assign(images.begin(), images.end());
-        for (std::uint32_t slot : stored.textureSlots)
-            if (slot >= textureAtSlot_.size() || textureAtSlot_[slot].core == nullptr)
+        for (std::uint32_t slot : stored.textureSlots) {
+            if (slot >= textureAtSlot_.size() || textureAtSlot_[slot].core == nullptr) {
                 return D3DXERR_INVALIDDATA;
-        for (std::uint32_t unit : stored.imageUnits)
-            if (unit >= uavAtSlot_.size() || uavAtSlot_[unit] == nullptr)
+            }
+        }
+        for (std::uint32_t unit : stored.imageUnits) {
+            if (unit >= uavAtSlot_.size() || uavAtSlot_[unit] == nullptr) {
                 return D3DXERR_INVALIDDATA;
-        for (std::uint32_t slot : stored.constantBuffers)
-            if (slot >= bufferAtSlot_.size() || bufferAtSlot_[slot] < 0)
+            }
+        }
+        for (std::uint32_t slot : stored.constantBuffers) {
+            if (slot >= bufferAtSlot_.size() || bufferAtSlot_[slot] < 0) {
                 return D3DXERR_INVALIDDATA;
-        for (std::uint32_t slot : stored.samplerSlots)
-            if (slot >= blob_.samplers.size())
+            }
+        }
+        for (std::uint32_t slot : stored.samplerSlots) {
+            if (slot >= blob_.samplers.size()) {
                 return D3DXERR_INVALIDDATA;
+            }
+        }
     }
 
     HRESULT states = CreateStates(device, &ID3D11Device::CreateSamplerState, blob_.samplers, samplers_);
-    if (SUCCEEDED(states))
+    if (SUCCEEDED(states)) {
         states = CreateStates(device, &ID3D11Device::CreateRasterizerState, blob_.rasterizerStates, rasterizers_);
-    if (SUCCEEDED(states))
+    }
+    if (SUCCEEDED(states)) {
         states = CreateStates(device, &ID3D11Device::CreateDepthStencilState, blob_.depthStencilStates, depthStencils_);
-    if (SUCCEEDED(states))
+    }
+    if (SUCCEEDED(states)) {
         states = CreateStates(device, &ID3D11Device::CreateBlendState, blob_.blendStates, blends_);
-    if (FAILED(states))
+    }
+    if (FAILED(states)) {
         return states;
+    }
 
-    for (const EffectTechnique& t : blob_.techniques)
+    for (const EffectTechnique& t : blob_.techniques) {
         techniques_.push_back(std::make_unique<TechniqueImpl>(this, &t));
+    }
     return S_OK;
 }
 
@@ -1003,14 +1099,17 @@ HRESULT EffectObject::Build(ID3D11Device* device)
 HRESULT D3DX11CreateEffectFromMemory(const void* pData, SIZE_T DataLength, UINT /*FXFlags*/, ID3D11Device* pDevice,
                                      ID3DX11Effect** ppEffect)
 {
-    if (ppEffect == nullptr)
+    if (ppEffect == nullptr) {
         return E_INVALIDARG;
+    }
     *ppEffect = nullptr;
-    if (pData == nullptr || pDevice == nullptr)
+    if (pData == nullptr || pDevice == nullptr) {
         return E_INVALIDARG;
+    }
     EffectBlob blob;
-    if (!ParseEffectBlob(pData, DataLength, blob))
+    if (!ParseEffectBlob(pData, DataLength, blob)) {
         return D3DXERR_INVALIDDATA;
+    }
     auto* effect = new EffectObject(std::move(blob));
     const HRESULT hr = effect->Build(pDevice);
     if (FAILED(hr)) {

@@ -24,8 +24,9 @@ std::string EffectMemberKey(const std::string& scope, const std::string& member)
 std::string EffectEntryCall::Key() const
 {
     std::string key = function + "(";
-    for (std::size_t i = 0; i < arguments.size(); ++i)
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
         key += (i ? ", " : "") + arguments[i];
+    }
     return key + ")";
 }
 
@@ -36,9 +37,11 @@ bool EffectSource::HasErrors() const
 
 const EffectFunction* EffectSource::FindFunction(const std::string& name) const
 {
-    for (const EffectFunction& f : functions)
-        if (f.name == name)
+    for (const EffectFunction& f : functions) {
+        if (f.name == name) {
             return &f;
+        }
+    }
     return nullptr;
 }
 
@@ -72,10 +75,12 @@ bool SpecializationWord(const std::string& literal, const std::string& type, std
         negative = text[0] == '-';
         text.erase(0, 1);
     }
-    if (text.empty() || !ParseNumber(text, value))
+    if (text.empty() || !ParseNumber(text, value)) {
         return false;
-    if (negative)
+    }
+    if (negative) {
         value = -value;
+    }
     if (type == "bool") {
         word = value != 0 ? 1u : 0u;
         return true;
@@ -85,10 +90,12 @@ bool SpecializationWord(const std::string& literal, const std::string& type, std
         std::memcpy(&word, &f, 4);
         return true;
     }
-    if (!(value >= -2147483648.0 && value <= 4294967295.0))
+    if (!(value >= -2147483648.0 && value <= 4294967295.0)) {
         return false;  // no 32-bit integer
-    if (value != static_cast<double>(static_cast<long long>(value)))
+    }
+    if (value != static_cast<double>(static_cast<long long>(value))) {
         return false;  // 1.5 is no int
+    }
     if (type == "int" && value <= 2147483647.0) {
         word = static_cast<std::uint32_t>(static_cast<std::int32_t>(value));
         return true;
@@ -104,8 +111,9 @@ bool MakeEntryPoint(const EffectSource& source, const EffectEntryCall& call, int
                     std::string& wrapperCode, EffectDiagnostic& error, std::vector<std::string>* constantTypes)
 {
     error = {call.where.file, call.where.line, call.where.column, true, "X3000", {}};
-    if (constantTypes != nullptr)
+    if (constantTypes != nullptr) {
         constantTypes->clear();
+    }
     const EffectFunction* f = source.FindFunction(call.function);
     if (f == nullptr) {
         error.code = "X3004";
@@ -113,9 +121,11 @@ bool MakeEntryPoint(const EffectSource& source, const EffectEntryCall& call, int
         return false;
     }
     std::vector<const EffectFunctionParameter*> uniforms;
-    for (const EffectFunctionParameter& p : f->parameters)
-        if (p.isUniform)
+    for (const EffectFunctionParameter& p : f->parameters) {
+        if (p.isUniform) {
             uniforms.push_back(&p);
+        }
+    }
     if (call.arguments.size() != uniforms.size()) {
         error.text = "'" + call.function + "' takes " + std::to_string(uniforms.size()) + " uniform argument" +
                      (uniforms.size() == 1 ? "" : "s") + " but " + std::to_string(call.arguments.size()) +
@@ -151,14 +161,16 @@ bool MakeEntryPoint(const EffectSource& source, const EffectEntryCall& call, int
     std::string params, args;
     std::size_t literal = 0;
     for (const EffectFunctionParameter& p : f->parameters) {
-        if (!args.empty())
+        if (!args.empty()) {
             args += ", ";
+        }
         if (p.isUniform) {
             args += specialize ? entryName + "_" + std::to_string(literal) : "(" + call.arguments[literal] + ")";
             ++literal;
         } else {
-            if (!params.empty())
+            if (!params.empty()) {
                 params += ", ";
+            }
             params += p.text;
             args += p.name;
         }

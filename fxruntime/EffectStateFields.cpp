@@ -59,32 +59,37 @@ constexpr EnumName kFilter[] = {{"MIN_MAG_MIP_POINT", 0x00},
 template <std::size_t N>
 bool LookupEnum(const EnumName (&table)[N], const std::string& name, std::uint32_t& value)
 {
-    for (const EnumName& e : table)
+    for (const EnumName& e : table) {
         if (SameNoCase(name, e.name)) {
             value = e.value;
             return true;
         }
+    }
     return false;
 }
 
 template <std::size_t N>
 bool EnumValue(const EffectTokens& t, const EnumName (&table)[N], std::size_t v, std::size_t end, std::uint32_t& out)
 {
-    if (end != v + 1)
+    if (end != v + 1) {
         return false;
-    if (LookupEnum(table, t.Text(v), out))
+    }
+    if (LookupEnum(table, t.Text(v), out)) {
         return true;
+    }
     double d = 0;
-    if (!ParseNumber(t.Text(v), d) || d < 0 || d > 0xFFFFFFFFu)
+    if (!ParseNumber(t.Text(v), d) || d < 0 || d > 0xFFFFFFFFu) {
         return false;
+    }
     out = static_cast<std::uint32_t>(d);
     return true;
 }
 bool BoolValue(const EffectTokens& t, std::size_t v, std::size_t end, bool& out)
 {
     std::uint32_t u = 0;
-    if (!EnumValue(t, kBool, v, end, u) || u > 1)
+    if (!EnumValue(t, kBool, v, end, u) || u > 1) {
         return false;
+    }
     out = u == 1;
     return true;
 }
@@ -95,26 +100,36 @@ bool ReadSamplerField(const EffectTokens& t, EffectSamplerDesc& d, const std::st
                       std::size_t end)
 {
     const std::string f = Upper(field);
-    if (f == "FILTER")
+    if (f == "FILTER") {
         return EnumValue(t, kFilter, v, end, d.filter);
-    if (f == "ADDRESSU")
+    }
+    if (f == "ADDRESSU") {
         return EnumValue(t, kAddress, v, end, d.addressU);
-    if (f == "ADDRESSV")
+    }
+    if (f == "ADDRESSV") {
         return EnumValue(t, kAddress, v, end, d.addressV);
-    if (f == "ADDRESSW")
+    }
+    if (f == "ADDRESSW") {
         return EnumValue(t, kAddress, v, end, d.addressW);
-    if (f == "MIPLODBIAS")
+    }
+    if (f == "MIPLODBIAS") {
         return t.FloatValue(v, end, d.mipLODBias);
-    if (f == "MAXANISOTROPY")
+    }
+    if (f == "MAXANISOTROPY") {
         return EnumValue(t, kBool, v, end, d.maxAnisotropy) && d.maxAnisotropy <= 16;
-    if (f == "COMPARISONFUNC")
+    }
+    if (f == "COMPARISONFUNC") {
         return EnumValue(t, kComparison, v, end, d.comparisonFunc);
-    if (f == "BORDERCOLOR")
+    }
+    if (f == "BORDERCOLOR") {
         return t.Float4Value(v, end, d.borderColor);
-    if (f == "MINLOD")
+    }
+    if (f == "MINLOD") {
         return t.FloatValue(v, end, d.minLOD);
-    if (f == "MAXLOD")
+    }
+    if (f == "MAXLOD") {
         return t.FloatValue(v, end, d.maxLOD);
+    }
     return false;
 }
 
@@ -122,32 +137,42 @@ bool ReadRasterizerField(const EffectTokens& t, EffectRasterizerDesc& d, const s
                          std::size_t end)
 {
     const std::string f = Upper(field);
-    if (f == "FILLMODE")
+    if (f == "FILLMODE") {
         return EnumValue(t, kFill, v, end, d.fillMode);
-    if (f == "CULLMODE")
+    }
+    if (f == "CULLMODE") {
         return EnumValue(t, kCull, v, end, d.cullMode);
-    if (f == "FRONTCOUNTERCLOCKWISE")
+    }
+    if (f == "FRONTCOUNTERCLOCKWISE") {
         return BoolValue(t, v, end, d.frontCounterClockwise);
+    }
     if (f == "DEPTHBIAS") {
         float b = 0;
         // Out of the int range the conversion is undefined, so such a bias is refused.
-        if (!t.FloatValue(v, end, b) || !(b >= -2147483648.0f && b < 2147483648.0f))
+        if (!t.FloatValue(v, end, b) || !(b >= -2147483648.0f && b < 2147483648.0f)) {
             return false;
+        }
         d.depthBias = static_cast<std::int32_t>(b);
         return true;
     }
-    if (f == "DEPTHBIASCLAMP")
+    if (f == "DEPTHBIASCLAMP") {
         return t.FloatValue(v, end, d.depthBiasClamp);
-    if (f == "SLOPESCALEDDEPTHBIAS")
+    }
+    if (f == "SLOPESCALEDDEPTHBIAS") {
         return t.FloatValue(v, end, d.slopeScaledDepthBias);
-    if (f == "DEPTHCLIPENABLE")
+    }
+    if (f == "DEPTHCLIPENABLE") {
         return BoolValue(t, v, end, d.depthClipEnable);
-    if (f == "SCISSORENABLE")
+    }
+    if (f == "SCISSORENABLE") {
         return BoolValue(t, v, end, d.scissorEnable);
-    if (f == "MULTISAMPLEENABLE")
+    }
+    if (f == "MULTISAMPLEENABLE") {
         return BoolValue(t, v, end, d.multisampleEnable);
-    if (f == "ANTIALIASEDLINEENABLE")
+    }
+    if (f == "ANTIALIASEDLINEENABLE") {
         return BoolValue(t, v, end, d.antialiasedLineEnable);
+    }
     return false;
 }
 
@@ -155,29 +180,39 @@ bool ReadDepthStencilField(const EffectTokens& t, EffectDepthStencilDesc& d, con
                            std::size_t end)
 {
     const std::string f = Upper(field);
-    if (f == "DEPTHENABLE")
+    if (f == "DEPTHENABLE") {
         return BoolValue(t, v, end, d.depthEnable);
-    if (f == "DEPTHWRITEMASK")
+    }
+    if (f == "DEPTHWRITEMASK") {
         return EnumValue(t, kWriteMask, v, end, d.depthWriteMask) && d.depthWriteMask <= 1;
-    if (f == "DEPTHFUNC")
+    }
+    if (f == "DEPTHFUNC") {
         return EnumValue(t, kComparison, v, end, d.depthFunc);
-    if (f == "STENCILENABLE")
+    }
+    if (f == "STENCILENABLE") {
         return BoolValue(t, v, end, d.stencilEnable);
-    if (f == "STENCILREADMASK")
+    }
+    if (f == "STENCILREADMASK") {
         return EnumValue(t, kBool, v, end, d.stencilReadMask) && d.stencilReadMask <= 0xFF;
-    if (f == "STENCILWRITEMASK")
+    }
+    if (f == "STENCILWRITEMASK") {
         return EnumValue(t, kBool, v, end, d.stencilWriteMask) && d.stencilWriteMask <= 0xFF;
+    }
     for (int face = 0; face < 2; ++face) {
         EffectStencilOpDesc& s = face == 0 ? d.frontFace : d.backFace;
         const std::string prefix = face == 0 ? "FRONTFACESTENCIL" : "BACKFACESTENCIL";
-        if (f == prefix + "FAIL")
+        if (f == prefix + "FAIL") {
             return EnumValue(t, kStencilOp, v, end, s.failOp);
-        if (f == prefix + "DEPTHFAIL")
+        }
+        if (f == prefix + "DEPTHFAIL") {
             return EnumValue(t, kStencilOp, v, end, s.depthFailOp);
-        if (f == prefix + "PASS")
+        }
+        if (f == prefix + "PASS") {
             return EnumValue(t, kStencilOp, v, end, s.passOp);
-        if (f == prefix + "FUNC")
+        }
+        if (f == prefix + "FUNC") {
             return EnumValue(t, kComparison, v, end, s.func);
+        }
     }
     return false;
 }
@@ -186,28 +221,37 @@ bool ReadBlendField(const EffectTokens& t, EffectBlendDesc& d, bool& independent
                     int index, std::size_t v, std::size_t end)
 {
     const std::string f = Upper(field);
-    if (f == "ALPHATOCOVERAGEENABLE")
+    if (f == "ALPHATOCOVERAGEENABLE") {
         return BoolValue(t, v, end, d.alphaToCoverageEnable);
+    }
     if (f == "INDEPENDENTBLENDENABLE") {
         independentSet = true;
         return BoolValue(t, v, end, d.independentBlendEnable);
     }
     EffectRenderTargetBlend& target = d.renderTarget[index];
-    if (f == "BLENDENABLE")
+    if (f == "BLENDENABLE") {
         return BoolValue(t, v, end, target.blendEnable);
-    if (f == "SRCBLEND")
+    }
+    if (f == "SRCBLEND") {
         return EnumValue(t, kBlend, v, end, target.srcBlend);
-    if (f == "DESTBLEND")
+    }
+    if (f == "DESTBLEND") {
         return EnumValue(t, kBlend, v, end, target.destBlend);
-    if (f == "BLENDOP")
+    }
+    if (f == "BLENDOP") {
         return EnumValue(t, kBlendOp, v, end, target.blendOp);
-    if (f == "SRCBLENDALPHA")
+    }
+    if (f == "SRCBLENDALPHA") {
         return EnumValue(t, kBlend, v, end, target.srcBlendAlpha);
-    if (f == "DESTBLENDALPHA")
+    }
+    if (f == "DESTBLENDALPHA") {
         return EnumValue(t, kBlend, v, end, target.destBlendAlpha);
-    if (f == "BLENDOPALPHA")
+    }
+    if (f == "BLENDOPALPHA") {
         return EnumValue(t, kBlendOp, v, end, target.blendOpAlpha);
-    if (f == "RENDERTARGETWRITEMASK")
+    }
+    if (f == "RENDERTARGETWRITEMASK") {
         return EnumValue(t, kBool, v, end, target.renderTargetWriteMask) && target.renderTargetWriteMask <= 0xF;
+    }
     return false;
 }

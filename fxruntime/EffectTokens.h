@@ -23,8 +23,9 @@ public:
     EffectSourceLocation At(std::size_t k) const
     {
         if (k >= t_.size()) {
-            if (t_.empty())
+            if (t_.empty()) {
                 return {path_, 1, 1};
+            }
             return {path_, t_.back().line, t_.back().column + static_cast<int>(t_.back().text.size())};
         }
         return {path_, t_[k].line, t_[k].column};
@@ -59,10 +60,12 @@ public:
         const std::string close = open == "(" ? ")" : open == "{" ? "}" : open == "[" ? "]" : ">";
         int depth = 0;
         for (std::size_t j = k; j < t_.size(); ++j) {
-            if (t_[j].text == open)
+            if (t_[j].text == open) {
                 ++depth;
-            if (t_[j].text == close && --depth == 0)
+            }
+            if (t_[j].text == close && --depth == 0) {
                 return j;
+            }
         }
         return t_.size();
     }
@@ -71,16 +74,19 @@ public:
     // Blanks the bytes [from, to) of the text for the HLSL compiler, line breaks kept.
     void BlankBytes(std::size_t from, std::size_t to)
     {
-        for (std::size_t i = from; i < to && i < stripped_.size(); ++i)
-            if (stripped_[i] != '\n')
+        for (std::size_t i = from; i < to && i < stripped_.size(); ++i) {
+            if (stripped_[i] != '\n') {
                 stripped_[i] = ' ';
+            }
+        }
     }
     // Replaces the tokens [a, b] by `text` in the text for the HLSL compiler once the file is read
     // (replacements may change lengths; blanking keeps offsets, so it is done at once).
     void Replace(std::size_t a, std::size_t b, std::string text)
     {
-        if (a < t_.size() && b < t_.size() && a <= b)
+        if (a < t_.size() && b < t_.size() && a <= b) {
             edits_.push_back({t_[a].begin, t_[b].end, std::move(text)});
+        }
     }
     // Whether token k lies in a replacement already made (a later one overlapping it would be lost).
     bool Edited(std::size_t k) const
@@ -94,12 +100,15 @@ public:
     const std::string& Path() const { return path_; }
     std::string Source(std::size_t a, std::size_t b) const
     {  // tokens [a, b] as written
-        if (a > b || b >= t_.size())
+        if (a > b || b >= t_.size()) {
             return {};
+        }
         std::string s = text_.substr(t_[a].begin, t_[b].end - t_[a].begin);
-        for (char& c : s)
-            if (c == '\n' || c == '\r' || c == '\t')
+        for (char& c : s) {
+            if (c == '\n' || c == '\r' || c == '\t') {
                 c = ' ';
+            }
+        }
         return s;
     }
 
@@ -117,8 +126,9 @@ protected:
         std::sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.begin > b.begin; });
         std::size_t limit = s.size();
         for (const Edit& e : edits) {
-            if (e.end > limit)
+            if (e.end > limit) {
                 continue;  // overlaps a later one; the first wins
+            }
             // Line breaks inside the replaced span stay, so that every later line keeps its number.
             const auto breaks = std::count(s.begin() + static_cast<std::ptrdiff_t>(e.begin),
                                            s.begin() + static_cast<std::ptrdiff_t>(e.end), '\n');
@@ -148,8 +158,9 @@ inline bool EffectTokens::FloatValue(std::size_t v, std::size_t end, float& out)
         negative = true;
         ++v;
     }
-    if (end != v + 1 || !ParseNumber(Text(v), d))
+    if (end != v + 1 || !ParseNumber(Text(v), d)) {
         return false;
+    }
     out = static_cast<float>(negative ? -d : d);
     return true;
 }
@@ -159,15 +170,18 @@ inline bool EffectTokens::Float4Value(std::size_t v, std::size_t end, float (&ou
     for (std::size_t j = v; j < end; ++j) {
         double d = 0;
         if (IsNumber(j)) {
-            if (!ParseNumber(t_[j].text, d))
+            if (!ParseNumber(t_[j].text, d)) {
                 return false;
+            }
             values.push_back(j > v && t_[j - 1].text == "-" ? -d : d);
         }
     }
-    if (values.size() != 4)
+    if (values.size() != 4) {
         return false;
-    for (int i = 0; i < 4; ++i)
+    }
+    for (int i = 0; i < 4; ++i) {
         out[i] = static_cast<float>(values[static_cast<std::size_t>(i)]);
+    }
     return true;
 }
 
@@ -182,8 +196,9 @@ public:
     void See(const EffectTokens& t, std::size_t k)
     {
         if (t.Is(k, "{")) {
-            if (depth_ > 0 || (k > 0 && (t.Is(k - 1, ")") || (k > 2 && t.Is(k - 2, ":")))))
+            if (depth_ > 0 || (k > 0 && (t.Is(k - 1, ")") || (k > 2 && t.Is(k - 2, ":"))))) {
                 ++depth_;
+            }
         } else if (t.Is(k, "}")) {
             depth_ = std::max(depth_ - 1, 0);
         } else if (t.Is(k, ";")) {

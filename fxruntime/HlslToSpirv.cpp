@@ -68,11 +68,13 @@ shaderc_compiler_t Compiler()
 int ColumnOf(const std::map<std::string, std::string>& files, const std::string& file, int line,
              const std::string& token)
 {
-    if (token.empty())
+    if (token.empty()) {
         return 1;
+    }
     const auto it = files.find(file);
-    if (it == files.end())
+    if (it == files.end()) {
         return 1;
+    }
     std::istringstream in(it->second);
     std::string text;
     for (int i = 0; i < line && std::getline(in, text); ++i) {
@@ -93,8 +95,9 @@ std::vector<EffectDiagnostic> ParseHlslMessages(const std::string& text,
     std::istringstream in(text);
     std::string line;
     while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
+        if (!line.empty() && line.back() == '\r') {
             line.pop_back();
+        }
         std::smatch m;
         EffectDiagnostic d;
         if (std::regex_match(line, m, withLine)) {
@@ -113,8 +116,9 @@ std::vector<EffectDiagnostic> ParseHlslMessages(const std::string& text,
         // glslang prefixes the offending token: "'foo' : undeclared identifier".
         std::smatch q;
         std::string token;
-        if (std::regex_search(d.text, q, quoted))
+        if (std::regex_search(d.text, q, quoted)) {
             token = q[1];
+        }
         d.column = ColumnOf(files, d.file, d.line, token);
         d.code = !d.error ? "X3206"
                  : (d.text.find("undeclared identifier") != std::string::npos ||
@@ -158,17 +162,20 @@ HlslCompileOutput CompileHlslToSpirv(const HlslCompileInput& input)
     shaderc_compile_options_set_hlsl_io_mapping(options, true);
     shaderc_compile_options_set_target_env(options, shaderc_target_env_opengl, 0);
     shaderc_compile_options_set_optimization_level(options, shaderc_optimization_level_zero);
-    for (const auto& [name, body] : kIntrinsicMacros)
+    for (const auto& [name, body] : kIntrinsicMacros) {
         shaderc_compile_options_add_macro_definition(options, name, std::strlen(name), body, std::strlen(body));
+    }
     IncludeContext ctx;
     ctx.files = input.files;
     shaderc_compile_options_set_include_callbacks(options, ResolveInclude, ReleaseInclude, &ctx);
 
     shaderc_shader_kind kind = shaderc_vertex_shader;
-    if (input.stage == StageKind::Pixel)
+    if (input.stage == StageKind::Pixel) {
         kind = shaderc_fragment_shader;
-    if (input.stage == StageKind::Compute)
+    }
+    if (input.stage == StageKind::Compute) {
         kind = shaderc_compute_shader;
+    }
     const std::string source = kLiteralPrelude + input.source;
     shaderc_compilation_result_t result = nullptr;
     {
@@ -179,8 +186,9 @@ HlslCompileOutput CompileHlslToSpirv(const HlslCompileInput& input)
     const char* messages = shaderc_result_get_error_message(result);
     if (messages != nullptr && *messages != '\0') {
         std::map<std::string, std::string> files;
-        if (input.files != nullptr)
+        if (input.files != nullptr) {
             files = *input.files;
+        }
         files[input.fileName] = input.source;
         out.diagnostics = ParseHlslMessages(messages, files);
     }
@@ -220,6 +228,7 @@ void WarmUpHlslCompiler()
         {StageKind::Pixel, "float4 main() : SV_Target { return 1; }"},
         {StageKind::Compute, "RWTexture2D<float4> o; [numthreads(1, 1, 1)] void main() { o[int2(0, 0)] = 1; }"},
     };
-    for (const auto& shader : shaders)
+    for (const auto& shader : shaders) {
         CompileHlslToSpirv({"warm-up.hlsl", shader.source, "main", shader.stage, nullptr});
+    }
 }

@@ -21,14 +21,16 @@ inline bool ParseHlslTypeName(std::string_view word, HlslTypeName& out)
                                                     "min12int",   "double",     "dword",     "float",
                                                     "half",       "uint",       "bool",      "int"};
     for (std::string_view scalar : kScalars) {
-        if (word.substr(0, scalar.size()) != scalar)
+        if (word.substr(0, scalar.size()) != scalar) {
             continue;
+        }
         const std::string_view rest = word.substr(scalar.size());
         out = HlslTypeName{};
         out.scalar = scalar;
         auto digit = [](char c) { return c >= '1' && c <= '4'; };
-        if (rest.empty())
+        if (rest.empty()) {
             return true;
+        }
         if (rest.size() == 1 && digit(rest[0])) {
             out.rows = rest[0] - '0';
             out.vector = true;

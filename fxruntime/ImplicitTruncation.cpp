@@ -17,8 +17,9 @@ int Width(const std::string& word)
 
 int SwizzleWidth(const std::string& word)
 {
-    if (word.empty() || word.size() > 4)
+    if (word.empty() || word.size() > 4) {
         return 0;
+    }
     const bool xyzw = word.find_first_not_of("xyzw") == std::string::npos;
     const bool rgba = word.find_first_not_of("rgba") == std::string::npos;
     return xyzw || rgba ? static_cast<int>(word.size()) : 0;
@@ -41,16 +42,18 @@ public:
                 continue;
             }
             if (w == "}") {
-                if (--depth == functionDepth)
+                if (--depth == functionDepth) {
                     functionDepth = -1, functionWidth = 0;
+                }
                 continue;
             }
             // A function definition: TYPE NAME ( ... ) [: SEMANTIC] {
             if (depth == 0 && t_.IsIdent(k) && t_.IsIdent(k + 1) && t_.Is(k + 2, "(")) {
                 const std::size_t close = t_.Match(k + 2);
                 std::size_t body = close + 1;
-                if (t_.Is(body, ":"))
+                if (t_.Is(body, ":")) {
                     body += 2;
+                }
                 if (close < t_.Size() && t_.Is(body, "{")) {
                     functionWidth = Width(w);
                     functionDepth = depth;
@@ -58,34 +61,39 @@ public:
                     continue;
                 }
             }
-            if (depth == 0)
+            if (depth == 0) {
                 continue;
+            }
             // TYPE NAME = EXPR ;  (also after a comma: float a = 1, b = float2(...);)
             const int declared = Width(w);
             if (declared > 0 && t_.IsIdent(k + 1) && t_.Is(k + 2, "=")) {
                 Check(declared, k + 3, EndOfExpression(k + 3));
                 continue;
             }
-            if (!t_.IsIdent(k) || declared > 0)
+            if (!t_.IsIdent(k) || declared > 0) {
                 continue;
+            }
             const bool statementStart = k > 0 && (t_.Is(k - 1, ";") || t_.Is(k - 1, "{") || t_.Is(k - 1, "}") ||
                                                   t_.Is(k - 1, ")") || t_.Is(k - 1, "else"));
             if (w == "return" && functionWidth > 0 && !t_.Is(k + 1, ";")) {
                 Check(functionWidth, k + 1, EndOfExpression(k + 1));
                 continue;
             }
-            if (!statementStart)
+            if (!statementStart) {
                 continue;
+            }
             // NAME = EXPR ;   NAME.swizzle = EXPR ;
             const auto known = widths_.find(w);
-            if (known == widths_.end() || known->second <= 0)
+            if (known == widths_.end() || known->second <= 0) {
                 continue;
+            }
             if (t_.Is(k + 1, "=") && !t_.Is(k + 2, "=")) {
                 Check(known->second, k + 2, EndOfExpression(k + 2));
             } else if (t_.Is(k + 1, ".") && t_.IsIdent(k + 2) && t_.Is(k + 3, "=") && !t_.Is(k + 4, "=")) {
                 const int lhs = SwizzleWidth(t_.Text(k + 2));
-                if (lhs > 0)
+                if (lhs > 0) {
                     Check(lhs, k + 4, EndOfExpression(k + 4));
+                }
             }
         }
     }
@@ -97,19 +105,22 @@ private:
     {
         for (std::size_t k = 0; k + 1 < t_.Size(); ++k) {
             const int width = Width(t_.Text(k));
-            if (width == 0 || !t_.IsIdent(k + 1))
+            if (width == 0 || !t_.IsIdent(k + 1)) {
                 continue;
-            if (k > 0 && t_.Is(k - 1, "<"))
+            }
+            if (k > 0 && t_.Is(k - 1, "<")) {
                 continue;  // a template argument: RWTexture2D<float> x
+            }
             auto& table = t_.Is(k + 2, "(") ? functions_ : widths_;
             const std::string& name = t_.Text(k + 1);
             // Arrays are not assigned as a whole; leave them out.
             const int value = t_.Is(k + 2, "[") ? -1 : width;
             const auto it = table.find(name);
-            if (it == table.end())
+            if (it == table.end()) {
                 table[name] = value;
-            else if (it->second != value)
+            } else if (it->second != value) {
                 it->second = -1;
+            }
         }
     }
 
@@ -118,15 +129,18 @@ private:
         int depth = 0;
         for (; k < t_.Size(); ++k) {
             const std::string& w = t_.Text(k);
-            if (w == "(" || w == "[" || w == "{")
+            if (w == "(" || w == "[" || w == "{") {
                 ++depth;
+            }
             if (w == ")" || w == "]" || w == "}") {
-                if (depth == 0)
+                if (depth == 0) {
                     return k;
+                }
                 --depth;
             }
-            if (depth == 0 && (w == ";" || w == ","))
+            if (depth == 0 && (w == ";" || w == ",")) {
                 return k;
+            }
         }
         return k;
     }
@@ -134,31 +148,37 @@ private:
     // The width of the expression [a, b) when it is certain; 0 otherwise.
     int ExpressionWidth(std::size_t a, std::size_t b) const
     {
-        if (b <= a || !t_.IsIdent(a))
+        if (b <= a || !t_.IsIdent(a)) {
             return 0;
+        }
         const std::string& w = t_.Text(a);
         if (t_.Is(a + 1, "(") && t_.Match(a + 1) == b - 1) {
             const int constructed = Width(w);
-            if (constructed > 0)
+            if (constructed > 0) {
                 return constructed;
+            }
             const auto f = functions_.find(w);
             return f != functions_.end() && f->second > 0 ? f->second : 0;
         }
         const auto v = widths_.find(w);
-        if (v == widths_.end() || v->second <= 0)
+        if (v == widths_.end() || v->second <= 0) {
             return 0;
-        if (b == a + 1)
+        }
+        if (b == a + 1) {
             return v->second;
-        if (b == a + 3 && t_.Is(a + 1, ".") && t_.IsIdent(a + 2))
+        }
+        if (b == a + 3 && t_.Is(a + 1, ".") && t_.IsIdent(a + 2)) {
             return SwizzleWidth(t_.Text(a + 2));
+        }
         return 0;
     }
 
     void Check(int lhs, std::size_t a, std::size_t b)
     {
         const int rhs = ExpressionWidth(a, b);
-        if (rhs > lhs && lhs > 0)
+        if (rhs > lhs && lhs > 0) {
             t_.Report(t_.At(a), false, "X3206", "implicit truncation of vector type");
+        }
     }
 
     EffectTokens& t_;

@@ -13,10 +13,12 @@ bool IsNumericType(const std::string& word)
 // A literal glslang takes as float, int, uint or bool (not a double or 64-bit one).
 bool IsPlainLiteral(const EffectTokens& t, std::size_t k)
 {
-    if (t.Is(k, "true") || t.Is(k, "false"))
+    if (t.Is(k, "true") || t.Is(k, "false")) {
         return true;
-    if (!t.IsNumber(k))
+    }
+    if (!t.IsNumber(k)) {
         return false;
+    }
     const std::string& text = t.Text(k);
     const bool hex = text.size() > 1 && (text[1] == 'x' || text[1] == 'X');
     return hex || text.find_first_of("lL") == std::string::npos;
@@ -26,10 +28,12 @@ bool IsPlainLiteral(const EffectTokens& t, std::size_t k)
 // first token, or Size() when there is none.
 std::size_t SignedLiteralStart(const EffectTokens& t, std::size_t k)
 {
-    if (IsPlainLiteral(t, k))
+    if (IsPlainLiteral(t, k)) {
         return k;
-    if ((t.Is(k, "-") || t.Is(k, "+")) && IsPlainLiteral(t, k + 1))
+    }
+    if ((t.Is(k, "-") || t.Is(k, "+")) && IsPlainLiteral(t, k + 1)) {
         return k;
+    }
     return t.Size();
 }
 
@@ -65,8 +69,9 @@ public:
                 return;  // something else: not a list of literals
             }
         }
-        for (std::size_t k : literals)
+        for (std::size_t k : literals) {
             Wrap(k);
+        }
     }
 
 private:
@@ -81,13 +86,15 @@ void KeepLiteralsFromFolding(EffectTokens& t)
     BodyScope scope;
     for (std::size_t k = 0; k < t.Size(); ++k) {
         scope.See(t, k);
-        if (!scope.InFunctionBody() || scope.InConstantDeclaration())
+        if (!scope.InFunctionBody() || scope.InConstantDeclaration()) {
             continue;
+        }
         if (t.IsIdent(k) && IsNumericType(t.Text(k)) && t.Is(k + 1, "(")) {
             // TYPE(literal, ...): a constructor of literals.
             const std::size_t close = t.Match(k + 1);
-            if (close < t.Size())
+            if (close < t.Size()) {
                 wrap.WrapAll(k + 1, close, false);
+            }
         } else if (t.Is(k, "(") && t.IsIdent(k + 1) && IsNumericType(t.Text(k + 1)) && t.Is(k + 2, ")")) {
             // (TYPE) literal  or  (TYPE)(expression of literals): a cast.
             const std::size_t start = SignedLiteralStart(t, k + 3);

@@ -66,14 +66,17 @@ bool SpirvModule::Read(const std::vector<std::uint32_t>& words, SpirvModule& out
             error = "the SPIR-V instruction at word " + std::to_string(i) + " is too short for its opcode";
             return false;
         }
-        if (hasType)
+        if (hasType) {
             instruction.resultType = instruction.operands[0];
-        if (hasResult)
+        }
+        if (hasResult) {
             instruction.result = instruction.operands[hasType ? 1 : 0];
+        }
         if (instruction.opcode == SpvOpExtInstImport && instruction.operands.size() >= 2 &&
             std::strncmp(reinterpret_cast<const char*>(&instruction.operands[1]), "GLSL.std.450",
-                         (instruction.operands.size() - 1) * 4) == 0)
+                         (instruction.operands.size() - 1) * 4) == 0) {
             out.glslStd450_ = instruction.result;
+        }
         out.Note(instruction);
         out.instructions.push_back(std::move(instruction));
         i += count;
@@ -85,8 +88,9 @@ std::vector<std::uint32_t> SpirvModule::Words() const
 {
     std::vector<std::uint32_t> words(header_, header_ + kHeaderWords);
     std::size_t size = kHeaderWords;
-    for (const SpirvInstruction& instruction : instructions)
+    for (const SpirvInstruction& instruction : instructions) {
         size += instruction.operands.size() + 1;
+    }
     words.reserve(size + 8 * addedGlobals_.size());
     auto write = [&](const SpirvInstruction& instruction) {
         words.push_back(static_cast<std::uint32_t>(instruction.operands.size() + 1) << 16 | instruction.opcode);
@@ -102,27 +106,33 @@ std::vector<std::uint32_t> SpirvModule::Words() const
             importWritten = true;
         }
         if (!globalsWritten && instruction.opcode == SpvOpFunction) {
-            for (const SpirvInstruction& global : addedGlobals_)
+            for (const SpirvInstruction& global : addedGlobals_) {
                 write(global);
+            }
             globalsWritten = true;
         }
         write(instruction);
     }
-    if (!globalsWritten)
-        for (const SpirvInstruction& global : addedGlobals_)
+    if (!globalsWritten) {
+        for (const SpirvInstruction& global : addedGlobals_) {
             write(global);
+        }
+    }
     return words;
 }
 
 void SpirvModule::Note(const SpirvInstruction& instruction)
 {
-    if (instruction.result == 0)
+    if (instruction.result == 0) {
         return;
-    if (IsTypeOrConstant(instruction.opcode))
+    }
+    if (IsTypeOrConstant(instruction.opcode)) {
         declarations_[instruction.result] = instruction;
+    }
     if (instruction.resultType != 0) {
-        if (instruction.result >= typeOf_.size())
+        if (instruction.result >= typeOf_.size()) {
             typeOf_.resize(std::max<std::size_t>(instruction.result + 1, header_[3]), 0);
+        }
         typeOf_[instruction.result] = instruction.resultType;
     }
 }
@@ -134,15 +144,17 @@ std::uint32_t SpirvModule::FindOrAdd(std::uint32_t opcode, std::uint32_t resultT
     const std::size_t skip = resultType != 0 ? 2 : 1;
     for (const auto& [id, d] : declarations_) {
         if (d.opcode == opcode && d.resultType == resultType && d.operands.size() == operands.size() + skip &&
-            std::equal(operands.begin(), operands.end(), d.operands.begin() + static_cast<long>(skip)))
+            std::equal(operands.begin(), operands.end(), d.operands.begin() + static_cast<long>(skip))) {
             return id;
+        }
     }
     SpirvInstruction instruction;
     instruction.opcode = opcode;
     instruction.resultType = resultType;
     instruction.result = NewId();
-    if (resultType != 0)
+    if (resultType != 0) {
         instruction.operands.push_back(resultType);
+    }
     instruction.operands.push_back(instruction.result);
     instruction.operands.insert(instruction.operands.end(), operands.begin(), operands.end());
     Note(instruction);
@@ -178,20 +190,23 @@ std::uint32_t SpirvModule::Constant(std::uint32_t type, std::uint32_t bits)
     const std::uint32_t component = ComponentType(type);
     const SpirvInstruction* d = Declaration(component);
     std::uint32_t scalar = 0;
-    if (d != nullptr && d->opcode == SpvOpTypeBool)
+    if (d != nullptr && d->opcode == SpvOpTypeBool) {
         scalar = FindOrAdd(bits != 0 ? SpvOpConstantTrue : SpvOpConstantFalse, component, {});
-    else
+    } else {
         scalar = FindOrAdd(SpvOpConstant, component, {bits});
+    }
     const std::uint32_t count = ComponentCount(type);
-    if (count == 1)
+    if (count == 1) {
         return scalar;
+    }
     return FindOrAdd(SpvOpConstantComposite, type, std::vector<std::uint32_t>(count, scalar));
 }
 
 std::uint32_t SpirvModule::GlslStd450()
 {
-    if (glslStd450_ != 0)
+    if (glslStd450_ != 0) {
         return glslStd450_;
+    }
     SpirvInstruction import;
     import.opcode = SpvOpExtInstImport;
     import.result = NewId();

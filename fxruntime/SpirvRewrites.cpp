@@ -25,14 +25,18 @@ template <typename Keep>
 bool ConstantWhere(const SpirvModule& m, std::uint32_t id, Keep keep)
 {
     const SpirvInstruction* d = m.Declaration(id);
-    if (d == nullptr)
+    if (d == nullptr) {
         return false;
-    if (d->opcode == SpvOpConstant && d->operands.size() == 3)
+    }
+    if (d->opcode == SpvOpConstant && d->operands.size() == 3) {
         return keep(d->operands[2]);
+    }
     if (d->opcode == SpvOpConstantComposite) {
-        for (std::size_t i = 2; i < d->operands.size(); ++i)
-            if (!ConstantWhere(m, d->operands[i], keep))
+        for (std::size_t i = 2; i < d->operands.size(); ++i) {
+            if (!ConstantWhere(m, d->operands[i], keep)) {
                 return false;
+            }
+        }
         return true;
     }
     return false;
@@ -47,22 +51,25 @@ void RewriteEach(SpirvModule& m, std::initializer_list<std::uint32_t> opcodes, R
     const bool any = std::any_of(m.instructions.begin(), m.instructions.end(), [&](const SpirvInstruction& i) {
         return std::find(opcodes.begin(), opcodes.end(), i.opcode) != opcodes.end();
     });
-    if (!any)
+    if (!any) {
         return;
+    }
     Body out;
     out.reserve(m.instructions.size() + m.instructions.size() / 8);
-    for (SpirvInstruction& instruction : m.instructions)
+    for (SpirvInstruction& instruction : m.instructions) {
         rewrite(instruction, out);
+    }
     m.instructions = std::move(out);
 }
 
 void UseHlslRemainders(SpirvModule& m)
 {
     for (SpirvInstruction& instruction : m.instructions) {
-        if (instruction.opcode == SpvOpFMod)
+        if (instruction.opcode == SpvOpFMod) {
             instruction.opcode = SpvOpFRem;
-        else if (instruction.opcode == SpvOpSMod)
+        } else if (instruction.opcode == SpvOpSMod) {
             instruction.opcode = SpvOpSRem;
+        }
     }
 }
 
@@ -75,8 +82,9 @@ void MaskShiftCounts(SpirvModule& m)
                                        instruction.opcode == SpvOpShiftRightArithmetic;
                     if (shift && instruction.operands.size() == 4) {
                         const std::uint32_t count = instruction.operands[3], type = m.TypeOf(count);
-                        if (type != 0 && !ConstantWhere(m, count, [](std::uint32_t c) { return c < 32; }))
+                        if (type != 0 && !ConstantWhere(m, count, [](std::uint32_t c) { return c < 32; })) {
                             instruction.operands[3] = m.Emit(out, SpvOpBitwiseAnd, type, {count, m.Constant(type, 31)});
+                        }
                     }
                     out.push_back(std::move(instruction));
                 });
@@ -172,9 +180,11 @@ bool IsTerminatorOrMerge(std::uint32_t op)
 void DemoteLoopMergePhis(SpirvModule& m)
 {
     std::set<std::uint32_t> merges;
-    for (const SpirvInstruction& instruction : m.instructions)
-        if (instruction.opcode == SpvOpLoopMerge && !instruction.operands.empty())
+    for (const SpirvInstruction& instruction : m.instructions) {
+        if (instruction.opcode == SpvOpLoopMerge && !instruction.operands.empty()) {
             merges.insert(instruction.operands[0]);
+        }
+    }
     struct Store {
         std::uint32_t variable, value;
     };
@@ -183,11 +193,11 @@ void DemoteLoopMergePhis(SpirvModule& m)
     std::map<std::uint32_t, std::vector<SpirvInstruction>> variablesOf;  // function id -> variables
     std::uint32_t function = 0, block = 0;
     for (const SpirvInstruction& instruction : m.instructions) {
-        if (instruction.opcode == SpvOpFunction)
+        if (instruction.opcode == SpvOpFunction) {
             function = instruction.result;
-        else if (instruction.opcode == SpvOpLabel)
+        } else if (instruction.opcode == SpvOpLabel) {
             block = instruction.operands[0];
-        else if (instruction.opcode == SpvOpPhi && merges.count(block) != 0 && instruction.operands.size() % 2 == 0) {
+        } else if (instruction.opcode == SpvOpPhi && merges.count(block) != 0 && instruction.operands.size() % 2 == 0) {
             const std::uint32_t pointer = m.TypePointer(SpvStorageClassFunction, instruction.resultType);
             SpirvInstruction variable;
             variable.opcode = SpvOpVariable;
@@ -196,12 +206,14 @@ void DemoteLoopMergePhis(SpirvModule& m)
             variable.operands = {pointer, variable.result, SpvStorageClassFunction};
             variablesOf[function].push_back(variable);
             variableOf[instruction.result] = variable.result;
-            for (std::size_t i = 2; i + 1 < instruction.operands.size(); i += 2)
+            for (std::size_t i = 2; i + 1 < instruction.operands.size(); i += 2) {
                 storesAtEndOf[instruction.operands[i + 1]].push_back({variable.result, instruction.operands[i]});
+            }
         }
     }
-    if (variableOf.empty())
+    if (variableOf.empty()) {
         return;
+    }
     bool firstBlock = false, storesDone = false;
     RewriteEach(m, {SpvOpPhi}, [&](SpirvInstruction& instruction, Body& out) {
         const std::uint32_t op = instruction.opcode;
@@ -214,8 +226,9 @@ void DemoteLoopMergePhis(SpirvModule& m)
             storesDone = false;
             out.push_back(std::move(instruction));
             if (firstBlock) {
-                for (const SpirvInstruction& variable : variablesOf[function])
+                for (const SpirvInstruction& variable : variablesOf[function]) {
                     out.push_back(variable);
+                }
                 firstBlock = false;
             }
             return;
@@ -243,8 +256,9 @@ void DemoteLoopMergePhis(SpirvModule& m)
 bool ApplyHlslRules(std::vector<std::uint32_t>& spirv, std::string& error)
 {
     SpirvModule m;
-    if (!SpirvModule::Read(spirv, m, error))
+    if (!SpirvModule::Read(spirv, m, error)) {
         return false;
+    }
     UseHlslRemainders(m);
     MaskShiftCounts(m);
     SaturateFloatToInteger(m);

@@ -19,11 +19,13 @@ std::set<std::string> VariableNames(const EffectTokens& t)
             constant = true;
         }
         HlslTypeName type;
-        if (t.IsIdent(k) && ParseHlslTypeName(t.Text(k), type) && t.IsIdent(k + 1) && !t.Is(k + 2, "("))
+        if (t.IsIdent(k) && ParseHlslTypeName(t.Text(k), type) && t.IsIdent(k + 1) && !t.Is(k + 2, "(")) {
             (constant ? constants : variables).insert(t.Text(k + 1));
+        }
     }
-    for (const std::string& name : constants)
+    for (const std::string& name : constants) {
         variables.erase(name);
+    }
     return variables;
 }
 
@@ -48,8 +50,9 @@ void RefuseUnsupportedConstructs(EffectTokens& t)
                 }
                 counts += empty ? 0 : 1;
             }
-            if (counts != 3)
+            if (counts != 3) {
                 t.Error(t.At(k), "[numthreads] takes three thread counts, [numthreads(X, Y, Z)]");
+            }
         } else if ((t.Is(k, "GetRenderTargetSampleCount") || t.Is(k, "GetRenderTargetSamplePosition")) &&
                    t.Is(k + 1, "(")) {
             t.Error(t.At(k), "'" + t.Text(k) +

@@ -18,8 +18,9 @@ public:
     }
     void U32(std::uint32_t v)
     {
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < 4; ++i) {
             out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+        }
     }
     void I32(std::int32_t v) { U32(static_cast<std::uint32_t>(v)); }
     void F32(float f)
@@ -41,8 +42,9 @@ public:
     }
     void PatchU32(std::size_t at, std::uint32_t v)
     {
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < 4; ++i) {
             out[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+        }
     }
     std::vector<std::uint8_t> out;
 };
@@ -53,8 +55,9 @@ public:
 
     bool U32(std::uint32_t& v)
     {
-        if (left_ < 4)
+        if (left_ < 4) {
             return false;
+        }
         v = static_cast<std::uint32_t>(p_[0]) | static_cast<std::uint32_t>(p_[1]) << 8 |
             static_cast<std::uint32_t>(p_[2]) << 16 | static_cast<std::uint32_t>(p_[3]) << 24;
         p_ += 4;
@@ -64,8 +67,9 @@ public:
     bool I32(std::int32_t& v)
     {
         std::uint32_t u = 0;
-        if (!U32(u))
+        if (!U32(u)) {
             return false;
+        }
         v = static_cast<std::int32_t>(u);
         return true;
     }
@@ -73,26 +77,30 @@ public:
     bool F32(float& f)
     {
         std::uint32_t u = 0;
-        if (!U32(u))
+        if (!U32(u)) {
             return false;
+        }
         std::memcpy(&f, &u, 4);
         return std::isfinite(f);
     }
     bool Bool(bool& b)
     {
         std::uint32_t u = 0;
-        if (!U32(u) || u > 1)
+        if (!U32(u) || u > 1) {
             return false;
+        }
         b = u == 1;
         return true;
     }
     bool Str(std::string& s, std::uint32_t maxLen, bool allowEmpty)
     {
         std::uint32_t n = 0;
-        if (!U32(n) || n > maxLen || n > left_ || (n == 0 && !allowEmpty))
+        if (!U32(n) || n > maxLen || n > left_ || (n == 0 && !allowEmpty)) {
             return false;
-        if (std::memchr(p_, 0, n) != nullptr)
+        }
+        if (std::memchr(p_, 0, n) != nullptr) {
             return false;  // GL and our lookups treat NUL as the end
+        }
         s.assign(reinterpret_cast<const char*>(p_), n);
         p_ += n;
         left_ -= n;
@@ -101,8 +109,9 @@ public:
     bool Data(std::vector<std::uint8_t>& d, std::uint32_t maxLen)
     {
         std::uint32_t n = 0;
-        if (!U32(n) || n > maxLen || n > left_)
+        if (!U32(n) || n > maxLen || n > left_) {
             return false;
+        }
         d.assign(p_, p_ + n);
         p_ += n;
         left_ -= n;

@@ -26,8 +26,9 @@ void WriteHeader(Writer& w, const std::uint8_t (&magic)[4], std::uint32_t kind)
 
 bool ReadHeader(Reader& r, const void* data, std::size_t size, const std::uint8_t (&magic)[4], std::uint32_t& kind)
 {
-    if (data == nullptr || size < kHeaderSize || std::memcmp(data, magic, 4) != 0)
+    if (data == nullptr || size < kHeaderSize || std::memcmp(data, magic, 4) != 0) {
         return false;
+    }
     std::uint32_t skip = 0, version = 0, total = 0;
     r.U32(skip);
     return r.U32(version) && version == kStageBlobVersion && r.U32(kind) && r.U32(total) && total == size;
@@ -48,33 +49,40 @@ void WriteInputs(Writer& w, const std::vector<StageInput>& inputs)
 std::string Upper(const std::string& s)
 {
     std::string u = s;
-    for (char& c : u)
-        if (c >= 'a' && c <= 'z')
+    for (char& c : u) {
+        if (c >= 'a' && c <= 'z') {
             c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
     return u;
 }
 
 bool ReadInputs(Reader& r, std::vector<StageInput>& inputs)
 {
     std::uint32_t n = 0;
-    if (!r.Count(n, kStageBlobMaxInputs, 20))
+    if (!r.Count(n, kStageBlobMaxInputs, 20)) {
         return false;
+    }
     std::set<std::pair<std::string, std::uint32_t>> semantics;
     std::set<std::uint32_t> locations;
     for (std::uint32_t i = 0; i < n; ++i) {
         StageInput in;
         std::uint32_t type = 0;
         if (!r.Str(in.semanticName, kStageBlobMaxName, false) || !r.U32(in.semanticIndex) || !r.U32(in.location) ||
-            !r.U32(type) || !r.U32(in.componentCount))
+            !r.U32(type) || !r.U32(in.componentCount)) {
             return false;
+        }
         if (type > static_cast<std::uint32_t>(StageComponentType::UInt) || in.componentCount < 1 ||
-            in.componentCount > 4 || in.location >= kStageBlobMaxInputs)
+            in.componentCount > 4 || in.location >= kStageBlobMaxInputs) {
             return false;
+        }
         in.componentType = static_cast<StageComponentType>(type);
-        if (!semantics.emplace(Upper(in.semanticName), in.semanticIndex).second)
+        if (!semantics.emplace(Upper(in.semanticName), in.semanticIndex).second) {
             return false;
-        if (!locations.insert(in.location).second)
+        }
+        if (!locations.insert(in.location).second) {
             return false;
+        }
         inputs.push_back(std::move(in));
     }
     return true;
@@ -85,20 +93,24 @@ template <typename T, typename Extra>
 bool ReadBindings(Reader& r, std::vector<T>& items, std::size_t minEntry, Extra readExtra)
 {
     std::uint32_t n = 0;
-    if (!r.Count(n, kStageBlobMaxBindings, minEntry))
+    if (!r.Count(n, kStageBlobMaxBindings, minEntry)) {
         return false;
+    }
     std::set<std::uint32_t> units;
     for (std::uint32_t i = 0; i < n; ++i) {
         T item;
         std::uint32_t unit = 0;
-        if (!r.Str(item.name, kStageBlobMaxName, false) || !r.U32(unit) || unit >= kStageBlobMaxBindings)
+        if (!r.Str(item.name, kStageBlobMaxName, false) || !r.U32(unit) || unit >= kStageBlobMaxBindings) {
             return false;
-        if (!units.insert(unit).second || !readExtra(r, item))
+        }
+        if (!units.insert(unit).second || !readExtra(r, item)) {
             return false;
-        if constexpr (requires { item.binding; })
+        }
+        if constexpr (requires { item.binding; }) {
             item.binding = unit;
-        else
+        } else {
             item.unit = unit;
+        }
         items.push_back(std::move(item));
     }
     return true;
@@ -146,42 +158,49 @@ bool ParseStageBlob(const void* data, std::size_t size, StageBlob& out)
 {
     Reader r(data, size);
     std::uint32_t kind = 0;
-    if (!ReadHeader(r, data, size, kStageMagic, kind) || kind > static_cast<std::uint32_t>(StageKind::Geometry))
+    if (!ReadHeader(r, data, size, kStageMagic, kind) || kind > static_cast<std::uint32_t>(StageKind::Geometry)) {
         return false;
+    }
     StageBlob blob;
     blob.stage = static_cast<StageKind>(kind);
-    if (!r.Str(blob.glsl, kStageBlobMaxSource, false) || !ReadInputs(r, blob.inputs))
+    if (!r.Str(blob.glsl, kStageBlobMaxSource, false) || !ReadInputs(r, blob.inputs)) {
         return false;
-    if (blob.stage != StageKind::Vertex && !blob.inputs.empty())
+    }
+    if (blob.stage != StageKind::Vertex && !blob.inputs.empty()) {
         return false;
+    }
     const bool ok = ReadBindings(r, blob.constantBuffers, 12,
                                  [](Reader& rr, StageConstantBuffer& cb) {
                                      // A constant buffer is at most 4096 float4 rows in Direct3D 11.
                                      return rr.U32(cb.byteSize) && cb.byteSize > 0 && cb.byteSize <= 65536;
                                  }) &&
-                    ReadBindings(r, blob.textures, 24,
-                                 [](Reader& rr, StageTexture& t) {
-                                     std::uint32_t d = 0, comparison = 0;
-                                     if (!rr.U32(d) || d > static_cast<std::uint32_t>(StageTextureDimension::Texture3D))
-                                         return false;
-                                     t.dimension = static_cast<StageTextureDimension>(d);
-                                     if (!rr.U32(t.slot) || !rr.U32(t.samplerSlot) || !rr.U32(comparison) ||
-                                         comparison > 1)
-                                         return false;
-                                     t.comparison = comparison == 1;
-                                     return t.slot < kStageBlobMaxBindings &&
-                                            (t.samplerSlot < kStageMaxSamplerSlots || t.samplerSlot == kStageNoSampler);
-                                 }) &&
+                    ReadBindings(
+                        r, blob.textures, 24,
+                        [](Reader& rr, StageTexture& t) {
+                            std::uint32_t d = 0, comparison = 0;
+                            if (!rr.U32(d) || d > static_cast<std::uint32_t>(StageTextureDimension::Texture3D)) {
+                                return false;
+                            }
+                            t.dimension = static_cast<StageTextureDimension>(d);
+                            if (!rr.U32(t.slot) || !rr.U32(t.samplerSlot) || !rr.U32(comparison) || comparison > 1) {
+                                return false;
+                            }
+                            t.comparison = comparison == 1;
+                            return t.slot < kStageBlobMaxBindings &&
+                                   (t.samplerSlot < kStageMaxSamplerSlots || t.samplerSlot == kStageNoSampler);
+                        }) &&
                     ReadBindings(r, blob.samplers, 8, [](Reader&, StageSampler&) { return true; }) &&
                     ReadBindings(r, blob.images, 12, [](Reader& rr, StageImage& im) {
                         std::uint32_t f = 0;
-                        if (!rr.U32(f) || f > static_cast<std::uint32_t>(StageImageFormat::Unspecified))
+                        if (!rr.U32(f) || f > static_cast<std::uint32_t>(StageImageFormat::Unspecified)) {
                             return false;
+                        }
                         im.format = static_cast<StageImageFormat>(f);
                         return true;
                     });
-    if (!ok || r.Left() != 0)
+    if (!ok || r.Left() != 0) {
         return false;
+    }
     out = std::move(blob);
     return true;
 }
@@ -200,19 +219,22 @@ bool ParseInputSignatureBlob(const void* data, std::size_t size, std::vector<Sta
     Reader r(data, size);
     std::uint32_t kind = 0;
     std::vector<StageInput> inputs;
-    if (!ReadHeader(r, data, size, kSignatureMagic, kind) || kind != 0 || !ReadInputs(r, inputs) || r.Left() != 0)
+    if (!ReadHeader(r, data, size, kSignatureMagic, kind) || kind != 0 || !ReadInputs(r, inputs) || r.Left() != 0) {
         return false;
+    }
     out = std::move(inputs);
     return true;
 }
 
 bool ParseAnyInputSignature(const void* data, std::size_t size, std::vector<StageInput>& out)
 {
-    if (ParseInputSignatureBlob(data, size, out))
+    if (ParseInputSignatureBlob(data, size, out)) {
         return true;
+    }
     StageBlob blob;
-    if (!ParseStageBlob(data, size, blob) || blob.stage != StageKind::Vertex)
+    if (!ParseStageBlob(data, size, blob) || blob.stage != StageKind::Vertex) {
         return false;
+    }
     out = std::move(blob.inputs);
     return true;
 }

@@ -25,13 +25,15 @@ public:
           desc_(desc),
           windowId_(window != nullptr ? SDL_GetWindowID(window) : 0)
     {
-        if (windowId_ != 0)
+        if (windowId_ != 0) {
             g_windowedChains.push_back(this);
+        }
     }
     ~SwapChainImpl() override
     {
-        if (SDL_Window* window = Window(); window != nullptr && fullscreen_)
+        if (SDL_Window* window = Window(); window != nullptr && fullscreen_) {
             SDL_SetWindowFullscreen(window, 0);
+        }
         std::erase(g_windowedChains, this);
     }
     // Looked up by id each time: the window may be destroyed before the swap chain is released.
@@ -57,8 +59,9 @@ public:
         td.BindFlags = D3D11_BIND_RENDER_TARGET | D3D11_BIND_SHADER_RESOURCE;
         ID3D11Texture2D* texture = nullptr;
         const HRESULT hr = device_->CreateTexture2D(&td, nullptr, &texture);
-        if (FAILED(hr))
+        if (FAILED(hr)) {
             return hr;
+        }
         backBuffer_ = ComPtr<TextureImpl>::Adopt(static_cast<TextureImpl*>(texture));
         desc_.BufferDesc.Width = td.Width;
         desc_.BufferDesc.Height = td.Height;
@@ -71,17 +74,21 @@ public:
     {
         DeviceCore& core = *device_->Core();
         if (windowId_ == 0) {  // headless: the frame stays in the back buffer
-            if (core.MakeCurrent())
+            if (core.MakeCurrent()) {
                 core.gl.Flush();
+            }
             return S_OK;
         }
         SDL_Window* window = Window();
-        if (window == nullptr)
+        if (window == nullptr) {
             return DXGI_ERROR_INVALID_CALL;  // the output window is gone
-        if (SDL_GetWindowFlags(window) & SDL_WINDOW_MINIMIZED)
+        }
+        if (SDL_GetWindowFlags(window) & SDL_WINDOW_MINIMIZED) {
             return DXGI_STATUS_OCCLUDED;
-        if (!core.AttachWindow(window))
+        }
+        if (!core.AttachWindow(window)) {
             return DXGI_ERROR_DEVICE_REMOVED;
+        }
         if (swapInterval_ != static_cast<int>(syncInterval)) {
             SDL_GL_SetSwapInterval(syncInterval > 0 ? 1 : 0);
             swapInterval_ = static_cast<int>(syncInterval);
@@ -100,29 +107,34 @@ public:
 
     HRESULT GetBuffer(UINT index, REFIID riid, void** out) override
     {
-        if (out == nullptr)
+        if (out == nullptr) {
             return E_POINTER;
+        }
         *out = nullptr;
-        if (index != 0 || !backBuffer_)
+        if (index != 0 || !backBuffer_) {
             return DXGI_ERROR_INVALID_CALL;
+        }
         return backBuffer_->QueryInterface(riid, out);
     }
 
     HRESULT SetFullscreenState(BOOL fullscreen, void*) override
     {
         SDL_Window* window = Window();
-        if (window == nullptr)
+        if (window == nullptr) {
             return DXGI_ERROR_UNSUPPORTED;
-        if (SDL_SetWindowFullscreen(window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
+        }
+        if (SDL_SetWindowFullscreen(window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
             return DXGI_ERROR_UNSUPPORTED;
+        }
         fullscreen_ = fullscreen != 0;
         return S_OK;
     }
 
     HRESULT GetDesc(DXGI_SWAP_CHAIN_DESC* out) override
     {
-        if (out == nullptr)
+        if (out == nullptr) {
             return E_INVALIDARG;
+        }
         *out = desc_;
         out->Windowed = fullscreen_ ? FALSE : TRUE;
         return S_OK;
@@ -135,21 +147,26 @@ public:
             Report(Rule::ResizeArguments);
             return DXGI_ERROR_INVALID_CALL;
         }
-        if (format != DXGI_FORMAT_UNKNOWN)
+        if (format != DXGI_FORMAT_UNKNOWN) {
             desc_.BufferDesc.Format = format;
+        }
         // Zero means "the window's size", as in DXGI; headless, it keeps the current size.
         if (SDL_Window* window = Window(); (width == 0 || height == 0) && window != nullptr) {
             int w = 0, h = 0;
             SDL_GL_GetDrawableSize(window, &w, &h);
-            if (width == 0)
+            if (width == 0) {
                 width = static_cast<UINT>(std::max(w, 1));
-            if (height == 0)
+            }
+            if (height == 0) {
                 height = static_cast<UINT>(std::max(h, 1));
+            }
         }
-        if (width == 0)
+        if (width == 0) {
             width = desc_.BufferDesc.Width;
-        if (height == 0)
+        }
+        if (height == 0) {
             height = desc_.BufferDesc.Height;
+        }
         // Refused before anything is allocated; a window larger than the device can draw keeps
         // showing its last picture at the old size.
         if (width > kMaxTextureSize || height > kMaxTextureSize) {
@@ -177,28 +194,32 @@ public:
     }
     HRESULT GetParent(REFIID, void** out) override
     {
-        if (out != nullptr)
+        if (out != nullptr) {
             *out = nullptr;
+        }
         return E_NOINTERFACE;
     }
     HRESULT MakeWindowAssociation(HWND window, UINT flags) override
     {
         std::erase(g_noAltEnter, window);
-        if ((flags & DXGI_MWA_NO_ALT_ENTER) != 0 && window != nullptr)
+        if ((flags & DXGI_MWA_NO_ALT_ENTER) != 0 && window != nullptr) {
             g_noAltEnter.push_back(window);
+        }
         return S_OK;
     }
     HRESULT CreateSwapChain(IUnknown* deviceUnknown, DXGI_SWAP_CHAIN_DESC* desc, IDXGISwapChain** out) override
     {
-        if (out != nullptr)
+        if (out != nullptr) {
             *out = nullptr;
+        }
         if (deviceUnknown == nullptr || desc == nullptr || out == nullptr) {
             Report(Rule::SwapChainArguments);
             return DXGI_ERROR_INVALID_CALL;
         }
         ID3D11Device* d3dDevice = nullptr;
-        if (FAILED(deviceUnknown->QueryInterface(IID_ID3D11Device, reinterpret_cast<void**>(&d3dDevice))))
+        if (FAILED(deviceUnknown->QueryInterface(IID_ID3D11Device, reinterpret_cast<void**>(&d3dDevice)))) {
             return DXGI_ERROR_INVALID_CALL;
+        }
         auto* device = static_cast<DeviceImpl*>(d3dDevice);
         const auto hold = ComPtr<DeviceImpl>::Adopt(device);
         if (desc->BufferCount < 1 || desc->BufferCount > 2 || desc->SampleDesc.Count != 1 ||
@@ -210,8 +231,9 @@ public:
         SDL_Window* window = nullptr;
         if (WindowBridge().windowFromHwnd != nullptr && desc->OutputWindow != nullptr) {
             window = WindowBridge().windowFromHwnd(desc->OutputWindow);
-            if (window != nullptr && !device->Core()->AttachWindow(window))
+            if (window != nullptr && !device->Core()->AttachWindow(window)) {
                 return DXGI_ERROR_INVALID_CALL;
+            }
         }
         UINT width = desc->BufferDesc.Width, height = desc->BufferDesc.Height;
         if ((width == 0 || height == 0) && window != nullptr) {
@@ -239,11 +261,13 @@ public:
     }
     HRESULT GetParent(REFIID riid, void** out) override
     {
-        if (out == nullptr)
+        if (out == nullptr) {
             return E_POINTER;
+        }
         *out = nullptr;
-        if (!(riid == IID_IDXGIFactory))
+        if (!(riid == IID_IDXGIFactory)) {
             return E_NOINTERFACE;
+        }
         *out = static_cast<IDXGIFactory*>(new FactoryImpl());
         return S_OK;
     }
@@ -254,19 +278,23 @@ public:
     explicit DxgiDeviceImpl(DeviceImpl* device) : device_(device) {}
     IUnknown* Cast(REFIID riid) override
     {
-        if (riid == IID_IDXGIDevice || riid == IID_IDXGIObject)
+        if (riid == IID_IDXGIDevice || riid == IID_IDXGIObject) {
             return this;
-        if (riid == IID_ID3D11Device)
+        }
+        if (riid == IID_ID3D11Device) {
             return device_.Get();
+        }
         return nullptr;
     }
     HRESULT GetParent(REFIID riid, void** out) override
     {
-        if (out == nullptr)
+        if (out == nullptr) {
             return E_POINTER;
+        }
         *out = nullptr;
-        if (!(riid == IID_IDXGIAdapter))
+        if (!(riid == IID_IDXGIAdapter)) {
             return E_NOINTERFACE;
+        }
         *out = static_cast<IDXGIAdapter*>(new AdapterImpl());
         return S_OK;
     }
@@ -283,11 +311,13 @@ private:
 
 HRESULT SwapChainImpl::GetParent(REFIID riid, void** out)
 {
-    if (out == nullptr)
+    if (out == nullptr) {
         return E_POINTER;
+    }
     *out = nullptr;
-    if (!(riid == IID_IDXGIFactory))
+    if (!(riid == IID_IDXGIFactory)) {
         return E_NOINTERFACE;
+    }
     *out = static_cast<IDXGIFactory*>(new FactoryImpl());
     return S_OK;
 }
@@ -304,13 +334,16 @@ using namespace d3dgl;
 bool D3D11HandleSdlEvent(const SDL_Event& event)
 {
     if (event.type != SDL_KEYDOWN || event.key.repeat != 0 || event.key.keysym.sym != SDLK_RETURN ||
-        (event.key.keysym.mod & KMOD_ALT) == 0)
+        (event.key.keysym.mod & KMOD_ALT) == 0) {
         return false;
+    }
     for (SwapChainImpl* chain : g_windowedChains) {
-        if (chain->WindowId() != event.key.windowID)
+        if (chain->WindowId() != event.key.windowID) {
             continue;
-        if (std::find(g_noAltEnter.begin(), g_noAltEnter.end(), chain->OutputWindow()) != g_noAltEnter.end())
+        }
+        if (std::find(g_noAltEnter.begin(), g_noAltEnter.end(), chain->OutputWindow()) != g_noAltEnter.end()) {
             return false;
+        }
         return SUCCEEDED(chain->SetFullscreenState(chain->Fullscreen() ? FALSE : TRUE, nullptr));
     }
     return false;
