@@ -1,7 +1,6 @@
 #include "platform/d3d11/GlState.h"
 
 #include <cstdio>
-#include <cstring>
 
 namespace d3dgl {
 
@@ -10,17 +9,6 @@ auto GlState::Gl(Function function, Args... args)
 {
     ++calls;
     return function(args...);
-}
-
-template <typename T>
-bool GlState::Changes(Slot<T>& slot, const T& value)
-{
-    if (!bypass && slot.known && slot.value == value) {
-        return false;
-    }
-    slot.value = value;
-    slot.known = true;
-    return true;
 }
 
 // ---- bindings ----
@@ -47,26 +35,22 @@ bool WithinRange(const char* call, std::size_t index, std::size_t size, bool& sa
 
 void GlState::BindDrawFramebuffer(GLuint name)
 {
-    if (!bypass && framebuffer == name) {
-        return;
+    if (Changes(held.framebuffer, name)) {
+        Gl(glBindFramebuffer, GL_DRAW_FRAMEBUFFER, name);
     }
-    Gl(glBindFramebuffer, GL_DRAW_FRAMEBUFFER, name);
-    framebuffer = name;
 }
 
 void GlState::BindPipeline(GLuint name)
 {
-    if (!bypass && pipeline == name) {
+    if (!Changes(held.pipeline, name)) {
         return;
     }
     // A program made current with glUseProgram would override the pipeline; the layer never makes
     // one current, so this is needed only once per context.
-    if (bypass || program != 0) {
+    if (Changes(held.program, 0u)) {
         Gl(glUseProgram, 0u);
-        program = 0;
     }
     Gl(glBindProgramPipeline, name);
-    pipeline = name;
 }
 
 void GlState::UseProgram(GLuint pipelineName, StageKind stage, GLuint name)
@@ -74,24 +58,16 @@ void GlState::UseProgram(GLuint pipelineName, StageKind stage, GLuint name)
     static constexpr GLbitfield kStageBits[] = {GL_VERTEX_SHADER_BIT, GL_FRAGMENT_SHADER_BIT, GL_COMPUTE_SHADER_BIT};
     const auto index = static_cast<size_t>(stage);
     static bool said = false;
-    if (!WithinRange("UseProgram", index, stagePrograms.size(), said)) {
-        return;
+    if (WithinRange("UseProgram", index, held.stagePrograms.size(), said) && Changes(held.stagePrograms[index], name)) {
+        Gl(glUseProgramStages, pipelineName, kStageBits[index], name);
     }
-    GLuint& current = stagePrograms[index];
-    if (!bypass && current == name) {
-        return;
-    }
-    Gl(glUseProgramStages, pipelineName, kStageBits[index], name);
-    current = name;
 }
 
 void GlState::BindVertexArray(GLuint name)
 {
-    if (!bypass && vertexArray == name) {
-        return;
+    if (Changes(held.vertexArray, name)) {
+        Gl(glBindVertexArray, name);
     }
-    Gl(glBindVertexArray, name);
-    vertexArray = name;
 }
 
 void GlState::AttachVertexBuffer(GLuint vertexArrayName, VertexArrayAttachments& attached, UINT slot,
@@ -123,29 +99,25 @@ void GlState::AttachIndexBuffer(GLuint vertexArrayName, VertexArrayAttachments* 
 void GlState::BindTexture(GLuint unit, GLuint texture)
 {
     static bool said = false;
-    if (!WithinRange("BindTexture", unit, textures.size(), said) || (!bypass && textures[unit] == texture)) {
-        return;
+    if (WithinRange("BindTexture", unit, held.textures.size(), said) && Changes(held.textures[unit], texture)) {
+        Gl(glBindTextureUnit, unit, texture);
     }
-    Gl(glBindTextureUnit, unit, texture);
-    textures[unit] = texture;
 }
 
 void GlState::BindSampler(GLuint unit, GLuint sampler)
 {
     static bool said = false;
-    if (!WithinRange("BindSampler", unit, samplers.size(), said) || (!bypass && samplers[unit] == sampler)) {
-        return;
+    if (WithinRange("BindSampler", unit, held.samplers.size(), said) && Changes(held.samplers[unit], sampler)) {
+        Gl(glBindSampler, unit, sampler);
     }
-    Gl(glBindSampler, unit, sampler);
-    samplers[unit] = sampler;
 }
 
 void GlState::BindUniformBuffer(GLuint binding, GLuint buffer, GLintptr offset, GLsizeiptr size)
 {
     const UniformRange range{buffer, buffer != 0 ? offset : 0, buffer != 0 ? size : 0};
     static bool said = false;
-    if (!WithinRange("BindUniformBuffer", binding, uniformBuffers.size(), said) ||
-        (!bypass && uniformBuffers[binding] == range)) {
+    if (!WithinRange("BindUniformBuffer", binding, held.uniformBuffers.size(), said) ||
+        !Changes(held.uniformBuffers[binding], range)) {
         return;
     }
     if (buffer == 0) {
@@ -153,17 +125,13 @@ void GlState::BindUniformBuffer(GLuint binding, GLuint buffer, GLintptr offset, 
     } else {
         Gl(glBindBufferRange, GL_UNIFORM_BUFFER, binding, buffer, offset, size);
     }
-    uniformBuffers[binding] = range;
 }
 
 void GlState::BindImage(GLuint unit, GLuint texture, GLint level, GLenum format)
 {
     static bool said = false;
-    if (!WithinRange("BindImage", unit, images.size(), said)) {
-        return;
-    }
-    Image& image = images[unit];
-    if (!bypass && image.texture == texture && image.level == level && image.format == format) {
+    if (!WithinRange("BindImage", unit, held.images.size(), said) ||
+        !Changes(held.images[unit], Image{texture, level, format})) {
         return;
     }
     if (texture == 0) {
@@ -171,90 +139,84 @@ void GlState::BindImage(GLuint unit, GLuint texture, GLint level, GLenum format)
     } else {
         Gl(glBindImageTexture, unit, texture, level, GLboolean(GL_FALSE), 0, GLenum(GL_READ_WRITE), format);
     }
-    image = {texture, level, format};
 }
 
 void GlState::Viewport(const D3D11_VIEWPORT& value)
 {
-    if (!bypass && viewport.known && std::memcmp(&viewport.value, &value, sizeof value) == 0) {
-        return;
+    const std::array<float, 6> fields{value.TopLeftX, value.TopLeftY, value.Width,
+                                      value.Height,   value.MinDepth, value.MaxDepth};
+    if (Changes(held.viewport, fields)) {
+        Gl(glViewportIndexedf, 0u, value.TopLeftX, value.TopLeftY, value.Width, value.Height);
+        Gl(glDepthRangeIndexed, 0u, GLdouble(value.MinDepth), GLdouble(value.MaxDepth));
     }
-    Gl(glViewportIndexedf, 0u, value.TopLeftX, value.TopLeftY, value.Width, value.Height);
-    Gl(glDepthRangeIndexed, 0u, GLdouble(value.MinDepth), GLdouble(value.MaxDepth));
-    viewport.value = value;
-    viewport.known = true;
 }
 
 // ---- fixed-function state ----
 
 void GlState::Enable(Capability capability, bool on)
 {
-    static constexpr GLenum kNames[kCapabilityCount] = {
+    static constexpr GLenum kNames[static_cast<int>(Capability::Count)] = {
         GL_CULL_FACE,  GL_DEPTH_CLAMP, GL_SCISSOR_TEST, GL_POLYGON_OFFSET_FILL, GL_SAMPLE_ALPHA_TO_COVERAGE,
         GL_DEPTH_TEST, GL_STENCIL_TEST};
-    if (!Changes(fixed.capabilities[capability], on)) {
+    if (!Changes(held.capabilities[static_cast<int>(capability)], on)) {
         return;
     }
     if (on) {
-        Gl(glEnable, kNames[capability]);
+        Gl(glEnable, kNames[static_cast<int>(capability)]);
     } else {
-        Gl(glDisable, kNames[capability]);
+        Gl(glDisable, kNames[static_cast<int>(capability)]);
     }
 }
 
 void GlState::DepthMask(bool write)
 {
-    if (Changes(fixed.depthMask, write)) {
+    if (Changes(held.depthMask, write)) {
         Gl(glDepthMask, GLboolean(write ? GL_TRUE : GL_FALSE));
     }
 }
 
 void GlState::StencilMask(GLuint mask)
 {
-    if (Changes(fixed.stencilMask, mask)) {
+    if (Changes(held.stencilMask, mask)) {
         Gl(glStencilMask, mask);
     }
 }
 
 void GlState::Apply(std::uint64_t id, const RasterizerGl& r)
 {
-    std::uint64_t& applied = appliedObjects[static_cast<int>(StateBlock::Rasterizer)];
-    if (!bypass && applied == id) {
+    if (!Changes(Applied(StateBlock::Rasterizer), AppliedObject{id, 0})) {
         return;
     }
-    applied = id;
-    Enable(kCullFace, r.cull);
-    if (r.cull && Changes(fixed.cullFace, r.cullFace)) {
+    Enable(Capability::CullFace, r.cull);
+    if (r.cull && Changes(held.cullFace, r.cullFace)) {
         Gl(glCullFace, r.cullFace);
     }
-    if (Changes(fixed.frontFace, r.frontFace)) {
+    if (Changes(held.frontFace, r.frontFace)) {
         Gl(glFrontFace, r.frontFace);
     }
-    if (Changes(fixed.polygonMode, r.polygonMode)) {
+    if (Changes(held.polygonMode, r.polygonMode)) {
         Gl(glPolygonMode, GLenum(GL_FRONT_AND_BACK), r.polygonMode);
     }
-    Enable(kDepthClamp, r.depthClamp);
-    Enable(kScissorTest, r.scissor);
-    Enable(kPolygonOffsetFill, r.polygonOffset);
-    if (r.polygonOffset && Changes(fixed.polygonOffset, std::array<float, 2>{r.offsetFactor, r.offsetUnits})) {
+    Enable(Capability::DepthClamp, r.depthClamp);
+    Enable(Capability::ScissorTest, r.scissor);
+    Enable(Capability::PolygonOffsetFill, r.polygonOffset);
+    if (r.polygonOffset && Changes(held.polygonOffset, std::array<float, 2>{r.offsetFactor, r.offsetUnits})) {
         Gl(glPolygonOffset, r.offsetFactor, r.offsetUnits);
     }
 }
 
 void GlState::Apply(std::uint64_t id, const BlendGl& b, const float factor[4])
 {
-    if (Changes(fixed.blendColor, std::array<float, 4>{factor[0], factor[1], factor[2], factor[3]})) {
+    if (Changes(held.blendColor, std::array<float, 4>{factor[0], factor[1], factor[2], factor[3]})) {
         Gl(glBlendColor, factor[0], factor[1], factor[2], factor[3]);
     }
-    std::uint64_t& applied = appliedObjects[static_cast<int>(StateBlock::Blend)];
-    if (!bypass && applied == id) {
+    if (!Changes(Applied(StateBlock::Blend), AppliedObject{id, 0})) {
         return;
     }
-    applied = id;
-    Enable(kAlphaToCoverage, b.alphaToCoverage);
+    Enable(Capability::AlphaToCoverage, b.alphaToCoverage);
     for (GLuint i = 0; i < b.targets.size(); ++i) {
         const BlendTargetGl& t = b.targets[i];
-        if (Changes(fixed.blendOn[i], t.enabled)) {
+        if (Changes(held.blendOn[i], t.enabled)) {
             if (t.enabled) {
                 Gl(glEnablei, GLenum(GL_BLEND), i);
             } else {
@@ -262,15 +224,15 @@ void GlState::Apply(std::uint64_t id, const BlendGl& b, const float factor[4])
             }
         }
         if (t.enabled) {
-            if (Changes(fixed.blendFunc[i],
+            if (Changes(held.blendFunc[i],
                         std::array<GLenum, 4>{t.source, t.destination, t.sourceAlpha, t.destinationAlpha})) {
                 Gl(glBlendFuncSeparatei, i, t.source, t.destination, t.sourceAlpha, t.destinationAlpha);
             }
-            if (Changes(fixed.blendEquation[i], std::array<GLenum, 2>{t.operation, t.operationAlpha})) {
+            if (Changes(held.blendEquation[i], std::array<GLenum, 2>{t.operation, t.operationAlpha})) {
                 Gl(glBlendEquationSeparatei, i, t.operation, t.operationAlpha);
             }
         }
-        if (Changes(fixed.colorMask[i], t.writeMask)) {
+        if (Changes(held.colorMask[i], t.writeMask)) {
             const unsigned m = t.writeMask;
             Gl(glColorMaski, i, GLboolean((m & 1) != 0), GLboolean((m & 2) != 0), GLboolean((m & 4) != 0),
                GLboolean((m & 8) != 0));
@@ -280,29 +242,25 @@ void GlState::Apply(std::uint64_t id, const BlendGl& b, const float factor[4])
 
 void GlState::Apply(std::uint64_t id, const DepthStencilGl& d, UINT stencilRef)
 {
-    // The reference value belongs to the binding, not the object, so it is part of what was applied.
-    std::uint64_t& applied = appliedObjects[static_cast<int>(StateBlock::DepthStencil)];
-    if (!bypass && applied == id && appliedStencilRef == stencilRef) {
+    if (!Changes(Applied(StateBlock::DepthStencil), AppliedObject{id, stencilRef})) {
         return;
     }
-    applied = id;
-    appliedStencilRef = stencilRef;
-    Enable(kDepthTest, d.depthTest);
+    Enable(Capability::DepthTest, d.depthTest);
     if (d.depthTest) {
-        if (Changes(fixed.depthFunc, d.depthFunction)) {
+        if (Changes(held.depthFunc, d.depthFunction)) {
             Gl(glDepthFunc, d.depthFunction);
         }
         DepthMask(d.depthWrite);
     }
-    Enable(kStencilTest, d.stencilTest);
+    Enable(Capability::StencilTest, d.stencilTest);
     if (d.stencilTest) {
         for (int i = 0; i < 2; ++i) {
             const StencilFaceGl& f = d.faces[i];
             const GLenum face = i == 0 ? GL_FRONT : GL_BACK;
-            if (Changes(fixed.stencilFunc[i], std::array<GLuint, 3>{f.function, stencilRef, d.readMask})) {
+            if (Changes(held.stencilFunc[i], std::array<GLuint, 3>{f.function, stencilRef, d.readMask})) {
                 Gl(glStencilFuncSeparate, face, f.function, static_cast<GLint>(stencilRef), d.readMask);
             }
-            if (Changes(fixed.stencilOp[i], std::array<GLenum, 3>{f.fail, f.depthFail, f.pass})) {
+            if (Changes(held.stencilOp[i], std::array<GLenum, 3>{f.fail, f.depthFail, f.pass})) {
                 Gl(glStencilOpSeparate, face, f.fail, f.depthFail, f.pass);
             }
         }
@@ -320,11 +278,11 @@ void GlState::ClearColor(GLuint texture, GLint level, const float rgba[4])
 void GlState::ClearDepthStencil(GLuint framebufferName, bool depth, bool stencil, float depthValue, GLint stencilValue)
 {
     // Framebuffer clears obey the write masks and the scissor.
-    Enable(kScissorTest, false);
+    Enable(Capability::ScissorTest, false);
     DepthMask(true);
     StencilMask(0xFF);
-    appliedObjects[static_cast<int>(StateBlock::Rasterizer)] = kNoObject;
-    appliedObjects[static_cast<int>(StateBlock::DepthStencil)] = kNoObject;
+    Applied(StateBlock::Rasterizer).Forget();
+    Applied(StateBlock::DepthStencil).Forget();
     if (depth && stencil) {
         Gl(glClearNamedFramebufferfi, framebufferName, GLenum(GL_DEPTH_STENCIL), 0, depthValue, stencilValue);
     } else if (depth) {
@@ -424,8 +382,8 @@ void GlState::Flush()
 void GlState::BlitToWindow(GLuint source, GLint width, GLint height, GLint windowWidth, GLint windowHeight)
 {
     // Blits obey the scissor; the next draw re-applies its rasterizer state.
-    Enable(kScissorTest, false);
-    appliedObjects[static_cast<int>(StateBlock::Rasterizer)] = kNoObject;
+    Enable(Capability::ScissorTest, false);
+    Applied(StateBlock::Rasterizer).Forget();
     BindDrawFramebuffer(0);
     const GLenum filter = width == windowWidth && height == windowHeight ? GL_NEAREST : GL_LINEAR;
     Gl(glBlitNamedFramebuffer, source, 0u, 0, 0, width, height, 0, windowHeight, windowWidth, 0,
@@ -434,75 +392,60 @@ void GlState::BlitToWindow(GLuint source, GLint width, GLint height, GLint windo
 
 // ---- forgetting ----
 
+namespace {
+
+// Forgets the values the predicate picks out: GL reuses the names of deleted objects.
+template <typename Cache, typename Matches>
+void ForgetWhere(Cache& cache, Matches matches)
+{
+    for (auto& cached : cache) {
+        if (cached.HoldsWhere(matches)) {
+            cached.Forget();
+        }
+    }
+}
+
+}  // namespace
+
 void GlState::ForgetTexture(GLuint texture)
 {
-    for (GLuint& t : textures) {
-        if (t == texture) {
-            t = kUnknown;
-        }
-    }
-    for (Image& image : images) {
-        if (image.texture == texture) {
-            image.texture = kUnknown;
-        }
-    }
+    ForgetWhere(held.textures, [&](GLuint t) { return t == texture; });
+    ForgetWhere(held.images, [&](const Image& image) { return image.texture == texture; });
 }
 
 void GlState::ForgetBuffer(GLuint buffer)
 {
-    for (UniformRange& range : uniformBuffers) {
-        if (range.buffer == buffer) {
-            range.buffer = kUnknown;
-        }
-    }
+    ForgetWhere(held.uniformBuffers, [&](const UniformRange& range) { return range.buffer == buffer; });
 }
 
 void GlState::ForgetSampler(GLuint sampler)
 {
-    for (GLuint& s : samplers) {
-        if (s == sampler) {
-            s = kUnknown;
-        }
-    }
+    ForgetWhere(held.samplers, [&](GLuint s) { return s == sampler; });
 }
 
 void GlState::ForgetProgram(GLuint name)
 {
-    for (GLuint& p : stagePrograms) {
-        if (p == name) {
-            p = kUnknown;
-        }
-    }
+    ForgetWhere(held.stagePrograms, [&](GLuint p) { return p == name; });
 }
 
 void GlState::ForgetFramebuffer(GLuint name)
 {
-    if (framebuffer == name) {
-        framebuffer = kUnknown;
+    if (held.framebuffer.Holds(name)) {
+        held.framebuffer.Forget();
     }
 }
 
 void GlState::ForgetVertexArray(GLuint name)
 {
-    if (vertexArray == name) {
-        vertexArray = kUnknown;
+    if (held.vertexArray.Holds(name)) {
+        held.vertexArray.Forget();
     }
 }
 
 void GlState::Reset()
 {
     ++resets;
-    framebuffer = pipeline = vertexArray = program = kUnknown;
-    stagePrograms.fill(kUnknown);
-    textures.fill(kUnknown);
-    samplers.fill(kUnknown);
-    uniformBuffers.fill(UniformRange{kUnknown, 0, 0});
-    for (Image& image : images) {
-        image.texture = kUnknown;
-    }
-    viewport.known = false;
-    appliedObjects.fill(kNoObject);
-    fixed = FixedFunction{};
+    held = Held{};
 }
 
 }  // namespace d3dgl

@@ -96,72 +96,102 @@ private:
     template <typename Function, typename... Args>
     auto Gl(Function function, Args... args);
 
-    // A value GL holds for us, or unknown (after a reset, or before the first call). True when GL
-    // must be told.
+    // A value GL holds for us, or unknown: before the first call, after a reset, or once the object
+    // it named was deleted.
     template <typename T>
-    struct Slot {
+    class Cached {
+    public:
+        // True when GL must be told (the value is unknown or differs, or the cache is bypassed); the
+        // value is then taken as what GL holds.
+        bool Update(const T& next, bool bypass)
+        {
+            if (!bypass && known && value == next) {
+                return false;
+            }
+            value = next;
+            known = true;
+            return true;
+        }
+        bool Holds(const T& candidate) const { return known && value == candidate; }
+        template <typename Matches>
+        bool HoldsWhere(Matches matches) const
+        {
+            return known && matches(value);
+        }
+        void Forget() { known = false; }
+
+    private:
         T value{};
         bool known = false;
     };
     template <typename T>
-    bool Changes(Slot<T>& slot, const T& value);
+    bool Changes(Cached<T>& cached, const T& value)
+    {
+        return cached.Update(value, bypass);
+    }
 
-    enum Capability {
-        kCullFace,
-        kDepthClamp,
-        kScissorTest,
-        kPolygonOffsetFill,
-        kAlphaToCoverage,
-        kDepthTest,
-        kStencilTest,
-        kCapabilityCount
+    enum class Capability {
+        CullFace,
+        DepthClamp,
+        ScissorTest,
+        PolygonOffsetFill,
+        AlphaToCoverage,
+        DepthTest,
+        StencilTest,
+        Count
     };
     void Enable(Capability capability, bool on);
     void DepthMask(bool write);
     void StencilMask(GLuint mask);
 
-    static constexpr GLuint kUnknown = 0xFFFFFFFFu;
-    static constexpr std::uint64_t kNoObject = ~0ull;
-
-    std::uint64_t calls = 0;
-    std::uint64_t resets = 0;
-
-    GLuint framebuffer = kUnknown, pipeline = kUnknown, vertexArray = kUnknown, program = kUnknown;
-    std::array<GLuint, 3> stagePrograms{kUnknown, kUnknown, kUnknown};  // by StageKind
-    std::array<GLuint, 192> textures{}, samplers{};
     struct UniformRange {
         GLuint buffer = 0;
         GLintptr offset = 0;
         GLsizeiptr size = 0;
         bool operator==(const UniformRange&) const = default;
     };
-    std::array<UniformRange, 64> uniformBuffers{};
     struct Image {
         GLuint texture = 0;
         GLint level = 0;
         GLenum format = 0;
+        bool operator==(const Image&) const = default;
     };
-    std::array<Image, 8> images{};
-    Slot<D3D11_VIEWPORT> viewport;
+    // The state object applied last to a block: a repeat costs nothing. The depth-stencil block's
+    // reference value belongs to the binding, not the object, so it is part of what was applied.
+    struct AppliedObject {
+        std::uint64_t id = 0;
+        UINT stencilRef = 0;
+        bool operator==(const AppliedObject&) const = default;
+    };
 
-    // The state objects applied last, by block.
-    std::array<std::uint64_t, static_cast<int>(StateBlock::Count)> appliedObjects{kNoObject, kNoObject, kNoObject};
-    UINT appliedStencilRef = 0;  // with the depth-stencil object applied last
+    // Everything GL holds for the layer; a reset makes all of it unknown at once.
+    struct Held {
+        Cached<GLuint> framebuffer, pipeline, vertexArray, program;
+        std::array<Cached<GLuint>, 3> stagePrograms;  // by StageKind
+        std::array<Cached<GLuint>, 192> textures, samplers;
+        std::array<Cached<UniformRange>, 64> uniformBuffers;
+        std::array<Cached<Image>, 8> images;
+        Cached<std::array<float, 6>> viewport;
+        std::array<Cached<AppliedObject>, static_cast<int>(StateBlock::Count)> appliedObjects;
 
-    struct FixedFunction {
-        std::array<Slot<bool>, kCapabilityCount> capabilities{};
-        std::array<Slot<bool>, 8> blendOn{};
-        Slot<GLenum> cullFace, frontFace, polygonMode, depthFunc;
-        Slot<std::array<float, 2>> polygonOffset;
-        Slot<std::array<float, 4>> blendColor;
-        std::array<Slot<std::array<GLenum, 4>>, 8> blendFunc{};
-        std::array<Slot<std::array<GLenum, 2>>, 8> blendEquation{};
-        std::array<Slot<unsigned>, 8> colorMask{};
-        Slot<bool> depthMask;
-        std::array<Slot<std::array<GLuint, 3>>, 2> stencilFunc{};
-        std::array<Slot<std::array<GLenum, 3>>, 2> stencilOp{};
-        Slot<GLuint> stencilMask;
-    } fixed;
+        std::array<Cached<bool>, static_cast<int>(Capability::Count)> capabilities;
+        std::array<Cached<bool>, 8> blendOn;
+        Cached<GLenum> cullFace, frontFace, polygonMode, depthFunc;
+        Cached<std::array<float, 2>> polygonOffset;
+        Cached<std::array<float, 4>> blendColor;
+        std::array<Cached<std::array<GLenum, 4>>, 8> blendFunc;
+        std::array<Cached<std::array<GLenum, 2>>, 8> blendEquation;
+        std::array<Cached<unsigned>, 8> colorMask;
+        Cached<bool> depthMask;
+        std::array<Cached<std::array<GLuint, 3>>, 2> stencilFunc;
+        std::array<Cached<std::array<GLenum, 3>>, 2> stencilOp;
+        Cached<GLuint> stencilMask;
+    };
+    Cached<AppliedObject>& Applied(StateBlock block) { return held.appliedObjects[static_cast<int>(block)]; }
+
+    std::uint64_t calls = 0;
+    std::uint64_t resets = 0;
+    Held held;
 };
 
 }  // namespace d3dgl
