@@ -38,19 +38,19 @@ struct Type {
 
 class Module {
 public:
-    explicit Module(std::vector<std::uint32_t>& words) : s_(words) { Read(); }
+    explicit Module(std::vector<std::uint32_t>& words) : words(words) { Read(); }
 
     const Type* Find(std::uint32_t id) const
     {
-        const auto it = types_.find(id);
-        return it == types_.end() ? nullptr : &it->second;
+        const auto it = types.find(id);
+        return it == types.end() ? nullptr : &it->second;
     }
     // The struct types of the Uniform-storage blocks, in the order their variables are declared.
-    const std::vector<std::uint32_t>& Blocks() const { return blocks_; }
+    const std::vector<std::uint32_t>& Blocks() const { return blocks; }
     void Patch(std::size_t word, std::uint32_t value)
     {
-        if (word != 0 && word < s_.size()) {
-            s_[word] = value;
+        if (word != 0 && word < words.size()) {
+            words[word] = value;
         }
     }
 
@@ -68,12 +68,12 @@ private:
         };
         std::vector<MemberDecoration> memberDecorations;
         std::vector<std::pair<std::uint32_t, std::size_t>> arrayStrides;
-        for (std::size_t i = 5; i < s_.size();) {
-            const std::uint32_t count = s_[i] >> 16, op = s_[i] & 0xFFFF;
-            if (count == 0 || i + count > s_.size()) {
+        for (std::size_t i = 5; i < words.size();) {
+            const std::uint32_t count = words[i] >> 16, op = words[i] & 0xFFFF;
+            if (count == 0 || i + count > words.size()) {
                 break;
             }
-            const std::uint32_t* w = &s_[i];
+            const std::uint32_t* w = &words[i];
             auto text = [&](std::size_t from) {
                 return std::string(reinterpret_cast<const char*>(w + from),
                                    strnlen(reinterpret_cast<const char*>(w + from), (count - from) * 4));
@@ -102,15 +102,15 @@ private:
                     memberDecorations.push_back({w[1], w[2], w[3], count >= 5 ? i + 4 : 0});
                 }
                 break;
-            case SpvOpTypeBool: types_[w[1]] = Scalar(EffectBaseType::Bool, true); break;
+            case SpvOpTypeBool: types[w[1]] = Scalar(EffectBaseType::Bool, true); break;
             case SpvOpTypeInt:
                 if (count >= 4) {
-                    types_[w[1]] = Scalar(w[3] != 0 ? EffectBaseType::Int : EffectBaseType::UInt, w[2] == 32);
+                    types[w[1]] = Scalar(w[3] != 0 ? EffectBaseType::Int : EffectBaseType::UInt, w[2] == 32);
                 }
                 break;
             case SpvOpTypeFloat:
                 if (count >= 3) {
-                    types_[w[1]] = Scalar(EffectBaseType::Float, w[2] == 32);
+                    types[w[1]] = Scalar(EffectBaseType::Float, w[2] == 32);
                 }
                 break;
             case SpvOpTypeVector:
@@ -119,7 +119,7 @@ private:
                     t.kind = Kind::Vector;
                     t.element = w[2];
                     t.components = w[3];
-                    types_[w[1]] = t;
+                    types[w[1]] = t;
                 }
                 break;
             case SpvOpTypeMatrix:
@@ -130,7 +130,7 @@ private:
                     const Type* column = Find(w[2]);
                     t.components = column != nullptr ? column->components : 4;
                     t.columns = w[3];
-                    types_[w[1]] = t;
+                    types[w[1]] = t;
                 }
                 break;
             case SpvOpTypeArray:
@@ -139,7 +139,7 @@ private:
                     t.kind = Kind::Array;
                     t.element = w[2];
                     t.length = constants.count(w[3]) != 0 ? constants[w[3]] : 0;
-                    types_[w[1]] = t;
+                    types[w[1]] = t;
                 }
                 break;
             case SpvOpTypeStruct: {
@@ -149,7 +149,7 @@ private:
                 t.offsetWord.assign(t.members.size(), 0);
                 t.matrixStrideWord.assign(t.members.size(), 0);
                 t.rowMajor.assign(t.members.size(), false);
-                types_[w[1]] = t;
+                types[w[1]] = t;
                 break;
             }
             case SpvOpTypePointer:
@@ -172,7 +172,7 @@ private:
             }
             i += count;
         }
-        for (auto& [id, t] : types_) {
+        for (auto& [id, t] : types) {
             if (t.kind != Kind::Struct) {
                 continue;
             }
@@ -189,8 +189,8 @@ private:
             }
         }
         for (const MemberDecoration& d : memberDecorations) {
-            const auto it = types_.find(d.type);
-            if (it == types_.end() || it->second.kind != Kind::Struct || d.member >= it->second.members.size()) {
+            const auto it = types.find(d.type);
+            if (it == types.end() || it->second.kind != Kind::Struct || d.member >= it->second.members.size()) {
                 continue;
             }
             Type& t = it->second;
@@ -205,8 +205,8 @@ private:
             }
         }
         for (const auto& [id, word] : arrayStrides) {
-            const auto it = types_.find(id);
-            if (it != types_.end()) {
+            const auto it = types.find(id);
+            if (it != types.end()) {
                 it->second.arrayStrideWord = word;
             }
         }
@@ -215,8 +215,8 @@ private:
                 continue;
             }
             const std::uint32_t block = pointee[pointer];
-            if (blockTypes.count(block) != 0 && std::find(blocks_.begin(), blocks_.end(), block) == blocks_.end()) {
-                blocks_.push_back(block);
+            if (blockTypes.count(block) != 0 && std::find(blocks.begin(), blocks.end(), block) == blocks.end()) {
+                blocks.push_back(block);
             }
         }
     }
@@ -235,9 +235,9 @@ private:
         return c != nullptr ? *c : Type{};
     }
 
-    std::vector<std::uint32_t>& s_;
-    std::map<std::uint32_t, Type> types_;
-    std::vector<std::uint32_t> blocks_;
+    std::vector<std::uint32_t>& words;
+    std::map<std::uint32_t, Type> types;
+    std::vector<std::uint32_t> blocks;
 };
 
 // What a member is in HLSL terms. A matrix one row or one column wide reaches SPIR-V as a vector;
@@ -257,14 +257,14 @@ struct Placement {
 class Packer {
 public:
     Packer(Module& module, const EffectSource& source, EffectDiagnostic& error)
-        : m_(module),
-          source_(source),
-          error_(error)
+        : module(module),
+          source(source),
+          error(error)
     {}
 
     bool Pack(std::uint32_t blockType, PackedBuffer& out)
     {
-        const Type* block = m_.Find(blockType);
+        const Type* block = module.Find(blockType);
         if (block == nullptr || block->kind != Kind::Struct) {
             return Fail({}, "a constant buffer has an unreadable type");
         }
@@ -313,18 +313,18 @@ public:
 private:
     bool Fail(const EffectSourceLocation& where, const std::string& text)
     {
-        error_ = {where.file.empty() ? source_.mainFile : where.file,
-                  where.file.empty() ? 1 : where.line,
-                  where.file.empty() ? 1 : where.column,
-                  true,
-                  "X3000",
-                  text};
+        error = {where.file.empty() ? source.mainFile : where.file,
+                 where.file.empty() ? 1 : where.line,
+                 where.file.empty() ? 1 : where.column,
+                 true,
+                 "X3000",
+                 text};
         return false;
     }
     const EffectMemberDecl* Note(const std::string& scope, const std::string& member) const
     {
-        const auto it = source_.memberDecls.find(EffectMemberKey(scope, member));
-        return it == source_.memberDecls.end() ? nullptr : &it->second;
+        const auto it = source.memberDecls.find(EffectMemberKey(scope, member));
+        return it == source.memberDecls.end() ? nullptr : &it->second;
     }
     EffectSourceLocation Decl(const std::string& scope, const std::string& member) const
     {
@@ -339,11 +339,11 @@ private:
         elements = 0;
         std::uint64_t product = 1;
         bool array = false;
-        const Type* t = m_.Find(id);
+        const Type* t = module.Find(id);
         while (t != nullptr && t->kind == Kind::Array) {
             array = true;
             product = t->length == 0 ? 0x100000000ull : std::min<std::uint64_t>(product * t->length, 0x100000000ull);
-            t = m_.Find(t->element);
+            t = module.Find(t->element);
         }
         if (array) {
             elements = product >= 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<std::uint32_t>(product);
@@ -512,7 +512,7 @@ private:
 
     std::uint32_t Std140Size(std::uint32_t id, bool rowMajor)
     {
-        const Type* t = m_.Find(id);
+        const Type* t = module.Find(id);
         if (t == nullptr) {
             return 0;
         }
@@ -522,7 +522,7 @@ private:
         case Kind::Matrix: return kRegister * (rowMajor ? t->components : t->columns);
         case Kind::Array: {
             const std::uint32_t stride = RoundUp(Std140Size(t->element, rowMajor), kRegister);
-            m_.Patch(t->arrayStrideWord, stride);
+            module.Patch(t->arrayStrideWord, stride);
             return stride * t->length;
         }
         case Kind::Struct: {
@@ -538,14 +538,14 @@ private:
     {
         std::uint32_t at = 0;
         for (std::size_t m = 0; m < st.members.size(); ++m) {
-            const Type* t = m_.Find(st.members[m]);
+            const Type* t = module.Find(st.members[m]);
             if (t == nullptr) {
                 continue;
             }
             const std::uint32_t size = Std140Size(st.members[m], st.rowMajor[m]);
             at = RoundUp(at, Std140Align(*t));
-            m_.Patch(st.offsetWord[m], at);
-            m_.Patch(st.matrixStrideWord[m], kRegister);
+            module.Patch(st.offsetWord[m], at);
+            module.Patch(st.matrixStrideWord[m], kRegister);
             at += size;
         }
         end = at;
@@ -561,7 +561,7 @@ private:
         LayOutStruct(st, scope, &tmp, d3dEnd);
         std::uint32_t glAt = 0;
         for (std::size_t m = 0; m < st.members.size(); ++m) {
-            const Type* mt = m_.Find(st.members[m]);
+            const Type* mt = module.Find(st.members[m]);
             if (mt == nullptr || m >= tmp.members.size()) {
                 continue;
             }
@@ -577,12 +577,12 @@ private:
                  const EffectVariable& v, std::uint32_t d3d, std::uint32_t gl,
                  std::vector<std::pair<std::uint32_t, std::uint32_t>>& out)
     {
-        const Type* t = m_.Find(id);
+        const Type* t = module.Find(id);
         if (t == nullptr) {
             return;
         }
         if (t->kind == Kind::Array) {
-            const Type* inner = m_.Find(t->element);
+            const Type* inner = module.Find(t->element);
             if (inner == nullptr) {
                 return;
             }
@@ -627,9 +627,9 @@ private:
         }
     }
 
-    Module& m_;
-    const EffectSource& source_;
-    EffectDiagnostic& error_;
+    Module& module;
+    const EffectSource& source;
+    EffectDiagnostic& error;
 };
 
 }  // namespace

@@ -15,14 +15,14 @@ namespace {
 
 class Blob final : public ComObject<ID3D10Blob> {
 public:
-    explicit Blob(std::size_t size) : bytes_(size) {}
+    explicit Blob(std::size_t size) : bytes(size) {}
 
     IUnknown* Cast(REFIID riid) override { return riid == IID_ID3D10Blob ? this : nullptr; }
-    void* GetBufferPointer() override { return bytes_.empty() ? nullptr : bytes_.data(); }
-    SIZE_T GetBufferSize() override { return bytes_.size(); }
+    void* GetBufferPointer() override { return bytes.empty() ? nullptr : bytes.data(); }
+    SIZE_T GetBufferSize() override { return bytes.size(); }
 
 private:
-    std::vector<std::uint8_t> bytes_;
+    std::vector<std::uint8_t> bytes;
 };
 
 ID3D10Blob* MakeBlob(const void* data, std::size_t size)

@@ -38,8 +38,8 @@ public:
     {
         const auto* p = static_cast<const std::uint8_t*>(data);
         for (std::size_t i = 0; i < size; ++i) {
-            a_ = (a_ ^ p[i]) * 0x100000001b3ull;
-            b_ = (b_ ^ p[i]) * 0x100000001b3ull;
+            streamA = (streamA ^ p[i]) * 0x100000001b3ull;
+            streamB = (streamB ^ p[i]) * 0x100000001b3ull;
         }
     }
     void U64(std::uint64_t v) { Bytes(&v, sizeof v); }
@@ -52,14 +52,14 @@ public:
     std::string Hex() const
     {
         char text[33];
-        std::snprintf(text, sizeof text, "%016llx%016llx", static_cast<unsigned long long>(a_),
-                      static_cast<unsigned long long>(b_));
+        std::snprintf(text, sizeof text, "%016llx%016llx", static_cast<unsigned long long>(streamA),
+                      static_cast<unsigned long long>(streamB));
         return text;
     }
 
 private:
-    std::uint64_t a_ = 0xcbf29ce484222325ull;
-    std::uint64_t b_ = 0x84222325cbf29ce4ull;
+    std::uint64_t streamA = 0xcbf29ce484222325ull;
+    std::uint64_t streamB = 0x84222325cbf29ce4ull;
 };
 
 // Size and modification time of a file: a rebuilt or updated compiler changes them, as a compiler
@@ -182,17 +182,17 @@ bool IsHex(std::string_view text)
 }
 
 // Entry names are the 32 hex digits of the key and ".fxc"; temporary ones add ".tmp.<pid>.<n>".
-enum class CacheFile { entry, temporary, other };
+enum class CacheFile { Entry, Temporary, Other };
 
 CacheFile KindOf(const std::string& name)
 {
     if (name.size() < 36 || !IsHex(std::string_view(name).substr(0, 32)) || name.compare(32, 4, ".fxc") != 0) {
-        return CacheFile::other;
+        return CacheFile::Other;
     }
     if (name.size() == 36) {
-        return CacheFile::entry;
+        return CacheFile::Entry;
     }
-    return name.compare(36, 5, ".tmp.") == 0 ? CacheFile::temporary : CacheFile::other;
+    return name.compare(36, 5, ".tmp.") == 0 ? CacheFile::Temporary : CacheFile::Other;
 }
 
 // A hit is a use: the modification time is what pruning goes by (access times are often not kept).
@@ -228,7 +228,7 @@ EffectCachePruneResult PruneEffectCache(const std::filesystem::path& dir, const 
             continue;
         }
         const CacheFile kind = KindOf(it->path().filename().string());
-        if (kind == CacheFile::other) {
+        if (kind == CacheFile::Other) {
             continue;
         }
         const fs::file_time_type used = it->last_write_time(statError);
@@ -236,7 +236,7 @@ EffectCachePruneResult PruneEffectCache(const std::filesystem::path& dir, const 
         if (statError) {
             continue;
         }
-        if (kind == CacheFile::temporary) {
+        if (kind == CacheFile::Temporary) {
             // A writer renames its file within moments; one this old was left by a process that died.
             if (now - used > std::chrono::hours(1)) {
                 remove(it->path());

@@ -124,13 +124,13 @@ StageKind ShaderStageOf(const EffectEntryCall& call)
 
 class Compilation {
 public:
-    explicit Compilation(EffectCompileResult& result) : result_(result) {}
+    explicit Compilation(EffectCompileResult& result) : result(result) {}
 
     void Run(EffectSource& source)
     {
-        source_ = &source;
+        effectSource = &source;
         for (const EffectDiagnostic& d : source.diagnostics) {
-            result_.diagnostics.push_back(d);
+            result.diagnostics.push_back(d);
         }
         if (source.HasErrors()) {
             return;
@@ -157,16 +157,16 @@ public:
         if (!Initializers(blob)) {
             return;
         }
-        result_.code = WriteEffectBlob(blob);
-        result_.succeeded = true;
+        result.code = WriteEffectBlob(blob);
+        result.succeeded = true;
     }
 
 private:
     void Error(const EffectSourceLocation& where, const std::string& text, const char* code = "X3000")
     {
-        result_.diagnostics.push_back({where.file, where.line, where.column, true, code, text});
+        result.diagnostics.push_back({where.file, where.line, where.column, true, code, text});
     }
-    EffectSourceLocation MainFile() const { return {source_->mainFile, 1, 1}; }
+    EffectSourceLocation MainFile() const { return {effectSource->mainFile, 1, 1}; }
 
     template <typename T>
     bool ResolveState(const EffectStateRef& ref, const std::vector<T>& states, const char* kind, std::int32_t& out)
@@ -193,17 +193,17 @@ private:
     // one shader slot, compiled once however many passes use it.
     bool Techniques(EffectBlob& blob)
     {
-        blob.samplers = source_->samplers;
-        blob.rasterizerStates = source_->rasterizerStates;
-        blob.depthStencilStates = source_->depthStencilStates;
-        blob.blendStates = source_->blendStates;
+        blob.samplers = effectSource->samplers;
+        blob.rasterizerStates = effectSource->rasterizerStates;
+        blob.depthStencilStates = effectSource->depthStencilStates;
+        blob.blendStates = effectSource->blendStates;
         if (blob.samplers.size() > kEffectMaxSamplers) {
             Error(MainFile(), "more than " + std::to_string(kEffectMaxSamplers) + " sampler states");
             return false;
         }
         bool ok = true;
         std::map<std::string, std::int32_t> shaderIndex;
-        for (const EffectSourceTechnique& t : source_->techniques) {
+        for (const EffectSourceTechnique& t : effectSource->techniques) {
             EffectTechnique tech;
             tech.name = t.name;
             for (const EffectSourcePass& p : t.passes) {
@@ -224,18 +224,18 @@ private:
                     const std::string key = std::to_string(k) + ":" + call.Key();
                     auto it = shaderIndex.find(key);
                     if (it == shaderIndex.end()) {
-                        it = shaderIndex.emplace(key, static_cast<std::int32_t>(work_.size())).first;
+                        it = shaderIndex.emplace(key, static_cast<std::int32_t>(stageWork.size())).first;
                         auto w = std::make_unique<StageWork>();
                         w->call = call;
                         EffectDiagnostic error;
-                        if (!MakeEntryPoint(*source_, call, static_cast<int>(work_.size()), w->entryName, w->wrapper,
-                                            error, &w->constantTypes)) {
-                            result_.diagnostics.push_back(error);
+                        if (!MakeEntryPoint(*effectSource, call, static_cast<int>(stageWork.size()), w->entryName,
+                                            w->wrapper, error, &w->constantTypes)) {
+                            result.diagnostics.push_back(error);
                             ok = false;
                         }
                         w->compileKey = std::to_string(k) + ":" +
                                         (w->constantTypes.empty() ? call.Key() : call.function);
-                        work_.push_back(std::move(w));
+                        stageWork.push_back(std::move(w));
                     }
                     pass.shaders[k] = it->second;
                 }
@@ -266,10 +266,10 @@ private:
     // specialization constants, written into each variant's copy of the SPIR-V.
     bool CompileStages()
     {
-        const std::string& main = source_->strippedFiles.at(source_->mainFile);
+        const std::string& main = effectSource->strippedFiles.at(effectSource->mainFile);
         std::map<std::string, StageWork*> firstOfKey;
         std::vector<StageWork*> compiled;
-        for (const auto& w : work_) {
+        for (const auto& w : stageWork) {
             if (firstOfKey.emplace(w->compileKey, w.get()).second) {
                 compiled.push_back(w.get());
             }
@@ -277,14 +277,14 @@ private:
 
         auto compileOne = [this, &main](StageWork* w) {
             HlslCompileInput in;
-            in.fileName = source_->mainFile;
+            in.fileName = effectSource->mainFile;
             in.source = main;
             if (!w->wrapper.empty()) {
                 in.source += "\n" + w->wrapper;
             }
             in.entryPoint = w->entryName;
             in.stage = ShaderStageOf(w->call);
-            in.files = &source_->strippedFiles;
+            in.files = &effectSource->strippedFiles;
             w->spirv = CompileHlslToSpirv(in);
         };
         // Distinct compilations are independent; spread them over the cores.
@@ -299,7 +299,7 @@ private:
 
         bool ok = true;
         std::set<std::string> seen;
-        for (const auto& w : work_) {
+        for (const auto& w : stageWork) {
             const StageWork* from = firstOfKey.at(w->compileKey);
             if (from != w.get()) {
                 w->spirv = from->spirv;
@@ -307,19 +307,19 @@ private:
             for (EffectDiagnostic d : w->spirv.diagnostics) {
                 // Lines past the end of the file belong to the generated wrapper, and a failure with no
                 // line to the entry point as a whole: point at the call.
-                if (d.file == source_->mainFile &&
-                    (d.line > source_->mainFileLines || d.text.find("failed after the HLSL") != std::string::npos)) {
+                if (d.file == effectSource->mainFile && (d.line > effectSource->mainFileLines ||
+                                                         d.text.find("failed after the HLSL") != std::string::npos)) {
                     d.file = w->call.where.file;
                     d.line = w->call.where.line;
                     d.column = w->call.where.column;
                 }
                 const std::string text = FormatDiagnostic(d);
                 if (seen.insert(text).second) {
-                    result_.diagnostics.push_back(d);
+                    result.diagnostics.push_back(d);
                 }
             }
             if (w->spirv.readOtherFiles) {
-                result_.selfContained = false;
+                result.selfContained = false;
             }
             ok = ok && w->spirv.succeeded && Specialize(*w);
         }
@@ -364,7 +364,7 @@ private:
 
     const EffectResourceDecl* Resource(const std::string& name, EffectResourceKind kind) const
     {
-        for (const EffectResourceDecl& r : source_->resources) {
+        for (const EffectResourceDecl& r : effectSource->resources) {
             if (r.name == name && r.kind == kind) {
                 return &r;
             }
@@ -374,7 +374,7 @@ private:
 
     bool Reflect()
     {
-        for (const auto& w : work_) {
+        for (const auto& w : stageWork) {
             if (!ReflectStage(*w)) {
                 return false;
             }
@@ -443,8 +443,8 @@ private:
         }
         // Direct3D's layout for the variables, std140 written into the code for the GLSL.
         EffectDiagnostic packError;
-        if (!PackConstantBuffers(w.spirv.words, *source_, w.buffers, packError)) {
-            result_.diagnostics.push_back(packError);
+        if (!PackConstantBuffers(w.spirv.words, *effectSource, w.buffers, packError)) {
+            result.diagnostics.push_back(packError);
             return false;
         }
         const CompileStep step("SPIRV-Cross");
@@ -588,7 +588,7 @@ private:
                 } else if (type == "int") {
                     format = StageImageFormat::R32i;
                 } else {
-                    result_.diagnostics.push_back(
+                    result.diagnostics.push_back(
                         {decl->where.file, decl->where.line, decl->where.column, true, "X3676",
                          "typed UAV loads are only allowed for single-component 32-bit element "
                          "types; '" +
@@ -618,11 +618,11 @@ private:
             if (format == StageImageFormat::Unspecified && shared != typeFormat.end()) {
                 format = shared->second;
                 const EffectSourceLocation& where = declOf[name]->where;
-                result_.diagnostics.push_back({where.file, where.line, where.column, false, "X3206",
-                                               "'" + name +
-                                                   "' is only written but shares its type with a writable texture "
-                                                   "that is read, so it is declared " +
-                                                   kSpv.at(format).second + "; bind a view of that format"});
+                result.diagnostics.push_back({where.file, where.line, where.column, false, "X3206",
+                                              "'" + name +
+                                                  "' is only written but shares its type with a writable texture "
+                                                  "that is read, so it is declared " +
+                                                  kSpv.at(format).second + "; bind a view of that format"});
             }
             s[typeOf[name] + 8] = kSpv.at(format).first;
         }
@@ -635,7 +635,7 @@ private:
     {
         std::vector<const PackedBuffer*> buffers;
         std::vector<std::string> firstEntry;
-        for (const auto& w : work_) {
+        for (const auto& w : stageWork) {
             for (const PackedBuffer& b : w->buffers) {
                 auto it = std::find_if(buffers.begin(), buffers.end(),
                                        [&](const PackedBuffer* x) { return x->name == b.name; });
@@ -660,7 +660,7 @@ private:
         }
         // Declaration order gives stable slots; the implicit global buffer comes last.
         auto rank = [this](const std::string& name) {
-            const auto& decls = source_->constantBuffers;
+            const auto& decls = effectSource->constantBuffers;
             const auto it = std::find_if(decls.begin(), decls.end(),
                                          [&](const EffectConstantBufferDecl& d) { return d.name == name; });
             return it == decls.end() ? decls.size() : static_cast<std::size_t>(it - decls.begin());
@@ -675,7 +675,8 @@ private:
         for (const PackedBuffer* b : buffers) {
             const std::size_t r = rank(b->name);
             bufferRequests.push_back(
-                {r < source_->constantBuffers.size() ? source_->constantBuffers[r].reg : EffectRegister{}, 1});
+                {r < effectSource->constantBuffers.size() ? effectSource->constantBuffers[r].reg : EffectRegister{},
+                 1});
         }
         std::vector<std::uint32_t> bufferSlots;
         if (!AssignSlots(bufferRequests, kEffectMaxBuffers, bufferSlots)) {
@@ -691,8 +692,8 @@ private:
             cb.initialData.assign(b.size, 0);
             cb.gpuSize = b.runs.empty() ? b.size : b.gpuSize;
             cb.runs = b.runs;
-            bufferSlot_[cb.name] = cb.slot;
-            bufferGpuSize_[cb.name] = cb.gpuSize;
+            bufferSlotOf[cb.name] = cb.slot;
+            bufferGpuSizeOf[cb.name] = cb.gpuSize;
             blob.constantBuffers.push_back(std::move(cb));
             for (std::size_t m = 0; m < b.members.size(); ++m) {
                 EffectVariable v = b.members[m];
@@ -708,7 +709,7 @@ private:
         // Textures, UAVs and samplers: explicit registers first, the rest in declaration order.
         std::vector<SlotRequest> requests[3];
         std::vector<const EffectResourceDecl*> decls[3];
-        for (const EffectResourceDecl& r : source_->resources) {
+        for (const EffectResourceDecl& r : effectSource->resources) {
             const auto kind = static_cast<std::size_t>(r.kind);
             requests[kind].push_back({r.reg, std::max(r.elements, 1u)});
             decls[kind].push_back(&r);
@@ -732,20 +733,20 @@ private:
                 if (r.kind == EffectResourceKind::Texture) {
                     v.kind = EffectVariableKind::Texture;
                     v.dimension = r.dimension;
-                    textureSlot_[r.name] = v.slot;
+                    textureSlotOf[r.name] = v.slot;
                 } else if (r.kind == EffectResourceKind::Uav) {
                     v.kind = EffectVariableKind::Uav;
                     v.format = StageImageFormat::Unspecified;
-                    for (const auto& w : work_) {
+                    for (const auto& w : stageWork) {
                         const auto f = w->imageFormats.find(r.name);
                         if (f != w->imageFormats.end() && f->second != StageImageFormat::Unspecified) {
                             v.format = f->second;
                         }
                     }
-                    uavSlot_[r.name] = v.slot;
+                    uavSlotOf[r.name] = v.slot;
                 } else {
                     v.kind = EffectVariableKind::Sampler;
-                    samplerSlot_[r.name] = v.slot;
+                    samplerSlotOf[r.name] = v.slot;
                     samplerSlots = std::max(samplerSlots, v.slot + std::max(r.elements, 1u));
                 }
                 if (!names.insert(v.name).second) {
@@ -757,9 +758,9 @@ private:
         }
         // The sampler list is indexed by slot; slots no declaration takes hold the default sampler.
         blob.samplers.assign(samplerSlots, EffectSamplerDesc{});
-        for (const EffectSamplerDesc& desc : source_->samplers) {
-            const auto slot = samplerSlot_.find(desc.name);
-            if (slot == samplerSlot_.end()) {
+        for (const EffectSamplerDesc& desc : effectSource->samplers) {
+            const auto slot = samplerSlotOf.find(desc.name);
+            if (slot == samplerSlotOf.end()) {
                 continue;
             }
             const EffectResourceDecl* decl = Resource(desc.name, EffectResourceKind::Sampler);
@@ -848,7 +849,7 @@ private:
             spvc_compiler_set_decoration(w.compiler, v.id, SpvDecorationLocation, v.location);
             return true;
         };
-        for (const auto& w : work_) {
+        for (const auto& w : stageWork) {
             if (w->call.stage == StageKind::Vertex) {
                 for (Varying& v : w->outputs) {
                     if (!assign(*w, v)) {
@@ -857,7 +858,7 @@ private:
                 }
             }
         }
-        for (const auto& w : work_) {
+        for (const auto& w : stageWork) {
             if (w->call.stage != StageKind::Pixel) {
                 continue;
             }
@@ -880,11 +881,11 @@ private:
 
     bool EmitStages(EffectBlob& blob)
     {
-        for (const auto& w : work_) {
+        for (const auto& w : stageWork) {
             StageBlob stage;
             stage.stage = w->call.stage;
             for (const NamedId& b : w->bufferIds) {
-                const std::uint32_t slot = bufferSlot_.at(b.name);
+                const std::uint32_t slot = bufferSlotOf.at(b.name);
                 spvc_compiler_set_decoration(w->compiler, b.id, SpvDecorationBinding, slot);
                 spvc_compiler_set_decoration(w->compiler, b.id, SpvDecorationDescriptorSet, 0);
                 // The device finds the block by name. An HLSL name GLSL cannot take ("$Globals", a
@@ -892,29 +893,30 @@ private:
                 // by nobody: every block gets a name of its own, made from its slot.
                 const std::string blockName = "fx_cb" + std::to_string(slot);
                 spvc_compiler_set_name(w->compiler, b.typeId, blockName.c_str());
-                stage.constantBuffers.push_back({blockName, slot, bufferGpuSize_.at(b.name)});
+                stage.constantBuffers.push_back({blockName, slot, bufferGpuSizeOf.at(b.name)});
             }
             std::set<std::string> samplersUsed;
             std::uint32_t unit = 0;
             for (const CombinedSampler& c : w->combined) {
-                const auto tex = textureSlot_.find(c.texture);
+                const auto tex = textureSlotOf.find(c.texture);
                 const EffectResourceDecl* texture = Resource(c.texture, EffectResourceKind::Texture);
-                if (tex == textureSlot_.end() || texture == nullptr) {
+                if (tex == textureSlotOf.end() || texture == nullptr) {
                     Error(w->call.where, "texture '" + c.texture + "' must be declared at file scope");
                     return false;
                 }
                 std::uint32_t samplerSlot = kStageNoSampler;
                 if (!c.sampler.empty()) {
                     // A sampler array's elements reach the GLSL as samplers of their own.
-                    const auto element = source_->samplerElements.find(c.sampler);
-                    const std::string sampler = element != source_->samplerElements.end() ? element->second.sampler
-                                                                                          : c.sampler;
-                    const auto s = samplerSlot_.find(sampler);
-                    if (s == samplerSlot_.end()) {
+                    const auto element = effectSource->samplerElements.find(c.sampler);
+                    const std::string sampler = element != effectSource->samplerElements.end() ? element->second.sampler
+                                                                                               : c.sampler;
+                    const auto s = samplerSlotOf.find(sampler);
+                    if (s == samplerSlotOf.end()) {
                         Error(w->call.where, "sampler '" + sampler + "' must be declared at file scope");
                         return false;
                     }
-                    samplerSlot = s->second + (element != source_->samplerElements.end() ? element->second.index : 0);
+                    samplerSlot = s->second +
+                                  (element != effectSource->samplerElements.end() ? element->second.index : 0);
                     if (samplersUsed.insert(c.sampler).second) {
                         stage.samplers.push_back({c.sampler, samplerSlot});
                     }
@@ -935,8 +937,8 @@ private:
                 }
             }
             for (const NamedId& img : w->images) {
-                const auto u = uavSlot_.find(img.name);
-                if (u == uavSlot_.end()) {
+                const auto u = uavSlotOf.find(img.name);
+                if (u == uavSlotOf.end()) {
                     Error(w->call.where, "UAV '" + img.name + "' must be declared at file scope");
                     return false;
                 }
@@ -990,7 +992,7 @@ private:
     bool Initializers(EffectBlob& blob)
     {
         bool ok = true;
-        for (const auto& entry : source_->initializers) {
+        for (const auto& entry : effectSource->initializers) {
             const std::string& name = entry.first;
             const EffectInitializer& init = entry.second;
             const auto v = std::find_if(blob.variables.begin(), blob.variables.end(), [&](const EffectVariable& x) {
@@ -1035,10 +1037,10 @@ private:
         return ok;
     }
 
-    EffectCompileResult& result_;
-    EffectSource* source_ = nullptr;
-    std::vector<std::unique_ptr<StageWork>> work_;
-    std::map<std::string, std::uint32_t> bufferSlot_, bufferGpuSize_, textureSlot_, uavSlot_, samplerSlot_;
+    EffectCompileResult& result;
+    EffectSource* effectSource = nullptr;
+    std::vector<std::unique_ptr<StageWork>> stageWork;
+    std::map<std::string, std::uint32_t> bufferSlotOf, bufferGpuSizeOf, textureSlotOf, uavSlotOf, samplerSlotOf;
 };
 
 }  // namespace

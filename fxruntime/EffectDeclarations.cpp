@@ -130,8 +130,8 @@ bool DeclarationReader::IsResourceType(const std::string& word)
 bool DeclarationReader::RowMajorAt(std::size_t k) const
 {
     bool rowMajor = false;
-    const std::size_t at = k < t_.Size() ? t_.Tok(k).begin : ~std::size_t{0};
-    for (const PackMatrixPragma& p : pragmas_) {
+    const std::size_t at = k < tokens.Size() ? tokens.Tok(k).begin : ~std::size_t{0};
+    for (const PackMatrixPragma& p : packMatrixPragmas) {
         if (p.offset < at) {
             rowMajor = p.rowMajor;
         }
@@ -141,12 +141,12 @@ bool DeclarationReader::RowMajorAt(std::size_t k) const
 
 bool DeclarationReader::Dimensions(std::size_t& k, std::vector<std::uint32_t>& dims, const std::string& what)
 {
-    while (t_.Is(k, "[")) {
-        const std::size_t close = t_.Match(k);
+    while (tokens.Is(k, "[")) {
+        const std::size_t close = tokens.Match(k);
         double n = 0;
-        if (close != k + 2 || !t_.IsNumber(k + 1) || !ParseNumber(t_.Text(k + 1), n) || n < 1 || n > 65536 ||
+        if (close != k + 2 || !tokens.IsNumber(k + 1) || !ParseNumber(tokens.Text(k + 1), n) || n < 1 || n > 65536 ||
             n != static_cast<double>(static_cast<std::uint32_t>(n))) {
-            t_.Error(t_.At(k), "the array size of '" + what + "' must be a literal number from 1 to 65536");
+            tokens.Error(tokens.At(k), "the array size of '" + what + "' must be a literal number from 1 to 65536");
             return false;
         }
         dims.push_back(static_cast<std::uint32_t>(n));
@@ -162,7 +162,7 @@ bool DeclarationReader::ResourceArraySize(std::size_t& k, EffectResourceDecl& de
         return false;
     }
     if (dims.size() > 1) {
-        t_.Error(decl.where, "'" + decl.name + "' is an array of arrays; declare a one-dimensional array");
+        tokens.Error(decl.where, "'" + decl.name + "' is an array of arrays; declare a one-dimensional array");
         return false;
     }
     if (!dims.empty()) {
@@ -175,17 +175,17 @@ EffectRegister DeclarationReader::Register(std::size_t k, char cls, const std::s
 {
     EffectRegister reg;
     after = k;
-    if (!t_.Is(k, ":") || !t_.Is(k + 1, "register") || !t_.Is(k + 2, "(")) {
+    if (!tokens.Is(k, ":") || !tokens.Is(k + 1, "register") || !tokens.Is(k + 2, "(")) {
         return reg;
     }
-    const std::size_t close = t_.Match(k + 2);
-    after = close < t_.Size() ? close + 1 : t_.Size();
-    const std::string& r = t_.Text(k + 3);
+    const std::size_t close = tokens.Match(k + 2);
+    after = close < tokens.Size() ? close + 1 : tokens.Size();
+    const std::string& r = tokens.Text(k + 3);
     if (close != k + 4 || r.size() < 2 || std::tolower(static_cast<unsigned char>(r[0])) != cls ||
         !std::all_of(r.begin() + 1, r.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }) ||
         r.size() > 6) {
-        t_.Error(t_.At(k + 1), "'" + what + "' needs a register of the form " + std::string(1, cls) + "N, not '" +
-                                   t_.Source(k + 3, close - 1) + "'");
+        tokens.Error(tokens.At(k + 1), "'" + what + "' needs a register of the form " + std::string(1, cls) +
+                                           "N, not '" + tokens.Source(k + 3, close - 1) + "'");
         return reg;
     }
     reg.given = true;
@@ -197,25 +197,25 @@ void DeclarationReader::Members(std::size_t start, std::size_t end, const std::s
 {
     std::size_t j = start;
     bool rowMajor = false, columnMajor = false;
-    while (j < end && t_.IsIdent(j) && Modifiers().count(t_.Text(j)) != 0) {
-        if (t_.Text(j) == "row_major") {
+    while (j < end && tokens.IsIdent(j) && Modifiers().count(tokens.Text(j)) != 0) {
+        if (tokens.Text(j) == "row_major") {
             rowMajor = true;
         }
-        if (t_.Text(j) == "column_major") {
+        if (tokens.Text(j) == "column_major") {
             columnMajor = true;
         }
         ++j;
     }
-    if (j >= end || !t_.IsIdent(j)) {
+    if (j >= end || !tokens.IsIdent(j)) {
         return;
     }
     const std::size_t typeAt = j;
-    const std::string type = t_.Text(j++);
+    const std::string type = tokens.Text(j++);
     if (type == "typedef" || type == "struct" || type == "return") {
         return;
     }
-    if (t_.Is(j, "<")) {
-        const std::size_t close = t_.Match(j);
+    if (tokens.Is(j, "<")) {
+        const std::size_t close = tokens.Match(j);
         if (close >= end) {
             return;
         }
@@ -225,42 +225,42 @@ void DeclarationReader::Members(std::size_t start, std::size_t end, const std::s
     std::string vector;
     const bool oneWide = OneWideMatrix(type, rows, columns, vector);
     const bool isRowMajor = rowMajor || (!columnMajor && RowMajorAt(typeAt));
-    while (j < end && t_.IsIdent(j)) {
+    while (j < end && tokens.IsIdent(j)) {
         const std::size_t nameAt = j++;
-        if (t_.Is(j, "(")) {
+        if (tokens.Is(j, "(")) {
             return;  // a function declaration
         }
         EffectMemberDecl decl;
-        decl.where = t_.At(nameAt);
+        decl.where = tokens.At(nameAt);
         decl.declaredBool = IsBoolType(type);
         if (oneWide) {
             decl.matrixRows = rows;
             decl.matrixColumns = columns;
             decl.rowMajor = isRowMajor;
         }
-        while (t_.Is(j, "[")) {
-            const std::size_t close = t_.Match(j);
+        while (tokens.Is(j, "[")) {
+            const std::size_t close = tokens.Match(j);
             if (close >= end) {
                 return;
             }
             j = close + 1;
         }
-        while (t_.Is(j, ":") && j + 1 < end) {
-            if (t_.Is(j + 1, "packoffset") && t_.Is(j + 2, "(")) {
-                const std::size_t close = t_.Match(j + 2);
+        while (tokens.Is(j, ":") && j + 1 < end) {
+            if (tokens.Is(j + 1, "packoffset") && tokens.Is(j + 2, "(")) {
+                const std::size_t close = tokens.Match(j + 2);
                 if (!constantBuffer) {
-                    t_.Error(t_.At(j + 1), "packoffset applies only to members of a cbuffer");
+                    tokens.Error(tokens.At(j + 1), "packoffset applies only to members of a cbuffer");
                 } else {
                     // packoffset(cN) or packoffset(cN.x): register N, component x, y, z or w.
-                    const std::string& r = t_.Text(j + 3);
+                    const std::string& r = tokens.Text(j + 3);
                     int component = 0;
                     bool ok = r.size() >= 2 && (r[0] == 'c' || r[0] == 'C') &&
                               std::all_of(r.begin() + 1, r.end(),
                                           [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }) &&
                               r.size() <= 5;
-                    if (ok && close == j + 6 && t_.Is(j + 4, ".")) {
+                    if (ok && close == j + 6 && tokens.Is(j + 4, ".")) {
                         static const std::string kComponents = "xyzw", kColors = "rgba";
-                        const std::string& c = t_.Text(j + 5);
+                        const std::string& c = tokens.Text(j + 5);
                         const std::size_t at = c.size() == 1 ? kComponents.find(c[0]) : std::string::npos;
                         const std::size_t atColor = c.size() == 1 ? kColors.find(c[0]) : std::string::npos;
                         component = static_cast<int>(at != std::string::npos ? at : atColor);
@@ -269,8 +269,8 @@ void DeclarationReader::Members(std::size_t start, std::size_t end, const std::s
                         ok = close == j + 4;
                     }
                     if (!ok) {
-                        t_.Error(t_.At(j + 1),
-                                 "packoffset of '" + t_.Text(nameAt) + "' must read cN or cN.x (y, z, w)");
+                        tokens.Error(tokens.At(j + 1),
+                                     "packoffset of '" + tokens.Text(nameAt) + "' must read cN or cN.x (y, z, w)");
                     } else {
                         decl.hasPackOffset = true;
                         decl.packOffset = static_cast<std::uint32_t>(std::stoul(r.substr(1))) * 16 +
@@ -278,27 +278,27 @@ void DeclarationReader::Members(std::size_t start, std::size_t end, const std::s
                     }
                 }
                 j = close < end ? close + 1 : end;
-            } else if (t_.Is(j + 1, "register") && t_.Is(j + 2, "(")) {
-                const std::size_t close = t_.Match(j + 2);
+            } else if (tokens.Is(j + 1, "register") && tokens.Is(j + 2, "(")) {
+                const std::size_t close = tokens.Match(j + 2);
                 j = close < end ? close + 1 : end;
             } else {
                 j += 2;  // a semantic
             }
         }
-        t_.Out().memberDecls[EffectMemberKey(scope, t_.Text(nameAt))] = decl;
-        if (t_.Is(j, "=")) {
+        tokens.Out().memberDecls[EffectMemberKey(scope, tokens.Text(nameAt))] = decl;
+        if (tokens.Is(j, "=")) {
             int depth = 0;
-            while (j < end && !(depth == 0 && t_.Is(j, ","))) {
-                if (t_.Is(j, "{") || t_.Is(j, "(")) {
+            while (j < end && !(depth == 0 && tokens.Is(j, ","))) {
+                if (tokens.Is(j, "{") || tokens.Is(j, "(")) {
                     ++depth;
                 }
-                if (t_.Is(j, "}") || t_.Is(j, ")")) {
+                if (tokens.Is(j, "}") || tokens.Is(j, ")")) {
                     --depth;
                 }
                 ++j;
             }
         }
-        if (!t_.Is(j, ",")) {
+        if (!tokens.Is(j, ",")) {
             return;
         }
         ++j;
@@ -307,7 +307,7 @@ void DeclarationReader::Members(std::size_t start, std::size_t end, const std::s
 
 std::size_t DeclarationReader::Resource(std::size_t k)
 {
-    const std::string type = t_.Text(k);
+    const std::string type = tokens.Text(k);
     const ResourceType* known = nullptr;
     for (const ResourceType& r : kResourceTypes) {
         if (type == r.name) {
@@ -316,45 +316,45 @@ std::size_t DeclarationReader::Resource(std::size_t k)
     }
     std::size_t n = k + 1;
     std::string elementType;
-    if (t_.Is(n, "<")) {
-        const std::size_t close = t_.Match(n);
-        if (close >= t_.Size()) {
+    if (tokens.Is(n, "<")) {
+        const std::size_t close = tokens.Match(n);
+        if (close >= tokens.Size()) {
             return k + 1;
         }
         if (close > n + 1) {
-            elementType = t_.Source(n + 1, close - 1);
+            elementType = tokens.Source(n + 1, close - 1);
         }
         n = close + 1;
     }
-    if (!t_.IsIdent(n)) {
+    if (!tokens.IsIdent(n)) {
         return k + 1;  // a type used elsewhere, e.g. in a cast
     }
     if (known == nullptr) {
-        t_.Error(t_.At(k), "'" + type +
-                               "' is not supported; use Texture2D, Texture2DArray, Texture3D, TextureCube or "
-                               "RWTexture2D");
+        tokens.Error(tokens.At(k), "'" + type +
+                                       "' is not supported; use Texture2D, Texture2DArray, Texture3D, TextureCube or "
+                                       "RWTexture2D");
         return n;
     }
-    while (t_.IsIdent(n)) {
+    while (tokens.IsIdent(n)) {
         EffectResourceDecl decl;
-        decl.name = t_.Text(n);
+        decl.name = tokens.Text(n);
         decl.kind = known->kind;
         decl.dimension = known->dimension;
         decl.elementType = elementType;
-        decl.where = t_.At(n);
+        decl.where = tokens.At(n);
         ++n;
         if (!ResourceArraySize(n, decl)) {
             return n;
         }
         if (decl.kind == EffectResourceKind::Uav && decl.elements > 0) {
-            t_.Error(decl.where, "arrays of writable textures are not supported ('" + decl.name + "')");
+            tokens.Error(decl.where, "arrays of writable textures are not supported ('" + decl.name + "')");
             return n;
         }
         std::size_t after = n;
         decl.reg = Register(n, RegisterClass(decl.kind), decl.name, after);
         n = after;
-        t_.Out().resources.push_back(decl);
-        if (!t_.Is(n, ",")) {
+        tokens.Out().resources.push_back(decl);
+        if (!tokens.Is(n, ",")) {
             break;
         }
         ++n;
@@ -365,8 +365,8 @@ std::size_t DeclarationReader::Resource(std::size_t k)
 std::size_t DeclarationReader::SamplerDeclaration(std::size_t k, EffectResourceDecl& decl)
 {
     decl.kind = EffectResourceKind::Sampler;
-    decl.name = t_.Text(k + 1);
-    decl.where = t_.At(k + 1);
+    decl.name = tokens.Text(k + 1);
+    decl.where = tokens.At(k + 1);
     std::size_t n = k + 2;
     if (!ResourceArraySize(n, decl)) {
         return n;
@@ -387,63 +387,63 @@ void DeclarationReader::RewriteOneWideMatrices()
         std::string scalar;      // the element type, "float" of float4x1
     };
     std::map<std::string, OneWide> names;
-    for (std::size_t k = 0; k < t_.Size(); ++k) {
-        if (!t_.IsIdent(k)) {
+    for (std::size_t k = 0; k < tokens.Size(); ++k) {
+        if (!tokens.IsIdent(k)) {
             continue;
         }
         std::uint32_t rows = 0, columns = 0;
         std::string vector;
-        if (t_.Text(k) == "matrix" && t_.Is(k + 1, "<")) {
+        if (tokens.Text(k) == "matrix" && tokens.Is(k + 1, "<")) {
             // matrix<float, 1, 4> is the same type; it is refused rather than guessed at.
-            const std::size_t close = t_.Match(k + 1);
-            if (close == k + 7 && (t_.Text(k + 4) == "1" || t_.Text(k + 6) == "1")) {
-                t_.Error(t_.At(k), "write a matrix one row or one column wide as " + t_.Text(k + 2) + t_.Text(k + 4) +
-                                       "x" + t_.Text(k + 6) + ", not matrix<...>");
+            const std::size_t close = tokens.Match(k + 1);
+            if (close == k + 7 && (tokens.Text(k + 4) == "1" || tokens.Text(k + 6) == "1")) {
+                tokens.Error(tokens.At(k), "write a matrix one row or one column wide as " + tokens.Text(k + 2) +
+                                               tokens.Text(k + 4) + "x" + tokens.Text(k + 6) + ", not matrix<...>");
             }
             continue;
         }
-        if (IsOneComponentVector(t_.Text(k))) {
+        if (IsOneComponentVector(tokens.Text(k))) {
             // float1 and the like are scalars to the HLSL compiler, which fails (or crashes) on arrays
             // of them in constant buffers.
-            t_.Replace(k, k, t_.Text(k).substr(0, t_.Text(k).size() - 1));
+            tokens.Replace(k, k, tokens.Text(k).substr(0, tokens.Text(k).size() - 1));
             continue;
         }
-        if (IsIntegerMatrix(t_.Text(k))) {
+        if (IsIntegerMatrix(tokens.Text(k))) {
             // Compiled code has float matrices only; the HLSL compiler cannot make these.
-            t_.Error(t_.At(k), "'" + t_.Text(k) +
-                                   "': matrices of integers or bools are not supported; use an array of "
-                                   "vectors or a float matrix");
+            tokens.Error(tokens.At(k), "'" + tokens.Text(k) +
+                                           "': matrices of integers or bools are not supported; use an array of "
+                                           "vectors or a float matrix");
             continue;
         }
-        if (!OneWideMatrix(t_.Text(k), rows, columns, vector)) {
+        if (!OneWideMatrix(tokens.Text(k), rows, columns, vector)) {
             continue;
         }
-        if (k > 0 && t_.Is(k - 1, "typedef")) {
-            t_.Error(t_.At(k),
-                     "a typedef of the matrix type '" + t_.Text(k) + "' is not supported; use the type itself");
+        if (k > 0 && tokens.Is(k - 1, "typedef")) {
+            tokens.Error(tokens.At(k),
+                         "a typedef of the matrix type '" + tokens.Text(k) + "' is not supported; use the type itself");
             continue;
         }
-        t_.Replace(k, k, vector);
+        tokens.Replace(k, k, vector);
         // Declarations: the type, then names separated by commas.
         std::size_t n = k + 1;
-        while (t_.IsIdent(n) && !t_.Is(n + 1, "(")) {
-            OneWide& entry = names[t_.Text(n)];
-            const std::string& type = t_.Text(k);
+        while (tokens.IsIdent(n) && !tokens.Is(n + 1, "(")) {
+            OneWide& entry = names[tokens.Text(n)];
+            const std::string& type = tokens.Text(k);
             entry = {rows, columns, 0, type.substr(0, type.find_first_of("1234"))};
             ++n;
-            for (; t_.Is(n, "[") && t_.Match(n) < t_.Size(); ++entry.dimensions) {
-                n = t_.Match(n) + 1;
+            for (; tokens.Is(n, "[") && tokens.Match(n) < tokens.Size(); ++entry.dimensions) {
+                n = tokens.Match(n) + 1;
             }
-            while (t_.Is(n, ":") && t_.IsIdent(n + 1)) {  // semantics, packoffset(...), register(...)
+            while (tokens.Is(n, ":") && tokens.IsIdent(n + 1)) {  // semantics, packoffset(...), register(...)
                 n += 2;
-                if (t_.Is(n, "(") && t_.Match(n) < t_.Size()) {
-                    n = t_.Match(n) + 1;
+                if (tokens.Is(n, "(") && tokens.Match(n) < tokens.Size()) {
+                    n = tokens.Match(n) + 1;
                 }
             }
-            if (t_.Is(n, "=")) {
+            if (tokens.Is(n, "=")) {
                 break;
             }
-            if (!t_.Is(n, ",")) {
+            if (!tokens.Is(n, ",")) {
                 break;
             }
             ++n;
@@ -454,27 +454,27 @@ void DeclarationReader::RewriteOneWideMatrices()
     }
     // A name also declared with another numeric type cannot be told apart from it in the code, so
     // its element accesses could not be rewritten safely: refused instead.
-    for (std::size_t k = 0; k + 1 < t_.Size(); ++k) {
+    for (std::size_t k = 0; k + 1 < tokens.Size(); ++k) {
         std::uint32_t rows = 0, columns = 0;
         std::string vector;
-        if (!t_.IsIdent(k) || !t_.IsIdent(k + 1) || names.count(t_.Text(k + 1)) == 0 || !IsNumericType(t_.Text(k)) ||
-            OneWideMatrix(t_.Text(k), rows, columns, vector)) {
+        if (!tokens.IsIdent(k) || !tokens.IsIdent(k + 1) || names.count(tokens.Text(k + 1)) == 0 ||
+            !IsNumericType(tokens.Text(k)) || OneWideMatrix(tokens.Text(k), rows, columns, vector)) {
             continue;
         }
-        t_.Error(t_.At(k + 1), "'" + t_.Text(k + 1) +
-                                   "' is also declared as a matrix one row or one column wide; give "
-                                   "each its own name");
+        tokens.Error(tokens.At(k + 1), "'" + tokens.Text(k + 1) +
+                                           "' is also declared as a matrix one row or one column wide; give "
+                                           "each its own name");
         return;
     }
     // mul(column, row) of a one-column and a one-row matrix is their outer product, a full matrix;
     // of the two vectors they became, mul would take the dot product. Row i is column[i] * row.
-    for (std::size_t k = 0; k + 5 < t_.Size(); ++k) {
-        if (!t_.Is(k, "mul") || !t_.Is(k + 1, "(") || !t_.Is(k + 3, ",") || !t_.Is(k + 5, ")") ||
-            names.count(t_.Text(k + 2)) == 0 || names.count(t_.Text(k + 4)) == 0) {
+    for (std::size_t k = 0; k + 5 < tokens.Size(); ++k) {
+        if (!tokens.Is(k, "mul") || !tokens.Is(k + 1, "(") || !tokens.Is(k + 3, ",") || !tokens.Is(k + 5, ")") ||
+            names.count(tokens.Text(k + 2)) == 0 || names.count(tokens.Text(k + 4)) == 0) {
             continue;
         }
-        const OneWide& column = names[t_.Text(k + 2)];
-        const OneWide& row = names[t_.Text(k + 4)];
+        const OneWide& column = names[tokens.Text(k + 2)];
+        const OneWide& row = names[tokens.Text(k + 4)];
         if (column.dimensions != 0 || row.dimensions != 0 || column.columns != 1 || row.rows != 1 || column.rows == 1 ||
             row.columns == 1) {
             continue;
@@ -485,33 +485,38 @@ void DeclarationReader::RewriteOneWideMatrices()
             if (r > 0) {
                 outer += ", ";
             }
-            outer.append(t_.Text(k + 2)).append("[").append(std::to_string(r)).append("] * ").append(t_.Text(k + 4));
+            outer.append(tokens.Text(k + 2))
+                .append("[")
+                .append(std::to_string(r))
+                .append("] * ")
+                .append(tokens.Text(k + 4));
         }
         outer += ")";
-        t_.Replace(k, k + 5, outer);
+        tokens.Replace(k, k + 5, outer);
         k += 5;
     }
     static const char kLetters[] = "xyzw";
-    for (std::size_t k = 0; k < t_.Size(); ++k) {
+    for (std::size_t k = 0; k < tokens.Size(); ++k) {
         // Struct members (s.m) are found by their name after the dot, the same way.
-        if (!t_.IsIdent(k) || names.count(t_.Text(k)) == 0) {
+        if (!tokens.IsIdent(k) || names.count(tokens.Text(k)) == 0) {
             continue;
         }
-        const auto [rows, columns, dimensions, scalar] = names[t_.Text(k)];
-        const std::string& name = t_.Text(k);
+        const auto [rows, columns, dimensions, scalar] = names[tokens.Text(k)];
+        const std::string& name = tokens.Text(k);
         // The array indices of an array of such matrices come first and stay as they are.
         std::size_t at = k + 1;
         std::size_t skipped = 0;
-        for (; skipped < dimensions && t_.Is(at, "[") && t_.Match(at) < t_.Size(); ++skipped) {
-            at = t_.Match(at) + 1;
+        for (; skipped < dimensions && tokens.Is(at, "[") && tokens.Match(at) < tokens.Size(); ++skipped) {
+            at = tokens.Match(at) + 1;
         }
         if (skipped < dimensions) {
             continue;  // the array as a whole
         }
         // m._m01 / m._12 (and runs of them): the elements' places in the vector.
-        if (t_.Is(at, ".") && t_.IsIdent(at + 1) && t_.Text(at + 1).size() >= 3 && t_.Text(at + 1)[0] == '_') {
+        if (tokens.Is(at, ".") && tokens.IsIdent(at + 1) && tokens.Text(at + 1).size() >= 3 &&
+            tokens.Text(at + 1)[0] == '_') {
             static const std::regex kElement(R"(_m([0-3])([0-3])|_([1-4])([1-4]))");
-            const std::string s = t_.Text(at + 1);
+            const std::string s = tokens.Text(at + 1);
             std::string letters;
             std::size_t consumed = 0;
             bool ok = true;
@@ -532,50 +537,51 @@ void DeclarationReader::RewriteOneWideMatrices()
                 }
             }
             if (!ok || consumed != s.size() || letters.empty()) {
-                t_.Error(t_.At(at + 1), "'" + s + "' is not an element of the " + std::to_string(rows) + "x" +
-                                            std::to_string(columns) + " matrix '" + name + "'");
+                tokens.Error(tokens.At(at + 1), "'" + s + "' is not an element of the " + std::to_string(rows) + "x" +
+                                                    std::to_string(columns) + " matrix '" + name + "'");
                 continue;
             }
-            t_.Replace(at + 1, at + 1, letters);
+            tokens.Replace(at + 1, at + 1, letters);
             continue;
         }
-        if (!t_.Is(at, "[")) {
+        if (!tokens.Is(at, "[")) {
             continue;
         }
-        std::size_t close = t_.Match(at);
-        if (close >= t_.Size()) {
+        std::size_t close = tokens.Match(at);
+        if (close >= tokens.Size()) {
             continue;
         }
         if (rows == 1) {
             // m[0] is the one row: the vector itself.
-            if (close != at + 2 || t_.Text(at + 1) != "0") {
-                t_.Error(t_.At(at), "the one-row matrix '" + name + "' has only row 0; index it as " + name + "[0]");
+            if (close != at + 2 || tokens.Text(at + 1) != "0") {
+                tokens.Error(tokens.At(at),
+                             "the one-row matrix '" + name + "' has only row 0; index it as " + name + "[0]");
                 continue;
             }
-            t_.Replace(at, close, "");
+            tokens.Replace(at, close, "");
             at = close + 1;
-            if (!t_.Is(at, "[")) {
+            if (!tokens.Is(at, "[")) {
                 continue;
             }
-            close = t_.Match(at);
-            if (close >= t_.Size() || columns != 1) {
+            close = tokens.Match(at);
+            if (close >= tokens.Size() || columns != 1) {
                 continue;  // m[0][c] is the vector's component c
             }
         } else {
             at = close + 1;
-            if (!t_.Is(at, "[")) {
+            if (!tokens.Is(at, "[")) {
                 continue;  // m[r]: the one column's element r, the vector's component r
             }
-            close = t_.Match(at);
-            if (close >= t_.Size()) {
+            close = tokens.Match(at);
+            if (close >= tokens.Size()) {
                 continue;
             }
         }
         // m[r][0] of a one-column matrix: component r, already taken by m[r].
-        if (close == at + 2 && t_.Text(at + 1) == "0") {
-            t_.Replace(at, close, "");
+        if (close == at + 2 && tokens.Text(at + 1) == "0") {
+            tokens.Replace(at, close, "");
         } else {
-            t_.Error(t_.At(at), "the one-column matrix '" + name + "' has only column 0");
+            tokens.Error(tokens.At(at), "the one-column matrix '" + name + "' has only column 0");
         }
     }
 }
@@ -585,7 +591,7 @@ void DeclarationReader::RewriteSamplerArrays()
     // The GLSL translation cannot index arrays of samplers, so each element becomes a sampler of its
     // own; Direct3D 11 (shader model 5.0) indexes them with literals only, so nothing is lost.
     std::map<std::string, std::uint32_t> arrays;
-    for (const EffectResourceDecl& r : t_.Out().resources) {
+    for (const EffectResourceDecl& r : tokens.Out().resources) {
         if (r.kind == EffectResourceKind::Sampler && r.elements > 0) {
             arrays[r.name] = r.elements;
         }
@@ -593,38 +599,39 @@ void DeclarationReader::RewriteSamplerArrays()
     if (arrays.empty()) {
         return;
     }
-    for (std::size_t k = 0; k < t_.Size(); ++k) {
-        if (!t_.IsIdent(k) || arrays.count(t_.Text(k)) == 0 || !t_.Is(k + 1, "[")) {
+    for (std::size_t k = 0; k < tokens.Size(); ++k) {
+        if (!tokens.IsIdent(k) || arrays.count(tokens.Text(k)) == 0 || !tokens.Is(k + 1, "[")) {
             continue;
         }
-        const std::string name = t_.Text(k);
+        const std::string name = tokens.Text(k);
         const std::uint32_t count = arrays[name];
-        const std::size_t close = t_.Match(k + 1);
-        if (close >= t_.Size()) {
+        const std::size_t close = tokens.Match(k + 1);
+        if (close >= tokens.Size()) {
             continue;
         }
-        const bool declaration = k > 0 && (t_.Is(k - 1, "SamplerState") || t_.Is(k - 1, "SamplerComparisonState"));
+        const bool declaration = k > 0 &&
+                                 (tokens.Is(k - 1, "SamplerState") || tokens.Is(k - 1, "SamplerComparisonState"));
         if (declaration) {
             std::string names;
             for (std::uint32_t i = 0; i < count; ++i) {
                 const std::string element = "fx_samplers_" + name + "_" + std::to_string(i);
                 names += (i ? ", " : "") + element;
-                t_.Out().samplerElements[element] = {name, i};
+                tokens.Out().samplerElements[element] = {name, i};
             }
-            t_.Replace(k, close, names);
+            tokens.Replace(k, close, names);
             continue;
         }
         double index = 0;
-        if (close != k + 3 || !t_.IsNumber(k + 2) || !ParseNumber(t_.Text(k + 2), index) || index < 0 ||
+        if (close != k + 3 || !tokens.IsNumber(k + 2) || !ParseNumber(tokens.Text(k + 2), index) || index < 0 ||
             index > 65536 || index != static_cast<double>(static_cast<std::uint32_t>(index))) {
-            t_.Report(t_.At(k + 1), true, "X3512", "sampler array index must be a literal expression");
+            tokens.Report(tokens.At(k + 1), true, "X3512", "sampler array index must be a literal expression");
             continue;
         }
         if (index >= count) {
-            t_.Report(t_.At(k + 2), true, "X3504", "array index out of bounds");
+            tokens.Report(tokens.At(k + 2), true, "X3504", "array index out of bounds");
             continue;
         }
-        t_.Replace(k, close, "fx_samplers_" + name + "_" + std::to_string(static_cast<std::uint32_t>(index)));
+        tokens.Replace(k, close, "fx_samplers_" + name + "_" + std::to_string(static_cast<std::uint32_t>(index)));
     }
 }
 

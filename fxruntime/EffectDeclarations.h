@@ -15,8 +15,8 @@
 
 class DeclarationReader {
 public:
-    explicit DeclarationReader(EffectTokens& tokens) : t_(tokens) {}
-    void SetPragmas(std::vector<PackMatrixPragma> pragmas) { pragmas_ = std::move(pragmas); }
+    explicit DeclarationReader(EffectTokens& tokens) : tokens(tokens) {}
+    void SetPragmas(std::vector<PackMatrixPragma> pragmas) { packMatrixPragmas = std::move(pragmas); }
 
     // Variable declarations in the statement [start, end) of `scope` (a constant buffer, "$Globals"
     // or a struct): each declarator's member record. packoffset is read in constant buffers only.
@@ -48,8 +48,8 @@ private:
     // a literal or the array has more than one dimension.
     bool ResourceArraySize(std::size_t& k, EffectResourceDecl& decl);
 
-    EffectTokens& t_;
-    std::vector<PackMatrixPragma> pragmas_;
+    EffectTokens& tokens;
+    std::vector<PackMatrixPragma> packMatrixPragmas;
 };
 
 // Registers given twice, or given to the wrong kind of declaration, as errors naming both

@@ -10,14 +10,14 @@ namespace {
 
 class Lexer {
 public:
-    explicit Lexer(const std::string& text) : s_(text) {}
+    explicit Lexer(const std::string& text) : source(text) {}
 
     void Run(LexedText& out)
     {
         std::vector<Token>& tokens = out.tokens;
         bool lineStart = true;
-        while (i_ < s_.size()) {
-            const char c = s_[i_];
+        while (cursor < source.size()) {
+            const char c = source[cursor];
             if (c == '\n') {
                 Advance();
                 lineStart = true;
@@ -28,19 +28,19 @@ public:
                 continue;
             }
             if (c == '/' && Peek(1) == '/') {
-                while (i_ < s_.size() && s_[i_] != '\n') {
+                while (cursor < source.size() && source[cursor] != '\n') {
                     Advance();
                 }
                 continue;
             }
             if (c == '/' && Peek(1) == '*') {
-                const int startLine = line_;
+                const int startLine = cursorLine;
                 Advance();
                 Advance();
-                while (i_ < s_.size() && !(s_[i_] == '*' && Peek(1) == '/')) {
+                while (cursor < source.size() && !(source[cursor] == '*' && Peek(1) == '/')) {
                     Advance();
                 }
-                if (i_ >= s_.size()) {
+                if (cursor >= source.size()) {
                     out.error = "unterminated comment";
                     out.errorLine = startLine;
                     return;
@@ -61,23 +61,23 @@ public:
                 std::snprintf(byte, sizeof byte, "0x%02X", static_cast<unsigned char>(c));
                 out.error = std::string("a non-ASCII character (byte ") + byte +
                             ") outside a comment or string; HLSL names and symbols are ASCII";
-                out.errorLine = line_;
-                out.errorColumn = column_;
+                out.errorLine = cursorLine;
+                out.errorColumn = cursorColumn;
                 return;
             }
             lineStart = false;
-            Token t{TokenKind::Punct, i_, i_, line_, column_, {}};
+            Token t{TokenKind::Punct, cursor, cursor, cursorLine, cursorColumn, {}};
             if (IsIdentStart(c)) {
                 t.kind = TokenKind::Identifier;
-                while (i_ < s_.size() && IsIdentChar(s_[i_])) {
+                while (cursor < source.size() && IsIdentChar(source[cursor])) {
                     Advance();
                 }
             } else if (std::isdigit(static_cast<unsigned char>(c)) ||
                        (c == '.' && std::isdigit(static_cast<unsigned char>(Peek(1))))) {
                 t.kind = TokenKind::Number;
                 const bool hex = c == '0' && (Peek(1) == 'x' || Peek(1) == 'X');
-                while (i_ < s_.size() && (IsIdentChar(s_[i_]) || s_[i_] == '.')) {
-                    const bool exponent = !hex && (s_[i_] == 'e' || s_[i_] == 'E') &&
+                while (cursor < source.size() && (IsIdentChar(source[cursor]) || source[cursor] == '.')) {
+                    const bool exponent = !hex && (source[cursor] == 'e' || source[cursor] == 'E') &&
                                           (Peek(1) == '+' || Peek(1) == '-');
                     Advance();
                     if (exponent) {
@@ -87,17 +87,17 @@ public:
             } else if (c == '"') {
                 t.kind = TokenKind::String;
                 Advance();
-                while (i_ < s_.size() && s_[i_] != '"' && s_[i_] != '\n') {
+                while (cursor < source.size() && source[cursor] != '"' && source[cursor] != '\n') {
                     Advance();
                 }
-                if (i_ < s_.size() && s_[i_] == '"') {
+                if (cursor < source.size() && source[cursor] == '"') {
                     Advance();
                 }
             } else {
                 Advance();
             }
-            t.end = i_;
-            t.text = s_.substr(t.begin, t.end - t.begin);
+            t.end = cursor;
+            t.text = source.substr(t.begin, t.end - t.begin);
             tokens.push_back(std::move(t));
         }
     }
@@ -105,34 +105,34 @@ public:
 private:
     char Peek(int k) const
     {
-        const auto at = static_cast<std::ptrdiff_t>(i_) + k;
-        return at >= 0 && static_cast<std::size_t>(at) < s_.size() ? s_[static_cast<std::size_t>(at)] : '\0';
+        const auto at = static_cast<std::ptrdiff_t>(cursor) + k;
+        return at >= 0 && static_cast<std::size_t>(at) < source.size() ? source[static_cast<std::size_t>(at)] : '\0';
     }
     void Advance()
     {
-        if (s_[i_] == '\n') {
-            ++line_;
-            column_ = 1;
+        if (source[cursor] == '\n') {
+            ++cursorLine;
+            cursorColumn = 1;
         } else {
-            ++column_;
+            ++cursorColumn;
         }
-        ++i_;
+        ++cursor;
     }
     // A directive runs to the end of the line, continued by a trailing backslash. False when it is
     // malformed in a way the text cannot be read past (out.error says how).
     bool Directive(LexedText& out)
     {
-        const std::size_t offset = i_;
-        const int line = line_;
-        const int column = column_;
+        const std::size_t offset = cursor;
+        const int line = cursorLine;
+        const int column = cursorColumn;
         std::string text;
-        while (i_ < s_.size() && s_[i_] != '\n') {
-            if (s_[i_] == '\\' && Peek(1) == '\n') {
+        while (cursor < source.size() && source[cursor] != '\n') {
+            if (source[cursor] == '\\' && Peek(1) == '\n') {
                 Advance();
                 Advance();
                 continue;
             }
-            text += s_[i_];
+            text += source[cursor];
             Advance();
         }
         std::size_t p = 1;
@@ -155,13 +155,13 @@ private:
             return true;
         }
         if (text.compare(p, 4, "line") == 0 && (p + 4 == text.size() || !IsIdentChar(text[p + 4]))) {
-            return LineDirective(out, text.substr(p + 4), {offset, i_}, line, column);
+            return LineDirective(out, text.substr(p + 4), {offset, cursor}, line, column);
         }
         if (text.compare(p, 6, "define") == 0 && p + 6 < text.size() && !IsIdentChar(text[p + 6])) {
             return Define(out, text.substr(p + 6), line, column);
         }
         if (text.compare(p, 5, "undef") == 0 && p + 5 < text.size() && !IsIdentChar(text[p + 5])) {
-            macroSizes_.erase(FirstIdentifier(text, p + 5));
+            macroSizes.erase(FirstIdentifier(text, p + 5));
             return true;
         }
         if (text.compare(p, 7, "include") != 0) {
@@ -219,8 +219,8 @@ private:
                 while (q < rest.size() && IsIdentChar(rest[q])) {
                     ++q;
                 }
-                const auto known = macroSizes_.find(rest.substr(p, q - p));
-                size += known != macroSizes_.end() ? known->second : 1;
+                const auto known = macroSizes.find(rest.substr(p, q - p));
+                size += known != macroSizes.end() ? known->second : 1;
                 p = q;
             } else {
                 ++size;
@@ -234,7 +234,7 @@ private:
             out.errorColumn = column;
             return false;
         }
-        macroSizes_[name] = size;
+        macroSizes[name] = size;
         return true;
     }
 
@@ -264,11 +264,11 @@ private:
 
     static constexpr std::uint64_t kMaxMacroTokens = 1000000;
 
-    const std::string& s_;
-    std::map<std::string, std::uint64_t> macroSizes_;
-    std::size_t i_ = 0;
-    int line_ = 1;
-    int column_ = 1;
+    const std::string& source;
+    std::map<std::string, std::uint64_t> macroSizes;
+    std::size_t cursor = 0;
+    int cursorLine = 1;
+    int cursorColumn = 1;
 };
 
 // Reads numbers the way effect files write them: 1, 1.5f, -2, 0x0F, TRUE.

@@ -24,17 +24,17 @@ class FileParser : public EffectTokens {
 public:
     FileParser(EffectSource& out, const std::string& path, const std::string& text, std::vector<std::string>& chain)
         : EffectTokens(out, path, text),
-          chain_(chain),
-          decl_(*this)
+          includeChain(chain),
+          declarations(*this)
     {}
 
     void Run()
     {
-        LexedText lexed = LexEffectText(text_);
-        t_ = std::move(lexed.tokens);
-        decl_.SetPragmas(std::move(lexed.packMatrix));
+        LexedText lexed = LexEffectText(fileText);
+        tokens = std::move(lexed.tokens);
+        declarations.SetPragmas(std::move(lexed.packMatrix));
         if (!lexed.error.empty()) {
-            Error({path_, lexed.errorLine, lexed.errorColumn}, lexed.error);
+            Error({filePath, lexed.errorLine, lexed.errorColumn}, lexed.error);
         }
         for (const TextSpan& directive : lexed.lineDirectives) {
             BlankBytes(directive.begin, directive.end);
@@ -52,26 +52,26 @@ public:
         RegroupArrayInitializers(*this);
         RewriteMatrixElementProducts(*this);
         RewriteMatrixElementRuns(*this);
-        decl_.RewriteOneWideMatrices();
-        decl_.RewriteSamplerArrays();
+        declarations.RewriteOneWideMatrices();
+        declarations.RewriteSamplerArrays();
         KeepLiteralsFromFolding(*this);  // last: it leaves alone what the rewrites above replaced
-        out_.strippedFiles[path_] = StrippedText();
-        out_.originalFiles[path_] = text_;
+        effect.strippedFiles[filePath] = StrippedText();
+        effect.originalFiles[filePath] = fileText;
     }
 
 private:
     void ReadInclude(const IncludeDirective& inc)
     {
-        const std::string name = ResolveIncludePath(path_, inc.name);
+        const std::string name = ResolveIncludePath(filePath, inc.name);
         std::string text, error;
-        switch (ReadIncludedFile(name, inc, chain_, out_.strippedFiles.count(name) != 0, text, error)) {
-        case IncludeOutcome::Refused: Error({path_, inc.line, inc.column}, error); return;
+        switch (ReadIncludedFile(name, inc, includeChain, effect.strippedFiles.count(name) != 0, text, error)) {
+        case IncludeOutcome::Refused: Error({filePath, inc.line, inc.column}, error); return;
         case IncludeOutcome::Skipped: return;
         case IncludeOutcome::Read: break;
         }
-        chain_.push_back(name);
-        FileParser(out_, name, text, chain_).Run();
-        chain_.pop_back();
+        includeChain.push_back(name);
+        FileParser(effect, name, text, includeChain).Run();
+        includeChain.pop_back();
     }
 
     // The HLSL compiler and the cross-compiler recurse once per level of nesting and per operator
@@ -84,13 +84,13 @@ private:
             "<", ">", "<=", ">=", "==", "!=", "!", "~", "?",  "=",  "++", "--"};
         int depth = 0;
         std::size_t operators = 0;
-        for (const Token& t : t_) {
+        for (const Token& t : tokens) {
             if (t.kind != TokenKind::Punct) {
                 continue;
             }
             if (t.text == "(" || t.text == "[" || t.text == "{") {
                 if (++depth > kMaxNesting) {
-                    Error({path_, t.line, t.column},
+                    Error({filePath, t.line, t.column},
                           "brackets nested deeper than " + std::to_string(kMaxNesting) + " levels");
                     return false;
                 }
@@ -100,8 +100,8 @@ private:
             if (t.text == ";" || t.text == "{" || t.text == "}") {
                 operators = 0;
             } else if (kOperators.count(t.text) != 0 && ++operators > kMaxOperators) {
-                Error({path_, t.line, t.column}, "more than " + std::to_string(kMaxOperators) +
-                                                     " operators in one statement; split the expression");
+                Error({filePath, t.line, t.column}, "more than " + std::to_string(kMaxOperators) +
+                                                        " operators in one statement; split the expression");
                 return false;
             }
         }
@@ -114,9 +114,10 @@ private:
     {
         std::size_t statementStart = 0;
         std::size_t k = 0;
-        while (k < t_.size()) {
-            const std::string& w = t_[k].text;
-            if (t_[k].kind == TokenKind::Identifier && (w == "technique11" || w == "technique10" || w == "technique")) {
+        while (k < tokens.size()) {
+            const std::string& w = tokens[k].text;
+            if (tokens[k].kind == TokenKind::Identifier &&
+                (w == "technique11" || w == "technique10" || w == "technique")) {
                 k = Technique(k);
                 statementStart = k;
                 continue;
@@ -135,8 +136,8 @@ private:
                 statementStart = k;
                 continue;
             }
-            if (t_[k].kind == TokenKind::Identifier && DeclarationReader::IsResourceType(w)) {
-                k = decl_.Resource(k);
+            if (tokens[k].kind == TokenKind::Identifier && DeclarationReader::IsResourceType(w)) {
+                k = declarations.Resource(k);
                 continue;
             }
             if (IsShaderType(w) && IsIdent(k + 1)) {
@@ -154,31 +155,31 @@ private:
             }
             if (w == "(" && k >= 1 && IsIdent(k - 1) && k >= 2 && (IsIdent(k - 2) || Is(k - 2, ">"))) {
                 const std::size_t close = Match(k);
-                if (close < t_.size()) {
+                if (close < tokens.size()) {
                     std::size_t after = close + 1;
                     std::string semantic;
                     if (Is(after, ":") && IsIdent(after + 1)) {
-                        semantic = t_[after + 1].text;
+                        semantic = tokens[after + 1].text;
                         after += 2;
                     }
                     if (Is(after, "{")) {
                         Function(statementStart, k - 1, close, semantic);
                         const std::size_t end = Match(after);
-                        k = end < t_.size() ? end + 1 : t_.size();
+                        k = end < tokens.size() ? end + 1 : tokens.size();
                         statementStart = k;
                         continue;
                     }
                 }
             }
             if (w == "=") {
-                decl_.Members(statementStart, k + 1, "$Globals", false);
+                declarations.Members(statementStart, k + 1, "$Globals", false);
                 k = Initializer(statementStart, k, ";");
                 statementStart = k;
                 continue;
             }
             if (w == "{") {
                 const std::size_t end = Match(k);
-                k = end < t_.size() ? end + 1 : t_.size();
+                k = end < tokens.size() ? end + 1 : tokens.size();
                 if (Is(k, ";")) {
                     ++k;
                 }
@@ -186,7 +187,7 @@ private:
                 continue;
             }
             if (w == ";") {
-                decl_.Members(statementStart, k, "$Globals", false);
+                declarations.Members(statementStart, k, "$Globals", false);
                 statementStart = k + 1;
             }
             ++k;
@@ -208,7 +209,7 @@ private:
             {"DomainShader", StageKind::Domain},   {"GeometryShader", StageKind::Geometry}};
         std::size_t end = k;
         int depth = 0;
-        while (end < t_.size() && !(depth == 0 && Is(end, ";"))) {
+        while (end < tokens.size() && !(depth == 0 && Is(end, ";"))) {
             if (Is(end, "(") || Is(end, "{")) {
                 ++depth;
             }
@@ -217,12 +218,12 @@ private:
             }
             ++end;
         }
-        const std::string& name = t_[k + 1].text;
+        const std::string& name = tokens[k + 1].text;
         EffectShaderVariable var;
-        var.stage = kStages.at(t_[k].text);
+        var.stage = kStages.at(tokens[k].text);
         var.where = At(k + 1);
-        Blank(k, std::min(end, t_.size() - 1));
-        const std::size_t next = end < t_.size() ? end + 1 : end;
+        Blank(k, std::min(end, tokens.size() - 1));
+        const std::size_t next = end < tokens.size() ? end + 1 : end;
         if (!Is(k + 2, "=") || end <= k + 3) {
             Error(At(k + 2), Is(k + 2, "[")
                                  ? "arrays of shaders are not supported ('" + name + "')"
@@ -240,11 +241,11 @@ private:
             }
             var.call = std::move(call);
         }
-        if (out_.shaderVariables.count(name) != 0) {
+        if (effect.shaderVariables.count(name) != 0) {
             Error(var.where, "shader variable '" + name + "' is declared twice");
             return next;
         }
-        out_.shaderVariables[name] = std::move(var);
+        effect.shaderVariables[name] = std::move(var);
         return next;
     }
 
@@ -255,20 +256,20 @@ private:
         std::size_t n = k + 1;
         std::string name;
         if (IsIdent(n)) {
-            name = t_[n++].text;
+            name = tokens[n++].text;
         }
         if (!Is(n, "{")) {
             return n;  // "struct S" used as a type
         }
         const std::size_t close = Match(n);
-        if (close >= t_.size()) {
-            return t_.size();
+        if (close >= tokens.size()) {
+            return tokens.size();
         }
         std::size_t start = n + 1;
         for (std::size_t j = n + 1; j < close; ++j) {
             if (Is(j, ";")) {
                 if (!name.empty()) {
-                    decl_.Members(start, j, name, false);
+                    declarations.Members(start, j, name, false);
                 }
                 start = j + 1;
             }
@@ -281,9 +282,9 @@ private:
     std::size_t Attribute(std::size_t k)
     {
         const std::size_t close = Match(k);
-        if (close >= t_.size()) {
+        if (close >= tokens.size()) {
             Error(At(k), "unterminated attribute");
-            return t_.size();
+            return tokens.size();
         }
         if (Is(k + 2, "vk") && Is(k + 3, ":")) {
             Error(At(k), "'" + Source(k, close) +
@@ -298,33 +299,33 @@ private:
         std::size_t n = k + 1;
         EffectConstantBufferDecl buffer;
         if (IsIdent(n)) {
-            buffer.name = t_[n].text;
+            buffer.name = tokens[n].text;
             buffer.where = At(n);
             ++n;
             std::size_t after = n;
-            buffer.reg = decl_.Register(n, 'b', buffer.name, after);
+            buffer.reg = declarations.Register(n, 'b', buffer.name, after);
             n = after;
-            out_.constantBuffers.push_back(buffer);
+            effect.constantBuffers.push_back(buffer);
         }
-        while (n < t_.size() && !Is(n, "{")) {
+        while (n < tokens.size() && !Is(n, "{")) {
             ++n;
         }
-        if (n >= t_.size()) {
+        if (n >= tokens.size()) {
             return n;
         }
         const std::size_t close = Match(n);
         std::size_t start = n + 1;
-        for (std::size_t j = n + 1; j < close && j < t_.size(); ++j) {
-            if (t_[j].text == "=") {
-                decl_.Members(start, j + 1, buffer.name, true);
+        for (std::size_t j = n + 1; j < close && j < tokens.size(); ++j) {
+            if (tokens[j].text == "=") {
+                declarations.Members(start, j + 1, buffer.name, true);
                 j = Initializer(start, j, ";") - 1;
                 start = j + 1;
-            } else if (t_[j].text == ";") {
-                decl_.Members(start, j, buffer.name, true);
+            } else if (tokens[j].text == ";") {
+                declarations.Members(start, j, buffer.name, true);
                 start = j + 1;
             }
         }
-        std::size_t end = close < t_.size() ? close + 1 : t_.size();
+        std::size_t end = close < tokens.size() ? close + 1 : tokens.size();
         if (Is(end, ";")) {
             ++end;
         }
@@ -337,23 +338,23 @@ private:
     {
         std::size_t end = eq + 1;
         int depth = 0;
-        while (end < t_.size() && !(depth == 0 && t_[end].text == terminator)) {
-            if (t_[end].text == "{" || t_[end].text == "(") {
+        while (end < tokens.size() && !(depth == 0 && tokens[end].text == terminator)) {
+            if (tokens[end].text == "{" || tokens[end].text == "(") {
                 ++depth;
             }
-            if (t_[end].text == "}" || t_[end].text == ")") {
+            if (tokens[end].text == "}" || tokens[end].text == ")") {
                 --depth;
             }
             ++end;
         }
         bool constant = false;
         for (std::size_t j = start; j < eq; ++j) {
-            if (t_[j].text == "static" || t_[j].text == "const") {
+            if (tokens[j].text == "static" || tokens[j].text == "const") {
                 constant = true;
             }
         }
         if (constant) {
-            return end < t_.size() ? end + 1 : end;  // compile-time constants stay as they are
+            return end < tokens.size() ? end + 1 : end;  // compile-time constants stay as they are
         }
         std::size_t nameAt = eq - 1;
         if (Is(nameAt, "]")) {
@@ -362,36 +363,37 @@ private:
             }
             --nameAt;
         }
-        if (nameAt >= t_.size() || !IsIdent(nameAt) || nameAt < start) {
+        if (nameAt >= tokens.size() || !IsIdent(nameAt) || nameAt < start) {
             Error(At(eq), "cannot read this initializer");
-            return end < t_.size() ? end + 1 : end;
+            return end < tokens.size() ? end + 1 : end;
         }
         EffectInitializer init;
         init.where = At(nameAt);
         for (std::size_t j = eq + 1; j < end; ++j) {
             double v = 0;
-            if (t_[j].kind == TokenKind::Number || SameNoCase(t_[j].text, "true") || SameNoCase(t_[j].text, "false")) {
-                if (!ParseNumber(t_[j].text, v)) {
-                    Error(At(j), "bad number '" + t_[j].text + "'");
+            if (tokens[j].kind == TokenKind::Number || SameNoCase(tokens[j].text, "true") ||
+                SameNoCase(tokens[j].text, "false")) {
+                if (!ParseNumber(tokens[j].text, v)) {
+                    Error(At(j), "bad number '" + tokens[j].text + "'");
                     continue;
                 }
-                if (j > eq + 1 && t_[j - 1].text == "-") {
+                if (j > eq + 1 && tokens[j - 1].text == "-") {
                     v = -v;
                 }
                 init.values.push_back(v);
-            } else if (t_[j].kind == TokenKind::Identifier && !Is(j + 1, "(")) {
-                Error(At(j), "initializer of '" + t_[nameAt].text + "' must be made of literal numbers");
+            } else if (tokens[j].kind == TokenKind::Identifier && !Is(j + 1, "(")) {
+                Error(At(j), "initializer of '" + tokens[nameAt].text + "' must be made of literal numbers");
             }
         }
-        out_.initializers[t_[nameAt].text] = init;
+        effect.initializers[tokens[nameAt].text] = init;
         Blank(eq, end - 1);
-        return end < t_.size() ? end + 1 : end;
+        return end < tokens.size() ? end + 1 : end;
     }
 
     void Function(std::size_t statementStart, std::size_t nameAt, std::size_t close, const std::string& semantic)
     {
         EffectFunction f;
-        f.name = t_[nameAt].text;
+        f.name = tokens[nameAt].text;
         f.semantic = semantic;
         f.where = At(nameAt);
         std::size_t typeStart = statementStart;
@@ -412,11 +414,11 @@ private:
         while (p < close) {
             std::size_t q = p;
             int depth = 0;
-            while (q < close && !(depth == 0 && t_[q].text == ",")) {
-                if (t_[q].text == "(" || t_[q].text == "[" || t_[q].text == "<") {
+            while (q < close && !(depth == 0 && tokens[q].text == ",")) {
+                if (tokens[q].text == "(" || tokens[q].text == "[" || tokens[q].text == "<") {
                     ++depth;
                 }
-                if (t_[q].text == ")" || t_[q].text == "]" || t_[q].text == ">") {
+                if (tokens[q].text == ")" || tokens[q].text == "]" || tokens[q].text == ">") {
                     --depth;
                 }
                 ++q;
@@ -424,45 +426,45 @@ private:
             EffectFunctionParameter param;
             param.text = Source(p, q - 1);
             for (std::size_t j = p; j < q; ++j) {
-                if (t_[j].text == "uniform") {
+                if (tokens[j].text == "uniform") {
                     param.isUniform = true;
                 }
-                if (t_[j].text == ":" || t_[j].text == "=" || t_[j].text == "[") {
+                if (tokens[j].text == ":" || tokens[j].text == "=" || tokens[j].text == "[") {
                     break;
                 }
                 if (IsIdent(j)) {
                     param.type = param.name;
-                    param.name = t_[j].text;
+                    param.name = tokens[j].text;
                 }
             }
             f.parameters.push_back(std::move(param));
             p = q + 1;
         }
-        out_.functions.push_back(std::move(f));
+        effect.functions.push_back(std::move(f));
     }
 
     std::size_t Sampler(std::size_t k)
     {
-        const bool comparison = t_[k].text == "SamplerComparisonState";
+        const bool comparison = tokens[k].text == "SamplerComparisonState";
         if (!IsIdent(k + 1)) {
             return k + 1;  // the type used elsewhere, e.g. a parameter
         }
         EffectSamplerDesc desc;
-        desc.name = t_[k + 1].text;
+        desc.name = tokens[k + 1].text;
         if (comparison) {
             desc.filter = 0x95;
         }
         EffectResourceDecl decl;
-        std::size_t n = decl_.SamplerDeclaration(k, decl);
+        std::size_t n = declarations.SamplerDeclaration(k, decl);
         if (Is(n, "{") && decl.elements > 0) {
             Error(At(n), "state blocks for sampler arrays are not supported ('" + desc.name + "')");
             return n;
         }
         if (Is(n, "{")) {
             const std::size_t close = Match(n);
-            if (close >= t_.size()) {
+            if (close >= tokens.size()) {
                 Error(At(n), "unterminated sampler state '" + desc.name + "'");
-                return t_.size();
+                return tokens.size();
             }
             Fields(n, close, [&](const std::string& field, int, std::size_t v, std::size_t vEnd) {
                 return ReadSamplerField(*this, desc, field, v, vEnd);
@@ -473,7 +475,7 @@ private:
             }
             Blank(n, end);
             // The declaration stays for the HLSL compiler; only the block goes.
-            stripped_[t_[n].begin] = ';';
+            blankedText[tokens[n].begin] = ';';
             n = end + 1;
         }
         AddSampler(desc, decl);
@@ -482,14 +484,14 @@ private:
 
     void AddSampler(const EffectSamplerDesc& desc, const EffectResourceDecl& decl)
     {
-        for (const EffectSamplerDesc& s : out_.samplers) {
+        for (const EffectSamplerDesc& s : effect.samplers) {
             if (s.name == desc.name) {
                 Error(decl.where, "sampler state '" + desc.name + "' is declared twice");
                 return;
             }
         }
-        out_.samplers.push_back(desc);
-        out_.resources.push_back(decl);
+        effect.samplers.push_back(desc);
+        effect.resources.push_back(decl);
     }
 
     // Reads "Field[index] = value;" lines of a state block between braces open and close.
@@ -502,7 +504,7 @@ private:
                 Error(At(k), "expected a state field name but found '" + Text(k) + "'");
                 return;
             }
-            const std::string field = t_[k].text;
+            const std::string field = tokens[k].text;
             const std::size_t fieldAt = k;
             ++k;
             int index = 0;
@@ -552,21 +554,21 @@ private:
 
     std::size_t StateBlock(std::size_t k)
     {
-        const std::string kind = t_[k].text;
+        const std::string kind = tokens[k].text;
         if (!IsIdent(k + 1)) {
             Error(At(k + 1), "expected a name after '" + kind + "'");
             return k + 1;
         }
-        const std::string name = t_[k + 1].text;
+        const std::string name = tokens[k + 1].text;
         const EffectSourceLocation where = At(k + 1);
         std::size_t n = k + 2;
         std::size_t close = n;
         if (Is(n, "{")) {
             close = Match(n);
-            if (close >= t_.size()) {
+            if (close >= tokens.size()) {
                 Error(At(n), "unterminated state block '" + name + "'");
-                Blank(k, t_.size() - 1);
-                return t_.size();
+                Blank(k, tokens.size() - 1);
+                return tokens.size();
             }
         } else if (!Is(n, ";")) {
             Error(At(n), "expected '{' after state '" + name + "' but found '" + Text(n) + "'");
@@ -581,8 +583,8 @@ private:
                     return ReadRasterizerField(*this, d, f, v, e);
                 });
             }
-            if (Unique(out_.rasterizerStates, name, where)) {
-                out_.rasterizerStates.push_back(d);
+            if (Unique(effect.rasterizerStates, name, where)) {
+                effect.rasterizerStates.push_back(d);
             }
         } else if (kind == "DepthStencilState") {
             EffectDepthStencilDesc d;
@@ -592,8 +594,8 @@ private:
                     return ReadDepthStencilField(*this, d, f, v, e);
                 });
             }
-            if (Unique(out_.depthStencilStates, name, where)) {
-                out_.depthStencilStates.push_back(d);
+            if (Unique(effect.depthStencilStates, name, where)) {
+                effect.depthStencilStates.push_back(d);
             }
         } else {
             EffectBlendDesc d;
@@ -612,8 +614,8 @@ private:
             if (!independentSet) {
                 d.independentBlendEnable = laterTargets;
             }
-            if (Unique(out_.blendStates, name, where)) {
-                out_.blendStates.push_back(d);
+            if (Unique(effect.blendStates, name, where)) {
+                effect.blendStates.push_back(d);
             }
         }
         std::size_t end = hasBlock ? close : n;
@@ -632,7 +634,7 @@ private:
             Error(At(n), "expected a technique name but found '" + Text(n) + "'");
             return SkipBlock(k);
         }
-        tech.name = t_[n].text;
+        tech.name = tokens[n].text;
         tech.where = At(n);
         ++n;
         if (Is(n, "<")) {
@@ -643,10 +645,10 @@ private:
             return SkipBlock(k);
         }
         const std::size_t close = Match(n);
-        if (close >= t_.size()) {
+        if (close >= tokens.size()) {
             Error(At(n), "unterminated technique '" + tech.name + "'");
-            Blank(k, t_.size() - 1);
-            return t_.size();
+            Blank(k, tokens.size() - 1);
+            return tokens.size();
         }
         std::size_t p = n + 1;
         while (p < close) {
@@ -657,7 +659,7 @@ private:
             EffectSourcePass pass;
             ++p;
             if (IsIdent(p)) {
-                pass.name = t_[p++].text;
+                pass.name = tokens[p++].text;
             }
             if (Is(p, "<")) {
                 p = Match(p) + 1;
@@ -677,12 +679,12 @@ private:
             tech.passes.push_back(std::move(pass));
             p = passClose + 1;
         }
-        for (const EffectSourceTechnique& t : out_.techniques) {
+        for (const EffectSourceTechnique& t : effect.techniques) {
             if (t.name == tech.name) {
                 Error(tech.where, "technique '" + tech.name + "' is declared twice");
             }
         }
-        out_.techniques.push_back(std::move(tech));
+        effect.techniques.push_back(std::move(tech));
         std::size_t end = close;
         if (Is(close + 1, ";")) {
             end = close + 1;
@@ -694,11 +696,11 @@ private:
     std::size_t SkipBlock(std::size_t k)
     {
         std::size_t n = k;
-        while (n < t_.size() && !Is(n, "{")) {
+        while (n < tokens.size() && !Is(n, "{")) {
             ++n;
         }
-        const std::size_t close = n < t_.size() ? Match(n) : t_.size();
-        const std::size_t end = std::min(close, t_.size() - 1);
+        const std::size_t close = n < tokens.size() ? Match(n) : tokens.size();
+        const std::size_t end = std::min(close, tokens.size() - 1);
         Blank(k, end);
         return end + 1;
     }
@@ -713,13 +715,13 @@ private:
         std::size_t start = open + 1;
         int depth = 0;
         for (std::size_t j = open + 1; j < close; ++j) {
-            if (t_[j].text == "(" || t_[j].text == "{") {
+            if (tokens[j].text == "(" || tokens[j].text == "{") {
                 ++depth;
             }
-            if (t_[j].text == ")" || t_[j].text == "}") {
+            if (tokens[j].text == ")" || tokens[j].text == "}") {
                 --depth;
             }
-            if (depth == 0 && t_[j].text == ",") {
+            if (depth == 0 && tokens[j].text == ",") {
                 args.emplace_back(start, j);
                 start = j + 1;
             }
@@ -730,7 +732,7 @@ private:
 
     bool IsNull(std::size_t a, std::size_t b) const
     {
-        return b == a + 1 && (t_[a].text == "NULL" || t_[a].text == "0");
+        return b == a + 1 && (tokens[a].text == "NULL" || tokens[a].text == "0");
     }
 
     bool PassBody(std::size_t k, std::size_t close, EffectSourcePass& pass)
@@ -744,7 +746,7 @@ private:
                 Error(At(k), "expected a state assignment but found '" + Text(k) + "'");
                 return false;
             }
-            const std::string what = t_[k].text;
+            const std::string what = tokens[k].text;
             const std::size_t open = k + 1;
             const std::size_t end = Match(open);
             if (end >= close) {
@@ -764,9 +766,9 @@ private:
                     slot.reset();
                 } else if (args[0].second == args[0].first + 1 && IsIdent(args[0].first)) {
                     // A shader variable declared earlier at file scope.
-                    const std::string& name = t_[args[0].first].text;
-                    const auto var = out_.shaderVariables.find(name);
-                    if (var == out_.shaderVariables.end()) {
+                    const std::string& name = tokens[args[0].first].text;
+                    const auto var = effect.shaderVariables.find(name);
+                    if (var == effect.shaderVariables.end()) {
                         Report(At(args[0].first), true, "X3004", "undeclared shader variable '" + name + "'");
                         return false;
                     }
@@ -794,7 +796,7 @@ private:
                 if (IsNull(args[0].first, args[0].second)) {
                     ref.null = true;
                 } else if (args[0].second == args[0].first + 1 && IsIdent(args[0].first)) {
-                    ref.name = t_[args[0].first].text;
+                    ref.name = tokens[args[0].first].text;
                 } else {
                     Error(ref.where, "expected a state name or NULL in " + what);
                     return false;
@@ -816,8 +818,8 @@ private:
                         return false;
                     }
                     double mask = 0;
-                    if (args[2].second != args[2].first + 1 || !ParseNumber(t_[args[2].first].text, mask) || mask < 0 ||
-                        mask > 0xFFFFFFFFu) {
+                    if (args[2].second != args[2].first + 1 || !ParseNumber(tokens[args[2].first].text, mask) ||
+                        mask < 0 || mask > 0xFFFFFFFFu) {
                         Error(At(args[2].first), "bad sample mask in SetBlendState");
                         return false;
                     }
@@ -853,7 +855,7 @@ private:
             Error(At(a), "CompileShader takes a profile and an entry point call");
             return false;
         }
-        call.profile = t_[args[0].first].text;
+        call.profile = tokens[args[0].first].text;
         static const std::map<std::string, StageKind> kProfiles = {
             {"vs", StageKind::Vertex}, {"ps", StageKind::Pixel},  {"cs", StageKind::Compute},
             {"hs", StageKind::Hull},   {"ds", StageKind::Domain}, {"gs", StageKind::Geometry}};
@@ -873,7 +875,7 @@ private:
             Error(At(fn), "expected an entry point call such as VS() in CompileShader");
             return false;
         }
-        call.function = t_[fn].text;
+        call.function = tokens[fn].text;
         call.where = At(fn);
         for (const auto& [x, y] : Arguments(fn + 1, Match(fn + 1))) {
             if (y == x) {
@@ -882,19 +884,19 @@ private:
             }
             std::string arg;
             for (std::size_t j = x; j < y; ++j) {
-                if (!arg.empty() && (IsIdent(j) || t_[j].kind == TokenKind::Number) &&
-                    (IsIdent(j - 1) || t_[j - 1].kind == TokenKind::Number)) {
+                if (!arg.empty() && (IsIdent(j) || tokens[j].kind == TokenKind::Number) &&
+                    (IsIdent(j - 1) || tokens[j - 1].kind == TokenKind::Number)) {
                     arg += ' ';
                 }
-                arg += t_[j].text;
+                arg += tokens[j].text;
             }
             call.arguments.push_back(arg);
         }
         return true;
     }
 
-    std::vector<std::string>& chain_;
-    DeclarationReader decl_;
+    std::vector<std::string>& includeChain;
+    DeclarationReader declarations;
 };
 
 }  // namespace

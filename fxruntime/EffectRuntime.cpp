@@ -48,12 +48,12 @@ struct VariableCore;
 template <class Interface>
 class ViewBase : public Interface {
 public:
-    explicit ViewBase(VariableCore* core) : core_(core) {}
+    explicit ViewBase(VariableCore* core) : core(core) {}
     virtual ~ViewBase() = default;
     ViewBase(const ViewBase&) = delete;
     ViewBase& operator=(const ViewBase&) = delete;
 
-    BOOL IsValid() override { return core_ != nullptr ? TRUE : FALSE; }
+    BOOL IsValid() override { return core != nullptr ? TRUE : FALSE; }
     ID3DX11EffectScalarVariable* AsScalar() override;
     ID3DX11EffectVectorVariable* AsVector() override;
     ID3DX11EffectMatrixVariable* AsMatrix() override;
@@ -63,7 +63,7 @@ public:
     HRESULT GetRawValue(void* pData, UINT ByteOffset, UINT ByteCount) override;
 
 protected:
-    VariableCore* core_;
+    VariableCore* core;
 };
 
 class RawView final : public ViewBase<ID3DX11EffectVariable> {
@@ -109,12 +109,12 @@ public:
     HRESULT GetUnorderedAccessView(ID3D11UnorderedAccessView** ppResource) override;
 };
 
-RawView g_inertRaw{nullptr};
-ScalarView g_inertScalar{nullptr};
-VectorView g_inertVector{nullptr};
-MatrixView g_inertMatrix{nullptr};
-ShaderResourceView g_inertSrv{nullptr};
-UnorderedAccessView g_inertUav{nullptr};
+RawView inertRaw{nullptr};
+ScalarView inertScalar{nullptr};
+VectorView inertVector{nullptr};
+MatrixView inertMatrix{nullptr};
+ShaderResourceView inertSrv{nullptr};
+UnorderedAccessView inertUav{nullptr};
 
 struct ConstantBuffer {
     ComPtr<ID3D11Buffer> buffer;
@@ -201,49 +201,49 @@ struct StageShader {
 
 class PassImpl final : public ID3DX11EffectPass {
 public:
-    PassImpl(EffectObject* owner, const EffectPass* pass) : effect_(owner), info_(pass) {}
+    PassImpl(EffectObject* owner, const EffectPass* pass) : effect(owner), info(pass) {}
     virtual ~PassImpl() = default;
-    BOOL IsValid() override { return effect_ != nullptr ? TRUE : FALSE; }
+    BOOL IsValid() override { return effect != nullptr ? TRUE : FALSE; }
     HRESULT GetDesc(D3DX11_PASS_DESC* pDesc) override;
     HRESULT Apply(UINT Flags, ID3D11DeviceContext* pContext) override;
 
 private:
-    EffectObject* effect_;
-    const EffectPass* info_;
+    EffectObject* effect;
+    const EffectPass* info;
 };
 
 class TechniqueImpl final : public ID3DX11EffectTechnique {
 public:
-    TechniqueImpl(EffectObject* owner, const EffectTechnique* technique) : effect_(owner), info_(technique)
+    TechniqueImpl(EffectObject* owner, const EffectTechnique* technique) : effect(owner), info(technique)
     {
         if (technique != nullptr) {
             for (const EffectPass& p : technique->passes) {
-                passes_.push_back(std::make_unique<PassImpl>(owner, &p));
+                passes.push_back(std::make_unique<PassImpl>(owner, &p));
             }
         }
     }
     virtual ~TechniqueImpl() = default;
-    BOOL IsValid() override { return effect_ != nullptr ? TRUE : FALSE; }
+    BOOL IsValid() override { return effect != nullptr ? TRUE : FALSE; }
     HRESULT GetDesc(D3DX11_TECHNIQUE_DESC* pDesc) override;
     ID3DX11EffectPass* GetPassByIndex(UINT Index) override;
     ID3DX11EffectPass* GetPassByName(LPCSTR Name) override;
 
 private:
-    EffectObject* effect_;
-    const EffectTechnique* info_;
-    std::vector<std::unique_ptr<PassImpl>> passes_;
+    EffectObject* effect;
+    const EffectTechnique* info;
+    std::vector<std::unique_ptr<PassImpl>> passes;
 };
 
-PassImpl g_inertPass{nullptr, nullptr};
-TechniqueImpl g_inertTechnique{nullptr, nullptr};
+PassImpl inertPass{nullptr, nullptr};
+TechniqueImpl inertTechnique{nullptr, nullptr};
 
 class EffectObject final : public ComObject<ID3DX11Effect> {
 public:
-    explicit EffectObject(EffectBlob blob) : blob_(std::move(blob)) {}
+    explicit EffectObject(EffectBlob blob) : blob(std::move(blob)) {}
 
     // Creates every device object; on failure returns the device's code and leaves the rest to
     // the destructor.
-    HRESULT Build(ID3D11Device* device);
+    HRESULT Build(ID3D11Device* pDevice);
 
     IUnknown* Cast(REFIID riid) override { return riid == IID_ID3DX11Effect ? this : nullptr; }
 
@@ -253,7 +253,7 @@ public:
         if (ppDevice == nullptr) {
             return E_INVALIDARG;
         }
-        *ppDevice = ComPtr(device_).Detach();
+        *ppDevice = ComPtr(device).Detach();
         return S_OK;
     }
     HRESULT GetDesc(D3DX11_EFFECT_DESC* pDesc) override
@@ -261,84 +261,84 @@ public:
         if (pDesc == nullptr) {
             return E_INVALIDARG;
         }
-        pDesc->ConstantBuffers = static_cast<UINT>(buffers_.size());
-        pDesc->GlobalVariables = static_cast<UINT>(variables_.size());
+        pDesc->ConstantBuffers = static_cast<UINT>(buffers.size());
+        pDesc->GlobalVariables = static_cast<UINT>(variables.size());
         pDesc->InterfaceVariables = 0;
-        pDesc->Techniques = static_cast<UINT>(techniques_.size());
+        pDesc->Techniques = static_cast<UINT>(techniques.size());
         pDesc->Groups = 0;
         return S_OK;
     }
     ID3DX11EffectVariable* GetVariableByIndex(UINT Index) override
     {
-        if (Index >= variables_.size()) {
-            return &g_inertRaw;
+        if (Index >= variables.size()) {
+            return &inertRaw;
         }
-        return &variables_[Index]->raw;
+        return &variables[Index]->raw;
     }
     ID3DX11EffectVariable* GetVariableByName(LPCSTR Name) override
     {
         if (Name == nullptr) {
-            return &g_inertRaw;
+            return &inertRaw;
         }
-        for (const auto& v : variables_) {
+        for (const auto& v : variables) {
             if (v->info->name == Name) {
                 return &v->raw;
             }
         }
-        return &g_inertRaw;
+        return &inertRaw;
     }
     ID3DX11EffectTechnique* GetTechniqueByIndex(UINT Index) override
     {
-        if (Index >= techniques_.size()) {
-            return &g_inertTechnique;
+        if (Index >= techniques.size()) {
+            return &inertTechnique;
         }
-        return techniques_[Index].get();
+        return techniques[Index].get();
     }
     ID3DX11EffectTechnique* GetTechniqueByName(LPCSTR Name) override
     {
         if (Name == nullptr) {
-            return &g_inertTechnique;
+            return &inertTechnique;
         }
-        for (std::size_t i = 0; i < techniques_.size(); ++i) {
-            if (blob_.techniques[i].name == Name) {
-                return techniques_[i].get();
+        for (std::size_t i = 0; i < techniques.size(); ++i) {
+            if (blob.techniques[i].name == Name) {
+                return techniques[i].get();
             }
         }
-        return &g_inertTechnique;
+        return &inertTechnique;
     }
 
-    void MarkDirty(std::uint32_t buffer) { buffers_[buffer].dirty = true; }
-    std::vector<std::uint8_t>& BufferData(std::uint32_t buffer) { return buffers_[buffer].data; }
+    void MarkDirty(std::uint32_t buffer) { buffers[buffer].dirty = true; }
+    std::vector<std::uint8_t>& BufferData(std::uint32_t buffer) { return buffers[buffer].data; }
     const StageShader* Shader(std::int32_t index) const
     {
-        return index < 0 ? nullptr : &shaders_[static_cast<std::size_t>(index)];
+        return index < 0 ? nullptr : &shaders[static_cast<std::size_t>(index)];
     }
     HRESULT ApplyPass(const EffectPass& pass, ID3D11DeviceContext* context);
 
 private:
     // The variables first (they hold views bound into the effect), the device last (its members
     // are declared first).
-    ~EffectObject() override { variables_.clear(); }
+    ~EffectObject() override { variables.clear(); }
 
     void BindStage(const StageShader& shader, ID3D11DeviceContext* context);
 
-    EffectBlob blob_;
-    ComPtr<ID3D11Device> device_;
-    std::vector<ConstantBuffer> buffers_;
-    std::vector<StageShader> shaders_;
-    std::vector<ComPtr<ID3D11SamplerState>> samplers_;
-    std::vector<ComPtr<ID3D11RasterizerState>> rasterizers_;
-    std::vector<ComPtr<ID3D11DepthStencilState>> depthStencils_;
-    std::vector<ComPtr<ID3D11BlendState>> blends_;
-    std::vector<std::unique_ptr<VariableCore>> variables_;
+    EffectBlob blob;
+    ComPtr<ID3D11Device> device;
+    std::vector<ConstantBuffer> buffers;
+    std::vector<StageShader> shaders;
+    std::vector<ComPtr<ID3D11SamplerState>> samplerStates;
+    std::vector<ComPtr<ID3D11RasterizerState>> rasterizerStates;
+    std::vector<ComPtr<ID3D11DepthStencilState>> depthStencilStates;
+    std::vector<ComPtr<ID3D11BlendState>> blendStates;
+    std::vector<std::unique_ptr<VariableCore>> variables;
     struct TextureSlot {
         VariableCore* core = nullptr;
         std::size_t element = 0;
     };
-    std::vector<TextureSlot> textureAtSlot_;  // by shader-resource slot
-    std::vector<int> bufferAtSlot_;           // index into buffers_ by constant-buffer slot, -1 when none
-    std::vector<VariableCore*> uavAtSlot_;    // by unordered-access slot
-    std::vector<std::unique_ptr<TechniqueImpl>> techniques_;
+    std::vector<TextureSlot> textureAtSlot;  // by shader-resource slot
+    std::vector<int> bufferAtSlot;           // index into buffers by constant-buffer slot, -1 when none
+    std::vector<VariableCore*> uavAtSlot;    // by unordered-access slot
+    std::vector<std::unique_ptr<TechniqueImpl>> techniques;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -347,43 +347,43 @@ private:
 template <class Interface>
 ID3DX11EffectScalarVariable* ViewBase<Interface>::AsScalar()
 {
-    return core_ != nullptr && core_->IsScalar() ? &core_->scalar : &g_inertScalar;
+    return core != nullptr && core->IsScalar() ? &core->scalar : &inertScalar;
 }
 template <class Interface>
 ID3DX11EffectVectorVariable* ViewBase<Interface>::AsVector()
 {
-    return core_ != nullptr && core_->IsVector() ? &core_->vector : &g_inertVector;
+    return core != nullptr && core->IsVector() ? &core->vector : &inertVector;
 }
 template <class Interface>
 ID3DX11EffectMatrixVariable* ViewBase<Interface>::AsMatrix()
 {
-    return core_ != nullptr && core_->IsMatrix() ? &core_->matrix : &g_inertMatrix;
+    return core != nullptr && core->IsMatrix() ? &core->matrix : &inertMatrix;
 }
 template <class Interface>
 ID3DX11EffectShaderResourceVariable* ViewBase<Interface>::AsShaderResource()
 {
-    return core_ != nullptr && core_->info->kind == EffectVariableKind::Texture ? &core_->srv : &g_inertSrv;
+    return core != nullptr && core->info->kind == EffectVariableKind::Texture ? &core->srv : &inertSrv;
 }
 template <class Interface>
 ID3DX11EffectUnorderedAccessViewVariable* ViewBase<Interface>::AsUnorderedAccessView()
 {
-    return core_ != nullptr && core_->info->kind == EffectVariableKind::Uav ? &core_->uav : &g_inertUav;
+    return core != nullptr && core->info->kind == EffectVariableKind::Uav ? &core->uav : &inertUav;
 }
 template <class Interface>
 HRESULT ViewBase<Interface>::SetRawValue(const void* pData, UINT ByteOffset, UINT ByteCount)
 {
-    if (core_ == nullptr) {
+    if (core == nullptr) {
         return E_FAIL;
     }
-    return core_->Write(ByteOffset, pData, ByteCount);
+    return core->Write(ByteOffset, pData, ByteCount);
 }
 template <class Interface>
 HRESULT ViewBase<Interface>::GetRawValue(void* pData, UINT ByteOffset, UINT ByteCount)
 {
-    if (core_ == nullptr) {
+    if (core == nullptr) {
         return E_FAIL;
     }
-    return core_->Read(ByteOffset, pData, ByteCount);
+    return core->Read(ByteOffset, pData, ByteCount);
 }
 
 HRESULT VariableCore::Write(UINT offset, const void* bytes, UINT count)
@@ -483,42 +483,42 @@ HRESULT VariableCore::ReadComponent(UINT offset, float& value) const
 
 HRESULT ScalarView::SetFloat(float Value)
 {
-    return core_ == nullptr ? E_FAIL : core_->WriteComponent(0, Value);
+    return core == nullptr ? E_FAIL : core->WriteComponent(0, Value);
 }
 HRESULT ScalarView::GetFloat(float* pValue)
 {
-    if (core_ == nullptr) {
+    if (core == nullptr) {
         return E_FAIL;
     }
     if (pValue == nullptr) {
         return E_INVALIDARG;
     }
-    return core_->ReadComponent(0, *pValue);
+    return core->ReadComponent(0, *pValue);
 }
 HRESULT ScalarView::SetInt(int Value)
 {
-    if (core_ == nullptr) {
+    if (core == nullptr) {
         return E_FAIL;
     }
-    if (core_->info->baseType == EffectBaseType::Int) {
-        return core_->Write(0, &Value, 4);
+    if (core->info->baseType == EffectBaseType::Int) {
+        return core->Write(0, &Value, 4);
     }
-    return core_->WriteComponent(0, static_cast<float>(Value));
+    return core->WriteComponent(0, static_cast<float>(Value));
 }
 
 HRESULT VectorView::SetFloatVector(const float* pData)
 {
-    if (core_ == nullptr) {
+    if (core == nullptr) {
         return E_FAIL;
     }
     if (pData == nullptr) {
         return E_INVALIDARG;
     }
-    if (core_->info->baseType == EffectBaseType::Float) {
-        return core_->Write(0, pData, core_->info->columns * 4);  // the floats as they are, in one copy
+    if (core->info->baseType == EffectBaseType::Float) {
+        return core->Write(0, pData, core->info->columns * 4);  // the floats as they are, in one copy
     }
-    for (UINT c = 0; c < core_->info->columns; ++c) {
-        const HRESULT hr = core_->WriteComponent(c * 4, pData[c]);
+    for (UINT c = 0; c < core->info->columns; ++c) {
+        const HRESULT hr = core->WriteComponent(c * 4, pData[c]);
         if (FAILED(hr)) {
             return hr;
         }
@@ -527,14 +527,14 @@ HRESULT VectorView::SetFloatVector(const float* pData)
 }
 HRESULT VectorView::GetFloatVector(float* pData)
 {
-    if (core_ == nullptr) {
+    if (core == nullptr) {
         return E_FAIL;
     }
     if (pData == nullptr) {
         return E_INVALIDARG;
     }
-    for (UINT c = 0; c < core_->info->columns; ++c) {
-        const HRESULT hr = core_->ReadComponent(c * 4, pData[c]);
+    for (UINT c = 0; c < core->info->columns; ++c) {
+        const HRESULT hr = core->ReadComponent(c * 4, pData[c]);
         if (FAILED(hr)) {
             return hr;
         }
@@ -551,13 +551,13 @@ UINT MatrixComponentOffset(const EffectVariable& v, UINT row, UINT column)
 
 HRESULT MatrixView::SetMatrix(const float* pData)
 {
-    if (core_ == nullptr) {
+    if (core == nullptr) {
         return E_FAIL;
     }
     if (pData == nullptr) {
         return E_INVALIDARG;
     }
-    const EffectVariable& v = *core_->info;
+    const EffectVariable& v = *core->info;
     // The range is checked once, so that a refused matrix leaves nothing half written, then each
     // element goes to its place, the row-major data transposed where the variable is column-major.
     const UINT end = MatrixComponentOffset(v, v.rows - 1, v.columns - 1) + 4;
@@ -565,7 +565,7 @@ HRESULT MatrixView::SetMatrix(const float* pData)
         return E_INVALIDARG;
     }
     if (v.baseType == EffectBaseType::Float) {  // every matrix the compiler makes: copied as it is
-        std::uint8_t* bytes = core_->Place(0, end);
+        std::uint8_t* bytes = core->Place(0, end);
         for (UINT r = 0; r < v.rows; ++r) {
             for (UINT c = 0; c < v.columns; ++c) {
                 std::memcpy(bytes + MatrixComponentOffset(v, r, c), &pData[r * 4 + c], 4);
@@ -575,26 +575,26 @@ HRESULT MatrixView::SetMatrix(const float* pData)
     }
     for (UINT r = 0; r < v.rows; ++r) {
         for (UINT c = 0; c < v.columns; ++c) {
-            core_->WriteComponent(MatrixComponentOffset(v, r, c), pData[r * 4 + c]);
+            core->WriteComponent(MatrixComponentOffset(v, r, c), pData[r * 4 + c]);
         }
     }
     return S_OK;
 }
 HRESULT MatrixView::GetMatrix(float* pData)
 {
-    if (core_ == nullptr) {
+    if (core == nullptr) {
         return E_FAIL;
     }
     if (pData == nullptr) {
         return E_INVALIDARG;
     }
-    const EffectVariable& v = *core_->info;
+    const EffectVariable& v = *core->info;
     for (UINT i = 0; i < 16; ++i) {
         pData[i] = 0.0f;
     }
     for (UINT r = 0; r < v.rows; ++r) {
         for (UINT c = 0; c < v.columns; ++c) {
-            const HRESULT hr = core_->ReadComponent(MatrixComponentOffset(v, r, c), pData[r * 4 + c]);
+            const HRESULT hr = core->ReadComponent(MatrixComponentOffset(v, r, c), pData[r * 4 + c]);
             if (FAILED(hr)) {
                 return hr;
             }
@@ -652,15 +652,15 @@ std::string ViewName(ID3D11ShaderResourceView* view)
 
 HRESULT ShaderResourceView::SetResourceArray(ID3D11ShaderResourceView** ppResources, UINT Offset, UINT Count)
 {
-    if (core_ == nullptr) {
+    if (core == nullptr) {
         return E_FAIL;
     }
-    if ((ppResources == nullptr && Count != 0) || std::uint64_t{Offset} + Count > core_->views.size()) {
+    if ((ppResources == nullptr && Count != 0) || std::uint64_t{Offset} + Count > core->views.size()) {
         return E_INVALIDARG;
     }
     // A view of another dimension than the shader declares samples nothing on GL (an incomplete
     // texture), so it is refused as the Direct3D debug layer refuses it, and said once.
-    const D3D11_SRV_DIMENSION wanted = ViewDimensionOf(core_->info->dimension);
+    const D3D11_SRV_DIMENSION wanted = ViewDimensionOf(core->info->dimension);
     for (UINT i = 0; i < Count; ++i) {
         if (ppResources[i] == nullptr) {
             continue;
@@ -668,51 +668,51 @@ HRESULT ShaderResourceView::SetResourceArray(ID3D11ShaderResourceView** ppResour
         D3D11_SHADER_RESOURCE_VIEW_DESC desc{};
         ppResources[i]->GetDesc(&desc);
         if (desc.ViewDimension != wanted) {
-            if (!core_->dimensionWarned) {
-                core_->dimensionWarned = true;
+            if (!core->dimensionWarned) {
+                core->dimensionWarned = true;
                 std::fprintf(stderr, "warning: %s: %s given to the effect's %s, which takes %s; it is not bound\n",
                              ViewName(ppResources[i]).c_str(), DimensionName(desc.ViewDimension),
-                             core_->info->name.c_str(), DimensionName(wanted));
+                             core->info->name.c_str(), DimensionName(wanted));
             }
             return E_INVALIDARG;
         }
     }
     for (UINT i = 0; i < Count; ++i) {
-        core_->views[Offset + i] = ppResources[i];
+        core->views[Offset + i] = ppResources[i];
     }
     return S_OK;
 }
 HRESULT ShaderResourceView::GetResourceArray(ID3D11ShaderResourceView** ppResources, UINT Offset, UINT Count)
 {
-    if (core_ == nullptr) {
+    if (core == nullptr) {
         return E_FAIL;
     }
-    if ((ppResources == nullptr && Count != 0) || std::uint64_t{Offset} + Count > core_->views.size()) {
+    if ((ppResources == nullptr && Count != 0) || std::uint64_t{Offset} + Count > core->views.size()) {
         return E_INVALIDARG;
     }
     for (UINT i = 0; i < Count; ++i) {
-        ppResources[i] = ComPtr(core_->views[Offset + i]).Detach();
+        ppResources[i] = ComPtr(core->views[Offset + i]).Detach();
     }
     return S_OK;
 }
 
 HRESULT UnorderedAccessView::SetUnorderedAccessView(ID3D11UnorderedAccessView* pResource)
 {
-    if (core_ == nullptr) {
+    if (core == nullptr) {
         return E_FAIL;
     }
-    core_->uavView = pResource;
+    core->uavView = pResource;
     return S_OK;
 }
 HRESULT UnorderedAccessView::GetUnorderedAccessView(ID3D11UnorderedAccessView** ppResource)
 {
-    if (core_ == nullptr) {
+    if (core == nullptr) {
         return E_FAIL;
     }
     if (ppResource == nullptr) {
         return E_INVALIDARG;
     }
-    *ppResource = ComPtr(core_->uavView).Detach();
+    *ppResource = ComPtr(core->uavView).Detach();
     return S_OK;
 }
 
@@ -725,31 +725,31 @@ HRESULT TechniqueImpl::GetDesc(D3DX11_TECHNIQUE_DESC* pDesc)
         return E_INVALIDARG;
     }
     // Inert techniques report no passes, so a drawing loop over them draws nothing.
-    pDesc->Name = info_ != nullptr ? info_->name.c_str() : "";
-    pDesc->Passes = static_cast<UINT>(passes_.size());
+    pDesc->Name = info != nullptr ? info->name.c_str() : "";
+    pDesc->Passes = static_cast<UINT>(passes.size());
     pDesc->Annotations = 0;
-    return effect_ != nullptr ? S_OK : E_FAIL;
+    return effect != nullptr ? S_OK : E_FAIL;
 }
 
 ID3DX11EffectPass* TechniqueImpl::GetPassByIndex(UINT Index)
 {
-    if (Index >= passes_.size()) {
-        return &g_inertPass;
+    if (Index >= passes.size()) {
+        return &inertPass;
     }
-    return passes_[Index].get();
+    return passes[Index].get();
 }
 
 ID3DX11EffectPass* TechniqueImpl::GetPassByName(LPCSTR Name)
 {
-    if (Name == nullptr || info_ == nullptr) {
-        return &g_inertPass;
+    if (Name == nullptr || info == nullptr) {
+        return &inertPass;
     }
-    for (std::size_t i = 0; i < passes_.size(); ++i) {
-        if (info_->passes[i].name == Name) {
-            return passes_[i].get();
+    for (std::size_t i = 0; i < passes.size(); ++i) {
+        if (info->passes[i].name == Name) {
+            return passes[i].get();
         }
     }
-    return &g_inertPass;
+    return &inertPass;
 }
 
 HRESULT PassImpl::GetDesc(D3DX11_PASS_DESC* pDesc)
@@ -758,15 +758,15 @@ HRESULT PassImpl::GetDesc(D3DX11_PASS_DESC* pDesc)
         return E_INVALIDARG;
     }
     *pDesc = D3DX11_PASS_DESC{};
-    if (effect_ == nullptr) {
+    if (effect == nullptr) {
         pDesc->Name = "";
         return E_FAIL;
     }
-    pDesc->Name = info_->name.c_str();
-    pDesc->StencilRef = info_->stencilRef;
-    pDesc->SampleMask = info_->sampleMask;
-    std::memcpy(pDesc->BlendFactor, info_->blendFactor, sizeof(pDesc->BlendFactor));
-    const StageShader* vs = effect_->Shader(info_->shaders[static_cast<std::size_t>(StageKind::Vertex)]);
+    pDesc->Name = info->name.c_str();
+    pDesc->StencilRef = info->stencilRef;
+    pDesc->SampleMask = info->sampleMask;
+    std::memcpy(pDesc->BlendFactor, info->blendFactor, sizeof(pDesc->BlendFactor));
+    const StageShader* vs = effect->Shader(info->shaders[static_cast<std::size_t>(StageKind::Vertex)]);
     if (vs != nullptr && vs->inputSignature != nullptr) {
         // The caller only reads the signature; the interface hands it out as non-const.
         pDesc->pIAInputSignature = const_cast<BYTE*>(vs->inputSignature->data());
@@ -777,13 +777,13 @@ HRESULT PassImpl::GetDesc(D3DX11_PASS_DESC* pDesc)
 
 HRESULT PassImpl::Apply(UINT /*Flags*/, ID3D11DeviceContext* pContext)
 {
-    if (effect_ == nullptr) {
+    if (effect == nullptr) {
         return E_FAIL;
     }
     if (pContext == nullptr) {
         return E_INVALIDARG;
     }
-    return effect_->ApplyPass(*info_, pContext);
+    return effect->ApplyPass(*info, pContext);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -792,7 +792,7 @@ HRESULT PassImpl::Apply(UINT /*Flags*/, ID3D11DeviceContext* pContext)
 void EffectObject::BindStage(const StageShader& shader, ID3D11DeviceContext* context)
 {
     for (std::uint32_t slot : shader.constantBuffers) {
-        ID3D11Buffer* buffer = buffers_[static_cast<std::size_t>(bufferAtSlot_[slot])].buffer.Get();
+        ID3D11Buffer* buffer = buffers[static_cast<std::size_t>(bufferAtSlot[slot])].buffer.Get();
         switch (shader.stage) {
         case StageKind::Vertex: context->VSSetConstantBuffers(slot, 1, &buffer); break;
         case StageKind::Pixel: context->PSSetConstantBuffers(slot, 1, &buffer); break;
@@ -801,7 +801,7 @@ void EffectObject::BindStage(const StageShader& shader, ID3D11DeviceContext* con
         }
     }
     for (std::uint32_t slot : shader.textureSlots) {
-        const TextureSlot& t = textureAtSlot_[slot];
+        const TextureSlot& t = textureAtSlot[slot];
         ID3D11ShaderResourceView* view = t.core->views[t.element].Get();
         switch (shader.stage) {
         case StageKind::Vertex: context->VSSetShaderResources(slot, 1, &view); break;
@@ -811,7 +811,7 @@ void EffectObject::BindStage(const StageShader& shader, ID3D11DeviceContext* con
         }
     }
     for (std::uint32_t slot : shader.samplerSlots) {
-        ID3D11SamplerState* sampler = samplers_[slot].Get();
+        ID3D11SamplerState* sampler = samplerStates[slot].Get();
         switch (shader.stage) {
         case StageKind::Vertex: context->VSSetSamplers(slot, 1, &sampler); break;
         case StageKind::Pixel: context->PSSetSamplers(slot, 1, &sampler); break;
@@ -821,7 +821,7 @@ void EffectObject::BindStage(const StageShader& shader, ID3D11DeviceContext* con
     }
     if (shader.stage == StageKind::Compute) {
         for (std::uint32_t unit : shader.imageUnits) {
-            ID3D11UnorderedAccessView* view = uavAtSlot_[unit]->uavView.Get();
+            ID3D11UnorderedAccessView* view = uavAtSlot[unit]->uavView.Get();
             context->CSSetUnorderedAccessViews(unit, 1, &view, nullptr);
         }
     }
@@ -829,7 +829,7 @@ void EffectObject::BindStage(const StageShader& shader, ID3D11DeviceContext* con
 
 HRESULT EffectObject::ApplyPass(const EffectPass& pass, ID3D11DeviceContext* context)
 {
-    for (ConstantBuffer& b : buffers_) {
+    for (ConstantBuffer& b : buffers) {
         if (!b.dirty) {
             continue;
         }
@@ -863,17 +863,17 @@ HRESULT EffectObject::ApplyPass(const EffectPass& pass, ID3D11DeviceContext* con
     if (pass.rasterizerState == kEffectStateDefault) {
         context->RSSetState(nullptr);
     } else if (pass.rasterizerState >= 0) {
-        context->RSSetState(state(pass.rasterizerState, rasterizers_));
+        context->RSSetState(state(pass.rasterizerState, rasterizerStates));
     }
     if (pass.depthStencilState == kEffectStateDefault) {
         context->OMSetDepthStencilState(nullptr, pass.stencilRef);
     } else if (pass.depthStencilState >= 0) {
-        context->OMSetDepthStencilState(state(pass.depthStencilState, depthStencils_), pass.stencilRef);
+        context->OMSetDepthStencilState(state(pass.depthStencilState, depthStencilStates), pass.stencilRef);
     }
     if (pass.blendState == kEffectStateDefault) {
         context->OMSetBlendState(nullptr, pass.blendFactor, pass.sampleMask);
     } else if (pass.blendState >= 0) {
-        context->OMSetBlendState(state(pass.blendState, blends_), pass.blendFactor, pass.sampleMask);
+        context->OMSetBlendState(state(pass.blendState, blendStates), pass.blendFactor, pass.sampleMask);
     }
     return S_OK;
 }
@@ -961,12 +961,12 @@ HRESULT CreateStates(ID3D11Device* device, HRESULT (ID3D11Device::*create)(const
     return S_OK;
 }
 
-HRESULT EffectObject::Build(ID3D11Device* device)
+HRESULT EffectObject::Build(ID3D11Device* pDevice)
 {
-    device_ = device;
+    device = pDevice;
 
-    bufferAtSlot_.assign(kEffectMaxBuffers, -1);
-    for (const EffectConstantBuffer& b : blob_.constantBuffers) {
+    bufferAtSlot.assign(kEffectMaxBuffers, -1);
+    for (const EffectConstantBuffer& b : blob.constantBuffers) {
         ConstantBuffer cb;
         cb.data = b.initialData;
         cb.runs = &b.runs;
@@ -982,30 +982,30 @@ HRESULT EffectObject::Build(ID3D11Device* device)
             }
             Label(cb.buffer.Get(), "cbuffer " + b.name);
         }
-        bufferAtSlot_[b.slot] = static_cast<int>(buffers_.size());
-        buffers_.push_back(std::move(cb));
+        bufferAtSlot[b.slot] = static_cast<int>(buffers.size());
+        buffers.push_back(std::move(cb));
     }
 
-    for (const EffectVariable& v : blob_.variables) {
-        variables_.push_back(std::make_unique<VariableCore>(this, &v));
-        VariableCore* core = variables_.back().get();
+    for (const EffectVariable& v : blob.variables) {
+        variables.push_back(std::make_unique<VariableCore>(this, &v));
+        VariableCore* core = variables.back().get();
         if (v.kind == EffectVariableKind::Texture) {
             for (std::uint32_t e = 0; e < std::max(v.elements, 1u); ++e) {
-                if (textureAtSlot_.size() <= v.slot + e) {
-                    textureAtSlot_.resize(v.slot + e + 1);
+                if (textureAtSlot.size() <= v.slot + e) {
+                    textureAtSlot.resize(v.slot + e + 1);
                 }
-                textureAtSlot_[v.slot + e] = {core, e};
+                textureAtSlot[v.slot + e] = {core, e};
             }
         }
         if (v.kind == EffectVariableKind::Uav) {
-            if (uavAtSlot_.size() <= v.slot) {
-                uavAtSlot_.resize(v.slot + 1, nullptr);
+            if (uavAtSlot.size() <= v.slot) {
+                uavAtSlot.resize(v.slot + 1, nullptr);
             }
-            uavAtSlot_[v.slot] = core;
+            uavAtSlot[v.slot] = core;
         }
     }
 
-    for (const EffectShader& s : blob_.shaders) {
+    for (const EffectShader& s : blob.shaders) {
         // Parsed with the effect, which checked every slot it names.
         const StageBlob& stage = s.parsed;
         StageShader shader;
@@ -1026,11 +1026,11 @@ HRESULT EffectObject::Build(ID3D11Device* device)
             break;
         default: hr = E_NOTIMPL; break;  // the device has no hull, domain or geometry stage
         }
-        shaders_.push_back(shader);
+        shaders.push_back(shader);
         if (FAILED(hr)) {
             return hr;
         }
-        const std::string label = ShaderLabel(blob_, shaders_.size() - 1);
+        const std::string label = ShaderLabel(blob, shaders.size() - 1);
         Label(shader.vs.Get(), label);
         Label(shader.ps.Get(), label);
         Label(shader.cs.Get(), label);
@@ -1047,49 +1047,51 @@ HRESULT EffectObject::Build(ID3D11Device* device)
         for (const StageImage& i : stage.images) {
             images.insert(i.unit);
         }
-        StageShader& stored = shaders_.back();
+        StageShader& stored = shaders.back();
         stored.constantBuffers.assign(cbs.begin(), cbs.end());
         stored.textureSlots.assign(textures.begin(), textures.end());
         stored.samplerSlots.assign(samplers.begin(), samplers.end());
         stored.imageUnits.assign(images.begin(), images.end());
         for (std::uint32_t slot : stored.textureSlots) {
-            if (slot >= textureAtSlot_.size() || textureAtSlot_[slot].core == nullptr) {
+            if (slot >= textureAtSlot.size() || textureAtSlot[slot].core == nullptr) {
                 return D3DXERR_INVALIDDATA;
             }
         }
         for (std::uint32_t unit : stored.imageUnits) {
-            if (unit >= uavAtSlot_.size() || uavAtSlot_[unit] == nullptr) {
+            if (unit >= uavAtSlot.size() || uavAtSlot[unit] == nullptr) {
                 return D3DXERR_INVALIDDATA;
             }
         }
         for (std::uint32_t slot : stored.constantBuffers) {
-            if (slot >= bufferAtSlot_.size() || bufferAtSlot_[slot] < 0) {
+            if (slot >= bufferAtSlot.size() || bufferAtSlot[slot] < 0) {
                 return D3DXERR_INVALIDDATA;
             }
         }
         for (std::uint32_t slot : stored.samplerSlots) {
-            if (slot >= blob_.samplers.size()) {
+            if (slot >= blob.samplers.size()) {
                 return D3DXERR_INVALIDDATA;
             }
         }
     }
 
-    HRESULT states = CreateStates(device, &ID3D11Device::CreateSamplerState, blob_.samplers, samplers_);
+    HRESULT states = CreateStates(device.Get(), &ID3D11Device::CreateSamplerState, blob.samplers, samplerStates);
     if (SUCCEEDED(states)) {
-        states = CreateStates(device, &ID3D11Device::CreateRasterizerState, blob_.rasterizerStates, rasterizers_);
+        states = CreateStates(device.Get(), &ID3D11Device::CreateRasterizerState, blob.rasterizerStates,
+                              rasterizerStates);
     }
     if (SUCCEEDED(states)) {
-        states = CreateStates(device, &ID3D11Device::CreateDepthStencilState, blob_.depthStencilStates, depthStencils_);
+        states = CreateStates(device.Get(), &ID3D11Device::CreateDepthStencilState, blob.depthStencilStates,
+                              depthStencilStates);
     }
     if (SUCCEEDED(states)) {
-        states = CreateStates(device, &ID3D11Device::CreateBlendState, blob_.blendStates, blends_);
+        states = CreateStates(device.Get(), &ID3D11Device::CreateBlendState, blob.blendStates, blendStates);
     }
     if (FAILED(states)) {
         return states;
     }
 
-    for (const EffectTechnique& t : blob_.techniques) {
-        techniques_.push_back(std::make_unique<TechniqueImpl>(this, &t));
+    for (const EffectTechnique& t : blob.techniques) {
+        techniques.push_back(std::make_unique<TechniqueImpl>(this, &t));
     }
     return S_OK;
 }
@@ -1122,9 +1124,9 @@ HRESULT D3DX11CreateEffectFromMemory(const void* pData, SIZE_T DataLength, UINT 
 
 ID3DX11EffectTechnique* D3DX11InertTechnique()
 {
-    return &g_inertTechnique;
+    return &inertTechnique;
 }
 ID3DX11EffectVariable* D3DX11InertVariable()
 {
-    return &g_inertRaw;
+    return &inertRaw;
 }

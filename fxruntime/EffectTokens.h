@@ -14,36 +14,36 @@
 class EffectTokens {
 public:
     EffectTokens(EffectSource& out, std::string path, const std::string& text)
-        : out_(out),
-          path_(std::move(path)),
-          text_(text),
-          stripped_(text)
+        : effect(out),
+          filePath(std::move(path)),
+          fileText(text),
+          blankedText(text)
     {}
 
     EffectSourceLocation At(std::size_t k) const
     {
-        if (k >= t_.size()) {
-            if (t_.empty()) {
-                return {path_, 1, 1};
+        if (k >= tokens.size()) {
+            if (tokens.empty()) {
+                return {filePath, 1, 1};
             }
-            return {path_, t_.back().line, t_.back().column + static_cast<int>(t_.back().text.size())};
+            return {filePath, tokens.back().line, tokens.back().column + static_cast<int>(tokens.back().text.size())};
         }
-        return {path_, t_[k].line, t_[k].column};
+        return {filePath, tokens[k].line, tokens[k].column};
     }
     void Report(const EffectSourceLocation& where, bool error, const char* code, const std::string& text)
     {
-        out_.diagnostics.push_back({where.file, where.line, where.column, error, code, text});
+        effect.diagnostics.push_back({where.file, where.line, where.column, error, code, text});
     }
     void Error(const EffectSourceLocation& where, const std::string& text) { Report(where, true, "X3000", text); }
-    bool Is(std::size_t k, const char* text) const { return k < t_.size() && t_[k].text == text; }
-    bool IsIdent(std::size_t k) const { return k < t_.size() && t_[k].kind == TokenKind::Identifier; }
-    bool IsNumber(std::size_t k) const { return k < t_.size() && t_[k].kind == TokenKind::Number; }
+    bool Is(std::size_t k, const char* text) const { return k < tokens.size() && tokens[k].text == text; }
+    bool IsIdent(std::size_t k) const { return k < tokens.size() && tokens[k].kind == TokenKind::Identifier; }
+    bool IsNumber(std::size_t k) const { return k < tokens.size() && tokens[k].kind == TokenKind::Number; }
     const std::string& Text(std::size_t k) const
     {
         static const std::string kEnd = "end of file";
-        return k < t_.size() ? t_[k].text : kEnd;
+        return k < tokens.size() ? tokens[k].text : kEnd;
     }
-    std::size_t Size() const { return t_.size(); }
+    std::size_t Size() const { return tokens.size(); }
     bool Expect(std::size_t& k, const char* text)
     {
         if (Is(k, text)) {
@@ -56,27 +56,30 @@ public:
     // Index of the bracket that closes the one at k, or Size() when unbalanced.
     std::size_t Match(std::size_t k) const
     {
-        const std::string open = t_[k].text;
+        const std::string open = tokens[k].text;
         const std::string close = open == "(" ? ")" : open == "{" ? "}" : open == "[" ? "]" : ">";
         int depth = 0;
-        for (std::size_t j = k; j < t_.size(); ++j) {
-            if (t_[j].text == open) {
+        for (std::size_t j = k; j < tokens.size(); ++j) {
+            if (tokens[j].text == open) {
                 ++depth;
             }
-            if (t_[j].text == close && --depth == 0) {
+            if (tokens[j].text == close && --depth == 0) {
                 return j;
             }
         }
-        return t_.size();
+        return tokens.size();
     }
     // Blanks the tokens [a, b] out of the text, keeping line breaks so that lines stay put.
-    void Blank(std::size_t a, std::size_t b) { BlankBytes(t_[a].begin, b < t_.size() ? t_[b].end : text_.size()); }
+    void Blank(std::size_t a, std::size_t b)
+    {
+        BlankBytes(tokens[a].begin, b < tokens.size() ? tokens[b].end : fileText.size());
+    }
     // Blanks the bytes [from, to) of the text for the HLSL compiler, line breaks kept.
     void BlankBytes(std::size_t from, std::size_t to)
     {
-        for (std::size_t i = from; i < to && i < stripped_.size(); ++i) {
-            if (stripped_[i] != '\n') {
-                stripped_[i] = ' ';
+        for (std::size_t i = from; i < to && i < blankedText.size(); ++i) {
+            if (blankedText[i] != '\n') {
+                blankedText[i] = ' ';
             }
         }
     }
@@ -84,26 +87,26 @@ public:
     // (replacements may change lengths; blanking keeps offsets, so it is done at once).
     void Replace(std::size_t a, std::size_t b, std::string text)
     {
-        if (a < t_.size() && b < t_.size() && a <= b) {
-            edits_.push_back({t_[a].begin, t_[b].end, std::move(text)});
+        if (a < tokens.size() && b < tokens.size() && a <= b) {
+            replacements.push_back({tokens[a].begin, tokens[b].end, std::move(text)});
         }
     }
     // Whether token k lies in a replacement already made (a later one overlapping it would be lost).
     bool Edited(std::size_t k) const
     {
-        return k < t_.size() && std::any_of(edits_.begin(), edits_.end(), [&](const Edit& e) {
-                   return t_[k].begin >= e.begin && t_[k].end <= e.end;
+        return k < tokens.size() && std::any_of(replacements.begin(), replacements.end(), [&](const Edit& e) {
+                   return tokens[k].begin >= e.begin && tokens[k].end <= e.end;
                });
     }
-    const Token& Tok(std::size_t k) const { return t_[k]; }
-    EffectSource& Out() { return out_; }
-    const std::string& Path() const { return path_; }
+    const Token& Tok(std::size_t k) const { return tokens[k]; }
+    EffectSource& Out() { return effect; }
+    const std::string& Path() const { return filePath; }
     std::string Source(std::size_t a, std::size_t b) const
     {  // tokens [a, b] as written
-        if (a > b || b >= t_.size()) {
+        if (a > b || b >= tokens.size()) {
             return {};
         }
-        std::string s = text_.substr(t_[a].begin, t_[b].end - t_[a].begin);
+        std::string s = fileText.substr(tokens[a].begin, tokens[b].end - tokens[a].begin);
         for (char& c : s) {
             if (c == '\n' || c == '\r' || c == '\t') {
                 c = ' ';
@@ -121,8 +124,8 @@ protected:
     // The text for the HLSL compiler: blanked constructs, then the replacements, last first.
     std::string StrippedText() const
     {
-        std::string s = stripped_;
-        std::vector<Edit> edits = edits_;
+        std::string s = blankedText;
+        std::vector<Edit> edits = replacements;
         std::sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.begin > b.begin; });
         std::size_t limit = s.size();
         for (const Edit& e : edits) {
@@ -142,12 +145,12 @@ protected:
         std::size_t begin, end;
         std::string text;
     };
-    EffectSource& out_;
-    std::string path_;
-    const std::string& text_;
-    std::string stripped_;
-    std::vector<Token> t_;
-    std::vector<Edit> edits_;
+    EffectSource& effect;
+    std::string filePath;
+    const std::string& fileText;
+    std::string blankedText;
+    std::vector<Token> tokens;
+    std::vector<Edit> replacements;
 };
 
 inline bool EffectTokens::FloatValue(std::size_t v, std::size_t end, float& out) const
@@ -170,10 +173,10 @@ inline bool EffectTokens::Float4Value(std::size_t v, std::size_t end, float (&ou
     for (std::size_t j = v; j < end; ++j) {
         double d = 0;
         if (IsNumber(j)) {
-            if (!ParseNumber(t_[j].text, d)) {
+            if (!ParseNumber(tokens[j].text, d)) {
                 return false;
             }
-            values.push_back(j > v && t_[j - 1].text == "-" ? -d : d);
+            values.push_back(j > v && tokens[j - 1].text == "-" ? -d : d);
         }
     }
     if (values.size() != 4) {
@@ -196,21 +199,21 @@ public:
     void See(const EffectTokens& t, std::size_t k)
     {
         if (t.Is(k, "{")) {
-            if (depth_ > 0 || (k > 0 && (t.Is(k - 1, ")") || (k > 2 && t.Is(k - 2, ":"))))) {
-                ++depth_;
+            if (bodyDepth > 0 || (k > 0 && (t.Is(k - 1, ")") || (k > 2 && t.Is(k - 2, ":"))))) {
+                ++bodyDepth;
             }
         } else if (t.Is(k, "}")) {
-            depth_ = std::max(depth_ - 1, 0);
+            bodyDepth = std::max(bodyDepth - 1, 0);
         } else if (t.Is(k, ";")) {
-            constant_ = false;
+            constantDeclaration = false;
         } else if (t.Is(k, "static") || t.Is(k, "const")) {
-            constant_ = true;
+            constantDeclaration = true;
         }
     }
-    bool InFunctionBody() const { return depth_ > 0; }
-    bool InConstantDeclaration() const { return constant_; }
+    bool InFunctionBody() const { return bodyDepth > 0; }
+    bool InConstantDeclaration() const { return constantDeclaration; }
 
 private:
-    int depth_ = 0;
-    bool constant_ = false;
+    int bodyDepth = 0;
+    bool constantDeclaration = false;
 };

@@ -27,7 +27,7 @@ int SwizzleWidth(const std::string& word)
 
 class Checker {
 public:
-    explicit Checker(EffectTokens& t) : t_(t) {}
+    explicit Checker(EffectTokens& t) : tokens(t) {}
 
     void Run()
     {
@@ -35,8 +35,8 @@ public:
         int depth = 0;
         int functionWidth = 0;  // return width of the function whose body is open; 0 when unknown
         int functionDepth = -1;
-        for (std::size_t k = 0; k < t_.Size(); ++k) {
-            const std::string& w = t_.Text(k);
+        for (std::size_t k = 0; k < tokens.Size(); ++k) {
+            const std::string& w = tokens.Text(k);
             if (w == "{") {
                 ++depth;
                 continue;
@@ -48,13 +48,13 @@ public:
                 continue;
             }
             // A function definition: TYPE NAME ( ... ) [: SEMANTIC] {
-            if (depth == 0 && t_.IsIdent(k) && t_.IsIdent(k + 1) && t_.Is(k + 2, "(")) {
-                const std::size_t close = t_.Match(k + 2);
+            if (depth == 0 && tokens.IsIdent(k) && tokens.IsIdent(k + 1) && tokens.Is(k + 2, "(")) {
+                const std::size_t close = tokens.Match(k + 2);
                 std::size_t body = close + 1;
-                if (t_.Is(body, ":")) {
+                if (tokens.Is(body, ":")) {
                     body += 2;
                 }
-                if (close < t_.Size() && t_.Is(body, "{")) {
+                if (close < tokens.Size() && tokens.Is(body, "{")) {
                     functionWidth = Width(w);
                     functionDepth = depth;
                     k = body - 1;
@@ -66,16 +66,17 @@ public:
             }
             // TYPE NAME = EXPR ;  (also after a comma: float a = 1, b = float2(...);)
             const int declared = Width(w);
-            if (declared > 0 && t_.IsIdent(k + 1) && t_.Is(k + 2, "=")) {
+            if (declared > 0 && tokens.IsIdent(k + 1) && tokens.Is(k + 2, "=")) {
                 Check(declared, k + 3, EndOfExpression(k + 3));
                 continue;
             }
-            if (!t_.IsIdent(k) || declared > 0) {
+            if (!tokens.IsIdent(k) || declared > 0) {
                 continue;
             }
-            const bool statementStart = k > 0 && (t_.Is(k - 1, ";") || t_.Is(k - 1, "{") || t_.Is(k - 1, "}") ||
-                                                  t_.Is(k - 1, ")") || t_.Is(k - 1, "else"));
-            if (w == "return" && functionWidth > 0 && !t_.Is(k + 1, ";")) {
+            const bool statementStart = k > 0 &&
+                                        (tokens.Is(k - 1, ";") || tokens.Is(k - 1, "{") || tokens.Is(k - 1, "}") ||
+                                         tokens.Is(k - 1, ")") || tokens.Is(k - 1, "else"));
+            if (w == "return" && functionWidth > 0 && !tokens.Is(k + 1, ";")) {
                 Check(functionWidth, k + 1, EndOfExpression(k + 1));
                 continue;
             }
@@ -83,14 +84,15 @@ public:
                 continue;
             }
             // NAME = EXPR ;   NAME.swizzle = EXPR ;
-            const auto known = widths_.find(w);
-            if (known == widths_.end() || known->second <= 0) {
+            const auto known = variableWidths.find(w);
+            if (known == variableWidths.end() || known->second <= 0) {
                 continue;
             }
-            if (t_.Is(k + 1, "=") && !t_.Is(k + 2, "=")) {
+            if (tokens.Is(k + 1, "=") && !tokens.Is(k + 2, "=")) {
                 Check(known->second, k + 2, EndOfExpression(k + 2));
-            } else if (t_.Is(k + 1, ".") && t_.IsIdent(k + 2) && t_.Is(k + 3, "=") && !t_.Is(k + 4, "=")) {
-                const int lhs = SwizzleWidth(t_.Text(k + 2));
+            } else if (tokens.Is(k + 1, ".") && tokens.IsIdent(k + 2) && tokens.Is(k + 3, "=") &&
+                       !tokens.Is(k + 4, "=")) {
+                const int lhs = SwizzleWidth(tokens.Text(k + 2));
                 if (lhs > 0) {
                     Check(lhs, k + 4, EndOfExpression(k + 4));
                 }
@@ -103,18 +105,18 @@ private:
     // with two widths (in two functions, say) is not known.
     void Collect()
     {
-        for (std::size_t k = 0; k + 1 < t_.Size(); ++k) {
-            const int width = Width(t_.Text(k));
-            if (width == 0 || !t_.IsIdent(k + 1)) {
+        for (std::size_t k = 0; k + 1 < tokens.Size(); ++k) {
+            const int width = Width(tokens.Text(k));
+            if (width == 0 || !tokens.IsIdent(k + 1)) {
                 continue;
             }
-            if (k > 0 && t_.Is(k - 1, "<")) {
+            if (k > 0 && tokens.Is(k - 1, "<")) {
                 continue;  // a template argument: RWTexture2D<float> x
             }
-            auto& table = t_.Is(k + 2, "(") ? functions_ : widths_;
-            const std::string& name = t_.Text(k + 1);
+            auto& table = tokens.Is(k + 2, "(") ? functionWidths : variableWidths;
+            const std::string& name = tokens.Text(k + 1);
             // Arrays are not assigned as a whole; leave them out.
-            const int value = t_.Is(k + 2, "[") ? -1 : width;
+            const int value = tokens.Is(k + 2, "[") ? -1 : width;
             const auto it = table.find(name);
             if (it == table.end()) {
                 table[name] = value;
@@ -127,8 +129,8 @@ private:
     std::size_t EndOfExpression(std::size_t k) const
     {
         int depth = 0;
-        for (; k < t_.Size(); ++k) {
-            const std::string& w = t_.Text(k);
+        for (; k < tokens.Size(); ++k) {
+            const std::string& w = tokens.Text(k);
             if (w == "(" || w == "[" || w == "{") {
                 ++depth;
             }
@@ -148,27 +150,27 @@ private:
     // The width of the expression [a, b) when it is certain; 0 otherwise.
     int ExpressionWidth(std::size_t a, std::size_t b) const
     {
-        if (b <= a || !t_.IsIdent(a)) {
+        if (b <= a || !tokens.IsIdent(a)) {
             return 0;
         }
-        const std::string& w = t_.Text(a);
-        if (t_.Is(a + 1, "(") && t_.Match(a + 1) == b - 1) {
+        const std::string& w = tokens.Text(a);
+        if (tokens.Is(a + 1, "(") && tokens.Match(a + 1) == b - 1) {
             const int constructed = Width(w);
             if (constructed > 0) {
                 return constructed;
             }
-            const auto f = functions_.find(w);
-            return f != functions_.end() && f->second > 0 ? f->second : 0;
+            const auto f = functionWidths.find(w);
+            return f != functionWidths.end() && f->second > 0 ? f->second : 0;
         }
-        const auto v = widths_.find(w);
-        if (v == widths_.end() || v->second <= 0) {
+        const auto v = variableWidths.find(w);
+        if (v == variableWidths.end() || v->second <= 0) {
             return 0;
         }
         if (b == a + 1) {
             return v->second;
         }
-        if (b == a + 3 && t_.Is(a + 1, ".") && t_.IsIdent(a + 2)) {
-            return SwizzleWidth(t_.Text(a + 2));
+        if (b == a + 3 && tokens.Is(a + 1, ".") && tokens.IsIdent(a + 2)) {
+            return SwizzleWidth(tokens.Text(a + 2));
         }
         return 0;
     }
@@ -177,12 +179,12 @@ private:
     {
         const int rhs = ExpressionWidth(a, b);
         if (rhs > lhs && lhs > 0) {
-            t_.Report(t_.At(a), false, "X3206", "implicit truncation of vector type");
+            tokens.Report(tokens.At(a), false, "X3206", "implicit truncation of vector type");
         }
     }
 
-    EffectTokens& t_;
-    std::map<std::string, int> widths_, functions_;
+    EffectTokens& tokens;
+    std::map<std::string, int> variableWidths, functionWidths;
 };
 
 }  // namespace

@@ -39,17 +39,17 @@ std::size_t SignedLiteralStart(const EffectTokens& t, std::size_t k)
 
 class Wrapper {
 public:
-    explicit Wrapper(EffectTokens& t) : t_(t) {}
+    explicit Wrapper(EffectTokens& t) : tokens(t) {}
 
     // Wraps the literal starting at k; returns its last token.
     std::size_t Wrap(std::size_t k)
     {
-        const std::size_t last = IsPlainLiteral(t_, k) ? k : k + 1;
-        if (!t_.Edited(k) && !t_.Edited(last)) {
+        const std::size_t last = IsPlainLiteral(tokens, k) ? k : k + 1;
+        if (!tokens.Edited(k) && !tokens.Edited(last)) {
             std::string text = "fx_literal(";
-            text += t_.Source(k, last);
+            text += tokens.Source(k, last);
             text += ')';
-            t_.Replace(k, last, text);
+            tokens.Replace(k, last, text);
         }
         return last;
     }
@@ -60,12 +60,13 @@ public:
     {
         std::vector<std::size_t> literals;
         for (std::size_t k = open + 1; k < close; ++k) {
-            const std::size_t start = SignedLiteralStart(t_, k);
-            if (start != t_.Size()) {
+            const std::size_t start = SignedLiteralStart(tokens, k);
+            if (start != tokens.Size()) {
                 literals.push_back(start);
-                k = IsPlainLiteral(t_, k) ? k : k + 1;
-            } else if (!(t_.Is(k, ",") || (operators && (t_.Is(k, "/") || t_.Is(k, "*") || t_.Is(k, "+") ||
-                                                         t_.Is(k, "-") || t_.Is(k, "(") || t_.Is(k, ")"))))) {
+                k = IsPlainLiteral(tokens, k) ? k : k + 1;
+            } else if (!(tokens.Is(k, ",") ||
+                         (operators && (tokens.Is(k, "/") || tokens.Is(k, "*") || tokens.Is(k, "+") ||
+                                        tokens.Is(k, "-") || tokens.Is(k, "(") || tokens.Is(k, ")"))))) {
                 return;  // something else: not a list of literals
             }
         }
@@ -75,7 +76,7 @@ public:
     }
 
 private:
-    EffectTokens& t_;
+    EffectTokens& tokens;
 };
 
 }  // namespace

@@ -46,7 +46,7 @@ bool SpirvModule::Read(const std::vector<std::uint32_t>& words, SpirvModule& out
         error = "not a SPIR-V module (no header)";
         return false;
     }
-    std::memcpy(out.header_, words.data(), sizeof out.header_);
+    std::memcpy(out.header, words.data(), sizeof out.header);
     out.instructions.reserve(words.size() / 4);
     for (std::size_t i = kHeaderWords; i < words.size();) {
         const std::uint32_t count = words[i] >> 16;
@@ -75,7 +75,7 @@ bool SpirvModule::Read(const std::vector<std::uint32_t>& words, SpirvModule& out
         if (instruction.opcode == SpvOpExtInstImport && instruction.operands.size() >= 2 &&
             std::strncmp(reinterpret_cast<const char*>(&instruction.operands[1]), "GLSL.std.450",
                          (instruction.operands.size() - 1) * 4) == 0) {
-            out.glslStd450_ = instruction.result;
+            out.glslStd450Id = instruction.result;
         }
         out.Note(instruction);
         out.instructions.push_back(std::move(instruction));
@@ -86,27 +86,27 @@ bool SpirvModule::Read(const std::vector<std::uint32_t>& words, SpirvModule& out
 
 std::vector<std::uint32_t> SpirvModule::Words() const
 {
-    std::vector<std::uint32_t> words(header_, header_ + kHeaderWords);
+    std::vector<std::uint32_t> words(header, header + kHeaderWords);
     std::size_t size = kHeaderWords;
     for (const SpirvInstruction& instruction : instructions) {
         size += instruction.operands.size() + 1;
     }
-    words.reserve(size + 8 * addedGlobals_.size());
+    words.reserve(size + 8 * addedGlobals.size());
     auto write = [&](const SpirvInstruction& instruction) {
         words.push_back(static_cast<std::uint32_t>(instruction.operands.size() + 1) << 16 | instruction.opcode);
         words.insert(words.end(), instruction.operands.begin(), instruction.operands.end());
     };
-    bool globalsWritten = addedGlobals_.empty(), importWritten = addedImport_.opcode == 0;
+    bool globalsWritten = addedGlobals.empty(), importWritten = addedImport.opcode == 0;
     for (const SpirvInstruction& instruction : instructions) {
         // Imports come right after the capabilities and extensions, before the memory model.
         const bool preamble = instruction.opcode == SpvOpCapability || instruction.opcode == SpvOpExtension ||
                               instruction.opcode == SpvOpExtInstImport;
         if (!importWritten && !preamble) {
-            write(addedImport_);
+            write(addedImport);
             importWritten = true;
         }
         if (!globalsWritten && instruction.opcode == SpvOpFunction) {
-            for (const SpirvInstruction& global : addedGlobals_) {
+            for (const SpirvInstruction& global : addedGlobals) {
                 write(global);
             }
             globalsWritten = true;
@@ -114,7 +114,7 @@ std::vector<std::uint32_t> SpirvModule::Words() const
         write(instruction);
     }
     if (!globalsWritten) {
-        for (const SpirvInstruction& global : addedGlobals_) {
+        for (const SpirvInstruction& global : addedGlobals) {
             write(global);
         }
     }
@@ -127,13 +127,13 @@ void SpirvModule::Note(const SpirvInstruction& instruction)
         return;
     }
     if (IsTypeOrConstant(instruction.opcode)) {
-        declarations_[instruction.result] = instruction;
+        declarations[instruction.result] = instruction;
     }
     if (instruction.resultType != 0) {
-        if (instruction.result >= typeOf_.size()) {
-            typeOf_.resize(std::max<std::size_t>(instruction.result + 1, header_[3]), 0);
+        if (instruction.result >= valueTypes.size()) {
+            valueTypes.resize(std::max<std::size_t>(instruction.result + 1, header[3]), 0);
         }
-        typeOf_[instruction.result] = instruction.resultType;
+        valueTypes[instruction.result] = instruction.resultType;
     }
 }
 
@@ -142,7 +142,7 @@ std::uint32_t SpirvModule::FindOrAdd(std::uint32_t opcode, std::uint32_t resultT
 {
     // Operands after the result id; a type's own id is its result, a constant's comes after its type.
     const std::size_t skip = resultType != 0 ? 2 : 1;
-    for (const auto& [id, d] : declarations_) {
+    for (const auto& [id, d] : declarations) {
         if (d.opcode == opcode && d.resultType == resultType && d.operands.size() == operands.size() + skip &&
             std::equal(operands.begin(), operands.end(), d.operands.begin() + static_cast<long>(skip))) {
             return id;
@@ -158,7 +158,7 @@ std::uint32_t SpirvModule::FindOrAdd(std::uint32_t opcode, std::uint32_t resultT
     instruction.operands.push_back(instruction.result);
     instruction.operands.insert(instruction.operands.end(), operands.begin(), operands.end());
     Note(instruction);
-    addedGlobals_.push_back(instruction);
+    addedGlobals.push_back(instruction);
     return instruction.result;
 }
 
@@ -204,8 +204,8 @@ std::uint32_t SpirvModule::Constant(std::uint32_t type, std::uint32_t bits)
 
 std::uint32_t SpirvModule::GlslStd450()
 {
-    if (glslStd450_ != 0) {
-        return glslStd450_;
+    if (glslStd450Id != 0) {
+        return glslStd450Id;
     }
     SpirvInstruction import;
     import.opcode = SpvOpExtInstImport;
@@ -217,20 +217,20 @@ std::uint32_t SpirvModule::GlslStd450()
         std::memcpy(&word, name + i, 4);
         import.operands.push_back(word);
     }
-    addedImport_ = import;  // Words() writes it where imports go; the instructions stay as they are
-    glslStd450_ = import.result;
-    return glslStd450_;
+    addedImport = import;  // Words() writes it where imports go; the instructions stay as they are
+    glslStd450Id = import.result;
+    return glslStd450Id;
 }
 
 const SpirvInstruction* SpirvModule::Declaration(std::uint32_t id) const
 {
-    const auto it = declarations_.find(id);
-    return it == declarations_.end() ? nullptr : &it->second;
+    const auto it = declarations.find(id);
+    return it == declarations.end() ? nullptr : &it->second;
 }
 
 std::uint32_t SpirvModule::TypeOf(std::uint32_t value) const
 {
-    return value < typeOf_.size() ? typeOf_[value] : 0;
+    return value < valueTypes.size() ? valueTypes[value] : 0;
 }
 
 std::uint32_t SpirvModule::ComponentCount(std::uint32_t type) const

@@ -45,7 +45,7 @@ public:
     // Appends `opcode resultType <new id> operands...` to `body`; returns the new id.
     std::uint32_t Emit(std::vector<SpirvInstruction>& body, std::uint32_t opcode, std::uint32_t resultType,
                        std::vector<std::uint32_t> operands);
-    std::uint32_t NewId() { return header_[3]++; }
+    std::uint32_t NewId() { return header[3]++; }
 
     // Every instruction, in order, except the globals added by the passes (Words() writes those
     // before the first function).
@@ -55,10 +55,10 @@ private:
     std::uint32_t FindOrAdd(std::uint32_t opcode, std::uint32_t resultType, const std::vector<std::uint32_t>& operands);
     void Note(const SpirvInstruction& instruction);
 
-    std::uint32_t header_[5] = {};
-    std::vector<SpirvInstruction> addedGlobals_;
-    SpirvInstruction addedImport_;  // GLSL.std.450, when a pass needed it and the module had not
-    std::map<std::uint32_t, SpirvInstruction> declarations_;  // types and constants by id
-    std::vector<std::uint32_t> typeOf_;                       // value id -> its type (0: none known)
-    std::uint32_t glslStd450_ = 0;
+    std::uint32_t header[5] = {};
+    std::vector<SpirvInstruction> addedGlobals;
+    SpirvInstruction addedImport;  // GLSL.std.450, when a pass needed it and the module had not
+    std::map<std::uint32_t, SpirvInstruction> declarations;  // types and constants by id
+    std::vector<std::uint32_t> valueTypes;                   // value id -> its type (0: none known)
+    std::uint32_t glslStd450Id = 0;
 };

@@ -51,17 +51,17 @@ public:
 
 class ByteReader {
 public:
-    ByteReader(const void* data, std::size_t size) : p_(static_cast<const std::uint8_t*>(data)), left_(size) {}
+    ByteReader(const void* data, std::size_t size) : cursor(static_cast<const std::uint8_t*>(data)), remaining(size) {}
 
     bool U32(std::uint32_t& v)
     {
-        if (left_ < 4) {
+        if (remaining < 4) {
             return false;
         }
-        v = static_cast<std::uint32_t>(p_[0]) | static_cast<std::uint32_t>(p_[1]) << 8 |
-            static_cast<std::uint32_t>(p_[2]) << 16 | static_cast<std::uint32_t>(p_[3]) << 24;
-        p_ += 4;
-        left_ -= 4;
+        v = static_cast<std::uint32_t>(cursor[0]) | static_cast<std::uint32_t>(cursor[1]) << 8 |
+            static_cast<std::uint32_t>(cursor[2]) << 16 | static_cast<std::uint32_t>(cursor[3]) << 24;
+        cursor += 4;
+        remaining -= 4;
         return true;
     }
     bool I32(std::int32_t& v)
@@ -95,36 +95,36 @@ public:
     bool Str(std::string& s, std::uint32_t maxLen, bool allowEmpty)
     {
         std::uint32_t n = 0;
-        if (!U32(n) || n > maxLen || n > left_ || (n == 0 && !allowEmpty)) {
+        if (!U32(n) || n > maxLen || n > remaining || (n == 0 && !allowEmpty)) {
             return false;
         }
-        if (std::memchr(p_, 0, n) != nullptr) {
+        if (std::memchr(cursor, 0, n) != nullptr) {
             return false;  // GL and our lookups treat NUL as the end
         }
-        s.assign(reinterpret_cast<const char*>(p_), n);
-        p_ += n;
-        left_ -= n;
+        s.assign(reinterpret_cast<const char*>(cursor), n);
+        cursor += n;
+        remaining -= n;
         return true;
     }
     bool Data(std::vector<std::uint8_t>& d, std::uint32_t maxLen)
     {
         std::uint32_t n = 0;
-        if (!U32(n) || n > maxLen || n > left_) {
+        if (!U32(n) || n > maxLen || n > remaining) {
             return false;
         }
-        d.assign(p_, p_ + n);
-        p_ += n;
-        left_ -= n;
+        d.assign(cursor, cursor + n);
+        cursor += n;
+        remaining -= n;
         return true;
     }
     // Each entry takes at least `minEntry` bytes, so a count beyond that is a lie about the length.
     bool Count(std::uint32_t& n, std::uint32_t maxCount, std::size_t minEntry)
     {
-        return U32(n) && n <= maxCount && static_cast<std::size_t>(n) * minEntry <= left_;
+        return U32(n) && n <= maxCount && static_cast<std::size_t>(n) * minEntry <= remaining;
     }
-    std::size_t Left() const { return left_; }
+    std::size_t Left() const { return remaining; }
 
 private:
-    const std::uint8_t* p_;
-    std::size_t left_;
+    const std::uint8_t* cursor;
+    std::size_t remaining;
 };

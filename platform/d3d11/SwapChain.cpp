@@ -15,32 +15,32 @@ namespace {
 
 class SwapChainImpl;
 // Windowed swap chains, for Alt+Enter, and the windows that asked DXGI to leave Alt+Enter alone.
-std::vector<SwapChainImpl*> g_windowedChains;
-std::vector<HWND> g_noAltEnter;
+std::vector<SwapChainImpl*> windowedChains;
+std::vector<HWND> noAltEnter;
 
 class SwapChainImpl final : public ComObject<IDXGISwapChain> {
 public:
     SwapChainImpl(DeviceImpl* device, const DXGI_SWAP_CHAIN_DESC& desc, SDL_Window* window)
-        : device_(device),
-          desc_(desc),
-          windowId_(window != nullptr ? SDL_GetWindowID(window) : 0)
+        : device(device),
+          chainDesc(desc),
+          windowId(window != nullptr ? SDL_GetWindowID(window) : 0)
     {
-        if (windowId_ != 0) {
-            g_windowedChains.push_back(this);
+        if (windowId != 0) {
+            windowedChains.push_back(this);
         }
     }
     ~SwapChainImpl() override
     {
-        if (SDL_Window* window = Window(); window != nullptr && fullscreen_) {
+        if (SDL_Window* window = Window(); window != nullptr && isFullscreen) {
             SDL_SetWindowFullscreen(window, 0);
         }
-        std::erase(g_windowedChains, this);
+        std::erase(windowedChains, this);
     }
     // Looked up by id each time: the window may be destroyed before the swap chain is released.
-    SDL_Window* Window() const { return windowId_ != 0 ? SDL_GetWindowFromID(windowId_) : nullptr; }
-    std::uint32_t WindowId() const { return windowId_; }
-    HWND OutputWindow() const { return desc_.OutputWindow; }
-    bool Fullscreen() const { return fullscreen_; }
+    SDL_Window* Window() const { return windowId != 0 ? SDL_GetWindowFromID(windowId) : nullptr; }
+    std::uint32_t WindowId() const { return windowId; }
+    HWND OutputWindow() const { return chainDesc.OutputWindow; }
+    bool Fullscreen() const { return isFullscreen; }
     IUnknown* Cast(REFIID riid) override
     {
         return riid == IID_IDXGISwapChain || riid == IID_IDXGIObject ? this : nullptr;
@@ -53,18 +53,18 @@ public:
         td.Height = std::max(1u, height);
         td.MipLevels = 1;
         td.ArraySize = 1;
-        td.Format = desc_.BufferDesc.Format;
+        td.Format = chainDesc.BufferDesc.Format;
         td.SampleDesc = {1, 0};
         td.Usage = D3D11_USAGE_DEFAULT;
         td.BindFlags = D3D11_BIND_RENDER_TARGET | D3D11_BIND_SHADER_RESOURCE;
         ID3D11Texture2D* texture = nullptr;
-        const HRESULT hr = device_->CreateTexture2D(&td, nullptr, &texture);
+        const HRESULT hr = device->CreateTexture2D(&td, nullptr, &texture);
         if (FAILED(hr)) {
             return hr;
         }
-        backBuffer_ = ComPtr<TextureImpl>::Adopt(static_cast<TextureImpl*>(texture));
-        desc_.BufferDesc.Width = td.Width;
-        desc_.BufferDesc.Height = td.Height;
+        backBuffer = ComPtr<TextureImpl>::Adopt(static_cast<TextureImpl*>(texture));
+        chainDesc.BufferDesc.Width = td.Width;
+        chainDesc.BufferDesc.Height = td.Height;
         return S_OK;
     }
 
@@ -72,8 +72,8 @@ public:
 
     HRESULT Present(UINT syncInterval, UINT) override
     {
-        DeviceCore& core = *device_->Core();
-        if (windowId_ == 0) {  // headless: the frame stays in the back buffer
+        DeviceCore& core = *device->Core();
+        if (windowId == 0) {  // headless: the frame stays in the back buffer
             if (core.MakeCurrent()) {
                 core.gl.Flush();
             }
@@ -89,18 +89,18 @@ public:
         if (!core.AttachWindow(window)) {
             return DXGI_ERROR_DEVICE_REMOVED;
         }
-        if (swapInterval_ != static_cast<int>(syncInterval)) {
+        if (swapInterval != static_cast<int>(syncInterval)) {
             SDL_GL_SetSwapInterval(syncInterval > 0 ? 1 : 0);
-            swapInterval_ = static_cast<int>(syncInterval);
+            swapInterval = static_cast<int>(syncInterval);
         }
         Framebuffers::Attachments attachments;
-        attachments.colors[0] = backBuffer_->name;
+        attachments.colors[0] = backBuffer->name;
         const GLuint source = core.framebuffers.For(attachments);
         int w = 0, h = 0;
         SDL_GL_GetDrawableSize(window, &w, &h);
         // Row 0 of our textures is the top of the picture; the window's row 0 is its bottom.
-        core.gl.BlitToWindow(source, static_cast<GLint>(backBuffer_->desc.Width),
-                             static_cast<GLint>(backBuffer_->desc.Height), w, h);
+        core.gl.BlitToWindow(source, static_cast<GLint>(backBuffer->desc.Width),
+                             static_cast<GLint>(backBuffer->desc.Height), w, h);
         SDL_GL_SwapWindow(window);
         return S_OK;
     }
@@ -111,10 +111,10 @@ public:
             return E_POINTER;
         }
         *out = nullptr;
-        if (index != 0 || !backBuffer_) {
+        if (index != 0 || !backBuffer) {
             return DXGI_ERROR_INVALID_CALL;
         }
-        return backBuffer_->QueryInterface(riid, out);
+        return backBuffer->QueryInterface(riid, out);
     }
 
     HRESULT SetFullscreenState(BOOL fullscreen, void*) override
@@ -126,7 +126,7 @@ public:
         if (SDL_SetWindowFullscreen(window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
             return DXGI_ERROR_UNSUPPORTED;
         }
-        fullscreen_ = fullscreen != 0;
+        isFullscreen = fullscreen != 0;
         return S_OK;
     }
 
@@ -135,8 +135,8 @@ public:
         if (out == nullptr) {
             return E_INVALIDARG;
         }
-        *out = desc_;
-        out->Windowed = fullscreen_ ? FALSE : TRUE;
+        *out = chainDesc;
+        out->Windowed = isFullscreen ? FALSE : TRUE;
         return S_OK;
     }
 
@@ -148,7 +148,7 @@ public:
             return DXGI_ERROR_INVALID_CALL;
         }
         if (format != DXGI_FORMAT_UNKNOWN) {
-            desc_.BufferDesc.Format = format;
+            chainDesc.BufferDesc.Format = format;
         }
         // Zero means "the window's size", as in DXGI; headless, it keeps the current size.
         if (SDL_Window* window = Window(); (width == 0 || height == 0) && window != nullptr) {
@@ -162,10 +162,10 @@ public:
             }
         }
         if (width == 0) {
-            width = desc_.BufferDesc.Width;
+            width = chainDesc.BufferDesc.Width;
         }
         if (height == 0) {
-            height = desc_.BufferDesc.Height;
+            height = chainDesc.BufferDesc.Height;
         }
         // Refused before anything is allocated; a window larger than the device can draw keeps
         // showing its last picture at the old size.
@@ -178,12 +178,12 @@ public:
     }
 
 private:
-    ComPtr<DeviceImpl> device_;
-    DXGI_SWAP_CHAIN_DESC desc_;
-    std::uint32_t windowId_;
-    ComPtr<TextureImpl> backBuffer_;
-    int swapInterval_ = -1;
-    bool fullscreen_ = false;
+    ComPtr<DeviceImpl> device;
+    DXGI_SWAP_CHAIN_DESC chainDesc;
+    std::uint32_t windowId;
+    ComPtr<TextureImpl> backBuffer;
+    int swapInterval = -1;
+    bool isFullscreen = false;
 };
 
 class FactoryImpl final : public ComObject<IDXGIFactory> {
@@ -201,9 +201,9 @@ public:
     }
     HRESULT MakeWindowAssociation(HWND window, UINT flags) override
     {
-        std::erase(g_noAltEnter, window);
+        std::erase(noAltEnter, window);
         if ((flags & DXGI_MWA_NO_ALT_ENTER) != 0 && window != nullptr) {
-            g_noAltEnter.push_back(window);
+            noAltEnter.push_back(window);
         }
         return S_OK;
     }
@@ -275,14 +275,14 @@ public:
 
 class DxgiDeviceImpl final : public ComObject<IDXGIDevice> {
 public:
-    explicit DxgiDeviceImpl(DeviceImpl* device) : device_(device) {}
+    explicit DxgiDeviceImpl(DeviceImpl* device) : device(device) {}
     IUnknown* Cast(REFIID riid) override
     {
         if (riid == IID_IDXGIDevice || riid == IID_IDXGIObject) {
             return this;
         }
         if (riid == IID_ID3D11Device) {
-            return device_.Get();
+            return device.Get();
         }
         return nullptr;
     }
@@ -304,7 +304,7 @@ public:
     }
 
 private:
-    ComPtr<DeviceImpl> device_;
+    ComPtr<DeviceImpl> device;
 };
 
 }  // namespace
@@ -337,11 +337,11 @@ bool D3D11HandleSdlEvent(const SDL_Event& event)
         (event.key.keysym.mod & KMOD_ALT) == 0) {
         return false;
     }
-    for (SwapChainImpl* chain : g_windowedChains) {
+    for (SwapChainImpl* chain : windowedChains) {
         if (chain->WindowId() != event.key.windowID) {
             continue;
         }
-        if (std::find(g_noAltEnter.begin(), g_noAltEnter.end(), chain->OutputWindow()) != g_noAltEnter.end()) {
+        if (std::find(noAltEnter.begin(), noAltEnter.end(), chain->OutputWindow()) != noAltEnter.end()) {
             return false;
         }
         return SUCCEEDED(chain->SetFullscreenState(chain->Fullscreen() ? FALSE : TRUE, nullptr));
