@@ -91,6 +91,23 @@ Verdict CheckInitialData(const D3D11_SUBRESOURCE_DATA* initialData, UINT subreso
     return {};
 }
 
+// A mip count of 0 is the full chain; every subresource (slices times levels) needs data where any
+// is given, and an immutable texture needs it.
+Verdict CheckMipsAndData(UINT full, UINT slices, D3D11_USAGE usage, const D3D11_SUBRESOURCE_DATA* initialData,
+                         UINT& mipLevels)
+{
+    if (mipLevels == 0) {
+        mipLevels = full;
+    }
+    if (mipLevels > full) {
+        return Broken(Rule::TextureMipLevels, "%u of at most %u", mipLevels, full);
+    }
+    if (usage == D3D11_USAGE_IMMUTABLE && initialData == nullptr) {
+        return Broken(Rule::TextureImmutableData);
+    }
+    return CheckInitialData(initialData, mipLevels * slices);
+}
+
 Verdict CheckElement(const D3D11_INPUT_ELEMENT_DESC& e, UINT index, const FormatInfo* f)
 {
     if (e.SemanticName == nullptr || f == nullptr || f->components == 0 ||
@@ -121,11 +138,7 @@ Verdict CheckComparedViews(const ShaderFacts* shader, const ResourceSlotSet& col
 
 void Report(const Refusal& refusal)
 {
-    if (refusal.detail.empty()) {
-        Report(refusal.rule);
-    } else {
-        Report(refusal.rule, "%s", refusal.detail.c_str());
-    }
+    Report(refusal.rule, refusal.detail);
 }
 
 HRESULT Refuse(const Refusal& refusal)
@@ -247,17 +260,8 @@ Verdict CheckTexture2D(const D3D11_TEXTURE2D_DESC* requested, const D3D11_SUBRES
         return Broken(Rule::TextureBindFormat, "format %d, bind flags 0x%x", static_cast<int>(desc.Format),
                       desc.BindFlags);
     }
-    const UINT full = FullMipCount({desc.Width, desc.Height});
-    if (desc.MipLevels == 0) {
-        desc.MipLevels = full;
-    }
-    if (desc.MipLevels > full) {
-        return Broken(Rule::TextureMipLevels, "%u of at most %u", desc.MipLevels, full);
-    }
-    if (desc.Usage == D3D11_USAGE_IMMUTABLE && initialData == nullptr) {
-        return Broken(Rule::TextureImmutableData);
-    }
-    return CheckInitialData(initialData, desc.MipLevels * desc.ArraySize);
+    return CheckMipsAndData(FullMipCount({desc.Width, desc.Height}), desc.ArraySize, desc.Usage, initialData,
+                            desc.MipLevels);
 }
 
 Verdict CheckTexture3D(const D3D11_TEXTURE3D_DESC* requested, const D3D11_SUBRESOURCE_DATA* initialData,
@@ -276,17 +280,8 @@ Verdict CheckTexture3D(const D3D11_TEXTURE3D_DESC* requested, const D3D11_SUBRES
     if ((desc.BindFlags & ~static_cast<UINT>(D3D11_BIND_SHADER_RESOURCE)) != 0) {
         return Broken(Rule::TextureArrayBinding);
     }
-    const UINT full = FullMipCount({desc.Width, desc.Height, desc.Depth});
-    if (desc.MipLevels == 0) {
-        desc.MipLevels = full;
-    }
-    if (desc.MipLevels > full) {
-        return Broken(Rule::TextureMipLevels, "%u of at most %u", desc.MipLevels, full);
-    }
-    if (desc.Usage == D3D11_USAGE_IMMUTABLE && initialData == nullptr) {
-        return Broken(Rule::TextureImmutableData);
-    }
-    return CheckInitialData(initialData, desc.MipLevels);
+    return CheckMipsAndData(FullMipCount({desc.Width, desc.Height, desc.Depth}), 1, desc.Usage, initialData,
+                            desc.MipLevels);
 }
 
 Verdict CheckShaderResourceView(ViewedTexture t, const D3D11_SHADER_RESOURCE_VIEW_DESC* requested,

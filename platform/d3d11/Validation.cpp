@@ -2,7 +2,6 @@
 
 #include <array>
 #include <atomic>
-#include <cstdarg>
 #include <cstdio>
 #include <string>
 
@@ -52,18 +51,8 @@ std::uint64_t D3D11RuleCount(D3D11Rule rule)
 
 namespace d3dgl {
 
-void Report(Rule rule)
+void Report(Rule rule, const std::string& detail)
 {
-    Count(rule, {});
-}
-
-void Report(Rule rule, const char* detailFormat, ...)
-{
-    char detail[512];
-    std::va_list args;
-    va_start(args, detailFormat);
-    std::vsnprintf(detail, sizeof detail, detailFormat, args);
-    va_end(args);
     Count(rule, detail);
 }
 

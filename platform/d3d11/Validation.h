@@ -4,6 +4,7 @@
 // first time a rule fires in the process its message is written to standard error, with the detail
 // of that case.
 #include <cstdint>
+#include <string>
 
 // RULE(name, call, message)
 #define D3D11_RULES(RULE)                                                                                              \
@@ -98,8 +99,8 @@ namespace d3dgl {
 
 using Rule = D3D11Rule;
 
-// Counts the rule; the first time it fires, writes "d3d11: <call>: <message> (<detail>)".
-void Report(Rule rule);
-void Report(Rule rule, const char* detailFormat, ...) __attribute__((format(printf, 2, 3)));
+// Counts the rule; the first time it fires, writes "d3d11: <call>: <message> (<detail>)" (without the
+// parenthesis when the detail is empty).
+void Report(Rule rule, const std::string& detail = {});
 
 }  // namespace d3dgl
