@@ -142,9 +142,8 @@ public:
 
     HRESULT ResizeBuffers(UINT count, UINT width, UINT height, DXGI_FORMAT format, UINT) override
     {
-        if (count > 1 || (format != DXGI_FORMAT_UNKNOWN && format != DXGI_FORMAT_R8G8B8A8_UNORM &&
-                          format != DXGI_FORMAT_B8G8R8A8_UNORM)) {
-            Report(Rule::ResizeArguments);
+        if (Verdict broken = CheckResize(count, format)) {
+            Report(*broken);
             return DXGI_ERROR_INVALID_CALL;
         }
         if (format != DXGI_FORMAT_UNKNOWN) {
@@ -169,8 +168,8 @@ public:
         }
         // Refused before anything is allocated; a window larger than the device can draw keeps
         // showing its last picture at the old size.
-        if (width > kMaxTextureSize || height > kMaxTextureSize) {
-            Report(Rule::ResizeTooLarge);
+        if (Verdict broken = CheckResizeSize(width, height)) {
+            Report(*broken);
             return DXGI_ERROR_INVALID_CALL;
         }
         // The old back buffer lives on while the caller still holds views of it.
@@ -212,8 +211,8 @@ public:
         if (out != nullptr) {
             *out = nullptr;
         }
-        if (deviceUnknown == nullptr || desc == nullptr || out == nullptr) {
-            Report(Rule::SwapChainArguments);
+        if (Verdict broken = CheckSwapChain(desc, deviceUnknown != nullptr, out != nullptr)) {
+            Report(*broken);
             return DXGI_ERROR_INVALID_CALL;
         }
         ID3D11Device* d3dDevice = nullptr;
@@ -222,12 +221,6 @@ public:
         }
         auto* device = static_cast<DeviceImpl*>(d3dDevice);
         const auto hold = ComPtr<DeviceImpl>::Adopt(device);
-        if (desc->BufferCount < 1 || desc->BufferCount > 2 || desc->SampleDesc.Count != 1 ||
-            (desc->BufferDesc.Format != DXGI_FORMAT_R8G8B8A8_UNORM &&
-             desc->BufferDesc.Format != DXGI_FORMAT_B8G8R8A8_UNORM)) {
-            Report(Rule::SwapChainArguments);
-            return DXGI_ERROR_INVALID_CALL;
-        }
         SDL_Window* window = nullptr;
         if (WindowBridge().windowFromHwnd != nullptr && desc->OutputWindow != nullptr) {
             window = WindowBridge().windowFromHwnd(desc->OutputWindow);
