@@ -55,9 +55,9 @@ public:
     }
 
 private:
-    void Read()
-    {
-        std::map<std::uint32_t, std::uint32_t> constants, pointee, pointerClass;
+    // What the scan gathers besides the types, for resolving them once every instruction is read.
+    struct Scan {
+        std::map<std::uint32_t, std::uint32_t> constants, pointee;
         std::set<std::uint32_t> blockTypes;
         std::vector<std::pair<std::uint32_t, std::uint32_t>> variables;  // pointer type, storage class
         std::map<std::uint32_t, std::string> names;
@@ -68,127 +68,154 @@ private:
         };
         std::vector<MemberDecoration> memberDecorations;
         std::vector<std::pair<std::uint32_t, std::size_t>> arrayStrides;
+    };
+
+    void Read()
+    {
+        Scan scan;
         for (std::size_t i = 5; i < words.size();) {
             const std::uint32_t count = words[i] >> 16, op = words[i] & 0xFFFF;
             if (count == 0 || i + count > words.size()) {
                 break;
             }
-            const std::uint32_t* w = &words[i];
-            auto text = [&](std::size_t from) {
-                return std::string(reinterpret_cast<const char*>(w + from),
-                                   strnlen(reinterpret_cast<const char*>(w + from), (count - from) * 4));
-            };
-            switch (op) {
-            case SpvOpName:
-                if (count >= 3) {
-                    names[w[1]] = text(2);
-                }
-                break;
-            case SpvOpMemberName:
-                if (count >= 4) {
-                    memberNames[{w[1], w[2]}] = text(3);
-                }
-                break;
-            case SpvOpDecorate:
-                if (count >= 3 && w[2] == SpvDecorationBlock) {
-                    blockTypes.insert(w[1]);
-                }
-                if (count >= 4 && w[2] == SpvDecorationArrayStride) {
-                    arrayStrides.emplace_back(w[1], i + 3);
-                }
-                break;
-            case SpvOpMemberDecorate:
-                if (count >= 4) {
-                    memberDecorations.push_back({w[1], w[2], w[3], count >= 5 ? i + 4 : 0});
-                }
-                break;
-            case SpvOpTypeBool: types[w[1]] = Scalar(EffectBaseType::Bool, true); break;
-            case SpvOpTypeInt:
-                if (count >= 4) {
-                    types[w[1]] = Scalar(w[3] != 0 ? EffectBaseType::Int : EffectBaseType::UInt, w[2] == 32);
-                }
-                break;
-            case SpvOpTypeFloat:
-                if (count >= 3) {
-                    types[w[1]] = Scalar(EffectBaseType::Float, w[2] == 32);
-                }
-                break;
-            case SpvOpTypeVector:
-                if (count >= 4) {
-                    Type t = Base(w[2]);
-                    t.kind = Kind::Vector;
-                    t.element = w[2];
-                    t.components = w[3];
-                    types[w[1]] = t;
-                }
-                break;
-            case SpvOpTypeMatrix:
-                if (count >= 4) {
-                    Type t = Base(w[2]);
-                    t.kind = Kind::Matrix;
-                    t.element = w[2];
-                    const Type* column = Find(w[2]);
-                    t.components = column != nullptr ? column->components : 4;
-                    t.columns = w[3];
-                    types[w[1]] = t;
-                }
-                break;
-            case SpvOpTypeArray:
-                if (count >= 4) {
-                    Type t;
-                    t.kind = Kind::Array;
-                    t.element = w[2];
-                    t.length = constants.count(w[3]) != 0 ? constants[w[3]] : 0;
-                    types[w[1]] = t;
-                }
-                break;
-            case SpvOpTypeStruct: {
-                Type t;
-                t.kind = Kind::Struct;
-                t.members.assign(w + 2, w + count);
-                t.offsetWord.assign(t.members.size(), 0);
-                t.matrixStrideWord.assign(t.members.size(), 0);
-                t.rowMajor.assign(t.members.size(), false);
-                types[w[1]] = t;
-                break;
-            }
-            case SpvOpTypePointer:
-                if (count >= 4) {
-                    pointerClass[w[1]] = w[2];
-                    pointee[w[1]] = w[3];
-                }
-                break;
-            case SpvOpConstant:
-                if (count >= 4) {
-                    constants[w[2]] = w[3];
-                }
-                break;
-            case SpvOpVariable:
-                if (count >= 4) {
-                    variables.emplace_back(w[1], w[3]);
-                }
-                break;
-            default: break;
+            if (!ReadType(op, &words[i], count, scan)) {
+                Gather(op, &words[i], count, i, scan);
             }
             i += count;
         }
+        Resolve(scan);
+    }
+
+    // A type declaration into `types`; false for any other instruction.
+    bool ReadType(std::uint32_t op, const std::uint32_t* w, std::uint32_t count, const Scan& scan)
+    {
+        switch (op) {
+        case SpvOpTypeBool: types[w[1]] = Scalar(EffectBaseType::Bool, true); return true;
+        case SpvOpTypeInt:
+            if (count >= 4) {
+                types[w[1]] = Scalar(w[3] != 0 ? EffectBaseType::Int : EffectBaseType::UInt, w[2] == 32);
+            }
+            return true;
+        case SpvOpTypeFloat:
+            if (count >= 3) {
+                types[w[1]] = Scalar(EffectBaseType::Float, w[2] == 32);
+            }
+            return true;
+        case SpvOpTypeVector:
+            if (count >= 4) {
+                Type t = Base(w[2]);
+                t.kind = Kind::Vector;
+                t.element = w[2];
+                t.components = w[3];
+                types[w[1]] = t;
+            }
+            return true;
+        case SpvOpTypeMatrix:
+            if (count >= 4) {
+                Type t = Base(w[2]);
+                t.kind = Kind::Matrix;
+                t.element = w[2];
+                const Type* column = Find(w[2]);
+                t.components = column != nullptr ? column->components : 4;
+                t.columns = w[3];
+                types[w[1]] = t;
+            }
+            return true;
+        case SpvOpTypeArray:
+            if (count >= 4) {
+                Type t;
+                t.kind = Kind::Array;
+                t.element = w[2];
+                const auto length = scan.constants.find(w[3]);
+                t.length = length != scan.constants.end() ? length->second : 0;
+                types[w[1]] = t;
+            }
+            return true;
+        case SpvOpTypeStruct: {
+            Type t;
+            t.kind = Kind::Struct;
+            t.members.assign(w + 2, w + count);
+            t.offsetWord.assign(t.members.size(), 0);
+            t.matrixStrideWord.assign(t.members.size(), 0);
+            t.rowMajor.assign(t.members.size(), false);
+            types[w[1]] = t;
+            return true;
+        }
+        default: return false;
+        }
+    }
+
+    // Names, decorations, pointers, constants and variables: the instruction of `count` words at
+    // word `at` of the module.
+    static void Gather(std::uint32_t op, const std::uint32_t* w, std::uint32_t count, std::size_t at, Scan& scan)
+    {
+        auto text = [&](std::size_t from) {
+            return std::string(reinterpret_cast<const char*>(w + from),
+                               strnlen(reinterpret_cast<const char*>(w + from), (count - from) * 4));
+        };
+        switch (op) {
+        case SpvOpName:
+            if (count >= 3) {
+                scan.names[w[1]] = text(2);
+            }
+            break;
+        case SpvOpMemberName:
+            if (count >= 4) {
+                scan.memberNames[{w[1], w[2]}] = text(3);
+            }
+            break;
+        case SpvOpDecorate:
+            if (count >= 3 && w[2] == SpvDecorationBlock) {
+                scan.blockTypes.insert(w[1]);
+            }
+            if (count >= 4 && w[2] == SpvDecorationArrayStride) {
+                scan.arrayStrides.emplace_back(w[1], at + 3);
+            }
+            break;
+        case SpvOpMemberDecorate:
+            if (count >= 4) {
+                scan.memberDecorations.push_back({w[1], w[2], w[3], count >= 5 ? at + 4 : 0});
+            }
+            break;
+        case SpvOpTypePointer:
+            if (count >= 4) {
+                scan.pointee[w[1]] = w[3];
+            }
+            break;
+        case SpvOpConstant:
+            if (count >= 4) {
+                scan.constants[w[2]] = w[3];
+            }
+            break;
+        case SpvOpVariable:
+            if (count >= 4) {
+                scan.variables.emplace_back(w[1], w[3]);
+            }
+            break;
+        default: break;
+        }
+    }
+
+    // Struct names and layout decorations onto the types; the Uniform blocks in declaration order.
+    void Resolve(const Scan& scan)
+    {
         for (auto& [id, t] : types) {
             if (t.kind != Kind::Struct) {
                 continue;
             }
-            const auto n = names.find(id);
-            if (n != names.end()) {
+            const auto n = scan.names.find(id);
+            if (n != scan.names.end()) {
                 t.name = n->second;
             }
             t.memberNames.resize(t.members.size());
             for (std::size_t m = 0; m < t.members.size(); ++m) {
-                const auto mn = memberNames.find({id, static_cast<std::uint32_t>(m)});
-                if (mn != memberNames.end()) {
+                const auto mn = scan.memberNames.find({id, static_cast<std::uint32_t>(m)});
+                if (mn != scan.memberNames.end()) {
                     t.memberNames[m] = mn->second;
                 }
             }
         }
-        for (const MemberDecoration& d : memberDecorations) {
+        for (const Scan::MemberDecoration& d : scan.memberDecorations) {
             const auto it = types.find(d.type);
             if (it == types.end() || it->second.kind != Kind::Struct || d.member >= it->second.members.size()) {
                 continue;
@@ -204,18 +231,19 @@ private:
                 t.rowMajor[d.member] = true;
             }
         }
-        for (const auto& [id, word] : arrayStrides) {
+        for (const auto& [id, word] : scan.arrayStrides) {
             const auto it = types.find(id);
             if (it != types.end()) {
                 it->second.arrayStrideWord = word;
             }
         }
-        for (const auto& [pointer, storage] : variables) {
-            if (storage != SpvStorageClassUniform || pointee.count(pointer) == 0) {
+        for (const auto& [pointer, storage] : scan.variables) {
+            const auto pointed = scan.pointee.find(pointer);
+            if (storage != SpvStorageClassUniform || pointed == scan.pointee.end()) {
                 continue;
             }
-            const std::uint32_t block = pointee[pointer];
-            if (blockTypes.count(block) != 0 && std::find(blocks.begin(), blocks.end(), block) == blocks.end()) {
+            const std::uint32_t block = pointed->second;
+            if (scan.blockTypes.count(block) != 0 && std::find(blocks.begin(), blocks.end(), block) == blocks.end()) {
                 blocks.push_back(block);
             }
         }
@@ -406,6 +434,27 @@ private:
         }
     }
 
+    // A buffer member's variable record, but for its place (offset and size). `d` is its declaration,
+    // which tells a bool from the uint it compiles to.
+    static EffectVariable MemberVariable(const std::string& name, const Type& t, const Shape& s,
+                                         const EffectMemberDecl* d, std::uint32_t elements, std::uint32_t stride)
+    {
+        EffectVariable v;
+        v.name = name;
+        v.kind = EffectVariableKind::Numeric;
+        v.baseType = t.kind == Kind::Struct ? EffectBaseType::Struct : t.base;
+        if (d != nullptr && d->declaredBool && v.baseType != EffectBaseType::Struct) {
+            v.baseType = EffectBaseType::Bool;
+        }
+        v.rows = s.rows;
+        v.columns = s.columns;
+        v.columnMajor = s.matrix && s.columnMajor;
+        v.matrix = s.matrix;
+        v.elements = elements;
+        v.elementStride = stride;
+        return v;
+    }
+
     // Lays out the members of a struct (or of a buffer, when `out` is given) by Direct3D's rules;
     // `end` receives the end of the last member.
     bool LayOutStruct(const Type& st, const std::string& scope, PackedBuffer* out, std::uint32_t& end)
@@ -478,21 +527,9 @@ private:
             taken.push_back({offset, offset + p.size, name});
             at = std::max(at, offset + p.size);
             if (out != nullptr) {
-                EffectVariable v;
-                v.name = name;
-                v.kind = EffectVariableKind::Numeric;
+                EffectVariable v = MemberVariable(name, *t, s, d, elements, stride);
                 v.offset = offset;
                 v.size = p.size;
-                v.baseType = t->kind == Kind::Struct ? EffectBaseType::Struct : t->base;
-                if (d != nullptr && d->declaredBool && v.baseType != EffectBaseType::Struct) {
-                    v.baseType = EffectBaseType::Bool;
-                }
-                v.rows = s.rows;
-                v.columns = s.columns;
-                v.columnMajor = s.matrix && s.columnMajor;
-                v.matrix = s.matrix;
-                v.elements = elements;
-                v.elementStride = stride;
                 out->members.push_back(v);
                 out->memberDecls.push_back(where);
             }

@@ -56,21 +56,8 @@ bool SetOnce(std::set<std::string>& seen, const std::string& name)
     return seen.insert(name).second;
 }
 
-}  // namespace
-
-std::vector<std::uint8_t> WriteEffectBlob(const EffectBlob& blob)
+void WriteBuffersAndVariables(Writer& w, const EffectBlob& blob)
 {
-    Writer w;
-    w.Bytes(kMagic, 4);
-    w.U32(kEffectBlobVersion);
-    w.U32(0);  // total size, patched below
-
-    w.U32(static_cast<std::uint32_t>(blob.shaders.size()));
-    for (const EffectShader& s : blob.shaders) {
-        w.U32(static_cast<std::uint32_t>(s.stage));
-        w.Str(s.entry);
-        w.Data(s.code);
-    }
     w.U32(static_cast<std::uint32_t>(blob.constantBuffers.size()));
     for (const EffectConstantBuffer& b : blob.constantBuffers) {
         w.Str(b.name);
@@ -102,6 +89,10 @@ std::vector<std::uint8_t> WriteEffectBlob(const EffectBlob& blob)
         w.U32(static_cast<std::uint32_t>(v.dimension));
         w.U32(static_cast<std::uint32_t>(v.format));
     }
+}
+
+void WriteStates(Writer& w, const EffectBlob& blob)
+{
     w.U32(static_cast<std::uint32_t>(blob.samplers.size()));
     for (const EffectSamplerDesc& s : blob.samplers) {
         w.Str(s.name);
@@ -160,6 +151,10 @@ std::vector<std::uint8_t> WriteEffectBlob(const EffectBlob& blob)
             w.U32(t.renderTargetWriteMask);
         }
     }
+}
+
+void WriteTechniques(Writer& w, const EffectBlob& blob)
+{
     w.U32(static_cast<std::uint32_t>(blob.techniques.size()));
     for (const EffectTechnique& t : blob.techniques) {
         w.Str(t.name);
@@ -179,25 +174,11 @@ std::vector<std::uint8_t> WriteEffectBlob(const EffectBlob& blob)
             w.U32(p.sampleMask);
         }
     }
-    const auto total = static_cast<std::uint32_t>(w.out.size());
-    for (int i = 0; i < 4; ++i) {
-        w.out[8 + i] = static_cast<std::uint8_t>(total >> (8 * i));
-    }
-    return w.out;
 }
 
-bool ParseEffectBlob(const void* data, std::size_t size, EffectBlob& out)
+bool ReadShaders(Reader& r, EffectBlob& blob)
 {
-    if (data == nullptr || size < kHeaderSize || std::memcmp(data, kMagic, 4) != 0) {
-        return false;
-    }
-    Reader r(static_cast<const std::uint8_t*>(data) + 4, size - 4);
-    std::uint32_t version = 0, total = 0, n = 0;
-    if (!r.U32(version) || version != kEffectBlobVersion || !r.U32(total) || total != size) {
-        return false;
-    }
-
-    EffectBlob blob;
+    std::uint32_t n = 0;
     if (!r.Count(n, kEffectMaxShaders, 12)) {
         return false;
     }
@@ -209,7 +190,13 @@ bool ParseEffectBlob(const void* data, std::size_t size, EffectBlob& out)
         }
         s.stage = static_cast<StageKind>(stage);
     }
+    return true;
+}
 
+// Names are unique, and so are slots.
+bool ReadConstantBuffers(Reader& r, EffectBlob& blob)
+{
+    std::uint32_t n = 0;
     std::set<std::string> names;
     std::set<std::uint32_t> bufferSlots;
     if (!r.Count(n, kEffectMaxBuffers, 20)) {
@@ -238,8 +225,14 @@ bool ParseEffectBlob(const void* data, std::size_t size, EffectBlob& out)
             }
         }
     }
+    return true;
+}
 
-    names.clear();
+// Names are unique; a numeric variable lies inside its buffer, a texture or UAV within the slots there are.
+bool ReadVariables(Reader& r, EffectBlob& blob)
+{
+    std::uint32_t n = 0;
+    std::set<std::string> names;
     if (!r.Count(n, kEffectMaxVariables, 60)) {
         return false;
     }
@@ -280,10 +273,15 @@ bool ParseEffectBlob(const void* data, std::size_t size, EffectBlob& out)
                 return false;
             }
             break;
-        case EffectVariableKind::Sampler: break;  // checked against the sampler list below
+        case EffectVariableKind::Sampler: break;  // checked against the sampler list in CheckBindings
         }
     }
+    return true;
+}
 
+bool ReadSamplers(Reader& r, EffectBlob& blob)
+{
+    std::uint32_t n = 0;
     if (!r.Count(n, kEffectMaxSamplers, 56)) {
         return false;
     }
@@ -303,6 +301,17 @@ bool ParseEffectBlob(const void* data, std::size_t size, EffectBlob& out)
             return false;
         }
     }
+    return true;
+}
+
+// No slot is taken by two variables, and every binding a stage makes must name something the effect
+// owns, or the runtime would bind from outside its tables.
+bool CheckBindings(EffectBlob& blob)
+{
+    std::set<std::uint32_t> bufferSlots;
+    for (const EffectConstantBuffer& b : blob.constantBuffers) {
+        bufferSlots.insert(b.slot);
+    }
     std::set<std::uint32_t> textureSlots, uavSlots;
     for (const EffectVariable& v : blob.variables) {
         const std::uint32_t count = std::max(v.elements, 1u);
@@ -318,8 +327,6 @@ bool ParseEffectBlob(const void* data, std::size_t size, EffectBlob& out)
             return false;
         }
     }
-    // Every binding a stage makes must name something the effect owns, or the runtime would bind
-    // from outside its tables.
     for (EffectShader& s : blob.shaders) {
         StageBlob& stage = s.parsed;
         if (!ParseStageBlob(s.code.data(), s.code.size(), stage) || stage.stage != s.stage) {
@@ -342,7 +349,12 @@ bool ParseEffectBlob(const void* data, std::size_t size, EffectBlob& out)
             }
         }
     }
+    return true;
+}
 
+bool ReadStates(Reader& r, EffectBlob& blob)
+{
+    std::uint32_t n = 0;
     if (!r.Count(n, kEffectMaxStates, 44)) {
         return false;
     }
@@ -387,8 +399,13 @@ bool ParseEffectBlob(const void* data, std::size_t size, EffectBlob& out)
             }
         }
     }
+    return true;
+}
 
-    names.clear();
+bool ReadTechniques(Reader& r, EffectBlob& blob)
+{
+    std::uint32_t n = 0;
+    std::set<std::string> names;
     if (!r.Count(n, kEffectMaxTechniques, 8)) {
         return false;
     }
@@ -430,7 +447,48 @@ bool ParseEffectBlob(const void* data, std::size_t size, EffectBlob& out)
             }
         }
     }
-    if (r.Left() != 0) {
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> WriteEffectBlob(const EffectBlob& blob)
+{
+    Writer w;
+    w.Bytes(kMagic, 4);
+    w.U32(kEffectBlobVersion);
+    w.U32(0);  // total size, patched below
+
+    w.U32(static_cast<std::uint32_t>(blob.shaders.size()));
+    for (const EffectShader& s : blob.shaders) {
+        w.U32(static_cast<std::uint32_t>(s.stage));
+        w.Str(s.entry);
+        w.Data(s.code);
+    }
+    WriteBuffersAndVariables(w, blob);
+    WriteStates(w, blob);
+    WriteTechniques(w, blob);
+    const auto total = static_cast<std::uint32_t>(w.out.size());
+    for (int i = 0; i < 4; ++i) {
+        w.out[8 + i] = static_cast<std::uint8_t>(total >> (8 * i));
+    }
+    return w.out;
+}
+
+bool ParseEffectBlob(const void* data, std::size_t size, EffectBlob& out)
+{
+    if (data == nullptr || size < kHeaderSize || std::memcmp(data, kMagic, 4) != 0) {
+        return false;
+    }
+    Reader r(static_cast<const std::uint8_t*>(data) + 4, size - 4);
+    std::uint32_t version = 0, total = 0;
+    if (!r.U32(version) || version != kEffectBlobVersion || !r.U32(total) || total != size) {
+        return false;
+    }
+    // In the order written; the stages' bindings are checked once the tables they name are read.
+    EffectBlob blob;
+    if (!ReadShaders(r, blob) || !ReadConstantBuffers(r, blob) || !ReadVariables(r, blob) || !ReadSamplers(r, blob) ||
+        !CheckBindings(blob) || !ReadStates(r, blob) || !ReadTechniques(r, blob) || r.Left() != 0) {
         return false;
     }
     out = std::move(blob);

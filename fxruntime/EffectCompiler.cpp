@@ -122,6 +122,51 @@ StageKind ShaderStageOf(const EffectEntryCall& call)
     return call.stage;
 }
 
+// What a stage's SPIR-V does with its images: the names, types and pointers that lead from a
+// variable to its image type, and the variables it reads (or uses atomically).
+struct ImageUses {
+    std::map<std::uint32_t, std::string> names;
+    std::map<std::uint32_t, std::uint32_t> varType, pointee;
+    std::map<std::uint32_t, std::size_t> imageAt;  // word index of each image type
+    std::set<std::uint32_t> readVars;
+};
+
+ImageUses ScanImageUses(const std::vector<std::uint32_t>& s)
+{
+    ImageUses uses;
+    std::map<std::uint32_t, std::uint32_t> loadedFrom;
+    for (std::size_t i = 5; i < s.size();) {
+        const std::uint32_t count = s[i] >> 16, op = s[i] & 0xFFFF;
+        if (count == 0 || i + count > s.size()) {
+            break;
+        }
+        if (op == SpvOpName && count >= 3) {
+            uses.names[s[i + 1]] = std::string(reinterpret_cast<const char*>(&s[i + 2]),
+                                               strnlen(reinterpret_cast<const char*>(&s[i + 2]), (count - 2) * 4));
+        }
+        if (op == SpvOpVariable && count >= 4) {
+            uses.varType[s[i + 2]] = s[i + 1];
+        }
+        if (op == SpvOpTypePointer && count >= 4) {
+            uses.pointee[s[i + 1]] = s[i + 3];
+        }
+        if (op == SpvOpTypeImage && count >= 9) {
+            uses.imageAt[s[i + 1]] = i;
+        }
+        if (op == SpvOpLoad && count >= 4) {
+            loadedFrom[s[i + 2]] = s[i + 3];
+        }
+        if ((op == SpvOpImageRead || op == SpvOpImageSparseRead) && count >= 5 && loadedFrom.count(s[i + 3]) != 0) {
+            uses.readVars.insert(loadedFrom[s[i + 3]]);
+        }
+        if (op == SpvOpImageTexelPointer && count >= 6) {
+            uses.readVars.insert(s[i + 3]);  // atomics
+        }
+        i += count;
+    }
+    return uses;
+}
+
 class Compilation {
 public:
     explicit Compilation(EffectCompileResult& result) : result(result) {}
@@ -476,6 +521,13 @@ private:
             return FailSpvc(w);
         }
 
+        return ReadResources(w, res, dummy);
+    }
+
+    // The stage's buffers, writable and compared textures, texture-sampler pairs and varyings, as
+    // SPIRV-Cross reflects them; `dummy` is the sampler it made for textures read without one.
+    bool ReadResources(StageWork& w, spvc_resources res, spvc_variable_id dummy)
+    {
         const spvc_reflected_resource* list = nullptr;
         std::size_t count = 0;
         spvc_resources_get_resource_list_for_type(res, SPVC_RESOURCE_TYPE_UNIFORM_BUFFER, &list, &count);
@@ -530,52 +582,20 @@ private:
     bool InferImageFormats(StageWork& w)
     {
         std::vector<std::uint32_t>& s = w.spirv.words;
-        std::map<std::uint32_t, std::string> names;
-        std::map<std::uint32_t, std::uint32_t> varType, pointee, loadedFrom;
-        std::map<std::uint32_t, std::size_t> imageAt;
-        std::set<std::uint32_t> readVars;
-        for (std::size_t i = 5; i < s.size();) {
-            const std::uint32_t count = s[i] >> 16, op = s[i] & 0xFFFF;
-            if (count == 0 || i + count > s.size()) {
-                break;
-            }
-            if (op == SpvOpName && count >= 3) {
-                names[s[i + 1]] = std::string(reinterpret_cast<const char*>(&s[i + 2]),
-                                              strnlen(reinterpret_cast<const char*>(&s[i + 2]), (count - 2) * 4));
-            }
-            if (op == SpvOpVariable && count >= 4) {
-                varType[s[i + 2]] = s[i + 1];
-            }
-            if (op == SpvOpTypePointer && count >= 4) {
-                pointee[s[i + 1]] = s[i + 3];
-            }
-            if (op == SpvOpTypeImage && count >= 9) {
-                imageAt[s[i + 1]] = i;
-            }
-            if (op == SpvOpLoad && count >= 4) {
-                loadedFrom[s[i + 2]] = s[i + 3];
-            }
-            if ((op == SpvOpImageRead || op == SpvOpImageSparseRead) && count >= 5 && loadedFrom.count(s[i + 3]) != 0) {
-                readVars.insert(loadedFrom[s[i + 3]]);
-            }
-            if (op == SpvOpImageTexelPointer && count >= 6) {
-                readVars.insert(s[i + 3]);  // atomics
-            }
-            i += count;
-        }
+        ImageUses uses = ScanImageUses(s);
         std::map<std::string, std::size_t> typeOf;  // the word index of each texture's image type
         std::map<std::string, const EffectResourceDecl*> declOf;
-        for (const auto& [id, name] : names) {
+        for (const auto& [id, name] : uses.names) {
             const EffectResourceDecl* decl = Resource(name, EffectResourceKind::Uav);
-            if (decl == nullptr || varType.count(id) == 0) {
+            if (decl == nullptr || uses.varType.count(id) == 0) {
                 continue;
             }
-            const auto p = pointee.find(varType[id]);
-            if (p == pointee.end() || imageAt.count(p->second) == 0) {
+            const auto p = uses.pointee.find(uses.varType[id]);
+            if (p == uses.pointee.end() || uses.imageAt.count(p->second) == 0) {
                 continue;
             }
             StageImageFormat format = StageImageFormat::Unspecified;
-            if (readVars.count(id) != 0) {
+            if (uses.readVars.count(id) != 0) {
                 w.imagesRead.insert(name);
                 std::string type = decl->elementType.empty() ? "float4" : decl->elementType;
                 if (type.size() > 1 && type.back() == '1') {
@@ -597,7 +617,7 @@ private:
                 }
             }
             w.imageFormats[name] = format;
-            typeOf[name] = imageAt[p->second];
+            typeOf[name] = uses.imageAt[p->second];
             declOf[name] = decl;
         }
         // The HLSL compiler gives textures of one element type one image type, so one read and one
@@ -634,6 +654,19 @@ private:
     bool BuildTables(EffectBlob& blob)
     {
         std::vector<const PackedBuffer*> buffers;
+        std::set<std::string> names;  // of every variable, which must differ
+        std::uint32_t samplerSlots = 0;
+        if (!MergeBuffers(buffers) || !BufferTable(buffers, blob, names) ||
+            !ResourceTables(blob, names, samplerSlots)) {
+            return false;
+        }
+        SamplerTable(blob, samplerSlots);
+        return true;
+    }
+
+    // One of each constant buffer the stages declare; a buffer two stages lay out differently is an error.
+    bool MergeBuffers(std::vector<const PackedBuffer*>& buffers)
+    {
         std::vector<std::string> firstEntry;
         for (const auto& w : stageWork) {
             for (const PackedBuffer& b : w->buffers) {
@@ -658,6 +691,12 @@ private:
                 }
             }
         }
+        return true;
+    }
+
+    // The constant buffers with their slots, and their members as variables.
+    bool BufferTable(std::vector<const PackedBuffer*>& buffers, EffectBlob& blob, std::set<std::string>& names)
+    {
         // Declaration order gives stable slots; the implicit global buffer comes last.
         auto rank = [this](const std::string& name) {
             const auto& decls = effectSource->constantBuffers;
@@ -683,7 +722,6 @@ private:
             Error(MainFile(), "the constant buffers need more than " + std::to_string(kEffectMaxBuffers) + " slots");
             return false;
         }
-        std::set<std::string> names;
         for (std::size_t i = 0; i < buffers.size(); ++i) {
             const PackedBuffer& b = *buffers[i];
             EffectConstantBuffer cb;
@@ -706,6 +744,13 @@ private:
                 blob.variables.push_back(v);
             }
         }
+        return true;
+    }
+
+    // Textures, UAVs and samplers as variables with their slots; `samplerSlots` receives the number of
+    // sampler slots taken.
+    bool ResourceTables(EffectBlob& blob, std::set<std::string>& names, std::uint32_t& samplerSlots)
+    {
         // Textures, UAVs and samplers: explicit registers first, the rest in declaration order.
         std::vector<SlotRequest> requests[3];
         std::vector<const EffectResourceDecl*> decls[3];
@@ -716,7 +761,6 @@ private:
         }
         const std::uint32_t limits[3] = {kEffectMaxTextures, kEffectMaxUavs, kEffectMaxSamplers};
         const char* const kinds[3] = {"textures", "writable textures", "samplers"};
-        std::uint32_t samplerSlots = 0;
         for (std::size_t kind = 0; kind < 3; ++kind) {
             std::vector<std::uint32_t> slots;
             if (!AssignSlots(requests[kind], limits[kind], slots)) {
@@ -756,6 +800,11 @@ private:
                 blob.variables.push_back(v);
             }
         }
+        return true;
+    }
+
+    void SamplerTable(EffectBlob& blob, std::uint32_t samplerSlots)
+    {
         // The sampler list is indexed by slot; slots no declaration takes hold the default sampler.
         blob.samplers.assign(samplerSlots, EffectSamplerDesc{});
         for (const EffectSamplerDesc& desc : effectSource->samplers) {
@@ -776,7 +825,6 @@ private:
                 desc.name = "(default)";
             }
         }
-        return true;
     }
 
     struct SlotRequest {
@@ -895,46 +943,8 @@ private:
                 spvc_compiler_set_name(w->compiler, b.typeId, blockName.c_str());
                 stage.constantBuffers.push_back({blockName, slot, bufferGpuSizeOf.at(b.name)});
             }
-            std::set<std::string> samplersUsed;
-            std::uint32_t unit = 0;
-            for (const CombinedSampler& c : w->combined) {
-                const auto tex = textureSlotOf.find(c.texture);
-                const EffectResourceDecl* texture = Resource(c.texture, EffectResourceKind::Texture);
-                if (tex == textureSlotOf.end() || texture == nullptr) {
-                    Error(w->call.where, "texture '" + c.texture + "' must be declared at file scope");
-                    return false;
-                }
-                std::uint32_t samplerSlot = kStageNoSampler;
-                if (!c.sampler.empty()) {
-                    // A sampler array's elements reach the GLSL as samplers of their own.
-                    const auto element = effectSource->samplerElements.find(c.sampler);
-                    const std::string sampler = element != effectSource->samplerElements.end() ? element->second.sampler
-                                                                                               : c.sampler;
-                    const auto s = samplerSlotOf.find(sampler);
-                    if (s == samplerSlotOf.end()) {
-                        Error(w->call.where, "sampler '" + sampler + "' must be declared at file scope");
-                        return false;
-                    }
-                    samplerSlot = s->second +
-                                  (element != effectSource->samplerElements.end() ? element->second.index : 0);
-                    if (samplersUsed.insert(c.sampler).second) {
-                        stage.samplers.push_back({c.sampler, samplerSlot});
-                    }
-                }
-                const std::string name = "fx_" + c.texture + (c.sampler.empty() ? "" : "_" + c.sampler);
-                spvc_compiler_set_name(w->compiler, c.id, name.c_str());
-                spvc_compiler_set_decoration(w->compiler, c.id, SpvDecorationBinding, unit);
-                // An array of textures takes consecutive slots and units, one uniform element each.
-                for (std::uint32_t e = 0; e < std::max(texture->elements, 1u); ++e) {
-                    StageTexture t;
-                    t.name = texture->elements > 0 ? name + "[" + std::to_string(e) + "]" : name;
-                    t.unit = unit++;
-                    t.slot = tex->second + e;
-                    t.dimension = texture->dimension;
-                    t.samplerSlot = samplerSlot;
-                    t.comparison = w->comparedTextures.count(c.texture) != 0;
-                    stage.textures.push_back(std::move(t));
-                }
+            if (!StageTextures(*w, stage)) {
+                return false;
             }
             for (const NamedId& img : w->images) {
                 const auto u = uavSlotOf.find(img.name);
@@ -948,25 +958,8 @@ private:
                     {img.name, u->second,
                      format != w->imageFormats.end() ? format->second : StageImageFormat::Unspecified});
             }
-            if (w->call.stage == StageKind::Vertex) {
-                for (const Varying& v : w->inputs) {
-                    if (v.semantic.rfind("SV_", 0) == 0) {
-                        continue;
-                    }
-                    StageComponentType type = StageComponentType::Float;
-                    if (v.baseType == SPVC_BASETYPE_INT32) {
-                        type = StageComponentType::SInt;
-                    } else if (v.baseType == SPVC_BASETYPE_UINT32) {
-                        type = StageComponentType::UInt;
-                    } else if (v.baseType != SPVC_BASETYPE_FP32) {
-                        Error(w->call.where, "vertex input '" + v.semantic + "' has an unsupported type");
-                        return false;
-                    }
-                    // A matrix input takes one location and one semantic index per row.
-                    for (std::uint32_t k = 0; k < v.locations; ++k) {
-                        stage.inputs.push_back({v.semantic, v.index + k, v.location + k, type, v.vectorSize});
-                    }
-                }
+            if (w->call.stage == StageKind::Vertex && !VertexInputs(*w, stage)) {
+                return false;
             }
             const char* glsl = nullptr;
             const CompileStep step("SPIRV-Cross");
@@ -985,6 +978,77 @@ private:
                 return false;
             }
             blob.shaders.push_back(std::move(shader));
+        }
+        return true;
+    }
+
+    // The texture-sampler pairs of a stage: named and bound to units in order, each with the slots
+    // of its texture (an array takes consecutive ones) and sampler.
+    bool StageTextures(const StageWork& w, StageBlob& stage)
+    {
+        std::set<std::string> samplersUsed;
+        std::uint32_t unit = 0;
+        for (const CombinedSampler& c : w.combined) {
+            const auto tex = textureSlotOf.find(c.texture);
+            const EffectResourceDecl* texture = Resource(c.texture, EffectResourceKind::Texture);
+            if (tex == textureSlotOf.end() || texture == nullptr) {
+                Error(w.call.where, "texture '" + c.texture + "' must be declared at file scope");
+                return false;
+            }
+            std::uint32_t samplerSlot = kStageNoSampler;
+            if (!c.sampler.empty()) {
+                // A sampler array's elements reach the GLSL as samplers of their own.
+                const auto element = effectSource->samplerElements.find(c.sampler);
+                const std::string sampler = element != effectSource->samplerElements.end() ? element->second.sampler
+                                                                                           : c.sampler;
+                const auto s = samplerSlotOf.find(sampler);
+                if (s == samplerSlotOf.end()) {
+                    Error(w.call.where, "sampler '" + sampler + "' must be declared at file scope");
+                    return false;
+                }
+                samplerSlot = s->second + (element != effectSource->samplerElements.end() ? element->second.index : 0);
+                if (samplersUsed.insert(c.sampler).second) {
+                    stage.samplers.push_back({c.sampler, samplerSlot});
+                }
+            }
+            const std::string name = "fx_" + c.texture + (c.sampler.empty() ? "" : "_" + c.sampler);
+            spvc_compiler_set_name(w.compiler, c.id, name.c_str());
+            spvc_compiler_set_decoration(w.compiler, c.id, SpvDecorationBinding, unit);
+            // An array of textures takes consecutive slots and units, one uniform element each.
+            for (std::uint32_t e = 0; e < std::max(texture->elements, 1u); ++e) {
+                StageTexture t;
+                t.name = texture->elements > 0 ? name + "[" + std::to_string(e) + "]" : name;
+                t.unit = unit++;
+                t.slot = tex->second + e;
+                t.dimension = texture->dimension;
+                t.samplerSlot = samplerSlot;
+                t.comparison = w.comparedTextures.count(c.texture) != 0;
+                stage.textures.push_back(std::move(t));
+            }
+        }
+        return true;
+    }
+
+    // A vertex stage's inputs but the system values, with their component types.
+    bool VertexInputs(const StageWork& w, StageBlob& stage)
+    {
+        for (const Varying& v : w.inputs) {
+            if (v.semantic.rfind("SV_", 0) == 0) {
+                continue;
+            }
+            StageComponentType type = StageComponentType::Float;
+            if (v.baseType == SPVC_BASETYPE_INT32) {
+                type = StageComponentType::SInt;
+            } else if (v.baseType == SPVC_BASETYPE_UINT32) {
+                type = StageComponentType::UInt;
+            } else if (v.baseType != SPVC_BASETYPE_FP32) {
+                Error(w.call.where, "vertex input '" + v.semantic + "' has an unsupported type");
+                return false;
+            }
+            // A matrix input takes one location and one semantic index per row.
+            for (std::uint32_t k = 0; k < v.locations; ++k) {
+                stage.inputs.push_back({v.semantic, v.index + k, v.location + k, type, v.vectorSize});
+            }
         }
         return true;
     }

@@ -110,6 +110,268 @@ std::string Where(const EffectSourceLocation& w)
     return w.file + "(" + std::to_string(w.line) + "," + std::to_string(w.column) + ")";
 }
 
+// packoffset(cN) or packoffset(cN.x) from the word at k to the ')' at close: register N, component
+// x, y, z or w (or r, g, b, a) as a byte offset into decl, or an error naming the member.
+void ReadPackOffset(EffectTokens& tokens, std::size_t k, std::size_t close, const std::string& member,
+                    EffectMemberDecl& decl)
+{
+    const std::string& r = tokens.Text(k + 2);
+    int component = 0;
+    bool ok = r.size() >= 2 && (r[0] == 'c' || r[0] == 'C') &&
+              std::all_of(r.begin() + 1, r.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }) &&
+              r.size() <= 5;
+    if (ok && close == k + 5 && tokens.Is(k + 3, ".")) {
+        static const std::string kComponents = "xyzw", kColors = "rgba";
+        const std::string& c = tokens.Text(k + 4);
+        const std::size_t at = c.size() == 1 ? kComponents.find(c[0]) : std::string::npos;
+        const std::size_t atColor = c.size() == 1 ? kColors.find(c[0]) : std::string::npos;
+        component = static_cast<int>(at != std::string::npos ? at : atColor);
+        ok = at != std::string::npos || atColor != std::string::npos;
+    } else if (ok) {
+        ok = close == k + 3;
+    }
+    if (!ok) {
+        tokens.Error(tokens.At(k), "packoffset of '" + member + "' must read cN or cN.x (y, z, w)");
+        return;
+    }
+    decl.hasPackOffset = true;
+    decl.packOffset = static_cast<std::uint32_t>(std::stoul(r.substr(1))) * 16 +
+                      4u * static_cast<std::uint32_t>(component);
+}
+
+// The end of the initializer that starts at j ('='): the ',' after it at bracket depth 0, or `end`.
+std::size_t InitializerEnd(const EffectTokens& tokens, std::size_t j, std::size_t end)
+{
+    int depth = 0;
+    while (j < end && !(depth == 0 && tokens.Is(j, ","))) {
+        if (tokens.Is(j, "{") || tokens.Is(j, "(")) {
+            ++depth;
+        }
+        if (tokens.Is(j, "}") || tokens.Is(j, ")")) {
+            --depth;
+        }
+        ++j;
+    }
+    return j;
+}
+
+// A matrix one row or one column wide, by the name of a variable or member declared with it.
+struct OneWide {
+    std::uint32_t rows, columns;
+    std::size_t dimensions;  // array dimensions of the variable, indexed before the matrix
+    std::string scalar;      // the element type, "float" of float4x1
+};
+using OneWideNames = std::map<std::string, OneWide>;
+
+// The declarators after the one-wide matrix type at k: the type, then names separated by commas.
+void NoteOneWideDeclarators(const EffectTokens& tokens, std::size_t k, std::uint32_t rows, std::uint32_t columns,
+                            OneWideNames& names)
+{
+    std::size_t n = k + 1;
+    while (tokens.IsIdent(n) && !tokens.Is(n + 1, "(")) {
+        OneWide& entry = names[tokens.Text(n)];
+        const std::string& type = tokens.Text(k);
+        entry = {rows, columns, 0, type.substr(0, type.find_first_of("1234"))};
+        ++n;
+        for (; tokens.Is(n, "[") && tokens.Match(n) < tokens.Size(); ++entry.dimensions) {
+            n = tokens.Match(n) + 1;
+        }
+        while (tokens.Is(n, ":") && tokens.IsIdent(n + 1)) {  // semantics, packoffset(...), register(...)
+            n += 2;
+            if (tokens.Is(n, "(") && tokens.Match(n) < tokens.Size()) {
+                n = tokens.Match(n) + 1;
+            }
+        }
+        if (tokens.Is(n, "=")) {
+            break;
+        }
+        if (!tokens.Is(n, ",")) {
+            break;
+        }
+        ++n;
+    }
+}
+
+// Finds the one-wide matrices and rewrites their types to vectors; refuses the forms that cannot be
+// rewritten (matrix<...>, typedefs, integer matrices) and makes float1 and the like scalars.
+OneWideNames FindOneWideMatrices(EffectTokens& tokens)
+{
+    OneWideNames names;
+    for (std::size_t k = 0; k < tokens.Size(); ++k) {
+        if (!tokens.IsIdent(k)) {
+            continue;
+        }
+        std::uint32_t rows = 0, columns = 0;
+        std::string vector;
+        if (tokens.Text(k) == "matrix" && tokens.Is(k + 1, "<")) {
+            // matrix<float, 1, 4> is the same type; it is refused rather than guessed at.
+            const std::size_t close = tokens.Match(k + 1);
+            if (close == k + 7 && (tokens.Text(k + 4) == "1" || tokens.Text(k + 6) == "1")) {
+                tokens.Error(tokens.At(k), "write a matrix one row or one column wide as " + tokens.Text(k + 2) +
+                                               tokens.Text(k + 4) + "x" + tokens.Text(k + 6) + ", not matrix<...>");
+            }
+            continue;
+        }
+        if (IsOneComponentVector(tokens.Text(k))) {
+            // float1 and the like are scalars to the HLSL compiler, which fails (or crashes) on arrays
+            // of them in constant buffers.
+            tokens.Replace(k, k, tokens.Text(k).substr(0, tokens.Text(k).size() - 1));
+            continue;
+        }
+        if (IsIntegerMatrix(tokens.Text(k))) {
+            // Compiled code has float matrices only; the HLSL compiler cannot make these.
+            tokens.Error(tokens.At(k), "'" + tokens.Text(k) +
+                                           "': matrices of integers or bools are not supported; use an array of "
+                                           "vectors or a float matrix");
+            continue;
+        }
+        if (!OneWideMatrix(tokens.Text(k), rows, columns, vector)) {
+            continue;
+        }
+        if (k > 0 && tokens.Is(k - 1, "typedef")) {
+            tokens.Error(tokens.At(k),
+                         "a typedef of the matrix type '" + tokens.Text(k) + "' is not supported; use the type itself");
+            continue;
+        }
+        tokens.Replace(k, k, vector);
+        NoteOneWideDeclarators(tokens, k, rows, columns, names);
+    }
+    return names;
+}
+
+// A name also declared with another numeric type cannot be told apart from it in the code, so its
+// element accesses could not be rewritten safely: refused instead.
+bool RedeclaredOneWide(EffectTokens& tokens, const OneWideNames& names)
+{
+    for (std::size_t k = 0; k + 1 < tokens.Size(); ++k) {
+        std::uint32_t rows = 0, columns = 0;
+        std::string vector;
+        if (!tokens.IsIdent(k) || !tokens.IsIdent(k + 1) || names.count(tokens.Text(k + 1)) == 0 ||
+            !IsNumericType(tokens.Text(k)) || OneWideMatrix(tokens.Text(k), rows, columns, vector)) {
+            continue;
+        }
+        tokens.Error(tokens.At(k + 1), "'" + tokens.Text(k + 1) +
+                                           "' is also declared as a matrix one row or one column wide; give "
+                                           "each its own name");
+        return true;
+    }
+    return false;
+}
+
+// mul(column, row) of a one-column and a one-row matrix is their outer product, a full matrix; of
+// the two vectors they became, mul would take the dot product. Row i is column[i] * row.
+void RewriteOuterProducts(EffectTokens& tokens, const OneWideNames& names)
+{
+    for (std::size_t k = 0; k + 5 < tokens.Size(); ++k) {
+        if (!tokens.Is(k, "mul") || !tokens.Is(k + 1, "(") || !tokens.Is(k + 3, ",") || !tokens.Is(k + 5, ")") ||
+            names.count(tokens.Text(k + 2)) == 0 || names.count(tokens.Text(k + 4)) == 0) {
+            continue;
+        }
+        const OneWide& column = names.at(tokens.Text(k + 2));
+        const OneWide& row = names.at(tokens.Text(k + 4));
+        if (column.dimensions != 0 || row.dimensions != 0 || column.columns != 1 || row.rows != 1 || column.rows == 1 ||
+            row.columns == 1) {
+            continue;
+        }
+        std::string outer = column.scalar;
+        outer.append(std::to_string(column.rows)).append("x").append(std::to_string(row.columns)).append("(");
+        for (std::uint32_t r = 0; r < column.rows; ++r) {
+            if (r > 0) {
+                outer += ", ";
+            }
+            outer.append(tokens.Text(k + 2))
+                .append("[")
+                .append(std::to_string(r))
+                .append("] * ")
+                .append(tokens.Text(k + 4));
+        }
+        outer += ")";
+        tokens.Replace(k, k + 5, outer);
+        k += 5;
+    }
+}
+
+// `._m01` or `._12` (and runs of them) at `at` after the matrix `name`: the elements' letters in the
+// vector.
+void RewriteElementNames(EffectTokens& tokens, std::size_t at, std::uint32_t rows, std::uint32_t columns,
+                         const std::string& name)
+{
+    static const char kLetters[] = "xyzw";
+    static const std::regex kElement(R"(_m([0-3])([0-3])|_([1-4])([1-4]))");
+    const std::string s = tokens.Text(at + 1);
+    std::string letters;
+    std::size_t consumed = 0;
+    bool ok = true;
+    for (std::sregex_iterator it(s.begin(), s.end(), kElement), e; it != e; ++it) {
+        if (static_cast<std::size_t>(it->position()) != consumed) {
+            ok = false;
+        }
+        consumed += static_cast<std::size_t>(it->length());
+        const auto& m = *it;
+        const std::uint32_t r = m[1].matched ? static_cast<std::uint32_t>(std::stoul(m[1]))
+                                             : static_cast<std::uint32_t>(std::stoul(m[3])) - 1;
+        const std::uint32_t c = m[2].matched ? static_cast<std::uint32_t>(std::stoul(m[2]))
+                                             : static_cast<std::uint32_t>(std::stoul(m[4])) - 1;
+        if (r >= rows || c >= columns) {
+            ok = false;
+        } else {
+            letters += kLetters[rows == 1 ? c : r];
+        }
+    }
+    if (!ok || consumed != s.size() || letters.empty()) {
+        tokens.Error(tokens.At(at + 1), "'" + s + "' is not an element of the " + std::to_string(rows) + "x" +
+                                            std::to_string(columns) + " matrix '" + name + "'");
+        return;
+    }
+    tokens.Replace(at + 1, at + 1, letters);
+}
+
+// `[r]` or `[r][c]` at `at` after the matrix `name`: the index of the vector's component stays, the
+// other (which can only be 0) goes.
+void RewriteElementIndices(EffectTokens& tokens, std::size_t at, std::uint32_t rows, std::uint32_t columns,
+                           const std::string& name)
+{
+    if (!tokens.Is(at, "[")) {
+        return;
+    }
+    std::size_t close = tokens.Match(at);
+    if (close >= tokens.Size()) {
+        return;
+    }
+    if (rows == 1) {
+        // m[0] is the one row: the vector itself.
+        if (close != at + 2 || tokens.Text(at + 1) != "0") {
+            tokens.Error(tokens.At(at),
+                         "the one-row matrix '" + name + "' has only row 0; index it as " + name + "[0]");
+            return;
+        }
+        tokens.Replace(at, close, "");
+        at = close + 1;
+        if (!tokens.Is(at, "[")) {
+            return;
+        }
+        close = tokens.Match(at);
+        if (close >= tokens.Size() || columns != 1) {
+            return;  // m[0][c] is the vector's component c
+        }
+    } else {
+        at = close + 1;
+        if (!tokens.Is(at, "[")) {
+            return;  // m[r]: the one column's element r, the vector's component r
+        }
+        close = tokens.Match(at);
+        if (close >= tokens.Size()) {
+            return;
+        }
+    }
+    // m[r][0] of a one-column matrix: component r, already taken by m[r].
+    if (close == at + 2 && tokens.Text(at + 1) == "0") {
+        tokens.Replace(at, close, "");
+    } else {
+        tokens.Error(tokens.At(at), "the one-column matrix '" + name + "' has only column 0");
+    }
+}
+
 }  // namespace
 
 bool DeclarationReader::IsResourceType(const std::string& word)
@@ -251,31 +513,7 @@ void DeclarationReader::Members(std::size_t start, std::size_t end, const std::s
                 if (!constantBuffer) {
                     tokens.Error(tokens.At(j + 1), "packoffset applies only to members of a cbuffer");
                 } else {
-                    // packoffset(cN) or packoffset(cN.x): register N, component x, y, z or w.
-                    const std::string& r = tokens.Text(j + 3);
-                    int component = 0;
-                    bool ok = r.size() >= 2 && (r[0] == 'c' || r[0] == 'C') &&
-                              std::all_of(r.begin() + 1, r.end(),
-                                          [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }) &&
-                              r.size() <= 5;
-                    if (ok && close == j + 6 && tokens.Is(j + 4, ".")) {
-                        static const std::string kComponents = "xyzw", kColors = "rgba";
-                        const std::string& c = tokens.Text(j + 5);
-                        const std::size_t at = c.size() == 1 ? kComponents.find(c[0]) : std::string::npos;
-                        const std::size_t atColor = c.size() == 1 ? kColors.find(c[0]) : std::string::npos;
-                        component = static_cast<int>(at != std::string::npos ? at : atColor);
-                        ok = at != std::string::npos || atColor != std::string::npos;
-                    } else if (ok) {
-                        ok = close == j + 4;
-                    }
-                    if (!ok) {
-                        tokens.Error(tokens.At(j + 1),
-                                     "packoffset of '" + tokens.Text(nameAt) + "' must read cN or cN.x (y, z, w)");
-                    } else {
-                        decl.hasPackOffset = true;
-                        decl.packOffset = static_cast<std::uint32_t>(std::stoul(r.substr(1))) * 16 +
-                                          4u * static_cast<std::uint32_t>(component);
-                    }
+                    ReadPackOffset(tokens, j + 1, close, tokens.Text(nameAt), decl);
                 }
                 j = close < end ? close + 1 : end;
             } else if (tokens.Is(j + 1, "register") && tokens.Is(j + 2, "(")) {
@@ -287,16 +525,7 @@ void DeclarationReader::Members(std::size_t start, std::size_t end, const std::s
         }
         tokens.Out().memberDecls[EffectMemberKey(scope, tokens.Text(nameAt))] = decl;
         if (tokens.Is(j, "=")) {
-            int depth = 0;
-            while (j < end && !(depth == 0 && tokens.Is(j, ","))) {
-                if (tokens.Is(j, "{") || tokens.Is(j, "(")) {
-                    ++depth;
-                }
-                if (tokens.Is(j, "}") || tokens.Is(j, ")")) {
-                    --depth;
-                }
-                ++j;
-            }
+            j = InitializerEnd(tokens, j, end);
         }
         if (!tokens.Is(j, ",")) {
             return;
@@ -381,127 +610,17 @@ void DeclarationReader::RewriteOneWideMatrices()
     // Matrices one row or one column wide cannot be compiled (the HLSL compiler makes vectors of one
     // component of them), so they are handed over as vectors of their elements. The vector behaves
     // as the matrix does in arithmetic, mul and casts; element access is rewritten below.
-    struct OneWide {
-        std::uint32_t rows, columns;
-        std::size_t dimensions;  // array dimensions of the variable, indexed before the matrix
-        std::string scalar;      // the element type, "float" of float4x1
-    };
-    std::map<std::string, OneWide> names;
-    for (std::size_t k = 0; k < tokens.Size(); ++k) {
-        if (!tokens.IsIdent(k)) {
-            continue;
-        }
-        std::uint32_t rows = 0, columns = 0;
-        std::string vector;
-        if (tokens.Text(k) == "matrix" && tokens.Is(k + 1, "<")) {
-            // matrix<float, 1, 4> is the same type; it is refused rather than guessed at.
-            const std::size_t close = tokens.Match(k + 1);
-            if (close == k + 7 && (tokens.Text(k + 4) == "1" || tokens.Text(k + 6) == "1")) {
-                tokens.Error(tokens.At(k), "write a matrix one row or one column wide as " + tokens.Text(k + 2) +
-                                               tokens.Text(k + 4) + "x" + tokens.Text(k + 6) + ", not matrix<...>");
-            }
-            continue;
-        }
-        if (IsOneComponentVector(tokens.Text(k))) {
-            // float1 and the like are scalars to the HLSL compiler, which fails (or crashes) on arrays
-            // of them in constant buffers.
-            tokens.Replace(k, k, tokens.Text(k).substr(0, tokens.Text(k).size() - 1));
-            continue;
-        }
-        if (IsIntegerMatrix(tokens.Text(k))) {
-            // Compiled code has float matrices only; the HLSL compiler cannot make these.
-            tokens.Error(tokens.At(k), "'" + tokens.Text(k) +
-                                           "': matrices of integers or bools are not supported; use an array of "
-                                           "vectors or a float matrix");
-            continue;
-        }
-        if (!OneWideMatrix(tokens.Text(k), rows, columns, vector)) {
-            continue;
-        }
-        if (k > 0 && tokens.Is(k - 1, "typedef")) {
-            tokens.Error(tokens.At(k),
-                         "a typedef of the matrix type '" + tokens.Text(k) + "' is not supported; use the type itself");
-            continue;
-        }
-        tokens.Replace(k, k, vector);
-        // Declarations: the type, then names separated by commas.
-        std::size_t n = k + 1;
-        while (tokens.IsIdent(n) && !tokens.Is(n + 1, "(")) {
-            OneWide& entry = names[tokens.Text(n)];
-            const std::string& type = tokens.Text(k);
-            entry = {rows, columns, 0, type.substr(0, type.find_first_of("1234"))};
-            ++n;
-            for (; tokens.Is(n, "[") && tokens.Match(n) < tokens.Size(); ++entry.dimensions) {
-                n = tokens.Match(n) + 1;
-            }
-            while (tokens.Is(n, ":") && tokens.IsIdent(n + 1)) {  // semantics, packoffset(...), register(...)
-                n += 2;
-                if (tokens.Is(n, "(") && tokens.Match(n) < tokens.Size()) {
-                    n = tokens.Match(n) + 1;
-                }
-            }
-            if (tokens.Is(n, "=")) {
-                break;
-            }
-            if (!tokens.Is(n, ",")) {
-                break;
-            }
-            ++n;
-        }
-    }
-    if (names.empty()) {
+    const OneWideNames names = FindOneWideMatrices(tokens);
+    if (names.empty() || RedeclaredOneWide(tokens, names)) {
         return;
     }
-    // A name also declared with another numeric type cannot be told apart from it in the code, so
-    // its element accesses could not be rewritten safely: refused instead.
-    for (std::size_t k = 0; k + 1 < tokens.Size(); ++k) {
-        std::uint32_t rows = 0, columns = 0;
-        std::string vector;
-        if (!tokens.IsIdent(k) || !tokens.IsIdent(k + 1) || names.count(tokens.Text(k + 1)) == 0 ||
-            !IsNumericType(tokens.Text(k)) || OneWideMatrix(tokens.Text(k), rows, columns, vector)) {
-            continue;
-        }
-        tokens.Error(tokens.At(k + 1), "'" + tokens.Text(k + 1) +
-                                           "' is also declared as a matrix one row or one column wide; give "
-                                           "each its own name");
-        return;
-    }
-    // mul(column, row) of a one-column and a one-row matrix is their outer product, a full matrix;
-    // of the two vectors they became, mul would take the dot product. Row i is column[i] * row.
-    for (std::size_t k = 0; k + 5 < tokens.Size(); ++k) {
-        if (!tokens.Is(k, "mul") || !tokens.Is(k + 1, "(") || !tokens.Is(k + 3, ",") || !tokens.Is(k + 5, ")") ||
-            names.count(tokens.Text(k + 2)) == 0 || names.count(tokens.Text(k + 4)) == 0) {
-            continue;
-        }
-        const OneWide& column = names[tokens.Text(k + 2)];
-        const OneWide& row = names[tokens.Text(k + 4)];
-        if (column.dimensions != 0 || row.dimensions != 0 || column.columns != 1 || row.rows != 1 || column.rows == 1 ||
-            row.columns == 1) {
-            continue;
-        }
-        std::string outer = column.scalar;
-        outer.append(std::to_string(column.rows)).append("x").append(std::to_string(row.columns)).append("(");
-        for (std::uint32_t r = 0; r < column.rows; ++r) {
-            if (r > 0) {
-                outer += ", ";
-            }
-            outer.append(tokens.Text(k + 2))
-                .append("[")
-                .append(std::to_string(r))
-                .append("] * ")
-                .append(tokens.Text(k + 4));
-        }
-        outer += ")";
-        tokens.Replace(k, k + 5, outer);
-        k += 5;
-    }
-    static const char kLetters[] = "xyzw";
+    RewriteOuterProducts(tokens, names);
     for (std::size_t k = 0; k < tokens.Size(); ++k) {
         // Struct members (s.m) are found by their name after the dot, the same way.
         if (!tokens.IsIdent(k) || names.count(tokens.Text(k)) == 0) {
             continue;
         }
-        const auto [rows, columns, dimensions, scalar] = names[tokens.Text(k)];
+        const auto [rows, columns, dimensions, scalar] = names.at(tokens.Text(k));
         const std::string& name = tokens.Text(k);
         // The array indices of an array of such matrices come first and stay as they are.
         std::size_t at = k + 1;
@@ -515,74 +634,10 @@ void DeclarationReader::RewriteOneWideMatrices()
         // m._m01 / m._12 (and runs of them): the elements' places in the vector.
         if (tokens.Is(at, ".") && tokens.IsIdent(at + 1) && tokens.Text(at + 1).size() >= 3 &&
             tokens.Text(at + 1)[0] == '_') {
-            static const std::regex kElement(R"(_m([0-3])([0-3])|_([1-4])([1-4]))");
-            const std::string s = tokens.Text(at + 1);
-            std::string letters;
-            std::size_t consumed = 0;
-            bool ok = true;
-            for (std::sregex_iterator it(s.begin(), s.end(), kElement), e; it != e; ++it) {
-                if (static_cast<std::size_t>(it->position()) != consumed) {
-                    ok = false;
-                }
-                consumed += static_cast<std::size_t>(it->length());
-                const auto& m = *it;
-                const std::uint32_t r = m[1].matched ? static_cast<std::uint32_t>(std::stoul(m[1]))
-                                                     : static_cast<std::uint32_t>(std::stoul(m[3])) - 1;
-                const std::uint32_t c = m[2].matched ? static_cast<std::uint32_t>(std::stoul(m[2]))
-                                                     : static_cast<std::uint32_t>(std::stoul(m[4])) - 1;
-                if (r >= rows || c >= columns) {
-                    ok = false;
-                } else {
-                    letters += kLetters[rows == 1 ? c : r];
-                }
-            }
-            if (!ok || consumed != s.size() || letters.empty()) {
-                tokens.Error(tokens.At(at + 1), "'" + s + "' is not an element of the " + std::to_string(rows) + "x" +
-                                                    std::to_string(columns) + " matrix '" + name + "'");
-                continue;
-            }
-            tokens.Replace(at + 1, at + 1, letters);
+            RewriteElementNames(tokens, at, rows, columns, name);
             continue;
         }
-        if (!tokens.Is(at, "[")) {
-            continue;
-        }
-        std::size_t close = tokens.Match(at);
-        if (close >= tokens.Size()) {
-            continue;
-        }
-        if (rows == 1) {
-            // m[0] is the one row: the vector itself.
-            if (close != at + 2 || tokens.Text(at + 1) != "0") {
-                tokens.Error(tokens.At(at),
-                             "the one-row matrix '" + name + "' has only row 0; index it as " + name + "[0]");
-                continue;
-            }
-            tokens.Replace(at, close, "");
-            at = close + 1;
-            if (!tokens.Is(at, "[")) {
-                continue;
-            }
-            close = tokens.Match(at);
-            if (close >= tokens.Size() || columns != 1) {
-                continue;  // m[0][c] is the vector's component c
-            }
-        } else {
-            at = close + 1;
-            if (!tokens.Is(at, "[")) {
-                continue;  // m[r]: the one column's element r, the vector's component r
-            }
-            close = tokens.Match(at);
-            if (close >= tokens.Size()) {
-                continue;
-            }
-        }
-        // m[r][0] of a one-column matrix: component r, already taken by m[r].
-        if (close == at + 2 && tokens.Text(at + 1) == "0") {
-            tokens.Replace(at, close, "");
-        } else {
-            tokens.Error(tokens.At(at), "the one-column matrix '" + name + "' has only column 0");
-        }
+        RewriteElementIndices(tokens, at, rows, columns, name);
     }
 }
 

@@ -14,7 +14,6 @@ public:
 
     void Run(LexedText& out)
     {
-        std::vector<Token>& tokens = out.tokens;
         bool lineStart = true;
         while (cursor < source.size()) {
             const char c = source[cursor];
@@ -66,43 +65,48 @@ public:
                 return;
             }
             lineStart = false;
-            Token t{TokenKind::Punct, cursor, cursor, cursorLine, cursorColumn, {}};
-            if (IsIdentStart(c)) {
-                t.kind = TokenKind::Identifier;
-                while (cursor < source.size() && IsIdentChar(source[cursor])) {
-                    Advance();
-                }
-            } else if (std::isdigit(static_cast<unsigned char>(c)) ||
-                       (c == '.' && std::isdigit(static_cast<unsigned char>(Peek(1))))) {
-                t.kind = TokenKind::Number;
-                const bool hex = c == '0' && (Peek(1) == 'x' || Peek(1) == 'X');
-                while (cursor < source.size() && (IsIdentChar(source[cursor]) || source[cursor] == '.')) {
-                    const bool exponent = !hex && (source[cursor] == 'e' || source[cursor] == 'E') &&
-                                          (Peek(1) == '+' || Peek(1) == '-');
-                    Advance();
-                    if (exponent) {
-                        Advance();
-                    }
-                }
-            } else if (c == '"') {
-                t.kind = TokenKind::String;
-                Advance();
-                while (cursor < source.size() && source[cursor] != '"' && source[cursor] != '\n') {
-                    Advance();
-                }
-                if (cursor < source.size() && source[cursor] == '"') {
-                    Advance();
-                }
-            } else {
-                Advance();
-            }
-            t.end = cursor;
-            t.text = source.substr(t.begin, t.end - t.begin);
-            tokens.push_back(std::move(t));
+            out.tokens.push_back(ReadToken(c));
         }
     }
 
 private:
+    // The token at the cursor, which starts with `c` and is no blank, comment or directive.
+    Token ReadToken(char c)
+    {
+        Token t{TokenKind::Punct, cursor, cursor, cursorLine, cursorColumn, {}};
+        if (IsIdentStart(c)) {
+            t.kind = TokenKind::Identifier;
+            while (cursor < source.size() && IsIdentChar(source[cursor])) {
+                Advance();
+            }
+        } else if (std::isdigit(static_cast<unsigned char>(c)) ||
+                   (c == '.' && std::isdigit(static_cast<unsigned char>(Peek(1))))) {
+            t.kind = TokenKind::Number;
+            const bool hex = c == '0' && (Peek(1) == 'x' || Peek(1) == 'X');
+            while (cursor < source.size() && (IsIdentChar(source[cursor]) || source[cursor] == '.')) {
+                const bool exponent = !hex && (source[cursor] == 'e' || source[cursor] == 'E') &&
+                                      (Peek(1) == '+' || Peek(1) == '-');
+                Advance();
+                if (exponent) {
+                    Advance();
+                }
+            }
+        } else if (c == '"') {
+            t.kind = TokenKind::String;
+            Advance();
+            while (cursor < source.size() && source[cursor] != '"' && source[cursor] != '\n') {
+                Advance();
+            }
+            if (cursor < source.size() && source[cursor] == '"') {
+                Advance();
+            }
+        } else {
+            Advance();
+        }
+        t.end = cursor;
+        t.text = source.substr(t.begin, t.end - t.begin);
+        return t;
+    }
     char Peek(int k) const
     {
         const auto at = static_cast<std::ptrdiff_t>(cursor) + k;

@@ -154,21 +154,10 @@ private:
                 continue;
             }
             if (w == "(" && k >= 1 && IsIdent(k - 1) && k >= 2 && (IsIdent(k - 2) || Is(k - 2, ">"))) {
-                const std::size_t close = Match(k);
-                if (close < tokens.size()) {
-                    std::size_t after = close + 1;
-                    std::string semantic;
-                    if (Is(after, ":") && IsIdent(after + 1)) {
-                        semantic = tokens[after + 1].text;
-                        after += 2;
-                    }
-                    if (Is(after, "{")) {
-                        Function(statementStart, k - 1, close, semantic);
-                        const std::size_t end = Match(after);
-                        k = end < tokens.size() ? end + 1 : tokens.size();
-                        statementStart = k;
-                        continue;
-                    }
+                if (const std::size_t next = FunctionDefinition(statementStart, k); next != 0) {
+                    k = next;
+                    statementStart = k;
+                    continue;
                 }
             }
             if (w == "=") {
@@ -192,6 +181,28 @@ private:
             }
             ++k;
         }
+    }
+
+    // A function definition whose parameter list opens at k (`type name(...) [: semantic] {`):
+    // records it and returns the index after its body; 0 when none starts there.
+    std::size_t FunctionDefinition(std::size_t statementStart, std::size_t k)
+    {
+        const std::size_t close = Match(k);
+        if (close >= tokens.size()) {
+            return 0;
+        }
+        std::size_t after = close + 1;
+        std::string semantic;
+        if (Is(after, ":") && IsIdent(after + 1)) {
+            semantic = tokens[after + 1].text;
+            after += 2;
+        }
+        if (!Is(after, "{")) {
+            return 0;
+        }
+        Function(statementStart, k - 1, close, semantic);
+        const std::size_t end = Match(after);
+        return end < tokens.size() ? end + 1 : tokens.size();
     }
 
     static bool IsShaderType(const std::string& w)
@@ -705,10 +716,12 @@ private:
         return end + 1;
     }
 
+    // Token ranges [first, second) of a call's arguments.
+    using ArgumentSpans = std::vector<std::pair<std::size_t, std::size_t>>;
     // Splits the arguments between parentheses open and close at top-level commas.
-    std::vector<std::pair<std::size_t, std::size_t>> Arguments(std::size_t open, std::size_t close) const
+    ArgumentSpans Arguments(std::size_t open, std::size_t close) const
     {
-        std::vector<std::pair<std::size_t, std::size_t>> args;
+        ArgumentSpans args;
         if (close == open + 1) {
             return args;
         }
@@ -757,73 +770,12 @@ private:
             const EffectSourceLocation where = At(k);
             const auto setter = kSetters.find(what);
             if (setter != kSetters.end()) {
-                if (args.size() != 1) {
-                    Error(where, what + " takes one argument");
+                if (!SetShader(what, setter->second, args, where, pass)) {
                     return false;
-                }
-                auto& slot = pass.shaders[static_cast<std::size_t>(setter->second)];
-                if (IsNull(args[0].first, args[0].second)) {
-                    slot.reset();
-                } else if (args[0].second == args[0].first + 1 && IsIdent(args[0].first)) {
-                    // A shader variable declared earlier at file scope.
-                    const std::string& name = tokens[args[0].first].text;
-                    const auto var = effect.shaderVariables.find(name);
-                    if (var == effect.shaderVariables.end()) {
-                        Report(At(args[0].first), true, "X3004", "undeclared shader variable '" + name + "'");
-                        return false;
-                    }
-                    if (var->second.stage != setter->second) {
-                        Error(At(args[0].first), "'" + name + "' is not a shader of the stage " + what + " sets");
-                        return false;
-                    }
-                    slot = var->second.call;
-                } else {
-                    EffectEntryCall call;
-                    if (!CompileShaderCall(args[0].first, args[0].second, setter->second, call)) {
-                        return false;
-                    }
-                    slot = std::move(call);
                 }
             } else if (what == "SetRasterizerState" || what == "SetDepthStencilState" || what == "SetBlendState") {
-                const std::size_t wanted = what == "SetRasterizerState" ? 1 : what == "SetDepthStencilState" ? 2 : 3;
-                if (args.size() != wanted) {
-                    Error(where, what + " takes " + std::to_string(wanted) + " argument" + (wanted == 1 ? "" : "s"));
+                if (!SetState(what, args, where, pass)) {
                     return false;
-                }
-                EffectStateRef ref;
-                ref.set = true;
-                ref.where = At(args[0].first);
-                if (IsNull(args[0].first, args[0].second)) {
-                    ref.null = true;
-                } else if (args[0].second == args[0].first + 1 && IsIdent(args[0].first)) {
-                    ref.name = tokens[args[0].first].text;
-                } else {
-                    Error(ref.where, "expected a state name or NULL in " + what);
-                    return false;
-                }
-                if (what == "SetRasterizerState") {
-                    pass.rasterizer = ref;
-                } else if (what == "SetDepthStencilState") {
-                    pass.depthStencil = ref;
-                    float r = 0;
-                    if (!FloatValue(args[1].first, args[1].second, r) || r < 0 || r > 255) {
-                        Error(At(args[1].first), "bad stencil reference in SetDepthStencilState");
-                        return false;
-                    }
-                    pass.stencilRef = static_cast<std::uint32_t>(r);
-                } else {
-                    pass.blend = ref;
-                    if (!Float4Value(args[1].first, args[1].second, pass.blendFactor)) {
-                        Error(At(args[1].first), "expected float4(r, g, b, a) as the blend factor");
-                        return false;
-                    }
-                    double mask = 0;
-                    if (args[2].second != args[2].first + 1 || !ParseNumber(tokens[args[2].first].text, mask) ||
-                        mask < 0 || mask > 0xFFFFFFFFu) {
-                        Error(At(args[2].first), "bad sample mask in SetBlendState");
-                        return false;
-                    }
-                    pass.sampleMask = static_cast<std::uint32_t>(mask);
                 }
             } else {
                 Error(where, "unknown pass state '" + what + "'");
@@ -833,6 +785,88 @@ private:
             if (!Expect(k, ";")) {
                 return false;
             }
+        }
+        return true;
+    }
+
+    // SetVertexShader(...) and the other stages' setters: NULL, a shader variable of the stage, or
+    // CompileShader(...).
+    bool SetShader(const std::string& what, StageKind stage, const ArgumentSpans& args,
+                   const EffectSourceLocation& where, EffectSourcePass& pass)
+    {
+        if (args.size() != 1) {
+            Error(where, what + " takes one argument");
+            return false;
+        }
+        auto& slot = pass.shaders[static_cast<std::size_t>(stage)];
+        if (IsNull(args[0].first, args[0].second)) {
+            slot.reset();
+        } else if (args[0].second == args[0].first + 1 && IsIdent(args[0].first)) {
+            // A shader variable declared earlier at file scope.
+            const std::string& name = tokens[args[0].first].text;
+            const auto var = effect.shaderVariables.find(name);
+            if (var == effect.shaderVariables.end()) {
+                Report(At(args[0].first), true, "X3004", "undeclared shader variable '" + name + "'");
+                return false;
+            }
+            if (var->second.stage != stage) {
+                Error(At(args[0].first), "'" + name + "' is not a shader of the stage " + what + " sets");
+                return false;
+            }
+            slot = var->second.call;
+        } else {
+            EffectEntryCall call;
+            if (!CompileShaderCall(args[0].first, args[0].second, stage, call)) {
+                return false;
+            }
+            slot = std::move(call);
+        }
+        return true;
+    }
+
+    // SetRasterizerState(s), SetDepthStencilState(s, stencilRef), SetBlendState(s, factor, mask).
+    bool SetState(const std::string& what, const ArgumentSpans& args, const EffectSourceLocation& where,
+                  EffectSourcePass& pass)
+    {
+        const std::size_t wanted = what == "SetRasterizerState" ? 1 : what == "SetDepthStencilState" ? 2 : 3;
+        if (args.size() != wanted) {
+            Error(where, what + " takes " + std::to_string(wanted) + " argument" + (wanted == 1 ? "" : "s"));
+            return false;
+        }
+        EffectStateRef ref;
+        ref.set = true;
+        ref.where = At(args[0].first);
+        if (IsNull(args[0].first, args[0].second)) {
+            ref.null = true;
+        } else if (args[0].second == args[0].first + 1 && IsIdent(args[0].first)) {
+            ref.name = tokens[args[0].first].text;
+        } else {
+            Error(ref.where, "expected a state name or NULL in " + what);
+            return false;
+        }
+        if (what == "SetRasterizerState") {
+            pass.rasterizer = ref;
+        } else if (what == "SetDepthStencilState") {
+            pass.depthStencil = ref;
+            float r = 0;
+            if (!FloatValue(args[1].first, args[1].second, r) || r < 0 || r > 255) {
+                Error(At(args[1].first), "bad stencil reference in SetDepthStencilState");
+                return false;
+            }
+            pass.stencilRef = static_cast<std::uint32_t>(r);
+        } else {
+            pass.blend = ref;
+            if (!Float4Value(args[1].first, args[1].second, pass.blendFactor)) {
+                Error(At(args[1].first), "expected float4(r, g, b, a) as the blend factor");
+                return false;
+            }
+            double mask = 0;
+            if (args[2].second != args[2].first + 1 || !ParseNumber(tokens[args[2].first].text, mask) || mask < 0 ||
+                mask > 0xFFFFFFFFu) {
+                Error(At(args[2].first), "bad sample mask in SetBlendState");
+                return false;
+            }
+            pass.sampleMask = static_cast<std::uint32_t>(mask);
         }
         return true;
     }

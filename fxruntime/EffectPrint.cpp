@@ -98,11 +98,9 @@ std::string TypeName(const EffectVariable& v)
     return t.str();
 }
 
-}  // namespace
-
-std::string PrintEffect(const EffectBlob& blob, const EffectPrintOptions& options)
+// Each technique's passes: their shaders by index and their states by name.
+void PrintTechniques(std::ostream& o, const EffectBlob& blob)
 {
-    std::ostringstream o;
     o << "techniques " << blob.techniques.size() << "\n";
     for (const EffectTechnique& t : blob.techniques) {
         o << "  technique " << t.name << "\n";
@@ -126,6 +124,11 @@ std::string PrintEffect(const EffectBlob& blob, const EffectPrintOptions& option
             o << "\n";
         }
     }
+}
+
+// Each shader's stage blob: inputs, buffers, textures and images, and its GLSL when asked for.
+void PrintShaders(std::ostream& o, const EffectBlob& blob, const EffectPrintOptions& options)
+{
     o << "shaders " << blob.shaders.size() << "\n";
     for (std::size_t i = 0; i < blob.shaders.size(); ++i) {
         const EffectShader& s = blob.shaders[i];
@@ -154,6 +157,11 @@ std::string PrintEffect(const EffectBlob& blob, const EffectPrintOptions& option
             o << stage.glsl << "\n";
         }
     }
+}
+
+// The constant buffers and the variables with their places in them (or their slots).
+void PrintBuffersAndVariables(std::ostream& o, const EffectBlob& blob)
+{
     o << "constant buffers " << blob.constantBuffers.size() << "\n";
     for (const EffectConstantBuffer& b : blob.constantBuffers) {
         o << "  " << b.name << " slot " << b.slot << " size " << b.initialData.size();
@@ -199,6 +207,11 @@ std::string PrintEffect(const EffectBlob& blob, const EffectPrintOptions& option
         }
         o << "\n";
     }
+}
+
+// The state objects field by field; a blend target after the first that keeps the defaults is left out.
+void PrintStates(std::ostream& o, const EffectBlob& blob)
+{
     o << "samplers " << blob.samplers.size() << "\n";
     for (const EffectSamplerDesc& s : blob.samplers) {
         o << "  " << s.name << " filter " << Hex(s.filter) << " address " << s.addressU << " " << s.addressV << " "
@@ -245,5 +258,16 @@ std::string PrintEffect(const EffectBlob& blob, const EffectPrintOptions& option
               << " mask " << Hex(t.renderTargetWriteMask) << "\n";
         }
     }
+}
+
+}  // namespace
+
+std::string PrintEffect(const EffectBlob& blob, const EffectPrintOptions& options)
+{
+    std::ostringstream o;
+    PrintTechniques(o, blob);
+    PrintShaders(o, blob, options);
+    PrintBuffersAndVariables(o, blob);
+    PrintStates(o, blob);
     return o.str();
 }

@@ -321,6 +321,14 @@ private:
     ~EffectObject() override { variables.clear(); }
 
     void BindStage(const StageShader& shader, ID3D11DeviceContext* context);
+    // Build's steps, in its order: the buffers with their first contents, the variables and the
+    // slots they take, each shader with the bindings its stage makes, the state objects.
+    HRESULT BuildBuffers();
+    void BuildVariables();
+    HRESULT BuildShader(const EffectShader& s);
+    // Whether every binding a stage makes names a slot the effect fills.
+    bool BindingsKnown(const StageShader& stored) const;
+    HRESULT BuildStates();
 
     EffectBlob blob;
     ComPtr<ID3D11Device> device;
@@ -964,7 +972,26 @@ HRESULT CreateStates(ID3D11Device* device, HRESULT (ID3D11Device::*create)(const
 HRESULT EffectObject::Build(ID3D11Device* pDevice)
 {
     device = pDevice;
+    if (const HRESULT hr = BuildBuffers(); FAILED(hr)) {
+        return hr;
+    }
+    BuildVariables();
+    for (const EffectShader& s : blob.shaders) {
+        if (const HRESULT hr = BuildShader(s); FAILED(hr)) {
+            return hr;
+        }
+    }
+    if (const HRESULT hr = BuildStates(); FAILED(hr)) {
+        return hr;
+    }
+    for (const EffectTechnique& t : blob.techniques) {
+        techniques.push_back(std::make_unique<TechniqueImpl>(this, &t));
+    }
+    return S_OK;
+}
 
+HRESULT EffectObject::BuildBuffers()
+{
     bufferAtSlot.assign(kEffectMaxBuffers, -1);
     for (const EffectConstantBuffer& b : blob.constantBuffers) {
         ConstantBuffer cb;
@@ -985,7 +1012,11 @@ HRESULT EffectObject::Build(ID3D11Device* pDevice)
         bufferAtSlot[b.slot] = static_cast<int>(buffers.size());
         buffers.push_back(std::move(cb));
     }
+    return S_OK;
+}
 
+void EffectObject::BuildVariables()
+{
     for (const EffectVariable& v : blob.variables) {
         variables.push_back(std::make_unique<VariableCore>(this, &v));
         VariableCore* core = variables.back().get();
@@ -1004,76 +1035,86 @@ HRESULT EffectObject::Build(ID3D11Device* pDevice)
             uavAtSlot[v.slot] = core;
         }
     }
+}
 
-    for (const EffectShader& s : blob.shaders) {
-        // Parsed with the effect, which checked every slot it names.
-        const StageBlob& stage = s.parsed;
-        StageShader shader;
-        shader.stage = s.stage;
-        HRESULT hr = S_OK;
-        switch (s.stage) {
-        case StageKind::Vertex:
-            hr = device->CreateVertexShader(s.code.data(), s.code.size(), nullptr, shader.vs.Put());
-            // As in Direct3D, the vertex shader's own bytecode carries the signature input layouts
-            // are made against.
-            shader.inputSignature = &s.code;
-            break;
-        case StageKind::Pixel:
-            hr = device->CreatePixelShader(s.code.data(), s.code.size(), nullptr, shader.ps.Put());
-            break;
-        case StageKind::Compute:
-            hr = device->CreateComputeShader(s.code.data(), s.code.size(), nullptr, shader.cs.Put());
-            break;
-        default: hr = E_NOTIMPL; break;  // the device has no hull, domain or geometry stage
-        }
-        shaders.push_back(shader);
-        if (FAILED(hr)) {
-            return hr;
-        }
-        const std::string label = ShaderLabel(blob, shaders.size() - 1);
-        Label(shader.vs.Get(), label);
-        Label(shader.ps.Get(), label);
-        Label(shader.cs.Get(), label);
-        std::set<std::uint32_t> cbs, textures, samplers, images;
-        for (const StageConstantBuffer& b : stage.constantBuffers) {
-            cbs.insert(b.binding);
-        }
-        for (const StageTexture& t : stage.textures) {
-            textures.insert(t.slot);
-            if (t.samplerSlot != kStageNoSampler) {
-                samplers.insert(t.samplerSlot);
-            }
-        }
-        for (const StageImage& i : stage.images) {
-            images.insert(i.unit);
-        }
-        StageShader& stored = shaders.back();
-        stored.constantBuffers.assign(cbs.begin(), cbs.end());
-        stored.textureSlots.assign(textures.begin(), textures.end());
-        stored.samplerSlots.assign(samplers.begin(), samplers.end());
-        stored.imageUnits.assign(images.begin(), images.end());
-        for (std::uint32_t slot : stored.textureSlots) {
-            if (slot >= textureAtSlot.size() || textureAtSlot[slot].core == nullptr) {
-                return D3DXERR_INVALIDDATA;
-            }
-        }
-        for (std::uint32_t unit : stored.imageUnits) {
-            if (unit >= uavAtSlot.size() || uavAtSlot[unit] == nullptr) {
-                return D3DXERR_INVALIDDATA;
-            }
-        }
-        for (std::uint32_t slot : stored.constantBuffers) {
-            if (slot >= bufferAtSlot.size() || bufferAtSlot[slot] < 0) {
-                return D3DXERR_INVALIDDATA;
-            }
-        }
-        for (std::uint32_t slot : stored.samplerSlots) {
-            if (slot >= blob.samplers.size()) {
-                return D3DXERR_INVALIDDATA;
-            }
+HRESULT EffectObject::BuildShader(const EffectShader& s)
+{
+    // Parsed with the effect, which checked every slot it names.
+    const StageBlob& stage = s.parsed;
+    StageShader shader;
+    shader.stage = s.stage;
+    HRESULT hr = S_OK;
+    switch (s.stage) {
+    case StageKind::Vertex:
+        hr = device->CreateVertexShader(s.code.data(), s.code.size(), nullptr, shader.vs.Put());
+        // As in Direct3D, the vertex shader's own bytecode carries the signature input layouts
+        // are made against.
+        shader.inputSignature = &s.code;
+        break;
+    case StageKind::Pixel:
+        hr = device->CreatePixelShader(s.code.data(), s.code.size(), nullptr, shader.ps.Put());
+        break;
+    case StageKind::Compute:
+        hr = device->CreateComputeShader(s.code.data(), s.code.size(), nullptr, shader.cs.Put());
+        break;
+    default: hr = E_NOTIMPL; break;  // the device has no hull, domain or geometry stage
+    }
+    shaders.push_back(shader);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    const std::string label = ShaderLabel(blob, shaders.size() - 1);
+    Label(shader.vs.Get(), label);
+    Label(shader.ps.Get(), label);
+    Label(shader.cs.Get(), label);
+    std::set<std::uint32_t> cbs, textures, samplers, images;
+    for (const StageConstantBuffer& b : stage.constantBuffers) {
+        cbs.insert(b.binding);
+    }
+    for (const StageTexture& t : stage.textures) {
+        textures.insert(t.slot);
+        if (t.samplerSlot != kStageNoSampler) {
+            samplers.insert(t.samplerSlot);
         }
     }
+    for (const StageImage& i : stage.images) {
+        images.insert(i.unit);
+    }
+    StageShader& stored = shaders.back();
+    stored.constantBuffers.assign(cbs.begin(), cbs.end());
+    stored.textureSlots.assign(textures.begin(), textures.end());
+    stored.samplerSlots.assign(samplers.begin(), samplers.end());
+    stored.imageUnits.assign(images.begin(), images.end());
+    return BindingsKnown(stored) ? S_OK : D3DXERR_INVALIDDATA;
+}
 
+bool EffectObject::BindingsKnown(const StageShader& stored) const
+{
+    for (std::uint32_t slot : stored.textureSlots) {
+        if (slot >= textureAtSlot.size() || textureAtSlot[slot].core == nullptr) {
+            return false;
+        }
+    }
+    for (std::uint32_t unit : stored.imageUnits) {
+        if (unit >= uavAtSlot.size() || uavAtSlot[unit] == nullptr) {
+            return false;
+        }
+    }
+    for (std::uint32_t slot : stored.constantBuffers) {
+        if (slot >= bufferAtSlot.size() || bufferAtSlot[slot] < 0) {
+            return false;
+        }
+    }
+    for (std::uint32_t slot : stored.samplerSlots) {
+        if (slot >= blob.samplers.size()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+HRESULT EffectObject::BuildStates()
+{
     HRESULT states = CreateStates(device.Get(), &ID3D11Device::CreateSamplerState, blob.samplers, samplerStates);
     if (SUCCEEDED(states)) {
         states = CreateStates(device.Get(), &ID3D11Device::CreateRasterizerState, blob.rasterizerStates,
@@ -1086,14 +1127,7 @@ HRESULT EffectObject::Build(ID3D11Device* pDevice)
     if (SUCCEEDED(states)) {
         states = CreateStates(device.Get(), &ID3D11Device::CreateBlendState, blob.blendStates, blendStates);
     }
-    if (FAILED(states)) {
-        return states;
-    }
-
-    for (const EffectTechnique& t : blob.techniques) {
-        techniques.push_back(std::make_unique<TechniqueImpl>(this, &t));
-    }
-    return S_OK;
+    return states;
 }
 
 }  // namespace
