@@ -12,25 +12,32 @@ tidy=$(command -v clang-tidy-14 || command -v clang-tidy || true)
 [ -f "$build/compile_commands.json" ] ||
     { echo "check-tidy: $build/compile_commands.json is missing (configure with CMAKE_EXPORT_COMPILE_COMMANDS=ON)" >&2; exit 1; }
 
-# The build's own list, so that a source the build does not compile is not checked either.
-scope=$(printf '%s' "$root" | sed 's/[][\.*^$+?(){}|]/\\&/g')'/(platform/d3d11|fxruntime)/'
-mapfile -t files < <(python3 - "$build/compile_commands.json" "^$scope.*\\.cpp\$" <<'EOF'
-import json, os, re, sys
-want = re.compile(sys.argv[2])
-paths = {os.path.normpath(os.path.join(e["directory"], e["file"])) for e in json.load(open(sys.argv[1]))}
-print("\n".join(sorted(p for p in paths if want.search(p))))
-EOF
-)
-[ -n "${files[0]:-}" ] || { echo "check-tidy: $build compiles no source of $root/platform/d3d11 or fxruntime" >&2; exit 1; }
-
 logs=$(mktemp -d)
 trap 'rm -rf "$logs"' EXIT
+# The build's own list, so that a source the build does not compile is not checked either. A source
+# that other targets compile too (the fuzzers) is read once, as its own library compiles it: the
+# others' objects are named .../__/<folder>/<file>.o.
+scope=$(printf '%s' "$root" | sed 's/[][\.*^$+?(){}|]/\\&/g')'/(platform/d3d11|fxruntime)/'
+mapfile -t files < <(python3 -c '
+import json, os, re, sys
+want = re.compile(sys.argv[2])
+chosen = {}
+for e in json.load(open(sys.argv[1])):
+    path = os.path.normpath(os.path.join(e["directory"], e["file"]))
+    if want.search(path) and (path not in chosen or "/__/" in chosen[path].get("command", "")):
+        chosen[path] = e
+json.dump(list(chosen.values()), open(os.path.join(sys.argv[3], "compile_commands.json"), "w"))
+print("\n".join(sorted(chosen)))
+' "$build/compile_commands.json" "^$scope.*\\.cpp\$" "$logs")
+[ -n "${files[0]:-}" ] || { echo "check-tidy: $build compiles no source of $root/platform/d3d11 or fxruntime" >&2; exit 1; }
+
 # -Wno-error: a warning only clang gives, under the release build's -Werror, is the compiler's
 # business, not this check's; the same for a GCC warning option clang does not know.
 printf '%s\n' "${files[@]}" | xargs -d '\n' -n 1 -P "$(nproc)" sh -c '
-    log="$3/$(printf %s "$4" | tr / _)"
+    log="$1/$(printf %s "$3" | tr / _)"
     "$0" -p "$1" --quiet --header-filter="^$2" --extra-arg=-Wno-unknown-warning-option --extra-arg=-Wno-error \
-        "$4" >"$log.log" 2>&1 || echo "$4" >"$log.failed"' "$tidy" "$build" "$scope" "$logs"
+        "$3" >"$log.log" 2>&1 || echo "$3" >"$log.failed"' "$tidy" "$logs" "$scope"
+
 failed=$(find "$logs" -name "*.failed" | wc -l)
 if [ "$failed" -eq 0 ]; then
     echo "check-tidy: ${#files[@]} files of platform/d3d11 and fxruntime pass .clang-tidy"
