@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   # toolchain; clang's sanitizer runtimes are only a recommendation of clang, which a minimal
   # install leaves out, and the sanitizer build cannot link without them
-  build-essential cmake ninja-build clang libclang-rt-14-dev clang-format pkg-config
+  build-essential cmake ninja-build clang libclang-rt-14-dev clang-format clang-tidy pkg-config
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev libtinyobjloader-dev valgrind
   # window, input, audio
