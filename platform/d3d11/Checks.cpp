@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
+#include <type_traits>
 
 #include "platform/d3d11/GlRecords.h"
+#include "platform/d3d11/StateFields.h"
 
 namespace d3dgl {
 
@@ -93,6 +96,26 @@ Verdict CheckInitialData(const D3D11_SUBRESOURCE_DATA* initialData, UINT subreso
 
 // A mip count of 0 is the full chain; every subresource (slices times levels) needs data where any
 // is given, and an immutable texture needs it.
+// The first field of the description that the description uses and that is outside its domain,
+// named in the refusal ("RenderTarget[1].SrcBlend", "BackFaceStencilPass").
+template <typename Desc, typename Unused>
+Verdict OutOfDomain(Rule rule, const Desc& desc, Unused unused)
+{
+    Verdict broken;
+    VisitFields(desc, [&](const FieldInfo& f, const auto& member) {
+        using Member = std::remove_cvref_t<decltype(member)>;
+        if constexpr (std::is_integral_v<Member> || std::is_enum_v<Member>) {
+            if (broken || f.domain == FieldDomain::Bool || unused(f) ||
+                InDomain(f.domain, static_cast<std::uint32_t>(member))) {
+                return;
+            }
+            broken = f.target >= 0 ? Broken(rule, "RenderTarget[%d].%s", f.target, f.name)
+                                   : Broken(rule, "%s%s", f.group, f.name);
+        }
+    });
+    return broken;
+}
+
 Verdict CheckMipsAndData(UINT full, UINT slices, D3D11_USAGE usage, const D3D11_SUBRESOURCE_DATA* initialData,
                          UINT& mipLevels)
 {
@@ -357,34 +380,12 @@ Verdict CheckUnorderedAccessView(ViewedTexture texture, const D3D11_UNORDERED_AC
 
 // ---- state objects ----
 
-bool ValidBlend(UINT blend)
-{
-    return blend >= D3D11_BLEND_ZERO && blend <= 19 && blend != 12 && blend != 13;
-}
-bool ValidBlendOperation(UINT operation)
-{
-    return operation >= D3D11_BLEND_OP_ADD && operation <= D3D11_BLEND_OP_MAX;
-}
-bool ValidCompare(UINT comparison)
-{
-    return comparison >= D3D11_COMPARISON_NEVER && comparison <= D3D11_COMPARISON_ALWAYS;
-}
-bool ValidStencilOperation(UINT operation)
-{
-    return operation >= D3D11_STENCIL_OP_KEEP && operation <= D3D11_STENCIL_OP_DECR;
-}
-bool ValidAddress(UINT address)
-{
-    return address >= D3D11_TEXTURE_ADDRESS_WRAP && address <= D3D11_TEXTURE_ADDRESS_MIRROR_ONCE;
-}
-
 Verdict CheckRasterizer(const D3D11_RASTERIZER_DESC* d)
 {
-    if (d == nullptr || (d->FillMode != D3D11_FILL_SOLID && d->FillMode != D3D11_FILL_WIREFRAME) ||
-        d->CullMode < D3D11_CULL_NONE || d->CullMode > D3D11_CULL_BACK) {
+    if (d == nullptr) {
         return Broken(Rule::RasterizerDescription);
     }
-    return {};
+    return OutOfDomain(Rule::RasterizerDescription, *d, [](const FieldInfo&) { return false; });
 }
 
 Verdict CheckBlend(const D3D11_BLEND_DESC* d)
@@ -393,46 +394,41 @@ Verdict CheckBlend(const D3D11_BLEND_DESC* d)
         return Broken(Rule::BlendDescription);
     }
     const int used = d->IndependentBlendEnable ? 8 : 1;
-    for (int i = 0; i < used; ++i) {
-        const D3D11_RENDER_TARGET_BLEND_DESC& t = d->RenderTarget[i];
-        // The factors of a disabled target are not looked at.
-        if (t.RenderTargetWriteMask > 0xF ||
-            (t.BlendEnable && (!ValidBlend(t.SrcBlend) || !ValidBlend(t.DestBlend) || !ValidBlend(t.SrcBlendAlpha) ||
-                               !ValidBlend(t.DestBlendAlpha) || !ValidBlendOperation(t.BlendOp) ||
-                               !ValidBlendOperation(t.BlendOpAlpha)))) {
-            return Broken(Rule::BlendDescription, "render target %d", i);
-        }
-    }
-    return {};
+    return OutOfDomain(Rule::BlendDescription, *d, [&](const FieldInfo& f) {
+        const bool factor = f.domain == FieldDomain::Blend || f.domain == FieldDomain::BlendOp;
+        return f.target >= used || (factor && !d->RenderTarget[f.target].BlendEnable);
+    });
 }
 
 Verdict CheckDepthStencil(const D3D11_DEPTH_STENCIL_DESC* d)
 {
-    if (d == nullptr || d->DepthWriteMask > D3D11_DEPTH_WRITE_MASK_ALL ||
-        (d->DepthEnable && !ValidCompare(d->DepthFunc))) {
+    if (d == nullptr) {
         return Broken(Rule::DepthStencilDescription);
     }
-    if (d->StencilEnable) {
-        for (const D3D11_DEPTH_STENCILOP_DESC* f : {&d->FrontFace, &d->BackFace}) {
-            if (!ValidStencilOperation(f->StencilFailOp) || !ValidStencilOperation(f->StencilDepthFailOp) ||
-                !ValidStencilOperation(f->StencilPassOp) || !ValidCompare(f->StencilFunc)) {
-                return Broken(Rule::DepthStencilDescription, f == &d->FrontFace ? "front face" : "back face");
-            }
-        }
-    }
-    return {};
+    return OutOfDomain(Rule::DepthStencilDescription, *d, [&](const FieldInfo& f) {
+        const bool face = *f.group != '\0';
+        return (face && !d->StencilEnable) || (std::strcmp(f.name, "DepthFunc") == 0 && !d->DepthEnable);
+    });
 }
 
 Verdict CheckSampler(const D3D11_SAMPLER_DESC* d)
 {
-    if (d == nullptr || (d->Filter & ~0xD5u) != 0 || !ValidAddress(d->AddressU) || !ValidAddress(d->AddressV) ||
-        !ValidAddress(d->AddressW) || d->MaxAnisotropy > 16 || !(d->MinLOD <= d->MaxLOD)) {
+    if (d == nullptr) {
         return Broken(Rule::SamplerDescription);
     }
     const bool comparison = (d->Filter & 0x80) != 0;
+    Verdict broken = OutOfDomain(Rule::SamplerDescription, *d, [&](const FieldInfo& f) {
+        return std::strcmp(f.name, "ComparisonFunc") == 0 && !comparison;
+    });
+    if (broken) {
+        return broken;
+    }
     const bool anisotropic = (d->Filter & 0x40) != 0;
-    if ((comparison && !ValidCompare(d->ComparisonFunc)) || (anisotropic && d->MaxAnisotropy < 1)) {
-        return Broken(Rule::SamplerDescription);
+    if (anisotropic && d->MaxAnisotropy < 1) {
+        return Broken(Rule::SamplerDescription, "MaxAnisotropy");
+    }
+    if (!(d->MinLOD <= d->MaxLOD)) {
+        return Broken(Rule::SamplerDescription, "MinLOD above MaxLOD");
     }
     return {};
 }

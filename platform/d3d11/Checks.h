@@ -71,12 +71,9 @@ Verdict CheckUnorderedAccessView(ViewedTexture texture, const D3D11_UNORDERED_AC
                                  D3D11_UNORDERED_ACCESS_VIEW_DESC& resolved);
 
 // ---- state objects ----
-bool ValidBlend(UINT blend);
-bool ValidBlendOperation(UINT operation);
-bool ValidCompare(UINT comparison);
-bool ValidStencilOperation(UINT operation);
-bool ValidAddress(UINT address);
-
+// Every field in its domain (StateFields.h), where the description uses it: a disabled test's
+// function, a disabled blend target's factors, the comparison of a sampler that does not compare are
+// not looked at. The effect compiler and the effect blob's reader hold states to these too.
 Verdict CheckRasterizer(const D3D11_RASTERIZER_DESC* desc);
 Verdict CheckBlend(const D3D11_BLEND_DESC* desc);
 Verdict CheckDepthStencil(const D3D11_DEPTH_STENCIL_DESC* desc);

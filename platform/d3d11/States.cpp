@@ -1,24 +1,35 @@
 // State objects: validated, translated to their GL records once, and shared by description.
 #include <string>
+#include <type_traits>
 
 #include "platform/d3d11/Checks.h"
 #include "platform/d3d11/DeviceObjects.h"
+#include "platform/d3d11/StateFields.h"
 
 namespace d3dgl {
 
 namespace {
 
-// The description's bytes that matter, as a registry key.
-class KeyBuilder {
-public:
-    template <typename T>
-    KeyBuilder& Add(T value)
-    {
-        key.append(reinterpret_cast<const char*>(&value), sizeof value);
-        return *this;
-    }
+// The description's fields as a registry key: equal descriptions share one object. A BOOL counts
+// as true or false, whatever non-zero value it has.
+template <typename Desc>
+std::string KeyOf(const Desc& desc)
+{
     std::string key;
-};
+    const auto add = [&](const auto& value) { key.append(reinterpret_cast<const char*>(&value), sizeof value); };
+    VisitFields(desc, [&](const FieldInfo& f, const auto& member) {
+        if constexpr (std::is_array_v<std::remove_cvref_t<decltype(member)>>) {
+            for (const auto& element : member) {
+                add(element);
+            }
+        } else if (f.domain == FieldDomain::Bool) {
+            add(member != 0);
+        } else {
+            add(member);
+        }
+    });
+    return key;
+}
 
 // Returns the existing object for an equal description, AddRef'ed; else makes one from the record
 // and lets `finish` add what it needs (the GL sampler).
@@ -71,11 +82,7 @@ HRESULT DeviceImpl::CreateRasterizerState(const D3D11_RASTERIZER_DESC* d, ID3D11
     if (Verdict broken = CheckRasterizer(d)) {
         return Refuse(*broken);
     }
-    KeyBuilder k;
-    k.Add(d->FillMode).Add(d->CullMode).Add(d->FrontCounterClockwise != 0).Add(d->DepthBias).Add(d->DepthBiasClamp);
-    k.Add(d->SlopeScaledDepthBias).Add(d->DepthClipEnable != 0).Add(d->ScissorEnable != 0);
-    k.Add(d->MultisampleEnable != 0).Add(d->AntialiasedLineEnable != 0);
-    return Share<RasterizerStateImpl>(core, core->rasterizerStates, k.key, *d, TranslateRasterizer(*d), out);
+    return Share<RasterizerStateImpl>(core, core->rasterizerStates, KeyOf(*d), *d, TranslateRasterizer(*d), out);
 }
 
 HRESULT DeviceImpl::CreateBlendState(const D3D11_BLEND_DESC* d, ID3D11BlendState** out)
@@ -86,13 +93,7 @@ HRESULT DeviceImpl::CreateBlendState(const D3D11_BLEND_DESC* d, ID3D11BlendState
     if (Verdict broken = CheckBlend(d)) {
         return Refuse(*broken);
     }
-    KeyBuilder k;
-    k.Add(d->AlphaToCoverageEnable != 0).Add(d->IndependentBlendEnable != 0);
-    for (const D3D11_RENDER_TARGET_BLEND_DESC& t : d->RenderTarget) {
-        k.Add(t.BlendEnable != 0).Add(t.SrcBlend).Add(t.DestBlend).Add(t.BlendOp).Add(t.SrcBlendAlpha);
-        k.Add(t.DestBlendAlpha).Add(t.BlendOpAlpha).Add(t.RenderTargetWriteMask);
-    }
-    return Share<BlendStateImpl>(core, core->blendStates, k.key, *d, TranslateBlend(*d), out);
+    return Share<BlendStateImpl>(core, core->blendStates, KeyOf(*d), *d, TranslateBlend(*d), out);
 }
 
 HRESULT DeviceImpl::CreateDepthStencilState(const D3D11_DEPTH_STENCIL_DESC* d, ID3D11DepthStencilState** out)
@@ -103,13 +104,7 @@ HRESULT DeviceImpl::CreateDepthStencilState(const D3D11_DEPTH_STENCIL_DESC* d, I
     if (Verdict broken = CheckDepthStencil(d)) {
         return Refuse(*broken);
     }
-    KeyBuilder k;
-    k.Add(d->DepthEnable != 0).Add(d->DepthWriteMask).Add(d->DepthFunc).Add(d->StencilEnable != 0);
-    k.Add(d->StencilReadMask).Add(d->StencilWriteMask);
-    for (const D3D11_DEPTH_STENCILOP_DESC* f : {&d->FrontFace, &d->BackFace}) {
-        k.Add(f->StencilFailOp).Add(f->StencilDepthFailOp).Add(f->StencilPassOp).Add(f->StencilFunc);
-    }
-    return Share<DepthStencilStateImpl>(core, core->depthStates, k.key, *d, TranslateDepthStencil(*d), out);
+    return Share<DepthStencilStateImpl>(core, core->depthStates, KeyOf(*d), *d, TranslateDepthStencil(*d), out);
 }
 
 HRESULT DeviceImpl::CreateSamplerState(const D3D11_SAMPLER_DESC* d, ID3D11SamplerState** out)
@@ -123,12 +118,8 @@ HRESULT DeviceImpl::CreateSamplerState(const D3D11_SAMPLER_DESC* d, ID3D11Sample
     if (!core->MakeCurrent()) {
         return DXGI_ERROR_DEVICE_REMOVED;
     }
-    KeyBuilder k;
-    k.Add(d->Filter).Add(d->AddressU).Add(d->AddressV).Add(d->AddressW).Add(d->MipLODBias).Add(d->MaxAnisotropy);
-    k.Add(d->ComparisonFunc).Add(d->BorderColor[0]).Add(d->BorderColor[1]).Add(d->BorderColor[2]);
-    k.Add(d->BorderColor[3]).Add(d->MinLOD).Add(d->MaxLOD);
     const SamplerGl record = TranslateSampler(*d, core->Caps().anisotropicFiltering);
-    return Share<SamplerStateImpl>(core, core->samplerStates, k.key, *d, record, out, [](SamplerStateImpl& s) {
+    return Share<SamplerStateImpl>(core, core->samplerStates, KeyOf(*d), *d, record, out, [](SamplerStateImpl& s) {
         const SamplerGl& gl = s.gl;
         glCreateSamplers(1, &s.sampler);
         glSamplerParameteri(s.sampler, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(gl.minFilter));

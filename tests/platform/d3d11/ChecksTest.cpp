@@ -421,7 +421,7 @@ TEST(Checks, DepthStencilDescription)
     d.BackFace.StencilPassOp = static_cast<D3D11_STENCIL_OP>(9);
     const Verdict back = d3dgl::CheckDepthStencil(&d);
     ASSERT_EQ(RuleOf(back), Rule::DepthStencilDescription);
-    EXPECT_EQ(back->detail, "back face");
+    EXPECT_EQ(back->detail, "BackFaceStencilPass");
 }
 
 TEST(Checks, SamplerDescription)
