@@ -3,9 +3,10 @@
 #include <spirv_cross/spirv.h>
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 #include <set>
+
+#include "fxruntime/SpirvModule.h"
 
 namespace {
 
@@ -18,8 +19,14 @@ std::uint32_t RoundUp(std::uint32_t v, std::uint32_t to)
 
 enum class Kind { Other, Scalar, Vector, Matrix, Array, Struct };
 
-// The SPIR-V types a uniform block can be made of, with the places of the layout decorations
-// (word indices into the module) so that they can be rewritten.
+// Where a layout decoration's literal is, so that it can be rewritten: an operand of one of the
+// module's instructions.
+struct OperandAt {
+    bool known = false;
+    std::size_t instruction = 0, operand = 0;
+};
+
+// The SPIR-V types a uniform block can be made of, with the places of their layout decorations.
 struct Type {
     Kind kind = Kind::Other;
     EffectBaseType base = EffectBaseType::Float;
@@ -28,17 +35,19 @@ struct Type {
     std::uint32_t columns = 0;     // matrices (SPIR-V columns, which are HLSL rows)
     std::uint32_t element = 0;     // arrays: element type; matrices: column type; vectors: component type
     std::uint32_t length = 0;      // arrays
-    std::size_t arrayStrideWord = 0;
+    OperandAt arrayStride;
     std::string name;  // structs
     std::vector<std::uint32_t> members;
     std::vector<std::string> memberNames;
-    std::vector<std::size_t> offsetWord, matrixStrideWord;
+    std::vector<OperandAt> offset, matrixStride;
     std::vector<bool> rowMajor;  // SPIR-V RowMajor, which is HLSL column_major
 };
 
+// The uniform blocks' types of a module read by SpirvModule (whose reading guarantees the operands
+// indexed here), and the edits of their layout decorations.
 class Module {
 public:
-    explicit Module(std::vector<std::uint32_t>& words) : words(words) { Read(); }
+    explicit Module(SpirvModule& spirv) : spirv(spirv) { Read(); }
 
     const Type* Find(std::uint32_t id) const
     {
@@ -47,10 +56,10 @@ public:
     }
     // The struct types of the Uniform-storage blocks, in the order their variables are declared.
     const std::vector<std::uint32_t>& Blocks() const { return blocks; }
-    void Patch(std::size_t word, std::uint32_t value)
+    void Patch(const OperandAt& at, std::uint32_t value)
     {
-        if (word != 0 && word < words.size()) {
-            words[word] = value;
+        if (at.known) {
+            spirv.SetOperand(at.instruction, at.operand, value);
         }
     }
 
@@ -64,134 +73,95 @@ private:
         std::map<std::pair<std::uint32_t, std::uint32_t>, std::string> memberNames;
         struct MemberDecoration {
             std::uint32_t type, member, decoration;
-            std::size_t word;
+            OperandAt literal;
         };
         std::vector<MemberDecoration> memberDecorations;
-        std::vector<std::pair<std::uint32_t, std::size_t>> arrayStrides;
+        std::vector<std::pair<std::uint32_t, OperandAt>> arrayStrides;
     };
 
     void Read()
     {
         Scan scan;
-        for (std::size_t i = 5; i < words.size();) {
-            const std::uint32_t count = words[i] >> 16, op = words[i] & 0xFFFF;
-            if (count == 0 || i + count > words.size()) {
-                break;
+        for (std::size_t i = 0; i < spirv.instructions.size(); ++i) {
+            if (!ReadType(spirv.instructions[i], scan)) {
+                Gather(spirv.instructions[i], i, scan);
             }
-            if (!ReadType(op, &words[i], count, scan)) {
-                Gather(op, &words[i], count, i, scan);
-            }
-            i += count;
         }
         Resolve(scan);
     }
 
     // A type declaration into `types`; false for any other instruction.
-    bool ReadType(std::uint32_t op, const std::uint32_t* w, std::uint32_t count, const Scan& scan)
+    bool ReadType(const SpirvInstruction& instruction, const Scan& scan)
     {
-        switch (op) {
-        case SpvOpTypeBool: types[w[1]] = Scalar(EffectBaseType::Bool, true); return true;
+        const std::vector<std::uint32_t>& o = instruction.operands;
+        switch (instruction.opcode) {
+        case SpvOpTypeBool: types[o[0]] = Scalar(EffectBaseType::Bool, true); return true;
         case SpvOpTypeInt:
-            if (count >= 4) {
-                types[w[1]] = Scalar(w[3] != 0 ? EffectBaseType::Int : EffectBaseType::UInt, w[2] == 32);
-            }
+            types[o[0]] = Scalar(o[2] != 0 ? EffectBaseType::Int : EffectBaseType::UInt, o[1] == 32);
             return true;
-        case SpvOpTypeFloat:
-            if (count >= 3) {
-                types[w[1]] = Scalar(EffectBaseType::Float, w[2] == 32);
-            }
+        case SpvOpTypeFloat: types[o[0]] = Scalar(EffectBaseType::Float, o[1] == 32); return true;
+        case SpvOpTypeVector: {
+            Type t = Base(o[1]);
+            t.kind = Kind::Vector;
+            t.element = o[1];
+            t.components = o[2];
+            types[o[0]] = t;
             return true;
-        case SpvOpTypeVector:
-            if (count >= 4) {
-                Type t = Base(w[2]);
-                t.kind = Kind::Vector;
-                t.element = w[2];
-                t.components = w[3];
-                types[w[1]] = t;
-            }
+        }
+        case SpvOpTypeMatrix: {
+            Type t = Base(o[1]);
+            t.kind = Kind::Matrix;
+            t.element = o[1];
+            const Type* column = Find(o[1]);
+            t.components = column != nullptr ? column->components : 4;
+            t.columns = o[2];
+            types[o[0]] = t;
             return true;
-        case SpvOpTypeMatrix:
-            if (count >= 4) {
-                Type t = Base(w[2]);
-                t.kind = Kind::Matrix;
-                t.element = w[2];
-                const Type* column = Find(w[2]);
-                t.components = column != nullptr ? column->components : 4;
-                t.columns = w[3];
-                types[w[1]] = t;
-            }
+        }
+        case SpvOpTypeArray: {
+            Type t;
+            t.kind = Kind::Array;
+            t.element = o[1];
+            const auto length = scan.constants.find(o[2]);
+            t.length = length != scan.constants.end() ? length->second : 0;
+            types[o[0]] = t;
             return true;
-        case SpvOpTypeArray:
-            if (count >= 4) {
-                Type t;
-                t.kind = Kind::Array;
-                t.element = w[2];
-                const auto length = scan.constants.find(w[3]);
-                t.length = length != scan.constants.end() ? length->second : 0;
-                types[w[1]] = t;
-            }
-            return true;
+        }
         case SpvOpTypeStruct: {
             Type t;
             t.kind = Kind::Struct;
-            t.members.assign(w + 2, w + count);
-            t.offsetWord.assign(t.members.size(), 0);
-            t.matrixStrideWord.assign(t.members.size(), 0);
+            t.members.assign(o.begin() + 1, o.end());
+            t.offset.assign(t.members.size(), {});
+            t.matrixStride.assign(t.members.size(), {});
             t.rowMajor.assign(t.members.size(), false);
-            types[w[1]] = t;
+            types[o[0]] = t;
             return true;
         }
         default: return false;
         }
     }
 
-    // Names, decorations, pointers, constants and variables: the instruction of `count` words at
-    // word `at` of the module.
-    static void Gather(std::uint32_t op, const std::uint32_t* w, std::uint32_t count, std::size_t at, Scan& scan)
+    // Names, decorations, pointers, constants and variables: instruction `at` of the module.
+    static void Gather(const SpirvInstruction& instruction, std::size_t at, Scan& scan)
     {
-        auto text = [&](std::size_t from) {
-            return std::string(reinterpret_cast<const char*>(w + from),
-                               strnlen(reinterpret_cast<const char*>(w + from), (count - from) * 4));
-        };
-        switch (op) {
-        case SpvOpName:
-            if (count >= 3) {
-                scan.names[w[1]] = text(2);
-            }
-            break;
-        case SpvOpMemberName:
-            if (count >= 4) {
-                scan.memberNames[{w[1], w[2]}] = text(3);
-            }
-            break;
+        const std::vector<std::uint32_t>& o = instruction.operands;
+        switch (instruction.opcode) {
+        case SpvOpName: scan.names[o[0]] = SpirvModule::LiteralString(instruction, 1); break;
+        case SpvOpMemberName: scan.memberNames[{o[0], o[1]}] = SpirvModule::LiteralString(instruction, 2); break;
         case SpvOpDecorate:
-            if (count >= 3 && w[2] == SpvDecorationBlock) {
-                scan.blockTypes.insert(w[1]);
+            if (o[1] == SpvDecorationBlock) {
+                scan.blockTypes.insert(o[0]);
             }
-            if (count >= 4 && w[2] == SpvDecorationArrayStride) {
-                scan.arrayStrides.emplace_back(w[1], at + 3);
+            if (o[1] == SpvDecorationArrayStride) {
+                scan.arrayStrides.emplace_back(o[0], OperandAt{true, at, 2});
             }
             break;
         case SpvOpMemberDecorate:
-            if (count >= 4) {
-                scan.memberDecorations.push_back({w[1], w[2], w[3], count >= 5 ? at + 4 : 0});
-            }
+            scan.memberDecorations.push_back({o[0], o[1], o[2], o.size() > 3 ? OperandAt{true, at, 3} : OperandAt{}});
             break;
-        case SpvOpTypePointer:
-            if (count >= 4) {
-                scan.pointee[w[1]] = w[3];
-            }
-            break;
-        case SpvOpConstant:
-            if (count >= 4) {
-                scan.constants[w[2]] = w[3];
-            }
-            break;
-        case SpvOpVariable:
-            if (count >= 4) {
-                scan.variables.emplace_back(w[1], w[3]);
-            }
-            break;
+        case SpvOpTypePointer: scan.pointee[o[0]] = o[2]; break;
+        case SpvOpConstant: scan.constants[o[1]] = o[2]; break;
+        case SpvOpVariable: scan.variables.emplace_back(o[0], o[2]); break;
         default: break;
         }
     }
@@ -222,19 +192,19 @@ private:
             }
             Type& t = it->second;
             if (d.decoration == SpvDecorationOffset) {
-                t.offsetWord[d.member] = d.word;
+                t.offset[d.member] = d.literal;
             }
             if (d.decoration == SpvDecorationMatrixStride) {
-                t.matrixStrideWord[d.member] = d.word;
+                t.matrixStride[d.member] = d.literal;
             }
             if (d.decoration == SpvDecorationRowMajor) {
                 t.rowMajor[d.member] = true;
             }
         }
-        for (const auto& [id, word] : scan.arrayStrides) {
+        for (const auto& [id, literal] : scan.arrayStrides) {
             const auto it = types.find(id);
             if (it != types.end()) {
-                it->second.arrayStrideWord = word;
+                it->second.arrayStride = literal;
             }
         }
         for (const auto& [pointer, storage] : scan.variables) {
@@ -263,7 +233,7 @@ private:
         return c != nullptr ? *c : Type{};
     }
 
-    std::vector<std::uint32_t>& words;
+    SpirvModule& spirv;
     std::map<std::uint32_t, Type> types;
     std::vector<std::uint32_t> blocks;
 };
@@ -559,7 +529,7 @@ private:
         case Kind::Matrix: return kRegister * (rowMajor ? t->components : t->columns);
         case Kind::Array: {
             const std::uint32_t stride = RoundUp(Std140Size(t->element, rowMajor), kRegister);
-            module.Patch(t->arrayStrideWord, stride);
+            module.Patch(t->arrayStride, stride);
             return stride * t->length;
         }
         case Kind::Struct: {
@@ -581,8 +551,8 @@ private:
             }
             const std::uint32_t size = Std140Size(st.members[m], st.rowMajor[m]);
             at = RoundUp(at, Std140Align(*t));
-            module.Patch(st.offsetWord[m], at);
-            module.Patch(st.matrixStrideWord[m], kRegister);
+            module.Patch(st.offset[m], at);
+            module.Patch(st.matrixStride[m], kRegister);
             at += size;
         }
         end = at;
@@ -671,7 +641,7 @@ private:
 
 }  // namespace
 
-bool PackConstantBuffers(std::vector<std::uint32_t>& spirv, const EffectSource& source, std::vector<PackedBuffer>& out,
+bool PackConstantBuffers(SpirvModule& spirv, const EffectSource& source, std::vector<PackedBuffer>& out,
                          EffectDiagnostic& error)
 {
     Module module(spirv);

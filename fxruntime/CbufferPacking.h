@@ -25,7 +25,11 @@ struct PackedBuffer {
     std::vector<EffectSourceLocation> memberDecls;  // where each member is declared (may be empty)
 };
 
-// Lays out every uniform block of `spirv`. False with `error` set (at the member's declaration
-// where one is known) when a buffer cannot be laid out.
-bool PackConstantBuffers(std::vector<std::uint32_t>& spirv, const EffectSource& source, std::vector<PackedBuffer>& out,
+class SpirvModule;
+
+// Lays out every uniform block of `spirv`, in the order their variables are declared, and rewrites
+// the blocks' offsets and strides to std140. The blocks are found among the instructions it was read
+// with (the types a rewrite added are nobody's block). False with `error` set (at the member's
+// declaration where one is known) when a buffer cannot be laid out.
+bool PackConstantBuffers(SpirvModule& spirv, const EffectSource& source, std::vector<PackedBuffer>& out,
                          EffectDiagnostic& error);

@@ -19,6 +19,7 @@
 #include "fxruntime/CompileIsolation.h"
 #include "fxruntime/HlslToSpirv.h"
 #include "fxruntime/LargeStack.h"
+#include "fxruntime/SpirvModule.h"
 #include "fxruntime/SpirvRewrites.h"
 
 namespace {
@@ -47,26 +48,6 @@ struct NamedId {
     spvc_type_id typeId = 0;  // a buffer's block type, whose name GLSL gives the block
 };
 
-// Calls visit(offset, opcode, word count) for each instruction of a SPIR-V module, after its
-// five-word header, while visit returns true; an instruction whose length is 0 or runs past the end
-// ends the walk (glslang's output has none). False when a visit returned false.
-template <typename Visit>
-bool ForEachInstruction(const std::vector<std::uint32_t>& s, Visit visit)
-{
-    constexpr std::size_t kHeaderWords = 5;
-    for (std::size_t i = kHeaderWords; i < s.size();) {
-        const std::uint32_t count = s[i] >> 16, op = s[i] & 0xFFFF;
-        if (count == 0 || i + count > s.size()) {
-            break;
-        }
-        if (!visit(i, op, count)) {
-            return false;
-        }
-        i += count;
-    }
-    return true;
-}
-
 // One distinct entry point on its way from HLSL to a stage blob.
 struct StageWork {
     EffectEntryCall call;
@@ -75,6 +56,7 @@ struct StageWork {
     std::vector<std::string> constantTypes;  // specialization constants, when the entry has them
     std::string compileKey;                  // entries with equal keys share one compilation
     HlslCompileOutput spirv;
+    SpirvModule module;  // the one reading of spirv.words that every later step works on
     spvc_context context = nullptr;
     spvc_compiler compiler = nullptr;
     std::vector<PackedBuffer> buffers;
@@ -127,42 +109,32 @@ StageKind ShaderStageOf(const EffectEntryCall& call)
 struct ImageUses {
     std::map<std::uint32_t, std::string> names;
     std::map<std::uint32_t, std::uint32_t> varType, pointee;
-    std::map<std::uint32_t, std::size_t> imageAt;  // word index of each image type
+    std::map<std::uint32_t, std::size_t> imageAt;  // instruction index of each image type
     std::set<std::uint32_t> readVars;
 };
 
-ImageUses ScanImageUses(const std::vector<std::uint32_t>& s)
+ImageUses ScanImageUses(const SpirvModule& m)
 {
     ImageUses uses;
     std::map<std::uint32_t, std::uint32_t> loadedFrom;
-    for (std::size_t i = 5; i < s.size();) {
-        const std::uint32_t count = s[i] >> 16, op = s[i] & 0xFFFF;
-        if (count == 0 || i + count > s.size()) {
+    for (std::size_t i = 0; i < m.instructions.size(); ++i) {
+        const SpirvInstruction& instruction = m.instructions[i];
+        const std::vector<std::uint32_t>& o = instruction.operands;
+        switch (instruction.opcode) {
+        case SpvOpName: uses.names[o[0]] = SpirvModule::LiteralString(instruction, 1); break;
+        case SpvOpVariable: uses.varType[o[1]] = o[0]; break;
+        case SpvOpTypePointer: uses.pointee[o[0]] = o[2]; break;
+        case SpvOpTypeImage: uses.imageAt[o[0]] = i; break;
+        case SpvOpLoad: loadedFrom[o[1]] = o[2]; break;
+        case SpvOpImageRead:
+        case SpvOpImageSparseRead:
+            if (loadedFrom.count(o[2]) != 0) {
+                uses.readVars.insert(loadedFrom[o[2]]);
+            }
             break;
+        case SpvOpImageTexelPointer: uses.readVars.insert(o[2]); break;  // atomics
+        default: break;
         }
-        if (op == SpvOpName && count >= 3) {
-            uses.names[s[i + 1]] = std::string(reinterpret_cast<const char*>(&s[i + 2]),
-                                               strnlen(reinterpret_cast<const char*>(&s[i + 2]), (count - 2) * 4));
-        }
-        if (op == SpvOpVariable && count >= 4) {
-            uses.varType[s[i + 2]] = s[i + 1];
-        }
-        if (op == SpvOpTypePointer && count >= 4) {
-            uses.pointee[s[i + 1]] = s[i + 3];
-        }
-        if (op == SpvOpTypeImage && count >= 9) {
-            uses.imageAt[s[i + 1]] = i;
-        }
-        if (op == SpvOpLoad && count >= 4) {
-            loadedFrom[s[i + 2]] = s[i + 3];
-        }
-        if ((op == SpvOpImageRead || op == SpvOpImageSparseRead) && count >= 5 && loadedFrom.count(s[i + 3]) != 0) {
-            uses.readVars.insert(loadedFrom[s[i + 3]]);
-        }
-        if (op == SpvOpImageTexelPointer && count >= 6) {
-            uses.readVars.insert(s[i + 3]);  // atomics
-        }
-        i += count;
     }
     return uses;
 }
@@ -366,9 +338,20 @@ private:
             if (w->spirv.readOtherFiles) {
                 result.selfContained = false;
             }
-            ok = ok && w->spirv.succeeded && Specialize(*w);
+            ok = ok && w->spirv.succeeded && ReadModule(*w) && Specialize(*w);
         }
         return ok;
+    }
+
+    // The stage's SPIR-V as a checked module; an error at the entry point when it is no whole module.
+    bool ReadModule(StageWork& w)
+    {
+        std::string error;
+        if (!SpirvModule::Read(w.spirv.words, w.module, error)) {
+            Error(w.call.where, "the HLSL compiler's output for '" + w.call.Key() + "' cannot be read: " + error);
+            return false;
+        }
+        return true;
     }
 
     // Writes the entry's literal arguments into its specialization constants.
@@ -377,20 +360,20 @@ private:
         if (w.constantTypes.empty()) {
             return true;
         }
-        std::vector<std::uint32_t>& s = w.spirv.words;
+        SpirvModule& m = w.module;
         std::map<std::uint32_t, std::uint32_t> specIdOf;  // result id -> constant id
-        ForEachInstruction(s, [&](std::size_t i, std::uint32_t op, std::uint32_t count) {
-            if (op == SpvOpDecorate && count >= 4 && s[i + 2] == SpvDecorationSpecId) {
-                specIdOf[s[i + 1]] = s[i + 3];
+        for (const SpirvInstruction& instruction : m.instructions) {
+            if (instruction.opcode == SpvOpDecorate && instruction.operands[1] == SpvDecorationSpecId) {
+                specIdOf[instruction.operands[0]] = instruction.operands[2];
             }
-            return true;
-        });
+        }
         // Constants the entry never reads are dropped by the compiler; that is fine.
-        return ForEachInstruction(s, [&](std::size_t i, std::uint32_t op, std::uint32_t count) {
+        for (std::size_t i = 0; i < m.instructions.size(); ++i) {
+            const std::uint32_t op = m.instructions[i].opcode;
             const bool isSpec = op == SpvOpSpecConstantTrue || op == SpvOpSpecConstantFalse || op == SpvOpSpecConstant;
-            const auto id = isSpec && count >= 3 ? specIdOf.find(s[i + 2]) : specIdOf.end();
+            const auto id = isSpec ? specIdOf.find(m.instructions[i].result) : specIdOf.end();
             if (id == specIdOf.end() || id->second >= w.constantTypes.size()) {
-                return true;
+                continue;
             }
             std::uint32_t word = 0;
             if (!SpecializationWord(w.call.arguments[id->second], w.constantTypes[id->second], word)) {
@@ -398,13 +381,13 @@ private:
                       "cannot use '" + w.call.arguments[id->second] + "' as a " + w.constantTypes[id->second]);
                 return false;
             }
-            if (op == SpvOpSpecConstant && count == 4) {
-                s[i + 3] = word;
+            if (op == SpvOpSpecConstant && m.instructions[i].operands.size() == 3) {
+                m.SetOperand(i, 2, word);
             } else if (op != SpvOpSpecConstant) {
-                s[i] = (count << 16) | (word != 0 ? SpvOpSpecConstantTrue : SpvOpSpecConstantFalse);
+                m.SetOpcode(i, word != 0 ? SpvOpSpecConstantTrue : SpvOpSpecConstantFalse);
             }
-            return true;
-        });
+        }
+        return true;
     }
 
     const EffectResourceDecl* Resource(const std::string& name, EffectResourceKind kind) const
@@ -480,20 +463,16 @@ private:
         if (!InferImageFormats(w)) {
             return false;
         }
-        std::string rewriteError;
-        if (!ApplyHlslRules(w.spirv.words, rewriteError)) {
-            Error(w.call.where,
-                  "the HLSL compiler's output for '" + w.call.Key() + "' cannot be read: " + rewriteError);
-            return false;
-        }
+        ApplyHlslRules(w.module);
         // Direct3D's layout for the variables, std140 written into the code for the GLSL.
         EffectDiagnostic packError;
-        if (!PackConstantBuffers(w.spirv.words, *effectSource, w.buffers, packError)) {
+        if (!PackConstantBuffers(w.module, *effectSource, w.buffers, packError)) {
             result.diagnostics.push_back(packError);
             return false;
         }
+        const std::vector<std::uint32_t> words = w.module.Words();
         const CompileStep step("SPIRV-Cross");
-        if (spvc_context_parse_spirv(w.context, w.spirv.words.data(), w.spirv.words.size(), &ir) != SPVC_SUCCESS) {
+        if (spvc_context_parse_spirv(w.context, words.data(), words.size(), &ir) != SPVC_SUCCESS) {
             return FailSpvc(w);
         }
         if (spvc_context_create_compiler(w.context, SPVC_BACKEND_GLSL, ir, SPVC_CAPTURE_MODE_TAKE_OWNERSHIP,
@@ -581,9 +560,8 @@ private:
     // written only: none (the view's format); read: r32f, r32ui or r32i by the element type.
     bool InferImageFormats(StageWork& w)
     {
-        std::vector<std::uint32_t>& s = w.spirv.words;
-        ImageUses uses = ScanImageUses(s);
-        std::map<std::string, std::size_t> typeOf;  // the word index of each texture's image type
+        ImageUses uses = ScanImageUses(w.module);
+        std::map<std::string, std::size_t> typeOf;  // the instruction index of each texture's image type
         std::map<std::string, const EffectResourceDecl*> declOf;
         for (const auto& [id, name] : uses.names) {
             const EffectResourceDecl* decl = Resource(name, EffectResourceKind::Uav);
@@ -644,7 +622,7 @@ private:
                                                   "that is read, so it is declared " +
                                                   kSpv.at(format).second + "; bind a view of that format"});
             }
-            s[typeOf[name] + 8] = kSpv.at(format).first;
+            w.module.SetOperand(typeOf[name], 7, kSpv.at(format).first);
         }
         return true;
     }

@@ -39,6 +39,72 @@ bool IsTypeOrConstant(std::uint32_t opcode)
 
 }  // namespace
 
+std::size_t SpirvModule::MinimumOperands(std::uint32_t opcode)
+{
+    switch (opcode) {
+    case SpvOpTypeFloat:
+    case SpvOpName:
+    case SpvOpDecorate:
+    case SpvOpExtInstImport: return 2;
+    case SpvOpTypeInt:
+    case SpvOpTypeVector:
+    case SpvOpTypeMatrix:
+    case SpvOpTypeArray:
+    case SpvOpTypePointer:
+    case SpvOpMemberName:
+    case SpvOpMemberDecorate:
+    case SpvOpConstant:
+    case SpvOpSpecConstant:
+    case SpvOpVariable:
+    case SpvOpLoad:
+    case SpvOpLoopMerge: return 3;
+    case SpvOpImageRead:
+    case SpvOpImageSparseRead: return 4;
+    case SpvOpImageTexelPointer: return 5;
+    case SpvOpTypeImage: return 8;
+    default: return 0;
+    }
+}
+
+namespace {
+
+// The literal words a decoration the compiler reads has after it.
+std::size_t DecorationLiterals(std::uint32_t decoration)
+{
+    switch (decoration) {
+    case SpvDecorationSpecId:
+    case SpvDecorationArrayStride:
+    case SpvDecorationMatrixStride:
+    case SpvDecorationBuiltIn:
+    case SpvDecorationLocation:
+    case SpvDecorationBinding:
+    case SpvDecorationDescriptorSet:
+    case SpvDecorationOffset: return 1;
+    default: return 0;
+    }
+}
+
+// The operands `instruction` needs at least: its opcode's, and its decoration's literal after them.
+std::size_t OperandsNeeded(const SpirvInstruction& instruction, bool hasType, bool hasResult)
+{
+    std::size_t need = std::max(SpirvModule::MinimumOperands(instruction.opcode),
+                                std::size_t{hasType} + std::size_t{hasResult});
+    const std::size_t decorationAt = instruction.opcode == SpvOpDecorate         ? 1
+                                     : instruction.opcode == SpvOpMemberDecorate ? 2
+                                                                                 : 0;
+    if (decorationAt != 0 && instruction.operands.size() > decorationAt) {
+        need = std::max(need, decorationAt + 1 + DecorationLiterals(instruction.operands[decorationAt]));
+    }
+    return need;
+}
+
+std::string At(std::size_t word)
+{
+    return "the SPIR-V instruction at word " + std::to_string(word);
+}
+
+}  // namespace
+
 bool SpirvModule::Read(const std::vector<std::uint32_t>& words, SpirvModule& out, std::string& error)
 {
     out = SpirvModule{};
@@ -51,8 +117,7 @@ bool SpirvModule::Read(const std::vector<std::uint32_t>& words, SpirvModule& out
     for (std::size_t i = kHeaderWords; i < words.size();) {
         const std::uint32_t count = words[i] >> 16;
         if (count == 0 || i + count > words.size()) {
-            error = "the SPIR-V instruction at word " + std::to_string(i) + " has a length of " +
-                    std::to_string(count) + ", which does not fit the module";
+            error = At(i) + " has a length of " + std::to_string(count) + ", which does not fit the module";
             return false;
         }
         SpirvInstruction instruction;
@@ -61,9 +126,11 @@ bool SpirvModule::Read(const std::vector<std::uint32_t>& words, SpirvModule& out
                                     words.begin() + static_cast<long>(i + count));
         bool hasResult = false, hasType = false;
         SpvHasResultAndType(static_cast<SpvOp>(instruction.opcode), &hasResult, &hasType);
-        const std::size_t need = std::size_t{hasType} + std::size_t{hasResult};
+        const std::size_t need = OperandsNeeded(instruction, hasType, hasResult);
         if (instruction.operands.size() < need) {
-            error = "the SPIR-V instruction at word " + std::to_string(i) + " is too short for its opcode";
+            error = At(i) + " is too short for its opcode (" + std::to_string(instruction.opcode) +
+                    "): " + std::to_string(instruction.operands.size()) + " operands, not the " + std::to_string(need) +
+                    " it needs";
             return false;
         }
         if (hasType) {
@@ -71,16 +138,52 @@ bool SpirvModule::Read(const std::vector<std::uint32_t>& words, SpirvModule& out
         }
         if (hasResult) {
             instruction.result = instruction.operands[hasType ? 1 : 0];
+            if (instruction.result >= out.header[3]) {
+                error = At(i) + " defines id " + std::to_string(instruction.result) +
+                        ", which is not below the header's bound of " + std::to_string(out.header[3]);
+                return false;
+            }
         }
-        if (instruction.opcode == SpvOpExtInstImport && instruction.operands.size() >= 2 &&
-            std::strncmp(reinterpret_cast<const char*>(&instruction.operands[1]), "GLSL.std.450",
-                         (instruction.operands.size() - 1) * 4) == 0) {
+        if (instruction.opcode == SpvOpExtInstImport && LiteralString(instruction, 1) == "GLSL.std.450") {
             out.glslStd450Id = instruction.result;
         }
         out.Note(instruction);
         out.instructions.push_back(std::move(instruction));
         i += count;
     }
+    return true;
+}
+
+std::string SpirvModule::LiteralString(const SpirvInstruction& instruction, std::size_t first)
+{
+    if (first >= instruction.operands.size()) {
+        return {};
+    }
+    const char* text = reinterpret_cast<const char*>(&instruction.operands[first]);
+    return {text, strnlen(text, (instruction.operands.size() - first) * 4)};
+}
+
+void SpirvModule::SetOperand(std::size_t index, std::size_t operand, std::uint32_t value)
+{
+    SpirvInstruction& instruction = instructions.at(index);
+    instruction.operands.at(operand) = value;
+    Note(instruction);  // a type's or constant's declaration is a copy, made again
+}
+
+bool SpirvModule::SetOpcode(std::size_t index, std::uint32_t opcode)
+{
+    SpirvInstruction& instruction = instructions.at(index);
+    bool hasResult = false, hasType = false, hadResult = false, hadType = false;
+    SpvHasResultAndType(static_cast<SpvOp>(opcode), &hasResult, &hasType);
+    SpvHasResultAndType(static_cast<SpvOp>(instruction.opcode), &hadResult, &hadType);
+    if (hasResult != hadResult || hasType != hadType) {
+        return false;
+    }
+    if (IsTypeOrConstant(instruction.opcode) && !IsTypeOrConstant(opcode)) {
+        declarations.erase(instruction.result);
+    }
+    instruction.opcode = opcode;
+    Note(instruction);
     return true;
 }
 

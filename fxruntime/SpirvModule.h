@@ -1,8 +1,10 @@
 #pragma once
-// A SPIR-V module split into its instructions, for the passes that rewrite the HLSL compiler's
-// output before it is translated to GLSL (SpirvRewrites.h). Reading checks every instruction's
-// length; the types and constants a pass needs are found, or added where SPIR-V wants them (before
-// the first function); fresh ids come from the header's bound.
+// A SPIR-V module split into its instructions: the one reading of the HLSL compiler's output that the
+// effect compiler's back end works on (specialization, image formats, the rewrites of SpirvRewrites.h,
+// constant-buffer packing) before Words() hands it to SPIRV-Cross. The types and constants a pass
+// needs are found, or added where SPIR-V wants them (before the first function); fresh ids come from
+// the header's bound.
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -17,10 +19,32 @@ struct SpirvInstruction {
 
 class SpirvModule {
 public:
-    // False, with the reason, for words that are not a whole SPIR-V module: a short or foreign
-    // header, an instruction of length 0 or one that runs past the end.
+    // False, with the reason (naming the instruction's word), for words that are not a whole SPIR-V
+    // module: a header cut short or without the magic number, an instruction of length 0 or one that
+    // runs past the end, one without the result type or result id its opcode has, one defining an id
+    // not below the header's bound, or one too short for the operands MinimumOperands gives its
+    // opcode (and, for OpDecorate and OpMemberDecorate, its decoration). So a module read is one a
+    // walk over `instructions` may index up to those operands without checking, and NewId() never
+    // gives out an id already in use.
     static bool Read(const std::vector<std::uint32_t>& words, SpirvModule& out, std::string& error);
+    // The words of the module as it now is; those it was read from when nothing was changed or added.
     std::vector<std::uint32_t> Words() const;
+
+    // The operands an instruction of `opcode` has at least, for the opcodes the effect compiler reads
+    // (types, names, decorations, constants, variables, loads, image reads, loop merges); 0 for the
+    // others. Decorations with a literal the compiler reads (SpecId, ArrayStride, MatrixStride,
+    // Offset, Location, Binding, DescriptorSet, BuiltIn) need it too.
+    static std::size_t MinimumOperands(std::uint32_t opcode);
+    // The literal string that starts at operand `first` of `instruction` (OpName's name, operand 1):
+    // up to its terminator, or to the instruction's end when it has none; empty past the end.
+    static std::string LiteralString(const SpirvInstruction& instruction, std::size_t first);
+
+    // Edits of instruction `index` of `instructions` in place that keep Declaration() and TypeOf() in
+    // step with it. The operand must exist and must not be the result type or result id.
+    void SetOperand(std::size_t index, std::size_t operand, std::uint32_t value);
+    // Another opcode with a result and result type where the old one had them (OpSpecConstantTrue
+    // for OpSpecConstantFalse); false, and nothing changed, for one of another shape.
+    bool SetOpcode(std::size_t index, std::uint32_t opcode);
 
     // Found among the module's types, or added.
     std::uint32_t TypeBool();

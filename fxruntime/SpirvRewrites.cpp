@@ -253,17 +253,22 @@ void DemoteLoopMergePhis(SpirvModule& m)
 
 }  // namespace
 
+void ApplyHlslRules(SpirvModule& module)
+{
+    UseHlslRemainders(module);
+    MaskShiftCounts(module);
+    SaturateFloatToInteger(module);
+    DefineIntegerDivision(module);
+    DemoteLoopMergePhis(module);
+}
+
 bool ApplyHlslRules(std::vector<std::uint32_t>& spirv, std::string& error)
 {
     SpirvModule m;
     if (!SpirvModule::Read(spirv, m, error)) {
         return false;
     }
-    UseHlslRemainders(m);
-    MaskShiftCounts(m);
-    SaturateFloatToInteger(m);
-    DefineIntegerDivision(m);
-    DemoteLoopMergePhis(m);
+    ApplyHlslRules(m);
     spirv = m.Words();
     return true;
 }

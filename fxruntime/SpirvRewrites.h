@@ -19,5 +19,11 @@
 #include <string>
 #include <vector>
 
-// False, with the reason, when `spirv` cannot be read as a module (nothing is changed then).
+class SpirvModule;
+
+// The rules on a module already read (the effect compiler's one reading of a stage's SPIR-V).
+void ApplyHlslRules(SpirvModule& module);
+
+// The same on words: false, with the reason, when `spirv` cannot be read as a module (nothing is
+// changed then).
 bool ApplyHlslRules(std::vector<std::uint32_t>& spirv, std::string& error);
