@@ -1,11 +1,14 @@
 #include "fxruntime/EffectBlob.h"
 
 #include "platform/d3d11/ByteStream.h"
+#include "platform/d3d11/Checks.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <set>
+#include <type_traits>
 
 namespace {
 
@@ -22,33 +25,85 @@ public:
     bool Str(std::string& s, bool allowEmpty) { return Str(s, kEffectMaxName, allowEmpty); }
 };
 
-void WriteStencilOp(Writer& w, const EffectStencilOpDesc& s)
+template <typename Member>
+constexpr std::uint64_t LargestOf()
 {
-    w.U32(s.failOp);
-    w.U32(s.depthFailOp);
-    w.U32(s.passOp);
-    w.U32(s.func);
+    if constexpr (std::is_enum_v<Member>) {
+        return std::numeric_limits<std::underlying_type_t<Member>>::max();
+    } else {
+        return std::numeric_limits<Member>::max();
+    }
 }
 
-bool ReadStencilOp(Reader& r, EffectStencilOpDesc& s)
+// A description's fields in the order Direct3D declares them: BOOL as one byte, INT as i32, FLOAT
+// as f32, everything else as u32.
+template <typename Desc>
+void WriteFields(Writer& w, const Desc& desc)
 {
-    return r.Enum(s.failOp, 1, 8) && r.Enum(s.depthFailOp, 1, 8) && r.Enum(s.passOp, 1, 8) && r.Enum(s.func, 1, 8);
+    d3dgl::VisitFields(desc, [&](const d3dgl::FieldInfo& f, const auto& member) {
+        using Member = std::remove_cvref_t<decltype(member)>;
+        if constexpr (std::is_array_v<Member>) {
+            for (float c : member) {
+                w.F32(c);
+            }
+        } else if constexpr (std::is_floating_point_v<Member>) {
+            w.F32(member);
+        } else if (f.domain == d3dgl::FieldDomain::Bool) {
+            w.Bool(member != 0);
+        } else if (f.domain == d3dgl::FieldDomain::Int) {
+            w.I32(static_cast<std::int32_t>(member));
+        } else {
+            w.U32(static_cast<std::uint32_t>(member));
+        }
+    });
 }
 
-bool ValidBlendFactor(std::uint32_t v)
+// The fields as WriteFields wrote them; false where one does not fit its member. Whether the values
+// make a state the device accepts is the device's own check (Checks.h), which the callers apply.
+template <typename Desc>
+bool ReadFields(Reader& r, Desc& desc)
 {
-    return v >= 1 && v <= 19 && v != 12 && v != 13;
+    bool ok = true;
+    d3dgl::VisitFields(desc, [&](const d3dgl::FieldInfo& f, auto& member) {
+        using Member = std::remove_cvref_t<decltype(member)>;
+        if constexpr (std::is_array_v<Member>) {
+            for (float& c : member) {
+                ok = ok && r.F32(c);
+            }
+        } else if constexpr (std::is_floating_point_v<Member>) {
+            ok = ok && r.F32(member);
+        } else if (f.domain == d3dgl::FieldDomain::Bool) {
+            bool b = false;
+            ok = ok && r.Bool(b);
+            member = static_cast<Member>(b ? TRUE : FALSE);
+        } else if (f.domain == d3dgl::FieldDomain::Int) {
+            std::int32_t i = 0;
+            ok = ok && r.I32(i);
+            member = static_cast<Member>(i);
+        } else {
+            std::uint32_t u = 0;
+            ok = ok && r.U32(u) && u <= LargestOf<Member>();
+            member = static_cast<Member>(u);
+        }
+    });
+    return ok;
 }
 
-bool ValidFilter(std::uint32_t f)
+// A list of named states, each one the device accepts.
+template <typename State, typename Check>
+bool ReadStateList(Reader& r, std::vector<State>& states, std::uint32_t most, std::size_t minBytes, Check check)
 {
-    // The Direct3D 11 filter values: the point/linear combinations, anisotropic, and the same with
-    // the comparison, minimum and maximum reductions (bits 7 and 8).
-    const std::uint32_t base = f & 0x7F;
-    const std::uint32_t reduction = f >> 7;
-    const bool known = base == 0x00 || base == 0x01 || base == 0x04 || base == 0x05 || base == 0x10 || base == 0x11 ||
-                       base == 0x14 || base == 0x15 || base == 0x55;
-    return known && reduction <= 3;
+    std::uint32_t n = 0;
+    if (!r.Count(n, most, minBytes)) {
+        return false;
+    }
+    states.resize(n);
+    for (State& s : states) {
+        if (!r.Str(s.name, false) || !ReadFields(r, s.desc) || check(&s.desc)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool SetOnce(std::set<std::string>& seen, const std::string& name)
@@ -91,66 +146,22 @@ void WriteBuffersAndVariables(Writer& w, const EffectBlob& blob)
     }
 }
 
+template <typename State>
+void WriteStateList(Writer& w, const std::vector<State>& states)
+{
+    w.U32(static_cast<std::uint32_t>(states.size()));
+    for (const State& s : states) {
+        w.Str(s.name);
+        WriteFields(w, s.desc);
+    }
+}
+
 void WriteStates(Writer& w, const EffectBlob& blob)
 {
-    w.U32(static_cast<std::uint32_t>(blob.samplers.size()));
-    for (const EffectSamplerDesc& s : blob.samplers) {
-        w.Str(s.name);
-        w.U32(s.filter);
-        w.U32(s.addressU);
-        w.U32(s.addressV);
-        w.U32(s.addressW);
-        w.F32(s.mipLODBias);
-        w.U32(s.maxAnisotropy);
-        w.U32(s.comparisonFunc);
-        for (float c : s.borderColor) {
-            w.F32(c);
-        }
-        w.F32(s.minLOD);
-        w.F32(s.maxLOD);
-    }
-    w.U32(static_cast<std::uint32_t>(blob.rasterizerStates.size()));
-    for (const EffectRasterizerDesc& s : blob.rasterizerStates) {
-        w.Str(s.name);
-        w.U32(s.fillMode);
-        w.U32(s.cullMode);
-        w.Bool(s.frontCounterClockwise);
-        w.I32(s.depthBias);
-        w.F32(s.depthBiasClamp);
-        w.F32(s.slopeScaledDepthBias);
-        w.Bool(s.depthClipEnable);
-        w.Bool(s.scissorEnable);
-        w.Bool(s.multisampleEnable);
-        w.Bool(s.antialiasedLineEnable);
-    }
-    w.U32(static_cast<std::uint32_t>(blob.depthStencilStates.size()));
-    for (const EffectDepthStencilDesc& s : blob.depthStencilStates) {
-        w.Str(s.name);
-        w.Bool(s.depthEnable);
-        w.U32(s.depthWriteMask);
-        w.U32(s.depthFunc);
-        w.Bool(s.stencilEnable);
-        w.U32(s.stencilReadMask);
-        w.U32(s.stencilWriteMask);
-        WriteStencilOp(w, s.frontFace);
-        WriteStencilOp(w, s.backFace);
-    }
-    w.U32(static_cast<std::uint32_t>(blob.blendStates.size()));
-    for (const EffectBlendDesc& s : blob.blendStates) {
-        w.Str(s.name);
-        w.Bool(s.alphaToCoverageEnable);
-        w.Bool(s.independentBlendEnable);
-        for (const EffectRenderTargetBlend& t : s.renderTarget) {
-            w.Bool(t.blendEnable);
-            w.U32(t.srcBlend);
-            w.U32(t.destBlend);
-            w.U32(t.blendOp);
-            w.U32(t.srcBlendAlpha);
-            w.U32(t.destBlendAlpha);
-            w.U32(t.blendOpAlpha);
-            w.U32(t.renderTargetWriteMask);
-        }
-    }
+    WriteStateList(w, blob.samplers);
+    WriteStateList(w, blob.rasterizerStates);
+    WriteStateList(w, blob.depthStencilStates);
+    WriteStateList(w, blob.blendStates);
 }
 
 void WriteTechniques(Writer& w, const EffectBlob& blob)
@@ -281,27 +292,7 @@ bool ReadVariables(Reader& r, EffectBlob& blob)
 
 bool ReadSamplers(Reader& r, EffectBlob& blob)
 {
-    std::uint32_t n = 0;
-    if (!r.Count(n, kEffectMaxSamplers, 56)) {
-        return false;
-    }
-    blob.samplers.resize(n);
-    for (EffectSamplerDesc& s : blob.samplers) {
-        if (!r.Str(s.name, false) || !r.U32(s.filter) || !ValidFilter(s.filter) || !r.Enum(s.addressU, 1, 5) ||
-            !r.Enum(s.addressV, 1, 5) || !r.Enum(s.addressW, 1, 5) || !r.F32(s.mipLODBias) ||
-            !r.Enum(s.maxAnisotropy, 0, 16) || !r.Enum(s.comparisonFunc, 1, 8)) {
-            return false;
-        }
-        for (float& c : s.borderColor) {
-            if (!r.F32(c)) {
-                return false;
-            }
-        }
-        if (!r.F32(s.minLOD) || !r.F32(s.maxLOD)) {
-            return false;
-        }
-    }
-    return true;
+    return ReadStateList(r, blob.samplers, kEffectMaxSamplers, 56, d3dgl::CheckSampler);
 }
 
 // No slot is taken by two variables, and every binding a stage makes must name something the effect
@@ -354,52 +345,9 @@ bool CheckBindings(EffectBlob& blob)
 
 bool ReadStates(Reader& r, EffectBlob& blob)
 {
-    std::uint32_t n = 0;
-    if (!r.Count(n, kEffectMaxStates, 44)) {
-        return false;
-    }
-    blob.rasterizerStates.resize(n);
-    for (EffectRasterizerDesc& s : blob.rasterizerStates) {
-        if (!r.Str(s.name, false) || !r.Enum(s.fillMode, 2, 3) || !r.Enum(s.cullMode, 1, 3) ||
-            !r.Bool(s.frontCounterClockwise) || !r.I32(s.depthBias) || !r.F32(s.depthBiasClamp) ||
-            !r.F32(s.slopeScaledDepthBias) || !r.Bool(s.depthClipEnable) || !r.Bool(s.scissorEnable) ||
-            !r.Bool(s.multisampleEnable) || !r.Bool(s.antialiasedLineEnable)) {
-            return false;
-        }
-    }
-    if (!r.Count(n, kEffectMaxStates, 60)) {
-        return false;
-    }
-    blob.depthStencilStates.resize(n);
-    for (EffectDepthStencilDesc& s : blob.depthStencilStates) {
-        if (!r.Str(s.name, false) || !r.Bool(s.depthEnable) || !r.Enum(s.depthWriteMask, 0, 1) ||
-            !r.Enum(s.depthFunc, 1, 8) || !r.Bool(s.stencilEnable) || !r.Enum(s.stencilReadMask, 0, 0xFF) ||
-            !r.Enum(s.stencilWriteMask, 0, 0xFF) || !ReadStencilOp(r, s.frontFace) || !ReadStencilOp(r, s.backFace)) {
-            return false;
-        }
-    }
-    if (!r.Count(n, kEffectMaxStates, 268)) {
-        return false;
-    }
-    blob.blendStates.resize(n);
-    for (EffectBlendDesc& s : blob.blendStates) {
-        if (!r.Str(s.name, false) || !r.Bool(s.alphaToCoverageEnable) || !r.Bool(s.independentBlendEnable)) {
-            return false;
-        }
-        for (EffectRenderTargetBlend& t : s.renderTarget) {
-            if (!r.Bool(t.blendEnable) || !r.U32(t.srcBlend) || !r.U32(t.destBlend) || !r.Enum(t.blendOp, 1, 5) ||
-                !r.U32(t.srcBlendAlpha) || !r.U32(t.destBlendAlpha) || !r.Enum(t.blendOpAlpha, 1, 5) ||
-                !r.Enum(t.renderTargetWriteMask, 0, 0xF)) {
-                return false;
-            }
-            // Disabled targets may carry zeros, as descriptions built with memset do.
-            if (t.blendEnable && (!ValidBlendFactor(t.srcBlend) || !ValidBlendFactor(t.destBlend) ||
-                                  !ValidBlendFactor(t.srcBlendAlpha) || !ValidBlendFactor(t.destBlendAlpha))) {
-                return false;
-            }
-        }
-    }
-    return true;
+    return ReadStateList(r, blob.rasterizerStates, kEffectMaxStates, 44, d3dgl::CheckRasterizer) &&
+           ReadStateList(r, blob.depthStencilStates, kEffectMaxStates, 60, d3dgl::CheckDepthStencil) &&
+           ReadStateList(r, blob.blendStates, kEffectMaxStates, 268, d3dgl::CheckBlend);
 }
 
 bool ReadTechniques(Reader& r, EffectBlob& blob)
@@ -455,6 +403,9 @@ bool ReadTechniques(Reader& r, EffectBlob& blob)
 std::vector<std::uint8_t> WriteEffectBlob(const EffectBlob& blob)
 {
     Writer w;
+    // Room for a typical effect up front; it also spares GCC 12 a false stringop-overflow warning
+    // about the first small insert.
+    w.out.reserve(64 * 1024);
     w.Bytes(kMagic, 4);
     w.U32(kEffectBlobVersion);
     w.U32(0);  // total size, patched below

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/d3d11/StageBlob.h"
+#include "platform/d3d11/StateFields.h"
 
 constexpr std::uint32_t kEffectBlobVersion = 2;
 
@@ -75,62 +76,26 @@ struct EffectConstantBuffer {
     std::vector<EffectCopyRun> runs;
 };
 
-// Field values are the Direct3D 11 description values, so the runtime can hand them on as they are.
+// The state objects are Direct3D 11's descriptions themselves (each field: platform/d3d11/StateFields.h),
+// with the name the effect file gives them; the runtime hands them on as they are.
 struct EffectSamplerDesc {
     std::string name;
-    std::uint32_t filter = 0x15;                             // MIN_MAG_MIP_LINEAR
-    std::uint32_t addressU = 3, addressV = 3, addressW = 3;  // CLAMP
-    float mipLODBias = 0.0f;
-    std::uint32_t maxAnisotropy = 1;
-    std::uint32_t comparisonFunc = 1;  // NEVER
-    float borderColor[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-    float minLOD = -3.402823466e+38f;
-    float maxLOD = 3.402823466e+38f;
+    D3D11_SAMPLER_DESC desc = d3dgl::DefaultDesc<D3D11_SAMPLER_DESC>();
 };
 
 struct EffectRasterizerDesc {
     std::string name;
-    std::uint32_t fillMode = 3;  // SOLID
-    std::uint32_t cullMode = 3;  // BACK
-    bool frontCounterClockwise = false;
-    std::int32_t depthBias = 0;
-    float depthBiasClamp = 0.0f;
-    float slopeScaledDepthBias = 0.0f;
-    bool depthClipEnable = true;
-    bool scissorEnable = false;
-    bool multisampleEnable = false;
-    bool antialiasedLineEnable = false;
-};
-
-struct EffectStencilOpDesc {
-    std::uint32_t failOp = 1, depthFailOp = 1, passOp = 1;  // KEEP
-    std::uint32_t func = 8;                                 // ALWAYS
+    D3D11_RASTERIZER_DESC desc = d3dgl::DefaultDesc<D3D11_RASTERIZER_DESC>();
 };
 
 struct EffectDepthStencilDesc {
     std::string name;
-    bool depthEnable = true;
-    std::uint32_t depthWriteMask = 1;  // ALL
-    std::uint32_t depthFunc = 2;       // LESS
-    bool stencilEnable = false;
-    std::uint32_t stencilReadMask = 0xFF;
-    std::uint32_t stencilWriteMask = 0xFF;
-    EffectStencilOpDesc frontFace;
-    EffectStencilOpDesc backFace;
-};
-
-struct EffectRenderTargetBlend {
-    bool blendEnable = false;
-    std::uint32_t srcBlend = 2, destBlend = 1, blendOp = 1;                 // ONE, ZERO, ADD
-    std::uint32_t srcBlendAlpha = 2, destBlendAlpha = 1, blendOpAlpha = 1;  // ONE, ZERO, ADD
-    std::uint32_t renderTargetWriteMask = 0xF;
+    D3D11_DEPTH_STENCIL_DESC desc = d3dgl::DefaultDesc<D3D11_DEPTH_STENCIL_DESC>();
 };
 
 struct EffectBlendDesc {
     std::string name;
-    bool alphaToCoverageEnable = false;
-    bool independentBlendEnable = false;
-    EffectRenderTargetBlend renderTarget[8];
+    D3D11_BLEND_DESC desc = d3dgl::DefaultDesc<D3D11_BLEND_DESC>();
 };
 
 struct EffectShader {

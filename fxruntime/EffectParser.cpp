@@ -17,6 +17,7 @@
 #include "fxruntime/LiteralFolding.h"
 #include "fxruntime/MatrixRewrites.h"
 #include "fxruntime/UnsupportedConstructs.h"
+#include "platform/d3d11/Checks.h"
 
 namespace {
 
@@ -463,7 +464,7 @@ private:
         EffectSamplerDesc desc;
         desc.name = tokens[k + 1].text;
         if (comparison) {
-            desc.filter = 0x95;
+            desc.desc.Filter = D3D11_FILTER_COMPARISON_MIN_MAG_MIP_LINEAR;
         }
         EffectResourceDecl decl;
         std::size_t n = declarations.SamplerDeclaration(k, decl);
@@ -477,9 +478,10 @@ private:
                 Error(At(n), "unterminated sampler state '" + desc.name + "'");
                 return tokens.size();
             }
-            Fields(n, close, [&](const std::string& field, int, std::size_t v, std::size_t vEnd) {
-                return ReadSamplerField(*this, desc, field, v, vEnd);
+            Fields(n, close, [&](const std::string& field, int index, std::size_t v, std::size_t vEnd) {
+                return ReadStateField(*this, desc.desc, field, index, v, vEnd) != nullptr;
             });
+            CheckState(desc, d3dgl::CheckSampler, decl.where);
             std::size_t end = close;
             if (Is(close + 1, ";")) {
                 end = close + 1;
@@ -546,6 +548,20 @@ private:
         }
     }
 
+    // A state the device would refuse is an error here, in the device's words.
+    template <typename State, typename Check>
+    void CheckState(const State& state, Check check, const EffectSourceLocation& where)
+    {
+        if (const d3dgl::Verdict broken = check(&state.desc)) {
+            std::string text = "state '";
+            text.append(state.name).append("' is one the device refuses: ").append(D3D11RuleMessage(broken->rule));
+            if (!broken->detail.empty()) {
+                text.append(" (").append(broken->detail).append(")");
+            }
+            Error(where, text);
+        }
+    }
+
     std::string BadField(const std::string& field, std::size_t v, std::size_t end) const
     {
         return "unknown state field or value '" + field + " = " + Source(v, end - 1) + "'";
@@ -590,10 +606,11 @@ private:
             EffectRasterizerDesc d;
             d.name = name;
             if (hasBlock) {
-                Fields(n, close, [&](const std::string& f, int, std::size_t v, std::size_t e) {
-                    return ReadRasterizerField(*this, d, f, v, e);
+                Fields(n, close, [&](const std::string& f, int index, std::size_t v, std::size_t e) {
+                    return ReadStateField(*this, d.desc, f, index, v, e) != nullptr;
                 });
             }
+            CheckState(d, d3dgl::CheckRasterizer, where);
             if (Unique(effect.rasterizerStates, name, where)) {
                 effect.rasterizerStates.push_back(d);
             }
@@ -601,10 +618,11 @@ private:
             EffectDepthStencilDesc d;
             d.name = name;
             if (hasBlock) {
-                Fields(n, close, [&](const std::string& f, int, std::size_t v, std::size_t e) {
-                    return ReadDepthStencilField(*this, d, f, v, e);
+                Fields(n, close, [&](const std::string& f, int index, std::size_t v, std::size_t e) {
+                    return ReadStateField(*this, d.desc, f, index, v, e) != nullptr;
                 });
             }
+            CheckState(d, d3dgl::CheckDepthStencil, where);
             if (Unique(effect.depthStencilStates, name, where)) {
                 effect.depthStencilStates.push_back(d);
             }
@@ -618,13 +636,16 @@ private:
                     if (index > 0) {
                         laterTargets = true;
                     }
-                    return ReadBlendField(*this, d, independentSet, f, index, v, e);
+                    const void* set = ReadStateField(*this, d.desc, f, index, v, e);
+                    independentSet = independentSet || set == &d.desc.IndependentBlendEnable;
+                    return set != nullptr;
                 });
             }
             // Describing a target beyond the first only means something with independent blending.
             if (!independentSet) {
-                d.independentBlendEnable = laterTargets;
+                d.desc.IndependentBlendEnable = laterTargets ? TRUE : FALSE;
             }
+            CheckState(d, d3dgl::CheckBlend, where);
             if (Unique(effect.blendStates, name, where)) {
                 effect.blendStates.push_back(d);
             }

@@ -1,6 +1,7 @@
 #include "fxruntime/EffectPrint.h"
 
 #include <cstdio>
+#include <cstring>
 #include <sstream>
 
 namespace {
@@ -213,49 +214,48 @@ void PrintBuffersAndVariables(std::ostream& o, const EffectBlob& blob)
 void PrintStates(std::ostream& o, const EffectBlob& blob)
 {
     o << "samplers " << blob.samplers.size() << "\n";
-    for (const EffectSamplerDesc& s : blob.samplers) {
-        o << "  " << s.name << " filter " << Hex(s.filter) << " address " << s.addressU << " " << s.addressV << " "
-          << s.addressW << " bias " << Float(s.mipLODBias) << " anisotropy " << s.maxAnisotropy << " compare "
-          << s.comparisonFunc << " border (" << Float(s.borderColor[0]) << "," << Float(s.borderColor[1]) << ","
-          << Float(s.borderColor[2]) << "," << Float(s.borderColor[3]) << ") lod " << Float(s.minLOD) << " "
-          << Float(s.maxLOD) << "\n";
+    for (const EffectSamplerDesc& state : blob.samplers) {
+        const D3D11_SAMPLER_DESC& s = state.desc;
+        o << "  " << state.name << " filter " << Hex(s.Filter) << " address " << s.AddressU << " " << s.AddressV << " "
+          << s.AddressW << " bias " << Float(s.MipLODBias) << " anisotropy " << s.MaxAnisotropy << " compare "
+          << s.ComparisonFunc << " border (" << Float(s.BorderColor[0]) << "," << Float(s.BorderColor[1]) << ","
+          << Float(s.BorderColor[2]) << "," << Float(s.BorderColor[3]) << ") lod " << Float(s.MinLOD) << " "
+          << Float(s.MaxLOD) << "\n";
     }
     o << "rasterizer states " << blob.rasterizerStates.size() << "\n";
-    for (const EffectRasterizerDesc& s : blob.rasterizerStates) {
-        o << "  " << s.name << " fill " << s.fillMode << " cull " << s.cullMode << " ccw " << s.frontCounterClockwise
-          << " bias " << s.depthBias << " " << Float(s.depthBiasClamp) << " " << Float(s.slopeScaledDepthBias)
-          << " clip " << s.depthClipEnable << " scissor " << s.scissorEnable << " msaa " << s.multisampleEnable
-          << " aaline " << s.antialiasedLineEnable << "\n";
+    for (const EffectRasterizerDesc& state : blob.rasterizerStates) {
+        const D3D11_RASTERIZER_DESC& s = state.desc;
+        o << "  " << state.name << " fill " << s.FillMode << " cull " << s.CullMode << " ccw "
+          << s.FrontCounterClockwise << " bias " << s.DepthBias << " " << Float(s.DepthBiasClamp) << " "
+          << Float(s.SlopeScaledDepthBias) << " clip " << s.DepthClipEnable << " scissor " << s.ScissorEnable
+          << " msaa " << s.MultisampleEnable << " aaline " << s.AntialiasedLineEnable << "\n";
     }
     o << "depth-stencil states " << blob.depthStencilStates.size() << "\n";
-    for (const EffectDepthStencilDesc& s : blob.depthStencilStates) {
-        o << "  " << s.name << " depth " << s.depthEnable << " write " << s.depthWriteMask << " func " << s.depthFunc
-          << " stencil " << s.stencilEnable << " read " << Hex(s.stencilReadMask) << " write "
-          << Hex(s.stencilWriteMask);
-        for (const EffectStencilOpDesc* f : {&s.frontFace, &s.backFace}) {
-            o << " (" << f->failOp << " " << f->depthFailOp << " " << f->passOp << " " << f->func << ")";
+    for (const EffectDepthStencilDesc& state : blob.depthStencilStates) {
+        const D3D11_DEPTH_STENCIL_DESC& s = state.desc;
+        o << "  " << state.name << " depth " << s.DepthEnable << " write " << s.DepthWriteMask << " func "
+          << s.DepthFunc << " stencil " << s.StencilEnable << " read " << Hex(s.StencilReadMask) << " write "
+          << Hex(s.StencilWriteMask);
+        for (const D3D11_DEPTH_STENCILOP_DESC* f : {&s.FrontFace, &s.BackFace}) {
+            o << " (" << f->StencilFailOp << " " << f->StencilDepthFailOp << " " << f->StencilPassOp << " "
+              << f->StencilFunc << ")";
         }
         o << "\n";
     }
     o << "blend states " << blob.blendStates.size() << "\n";
-    for (const EffectBlendDesc& s : blob.blendStates) {
-        o << "  " << s.name << " alpha-to-coverage " << s.alphaToCoverageEnable << " independent "
-          << s.independentBlendEnable << "\n";
+    const D3D11_RENDER_TARGET_BLEND_DESC defaults = d3dgl::DefaultDesc<D3D11_BLEND_DESC>().RenderTarget[0];
+    for (const EffectBlendDesc& state : blob.blendStates) {
+        const D3D11_BLEND_DESC& s = state.desc;
+        o << "  " << state.name << " alpha-to-coverage " << s.AlphaToCoverageEnable << " independent "
+          << s.IndependentBlendEnable << "\n";
         for (int i = 0; i < 8; ++i) {
-            const EffectRenderTargetBlend& t = s.renderTarget[i];
-            const EffectRenderTargetBlend defaults;
-            const bool isDefault = t.blendEnable == defaults.blendEnable && t.srcBlend == defaults.srcBlend &&
-                                   t.destBlend == defaults.destBlend && t.blendOp == defaults.blendOp &&
-                                   t.srcBlendAlpha == defaults.srcBlendAlpha &&
-                                   t.destBlendAlpha == defaults.destBlendAlpha &&
-                                   t.blendOpAlpha == defaults.blendOpAlpha &&
-                                   t.renderTargetWriteMask == defaults.renderTargetWriteMask;
-            if (i > 0 && isDefault) {
+            const D3D11_RENDER_TARGET_BLEND_DESC& t = s.RenderTarget[i];
+            if (i > 0 && std::memcmp(&t, &defaults, sizeof t) == 0) {
                 continue;
             }
-            o << "    target " << i << " enable " << t.blendEnable << " color " << t.srcBlend << " " << t.destBlend
-              << " " << t.blendOp << " alpha " << t.srcBlendAlpha << " " << t.destBlendAlpha << " " << t.blendOpAlpha
-              << " mask " << Hex(t.renderTargetWriteMask) << "\n";
+            o << "    target " << i << " enable " << t.BlendEnable << " color " << t.SrcBlend << " " << t.DestBlend
+              << " " << t.BlendOp << " alpha " << t.SrcBlendAlpha << " " << t.DestBlendAlpha << " " << t.BlendOpAlpha
+              << " mask " << Hex(t.RenderTargetWriteMask) << "\n";
         }
     }
 }

@@ -886,73 +886,6 @@ HRESULT EffectObject::ApplyPass(const EffectPass& pass, ID3D11DeviceContext* con
     return S_OK;
 }
 
-D3D11_RASTERIZER_DESC ToD3D(const EffectRasterizerDesc& s)
-{
-    return {static_cast<D3D11_FILL_MODE>(s.fillMode),
-            static_cast<D3D11_CULL_MODE>(s.cullMode),
-            s.frontCounterClockwise ? TRUE : FALSE,
-            s.depthBias,
-            s.depthBiasClamp,
-            s.slopeScaledDepthBias,
-            s.depthClipEnable ? TRUE : FALSE,
-            s.scissorEnable ? TRUE : FALSE,
-            s.multisampleEnable ? TRUE : FALSE,
-            s.antialiasedLineEnable ? TRUE : FALSE};
-}
-
-D3D11_DEPTH_STENCILOP_DESC ToD3D(const EffectStencilOpDesc& s)
-{
-    return {static_cast<D3D11_STENCIL_OP>(s.failOp), static_cast<D3D11_STENCIL_OP>(s.depthFailOp),
-            static_cast<D3D11_STENCIL_OP>(s.passOp), static_cast<D3D11_COMPARISON_FUNC>(s.func)};
-}
-
-D3D11_DEPTH_STENCIL_DESC ToD3D(const EffectDepthStencilDesc& s)
-{
-    return {s.depthEnable ? TRUE : FALSE,
-            static_cast<D3D11_DEPTH_WRITE_MASK>(s.depthWriteMask),
-            static_cast<D3D11_COMPARISON_FUNC>(s.depthFunc),
-            s.stencilEnable ? TRUE : FALSE,
-            static_cast<UINT8>(s.stencilReadMask),
-            static_cast<UINT8>(s.stencilWriteMask),
-            ToD3D(s.frontFace),
-            ToD3D(s.backFace)};
-}
-
-D3D11_BLEND_DESC ToD3D(const EffectBlendDesc& s)
-{
-    D3D11_BLEND_DESC d{};
-    d.AlphaToCoverageEnable = s.alphaToCoverageEnable ? TRUE : FALSE;
-    d.IndependentBlendEnable = s.independentBlendEnable ? TRUE : FALSE;
-    for (std::size_t i = 0; i < 8; ++i) {
-        const EffectRenderTargetBlend& t = s.renderTarget[i];
-        d.RenderTarget[i] = {t.blendEnable ? TRUE : FALSE,
-                             static_cast<D3D11_BLEND>(t.srcBlend),
-                             static_cast<D3D11_BLEND>(t.destBlend),
-                             static_cast<D3D11_BLEND_OP>(t.blendOp),
-                             static_cast<D3D11_BLEND>(t.srcBlendAlpha),
-                             static_cast<D3D11_BLEND>(t.destBlendAlpha),
-                             static_cast<D3D11_BLEND_OP>(t.blendOpAlpha),
-                             static_cast<UINT8>(t.renderTargetWriteMask)};
-    }
-    return d;
-}
-
-D3D11_SAMPLER_DESC ToD3D(const EffectSamplerDesc& s)
-{
-    D3D11_SAMPLER_DESC d{};
-    d.Filter = static_cast<D3D11_FILTER>(s.filter);
-    d.AddressU = static_cast<D3D11_TEXTURE_ADDRESS_MODE>(s.addressU);
-    d.AddressV = static_cast<D3D11_TEXTURE_ADDRESS_MODE>(s.addressV);
-    d.AddressW = static_cast<D3D11_TEXTURE_ADDRESS_MODE>(s.addressW);
-    d.MipLODBias = s.mipLODBias;
-    d.MaxAnisotropy = s.maxAnisotropy;
-    d.ComparisonFunc = static_cast<D3D11_COMPARISON_FUNC>(s.comparisonFunc);
-    std::memcpy(d.BorderColor, s.borderColor, sizeof(d.BorderColor));
-    d.MinLOD = s.minLOD;
-    d.MaxLOD = s.maxLOD;
-    return d;
-}
-
 // One state object per stored description, made by the device's creating call for its kind; the
 // first failure ends the loop.
 template <typename Stored, typename Desc, typename Object>
@@ -960,8 +893,7 @@ HRESULT CreateStates(ID3D11Device* device, HRESULT (ID3D11Device::*create)(const
                      const std::vector<Stored>& stored, std::vector<ComPtr<Object>>& created)
 {
     for (const Stored& s : stored) {
-        const Desc desc = ToD3D(s);
-        const HRESULT hr = (device->*create)(&desc, created.emplace_back().Put());
+        const HRESULT hr = (device->*create)(&s.desc, created.emplace_back().Put());
         if (FAILED(hr)) {
             return hr;
         }

@@ -1,21 +1,26 @@
 #pragma once
 // The fields of the effect state blocks (SamplerState, RasterizerState, DepthStencilState,
-// BlendState): Direct3D 11 description names and enumeration names without their prefix, matched
-// without regard to case. Each reader takes the field name and the tokens [v, end) of its value
-// and returns false for an unknown field or value.
+// BlendState), read by the one table of each description's fields (platform/d3d11/StateFields.h):
+// names as Direct3D spells them (a stencil face's with the face in front: FrontFaceStencilFail),
+// values by the names of Direct3D's enumerators without their prefix, or as numbers, both matched
+// without regard to case.
 #include <cstddef>
 #include <string>
 
 #include "fxruntime/EffectBlob.h"
 #include "fxruntime/EffectTokens.h"
 
-bool ReadSamplerField(const EffectTokens& t, EffectSamplerDesc& d, const std::string& field, std::size_t v,
-                      std::size_t end);
-bool ReadRasterizerField(const EffectTokens& t, EffectRasterizerDesc& d, const std::string& field, std::size_t v,
-                         std::size_t end);
-bool ReadDepthStencilField(const EffectTokens& t, EffectDepthStencilDesc& d, const std::string& field, std::size_t v,
+// Sets the field named `field` (of render target `index`, for a blend target's field) from the tokens
+// [v, end). Null for an unknown field or a value outside its domain; else the member that was set.
+template <typename Desc>
+const void* ReadStateField(const EffectTokens& t, Desc& desc, const std::string& field, int index, std::size_t v,
                            std::size_t end);
-// `index` is the render target of a per-target field (0 when none was given); `independentSet`
-// records that the block sets IndependentBlendEnable itself.
-bool ReadBlendField(const EffectTokens& t, EffectBlendDesc& d, bool& independentSet, const std::string& field,
-                    int index, std::size_t v, std::size_t end);
+
+extern template const void* ReadStateField(const EffectTokens&, D3D11_SAMPLER_DESC&, const std::string&, int,
+                                           std::size_t, std::size_t);
+extern template const void* ReadStateField(const EffectTokens&, D3D11_RASTERIZER_DESC&, const std::string&, int,
+                                           std::size_t, std::size_t);
+extern template const void* ReadStateField(const EffectTokens&, D3D11_DEPTH_STENCIL_DESC&, const std::string&, int,
+                                           std::size_t, std::size_t);
+extern template const void* ReadStateField(const EffectTokens&, D3D11_BLEND_DESC&, const std::string&, int, std::size_t,
+                                           std::size_t);

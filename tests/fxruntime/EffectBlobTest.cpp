@@ -135,12 +135,20 @@ TEST_F(EffectBlobParse, RejectsInconsistentContent)
                      v.slot = 9;
          }},
         {"unknown variable kind", [](EffectBlob& b) { b.variables[0].kind = static_cast<EffectVariableKind>(7); }},
-        {"unknown blend operation", [](EffectBlob& b) { b.blendStates[0].renderTarget[0].blendOp = 6; }},
-        {"enabled blend with zero factor", [](EffectBlob& b) { b.blendStates[0].renderTarget[0].srcBlend = 0; }},
-        {"write mask above 0xF", [](EffectBlob& b) { b.blendStates[0].renderTarget[3].renderTargetWriteMask = 0x1F; }},
-        {"unknown filter", [](EffectBlob& b) { b.samplers[0].filter = 0x56; }},
-        {"cull mode 0", [](EffectBlob& b) { b.rasterizerStates[0].cullMode = 0; }},
-        {"stencil mask above a byte", [](EffectBlob& b) { b.depthStencilStates[0].stencilReadMask = 0x100; }},
+        {"unknown blend operation",
+         [](EffectBlob& b) { b.blendStates[0].desc.RenderTarget[0].BlendOp = static_cast<D3D11_BLEND_OP>(6); }},
+        {"enabled blend with zero factor",
+         [](EffectBlob& b) { b.blendStates[0].desc.RenderTarget[0].SrcBlend = static_cast<D3D11_BLEND>(0); }},
+        {"write mask above 0xF",
+         [](EffectBlob& b) { b.blendStates[0].desc.RenderTarget[3].RenderTargetWriteMask = 0x1F; }},
+        {"unknown filter", [](EffectBlob& b) { b.samplers[0].desc.Filter = static_cast<D3D11_FILTER>(0x56); }},
+        {"cull mode 0", [](EffectBlob& b) { b.rasterizerStates[0].desc.CullMode = static_cast<D3D11_CULL_MODE>(0); }},
+        {"depth write mask 2",
+         [](EffectBlob& b) { b.depthStencilStates[0].desc.DepthWriteMask = static_cast<D3D11_DEPTH_WRITE_MASK>(2); }},
+        {"stencil function 9 with the stencil on",
+         [](EffectBlob& b) {
+             b.depthStencilStates[0].desc.BackFace.StencilFunc = static_cast<D3D11_COMPARISON_FUNC>(9);
+         }},
         {"stage blob garbage", [](EffectBlob& b) { b.shaders[0].code.assign(40, 0xAB); }},
         {"stage kind disagrees", [](EffectBlob& b) { b.shaders[0].stage = StageKind::Compute; }},
     };

@@ -350,7 +350,7 @@ TEST(EffectSourceNumbers, ValuesNoIntegerHoldsAreRefusedNotConverted)
     EffectSource source;
     EXPECT_TRUE(ParseEffectText("numbers.fx", "RasterizerState R { DepthBias = -100000; };\n", source));
     ASSERT_EQ(source.rasterizerStates.size(), 1u);
-    EXPECT_EQ(source.rasterizerStates[0].depthBias, -100000);
+    EXPECT_EQ(source.rasterizerStates[0].desc.DepthBias, -100000);
 
     std::uint32_t word = 7;
     for (const char* literal : {"1e300", "-1e300", "inf", "nan", "4294967296", "-2147483649"})
@@ -361,6 +361,37 @@ TEST(EffectSourceNumbers, ValuesNoIntegerHoldsAreRefusedNotConverted)
     EXPECT_EQ(word, 0x80000000u);
     EXPECT_TRUE(SpecializationWord("4294967295", "uint", word));
     EXPECT_EQ(word, 0xFFFFFFFFu);
+}
+
+// A state block is held to the same table and checks as the device: a value outside its field's
+// domain, or a description the device would refuse, is an error where the state is declared.
+TEST(EffectSourceStates, StatesTheDeviceRefusesAreErrorsAtTheirDeclaration)
+{
+    const char* const refused[] = {
+        "BlendState B { BlendEnable[0] = TRUE; SrcBlend[0] = 12; };\n",    // the gap in the factors
+        "SamplerState S { Filter = 0x40; };\n",                            // not one of Direct3D's filters
+        "SamplerState S { Filter = ANISOTROPIC; MaxAnisotropy = 0; };\n",  // anisotropic needs at least 1
+        "SamplerState S { MinLOD = 2; MaxLOD = 1; };\n",                   // an empty LOD range
+        "DepthStencilState D { FrontFaceStencilFunc = 0; };\n",            // no comparison 0
+        "BlendState B { RenderTargetWriteMask[2] = 16; };\n",
+    };
+    for (const char* text : refused) {
+        EffectSource source;
+        EXPECT_FALSE(ParseEffectText("states.fx", text, source)) << text;
+        EXPECT_TRUE(source.HasErrors()) << text;
+    }
+    EffectSource source;
+    ASSERT_TRUE(ParseEffectText("states.fx",
+                                "BlendState B { RenderTargetWriteMask[2] = 3; };\n"
+                                "DepthStencilState D { FrontFaceStencilFunc = NEVER; BackFaceStencilPass = incr; };\n",
+                                source));
+    // Describing a later target makes the blending independent.
+    ASSERT_EQ(source.blendStates.size(), 1u);
+    EXPECT_EQ(source.blendStates[0].desc.RenderTarget[2].RenderTargetWriteMask, 3u);
+    EXPECT_EQ(source.blendStates[0].desc.IndependentBlendEnable, TRUE);
+    ASSERT_EQ(source.depthStencilStates.size(), 1u);
+    EXPECT_EQ(source.depthStencilStates[0].desc.FrontFace.StencilFunc, D3D11_COMPARISON_NEVER);
+    EXPECT_EQ(source.depthStencilStates[0].desc.BackFace.StencilPassOp, D3D11_STENCIL_OP_INCR);
 }
 
 namespace {
