@@ -1,0 +1,160 @@
+// AssignVaryings and EmitStage (CompilerPhases.h): where the stages' values meet, and each stage's
+// GLSL with its bindings in a stage blob.
+#include "fxruntime/CompileStep.h"
+#include "fxruntime/CompilerPhases.h"
+
+namespace {
+
+constexpr std::uint32_t kMaxVaryingLocations = 32;
+
+// Gives each semantic (and index) the next free run of locations the first time it is seen, so that
+// a vertex output and the pixel input of the same semantic meet.
+class SemanticLocations {
+public:
+    bool Place(const StageEntry& entry, Varying& v, Diagnostics& diagnostics)
+    {
+        const std::string key = v.semantic + std::to_string(v.index);
+        auto it = location.find(key);
+        if (it == location.end()) {
+            it = location.emplace(key, next).first;
+            next += v.locations;
+        }
+        v.location = it->second;
+        if (next > kMaxVaryingLocations) {
+            ReportError(diagnostics, entry.call.where, "too many values passed between stages");
+            return false;
+        }
+        return true;
+    }
+
+private:
+    std::map<std::string, std::uint32_t> location;
+    std::uint32_t next = 0;
+};
+
+// A vertex stage's inputs but the system values, with their component types.
+bool VertexInputs(const StageEntry& entry, const std::vector<Varying>& inputs, StageBlob& stage,
+                  Diagnostics& diagnostics)
+{
+    for (const Varying& v : inputs) {
+        if (v.semantic.rfind("SV_", 0) == 0) {
+            continue;
+        }
+        StageComponentType type = StageComponentType::Float;
+        if (v.baseType == SPVC_BASETYPE_INT32) {
+            type = StageComponentType::SInt;
+        } else if (v.baseType == SPVC_BASETYPE_UINT32) {
+            type = StageComponentType::UInt;
+        } else if (v.baseType != SPVC_BASETYPE_FP32) {
+            ReportError(diagnostics, entry.call.where, "vertex input '" + v.semantic + "' has an unsupported type");
+            return false;
+        }
+        // A matrix input takes one location and one semantic index per row.
+        for (std::uint32_t k = 0; k < v.locations; ++k) {
+            stage.inputs.push_back({v.semantic, v.index + k, v.location + k, type, v.vectorSize});
+        }
+    }
+    return true;
+}
+
+// Writes the bindings and the placed locations into the stage's SPIRV-Cross compiler, and the
+// bindings into its stage blob.
+void ApplyBindings(spvc_compiler compiler, const StageBindings& bindings, const StageVaryings& varyings,
+                   StageBlob& stage)
+{
+    for (const StageBindings::Block& b : bindings.blocks) {
+        spvc_compiler_set_decoration(compiler, b.id, SpvDecorationBinding, b.buffer.binding);
+        spvc_compiler_set_decoration(compiler, b.id, SpvDecorationDescriptorSet, 0);
+        spvc_compiler_set_name(compiler, b.typeId, b.buffer.name.c_str());
+        stage.constantBuffers.push_back(b.buffer);
+    }
+    for (const StageBindings::Pair& p : bindings.pairs) {
+        spvc_compiler_set_name(compiler, p.id, p.name.c_str());
+        spvc_compiler_set_decoration(compiler, p.id, SpvDecorationBinding, p.unit);
+    }
+    stage.textures = bindings.textures;
+    stage.samplers = bindings.samplers;
+    for (const StageBindings::Image& i : bindings.images) {
+        spvc_compiler_set_decoration(compiler, i.id, SpvDecorationBinding, i.image.unit);
+        stage.images.push_back(i.image);
+    }
+    for (const Varying& v : varyings.inputsPlaced ? varyings.inputs : std::vector<Varying>{}) {
+        spvc_compiler_set_decoration(compiler, v.id, SpvDecorationLocation, v.location);
+    }
+    for (const Varying& v : varyings.outputsPlaced ? varyings.outputs : std::vector<Varying>{}) {
+        spvc_compiler_set_decoration(compiler, v.id, SpvDecorationLocation, v.location);
+    }
+}
+
+}  // namespace
+
+// glslang numbers a stage's inputs and outputs in declaration order; they are renumbered by
+// semantic so that a vertex output meets the pixel input of the same semantic.
+bool AssignVaryings(const std::vector<StageEntry>& entries, const std::vector<TranslatedStage>& stages,
+                    std::vector<StageVaryings>& out, Diagnostics& diagnostics)
+{
+    out.resize(stages.size());
+    for (std::size_t i = 0; i < stages.size(); ++i) {
+        out[i].inputs = stages[i].reflection.inputs;
+        out[i].outputs = stages[i].reflection.outputs;
+    }
+    SemanticLocations locations;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].call.stage != StageKind::Vertex) {
+            continue;
+        }
+        out[i].outputsPlaced = true;
+        for (Varying& v : out[i].outputs) {
+            if (!locations.Place(entries[i], v, diagnostics)) {
+                return false;
+            }
+        }
+    }
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].call.stage != StageKind::Pixel) {
+            continue;
+        }
+        out[i].inputsPlaced = out[i].outputsPlaced = true;
+        for (Varying& v : out[i].inputs) {
+            if (!locations.Place(entries[i], v, diagnostics)) {
+                return false;
+            }
+        }
+        for (Varying& v : out[i].outputs) {
+            if (v.semantic != "SV_TARGET") {
+                ReportError(diagnostics, entries[i].call.where,
+                            "pixel shader output '" + v.semantic + "' is not a render target");
+                return false;
+            }
+            v.location = v.index;
+        }
+    }
+    return true;
+}
+
+bool EmitStage(const StageEntry& entry, const StageReflection& reflection, const StageBindings& bindings,
+               const StageVaryings& varyings, EffectShader& out, Diagnostics& diagnostics)
+{
+    StageBlob stage;
+    stage.stage = entry.call.stage;
+    ApplyBindings(reflection.compiler, bindings, varyings, stage);
+    if (entry.call.stage == StageKind::Vertex && !VertexInputs(entry, varyings.inputs, stage, diagnostics)) {
+        return false;
+    }
+    const char* glsl = nullptr;
+    const CompileStep step("SPIRV-Cross");
+    if (spvc_compiler_compile(reflection.compiler, &glsl) != SPVC_SUCCESS) {
+        return ReportUntranslatable(diagnostics, entry);
+    }
+    stage.glsl = glsl;
+    out.stage = stage.stage;
+    out.entry = entry.call.Key();
+    out.code = WriteStageBlob(stage);
+    StageBlob check;
+    if (!ParseStageBlob(out.code.data(), out.code.size(), check)) {
+        ReportError(diagnostics, entry.call.where,
+                    "entry point '" + entry.call.Key() + "' uses more inputs or bindings than a stage allows");
+        return false;
+    }
+    return true;
+}
