@@ -59,8 +59,8 @@ bool AssignSlots(const std::vector<SlotRequest>& requests, std::uint32_t limit, 
     return true;
 }
 
-// The merged buffers with their slots: declaration order gives stable slots, the implicit global
-// buffer last.
+// The merged buffers (a copy, sorted here) with their slots: declaration order gives stable slots,
+// the implicit global buffer last.
 bool BufferSlots(const EffectSource& source, std::vector<const PackedBuffer*> buffers, Bindings& out,
                  Diagnostics& diagnostics)
 {

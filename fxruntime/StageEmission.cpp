@@ -78,11 +78,16 @@ void ApplyBindings(spvc_compiler compiler, const StageBindings& bindings, const 
         spvc_compiler_set_decoration(compiler, i.id, SpvDecorationBinding, i.image.unit);
         stage.images.push_back(i.image);
     }
-    for (const Varying& v : varyings.inputsPlaced ? varyings.inputs : std::vector<Varying>{}) {
-        spvc_compiler_set_decoration(compiler, v.id, SpvDecorationLocation, v.location);
+    auto place = [&](const std::vector<Varying>& list) {
+        for (const Varying& v : list) {
+            spvc_compiler_set_decoration(compiler, v.id, SpvDecorationLocation, v.location);
+        }
+    };
+    if (varyings.inputsPlaced) {
+        place(varyings.inputs);
     }
-    for (const Varying& v : varyings.outputsPlaced ? varyings.outputs : std::vector<Varying>{}) {
-        spvc_compiler_set_decoration(compiler, v.id, SpvDecorationLocation, v.location);
+    if (varyings.outputsPlaced) {
+        place(varyings.outputs);
     }
 }
 
