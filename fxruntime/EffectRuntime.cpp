@@ -797,36 +797,62 @@ HRESULT PassImpl::Apply(UINT /*Flags*/, ID3D11DeviceContext* pContext)
 // ---------------------------------------------------------------------------------------------
 // The effect
 
+namespace {
+
+// The context's calls that bind one stage's slots.
+struct StageCalls {
+    void (ID3D11DeviceContext::*constantBuffers)(UINT, UINT, ID3D11Buffer* const*);
+    void (ID3D11DeviceContext::*resources)(UINT, UINT, ID3D11ShaderResourceView* const*);
+    void (ID3D11DeviceContext::*samplers)(UINT, UINT, ID3D11SamplerState* const*);
+};
+
+const StageCalls* CallsOf(StageKind stage)
+{
+    using C = ID3D11DeviceContext;
+    static constexpr StageCalls kVertex{&C::VSSetConstantBuffers, &C::VSSetShaderResources, &C::VSSetSamplers};
+    static constexpr StageCalls kPixel{&C::PSSetConstantBuffers, &C::PSSetShaderResources, &C::PSSetSamplers};
+    static constexpr StageCalls kCompute{&C::CSSetConstantBuffers, &C::CSSetShaderResources, &C::CSSetSamplers};
+    switch (stage) {
+    case StageKind::Vertex: return &kVertex;
+    case StageKind::Pixel: return &kPixel;
+    case StageKind::Compute: return &kCompute;
+    default: return nullptr;
+    }
+}
+
+// Binds the items of the slots, one call for each run of consecutive slots.
+template <typename Item, typename ItemAt>
+void SetInRuns(ID3D11DeviceContext* context, void (ID3D11DeviceContext::*set)(UINT, UINT, Item* const*),
+               const std::vector<std::uint32_t>& slots, ItemAt itemAt)
+{
+    constexpr std::size_t kLongestRun = 32;
+    Item* run[kLongestRun];
+    for (std::size_t i = 0; i < slots.size();) {
+        const std::uint32_t first = slots[i];
+        UINT count = 0;
+        while (i < slots.size() && slots[i] == first + count && count < kLongestRun) {
+            run[count++] = itemAt(slots[i++]);
+        }
+        (context->*set)(first, count, run);
+    }
+}
+
+}  // namespace
+
 void EffectObject::BindStage(const StageShader& shader, ID3D11DeviceContext* context)
 {
-    for (std::uint32_t slot : shader.constantBuffers) {
-        ID3D11Buffer* buffer = buffers[static_cast<std::size_t>(bufferAtSlot[slot])].buffer.Get();
-        switch (shader.stage) {
-        case StageKind::Vertex: context->VSSetConstantBuffers(slot, 1, &buffer); break;
-        case StageKind::Pixel: context->PSSetConstantBuffers(slot, 1, &buffer); break;
-        case StageKind::Compute: context->CSSetConstantBuffers(slot, 1, &buffer); break;
-        default: break;
-        }
+    const StageCalls* calls = CallsOf(shader.stage);
+    if (calls == nullptr) {
+        return;
     }
-    for (std::uint32_t slot : shader.textureSlots) {
+    SetInRuns(context, calls->constantBuffers, shader.constantBuffers,
+              [&](std::uint32_t slot) { return buffers[static_cast<std::size_t>(bufferAtSlot[slot])].buffer.Get(); });
+    SetInRuns(context, calls->resources, shader.textureSlots, [&](std::uint32_t slot) {
         const TextureSlot& t = textureAtSlot[slot];
-        ID3D11ShaderResourceView* view = t.core->views[t.element].Get();
-        switch (shader.stage) {
-        case StageKind::Vertex: context->VSSetShaderResources(slot, 1, &view); break;
-        case StageKind::Pixel: context->PSSetShaderResources(slot, 1, &view); break;
-        case StageKind::Compute: context->CSSetShaderResources(slot, 1, &view); break;
-        default: break;
-        }
-    }
-    for (std::uint32_t slot : shader.samplerSlots) {
-        ID3D11SamplerState* sampler = samplerStates[slot].Get();
-        switch (shader.stage) {
-        case StageKind::Vertex: context->VSSetSamplers(slot, 1, &sampler); break;
-        case StageKind::Pixel: context->PSSetSamplers(slot, 1, &sampler); break;
-        case StageKind::Compute: context->CSSetSamplers(slot, 1, &sampler); break;
-        default: break;
-        }
-    }
+        return t.core->views[t.element].Get();
+    });
+    SetInRuns(context, calls->samplers, shader.samplerSlots,
+              [&](std::uint32_t slot) { return samplerStates[slot].Get(); });
     if (shader.stage == StageKind::Compute) {
         for (std::uint32_t unit : shader.imageUnits) {
             ID3D11UnorderedAccessView* view = uavAtSlot[unit]->uavView.Get();
