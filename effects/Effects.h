@@ -237,7 +237,9 @@ public:
     ID3DX11EffectShaderResourceVariable* NormalMap;
 };
 
-// The process-wide effects, filled once at start-up after the device exists.
+// The process-wide effects, filled once at start-up after the device exists. All eleven effect files
+// are compiled and kept although the show draws with six (Color, Basic32, Basic32BF, InstancedBasic
+// and DisplacementMap are unused): they are the library the show's draws are written against.
 class EffectLibrary {
 public:
     static void CreateAll(ID3D11Device* device);

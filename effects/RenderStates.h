@@ -3,6 +3,8 @@
 #include "platform/d3d11/ComPtr.h"
 #include "platform/d3d11/D3D11.h"
 
+// The whole set is made at start-up although the show binds only TwoTargetBS: the others belong to
+// the framework the show keeps, for draws that want them.
 class RenderStates {
 public:
     static void CreateAll(ID3D11Device* device);

@@ -16,6 +16,8 @@ extern const D3D11_INPUT_ELEMENT_DESC InstancedPos[6];
 extern const D3D11_INPUT_ELEMENT_DESC PosNormalTexTan[4];
 }  // namespace InputLayoutDesc
 
+// One layout for each vertex format the effects take, all made at start-up; the show's passes use
+// five of them (PosColor, Basic32 and InstancedBasic32 are kept with their formats, unused).
 class VertexLayouts {
 public:
     // Needs the effects (EffectLibrary::CreateAll) first. A layout the technique's vertex input
