@@ -461,9 +461,11 @@ Verdict CheckShader(const void* code, SIZE_T length, StageKind kind, bool comput
     const bool imagesFit = std::all_of(blob.images.begin(), blob.images.end(), [](const StageImage& image) {
         return image.unit < D3D11_PS_CS_UAV_REGISTER_COUNT;
     });
-    if (blob.textures.size() > kTextureUnitsPerStage || !imagesFit) {
-        return Broken(Rule::ShaderUnsupported, "%s shader: %zu textures (at most %zu) or a writable texture above u%u",
-                      StageName(kind), blob.textures.size(), kTextureUnitsPerStage, D3D11_PS_CS_UAV_REGISTER_COUNT - 1);
+    const bool texturesFit = std::all_of(blob.textures.begin(), blob.textures.end(),
+                                         [](const StageTexture& t) { return t.unit < kTextureUnitsPerStage; });
+    if (!texturesFit || !imagesFit) {
+        return Broken(Rule::ShaderUnsupported, "%s shader: a texture unit above %zu or a writable texture above u%u",
+                      StageName(kind), kTextureUnitsPerStage - 1, D3D11_PS_CS_UAV_REGISTER_COUNT - 1);
     }
     return {};
 }

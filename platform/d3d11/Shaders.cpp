@@ -144,13 +144,14 @@ bool ShaderImpl<Interface>::Linked()
         glUniformBlockBinding(program, index, binding);
         bindings.buffers.push_back({binding, cb.binding});
     }
-    GLuint nextUnit = TextureUnitBase(kind);
+    // The compiler decided each texture's unit within the stage (CheckShader holds it to the stage's
+    // range); the stage's place among the GL units is added here.
     for (const StageTexture& t : blob.textures) {
         const GLint location = glGetUniformLocation(program, t.name.c_str());
         if (location < 0) {
-            continue;
+            continue;  // declared but optimized away
         }
-        const GLuint unit = nextUnit++;
+        const GLuint unit = TextureUnitBase(kind) + t.unit;
         glProgramUniform1i(program, location, static_cast<GLint>(unit));
         bindings.textures.push_back({unit, t.slot, t.samplerSlot, t.comparison});
         if (t.comparison && t.slot < kShaderResourceSlots) {

@@ -493,6 +493,12 @@ TEST(Checks, ShaderUnsupported)
     EXPECT_EQ(RuleOf(d3dgl::CheckShader(blob.data(), blob.size(), StageKind::Compute, true, parsed)),
               Rule::ShaderUnsupported);
     b.images[0].unit = 7;
+    // Units are the stage's own, 0 to 31: what is held to the range is the unit.
+    b.textures.push_back({"far", 32, StageTextureDimension::Texture2D, 0, kStageNoSampler});
+    blob = WriteStageBlob(b);
+    EXPECT_EQ(RuleOf(d3dgl::CheckShader(blob.data(), blob.size(), StageKind::Compute, true, parsed)),
+              Rule::ShaderUnsupported);
+    b.textures.clear();
     for (std::uint32_t i = 0; i < 33; ++i) {
         std::string name = "t";
         name.append(std::to_string(i));
