@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <sstream>
+#include <type_traits>
 
 namespace {
 
@@ -210,54 +211,61 @@ void PrintBuffersAndVariables(std::ostream& o, const EffectBlob& blob)
     }
 }
 
-// The state objects field by field; a blend target after the first that keeps the defaults is left out.
-void PrintStates(std::ostream& o, const EffectBlob& blob)
+// One field as "Name value": masks and filters in hex, a colour in parentheses.
+template <typename Member>
+void PrintField(std::ostream& o, const d3dgl::FieldInfo& f, const Member& member)
 {
-    o << "samplers " << blob.samplers.size() << "\n";
-    for (const EffectSamplerDesc& state : blob.samplers) {
-        const D3D11_SAMPLER_DESC& s = state.desc;
-        o << "  " << state.name << " filter " << Hex(s.Filter) << " address " << s.AddressU << " " << s.AddressV << " "
-          << s.AddressW << " bias " << Float(s.MipLODBias) << " anisotropy " << s.MaxAnisotropy << " compare "
-          << s.ComparisonFunc << " border (" << Float(s.BorderColor[0]) << "," << Float(s.BorderColor[1]) << ","
-          << Float(s.BorderColor[2]) << "," << Float(s.BorderColor[3]) << ") lod " << Float(s.MinLOD) << " "
-          << Float(s.MaxLOD) << "\n";
+    o << " " << f.group << f.name << " ";
+    if constexpr (std::is_array_v<Member>) {
+        o << "(" << Float(member[0]) << "," << Float(member[1]) << "," << Float(member[2]) << "," << Float(member[3])
+          << ")";
+    } else if constexpr (std::is_floating_point_v<Member>) {
+        o << Float(member);
+    } else if (f.domain == d3dgl::FieldDomain::Filter || f.domain == d3dgl::FieldDomain::ColorMask ||
+               f.domain == d3dgl::FieldDomain::Byte) {
+        o << Hex(static_cast<std::uint32_t>(member));
+    } else {
+        o << static_cast<std::int64_t>(member);
     }
-    o << "rasterizer states " << blob.rasterizerStates.size() << "\n";
-    for (const EffectRasterizerDesc& state : blob.rasterizerStates) {
-        const D3D11_RASTERIZER_DESC& s = state.desc;
-        o << "  " << state.name << " fill " << s.FillMode << " cull " << s.CullMode << " ccw "
-          << s.FrontCounterClockwise << " bias " << s.DepthBias << " " << Float(s.DepthBiasClamp) << " "
-          << Float(s.SlopeScaledDepthBias) << " clip " << s.DepthClipEnable << " scissor " << s.ScissorEnable
-          << " msaa " << s.MultisampleEnable << " aaline " << s.AntialiasedLineEnable << "\n";
-    }
-    o << "depth-stencil states " << blob.depthStencilStates.size() << "\n";
-    for (const EffectDepthStencilDesc& state : blob.depthStencilStates) {
-        const D3D11_DEPTH_STENCIL_DESC& s = state.desc;
-        o << "  " << state.name << " depth " << s.DepthEnable << " write " << s.DepthWriteMask << " func "
-          << s.DepthFunc << " stencil " << s.StencilEnable << " read " << Hex(s.StencilReadMask) << " write "
-          << Hex(s.StencilWriteMask);
-        for (const D3D11_DEPTH_STENCILOP_DESC* f : {&s.FrontFace, &s.BackFace}) {
-            o << " (" << f->StencilFailOp << " " << f->StencilDepthFailOp << " " << f->StencilPassOp << " "
-              << f->StencilFunc << ")";
-        }
+}
+
+// The state objects field by field, in the order of the state field tables; each blend target on a
+// line of its own, and one after the first that keeps the defaults left out.
+template <typename State>
+void PrintStateList(std::ostream& o, const char* title, const std::vector<State>& states)
+{
+    o << title << " " << states.size() << "\n";
+    for (const State& state : states) {
+        o << "  " << state.name;
+        int target = -1;
+        bool shown = true;
+        d3dgl::VisitFields(state.desc, [&](const d3dgl::FieldInfo& f, const auto& member) {
+            if constexpr (std::is_same_v<State, EffectBlendDesc>) {
+                if (f.target != target) {
+                    target = f.target;
+                    static const D3D11_RENDER_TARGET_BLEND_DESC kDefaults =
+                        d3dgl::DefaultDesc<D3D11_BLEND_DESC>().RenderTarget[0];
+                    const auto& t = state.desc.RenderTarget[target];
+                    shown = target == 0 || std::memcmp(&t, &kDefaults, sizeof t) != 0;
+                    if (shown) {
+                        o << "\n    target " << target << ":";
+                    }
+                }
+            }
+            if (shown) {
+                PrintField(o, f, member);
+            }
+        });
         o << "\n";
     }
-    o << "blend states " << blob.blendStates.size() << "\n";
-    const D3D11_RENDER_TARGET_BLEND_DESC defaults = d3dgl::DefaultDesc<D3D11_BLEND_DESC>().RenderTarget[0];
-    for (const EffectBlendDesc& state : blob.blendStates) {
-        const D3D11_BLEND_DESC& s = state.desc;
-        o << "  " << state.name << " alpha-to-coverage " << s.AlphaToCoverageEnable << " independent "
-          << s.IndependentBlendEnable << "\n";
-        for (int i = 0; i < 8; ++i) {
-            const D3D11_RENDER_TARGET_BLEND_DESC& t = s.RenderTarget[i];
-            if (i > 0 && std::memcmp(&t, &defaults, sizeof t) == 0) {
-                continue;
-            }
-            o << "    target " << i << " enable " << t.BlendEnable << " color " << t.SrcBlend << " " << t.DestBlend
-              << " " << t.BlendOp << " alpha " << t.SrcBlendAlpha << " " << t.DestBlendAlpha << " " << t.BlendOpAlpha
-              << " mask " << Hex(t.RenderTargetWriteMask) << "\n";
-        }
-    }
+}
+
+void PrintStates(std::ostream& o, const EffectBlob& blob)
+{
+    PrintStateList(o, "samplers", blob.samplers);
+    PrintStateList(o, "rasterizer states", blob.rasterizerStates);
+    PrintStateList(o, "depth-stencil states", blob.depthStencilStates);
+    PrintStateList(o, "blend states", blob.blendStates);
 }
 
 }  // namespace
