@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/d3d11/StageBlob.h"
+#include "platform/blobs/StageBlob.h"
 
 namespace {
 

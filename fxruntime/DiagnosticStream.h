@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "fxruntime/EffectSource.h"
-#include "platform/d3d11/ByteStream.h"
+#include "platform/blobs/ByteStream.h"
 
 inline void WriteDiagnostic(ByteWriter& w, const EffectDiagnostic& d)
 {

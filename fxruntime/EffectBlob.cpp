@@ -1,6 +1,6 @@
 #include "fxruntime/EffectBlob.h"
 
-#include "platform/d3d11/ByteStream.h"
+#include "platform/blobs/ByteStream.h"
 #include "platform/d3d11/Checks.h"
 
 #include <algorithm>

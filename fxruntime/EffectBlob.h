@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/d3d11/StageBlob.h"
+#include "platform/blobs/StageBlob.h"
 #include "platform/d3d11/StateFields.h"
 
 constexpr std::uint32_t kEffectBlobVersion = 2;
@@ -101,7 +101,7 @@ struct EffectBlendDesc {
 struct EffectShader {
     StageKind stage = StageKind::Vertex;
     std::string entry;               // the entry with its literal arguments, e.g. "PS(1, true)"
-    std::vector<std::uint8_t> code;  // a stage blob (platform/d3d11/StageBlob.h)
+    std::vector<std::uint8_t> code;  // a stage blob (platform/blobs/StageBlob.h)
     // `code` as read by ParseEffectBlob, which checks every binding it names against the effect's
     // tables; the runtime uses it as it is (WriteEffectBlob ignores it).
     StageBlob parsed;

@@ -20,7 +20,7 @@
 #include "fxruntime/DiagnosticStream.h"
 #include "fxruntime/EffectBlob.h"
 #include "fxruntime/LargeStack.h"
-#include "platform/d3d11/ByteStream.h"
+#include "platform/blobs/ByteStream.h"
 
 namespace {
 

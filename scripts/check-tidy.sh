@@ -17,7 +17,7 @@ trap 'rm -rf "$logs"' EXIT
 # The build's own list, so that a source the build does not compile is not checked either. A source
 # that other targets compile too (the fuzzers) is read once, as its own library compiles it: the
 # others' objects are named .../__/<folder>/<file>.o.
-scope=$(printf '%s' "$root" | sed 's/[][\.*^$+?(){}|]/\\&/g')'/(platform/d3d11|fxruntime)/'
+scope=$(printf '%s' "$root" | sed 's/[][\.*^$+?(){}|]/\\&/g')'/(platform/d3d11|platform/blobs|fxruntime)/'
 mapfile -t files < <(python3 -c '
 import json, os, re, sys
 want = re.compile(sys.argv[2])
@@ -40,7 +40,7 @@ printf '%s\n' "${files[@]}" | xargs -d '\n' -n 1 -P "$(nproc)" sh -c '
 
 failed=$(find "$logs" -name "*.failed" | wc -l)
 if [ "$failed" -eq 0 ]; then
-    echo "check-tidy: ${#files[@]} files of platform/d3d11 and fxruntime pass .clang-tidy"
+    echo "check-tidy: ${#files[@]} files of platform/d3d11, platform/blobs and fxruntime pass .clang-tidy"
     exit 0
 fi
 # A header's finding comes once from each source that includes it: each is printed once, with its
@@ -51,5 +51,5 @@ cat "$logs"/*.log | awk '
     { block = block $0 "\n" }
     function flush() { if (block != "" && !(block in seen)) { seen[block] = 1; printf "%s", block } block = "" }
     END { flush() }'
-echo "check-tidy: $failed of ${#files[@]} files of platform/d3d11 and fxruntime break .clang-tidy (above)" >&2
+echo "check-tidy: $failed of ${#files[@]} files of platform/d3d11, platform/blobs and fxruntime break .clang-tidy (above)" >&2
 exit 1

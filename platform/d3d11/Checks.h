@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/blobs/StageBlob.h"
 #include "platform/d3d11/D3D11.h"
 #include "platform/d3d11/DXGI.h"
 #include "platform/d3d11/Formats.h"
-#include "platform/d3d11/StageBlob.h"
 #include "platform/d3d11/Validation.h"
 
 namespace d3dgl {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/blobs/StageBlob.h"
 #include "platform/d3d11/Checks.h"
 #include "platform/d3d11/ComObject.h"
 #include "platform/d3d11/ComPtr.h"
@@ -19,7 +20,6 @@
 #include "platform/d3d11/DXGI.h"
 #include "platform/d3d11/DeviceCore.h"
 #include "platform/d3d11/GlRecords.h"
-#include "platform/d3d11/StageBlob.h"
 #include "platform/d3d11/Validation.h"
 
 namespace d3dgl {

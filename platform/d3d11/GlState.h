@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/blobs/StageBlob.h"
 #include "platform/d3d11/D3D11.h"
 #include "platform/d3d11/GlRecords.h"
-#include "platform/d3d11/StageBlob.h"
 
 namespace d3dgl {
 

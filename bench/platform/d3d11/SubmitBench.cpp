@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/blobs/StageBlob.h"
 #include "platform/d3d11/D3D11.h"
 #include "platform/d3d11/Diagnostics.h"
-#include "platform/d3d11/StageBlob.h"
 
 namespace {
 

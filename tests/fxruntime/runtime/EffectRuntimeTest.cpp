@@ -4,8 +4,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/blobs/StageBlob.h"
 #include "platform/d3d11/Diagnostics.h"
-#include "platform/d3d11/StageBlob.h"
 #include "tests/fxruntime/runtime/EffectTestSupport.h"
 #include "tests/platform/d3d11/GlDebugCheck.h"
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/blobs/StageBlob.h"
 #include "platform/d3d11/D3D11.h"
 #include "platform/d3d11/Diagnostics.h"
-#include "platform/d3d11/StageBlob.h"
 #include "platform/d3d11/Validation.h"
 
 namespace gputest {

@@ -1,4 +1,4 @@
-#include "platform/d3d11/StageBlob.h"
+#include "platform/blobs/StageBlob.h"
 
 #include <gtest/gtest.h>
 

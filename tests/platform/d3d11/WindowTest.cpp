@@ -3,9 +3,9 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include "platform/blobs/StageBlob.h"
 #include "platform/d3d11/D3D11.h"
 #include "platform/d3d11/Diagnostics.h"
-#include "platform/d3d11/StageBlob.h"
 #include "platform/d3d11/WindowBridge.h"
 #include "tests/platform/win32/XServer.h"
 

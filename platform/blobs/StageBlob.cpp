@@ -1,6 +1,6 @@
-#include "platform/d3d11/StageBlob.h"
+#include "platform/blobs/StageBlob.h"
 
-#include "platform/d3d11/ByteStream.h"
+#include "platform/blobs/ByteStream.h"
 
 #include <algorithm>
 #include <cstring>
