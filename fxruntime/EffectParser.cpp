@@ -548,6 +548,25 @@ private:
         }
     }
 
+    // A rasterizer or depth-stencil state: its block's fields (when `open` is a block's brace), checked
+    // as the device would check it.
+    template <typename State, typename Check>
+    void AddState(std::vector<State>& states, const std::string& name, const EffectSourceLocation& where,
+                  std::size_t open, std::size_t close, Check check)
+    {
+        State d;
+        d.name = name;
+        if (open != 0) {
+            Fields(open, close, [&](const std::string& f, int index, std::size_t v, std::size_t e) {
+                return ReadStateField(*this, d.desc, f, index, v, e) != nullptr;
+            });
+        }
+        CheckState(d, check, where);
+        if (Unique(states, name, where)) {
+            states.push_back(d);
+        }
+    }
+
     // A state the device would refuse is an error here, in the device's words.
     template <typename State, typename Check>
     void CheckState(const State& state, Check check, const EffectSourceLocation& where)
@@ -603,29 +622,9 @@ private:
         }
         const bool hasBlock = Is(n, "{");
         if (kind == "RasterizerState") {
-            EffectRasterizerDesc d;
-            d.name = name;
-            if (hasBlock) {
-                Fields(n, close, [&](const std::string& f, int index, std::size_t v, std::size_t e) {
-                    return ReadStateField(*this, d.desc, f, index, v, e) != nullptr;
-                });
-            }
-            CheckState(d, d3dgl::CheckRasterizer, where);
-            if (Unique(effect.rasterizerStates, name, where)) {
-                effect.rasterizerStates.push_back(d);
-            }
+            AddState(effect.rasterizerStates, name, where, hasBlock ? n : 0, close, d3dgl::CheckRasterizer);
         } else if (kind == "DepthStencilState") {
-            EffectDepthStencilDesc d;
-            d.name = name;
-            if (hasBlock) {
-                Fields(n, close, [&](const std::string& f, int index, std::size_t v, std::size_t e) {
-                    return ReadStateField(*this, d.desc, f, index, v, e) != nullptr;
-                });
-            }
-            CheckState(d, d3dgl::CheckDepthStencil, where);
-            if (Unique(effect.depthStencilStates, name, where)) {
-                effect.depthStencilStates.push_back(d);
-            }
+            AddState(effect.depthStencilStates, name, where, hasBlock ? n : 0, close, d3dgl::CheckDepthStencil);
         } else {
             EffectBlendDesc d;
             d.name = name;

@@ -125,61 +125,49 @@ inline void Assign(float (&member)[4], const float (&value)[4])
     }
 }
 
-template <typename Desc, typename Plain>
-concept DescOf = std::is_same_v<std::remove_const_t<Desc>, Plain>;
-
 }  // namespace state_fields
+
+// The callbacks below expand a field table with `object` (the description, or its face or target),
+// `group` and `target` in scope.
+#define D3D11_VISIT_FIELD(member, name, domain, value)                                                                 \
+    visit(FieldInfo{group, name, FieldDomain::domain, target}, object.member);
+#define D3D11_DEFAULT_FIELD(member, name, domain, value) state_fields::Assign(object.member, value);
 
 // Calls visit(FieldInfo, member) for every field of the description, in the order Direct3D declares
 // them; the member is const when the description is.
 template <typename Desc, typename Visit>
-requires state_fields::DescOf<Desc, D3D11_RASTERIZER_DESC>
 void VisitFields(Desc& d, Visit&& visit)
 {
-#define D3D11_VISIT_FIELD(member, name, domain, value) visit(FieldInfo{"", name, FieldDomain::domain, -1}, d.member);
-    D3D11_RASTERIZER_FIELDS(D3D11_VISIT_FIELD)
-#undef D3D11_VISIT_FIELD
-}
-
-template <typename Desc, typename Visit>
-requires state_fields::DescOf<Desc, D3D11_DEPTH_STENCIL_DESC>
-void VisitFields(Desc& d, Visit&& visit)
-{
-#define D3D11_VISIT_FIELD(member, name, domain, value) visit(FieldInfo{"", name, FieldDomain::domain, -1}, d.member);
-    D3D11_DEPTH_STENCIL_FIELDS(D3D11_VISIT_FIELD)
-#undef D3D11_VISIT_FIELD
-#define D3D11_VISIT_FIELD(member, name, domain, value)                                                                 \
-    visit(FieldInfo{"FrontFace", name, FieldDomain::domain, -1}, d.FrontFace.member);
-    D3D11_STENCIL_FACE_FIELDS(D3D11_VISIT_FIELD)
-#undef D3D11_VISIT_FIELD
-#define D3D11_VISIT_FIELD(member, name, domain, value)                                                                 \
-    visit(FieldInfo{"BackFace", name, FieldDomain::domain, -1}, d.BackFace.member);
-    D3D11_STENCIL_FACE_FIELDS(D3D11_VISIT_FIELD)
-#undef D3D11_VISIT_FIELD
-}
-
-template <typename Desc, typename Visit>
-requires state_fields::DescOf<Desc, D3D11_BLEND_DESC>
-void VisitFields(Desc& d, Visit&& visit)
-{
-#define D3D11_VISIT_FIELD(member, name, domain, value) visit(FieldInfo{"", name, FieldDomain::domain, -1}, d.member);
-    D3D11_BLEND_FIELDS(D3D11_VISIT_FIELD)
-#undef D3D11_VISIT_FIELD
-    for (int i = 0; i < 8; ++i) {
-#define D3D11_VISIT_FIELD(member, name, domain, value)                                                                 \
-    visit(FieldInfo{"", name, FieldDomain::domain, i}, d.RenderTarget[i].member);
-        D3D11_BLEND_TARGET_FIELDS(D3D11_VISIT_FIELD)
-#undef D3D11_VISIT_FIELD
+    using Plain = std::remove_const_t<Desc>;
+    const char* group = "";
+    int target = -1;
+    if constexpr (std::is_same_v<Plain, D3D11_RASTERIZER_DESC>) {
+        auto& object = d;
+        D3D11_RASTERIZER_FIELDS(D3D11_VISIT_FIELD)
+    } else if constexpr (std::is_same_v<Plain, D3D11_DEPTH_STENCIL_DESC>) {
+        {
+            auto& object = d;
+            D3D11_DEPTH_STENCIL_FIELDS(D3D11_VISIT_FIELD)
+        }
+        for (auto* face : {&d.FrontFace, &d.BackFace}) {
+            auto& object = *face;
+            group = face == &d.FrontFace ? "FrontFace" : "BackFace";
+            D3D11_STENCIL_FACE_FIELDS(D3D11_VISIT_FIELD)
+        }
+    } else if constexpr (std::is_same_v<Plain, D3D11_BLEND_DESC>) {
+        {
+            auto& object = d;
+            D3D11_BLEND_FIELDS(D3D11_VISIT_FIELD)
+        }
+        for (target = 0; target < 8; ++target) {
+            auto& object = d.RenderTarget[target];
+            D3D11_BLEND_TARGET_FIELDS(D3D11_VISIT_FIELD)
+        }
+    } else {
+        static_assert(std::is_same_v<Plain, D3D11_SAMPLER_DESC>, "a state description");
+        auto& object = d;
+        D3D11_SAMPLER_FIELDS(D3D11_VISIT_FIELD)
     }
-}
-
-template <typename Desc, typename Visit>
-requires state_fields::DescOf<Desc, D3D11_SAMPLER_DESC>
-void VisitFields(Desc& d, Visit&& visit)
-{
-#define D3D11_VISIT_FIELD(member, name, domain, value) visit(FieldInfo{"", name, FieldDomain::domain, -1}, d.member);
-    D3D11_SAMPLER_FIELDS(D3D11_VISIT_FIELD)
-#undef D3D11_VISIT_FIELD
 }
 
 // The descriptions with every field at its default: what a state block that sets nothing describes,
@@ -188,29 +176,35 @@ template <typename Desc>
 Desc DefaultDesc()
 {
     Desc d{};
-#define D3D11_DEFAULT_FIELD(member, name, domain, value) state_fields::Assign(d.member, value);
     if constexpr (std::is_same_v<Desc, D3D11_RASTERIZER_DESC>) {
+        auto& object = d;
         D3D11_RASTERIZER_FIELDS(D3D11_DEFAULT_FIELD)
     } else if constexpr (std::is_same_v<Desc, D3D11_DEPTH_STENCIL_DESC>) {
-        D3D11_DEPTH_STENCIL_FIELDS(D3D11_DEFAULT_FIELD)
+        {
+            auto& object = d;
+            D3D11_DEPTH_STENCIL_FIELDS(D3D11_DEFAULT_FIELD)
+        }
         for (D3D11_DEPTH_STENCILOP_DESC* face : {&d.FrontFace, &d.BackFace}) {
-#define D3D11_DEFAULT_FACE_FIELD(member, name, domain, value) state_fields::Assign(face->member, value);
-            D3D11_STENCIL_FACE_FIELDS(D3D11_DEFAULT_FACE_FIELD)
-#undef D3D11_DEFAULT_FACE_FIELD
+            auto& object = *face;
+            D3D11_STENCIL_FACE_FIELDS(D3D11_DEFAULT_FIELD)
         }
     } else if constexpr (std::is_same_v<Desc, D3D11_BLEND_DESC>) {
-        D3D11_BLEND_FIELDS(D3D11_DEFAULT_FIELD)
-        for (D3D11_RENDER_TARGET_BLEND_DESC& target : d.RenderTarget) {
-#define D3D11_DEFAULT_TARGET_FIELD(member, name, domain, value) state_fields::Assign(target.member, value);
-            D3D11_BLEND_TARGET_FIELDS(D3D11_DEFAULT_TARGET_FIELD)
-#undef D3D11_DEFAULT_TARGET_FIELD
+        {
+            auto& object = d;
+            D3D11_BLEND_FIELDS(D3D11_DEFAULT_FIELD)
+        }
+        for (auto& object : d.RenderTarget) {
+            D3D11_BLEND_TARGET_FIELDS(D3D11_DEFAULT_FIELD)
         }
     } else {
-        static_assert(std::is_same_v<Desc, D3D11_SAMPLER_DESC>);
+        static_assert(std::is_same_v<Desc, D3D11_SAMPLER_DESC>, "a state description");
+        auto& object = d;
         D3D11_SAMPLER_FIELDS(D3D11_DEFAULT_FIELD)
     }
-#undef D3D11_DEFAULT_FIELD
     return d;
 }
+
+#undef D3D11_VISIT_FIELD
+#undef D3D11_DEFAULT_FIELD
 
 }  // namespace d3dgl
