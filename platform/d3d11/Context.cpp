@@ -265,8 +265,10 @@ public:
         }
         facts.layout = impl != nullptr;
         facts.layoutSlots = 0;
-        for (UINT slot : impl != nullptr ? impl->slots : std::vector<UINT>{}) {
-            facts.layoutSlots |= 1u << slot;
+        if (impl != nullptr) {
+            for (UINT slot : impl->slots) {
+                facts.layoutSlots |= 1u << slot;
+            }
         }
     }
     void IASetVertexBuffers(UINT s, UINT n, ID3D11Buffer* const* b, const UINT* strides, const UINT* offsets) override
