@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
 #include <type_traits>
 
 #include "platform/d3d11/GlRecords.h"
@@ -94,10 +93,9 @@ Verdict CheckInitialData(const D3D11_SUBRESOURCE_DATA* initialData, UINT subreso
     return {};
 }
 
-// A mip count of 0 is the full chain; every subresource (slices times levels) needs data where any
-// is given, and an immutable texture needs it.
 // The first field of the description that the description uses and that is outside its domain,
-// named in the refusal ("RenderTarget[1].SrcBlend", "BackFaceStencilPass").
+// named in the refusal ("RenderTarget[1].SrcBlend", "BackFaceStencilPass"). `unused(field, member)`
+// says which fields the description does not use.
 template <typename Desc, typename Unused>
 Verdict OutOfDomain(Rule rule, const Desc& desc, Unused unused)
 {
@@ -105,7 +103,7 @@ Verdict OutOfDomain(Rule rule, const Desc& desc, Unused unused)
     VisitFields(desc, [&](const FieldInfo& f, const auto& member) {
         using Member = std::remove_cvref_t<decltype(member)>;
         if constexpr (std::is_integral_v<Member> || std::is_enum_v<Member>) {
-            if (broken || f.domain == FieldDomain::Bool || unused(f) ||
+            if (broken || f.domain == FieldDomain::Bool || unused(f, static_cast<const void*>(&member)) ||
                 InDomain(f.domain, static_cast<std::uint32_t>(member))) {
                 return;
             }
@@ -116,6 +114,8 @@ Verdict OutOfDomain(Rule rule, const Desc& desc, Unused unused)
     return broken;
 }
 
+// A mip count of 0 is the full chain; every subresource (slices times levels) needs data where any
+// is given, and an immutable texture needs it.
 Verdict CheckMipsAndData(UINT full, UINT slices, D3D11_USAGE usage, const D3D11_SUBRESOURCE_DATA* initialData,
                          UINT& mipLevels)
 {
@@ -385,7 +385,7 @@ Verdict CheckRasterizer(const D3D11_RASTERIZER_DESC* d)
     if (d == nullptr) {
         return Broken(Rule::RasterizerDescription);
     }
-    return OutOfDomain(Rule::RasterizerDescription, *d, [](const FieldInfo&) { return false; });
+    return OutOfDomain(Rule::RasterizerDescription, *d, [](const FieldInfo&, const void*) { return false; });
 }
 
 Verdict CheckBlend(const D3D11_BLEND_DESC* d)
@@ -394,7 +394,7 @@ Verdict CheckBlend(const D3D11_BLEND_DESC* d)
         return Broken(Rule::BlendDescription);
     }
     const int used = d->IndependentBlendEnable ? 8 : 1;
-    return OutOfDomain(Rule::BlendDescription, *d, [&](const FieldInfo& f) {
+    return OutOfDomain(Rule::BlendDescription, *d, [&](const FieldInfo& f, const void*) {
         const bool factor = f.domain == FieldDomain::Blend || f.domain == FieldDomain::BlendOp;
         return f.target >= used || (factor && !d->RenderTarget[f.target].BlendEnable);
     });
@@ -405,9 +405,9 @@ Verdict CheckDepthStencil(const D3D11_DEPTH_STENCIL_DESC* d)
     if (d == nullptr) {
         return Broken(Rule::DepthStencilDescription);
     }
-    return OutOfDomain(Rule::DepthStencilDescription, *d, [&](const FieldInfo& f) {
+    return OutOfDomain(Rule::DepthStencilDescription, *d, [&](const FieldInfo& f, const void* member) {
         const bool face = *f.group != '\0';
-        return (face && !d->StencilEnable) || (std::strcmp(f.name, "DepthFunc") == 0 && !d->DepthEnable);
+        return (face && !d->StencilEnable) || (member == &d->DepthFunc && !d->DepthEnable);
     });
 }
 
@@ -417,8 +417,8 @@ Verdict CheckSampler(const D3D11_SAMPLER_DESC* d)
         return Broken(Rule::SamplerDescription);
     }
     const bool comparison = (d->Filter & 0x80) != 0;
-    Verdict broken = OutOfDomain(Rule::SamplerDescription, *d, [&](const FieldInfo& f) {
-        return std::strcmp(f.name, "ComparisonFunc") == 0 && !comparison;
+    Verdict broken = OutOfDomain(Rule::SamplerDescription, *d, [&](const FieldInfo&, const void* member) {
+        return member == &d->ComparisonFunc && !comparison;
     });
     if (broken) {
         return broken;

@@ -22,7 +22,7 @@ void AttachDepth(const DsvImpl& view, Framebuffers::Attachments& attachments)
 {
     attachments.depth = view.glName;
     attachments.depthLevel = view.level;
-    const FormatInfo* format = LookupFormat(view.texture->desc.Format);
+    const FormatInfo* format = view.texture->format;
     attachments.depthHasStencil = format != nullptr && format->stencil;
 }
 
@@ -522,7 +522,7 @@ public:
             Report(*broken);
             return;
         }
-        const FormatInfo* f = LookupFormat(t->desc.Format);
+        const FormatInfo* f = t->format;
         const auto gl = [](UINT v) { return static_cast<GLint>(v); };
         Core().gl.TextureSubImage(t->name, gl(u.level), gl(u.box.left), gl(u.box.top), gl(u.slice),
                                   gl(u.box.right - u.box.left), gl(u.box.bottom - u.box.top),
@@ -641,7 +641,7 @@ private:
         ResourceSlotSet& colour = facts.colourViews[static_cast<size_t>(stage)];
         for (UINT slot = start; slot < start + count && slot < kSrvSlots; ++slot) {
             const SrvImpl* view = slots.views[slot].Get();
-            const FormatInfo* format = view != nullptr ? LookupFormat(view->texture->desc.Format) : nullptr;
+            const FormatInfo* format = view != nullptr ? view->texture->format : nullptr;
             colour.set(slot, format != nullptr && !format->depth);
         }
     }

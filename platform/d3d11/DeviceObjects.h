@@ -19,6 +19,7 @@
 #include "platform/d3d11/D3D11.h"
 #include "platform/d3d11/DXGI.h"
 #include "platform/d3d11/DeviceCore.h"
+#include "platform/d3d11/Formats.h"
 #include "platform/d3d11/GlRecords.h"
 #include "platform/d3d11/Validation.h"
 
@@ -80,6 +81,7 @@ public:
     TextureImpl(std::shared_ptr<DeviceCore> core, const D3D11_TEXTURE2D_DESC& desc, GLuint name, GLenum target)
         : DeviceChild(std::move(core)),
           desc(desc),
+          format(LookupFormat(desc.Format)),
           name(name),
           target(target)
     {}
@@ -90,6 +92,7 @@ public:
     void LabelGl(const std::string& label) override { Core().Label(GL_TEXTURE, name, label); }
 
     const D3D11_TEXTURE2D_DESC desc;  // MipLevels is the real count, never 0
+    const FormatInfo* const format;   // desc.Format's entry, looked up once: views are bound every frame
     const GLuint name;
     const GLenum
         target;  // GL_TEXTURE_2D, GL_TEXTURE_2D_ARRAY, GL_TEXTURE_CUBE_MAP, or GL_TEXTURE_3D inside a Texture3DImpl

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "platform/d3d11/Diagnostics.h"
+#include "tests/platform/d3d11/TextureDescs.h"
 
 namespace {
 
@@ -23,16 +24,7 @@ constexpr Rule kPasses = Rule::Count;
 D3D11_TEXTURE2D_DESC TextureDesc(UINT width, UINT height, DXGI_FORMAT format = DXGI_FORMAT_R8G8B8A8_UNORM,
                                  UINT bind = D3D11_BIND_SHADER_RESOURCE)
 {
-    D3D11_TEXTURE2D_DESC d{};
-    d.Width = width;
-    d.Height = height;
-    d.MipLevels = 1;
-    d.ArraySize = 1;
-    d.Format = format;
-    d.SampleDesc = {1, 0};
-    d.Usage = D3D11_USAGE_DEFAULT;
-    d.BindFlags = bind;
-    return d;
+    return PlainTexture2DDesc(width, height, format, bind);
 }
 
 D3D11_TEXTURE3D_DESC VolumeDesc(UINT width, UINT height, UINT depth, UINT mips, UINT bind = D3D11_BIND_SHADER_RESOURCE)

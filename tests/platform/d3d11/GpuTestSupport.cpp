@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+#include "tests/platform/d3d11/TextureDescs.h"
+
 namespace gputest {
 
 const char* const kFullScreenVs = R"(#version 450
@@ -87,15 +89,7 @@ void GpuTest::TearDown()
 ID3D11Texture2D* GpuTest::MakeTexture2D(UINT width, UINT height, DXGI_FORMAT format, UINT bind, const void* data,
                                         UINT pitch)
 {
-    D3D11_TEXTURE2D_DESC d{};
-    d.Width = width;
-    d.Height = height;
-    d.MipLevels = 1;
-    d.ArraySize = 1;
-    d.Format = format;
-    d.SampleDesc = {1, 0};
-    d.Usage = D3D11_USAGE_DEFAULT;
-    d.BindFlags = bind;
+    const D3D11_TEXTURE2D_DESC d = PlainTexture2DDesc(width, height, format, bind);
     const D3D11_SUBRESOURCE_DATA init{data, pitch, 0};
     ID3D11Texture2D* texture = nullptr;
     EXPECT_EQ(device->CreateTexture2D(&d, data != nullptr ? &init : nullptr, &texture), S_OK) << format;
