@@ -255,6 +255,10 @@ bool Reflect(const StageEntry& entry, const std::vector<std::uint32_t>& words, c
     // SV_InstanceID counts from zero whatever the draw's first instance, as gl_InstanceID does.
     spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_SUPPORT_NONZERO_BASE_INSTANCE, SPVC_FALSE);
     spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_VULKAN_SEMANTICS, SPVC_FALSE);
+    // SPIR-V's undefined values (a loop exit merging a value no path before it wrote) would become
+    // globals declared without a value; a GLSL compiler warns on every read of one, and what it
+    // reads is left to the driver. Zero, like every variable the GLSL declares, is one answer on all.
+    spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_FORCE_ZERO_INITIALIZED_VARIABLES, SPVC_TRUE);
     spvc_compiler_install_compiler_options(r.compiler, options);
 
     spvc_variable_id dummy = 0;

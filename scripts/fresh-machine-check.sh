@@ -2,8 +2,9 @@
 # The README's two commands as a new user meets them: in a minimal Debian 12 root made with
 # debootstrap, holding a clean clone of this repository's HEAD and nothing but what the project's
 # own scripts install, under LANG=C.UTF-8; then the test command once more with no locale at all.
-# Prints the status and time of each. Slow (an hour or more on two cores), so not part of
-# `make test`. Needs root (debootstrap, chroot, mounts) and a Debian mirror.
+# Prints the status and time of each, and checks that the test runs wrote nothing into the home.
+# Slow (an hour or more on two cores), so not part of `make test`. Needs root (debootstrap, chroot,
+# mounts) and a Debian mirror.
 #
 #   fresh-machine-check.sh [--keep] [WORK_DIR]     (default WORK_DIR: /var/tmp/vexa-rhino-fresh)
 #
@@ -99,8 +100,16 @@ git clone -q --no-hardlinks "$repo" "$root/work/vexa-rhino"
 commit=$(git -C "$root/work/vexa-rhino" rev-parse --short HEAD)
 
 step make-run in_root C.UTF-8 "make run"
+# The show itself may keep its caches in the home (make run did); the suite may not write there.
+touch "$work/before-tests"
 step make-test in_root C.UTF-8 "make test"
 step make-test-no-locale in_root unset "make test"
+home_written() {
+    local written
+    written=$(find "$root/root" -newer "$work/before-tests" | sed "s|^$root||")
+    [ -z "$written" ] || { echo "the test runs wrote into the home:"; echo "$written"; return 1; }
+}
+step home-untouched-by-tests home_written
 
 echo
 echo "Fresh Debian 12 root (debootstrap minbase + make), clean clone of $commit, $(nproc) cores:"

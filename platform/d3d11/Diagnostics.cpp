@@ -39,6 +39,11 @@ std::uint64_t D3D11GLDebugProblemCount()
     return GlDebugProblemCount();
 }
 
+std::uint64_t D3D11GLShaderCompilerMessageCount()
+{
+    return GlShaderCompilerMessageCount();
+}
+
 // A test and tool hook, not part of the context's work: it reads GL directly and is not counted
 // with the context's GL calls.
 bool D3D11ReadTexture(ID3D11Texture2D* texture, UINT mipLevel, UINT arraySlice, std::vector<std::uint8_t>& bytes)

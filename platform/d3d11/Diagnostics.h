@@ -58,3 +58,6 @@ std::vector<D3D11PassTime> D3D11EndPassTiming(ID3D11DeviceContext* context);
 // GL errors, undefined behaviour and high-severity messages the GL debug output (SHOW_GL_DEBUG=1)
 // has reported in this process so far.
 std::uint64_t D3D11GLDebugProblemCount();
+// Messages of the driver's shader compiler (warnings too, whatever their severity) the GL debug
+// output has reported in this process so far: GLSL we emit should draw none.
+std::uint64_t D3D11GLShaderCompilerMessageCount();

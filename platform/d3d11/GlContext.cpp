@@ -65,6 +65,7 @@ const char* DebugTypeName(GLenum type)
 
 // Errors, undefined behaviour and high-severity messages seen so far (every one, repeats included).
 std::atomic<std::uint64_t> debugProblems{0};
+std::atomic<std::uint64_t> shaderCompilerMessages{0};
 
 // Every message of every severity, each distinct one once: drivers repeat theirs on every draw.
 // The output is synchronous, so this runs on the thread that made the call.
@@ -76,6 +77,9 @@ void GLAPIENTRY PrintDebugMessage(GLenum source, GLenum type, GLuint id, GLenum 
     }
     if (type == GL_DEBUG_TYPE_ERROR || type == GL_DEBUG_TYPE_UNDEFINED_BEHAVIOR || severity == GL_DEBUG_SEVERITY_HIGH) {
         ++debugProblems;
+    }
+    if (source == GL_DEBUG_SOURCE_SHADER_COMPILER) {
+        ++shaderCompilerMessages;
     }
     static std::mutex mutex;
     static std::set<std::tuple<GLenum, GLenum, GLuint, std::string>> seen;
@@ -134,6 +138,11 @@ bool HasUnboundedAnisotropicFilter(const char* renderer)
 std::uint64_t GlDebugProblemCount()
 {
     return debugProblems;
+}
+
+std::uint64_t GlShaderCompilerMessageCount()
+{
+    return shaderCompilerMessages;
 }
 
 void LogError(const char* format, ...)

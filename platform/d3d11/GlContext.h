@@ -71,6 +71,9 @@ private:
 // GL errors, undefined behaviour and high-severity messages the debug output (SHOW_GL_DEBUG=1) has
 // reported in this process, repeats included.
 std::uint64_t GlDebugProblemCount();
+// Messages of the driver's shader compiler (its warnings included, whatever their severity) the
+// debug output has reported in this process, repeats included.
+std::uint64_t GlShaderCompilerMessageCount();
 
 // For failures of the environment (no display, no context), which are no rule of the API.
 void LogError(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -33,16 +33,17 @@ if [ "$(id -u)" = 0 ]; then
 fi
 
 # Runs a command (as nobody under root) with nothing of this environment but what the Wayland
-# clients need.
+# clients need. Their caches stay in the work folder: without XDG_CACHE_HOME, Mesa would take the
+# passwd entry's home, whatever HOME says.
 as_nobody() {
-    "${user[@]}" env -i PATH=/usr/bin:/bin HOME="$work" XDG_RUNTIME_DIR="$runtime" "$@"
+    "${user[@]}" env -i PATH=/usr/bin:/bin HOME="$work" XDG_CACHE_HOME="$work/cache" XDG_RUNTIME_DIR="$runtime" "$@"
 }
 # The same in the background, as the process itself (so its pid is the one to signal and to end).
 pids=()
 spawn() {  # LOG COMMAND...
     local log=$1
     shift
-    (exec "${user[@]}" env -i PATH=/usr/bin:/bin HOME="$work" XDG_RUNTIME_DIR="$runtime" "$@") >"$log" 2>&1 &
+    (exec "${user[@]}" env -i PATH=/usr/bin:/bin HOME="$work" XDG_CACHE_HOME="$work/cache" XDG_RUNTIME_DIR="$runtime" "$@") >"$log" 2>&1 &
     pids+=($!)
 }
 cleanup() {
