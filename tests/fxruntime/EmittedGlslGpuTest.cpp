@@ -13,8 +13,8 @@
 
 #include "fxruntime/CompileIsolation.h"
 #include "platform/d3d11/Diagnostics.h"
-#include "tests/platform/d3d11/GlDebugCheck.h"
 #include "tests/fxruntime/runtime/EffectTestSupport.h"
+#include "tests/platform/d3d11/GlDebugCheck.h"
 
 namespace {
 
@@ -112,8 +112,8 @@ TEST_P(EmittedGlsl, DrawsNoMessageFromTheDriversShaderCompiler)
             EXPECT_GT(reported, 0u) << name << " is marked open-glsl-warning, but the driver no longer warns";
             continue;
         }
-        EXPECT_EQ(reported, 0u) << name
-                                << ": the driver's shader compiler reported on our GLSL (\"GL debug\" lines on stderr, above)";
+        EXPECT_EQ(reported, 0u)
+            << name << ": the driver's shader compiler reported on our GLSL (\"GL debug\" lines on stderr, above)";
     }
     EXPECT_GT(created, 0) << "no effect under " << GetParam().path << " reached the driver";
 }

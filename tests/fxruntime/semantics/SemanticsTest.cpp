@@ -10,8 +10,8 @@
 #include <sstream>
 
 #include "fxruntime/CompileIsolation.h"
-#include "tests/platform/d3d11/GlDebugCheck.h"
 #include "tests/fxruntime/runtime/EffectTestSupport.h"
+#include "tests/platform/d3d11/GlDebugCheck.h"
 
 namespace {
 
@@ -41,10 +41,10 @@ struct Case {
     std::vector<std::vector<std::string>> expected;  // per texel or pixel, four components
     Kind output = Kind::Float;
     double tolerance = 1e-5;
-    UINT width = 0, height = 1;  // a draw's target; 0: one pixel per expected value
-    std::string refused;         // a compile error that must contain this
-    std::string warns;           // a compile warning that must contain this
-    std::string open;            // a known fault not yet mended: the case is skipped with this reason
+    UINT width = 0, height = 1;   // a draw's target; 0: one pixel per expected value
+    std::string refused;          // a compile error that must contain this
+    std::string warns;            // a compile warning that must contain this
+    std::string open;             // a known fault not yet mended: the case is skipped with this reason
     std::string openGlslWarning;  // the driver's compiler warns on our GLSL for it, a known fault; values still checked
     bool needsIsolation = false;
     bool compute = false;
