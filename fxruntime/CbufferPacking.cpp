@@ -40,7 +40,9 @@ struct Type {
     std::vector<std::uint32_t> members;
     std::vector<std::string> memberNames;
     std::vector<OperandAt> offset, matrixStride;
-    std::vector<bool> rowMajor;  // SPIR-V RowMajor, which is HLSL column_major
+    std::vector<bool> rowMajor;       // SPIR-V RowMajor, which is HLSL column_major
+    std::vector<OperandAt> majority;  // the RowMajor or ColMajor decoration itself
+    bool block = false;               // a uniform block's own struct, not one inside it
 };
 
 // The uniform blocks' types of a module read by SpirvModule (whose reading guarantees the operands
@@ -73,7 +75,7 @@ private:
         std::map<std::pair<std::uint32_t, std::uint32_t>, std::string> memberNames;
         struct MemberDecoration {
             std::uint32_t type, member, decoration;
-            OperandAt literal;
+            OperandAt kind, literal;
         };
         std::vector<MemberDecoration> memberDecorations;
         std::vector<std::pair<std::uint32_t, OperandAt>> arrayStrides;
@@ -134,6 +136,7 @@ private:
             t.offset.assign(t.members.size(), {});
             t.matrixStride.assign(t.members.size(), {});
             t.rowMajor.assign(t.members.size(), false);
+            t.majority.assign(t.members.size(), {});
             types[o[0]] = t;
             return true;
         }
@@ -157,7 +160,8 @@ private:
             }
             break;
         case SpvOpMemberDecorate:
-            scan.memberDecorations.push_back({o[0], o[1], o[2], o.size() > 3 ? OperandAt{true, at, 3} : OperandAt{}});
+            scan.memberDecorations.push_back(
+                {o[0], o[1], o[2], OperandAt{true, at, 2}, o.size() > 3 ? OperandAt{true, at, 3} : OperandAt{}});
             break;
         case SpvOpTypePointer: scan.pointee[o[0]] = o[2]; break;
         case SpvOpConstant: scan.constants[o[1]] = o[2]; break;
@@ -177,6 +181,7 @@ private:
             if (n != scan.names.end()) {
                 t.name = n->second;
             }
+            t.block = scan.blockTypes.count(id) != 0;
             t.memberNames.resize(t.members.size());
             for (std::size_t m = 0; m < t.members.size(); ++m) {
                 const auto mn = scan.memberNames.find({id, static_cast<std::uint32_t>(m)});
@@ -197,8 +202,9 @@ private:
             if (d.decoration == SpvDecorationMatrixStride) {
                 t.matrixStride[d.member] = d.literal;
             }
-            if (d.decoration == SpvDecorationRowMajor) {
-                t.rowMajor[d.member] = true;
+            if (d.decoration == SpvDecorationRowMajor || d.decoration == SpvDecorationColMajor) {
+                t.rowMajor[d.member] = d.decoration == SpvDecorationRowMajor;
+                t.majority[d.member] = d.kind;
             }
         }
         for (const auto& [id, literal] : scan.arrayStrides) {
@@ -509,6 +515,14 @@ private:
     }
 
     // std140, rewritten into the module: what the GLSL block will declare.
+
+    // Whether member `m` of `st` is stored row by row (in SPIR-V's terms) in the std140 copy. GLSL
+    // takes a matrix's majority only as a qualifier of a member of the block itself: on a struct
+    // member it covers every matrix inside, of either majority, and drivers warn that it may be
+    // refused. So a matrix inside a struct is stored column by column whatever its majority in
+    // Direct3D's layout, and the copy (Components) moves each element to its place.
+    static bool GlRowMajor(const Type& st, std::size_t m) { return st.block && st.rowMajor[m]; }
+
     static std::uint32_t Std140Align(const Type& t)
     {
         if (t.kind == Kind::Scalar) {
@@ -549,10 +563,11 @@ private:
             if (t == nullptr) {
                 continue;
             }
-            const std::uint32_t size = Std140Size(st.members[m], st.rowMajor[m]);
+            const std::uint32_t size = Std140Size(st.members[m], GlRowMajor(st, m));
             at = RoundUp(at, Std140Align(*t));
             module.Patch(st.offset[m], at);
             module.Patch(st.matrixStride[m], kRegister);
+            module.Patch(st.majority[m], GlRowMajor(st, m) ? SpvDecorationRowMajor : SpvDecorationColMajor);
             at += size;
         }
         end = at;
@@ -572,7 +587,7 @@ private:
             if (mt == nullptr || m >= tmp.members.size()) {
                 continue;
             }
-            const std::uint32_t glSize = Std140Size(st.members[m], st.rowMajor[m]);
+            const std::uint32_t glSize = Std140Size(st.members[m], GlRowMajor(st, m));
             glAt = RoundUp(glAt, Std140Align(*mt));
             const EffectVariable& v = tmp.members[m];
             Element(st.members[m], st, m, scope, v, d3dBase + v.offset, glBase + glAt, out);
@@ -593,7 +608,7 @@ private:
             if (inner == nullptr) {
                 return;
             }
-            const std::uint32_t glStride = RoundUp(Std140Size(t->element, parent.rowMajor[member]), kRegister);
+            const std::uint32_t glStride = RoundUp(Std140Size(t->element, GlRowMajor(parent, member)), kRegister);
             // Direct3D's stride of this level: its element's span rounded to whole registers.
             std::uint32_t innerElements = 0;
             Innermost(t->element, innerElements);
@@ -614,7 +629,8 @@ private:
             for (std::uint32_t r = 0; r < s.rows; ++r) {
                 for (std::uint32_t c = 0; c < s.columns; ++c) {
                     const std::uint32_t d3dAt = s.columnMajor ? c * kRegister + r * 4 : r * kRegister + c * 4;
-                    const std::uint32_t glAt = parent.rowMajor[member] ? c * kRegister + r * 4 : r * kRegister + c * 4;
+                    const std::uint32_t glAt = GlRowMajor(parent, member) ? c * kRegister + r * 4
+                                                                          : r * kRegister + c * 4;
                     out.emplace_back(d3d + d3dAt, gl + glAt);
                 }
             }

@@ -14,7 +14,6 @@
 #include "fxruntime/CompileIsolation.h"
 #include "platform/d3d11/Diagnostics.h"
 #include "tests/fxruntime/runtime/EffectTestSupport.h"
-#include "tests/platform/d3d11/GlDebugCheck.h"
 
 namespace {
 
@@ -104,16 +103,9 @@ TEST_P(EmittedGlsl, DrawsNoMessageFromTheDriversShaderCompiler)
             ++created;
             effect->Release();
         }
-        const std::uint64_t reported = D3D11GLShaderCompilerMessageCount() - before;
-        const std::string name = fs::relative(file, root).string();
-        if (ReadText(file).find("\n// open-glsl-warning ") != std::string::npos) {
-            // A known fault, held to it: once mended, the case loses its mark.
-            AllowGlDebugErrorsInThisTest();
-            EXPECT_GT(reported, 0u) << name << " is marked open-glsl-warning, but the driver no longer warns";
-            continue;
-        }
-        EXPECT_EQ(reported, 0u)
-            << name << ": the driver's shader compiler reported on our GLSL (\"GL debug\" lines on stderr, above)";
+        EXPECT_EQ(D3D11GLShaderCompilerMessageCount() - before, 0u)
+            << fs::relative(file, root).string()
+            << ": the driver's shader compiler reported on our GLSL (\"GL debug\" lines on stderr, above)";
     }
     EXPECT_GT(created, 0) << "no effect under " << GetParam().path << " reached the driver";
 }

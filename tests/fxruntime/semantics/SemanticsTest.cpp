@@ -11,7 +11,6 @@
 
 #include "fxruntime/CompileIsolation.h"
 #include "tests/fxruntime/runtime/EffectTestSupport.h"
-#include "tests/platform/d3d11/GlDebugCheck.h"
 
 namespace {
 
@@ -41,11 +40,10 @@ struct Case {
     std::vector<std::vector<std::string>> expected;  // per texel or pixel, four components
     Kind output = Kind::Float;
     double tolerance = 1e-5;
-    UINT width = 0, height = 1;   // a draw's target; 0: one pixel per expected value
-    std::string refused;          // a compile error that must contain this
-    std::string warns;            // a compile warning that must contain this
-    std::string open;             // a known fault not yet mended: the case is skipped with this reason
-    std::string openGlslWarning;  // the driver's compiler warns on our GLSL for it, a known fault; values still checked
+    UINT width = 0, height = 1;  // a draw's target; 0: one pixel per expected value
+    std::string refused;         // a compile error that must contain this
+    std::string warns;           // a compile warning that must contain this
+    std::string open;            // a known fault not yet mended: the case is skipped with this reason
     bool needsIsolation = false;
     bool compute = false;
 };
@@ -140,8 +138,6 @@ Case ReadCase(const fs::path& path)
             c.warns = rest;
         } else if (word == "open") {
             c.open = rest;
-        } else if (word == "open-glsl-warning") {
-            c.openGlslWarning = rest;
         } else if (word == "isolated") {
             c.needsIsolation = true;
         }
@@ -294,9 +290,6 @@ TEST_P(Semantics, GivesItsDocumentedValues)
         return;
     }
     ASSERT_FALSE(code.empty()) << messages;
-    if (!c.openGlslWarning.empty()) {
-        AllowGlDebugErrorsInThisTest();  // fxruntime_glsl_tests holds the case to its warning
-    }
     if (!c.warns.empty()) {
         EXPECT_NE(std::string::npos, messages.find(c.warns)) << c.path << ": " << messages;
     }

@@ -14,7 +14,6 @@
 // expect 7 8 9 6
 // expect 1 2 3 4
 // expect 5 6 7 8
-// open-glsl-warning S's column_major matrix reaches GLSL as row_major on the block member gS, a struct, which Mesa warns "may be rejected by older compilers"; GLSL has no other place for it (struct members take no layout): the matrix must be stored transposed instead
 struct S
 {
     float s;
