@@ -65,6 +65,7 @@ const char* DebugTypeName(GLenum type)
 
 // Errors, undefined behaviour and high-severity messages seen so far (every one, repeats included).
 std::atomic<std::uint64_t> debugProblems{0};
+// Messages of the shader compiler, of any severity: the warnings about our GLSL.
 std::atomic<std::uint64_t> shaderCompilerMessages{0};
 
 // Every message of every severity, each distinct one once: drivers repeat theirs on every draw.
