@@ -92,8 +92,36 @@ bool ReadWholeFile(const std::string& path, std::uint64_t limit, std::vector<std
     return ReadInto(path, limit, bytes, reason);
 }
 
+bool MayReplaceWhole(const std::string& path, std::string& reason)
+{
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT) {
+            return true;
+        }
+        reason = std::strerror(errno);
+        return false;
+    }
+    if (S_ISREG(info.st_mode)) {
+        return true;
+    }
+    const char* what = S_ISLNK(info.st_mode)    ? "a symbolic link"
+                       : S_ISCHR(info.st_mode)  ? "a character device"
+                       : S_ISBLK(info.st_mode)  ? "a block device"
+                       : S_ISFIFO(info.st_mode) ? "a FIFO"
+                       : S_ISSOCK(info.st_mode) ? "a socket"
+                       : S_ISDIR(info.st_mode)  ? "a folder"
+                                                : "a special file";
+    reason = std::string(what) + " is not replaced; only a regular file or a new name is";
+    return false;
+}
+
 bool WriteWholeFile(const std::string& path, const void* data, std::size_t size, std::string& error)
 {
+    if (std::string reason; !MayReplaceWhole(path, reason)) {
+        error = path + ": cannot write: " + reason;
+        return false;
+    }
     static std::atomic<unsigned> counter{0};
     const std::string temp = path + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(counter++);
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);

@@ -21,7 +21,15 @@ int OpenRegularFile(const std::string& path, std::uint64_t limit, std::uint64_t&
 bool ReadWholeFile(const std::string& path, std::uint64_t limit, std::string& bytes, std::string& reason);
 bool ReadWholeFile(const std::string& path, std::uint64_t limit, std::vector<std::uint8_t>& bytes, std::string& reason);
 
-// False, with "<path>: <reason>" in `error`, when any step fails; the temporary is removed then.
+// Whether a file finished beside `path` may be renamed onto it: a free name or a regular file. A
+// device, a FIFO, a socket, a folder or a symbolic link is not ours to replace: renamed over,
+// /dev/null would become a regular file for every program on the machine, and so would the link
+// /dev/stdout. Then false, with the reason ("a character device is not replaced; ..."); the caller
+// writes such a name directly or refuses it.
+bool MayReplaceWhole(const std::string& path, std::string& reason);
+
+// False, with "<path>: <reason>" in `error`, when any step fails (`path` not replaceable as above
+// among them); the temporary is removed then.
 bool WriteWholeFile(const std::string& path, const void* data, std::size_t size, std::string& error);
 
 inline bool WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error)

@@ -169,10 +169,18 @@ void WriteEntry(const std::filesystem::path& file, const std::vector<std::uint8_
 {
     std::error_code ec;
     std::filesystem::create_directories(file.parent_path(), ec);
-    std::string error;
-    if (!ec) {
-        WriteWholeFile(file.string(), bytes, error);
+    if (ec) {
+        return;
     }
+    // A FIFO, a link or a device node under an entry's name is damage inside the cache's own folder:
+    // the name goes, and the entry takes it (WriteWholeFile never replaces such a name itself).
+    const std::filesystem::file_status status = std::filesystem::symlink_status(file, ec);
+    if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
+        !std::filesystem::is_directory(status)) {
+        std::filesystem::remove(file, ec);
+    }
+    std::string error;
+    WriteWholeFile(file.string(), bytes, error);
 }
 
 bool IsHex(std::string_view text)

@@ -104,6 +104,28 @@ if [ -z "${SHOW_TEST_COMPILES_IN_PROCESS:-}" ]; then
     check "fxcompile names the failure: $(head -c 300 out)" grep -q "fatal.fx(1,1): error X3000: the HLSL compiler failed on this shader" out
 fi
 
+# vexa-rhino-fxcompile's output that cannot be written fails the run, with the reason: the listing to a
+# full device or a closed standard output (said on standard error), the compiled effect into a missing
+# folder or onto a FIFO (which stays a FIFO).
+printf '%s\n' 'float4 PS() : SV_Target { return 1; }' \
+    'technique11 T { pass P { SetPixelShader(CompileShader(ps_5_0, PS())); } }' >plain.fx
+for sink in full closed; do
+    if [ "$sink" = full ]; then "$fxcompile" plain.fx >/dev/full 2>err; else "$fxcompile" plain.fx >&- 2>err; fi
+    status=$?
+    check "fxcompile with its listing to a $sink output: status $status, expected 1" [ "$status" = 1 ]
+    check "fxcompile says its listing was not written: $(cat err)" \
+        grep -q "^vexa-rhino-fxcompile: standard output: cannot write: " err
+done
+mkfifo blob-fifo
+for blob in missing/blob blob-fifo; do
+    "$fxcompile" --quiet --out "$blob" plain.fx >out 2>&1
+    status=$?
+    check "fxcompile --out $blob: status $status, expected 1" [ "$status" = 1 ]
+    check "fxcompile --out $blob gives the reason: $(cat out)" \
+        grep -Eq "^$blob: cannot (create [^:]*|write): (No such file or directory|a FIFO is not replaced)" out
+done
+check "fxcompile --out left the FIFO a FIFO" [ -p blob-fifo ]
+
 # Neither folder holds them: one message, status 1, at once.
 mkdir alone && cp "$bin/vexa-rhino" "$bin/vexa-rhino-capture" alone/
 for program in vexa-rhino vexa-rhino-capture; do

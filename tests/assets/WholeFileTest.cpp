@@ -93,7 +93,7 @@ TEST_F(WholeFileTest, AWriteReplacesTheFileWholeAndAFailedOneLeavesNothing)
     EXPECT_FALSE(WriteWholeFile(At("no-such-folder/out"), "x", 1, error));
     EXPECT_NE(error.find(At("no-such-folder/out") + ": cannot create"), std::string::npos) << error;
 
-    // A rename that cannot happen (a folder holds the name) removes the temporary.
+    // A folder that holds the name is refused, and nothing is left beside it.
     fs::create_directories(At("taken/inside"));
     EXPECT_FALSE(WriteWholeFile(At("taken"), "x", 1, error));
     EXPECT_EQ(error.rfind(At("taken") + ": cannot write: ", 0), 0u) << error;
@@ -103,6 +103,33 @@ TEST_F(WholeFileTest, AWriteReplacesTheFileWholeAndAFailedOneLeavesNothing)
     }
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"out", "taken"}));
+}
+
+TEST_F(WholeFileTest, OnlyAFreeNameOrARegularFileIsReplaced)
+{
+    ASSERT_EQ(mkfifo(At("pipe").c_str(), 0600), 0);
+    std::string error;
+    EXPECT_FALSE(WriteWholeFile(At("pipe"), "x", 1, error));
+    EXPECT_EQ(error, At("pipe") + ": cannot write: a FIFO is not replaced; only a regular file or a new name is");
+    EXPECT_TRUE(fs::is_fifo(At("pipe")));
+
+    // Asked only: a write that went wrong here would turn the machine's /dev/null into a file.
+    std::string reason;
+    EXPECT_FALSE(MayReplaceWhole("/dev/null", reason));
+    EXPECT_EQ(reason, "a character device is not replaced; only a regular file or a new name is");
+    EXPECT_FALSE(MayReplaceWhole(folder.string(), reason));
+    EXPECT_EQ(reason, "a folder is not replaced; only a regular file or a new name is");
+
+    // A link is neither replaced nor written through, wherever it points.
+    std::ofstream(At("target")) << "kept";
+    fs::create_symlink(At("target"), At("link"));
+    EXPECT_FALSE(WriteWholeFile(At("link"), "new", 3, error));
+    EXPECT_EQ(error,
+              At("link") + ": cannot write: a symbolic link is not replaced; only a regular file or a new name is");
+    EXPECT_TRUE(fs::is_symlink(At("link")));
+    std::string bytes;
+    ASSERT_TRUE(ReadWholeFile(At("target"), 100, bytes, reason));
+    EXPECT_EQ(bytes, "kept");
 }
 
 }  // namespace

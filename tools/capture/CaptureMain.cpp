@@ -32,6 +32,7 @@
 
 #include "app/CommandLine.h"
 #include "assets/SceneContent.h"
+#include "assets/WholeFile.h"
 #include "platform/d3d11/Diagnostics.h"
 #include "show/MemoryLimits.h"
 #include "show/ResourceFolder.h"
@@ -55,6 +56,7 @@ struct Options {
     int renderHeight = 0;
 };
 
+// The signal that asked for a stop (SIGINT or SIGTERM), 0 while none has.
 volatile std::sig_atomic_t interrupted = 0;
 
 // The running encoder and its temporary file, for the handler below (which may only read them).
@@ -74,20 +76,35 @@ void PublishEncoder(const Mp4Encoder& encoder)
 // The first signal asks for a stop after the current frame; a second one ends the process at once,
 // since a frame stuck in the driver never reaches the check between frames. The encoder goes with
 // it, and its unfinished file.
-void OnInterrupt(int)
+void OnInterrupt(int signal)
 {
     if (interrupted) {
-        static const char message[] = "vexa-rhino-capture: interrupted again; ending now, no MP4 written\n";
+        static const char message[] = "vexa-rhino-capture: interrupted again; ending now";
+        static const char noMp4[] = ", no MP4 written";
         (void)!::write(STDERR_FILENO, message, sizeof message - 1);
         if (encoderPid > 0) {
+            (void)!::write(STDERR_FILENO, noMp4, sizeof noMp4 - 1);
             kill(encoderPid, SIGKILL);
             if (encoderTemporary[0] != '\0') {
                 unlink(encoderTemporary);
             }
         }
-        _exit(1);
+        (void)!::write(STDERR_FILENO, "\n", 1);
+        _exit(128 + signal);
     }
-    interrupted = 1;
+    interrupted = signal;
+}
+
+// The status of a capture a signal stopped, as a shell gives a process the signal ended: never 0,
+// since frames are missing.
+int InterruptedStatus()
+{
+    return 128 + interrupted;
+}
+
+const char* InterruptName()
+{
+    return interrupted == SIGINT ? "SIGINT" : "SIGTERM";
 }
 
 // The installed name: "capture" alone would clash with other packages.
@@ -103,7 +120,7 @@ constexpr const char* kUsageHead =
     "whole show as an MP4 with its soundtrack (through ffmpeg), or every frame dropped (a hang check).\n"
     "Progress is shown only when standard error is a terminal. Ctrl+C stops after the current frame.\n"
     "Exit status: 0 when every frame was written, 1 when the capture failed, 2 for a command line it\n"
-    "does not take.\n"
+    "does not take, 130 or 143 when Ctrl+C or SIGTERM stopped it before the last frame.\n"
     "\n"
     "Options:\n"
     "  --beats B1,B2,...    ascending beats from 0 to below 112 (fractions allowed)\n"
@@ -290,6 +307,7 @@ int CapturePngs(const Options& options)
         request.times.push_back(BeatTime(beat));
     }
     bool writeFailed = false;
+    std::size_t framesWritten = 0;
     const CaptureResult result = CaptureShow(request, [&](const CapturedFrame& frame) {
         if (interrupted) {
             return false;
@@ -313,13 +331,23 @@ int CapturePngs(const Options& options)
             return false;
         }
         std::cerr << path << "  (beat " << frame.beat << ")\n";
+        ++framesWritten;
         return true;
     });
     if (!result.started) {
         std::cerr << "vexa-rhino-capture: " << result.error << "\n";
         return 1;
     }
-    if (writeFailed || result.framesDelivered != static_cast<int>(options.beats.size())) {
+    if (interrupted && framesWritten < options.beats.size()) {
+        std::cerr << "vexa-rhino-capture: interrupted (" << InterruptName() << "); " << framesWritten << " of "
+                  << options.beats.size() << " frames written; missing:";
+        for (std::size_t i = framesWritten; i < options.beats.size(); ++i) {
+            std::cerr << " " << BeatFileName(options.beats[i]);
+        }
+        std::cerr << "\n";
+        return InterruptedStatus();
+    }
+    if (writeFailed || framesWritten != options.beats.size()) {
         return 1;
     }
     return 0;
@@ -327,6 +355,11 @@ int CapturePngs(const Options& options)
 
 int CaptureMp4(const Options& options)
 {
+    // Said before the show starts, not after it has been rendered in vain.
+    if (std::string reason; !MayReplaceWhole(options.mp4Path, reason)) {
+        std::cerr << "vexa-rhino-capture: " << options.mp4Path << ": cannot write: " << reason << "; no MP4 written\n";
+        return 1;
+    }
     // The encoder is started at the first frame, when the frame size is known.
     Mp4Encoder encoder;
     bool encoderStarted = false;
@@ -337,10 +370,10 @@ int CaptureMp4(const Options& options)
     request.width = options.renderWidth;
     request.height = options.renderHeight;
     request.frameTimeLimit = options.frameTimeLimit;
-    std::signal(SIGPIPE, SIG_IGN);  // a dying encoder must show as a write error, not kill us
-
+    bool stopped = false;  // by a signal, before the show's end
     const CaptureResult result = CaptureShow(request, [&](const CapturedFrame& frame) {
         if (interrupted) {
+            stopped = true;
             return false;
         }
         if (!encoderStarted) {
@@ -374,15 +407,19 @@ int CaptureMp4(const Options& options)
         return 1;
     }
     if (!finished) {
+        const bool beforeFirstFrame = stopped && !encoderStarted;
         std::cerr << "vexa-rhino-capture: " << options.mp4Path << ": "
-                  << (encoderError.empty() ? std::string("no frame was rendered") : encoderError)
+                  << (beforeFirstFrame ? "interrupted (" + std::string(InterruptName()) + ") before the first frame"
+                      : encoderError.empty() ? std::string("no frame was rendered")
+                                             : encoderError)
                   << "; no MP4 written\n";
-        return 1;
+        return beforeFirstFrame ? InterruptedStatus() : 1;
     }
-    if (interrupted) {
-        std::cerr << "vexa-rhino-capture: interrupted; " << encoder.FramesWritten() << " frames are in "
-                  << options.mp4Path << "\n";
-        return 1;
+    if (stopped) {
+        std::cerr << "vexa-rhino-capture: interrupted (" << InterruptName() << "); " << options.mp4Path
+                  << " holds the show's first " << encoder.FramesWritten()
+                  << " frames, the rest of the show is missing\n";
+        return InterruptedStatus();
     }
     std::cerr << "vexa-rhino-capture: " << encoder.FramesWritten() << " frames written to " << options.mp4Path << "\n";
     return result.framesDelivered == encoder.FramesWritten() ? 0 : 1;
@@ -403,8 +440,10 @@ int CaptureDiscard(const Options& options)
     double slowestSeconds = -1.0;
     int slowestIndex = 0;
     float slowestBeat = 0.0f;
+    bool stopped = false;  // by a signal, before the show's end
     const CaptureResult result = CaptureShow(request, [&](const CapturedFrame& frame) {
         if (interrupted) {
+            stopped = true;
             return false;
         }
         const Clock::time_point now = Clock::now();
@@ -424,9 +463,10 @@ int CaptureDiscard(const Options& options)
         std::cerr << "vexa-rhino-capture: " << result.error << "\n";
         return 1;
     }
-    if (interrupted) {
-        std::cerr << "vexa-rhino-capture: interrupted after " << result.framesDelivered << " frames\n";
-        return 1;
+    if (stopped) {
+        std::cerr << "vexa-rhino-capture: interrupted (" << InterruptName() << ") after " << result.framesDelivered
+                  << " frames\n";
+        return InterruptedStatus();
     }
     std::fprintf(stderr, "vexa-rhino-capture: %d frames rendered", result.framesDelivered);
     if (slowestSeconds >= 0.0) {
@@ -467,6 +507,10 @@ int main(int argc, char** argv)
     // run never reads the quit event they would post.
     std::signal(SIGINT, OnInterrupt);
     std::signal(SIGTERM, OnInterrupt);
+    // A reader that went away (standard error into a closed pipe, a dying encoder) or a file size
+    // limit must show as a write error of the file concerned, not end the capture between frames.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
     int status = 1;
     try {
         status = options.discard           ? CaptureDiscard(options)

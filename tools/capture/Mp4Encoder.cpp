@@ -1,5 +1,7 @@
 #include "tools/capture/Mp4Encoder.h"
 
+#include "assets/WholeFile.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>
@@ -329,6 +331,11 @@ bool Mp4Encoder::Finish(std::string& error)
     }
     if (!synced) {
         error = std::string("cannot write: ") + std::strerror(syncErrno);
+        Abandon();
+        return false;
+    }
+    if (std::string reason; !MayReplaceWhole(settings.outputPath, reason)) {
+        error = "cannot write: " + reason;
         Abandon();
         return false;
     }

@@ -1,12 +1,16 @@
 // vexa-rhino-fxcompile: compiles one effect file and prints its diagnostics and what the compiled effect
 // holds (techniques, passes, shaders with their input signatures, variables with their offsets,
 // states). --out writes the compiled effect to a file (the blob fuzzer's seeds are made so).
-// Exits 1 when compilation fails (or, with --werror, when it warns), 2 on bad usage.
+// Exits 1 when compilation fails (or, with --werror, when it warns, or when its output cannot be
+// written), 2 on bad usage.
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
-#include <fstream>
+#include <cstring>
 #include <string>
 
 #include "app/CommandLine.h"
+#include "assets/WholeFile.h"
 #include "fxruntime/EffectBlob.h"
 #include "fxruntime/EffectCompiler.h"
 #include "fxruntime/EffectPrint.h"
@@ -22,8 +26,8 @@ constexpr const char* kUsage =
     "Compiles one effect file as the show does and prints its diagnostics and what the compiled effect\n"
     "holds: techniques, passes, shaders with their input signatures, variables with their offsets, states.\n"
     "The compiled-effect cache is not used, and no environment variable is read.\n"
-    "Exit status: 0 when the file compiles, 1 when it does not (or, with --werror, warns), 2 for a\n"
-    "command line it does not take.\n"
+    "Exit status: 0 when the file compiles, 1 when it does not (or, with --werror, warns, or when the\n"
+    "listing or BLOB cannot be written), 2 for a command line it does not take.\n"
     "\n"
     "Options:\n"
     "  --glsl       also print the GLSL generated for each shader\n"
@@ -33,6 +37,20 @@ constexpr const char* kUsage =
     "  --           what follows is the file, even when it starts with '-'\n"
     "  -h, --help   print this help and exit\n"
     "  --version    print the version and exit\n";
+
+// The listing is the program's output: a write that failed (a full disk, a closed pipe) fails the run,
+// said on standard error, which may still be read.
+int ExitAfterOutput(int status)
+{
+    errno = 0;
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) {
+        return status;
+    }
+    const int error = errno;
+    std::fprintf(stderr, "%s: standard output: cannot write%s%s\n", kProgram, error != 0 ? ": " : "",
+                 error != 0 ? std::strerror(error) : "");
+    return 1;
+}
 
 }  // namespace
 
@@ -69,29 +87,28 @@ int main(int argc, char** argv)
     }
     if (path == nullptr)
         return UsageError(kProgram, "no effect file given", kUsage);
+    std::signal(SIGPIPE, SIG_IGN);  // a reader that went away is a failed write, said as one
     const EffectCompileResult result = CompileEffectFile(path);
     const std::string messages = result.Messages();
     std::fputs(messages.c_str(), stdout);
     if (!result.succeeded) {
         std::printf("%s: compilation failed\n", path);
-        return 1;
+        return ExitAfterOutput(1);
     }
     EffectBlob blob;
     if (!ParseEffectBlob(result.code.data(), result.code.size(), blob)) {
         std::printf("%s: the compiled effect does not read back\n", path);
-        return 1;
+        return ExitAfterOutput(1);
     }
     if (!quiet)
         std::fputs(PrintEffect(blob, options).c_str(), stdout);
-    if (out != nullptr && !std::ofstream(out, std::ios::binary)
-                               .write(reinterpret_cast<const char*>(result.code.data()),
-                                      static_cast<std::streamsize>(result.code.size()))) {
-        std::printf("%s: cannot write\n", out);
-        return 1;
+    if (std::string error; out != nullptr && !WriteWholeFile(out, result.code, error)) {
+        std::printf("%s\n", error.c_str());
+        return ExitAfterOutput(1);
     }
     if (werror && !result.diagnostics.empty()) {
         std::printf("%s: warnings treated as errors\n", path);
-        return 1;
+        return ExitAfterOutput(1);
     }
-    return 0;
+    return ExitAfterOutput(0);
 }
