@@ -3,7 +3,9 @@
 #include "fxruntime/EffectSource.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <sstream>
 
 #include "fxruntime/EffectDeclarations.h"
 #include "fxruntime/EffectIncludeReader.h"
@@ -107,6 +109,36 @@ bool SpecializationWord(const std::string& literal, const std::string& type, std
     return false;
 }
 
+namespace {
+
+// Whether a function surely lacks [numthreads]: each of its attributes is in brackets and none is
+// it, and its return type is one word. A word outside brackets, or before the return type, may be
+// a macro that gives it, so that is not taken as lacking.
+bool LacksThreadGroupSize(const EffectFunction& f)
+{
+    std::istringstream returnType(f.returnType);
+    std::string first, second;
+    if (returnType >> first >> second) {
+        return false;
+    }
+    int depth = 0;
+    for (std::size_t i = 0; i < f.attributes.size(); ++i) {
+        const char c = f.attributes[i];
+        if (c == '[') {
+            ++depth;
+        } else if (c == ']') {
+            --depth;
+        } else if (depth == 0 && !std::isspace(static_cast<unsigned char>(c))) {
+            return false;
+        } else if (f.attributes.compare(i, 10, "numthreads") == 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 bool MakeEntryPoint(const EffectSource& source, const EffectEntryCall& call, int wrapperIndex, std::string& entryName,
                     std::string& wrapperCode, EffectDiagnostic& error, std::vector<std::string>* constantTypes)
 {
@@ -118,6 +150,12 @@ bool MakeEntryPoint(const EffectSource& source, const EffectEntryCall& call, int
     if (f == nullptr) {
         error.code = "X3004";
         error.text = "undeclared entry point '" + call.function + "'";
+        return false;
+    }
+    // The HLSL compiler would take one thread per group; Direct3D's refuses the shader.
+    if (call.stage == StageKind::Compute && LacksThreadGroupSize(*f)) {
+        error.code = "X3661";
+        error.text = "'" + call.function + "': a compute shader needs a [numthreads(X, Y, Z)] attribute";
         return false;
     }
     std::vector<const EffectFunctionParameter*> uniforms;
