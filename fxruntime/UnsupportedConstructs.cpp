@@ -66,6 +66,11 @@ void RefuseUnsupportedConstructs(EffectTokens& t)
             }
         } else if (t.Is(k, "msad4") && t.Is(k + 1, "(")) {
             t.Error(t.At(k), "'msad4' is not supported");
+        } else if ((t.Is(k, "interface") || t.Is(k, "class")) && t.IsIdent(k + 1) &&
+                   (k == 0 || t.Is(k - 1, ";") || t.Is(k - 1, "}"))) {
+            // glslang's own word for these is "'declaration' : Expected" at the start of the file.
+            t.Error(t.At(k), "'" + t.Text(k) + " " + t.Text(k + 1) +
+                                 "': interfaces and classes (dynamic shader linkage) are not supported");
         }
     }
 }
