@@ -54,8 +54,11 @@ ID3DX11EffectTechnique* Effect::Technique(const char* name)
         return D3DX11InertTechnique();
     }
     ID3DX11EffectTechnique* technique = runtimeEffect->GetTechniqueByName(name);
+    D3DX11_TECHNIQUE_DESC desc{};
     if (!technique->IsValid()) {
         Warn(std::string("no technique named \"") + name + "\"; what it draws is left out");
+    } else if (SUCCEEDED(technique->GetDesc(&desc)) && desc.Passes == 0) {
+        Warn(std::string("the technique \"") + name + "\" has no passes; what it draws is left out");
     }
     return technique;
 }

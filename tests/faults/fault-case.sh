@@ -137,6 +137,14 @@ effect-renamed-technique)  # ARG: file:technique; the technique is renamed, the 
     grep -q "^technique11 ${technique}Renamed\$" "$dir/Res/$file" || fail "no technique $technique in Res/$file"
     must="Res/$file: no technique named \"$technique\"; what it draws is left out"
     ;;
+effect-technique-without-passes)  # ARG: file:technique; the technique is emptied (its passes go to another)
+    file=${arg%%:*} technique=${arg#*:}
+    own "$file"
+    sed -i "s/^technique11 $technique\$/technique11 $technique {}\ntechnique11 ${technique}Passes/" "$dir/Res/$file" ||
+        exit 1
+    grep -q "^technique11 $technique {}\$" "$dir/Res/$file" || fail "no technique $technique in Res/$file"
+    must="Res/$file: the technique \"$technique\" has no passes; what it draws is left out"
+    ;;
 effect-fatal)  # ARG: an effect file replaced by one on which the HLSL compiler's libraries die (glslang faults
     # on a name declared twice): that effect fails to compile, the show goes on
     rm "$dir/Res/$arg" || exit 1
