@@ -198,7 +198,7 @@ private:
 // Collects a file's text notes (ObjLoader::textNotes), the first of each kind only.
 class TextNotes {
 public:
-    enum Kind { byteOrderMark, tabs, carriageReturns, hexadecimal, kindCount };
+    enum Kind { byteOrderMark, tabs, carriageReturns, hexadecimal, decimalComma, kindCount };
 
     TextNotes(const std::string& path, std::vector<ObjLoader::TextNote>& notes) : path(path), notes(notes) {}
 
@@ -285,13 +285,19 @@ public:
 
     [[noreturn]] void Fail(const std::string& problem) const { throw ObjFormatError(problem, path, line); }
 
-    // A hexadecimal float reads as the 0 before its x: the number is decimal. Said once per file.
+    // A hexadecimal float reads as the 0 before its x, and 0,5 as the 0 before its comma (the decimal
+    // separator is a point, whatever the writer's locale). Each said once per file.
     float FloatNoting(std::string_view token, TextNotes& notes) const
     {
         const float value = Float(token);
         if (value == 0.0f && LooksHexadecimal(token)) {
             notes.Note(TextNotes::hexadecimal, line,
                        Concat({Quoted(token), " is read as 0: numbers are decimal, and the reader stops at the x"}));
+        }
+        if (const size_t comma = token.find(','); comma != std::string_view::npos) {
+            notes.Note(TextNotes::decimalComma, line,
+                       Concat({Quoted(token), " is read as ", Quoted(token.substr(0, comma)),
+                               ": the decimal separator is a point, and the reader stops at the comma"}));
         }
         return value;
     }

@@ -262,6 +262,12 @@ obj-hex)  # ARG: model; its first vertex gets a hexadecimal coordinate, which re
     edit_line "$arg" "$n" '/^v [^ ]*/v 0x1p3/'
     must="warning: Res/$arg:$n: \"0x1p3\" is read as 0: numbers are decimal, and the reader stops at the x"
     ;;
+obj-decimal-comma)  # ARG: model; its first vertex gets a coordinate with a decimal comma, which reads as 0
+    own "$arg"
+    n=$(first_line "$arg" v)
+    edit_line "$arg" "$n" '/^v [^ ]*/v 0,5/'
+    must="warning: Res/$arg:$n: \"0,5\" is read as \"0\": the decimal separator is a point, and the reader stops at the comma"
+    ;;
 obj-empty-first-group)  # ARG: model; an empty group before its first: a model drawn by its first group vanishes
     own "$arg"
     n=$(grep -n -m1 '^[go] ' "$dir/Res/$arg" | cut -d: -f1)
