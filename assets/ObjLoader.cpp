@@ -198,9 +198,11 @@ private:
 // Collects a file's text notes (ObjLoader::textNotes), the first of each kind only.
 class TextNotes {
 public:
-    enum Kind { byteOrderMark, tabs, carriageReturns, hexadecimal, decimalComma, kindCount };
+    enum Kind { byteOrderMark, tabs, carriageReturns, hexadecimal, decimalComma, extraValues, kindCount };
 
     TextNotes(const std::string& path, std::vector<ObjLoader::TextNote>& notes) : path(path), notes(notes) {}
+
+    bool Noted(Kind kind) const { return noted[kind]; }
 
     void Note(Kind kind, size_t line, std::string problem)
     {
@@ -507,6 +509,12 @@ void ObjLoader::LoadFile(const std::string& path)
                 position.r = numbers.FloatAt(tokens, 4, needs, notes);
                 position.g = numbers.FloatAt(tokens, 5, needs, notes);
                 position.b = numbers.FloatAt(tokens, 6, needs, notes);
+            }
+            // Lines joined by carriage returns alone have their own note, which explains these too.
+            if (tokens.size() > 7 && !notes.Noted(TextNotes::carriageReturns)) {
+                notes.Note(TextNotes::extraValues, numbers.line,
+                           Concat({"\"v\" has ", std::to_string(tokens.size() - 1), " values; it takes ", needs,
+                                   ", so the rest are not read"}));
             }
             Append(positions) = position;
         } else if (keyword == "vt") {

@@ -286,6 +286,8 @@ TEST_F(ObjLoaderTest, TextReadOtherwiseThanItsWriterMeantIsNotedWithItsLine)
         {"carriage returns alone", "v 1 2 3\rv 4 5 6\rv 7 8 9\r", 1, 1, "carriage return alone"},
         {"carriage return on a later line", "v 1 2 3\nv 4 5 6\rv 7 8 9\n", 2, 2, "carriage return alone"},
         {"hexadecimal", "v 1 1 1\nvn 0x1p3 -0X2 0\nvt 0x1 0\n", 1, 2, "\"0x1p3\" is read as 0"},
+        {"values past a position's", "v 1 1 1\nv 1 2 3 0.5 0.5 0.5 9 9\n", 2, 2,
+         "\"v\" has 8 values; it takes 3 values (x y z) or 6 (x y z r g b), so the rest are not read"},
         {"decimal comma", "v 1 1 1\nv 0,5 -1,25 2\nvt 0,5 0\n", 2, 2,
          "\"0,5\" is read as \"0\": the decimal separator is a point, and the reader stops at the comma"},
     };
