@@ -13,18 +13,22 @@ namespace {
 // Effect files are text of some kilobytes; anything past this is not one.
 constexpr std::uint64_t kMaxEffectFileBytes = 16u << 20;
 
-bool ReadRegularFile(const std::string& path, std::string& text)
+bool ReadRegularFile(const std::string& path, std::string& text, std::string* reason = nullptr)
 {
     // A directory, a device or a pipe is not an effect file: one could be read forever.
-    std::string reason;
-    return ReadWholeFile(path, kMaxEffectFileBytes, text, reason);
+    std::string why;
+    const bool read = ReadWholeFile(path, kMaxEffectFileBytes, text, why);
+    if (reason != nullptr) {
+        *reason = why;
+    }
+    return read;
 }
 
 }  // namespace
 
-bool ReadEffectFileText(const std::string& path, std::string& text)
+bool ReadEffectFileText(const std::string& path, std::string& text, std::string* reason)
 {
-    return ReadRegularFile(path, text);
+    return ReadRegularFile(path, text, reason);
 }
 
 std::string ResolveIncludePath(const std::string& includingPath, const std::string& name)

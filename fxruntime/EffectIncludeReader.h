@@ -9,8 +9,9 @@
 
 constexpr int kMaxIncludeDepth = 32;
 
-// The effect file itself; false when it is missing or not a regular file.
-bool ReadEffectFileText(const std::string& path, std::string& text);
+// The effect file itself; false when it is missing, not a regular file or too large, with the reason
+// ("No such file or directory", "not a regular file", "larger than 16 MiB") in `reason` when given.
+bool ReadEffectFileText(const std::string& path, std::string& text, std::string* reason = nullptr);
 
 // The path an include resolves to; the HLSL compiler's include callback names it the same way.
 std::string ResolveIncludePath(const std::string& includingPath, const std::string& name);

@@ -59,10 +59,10 @@ bool ParseEffectText(const std::string& path, const std::string& text, EffectSou
 
 bool ReadEffectSource(const std::string& path, EffectSource& out)
 {
-    std::string text;
-    if (!ReadEffectFileText(path, text)) {
+    std::string text, reason;
+    if (!ReadEffectFileText(path, text, &reason)) {
         out.mainFile = path;
-        out.diagnostics.push_back({path, 1, 1, true, "X3501", "cannot open effect file"});
+        out.diagnostics.push_back({path, 1, 1, true, "X3501", "cannot open effect file (" + reason + ")"});
         return false;
     }
     return ParseEffectText(path, text, out);

@@ -298,7 +298,7 @@ directory)  # ARG: comma-separated files, each replaced by a directory of the sa
         case $f in
         *.obj) text="warning: Res/$f: cannot open the model file" ;;
         *.mp3) text="Res/$f: not found or not a file" ;;
-        *.fx) text="Res/$f(1,1): error X3501: cannot open effect file" ;;
+        *.fx) text="Res/$f(1,1): error X3501: cannot open effect file (not a regular file)" ;;
         *) text="Res/$f: not a regular file" ;;
         esac
         must="$must${must:+
@@ -317,13 +317,14 @@ fifo | device | sparse)  # ARG: comma-separated files, each replaced by a FIFO n
         reason="not a regular file"
         case $kind:$f in
         sparse:*.obj | sparse:*.mtl) reason="larger than 1024 MiB" ;;
+        sparse:*.fx) reason="larger than 16 MiB" ;;
         sparse:*) reason="larger than 1536 MiB" ;;
         esac
         case $f in
         *.obj) text="warning: Res/$f: cannot open the model file ($reason)" ;;
         *.mtl) text="warning: Res/$f: $reason; its materials are missing" ;;
         *.mp3) text="Res/$f: not found or not a file" ;;
-        *.fx) text="Res/$f(1,1): error X3501: cannot open effect file" ;;
+        *.fx) text="Res/$f(1,1): error X3501: cannot open effect file ($reason)" ;;
         *) text="Res/$f: $reason" ;;
         esac
         must="$must${must:+

@@ -158,17 +158,25 @@ TEST(EffectSourceStrip, UnterminatedBlocksAreErrorsNotCrashes)
 }
 
 // A directory in place of an effect file opens as a stream and reads as nothing; it must fail like
-// a missing file instead of compiling to an empty effect.
+// a missing file instead of compiling to an empty effect, and each says why.
 TEST(EffectSourceRead, MissingFileAndDirectoryCannotBeOpened)
 {
     const fs::path dir = fs::temp_directory_path() / ("fx-read-" + std::to_string(::getpid()));
     fs::create_directories(dir / "folder.fx");
-    for (const fs::path& path : {dir / "absent.fx", dir / "folder.fx"}) {
+    const struct {
+        fs::path path;
+        const char* text;
+    } cases[] = {
+        {dir / "absent.fx", "cannot open effect file (No such file or directory)"},
+        {dir / "folder.fx", "cannot open effect file (not a regular file)"},
+    };
+    for (const auto& c : cases) {
         EffectSource source;
-        EXPECT_FALSE(ReadEffectSource(path.string(), source)) << path;
-        ASSERT_EQ(source.diagnostics.size(), 1u) << path;
+        EXPECT_FALSE(ReadEffectSource(c.path.string(), source)) << c.path;
+        ASSERT_EQ(source.diagnostics.size(), 1u) << c.path;
         EXPECT_EQ(source.diagnostics[0].code, "X3501");
-        EXPECT_EQ(source.diagnostics[0].file, path.string());
+        EXPECT_EQ(source.diagnostics[0].file, c.path.string());
+        EXPECT_EQ(source.diagnostics[0].text, c.text);
     }
     fs::remove_all(dir);
 }
