@@ -1,5 +1,6 @@
 #include "show/ResourceFolder.h"
 
+#include <cstdio>
 #include <string_view>
 #include <system_error>
 #include <vector>
@@ -44,6 +45,27 @@ std::vector<fs::path> ResourceFolderCandidates(const fs::path& workingDirectory,
     return folders;
 }
 
+std::string UnusableResourceFolder(const fs::path& folder)
+{
+    const fs::path res = folder / "Res";
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(res, ec))) {
+        return {};
+    }
+    const fs::file_status status = fs::status(res, ec);
+    if (ec) {
+        return ec == std::errc::no_such_file_or_directory ? "a symbolic link to nothing" : ec.message();
+    }
+    if (!fs::is_directory(status)) {
+        return "not a folder";
+    }
+    const fs::directory_iterator entries(res, ec);
+    if (ec) {
+        return "cannot be read (" + ec.message() + ")";
+    }
+    return {};
+}
+
 std::optional<fs::path> FindResourceFolder(const fs::path& workingDirectory, const fs::path& executableFolder)
 {
     for (const fs::path& folder : ResourceFolderCandidates(workingDirectory, executableFolder)) {
@@ -61,14 +83,25 @@ bool EnterResourceFolder(std::string& error)
     const fs::path executable = fs::read_symlink("/proc/self/exe", ec);
     const fs::path executableFolder = ec ? fs::path() : executable.parent_path();
     const std::optional<fs::path> folder = FindResourceFolder(workingDirectory, executableFolder);
+    const std::vector<fs::path> candidates = ResourceFolderCandidates(workingDirectory, executableFolder);
     if (!folder) {
         std::string tried;
-        for (const fs::path& candidate : ResourceFolderCandidates(workingDirectory, executableFolder)) {
-            tried += (tried.empty() ? "" : ", ") + candidate.string();
+        for (const fs::path& candidate : candidates) {
+            const std::string why = UnusableResourceFolder(candidate);
+            tried += (tried.empty() ? "" : ", ") + candidate.string() + (why.empty() ? "" : " (its Res: " + why + ")");
         }
         error = "no Res/ folder with the show's assets in any of " + tried +
                 "; run it from the folder that holds them, such as build/release/bin, or install it";
         return false;
+    }
+    for (const fs::path& candidate : candidates) {
+        if (candidate == *folder) {
+            break;
+        }
+        if (const std::string why = UnusableResourceFolder(candidate); !why.empty()) {
+            std::fprintf(stderr, "warning: %s: %s; the show's assets are taken from %s instead\n",
+                         (candidate / "Res").c_str(), why.c_str(), (*folder / "Res").c_str());
+        }
     }
     if (*folder != workingDirectory) {
         fs::current_path(*folder, ec);

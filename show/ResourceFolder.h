@@ -17,10 +17,17 @@ bool HoldsShowAssets(const std::filesystem::path& folder);
 std::vector<std::filesystem::path> ResourceFolderCandidates(const std::filesystem::path& workingDirectory,
                                                             const std::filesystem::path& executableFolder);
 
+// Why folder/Res cannot be looked into ("not a folder", "cannot be read (Permission denied)", ...);
+// empty when it can, or when there is no Res at all. A Res that is there but unusable is named
+// before another folder is taken, so that it is not passed over in silence.
+std::string UnusableResourceFolder(const std::filesystem::path& folder);
+
 // The first candidate that holds the assets, else nothing.
 std::optional<std::filesystem::path> FindResourceFolder(const std::filesystem::path& workingDirectory,
                                                         const std::filesystem::path& executableFolder);
 
-// Makes the folder found the working directory. False, with one line for the user in `error` that
-// names every folder tried, when none holds the assets or the change fails.
+// Makes the folder found the working directory, after a warning on standard error for each folder
+// before it whose Res is unusable. False, with one line for the user in `error` that names every
+// folder tried (and why an unusable Res was passed over), when none holds the assets or the change
+// fails.
 bool EnterResourceFolder(std::string& error);

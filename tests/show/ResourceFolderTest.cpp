@@ -72,4 +72,35 @@ TEST_F(ResourceFolderTest, WithoutAssetsTheMessageNamesEveryFolderTried)
     EXPECT_NE(error.find((executableFolder.parent_path() / "share/vexa-rhino").string()), std::string::npos) << error;
 }
 
+TEST_F(ResourceFolderTest, AResThatCannotBeLookedIntoIsNamedWithTheReason)
+{
+    const fs::path work = root / "work";
+    EXPECT_EQ(UnusableResourceFolder(work), "") << "no Res at all is no fault of one";
+    fs::create_directories(work / "Res");
+    EXPECT_EQ(UnusableResourceFolder(work), "") << "an empty folder can be looked into";
+    fs::remove(work / "Res");
+    std::ofstream(work / "Res") << "a file";
+    EXPECT_EQ(UnusableResourceFolder(work), "not a folder");
+    fs::remove(work / "Res");
+    fs::create_symlink(root / "nowhere", work / "Res");
+    EXPECT_EQ(UnusableResourceFolder(work), "a symbolic link to nothing");
+    fs::remove(work / "Res");
+    if (geteuid() != 0) {  // root reads any folder
+        fs::create_directories(work / "Res");
+        fs::permissions(work / "Res", fs::perms::none);
+        EXPECT_EQ(UnusableResourceFolder(work), "cannot be read (Permission denied)");
+        fs::permissions(work / "Res", fs::perms::owner_all);
+    }
+
+    // Passed over for the next folder, and named in the message when no folder holds the assets.
+    fs::remove_all(work / "Res");
+    std::ofstream(work / "Res") << "a file";
+    const fs::path saved = fs::current_path();
+    fs::current_path(work);
+    std::string error;
+    EXPECT_FALSE(EnterResourceFolder(error));
+    fs::current_path(saved);
+    EXPECT_NE(error.find(work.string() + " (its Res: not a folder)"), std::string::npos) << error;
+}
+
 }  // namespace
