@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/win32/Win32.h"
 #include "platform/win32/Win32Platform.h"
@@ -70,6 +71,23 @@ Mode DecideMode()
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "Win32: no display (%s); windows are headless\n", SDL_GetError());
+        state.mode = Mode::Headless;
+        return state.mode;
+    }
+    // Where no window system opens (DISPLAY names a server that is not there, say), SDL falls back
+    // to a driver whose windows nobody sees; the show would play unseen and say nothing. Unless that
+    // driver was asked for by name, it is no display.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    if (driver != nullptr && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) &&
+        (asked == nullptr || std::strcmp(asked, driver) != 0)) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        const char* x11 = SDL_getenv("DISPLAY");
+        const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+        std::fprintf(stderr,
+                     "Win32: no display (no window system could be opened: DISPLAY=%s, WAYLAND_DISPLAY=%s); "
+                     "windows are headless\n",
+                     x11 != nullptr ? x11 : "(unset)", wayland != nullptr ? wayland : "(unset)");
         state.mode = Mode::Headless;
         return state.mode;
     }
