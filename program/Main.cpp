@@ -101,6 +101,9 @@ int main(int argc, char** argv)
     // Installed before the window layer starts SDL, which then keeps its own handlers out.
     std::signal(SIGINT, OnCloseRequest);
     std::signal(SIGTERM, OnCloseRequest);
+    // A file size limit (ulimit -f) makes a cache entry's write fail, which costs only the next
+    // start's compile; SIGXFSZ would end the show instead.
+    std::signal(SIGXFSZ, SIG_IGN);
 
     Win32ReportPlatform reportPlatform;
     SetReportPlatform(&reportPlatform);

@@ -87,7 +87,9 @@ int main(int argc, char** argv)
     }
     if (path == nullptr)
         return UsageError(kProgram, "no effect file given", kUsage);
-    std::signal(SIGPIPE, SIG_IGN);  // a reader that went away is a failed write, said as one
+    // A reader that went away, or a file size limit, is a failed write, said as one.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
     const EffectCompileResult result = CompileEffectFile(path);
     const std::string messages = result.Messages();
     std::fputs(messages.c_str(), stdout);

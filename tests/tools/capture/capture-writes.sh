@@ -1,8 +1,8 @@
 #!/bin/bash
 # What capture writes is whole or absent: beats that differ get files that differ; a name that is not
 # a regular file (a FIFO, a device) is never replaced; a capture stopped by a signal says which frames
-# are missing and never ends with 0; a closed standard error costs no frame; and a folder that fills
-# up ends the capture with the file and the reason named, no cut PNG left behind.
+# are missing and never ends with 0; a closed standard error costs no frame; and a file size limit or
+# a folder that fills up ends the capture with the file and the reason named, no cut PNG left behind.
 #   capture-writes.sh BIN_DIR WORK_DIR
 # The full-folder half needs a small tmpfs, so it runs only where the test may mount one (root);
 # elsewhere it says so and only the names are checked.
@@ -89,6 +89,16 @@ bash -c "./vexa-rhino-capture --beats 8,30,50 --render 320x180 --out '$work/pipe
 status=$?
 [ "$status" -eq 0 ] || fail "status $status with standard error into a closed pipe (wanted 0)"
 [ "$(ls "$work/piped" | wc -l)" -eq 3 ] || fail "a closed standard error cost frames: $(ls "$work/piped")"
+
+# A file size limit (ulimit -f, in 512-byte blocks) is a failed write of the frame, named, with no
+# temporary left behind; not SIGXFSZ. The cache's writes fail too, which costs only compiles.
+(ulimit -f 100 && SHOW_EFFECT_CACHE_DIR="$work/limited-cache" \
+    ./vexa-rhino-capture --beats 8 --out "$work/limited" 2>"$work/limited.err")
+status=$?
+[ "$status" -eq 1 ] || fail "status $status under ulimit -f 100 (wanted 1): $(tail -n 2 "$work/limited.err")"
+grep -q "^vexa-rhino-capture: $work/limited/beat-008.png: cannot write: File too large$" "$work/limited.err" ||
+    fail "the frame's failed write is not named: $(tail -n 2 "$work/limited.err")"
+[ -z "$(ls -A "$work/limited")" ] || fail "left behind under ulimit -f: $(ls -A "$work/limited")"
 
 full=$work/full
 . "$here/small-disk.sh"
