@@ -17,7 +17,7 @@
 #include "platform/win32/Win32Platform.h"
 #include "program/Win32ReportPlatform.h"
 #include "show/BoxApp.h"
-#include "show/MemoryLimits.h"
+#include "show/ProcessLimits.h"
 #include "show/ResourceFolder.h"
 #include "show/ShowHelp.h"
 
@@ -88,7 +88,7 @@ int main(int argc, char** argv)
         std::cout << "xna math not supported" << std::endl;
         return kStartFailed;
     }
-    if (std::string error; !FitAddressSpaceLimit(error)) {
+    if (std::string error; !FitProcessLimits(error)) {
         std::cerr << "vexa-rhino: " << error << "\n";
         return kStartFailed;
     }

@@ -86,6 +86,7 @@ status=0
 frame=1
 beats=1  # what the capture renders: beat 1 of the first scene, or also the second scene's beat 80
 stack_kib=""  # a process stack limit (ulimit -s) for the run
+open_files=""  # an open-file limit (ulimit -n) for the run
 address_kib=""  # an address-space limit (ulimit -v) for the run
 live_report=1  # 0 where the program ends before it makes any device object, and so counts none
 must=""
@@ -179,6 +180,19 @@ swapped)  # ARG: target=source; the asset target holds a copy of source (a 2D im
 small-stack)  # ARG: KiB; the whole start-up, every effect compiled afresh, under that stack limit
     stack_kib=$arg
     export SHOW_EFFECT_CACHE=0
+    if [ "$arg" -lt 256 ]; then
+        status=1
+        frame=0
+        live_report=0
+        must="vexa-rhino-capture: the stack is limited to $arg KiB (ulimit -s); the show needs at least 256 KiB, so it does not start"
+    fi
+    ;;
+open-files)  # ARG: count; below the show's need it is refused at once, as for the address space
+    open_files=$arg
+    status=1
+    frame=0
+    live_report=0
+    must="vexa-rhino-capture: the number of open files is limited to $arg (ulimit -n); the show needs at least 16, so it does not start"
     ;;
 address-space)  # ARG: KiB; the whole start-up, effects compiled afresh, under that address-space limit
     address_kib=$arg
@@ -390,6 +404,7 @@ capture)
     (
         if [ -n "$stack_kib" ]; then ulimit -s "$stack_kib" || exit 1; fi
         if [ -n "$address_kib" ]; then ulimit -v "$address_kib" || exit 1; fi
+        if [ -n "$open_files" ]; then ulimit -n "$open_files" || exit 1; fi
         exec timeout -k 10 "$limit" ./vexa-rhino-capture --beats "$beats" --out out 2>stderr.txt >stdout.txt
     )
     ;;

@@ -34,7 +34,7 @@
 #include "assets/SceneContent.h"
 #include "assets/WholeFile.h"
 #include "platform/d3d11/Diagnostics.h"
-#include "show/MemoryLimits.h"
+#include "show/ProcessLimits.h"
 #include "show/ResourceFolder.h"
 #include "show/ShowHelp.h"
 #include "show/ShowScript.h"
@@ -493,7 +493,7 @@ int main(int argc, char** argv)
     if (!options.mp4Path.empty()) {
         options.mp4Path = std::filesystem::absolute(options.mp4Path, ec).string();
     }
-    if (std::string error; !FitAddressSpaceLimit(error)) {
+    if (std::string error; !FitProcessLimits(error)) {
         std::cerr << "vexa-rhino-capture: " << error << "\n";
         return 1;
     }
