@@ -7,6 +7,7 @@
 #include <atomic>
 #include <bit>
 #include <condition_variable>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -174,18 +175,34 @@ bool DecodeWithStb(const std::vector<std::uint8_t>& file, Rgba8Image& image, Bud
     return true;
 }
 
+// libtiff's first error about one file, kept for the reason the texture is refused with.
+int KeepFirstTiffError(TIFF*, void* firstError, const char*, const char* format, va_list args)
+{
+    auto* kept = static_cast<std::string*>(firstError);
+    if (kept->empty()) {
+        char text[256];
+        std::vsnprintf(text, sizeof text, format, args);
+        *kept = text;
+    }
+    return 1;  // handled: nothing goes to the global handler
+}
+
 bool DecodeTiff(const std::string& path, Rgba8Image& image, BudgetShare& share, std::string& error)
 {
-    // libtiff reports through global handlers; ours are silent and the reason is given below. Set
-    // once: files are decoded on several threads.
+    // Errors go to a handler of this file's own (files are decoded on several threads), which keeps
+    // the first for the reason below; warnings are dropped.
     static std::once_flag silenced;
-    std::call_once(silenced, [] {
-        TIFFSetWarningHandler(nullptr);
-        TIFFSetErrorHandler(nullptr);
-    });
-    std::unique_ptr<TIFF, void (*)(TIFF*)> tif(TIFFOpen(path.c_str(), "r"), TIFFClose);
+    std::call_once(silenced, [] { TIFFSetWarningHandler(nullptr); });
+    std::string libtiffError;
+    const std::unique_ptr<TIFFOpenOptions, void (*)(TIFFOpenOptions*)> options(TIFFOpenOptionsAlloc(),
+                                                                               TIFFOpenOptionsFree);
+    if (!options)
+        return error = "out of memory", false;
+    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), KeepFirstTiffError, &libtiffError);
+    const auto because = [&] { return libtiffError.empty() ? std::string() : " (" + libtiffError + ")"; };
+    std::unique_ptr<TIFF, void (*)(TIFF*)> tif(TIFFOpenExt(path.c_str(), "r", options.get()), TIFFClose);
     if (!tif)
-        return error = "unreadable TIFF", false;
+        return error = "unreadable TIFF" + because(), false;
     std::uint32_t w = 0, h = 0;
     TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &w);
     TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &h);
@@ -199,10 +216,12 @@ bool DecodeTiff(const std::string& path, Rgba8Image& image, BudgetShare& share, 
         return false;
     if (!image.Allocate(w, h))
         return error = "out of memory", false;
-    // libtiff packs each pixel as a native 32-bit word with red in the low byte.
+    // libtiff packs each pixel as a native 32-bit word with red in the low byte. The read stops at the
+    // first error (a compression it lacks, a cut strip): otherwise it says it succeeded over a picture
+    // with holes.
     auto* raster = reinterpret_cast<std::uint32_t*>(image.pixels.get());
-    if (!TIFFReadRGBAImageOriented(tif.get(), w, h, raster, ORIENTATION_TOPLEFT, 0))
-        return error = "undecodable TIFF", false;
+    if (!TIFFReadRGBAImageOriented(tif.get(), w, h, raster, ORIENTATION_TOPLEFT, 1) || !libtiffError.empty())
+        return error = "undecodable TIFF" + because(), false;
     if constexpr (std::endian::native == std::endian::big) {
         for (std::size_t i = 0; i < std::size_t(w) * h; ++i) {
             const std::uint32_t p = raster[i];

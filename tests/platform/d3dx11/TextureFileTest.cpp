@@ -242,6 +242,36 @@ TEST_F(TextureFileTest, ImpossibleSizesAreRefusedFromTheHeaderWithTheSizeNamed)
         << messages;
 }
 
+// A TIFF whose compression libtiff lacks reads "successfully" as a picture with holes unless the read
+// stops at the first error; refused, the message gives libtiff's reason.
+TEST_F(TextureFileTest, TiffsLibtiffCannotDecodeAreRefusedWithItsReason)
+{
+    const auto dir = Dir();
+    WriteTiff(dir / "codec.tif", Quadrants());
+    std::ifstream in(dir / "codec.tif", std::ios::binary);
+    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(bytes.size(), 8u);
+    ASSERT_EQ(bytes[0], 'I');  // little-endian, as libtiff writes on this machine
+    const auto u16 = [&](std::size_t at) { return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8); };
+    const std::size_t ifd = bytes[4] | bytes[5] << 8 | bytes[6] << 16 | static_cast<std::size_t>(bytes[7]) << 24;
+    bool patched = false;
+    for (std::size_t entry = ifd + 2; entry + 12 <= bytes.size() && entry < ifd + 2 + 12 * u16(ifd); entry += 12) {
+        if (u16(entry) == TIFFTAG_COMPRESSION) {
+            bytes[entry + 8] = 40000 & 0xFF;  // no scheme has this number
+            bytes[entry + 9] = 40000 >> 8;
+            patched = true;
+        }
+    }
+    ASSERT_TRUE(patched);
+    WriteFile(dir / "codec.tif", bytes);
+    testing::internal::CaptureStderr();
+    Load(dir / "codec.tif", E_FAIL);
+    const std::string messages = testing::internal::GetCapturedStderr();
+    EXPECT_NE(messages.find("codec.tif: undecodable TIFF (Compression scheme 40000 strip decoding is not implemented)"),
+              std::string::npos)
+        << messages;
+}
+
 // Textures read from files share one budget, held from before decoding until the texture is gone.
 TEST_F(TextureFileTest, TexturesFromFilesShareOneBudgetUntilTheyAreReleased)
 {
