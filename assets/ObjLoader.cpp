@@ -198,7 +198,7 @@ private:
 // Collects a file's text notes (ObjLoader::textNotes), the first of each kind only.
 class TextNotes {
 public:
-    enum Kind { byteOrderMark, tabs, carriageReturns, hexadecimal, decimalComma, extraValues, kindCount };
+    enum Kind { byteOrderMark, wideText, tabs, carriageReturns, hexadecimal, decimalComma, extraValues, kindCount };
 
     TextNotes(const std::string& path, std::vector<ObjLoader::TextNote>& notes) : path(path), notes(notes) {}
 
@@ -215,6 +215,14 @@ public:
     // The notes that the file's text shows before any line is read.
     void NoteWholeText(std::string_view text)
     {
+        // UTF-16 text (with its byte order mark, or ASCII with a zero byte beside each letter) reads as
+        // one long word the reader does not know: nothing in it is read.
+        if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF") ||
+            (text.size() >= 2 && (text[0] == '\0') != (text[1] == '\0'))) {
+            Note(wideText, 1,
+                 "the file is UTF-16 text; the reader takes ASCII or UTF-8 only, so nothing in it is read (save it "
+                 "as UTF-8)");
+        }
         if (text.starts_with("\xEF\xBB\xBF")) {
             Note(byteOrderMark, 1,
                  "the file starts with a UTF-8 byte order mark, which the reader takes as part of the first word, "

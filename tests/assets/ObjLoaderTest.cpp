@@ -286,6 +286,20 @@ TEST_F(ObjLoaderTest, TextReadOtherwiseThanItsWriterMeantIsNotedWithItsLine)
         {"carriage returns alone", "v 1 2 3\rv 4 5 6\rv 7 8 9\r", 1, 1, "carriage return alone"},
         {"carriage return on a later line", "v 1 2 3\nv 4 5 6\rv 7 8 9\n", 2, 2, "carriage return alone"},
         {"hexadecimal", "v 1 1 1\nvn 0x1p3 -0X2 0\nvt 0x1 0\n", 1, 2, "\"0x1p3\" is read as 0"},
+        {"UTF-16 with its byte order mark",
+         std::string("\xFF\xFEv\0 \0"
+                     "1\0 \0"
+                     "2\0 \0"
+                     "3\0\n\0",
+                     16),
+         0, 1, "the file is UTF-16 text"},
+        {"UTF-16 without one",
+         std::string("v\0 \0"
+                     "1\0 \0"
+                     "2\0 \0"
+                     "3\0\n\0",
+                     14),
+         0, 1, "the file is UTF-16 text"},
         {"values past a position's", "v 1 1 1\nv 1 2 3 0.5 0.5 0.5 9 9\n", 2, 2,
          "\"v\" has 8 values; it takes 3 values (x y z) or 6 (x y z r g b), so the rest are not read"},
         {"decimal comma", "v 1 1 1\nv 0,5 -1,25 2\nvt 0,5 0\n", 2, 2,
