@@ -1,16 +1,16 @@
 #!/usr/bin/env python3
 """The test-cache check (scripts/check-test-caches.py) on small trees and environments made for each rule."""
 
-import importlib.util
 import os
 import pathlib
+import runpy
 import tempfile
+import types
 import unittest
 
+# The check's functions, loaded from its file (its name has dashes, so it cannot be imported).
 SCRIPT = pathlib.Path(__file__).resolve().parents[2] / "scripts" / "check-test-caches.py"
-spec = importlib.util.spec_from_file_location("check_test_caches", SCRIPT)
-check = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(check)
+check = types.SimpleNamespace(**runpy.run_path(str(SCRIPT), run_name="check_test_caches"))
 
 
 class TreeTest(unittest.TestCase):
