@@ -7,9 +7,15 @@
 # What will not come is not waited for until the case's time limit: a box the program announced
 # on stderr (MessageBoxW writes every box's caption and text there before showing it) that is not
 # on the screen within BOX_WAIT seconds (default 10), a box SDL could not show at all, the show's
-# window not up within WINDOW_WAIT seconds (default 30), or a show still running CLOSE_WAIT seconds
-# (default 60) after its window got Escape. Each ends the run at once, with a line in waited.txt
-# naming what was waited for.
+# window not up within WINDOW_WAIT seconds (default 30), a show still loading LOAD_WAIT seconds
+# (default 120) after its window came up, or a show still running CLOSE_WAIT seconds (default 60)
+# after its window got Escape while the show ran. Each ends the run at once, with a line in
+# waited.txt naming what was waited for.
+#
+# Escape is held for a second and a half at a time from the window's third second on, loading or
+# not: the show asks whether the key is down once a frame, and a frame under the sanitizers on a
+# busy machine takes longer than a tap. What the show ends within is counted from its first frame
+# (the frame rate in the window's title), since loading there takes half a minute on its own.
 #   drive-window.sh [--close]
 set -u
 
@@ -19,6 +25,7 @@ close=0
 [ "${1:-}" = --close ] && close=1
 box_wait=${BOX_WAIT:-10}
 window_wait=${WINDOW_WAIT:-30}
+load_wait=${LOAD_WAIT:-120}
 close_wait=${CLOSE_WAIT:-60}
 # The captions of the program's boxes: Windows' default one, and the failure report's.
 boxes='Error|Unexpected error encountered'
@@ -41,7 +48,7 @@ give_up() {
 answered_upto=0
 pending_since=""
 window=""
-escape_at=""
+running_at=""
 while kill -0 "$show" 2>/dev/null; do
     lines=$(wc -l <stderr.txt)
     failed=$(grep -m1 '^(message box failed: ' stderr.txt)
@@ -72,12 +79,18 @@ while kill -0 "$show" 2>/dev/null; do
                 give_up "the show's window (\"Now Loading...\") was not on the display within $window_wait s"
             fi
         elif [ $((SECONDS - window_at)) -ge 2 ]; then
-            timeout 5 xdotool windowfocus --sync "$window" key Escape 2>/dev/null
-            [ -n "$escape_at" ] || escape_at=$SECONDS
-            if [ $((SECONDS - escape_at)) -ge "$close_wait" ]; then
-                give_up "the show did not end within $close_wait s of Escape on its window"
+            timeout 5 xdotool windowfocus --sync "$window" keydown Escape 2>/dev/null
+            sleep 1.5
+            timeout 5 xdotool keyup Escape 2>/dev/null
+            if [ -z "$running_at" ] && [ -n "$(windows_titled "Now Loading.*FPS: .*")" ]; then
+                running_at=$SECONDS
             fi
-            sleep 0.8
+            if [ -n "$running_at" ] && [ $((SECONDS - running_at)) -ge "$close_wait" ]; then
+                give_up "the show did not end within $close_wait s of Escape on its running window"
+            fi
+            if [ -z "$running_at" ] && [ $((SECONDS - window_at)) -ge "$load_wait" ]; then
+                give_up "the show was still loading $load_wait s after its window came up"
+            fi
         fi
     fi
     sleep 0.2
