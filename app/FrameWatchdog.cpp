@@ -1,35 +1,14 @@
 #include "app/FrameWatchdog.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <sstream>
+
+#include "diag/StallWatch.h"
 
 namespace {
 
 std::int64_t Now()
 {
     return std::chrono::steady_clock::now().time_since_epoch().count();
-}
-
-// Writes the line with write(2) and leaves with _exit: the thread that is stuck in the driver holds
-// its locks, and exit() would run destructors that wait for it.
-[[noreturn]] void WriteAndEnd(const std::string& message)
-{
-    std::string line = std::string(program_invocation_short_name) + ": " + message + "\n";
-    const char* data = line.data();
-    size_t left = line.size();
-    while (left > 0) {
-        const ssize_t written = ::write(STDERR_FILENO, data, left);
-        if (written <= 0) {
-            break;
-        }
-        data += written;
-        left -= static_cast<size_t>(written);
-    }
-    _exit(1);
 }
 
 }  // namespace
@@ -79,10 +58,7 @@ void FrameWatchdog::FrameEnded()
 
 std::string FrameWatchdog::Message(const std::string& frame, std::chrono::duration<double> limit)
 {
-    std::ostringstream text;
-    text << frame << " has not finished after " << limit.count()
-         << " s; the graphics driver is stuck in it, so the program ends";
-    return text.str();
+    return StallWatch::Message(frame, limit);
 }
 
 void FrameWatchdog::Watch()
@@ -102,7 +78,7 @@ void FrameWatchdog::Watch()
         const std::string frame = describe ? describe(index, time) : "frame " + std::to_string(index);
         const std::string message = Message(frame, limit);
         if (!expire) {
-            WriteAndEnd(message);
+            WriteLineAndExit(message);
         }
         expire(message);
         // A handler that returns lets the frame go on; it is not reported again.

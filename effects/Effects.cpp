@@ -1,10 +1,13 @@
 #include "effects/Effects.h"
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 
 #include "diag/ReportFailure.h"
+#include "diag/StallWatch.h"
 #include "effects/EffectPaths.h"
+#include "fxruntime/CompileIsolation.h"
 #include "fxruntime/D3DX11Compile.h"
 #include "platform/win32/Win32.h"
 #include "platform/win32/Win32Platform.h"
@@ -35,6 +38,10 @@ Effect::Effect(ID3D11Device* device, const std::wstring& fileName)
     // Without compiled code there is nothing to build: the wrapper keeps no effect and its handles
     // stay inert, so a broken file costs its draws, not the program.
     if (compiledShader) {
+        // The driver builds the programs here, beyond the compile's own deadline; past the same
+        // limit, the program ends naming the file rather than never starting.
+        const StallWatch watch(path + ": building the effect's shader programs",
+                               std::chrono::seconds(kCompileSecondsLimit));
         D3DX11CreateEffectFromMemory(compiledShader->GetBufferPointer(), compiledShader->GetBufferSize(), 0, device,
                                      runtimeEffect.Put());
     }

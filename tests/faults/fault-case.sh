@@ -167,6 +167,30 @@ effect-empty)  # ARG: an effect file made empty: it compiles to an effect withou
     : >"$dir/Res/$arg"
     must="Res/$arg: no technique named"
     ;;
+effect-driver-stall)  # ARG: an effect file whose pixel shader PS gets a valid switch of 3,000 cases, which
+    # llvmpipe links for minutes: past the compile's limit the program ends, naming the file and step
+    own "$arg"
+    awk '
+        /^float4 PS\(/ { in_ps = 1 }
+        in_ps && /^    return / && !done {
+            print "    float stall = 0.0f;"
+            print "    switch ((int)(pin.Tex.x * 3000.0f))"
+            print "    {"
+            for (i = 0; i < 3000; i++) print "        case " i ": stall += " i " * 1e-6f; break;"
+            print "        default: break;"
+            print "    }"
+            sub(/return /, "return stall + ")
+            done = 1
+        }
+        { print }
+        END { if (!done) exit 1 }' "$(readlink -f "$bin/Res/$arg")" >"$dir/Res/$arg" ||
+        fail "no PS returning a value in Res/$arg"
+    export SHOW_EFFECT_CACHE=0
+    status=1
+    frame=0
+    live_report=0  # the program ends from its watch thread, counting nothing
+    must="Res/$arg: building the effect's shader programs has not finished after 60 s; the graphics driver is stuck in it, so the program ends"
+    ;;
 swapped)  # ARG: target=source; the asset target holds a copy of source (a 2D image as the cube map, say)
     target=${arg%%=*} source=${arg#*=}
     own "$target"
