@@ -34,7 +34,8 @@ constexpr const char* kUsageHead =
     "Escape ends it early, dragging with the left mouse button turns the camera, Alt+Enter toggles\n"
     "fullscreen. Deactivating or minimizing the window pauses picture and music together. Without a\n"
     "display it plays headless. SIGUSR1 makes it write one line on standard error saying what it is doing.\n"
-    "Ctrl+C (SIGINT) or SIGTERM closes it as Escape does; a second one ends it at once.\n"
+    "Ctrl+C (SIGINT) or SIGTERM closes it as Escape does; a second one, or one while a message box is\n"
+    "open, ends it at once.\n"
     "Exit status: 0 after the show, 1 when it cannot start, 2 for a command line it does not take,\n"
     "130 or 143 when SIGINT or SIGTERM closed it.\n"
     "\n"
@@ -52,9 +53,15 @@ void OnStateRequest(int)
 }
 
 // The first SIGINT or SIGTERM closes the show as Escape does; a second one ends the process at
-// once, for a frame that does not finish. Async-signal-safe.
+// once, for a frame that does not finish. So does the first while a message box is open: the box
+// waits for its answer in a loop of its own, which would leave the request unseen. Async-signal-safe.
 void OnCloseRequest(int signal)
 {
+    if (Win32MessageBoxShowing()) {
+        static const char message[] = "vexa-rhino: interrupted while a message box was open; ending now\n";
+        (void)!::write(STDERR_FILENO, message, sizeof message - 1);
+        _exit(128 + signal);
+    }
     if (D3DApp::CloseSignal() != 0) {
         static const char message[] = "vexa-rhino: interrupted again; ending now\n";
         (void)!::write(STDERR_FILENO, message, sizeof message - 1);

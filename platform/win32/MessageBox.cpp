@@ -7,6 +7,7 @@
 
 #include <SDL.h>
 
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -64,7 +65,14 @@ Uint32 SdlIconFlags(UINT type)
     }
 }
 
+volatile std::sig_atomic_t boxShowing = 0;
+
 }  // namespace
+
+bool Win32MessageBoxShowing() noexcept
+{
+    return boxShowing != 0;
+}
 
 void Win32SetMessageBoxHook(MessageBoxHook hook)
 {
@@ -109,7 +117,10 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
     data.numbuttons = static_cast<int>(sdlButtons.size());
     data.buttons = sdlButtons.data();
     int answer = -1;
-    if (SDL_ShowMessageBox(&data, &answer) != 0) {
+    boxShowing = 1;
+    const int shown = SDL_ShowMessageBox(&data, &answer);
+    boxShowing = 0;
+    if (shown != 0) {
         std::fprintf(stderr, "(message box failed: %s; answered %s)\n", SDL_GetError(), AnswerName(fallback));
         return fallback;
     }

@@ -33,6 +33,11 @@ void Win32SetSdlEventObserver(SdlEventObserver observer);
 using MessageBoxHook = std::function<int(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)>;
 void Win32SetMessageBoxHook(MessageBoxHook hook);
 
+// True while a real message box is on the display. A box runs its own event loop, which no flag of
+// the program's reaches, so a signal handler asks this to decide whether closing can wait.
+// Async-signal-safe.
+bool Win32MessageBoxShowing() noexcept;
+
 // Destroys every remaining window, empties the queue and stops SDL's video subsystem. Safe to call
 // more than once; also runs at exit.
 void Win32Shutdown();

@@ -16,13 +16,18 @@
 # not: the show asks whether the key is down once a frame, and a frame under the sanitizers on a
 # busy machine takes longer than a tap. What the show ends within is counted from its first frame
 # (the frame rate in the window's title), since loading there takes half a minute on its own.
-#   drive-window.sh [--close]
+#
+# With --term-at-box, the first box gets no answer: the show gets SIGTERM instead, and must be gone
+# within BOX_WAIT seconds.
+#   drive-window.sh [--close | --term-at-box]
 set -u
 
 . "$(dirname "$0")/../x-windows.sh"
 
 close=0
+term_at_box=0
 [ "${1:-}" = --close ] && close=1
+[ "${1:-}" = --term-at-box ] && term_at_box=1
 box_wait=${BOX_WAIT:-10}
 window_wait=${WINDOW_WAIT:-30}
 load_wait=${LOAD_WAIT:-120}
@@ -55,6 +60,15 @@ while kill -0 "$show" 2>/dev/null; do
     [ -z "$failed" ] || give_up "a message box could not be shown on the display: $failed"
 
     open=$(windows_titled "$boxes")
+    if [ -n "$open" ] && [ "$term_at_box" = 1 ]; then
+        kill -TERM "$show"
+        for _ in $(seq $((box_wait * 5))); do
+            kill -0 "$show" 2>/dev/null || break
+            sleep 0.2
+        done
+        kill -0 "$show" 2>/dev/null && give_up "the show was still running $box_wait s after SIGTERM with a box open"
+        break
+    fi
     if [ -n "$open" ]; then
         answered_upto=$lines
         pending_since=""
