@@ -71,20 +71,64 @@ uint32_t BigEndian32(std::string_view bytes, size_t pos)
     return value;
 }
 
+// The length of the ID3v2 tag whose header starts at pos, as the header gives it: header, body and
+// footer.
+size_t Id3v2TagBytes(std::string_view bytes, size_t pos)
+{
+    uint32_t size = 0;
+    for (size_t i = 6; i < 10; ++i) {
+        size = (size << 7) | (static_cast<uint8_t>(bytes[pos + i]) & 0x7F);  // "synchsafe": 7 bits a byte
+    }
+    const bool footer = (static_cast<uint8_t>(bytes[pos + 5]) & 0x10) != 0;
+    return 10 + size + (footer ? 10 : 0);
+}
+
 // The bytes of the ID3v2 tags at the start (a file may carry more than one), or 0.
 size_t Id3v2Length(std::string_view bytes)
 {
     size_t pos = 0;
     while (bytes.size() - pos >= 10 && bytes.substr(pos, 3) == "ID3") {
-        uint32_t size = 0;
-        for (size_t i = 6; i < 10; ++i) {
-            size = (size << 7) | (static_cast<uint8_t>(bytes[pos + i]) & 0x7F);  // "synchsafe": 7 bits a byte
-        }
-        const bool footer = (static_cast<uint8_t>(bytes[pos + 5]) & 0x10) != 0;
-        pos += 10 + size + (footer ? 10 : 0);
+        pos += Id3v2TagBytes(bytes, pos);
         if (pos >= bytes.size()) {
             return bytes.size();
         }
+    }
+    return pos;
+}
+
+// Where the frames of the ID3v2 tag at the start end, walked by their own sizes from the tag header
+// (ID3v2.2: 3-byte names and sizes; 2.3: 4-byte names, plain sizes; 2.4: 4-byte names, 7 bits a
+// size byte), over the tag's end if they run past it. 0 for a tag the walk does not read: another
+// version, unsynchronised, or with an extended header.
+size_t Id3v2FramesEnd(std::string_view bytes)
+{
+    if (bytes.size() < 10 || bytes.substr(0, 3) != "ID3") {
+        return 0;
+    }
+    const auto major = static_cast<uint8_t>(bytes[3]);
+    const auto flags = static_cast<uint8_t>(bytes[5]);
+    if (major < 2 || major > 4 || (flags & 0xC0) != 0) {
+        return 0;
+    }
+    const size_t nameBytes = major == 2 ? 3 : 4;
+    const size_t headerBytes = major == 2 ? 6 : 10;
+    size_t pos = 10;
+    while (bytes.size() - pos >= headerBytes) {
+        for (size_t i = 0; i < nameBytes; ++i) {
+            const char c = bytes[pos + i];
+            if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) {
+                return pos;  // padding, or what is not a frame
+            }
+        }
+        size_t size = 0;
+        for (size_t i = nameBytes; i < nameBytes + (major == 2 ? 3 : 4); ++i) {
+            const auto byte = static_cast<uint8_t>(bytes[pos + i]);
+            size = major == 4 ? (size << 7) | (byte & 0x7F) : (size << 8) | byte;
+        }
+        if (size > bytes.size() - pos - headerBytes) {
+            return pos;  // a frame that would end past the file is not one
+        }
+        pos += headerBytes + size;
     }
     return pos;
 }
@@ -107,6 +151,29 @@ bool FindFirstFrame(std::string_view bytes, size_t from, size_t& first)
         }
     }
     return false;
+}
+
+// Checks the ID3v2 tag's size against where its frames end and the audio starts; sets the scan's
+// tagProblem, and returns where to look for the first audio frame.
+size_t CheckId3v2Size(std::string_view bytes, AudioFileScan& scan)
+{
+    const size_t tagsEnd = Id3v2Length(bytes);
+    const size_t framesEnd = Id3v2FramesEnd(bytes);
+    if (framesEnd == 0) {
+        return tagsEnd;
+    }
+    const size_t tagEnd = Id3v2TagBytes(bytes, 0);  // as its header gives it, which may lie past the file
+    const std::string claim = "its ID3v2 tag says it is " + std::to_string(tagEnd) + " bytes long";
+    size_t first = 0;
+    if (framesEnd > tagEnd && FindFirstFrame(bytes, framesEnd, first)) {
+        scan.tagProblem = claim + ", but its frames run to byte " + std::to_string(framesEnd);
+        return framesEnd;
+    }
+    if (framesEnd < tagEnd && FindFirstFrame(bytes, framesEnd, first) && first < tagEnd) {
+        scan.tagProblem = claim + ", but MPEG audio starts at byte " + std::to_string(first) + ", inside it";
+        return first;
+    }
+    return tagsEnd;
 }
 
 // The frame count of a Xing or Info tag in the frame at pos, or 0 where it has none.
@@ -173,9 +240,12 @@ AudioFileScan ScanAudioFile(std::string_view bytes)
         scan.content = AudioContent::ogg;
     } else if (bytes.substr(0, 4) == "fLaC") {
         scan.content = AudioContent::flac;
-    } else if (size_t first = 0; FindFirstFrame(bytes, Id3v2Length(bytes), first)) {
+    } else if (size_t first = 0; FindFirstFrame(bytes, CheckId3v2Size(bytes, scan), first)) {
         scan.content = AudioContent::mpeg;
+        scan.firstFrame = first;
         WalkFrames(bytes, first, scan);
+    } else {
+        scan.tagProblem.clear();
     }
     return scan;
 }

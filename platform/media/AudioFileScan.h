@@ -25,6 +25,12 @@ struct AudioFileScan {
     uint64_t framesInHeader = 0;
     bool endsInsideAFrame = false;
     double seconds = 0.0;
+    // MPEG only: where the first audio frame starts, and what is wrong with the ID3v2 tag before it
+    // when the tag's own size does not end where its frames end and the audio starts (empty when
+    // nothing is, or the tag is of a kind the scan does not check). A decoder trusts the size: too
+    // small, it reads the rest of the tag as audio; too large, it skips audio.
+    size_t firstFrame = 0;
+    std::string tagProblem;
 
     // True when the stream is plainly cut short: it ends inside a frame, or holds fewer frames than its
     // header says.

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,8 @@ namespace {
 struct Device {
     std::string name;  // the alias, or the element as written
     Mix_Music* music = nullptr;
+    // The bytes the track is decoded from, where it is played from memory.
+    std::shared_ptr<const std::string> bytes;
     // The played time: seconds up to the last play or resume, and the counter value there while
     // the track sounds.
     double playedSeconds = 0.0;
@@ -254,18 +257,28 @@ bool ExpectsMpeg(const std::string& element, const std::string& type)
 // Loads a track said to be MPEG audio after looking at what it holds: audio of another kind is
 // played as what it is (as a decoder that looks at the content would), a file that holds no MPEG
 // audio is refused, and one cut short is named and played as far as it goes. Null when refused.
-Mix_Music* LoadMpegTrack(const std::string& element, off_t size)
+Mix_Music* LoadMpegTrack(const std::string& element, off_t size, std::shared_ptr<const std::string>& played)
 {
     if (size > kMaxScannedBytes) {
         return Mix_LoadMUS(element.c_str());
     }
     std::ifstream file(element, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    const AudioFileScan scan = ScanAudioFile(bytes);
+    auto bytes = std::make_shared<std::string>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    const AudioFileScan scan = ScanAudioFile(*bytes);
     switch (scan.content) {
     case AudioContent::mpeg:
         if (scan.CutShort()) {
             std::fprintf(stderr, "mciSendString: %s: %s\n", element.c_str(), DescribeCutShort(scan).c_str());
+        }
+        if (!scan.tagProblem.empty()) {
+            // The decoder would trust the tag's size (and complain about it without naming the
+            // file): it gets the audio from its first frame instead.
+            std::fprintf(stderr, "mciSendString: %s: %s; it plays from there\n", element.c_str(),
+                         scan.tagProblem.c_str());
+            played = std::move(bytes);
+            SDL_RWops* audio = SDL_RWFromConstMem(played->data() + scan.firstFrame,
+                                                  static_cast<int>(played->size() - scan.firstFrame));
+            return Mix_LoadMUSType_RW(audio, MUS_MP3, 1);
         }
         return Mix_LoadMUS(element.c_str());
     case AudioContent::unknown:
@@ -314,13 +327,15 @@ MCIERROR Open(const std::vector<std::string>& words)
     if (!OpenAudio()) {
         return MCIERR_HARDWARE;
     }
-    Mix_Music* music = ExpectsMpeg(element, type) ? LoadMpegTrack(element, info.st_size) : Mix_LoadMUS(element.c_str());
+    std::shared_ptr<const std::string> bytes;
+    Mix_Music* music = ExpectsMpeg(element, type) ? LoadMpegTrack(element, info.st_size, bytes)
+                                                  : Mix_LoadMUS(element.c_str());
     if (music == nullptr) {
         std::fprintf(stderr, "mciSendString: %s: cannot be played (%s)\n", element.c_str(), Mix_GetError());
         CloseAudioIfUnused();
         return MCIERR_INVALID_FILE;
     }
-    Global().devices.push_back(Device{name, music});
+    Global().devices.push_back(Device{name, music, std::move(bytes)});
     return 0;
 }
 

@@ -102,6 +102,73 @@ TEST(AudioFileScan, AStreamCutShortIsToldInsideAFrameOrAgainstItsHeader)
     EXPECT_EQ(DescribeCutShort(untagged), "ends inside its frame 3 (cut short?); it plays 0.1 s");
 }
 
+// An ID3v2 tag of `major` version holding `frames`, whose header claims `claimed` bytes after itself.
+std::string Id3v2Tag(int major, size_t claimed, const std::string& frames)
+{
+    std::string header = "ID3" + std::string(1, static_cast<char>(major)) + std::string(2, '\0');
+    for (int shift = 21; shift >= 0; shift -= 7) {
+        header += static_cast<char>((claimed >> shift) & 0x7F);
+    }
+    return header + frames;
+}
+
+// One tag frame: its name, its size (7 bits a byte for ID3v2.4, 3 bytes for 2.2), its body.
+std::string Id3v2Frame(int major, const std::string& name, const std::string& body)
+{
+    std::string frame = name;
+    const int sizeBytes = major == 2 ? 3 : 4;
+    const int bits = major == 4 ? 7 : 8;
+    for (int i = sizeBytes - 1; i >= 0; --i) {
+        frame += static_cast<char>((body.size() >> (bits * i)) & ((1u << bits) - 1));
+    }
+    return frame + (major == 2 ? "" : std::string(2, '\0')) + body;
+}
+
+TEST(AudioFileScan, AnId3v2TagWhoseSizeLiesIsToldAndTheAudioFoundWhereItStarts)
+{
+    const Encoded tone = EncodeTone();
+    const std::string picture(3000, '\x55');
+
+    // Tags whose sizes are right, each version, with padding or without: nothing to tell.
+    struct Right {
+        int major;
+        std::string frames;
+    };
+    const Right right[] = {
+        {2, Id3v2Frame(2, "TT2", "\x03Vexa")},
+        {3, Id3v2Frame(3, "TIT2", "\x03Vexa") + Id3v2Frame(3, "APIC", picture) + std::string(500, '\0')},
+        {4, Id3v2Frame(4, "APIC", picture) + Id3v2Frame(4, "TIT2", "\x03Vexa")},
+    };
+    for (const Right& r : right) {
+        const std::string tag = Id3v2Tag(r.major, r.frames.size(), r.frames);
+        const AudioFileScan scan = ScanAudioFile(tag + tone.bytes);
+        EXPECT_EQ(scan.tagProblem, "") << "ID3v2." << r.major;
+        EXPECT_EQ(scan.firstFrame, tag.size()) << "ID3v2." << r.major;
+        EXPECT_EQ(scan.frames, static_cast<uint64_t>(tone.audioFrames)) << "ID3v2." << r.major;
+    }
+
+    // Too small: the picture runs past the tag's end, where a decoder would take it for audio.
+    for (const int major : {3, 4}) {
+        const std::string frames = Id3v2Frame(major, "APIC", picture);
+        const AudioFileScan scan = ScanAudioFile(Id3v2Tag(major, 20, frames) + tone.bytes);
+        EXPECT_EQ(scan.tagProblem, "its ID3v2 tag says it is 30 bytes long, but its frames run to byte 3020");
+        EXPECT_EQ(scan.firstFrame, 3020u);
+        EXPECT_EQ(scan.frames, static_cast<uint64_t>(tone.audioFrames));
+    }
+
+    // Too large: the tag claims the first 100,000 bytes, which a decoder would skip, audio and all.
+    const std::string title = Id3v2Frame(3, "TIT2", "\x03Vexa");
+    const AudioFileScan large = ScanAudioFile(Id3v2Tag(3, 100000, title) + tone.bytes + std::string(200000, '\0'));
+    EXPECT_EQ(large.tagProblem, "its ID3v2 tag says it is 100010 bytes long, but MPEG audio starts at byte 25, inside it");
+    EXPECT_EQ(large.firstFrame, 25u);
+    EXPECT_EQ(large.frames, static_cast<uint64_t>(tone.audioFrames));
+
+    // A tag the walk does not read (an extended header) is taken at its word, as before.
+    std::string extended = Id3v2Tag(3, 20, Id3v2Frame(3, "APIC", picture));
+    extended[5] = '\x40';
+    EXPECT_EQ(ScanAudioFile(extended + tone.bytes).tagProblem, "");
+}
+
 TEST(AudioFileScan, OtherAudioAndNonAudioAreToldApart)
 {
     struct Case {

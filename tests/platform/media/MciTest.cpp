@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -209,6 +210,49 @@ TEST_F(Soundtrack, AFileIsPlayedAsWhatItHolds)
     ASSERT_EQ(Send(L"open Res/cut.mp3 type mpegvideo"), 0u);
     EXPECT_EQ(Send(L"play Res/cut.mp3"), 0u);
     EXPECT_EQ(Mode(L"Res/cut.mp3"), L"playing");
+}
+
+// An ID3v2 tag whose size lies, too small (a picture runs past it) or too large (it claims the
+// audio): the file is named with what is wrong, and the whole track plays from its first frame.
+TEST_F(Soundtrack, ATagWhoseSizeLiesIsNamedAndTheTrackPlaysWhole)
+{
+    std::ifstream in("Res/long.mp3", std::ios::binary);
+    const std::string audio((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_EQ(Send(L"open Res/long.mp3 type mpegvideo"), 0u);
+    const std::wstring length = Status(L"Res/long.mp3", L"length");
+
+    auto size32 = [](std::size_t n, int bits) {
+        std::string bytes;
+        for (int i = 3; i >= 0; --i) {
+            bytes += static_cast<char>((n >> (bits * i)) & ((1u << bits) - 1));
+        }
+        return bytes;
+    };
+    const std::string picture = "APIC" + size32(3000, 8) + std::string(2, '\0') + std::string(3000, '\x55');
+    const std::string title = "TIT2" + size32(5, 8) + std::string(2, '\0') + "\x03Vexa";
+    const struct {
+        const wchar_t* name;
+        std::string bytes;
+        const char* problem;
+    } cases[] = {
+        {L"Res/tag-too-small.mp3", "ID3\x03" + std::string(2, '\0') + size32(20, 7) + picture + audio,
+         "Res/tag-too-small.mp3: its ID3v2 tag says it is 30 bytes long, but its frames run to byte 3020; it "
+         "plays from there\n"},
+        {L"Res/tag-too-large.mp3", "ID3\x03" + std::string(2, '\0') + size32(100000, 7) + title + audio,
+         "Res/tag-too-large.mp3: its ID3v2 tag says it is 100010 bytes long, but MPEG audio starts at byte 25, "
+         "inside it; it plays from there\n"},
+    };
+    for (const auto& c : cases) {
+        const fs::path path(c.name);
+        std::ofstream(path, std::ios::binary) << c.bytes;
+        const std::wstring open = std::wstring(L"open ") + c.name + L" type mpegvideo";
+        testing::internal::CaptureStderr();
+        ASSERT_EQ(Send(open.c_str()), 0u) << path;
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), std::string("mciSendString: ") + c.problem);
+        EXPECT_EQ(Status(c.name, L"length"), length) << path;
+        EXPECT_EQ(Send((std::wstring(L"play ") + c.name).c_str()), 0u) << path;
+        EXPECT_EQ(Mode(c.name), L"playing") << path;
+    }
 }
 
 TEST_F(Soundtrack, MissingAudioDeviceLeavesTheShowSilent)
