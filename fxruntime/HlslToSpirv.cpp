@@ -14,9 +14,49 @@
 
 namespace {
 
+// glslang writes each file's name into the `#line "name"` directives it puts around an include,
+// then parses them again: a name with a newline, a quote or a backslash breaks the directive, and
+// one past its token limit (1,024 bytes) is cut. Such names reach glslang as stand-ins and come back
+// in the messages as they were.
+bool NameFitsLineDirective(const std::string& name)
+{
+    constexpr std::size_t kMaxName = 512;
+    if (name.size() > kMaxName || name.starts_with('<')) {  // '<': the stand-ins' own mark
+        return false;
+    }
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte >= 0x7F || c == '"' || c == '\\') {
+            return false;
+        }
+    }
+    return true;
+}
+
 struct IncludeContext {
     const std::map<std::string, std::string>* files;
     std::atomic<bool> readOtherFiles{false};
+    std::map<std::string, std::string> realNames;  // by stand-in
+    std::map<std::string, std::string> standIns;   // by real name
+
+    // The name glslang gets for the file `real`.
+    std::string NameForCompiler(const std::string& real)
+    {
+        if (NameFitsLineDirective(real)) {
+            return real;
+        }
+        auto [it, added] = standIns.try_emplace(real);
+        if (added) {
+            it->second = "<file " + std::to_string(standIns.size()) + ">";
+            realNames[it->second] = real;
+        }
+        return it->second;
+    }
+    std::string RealName(const std::string& name) const
+    {
+        const auto it = realNames.find(name);
+        return it != realNames.end() ? it->second : name;
+    }
 };
 
 struct IncludeResult {
@@ -30,13 +70,14 @@ shaderc_include_result* ResolveInclude(void* userData, const char* requested, in
     auto* ctx = static_cast<IncludeContext*>(userData);
     auto* r = new IncludeResult;
     namespace fs = std::filesystem;
-    r->name = (fs::path(requesting).parent_path() / requested).lexically_normal().string();
-    const auto* known = ctx->files != nullptr && ctx->files->count(r->name) != 0 ? &ctx->files->at(r->name) : nullptr;
+    const std::string path = (fs::path(ctx->RealName(requesting)).parent_path() / requested).lexically_normal().string();
+    r->name = ctx->NameForCompiler(path);
+    const auto* known = ctx->files != nullptr && ctx->files->count(path) != 0 ? &ctx->files->at(path) : nullptr;
     if (known != nullptr) {
         r->content = *known;
     } else {
         // Read as the effect files are: regular files of a bounded size only.
-        if (ReadEffectFileText(r->name, r->content)) {
+        if (ReadEffectFileText(path, r->content)) {
             ctx->readOtherFiles = true;
         } else {
             // An empty name tells the compiler the include failed; the content is its message.
@@ -180,17 +221,23 @@ HlslCompileOutput CompileHlslToSpirv(const HlslCompileInput& input)
     shaderc_compilation_result_t result = nullptr;
     {
         const CompileStep step("glslang's HLSL front end or SPIRV-Tools' legalization (shaderc)");
-        result = shaderc_compile_into_spv(Compiler(), source.data(), source.size(), kind, input.fileName.c_str(),
+        const std::string name = ctx.NameForCompiler(input.fileName);
+        result = shaderc_compile_into_spv(Compiler(), source.data(), source.size(), kind, name.c_str(),
                                           input.entryPoint.c_str(), options);
     }
     const char* messages = shaderc_result_get_error_message(result);
     if (messages != nullptr && *messages != '\0') {
         std::map<std::string, std::string> files;
         if (input.files != nullptr) {
-            files = *input.files;
+            for (const auto& [path, text] : *input.files) {
+                files[ctx.NameForCompiler(path)] = text;
+            }
         }
-        files[input.fileName] = input.source;
+        files[ctx.NameForCompiler(input.fileName)] = input.source;
         out.diagnostics = ParseHlslMessages(messages, files);
+        for (EffectDiagnostic& d : out.diagnostics) {
+            d.file = ctx.RealName(d.file);
+        }
     }
     if (shaderc_result_get_compilation_status(result) == shaderc_compilation_status_success) {
         const std::size_t bytes = shaderc_result_get_length(result);

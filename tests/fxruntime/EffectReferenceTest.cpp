@@ -199,6 +199,36 @@ TEST(EffectSourceRead, IncludesOfNonRegularFilesFailInsteadOfReading)
     fs::remove_all(dir);
 }
 
+// Folder names glslang's `#line "name"` cannot carry (a newline, a quote, a backslash, 4,000
+// characters, one named like our stand-ins): the effect and its include compile as anywhere else,
+// and a message in the include names it as it is, at its line and column.
+TEST(EffectSourceRead, AnyFolderNameCompilesAndIsNamedAsItIs)
+{
+    const fs::path base = fs::temp_directory_path() / ("fx-names-" + std::to_string(::getpid()));
+    fs::path deep = base;
+    for (int i = 0; i < 20; ++i) {
+        deep /= std::string(200, 'd');
+    }
+    for (const fs::path& dir : {base / "new\nline", base / "quote\"s", base / "back\\slash", deep, base / "<file 1>"}) {
+        fs::create_directories(dir);
+        std::ofstream(dir / "Light.fxh") << "float4 Tint() { return float4(1, 0, 0, 1); }\n";
+        const fs::path file = dir / "Main.fx";
+        std::ofstream(file) << "#include \"Light.fxh\"\n"
+                            << "float4 PS() : SV_Target { return Tint(); }\n"
+                            << "technique11 T { pass P0 { SetPixelShader( CompileShader( ps_5_0, PS() ) ); } }\n";
+        const EffectCompileResult good = CompileEffectFile(file.string());
+        EXPECT_TRUE(good.succeeded) << dir.string().size() << ": " << good.Messages();
+
+        std::ofstream(dir / "Light.fxh", std::ios::app) << "float4 Broken() { return undefinedName; }\n";
+        const EffectCompileResult bad = CompileEffectFile(file.string());
+        EXPECT_FALSE(bad.succeeded);
+        EXPECT_NE(bad.Messages().find((dir / "Light.fxh").string() + "(2,26): error X3004: 'undefinedName'"),
+                  std::string::npos)
+            << bad.Messages();
+    }
+    fs::remove_all(base);
+}
+
 TEST(EffectSourceStrip, MangledFilesAreRejectedOrParsedNeverCrash)
 {
     // Deterministic mutations of real inputs: cut, duplicate and swap spans, drop brackets. The
