@@ -239,6 +239,64 @@ bool BuildStages(const EffectSource& source, const std::vector<StageEntry>& entr
     return true;
 }
 
+// The blob holds names of at most kEffectMaxName bytes (its reader bounds what it allocates); a longer
+// one is refused here, where it can be named, rather than making an effect that does not read back.
+bool NamesFitTheBlob(const EffectSource& source, const EffectBlob& blob, Diagnostics& diagnostics)
+{
+    EffectSourceLocation where{source.mainFile, 1, 1};
+    const char* kind = nullptr;
+    const std::string* name = nullptr;
+    auto check = [&](const char* k, const std::string& n) {
+        if (name == nullptr && n.size() > kEffectMaxName) {
+            kind = k;
+            name = &n;
+        }
+    };
+    for (const EffectTechnique& t : blob.techniques) {
+        if (name != nullptr) {
+            break;
+        }
+        check("technique", t.name);
+        for (const EffectPass& p : t.passes) {
+            check("pass", p.name);
+        }
+        for (const EffectSourceTechnique& declared : source.techniques) {
+            if (name != nullptr && declared.name == t.name) {
+                where = declared.where;  // the technique's place, for its name or a pass's
+            }
+        }
+    }
+    for (const EffectConstantBuffer& b : blob.constantBuffers) {
+        check("constant buffer", b.name);
+    }
+    for (const EffectVariable& v : blob.variables) {
+        check("variable", v.name);
+    }
+    for (const EffectSamplerDesc& state : blob.samplers) {
+        check("sampler", state.name);
+    }
+    for (const EffectRasterizerDesc& state : blob.rasterizerStates) {
+        check("rasterizer state", state.name);
+    }
+    for (const EffectDepthStencilDesc& state : blob.depthStencilStates) {
+        check("depth-stencil state", state.name);
+    }
+    for (const EffectBlendDesc& state : blob.blendStates) {
+        check("blend state", state.name);
+    }
+    for (const EffectShader& shader : blob.shaders) {
+        check("entry point", shader.entry);
+    }
+    if (name == nullptr) {
+        return true;
+    }
+    ReportError(diagnostics, where,
+                std::string("the ") + kind + " name '" + name->substr(0, 32) + "...' is " +
+                    std::to_string(name->size()) + " bytes long; a name may be at most " +
+                    std::to_string(kEffectMaxName) + " bytes");
+    return false;
+}
+
 // The compilation proper, on the calling thread's stack: the phases of CompilerPhases.h in order.
 EffectCompileResult CompileOnThisStack(EffectSource& source)
 {
@@ -253,7 +311,7 @@ EffectCompileResult CompileOnThisStack(EffectSource& source)
     if (!Techniques(source, blob, entries, result.diagnostics) ||
         !CompileStages(source, entries, modules, result.selfContained, result.diagnostics) ||
         !BuildStages(source, entries, modules, blob, result.diagnostics) ||
-        !Initializers(source, blob, result.diagnostics)) {
+        !Initializers(source, blob, result.diagnostics) || !NamesFitTheBlob(source, blob, result.diagnostics)) {
         return result;
     }
     result.code = WriteEffectBlob(blob);

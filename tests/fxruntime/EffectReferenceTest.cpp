@@ -229,6 +229,45 @@ TEST(EffectSourceRead, AnyFolderNameCompilesAndIsNamedAsItIs)
     fs::remove_all(base);
 }
 
+// Names up to the compiled effect's limit compile and read back; a longer one is refused, naming its
+// kind and length, at the technique for a technique's or a pass's, rather than making an effect
+// that does not read back.
+TEST(EffectCompile, NamesPastTheLimitAreRefusedByKind)
+{
+    const fs::path dir = fs::temp_directory_path() / ("fx-long-names-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const std::string fits(256, 'n'), past(257, 'n');
+    const struct {
+        std::string technique, pass, variable;
+        const char* refusal;  // null: compiles
+    } cases[] = {
+        {fits, fits, fits, nullptr},
+        {past, "P0", "v", "(3,13): error X3000: the technique name 'nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn...' is 257"},
+        {"T", past, "v", "(3,13): error X3000: the pass name 'nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn...' is 257"},
+        {"T", "P0", past, "(1,1): error X3000: the variable name 'nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn...' is 257"},
+    };
+    for (const auto& c : cases) {
+        const fs::path file = dir / "Names.fx";
+        std::ofstream(file) << "float " << c.variable << ";\n"
+                            << "float4 PS() : SV_Target { return " << c.variable << "; }\n"
+                            << "technique11 " << c.technique << " { pass " << c.pass
+                            << " { SetPixelShader( CompileShader( ps_5_0, PS() ) ); } }\n";
+        const EffectCompileResult result = CompileEffectFile(file.string());
+        if (c.refusal == nullptr) {
+            ASSERT_TRUE(result.succeeded) << result.Messages();
+            EffectBlob blob;
+            EXPECT_TRUE(ParseEffectBlob(result.code.data(), result.code.size(), blob));
+            continue;
+        }
+        EXPECT_FALSE(result.succeeded);
+        EXPECT_NE(result.Messages().find(file.string() + c.refusal +
+                                         " bytes long; a name may be at most 256 bytes"),
+                  std::string::npos)
+            << result.Messages();
+    }
+    fs::remove_all(dir);
+}
+
 TEST(EffectSourceStrip, MangledFilesAreRejectedOrParsedNeverCrash)
 {
     // Deterministic mutations of real inputs: cut, duplicate and swap spans, drop brackets. The
