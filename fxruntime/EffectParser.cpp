@@ -123,6 +123,11 @@ private:
                 statementStart = k;
                 continue;
             }
+            if (tokens[k].kind == TokenKind::Identifier && w == "fxgroup") {
+                k = Group(k);
+                statementStart = k;
+                continue;
+            }
             if (w == "RasterizerState" || w == "DepthStencilState" || w == "BlendState") {
                 k = StateBlock(k);
                 statementStart = k;
@@ -721,6 +726,50 @@ private:
             end = close + 1;
         }
         Blank(k, end);
+        return end + 1;
+    }
+
+    // "fxgroup Name <annotations> { techniques }": the techniques are the effect's like any other,
+    // found by their own names.
+    std::size_t Group(std::size_t k)
+    {
+        std::size_t n = k + 1;
+        if (!IsIdent(n)) {
+            Error(At(n), "expected a group name but found '" + Text(n) + "'");
+            return SkipBlock(k);
+        }
+        const std::string name = tokens[n].text;
+        ++n;
+        if (Is(n, "<")) {
+            n = Match(n) + 1;  // annotations
+        }
+        if (!Is(n, "{")) {
+            Error(At(n), "expected '{' after group '" + name + "' but found '" + Text(n) + "'");
+            return SkipBlock(k);
+        }
+        const std::size_t close = Match(n);
+        if (close >= tokens.size()) {
+            Error(At(n), "unterminated group '" + name + "'");
+            Blank(k, tokens.size() - 1);
+            return tokens.size();
+        }
+        Blank(k, n);
+        std::size_t t = n + 1;
+        while (t < close) {
+            const std::string& w = tokens[t].text;
+            if (tokens[t].kind != TokenKind::Identifier ||
+                (w != "technique11" && w != "technique10" && w != "technique")) {
+                Error(At(t), "expected a technique in group '" + name + "' but found '" + Text(t) + "'");
+                Blank(t, close);
+                return close + 1;
+            }
+            t = Technique(t);
+        }
+        std::size_t end = close;
+        if (Is(close + 1, ";")) {
+            end = close + 1;
+        }
+        Blank(close, end);
         return end + 1;
     }
 
