@@ -113,7 +113,9 @@ std::string DigestOf(const std::vector<std::uint8_t>& code)
     return d.Hex();
 }
 
-std::vector<std::uint8_t> Encode(const std::string& key, const EffectCompileResult& result)
+}  // namespace
+
+std::vector<std::uint8_t> EncodeEffectCacheEntry(const std::string& key, const EffectCompileResult& result)
 {
     ByteWriter w;
     w.U32(kEntryMagic);
@@ -127,6 +129,8 @@ std::vector<std::uint8_t> Encode(const std::string& key, const EffectCompileResu
     w.Str(DigestOf(result.code));
     return std::move(w.out);
 }
+
+namespace {
 
 bool Decode(const std::vector<std::uint8_t>& bytes, const std::string& key, EffectCompileResult& result)
 {
@@ -144,8 +148,8 @@ bool Decode(const std::vector<std::uint8_t>& bytes, const std::string& key, Effe
         }
         result.diagnostics.push_back(std::move(diag));
     }
-    // The digest tells a damaged entry from an intact one; the blob itself is read once, by the
-    // runtime that builds the effect from it.
+    // The digest tells a damaged entry from an intact one; whether the runtime can read the blob is
+    // the caller's question.
     std::string digest;
     if (!r.Data(result.code, kMaxBlob) || !r.Str(digest, 64, false) || r.Left() != 0 ||
         digest != DigestOf(result.code)) {
@@ -325,17 +329,26 @@ EffectCompileResult CompileEffectFileCached(const std::string& path, bool* fromC
     if (ReadEntry(entry, bytes)) {
         EffectCompileResult cached;
         if (Decode(bytes, key, cached)) {
-            MarkUsed(entry);
-            if (fromCache != nullptr) {
-                *fromCache = true;
+            // An intact entry whose blob the runtime cannot read (written by another build that kept
+            // the same identity, or by hand) would make the effect inert at every start: it is
+            // compiled again and replaced.
+            if (EffectBlob blob; ParseEffectBlob(cached.code.data(), cached.code.size(), blob)) {
+                MarkUsed(entry);
+                if (fromCache != nullptr) {
+                    *fromCache = true;
+                }
+                return cached;
             }
-            return cached;
+            std::fprintf(stderr,
+                         "warning: %s: the cached compile of %s is not an effect this program can read; the file "
+                         "is compiled again and the entry replaced\n",
+                         entry.c_str(), path.c_str());
         }
     }
     EffectCompileResult result = CompileEffectSource(source);
     // A result that read files the key does not cover could not tell when it is out of date.
     if (result.succeeded && result.selfContained) {
-        WriteEntry(entry, Encode(key, result));
+        WriteEntry(entry, EncodeEffectCacheEntry(key, result));
     }
     return result;
 }

@@ -6,7 +6,8 @@
 //
 // Where: SHOW_EFFECT_CACHE_DIR, else $XDG_CACHE_HOME/vexa-rhino/effects, else
 // $HOME/.cache/vexa-rhino/effects. SHOW_EFFECT_CACHE=0 turns the cache off. A cache that cannot be
-// read or written only costs the compilation; a damaged entry is compiled again and replaced.
+// read or written only costs the compilation; a damaged entry is compiled again and replaced, and so,
+// with a warning naming it, is an intact one whose blob this program cannot read.
 //
 // Bounded: every rebuilt program misses the cache and adds its own entries, so once per process,
 // before its first look-up, entries not used for 30 days go, and then the least recently used ones
@@ -16,6 +17,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "fxruntime/EffectCompiler.h"
 
@@ -25,6 +27,10 @@ std::string EffectCacheDirectory();
 
 // CompileEffectFile through the cache. `fromCache`, when given, tells whether the result came from it.
 EffectCompileResult CompileEffectFileCached(const std::string& path, bool* fromCache = nullptr);
+
+// The bytes of the entry the cache writes for `result` under `key` (the entry's file name without
+// ".fxc"), for tests that write entries of their own.
+std::vector<std::uint8_t> EncodeEffectCacheEntry(const std::string& key, const EffectCompileResult& result);
 
 struct EffectCacheLimits {
     std::chrono::hours maxUnused{24 * 30};

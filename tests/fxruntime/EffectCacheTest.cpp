@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -159,6 +160,46 @@ TEST_F(EffectCacheTest, DamagedEntriesAreCompiledAgainAndReplaced)
     EXPECT_EQ(Compile(false).code, good.code);
     ASSERT_TRUE(fs::is_regular_file(entry)) << "the FIFO is replaced by the entry";
     EXPECT_EQ(Slurp(entry), bytes);
+}
+
+// An entry intact by its own digest whose blob the runtime cannot read (another blob version, a blob
+// cut short, a flipped byte in its header, another file's bytes) is used once at most: the file is
+// compiled again, the entry replaced, and one warning names the entry and the effect.
+TEST_F(EffectCacheTest, EntriesWhoseBlobDoesNotReadAreCompiledAgainWithAWarning)
+{
+    const EffectCompileResult good = Compile(false);
+    ASSERT_TRUE(good.succeeded);
+    const fs::path entry = Entries().at(0);
+    const std::string bytes = Slurp(entry);
+    const std::string key = entry.stem().string();
+
+    std::vector<std::uint8_t> otherVersion = good.code;
+    otherVersion[4] ^= 0x7F;  // the version after the four-byte magic
+    std::vector<std::uint8_t> flipped = good.code;
+    flipped[0] ^= 0x01;
+    const std::vector<std::vector<std::uint8_t>> blobs = {
+        otherVersion,
+        std::vector<std::uint8_t>(good.code.begin(), good.code.begin() + good.code.size() / 2),
+        flipped,
+        std::vector<std::uint8_t>(kEffect, kEffect + std::strlen(kEffect)),
+    };
+    for (std::size_t i = 0; i < blobs.size(); ++i) {
+        EffectCompileResult forged = good;
+        forged.code = blobs[i];
+        const std::vector<std::uint8_t> forgedEntry = EncodeEffectCacheEntry(key, forged);
+        Write(entry, std::string(forgedEntry.begin(), forgedEntry.end()));
+
+        testing::internal::CaptureStderr();
+        const EffectCompileResult r = Compile(false);
+        const std::string warnings = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(r.code, good.code) << "case " << i;
+        EXPECT_EQ(warnings, "warning: " + entry.string() + ": the cached compile of " + effect +
+                                " is not an effect this program can read; the file is compiled again and the "
+                                "entry replaced\n")
+            << "case " << i;
+        EXPECT_EQ(Slurp(entry), bytes) << "case " << i << ": the entry is replaced";
+        Compile(true);
+    }
 }
 
 TEST_F(EffectCacheTest, AnUnusableOrDisabledCacheOnlyCostsTheCompilation)
