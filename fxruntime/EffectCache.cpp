@@ -307,6 +307,21 @@ std::string EffectCacheDirectory()
     return {};
 }
 
+namespace {
+
+// Whether the blob's techniques are the ones the file declares, in its order: a blob of another file
+// reads as well as this file's own.
+bool DeclaresTheSameTechniques(const EffectBlob& blob, const EffectSource& source)
+{
+    return std::equal(blob.techniques.begin(), blob.techniques.end(), source.techniques.begin(),
+                      source.techniques.end(),
+                      [](const EffectTechnique& built, const EffectSourceTechnique& declared) {
+                          return built.name == declared.name && built.passes.size() == declared.passes.size();
+                      });
+}
+
+}  // namespace
+
 EffectCompileResult CompileEffectFileCached(const std::string& path, bool* fromCache)
 {
     if (fromCache != nullptr) {
@@ -329,10 +344,11 @@ EffectCompileResult CompileEffectFileCached(const std::string& path, bool* fromC
     if (ReadEntry(entry, bytes)) {
         EffectCompileResult cached;
         if (Decode(bytes, key, cached)) {
-            // An intact entry whose blob the runtime cannot read (written by another build that kept
-            // the same identity, or by hand) would make the effect inert at every start: it is
-            // compiled again and replaced.
-            if (EffectBlob blob; ParseEffectBlob(cached.code.data(), cached.code.size(), blob)) {
+            // An intact entry whose blob the runtime cannot read, or that is not this file's effect
+            // (written by another build that kept the same identity, or by hand), would make the
+            // effect inert at every start: it is compiled again and replaced.
+            if (EffectBlob blob; ParseEffectBlob(cached.code.data(), cached.code.size(), blob) &&
+                                 DeclaresTheSameTechniques(blob, source)) {
                 MarkUsed(entry);
                 if (fromCache != nullptr) {
                     *fromCache = true;
@@ -340,8 +356,8 @@ EffectCompileResult CompileEffectFileCached(const std::string& path, bool* fromC
                 return cached;
             }
             std::fprintf(stderr,
-                         "warning: %s: the cached compile of %s is not an effect this program can read; the file "
-                         "is compiled again and the entry replaced\n",
+                         "warning: %s: not a compile of %s this program can read; the file is compiled again and "
+                         "the entry replaced\n",
                          entry.c_str(), path.c_str());
         }
     }

@@ -7,7 +7,8 @@
 // Where: SHOW_EFFECT_CACHE_DIR, else $XDG_CACHE_HOME/vexa-rhino/effects, else
 // $HOME/.cache/vexa-rhino/effects. SHOW_EFFECT_CACHE=0 turns the cache off. A cache that cannot be
 // read or written only costs the compilation; a damaged entry is compiled again and replaced, and so,
-// with a warning naming it, is an intact one whose blob this program cannot read.
+// with a warning naming it, is an intact one whose blob this program cannot read or that holds
+// another file's techniques.
 //
 // Bounded: every rebuilt program misses the cache and adds its own entries, so once per process,
 // before its first look-up, entries not used for 30 days go, and then the least recently used ones

@@ -163,8 +163,9 @@ TEST_F(EffectCacheTest, DamagedEntriesAreCompiledAgainAndReplaced)
 }
 
 // An entry intact by its own digest whose blob the runtime cannot read (another blob version, a blob
-// cut short, a flipped byte in its header, another file's bytes) is used once at most: the file is
-// compiled again, the entry replaced, and one warning names the entry and the effect.
+// cut short, a flipped byte in its header, another file's bytes) or that is another effect's is used
+// once at most: the file is compiled again, the entry replaced, and one warning names the entry and
+// the effect.
 TEST_F(EffectCacheTest, EntriesWhoseBlobDoesNotReadAreCompiledAgainWithAWarning)
 {
     const EffectCompileResult good = Compile(false);
@@ -172,6 +173,15 @@ TEST_F(EffectCacheTest, EntriesWhoseBlobDoesNotReadAreCompiledAgainWithAWarning)
     const fs::path entry = Entries().at(0);
     const std::string bytes = Slurp(entry);
     const std::string key = entry.stem().string();
+
+    // Another effect, whose blob reads as well as this one's.
+    const std::string otherEffect = (root / "src" / "Other.fx").string();
+    Write(otherEffect, "float4 PS() : SV_Target { return 1; }\n"
+                       "technique11 Other { pass P0 { SetPixelShader( CompileShader( ps_5_0, PS() ) ); } }\n");
+    const EffectCompileResult other = CompileEffectFileCached(otherEffect);
+    ASSERT_TRUE(other.succeeded);
+    fs::remove_all(cacheDir);
+    ASSERT_TRUE(Compile(false).succeeded);
 
     std::vector<std::uint8_t> otherVersion = good.code;
     otherVersion[4] ^= 0x7F;  // the version after the four-byte magic
@@ -182,6 +192,7 @@ TEST_F(EffectCacheTest, EntriesWhoseBlobDoesNotReadAreCompiledAgainWithAWarning)
         std::vector<std::uint8_t>(good.code.begin(), good.code.begin() + good.code.size() / 2),
         flipped,
         std::vector<std::uint8_t>(kEffect, kEffect + std::strlen(kEffect)),
+        other.code,
     };
     for (std::size_t i = 0; i < blobs.size(); ++i) {
         EffectCompileResult forged = good;
@@ -193,9 +204,8 @@ TEST_F(EffectCacheTest, EntriesWhoseBlobDoesNotReadAreCompiledAgainWithAWarning)
         const EffectCompileResult r = Compile(false);
         const std::string warnings = testing::internal::GetCapturedStderr();
         EXPECT_EQ(r.code, good.code) << "case " << i;
-        EXPECT_EQ(warnings, "warning: " + entry.string() + ": the cached compile of " + effect +
-                                " is not an effect this program can read; the file is compiled again and the "
-                                "entry replaced\n")
+        EXPECT_EQ(warnings, "warning: " + entry.string() + ": not a compile of " + effect +
+                                " this program can read; the file is compiled again and the entry replaced\n")
             << "case " << i;
         EXPECT_EQ(Slurp(entry), bytes) << "case " << i << ": the entry is replaced";
         Compile(true);
