@@ -1,14 +1,17 @@
 #include "effects/Effects.h"
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "diag/ReportFailure.h"
 #include "diag/StallWatch.h"
 #include "effects/EffectPaths.h"
 #include "fxruntime/CompileIsolation.h"
 #include "fxruntime/D3DX11Compile.h"
+#include "math/LightingRecords.h"
 #include "platform/win32/Win32.h"
 #include "platform/win32/Win32Platform.h"
 
@@ -70,7 +73,7 @@ ID3DX11EffectTechnique* Effect::Technique(const char* name)
     return technique;
 }
 
-ID3DX11EffectVariable* Effect::Variable(const char* name)
+ID3DX11EffectVariable* Effect::Find(const char* name)
 {
     if (!runtimeEffect) {
         return D3DX11InertVariable();
@@ -82,10 +85,27 @@ ID3DX11EffectVariable* Effect::Variable(const char* name)
     return variable;
 }
 
+void Effect::CheckSize(ID3DX11EffectVariable* variable, const char* name, UINT bytesWritten) const
+{
+    // Reading as many bytes as the program writes fails just where the write would.
+    std::vector<std::uint8_t> probe(bytesWritten);
+    if (variable->IsValid() && variable->GetRawValue(probe.data(), 0, bytesWritten) == E_INVALIDARG) {
+        Warn(std::string("the variable \"") + name + "\" holds fewer than the " + std::to_string(bytesWritten) +
+             " bytes the program sets; setting it does nothing");
+    }
+}
+
+ID3DX11EffectVariable* Effect::Variable(const char* name, UINT bytesWritten)
+{
+    ID3DX11EffectVariable* variable = Find(name);
+    CheckSize(variable, name, bytesWritten);
+    return variable;
+}
+
 template <typename View>
 View* Effect::Typed(const char* name, View* (ID3DX11EffectVariable::*as)(), const char* kind)
 {
-    ID3DX11EffectVariable* variable = Variable(name);
+    ID3DX11EffectVariable* variable = Find(name);
     View* view = (variable->*as)();
     if (variable->IsValid() && !view->IsValid()) {
         Warn(std::string("the variable \"") + name + "\" is not " + kind + "; setting it does nothing");
@@ -98,9 +118,13 @@ ID3DX11EffectMatrixVariable* Effect::Matrix(const char* name)
     return Typed(name, &ID3DX11EffectVariable::AsMatrix, "a matrix");
 }
 
-ID3DX11EffectVectorVariable* Effect::Vector(const char* name)
+ID3DX11EffectVectorVariable* Effect::Vector(const char* name, UINT bytesWritten)
 {
-    return Typed(name, &ID3DX11EffectVariable::AsVector, "a vector");
+    ID3DX11EffectVectorVariable* vector = Typed(name, &ID3DX11EffectVariable::AsVector, "a vector");
+    if (vector->IsValid() && bytesWritten != 0) {
+        CheckSize(vector, name, bytesWritten);
+    }
+    return vector;
 }
 
 ID3DX11EffectScalarVariable* Effect::Scalar(const char* name)
@@ -132,10 +156,10 @@ BasicEffect::BasicEffect(ID3D11Device* device, const std::wstring& fileName) : E
     WorldViewProj = Matrix("gWorldViewProj");
     World = Matrix("gWorld");
     WorldInvTranspose = Matrix("gWorldInvTranspose");
-    EyePosW = Vector("gEyePosW");
-    DirLights = Variable("gDirLights");
-    SpotLight = Variable("gSpotLight");
-    Mat = Variable("gMaterial");
+    EyePosW = Vector("gEyePosW", sizeof(Float3));
+    DirLights = Variable("gDirLights", sizeof(DirectionalLights));
+    SpotLight = Variable("gSpotLight", sizeof(::SpotLight));
+    Mat = Variable("gMaterial", sizeof(Material));
 }
 
 BasicEffect32::BasicEffect32(ID3D11Device* device, const std::wstring& fileName) : Effect(device, fileName)
@@ -151,9 +175,9 @@ BasicEffect32::BasicEffect32(ID3D11Device* device, const std::wstring& fileName)
     World = Matrix("gWorld");
     WorldInvTranspose = Matrix("gWorldInvTranspose");
     TexTransform = Matrix("gTexTransform");
-    EyePosW = Vector("gEyePosW");
-    DirLights = Variable("gDirLights");
-    Mat = Variable("gMaterial");
+    EyePosW = Vector("gEyePosW", sizeof(Float3));
+    DirLights = Variable("gDirLights", sizeof(DirectionalLights));
+    Mat = Variable("gMaterial", sizeof(Material));
     DiffuseMap = Texture("gDiffuseMap");
 }
 
@@ -164,12 +188,12 @@ BasicEffect32BF::BasicEffect32BF(ID3D11Device* device, const std::wstring& fileN
     World = Matrix("gWorld");
     WorldInvTranspose = Matrix("gWorldInvTranspose");
     TexTransform = Matrix("gTexTransform");
-    EyePosW = Vector("gEyePosW");
+    EyePosW = Vector("gEyePosW", sizeof(Float3));
     FogColor = Vector("gFogColor");
     FogStart = Scalar("gFogStart");
     FogRange = Scalar("gFogRange");
-    DirLights = Variable("gDirLights");
-    Mat = Variable("gMaterial");
+    DirLights = Variable("gDirLights", sizeof(DirectionalLights));
+    Mat = Variable("gMaterial", sizeof(Material));
     DiffuseMap = Texture("gDiffuseMap");
 }
 
@@ -190,12 +214,12 @@ InstancedBasicEffect::InstancedBasicEffect(ID3D11Device* device, const std::wstr
     World = Matrix("gWorld");
     WorldInvTranspose = Matrix("gWorldInvTranspose");
     TexTransform = Matrix("gTexTransform");
-    EyePosW = Vector("gEyePosW");
+    EyePosW = Vector("gEyePosW", sizeof(Float3));
     FogColor = Vector("gFogColor");
     FogStart = Scalar("gFogStart");
     FogRange = Scalar("gFogRange");
-    DirLights = Variable("gDirLights");
-    Mat = Variable("gMaterial");
+    DirLights = Variable("gDirLights", sizeof(DirectionalLights));
+    Mat = Variable("gMaterial", sizeof(Material));
     DiffuseMap = Texture("gDiffuseMap");
 }
 
@@ -225,7 +249,7 @@ InstancedBasicMTREffect::InstancedBasicMTREffect(ID3D11Device* device, const std
     ViewProj = Matrix("gViewProj");
     World = Matrix("gWorld");
     WorldInvTranspose = Matrix("gWorldInvTranspose");
-    EyePosW = Vector("gEyePosW");
+    EyePosW = Vector("gEyePosW", sizeof(Float3));
     FogColor = Vector("gFogColor");
     FogStart = Scalar("gFogStart");
     FogRange = Scalar("gFogRange");
@@ -239,13 +263,13 @@ NormalMapEffect::NormalMapEffect(ID3D11Device* device, const std::wstring& fileN
     World = Matrix("gWorld");
     WorldInvTranspose = Matrix("gWorldInvTranspose");
     TexTransform = Matrix("gTexTransform");
-    EyePosW = Vector("gEyePosW");
+    EyePosW = Vector("gEyePosW", sizeof(Float3));
     FogColor = Vector("gFogColor");
     FogStart = Scalar("gFogStart");
     FogRange = Scalar("gFogRange");
-    DirLights = Variable("gDirLights");
-    SpotLight = Variable("gSpotLight");
-    Mat = Variable("gMaterial");
+    DirLights = Variable("gDirLights", sizeof(DirectionalLights));
+    SpotLight = Variable("gSpotLight", sizeof(::SpotLight));
+    Mat = Variable("gMaterial", sizeof(Material));
     DiffuseMap = Texture("gDiffuseMap");
     CubeMap = Texture("gCubeMap");
     NormalMap = Texture("gNormalMap");
@@ -261,12 +285,12 @@ DisplacementMapEffect::DisplacementMapEffect(ID3D11Device* device, const std::ws
     World = Matrix("gWorld");
     WorldInvTranspose = Matrix("gWorldInvTranspose");
     TexTransform = Matrix("gTexTransform");
-    EyePosW = Vector("gEyePosW");
+    EyePosW = Vector("gEyePosW", sizeof(Float3));
     FogColor = Vector("gFogColor");
     FogStart = Scalar("gFogStart");
     FogRange = Scalar("gFogRange");
-    DirLights = Variable("gDirLights");
-    Mat = Variable("gMaterial");
+    DirLights = Variable("gDirLights", sizeof(DirectionalLights));
+    Mat = Variable("gMaterial", sizeof(Material));
     HeightScale = Scalar("gHeightScale");
     MaxTessDistance = Scalar("gMaxTessDistance");
     MinTessDistance = Scalar("gMinTessDistance");

@@ -40,10 +40,13 @@ protected:
     // Lookups; without an effect they give the shared inert handles. A name the compiled effect
     // lacks, or holds as another kind of variable, also gives an inert handle, and one warning
     // naming the file, since what it drew or set is then silently missing.
+    // Variables the program writes as raw bytes are looked up with the number it writes: a variable
+    // smaller than that takes none of them (Direct3D refuses the whole write), so it is warned of too.
+    // A vector set with SetFloatVector (0 bytes here) takes what it holds of the four floats.
     ID3DX11EffectTechnique* Technique(const char* name);
-    ID3DX11EffectVariable* Variable(const char* name);
+    ID3DX11EffectVariable* Variable(const char* name, UINT bytesWritten);
     ID3DX11EffectMatrixVariable* Matrix(const char* name);
-    ID3DX11EffectVectorVariable* Vector(const char* name);
+    ID3DX11EffectVectorVariable* Vector(const char* name, UINT bytesWritten = 0);
     ID3DX11EffectScalarVariable* Scalar(const char* name);
     ID3DX11EffectShaderResourceVariable* Texture(const char* name);
     ID3DX11EffectUnorderedAccessViewVariable* WritableTexture(const char* name);
@@ -53,6 +56,8 @@ private:
     template <typename View>
     View* Typed(const char* name, View* (ID3DX11EffectVariable::*as)(), const char* kind);
     void Warn(const std::string& problem) const;
+    ID3DX11EffectVariable* Find(const char* name);
+    void CheckSize(ID3DX11EffectVariable* variable, const char* name, UINT bytesWritten) const;
 
     std::string path;  // the effect file, for the warnings
 };

@@ -4,6 +4,7 @@
 // so the field order and sizes below are fixed; the checks at the end hold them there.
 // Every field starts at zero, so unused fields (the pads) never carry stray bytes.
 
+#include <array>
 #include <cstddef>
 #include <type_traits>
 
@@ -28,6 +29,9 @@ struct SpotLight {
     Float3 Attenuation;
     float Pad = 0.0f;
 };
+
+// The three directional lights every lit effect takes, as its gDirLights array.
+using DirectionalLights = std::array<DirectionalLight, 3>;
 
 struct Material {
     Float4 Ambient;

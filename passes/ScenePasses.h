@@ -19,8 +19,6 @@ struct MeshBuffers {
     UINT indexCount = 0;
 };
 
-using DirectionalLights = std::array<DirectionalLight, 3>;
-
 // An untextured lit model (sheep, text) with the "Light1" technique of the basic effect.
 void DrawLitMesh(ID3D11DeviceContext* context, const MeshBuffers& mesh, const Float4x4& world, const Material& material,
                  const SpotLight& spot, const DirectionalLights& lights, const Camera& camera);

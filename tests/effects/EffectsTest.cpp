@@ -310,6 +310,34 @@ TEST_F(Effects, FailedCompileIsReportedOnceAndLeavesInertHandles)
     EXPECT_NE(nullptr, VertexLayouts::PosLayout.Get());
 }
 
+// A variable smaller than what the program writes into it takes none of the bytes: warned of once at
+// lookup, naming the file, as a missing one is. One of the right size, or larger, is not.
+TEST_F(Effects, VariablesSmallerThanWhatTheProgramSetsAreNamed)
+{
+    std::ifstream in(fs::path(SHOW_BIN_DIR) / "Res" / "Basic.fx");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::size_t eye = text.find("float3 gEyePosW");
+    ASSERT_NE(std::string::npos, eye);
+    text.replace(eye, 6, "float2");
+    const std::size_t use = text.find("gEyePosW - pin.PosW");
+    ASSERT_NE(std::string::npos, use);
+    text.replace(use, 8, "float3(gEyePosW, 0.0f)");
+    UseEffectCopy({{"Basic.fx", text}});
+
+    testing::internal::CaptureStderr();
+    BasicEffect basic(device, L"Res/Basic.fx");
+    const std::string warnings = testing::internal::GetCapturedStderr();
+    ASSERT_NE(nullptr, basic.runtimeEffect);
+    EXPECT_NE(std::string::npos,
+              warnings.find("Res/Basic.fx: the variable \"gEyePosW\" holds fewer than the 12 bytes the program "
+                            "sets; setting it does nothing\n"))
+        << warnings;
+    EXPECT_EQ(std::string::npos, warnings.find("gDirLights")) << warnings;
+    EXPECT_EQ(std::string::npos, warnings.find("gMaterial")) << warnings;
+    const float eyePosition[3] = {1, 2, 3};
+    EXPECT_EQ(E_INVALIDARG, basic.EyePosW->SetRawValue(eyePosition, 0, sizeof eyePosition));
+}
+
 TEST_F(Effects, WarningsShowOnceAndTheEffectStillLoads)
 {
     std::ifstream in(std::string(FX_TEST_INPUTS) + "/warning_only.fx");
