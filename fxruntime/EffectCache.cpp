@@ -314,8 +314,7 @@ namespace {
 bool DeclaresTheSameTechniques(const EffectBlob& blob, const EffectSource& source)
 {
     return std::equal(blob.techniques.begin(), blob.techniques.end(), source.techniques.begin(),
-                      source.techniques.end(),
-                      [](const EffectTechnique& built, const EffectSourceTechnique& declared) {
+                      source.techniques.end(), [](const EffectTechnique& built, const EffectSourceTechnique& declared) {
                           return built.name == declared.name && built.passes.size() == declared.passes.size();
                       });
 }

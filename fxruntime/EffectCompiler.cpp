@@ -266,24 +266,17 @@ bool NamesFitTheBlob(const EffectSource& source, const EffectBlob& blob, Diagnos
             }
         }
     }
-    for (const EffectConstantBuffer& b : blob.constantBuffers) {
-        check("constant buffer", b.name);
-    }
-    for (const EffectVariable& v : blob.variables) {
-        check("variable", v.name);
-    }
-    for (const EffectSamplerDesc& state : blob.samplers) {
-        check("sampler", state.name);
-    }
-    for (const EffectRasterizerDesc& state : blob.rasterizerStates) {
-        check("rasterizer state", state.name);
-    }
-    for (const EffectDepthStencilDesc& state : blob.depthStencilStates) {
-        check("depth-stencil state", state.name);
-    }
-    for (const EffectBlendDesc& state : blob.blendStates) {
-        check("blend state", state.name);
-    }
+    auto checkNames = [&](const char* k, const auto& items) {
+        for (const auto& item : items) {
+            check(k, item.name);
+        }
+    };
+    checkNames("constant buffer", blob.constantBuffers);
+    checkNames("variable", blob.variables);
+    checkNames("sampler", blob.samplers);
+    checkNames("rasterizer state", blob.rasterizerStates);
+    checkNames("depth-stencil state", blob.depthStencilStates);
+    checkNames("blend state", blob.blendStates);
     for (const EffectShader& shader : blob.shaders) {
         check("entry point", shader.entry);
     }

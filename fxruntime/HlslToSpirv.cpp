@@ -70,7 +70,8 @@ shaderc_include_result* ResolveInclude(void* userData, const char* requested, in
     auto* ctx = static_cast<IncludeContext*>(userData);
     auto* r = new IncludeResult;
     namespace fs = std::filesystem;
-    const std::string path = (fs::path(ctx->RealName(requesting)).parent_path() / requested).lexically_normal().string();
+    const std::string path =
+        (fs::path(ctx->RealName(requesting)).parent_path() / requested).lexically_normal().string();
     r->name = ctx->NameForCompiler(path);
     const auto* known = ctx->files != nullptr && ctx->files->count(path) != 0 ? &ctx->files->at(path) : nullptr;
     if (known != nullptr) {

@@ -188,10 +188,8 @@ TEST_F(EffectCacheTest, EntriesWhoseBlobDoesNotReadAreCompiledAgainWithAWarning)
     std::vector<std::uint8_t> flipped = good.code;
     flipped[0] ^= 0x01;
     const std::vector<std::vector<std::uint8_t>> blobs = {
-        otherVersion,
-        std::vector<std::uint8_t>(good.code.begin(), good.code.begin() + good.code.size() / 2),
-        flipped,
-        std::vector<std::uint8_t>(kEffect, kEffect + std::strlen(kEffect)),
+        otherVersion, std::vector<std::uint8_t>(good.code.begin(), good.code.begin() + good.code.size() / 2),
+        flipped,      std::vector<std::uint8_t>(kEffect, kEffect + std::strlen(kEffect)),
         other.code,
     };
     for (std::size_t i = 0; i < blobs.size(); ++i) {

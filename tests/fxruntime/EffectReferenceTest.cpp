@@ -260,8 +260,7 @@ TEST(EffectCompile, NamesPastTheLimitAreRefusedByKind)
             continue;
         }
         EXPECT_FALSE(result.succeeded);
-        EXPECT_NE(result.Messages().find(file.string() + c.refusal +
-                                         " bytes long; a name may be at most 256 bytes"),
+        EXPECT_NE(result.Messages().find(file.string() + c.refusal + " bytes long; a name may be at most 256 bytes"),
                   std::string::npos)
             << result.Messages();
     }

@@ -159,7 +159,8 @@ TEST(AudioFileScan, AnId3v2TagWhoseSizeLiesIsToldAndTheAudioFoundWhereItStarts)
     // Too large: the tag claims the first 100,000 bytes, which a decoder would skip, audio and all.
     const std::string title = Id3v2Frame(3, "TIT2", "\x03Vexa");
     const AudioFileScan large = ScanAudioFile(Id3v2Tag(3, 100000, title) + tone.bytes + std::string(200000, '\0'));
-    EXPECT_EQ(large.tagProblem, "its ID3v2 tag says it is 100010 bytes long, but MPEG audio starts at byte 25, inside it");
+    EXPECT_EQ(large.tagProblem,
+              "its ID3v2 tag says it is 100010 bytes long, but MPEG audio starts at byte 25, inside it");
     EXPECT_EQ(large.firstFrame, 25u);
     EXPECT_EQ(large.frames, static_cast<uint64_t>(tone.audioFrames));
 
