@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr std::uint64_t kMaxGroupThreads = 1024, kMaxGroupX = 1024, kMaxGroupY = 1024, kMaxGroupZ = 64;
 constexpr std::uint64_t kMaxGroupSharedBytes = 32768;
 
 // Bytes of a scalar, vector or matrix type (float3: 12, float4x4: 64, double2: 16); 0 for other
@@ -30,19 +29,31 @@ bool Number(const EffectTokens& t, std::size_t k, std::uint64_t& out)
     return true;
 }
 
+// A count written as an integer literal, perhaps negated, at token k; k moves past it.
+bool SignedCount(const EffectTokens& t, std::size_t& k, std::int64_t& out)
+{
+    const bool negative = t.Is(k, "-");
+    std::uint64_t magnitude = 0;
+    if (!Number(t, negative ? k + 1 : k, magnitude)) {
+        return false;
+    }
+    out = negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude);
+    k += negative ? 2 : 1;
+    return true;
+}
+
 void CheckThreadGroup(EffectTokens& t, std::size_t k)
 {
     // [numthreads(X, Y, Z)] with three literal counts; anything else is left to the HLSL compiler.
-    std::uint64_t x = 0, y = 0, z = 0;
-    if (!t.Is(k + 1, "(") || !Number(t, k + 2, x) || !t.Is(k + 3, ",") || !Number(t, k + 4, y) || !t.Is(k + 5, ",") ||
-        !Number(t, k + 6, z) || !t.Is(k + 7, ")")) {
+    std::int64_t c[3] = {};
+    std::size_t i = k + 2;
+    if (!t.Is(k + 1, "(") || !SignedCount(t, i, c[0]) || !t.Is(i++, ",") || !SignedCount(t, i, c[1]) ||
+        !t.Is(i++, ",") || !SignedCount(t, i, c[2]) || !t.Is(i, ")")) {
         return;
     }
-    if (x == 0 || y == 0 || z == 0 || x > kMaxGroupX || y > kMaxGroupY || z > kMaxGroupZ ||
-        x * y * z > kMaxGroupThreads) {
-        t.Error(t.At(k),
-                "thread group size (" + std::to_string(x) + ", " + std::to_string(y) + ", " + std::to_string(z) +
-                    ") is outside shader model 5's limits: X and Y 1 to 1024, Z 1 to 64, X * Y * Z at most 1024");
+    std::string error;
+    if (!ThreadGroupFits(c[0], c[1], c[2], error)) {
+        t.Error(t.At(k), error);
     }
 }
 
@@ -97,6 +108,17 @@ std::set<std::string> VectorNames(const EffectTokens& t)
 }
 
 }  // namespace
+
+bool ThreadGroupFits(std::int64_t x, std::int64_t y, std::int64_t z, std::string& error)
+{
+    constexpr std::int64_t kMaxThreads = 1024, kMaxX = 1024, kMaxY = 1024, kMaxZ = 64;
+    if (x > 0 && y > 0 && z > 0 && x <= kMaxX && y <= kMaxY && z <= kMaxZ && x * y * z <= kMaxThreads) {
+        return true;
+    }
+    error = "thread group size (" + std::to_string(x) + ", " + std::to_string(y) + ", " + std::to_string(z) +
+            ") is outside shader model 5's limits: X and Y 1 to 1024, Z 1 to 64, X * Y * Z at most 1024";
+    return false;
+}
 
 void RefuseWhatDirect3DRefuses(EffectTokens& t)
 {

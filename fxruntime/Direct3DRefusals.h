@@ -8,6 +8,13 @@
 //   or a negative number of elements;
 // - a swizzle that names a component twice as the target of an assignment (`v.xx = ...`), where `v`
 //   is declared with a vector type.
+#include <cstdint>
+#include <string>
+
 #include "fxruntime/EffectTokens.h"
 
 void RefuseWhatDirect3DRefuses(EffectTokens& tokens);
+
+// Whether shader model 5 runs a thread group of X * Y * Z; else false, with the message. The literal
+// counts are checked in the text; counts a macro gives are checked again in the compiled module.
+bool ThreadGroupFits(std::int64_t x, std::int64_t y, std::int64_t z, std::string& error);

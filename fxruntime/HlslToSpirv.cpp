@@ -125,6 +125,31 @@ int ColumnOf(const std::map<std::string, std::string>& files, const std::string&
     return at == std::string::npos ? 1 : static_cast<int>(at) + 1;
 }
 
+// What in the HLSL the compiler could not carry past its front end, from the words its optimizer
+// stopped with (they speak of SPIR-V): the construct where it is known, the optimizer's own first
+// line otherwise, so no refusal is nameless.
+std::string UntranslatedConstruct(const char* messages, StageKind stage)
+{
+    std::string text = messages != nullptr ? messages : "";
+    const std::string prefix = "failed to optimize: ";
+    if (const std::size_t at = text.find(prefix); at != std::string::npos) {
+        text.erase(0, at + prefix.size());
+    }
+    text = text.substr(0, text.find('\n'));
+    if (text.find("Control Flow nesting depth") != std::string::npos) {
+        // Each `else if` of a chain, and each `switch`, `if` or loop inside another, is one level.
+        return "control flow nested more than 1023 levels deep (a long `else if` chain nests one level per "
+               "`else`; a `switch` does not)";
+    }
+    if (stage == StageKind::Compute && text.find("OpExecutionMode") != std::string::npos) {
+        return "a thread group size ([numthreads]) that is not three positive integers";
+    }
+    if (text.empty()) {
+        return "a construct this compiler cannot translate";
+    }
+    return "a construct this compiler cannot translate (its optimizer stopped with: " + text + ")";
+}
+
 }  // namespace
 
 std::vector<EffectDiagnostic> ParseHlslMessages(const std::string& text,
@@ -256,9 +281,9 @@ HlslCompileOutput CompileHlslToSpirv(const HlslCompileInput& input)
         out.diagnostics.push_back(
             {input.fileName, 1, 1, true, "X3000",
              "compilation of '" + input.entryPoint +
-                 (silent && internal ? "' failed inside the HLSL compiler without a message (out of memory?)"
-                                     : "' failed after the HLSL was read; it uses a construct this compiler "
-                                       "cannot translate")});
+                 (silent && internal
+                      ? "' failed inside the HLSL compiler without a message (out of memory?)"
+                      : "' failed after the HLSL was read; it uses " + UntranslatedConstruct(messages, input.stage))});
     }
     shaderc_result_release(result);
     shaderc_compile_options_release(options);

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "fxruntime/CompilerPhases.h"
+#include "fxruntime/Direct3DRefusals.h"
 #include "fxruntime/HlslToSpirv.h"
 #include "fxruntime/LargeStack.h"
 
@@ -70,6 +71,26 @@ bool ReadModule(const StageEntry& entry, const std::vector<std::uint32_t>& words
         ReportError(diagnostics, entry.call.where,
                     "the HLSL compiler's output for '" + entry.call.Key() + "' cannot be read: " + error);
         return false;
+    }
+    return true;
+}
+
+// A compute entry's thread group as compiled, where macros and constants have given its counts.
+bool ThreadGroupFitsAsCompiled(const StageEntry& entry, const SpirvModule& m, Diagnostics& diagnostics)
+{
+    for (const SpirvInstruction& instruction : m.instructions) {
+        if (instruction.opcode != SpvOpExecutionMode || instruction.operands.size() < 5 ||
+            instruction.operands[1] != SpvExecutionModeLocalSize) {
+            continue;
+        }
+        std::string error;
+        const auto count = [&](std::size_t k) {
+            return std::int64_t{static_cast<std::int32_t>(instruction.operands[k])};
+        };
+        if (!ThreadGroupFits(count(2), count(3), count(4), error)) {
+            ReportError(diagnostics, entry.call.where, error);
+            return false;
+        }
     }
     return true;
 }
@@ -137,6 +158,7 @@ bool CompileStages(const EffectSource& source, const std::vector<StageEntry>& en
             selfContained = false;
         }
         ok = ok && output.succeeded && ReadModule(entries[i], output.words, modules[i], diagnostics) &&
+             ThreadGroupFitsAsCompiled(entries[i], modules[i], diagnostics) &&
              Specialize(entries[i], modules[i], diagnostics);
     }
     return ok;

@@ -267,6 +267,48 @@ TEST(EffectCompile, NamesPastTheLimitAreRefusedByKind)
     fs::remove_all(dir);
 }
 
+// HLSL the front end reads but the compiler cannot carry further is refused naming what it is, never
+// as a nameless construct: control flow nested past SPIR-V's validator (a long `else if` chain; the
+// same branches as a `switch` compile), and a thread group a macro makes negative.
+TEST(EffectCompile, WhatCannotBeTranslatedIsNamed)
+{
+    const fs::path dir = fs::temp_directory_path() / ("fx-untranslated-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    std::string chain = "if (x == 0) r = 0.5;", cases;
+    for (int i = 1; i < 1100; ++i) {
+        chain += " else if (x == " + std::to_string(i) + ") r = " + std::to_string(i) + ".5;";
+        cases += " case " + std::to_string(i) + ": r = " + std::to_string(i) + ".5; break;";
+    }
+    const auto pixelEffect = [](const std::string& body) {
+        return "float4 PS(float4 p : SV_Position) : SV_Target { int x = (int)p.x; float r = 0; " + body +
+               " return r; }\ntechnique11 T { pass P0 { SetPixelShader( CompileShader( ps_5_0, PS() ) ); } }\n";
+    };
+    const struct {
+        std::string text;
+        const char* refusal;  // null: compiles
+    } effects[] = {
+        {pixelEffect(chain), "(2,66): error X3000: compilation of 'PS' failed after the HLSL was read; it uses "
+                             "control flow nested more than 1023 levels deep"},
+        {pixelEffect("switch (x) {" + cases + " }"), nullptr},
+        {"#define GROUP_WIDTH -2\nRWTexture2D<float4> o;\n[numthreads(GROUP_WIDTH, 1, 1)] void CS() { o[int2(0, 0)] "
+         "= 1; }\ntechnique11 T { pass P0 { SetComputeShader( CompileShader( cs_5_0, CS() ) ); } }\n",
+         "(4,68): error X3000: compilation of 'CS' failed after the HLSL was read; it uses a thread group size "
+         "([numthreads]) that is not three positive integers"},
+    };
+    for (const auto& e : effects) {
+        const fs::path file = dir / "Untranslated.fx";
+        std::ofstream(file) << e.text;
+        const EffectCompileResult result = CompileEffectFile(file.string());
+        if (e.refusal == nullptr) {
+            EXPECT_TRUE(result.succeeded) << result.Messages();
+            continue;
+        }
+        EXPECT_FALSE(result.succeeded);
+        EXPECT_NE(result.Messages().find(file.string() + e.refusal), std::string::npos) << result.Messages();
+    }
+    fs::remove_all(dir);
+}
+
 TEST(EffectSourceStrip, MangledFilesAreRejectedOrParsedNeverCrash)
 {
     // Deterministic mutations of real inputs: cut, duplicate and swap spans, drop brackets. The
