@@ -46,7 +46,7 @@ Effect::Effect(ID3D11Device* device, const std::wstring& fileName)
         const StallWatch watch(path + ": building the effect's shader programs",
                                std::chrono::seconds(kCompileSecondsLimit));
         D3DX11CreateEffectFromMemory(compiledShader->GetBufferPointer(), compiledShader->GetBufferSize(), 0, device,
-                                     runtimeEffect.Put());
+                                     runtimeEffect.Put(), path.c_str());
     }
 }
 

@@ -35,6 +35,8 @@ public:
 
     // Null when the file did not compile or the effect could not be built.
     ComPtr<ID3DX11Effect> runtimeEffect;
+    // The effect file, as the warnings about it name it.
+    const std::string& Path() const { return path; }
 
 protected:
     // Lookups; without an effect they give the shared inert handles. A name the compiled effect

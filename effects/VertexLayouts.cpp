@@ -1,5 +1,7 @@
 #include "effects/VertexLayouts.h"
 
+#include <cstdio>
+
 #include "effects/Effects.h"
 
 namespace {
@@ -79,7 +81,16 @@ void CreateLayout(ID3D11Device* device, const D3D11_INPUT_ELEMENT_DESC (&element
     technique->GetPassByIndex(0)->GetDesc(&passDesc);
     if (passDesc.pIAInputSignature == nullptr)
         return;
-    device->CreateInputLayout(elements, N, passDesc.pIAInputSignature, passDesc.IAInputSignatureSize, layout.Put());
+    if (FAILED(device->CreateInputLayout(elements, N, passDesc.pIAInputSignature, passDesc.IAInputSignatureSize,
+                                         layout.Put()))) {
+        // The device says what does not fit; this says which effect, since it cannot know.
+        D3DX11_TECHNIQUE_DESC desc{};
+        technique->GetDesc(&desc);
+        std::fprintf(stderr,
+                     "warning: %s: the show's vertex layout does not fit the vertex shader of technique \"%s\" (the "
+                     "d3d11 line above says why); what is drawn with it is left out\n",
+                     effect->Path().c_str(), desc.Name != nullptr ? desc.Name : "");
+    }
 }
 
 }  // namespace

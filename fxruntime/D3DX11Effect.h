@@ -149,9 +149,10 @@ constexpr HRESULT D3DXERR_INVALIDDATA = MakeHresult(0x88760B59u);
 
 // Builds an effect from compiled effect code (what D3DX11CompileFromFileW produces for "fx_5_0").
 // The code is validated in full first; malformed code gives D3DXERR_INVALIDDATA and a null effect,
-// and a shader or state the device refuses gives the device's code and a null effect.
+// and a shader or state the device refuses gives the device's code and a null effect. `srcName`, the
+// effect's file, goes into the debug names of its shaders, so the device's messages name the effect.
 HRESULT D3DX11CreateEffectFromMemory(const void* pData, SIZE_T DataLength, UINT FXFlags, ID3D11Device* pDevice,
-                                     ID3DX11Effect** ppEffect);
+                                     ID3DX11Effect** ppEffect, LPCSTR srcName = nullptr);
 
 // The shared inert handles, for code that has no effect to ask (an effect that failed to build).
 ID3DX11EffectTechnique* D3DX11InertTechnique();

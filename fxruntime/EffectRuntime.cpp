@@ -18,14 +18,14 @@
 namespace {
 
 // What GPU tools call a shader: its entry point, and the first pass that runs it.
-std::string ShaderLabel(const EffectBlob& blob, std::size_t index)
+std::string ShaderLabel(const EffectBlob& blob, std::size_t index, const std::string& sourceName)
 {
-    std::string label = blob.shaders[index].entry;
+    const std::string label = (sourceName.empty() ? "" : sourceName + ": ") + blob.shaders[index].entry;
     for (const EffectTechnique& technique : blob.techniques) {
         for (const EffectPass& pass : technique.passes) {
             for (const std::int32_t shader : pass.shaders) {
                 if (shader == static_cast<std::int32_t>(index)) {
-                    return label + " (" + technique.name + "/" + pass.name + ")";
+                    return label + " (first run by technique \"" + technique.name + "\", pass \"" + pass.name + "\")";
                 }
             }
         }
@@ -239,7 +239,7 @@ TechniqueImpl inertTechnique{nullptr, nullptr};
 
 class EffectObject final : public ComObject<ID3DX11Effect> {
 public:
-    explicit EffectObject(EffectBlob blob) : blob(std::move(blob)) {}
+    EffectObject(EffectBlob blob, std::string sourceName) : blob(std::move(blob)), sourceName(std::move(sourceName)) {}
 
     // Creates every device object; on failure returns the device's code and leaves the rest to
     // the destructor.
@@ -331,6 +331,7 @@ private:
     HRESULT BuildStates();
 
     EffectBlob blob;
+    const std::string sourceName;  // the effect's file, for the shaders' debug names; may be empty
     ComPtr<ID3D11Device> device;
     std::vector<ConstantBuffer> buffers;
     std::vector<StageShader> shaders;
@@ -1021,7 +1022,7 @@ HRESULT EffectObject::BuildShader(const EffectShader& s)
     if (FAILED(hr)) {
         return hr;
     }
-    const std::string label = ShaderLabel(blob, shaders.size() - 1);
+    const std::string label = ShaderLabel(blob, shaders.size() - 1, sourceName);
     Label(shader.vs.Get(), label);
     Label(shader.ps.Get(), label);
     Label(shader.cs.Get(), label);
@@ -1091,7 +1092,7 @@ HRESULT EffectObject::BuildStates()
 }  // namespace
 
 HRESULT D3DX11CreateEffectFromMemory(const void* pData, SIZE_T DataLength, UINT /*FXFlags*/, ID3D11Device* pDevice,
-                                     ID3DX11Effect** ppEffect)
+                                     ID3DX11Effect** ppEffect, LPCSTR srcName)
 {
     if (ppEffect == nullptr) {
         return E_INVALIDARG;
@@ -1104,7 +1105,7 @@ HRESULT D3DX11CreateEffectFromMemory(const void* pData, SIZE_T DataLength, UINT 
     if (!ParseEffectBlob(pData, DataLength, blob)) {
         return D3DXERR_INVALIDDATA;
     }
-    auto* effect = new EffectObject(std::move(blob));
+    auto* effect = new EffectObject(std::move(blob), srcName != nullptr ? srcName : "");
     const HRESULT hr = effect->Build(pDevice);
     if (FAILED(hr)) {
         effect->Release();

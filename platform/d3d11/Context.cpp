@@ -440,7 +440,7 @@ public:
         Trace("Dispatch", {x, y, z});
         ResolveLinks();
         if (Verdict broken = ValidateDispatch(facts)) {
-            Report(*broken);
+            ReportRun(*broken, computeShader.Get());
             return;
         }
         if (x == 0 || y == 0 || z == 0 || !Core().MakeCurrent()) {
@@ -752,6 +752,24 @@ private:
         gl.Viewport(viewport);
     }
 
+    // A draw or dispatch dropped, named by the shaders it would have run: those of an effect carry
+    // the effect's file, technique and pass in their debug names.
+    template <typename... Shader>
+    void ReportRun(Refusal refusal, const Shader*... shaders)
+    {
+        std::string names;
+        const auto add = [&names](const std::string& name) {
+            if (!name.empty()) {
+                names += (names.empty() ? "" : " and ") + name;
+            }
+        };
+        (add(shaders != nullptr ? shaders->DebugName() : std::string()), ...);
+        if (!names.empty()) {
+            refusal.detail += (refusal.detail.empty() ? "running " : "; running ") + names;
+        }
+        Report(refusal);
+    }
+
     void DrawIndexedImpl(UINT count, UINT instances, UINT start, INT base, UINT firstInstance)
     {
         if (count == 0 || instances == 0) {
@@ -759,7 +777,7 @@ private:
         }
         ResolveLinks();
         if (Verdict broken = ValidateIndexedDraw(facts, count, start)) {
-            Report(*broken);
+            ReportRun(*broken, vertexShader.Get(), pixelShader.Get());
             return;
         }
         if (!Core().MakeCurrent()) {
@@ -784,7 +802,7 @@ private:
         }
         ResolveLinks();
         if (Verdict broken = ValidateDraw(facts)) {
-            Report(*broken);
+            ReportRun(*broken, vertexShader.Get(), pixelShader.Get());
             return;
         }
         if (!Core().MakeCurrent()) {

@@ -37,6 +37,8 @@ public:
     // WKPDID_D3DDebugObjectName also labels the object's GL names, so GL debuggers show it.
     HRESULT SetPrivateData(REFGUID guid, UINT size, const void* data) override;
     HRESULT SetPrivateDataInterface(REFGUID guid, const IUnknown* data) override;
+    // The WKPDID_D3DDebugObjectName the program gave the object, or empty; messages name it by it.
+    std::string DebugName() const;
 
 protected:
     IUnknown* Cast(REFIID riid) override { return riid == IID_ID3D11DeviceChild ? this : nullptr; }
@@ -336,6 +338,18 @@ HRESULT DeviceChild<Interface>::GetPrivateData(REFGUID guid, UINT* size, void* d
     }
     *size = 0;
     return DXGI_ERROR_NOT_FOUND;
+}
+
+template <typename Interface>
+std::string DeviceChild<Interface>::DebugName() const
+{
+    for (const auto& [key, bytes] : privateData) {
+        if (key == WKPDID_D3DDebugObjectName) {
+            const auto* text = reinterpret_cast<const char*>(bytes.data());
+            return std::string(text, strnlen(text, bytes.size()));
+        }
+    }
+    return {};
 }
 
 template <typename Interface>

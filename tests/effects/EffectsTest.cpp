@@ -362,3 +362,36 @@ TEST_F(Effects, MissingFileIsReportedAndTheProgramGoesOn)
 }
 
 }  // namespace
+
+// A vertex layout that does not fit an effect's vertex shader is named with the effect and the
+// technique, which the device cannot know; a draw that goes on without it names the shaders it
+// would have run by their effect, technique and pass.
+TEST_F(Effects, LayoutsThatDoNotFitAndTheDrawsWithoutThemNameTheEffect)
+{
+    std::ifstream in(fs::path(SHOW_BIN_DIR) / "Res" / "NormalMap.fx");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::size_t tangent = text.find(": TANGENT;");
+    ASSERT_NE(std::string::npos, tangent);
+    text.replace(tangent, 10, ": TANGENTX;");
+    UseEffectCopy({{"NormalMap.fx", text}});
+
+    testing::internal::CaptureStderr();
+    EffectLibrary::CreateAll(device);
+    VertexLayouts::CreateAll(device);
+    const std::string warnings = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(nullptr, VertexLayouts::PosNormalTexTanLayout.Get());
+    EXPECT_NE(std::string::npos, warnings.find("(TANGENTX0)")) << warnings;
+    EXPECT_NE(std::string::npos, warnings.find("Res/NormalMap.fx: the show's vertex layout does not fit the vertex "
+                                               "shader of technique \"Light1\""))
+        << warnings;
+    EXPECT_NE(nullptr, VertexLayouts::Basic32Layout.Get()) << "the other layouts are made as usual";
+
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(S_OK, EffectLibrary::NormalMapFx->Light1Tech->GetPassByIndex(0)->Apply(0, context));
+    context->Draw(3, 0);
+    const std::string dropped = testing::internal::GetCapturedStderr();
+    EXPECT_NE(std::string::npos, dropped.find("draw dropped (running ")) << dropped;
+    EXPECT_NE(std::string::npos, dropped.find("Res/NormalMap.fx: VS() (first run by technique \"Light1\", pass "
+                                              "\"P0\") and "))
+        << dropped;
+}
