@@ -746,7 +746,21 @@ private:
         ApplyVertexInput();
         dirty = (dirty & ~handed) | kOverwrittenByDraw;
         gl.Apply(rasterizer ? rasterizer->Id() : 0, rasterizer ? rasterizer->gl : kDefaultRasterizer);
-        gl.Apply(blend ? blend->Id() : 0, blend ? blend->gl : kDefaultBlend, blendFactor);
+        if (pixelShader) {
+            gl.Apply(blend ? blend->Id() : 0, blend ? blend->gl : kDefaultBlend, blendFactor);
+        } else {
+            // Direct3D writes no colour where no pixel shader runs (depth and stencil go on); GL's
+            // fragment outputs would be undefined, so every target's writes are masked.
+            static const BlendGl kNoColour = [] {
+                BlendGl b;
+                for (BlendTargetGl& t : b.targets) {
+                    t.writeMask = 0;
+                }
+                return b;
+            }();
+            constexpr std::uint64_t kNoColourId = ~std::uint64_t{0};  // no object's: ids count up from 1
+            gl.Apply(kNoColourId, kNoColour, blendFactor);
+        }
         gl.Apply(depthStencil ? depthStencil->Id() : 0, depthStencil ? depthStencil->gl : kDefaultDepthStencil,
                  stencilRef);
         gl.Viewport(viewport);

@@ -162,6 +162,29 @@ TEST_F(RenderTest, TopOfClipSpaceIsRowZeroAndDepthTestKeepsTheNearest)
     EXPECT_TRUE(Near(Pixel(px, 32, 16, 16), {255, 0, 0, 255}));
 }
 
+// With no pixel shader Direct3D writes depth and no colour, whatever the blend state says; the
+// blend state comes back with the pixel shader.
+TEST_F(RenderTest, WithoutAPixelShaderDepthIsWrittenAndColourIsNot)
+{
+    ID3D11DepthStencilView* dsv = nullptr;
+    const Target t = BindColorAndDepth(16, &dsv);
+    const float red[4] = {1, 0, 0, 1};
+    context->ClearRenderTargetView(t.rtv, red);
+    context->ClearDepthStencilView(dsv, D3D11_CLEAR_DEPTH, 1.0f, 0);
+    ID3D11PixelShader* ps = MakePs(PixelBlob(kColorPs));
+    context->PSSetShader(nullptr, nullptr, 0);
+    DrawTriangles(Quad(-1, -1, 1, 1, 0.5f, {1, 1, 1, 1}));
+    auto px = Capture(t.texture, "-depth-only");
+    EXPECT_TRUE(Near(Pixel(px, 16, 8, 8), {255, 0, 0, 255})) << "no colour written";
+
+    context->PSSetShader(ps, nullptr, 0);
+    DrawTriangles(Quad(-1, -1, 1, 1, 0.7f, {0, 1, 0, 1}));  // behind the depth written above
+    DrawTriangles(Quad(-1, -1, 0, 1, 0.3f, {0, 0, 1, 1}));  // in front, left half
+    px = Capture(t.texture, "-shaded");
+    EXPECT_TRUE(Near(Pixel(px, 16, 12, 8), {255, 0, 0, 255})) << "the depth-only draw wrote depth";
+    EXPECT_TRUE(Near(Pixel(px, 16, 4, 8), {0, 0, 255, 255})) << "colour writes are back";
+}
+
 // The stencil reference belongs to the binding: a state bound with one reference, then the next
 // state object with another, must both reach GL, whatever the two ids and references are (a key
 // made of id * 256 + reference once took object n with reference 256 for object n + 1 with 0).
