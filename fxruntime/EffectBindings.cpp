@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "fxruntime/CompilerPhases.h"
+#include "fxruntime/HlslTypeNames.h"
 
 namespace {
 
@@ -273,6 +274,23 @@ bool BufferTable(const EffectSource& source, const Bindings& bindings, std::set<
     return true;
 }
 
+// What a texture's or UAV's template argument holds: integers or not ("uint4": UInt; "float4", an
+// unknown name or none: Float). The runtime names a view of the other kind given to it.
+EffectBaseType ElementBaseType(const std::string& elementType)
+{
+    HlslTypeName name;
+    if (!ParseHlslTypeName(elementType, name)) {
+        return EffectBaseType::Float;
+    }
+    if (name.scalar == "uint" || name.scalar == "dword" || name.scalar == "min16uint") {
+        return EffectBaseType::UInt;
+    }
+    if (name.scalar == "int" || name.scalar == "min16int" || name.scalar == "min12int") {
+        return EffectBaseType::Int;
+    }
+    return EffectBaseType::Float;
+}
+
 // Textures, UAVs and samplers as variables with their slots; a UAV takes the format a stage reads
 // it with.
 bool ResourceTable(const Bindings& bindings, const std::vector<TranslatedStage>& stages, std::set<std::string>& names,
@@ -288,8 +306,10 @@ bool ResourceTable(const Bindings& bindings, const std::vector<TranslatedStage>&
             if (r.kind == EffectResourceKind::Texture) {
                 v.kind = EffectVariableKind::Texture;
                 v.dimension = r.dimension;
+                v.baseType = ElementBaseType(r.elementType);
             } else if (r.kind == EffectResourceKind::Uav) {
                 v.kind = EffectVariableKind::Uav;
+                v.baseType = ElementBaseType(r.elementType);
                 v.format = StageImageFormat::Unspecified;
                 for (const TranslatedStage& stage : stages) {
                     const auto f = stage.images.formats.find(r.name);

@@ -53,7 +53,8 @@ struct EffectVariable {
     bool columnMajor = false;         // matrices: true when stored column by column (HLSL's default)
     bool matrix = false;              // a matrix, also one a single row or column wide
     // Texture, Uav and Sampler: the Direct3D slot (the first of `elements` consecutive ones for an
-    // array); textures also their dimension, UAVs their format.
+    // array); textures also their dimension, UAVs their format, and both in `baseType` whether their
+    // elements are integers (Int, UInt) or not (Float).
     std::uint32_t slot = 0;
     StageTextureDimension dimension = StageTextureDimension::Texture2D;
     StageImageFormat format = StageImageFormat::Rgba32f;

@@ -184,6 +184,7 @@ struct VariableCore {
     std::vector<ComPtr<ID3D11ShaderResourceView>> views;
     ComPtr<ID3D11UnorderedAccessView> uavView;  // held likewise
     bool dimensionWarned = false;               // a view of the wrong dimension was refused and said
+    bool elementsWarned = false;                // a view of integers for floats, or the reverse, likewise
 };
 
 // A created shader with the bindings its stage blob declares.
@@ -248,6 +249,7 @@ public:
     IUnknown* Cast(REFIID riid) override { return riid == IID_ID3DX11Effect ? this : nullptr; }
 
     BOOL IsValid() override { return TRUE; }
+    const std::string& SourceName() const { return sourceName; }
     HRESULT GetDevice(ID3D11Device** ppDevice) override
     {
         if (ppDevice == nullptr) {
@@ -645,7 +647,7 @@ const char* DimensionName(D3D11_SRV_DIMENSION dimension)
 }
 
 // What the view shows: the texture's debug name (its file, for loaded textures), or "a view".
-std::string ViewName(ID3D11ShaderResourceView* view)
+std::string ViewName(ID3D11View* view)
 {
     ComPtr<ID3D11Resource> resource;
     view->GetResource(resource.Put());
@@ -655,6 +657,52 @@ std::string ViewName(ID3D11ShaderResourceView* view)
         return std::string(name, size);
     }
     return "a view";
+}
+
+// Whether a view's format reads as signed or unsigned integers, or as floats (normalized included).
+EffectBaseType ElementsOf(DXGI_FORMAT format)
+{
+    switch (format) {
+    case DXGI_FORMAT_R32G32B32A32_UINT:
+    case DXGI_FORMAT_R32G32B32_UINT:
+    case DXGI_FORMAT_R32G32_UINT:
+    case DXGI_FORMAT_R8G8B8A8_UINT:
+    case DXGI_FORMAT_R32_UINT:
+    case DXGI_FORMAT_R16_UINT: return EffectBaseType::UInt;
+    case DXGI_FORMAT_R32G32B32A32_SINT:
+    case DXGI_FORMAT_R32G32B32_SINT:
+    case DXGI_FORMAT_R32G32_SINT:
+    case DXGI_FORMAT_R32_SINT: return EffectBaseType::Int;
+    default: return EffectBaseType::Float;
+    }
+}
+
+const char* ElementsName(EffectBaseType elements)
+{
+    switch (elements) {
+    case EffectBaseType::UInt: return "unsigned integers";
+    case EffectBaseType::Int: return "signed integers";
+    default: return "floats";
+    }
+}
+
+// A view whose format reads as integers given to a variable of floats, or the reverse: Direct3D
+// leaves what the shader reads undefined (GL reads garbage), so it is not bound, and said once,
+// naming the effect, since its declaration is the likelier mistake.
+bool ElementsFit(VariableCore& core, DXGI_FORMAT viewFormat, ID3D11View* view)
+{
+    const EffectBaseType given = ElementsOf(viewFormat);
+    if (given == core.info->baseType) {
+        return true;
+    }
+    if (!core.elementsWarned) {
+        core.elementsWarned = true;
+        const std::string& effect = core.effect->SourceName();
+        std::fprintf(stderr, "warning: %s%s%s holds %s, but the view given to it (%s) reads as %s; it is not bound\n",
+                     effect.c_str(), effect.empty() ? "" : ": ", core.info->name.c_str(),
+                     ElementsName(core.info->baseType), ViewName(view).c_str(), ElementsName(given));
+    }
+    return false;
 }
 
 }  // namespace
@@ -685,6 +733,9 @@ HRESULT ShaderResourceView::SetResourceArray(ID3D11ShaderResourceView** ppResour
             }
             return E_INVALIDARG;
         }
+        if (!ElementsFit(*core, desc.Format, ppResources[i])) {
+            return E_INVALIDARG;
+        }
     }
     for (UINT i = 0; i < Count; ++i) {
         core->views[Offset + i] = ppResources[i];
@@ -709,6 +760,13 @@ HRESULT UnorderedAccessView::SetUnorderedAccessView(ID3D11UnorderedAccessView* p
 {
     if (core == nullptr) {
         return E_FAIL;
+    }
+    if (pResource != nullptr) {
+        D3D11_UNORDERED_ACCESS_VIEW_DESC desc{};
+        pResource->GetDesc(&desc);
+        if (!ElementsFit(*core, desc.Format, pResource)) {
+            return E_INVALIDARG;
+        }
     }
     core->uavView = pResource;
     return S_OK;

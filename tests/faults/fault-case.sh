@@ -191,6 +191,23 @@ effect-driver-stall)  # ARG: an effect file whose pixel shader PS gets a valid s
     live_report=0  # the program ends from its watch thread, counting nothing
     must="Res/$arg: building the effect's shader programs has not finished after 60 s; the graphics driver is stuck in it, so the program ends"
     ;;
+effect-retyped)  # ARG: FILE:DECLARATION=NEW, both without their ";": a declaration of an effect file is
+    # rewritten, a texture or UAV of floats declared with integer elements: the show's views of
+    # floats are refused, naming the effect, the variable and the view
+    file=${arg%%:*} rest=${arg#*:}
+    from=${rest%%=*} to=${rest#*=}
+    own "$file"
+    grep -qxF "$from;" "$dir/Res/$file" || fail "no line '$from;' in Res/$file"
+    sed -i "s/^$from;\$/$to;/" "$dir/Res/$file" || exit 1
+    variable=${to##* }
+    case $to in
+    *'<uint'*) held="unsigned integers" ;;
+    *) held="signed integers" ;;
+    esac
+    export SHOW_EFFECT_CACHE=0
+    must="Res/$file: $variable holds $held, but the view given to it ("
+    must="$must"$'\n'") reads as floats; it is not bound"
+    ;;
 swapped)  # ARG: target=source; the asset target holds a copy of source (a 2D image as the cube map, say)
     target=${arg%%=*} source=${arg#*=}
     own "$target"
