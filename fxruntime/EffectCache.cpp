@@ -367,3 +367,21 @@ EffectCompileResult CompileEffectFileCached(const std::string& path, bool* fromC
     }
     return result;
 }
+
+std::string ForgetEffectCacheEntry(const std::string& path)
+{
+    EffectSource source;
+    bool read = false;
+    RunOnLargeStack([&] { read = ReadEffectSource(path, source); });
+    const std::string dir = EffectCacheDirectory();
+    if (!read || dir.empty()) {
+        return {};
+    }
+    const std::filesystem::path entry = std::filesystem::path(dir) / (KeyOf(source) + ".fxc");
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(entry, ec)) ||
+        !std::filesystem::remove(entry, ec)) {
+        return {};
+    }
+    return entry.string();
+}

@@ -29,6 +29,11 @@ std::string EffectCacheDirectory();
 // CompileEffectFile through the cache. `fromCache`, when given, tells whether the result came from it.
 EffectCompileResult CompileEffectFileCached(const std::string& path, bool* fromCache = nullptr);
 
+// Removes the entry that `path` would be found by now, when the runtime could not build an effect
+// from it: such an entry would fail the same way at every start. The entry's path, or empty when
+// there was none (the result did not come from the cache).
+std::string ForgetEffectCacheEntry(const std::string& path);
+
 // The bytes of the entry the cache writes for `result` under `key` (the entry's file name without
 // ".fxc"), for tests that write entries of their own.
 std::vector<std::uint8_t> EncodeEffectCacheEntry(const std::string& key, const EffectCompileResult& result);

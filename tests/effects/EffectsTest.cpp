@@ -10,9 +10,13 @@
 #include "effects/EffectPaths.h"
 #include "effects/Effects.h"
 #include "effects/VertexLayouts.h"
+#include "fxruntime/EffectBlob.h"
+#include "fxruntime/EffectCache.h"
+#include "platform/blobs/StageBlob.h"
 #include "platform/d3d11/Diagnostics.h"
 #include "platform/win32/Win32Platform.h"
 #include "tests/fxruntime/runtime/EffectTestSupport.h"
+#include "tests/platform/d3d11/GlDebugCheck.h"
 
 namespace {
 
@@ -394,4 +398,55 @@ TEST_F(Effects, LayoutsThatDoNotFitAndTheDrawsWithoutThemNameTheEffect)
     EXPECT_NE(std::string::npos, dropped.find("Res/NormalMap.fx: VS() (first run by technique \"Light1\", pass "
                                               "\"P0\") and "))
         << dropped;
+}
+
+// A cache entry that reads as a compiled effect but that the runtime cannot build (GLSL the driver
+// refuses, here found at creation since the device reads link results then) is dropped with one
+// warning naming it and the effect; the file is compiled again, the effect built, the entry replaced.
+TEST_F(Effects, ACacheEntryTheEffectCannotBeBuiltFromIsCompiledAgainAndReplaced)
+{
+    UseEffectCopy({});
+    const fs::path cacheDir = tempDir / "cache";
+    setenv("SHOW_EFFECT_CACHE_DIR", cacheDir.c_str(), 1);
+    const std::string path = FindEffectFile(ExecutableDirectory(), "Res/Sky.fx");
+    const EffectCompileResult good = CompileEffectFileCached(path);
+    ASSERT_TRUE(good.succeeded) << good.Messages();
+    ASSERT_EQ(1, std::distance(fs::directory_iterator(cacheDir), fs::directory_iterator()));
+    const fs::path entry = fs::directory_iterator(cacheDir)->path();
+    std::ifstream in(entry, std::ios::binary);
+    const std::string goodEntry((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+
+    EffectBlob blob;
+    ASSERT_TRUE(ParseEffectBlob(good.code.data(), good.code.size(), blob));
+    ASSERT_FALSE(blob.shaders.empty());
+    StageBlob stage = blob.shaders[0].parsed;
+    stage.glsl += "\nthis is not GLSL\n";
+    blob.shaders[0].code = WriteStageBlob(stage);
+    EffectCompileResult forged = good;
+    forged.code = WriteEffectBlob(blob);
+    const std::vector<std::uint8_t> forgedEntry = EncodeEffectCacheEntry(entry.stem().string(), forged);
+    std::ofstream(entry, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(forgedEntry.data()), static_cast<std::streamsize>(forgedEntry.size()));
+
+    AllowGlDebugErrorsInThisTest();  // the driver refuses the forged GLSL
+    D3D11DeviceOptions serial;
+    serial.serialShaderCompile = true;
+    D3D11SetDeviceOptions(serial);
+    ID3D11Device* serialDevice = nullptr;
+    ASSERT_EQ(S_OK, D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, nullptr, 0, D3D11_SDK_VERSION,
+                                      &serialDevice, nullptr, nullptr));
+    D3D11SetDeviceOptions({});
+    testing::internal::CaptureStderr();
+    auto sky = std::make_unique<SkyEffect>(serialDevice, L"Res/Sky.fx");
+    const std::string warnings = testing::internal::GetCapturedStderr();
+    unsetenv("SHOW_EFFECT_CACHE_DIR");
+    EXPECT_NE(nullptr, sky->runtimeEffect) << warnings;
+    EXPECT_NE(std::string::npos,
+              warnings.find("warning: " + entry.string() + ": the effect could not be built from this compile of " +
+                            path + " (E_INVALIDARG); the file is compiled again and the entry replaced\n"))
+        << warnings;
+    std::ifstream again(entry, std::ios::binary);
+    EXPECT_EQ(goodEntry, std::string((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>()));
+    sky.reset();
+    serialDevice->Release();
 }
