@@ -162,10 +162,12 @@ private:
             return LineDirective(out, text.substr(p + 4), {offset, cursor}, line, column);
         }
         if (text.compare(p, 6, "define") == 0 && p + 6 < text.size() && !IsIdentChar(text[p + 6])) {
-            return Define(out, text.substr(p + 6), line, column);
+            return Define(out, text.substr(p + 6), offset, line, column);
         }
         if (text.compare(p, 5, "undef") == 0 && p + 5 < text.size() && !IsIdentChar(text[p + 5])) {
-            macroSizes.erase(FirstIdentifier(text, p + 5));
+            const std::string name = FirstIdentifier(text, p + 5);
+            macroSizes.erase(name);
+            out.macros.push_back({name, true, false, {}, offset, line, column});
             return true;
         }
         if (text.compare(p, 7, "include") != 0) {
@@ -202,17 +204,23 @@ private:
     // Keeps the number of tokens each macro expands to, counting the macros its body names by their
     // own expansions: a chain of macros that each use the one before twice reaches 2^40 tokens in 40
     // lines, which the HLSL compiler's preprocessor would expand for minutes while memory lasts.
-    bool Define(LexedText& out, const std::string& rest, int line, int column)
+    bool Define(LexedText& out, const std::string& rest, std::size_t offset, int line, int column)
     {
         const std::string name = FirstIdentifier(rest, 0);
         if (name.empty()) {
             return true;  // the HLSL compiler says what is wrong
         }
         std::size_t p = rest.find(name) + name.size();
-        if (p < rest.size() && rest[p] == '(') {
+        const bool functionLike = p < rest.size() && rest[p] == '(';
+        if (functionLike) {
             const std::size_t close = rest.find(')', p);
             p = close == std::string::npos ? rest.size() : close + 1;
         }
+        const std::size_t first = rest.find_first_not_of(" \t\r\n\\", p);
+        const std::size_t last = rest.find_last_not_of(" \t\r\n\\");
+        out.macros.push_back({name, false, functionLike,
+                              first == std::string::npos ? std::string() : rest.substr(first, last - first + 1), offset,
+                              line, column});
         std::uint64_t size = 0;
         while (p < rest.size() && size <= kMaxMacroTokens) {
             const char c = rest[p];

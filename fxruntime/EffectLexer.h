@@ -38,8 +38,21 @@ struct TextSpan {
     std::size_t end;
 };
 
+// A #define or #undef, as far as the effect-level parse reads macros: technique and pass names may
+// be object-like macros, and a macro that writes a technique is refused by name.
+struct MacroDirective {
+    std::string name;
+    bool undefine = false;  // #undef
+    bool functionLike = false;
+    std::string body;        // the replacement text, trimmed
+    std::size_t offset = 0;  // of the directive's '#'
+    int line = 0;
+    int column = 1;
+};
+
 struct LexedText {
     std::vector<Token> tokens;
+    std::vector<MacroDirective> macros;  // in the file's order
     std::vector<IncludeDirective> includes;
     std::vector<PackMatrixPragma> packMatrix;
     // The #line directives: left out of the text for the HLSL compiler, so that its messages give

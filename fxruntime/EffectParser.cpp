@@ -40,6 +40,8 @@ public:
         for (const TextSpan& directive : lexed.lineDirectives) {
             BlankBytes(directive.begin, directive.end);
         }
+        macros = std::move(lexed.macros);
+        RefuseMacrosThatWriteTechniques();
         for (const IncludeDirective& inc : lexed.includes) {
             ReadInclude(inc);
         }
@@ -61,6 +63,48 @@ public:
     }
 
 private:
+    // The name token k stands for: an object-like macro defined above it (and not undefined since)
+    // whose replacement is one name stands for that name, as the HLSL preprocessor would read it.
+    std::string NameThroughMacros(std::size_t k) const
+    {
+        std::string name = tokens[k].text;
+        for (int depth = 0; depth < 32; ++depth) {
+            const MacroDirective* latest = nullptr;
+            for (const MacroDirective& m : macros) {
+                if (m.offset < tokens[k].begin && m.name == name) {
+                    latest = &m;
+                }
+            }
+            const bool oneName = latest != nullptr && !latest->undefine && !latest->functionLike &&
+                                 !latest->body.empty() && IsIdentStart(latest->body[0]) &&
+                                 std::all_of(latest->body.begin(), latest->body.end(), IsIdentChar);
+            if (!oneName || latest->body == name) {
+                return name;
+            }
+            name = latest->body;
+        }
+        return name;
+    }
+
+    // Techniques and groups are read here before the HLSL preprocessor runs, so one a macro writes
+    // would be dropped without a word; such a macro is refused where it is defined.
+    void RefuseMacrosThatWriteTechniques()
+    {
+        for (const MacroDirective& m : macros) {
+            const LexedText body = LexEffectText(m.body);
+            const auto writes = std::find_if(body.tokens.begin(), body.tokens.end(), [](const Token& t) {
+                return t.kind == TokenKind::Identifier && (t.text == "technique11" || t.text == "technique10" ||
+                                                           t.text == "technique" || t.text == "fxgroup");
+            });
+            if (!m.undefine && writes != body.tokens.end()) {
+                Error({filePath, m.line, m.column},
+                      "the macro '" + m.name + "' writes a " + (writes->text == "fxgroup" ? "group" : "technique") +
+                          "; this compiler reads techniques before macros are expanded, so write it out (a "
+                          "technique's or pass's name may still be a macro)");
+            }
+        }
+    }
+
     void ReadInclude(const IncludeDirective& inc)
     {
         const std::string name = ResolveIncludePath(filePath, inc.name);
@@ -670,7 +714,7 @@ private:
             Error(At(n), "expected a technique name but found '" + Text(n) + "'");
             return SkipBlock(k);
         }
-        tech.name = tokens[n].text;
+        tech.name = NameThroughMacros(n);
         tech.where = At(n);
         ++n;
         if (Is(n, "<")) {
@@ -695,7 +739,7 @@ private:
             EffectSourcePass pass;
             ++p;
             if (IsIdent(p)) {
-                pass.name = tokens[p++].text;
+                pass.name = NameThroughMacros(p++);
             }
             if (Is(p, "<")) {
                 p = Match(p) + 1;
@@ -1000,6 +1044,7 @@ private:
 
     std::vector<std::string>& includeChain;
     DeclarationReader declarations;
+    std::vector<MacroDirective> macros;  // this file's, in its order
 };
 
 }  // namespace
