@@ -45,3 +45,14 @@ bool FitProcessLimits(std::string& error)
     }
     return true;
 }
+
+bool FitFileSizeLimit(std::uint64_t largestFile, const std::string& what, std::string& error)
+{
+    std::uint64_t limit = 0;
+    if (Limited(RLIMIT_FSIZE, limit) && limit < largestFile) {
+        error = "the size of a file is limited to " + std::to_string(limit >> 10) + " KiB (ulimit -f); " + what +
+                " may take up to " + std::to_string((largestFile + 1023) >> 10) + " KiB, so the show does not start";
+        return false;
+    }
+    return true;
+}

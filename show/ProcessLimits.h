@@ -1,5 +1,5 @@
 #pragma once
-// How the programs fit a process whose resources are limited (ulimit -v, -s, -n): the address space
+// How the programs fit a process whose resources are limited (ulimit -v, -s, -n, -f): the address space
 // is made to go further, and a limit below what the show needs is refused at once, with the limit
 // and the need, rather than ending in an abort or a fault somewhere inside a library later.
 #include <cstdint>
@@ -27,3 +27,9 @@ inline constexpr std::uint64_t kMinimumOpenFiles = 16;
 // line for the user in `error`, when a limit is below the least above. Call first in main, before any
 // thread starts.
 bool FitProcessLimits(std::string& error);
+
+// Whether a file of `largestFile` bytes, `what` ("a 1280x720 frame"), can be written under the file
+// size limit (ulimit -f); else false, with one line for the user in `error` naming the limit and the
+// need. For a program that knows at start the largest file it writes, so that it refuses before it
+// renders rather than after.
+bool FitFileSizeLimit(std::uint64_t largestFile, const std::string& what, std::string& error);

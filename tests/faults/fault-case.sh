@@ -87,6 +87,7 @@ frame=1
 beats=1  # what the capture renders: beat 1 of the first scene, or also the second scene's beat 80
 stack_kib=""  # a process stack limit (ulimit -s) for the run
 open_files=""  # an open-file limit (ulimit -n) for the run
+file_kib=""  # a file size limit (ulimit -f) for the run
 address_kib=""  # an address-space limit (ulimit -v) for the run
 live_report=1  # 0 where the program ends before it makes any device object, and so counts none
 must=""
@@ -234,6 +235,13 @@ open-files)  # ARG: count; below the show's need it is refused at once, as for t
     frame=0
     live_report=0
     must="vexa-rhino-capture: the number of open files is limited to $arg (ulimit -n); the show needs at least 16, so it does not start"
+    ;;
+file-size)  # ARG: KiB; below what one frame may take, the capture is refused before it renders
+    file_kib=$arg
+    status=1
+    frame=0
+    live_report=0
+    must="vexa-rhino-capture: the size of a file is limited to $arg KiB (ulimit -f); a 1280x720 frame may take up to 4052 KiB, so the show does not start"
     ;;
 address-space)  # ARG: KiB; the whole start-up, effects compiled afresh, under that address-space limit
     address_kib=$arg
@@ -456,6 +464,7 @@ capture)
         if [ -n "$stack_kib" ]; then ulimit -s "$stack_kib" || exit 1; fi
         if [ -n "$address_kib" ]; then ulimit -v "$address_kib" || exit 1; fi
         if [ -n "$open_files" ]; then ulimit -n "$open_files" || exit 1; fi
+        if [ -n "$file_kib" ]; then ulimit -f "$file_kib" || exit 1; fi
         exec timeout -k 10 "$limit" ./vexa-rhino-capture --beats "$beats" --out out 2>stderr.txt >stdout.txt
     )
     ;;

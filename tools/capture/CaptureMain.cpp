@@ -38,6 +38,7 @@
 #include "show/ResourceFolder.h"
 #include "show/ShowHelp.h"
 #include "show/ShowScript.h"
+#include "tools/capture/FrameImage.h"
 #include "tools/capture/Mp4Encoder.h"
 #include "tools/capture/ShowCapture.h"
 
@@ -496,6 +497,21 @@ int main(int argc, char** argv)
     if (std::string error; !FitProcessLimits(error)) {
         std::cerr << "vexa-rhino-capture: " << error << "\n";
         return 1;
+    }
+    // A frame that cannot be written whole would be found only after the start-up and the render.
+    if (!options.outDir.empty()) {
+        constexpr int kShowWidth = 1280, kShowHeight = 720;  // the window's client size
+        const int width = options.pngWidth != 0      ? options.pngWidth
+                          : options.renderWidth != 0 ? options.renderWidth
+                                                     : kShowWidth;
+        const int height = options.pngWidth != 0      ? options.pngHeight
+                           : options.renderWidth != 0 ? options.renderHeight
+                                                      : kShowHeight;
+        const std::string frame = "a " + std::to_string(width) + "x" + std::to_string(height) + " frame";
+        if (std::string error; !FitFileSizeLimit(LargestPngBytes(width, height), frame, error)) {
+            std::cerr << "vexa-rhino-capture: " << error << "\n";
+            return 1;
+        }
     }
     if (std::string error; !EnterResourceFolder(error)) {
         std::cerr << "vexa-rhino-capture: " << error << "\n";

@@ -40,6 +40,13 @@ bool WritePng(const std::string& path, const RgbaImage& image, std::string* erro
     return true;
 }
 
+std::uint64_t LargestPngBytes(int width, int height)
+{
+    const std::uint64_t filtered = (std::uint64_t(width) * 4 + 1) * std::uint64_t(height);  // a filter byte a row
+    constexpr std::uint64_t kHeadersAndChunks = 1024;
+    return filtered + (filtered + 7) / 8 + kHeadersAndChunks;
+}
+
 bool ReadPng(const std::string& path, RgbaImage& image, std::string* error)
 {
     int width = 0;

@@ -16,6 +16,9 @@ struct RgbaImage {
 // False (with the reason in *error when given) when the file cannot be written or read.
 bool WritePng(const std::string& path, const RgbaImage& image, std::string* error = nullptr);
 bool ReadPng(const std::string& path, RgbaImage& image, std::string* error = nullptr);
+// The most bytes WritePng can take for a width x height image: its compressor codes every byte, even
+// one that does not compress, in 8 or 9 bits, so at worst 9/8 of the filtered rows, and the chunks.
+std::uint64_t LargestPngBytes(int width, int height);
 
 // Averages blocks of the source down to width x height (each a divisor of the source size or not:
 // every destination pixel averages the source pixels whose centres fall in it).
