@@ -1,8 +1,9 @@
 #!/bin/bash
 # What capture writes is whole or absent: beats that differ get files that differ; a name that is not
 # a regular file (a FIFO, a device) is never replaced; a capture stopped by a signal says which frames
-# are missing and never ends with 0; a closed standard error costs no frame; and a file size limit or
-# a folder that fills up ends the capture with the file and the reason named, no cut PNG left behind.
+# are missing and never ends with 0; a closed standard error costs no frame; a file size limit below
+# a frame is refused at start; and a folder that fills up ends the capture with the file and the
+# reason named, no cut PNG left behind.
 #   capture-writes.sh BIN_DIR WORK_DIR
 # The full-folder half needs a small tmpfs, so it runs only where the test may mount one (root);
 # elsewhere it says so and only the names are checked.
@@ -57,6 +58,21 @@ for target in "${targets[@]}"; do
     [ "$(stat -c %F "$target")" = "$before" ] || fail "$target was $before, now $(stat -c %F "$target")"
 done
 
+# The name itself: /dev/null, in a private mount namespace whose /dev is a tmpfs of its own (a rename
+# onto a mount point would fail anyway, so a bind mount would prove nothing). Root only, and only
+# where the namespace may be made.
+if [ "$(id -u)" = 0 ] && unshare -m true 2>/dev/null; then
+    kind=$(unshare -m sh -c 'mount -t tmpfs none /dev && mknod -m 666 /dev/null c 1 3 &&
+        ./vexa-rhino-capture --mp4 /dev/null --fps 1 --render 320x180 2>"$1"; echo "$?"; stat -c %F /dev/null' \
+        sh "$work/devnull.err")
+    [ "$kind" = "1
+character special file" ] || fail "--mp4 /dev/null in a private /dev gave status and kind '$kind': $(cat "$work/devnull.err")"
+    grep -q "^vexa-rhino-capture: /dev/null: cannot write: a character device is not replaced" "$work/devnull.err" ||
+        fail "--mp4 /dev/null is not refused by name: $(cat "$work/devnull.err")"
+else
+    echo "capture-writes: no private mount namespace here (needs root and unshare -m), so /dev/null itself is not tried"
+fi
+
 # Ctrl+C or SIGTERM stops after the current frame: status 130 or 143, never 0, and the frames not
 # written named. A hundred beats leave no time to finish between the tenth frame and the signal.
 beats=$(seq -s, 1 100)
@@ -90,15 +106,24 @@ status=$?
 [ "$status" -eq 0 ] || fail "status $status with standard error into a closed pipe (wanted 0)"
 [ "$(ls "$work/piped" | wc -l)" -eq 3 ] || fail "a closed standard error cost frames: $(ls "$work/piped")"
 
-# A file size limit (ulimit -f, in 512-byte blocks) is a failed write of the frame, named, with no
-# temporary left behind; not SIGXFSZ. The cache's writes fail too, which costs only compiles.
-(ulimit -f 100 && SHOW_EFFECT_CACHE_DIR="$work/limited-cache" \
-    ./vexa-rhino-capture --beats 8 --out "$work/limited" 2>"$work/limited.err")
+# A file size limit (ulimit -f, in KiB here) below what one frame may take is refused before the
+# start-up, naming the limit and the need; not SIGXFSZ, and nothing left behind.
+(ulimit -f 100 && ./vexa-rhino-capture --beats 8 --out "$work/limited" 2>"$work/limited.err")
 status=$?
 [ "$status" -eq 1 ] || fail "status $status under ulimit -f 100 (wanted 1): $(tail -n 2 "$work/limited.err")"
-grep -q "^vexa-rhino-capture: $work/limited/beat-008.png: cannot write: File too large$" "$work/limited.err" ||
-    fail "the frame's failed write is not named: $(tail -n 2 "$work/limited.err")"
-[ -z "$(ls -A "$work/limited")" ] || fail "left behind under ulimit -f: $(ls -A "$work/limited")"
+grep -q "^vexa-rhino-capture: the size of a file is limited to 100 KiB (ulimit -f); a 1280x720 frame may take up to 4052 KiB, so the show does not start$" \
+    "$work/limited.err" || fail "the limit is not named: $(tail -n 2 "$work/limited.err")"
+[ -z "$(ls -A "$work/limited" 2>/dev/null)" ] || fail "left behind under ulimit -f: $(ls -A "$work/limited")"
+# A limit the frames fit (a 320x180 frame takes at most 255 KiB) but the largest cache entries (about
+# 400 KiB) do not: their writes fail, which costs only compiles, and leave no temporary.
+(ulimit -f 300 && SHOW_EFFECT_CACHE_DIR="$work/limited-cache" \
+    ./vexa-rhino-capture --beats 8 --render 320x180 --out "$work/limited" 2>"$work/limited.err")
+status=$?
+[ "$status" -eq 0 ] || fail "status $status under ulimit -f 300 (wanted 0): $(tail -n 2 "$work/limited.err")"
+[ -s "$work/limited/beat-008.png" ] || fail "no frame under ulimit -f 300"
+entries=$(ls "$work/limited-cache" | grep -c '\.fxc$')
+[ "$entries" -lt 11 ] || fail "every cache entry was written under ulimit -f 300; the limit tried nothing"
+[ -z "$(ls "$work/limited-cache" | grep -v '\.fxc$')" ] || fail "left in the cache: $(ls "$work/limited-cache")"
 
 full=$work/full
 . "$here/small-disk.sh"
