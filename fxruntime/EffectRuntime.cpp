@@ -202,7 +202,11 @@ struct StageShader {
 
 class PassImpl final : public ID3DX11EffectPass {
 public:
-    PassImpl(EffectObject* owner, const EffectPass* pass) : effect(owner), info(pass) {}
+    PassImpl(EffectObject* owner, const EffectTechnique* technique, const EffectPass* pass)
+        : effect(owner),
+          technique(technique),
+          info(pass)
+    {}
     virtual ~PassImpl() = default;
     BOOL IsValid() override { return effect != nullptr ? TRUE : FALSE; }
     HRESULT GetDesc(D3DX11_PASS_DESC* pDesc) override;
@@ -210,7 +214,9 @@ public:
 
 private:
     EffectObject* effect;
+    const EffectTechnique* technique;
     const EffectPass* info;
+    bool shaderlessWarned = false;  // a draw pass without a vertex shader was said once
 };
 
 class TechniqueImpl final : public ID3DX11EffectTechnique {
@@ -219,7 +225,7 @@ public:
     {
         if (technique != nullptr) {
             for (const EffectPass& p : technique->passes) {
-                passes.push_back(std::make_unique<PassImpl>(owner, &p));
+                passes.push_back(std::make_unique<PassImpl>(owner, technique, &p));
             }
         }
     }
@@ -235,7 +241,7 @@ private:
     std::vector<std::unique_ptr<PassImpl>> passes;
 };
 
-PassImpl inertPass{nullptr, nullptr};
+PassImpl inertPass{nullptr, nullptr, nullptr};
 TechniqueImpl inertTechnique{nullptr, nullptr};
 
 class EffectObject final : public ComObject<ID3DX11Effect> {
@@ -849,6 +855,17 @@ HRESULT PassImpl::Apply(UINT /*Flags*/, ID3D11DeviceContext* pContext)
     }
     if (pContext == nullptr) {
         return E_INVALIDARG;
+    }
+    // Such a pass unbinds the vertex shader, so the device drops what is drawn with it and can name
+    // no shader; the pass is named here instead.
+    const auto set = [this](StageKind stage) { return info->shaders[static_cast<std::size_t>(stage)] >= 0; };
+    if (!set(StageKind::Vertex) && !set(StageKind::Compute) && !shaderlessWarned) {
+        shaderlessWarned = true;
+        const std::string& file = effect->SourceName();
+        std::fprintf(stderr,
+                     "warning: %s%stechnique \"%s\", pass \"%s\" sets no vertex or compute shader; what is drawn "
+                     "with it is dropped\n",
+                     file.c_str(), file.empty() ? "" : ": ", technique->name.c_str(), info->name.c_str());
     }
     return effect->ApplyPass(*info, pContext);
 }

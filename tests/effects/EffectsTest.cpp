@@ -1,5 +1,6 @@
 // The eleven wrappers over the shipped effect files, the input layouts made against them, and a
 // file that fails to compile: reported once, the program going on with inert handles.
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -449,4 +450,30 @@ TEST_F(Effects, ACacheEntryTheEffectCannotBeBuiltFromIsCompiledAgainAndReplaced)
     EXPECT_EQ(goodEntry, std::string((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>()));
     sky.reset();
     serialDevice->Release();
+}
+
+// A pass that sets no vertex shader draws nothing, and the device, which then has no shader to name,
+// cannot say whose draw it dropped: the pass is named, once, by its effect and technique.
+TEST_F(Effects, APassWithoutShadersIsNamedWhenApplied)
+{
+    std::ifstream in(fs::path(SHOW_BIN_DIR) / "Res" / "Post.fx");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (const char* shader : {"        SetVertexShader( CompileShader( vs_5_0, VS() ) );\n",
+                               "        SetPixelShader( CompileShader( ps_5_0, PS(1.6f) ) );\n"}) {
+        const std::size_t at = text.find(shader);
+        ASSERT_NE(std::string::npos, at) << shader;
+        text.erase(at, std::strlen(shader));
+    }
+    UseEffectCopy({{"Post.fx", text}});
+    PostEffect post(device, L"Res/Post.fx");
+    ASSERT_NE(nullptr, post.runtimeEffect);
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(S_OK, post.Tech1->GetPassByIndex(0)->Apply(0, context));
+    EXPECT_EQ(S_OK, post.Tech1->GetPassByIndex(0)->Apply(0, context));
+    const std::string warnings = testing::internal::GetCapturedStderr();
+    EXPECT_EQ("warning: " + post.Path() +
+                  ": technique \"Tech1\", pass \"P0\" sets no vertex or compute shader; what is drawn with it is "
+                  "dropped\n",
+              warnings);
 }
