@@ -212,12 +212,20 @@ constexpr const char* kIntrinsicMacros[][2] = {
     {"mad(a, b, c)", "((a) * (b) + (c))"},
 };
 
-// The identity functions LiteralFolding.h wraps literals in, so that glslang does not fold the
-// expressions around them (SPIRV-Tools folds them afterwards, rightly). `#line 1` gives the file its
-// own line numbers back.
-constexpr char kLiteralPrelude[] = "float fx_literal(float v) { return v; } int fx_literal(int v) { return v; } "
-                                   "uint fx_literal(uint v) { return v; } bool fx_literal(bool v) { return v; }\n"
-                                   "#line 1\n";
+// What every shader is compiled after; `#line 1` then gives the file its own line numbers back.
+// - The identity functions LiteralFolding.h wraps literals in, so that glslang does not fold the
+//   expressions around them (SPIRV-Tools folds them afterwards, rightly).
+// - any() and all() of one value: HLSL takes scalars as well as vectors and matrices, but glslang
+//   emits the vector instruction for a scalar too, which SPIR-V refuses. Overloads by signature take
+//   the scalars; vectors and matrices still reach the intrinsic.
+constexpr char kPrelude[] =
+    "float fx_literal(float v) { return v; } int fx_literal(int v) { return v; } "
+    "uint fx_literal(uint v) { return v; } bool fx_literal(bool v) { return v; }\n"
+    "bool any(float v) { return v != 0; } bool any(int v) { return v != 0; } bool any(uint v) { return v != 0; } "
+    "bool any(bool v) { return v; }\n"
+    "bool all(float v) { return v != 0; } bool all(int v) { return v != 0; } bool all(uint v) { return v != 0; } "
+    "bool all(bool v) { return v; }\n"
+    "#line 1\n";
 
 HlslCompileOutput CompileHlslToSpirv(const HlslCompileInput& input)
 {
@@ -243,7 +251,7 @@ HlslCompileOutput CompileHlslToSpirv(const HlslCompileInput& input)
     if (input.stage == StageKind::Compute) {
         kind = shaderc_compute_shader;
     }
-    const std::string source = kLiteralPrelude + input.source;
+    const std::string source = kPrelude + input.source;
     shaderc_compilation_result_t result = nullptr;
     {
         const CompileStep step("glslang's HLSL front end or SPIRV-Tools' legalization (shaderc)");
