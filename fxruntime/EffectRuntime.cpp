@@ -12,8 +12,10 @@
 
 #include "fxruntime/D3DX11Effect.h"
 #include "fxruntime/EffectBlob.h"
+#include "fxruntime/EffectCache.h"
 #include "platform/d3d11/ComObject.h"
 #include "platform/d3d11/ComPtr.h"
+#include "platform/d3d11/Diagnostics.h"
 
 namespace {
 
@@ -198,6 +200,7 @@ struct StageShader {
     std::vector<std::uint32_t> samplerSlots;
     std::vector<std::uint32_t> imageUnits;
     const std::vector<std::uint8_t>* inputSignature = nullptr;  // vertex stage only: its stage blob
+    bool linkKnown = false;                                     // the driver's verdict on the program has been read
 };
 
 class PassImpl final : public ID3DX11EffectPass {
@@ -322,6 +325,10 @@ public:
         return index < 0 ? nullptr : &shaders[static_cast<std::size_t>(index)];
     }
     HRESULT ApplyPass(const EffectPass& pass, ID3D11DeviceContext* context);
+    // Where the driver compiles in parallel, a program it refuses is known only after the first draw
+    // with it, long after the effect was built. A compiled effect kept in the cache would fail so at
+    // every start, so the first refusal seen drops the file's entry (once per effect).
+    void NoteRefusedShaders(const EffectPass& pass);
 
 private:
     // The variables first (they hold views bound into the effect), the device last (its members
@@ -339,6 +346,7 @@ private:
     HRESULT BuildStates();
 
     EffectBlob blob;
+    bool refusalNoted = false;
     const std::string sourceName;  // the effect's file, for the shaders' debug names; may be empty
     ComPtr<ID3D11Device> device;
     std::vector<ConstantBuffer> buffers;
@@ -937,8 +945,37 @@ void EffectObject::BindStage(const StageShader& shader, ID3D11DeviceContext* con
     }
 }
 
+void EffectObject::NoteRefusedShaders(const EffectPass& pass)
+{
+    for (const std::int32_t index : pass.shaders) {
+        if (refusalNoted || index < 0 || static_cast<std::size_t>(index) >= shaders.size()) {
+            continue;
+        }
+        StageShader& shader = shaders[static_cast<std::size_t>(index)];
+        if (shader.linkKnown) {
+            continue;
+        }
+        const D3D11LinkState state = shader.vs   ? D3D11ShaderLinkState(shader.vs.Get())
+                                     : shader.ps ? D3D11ShaderLinkState(shader.ps.Get())
+                                     : shader.cs ? D3D11ShaderLinkState(shader.cs.Get())
+                                                 : D3D11LinkState::Linked;
+        shader.linkKnown = state != D3D11LinkState::Pending;
+        if (state != D3D11LinkState::Refused) {
+            continue;
+        }
+        refusalNoted = true;
+        if (const std::string entry = ForgetEffectCacheEntry(sourceName); !entry.empty()) {
+            std::fprintf(stderr,
+                         "warning: %s: the graphics driver refused a shader of %s compiled in this entry; the entry "
+                         "is removed, so the next start compiles the file again\n",
+                         entry.c_str(), sourceName.c_str());
+        }
+    }
+}
+
 HRESULT EffectObject::ApplyPass(const EffectPass& pass, ID3D11DeviceContext* context)
 {
+    NoteRefusedShaders(pass);
     for (ConstantBuffer& b : buffers) {
         if (!b.dirty) {
             continue;

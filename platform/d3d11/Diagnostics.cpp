@@ -69,3 +69,34 @@ bool D3D11ReadTexture(ID3D11Texture2D* texture, UINT mipLevel, UINT arraySlice, 
                          static_cast<GLsizei>(bytes.size()), bytes.data());
     return glGetError() == GL_NO_ERROR;
 }
+
+namespace {
+
+template <typename Impl>
+D3D11LinkState LinkStateOf(const Impl* shader)
+{
+    if (shader == nullptr) {
+        return D3D11LinkState::Pending;
+    }
+    switch (shader->link) {
+    case Impl::Link::Done: return D3D11LinkState::Linked;
+    case Impl::Link::Refused: return D3D11LinkState::Refused;
+    case Impl::Link::Pending: break;
+    }
+    return D3D11LinkState::Pending;
+}
+
+}  // namespace
+
+D3D11LinkState D3D11ShaderLinkState(ID3D11VertexShader* shader)
+{
+    return LinkStateOf(static_cast<const VertexShaderImpl*>(shader));
+}
+D3D11LinkState D3D11ShaderLinkState(ID3D11PixelShader* shader)
+{
+    return LinkStateOf(static_cast<const PixelShaderImpl*>(shader));
+}
+D3D11LinkState D3D11ShaderLinkState(ID3D11ComputeShader* shader)
+{
+    return LinkStateOf(static_cast<const ComputeShaderImpl*>(shader));
+}

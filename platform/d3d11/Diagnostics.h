@@ -61,3 +61,11 @@ std::uint64_t D3D11GLDebugProblemCount();
 // Messages of the driver's shader compiler (warnings too, whatever their severity) the GL debug
 // output has reported in this process so far: GLSL we emit should draw none.
 std::uint64_t D3D11GLShaderCompilerMessageCount();
+
+// What the driver made of a shader's program, as far as is known without waiting for it: where it
+// compiles in parallel, the result is read at the first draw or dispatch with the shader, and the
+// shader is Pending until then.
+enum class D3D11LinkState { Pending, Linked, Refused };
+D3D11LinkState D3D11ShaderLinkState(ID3D11VertexShader* shader);
+D3D11LinkState D3D11ShaderLinkState(ID3D11PixelShader* shader);
+D3D11LinkState D3D11ShaderLinkState(ID3D11ComputeShader* shader);

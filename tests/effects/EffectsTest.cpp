@@ -60,6 +60,7 @@ protected:
     }
     void TearDown() override
     {
+        unsetenv("SHOW_EFFECT_CACHE_DIR");
         VertexLayouts::ReleaseAll();
         EffectLibrary::ReleaseAll();
         Win32SetMessageBoxHook(nullptr);
@@ -401,33 +402,46 @@ TEST_F(Effects, LayoutsThatDoNotFitAndTheDrawsWithoutThemNameTheEffect)
         << dropped;
 }
 
+// The cache entry of Res/Sky.fx (in a cache of the test's own) forged to hold GLSL the driver
+// refuses, as a damaged entry whose digest was made again would.
+struct ForgedSkyEntry {
+    std::string path;       // the effect file
+    fs::path entry;         // its cache entry
+    std::string goodEntry;  // the entry as the cache wrote it
+};
+
+ForgedSkyEntry ForgeSkyEntryWithBadGlsl(const fs::path& cacheDir)
+{
+    setenv("SHOW_EFFECT_CACHE_DIR", cacheDir.c_str(), 1);
+    ForgedSkyEntry forged{FindEffectFile(ExecutableDirectory(), "Res/Sky.fx"), {}, {}};
+    const EffectCompileResult good = CompileEffectFileCached(forged.path);
+    EffectBlob blob;
+    if (!good.succeeded || !ParseEffectBlob(good.code.data(), good.code.size(), blob) || blob.shaders.empty()) {
+        ADD_FAILURE() << "Res/Sky.fx does not compile: " << good.Messages();
+        return forged;
+    }
+    forged.entry = fs::directory_iterator(cacheDir)->path();
+    std::ifstream in(forged.entry, std::ios::binary);
+    forged.goodEntry.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    StageBlob stage = blob.shaders[0].parsed;
+    stage.glsl += "\nthis is not GLSL\n";
+    blob.shaders[0].code = WriteStageBlob(stage);
+    EffectCompileResult bad = good;
+    bad.code = WriteEffectBlob(blob);
+    const std::vector<std::uint8_t> bytes = EncodeEffectCacheEntry(forged.entry.stem().string(), bad);
+    std::ofstream(forged.entry, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return forged;
+}
+
 // A cache entry that reads as a compiled effect but that the runtime cannot build (GLSL the driver
 // refuses, here found at creation since the device reads link results then) is dropped with one
 // warning naming it and the effect; the file is compiled again, the effect built, the entry replaced.
 TEST_F(Effects, ACacheEntryTheEffectCannotBeBuiltFromIsCompiledAgainAndReplaced)
 {
     UseEffectCopy({});
-    const fs::path cacheDir = tempDir / "cache";
-    setenv("SHOW_EFFECT_CACHE_DIR", cacheDir.c_str(), 1);
-    const std::string path = FindEffectFile(ExecutableDirectory(), "Res/Sky.fx");
-    const EffectCompileResult good = CompileEffectFileCached(path);
-    ASSERT_TRUE(good.succeeded) << good.Messages();
-    ASSERT_EQ(1, std::distance(fs::directory_iterator(cacheDir), fs::directory_iterator()));
-    const fs::path entry = fs::directory_iterator(cacheDir)->path();
-    std::ifstream in(entry, std::ios::binary);
-    const std::string goodEntry((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-
-    EffectBlob blob;
-    ASSERT_TRUE(ParseEffectBlob(good.code.data(), good.code.size(), blob));
-    ASSERT_FALSE(blob.shaders.empty());
-    StageBlob stage = blob.shaders[0].parsed;
-    stage.glsl += "\nthis is not GLSL\n";
-    blob.shaders[0].code = WriteStageBlob(stage);
-    EffectCompileResult forged = good;
-    forged.code = WriteEffectBlob(blob);
-    const std::vector<std::uint8_t> forgedEntry = EncodeEffectCacheEntry(entry.stem().string(), forged);
-    std::ofstream(entry, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(forgedEntry.data()), static_cast<std::streamsize>(forgedEntry.size()));
+    const ForgedSkyEntry forged = ForgeSkyEntryWithBadGlsl(tempDir / "cache");
+    ASSERT_FALSE(forged.entry.empty());
 
     AllowGlDebugErrorsInThisTest();  // the driver refuses the forged GLSL
     D3D11DeviceOptions serial;
@@ -442,14 +456,45 @@ TEST_F(Effects, ACacheEntryTheEffectCannotBeBuiltFromIsCompiledAgainAndReplaced)
     const std::string warnings = testing::internal::GetCapturedStderr();
     unsetenv("SHOW_EFFECT_CACHE_DIR");
     EXPECT_NE(nullptr, sky->runtimeEffect) << warnings;
-    EXPECT_NE(std::string::npos,
-              warnings.find("warning: " + entry.string() + ": the effect could not be built from this compile of " +
-                            path + " (E_INVALIDARG); the file is compiled again and the entry replaced\n"))
+    EXPECT_NE(std::string::npos, warnings.find("warning: " + forged.entry.string() +
+                                               ": the effect could not be built from this compile of " + forged.path +
+                                               " (E_INVALIDARG); the file is compiled again and the entry replaced\n"))
         << warnings;
-    std::ifstream again(entry, std::ios::binary);
-    EXPECT_EQ(goodEntry, std::string((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>()));
+    std::ifstream again(forged.entry, std::ios::binary);
+    EXPECT_EQ(forged.goodEntry, std::string((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>()));
     sky.reset();
     serialDevice->Release();
+}
+
+// Where the driver compiles in parallel, the same entry builds an effect, and the refusal shows at
+// the first draw with the shader; the next Apply of a pass that runs it drops the entry, once, so
+// the next start compiles the file again.
+TEST_F(Effects, ACacheEntryWhoseShaderTheDriverRefusesLaterIsDropped)
+{
+    UseEffectCopy({});
+    const ForgedSkyEntry forged = ForgeSkyEntryWithBadGlsl(tempDir / "cache");
+    ASSERT_FALSE(forged.entry.empty());
+    AllowGlDebugErrorsInThisTest();
+    SkyEffect sky(device, L"Res/Sky.fx");
+    ASSERT_NE(nullptr, sky.runtimeEffect) << "the device reads link results at creation; nothing to try";
+    ID3DX11EffectPass* pass = sky.SkyTech->GetPassByIndex(0);
+
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(S_OK, pass->Apply(0, context));
+    context->Draw(3, 0);  // the program's link result is read here, and the draw dropped
+    ASSERT_EQ(S_OK, pass->Apply(0, context));
+    context->Draw(3, 0);
+    ASSERT_EQ(S_OK, pass->Apply(0, context));
+    const std::string warnings = testing::internal::GetCapturedStderr();
+    unsetenv("SHOW_EFFECT_CACHE_DIR");
+    const std::string dropped = "warning: " + forged.entry.string() + ": the graphics driver refused a shader of " +
+                                forged.path +
+                                " compiled in this entry; the entry is removed, so the next start compiles the file "
+                                "again\n";
+    const std::size_t at = warnings.find(dropped);
+    EXPECT_NE(std::string::npos, at) << warnings;
+    EXPECT_EQ(std::string::npos, warnings.find(dropped, at + 1)) << "said once: " << warnings;
+    EXPECT_FALSE(fs::exists(forged.entry));
 }
 
 // A pass that sets no vertex shader draws nothing, and the device, which then has no shader to name,
