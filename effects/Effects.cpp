@@ -47,12 +47,13 @@ Effect::Effect(ID3D11Device* device, const std::wstring& fileName)
         // limit, the program ends naming the file rather than never starting.
         const StallWatch watch(path + ": building the effect's shader programs",
                                std::chrono::seconds(kCompileSecondsLimit));
-        HRESULT built = D3DX11CreateEffectFromMemory(compiledShader->GetBufferPointer(),
-                                                     compiledShader->GetBufferSize(), 0, device, runtimeEffect.Put(),
-                                                     path.c_str());
+        const auto build = [&] {
+            return D3DX11CreateEffectFromMemory(compiledShader->GetBufferPointer(), compiledShader->GetBufferSize(), 0,
+                                                device, runtimeEffect.Put(), path.c_str());
+        };
         // A compiled effect the runtime cannot build may be a cache entry gone bad: then it is
         // dropped, and the file compiled again, so the next start does not fail the same way.
-        if (FAILED(built)) {
+        if (const HRESULT built = build(); FAILED(built)) {
             if (const std::string entry = ForgetEffectCacheEntry(path); !entry.empty()) {
                 std::fprintf(stderr,
                              "warning: %s: the effect could not be built from this compile of %s (%s); the file is "
@@ -61,9 +62,7 @@ Effect::Effect(ID3D11Device* device, const std::wstring& fileName)
                 compiledShader.Reset();
                 if (SUCCEEDED(D3DX11CompileFromFileW(WideFromNarrow(path).c_str(), nullptr, nullptr, nullptr, "fx_5_0",
                                                      0, 0, nullptr, compiledShader.Put(), nullptr, nullptr))) {
-                    built = D3DX11CreateEffectFromMemory(compiledShader->GetBufferPointer(),
-                                                         compiledShader->GetBufferSize(), 0, device,
-                                                         runtimeEffect.Put(), path.c_str());
+                    build();
                 }
             }
         }

@@ -947,8 +947,11 @@ void EffectObject::BindStage(const StageShader& shader, ID3D11DeviceContext* con
 
 void EffectObject::NoteRefusedShaders(const EffectPass& pass)
 {
+    if (refusalNoted) {
+        return;
+    }
     for (const std::int32_t index : pass.shaders) {
-        if (refusalNoted || index < 0 || static_cast<std::size_t>(index) >= shaders.size()) {
+        if (index < 0 || static_cast<std::size_t>(index) >= shaders.size()) {
             continue;
         }
         StageShader& shader = shaders[static_cast<std::size_t>(index)];
@@ -970,6 +973,7 @@ void EffectObject::NoteRefusedShaders(const EffectPass& pass)
                          "is removed, so the next start compiles the file again\n",
                          entry.c_str(), sourceName.c_str());
         }
+        return;
     }
 }
 

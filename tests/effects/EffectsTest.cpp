@@ -77,6 +77,12 @@ protected:
         SetExecutablePathSource(FakeExecutable);
     }
 
+    // The text of a shipped effect file, to change before UseEffectCopy.
+    static std::string ShippedText(const std::string& name)
+    {
+        std::ifstream in(fs::path(SHOW_BIN_DIR) / "Res" / name);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
     // A copy of the shipped effect files in a folder of its own, with some replaced.
     void UseEffectCopy(const std::vector<std::pair<std::string, std::string>>& replaced)
     {
@@ -320,8 +326,7 @@ TEST_F(Effects, FailedCompileIsReportedOnceAndLeavesInertHandles)
 // lookup, naming the file, as a missing one is. One of the right size, or larger, is not.
 TEST_F(Effects, VariablesSmallerThanWhatTheProgramSetsAreNamed)
 {
-    std::ifstream in(fs::path(SHOW_BIN_DIR) / "Res" / "Basic.fx");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string text = ShippedText("Basic.fx");
     const std::size_t eye = text.find("float3 gEyePosW");
     ASSERT_NE(std::string::npos, eye);
     text.replace(eye, 6, "float2");
@@ -374,8 +379,7 @@ TEST_F(Effects, MissingFileIsReportedAndTheProgramGoesOn)
 // would have run by their effect, technique and pass.
 TEST_F(Effects, LayoutsThatDoNotFitAndTheDrawsWithoutThemNameTheEffect)
 {
-    std::ifstream in(fs::path(SHOW_BIN_DIR) / "Res" / "NormalMap.fx");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string text = ShippedText("NormalMap.fx");
     const std::size_t tangent = text.find(": TANGENT;");
     ASSERT_NE(std::string::npos, tangent);
     text.replace(tangent, 10, ": TANGENTX;");
@@ -501,8 +505,7 @@ TEST_F(Effects, ACacheEntryWhoseShaderTheDriverRefusesLaterIsDropped)
 // cannot say whose draw it dropped: the pass is named, once, by its effect and technique.
 TEST_F(Effects, APassWithoutShadersIsNamedWhenApplied)
 {
-    std::ifstream in(fs::path(SHOW_BIN_DIR) / "Res" / "Post.fx");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string text = ShippedText("Post.fx");
     for (const char* shader : {"        SetVertexShader( CompileShader( vs_5_0, VS() ) );\n",
                                "        SetPixelShader( CompileShader( ps_5_0, PS(1.6f) ) );\n"}) {
         const std::size_t at = text.find(shader);
