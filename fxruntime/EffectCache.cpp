@@ -19,6 +19,7 @@
 #include "assets/WholeFile.h"
 #include "fxruntime/DiagnosticStream.h"
 #include "fxruntime/EffectBlob.h"
+#include "fxruntime/EffectCompilerBuild.h"
 #include "fxruntime/LargeStack.h"
 #include "platform/blobs/ByteStream.h"
 
@@ -102,6 +103,33 @@ std::string KeyOf(const EffectSource& source)
     for (const auto& [path, text] : source.originalFiles) {
         d.Str(path);
         d.Str(text);
+    }
+    return d.Hex();
+}
+
+// The key of a compiled effect shipped beside its file. The build makes these files with another
+// program than the one that reads them, and installs them in another folder than it builds them in,
+// so the key holds the compiler's build stamp where the cache's holds the executable, and the paths
+// relative to the effect file's folder.
+std::string ShippedKeyOf(const EffectSource& source)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path folder = fs::absolute(source.mainFile, ec).parent_path();
+    std::vector<std::pair<std::string, const std::string*>> files;
+    for (const auto& [path, text] : source.originalFiles) {
+        files.emplace_back(fs::absolute(path, ec).lexically_normal().lexically_relative(folder).string(), &text);
+    }
+    std::sort(files.begin(), files.end());
+    Digest d;
+    d.Str("shipped compiled effect");
+    d.U64(kEntryVersion);
+    d.U64(kEffectBlobVersion);
+    d.Str(EffectCompilerBuildStamp());
+    d.U64(files.size());
+    for (const auto& [relative, text] : files) {
+        d.Str(relative);
+        d.Str(*text);
     }
     return d.Hex();
 }
@@ -283,12 +311,17 @@ const std::filesystem::path kStartDirectory = [] {
     return std::filesystem::current_path(ec);
 }();
 
+bool CacheTurnedOff()
+{
+    const char* off = std::getenv("SHOW_EFFECT_CACHE");
+    return off != nullptr && std::string(off) == "0";
+}
+
 }  // namespace
 
 std::string EffectCacheDirectory()
 {
-    const char* off = std::getenv("SHOW_EFFECT_CACHE");
-    if (off != nullptr && std::string(off) == "0") {
+    if (CacheTurnedOff()) {
         return {};
     }
     if (const char* dir = std::getenv("SHOW_EFFECT_CACHE_DIR"); dir != nullptr && *dir != '\0') {
@@ -321,6 +354,30 @@ bool DeclaresTheSameTechniques(const EffectBlob& blob, const EffectSource& sourc
 
 }  // namespace
 
+namespace {
+
+// The compiled effect shipped beside `path`, when it is a compile of the file as it is now by this
+// build of the compiler. One that is not (the file was edited, or another build made it) is passed
+// over in silence: compiling the file is then the normal course.
+bool ReadShippedEffect(const std::string& path, const EffectSource& source, EffectCompileResult& result)
+{
+    std::vector<std::uint8_t> bytes;
+    const std::string file = CompiledEffectPath(path);
+    if (!ReadEntry(file, bytes) || !Decode(bytes, ShippedKeyOf(source), result)) {
+        return false;
+    }
+    if (EffectBlob blob;
+        !ParseEffectBlob(result.code.data(), result.code.size(), blob) || !DeclaresTheSameTechniques(blob, source)) {
+        std::fprintf(stderr, "warning: %s: not a compile of %s this program can read; the file is compiled\n",
+                     file.c_str(), path.c_str());
+        result = {};
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 EffectCompileResult CompileEffectFileCached(const std::string& path, bool* fromCache)
 {
     if (fromCache != nullptr) {
@@ -329,20 +386,22 @@ EffectCompileResult CompileEffectFileCached(const std::string& path, bool* fromC
     EffectSource source;
     bool read = false;
     RunOnLargeStack([&] { read = ReadEffectSource(path, source); });
-    const std::string dir = EffectCacheDirectory();
-    if (!read || dir.empty()) {
+    if (!read || CacheTurnedOff()) {
         return CompileEffectSource(source);
     }
 
-    static std::once_flag pruned;
-    std::call_once(pruned, [&] { PruneEffectCache(dir, {}, std::filesystem::file_time_type::clock::now()); });
-
-    const std::string key = KeyOf(source);
-    const std::filesystem::path entry = std::filesystem::path(dir) / (key + ".fxc");
-    std::vector<std::uint8_t> bytes;
-    if (ReadEntry(entry, bytes)) {
+    // The user's cache first: an entry there may stand for a shipped compile that could not be used.
+    const std::string dir = EffectCacheDirectory();
+    std::filesystem::path entry;
+    std::string key;
+    if (!dir.empty()) {
+        static std::once_flag pruned;
+        std::call_once(pruned, [&] { PruneEffectCache(dir, {}, std::filesystem::file_time_type::clock::now()); });
+        key = KeyOf(source);
+        entry = std::filesystem::path(dir) / (key + ".fxc");
+        std::vector<std::uint8_t> bytes;
         EffectCompileResult cached;
-        if (Decode(bytes, key, cached)) {
+        if (ReadEntry(entry, bytes) && Decode(bytes, key, cached)) {
             // An intact entry whose blob the runtime cannot read, or that is not this file's effect
             // (written by another build that kept the same identity, or by hand), would make the
             // effect inert at every start: it is compiled again and replaced.
@@ -360,12 +419,44 @@ EffectCompileResult CompileEffectFileCached(const std::string& path, bool* fromC
                          entry.c_str(), path.c_str());
         }
     }
+    if (EffectCompileResult shipped; ReadShippedEffect(path, source, shipped)) {
+        if (fromCache != nullptr) {
+            *fromCache = true;
+        }
+        return shipped;
+    }
     EffectCompileResult result = CompileEffectSource(source);
     // A result that read files the key does not cover could not tell when it is out of date.
-    if (result.succeeded && result.selfContained) {
+    if (!dir.empty() && result.succeeded && result.selfContained) {
         WriteEntry(entry, EncodeEffectCacheEntry(key, result));
     }
     return result;
+}
+
+std::string CompiledEffectPath(const std::string& effectPath)
+{
+    return std::filesystem::path(effectPath).replace_extension(".fxo").string();
+}
+
+std::vector<std::uint8_t> EncodeCompiledEffect(const std::string& path, const EffectCompileResult& result,
+                                               std::string& error)
+{
+    EffectSource source;
+    bool read = false;
+    RunOnLargeStack([&] { read = ReadEffectSource(path, source); });
+    if (!read) {
+        error = path + ": the file does not read";
+    } else if (!result.succeeded) {
+        error = path + ": the file does not compile";
+    } else if (!result.diagnostics.empty()) {
+        // Its messages would name the folder it was built in, not the one it is read from.
+        error = path + ": the file warns; only a file that compiles without a message is shipped compiled";
+    } else if (!result.selfContained) {
+        error = path + ": the compiler read a file the front end did not, so no digest covers the compile";
+    } else {
+        return EncodeEffectCacheEntry(ShippedKeyOf(source), result);
+    }
+    return {};
 }
 
 std::string ForgetEffectCacheEntry(const std::string& path)

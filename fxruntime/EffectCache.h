@@ -10,6 +10,12 @@
 // with a warning naming it, is an intact one whose blob this program cannot read or that holds
 // another file's techniques.
 //
+// Shipped compiled effects: the build compiles each shipped effect file into a compiled effect beside
+// it ("Post.fxo" beside "Post.fx"), which is taken in place of compiling the file while the file and
+// its includes are unchanged and the program holds the compiler build that made it
+// (EffectCompilerBuild.h). The user's cache is looked in first; an edited file misses both and is
+// compiled as before. SHOW_EFFECT_CACHE=0 passes over the shipped ones too: every start compiles.
+//
 // Bounded: every rebuilt program misses the cache and adds its own entries, so once per process,
 // before its first look-up, entries not used for 30 days go, and then the least recently used ones
 // until the rest fit in 64 MiB. An entry's modification time is its last use (a hit renews it).
@@ -26,8 +32,18 @@
 // SHOW_EFFECT_CACHE_DIR is taken from the working directory the process started in.
 std::string EffectCacheDirectory();
 
-// CompileEffectFile through the cache. `fromCache`, when given, tells whether the result came from it.
+// CompileEffectFile through the cache and the shipped compiled effects. `fromCache`, when given, tells
+// whether the result came from either.
 EffectCompileResult CompileEffectFileCached(const std::string& path, bool* fromCache = nullptr);
+
+// The compiled effect shipped beside the effect file `effectPath`.
+std::string CompiledEffectPath(const std::string& effectPath);
+
+// The bytes of the compiled effect to ship beside `path`, for `result`, a compile of it; empty, with
+// the reason in `error`, when it cannot be shipped so: the compile failed, warned (its messages would
+// name the folder it was built in) or read files that no digest covers.
+std::vector<std::uint8_t> EncodeCompiledEffect(const std::string& path, const EffectCompileResult& result,
+                                               std::string& error);
 
 // Removes the entry that `path` would be found by now, when the runtime could not build an effect
 // from it: such an entry would fail the same way at every start. The entry's path, or empty when

@@ -290,6 +290,8 @@ TEST_F(Effects, FailedCompileIsReportedOnceAndLeavesInertHandles)
 {
     UseEffectCopy({{"Basic.fx", "float4 VS(float3 p : POSITION) : SV_POSITION { return undefinedThing; }\n"
                                 "technique11 Light1 { pass P0 { SetVertexShader(CompileShader(vs_5_0, VS())); } }\n"}});
+    // The file was edited after the build: its shipped compile is passed over and the file compiled.
+    ASSERT_TRUE(fs::exists(tempDir / "Res" / "Basic.fxo"));
     EffectLibrary::CreateAll(device);
     VertexLayouts::CreateAll(device);
 
@@ -406,6 +408,28 @@ TEST_F(Effects, LayoutsThatDoNotFitAndTheDrawsWithoutThemNameTheEffect)
         << dropped;
 }
 
+// Every shipped effect file has its compile beside it, taken without compiling, and the same as
+// compiling the file now: the frames do not depend on which one a start used.
+TEST_F(Effects, EveryShippedEffectFileShipsCompiledAsItCompilesNow)
+{
+    UseEffectCopy({});
+    setenv("SHOW_EFFECT_CACHE_DIR", (tempDir / "cache").c_str(), 1);
+    int shipped = 0;
+    for (const auto& file : fs::directory_iterator(tempDir / "Res")) {
+        if (file.path().extension() != ".fx") {
+            continue;
+        }
+        ++shipped;
+        bool taken = false;
+        const EffectCompileResult result = CompileEffectFileCached(file.path().string(), &taken);
+        EXPECT_TRUE(taken) << file.path();
+        EXPECT_EQ(result.code, CompileEffectFile(file.path().string()).code) << file.path();
+    }
+    unsetenv("SHOW_EFFECT_CACHE_DIR");
+    EXPECT_EQ(11, shipped);
+    EXPECT_FALSE(fs::exists(tempDir / "cache")) << "nothing was compiled into the cache";
+}
+
 // The cache entry of Res/Sky.fx (in a cache of the test's own) forged to hold GLSL the driver
 // refuses, as a damaged entry whose digest was made again would.
 struct ForgedSkyEntry {
@@ -418,6 +442,7 @@ ForgedSkyEntry ForgeSkyEntryWithBadGlsl(const fs::path& cacheDir)
 {
     setenv("SHOW_EFFECT_CACHE_DIR", cacheDir.c_str(), 1);
     ForgedSkyEntry forged{FindEffectFile(ExecutableDirectory(), "Res/Sky.fx"), {}, {}};
+    fs::remove(CompiledEffectPath(forged.path));  // so that the file is compiled, into the cache
     const EffectCompileResult good = CompileEffectFileCached(forged.path);
     EffectBlob blob;
     if (!good.succeeded || !ParseEffectBlob(good.code.data(), good.code.size(), blob) || blob.shaders.empty()) {

@@ -1,7 +1,8 @@
 // The compiled-effect cache: a second compilation of unchanged files comes from the cache with the
 // same code and warnings; any change to the file or to a file it includes compiles again; damaged
 // entries, failures and an unusable cache folder never change the result; pruning keeps the folder
-// bounded without touching anything the cache did not write.
+// bounded without touching anything the cache did not write. The compiled effects shipped beside the
+// files stand in for compiling them while the files are unchanged.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -208,6 +209,92 @@ TEST_F(EffectCacheTest, EntriesWhoseBlobDoesNotReadAreCompiledAgainWithAWarning)
         EXPECT_EQ(Slurp(entry), bytes) << "case " << i << ": the entry is replaced";
         Compile(true);
     }
+}
+
+// The compiled effect the build ships beside a file is taken, with nothing compiled or cached, while
+// the file and its includes are as they were built, in whatever folder they were installed; any edit
+// compiles the file as before, and SHOW_EFFECT_CACHE=0 compiles every time.
+TEST_F(EffectCacheTest, AShippedCompileIsTakenWhileItsFilesAreUnchangedWhereverTheyAre)
+{
+    const EffectCompileResult built = CompileEffectFile(effect);
+    std::string error;
+    const std::vector<std::uint8_t> shipped = EncodeCompiledEffect(effect, built, error);
+    ASSERT_FALSE(shipped.empty()) << error;
+    Write(CompiledEffectPath(effect), std::string(shipped.begin(), shipped.end()));
+    EXPECT_EQ(CompiledEffectPath(effect), (root / "src" / "Lit.fxo").string());
+
+    EXPECT_EQ(Compile(true).code, built.code);
+    EXPECT_TRUE(Entries().empty()) << "a shipped compile is not copied into the cache";
+
+    // Installed elsewhere: the same files in another folder.
+    fs::create_directories(root / "usr" / "share");
+    fs::rename(root / "src", root / "usr" / "share" / "Res");
+    effect = (root / "usr" / "share" / "Res" / "Lit.fx").string();
+    EXPECT_EQ(Compile(true).code, built.code);
+
+    Write(root / "usr" / "share" / "Res" / "inc" / "light.fxh", "static const float kScale = 3.0f;\n");
+    EXPECT_NE(Compile(false).code, built.code);
+    Write(root / "usr" / "share" / "Res" / "inc" / "light.fxh", "static const float kScale = 2.0f;\n");
+    EXPECT_EQ(Compile(true).code, built.code);
+    Write(effect, std::string(kEffect) + "// edited after the build\n");
+    EXPECT_TRUE(Compile(false).succeeded);
+    Write(effect, kEffect);
+
+    setenv("SHOW_EFFECT_CACHE", "0", 1);
+    EXPECT_EQ(Compile(false).code, built.code);
+}
+
+// A shipped file that is not a compile of the file by this build (another build's, one cut short, a
+// file of another kind) is passed over in silence, as an edited file is; one that is, but whose blob
+// does not read or is another effect's, is passed over with a warning naming it. Either way the file
+// is compiled.
+TEST_F(EffectCacheTest, AShippedCompileThatDoesNotFitIsPassedOver)
+{
+    const EffectCompileResult built = CompileEffectFile(effect);
+    std::string error;
+    const std::vector<std::uint8_t> shipped = EncodeCompiledEffect(effect, built, error);
+    ASSERT_FALSE(shipped.empty()) << error;
+    const std::string fxo = CompiledEffectPath(effect);
+    const std::string otherBuild = [&] {
+        const std::vector<std::uint8_t> bytes = EncodeEffectCacheEntry(std::string(32, '0'), built);
+        return std::string(bytes.begin(), bytes.end());
+    }();
+    for (const std::string& bytes :
+         {otherBuild, std::string(shipped.begin(), shipped.begin() + shipped.size() / 2), std::string(kEffect)}) {
+        fs::remove_all(cacheDir);
+        Write(fxo, bytes);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(Compile(false).code, built.code);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    }
+
+    EffectCompileResult another = built;
+    another.code = CompileEffectText(
+                       (root / "src" / "Other.fx").string(),
+                       "float4 PS() : SV_Target { return 1; }\n"
+                       "technique11 Other { pass P0 { SetPixelShader( CompileShader( ps_5_0, PS() ) ); } }\n")
+                       .code;
+    ASSERT_FALSE(another.code.empty());
+    const std::vector<std::uint8_t> forged = EncodeCompiledEffect(effect, another, error);
+    fs::remove_all(cacheDir);
+    Write(fxo, std::string(forged.begin(), forged.end()));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Compile(false).code, built.code);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "warning: " + fxo + ": not a compile of " + effect + " this program can read; the file is compiled\n");
+}
+
+// Only a compile without messages ships: a warning's text would name the folder it was built in.
+TEST_F(EffectCacheTest, OnlyAFileThatCompilesWithoutAMessageShipsCompiled)
+{
+    std::string error;
+    const std::string warns = FX_TEST_DIR "/inputs/warning_only.fx";
+    EXPECT_TRUE(EncodeCompiledEffect(warns, CompileEffectFile(warns), error).empty());
+    EXPECT_EQ(error, warns + ": the file warns; only a file that compiles without a message is shipped compiled");
+    Write(effect, "float4 VS( : SV_POSITION { }\ntechnique11 T { pass P0 { SetVertexShader( CompileShader( vs_5_0, "
+                  "VS() ) ); } }\n");
+    EXPECT_TRUE(EncodeCompiledEffect(effect, CompileEffectFile(effect), error).empty());
+    EXPECT_EQ(error, effect + ": the file does not compile");
 }
 
 TEST_F(EffectCacheTest, AnUnusableOrDisabledCacheOnlyCostsTheCompilation)

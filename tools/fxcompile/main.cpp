@@ -1,6 +1,8 @@
 // vexa-rhino-fxcompile: compiles one effect file and prints its diagnostics and what the compiled effect
 // holds (techniques, passes, shaders with their input signatures, variables with their offsets,
-// states). --out writes the compiled effect to a file (the blob fuzzer's seeds are made so).
+// states). --out writes the compiled effect to a file (the blob fuzzer's seeds are made so); --fxo
+// writes the compiled effect the build ships beside the file, which the programs take in place of
+// compiling it.
 // Exits 1 when compilation fails (or, with --werror, when it warns, or when its output cannot be
 // written), 2 on bad usage.
 #include <cerrno>
@@ -8,10 +10,12 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/CommandLine.h"
 #include "assets/WholeFile.h"
 #include "fxruntime/EffectBlob.h"
+#include "fxruntime/EffectCache.h"
 #include "fxruntime/EffectCompiler.h"
 #include "fxruntime/EffectPrint.h"
 
@@ -21,19 +25,22 @@ namespace {
 constexpr const char* kProgram = "vexa-rhino-fxcompile";
 
 constexpr const char* kUsage =
-    "Usage: vexa-rhino-fxcompile [--glsl] [--werror] [--quiet] [--out BLOB] [--] FILE.fx\n"
+    "Usage: vexa-rhino-fxcompile [--glsl] [--werror] [--quiet] [--out BLOB] [--fxo FXO] [--] FILE.fx\n"
     "  or:  vexa-rhino-fxcompile --help | --version\n"
     "Compiles one effect file as the show does and prints its diagnostics and what the compiled effect\n"
     "holds: techniques, passes, shaders with their input signatures, variables with their offsets, states.\n"
     "The compiled-effect cache is not used, and no environment variable is read.\n"
     "Exit status: 0 when the file compiles, 1 when it does not (or, with --werror, warns, or when the\n"
-    "listing or BLOB cannot be written), 2 for a command line it does not take.\n"
+    "listing, BLOB or FXO cannot be written), 2 for a command line it does not take.\n"
     "\n"
     "Options:\n"
     "  --glsl       also print the GLSL generated for each shader\n"
     "  --werror     exit 1 when the compiler warns\n"
     "  --quiet      print the diagnostics only\n"
     "  --out BLOB   also write the compiled effect to the file BLOB\n"
+    "  --fxo FXO    also write FXO, the compiled effect to ship beside FILE.fx (as FILE.fxo): the\n"
+    "               programs of this build take it in place of compiling FILE.fx while FILE.fx and\n"
+    "               its includes are unchanged; a file that warns is not shipped so (exit 1)\n"
     "  --           what follows is the file, even when it starts with '-'\n"
     "  -h, --help   print this help and exit\n"
     "  --version    print the version and exit\n";
@@ -61,6 +68,7 @@ int main(int argc, char** argv)
     bool quiet = false;
     const char* path = nullptr;
     const char* out = nullptr;
+    const char* fxo = nullptr;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -75,6 +83,8 @@ int main(int argc, char** argv)
                 quiet = true;
             else if (arg == "--out" && i + 1 < argc)
                 out = argv[++i];
+            else if (arg == "--fxo" && i + 1 < argc)
+                fxo = argv[++i];
             else if (arg == "--")
                 optionsEnded = true;
             else
@@ -107,6 +117,14 @@ int main(int argc, char** argv)
     if (std::string error; out != nullptr && !WriteWholeFile(out, result.code, error)) {
         std::printf("%s\n", error.c_str());
         return ExitAfterOutput(1);
+    }
+    if (fxo != nullptr) {
+        std::string error;
+        const std::vector<std::uint8_t> shipped = EncodeCompiledEffect(path, result, error);
+        if (shipped.empty() || !WriteWholeFile(fxo, shipped, error)) {
+            std::printf("%s\n", error.c_str());
+            return ExitAfterOutput(1);
+        }
     }
     if (werror && !result.diagnostics.empty()) {
         std::printf("%s: warnings treated as errors\n", path);
