@@ -178,21 +178,29 @@ class ShaderImpl final : public DeviceChild<Interface> {
 public:
     using DeviceChild<Interface>::DeviceChild;
     ~ShaderImpl() override;
-    void LabelGl(const std::string& label) override { this->Core().Label(GL_PROGRAM, program, label); }
+    // A program made later (MakeProgram) takes the name then.
+    void LabelGl(const std::string& label) override
+    {
+        if (program != 0) {
+            this->Core().Label(GL_PROGRAM, program, label);
+        }
+    }
 
-    // Where the driver compiles in parallel, the program is left to it at creation, and its link
-    // result and bindings are read only here, when the shader is first drawn or dispatched with:
-    // by then the driver has had the whole start-up's shaders to compile at once. False (reported
-    // once) when the driver refused the program.
+    // Where the driver compiles in parallel, the program is made, and its link result and bindings
+    // are read, only here, when the shader is first drawn or dispatched with: shaders no frame draws
+    // with cost nothing. False (reported once) when the driver refused the program.
     bool Linked();
 
-    GLuint program = 0;
+    GLuint program = 0;  // 0 until made
     StageKind kind = StageKind::Vertex;
     ShaderBindings bindings;
     std::vector<StageInput> inputs;
     enum class Link { Pending, Done, Refused } link = Link::Pending;
     StageBlob blob;     // what the bindings are read from; emptied once linked
     ShaderFacts facts;  // what draws are validated against; complete once linked
+
+private:
+    void MakeProgram();
 };
 using VertexShaderImpl = ShaderImpl<ID3D11VertexShader>;
 using PixelShaderImpl = ShaderImpl<ID3D11PixelShader>;

@@ -70,7 +70,7 @@ HRESULT DeviceImpl::CreateInputLayout(const D3D11_INPUT_ELEMENT_DESC* elements, 
 template <typename Interface>
 ShaderImpl<Interface>::~ShaderImpl()
 {
-    if (this->Core().MakeCurrent()) {
+    if (program != 0 && this->Core().MakeCurrent()) {
         this->Core().gl.ForgetProgram(program);
         glDeleteProgram(program);
     }
@@ -89,24 +89,34 @@ HRESULT DeviceImpl::CreateShader(StageKind kind, const void* code, SIZE_T length
     if (!core->MakeCurrent()) {
         return DXGI_ERROR_DEVICE_REMOVED;
     }
-    const GLenum type = kind == StageKind::Vertex  ? GL_VERTEX_SHADER
-                        : kind == StageKind::Pixel ? GL_FRAGMENT_SHADER
-                                                   : GL_COMPUTE_SHADER;
-    const char* source = blob.glsl.c_str();
-    const GLuint program = glCreateShaderProgramv(type, 1, &source);
     auto* shader = new Impl(core);
-    shader->program = program;
     shader->kind = kind;
     shader->inputs = blob.inputs;
     shader->facts.readsInputs = !blob.inputs.empty();
     shader->blob = std::move(blob);
-    // Without parallel compilation there is nothing to wait for: the result is known now, and a
-    // refused program is refused here, as Direct3D refuses bad bytecode.
+    // Without parallel compilation the result is known at once: the program is made now, and a
+    // refused one is refused here, as Direct3D refuses bad bytecode. With it, the result waits for
+    // the first draw anyway, and so does the program: an effect holds many more shaders (one per
+    // technique and light count) than the frames draw with, and the driver's compile of each is most
+    // of a start's cost.
     if (!core->Caps().parallelShaderCompile && !shader->Linked()) {
         shader->Release();
         return E_INVALIDARG;
     }
     return Hand<Interface>(shader, out);
+}
+
+template <typename Interface>
+void ShaderImpl<Interface>::MakeProgram()
+{
+    const GLenum type = kind == StageKind::Vertex  ? GL_VERTEX_SHADER
+                        : kind == StageKind::Pixel ? GL_FRAGMENT_SHADER
+                                                   : GL_COMPUTE_SHADER;
+    const char* source = blob.glsl.c_str();
+    program = glCreateShaderProgramv(type, 1, &source);
+    if (const std::string label = this->DebugName(); !label.empty()) {
+        this->Core().Label(GL_PROGRAM, program, label);
+    }
 }
 
 template <typename Interface>
@@ -117,6 +127,9 @@ bool ShaderImpl<Interface>::Linked()
     }
     if (!this->Core().MakeCurrent()) {
         return false;
+    }
+    if (program == 0) {
+        MakeProgram();
     }
     GLint linked = GL_FALSE;
     if (program != 0) {
