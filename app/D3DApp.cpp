@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "platform/d3d11/Diagnostics.h"
 #include "platform/d3d11/WindowBridge.h"
 #include "platform/media/Mci.h"
 #include "platform/win32/Win32Platform.h"
@@ -230,7 +231,11 @@ int D3DApp::Run()
     if (appPaused) {
         timer.Stop();
     }
-    frameWatchdog.Start(frameTimeLimit, [this](long frame, double time) { return DescribeFrame(frame, time); });
+    // A frame stuck while the driver builds a shader's program is stuck in that program: it is named.
+    frameWatchdog.Start(frameTimeLimit, [this](long frame, double time) {
+        const std::string program = D3D11ProgramInTheMaking();
+        return DescribeFrame(frame, time) + (program.empty() ? "" : ", building the program of " + program + ",");
+    });
 
     bool closePosted = false;
     while (msg.message != WM_QUIT) {

@@ -69,3 +69,8 @@ enum class D3D11LinkState { Pending, Linked, Refused };
 D3D11LinkState D3D11ShaderLinkState(ID3D11VertexShader* shader);
 D3D11LinkState D3D11ShaderLinkState(ID3D11PixelShader* shader);
 D3D11LinkState D3D11ShaderLinkState(ID3D11ComputeShader* shader);
+
+// The shader whose program the driver is building right now (its debug name, else its stage), or
+// empty. Programs are built at a shader's first draw, inside a frame: a watchdog that finds a frame
+// stuck names what the driver is stuck in. Safe on any thread.
+std::string D3D11ProgramInTheMaking();

@@ -1,10 +1,12 @@
 // Shader objects (separable GL programs made from stage blobs) and input layouts (vertex arrays whose
 // attribute formats are fixed when they are made).
 #include <algorithm>
+#include <mutex>
 #include <string>
 
 #include "platform/d3d11/Checks.h"
 #include "platform/d3d11/DeviceObjects.h"
+#include "platform/d3d11/Diagnostics.h"
 #include "platform/d3d11/Formats.h"
 
 namespace d3dgl {
@@ -106,6 +108,30 @@ HRESULT DeviceImpl::CreateShader(StageKind kind, const void* code, SIZE_T length
     return Hand<Interface>(shader, out);
 }
 
+namespace {
+
+std::mutex g_inTheMakingMutex;
+std::string g_inTheMaking;
+
+// Names the program the driver builds while it lives (D3D11ProgramInTheMaking).
+class InTheMaking {
+public:
+    explicit InTheMaking(std::string name)
+    {
+        const std::lock_guard<std::mutex> lock(g_inTheMakingMutex);
+        g_inTheMaking = std::move(name);
+    }
+    ~InTheMaking()
+    {
+        const std::lock_guard<std::mutex> lock(g_inTheMakingMutex);
+        g_inTheMaking.clear();
+    }
+    InTheMaking(const InTheMaking&) = delete;
+    InTheMaking& operator=(const InTheMaking&) = delete;
+};
+
+}  // namespace
+
 template <typename Interface>
 void ShaderImpl<Interface>::MakeProgram()
 {
@@ -128,12 +154,18 @@ bool ShaderImpl<Interface>::Linked()
     if (!this->Core().MakeCurrent()) {
         return false;
     }
-    if (program == 0) {
-        MakeProgram();
-    }
     GLint linked = GL_FALSE;
-    if (program != 0) {
-        glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    {
+        // The driver builds the program in these calls: made here, or waited for here where it
+        // compiles in parallel.
+        const std::string name = this->DebugName();
+        const InTheMaking making(!name.empty() ? name : std::string("a ") + StageName(kind) + " shader");
+        if (program == 0) {
+            MakeProgram();
+        }
+        if (program != 0) {
+            glGetProgramiv(program, GL_LINK_STATUS, &linked);
+        }
     }
     std::string log;
     if (linked != GL_TRUE && program != 0) {
@@ -206,3 +238,9 @@ HRESULT DeviceImpl::CreateComputeShader(const void* code, SIZE_T length, ID3D11C
 }
 
 }  // namespace d3dgl
+
+std::string D3D11ProgramInTheMaking()
+{
+    const std::lock_guard<std::mutex> lock(d3dgl::g_inTheMakingMutex);
+    return d3dgl::g_inTheMaking;
+}

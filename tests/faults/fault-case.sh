@@ -169,7 +169,8 @@ effect-empty)  # ARG: an effect file made empty: it compiles to an effect withou
     must="Res/$arg: no technique named"
     ;;
 effect-driver-stall)  # ARG: an effect file whose pixel shader PS gets a valid switch of 3,000 cases, which
-    # llvmpipe links for minutes: past the compile's limit the program ends, naming the file and step
+    # llvmpipe links for minutes: the program is built at the shader's first draw, in the second
+    # scene, and past the frame's limit the program ends, naming the frame and the shader
     own "$arg"
     awk '
         /^float4 PS\(/ { in_ps = 1 }
@@ -187,10 +188,13 @@ effect-driver-stall)  # ARG: an effect file whose pixel shader PS gets a valid s
         END { if (!done) exit 1 }' "$(readlink -f "$bin/Res/$arg")" >"$dir/Res/$arg" ||
         fail "no PS returning a value in Res/$arg"
     export SHOW_EFFECT_CACHE=0
+    beats=80
     status=1
     frame=0
     live_report=0  # the program ends from its watch thread, counting nothing
-    must="Res/$arg: building the effect's shader programs has not finished after 60 s; the graphics driver is stuck in it, so the program ends"
+    must="(beat 80.000), building the program of "
+    must="$must"$'\n'"Res/$arg: PS("
+    must="$must"$'\n'"has not finished after 60 s; the graphics driver is stuck in it, so the program ends"
     ;;
 effect-retyped)  # ARG: FILE:DECLARATION=NEW, both without their ";": a declaration of an effect file is
     # rewritten, a texture or UAV of floats declared with integer elements: the show's views of
