@@ -93,6 +93,7 @@ public:
     }
 
     bool Refused() const { return refused; }
+    std::uint64_t Bytes() const { return bytes; }
 
 private:
     std::uint64_t bytes = 0;
@@ -407,12 +408,18 @@ struct PrefetchEntry {
 }  // namespace
 
 // The workers take files in order; the device thread takes finished pictures (or waits for one
-// being decoded, or decodes a file nobody has started itself).
+// being decoded, or decodes a file nobody has started itself). The workers keep at most
+// kAheadBytes of pictures decoded and not yet taken, so that the whole set is never in memory at
+// once beside the copies the driver makes of them.
 struct D3DX11ImagePrefetch::State {
+    static constexpr std::uint64_t kAheadBytes = std::uint64_t{24} << 20;
+
     std::mutex mutex;
     std::condition_variable finished;
+    std::condition_variable room;  // a picture was taken, or the prefetch ends
     std::vector<PrefetchEntry> entries;
     std::size_t next = 0;
+    std::uint64_t aheadBytes = 0;  // decoded and not taken
     bool stop = false;
 
     void Work()
@@ -420,7 +427,8 @@ struct D3DX11ImagePrefetch::State {
         for (;;) {
             std::size_t i;
             {
-                std::lock_guard<std::mutex> lock(mutex);
+                std::unique_lock<std::mutex> lock(mutex);
+                room.wait(lock, [&] { return stop || aheadBytes < kAheadBytes; });
                 while (next < entries.size() && entries[next].taken)
                     ++next;
                 if (stop || next >= entries.size())
@@ -433,6 +441,7 @@ struct D3DX11ImagePrefetch::State {
             {
                 std::lock_guard<std::mutex> lock(mutex);
                 entries[i].stamp = stamp;
+                aheadBytes += texture->share.Bytes();
                 entries[i].texture = std::move(texture);
                 entries[i].done = true;
             }
@@ -453,9 +462,12 @@ struct D3DX11ImagePrefetch::State {
             if (i >= next)
                 return nullptr;
             finished.wait(lock, [&] { return e.done; });
+            std::unique_ptr<DecodedTexture> texture = std::move(e.texture);
+            aheadBytes -= texture->share.Bytes();
+            room.notify_all();
             if (!(e.stamp == StampOf(path)))
                 return nullptr;
-            return std::move(e.texture);
+            return texture;
         }
         return nullptr;
     }
@@ -495,6 +507,7 @@ D3DX11ImagePrefetch::~D3DX11ImagePrefetch()
         std::lock_guard<std::mutex> lock(state_->mutex);
         state_->stop = true;
     }
+    state_->room.notify_all();
     for (std::thread& t : threads_)
         t.join();
 }

@@ -3,8 +3,10 @@
 #include <stb_image_write.h>
 #include <tiffio.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "platform/d3d11/ComPtr.h"
 #include "platform/d3dx11/D3DX11Texture.h"
@@ -403,6 +405,31 @@ TEST_F(TextureFileTest, PrefetchedFilesGiveWhatADirectLoadGives)
         D3DX11ImagePrefetch none({}, 0);
     }
     EXPECT_EQ(texels(Load(dir / "prefetch.tif"), 0), directTiff);
+}
+
+// The workers decode only a little ahead of the caller: six 2048-square pictures (21 MiB each with
+// their mips) are never all held at once while nothing takes them, and all still load, in any order.
+TEST_F(TextureFileTest, APrefetchDecodesOnlyALittleAhead)
+{
+    const auto dir = Dir();
+    std::vector<std::uint8_t> grey(2048 * 2048 * 4, 128);
+    stbi_write_png((dir / "big-0.png").string().c_str(), 2048, 2048, 4, grey.data(), 2048 * 4);
+    std::vector<std::wstring> files{(dir / "big-0.png").wstring()};
+    for (int i = 1; i < 6; ++i) {
+        const auto name = dir / ("big-" + std::to_string(i) + ".png");
+        std::filesystem::copy_file(dir / "big-0.png", name, std::filesystem::copy_options::overwrite_existing);
+        files.push_back(name.wstring());
+    }
+    constexpr std::uint64_t kOne = 2048ull * 2048 * 4 * 4 / 3;  // about, with the mip chain
+    const std::uint64_t before = D3DX11DecodedTextureBytes();
+    {
+        D3DX11ImagePrefetch prefetch(files, 2);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        EXPECT_LE(D3DX11DecodedTextureBytes() - before, 3 * kOne) << "decoded ahead while nothing was taken";
+        Load(dir / "big-5.png");  // not reached by the workers: decoded here
+        for (int i = 0; i < 5; ++i)
+            Load(dir / ("big-" + std::to_string(i) + ".png"));
+    }
 }
 
 }  // namespace
