@@ -27,6 +27,7 @@ std::string Refusal(const std::string& what, std::uint64_t limit, const char* op
 
 bool FitProcessLimits(std::string& error)
 {
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
     std::uint64_t limit = 0;
     if (Limited(RLIMIT_AS, limit)) {
         mallopt(M_ARENA_MAX, 1);
