@@ -325,7 +325,7 @@ TEST_F(DeviceTest, InvalidDescriptionsAreRefusedByTheirRuleWithNullResults)
 // A draw that cannot produce anything is dropped, and says why: the rule is counted and no GL draw
 // is issued.
 // GLSL the driver refuses: at creation where programs compile one at a time, at the first draw where
-// they compile in parallel (the result is read only then, so start-up's programs compile at once).
+// they compile in parallel (the program is made only then, so shaders never drawn cost nothing).
 TEST(ShaderCompile, RefusedGlslFailsAtCreationOrDropsTheFirstDrawNamingTheRule)
 {
     AllowGlDebugErrorsInThisTest();
@@ -366,7 +366,11 @@ TEST(ShaderCompile, RefusedGlslFailsAtCreationOrDropsTheFirstDrawNamingTheRule)
             context->PSSetShader(ps, nullptr, 0);
             const std::uint64_t refused = D3D11RuleCount(D3D11Rule::DrawShaderRefused);
             const std::uint64_t calls = D3D11GLCallCount(context);
+            EXPECT_EQ(D3D11RuleCount(D3D11Rule::ShaderCompile), compile) << "nothing was built before the draw";
+            EXPECT_EQ(D3D11ShaderLinkState(ps), D3D11LinkState::Pending);
             context->Draw(3, 0);
+            EXPECT_EQ(D3D11ShaderLinkState(ps), D3D11LinkState::Refused);
+            EXPECT_EQ(D3D11ProgramInTheMaking(), "");
             context->Draw(3, 0);
             EXPECT_EQ(D3D11RuleCount(D3D11Rule::ShaderCompile), compile + 1) << "reported once";
             EXPECT_EQ(D3D11RuleCount(D3D11Rule::DrawShaderRefused), refused + 2);
