@@ -108,7 +108,7 @@ load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
 startup=$(pick show "start-up to first frame:")
 startup_cold=$(pick show_cold "start-up to first frame:")
-first_frame=$(pick show "first frame:")
+first_frame=$(pick show "first frame alone:")
 first_ms=$(pick show "first scene median frame:")
 second_ms=$(pick show "second scene median frame:")
 first_calls=$(pick show "first scene GL calls per frame:")
