@@ -352,10 +352,6 @@ bool DeclaresTheSameTechniques(const EffectBlob& blob, const EffectSource& sourc
                       });
 }
 
-}  // namespace
-
-namespace {
-
 // The compiled effect shipped beside `path`, when it is a compile of the file as it is now by this
 // build of the compiler. One that is not (the file was edited, or another build made it) is passed
 // over in silence: compiling the file is then the normal course.
