@@ -173,3 +173,30 @@ Measured $(date -u '+%Y-%m-%d %H:%M UTC') on $(nproc) cores, LP_NUM_THREADS=$LP_
 | Peak memory over the show (RSS, headless) | $peak_mib MiB | <= 250 MiB | $(goal "$peak_mib" "<=" 250) |
 | OBJ reader, ours / tinyobjloader | $obj_ours / $obj_theirs MB/s = ${obj_ratio}x | >= 2x | $(goal "$obj_ratio" ">=" 2) |
 EOF
+
+# Against the recorded figures (bench/baseline.txt): a figure more than 25% worse than its record
+# fails the run, named on stderr after the table. BENCH_RECORD=1 records this run's figures instead.
+cat >"$work/figures.txt" <<FIGURES
+startup_warm_ms $startup
+startup_cold_ms $startup_cold
+first_frame_ms $first_frame
+first_scene_frame_ms $first_ms
+second_scene_frame_ms $second_ms
+peak_rss_kib $peak_kib
+gl_calls_first_scene $first_calls
+gl_calls_second_scene $second_calls
+blur_round_ms $blur_ours
+submission_us ${submit_us:-n/a}
+objloader_mb_per_s $obj_ours
+effect_compile_ms ${fx_ms:-n/a}
+FIGURES
+if [ "${BENCH_RECORD:-0}" = 1 ]; then
+    "$here/compare-baseline.sh" --record "$work/figures.txt" "$here/baseline.txt" &&
+        echo "run-all: the figures are recorded in $here/baseline.txt" >&2
+elif ! "$here/compare-baseline.sh" "$work/figures.txt" "$here/baseline.txt" >"$work/regressions.txt"; then
+    sed 's/^/run-all: /' "$work/regressions.txt" >&2
+    echo "run-all: figures regressed by more than 25% against bench/baseline.txt (see above)" >&2
+    exit 1
+else
+    sed 's/^/run-all: /' "$work/regressions.txt" >&2
+fi
