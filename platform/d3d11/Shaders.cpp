@@ -110,21 +110,21 @@ HRESULT DeviceImpl::CreateShader(StageKind kind, const void* code, SIZE_T length
 
 namespace {
 
-std::mutex g_inTheMakingMutex;
-std::string g_inTheMaking;
+std::mutex gInTheMakingMutex;
+std::string gInTheMaking;
 
 // Names the program the driver builds while it lives (D3D11ProgramInTheMaking).
 class InTheMaking {
 public:
     explicit InTheMaking(std::string name)
     {
-        const std::lock_guard<std::mutex> lock(g_inTheMakingMutex);
-        g_inTheMaking = std::move(name);
+        const std::lock_guard<std::mutex> lock(gInTheMakingMutex);
+        gInTheMaking = std::move(name);
     }
     ~InTheMaking()
     {
-        const std::lock_guard<std::mutex> lock(g_inTheMakingMutex);
-        g_inTheMaking.clear();
+        const std::lock_guard<std::mutex> lock(gInTheMakingMutex);
+        gInTheMaking.clear();
     }
     InTheMaking(const InTheMaking&) = delete;
     InTheMaking& operator=(const InTheMaking&) = delete;
@@ -241,6 +241,6 @@ HRESULT DeviceImpl::CreateComputeShader(const void* code, SIZE_T length, ID3D11C
 
 std::string D3D11ProgramInTheMaking()
 {
-    const std::lock_guard<std::mutex> lock(d3dgl::g_inTheMakingMutex);
-    return d3dgl::g_inTheMaking;
+    const std::lock_guard<std::mutex> lock(d3dgl::gInTheMakingMutex);
+    return d3dgl::gInTheMaking;
 }
