@@ -342,11 +342,13 @@ std::string EffectCacheDirectory()
 
 namespace {
 
-// Whether the blob's techniques are the ones the file declares, in its order: a blob of another file
-// reads as well as this file's own.
-bool DeclaresTheSameTechniques(const EffectBlob& blob, const EffectSource& source)
+// Whether the compile's blob reads and holds the techniques the file declares, in its order: a blob
+// of another file reads as well as this file's own.
+bool IsACompileOf(const EffectCompileResult& compile, const EffectSource& source)
 {
-    return std::equal(blob.techniques.begin(), blob.techniques.end(), source.techniques.begin(),
+    EffectBlob blob;
+    return ParseEffectBlob(compile.code.data(), compile.code.size(), blob) &&
+           std::equal(blob.techniques.begin(), blob.techniques.end(), source.techniques.begin(),
                       source.techniques.end(), [](const EffectTechnique& built, const EffectSourceTechnique& declared) {
                           return built.name == declared.name && built.passes.size() == declared.passes.size();
                       });
@@ -362,8 +364,7 @@ bool ReadShippedEffect(const std::string& path, const EffectSource& source, Effe
     if (!ReadEntry(file, bytes) || !Decode(bytes, ShippedKeyOf(source), result)) {
         return false;
     }
-    if (EffectBlob blob;
-        !ParseEffectBlob(result.code.data(), result.code.size(), blob) || !DeclaresTheSameTechniques(blob, source)) {
+    if (!IsACompileOf(result, source)) {
         std::fprintf(stderr, "warning: %s: not a compile of %s this program can read; the file is compiled\n",
                      file.c_str(), path.c_str());
         result = {};
@@ -401,8 +402,7 @@ EffectCompileResult CompileEffectFileCached(const std::string& path, bool* fromC
             // An intact entry whose blob the runtime cannot read, or that is not this file's effect
             // (written by another build that kept the same identity, or by hand), would make the
             // effect inert at every start: it is compiled again and replaced.
-            if (EffectBlob blob; ParseEffectBlob(cached.code.data(), cached.code.size(), blob) &&
-                                 DeclaresTheSameTechniques(blob, source)) {
+            if (IsACompileOf(cached, source)) {
                 MarkUsed(entry);
                 if (fromCache != nullptr) {
                     *fromCache = true;
