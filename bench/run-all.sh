@@ -87,9 +87,23 @@ submit_us=$(submit_line 0 | awk '{ print $2 }')
 submit_calls=$(submit_line 0 | sed -n 's/.*gl_calls_per_frame=\([0-9.k]*\).*/\1/p')
 submit_bypass_calls=$(submit_line 1 | sed -n 's/.*gl_calls_per_frame=\([0-9.k]*\).*/\1/p')
 
-# 5. Compiling the shipped effects (part of the start-up).
-step fx "$benchdir/fxcompile_bench"
-fx_ms=$(grep -h "^CompileAllEffects" "$work/fx.out" | head -n 1 | awk '{ print $2 }')
+# 5. Compiling the shipped effects as a start does (in the compile server) and unprotected in the
+# process, each in a process of its own so that each pays the compiler's set-up; three alternating
+# runs each, medians.
+fx_runs() {
+    local name
+    for name in "$@"; do
+        grep -h "^$name/" "$work"/fx-*.out | awk '{ print $2 }' | sort -n | awk '{ v[NR] = $1 } END {
+            if (NR) print v[int((NR + 1) / 2)]; else print "n/a" }'
+    done
+}
+for run in 1 2 3; do
+    step "fx-$run" "$benchdir/fxcompile_bench" --benchmark_filter='^CompileAllEffects/'
+    step "fx-in-$run" "$benchdir/fxcompile_bench" --benchmark_filter='^CompileAllEffectsInProcess/'
+done
+fx_ms=$(fx_runs CompileAllEffects)
+fx_in_ms=$(fx_runs CompileAllEffectsInProcess)
+fx_ratio=$(ratio "$fx_ms" "$fx_in_ms" 2)
 
 # 6. Peak memory over the show: a frame every eight beats from start to end, rendered headless.
 beats=$(awk 'BEGIN { for (b = 0; b < 112; b += 8) printf "%s%d", (b ? "," : ""), b }')
@@ -159,7 +173,7 @@ Measured $(date -u '+%Y-%m-%d %H:%M UTC') on $(nproc) cores, LP_NUM_THREADS=$LP_
 | - device / effects / textures / models / music | $(step_time device) / $(step_time effects) / $(step_time textures) / $(step_time models) / $(step_time music) ms | | |
 | Start-up to first frame with empty effect and shader caches (first start after a build) | $startup_cold_s s | <= 1.0 s | $(goal "$startup_cold_s" "<=" 1.0) |
 | - device / effects / textures / models / music | $(step_time device show_cold) / $(step_time effects show_cold) / $(step_time textures show_cold) / $(step_time models show_cold) / $(step_time music show_cold) ms | | |
-| Compiling all eleven effect files | ${fx_ms:-n/a} ms | | |
+| Compiling all eleven effect files, isolated (compile server) / in the process | $fx_ms / $fx_in_ms ms = ${fx_ratio}x | <= 1.1x | $(goal "$fx_ratio" "<=" 1.1) |
 | Frame time ours / apitrace replay | ${frame_replay} | <= 1.02 | $(goal "$frame_replay" "<=" 1.02) |
 | Frame time ours / apitrace replay, both pipelined (no per-frame read-back) | ${pipelined_replay} | <= 1.02 | $(goal "$pipelined_replay" "<=" 1.02) |
 | CPU cost ours / apitrace replay (GALLIUM_NOOP=1) | ${cpu_replay} | <= 1.02 | $(goal "$cpu_replay" "<=" 1.02) |

@@ -345,6 +345,8 @@ void EffectLibrary::CreateAll(ID3D11Device* device)
     InstancedBasicMTRFx = std::make_unique<InstancedBasicMTREffect>(device, L"Res/InstancedBasicMTR.fx");
     NormalMapFx = std::make_unique<NormalMapEffect>(device, L"Res/NormalMap.fx");
     DisplacementMapFx = std::make_unique<DisplacementMapEffect>(device, L"Res/DisplacementMap.fx");
+    // The show compiles nothing after this; where a file had to be compiled, the server's memory goes back.
+    EndCompileServer();
 }
 
 void EffectLibrary::ReleaseAll()

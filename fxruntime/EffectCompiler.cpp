@@ -312,40 +312,48 @@ EffectCompileResult CompileOnThisStack(EffectSource& source)
     return result;
 }
 
-}  // namespace
-
-// Each compilation runs in a child process (CompileIsolation.h), on a large stack there.
-EffectCompileResult CompileEffectText(const std::string& path, const std::string& text)
+// A request compiled on a large stack, in whichever process calls it.
+EffectCompileResult CompileRequestHere(const CompileRequest& request)
 {
-    return CompileInChildProcess(path, [&] {
-        EffectCompileResult result;
-        RunOnLargeStack([&] {
-            EffectSource source;
-            ParseEffectText(path, text, source);
-            result = CompileOnThisStack(source);
-        });
-        return result;
+    EffectCompileResult result;
+    RunOnLargeStack([&] {
+        EffectSource source;
+        switch (request.kind) {
+        case CompileRequest::Kind::File: ReadEffectSource(request.mainFile, source); break;
+        case CompileRequest::Kind::Text: ParseEffectText(request.mainFile, request.text, source); break;
+        case CompileRequest::Kind::Files: ParseEffectFiles(request.mainFile, request.files, source); break;
+        }
+        result = CompileOnThisStack(source);
     });
+    return result;
 }
 
-EffectCompileResult CompileEffectSource(EffectSource& source)
+}  // namespace
+
+// Each compilation runs in the compile server (CompileIsolation.h).
+EffectCompileResult CompileEffectText(const std::string& path, const std::string& text)
 {
-    return CompileInChildProcess(source.mainFile, [&] {
+    return CompileInServer({CompileRequest::Kind::Text, path, text, {}}, CompileRequestHere);
+}
+
+EffectCompileResult CompileEffectSource(const EffectSource& source)
+{
+    // A source that could not be read or parsed has nothing to compile: its messages are the result.
+    if (source.HasErrors()) {
         EffectCompileResult result;
-        RunOnLargeStack([&] { result = CompileOnThisStack(source); });
+        result.diagnostics = source.diagnostics;
         return result;
-    });
+    }
+    return CompileInServer({CompileRequest::Kind::Files, source.mainFile, {}, source.originalFiles},
+                           CompileRequestHere);
 }
 
 EffectCompileResult CompileEffectFile(const std::string& path)
 {
-    return CompileInChildProcess(path, [&] {
-        EffectCompileResult result;
-        RunOnLargeStack([&] {
-            EffectSource source;
-            ReadEffectSource(path, source);
-            result = CompileOnThisStack(source);
-        });
-        return result;
-    });
+    return CompileInServer({CompileRequest::Kind::File, path, {}, {}}, CompileRequestHere);
+}
+
+EffectCompileResult CompileEffectFileInThisProcess(const std::string& path)
+{
+    return CompileRequestHere({CompileRequest::Kind::File, path, {}, {}});
 }

@@ -22,7 +22,11 @@ struct EffectCompileResult {
 EffectCompileResult CompileEffectFile(const std::string& path);
 
 // The same for a source already read (ReadEffectSource).
-EffectCompileResult CompileEffectSource(EffectSource& source);
+EffectCompileResult CompileEffectSource(const EffectSource& source);
 
 // The same for text already in memory; `path` names it in messages and anchors its includes.
 EffectCompileResult CompileEffectText(const std::string& path, const std::string& text);
+
+// CompileEffectFile without the compile server: a compiler fault ends this process. For measuring
+// what the server costs.
+EffectCompileResult CompileEffectFileInThisProcess(const std::string& path);

@@ -38,7 +38,7 @@ std::string ResolveIncludePath(const std::string& includingPath, const std::stri
 
 IncludeOutcome ReadIncludedFile(const std::string& path, const IncludeDirective& directive,
                                 const std::vector<std::string>& chain, bool alreadyRead, std::string& text,
-                                std::string& error)
+                                std::string& error, const std::map<std::string, std::string>* readFrom)
 {
     if (std::find(chain.begin(), chain.end(), path) != chain.end()) {
         error = "recursive #include of '" + directive.name + "'";
@@ -51,6 +51,14 @@ IncludeOutcome ReadIncludedFile(const std::string& path, const IncludeDirective&
     }
     if (alreadyRead) {
         return IncludeOutcome::Skipped;
+    }
+    if (readFrom != nullptr) {
+        const auto file = readFrom->find(path);
+        if (file == readFrom->end()) {
+            return IncludeOutcome::Skipped;
+        }
+        text = file->second;
+        return IncludeOutcome::Read;
     }
     return ReadRegularFile(path, text) ? IncludeOutcome::Read : IncludeOutcome::Skipped;
 }

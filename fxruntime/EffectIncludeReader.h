@@ -2,6 +2,7 @@
 // Finds and reads the files an effect names: the effect file itself and its #include files,
 // relative to the including file. Only regular files are read (a device or a pipe could be read
 // forever), and include chains are kept finite.
+#include <map>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,8 @@ enum class IncludeOutcome {
 };
 
 // Reads the include `directive`, resolved to `path`. `chain` lists the files being read, the
-// outermost first; `alreadyRead` whether `path` was read from another place.
+// outermost first; `alreadyRead` whether `path` was read from another place. With `readFrom`, the
+// files are taken from there (by resolved path) instead of the disk, and one it lacks is missing.
 IncludeOutcome ReadIncludedFile(const std::string& path, const IncludeDirective& directive,
                                 const std::vector<std::string>& chain, bool alreadyRead, std::string& text,
-                                std::string& error);
+                                std::string& error, const std::map<std::string, std::string>* readFrom = nullptr);

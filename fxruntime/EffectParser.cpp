@@ -23,9 +23,11 @@ namespace {
 
 class FileParser : public EffectTokens {
 public:
-    FileParser(EffectSource& out, const std::string& path, const std::string& text, std::vector<std::string>& chain)
+    FileParser(EffectSource& out, const std::string& path, const std::string& text, std::vector<std::string>& chain,
+               const std::map<std::string, std::string>* readFrom)
         : EffectTokens(out, path, text),
           includeChain(chain),
+          readFrom(readFrom),
           declarations(*this)
     {}
 
@@ -109,13 +111,14 @@ private:
     {
         const std::string name = ResolveIncludePath(filePath, inc.name);
         std::string text, error;
-        switch (ReadIncludedFile(name, inc, includeChain, effect.strippedFiles.count(name) != 0, text, error)) {
+        switch (
+            ReadIncludedFile(name, inc, includeChain, effect.strippedFiles.count(name) != 0, text, error, readFrom)) {
         case IncludeOutcome::Refused: Error({filePath, inc.line, inc.column}, error); return;
         case IncludeOutcome::Skipped: return;
         case IncludeOutcome::Read: break;
         }
         includeChain.push_back(name);
-        FileParser(effect, name, text, includeChain).Run();
+        FileParser(effect, name, text, includeChain, readFrom).Run();
         includeChain.pop_back();
     }
 
@@ -1043,6 +1046,7 @@ private:
     }
 
     std::vector<std::string>& includeChain;
+    const std::map<std::string, std::string>* readFrom;
     DeclarationReader declarations;
     std::vector<MacroDirective> macros;  // this file's, in its order
 };
@@ -1050,15 +1054,15 @@ private:
 }  // namespace
 
 void ParseEffectFile(EffectSource& out, const std::string& path, const std::string& text,
-                     std::vector<std::string>& chain)
+                     std::vector<std::string>& chain, const std::map<std::string, std::string>* readFrom)
 {
     // Editors on Windows start UTF-8 files with a byte order mark, which the HLSL compiler would take
     // for a bad token; it is not part of the text. Line 1's columns count from after it.
     constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
     if (std::string_view(text).starts_with(kByteOrderMark)) {
         const std::string unmarked = text.substr(kByteOrderMark.size());
-        FileParser(out, path, unmarked, chain).Run();
+        FileParser(out, path, unmarked, chain, readFrom).Run();
         return;
     }
-    FileParser(out, path, text, chain).Run();
+    FileParser(out, path, text, chain, readFrom).Run();
 }

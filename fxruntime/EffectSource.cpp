@@ -47,14 +47,36 @@ const EffectFunction* EffectSource::FindFunction(const std::string& name) const
     return nullptr;
 }
 
-bool ParseEffectText(const std::string& path, const std::string& text, EffectSource& out)
+namespace {
+
+bool Parse(const std::string& path, const std::string& text, const std::map<std::string, std::string>* readFrom,
+           EffectSource& out)
 {
     out.mainFile = path;
     out.mainFileLines = static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1;
     std::vector<std::string> chain{path};
-    ParseEffectFile(out, path, text, chain);
+    ParseEffectFile(out, path, text, chain, readFrom);
     CheckRegisters(out);
     return !out.HasErrors();
+}
+
+}  // namespace
+
+bool ParseEffectText(const std::string& path, const std::string& text, EffectSource& out)
+{
+    return Parse(path, text, nullptr, out);
+}
+
+bool ParseEffectFiles(const std::string& mainFile, const std::map<std::string, std::string>& files, EffectSource& out)
+{
+    const auto main = files.find(mainFile);
+    if (main == files.end()) {
+        out.mainFile = mainFile;
+        out.diagnostics.push_back(
+            {mainFile, 1, 1, true, "X3501", "cannot open effect file (not among the files read)"});
+        return false;
+    }
+    return Parse(mainFile, main->second, &files, out);
 }
 
 bool ReadEffectSource(const std::string& path, EffectSource& out)

@@ -171,6 +171,10 @@ bool ReadEffectSource(const std::string& path, EffectSource& out);
 // Parses effect text already in memory; `path` names it in messages and anchors includes.
 bool ParseEffectText(const std::string& path, const std::string& text, EffectSource& out);
 
+// Parses again the files another EffectSource read (its originalFiles), without the disk: the
+// same source as that one, where the files are no longer what it read.
+bool ParseEffectFiles(const std::string& mainFile, const std::map<std::string, std::string>& files, EffectSource& out);
+
 // The HLSL entry point for `call`: the function itself when it takes no literal arguments,
 // otherwise a generated wrapper (returned in `wrapperCode`) that binds the literals.
 //

@@ -298,18 +298,3 @@ HlslCompileOutput CompileHlslToSpirv(const HlslCompileInput& input)
     out.readOtherFiles = ctx.readOtherFiles;
     return out;
 }
-
-void WarmUpHlslCompiler()
-{
-    const struct {
-        StageKind stage;
-        const char* source;
-    } shaders[] = {
-        {StageKind::Vertex, "float4 main(float4 p : POSITION) : SV_POSITION { return p; }"},
-        {StageKind::Pixel, "float4 main() : SV_Target { return 1; }"},
-        {StageKind::Compute, "RWTexture2D<float4> o; [numthreads(1, 1, 1)] void main() { o[int2(0, 0)] = 1; }"},
-    };
-    for (const auto& shader : shaders) {
-        CompileHlslToSpirv({"warm-up.hlsl", shader.source, "main", shader.stage, nullptr});
-    }
-}

@@ -32,8 +32,3 @@ HlslCompileOutput CompileHlslToSpirv(const HlslCompileInput& input);
 // supplies the source lines used to find a column for the quoted token.
 std::vector<EffectDiagnostic> ParseHlslMessages(const std::string& text,
                                                 const std::map<std::string, std::string>& files);
-
-// Compiles one small shader of each stage, so that the compiler's process-wide tables (its
-// built-in declarations, per stage) exist in this process. A child process forked afterwards
-// (CompileIsolation.h) inherits them instead of building them again for every effect.
-void WarmUpHlslCompiler();

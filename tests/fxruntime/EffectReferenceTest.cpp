@@ -608,6 +608,49 @@ TEST(EffectCompile, ACompilerThatDiesFailsTheEffectNotTheProgram)
     EXPECT_FALSE(after.code.empty());
 }
 
+// The compile server is another process, started once: it compiles the texts the caller read, not
+// what the disk holds by then, finds relative paths in the caller's working folder of the moment,
+// and a new one starts after it is ended.
+TEST(EffectCompile, TheCompileServerCompilesWhatTheCallerReadWhereTheCallerIs)
+{
+    const fs::path dir = fs::temp_directory_path() / ("fx-server-" + std::to_string(::getpid()));
+    fs::create_directories(dir / "other");
+    const std::string main = "#include \"Common.fxh\"\n" + PixelShaderReturning("VALUE");
+    std::ofstream(dir / "Main.fx") << main;
+    std::ofstream(dir / "Common.fxh") << "#define VALUE 0.25\n";
+    std::ofstream(dir / "other" / "Main.fx") << PixelShaderReturning("p");
+
+    const EffectCompileResult before = CompileEffectFile((dir / "Main.fx").string());
+    ASSERT_TRUE(before.succeeded) << before.Messages();
+    EffectSource source;
+    ASSERT_TRUE(ReadEffectSource((dir / "Main.fx").string(), source));
+    std::ofstream(dir / "Common.fxh") << "this is no HLSL\n";
+    const EffectCompileResult read = CompileEffectSource(source);
+    ASSERT_TRUE(read.succeeded) << read.Messages();
+    EXPECT_EQ(read.code, before.code);
+
+    const fs::path home = fs::current_path();
+    fs::current_path(dir);
+    const EffectCompileResult here = CompileEffectFile("Main.fx");
+    EXPECT_FALSE(here.succeeded);
+    EXPECT_NE(here.Messages().find("Common.fxh"), std::string::npos) << here.Messages();
+    fs::current_path(dir / "other");
+    const EffectCompileResult there = CompileEffectFile("Main.fx");
+    EXPECT_TRUE(there.succeeded) << there.Messages();
+    fs::current_path(home);
+
+    // Any byte a file holds reaches the server as it is, a NUL too: the messages are the compiler's.
+    std::ofstream(dir / "Nul.fx") << std::string("float4 a;\0\n", 11) << PixelShaderReturning("a");
+    const EffectCompileResult nul = CompileEffectFile((dir / "Nul.fx").string());
+    EXPECT_EQ(nul.Messages(), CompileEffectFileInThisProcess((dir / "Nul.fx").string()).Messages());
+    EXPECT_EQ(nul.Messages().find("it ended without a result"), std::string::npos) << nul.Messages();
+
+    EndCompileServer();
+    const EffectCompileResult again = CompileEffectText("again.fx", PixelShaderReturning("p"));
+    EXPECT_TRUE(again.succeeded) << again.Messages();
+    fs::remove_all(dir);
+}
+
 // Text that editors and generators write: a byte order mark is not part of the text, a non-ASCII
 // character is named where it stands (not as a "<bad token>" at the start of its line), a #line
 // number that cannot be one is refused, and a valid #line leaves the messages at the file's own lines.
