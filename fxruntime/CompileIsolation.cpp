@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/mman.h>
 #include <sys/socket.h>
@@ -294,6 +295,17 @@ bool StartServer(CompileFunction compile)
     int fds[2];
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) {
         return false;
+    }
+    // With standard output closed, the socket would get its number and take what the program then
+    // prints; the program's end of it is kept above the standard three.
+    if (fds[0] <= STDERR_FILENO) {
+        const int moved = fcntl(fds[0], F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+        close(fds[0]);
+        if (moved < 0) {
+            close(fds[1]);
+            return false;
+        }
+        fds[0] = moved;
     }
     void* shared = mmap(nullptr, kStepNoteBytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
     char* note = shared == MAP_FAILED ? nullptr : static_cast<char*>(shared);
