@@ -117,7 +117,9 @@ Trace FirstSceneComposition(const BoxApp& app, UINT textIndexCount, UINT width, 
                       "ClearRenderTargetView()", "ClearDepthStencilView(3,0)"};
     expected.push_back(Call("DrawIndexed", {app.SheepIndexCount(), 0, 0}));
     expected.push_back(Call("DrawIndexed", {textIndexCount, 0, 0}));
-    expected.push_back(Call("DrawIndexedInstanced", {app.SphereIndexCount(), 8000, 0, 0, 0}));
+    for (UINT first = 0; first < 8000; first += 1000) {  // the cloud, in slices
+        expected.push_back(Call("DrawIndexedInstanced", {app.SphereIndexCount(), 1000, 0, 0, first}));
+    }
     expected.push_back(Call("DrawIndexedInstanced", {app.BigSphereIndexCount(), 1, 0, 0, 0}));
     expected.push_back(Call("DrawIndexed", {5220, 0, 0}));  // the sky
     expected.push_back("OMSetRenderTargets(1)");
@@ -167,10 +169,16 @@ TEST_F(BoxAppFrameTest, FirstSceneFrameDrawsOffscreenBlursAndCombines)
         EXPECT_EQ(dispatches, 16u);
 
         // The spheres bind the two-target blend state before each group and restore the defaults
-        // (blend and rasterizer) right after the big sphere.
-        const size_t cloud = FindCall(trace, "DrawIndexedInstanced");
-        const size_t big = FindCall(trace, "DrawIndexedInstanced", cloud + 1);
+        // (blend and rasterizer) right after the big sphere. The cloud's slices are flushed one by
+        // one, so a binning rasterizer holds one slice's triangles at a time.
+        const size_t big = FindCall(trace, Call("DrawIndexedInstanced", {app->BigSphereIndexCount(), 1, 0, 0, 0}));
         ASSERT_LT(big, trace.size());
+        size_t flushedSlices = 0;
+        for (size_t i = FindCall(trace, "DrawIndexedInstanced"); i < big;
+             i = FindCall(trace, "DrawIndexedInstanced", i + 1)) {
+            flushedSlices += trace[i + 1] == "Flush()" ? 1 : 0;
+        }
+        EXPECT_EQ(flushedSlices, 7u);
         EXPECT_NE(FindCall(trace, "OMSetBlendState(4294967295)", FindCall(trace, "DrawIndexed(", 0) + 1), trace.size());
         EXPECT_EQ(trace[big + 1], "OMSetBlendState(4294967295)");
         EXPECT_EQ(trace[big + 2], "RSSetState()");
