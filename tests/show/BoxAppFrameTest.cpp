@@ -220,7 +220,8 @@ TEST_F(BoxAppFrameTest, SecondSceneDrawsEveryPodAndRoomRangeStraightToTheBackBuf
 {
     for (const double beat : {56.0, 100.0}) {
         SCOPED_TRACE("beat " + std::to_string(beat));
-        const Trace composition = Composition(RenderAtBeat(beat));
+        const Trace trace = RenderAtBeat(beat);
+        const Trace composition = Composition(trace);
         Trace expected = {"OMSetRenderTargets(1)", "ClearRenderTargetView()", "ClearDepthStencilView(3,0)"};
         for (int copy = 0; copy < 6; ++copy) {
             for (const MeshRange& range : app->PodRanges()) {
@@ -237,6 +238,11 @@ TEST_F(BoxAppFrameTest, SecondSceneDrawsEveryPodAndRoomRangeStraightToTheBackBuf
             expected.push_back(Call("DrawIndexed", {app->Text3IndexCount(), 0, 0}));
         }
         EXPECT_EQ(Joined(composition), Joined(expected));
+        // Each copy of a pod or the room is flushed as it is drawn, so a binning rasterizer holds
+        // one copy's triangles at a time.
+        const size_t text = beat >= 96 ? FindCall(trace, Call("DrawIndexed", {app->Text3IndexCount(), 0, 0}))
+                                       : trace.size();
+        EXPECT_EQ(std::count(trace.begin(), trace.begin() + static_cast<std::ptrdiff_t>(text), "Flush()"), 8);
         // Neither the blur nor the combining pass runs in the corridor.
         EXPECT_EQ(FindCall(composition, "Dispatch"), composition.size());
         EXPECT_EQ(FindCall(composition, "DrawIndexed(6,0,0)"), composition.size());
