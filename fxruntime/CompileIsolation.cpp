@@ -134,16 +134,13 @@ bool DecodeRequest(const std::vector<std::uint8_t>& bytes, std::string& folder, 
     return r.Left() == 0;
 }
 
-// A message is its length, then its bytes. send() rather than write(): a peer that has died must
-// fail the call, not end this process with SIGPIPE.
+// A message is its body as the byte stream writes data: its length, then its bytes. send() rather
+// than write(): a peer that has died must fail the call, not end this process with SIGPIPE.
 bool SendMessage(int socket, const std::vector<std::uint8_t>& body)
 {
-    std::vector<std::uint8_t> bytes(4);
-    const auto n = static_cast<std::uint32_t>(body.size());
-    for (int i = 0; i < 4; ++i) {
-        bytes[i] = static_cast<std::uint8_t>(n >> (8 * i));
-    }
-    bytes.insert(bytes.end(), body.begin(), body.end());
+    ByteWriter w;
+    w.Data(body);
+    const std::vector<std::uint8_t>& bytes = w.out;
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t sent = send(socket, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
@@ -195,10 +192,8 @@ Received ReceiveMessage(int socket, std::optional<std::chrono::steady_clock::tim
         }
         bytes.insert(bytes.end(), chunk, chunk + n);
         if (wanted == 4 && bytes.size() == 4) {
-            const std::uint32_t length = static_cast<std::uint32_t>(bytes[0]) |
-                                         static_cast<std::uint32_t>(bytes[1]) << 8 |
-                                         static_cast<std::uint32_t>(bytes[2]) << 16 |
-                                         static_cast<std::uint32_t>(bytes[3]) << 24;
+            std::uint32_t length = 0;
+            ByteReader(bytes.data(), bytes.size()).U32(length);
             if (length > kMaxMessage) {
                 return Received::End;
             }
