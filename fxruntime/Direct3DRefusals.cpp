@@ -1,7 +1,11 @@
 #include "fxruntime/Direct3DRefusals.h"
 
+#include <algorithm>
+#include <cctype>
 #include <set>
+#include <vector>
 
+#include "fxruntime/EffectDeclarations.h"
 #include "fxruntime/HlslTypeNames.h"
 
 namespace {
@@ -107,6 +111,296 @@ std::set<std::string> VectorNames(const EffectTokens& t)
     return vectors;
 }
 
+// Whether control can leave a statement at its end and run the statement after it: `Ends` for break
+// and return (and blocks and if-else whose every way out is one), `FallsThrough` when it surely can,
+// `Unknown` where the tokens cannot tell (loops, macros, statements cut short).
+enum class Exit { Ends, FallsThrough, Unknown };
+
+std::size_t SkipAttributes(const EffectTokens& t, std::size_t k, std::size_t end)
+{
+    while (k < end && t.Is(k, "[")) {
+        k = std::min(t.Match(k), end) + 1;
+    }
+    return std::min(k, end);
+}
+
+// The index after the `(...)` at k, or `end` when there is none.
+std::size_t AfterParentheses(const EffectTokens& t, std::size_t k, std::size_t end)
+{
+    return t.Is(k, "(") && t.Match(k) < end ? t.Match(k) + 1 : end;
+}
+
+// The index after the statement that starts at k, within [k, end).
+std::size_t StatementEnd(const EffectTokens& t, std::size_t k, std::size_t end)
+{
+    k = SkipAttributes(t, k, end);
+    if (k >= end) {
+        return end;
+    }
+    if (t.Is(k, "{") || t.Is(k, "switch")) {
+        const std::size_t open = t.Is(k, "{") ? k : AfterParentheses(t, k + 1, end);
+        return t.Is(open, "{") && t.Match(open) < end ? t.Match(open) + 1 : end;
+    }
+    if (t.Is(k, "if")) {
+        // An else-if chain is walked, not recursed into: it may be thousands of branches long.
+        for (;;) {
+            const std::size_t after = StatementEnd(t, AfterParentheses(t, k + 1, end), end);
+            if (!t.Is(after, "else") || after >= end) {
+                return after;
+            }
+            k = SkipAttributes(t, after + 1, end);
+            if (!t.Is(k, "if")) {
+                return StatementEnd(t, k, end);
+            }
+        }
+    }
+    if (t.Is(k, "for") || t.Is(k, "while")) {
+        return StatementEnd(t, AfterParentheses(t, k + 1, end), end);
+    }
+    if (t.Is(k, "do")) {
+        const std::size_t body = StatementEnd(t, k + 1, end);
+        const std::size_t condition = t.Is(body, "while") ? AfterParentheses(t, body + 1, end) : end;
+        return t.Is(condition, ";") ? condition + 1 : end;
+    }
+    for (std::size_t j = k; j < end; ++j) {
+        if (t.Is(j, "(") || t.Is(j, "[") || t.Is(j, "{")) {
+            j = t.Match(j);
+        } else if (t.Is(j, ";")) {
+            return j + 1;
+        }
+    }
+    return end;
+}
+
+Exit Combine(Exit a, Exit b)
+{
+    if (a == Exit::FallsThrough || b == Exit::FallsThrough) {
+        return Exit::FallsThrough;
+    }
+    return a == Exit::Unknown || b == Exit::Unknown ? Exit::Unknown : Exit::Ends;
+}
+
+Exit ExitOf(const EffectTokens& t, std::size_t k, std::size_t end, const std::set<std::string>& macroNames);
+
+// How control leaves the statements [k, end) one after another: it falls through only when each of
+// them does (a break before the last leaves what follows unreachable, which Direct3D lets be).
+Exit ExitOfAll(const EffectTokens& t, std::size_t k, std::size_t end, const std::set<std::string>& macroNames)
+{
+    while (k < end) {
+        const std::size_t next = StatementEnd(t, k, end);
+        const Exit exit = ExitOf(t, k, next, macroNames);
+        if (exit != Exit::FallsThrough) {
+            return exit;
+        }
+        k = next;
+    }
+    return Exit::FallsThrough;
+}
+
+// Whether the condition (...) at k holds no name but true and false: Direct3D folds it, so one of
+// its branches is never taken.
+bool ConstantCondition(const EffectTokens& t, std::size_t k, std::size_t end)
+{
+    const std::size_t close = std::min(t.Match(k), end);
+    for (std::size_t j = k + 1; j < close; ++j) {
+        if (t.IsIdent(j) && !t.Is(j, "true") && !t.Is(j, "false")) {
+            return false;
+        }
+    }
+    return true;
+}
+
+Exit ExitOf(const EffectTokens& t, std::size_t k, std::size_t end, const std::set<std::string>& macroNames)
+{
+    k = SkipAttributes(t, k, end);
+    if (t.Is(k, "{")) {
+        return ExitOfAll(t, k + 1, std::min(t.Match(k), end), macroNames);
+    }
+    if (t.Is(k, "if")) {
+        Exit exit = Exit::Ends;
+        for (;;) {
+            if (!t.Is(k + 1, "(") || ConstantCondition(t, k + 1, end)) {
+                return Exit::Unknown;
+            }
+            const std::size_t branch = AfterParentheses(t, k + 1, end);
+            const std::size_t after = StatementEnd(t, branch, end);
+            exit = Combine(exit, ExitOf(t, branch, after, macroNames));
+            if (!t.Is(after, "else") || after >= end) {
+                return Combine(exit, Exit::FallsThrough);  // the condition may be false
+            }
+            k = SkipAttributes(t, after + 1, end);
+            if (!t.Is(k, "if")) {
+                return Combine(exit, ExitOf(t, k, end, macroNames));
+            }
+        }
+    }
+    if (t.Is(k, "break") || t.Is(k, "return") || t.Is(k, "continue")) {
+        return Exit::Ends;
+    }
+    if (t.Is(k, "for") || t.Is(k, "while") || t.Is(k, "do") || t.Is(k, "switch") || end == k || !t.Is(end - 1, ";")) {
+        return Exit::Unknown;
+    }
+    for (std::size_t j = k; j < end; ++j) {
+        if (macroNames.count(t.Text(j)) != 0 || t.Is(j, "break") || t.Is(j, "return")) {
+            return Exit::Unknown;
+        }
+    }
+    return Exit::FallsThrough;  // an expression, a declaration, discard, or `;`
+}
+
+// `continue` in the switch body [open, close], outside the loops and switches inside it.
+void RefuseContinue(EffectTokens& t, std::size_t open, std::size_t close)
+{
+    for (std::size_t j = open + 1; j < close; ++j) {
+        if (t.Is(j, "for") || t.Is(j, "while") || t.Is(j, "do") || t.Is(j, "switch")) {
+            j = StatementEnd(t, j, close) - 1;
+        } else if (t.Is(j, "continue")) {
+            t.Error(t.At(j), "'continue' cannot be used in a switch, only in a loop inside it");
+        }
+    }
+}
+
+// The switch at k: each case's statements end in break or return, and the last label has some.
+void CheckSwitch(EffectTokens& t, std::size_t k, const std::set<std::string>& macroNames)
+{
+    const std::size_t open = AfterParentheses(t, k + 1, t.Size());
+    if (!t.Is(open, "{") || t.Match(open) >= t.Size() || t.DirectiveBetween(open, t.Match(open))) {
+        return;
+    }
+    const std::size_t close = t.Match(open);
+    RefuseContinue(t, open, close);
+    std::size_t label = 0;  // the first label of the case being read; 0 before the first
+    Exit exit = Exit::Unknown;
+    bool statements = false;
+    const auto endCase = [&] {
+        if (label != 0 && statements && exit == Exit::FallsThrough) {
+            t.Error(t.At(label), "this case's statements must end with break or return: a case does not fall "
+                                 "through into the next one, nor off the end of the switch");
+        }
+    };
+    for (std::size_t j = open + 1; j < close;) {
+        const bool isCase = t.Is(j, "case"), isDefault = t.Is(j, "default") && t.Is(j + 1, ":");
+        if (isCase || isDefault) {
+            if (statements) {
+                endCase();
+                label = 0;
+                statements = false;
+            }
+            label = label == 0 ? j : label;
+            std::size_t colon = j + 1;
+            while (colon < close && !t.Is(colon, ":")) {
+                colon = t.Is(colon, "(") ? t.Match(colon) + 1 : colon + 1;
+            }
+            j = colon + 1;
+            continue;
+        }
+        const std::size_t next = StatementEnd(t, j, close);
+        const Exit statement = ExitOf(t, j, next, macroNames);
+        exit = statements && exit != Exit::FallsThrough ? exit : statement;
+        statements = true;
+        j = next;
+    }
+    if (label != 0 && !statements) {
+        t.Error(t.At(label), "the last case of a switch needs a statement (break)");
+    }
+    endCase();
+}
+
+bool IsTextureOrSampler(const std::string& type)
+{
+    return DeclarationReader::IsResourceType(type) || type == "sampler" || type == "SamplerState" ||
+           type == "SamplerComparisonState";
+}
+
+// A constant buffer packed by hand (a member with packoffset, or one with a register other than cN)
+// is packed by hand throughout: each number needs its packoffset, each texture or sampler a register
+// or a packoffset. register(cN) on a number is ignored, so it packs nothing.
+void CheckPackedByHand(EffectTokens& t, std::size_t open, std::size_t close)
+{
+    struct Member {
+        std::size_t name;
+        bool textureOrSampler, placed;
+    };
+    std::vector<Member> members;
+    bool packOffsets = false, registers = false;
+    std::size_t start = open + 1;
+    for (std::size_t j = open + 1; j <= close && j < t.Size(); ++j) {
+        if (j < close && (t.Is(j, "{") || t.Is(j, "(") || t.Is(j, "["))) {
+            j = std::min(t.Match(j), close) - 1;
+            continue;
+        }
+        if (j < close && !t.Is(j, ";")) {
+            continue;
+        }
+        const bool resource = t.IsIdent(start) && IsTextureOrSampler(t.Text(start));
+        std::size_t k = start + 1;
+        if (t.Is(k, "<")) {
+            k = std::min(t.Match(k), j) + 1;
+        }
+        while (k < j && t.IsIdent(k)) {  // one declarator: name [dims] [: semantic/packoffset/register]
+            Member m{k, resource, false};
+            for (++k; k < j && !t.Is(k, ",") && !t.Is(k, "="); ++k) {
+                if (t.Is(k, "[")) {
+                    k = std::min(t.Match(k), j);
+                } else if (t.Is(k, ":") && t.Is(k + 1, "packoffset")) {
+                    m.placed = packOffsets = true;
+                } else if (t.Is(k, ":") && t.Is(k + 1, "register") && t.Is(k + 2, "(") && t.IsIdent(k + 3) &&
+                           std::tolower(static_cast<unsigned char>(t.Text(k + 3)[0])) != 'c') {
+                    m.placed = registers = true;
+                }
+            }
+            members.push_back(m);
+            while (k < j && !t.Is(k, ",")) {  // an initializer
+                k = t.Is(k, "{") || t.Is(k, "(") ? std::min(t.Match(k), j) + 1 : k + 1;
+            }
+            ++k;
+        }
+        start = j + 1;
+    }
+    for (const Member& m : members) {
+        const std::string name = "'" + t.Text(m.name) + "': ";
+        if (m.placed || (!packOffsets && !registers)) {
+            continue;
+        }
+        if (!packOffsets) {
+            t.Error(t.At(m.name), name + "in a constant buffer whose members have registers, every number needs a "
+                                         "packoffset");
+        } else if (m.textureOrSampler) {
+            t.Error(t.At(m.name), name + "in a constant buffer that uses packoffset, a texture or sampler needs a "
+                                         "register (or a packoffset)");
+        } else {
+            t.Error(t.At(m.name), name + "in a constant buffer that uses packoffset, every member needs one");
+        }
+    }
+}
+
+// packoffset places a member of a constant buffer; anywhere else (a global, a struct's member, even in
+// a constant buffer, a function's parameter or value) Direct3D refuses it. Each buffer is checked for
+// packing by hand on the way.
+void CheckPackOffsets(EffectTokens& t)
+{
+    std::vector<bool> bufferBodies;  // for each '{' open at k: whether it holds a constant buffer's members
+    bool bufferNext = false;
+    for (std::size_t k = 0; k < t.Size(); ++k) {
+        if (t.Is(k, "cbuffer") || t.Is(k, "tbuffer")) {
+            bufferNext = true;
+        } else if (t.Is(k, ";")) {
+            bufferNext = false;
+        } else if (t.Is(k, "{")) {
+            if (bufferNext && t.Match(k) < t.Size() && !t.DirectiveBetween(k, t.Match(k))) {
+                CheckPackedByHand(t, k, t.Match(k));
+            }
+            bufferBodies.push_back(bufferNext);
+            bufferNext = false;
+        } else if (t.Is(k, "}") && !bufferBodies.empty()) {
+            bufferBodies.pop_back();
+        } else if (t.Is(k, "packoffset") && k > 0 && t.Is(k - 1, ":") &&
+                   (bufferBodies.empty() || !bufferBodies.back())) {
+            t.Error(t.At(k), "packoffset applies only to members of a cbuffer");
+        }
+    }
+}
+
 }  // namespace
 
 bool ThreadGroupFits(std::int64_t x, std::int64_t y, std::int64_t z, std::string& error)
@@ -120,17 +414,20 @@ bool ThreadGroupFits(std::int64_t x, std::int64_t y, std::int64_t z, std::string
     return false;
 }
 
-void RefuseWhatDirect3DRefuses(EffectTokens& t)
+void RefuseWhatDirect3DRefuses(EffectTokens& t, const std::set<std::string>& macroNames)
 {
     const std::set<std::string> vectors = VectorNames(t);
     static const char* const kAssignments[] = {"=", "+=", "-=", "*=", "/=", "%=", "&=", "|=", "^=", "<<=", ">>="};
     std::uint64_t sharedBytes = 0;
     std::size_t firstShared = 0;
+    CheckPackOffsets(t);
     for (std::size_t k = 0; k < t.Size(); ++k) {
         if (t.Is(k, "numthreads") && k > 0 && t.Is(k - 1, "[")) {
             CheckThreadGroup(t, k);
         } else if (t.Is(k, "struct") && t.IsIdent(k + 1) && t.Is(k + 2, "{") && t.Match(k + 2) < t.Size()) {
             CheckMembersOnce(t, k + 2, t.Match(k + 2));
+        } else if (t.Is(k, "switch") && t.Is(k + 1, "(")) {
+            CheckSwitch(t, k, macroNames);
         } else if (t.Is(k, "case") && (t.IsNumber(k + 1) || (t.Is(k + 1, "-") && t.IsNumber(k + 2)))) {
             const std::string& label = t.Text(t.IsNumber(k + 1) ? k + 1 : k + 2);
             const bool hex = label.size() > 1 && (label[1] == 'x' || label[1] == 'X');

@@ -139,6 +139,30 @@ void ReadPackOffset(EffectTokens& tokens, std::size_t k, std::size_t close, cons
                       4u * static_cast<std::uint32_t>(component);
 }
 
+// A packoffset read into decl, against the member's type: an array, a matrix or a struct (startsRegister
+// for the first and last) begins at component x; a scalar or vector lies within one register. Types
+// the name does not show (typedefs, structs named without the keyword) are checked once the buffer is
+// laid out, if a shader uses it; Direct3D checks every buffer, used or not.
+void CheckPackOffsetPlace(EffectTokens& tokens, const std::string& member, const std::string& type, bool startsRegister,
+                          const EffectMemberDecl& decl)
+{
+    constexpr std::uint32_t kRegisterBytes = 16;
+    HlslTypeName name;
+    const bool numeric = ParseHlslTypeName(type, name);
+    const std::uint32_t component = decl.packOffset % kRegisterBytes;
+    if (!decl.hasPackOffset || (!numeric && !startsRegister)) {
+        return;
+    }
+    const std::string what = "packoffset of '" + member + "'";
+    if ((startsRegister || name.Matrix()) && component != 0) {
+        tokens.Error(decl.where, what + " must name component x of a register, since it starts a register");
+    } else if (numeric && !name.Matrix() &&
+               component + (name.scalar == "double" ? 8u : 4u) * static_cast<std::uint32_t>(name.rows) >
+                   kRegisterBytes) {
+        tokens.Error(decl.where, what + " makes it straddle a register boundary");
+    }
+}
+
 // The end of the initializer that starts at j ('='): the ',' after it at bracket depth 0, or `end`.
 std::size_t InitializerEnd(const EffectTokens& tokens, std::size_t j, std::size_t end)
 {
@@ -472,8 +496,12 @@ void DeclarationReader::Members(std::size_t start, std::size_t end, const std::s
         return;
     }
     const std::size_t typeAt = j;
-    const std::string type = tokens.Text(j++);
-    if (type == "typedef" || type == "struct" || type == "return") {
+    std::string type = tokens.Text(j++);
+    // `struct S name`: a member of struct type, named with the keyword (a struct defined here is not).
+    const bool ofStructType = type == "struct" && tokens.IsIdent(j) && tokens.IsIdent(j + 1);
+    if (ofStructType) {
+        type = tokens.Text(j++);
+    } else if (type == "typedef" || type == "struct" || type == "return") {
         return;
     }
     if (tokens.Is(j, "<")) {
@@ -500,6 +528,7 @@ void DeclarationReader::Members(std::size_t start, std::size_t end, const std::s
             decl.matrixColumns = columns;
             decl.rowMajor = isRowMajor;
         }
+        const bool array = tokens.Is(j, "[");
         while (tokens.Is(j, "[")) {
             const std::size_t close = tokens.Match(j);
             if (close >= end) {
@@ -507,22 +536,12 @@ void DeclarationReader::Members(std::size_t start, std::size_t end, const std::s
             }
             j = close + 1;
         }
-        while (tokens.Is(j, ":") && j + 1 < end) {
-            if (tokens.Is(j + 1, "packoffset") && tokens.Is(j + 2, "(")) {
-                const std::size_t close = tokens.Match(j + 2);
-                if (!constantBuffer) {
-                    tokens.Error(tokens.At(j + 1), "packoffset applies only to members of a cbuffer");
-                } else {
-                    ReadPackOffset(tokens, j + 1, close, tokens.Text(nameAt), decl);
-                }
-                j = close < end ? close + 1 : end;
-            } else if (tokens.Is(j + 1, "register") && tokens.Is(j + 2, "(")) {
-                const std::size_t close = tokens.Match(j + 2);
-                j = close < end ? close + 1 : end;
-            } else {
-                j += 2;  // a semantic
-            }
+        // packoffset outside a constant buffer is refused where every use of it is seen
+        // (RefuseWhatDirect3DRefuses), struct members and parameters included.
+        if (constantBuffer) {
+            ReadPackOffsetOf(j, end, tokens.Text(nameAt), type, array || ofStructType, decl);
         }
+        j = AfterAnnotations(j, end);
         tokens.Out().memberDecls[EffectMemberKey(scope, tokens.Text(nameAt))] = decl;
         if (tokens.Is(j, "=")) {
             j = InitializerEnd(tokens, j, end);
@@ -531,6 +550,35 @@ void DeclarationReader::Members(std::size_t start, std::size_t end, const std::s
             return;
         }
         ++j;
+    }
+}
+
+std::size_t DeclarationReader::AfterAnnotation(std::size_t k, std::size_t end) const
+{
+    if ((tokens.Is(k + 1, "packoffset") || tokens.Is(k + 1, "register")) && tokens.Is(k + 2, "(")) {
+        const std::size_t close = tokens.Match(k + 2);
+        return close < end ? close + 1 : end;
+    }
+    return std::min(k + 2, end);  // a semantic
+}
+
+std::size_t DeclarationReader::AfterAnnotations(std::size_t k, std::size_t end) const
+{
+    while (tokens.Is(k, ":") && k + 1 < end) {
+        k = AfterAnnotation(k, end);
+    }
+    return k;
+}
+
+void DeclarationReader::ReadPackOffsetOf(std::size_t k, std::size_t end, const std::string& member,
+                                         const std::string& type, bool startsRegister, EffectMemberDecl& decl)
+{
+    for (; tokens.Is(k, ":") && k + 1 < end; k = AfterAnnotation(k, end)) {
+        if (tokens.Is(k + 1, "packoffset") && tokens.Is(k + 2, "(")) {
+            ReadPackOffset(tokens, k + 1, tokens.Match(k + 2), member, decl);
+            CheckPackOffsetPlace(tokens, member, type, startsRegister, decl);
+            return;
+        }
     }
 }
 

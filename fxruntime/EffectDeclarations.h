@@ -41,6 +41,14 @@ public:
     static bool IsResourceType(const std::string& word);
 
 private:
+    // The index after the annotation (`: SEMANTIC`, `: packoffset(...)`, `: register(...)`) at k, or
+    // after all of them, within end.
+    std::size_t AfterAnnotation(std::size_t k, std::size_t end) const;
+    std::size_t AfterAnnotations(std::size_t k, std::size_t end) const;
+    // The packoffset among the annotations at k of the constant-buffer member `member`, read into decl
+    // and checked against the member's type (startsRegister: an array or a struct).
+    void ReadPackOffsetOf(std::size_t k, std::size_t end, const std::string& member, const std::string& type,
+                          bool startsRegister, EffectMemberDecl& decl);
     bool RowMajorAt(std::size_t k) const;
     // Array dimensions [N][M] at k; false (with an error) when one is not a literal number.
     bool Dimensions(std::size_t& k, std::vector<std::uint32_t>& dims, const std::string& what);

@@ -43,6 +43,9 @@ public:
             BlankBytes(directive.begin, directive.end);
         }
         macros = std::move(lexed.macros);
+        for (const MacroDirective& m : macros) {
+            macroNames.insert(m.name);
+        }
         RefuseMacrosThatWriteTechniques();
         for (const IncludeDirective& inc : lexed.includes) {
             ReadInclude(inc);
@@ -53,7 +56,7 @@ public:
         TopLevel();
         WarnImplicitTruncations(*this);
         RefuseUnsupportedConstructs(*this);
-        RefuseWhatDirect3DRefuses(*this);
+        RefuseWhatDirect3DRefuses(*this, macroNames);
         RegroupArrayInitializers(*this);
         RewriteMatrixElementProducts(*this);
         RewriteMatrixElementRuns(*this);
@@ -118,8 +121,10 @@ private:
         case IncludeOutcome::Read: break;
         }
         includeChain.push_back(name);
-        FileParser(effect, name, text, includeChain, readFrom).Run();
+        FileParser included(effect, name, text, includeChain, readFrom);
+        included.Run();
         includeChain.pop_back();
+        macroNames.insert(included.macroNames.begin(), included.macroNames.end());
     }
 
     // The HLSL compiler and the cross-compiler recurse once per level of nesting and per operator
@@ -1049,6 +1054,7 @@ private:
     const std::map<std::string, std::string>* readFrom;
     DeclarationReader declarations;
     std::vector<MacroDirective> macros;  // this file's, in its order
+    std::set<std::string> macroNames;    // this file's and its includes'
 };
 
 }  // namespace

@@ -99,6 +99,22 @@ public:
                });
     }
     const Token& Tok(std::size_t k) const { return tokens[k]; }
+    // Whether a preprocessor line lies between tokens a and b: the tokens of both branches of an #if
+    // are here, so they alone do not show what the HLSL compiler will see.
+    bool DirectiveBetween(std::size_t a, std::size_t b) const
+    {
+        if (a >= tokens.size()) {
+            return false;
+        }
+        const std::size_t to = b < tokens.size() ? tokens[b].end : fileText.size();
+        for (std::size_t i = fileText.find('\n', tokens[a].begin); i < to; i = fileText.find('\n', i + 1)) {
+            const std::size_t first = fileText.find_first_not_of(" \t\r", i + 1);
+            if (first < to && fileText[first] == '#') {
+                return true;
+            }
+        }
+        return false;
+    }
     EffectSource& Out() { return effect; }
     const std::string& Path() const { return filePath; }
     std::string Source(std::size_t a, std::size_t b) const

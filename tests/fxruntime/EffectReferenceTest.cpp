@@ -309,6 +309,60 @@ TEST(EffectCompile, WhatCannotBeTranslatedIsNamed)
     fs::remove_all(dir);
 }
 
+// packoffset is checked in every constant buffer, used or not, as Direct3D checks it: a scalar or
+// vector stays within its register, an array, matrix or struct starts one; nothing but a constant
+// buffer's own members takes one; and a buffer packed by hand in part is packed by hand throughout
+// (register(cN) on a number is ignored and packs nothing).
+TEST(EffectCompile, PackOffsetsAreCheckedInEveryConstantBuffer)
+{
+    const fs::path dir = fs::temp_directory_path() / ("fx-packoffset-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const auto unusedBuffer = [](const std::string& members) {
+        return "cbuffer cbUnused\n{\n" + members +
+               "\n}\nfloat4 PS() : SV_Target { return 0; }\ntechnique11 T { pass P0 { SetPixelShader( "
+               "CompileShader( ps_5_0, PS() ) ); } }\n";
+    };
+    const struct {
+        std::string text;
+        const char* refusal;  // null: compiles
+    } effects[] = {
+        {unusedBuffer("float3 a : packoffset(c0.z);"),
+         "(3,8): error X3000: packoffset of 'a' makes it straddle a register boundary"},
+        {unusedBuffer("float a : packoffset(c0.w); float3 b : packoffset(c1.y); int2 c : packoffset(c2.z);"), nullptr},
+        {unusedBuffer("float1x1 m : packoffset(c0.y);"),
+         "(3,10): error X3000: packoffset of 'm' must name component x of a register, since it starts a register"},
+        {unusedBuffer("float a[2] : packoffset(c1.w);"),
+         "(3,7): error X3000: packoffset of 'a' must name component x of a register"},
+        {"struct S { float f; };\n" + unusedBuffer("struct S s : packoffset(c2.z);"),
+         "(4,10): error X3000: packoffset of 's' must name component x of a register"},
+        {"float4 F(float4 a : packoffset(c0)) { return a; }\n" + unusedBuffer("float4 b;"),
+         "(1,21): error X3000: packoffset applies only to members of a cbuffer"},
+        {unusedBuffer("struct { float4 a : packoffset(c0); } s;"),
+         "(3,21): error X3000: packoffset applies only to members of a cbuffer"},
+        {unusedBuffer("float4 a : packoffset(c0);\nTexture2D t;"),
+         "(4,11): error X3000: 't': in a constant buffer that uses packoffset, a texture or sampler needs a "
+         "register (or a packoffset)"},
+        {unusedBuffer("float4 a : packoffset(c0);\nTexture2D t : register(t1);\nSamplerState s : register(s0);"),
+         nullptr},
+        {unusedBuffer("float4 a;\nTexture2D t : register(t1);"),
+         "(3,8): error X3000: 'a': in a constant buffer whose members have registers, every number needs a "
+         "packoffset"},
+        {unusedBuffer("float4 a : register(c1);\nTexture2D t;"), nullptr},
+    };
+    for (const auto& e : effects) {
+        const fs::path file = dir / "PackOffset.fx";
+        std::ofstream(file) << e.text;
+        const EffectCompileResult result = CompileEffectFile(file.string());
+        if (e.refusal == nullptr) {
+            EXPECT_TRUE(result.succeeded) << e.text << result.Messages();
+            continue;
+        }
+        EXPECT_FALSE(result.succeeded) << e.text;
+        EXPECT_NE(result.Messages().find(file.string() + e.refusal), std::string::npos) << e.text << result.Messages();
+    }
+    fs::remove_all(dir);
+}
+
 TEST(EffectSourceStrip, MangledFilesAreRejectedOrParsedNeverCrash)
 {
     // Deterministic mutations of real inputs: cut, duplicate and swap spans, drop brackets. The

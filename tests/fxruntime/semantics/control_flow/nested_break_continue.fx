@@ -6,7 +6,8 @@
 // texel 1: (do { i++; if (i < 3) continue; s += i; } while (i < 5): 3 + 4 + 5 = 12;
 // while (k < 6) { k++; if (k is even) continue; t += k; }: 1 + 3 + 5 = 9;
 // do { m++; if (m == 3) break; } while (m < 100): m = 3;
-// a switch in a loop: case 1 continues the loop, case 3 only breaks the switch: s = 0 + 2 + 3 + 4 = 9)
+// a switch in a loop: case 1 continues the loop (through a flag: continue may stand only in a loop of
+// the switch's own, as in case 1), case 3 only breaks the switch: s = 0 + 2 + 3 + 4 = 9)
 // set gN = int 4 2 3
 // expect 8 12 4 23
 // expect 12 9 3 9
@@ -67,14 +68,22 @@ void CS()
     } while (m < 100);
     int s4 = 0;
     for (int q = 0; q < 5; q++) {
+        bool skip = false;
         switch (q) {
         case 1:
-            continue;
+            for (int w = 0; w < 3; w++) {
+                if (w < 2)
+                    continue;
+                skip = true;
+            }
+            break;
         case 3:
             break;
         default:
             break;
         }
+        if (skip)
+            continue;
         s4 += q;
     }
     gOut[int2(1, 0)] = float4(s1, t, m, s4);
