@@ -67,7 +67,14 @@ void RegroupArrayInitializers(EffectTokens& t)
         }
         const std::size_t open = closeBracket + 2, close = t.Match(open);
         std::vector<std::string> scalars;
-        if (close >= t.Size() || !LiteralScalars(t, open, close, scalars) || scalars.size() % components != 0) {
+        if (close >= t.Size() || !LiteralScalars(t, open, close, scalars)) {
+            continue;
+        }
+        if (scalars.size() % components != 0) {
+            if (closeBracket == openBracket + 1) {  // no size, and none follows from the list
+                t.Error(t.At(k + 1), "'" + t.Text(k + 1) + "': " + std::to_string(scalars.size()) +
+                                         " numbers do not fill whole " + t.Text(k) + " elements");
+            }
             continue;
         }
         const std::size_t elements = scalars.size() / components;

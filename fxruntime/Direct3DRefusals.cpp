@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
 #include <set>
 #include <vector>
 
 #include "fxruntime/EffectDeclarations.h"
+#include "fxruntime/EffectLexer.h"
 #include "fxruntime/HlslTypeNames.h"
 
 namespace {
@@ -401,6 +403,128 @@ void CheckPackOffsets(EffectTokens& t)
     }
 }
 
+// Effect files reserve `technique` in any case, `technique10`, `technique11` and `fxgroup`.
+bool IsEffectKeyword(const std::string& word)
+{
+    return SameNoCase(word, "technique") || word == "technique10" || word == "technique11" || word == "fxgroup";
+}
+
+// Whether the name at k is being declared: after its type, before what may follow a declarator.
+bool DeclaresName(const EffectTokens& t, std::size_t k)
+{
+    static const char* const kAfter[] = {";", "=", ",", "[", ":", ")"};
+    return k > 0 && t.IsIdent(k) && t.IsIdent(k - 1) && !t.Is(k - 1, "return") &&
+           std::any_of(std::begin(kAfter), std::end(kAfter), [&](const char* a) { return t.Is(k + 1, a); });
+}
+
+bool IsDeclarationModifier(const std::string& word)
+{
+    static const std::set<std::string> kModifiers = {"static",    "uniform",      "const",  "extern",
+                                                     "volatile",  "groupshared",  "shared", "precise",
+                                                     "row_major", "column_major", "snorm",  "unorm"};
+    return kModifiers.count(word) != 0;
+}
+
+// An out or inout parameter at k (the keyword) with a default value.
+void CheckOutParameter(EffectTokens& t, std::size_t k)
+{
+    for (std::size_t j = k + 1; j < t.Size() && !t.Is(j, ",") && !t.Is(j, ")") && !t.Is(j, ";"); ++j) {
+        if (t.Is(j, "(") || t.Is(j, "[")) {
+            j = t.Match(j);
+        } else if (t.Is(j, "=")) {
+            t.Error(t.At(j), "'" + t.Text(j - 1) + "': an " + t.Text(k) + " parameter cannot have a default value");
+            return;
+        }
+    }
+}
+
+// The attributes written one after another from k ([unroll] [loop] ...): none twice; and at file
+// scope they belong to a function, not to a variable.
+std::size_t CheckAttributes(EffectTokens& t, std::size_t k, bool fileScope)
+{
+    std::set<std::string> names;
+    const std::size_t first = k;
+    for (; t.Is(k, "[") && t.IsIdent(k + 1) && t.Match(k) < t.Size(); k = t.Match(k) + 1) {
+        if (!names.insert(t.Text(k + 1)).second) {
+            t.Error(t.At(k + 1), "the attribute '" + t.Text(k + 1) + "' is given twice");
+        }
+    }
+    std::size_t type = k;
+    while (IsDeclarationModifier(t.Text(type))) {
+        ++type;
+    }
+    const std::size_t name = t.Is(type + 1, "<") && t.Match(type + 1) < t.Size() ? t.Match(type + 1) + 1 : type + 1;
+    if (fileScope && !names.empty() && t.IsIdent(type) && DeclaresName(t, name)) {
+        t.Error(t.At(first),
+                "attributes belong to functions and statements, not to the variable '" + t.Text(name) + "'");
+    }
+    return k;
+}
+
+// The index after the array dimensions `[N][M]` that start at k.
+std::size_t AfterDimensions(const EffectTokens& t, std::size_t k)
+{
+    while (t.Is(k, "[") && t.Match(k) < t.Size()) {
+        k = t.Match(k) + 1;
+    }
+    return k;
+}
+
+// Declarations Direct3D refuses and the HLSL compiler we use takes: effect keywords as names, default
+// values of out parameters, attributes given twice or to variables, a local const with no value,
+// `struct T` naming a typedef or a built-in type, a struct that declares nothing, and an array with
+// neither a size nor an initializer.
+void CheckDeclarations(EffectTokens& t)
+{
+    std::set<std::string> typedefs;
+    BodyScope scope;
+    std::size_t statement = 0;  // the first token of the statement k is in
+    int depth = 0;
+    for (std::size_t k = 0; k < t.Size(); ++k) {
+        scope.See(t, k);
+        if (t.Is(k, "{") || t.Is(k, "}") || t.Is(k, ";")) {
+            depth += t.Is(k, "{") ? 1 : t.Is(k, "}") ? -1 : 0;
+            statement = k + 1;
+            continue;
+        }
+        const bool statementStart = k == statement || (k > 0 && t.Is(k - 1, "else"));
+        if (t.Is(k, "[") && statementStart && !t.Is(k + 1, "[")) {
+            // An unterminated '[' is no attribute run; k moves on either way.
+            k = std::max(k, CheckAttributes(t, k, depth == 0) - 1);
+            statement = k + 1;
+        } else if (IsEffectKeyword(t.Text(k)) && DeclaresName(t, k)) {
+            t.Error(t.At(k), "'" + t.Text(k) + "' is a keyword of effect files; it cannot name a variable");
+        } else if (t.Is(k, "out") || t.Is(k, "inout")) {
+            CheckOutParameter(t, k);
+        } else if (t.Is(k, "typedef")) {
+            std::size_t end = k;
+            while (end < t.Size() && !t.Is(end, ";") && !t.Is(end, "[")) {
+                end = t.Is(end, "{") ? t.Match(end) + 1 : end + 1;
+            }
+            typedefs.insert(t.Text(end - 1));
+        } else if (t.Is(k, "struct") && t.IsIdent(k + 1) && t.IsIdent(k + 2)) {
+            HlslTypeName builtIn;
+            if (typedefs.count(t.Text(k + 1)) != 0 || ParseHlslTypeName(t.Text(k + 1), builtIn)) {
+                t.Error(t.At(k + 1), "'" + t.Text(k + 1) + "' is not a struct");
+            }
+        } else if (t.Is(k, "struct") && t.Is(k + 1, "{") && depth == 0 && t.Match(k + 1) < t.Size() &&
+                   t.Is(t.Match(k + 1) + 1, ";") && !t.Is(statement, "typedef")) {
+            t.Error(t.At(k), "a struct with no name and no variable of it declares nothing");
+        } else if (t.Is(k, "const") && scope.InFunctionBody()) {
+            std::size_t end = k;
+            while (end < t.Size() && !t.Is(end, ";") && !t.Is(end, "=")) {
+                end = t.Is(end, "(") || t.Is(end, "[") ? t.Match(end) + 1 : end + 1;
+            }
+            if (t.Is(end, ";") && t.IsIdent(end - 1)) {
+                t.Error(t.At(end - 1), "'" + t.Text(end - 1) + "': a const local needs an initial value");
+            }
+        } else if (t.Is(k, "[") && t.Is(k + 1, "]") && DeclaresName(t, k - 1) && !t.Is(statement, "typedef") &&
+                   !t.Is(AfterDimensions(t, k + 2), "=")) {
+            t.Error(t.At(k - 1), "'" + t.Text(k - 1) + "': an array with no size needs an initializer to give it one");
+        }
+    }
+}
+
 }  // namespace
 
 bool ThreadGroupFits(std::int64_t x, std::int64_t y, std::int64_t z, std::string& error)
@@ -421,6 +545,7 @@ void RefuseWhatDirect3DRefuses(EffectTokens& t, const std::set<std::string>& mac
     std::uint64_t sharedBytes = 0;
     std::size_t firstShared = 0;
     CheckPackOffsets(t);
+    CheckDeclarations(t);
     for (std::size_t k = 0; k < t.Size(); ++k) {
         if (t.Is(k, "numthreads") && k > 0 && t.Is(k - 1, "[")) {
             CheckThreadGroup(t, k);

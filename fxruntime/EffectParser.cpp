@@ -170,7 +170,7 @@ private:
         while (k < tokens.size()) {
             const std::string& w = tokens[k].text;
             if (tokens[k].kind == TokenKind::Identifier &&
-                (w == "technique11" || w == "technique10" || w == "technique")) {
+                (w == "technique11" || w == "technique10" || SameNoCase(w, "technique"))) {
                 k = Technique(k);
                 statementStart = k;
                 continue;
@@ -806,11 +806,14 @@ private:
             return tokens.size();
         }
         Blank(k, n);
+        if (close == n + 1) {
+            Error(At(k + 1), "group '" + name + "' holds no technique");
+        }
         std::size_t t = n + 1;
         while (t < close) {
             const std::string& w = tokens[t].text;
             if (tokens[t].kind != TokenKind::Identifier ||
-                (w != "technique11" && w != "technique10" && w != "technique")) {
+                (w != "technique11" && w != "technique10" && !SameNoCase(w, "technique"))) {
                 Error(At(t), "expected a technique in group '" + name + "' but found '" + Text(t) + "'");
                 Blank(t, close);
                 return close + 1;

@@ -363,6 +363,66 @@ TEST(EffectCompile, PackOffsetsAreCheckedInEveryConstantBuffer)
     fs::remove_all(dir);
 }
 
+// Declarations Direct3D's compiler refuses are refused at their place, and their lawful neighbours
+// still compile: effect keywords as names, defaults of out parameters, attributes twice or on a
+// variable, a const local with no value, `struct T` naming another type, a struct that declares
+// nothing, an array with no size and no list (or a list that does not fill whole elements), a group
+// with no technique.
+TEST(EffectCompile, DeclarationsDirect3DRefusesAreRefusedAtTheirPlace)
+{
+    const fs::path dir = fs::temp_directory_path() / ("fx-declarations-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const auto pixelEffect = [](const std::string& before, const std::string& body) {
+        return before + "\nfloat4 PS() : SV_Target\n{\n" + body +
+               "\n    return 0;\n}\ntechnique11 T { pass P0 { SetPixelShader( CompileShader( ps_5_0, PS() ) ); } }\n";
+    };
+    const struct {
+        std::string text;
+        const char* refusal;  // null: compiles
+    } effects[] = {
+        {pixelEffect("", "float4 teChnique = 1;"),
+         "(4,8): error X3000: 'teChnique' is a keyword of effect files; it cannot name a variable"},
+        {pixelEffect("float F(float fxgroup) { return fxgroup; }", ""), "(1,15): error X3000: 'fxgroup' is a keyword"},
+        {pixelEffect("float4 technique10x; float4 teChnique10;", "float technique11s = 1;"), nullptr},
+        {pixelEffect("void F(float a, out float b = 1) { b = a; }", ""),
+         "(1,29): error X3000: 'b': an out parameter cannot have a default value"},
+        {pixelEffect("void F(out float b, float a = 2) { b = a; }", ""), nullptr},
+        {pixelEffect("", "float x = 0;\n[unroll] [unroll] for (int i = 0; i < 2; i++) x += i;"),
+         "(5,11): error X3000: the attribute 'unroll' is given twice"},
+        {pixelEffect("[maxvertexcount(3)]\nfloat4 gColour;", ""),
+         "(1,1): error X3000: attributes belong to functions and statements, not to the variable 'gColour'"},
+        {pixelEffect("[numthreads(1, 1, 1)] void CS() {}",
+                     "float x = 0;\n[unroll(2)] for (int i = 0; i < 2; i++) x += i;"),
+         nullptr},
+        {pixelEffect("", "const float3 k;"), "(4,14): error X3000: 'k': a const local needs an initial value"},
+        {pixelEffect("static const float g = 1;", "const float k = g;"), nullptr},
+        {pixelEffect("typedef float4 Colour;\nstruct Colour c;", ""), "(2,8): error X3000: 'Colour' is not a struct"},
+        {pixelEffect("struct S { float f; };\ntypedef struct { float g; } U;\nstruct S s;\nU u;", ""), nullptr},
+        {pixelEffect("struct { float4 a; };", ""),
+         "(1,1): error X3000: a struct with no name and no variable of it declares nothing"},
+        {pixelEffect("struct L { float4 colours[]; };", ""),
+         "(1,19): error X3000: 'colours': an array with no size needs an initializer to give it one"},
+        {pixelEffect("", "float4 a[] = {1, 2, 3, 4, 5, 6};"),
+         "(4,8): error X3000: 'a': 6 numbers do not fill whole float4 elements"},
+        {pixelEffect("typedef float2 Pair[];", "float2 a[][3] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};\nfloat4 b[] = "
+                                               "{1, 2, 3, 4, 5, 6, 7, 8};"),
+         nullptr},
+        {pixelEffect("fxgroup G { }", ""), "(1,9): error X3000: group 'G' holds no technique"},
+    };
+    for (const auto& e : effects) {
+        const fs::path file = dir / "Declarations.fx";
+        std::ofstream(file) << e.text;
+        const EffectCompileResult result = CompileEffectFile(file.string());
+        if (e.refusal == nullptr) {
+            EXPECT_TRUE(result.succeeded) << e.text << result.Messages();
+            continue;
+        }
+        EXPECT_FALSE(result.succeeded) << e.text;
+        EXPECT_NE(result.Messages().find(file.string() + e.refusal), std::string::npos) << e.text << result.Messages();
+    }
+    fs::remove_all(dir);
+}
+
 TEST(EffectSourceStrip, MangledFilesAreRejectedOrParsedNeverCrash)
 {
     // Deterministic mutations of real inputs: cut, duplicate and swap spans, drop brackets. The

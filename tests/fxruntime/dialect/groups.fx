@@ -8,6 +8,4 @@ fxgroup Lights < string Author = "x"; >
     technique11 Bright { pass P0 { SetPixelShader( CompileShader( ps_5_0, PS(1.0f) ) ); } }
 };
 
-fxgroup Empty {}
-
 technique11 Outside { pass P0 { SetPixelShader( CompileShader( ps_5_0, PS(0.5f) ) ); } }
