@@ -267,13 +267,37 @@ TEST(EffectCompile, NamesPastTheLimitAreRefusedByKind)
     fs::remove_all(dir);
 }
 
+// An effect text and what compiling it gives: a refusal the messages hold after the file's name
+// ("(line,column): error ..."), or null when it compiles.
+struct EffectCase {
+    std::string text;
+    const char* refusal;
+};
+
+// Compiles each case as the file `name` in a folder of its own and checks what it gives.
+void ExpectEachCompilesOrIsRefusedAsGiven(const std::string& name, const std::vector<EffectCase>& cases)
+{
+    const fs::path dir = fs::temp_directory_path() / ("fx-cases-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const fs::path file = dir / name;
+    for (const EffectCase& e : cases) {
+        std::ofstream(file) << e.text;
+        const EffectCompileResult result = CompileEffectFile(file.string());
+        if (e.refusal == nullptr) {
+            EXPECT_TRUE(result.succeeded) << e.text << result.Messages();
+            continue;
+        }
+        EXPECT_FALSE(result.succeeded) << e.text;
+        EXPECT_NE(result.Messages().find(file.string() + e.refusal), std::string::npos) << e.text << result.Messages();
+    }
+    fs::remove_all(dir);
+}
+
 // HLSL the front end reads but the compiler cannot carry further is refused naming what it is, never
 // as a nameless construct: control flow nested past SPIR-V's validator (a long `else if` chain; the
 // same branches as a `switch` compile), and a thread group a macro makes negative.
 TEST(EffectCompile, WhatCannotBeTranslatedIsNamed)
 {
-    const fs::path dir = fs::temp_directory_path() / ("fx-untranslated-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
     std::string chain = "if (x == 0) r = 0.5;", cases;
     for (int i = 1; i < 1100; ++i) {
         chain += " else if (x == " + std::to_string(i) + ") r = " + std::to_string(i) + ".5;";
@@ -283,10 +307,7 @@ TEST(EffectCompile, WhatCannotBeTranslatedIsNamed)
         return "float4 PS(float4 p : SV_Position) : SV_Target { int x = (int)p.x; float r = 0; " + body +
                " return r; }\ntechnique11 T { pass P0 { SetPixelShader( CompileShader( ps_5_0, PS() ) ); } }\n";
     };
-    const struct {
-        std::string text;
-        const char* refusal;  // null: compiles
-    } effects[] = {
+    const std::vector<EffectCase> effects = {
         {pixelEffect(chain), "(2,66): error X3000: compilation of 'PS' failed after the HLSL was read; it uses "
                              "control flow nested more than 1023 levels deep"},
         {pixelEffect("switch (x) {" + cases + " }"), nullptr},
@@ -295,18 +316,7 @@ TEST(EffectCompile, WhatCannotBeTranslatedIsNamed)
          "(4,68): error X3000: compilation of 'CS' failed after the HLSL was read; it uses a thread group size "
          "([numthreads]) that is not three positive integers"},
     };
-    for (const auto& e : effects) {
-        const fs::path file = dir / "Untranslated.fx";
-        std::ofstream(file) << e.text;
-        const EffectCompileResult result = CompileEffectFile(file.string());
-        if (e.refusal == nullptr) {
-            EXPECT_TRUE(result.succeeded) << result.Messages();
-            continue;
-        }
-        EXPECT_FALSE(result.succeeded);
-        EXPECT_NE(result.Messages().find(file.string() + e.refusal), std::string::npos) << result.Messages();
-    }
-    fs::remove_all(dir);
+    ExpectEachCompilesOrIsRefusedAsGiven("Untranslated.fx", effects);
 }
 
 // packoffset is checked in every constant buffer, used or not, as Direct3D checks it: a scalar or
@@ -315,17 +325,12 @@ TEST(EffectCompile, WhatCannotBeTranslatedIsNamed)
 // (register(cN) on a number is ignored and packs nothing).
 TEST(EffectCompile, PackOffsetsAreCheckedInEveryConstantBuffer)
 {
-    const fs::path dir = fs::temp_directory_path() / ("fx-packoffset-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
     const auto unusedBuffer = [](const std::string& members) {
         return "cbuffer cbUnused\n{\n" + members +
                "\n}\nfloat4 PS() : SV_Target { return 0; }\ntechnique11 T { pass P0 { SetPixelShader( "
                "CompileShader( ps_5_0, PS() ) ); } }\n";
     };
-    const struct {
-        std::string text;
-        const char* refusal;  // null: compiles
-    } effects[] = {
+    const std::vector<EffectCase> effects = {
         {unusedBuffer("float3 a : packoffset(c0.z);"),
          "(3,8): error X3000: packoffset of 'a' makes it straddle a register boundary"},
         {unusedBuffer("float a : packoffset(c0.w); float3 b : packoffset(c1.y); int2 c : packoffset(c2.z);"), nullptr},
@@ -349,18 +354,7 @@ TEST(EffectCompile, PackOffsetsAreCheckedInEveryConstantBuffer)
          "packoffset"},
         {unusedBuffer("float4 a : register(c1);\nTexture2D t;"), nullptr},
     };
-    for (const auto& e : effects) {
-        const fs::path file = dir / "PackOffset.fx";
-        std::ofstream(file) << e.text;
-        const EffectCompileResult result = CompileEffectFile(file.string());
-        if (e.refusal == nullptr) {
-            EXPECT_TRUE(result.succeeded) << e.text << result.Messages();
-            continue;
-        }
-        EXPECT_FALSE(result.succeeded) << e.text;
-        EXPECT_NE(result.Messages().find(file.string() + e.refusal), std::string::npos) << e.text << result.Messages();
-    }
-    fs::remove_all(dir);
+    ExpectEachCompilesOrIsRefusedAsGiven("PackOffset.fx", effects);
 }
 
 // Declarations Direct3D's compiler refuses are refused at their place, and their lawful neighbours
@@ -370,16 +364,11 @@ TEST(EffectCompile, PackOffsetsAreCheckedInEveryConstantBuffer)
 // with no technique.
 TEST(EffectCompile, DeclarationsDirect3DRefusesAreRefusedAtTheirPlace)
 {
-    const fs::path dir = fs::temp_directory_path() / ("fx-declarations-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
     const auto pixelEffect = [](const std::string& before, const std::string& body) {
         return before + "\nfloat4 PS() : SV_Target\n{\n" + body +
                "\n    return 0;\n}\ntechnique11 T { pass P0 { SetPixelShader( CompileShader( ps_5_0, PS() ) ); } }\n";
     };
-    const struct {
-        std::string text;
-        const char* refusal;  // null: compiles
-    } effects[] = {
+    const std::vector<EffectCase> effects = {
         {pixelEffect("", "float4 teChnique = 1;"),
          "(4,8): error X3000: 'teChnique' is a keyword of effect files; it cannot name a variable"},
         {pixelEffect("float F(float fxgroup) { return fxgroup; }", ""), "(1,15): error X3000: 'fxgroup' is a keyword"},
@@ -409,18 +398,7 @@ TEST(EffectCompile, DeclarationsDirect3DRefusesAreRefusedAtTheirPlace)
          nullptr},
         {pixelEffect("fxgroup G { }", ""), "(1,9): error X3000: group 'G' holds no technique"},
     };
-    for (const auto& e : effects) {
-        const fs::path file = dir / "Declarations.fx";
-        std::ofstream(file) << e.text;
-        const EffectCompileResult result = CompileEffectFile(file.string());
-        if (e.refusal == nullptr) {
-            EXPECT_TRUE(result.succeeded) << e.text << result.Messages();
-            continue;
-        }
-        EXPECT_FALSE(result.succeeded) << e.text;
-        EXPECT_NE(result.Messages().find(file.string() + e.refusal), std::string::npos) << e.text << result.Messages();
-    }
-    fs::remove_all(dir);
+    ExpectEachCompilesOrIsRefusedAsGiven("Declarations.fx", effects);
 }
 
 TEST(EffectSourceStrip, MangledFilesAreRejectedOrParsedNeverCrash)
