@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <iterator>
+#include <map>
 #include <set>
 #include <vector>
 
@@ -100,7 +101,9 @@ std::set<std::string> VectorNames(const EffectTokens& t)
 {
     std::set<std::string> vectors, others;
     for (std::size_t k = 0; k + 1 < t.Size(); ++k) {
-        if (!t.IsIdent(k) || !t.IsIdent(k + 1) || t.Is(k + 2, "(")) {
+        // `return v` and the like are no declarations of v.
+        if (!t.IsIdent(k) || !t.IsIdent(k + 1) || t.Is(k + 2, "(") || t.Is(k, "return") || t.Is(k, "else") ||
+            t.Is(k, "case") || t.Is(k, "do")) {
             continue;
         }
         HlslTypeName name;
@@ -525,6 +528,73 @@ void CheckDeclarations(EffectTokens& t)
     }
 }
 
+// The parameters of each function the file defines or declares, by name: for each overload, whether
+// each parameter is out or inout.
+std::map<std::string, std::vector<std::vector<bool>>> OutParameters(const EffectTokens& t)
+{
+    std::map<std::string, std::vector<std::vector<bool>>> functions;
+    int depth = 0;
+    for (std::size_t k = 0; k < t.Size(); ++k) {
+        depth += t.Is(k, "{") ? 1 : t.Is(k, "}") ? -1 : 0;
+        if (depth != 0 || !t.Is(k, "(") || k < 2 || !t.IsIdent(k - 1) || !t.IsIdent(k - 2) || t.Match(k) >= t.Size()) {
+            continue;
+        }
+        const std::size_t close = t.Match(k);
+        std::vector<bool> outs;
+        bool out = false;
+        for (std::size_t j = k + 1; j < close; ++j) {
+            out = out || t.Is(j, "out") || t.Is(j, "inout");
+            if (t.Is(j, "(") || t.Is(j, "[") || t.Is(j, "<")) {
+                j = std::min(t.Match(j), close);
+            } else if (t.Is(j, ",") || j + 1 == close) {
+                outs.push_back(out);
+                out = false;
+            }
+        }
+        functions[t.Text(k - 1)].push_back(outs);
+        k = close;
+    }
+    return functions;
+}
+
+// Calls that hand `v.xx` (v a vector) to an out or inout parameter: the component would be written
+// twice.
+void CheckOutArguments(EffectTokens& t, const std::set<std::string>& vectors)
+{
+    const auto functions = OutParameters(t);
+    for (std::size_t k = 1; k + 1 < t.Size(); ++k) {
+        const auto called = functions.find(t.Text(k));
+        if (called == functions.end() || !t.Is(k + 1, "(") || t.IsIdent(k - 1) || t.Match(k + 1) >= t.Size()) {
+            continue;
+        }
+        const std::size_t close = t.Match(k + 1);
+        std::size_t argument = 0, start = k + 2;
+        for (std::size_t j = k + 2; j <= close; ++j) {
+            if (j < close && (t.Is(j, "(") || t.Is(j, "["))) {
+                j = std::min(t.Match(j), close) - 1;
+                continue;
+            }
+            if (j < close && !t.Is(j, ",")) {
+                continue;
+            }
+            // Every overload with this many arguments writes through this one.
+            const bool written = std::all_of(called->second.begin(), called->second.end(), [&](const auto& outs) {
+                return argument < outs.size() && outs[argument];
+            });
+            if (written && j == start + 3 && vectors.count(t.Text(start)) != 0 && t.Is(start + 1, ".") &&
+                RepeatsAComponent(t.Text(start + 2))) {
+                // Built by appending: GCC 12 misfires -Wrestrict on chains of operator+ here.
+                std::string message = "'";
+                message.append(t.Source(start, start + 2))
+                    .append("' names a component twice, so it cannot be handed to an out or inout parameter");
+                t.Error(t.At(start), message);
+            }
+            ++argument;
+            start = j + 1;
+        }
+    }
+}
+
 }  // namespace
 
 bool ThreadGroupFits(std::int64_t x, std::int64_t y, std::int64_t z, std::string& error)
@@ -546,6 +616,7 @@ void RefuseWhatDirect3DRefuses(EffectTokens& t, const std::set<std::string>& mac
     std::size_t firstShared = 0;
     CheckPackOffsets(t);
     CheckDeclarations(t);
+    CheckOutArguments(t, vectors);
     for (std::size_t k = 0; k < t.Size(); ++k) {
         if (t.Is(k, "numthreads") && k > 0 && t.Is(k - 1, "[")) {
             CheckThreadGroup(t, k);

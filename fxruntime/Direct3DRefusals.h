@@ -6,8 +6,8 @@
 // - more than 32768 bytes of groupshared memory (counted from declarations with literal sizes);
 // - a struct member declared twice, a case label that is not an integer (`case 1.5:`), an array of 0
 //   or a negative number of elements;
-// - a swizzle that names a component twice as the target of an assignment (`v.xx = ...`), where `v`
-//   is declared with a vector type;
+// - a swizzle that names a component twice as the target of an assignment (`v.xx = ...`) or as the
+//   argument of an out or inout parameter, where `v` is declared with a vector type;
 // - packoffset anywhere but on a constant buffer's own members; a constant buffer packed by hand in
 //   part (a packoffset, or a register other than cN on a member) and not throughout;
 // - a switch whose case has statements and no break or return at its end (shader models 4 and 5 do

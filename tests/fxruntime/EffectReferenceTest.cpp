@@ -401,6 +401,30 @@ TEST(EffectCompile, DeclarationsDirect3DRefusesAreRefusedAtTheirPlace)
     ExpectEachCompilesOrIsRefusedAsGiven("Declarations.fx", effects);
 }
 
+// A swizzle that names a component twice cannot be written: not by an assignment, not through an out
+// or inout parameter (when every overload of that many arguments writes it). Read, it is fine.
+TEST(EffectCompile, SwizzlesThatRepeatAComponentAreNeverWritten)
+{
+    const auto pixelEffect = [](const std::string& functions, const std::string& body) {
+        return functions + "\nfloat4 PS() : SV_Target\n{\nfloat2 v = 0;\n" + body +
+               "\n    return v.xyxy;\n}\ntechnique11 T { pass P0 { SetPixelShader( CompileShader( ps_5_0, PS() ) ); "
+               "} }\n";
+    };
+    const std::string inout = "void Add(inout float2 o) { o += 0.5; }";
+    ExpectEachCompilesOrIsRefusedAsGiven(
+        "Swizzles.fx",
+        {
+            {pixelEffect(inout, "Add(v.yy);"),
+             "(5,5): error X3000: 'v.yy' names a component twice, so it cannot be handed to an out or inout "
+             "parameter"},
+            {pixelEffect("void Set(float a, out float2 o) { o = a; }", "Set(1, v.xx);"), "(5,8): error X3000: 'v.xx'"},
+            {pixelEffect("", "v.xx = 1;"), "(5,3): error X3000: the swizzle 'xx' names a component twice"},
+            {pixelEffect(inout + "\nfloat2 Twice(float2 o) { return o * 2; }", "Add(v.yx);\nv = Twice(v.yy);"),
+             nullptr},
+            {pixelEffect(inout + "\nvoid Add(float2 o, float s) { }\nvoid Add(float2 o) ;", "Add(v.yy);"), nullptr},
+        });
+}
+
 TEST(EffectSourceStrip, MangledFilesAreRejectedOrParsedNeverCrash)
 {
     // Deterministic mutations of real inputs: cut, duplicate and swap spans, drop brackets. The
