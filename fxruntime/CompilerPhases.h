@@ -8,6 +8,7 @@
 //   DecideBindings  merged buffers, the stages  -> Bindings: every Direct3D slot and GL unit
 //   BuildTables     the bindings, the stages    -> the blob's constant buffers, variables and samplers
 //   AssignVaryings  the stages                  -> where each stage's inputs and outputs are
+//   CheckPixelUavRegisters  a pixel stage's bindings and outputs -> a UAV register a target takes, refused
 //   EmitStage       one stage, its bindings and varyings -> its shader (GLSL in a stage blob)
 //   Initializers    the source, the blob        -> the buffers' initial contents
 //
@@ -197,6 +198,11 @@ struct StageVaryings {
 // render targets.
 bool AssignVaryings(const std::vector<StageEntry>& entries, const std::vector<TranslatedStage>& stages,
                     std::vector<StageVaryings>& out, Diagnostics& diagnostics);
+
+// CheckPixelUavRegisters: a pixel shader's writable textures share Direct3D's output slots with its
+// render targets, so one given a register at or below a target the shader writes is refused.
+bool CheckPixelUavRegisters(const EffectSource& source, const StageEntry& entry, const StageBindings& bindings,
+                            const StageVaryings& varyings, Diagnostics& diagnostics);
 
 // EmitStage: takes one stage with its bindings and varyings; gives its shader, the GLSL and the
 // stage's bindings and vertex inputs in a stage blob.

@@ -231,7 +231,8 @@ bool BuildStages(const EffectSource& source, const std::vector<StageEntry>& entr
     }
     for (std::size_t i = 0; i < entries.size(); ++i) {
         EffectShader shader;
-        if (!EmitStage(entries[i], stages[i].reflection, bindings.stages[i], varyings[i], shader, diagnostics)) {
+        if (!CheckPixelUavRegisters(source, entries[i], bindings.stages[i], varyings[i], diagnostics) ||
+            !EmitStage(entries[i], stages[i].reflection, bindings.stages[i], varyings[i], shader, diagnostics)) {
             return false;
         }
         blob.shaders.push_back(std::move(shader));

@@ -1,5 +1,7 @@
-// AssignVaryings and EmitStage (CompilerPhases.h): where the stages' values meet, and each stage's
-// GLSL with its bindings in a stage blob.
+// AssignVaryings, CheckPixelUavRegisters and EmitStage (CompilerPhases.h): where the stages' values
+// meet, and each stage's GLSL with its bindings in a stage blob.
+#include <algorithm>
+
 #include "fxruntime/CompileStep.h"
 #include "fxruntime/CompilerPhases.h"
 
@@ -131,7 +133,39 @@ bool AssignVaryings(const std::vector<StageEntry>& entries, const std::vector<Tr
                             "pixel shader output '" + v.semantic + "' is not a render target");
                 return false;
             }
+            if (v.baseType == SPVC_BASETYPE_FP64 || v.baseType == SPVC_BASETYPE_INT64 ||
+                v.baseType == SPVC_BASETYPE_UINT64) {
+                ReportError(diagnostics, entries[i].call.where,
+                            "pixel shader output 'SV_Target" + std::to_string(v.index) +
+                                "' is a 64-bit number; a render target takes 32-bit ones");
+                return false;
+            }
             v.location = v.index;
+        }
+    }
+    return true;
+}
+
+bool CheckPixelUavRegisters(const EffectSource& source, const StageEntry& entry, const StageBindings& bindings,
+                            const StageVaryings& varyings, Diagnostics& diagnostics)
+{
+    if (entry.call.stage != StageKind::Pixel || varyings.outputs.empty()) {
+        return true;
+    }
+    std::uint32_t targets = 0;
+    for (const Varying& v : varyings.outputs) {
+        targets = std::max(targets, v.index + 1);
+    }
+    for (const StageBindings::Image& image : bindings.images) {
+        const auto decl = std::find_if(source.resources.begin(), source.resources.end(),
+                                       [&](const EffectResourceDecl& r) { return r.name == image.image.name; });
+        if (decl != source.resources.end() && decl->reg.given && image.image.unit < targets) {
+            ReportError(diagnostics, decl->where,
+                        "'" + decl->name + "': register(u" + std::to_string(image.image.unit) +
+                            ") is one of the output slots pixel shader '" + entry.call.Key() +
+                            "' gives its render targets (SV_Target0 to SV_Target" + std::to_string(targets - 1) +
+                            "); give it u" + std::to_string(targets) + " or above");
+            return false;
         }
     }
     return true;

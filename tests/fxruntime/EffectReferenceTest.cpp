@@ -425,6 +425,28 @@ TEST(EffectCompile, SwizzlesThatRepeatAComponentAreNeverWritten)
         });
 }
 
+// A pixel shader's outputs are render targets of 32-bit numbers, and its writable textures take the
+// output slots after them: one whose register a target takes is refused; one without a register
+// is placed by the effect.
+TEST(EffectCompile, PixelShaderOutputsAreWhatRenderTargetsTake)
+{
+    const auto pixelEffect = [](const std::string& uav, const std::string& output) {
+        return "RWTexture2D<float4> gOut" + uav + ";\n" + output +
+               " PS() : SV_Target1\n{\n    gOut[uint2(0, 0)] = 1;\n    return 0;\n}\ntechnique11 T { pass P0 { "
+               "SetPixelShader( CompileShader( ps_5_0, PS() ) ); } }\n";
+    };
+    ExpectEachCompilesOrIsRefusedAsGiven(
+        "Outputs.fx",
+        {
+            {pixelEffect(" : register(u1)", "float4"),
+             "(1,21): error X3000: 'gOut': register(u1) is one of the output slots pixel shader 'PS()' gives its "
+             "render targets (SV_Target0 to SV_Target1); give it u2 or above"},
+            {pixelEffect(" : register(u2)", "float4"), nullptr},
+            {pixelEffect("", "float4"), nullptr},
+            {pixelEffect("", "double2"), "(7,66): error X3000: pixel shader output 'SV_Target1' is a 64-bit number"},
+        });
+}
+
 TEST(EffectSourceStrip, MangledFilesAreRejectedOrParsedNeverCrash)
 {
     // Deterministic mutations of real inputs: cut, duplicate and swap spans, drop brackets. The
