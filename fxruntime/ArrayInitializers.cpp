@@ -1,18 +1,11 @@
 #include "fxruntime/ArrayInitializers.h"
 
+#include <string>
+#include <vector>
+
 #include "fxruntime/HlslTypeNames.h"
 
 namespace {
-
-// The components of a vector or matrix type name (float4: 4, int2x3: 6); 0 for anything else.
-std::size_t ComponentsOf(const std::string& type)
-{
-    HlslTypeName name;
-    if (!ParseHlslTypeName(type, name) || (!name.vector && !name.Matrix())) {
-        return 0;
-    }
-    return static_cast<std::size_t>(name.Components());
-}
 
 // The scalars of a brace list [open, close] of literal numbers (each optionally negated), as written;
 // false when the list holds anything else.
@@ -36,6 +29,84 @@ bool LiteralScalars(const EffectTokens& t, std::size_t open, std::size_t close, 
     return !out.empty();
 }
 
+// TYPE NAME [N?][M]... = { ...: the sizes (0 for an outer one left out), the components of TYPE and
+// the elements of the inner dimensions.
+struct ArrayDeclaration {
+    std::vector<std::size_t> dims;
+    std::size_t components = 0, inner = 1;
+    std::size_t type = 0, equals = 0;  // the type's token and the '='
+};
+
+// An array of numbers declared at k with an initializer that HLSL fills scalar by scalar and the HLSL
+// compiler we use would not: one of vectors or matrices, or one of more than one dimension.
+bool ReadArrayDeclaration(const EffectTokens& t, std::size_t k, ArrayDeclaration& out)
+{
+    constexpr std::size_t kMaxElements = 65536;  // past this the rewrite is left to the HLSL compiler
+    HlslTypeName name;
+    if (!ParseHlslTypeName(t.Text(k), name) || !t.IsIdent(k + 1)) {
+        return false;
+    }
+    out.components = static_cast<std::size_t>(name.Components());
+    out.type = k;
+    std::size_t j = k + 2;
+    while (t.Is(j, "[")) {
+        if (out.dims.empty() && t.Is(j + 1, "]")) {
+            out.dims.push_back(0);
+            j += 2;
+            continue;
+        }
+        double size = 0;
+        if (!t.IsNumber(j + 1) || !t.Is(j + 2, "]") || !ParseNumber(t.Text(j + 1), size) || size < 1 ||
+            size > kMaxElements) {
+            return false;
+        }
+        out.dims.push_back(static_cast<std::size_t>(size));
+        out.inner *= out.dims.size() > 1 ? out.dims.back() : 1;
+        if (out.inner > kMaxElements) {
+            return false;
+        }
+        j += 3;
+    }
+    out.equals = j;
+    return !out.dims.empty() && (out.components > 1 || out.dims.size() > 1) && t.Is(j, "=") && t.Is(j + 1, "{");
+}
+
+// "float4", or "float2[3]" for the elements of float2 a[][3].
+std::string ElementText(const EffectTokens& t, const ArrayDeclaration& array)
+{
+    std::string text = t.Text(array.type);
+    for (std::size_t d = 1; d < array.dims.size(); ++d) {
+        text.append("[").append(std::to_string(array.dims[d])).append("]");
+    }
+    return text;
+}
+
+// The brace list of dimension `level` and below, the scalars taken in order from `next`: each
+// innermost element one constructor (or one number, for an array of numbers).
+std::string NestedList(const std::string& type, const ArrayDeclaration& array, std::size_t level,
+                       const std::vector<std::string>& scalars, std::size_t& next)
+{
+    // Built by appending: GCC 12 misfires -Wrestrict on chains of operator+ here.
+    std::string list = "{";
+    for (std::size_t e = 0; e < array.dims[level]; ++e) {
+        list.append(e == 0 ? "" : ", ");
+        if (level + 1 < array.dims.size()) {
+            list.append(NestedList(type, array, level + 1, scalars, next));
+            continue;
+        }
+        if (array.components > 1) {
+            list.append(type).append("(");
+        }
+        for (std::size_t c = 0; c < array.components; ++c) {
+            list.append(c == 0 ? "" : ", ").append(scalars[next++]);
+        }
+        if (array.components > 1) {
+            list.append(")");
+        }
+    }
+    return list + "}";
+}
+
 }  // namespace
 
 void RegroupArrayInitializers(EffectTokens& t)
@@ -53,50 +124,35 @@ void RegroupArrayInitializers(EffectTokens& t)
             continue;
         }
         scope.See(t, k);
-        // TYPE NAME [ N? ] = { literals }
-        const std::size_t components = t.IsIdent(k) ? ComponentsOf(t.Text(k)) : 0;
-        if (components < 2 || !t.IsIdent(k + 1) || !t.Is(k + 2, "[") ||
-            (!scope.InFunctionBody() && !scope.InConstantDeclaration())) {
+        ArrayDeclaration array;
+        if (!t.IsIdent(k) || (!scope.InFunctionBody() && !scope.InConstantDeclaration()) ||
+            !ReadArrayDeclaration(t, k, array)) {
             continue;
         }
-        const std::size_t openBracket = k + 2;
-        const std::size_t closeBracket = t.Is(openBracket + 1, "]") ? openBracket + 1 : openBracket + 2;
-        if (!t.Is(closeBracket, "]") || (closeBracket == openBracket + 2 && !t.IsNumber(openBracket + 1)) ||
-            !t.Is(closeBracket + 1, "=") || !t.Is(closeBracket + 2, "{")) {
-            continue;
-        }
-        const std::size_t open = closeBracket + 2, close = t.Match(open);
+        const std::size_t open = array.equals + 1, close = t.Match(open);
         std::vector<std::string> scalars;
         if (close >= t.Size() || !LiteralScalars(t, open, close, scalars)) {
             continue;
         }
-        if (scalars.size() % components != 0) {
-            if (closeBracket == openBracket + 1) {  // no size, and none follows from the list
+        const std::size_t perElement = array.components * array.inner;
+        if (scalars.size() % perElement != 0) {
+            if (array.dims[0] == 0) {  // no size, and none follows from the list
                 t.Error(t.At(k + 1), "'" + t.Text(k + 1) + "': " + std::to_string(scalars.size()) +
-                                         " numbers do not fill whole " + t.Text(k) + " elements");
+                                         " numbers do not fill whole " + ElementText(t, array) + " elements");
             }
             continue;
         }
-        const std::size_t elements = scalars.size() / components;
-        if (closeBracket == openBracket + 2 && t.Text(openBracket + 1) != std::to_string(elements)) {
+        array.dims[0] = array.dims[0] == 0 ? scalars.size() / perElement : array.dims[0];
+        if (array.dims[0] != scalars.size() / perElement) {
             continue;  // a size that disagrees with the list: the HLSL compiler's message
         }
-        std::string list = "{";
-        for (std::size_t e = 0; e < elements; ++e) {
-            if (e > 0) {
-                list += ", ";
-            }
-            list.append(t.Text(k)).append("(");
-            for (std::size_t c = 0; c < components; ++c) {
-                list.append(c == 0 ? "" : ", ").append(scalars[e * components + c]);
-            }
-            list += ")";
+        std::string replacement;
+        for (std::size_t d : array.dims) {
+            replacement.append("[").append(std::to_string(d)).append("]");
         }
-        list += "}";
-        // Built by appending: GCC 12 misfires -Wrestrict on chains of operator+ here.
-        std::string replacement = "[";
-        replacement.append(std::to_string(elements)).append("] = ").append(list);
-        t.Replace(openBracket, close, replacement);
+        std::size_t next = 0;
+        replacement.append(" = ").append(NestedList(t.Text(k), array, 0, scalars, next));
+        t.Replace(k + 2, close, replacement);
         k = close;
     }
 }
