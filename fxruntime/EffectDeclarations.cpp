@@ -511,6 +511,9 @@ void DeclarationReader::Members(std::size_t start, std::size_t end, const std::s
         }
         j = close + 1;
     }
+    if (scope == "$Globals") {
+        KeepConstGlobalUniform(start, typeAt, end);
+    }
     std::uint32_t rows = 0, columns = 0;
     std::string vector;
     const bool oneWide = OneWideMatrix(type, rows, columns, vector);
@@ -550,6 +553,42 @@ void DeclarationReader::Members(std::size_t start, std::size_t end, const std::s
             return;
         }
         ++j;
+    }
+}
+
+std::size_t NonLiteralAt(const EffectTokens& tokens, std::size_t eq)
+{
+    std::size_t j = eq + 1;
+    for (; j < tokens.Size() && !tokens.Is(j, ";"); ++j) {
+        HlslTypeName constructor;
+        const bool sign = (tokens.Is(j, "-") || tokens.Is(j, "+")) && (tokens.Is(j - 1, "=") || tokens.Is(j - 1, ",") ||
+                                                                       tokens.Is(j - 1, "(") || tokens.Is(j - 1, "{"));
+        const bool literal = tokens.IsNumber(j) || SameNoCase(tokens.Text(j), "true") ||
+                             SameNoCase(tokens.Text(j), "false") || tokens.Is(j, ",") || tokens.Is(j, "{") ||
+                             tokens.Is(j, "}") || tokens.Is(j, "(") || tokens.Is(j, ")") || sign ||
+                             (tokens.Is(j + 1, "(") && ParseHlslTypeName(tokens.Text(j), constructor));
+        if (!literal) {
+            return j;
+        }
+    }
+    return j;
+}
+
+void DeclarationReader::KeepConstGlobalUniform(std::size_t start, std::size_t typeAt, std::size_t end)
+{
+    // An initializer the effect cannot read as numbers keeps the variable a constant of the shader.
+    if (tokens.Is(end - 1, "=") && !tokens.Is(NonLiteralAt(tokens, end - 1), ";")) {
+        return;
+    }
+    std::size_t constAt = typeAt;
+    for (std::size_t k = start; k < typeAt; ++k) {
+        if (tokens.Is(k, "static")) {
+            return;
+        }
+        constAt = tokens.Is(k, "const") ? k : constAt;
+    }
+    if (constAt < typeAt) {
+        tokens.Blank(constAt, constAt);
     }
 }
 

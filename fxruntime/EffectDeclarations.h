@@ -41,6 +41,11 @@ public:
     static bool IsResourceType(const std::string& word);
 
 private:
+    // A global declared const but not static is a uniform the shader may not write, whose value the
+    // application sets (its initializer is only the starting value); the HLSL compiler we use would
+    // make it a constant, so the word goes from its text. [start, typeAt): the modifiers; end: the
+    // statement's end, or its '=' + 1.
+    void KeepConstGlobalUniform(std::size_t start, std::size_t typeAt, std::size_t end);
     // The index after the annotation (`: SEMANTIC`, `: packoffset(...)`, `: register(...)`) at k, or
     // after all of them, within end.
     std::size_t AfterAnnotation(std::size_t k, std::size_t end) const;
@@ -59,6 +64,10 @@ private:
     EffectTokens& tokens;
     std::vector<PackMatrixPragma> packMatrixPragmas;
 };
+
+// The first token of the initializer after `eq` that is not a literal number, a sign, a brace, a
+// comma or a constructor (float3(...)); its ';' when there is none.
+std::size_t NonLiteralAt(const EffectTokens& tokens, std::size_t eq);
 
 // Registers given twice, or given to the wrong kind of declaration, as errors naming both
 // declarations.

@@ -416,13 +416,15 @@ private:
             }
             ++end;
         }
-        bool constant = false;
+        // static makes a constant of the shader; so does const, unless the effect can read the
+        // initializer as numbers (then the variable is a uniform the shader only reads).
+        bool isStatic = false, isConst = false;
         for (std::size_t j = start; j < eq; ++j) {
-            if (tokens[j].text == "static" || tokens[j].text == "const") {
-                constant = true;
-            }
+            isStatic = isStatic || tokens[j].text == "static";
+            isConst = isConst || tokens[j].text == "const";
         }
-        if (constant) {
+        const std::size_t nonLiteral = NonLiteralAt(*this, eq);
+        if (isStatic || (isConst && nonLiteral < end)) {
             return end < tokens.size() ? end + 1 : end;  // compile-time constants stay as they are
         }
         std::size_t nameAt = eq - 1;
@@ -450,9 +452,12 @@ private:
                     v = -v;
                 }
                 init.values.push_back(v);
-            } else if (tokens[j].kind == TokenKind::Identifier && !Is(j + 1, "(")) {
-                Error(At(j), "initializer of '" + tokens[nameAt].text + "' must be made of literal numbers");
             }
+        }
+        if (nonLiteral < end) {
+            // The buffer's starting value is computed from the numbers alone, so an expression would
+            // start it wrong.
+            Error(At(nonLiteral), "initializer of '" + tokens[nameAt].text + "' must be made of literal numbers");
         }
         effect.initializers[tokens[nameAt].text] = init;
         Blank(eq, end - 1);

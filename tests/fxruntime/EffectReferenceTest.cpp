@@ -447,6 +447,24 @@ TEST(EffectCompile, PixelShaderOutputsAreWhatRenderTargetsTake)
         });
 }
 
+// A global's initializer is the buffer's starting value, computed from its numbers alone: an
+// expression is refused rather than started wrong (1.0 / 255.0 would start at 1). A const global whose
+// initializer is an expression stays a constant of the shader, with the expression's value.
+TEST(EffectCompile, InitializersTheEffectCannotComputeAreRefusedNotStartedWrong)
+{
+    const auto pixelEffect = [](const std::string& global) {
+        return global + "\nfloat4 PS() : SV_Target { return k; }\ntechnique11 T { pass P0 { SetPixelShader( "
+                        "CompileShader( ps_5_0, PS() ) ); } }\n";
+    };
+    ExpectEachCompilesOrIsRefusedAsGiven(
+        "Initializers.fx", {
+                               {pixelEffect("float k = 1.0 / 255.0;"),
+                                "(1,15): error X3000: initializer of 'k' must be made of literal numbers"},
+                               {pixelEffect("const float k = 1.0 / 255.0;"), nullptr},
+                               {pixelEffect("const float4 k = float4(-1, +2, 3.5, true);"), nullptr},
+                           });
+}
+
 TEST(EffectSourceStrip, MangledFilesAreRejectedOrParsedNeverCrash)
 {
     // Deterministic mutations of real inputs: cut, duplicate and swap spans, drop brackets. The
