@@ -731,7 +731,7 @@ private:
         tech.where = At(n);
         ++n;
         if (Is(n, "<")) {
-            n = Match(n) + 1;  // annotations
+            n = AfterAnnotations(n);
         }
         if (!Is(n, "{")) {
             Error(At(n), "expected '{' after technique '" + tech.name + "' but found '" + Text(n) + "'");
@@ -755,7 +755,7 @@ private:
                 pass.name = NameThroughMacros(p++);
             }
             if (Is(p, "<")) {
-                p = Match(p) + 1;
+                p = AfterAnnotations(p);
             }
             if (!Is(p, "{")) {
                 Error(At(p), "expected '{' after pass '" + pass.name + "' but found '" + Text(p) + "'");
@@ -798,7 +798,7 @@ private:
         const std::string name = tokens[n].text;
         ++n;
         if (Is(n, "<")) {
-            n = Match(n) + 1;  // annotations
+            n = AfterAnnotations(n);
         }
         if (!Is(n, "{")) {
             Error(At(n), "expected '{' after group '" + name + "' but found '" + Text(n) + "'");
@@ -831,6 +831,28 @@ private:
         }
         Blank(close, end);
         return end + 1;
+    }
+
+    // The annotations `< type name = value; ... >` that open at k, read past (the effect keeps none):
+    // each ends with ';', and no name is given twice. Returns the index after them.
+    std::size_t AfterAnnotations(std::size_t k)
+    {
+        const std::size_t close = Match(k);
+        std::set<std::string> names;
+        std::size_t start = k + 1;
+        for (std::size_t j = k + 1; j < close; ++j) {
+            if (Is(j, "{") || Is(j, "(")) {
+                j = std::min(Match(j), close);
+            } else if (Is(j, "=") && IsIdent(j - 1) && j - 1 > start && !names.insert(Text(j - 1)).second) {
+                Error(At(j - 1), "annotation '" + Text(j - 1) + "' is given twice");
+            } else if (Is(j, ";")) {
+                start = j + 1;
+            }
+        }
+        if (start < close && close < tokens.size()) {
+            Error(At(close), "an annotation ends with ';'");
+        }
+        return close + 1;
     }
 
     std::size_t SkipBlock(std::size_t k)

@@ -361,7 +361,7 @@ TEST(EffectCompile, PackOffsetsAreCheckedInEveryConstantBuffer)
 // still compile: effect keywords as names, defaults of out parameters, attributes twice or on a
 // variable, a const local with no value, `struct T` naming another type, a struct that declares
 // nothing, an array with no size and no list (or a list that does not fill whole elements), a group
-// with no technique.
+// with no technique, an annotation without its ';' or given twice.
 TEST(EffectCompile, DeclarationsDirect3DRefusesAreRefusedAtTheirPlace)
 {
     const auto pixelEffect = [](const std::string& before, const std::string& body) {
@@ -397,6 +397,16 @@ TEST(EffectCompile, DeclarationsDirect3DRefusesAreRefusedAtTheirPlace)
                                                "{1, 2, 3, 4, 5, 6, 7, 8};"),
          nullptr},
         {pixelEffect("fxgroup G { }", ""), "(1,9): error X3000: group 'G' holds no technique"},
+        {"float4 PS() : SV_Target { return 0; }\ntechnique11 T < int a = 1 > { pass P0 < string s = \"x\"; int n = 2; "
+         "> "
+         "{ SetPixelShader( CompileShader( ps_5_0, PS() ) ); } }\n",
+         "(2,27): error X3000: an annotation ends with ';'"},
+        {"float4 PS() : SV_Target { return 0; }\ntechnique11 T < int a = 0; float a = 1; > { pass P0 { "
+         "SetPixelShader( CompileShader( ps_5_0, PS() ) ); } }\n",
+         "(2,34): error X3000: annotation 'a' is given twice"},
+        {"float4 PS() : SV_Target { return 0; }\ntechnique11 T < int a = 0; > { pass P0 < string s = \"x\"; int n = "
+         "2; > { SetPixelShader( CompileShader( ps_5_0, PS() ) ); } }\n",
+         nullptr},
     };
     ExpectEachCompilesOrIsRefusedAsGiven("Declarations.fx", effects);
 }
