@@ -406,10 +406,10 @@ void CheckPackOffsets(EffectTokens& t)
     }
 }
 
-// Effect files reserve `technique` in any case, `technique10`, `technique11` and `fxgroup`.
+// Effect files reserve the technique keywords and `fxgroup`.
 bool IsEffectKeyword(const std::string& word)
 {
-    return SameNoCase(word, "technique") || word == "technique10" || word == "technique11" || word == "fxgroup";
+    return IsTechniqueKeyword(word) || word == "fxgroup";
 }
 
 // Whether the name at k is being declared: after its type, before what may follow a declarator.

@@ -544,7 +544,7 @@ void DeclarationReader::Members(std::size_t start, std::size_t end, const std::s
         if (constantBuffer) {
             ReadPackOffsetOf(j, end, tokens.Text(nameAt), type, array || ofStructType, decl);
         }
-        j = AfterAnnotations(j, end);
+        j = AfterSuffixes(j, end);
         tokens.Out().memberDecls[EffectMemberKey(scope, tokens.Text(nameAt))] = decl;
         if (tokens.Is(j, "=")) {
             j = InitializerEnd(tokens, j, end);
@@ -592,7 +592,7 @@ void DeclarationReader::KeepConstGlobalUniform(std::size_t start, std::size_t ty
     }
 }
 
-std::size_t DeclarationReader::AfterAnnotation(std::size_t k, std::size_t end) const
+std::size_t DeclarationReader::AfterSuffix(std::size_t k, std::size_t end) const
 {
     if ((tokens.Is(k + 1, "packoffset") || tokens.Is(k + 1, "register")) && tokens.Is(k + 2, "(")) {
         const std::size_t close = tokens.Match(k + 2);
@@ -601,10 +601,10 @@ std::size_t DeclarationReader::AfterAnnotation(std::size_t k, std::size_t end) c
     return std::min(k + 2, end);  // a semantic
 }
 
-std::size_t DeclarationReader::AfterAnnotations(std::size_t k, std::size_t end) const
+std::size_t DeclarationReader::AfterSuffixes(std::size_t k, std::size_t end) const
 {
     while (tokens.Is(k, ":") && k + 1 < end) {
-        k = AfterAnnotation(k, end);
+        k = AfterSuffix(k, end);
     }
     return k;
 }
@@ -612,7 +612,7 @@ std::size_t DeclarationReader::AfterAnnotations(std::size_t k, std::size_t end) 
 void DeclarationReader::ReadPackOffsetOf(std::size_t k, std::size_t end, const std::string& member,
                                          const std::string& type, bool startsRegister, EffectMemberDecl& decl)
 {
-    for (; tokens.Is(k, ":") && k + 1 < end; k = AfterAnnotation(k, end)) {
+    for (; tokens.Is(k, ":") && k + 1 < end; k = AfterSuffix(k, end)) {
         if (tokens.Is(k + 1, "packoffset") && tokens.Is(k + 2, "(")) {
             ReadPackOffset(tokens, k + 1, tokens.Match(k + 2), member, decl);
             CheckPackOffsetPlace(tokens, member, type, startsRegister, decl);

@@ -46,11 +46,11 @@ private:
     // make it a constant, so the word goes from its text. [start, typeAt): the modifiers; end: the
     // statement's end, or its '=' + 1.
     void KeepConstGlobalUniform(std::size_t start, std::size_t typeAt, std::size_t end);
-    // The index after the annotation (`: SEMANTIC`, `: packoffset(...)`, `: register(...)`) at k, or
+    // The index after the suffix (`: SEMANTIC`, `: packoffset(...)`, `: register(...)`) at k, or
     // after all of them, within end.
-    std::size_t AfterAnnotation(std::size_t k, std::size_t end) const;
-    std::size_t AfterAnnotations(std::size_t k, std::size_t end) const;
-    // The packoffset among the annotations at k of the constant-buffer member `member`, read into decl
+    std::size_t AfterSuffix(std::size_t k, std::size_t end) const;
+    std::size_t AfterSuffixes(std::size_t k, std::size_t end) const;
+    // The packoffset among the suffixes at k of the constant-buffer member `member`, read into decl
     // and checked against the member's type (startsRegister: an array or a struct).
     void ReadPackOffsetOf(std::size_t k, std::size_t end, const std::string& member, const std::string& type,
                           bool startsRegister, EffectMemberDecl& decl);

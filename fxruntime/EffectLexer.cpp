@@ -316,6 +316,11 @@ bool SameNoCase(const std::string& a, const std::string& b)
     return Upper(a) == Upper(b);
 }
 
+bool IsTechniqueKeyword(const std::string& word)
+{
+    return word == "technique11" || word == "technique10" || SameNoCase(word, "technique");
+}
+
 bool ParseNumber(const std::string& text, double& value)
 {
     std::string t = text;

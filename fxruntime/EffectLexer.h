@@ -69,6 +69,8 @@ bool IsIdentStart(char c);
 bool IsIdentChar(char c);
 std::string Upper(std::string s);
 bool SameNoCase(const std::string& a, const std::string& b);
+// The words that open a technique: technique (in any case), technique10, technique11.
+bool IsTechniqueKeyword(const std::string& word);
 
 // Reads numbers the way effect files write them: 1, 1.5f, -2, 0x0F, TRUE.
 bool ParseNumber(const std::string& text, double& value);

@@ -169,8 +169,7 @@ private:
         std::size_t k = 0;
         while (k < tokens.size()) {
             const std::string& w = tokens[k].text;
-            if (tokens[k].kind == TokenKind::Identifier &&
-                (w == "technique11" || w == "technique10" || SameNoCase(w, "technique"))) {
+            if (tokens[k].kind == TokenKind::Identifier && IsTechniqueKeyword(w)) {
                 k = Technique(k);
                 statementStart = k;
                 continue;
@@ -817,8 +816,7 @@ private:
         std::size_t t = n + 1;
         while (t < close) {
             const std::string& w = tokens[t].text;
-            if (tokens[t].kind != TokenKind::Identifier ||
-                (w != "technique11" && w != "technique10" && !SameNoCase(w, "technique"))) {
+            if (tokens[t].kind != TokenKind::Identifier || !IsTechniqueKeyword(w)) {
                 Error(At(t), "expected a technique in group '" + name + "' but found '" + Text(t) + "'");
                 Blank(t, close);
                 return close + 1;
